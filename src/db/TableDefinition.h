@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
+
+namespace db {
+
+// Kinds of stored field and how each is kept in the file:
+// date-time TEXT "YYYY-MM-DD HH:MM:SS[.zzz]", date TEXT "YYYY-MM-DD",
+// boolean INTEGER 0/1, texts and memos TEXT, numbers INTEGER; empty is NULL.
+enum class FieldKind { AutoIncrement, Integer, LargeInt, Text, Memo, Date, DateTime, Boolean };
+
+struct FieldDefinition
+{
+    QString name;
+    FieldKind kind;
+    int size = 0;            // characters, for Text
+    QString label;           // column title in grids; empty: the field name
+    QVariant defaultValue;   // invalid: no default
+};
+
+struct IndexDefinition
+{
+    QString name;            // stored as <table>_<name>
+    QStringList fields;
+    bool unique = false;
+};
+
+struct TableDefinition
+{
+    QString name;
+    std::vector<FieldDefinition> fields;
+    std::vector<IndexDefinition> indexes;
+
+    const FieldDefinition *field(const QString &fieldName) const;
+};
+
+} // namespace db

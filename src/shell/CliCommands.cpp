@@ -1,0 +1,38 @@
+#include "CliCommands.h"
+
+#include "store/EventSchema.h"
+#include "store/KorventError.h"
+#include "store/uData.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+void requireNoArguments(const char *command, const QStringList &arguments)
+{
+    if (!arguments.isEmpty())
+        throw KorventError(QCoreApplication::translate("Cli", "%1 takes no arguments, got \"%2\"")
+                               .arg(QString::fromLatin1(command), arguments.join(u' ')));
+}
+
+int info(CliContext &context, const QStringList &arguments)
+{
+    requireNoArguments("info", arguments);
+    QTextStream &out = context.out;
+    out << "Database: SQLite " << context.data.connection().engineVersion() << '\n';
+    for (const db::TableDefinition &table : EventTables())
+        out << table.name << ": " << context.data.rowCount(table.name) << " rows\n";
+    out << "EventDirectory: " << context.location.eventDirectory << '\n';
+    out << "ResultsDirectory: " << context.location.resultsDirectory << '\n';
+    return 0;
+}
+
+} // namespace
+
+const std::vector<CliCommand> &CliCommands()
+{
+    static const std::vector<CliCommand> commands = {
+        {"info", "info                 database version, tables with row counts, folders", info},
+    };
+    return commands;
+}

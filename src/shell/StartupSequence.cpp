@@ -1,0 +1,82 @@
+#include "StartupSequence.h"
+
+#include "store/IniFile.h"
+#include "store/KorventError.h"
+#include "store/Platform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace StartupSequence {
+
+namespace {
+
+// The program-wide text encoding must be known before any other file is read.
+void applyTextEncoding(const QString &settingsFile)
+{
+    const QString codepage = IniFile(settingsFile).readString(QStringLiteral("system"), QStringLiteral("codepage")).trimmed();
+    if (codepage.isEmpty())
+        return;
+    if (!Platform::setTextEncoding(codepage))
+        throw KorventError(QCoreApplication::translate("StartupSequence", "Unknown text encoding \"%1\" in [system] codepage of %2")
+                               .arg(codepage, settingsFile));
+}
+
+void prepareResultsDirectory(const QString &programDirectory, const QString &resultsDirectory)
+{
+    QDir results(resultsDirectory);
+    if (results.exists())
+        return;
+    if (!QDir().mkpath(resultsDirectory))
+        throw KorventError(QCoreApplication::translate("StartupSequence", "Cannot create the folder %1").arg(resultsDirectory));
+    // Missing style sheets leave the new folder without them; an existing copy is kept.
+    for (const char *sheet : {"style.css", "style_p.css"}) {
+        const QString name = QString::fromLatin1(sheet);
+        QFile::copy(programDirectory + QStringLiteral("common/") + name, resultsDirectory + name);
+    }
+}
+
+} // namespace
+
+QString programSettingsFile(const QString &programDirectory)
+{
+    return programDirectory + QStringLiteral("setup.ini");
+}
+
+EventLocation settle(const QString &currentDirectory, const QStringList &arguments, const AskStartWindow &askStartWindow)
+{
+    EventLocation location;
+    location.programDirectory = Platform::withTrailingSeparator(currentDirectory);
+    const QString settingsFile = programSettingsFile(location.programDirectory);
+    applyTextEncoding(settingsFile);
+
+    IniFile settings(settingsFile);
+    QString eventDirectory = settings.readString(QStringLiteral("event"), QStringLiteral("dir"), location.programDirectory);
+    location.teamsMinTimeWindow = static_cast<int>(settings.readInteger(QStringLiteral("check"), QStringLiteral("TeamsMinTimeWindow"), 60));
+    location.teamsTogetherControls = static_cast<int>(settings.readInteger(QStringLiteral("check"), QStringLiteral("TeamsTogetherControls"), 15));
+
+    if (!arguments.isEmpty()) {
+        eventDirectory = arguments.first();
+        location.confirmed = true;
+    } else {
+        const StartWindowAnswer answer = askStartWindow(eventDirectory);
+        eventDirectory = answer.eventDirectory;
+        location.confirmed = answer.confirmed;
+    }
+
+    if (eventDirectory.isEmpty() || !QFileInfo(eventDirectory).isDir())
+        throw KorventError(QCoreApplication::translate("StartupSequence", "Event directory is missing"));
+
+    location.eventDirectory = Platform::withTrailingSeparator(eventDirectory);
+    location.resultsDirectory = location.eventDirectory + QStringLiteral("results/");
+    if (location.confirmed) {
+        settings.writeString(QStringLiteral("event"), QStringLiteral("dir"), eventDirectory);
+        settings.save();
+        prepareResultsDirectory(location.programDirectory, location.resultsDirectory);
+    }
+    return location;
+}
+
+} // namespace StartupSequence

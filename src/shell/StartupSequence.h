@@ -1,0 +1,41 @@
+#pragma once
+
+// Settles which event the program works on, before anything is opened:
+// the program setup.ini, the command line, or the start window's answer.
+// Free of widgets so that the application and the CLI take the same path.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+struct StartWindowAnswer
+{
+    QString eventDirectory; // the edit box text, whatever closed the window
+    bool confirmed = false; // closed with OK
+};
+
+struct EventLocation
+{
+    QString programDirectory;  // with a trailing separator
+    QString eventDirectory;    // with a trailing separator
+    QString resultsDirectory;  // eventDirectory + "results/"
+    bool confirmed = false;    // from the command line or the start window's OK
+    int teamsMinTimeWindow = 60;
+    int teamsTogetherControls = 15;
+};
+
+namespace StartupSequence {
+
+using AskStartWindow = std::function<StartWindowAnswer(const QString &proposedDirectory)>;
+
+// The program settings file in the program directory.
+QString programSettingsFile(const QString &programDirectory);
+
+// Program directory = currentDirectory. With at least one argument the first
+// names the event (confirmed); otherwise askStartWindow is shown the last
+// event folder. A confirmed start remembers the folder in setup.ini and
+// prepares the results folder with the style sheets of common/.
+// Raises KorventError "Event directory is missing" when the folder does not exist.
+EventLocation settle(const QString &currentDirectory, const QStringList &arguments, const AskStartWindow &askStartWindow);
+
+} // namespace StartupSequence

@@ -1,0 +1,37 @@
+// korvent [EVENT_DIR]: the desktop application.
+
+#include "StartupSequence.h"
+#include "uRogMain.h"
+#include "uStartForm.h"
+
+#include "store/KorventError.h"
+#include "store/uData.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Korvent (KVT)"));
+
+    EventLocation location;
+    std::unique_ptr<TdmData> data;
+    try {
+        location = StartupSequence::settle(QDir::currentPath(), app.arguments().mid(1), [](const QString &proposed) {
+            TfStartForm startForm(proposed);
+            const bool confirmed = startForm.exec() == QDialog::Accepted;
+            return StartWindowAnswer{startForm.eventDirectory(), confirmed};
+        });
+        data = std::make_unique<TdmData>(location.eventDirectory);
+    } catch (const KorventError &error) {
+        QMessageBox::critical(nullptr, QStringLiteral("Korvent"), error.message());
+        return 1;
+    }
+
+    TfRogMain mainWindow(location, *data);
+    mainWindow.show();
+    return app.exec();
+}

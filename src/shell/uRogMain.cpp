@@ -1,0 +1,175 @@
+#include "uRogMain.h"
+
+#include "AppIcon.h"
+#include "uAbout.h"
+
+#include "store/KorventError.h"
+#include "store/uData.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+// One row of the command table. A command without a handler is not built
+// yet: it stays visible, disabled.
+struct TfRogMain::CommandEntry
+{
+    const char *name;
+    const char *menu;
+    const char *caption;
+    QKeySequence shortcut;
+    const char *hint;
+    bool separatorBefore;
+    void (TfRogMain::*handler)();
+};
+
+TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, QWidget *parent)
+    : QMainWindow(parent)
+    , m_location(location)
+    , m_data(data)
+    , m_mdiArea(new QMdiArea(this))
+{
+    setObjectName(QStringLiteral("fRogMain"));
+    setWindowTitle(tr("Korvent"));
+    setWindowIcon(ProgramIcon());
+    setCentralWidget(m_mdiArea);
+    createCommands();
+    createToolBar();
+    createStatusBar();
+    applyEventState();
+    resize(1000, 680);
+    if (const QScreen *screen = QApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfRogMain::createCommands()
+{
+    static const CommandEntry table[] = {
+        {"actEventSetup", "&Secretary", "&Event setup", QKeySequence(Qt::Key_F2), "Event settings, classes and controls", false, nullptr},
+        {"actTeams", "&Secretary", "&Teams", QKeySequence(Qt::Key_F4), "Teams and runners", false, nullptr},
+        {"actEditControls", "&Results", "Edit controls", QKeySequence(Qt::Key_F5), "Correct punches and team statuses by hand", false, nullptr},
+        {"actCalculate", "&Results", "Calculate", QKeySequence(Qt::CTRL | Qt::Key_F5), "Calculate team results", false, nullptr},
+        {"actReports", "&Results", "Reports", QKeySequence(Qt::Key_F6), "Start lists, results and statistics", true, nullptr},
+        {"actDBEditor", "&Tools", "DB editor", {}, "Run SQL on the event database", false, nullptr},
+        {"actLoadStarted", "&Tools", "Load started", {}, "Mark runners as started from a file", true, nullptr},
+        {"actExportParticipants", "&Tools", "Export participants", {}, "Participants list file", true, nullptr},
+        {"actExportCardex", "&Tools", "Export Cardex startlist", {}, "Start list file for the Cardex program", false, nullptr},
+        {"actExportTrailplot", "&Tools", "Export (Trailplot)", {}, "Route files for the Trailplot program", false, nullptr},
+        {"actExportIofXml", "&Tools", "Export (IOF XML)", {}, "IOF XML result list", false, nullptr},
+        {"actExportTeamInfo", "&Tools", "Export TeamInfo", {}, "Team information text file", false, nullptr},
+        {"actExportTeamsRunners", "&Tools", "Export teams with runners", {}, "Teams and runners list in a chosen text encoding", false, nullptr},
+        {"actAbout", "&Help", "About", {}, "Program and database versions", false, &TfRogMain::aboutClick},
+    };
+
+    QHash<QString, QMenu *> menus;
+    for (const CommandEntry &entry : table) {
+        const QString menuTitle = tr(entry.menu);
+        QMenu *&menu = menus[menuTitle];
+        if (!menu)
+            menu = menuBar()->addMenu(menuTitle);
+        if (entry.separatorBefore)
+            menu->addSeparator();
+        QAction *action = menu->addAction(tr(entry.caption));
+        action->setObjectName(QString::fromLatin1(entry.name));
+        action->setShortcut(entry.shortcut);
+        if (entry.handler) {
+            action->setStatusTip(tr(entry.hint));
+            connect(action, &QAction::triggered, this, [this, handler = entry.handler] { runCommand([this, handler] { (this->*handler)(); }); });
+        } else {
+            action->setEnabled(false);
+            action->setStatusTip(tr(entry.hint) + tr(" (not available in this version)"));
+        }
+        m_commands.insert(action->objectName(), action);
+    }
+    m_toolsMenu = menus.value(tr("&Tools"));
+}
+
+void TfRogMain::createToolBar()
+{
+    QToolBar *toolBar = addToolBar(tr("Commands"));
+    toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolBar->setMovable(false);
+
+    struct Button
+    {
+        const char *name;
+        const char *caption;
+        const char *hint;
+        QStyle::StandardPixmap icon;
+        const char *command; // nullptr: closes the window
+        bool separatorAfter;
+    };
+    static const Button buttons[] = {
+        {"ToolButton1", "", "Event", QStyle::SP_FileDialogInfoView, "actEventSetup", false},
+        {"ToolButton2", "Teams", "Teams", QStyle::SP_FileDialogDetailedView, "actTeams", true},
+        {"ToolButton3", "Result", "Edit results", QStyle::SP_FileDialogContentsView, "actEditControls", false},
+        {"ToolButton4", "Results", "Results", QStyle::SP_FileIcon, "actReports", true},
+        {"tbtnClose", "Close", "Close", QStyle::SP_DialogCloseButton, nullptr, false},
+    };
+    for (const Button &button : buttons) {
+        QAction *action = toolBar->addAction(style()->standardIcon(button.icon), tr(button.caption));
+        action->setObjectName(QString::fromLatin1(button.name));
+        action->setToolTip(tr(button.hint));
+        if (button.command) {
+            // The button mirrors its menu command, enabled state included.
+            QAction *target = m_commands.value(QString::fromLatin1(button.command));
+            action->setEnabled(target->isEnabled());
+            connect(target, &QAction::enabledChanged, action, &QAction::setEnabled);
+            connect(action, &QAction::triggered, target, &QAction::trigger);
+        } else {
+            connect(action, &QAction::triggered, this, &QWidget::close);
+        }
+        if (button.separatorAfter)
+            toolBar->addSeparator();
+    }
+}
+
+void TfRogMain::createStatusBar()
+{
+    const QString texts[3] = {tr("Korvent - rogaining event secretariat"), QString(), QString()};
+    for (int i = 0; i < 3; ++i) {
+        m_statusPanels[i] = new QLabel(texts[i], this);
+        m_statusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
+        m_statusPanels[i]->setMinimumWidth(i == 1 ? 120 : 0);
+        statusBar()->addPermanentWidget(m_statusPanels[i], i == 2 ? 1 : 0);
+    }
+}
+
+void TfRogMain::applyEventState()
+{
+    // A cancelled start window opens the event for looking only.
+    if (m_location.confirmed)
+        m_statusPanels[2]->setText(m_location.eventDirectory);
+    QAction *calculate = m_commands.value(QStringLiteral("actCalculate"));
+    calculate->setEnabled(m_location.confirmed && calculate->isEnabled());
+    m_toolsMenu->menuAction()->setEnabled(m_location.confirmed);
+}
+
+QAction *TfRogMain::command(const QString &name) const
+{
+    return m_commands.value(name);
+}
+
+void TfRogMain::runCommand(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const KorventError &error) {
+        QMessageBox::critical(this, tr("Korvent"), error.message());
+    }
+}
+
+void TfRogMain::aboutClick()
+{
+    TAboutBox about(m_data.connection().engineVersion(), this);
+    about.exec();
+}

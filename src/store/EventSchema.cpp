@@ -1,0 +1,80 @@
+#include "EventSchema.h"
+
+#include "KorventError.h"
+
+#include <QCoreApplication>
+
+using db::FieldKind;
+
+namespace {
+
+db::FieldDefinition key() { return {QStringLiteral("id"), FieldKind::AutoIncrement, 0, {}, {}}; }
+db::FieldDefinition integer(const char *name, const char *label = "", QVariant defaultValue = {})
+{
+    return {QString::fromLatin1(name), FieldKind::Integer, 0, QString::fromLatin1(label), defaultValue};
+}
+db::FieldDefinition field(const char *name, FieldKind kind, const char *label = "", QVariant defaultValue = {})
+{
+    return {QString::fromLatin1(name), kind, 0, QString::fromLatin1(label), defaultValue};
+}
+db::FieldDefinition text(const char *name, int size, const char *label = "")
+{
+    return {QString::fromLatin1(name), FieldKind::Text, size, QString::fromLatin1(label), {}};
+}
+db::IndexDefinition index(const char *name, const QStringList &fields, bool unique = false)
+{
+    return {QString::fromLatin1(name), fields, unique};
+}
+
+std::vector<db::TableDefinition> makeTables()
+{
+    using QS = QStringList;
+    return {
+        {QStringLiteral("team"),
+         {key(), integer("number", "Number"), text("name", 100, "Name"), text("club", 30, "Club"),
+          text("country", 3, "Country"), text("class", 20, "Class"), integer("entryID", "EntryID"),
+          field("entrydate", FieldKind::DateTime, "Entrydate"), text("chip", 10),
+          field("start", FieldKind::DateTime), field("finis", FieldKind::DateTime),
+          field("inCenter", FieldKind::LargeInt, "Time in C"), integer("points", "Points"),
+          integer("penalty", "Penalty"), integer("result", "Result"), field("rtime", FieldKind::LargeInt, "Time"),
+          field("teamNote", FieldKind::Memo, "Note"), field("printtime", FieldKind::DateTime, "Print Time"),
+          integer("status", "Status", 9), field("calctime", FieldKind::DateTime), text("subclass", 25, "Ex.Class")},
+         {index("idxID", QS{"id"}), index("idxChip", QS{"chip"}), index("idxNumber", QS{"number"})}},
+        {QStringLiteral("runner"),
+         {key(), integer("team_id"), text("firstname", 30, "Firstname"), text("lastname", 30, "Lastname"),
+          text("club", 30, "Club"), text("country", 3, "Country"), field("birthdate", FieldKind::Date, "Birthdate"),
+          text("chipnr", 10, "Chipnr"), field("personalinfo", FieldKind::Memo, "Note"),
+          field("rentchip", FieldKind::Boolean), text("sex", 1, "Sex"),
+          field("started", FieldKind::Boolean, "Started", 0)},
+         {index("idxPrim", QS{"id"}), index("idxTeam", QS{"team_id", "lastname"}), index("idxChip", QS{"chipnr"})}},
+        {QStringLiteral("control"),
+         {key(), text("controlnr", 10, "Control"), integer("unitnumber", "unitNR"), integer("points", "Point"),
+          text("type", 1, "Type"), integer("pos_x", "x(mm)"), integer("pos_y", "y(mm)"), text("text", 20, "Text")},
+         {index("idxPrim", QS{"id"}, true), index("idxUnit", QS{"controlnr"})}},
+        {QStringLiteral("res_cp"),
+         {key(), integer("team_id"), integer("runner_id"), integer("count", "Point"), text("KP", 10),
+          field("time", FieldKind::DateTime), integer("status", "Status", 9), text("note", 20, "Note"),
+          field("ctime", FieldKind::DateTime, "Time")},
+         {index("idxID", QS{"id"}), index("idxPrim", QS{"team_id", "runner_id", "ctime"}),
+          index("idxRes", QS{"team_id", "KP", "ctime"})}},
+        {QStringLiteral("extrapoint"),
+         {key(), integer("from", "From"), integer("to", "TO"), integer("points", "Points")},
+         {index("idxPrim", QS{"id"})}},
+    };
+}
+
+} // namespace
+
+const std::vector<db::TableDefinition> &EventTables()
+{
+    static const std::vector<db::TableDefinition> tables = makeTables();
+    return tables;
+}
+
+const db::TableDefinition &EventTable(const QString &name)
+{
+    for (const db::TableDefinition &table : EventTables())
+        if (table.name.compare(name, Qt::CaseInsensitive) == 0)
+            return table;
+    throw KorventError(QCoreApplication::translate("EventSchema", "There is no table \"%1\" in the event database").arg(name));
+}

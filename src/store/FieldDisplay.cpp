@@ -1,0 +1,31 @@
+#include "FieldDisplay.h"
+
+#include "EventSchema.h"
+#include "StatusTexts.h"
+#include "TimeHelpers.h"
+
+QString FieldDisplayText(const QString &table, const QString &field, const QVariant &value)
+{
+    const auto is = [](const QString &a, const char *b) { return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0; };
+    // An empty number reads as 0.
+    const qint64 number = value.toLongLong();
+    if (is(table, "team")) {
+        if (is(field, "status"))
+            return TeamStatusText(number);
+        if (is(field, "result"))
+            return ResultText(number);
+        if (is(field, "rtime") || is(field, "inCenter"))
+            return number < 0 ? QString() : FormatSeconds(number);
+    }
+    if (is(table, "res_cp") && is(field, "status"))
+        return value.isNull() ? QString() : PunchStatusText(number);
+    return value.toString();
+}
+
+QString FieldDisplayLabel(const QString &table, const QString &field)
+{
+    const db::FieldDefinition *definition = EventTable(table).field(field);
+    if (!definition || definition->label.isEmpty())
+        return field;
+    return definition->label;
+}

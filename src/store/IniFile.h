@@ -1,0 +1,53 @@
+#pragma once
+
+// INI files as the program and other tools write them: [section] lines and
+// key=value lines, CR LF, in the program's text encoding. Values are kept
+// verbatim (no quoting, no list splitting); section and key names match
+// without regard to letter case. Lines that are neither are kept as they are.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class IniFile
+{
+public:
+    // Reads the file when it exists; a missing file is an empty INI file.
+    explicit IniFile(const QString &fileName);
+
+    const QString &fileName() const { return m_fileName; }
+
+    bool hasKey(const QString &section, const QString &key) const;
+    QString readString(const QString &section, const QString &key, const QString &defaultValue = QString()) const;
+    // An unreadable number gives the default.
+    qint64 readInteger(const QString &section, const QString &key, qint64 defaultValue) const;
+    bool readBool(const QString &section, const QString &key, bool defaultValue) const;
+    QStringList keys(const QString &section) const;
+
+    void writeString(const QString &section, const QString &key, const QString &value);
+    void writeInteger(const QString &section, const QString &key, qint64 value);
+    void writeBool(const QString &section, const QString &key, bool value);
+    void eraseSection(const QString &section);
+
+    // Writes the whole file; raises KorventError when it cannot be written.
+    void save() const;
+
+private:
+    struct Entry
+    {
+        QString key;   // empty for a line kept verbatim
+        QString value; // or the verbatim line
+    };
+    struct Section
+    {
+        QString name;
+        std::vector<Entry> entries;
+    };
+
+    const Section *findSection(const QString &name) const;
+    Section &sectionForWriting(const QString &name);
+    const Entry *findEntry(const QString &section, const QString &key) const;
+
+    QString m_fileName;
+    std::vector<Section> m_sections; // the first one is nameless: lines before any [section]
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+// Everything the system asks of the operating system's regional settings,
+// text encoding and folder conventions, mapped to Linux/Qt in this one place.
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+
+namespace Platform {
+
+// Folder paths are kept with a trailing separator, as the rest of the
+// program appends file names to them directly.
+QString withTrailingSeparator(const QString &folder);
+
+// The computer's regional formats: the system locale's short date and long
+// time format (the latter without its time-zone part), and its decimal separator.
+QString shortDateFormat();
+QString longTimeFormat();
+QChar decimalSeparator();
+
+// The program-wide text encoding used for plain text files ("ANSI code page").
+// UTF-8 unless the program setup.ini names another one.
+QString textEncoding();
+// Sets the encoding by any name Qt's converters accept; false (and unchanged) when unknown.
+bool setTextEncoding(const QString &name);
+QByteArray encodeText(const QString &text);
+QString decodeText(const QByteArray &bytes);
+
+// Line end of every plain text file the program writes.
+inline constexpr const char *lineEnd = "\r\n";
+
+} // namespace Platform

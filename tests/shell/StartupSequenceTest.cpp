@@ -1,0 +1,137 @@
+#include "../TestFolder.h"
+
+#include "shell/StartupSequence.h"
+#include "store/IniFile.h"
+#include "store/KorventError.h"
+#include "store/Platform.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A program directory with common/ style sheets and an event folder beside it.
+struct StartupFixture : ::testing::Test
+{
+    QTemporaryDir root;
+    QString programDirectory;
+    QString eventDirectory;
+
+    void SetUp() override
+    {
+        programDirectory = folderOf(root) + QStringLiteral("program");
+        eventDirectory = folderOf(root) + QStringLiteral("event");
+        writeFile(programDirectory + QStringLiteral("/common/style.css"), "body { color: black; }");
+        writeFile(programDirectory + QStringLiteral("/common/style_p.css"), "body { color: gray; }");
+        QDir().mkpath(eventDirectory);
+    }
+
+    QString settingsFile() const { return programDirectory + QStringLiteral("/setup.ini"); }
+
+    static StartupSequence::AskStartWindow answer(const QString &folder, bool confirmed, QString *shown = nullptr)
+    {
+        return [=](const QString &proposed) {
+            if (shown)
+                *shown = proposed;
+            return StartWindowAnswer{folder, confirmed};
+        };
+    }
+
+    static StartupSequence::AskStartWindow neverAsked()
+    {
+        return [](const QString &) -> StartWindowAnswer {
+            ADD_FAILURE() << "the start window was shown";
+            return {};
+        };
+    }
+};
+
+} // namespace
+
+TEST_F(StartupFixture, FirstConfirmedStartRemembersTheFolderAndPreparesResults)
+{
+    QString shown;
+    const EventLocation location = StartupSequence::settle(programDirectory, {}, answer(eventDirectory, true, &shown));
+
+    EXPECT_EQ(shown, programDirectory + u'/'); // no setup.ini: the program directory is proposed
+    EXPECT_TRUE(location.confirmed);
+    EXPECT_EQ(location.programDirectory, programDirectory + u'/');
+    EXPECT_EQ(location.eventDirectory, eventDirectory + u'/');
+    EXPECT_EQ(location.resultsDirectory, eventDirectory + QStringLiteral("/results/"));
+    EXPECT_EQ(location.teamsMinTimeWindow, 60);
+    EXPECT_EQ(location.teamsTogetherControls, 15);
+    EXPECT_EQ(IniFile(settingsFile()).readString(QStringLiteral("event"), QStringLiteral("dir")), eventDirectory);
+    EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("style.css")), QByteArray("body { color: black; }"));
+    EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("style_p.css")), QByteArray("body { color: gray; }"));
+}
+
+TEST_F(StartupFixture, CommandLineFolderSkipsTheStartWindow)
+{
+    writeFile(settingsFile(), "[event]\r\ndir=/somewhere/else\r\n[check]\r\nTeamsMinTimeWindow=90\r\nTeamsTogetherControls=20\r\n");
+    const EventLocation location = StartupSequence::settle(programDirectory, {eventDirectory, QStringLiteral("ignored")}, neverAsked());
+    EXPECT_TRUE(location.confirmed);
+    EXPECT_EQ(location.eventDirectory, eventDirectory + u'/');
+    EXPECT_EQ(location.teamsMinTimeWindow, 90);
+    EXPECT_EQ(location.teamsTogetherControls, 20);
+    EXPECT_EQ(IniFile(settingsFile()).readString(QStringLiteral("event"), QStringLiteral("dir")), eventDirectory);
+}
+
+TEST_F(StartupFixture, CancelledStartWindowOpensTheEventAndWritesNothing)
+{
+    const QByteArray settings("[event]\r\ndir=" + eventDirectory.toUtf8() + "\r\n");
+    writeFile(settingsFile(), settings);
+    QString shown;
+    const EventLocation location = StartupSequence::settle(programDirectory, {}, answer(eventDirectory + u'/', false, &shown));
+    EXPECT_EQ(shown, eventDirectory);
+    EXPECT_FALSE(location.confirmed);
+    EXPECT_EQ(location.eventDirectory, eventDirectory + u'/');
+    EXPECT_EQ(readFile(settingsFile()), settings);
+    EXPECT_FALSE(QDir(eventDirectory + QStringLiteral("/results")).exists());
+}
+
+TEST_F(StartupFixture, MissingEventFolderStopsWhateverButtonClosedTheWindow)
+{
+    for (bool confirmed : {true, false}) {
+        try {
+            StartupSequence::settle(programDirectory, {}, answer(folderOf(root) + QStringLiteral("nowhere"), confirmed));
+            FAIL() << "a missing folder was accepted";
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QStringLiteral("Event directory is missing"));
+        }
+    }
+    EXPECT_THROW(StartupSequence::settle(programDirectory, {folderOf(root) + QStringLiteral("nowhere")}, neverAsked()), KorventError);
+    EXPECT_FALSE(QFile::exists(settingsFile()));
+}
+
+TEST_F(StartupFixture, ExistingResultsFolderKeepsItsOwnStyleSheets)
+{
+    writeFile(eventDirectory + QStringLiteral("/results/style.css"), "/* the organiser's own */");
+    const EventLocation location = StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked());
+    EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("style.css")), QByteArray("/* the organiser's own */"));
+    EXPECT_FALSE(QFile::exists(location.resultsDirectory + QStringLiteral("style_p.css")));
+}
+
+TEST_F(StartupFixture, MissingStyleSheetsLeaveTheNewResultsFolderEmpty)
+{
+    QFile::remove(programDirectory + QStringLiteral("/common/style.css"));
+    QFile::remove(programDirectory + QStringLiteral("/common/style_p.css"));
+    const EventLocation location = StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked());
+    EXPECT_TRUE(QDir(location.resultsDirectory).exists());
+    EXPECT_TRUE(QDir(location.resultsDirectory).isEmpty());
+}
+
+TEST_F(StartupFixture, CodepageOfTheProgramSettingsSetsTheTextEncoding)
+{
+    writeFile(settingsFile(), "[system]\r\ncodepage=windows-1257\r\n");
+    StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked());
+    EXPECT_EQ(Platform::textEncoding(), QStringLiteral("windows-1257"));
+    Platform::setTextEncoding(QStringLiteral("UTF-8"));
+
+    writeFile(settingsFile(), "[system]\r\ncodepage=klingon-42\r\n");
+    try {
+        StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked());
+        FAIL() << "an unknown encoding was accepted";
+    } catch (const KorventError &error) {
+        EXPECT_TRUE(error.message().contains(QLatin1String("klingon-42")));
+    }
+    EXPECT_EQ(Platform::textEncoding(), QStringLiteral("UTF-8"));
+}

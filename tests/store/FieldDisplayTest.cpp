@@ -1,0 +1,42 @@
+#include "store/FieldDisplay.h"
+
+#include <gtest/gtest.h>
+
+TEST(FieldDisplay, StatusResultAndTimesShowTheirTexts)
+{
+    const struct { const char *table; const char *field; QVariant value; const char *expected; } cases[] = {
+        {"team", "status", 9, "NA"},
+        {"team", "status", 1, "OK"},
+        {"team", "status", QVariant(), "NA"},
+        {"team", "result", 0, "0"},
+        {"team", "result", QVariant(), "0"},
+        {"team", "result", 87, "87"},
+        {"team", "result", -1, "OK"},
+        {"team", "result", -2, "LATE"},
+        {"team", "result", -5, "DSQ"},
+        {"team", "result", -12, "NA"},
+        {"team", "rtime", QVariant(), "0:00:00"},
+        {"team", "rtime", 21'910, "6:05:10"},
+        {"team", "rtime", -1, ""},
+        {"team", "inCenter", 600, "0:10:00"},
+        {"team", "inCenter", -30, ""},
+        {"team", "name", "Foxes", "Foxes"},
+        {"res_cp", "status", 8, "ReadOK"},
+        {"res_cp", "status", 3, "OverInt."},
+        {"res_cp", "status", 6, ""},
+        {"res_cp", "status", 42, ""},
+        {"res_cp", "status", QVariant(), ""},
+        {"control", "points", 30, "30"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(FieldDisplayText(QLatin1String(c.table), QLatin1String(c.field), c.value), QLatin1String(c.expected))
+            << c.table << "." << c.field << " = " << c.value.toString().toStdString();
+}
+
+TEST(FieldDisplay, LabelsOrFieldNames)
+{
+    EXPECT_EQ(FieldDisplayLabel(QStringLiteral("team"), QStringLiteral("inCenter")), QStringLiteral("Time in C"));
+    EXPECT_EQ(FieldDisplayLabel(QStringLiteral("team"), QStringLiteral("chip")), QStringLiteral("chip"));
+    EXPECT_EQ(FieldDisplayLabel(QStringLiteral("extrapoint"), QStringLiteral("to")), QStringLiteral("TO"));
+    EXPECT_EQ(FieldDisplayLabel(QStringLiteral("res_cp"), QStringLiteral("ctime")), QStringLiteral("Time"));
+}

@@ -1,0 +1,57 @@
+#include "store/DateTime.h"
+#include "store/MapHelpers.h"
+#include "store/Platform.h"
+
+#include <gtest/gtest.h>
+
+TEST(MapHelpers, DistanceIsTruncatedIntegerRoot)
+{
+    EXPECT_EQ(MapDistance(0, 0, 3, 4), 5);
+    EXPECT_EQ(MapDistance(3, 4, 0, 0), 5);
+    EXPECT_EQ(MapDistance(0, 0, 1, 1), 1);   // 1.414 truncated
+    EXPECT_EQ(MapDistance(0, 0, 99, 99), 140); // 140.007
+    EXPECT_EQ(MapDistance(10, 10, 10, 10), 0);
+}
+
+TEST(MapHelpers, UnitsToMetersByScale)
+{
+    const struct { qint64 units; const char *scale; qint64 meters; } cases[] = {
+        {10'000, "30000", 30'000},  // one metre of map at 1:30,000
+        {1234, "30000", 3702},      // 3702.0
+        {1235, "25000", 3087},      // 3087.5 truncated
+        {1000, "0", 0},
+        {1000, "", 0},
+        {1000, "abc", 0},
+        {0, "30000", 0},
+        {-10, "30000", 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MapUnitsToMeters(c.units, QString::fromLatin1(c.scale)), c.meters) << c.units << " " << c.scale;
+    EXPECT_EQ(DistanceMetersText(1234, QStringLiteral("30000")), QStringLiteral("3702"));
+    QString kilometres = QStringLiteral("3") + Platform::decimalSeparator() + QStringLiteral("70");
+    EXPECT_EQ(DistanceText(1234, QStringLiteral("30000")), kilometres);
+}
+
+TEST(MapHelpers, DayNightChangesOnlyAtCrossings)
+{
+    const QString sunset = QStringLiteral("21:30:00");
+    const QString sunrise = QStringLiteral("05:15:00");
+    auto at = [](int h, int m) { return DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(h, m)); };
+
+    const struct { int flagBefore; int h; int m; int flagAfter; } cases[] = {
+        {1, 12, 0, 1},  // day stays day
+        {1, 21, 29, 1},
+        {1, 21, 31, 0}, // after sunset
+        {1, 2, 0, 0},   // night hours after midnight count as the day before's evening
+        {1, 5, 16, 1},  // morning after sunrise: still day
+        {0, 23, 0, 0},
+        {0, 3, 0, 0},
+        {0, 5, 16, 1},  // after sunrise
+        {0, 12, 0, 1},
+    };
+    for (const auto &c : cases) {
+        int flag = c.flagBefore;
+        UpdateDayNight(flag, sunset, sunrise, at(c.h, c.m));
+        EXPECT_EQ(flag, c.flagAfter) << c.flagBefore << " at " << c.h << ":" << c.m;
+    }
+}

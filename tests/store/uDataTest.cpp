@@ -1,0 +1,158 @@
+#include "../TestFolder.h"
+
+#include "store/DateTime.h"
+#include "store/EventSchema.h"
+#include "store/KorventError.h"
+#include "store/uData.h"
+
+#include <QSqlRecord>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList storedFields(db::Connection &connection, const QString &table)
+{
+    QStringList names;
+    QSqlQuery query = connection.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
+    while (query.next())
+        names.append(query.value(1).toString());
+    return names;
+}
+
+QStringList storedIndexes(db::Connection &connection)
+{
+    QStringList names;
+    QSqlQuery query = connection.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND name NOT LIKE 'sqlite_%' ORDER BY name"));
+    while (query.next())
+        names.append(query.value(0).toString());
+    return names;
+}
+
+} // namespace
+
+TEST(EventDatabase, EmptyFolderGetsFiveTablesWithTheirIndexes)
+{
+    QTemporaryDir dir;
+    TdmData data(folderOf(dir));
+    EXPECT_TRUE(QFile::exists(folderOf(dir) + QStringLiteral("rogain.abs")));
+    db::Connection &connection = data.connection();
+    EXPECT_EQ(storedFields(connection, QStringLiteral("res_cp")),
+              QStringList({"id", "team_id", "runner_id", "count", "KP", "time", "status", "note", "ctime"}));
+    EXPECT_EQ(storedFields(connection, QStringLiteral("team")),
+              QStringList({"id", "number", "name", "club", "country", "class", "entryID", "entrydate", "chip", "start",
+                           "finis", "inCenter", "points", "penalty", "result", "rtime", "teamNote", "printtime",
+                           "status", "calctime", "subclass"}));
+    EXPECT_EQ(storedFields(connection, QStringLiteral("runner")),
+              QStringList({"id", "team_id", "firstname", "lastname", "club", "country", "birthdate", "chipnr",
+                           "personalinfo", "rentchip", "sex", "started"}));
+    EXPECT_EQ(storedFields(connection, QStringLiteral("control")),
+              QStringList({"id", "controlnr", "unitnumber", "points", "type", "pos_x", "pos_y", "text"}));
+    EXPECT_EQ(storedFields(connection, QStringLiteral("extrapoint")), QStringList({"id", "from", "to", "points"}));
+    EXPECT_EQ(storedIndexes(connection),
+              QStringList({"control_idxPrim", "control_idxUnit", "extrapoint_idxPrim", "res_cp_idxID", "res_cp_idxPrim",
+                           "res_cp_idxRes", "runner_idxChip", "runner_idxPrim", "runner_idxTeam", "team_idxChip",
+                           "team_idxID", "team_idxNumber"}));
+    EXPECT_EQ(connection.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name='res_cp_idxRes'")).toString(),
+              QStringLiteral("CREATE INDEX \"res_cp_idxRes\" ON \"res_cp\" (\"team_id\", \"KP\", \"ctime\")"));
+    EXPECT_TRUE(connection.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name='control_idxPrim'"))
+                    .toString().startsWith(QLatin1String("CREATE UNIQUE INDEX")));
+    for (const db::TableDefinition &table : EventTables())
+        EXPECT_EQ(data.rowCount(table.name), 0) << table.name.toStdString();
+}
+
+TEST(EventDatabase, MissingTableIsAddedAndOthersKeepTheirRows)
+{
+    QTemporaryDir dir;
+    {
+        TdmData data(folderOf(dir));
+        data.insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Foxes"}});
+        data.insertRow(QStringLiteral("extrapoint"), {{"from", 31}, {"to", 32}, {"points", 5}});
+        data.connection().exec(QStringLiteral("DROP TABLE \"extrapoint\""));
+        // An older file may have a team table of its own shape: it is never altered.
+        data.connection().exec(QStringLiteral("ALTER TABLE \"team\" ADD COLUMN \"legacy\" TEXT"));
+    }
+    TdmData reopened(folderOf(dir));
+    EXPECT_TRUE(reopened.connection().tableExists(QStringLiteral("extrapoint")));
+    EXPECT_EQ(reopened.rowCount(QStringLiteral("extrapoint")), 0);
+    ASSERT_EQ(reopened.rowCount(QStringLiteral("team")), 1);
+    EXPECT_EQ(reopened.selectRows(QStringLiteral("team")).front().value("name").toString(), QStringLiteral("Foxes"));
+    EXPECT_TRUE(storedFields(reopened.connection(), QStringLiteral("team")).contains(QStringLiteral("legacy")));
+    EXPECT_TRUE(storedIndexes(reopened.connection()).contains(QStringLiteral("extrapoint_idxPrim")));
+}
+
+TEST(EventDatabase, NewRowsGetTheirDefaults)
+{
+    QTemporaryDir dir;
+    TdmData data(folderOf(dir));
+    const qint64 team = data.insertRow(QStringLiteral("team"), {{"number", 1}});
+    const qint64 runner = data.insertRow(QStringLiteral("runner"), {{"team_id", team}});
+    const qint64 punch = data.insertRow(QStringLiteral("res_cp"), {{"team_id", team}, {"KP", "31"}});
+    EXPECT_EQ(data.findRow(QStringLiteral("team"), team)->value("status").toInt(), 9);
+    EXPECT_EQ(data.findRow(QStringLiteral("runner"), runner)->value("started").toInt(), 0);
+    EXPECT_EQ(data.findRow(QStringLiteral("res_cp"), punch)->value("status").toInt(), 9);
+    // Rows written by other tools get the same defaults from the table itself.
+    data.connection().exec(QStringLiteral("INSERT INTO \"team\" (\"number\") VALUES (2)"));
+    EXPECT_EQ(data.selectRows(QStringLiteral("team"), {{"number", 2}}).front().value("status").toInt(), 9);
+}
+
+TEST(EventDatabase, StoredFormsOfDateTimesBooleansAndEmptyTexts)
+{
+    QTemporaryDir dir;
+    TdmData data(folderOf(dir));
+    const TDateTime start = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(10, 0, 0));
+    const qint64 team = data.insertRow(QStringLiteral("team"), {{"number", 1}, {"start", start}, {"club", ""}});
+    const qint64 runner = data.insertRow(QStringLiteral("runner"), {{"team_id", team}, {"started", true},
+                                                                    {"birthdate", DateTime::fromDateAndTime(QDate(1970, 7, 1), QTime())}});
+    const Row teamRow = *data.findRow(QStringLiteral("team"), team);
+    EXPECT_EQ(teamRow.value("start").toString(), QStringLiteral("2026-06-01 10:00:00"));
+    EXPECT_TRUE(teamRow.value("club").isNull());
+    EXPECT_TRUE(teamRow.value("finis").isNull());
+    const Row runnerRow = *data.findRow(QStringLiteral("runner"), runner);
+    EXPECT_EQ(runnerRow.value("started").toInt(), 1);
+    EXPECT_EQ(runnerRow.value("birthdate").toString(), QStringLiteral("1970-07-01"));
+}
+
+TEST(EventDatabase, DeletingATeamDeletesItsRunnersAndKeepsItsPunches)
+{
+    QTemporaryDir dir;
+    TdmData data(folderOf(dir));
+    const qint64 foxes = data.insertRow(QStringLiteral("team"), {{"number", 1}});
+    const qint64 hares = data.insertRow(QStringLiteral("team"), {{"number", 2}});
+    const qint64 anna = data.insertRow(QStringLiteral("runner"), {{"team_id", foxes}, {"lastname", "Anna"}});
+    data.insertRow(QStringLiteral("runner"), {{"team_id", foxes}, {"lastname", "Bert"}});
+    data.insertRow(QStringLiteral("runner"), {{"team_id", hares}, {"lastname", "Cleo"}});
+    data.insertRow(QStringLiteral("res_cp"), {{"team_id", foxes}, {"runner_id", anna}, {"KP", "31"}});
+
+    data.deleteTeam(foxes);
+
+    EXPECT_FALSE(data.findRow(QStringLiteral("team"), foxes));
+    EXPECT_TRUE(data.selectRows(QStringLiteral("runner"), {{"team_id", foxes}}).empty());
+    EXPECT_EQ(data.selectRows(QStringLiteral("runner"), {{"team_id", hares}}).size(), 1u);
+    EXPECT_EQ(data.selectRows(QStringLiteral("res_cp"), {{"team_id", foxes}}).size(), 1u);
+}
+
+TEST(EventDatabase, UnknownTablesAndFieldsAreNamedInTheError)
+{
+    QTemporaryDir dir;
+    TdmData data(folderOf(dir));
+    try {
+        data.insertRow(QStringLiteral("team"), {{"nmber", 1}});
+        FAIL();
+    } catch (const KorventError &error) {
+        EXPECT_TRUE(error.message().contains(QLatin1String("nmber")));
+    }
+    EXPECT_THROW(data.rowCount(QStringLiteral("teams")), KorventError);
+    EXPECT_EQ(data.rowCount(QStringLiteral("team")), 0);
+}
+
+TEST(EventDatabase, SelectOrdersByTheFieldsNamed)
+{
+    QTemporaryDir dir;
+    TdmData data(folderOf(dir));
+    for (const char *kp : {"2", "10", "F", "31"})
+        data.insertRow(QStringLiteral("res_cp"), {{"team_id", 1}, {"KP", kp}});
+    QStringList order;
+    for (const Row &row : data.selectRows(QStringLiteral("res_cp"), {{"team_id", 1}}, {QStringLiteral("KP")}))
+        order.append(row.value("KP").toString());
+    EXPECT_EQ(order, QStringList({"10", "2", "31", "F"}));
+}
