@@ -1,12 +1,11 @@
 #include "StartupSequence.h"
 
+#include "reports/ReportDirectory.h"
 #include "store/IniFile.h"
 #include "store/KorventError.h"
 #include "store/Platform.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace StartupSequence {
@@ -22,20 +21,6 @@ void applyTextEncoding(const QString &settingsFile)
     if (!Platform::setTextEncoding(codepage))
         throw KorventError(QCoreApplication::translate("StartupSequence", "Unknown text encoding \"%1\" in [system] codepage of %2")
                                .arg(codepage, settingsFile));
-}
-
-void prepareResultsDirectory(const QString &programDirectory, const QString &resultsDirectory)
-{
-    QDir results(resultsDirectory);
-    if (results.exists())
-        return;
-    if (!QDir().mkpath(resultsDirectory))
-        throw KorventError(QCoreApplication::translate("StartupSequence", "Cannot create the folder %1").arg(resultsDirectory));
-    // Missing style sheets leave the new folder without them; an existing copy is kept.
-    for (const char *sheet : {"style.css", "style_p.css"}) {
-        const QString name = QString::fromLatin1(sheet);
-        QFile::copy(programDirectory + QStringLiteral("common/") + name, resultsDirectory + name);
-    }
 }
 
 } // namespace
@@ -74,7 +59,7 @@ EventLocation settle(const QString &currentDirectory, const QStringList &argumen
     if (location.confirmed) {
         settings.writeString(QStringLiteral("event"), QStringLiteral("dir"), eventDirectory);
         settings.save();
-        prepareResultsDirectory(location.programDirectory, location.resultsDirectory);
+        PrepareReportDirectory(location.programDirectory, location.resultsDirectory);
     }
     return location;
 }

@@ -1,0 +1,21 @@
+#include "ReportDirectory.h"
+
+#include "store/KorventError.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+void PrepareReportDirectory(const QString &programDirectory, const QString &directory)
+{
+    if (QDir(directory).exists())
+        return;
+    if (!QDir().mkpath(directory))
+        throw KorventError(QCoreApplication::translate("Reports", "Cannot create the folder %1").arg(directory));
+    const QString target = directory.endsWith(u'/') ? directory : directory + u'/';
+    for (const char *sheet : {"style.css", "style_p.css"}) {
+        const QString name = QString::fromLatin1(sheet);
+        // QFile::copy never overwrites an existing target.
+        QFile::copy(programDirectory + QStringLiteral("common/") + name, target + name);
+    }
+}
