@@ -29,10 +29,15 @@ int info(CliContext &context, const QStringList &arguments)
 
 } // namespace
 
+int CliSettingsCommand(CliContext &context, const QStringList &arguments);
+int CliClassesCommand(CliContext &context, const QStringList &arguments);
+
 const std::vector<CliCommand> &CliCommands()
 {
     static const std::vector<CliCommand> commands = {
         {"info", "info                 database version, tables with row counts, folders", info},
+        {"settings", "settings [set KEY=VALUE ...]  print every event setting, or change some", CliSettingsCommand},
+        {"classes", "classes              the class table: index, name, start, maximum, penalty (hundredths), path", CliClassesCommand},
     };
     return commands;
 }

@@ -5,6 +5,7 @@
 #include "uStartForm.h"
 
 #include "store/KorventError.h"
+#include "store/EventSetup.h"
 #include "store/uData.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@ int main(int argc, char *argv[])
 
     EventLocation location;
     std::unique_ptr<TdmData> data;
+    std::unique_ptr<SharedEventSetup> setup;
     try {
         location = StartupSequence::settle(QDir::currentPath(), app.arguments().mid(1), [](const QString &proposed) {
             TfStartForm startForm(proposed);
@@ -26,12 +28,12 @@ int main(int argc, char *argv[])
             return StartWindowAnswer{startForm.eventDirectory(), confirmed};
         });
         data = std::make_unique<TdmData>(location.eventDirectory);
+        setup = std::make_unique<SharedEventSetup>(EventSetup::load(location.eventDirectory));
+        TfRogMain mainWindow(location, *data, *setup);
+        mainWindow.show();
+        return app.exec();
     } catch (const KorventError &error) {
         QMessageBox::critical(nullptr, QStringLiteral("Korvent"), error.message());
         return 1;
     }
-
-    TfRogMain mainWindow(location, *data);
-    mainWindow.show();
-    return app.exec();
 }

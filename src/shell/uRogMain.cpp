@@ -4,6 +4,7 @@
 #include "uAbout.h"
 
 #include "store/KorventError.h"
+#include "store/uEventInfo.h"
 #include "store/uData.h"
 
 #include <QAction>
@@ -31,10 +32,11 @@ struct TfRogMain::CommandEntry
     void (TfRogMain::*handler)();
 };
 
-TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, QWidget *parent)
+TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, SharedEventSetup &setup, QWidget *parent)
     : QMainWindow(parent)
     , m_location(location)
     , m_data(data)
+    , m_eventInfo(new TfEventInfo(location.eventDirectory, location.programDirectory, data, setup, this))
     , m_mdiArea(new QMdiArea(this))
 {
     setObjectName(QStringLiteral("fRogMain"));
@@ -53,7 +55,7 @@ TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, QWidget *pare
 void TfRogMain::createCommands()
 {
     static const CommandEntry table[] = {
-        {"actEventSetup", "&Secretary", "&Event setup", QKeySequence(Qt::Key_F2), "Event settings, classes and controls", false, nullptr},
+        {"actEventSetup", "&Secretary", "&Event setup", QKeySequence(Qt::Key_F2), "Event settings, classes and controls", false, &TfRogMain::eventSetupClick},
         {"actTeams", "&Secretary", "&Teams", QKeySequence(Qt::Key_F4), "Teams and runners", false, nullptr},
         {"actEditControls", "&Results", "Edit controls", QKeySequence(Qt::Key_F5), "Correct punches and team statuses by hand", false, nullptr},
         {"actCalculate", "&Results", "Calculate", QKeySequence(Qt::CTRL | Qt::Key_F5), "Calculate team results", false, nullptr},
@@ -166,6 +168,11 @@ void TfRogMain::runCommand(const std::function<void()> &command)
     } catch (const KorventError &error) {
         QMessageBox::critical(this, tr("Korvent"), error.message());
     }
+}
+
+void TfRogMain::eventSetupClick()
+{
+    m_eventInfo->exec();
 }
 
 void TfRogMain::aboutClick()

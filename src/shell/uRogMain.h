@@ -12,17 +12,20 @@ class QAction;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class SharedEventSetup;
 class TdmData;
+class TfEventInfo;
 
 class TfRogMain : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    TfRogMain(const EventLocation &location, TdmData &data, QWidget *parent = nullptr);
+    TfRogMain(const EventLocation &location, TdmData &data, SharedEventSetup &setup, QWidget *parent = nullptr);
 
     const EventLocation &location() const { return m_location; }
     QMdiArea *mdiArea() const { return m_mdiArea; }
+    TfEventInfo *eventInfo() const { return m_eventInfo; }
     // The command by its action name (for example "actCalculate").
     QAction *command(const QString &name) const;
 
@@ -34,10 +37,12 @@ private:
     void applyEventState();
     // Runs a command; an error it raises is shown to the operator.
     void runCommand(const std::function<void()> &command);
+    void eventSetupClick();
     void aboutClick();
 
     EventLocation m_location;
     TdmData &m_data;
+    TfEventInfo *m_eventInfo;
     QMdiArea *m_mdiArea;
     QMenu *m_toolsMenu = nullptr;
     QHash<QString, QAction *> m_commands;

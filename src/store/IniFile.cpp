@@ -1,23 +1,18 @@
 #include "IniFile.h"
 
-#include "KorventError.h"
 #include "Platform.h"
+#include "TextFile.h"
 
-#include <QCoreApplication>
-#include <QFile>
-#include <QSaveFile>
+#include <QLocale>
 
 IniFile::IniFile(const QString &fileName)
     : m_fileName(fileName)
 {
     m_sections.push_back(Section{});
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QStringList> lines = ReadTextLines(fileName);
+    if (!lines)
         return;
-    const QString text = Platform::decodeText(file.readAll());
-    for (QString line : text.split(QLatin1Char('\n'))) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
+    for (const QString &line : *lines) {
         const QString trimmed = line.trimmed();
         if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
             m_sections.push_back(Section{trimmed.mid(1, trimmed.size() - 2).trimmed(), {}});
@@ -81,6 +76,17 @@ bool IniFile::readBool(const QString &section, const QString &key, bool defaultV
     return readInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
+QDateTime IniFile::readDateTime(const QString &section, const QString &key, const QDateTime &defaultValue) const
+{
+    const QString text = readString(section, key).trimmed();
+    QDateTime value = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!value.isValid())
+        value = QLocale::system().toDateTime(text, Platform::shortDateFormat() + u' ' + Platform::longTimeFormat());
+    if (!value.isValid())
+        value = QLocale::system().toDateTime(text, Platform::shortDateFormat());
+    return value.isValid() ? value : defaultValue;
+}
+
 QStringList IniFile::keys(const QString &section) const
 {
     QStringList result;
@@ -113,6 +119,11 @@ void IniFile::writeBool(const QString &section, const QString &key, bool value)
     writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+void IniFile::writeDateTime(const QString &section, const QString &key, const QDateTime &value)
+{
+    writeString(section, key, value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+}
+
 void IniFile::eraseSection(const QString &section)
 {
     std::erase_if(m_sections, [&](const Section &s) {
@@ -122,14 +133,12 @@ void IniFile::eraseSection(const QString &section)
 
 void IniFile::save() const
 {
-    QString text;
+    QStringList lines;
     for (const Section &section : m_sections) {
         if (!section.name.isEmpty())
-            text += u'[' + section.name + u']' + QLatin1String(Platform::lineEnd);
+            lines.append(u'[' + section.name + u']');
         for (const Entry &entry : section.entries)
-            text += (entry.key.isEmpty() ? entry.value : entry.key + u'=' + entry.value) + QLatin1String(Platform::lineEnd);
+            lines.append(entry.key.isEmpty() ? entry.value : entry.key + u'=' + entry.value);
     }
-    QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Platform::encodeText(text)) < 0 || !file.commit())
-        throw KorventError(QCoreApplication::translate("IniFile", "Cannot write %1: %2").arg(m_fileName, file.errorString()));
+    WriteTextLines(m_fileName, lines);
 }

@@ -5,6 +5,7 @@
 // verbatim (no quoting, no list splitting); section and key names match
 // without regard to letter case. Lines that are neither are kept as they are.
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -22,11 +23,16 @@ public:
     // An unreadable number gives the default.
     qint64 readInteger(const QString &section, const QString &key, qint64 defaultValue) const;
     bool readBool(const QString &section, const QString &key, bool defaultValue) const;
+    // Accepts "YYYY-MM-DD HH:MM:SS" and the regional short date + long time
+    // form; anything else gives the default.
+    QDateTime readDateTime(const QString &section, const QString &key, const QDateTime &defaultValue) const;
     QStringList keys(const QString &section) const;
 
     void writeString(const QString &section, const QString &key, const QString &value);
     void writeInteger(const QString &section, const QString &key, qint64 value);
     void writeBool(const QString &section, const QString &key, bool value);
+    // Written as "YYYY-MM-DD HH:MM:SS".
+    void writeDateTime(const QString &section, const QString &key, const QDateTime &value);
     void eraseSection(const QString &section);
 
     // Writes the whole file; raises KorventError when it cannot be written.

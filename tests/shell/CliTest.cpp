@@ -58,3 +58,38 @@ TEST(Cli, ErrorsGoToStderrWithNonZeroExit)
     EXPECT_NE(runCli(program.path(), {"--event", "event", "no-such-command"}).exitCode, 0);
     EXPECT_NE(runCli(program.path(), {"info"}).exitCode, 0);
 }
+
+TEST(Cli, SettingsPrintsEveryKeyAndSetChecksBeforeWriting)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    const CliRun defaults = runCli(program.path(), {"--event", "event", "settings"});
+    ASSERT_EQ(defaults.exitCode, 0) << defaults.err.toStdString();
+    EXPECT_TRUE(defaults.out.startsWith(QLatin1String("leName=\n")));
+    EXPECT_TRUE(defaults.out.contains(QLatin1String("\nsePunchWindow=-1\n")));
+    EXPECT_TRUE(defaults.out.contains(QLatin1String("\ndtpDate=2008-09-01 00:00:00\n")));
+    EXPECT_EQ(defaults.out.count(u'\n'), 41);
+
+    EXPECT_EQ(runCli(program.path(), {"--event", "event", "settings", "set", "leName=Night Rogaine", "sePunchWindow=120"}).exitCode, 0);
+    const QByteArray stored = readFile(folderOf(program) + QStringLiteral("event/setup.ini"));
+    EXPECT_TRUE(stored.contains("leName=Night Rogaine\r\n"));
+
+    for (const char *bad : {"sePunchWindow=100000", "noSuchKey=1", "cbXML3Format=maybe", "leName"}) {
+        const CliRun refused = runCli(program.path(), {"--event", "event", "settings", "set", "leName=Changed", bad});
+        EXPECT_NE(refused.exitCode, 0) << bad;
+        EXPECT_FALSE(refused.err.isEmpty()) << bad;
+        EXPECT_EQ(readFile(folderOf(program) + QStringLiteral("event/setup.ini")), stored) << bad;
+    }
+}
+
+TEST(Cli, ClassesPrintsTheClassTable)
+{
+    QTemporaryDir program;
+    writeFile(folderOf(program) + QStringLiteral("event/classlist.tree"),
+              "H12<*>(12:00:00|012:00:00|00:30:00)\r\n\tH12V\r\nA6<*>(10:00:00|006:00:00|00:30:45)\r\n");
+    const CliRun run = runCli(program.path(), {"--event", "event", "classes"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("1\tA6\t3600000\t2160000\t184500\tA6\n"
+                                      "2\tH12\t4320000\t4320000\t180000\tH12\n"
+                                      "3\tH12V\t4320000\t4320000\t180000\tH12/H12V\n"));
+}

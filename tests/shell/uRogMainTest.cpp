@@ -1,6 +1,7 @@
 #include "../TestFolder.h"
 
 #include "shell/uRogMain.h"
+#include "store/EventSetup.h"
 #include "store/uData.h"
 
 #include <QAction>
@@ -16,6 +17,7 @@ struct MainWindowFixture : ::testing::Test
 {
     QTemporaryDir dir;
     std::unique_ptr<TdmData> data;
+    SharedEventSetup setup;
 
     std::unique_ptr<TfRogMain> open(bool confirmed)
     {
@@ -24,7 +26,7 @@ struct MainWindowFixture : ::testing::Test
         location.resultsDirectory = folderOf(dir) + QStringLiteral("results/");
         location.confirmed = confirmed;
         data = std::make_unique<TdmData>(location.eventDirectory);
-        return std::make_unique<TfRogMain>(location, *data);
+        return std::make_unique<TfRogMain>(location, *data, setup);
     }
 
     static QStringList menuTexts(QMenu *menu)
@@ -76,11 +78,13 @@ TEST_F(MainWindowFixture, ToolBarButtonsWithCaptionsAndHints)
 TEST_F(MainWindowFixture, CommandsNotYetBuiltAreVisibleButDisabled)
 {
     auto window = open(true);
-    for (const char *name : {"actEventSetup", "actTeams", "actEditControls", "actCalculate", "actReports", "actDBEditor"}) {
+    for (const char *name : {"actTeams", "actEditControls", "actCalculate", "actReports", "actDBEditor"}) {
         EXPECT_TRUE(window->command(name)->isVisible()) << name;
         EXPECT_FALSE(window->command(name)->isEnabled()) << name;
     }
     EXPECT_TRUE(window->command("actAbout")->isEnabled());
+    EXPECT_TRUE(window->command("actEventSetup")->isEnabled());
+    EXPECT_TRUE(window->findChild<QAction *>("ToolButton1")->isEnabled());
     EXPECT_FALSE(window->findChild<QAction *>("ToolButton2")->isEnabled());
     EXPECT_TRUE(window->findChild<QAction *>("tbtnClose")->isEnabled());
 }

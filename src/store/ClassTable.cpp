@@ -1,0 +1,147 @@
+#include "ClassTable.h"
+
+#include "KorventError.h"
+#include "TextFile.h"
+#include "TextHelpers.h"
+#include "TimeHelpers.h"
+
+#include <QCoreApplication>
+#include <functional>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("ClassTable", text);
+}
+
+} // namespace
+
+bool IsMainClassNode(const QString &nodeText)
+{
+    return nodeText.contains(QLatin1String("<*>"));
+}
+
+QString MainClassNodeText(const QString &name, const QString &start, const QString &maximumTime, const QString &penaltyTime)
+{
+    return name + QStringLiteral("<*>(") + start + u'|' + maximumTime + u'|' + penaltyTime + u')';
+}
+
+bool ClassNodeTextLess(const QString &a, const QString &b)
+{
+    return QString::localeAwareCompare(a, b) < 0;
+}
+
+ClassTree SortedClassTree(const ClassTree &tree)
+{
+    // Build the parent/child structure, sort every level, walk it in order.
+    struct Node
+    {
+        QString text;
+        std::vector<Node> children;
+    };
+    Node root;
+    std::vector<Node *> stack{&root};
+    for (const ClassNode &node : tree) {
+        const size_t depth = static_cast<size_t>(qMax(0, node.depth));
+        while (stack.size() > depth + 1)
+            stack.pop_back();
+        std::vector<Node> &siblings = stack.back()->children;
+        siblings.push_back(Node{node.text, {}});
+        stack.push_back(&siblings.back());
+    }
+    ClassTree sorted;
+    std::function<void(std::vector<Node> &, int)> walk = [&](std::vector<Node> &nodes, int depth) {
+        std::stable_sort(nodes.begin(), nodes.end(), [](const Node &a, const Node &b) { return ClassNodeTextLess(a.text, b.text); });
+        for (Node &node : nodes) {
+            sorted.push_back(ClassNode{node.text, depth});
+            walk(node.children, depth + 1);
+        }
+    };
+    walk(root.children, 0);
+    return sorted;
+}
+
+ClassTable LoadClassTable(const ClassTree &tree)
+{
+    ClassTable table;
+    table.reserve(tree.size());
+    qint64 start = 0, maximumTime = 0, penaltyTime = 0;
+    TSubList path;
+    for (const ClassNode &node : tree) {
+        TClassInfo entry;
+        if (IsMainClassNode(node.text)) {
+            QString times = TextAfter(u'*', node.text);
+            if (times.startsWith(QLatin1String(">(")))
+                times.remove(0, 2);
+            if (times.endsWith(u')'))
+                times.chop(1);
+            const QStringList parts = SplitFields(times, u'|', 100);
+            // Times that do not split into three keep those of the previous main class.
+            if (parts.size() == 3) {
+                start = ClockTextToHundredths(parts[0], u',');
+                maximumTime = ClockTextToHundredths(parts[1], u',');
+                penaltyTime = ClockTextToHundredths(parts[2], u',');
+            }
+            entry.name = TextBefore(u'<', node.text);
+            path.fill(QString());
+            path[0] = entry.name;
+        } else {
+            entry.name = node.text;
+            const int level = qBound(0, node.depth, ClassPathLevels - 1);
+            path[level] = entry.name;
+            for (int deeper = level + 1; deeper < ClassPathLevels; ++deeper)
+                path[deeper].clear();
+        }
+        entry.start = start;
+        entry.maximumTime = maximumTime;
+        entry.penaltyTime = penaltyTime;
+        entry.path = path;
+        table.push_back(entry);
+    }
+    return table;
+}
+
+std::optional<TClassInfo> FindClass(const ClassTable &table, const QString &name)
+{
+    for (const TClassInfo &entry : table)
+        if (entry.name == name)
+            return entry;
+    return std::nullopt;
+}
+
+QString ClassTreeFileName(const QString &eventDirectory)
+{
+    return eventDirectory + QStringLiteral("classlist.tree");
+}
+
+ClassTree ReadClassTreeFile(const QString &fileName)
+{
+    ClassTree tree;
+    const QStringList lines = ReadTextLines(fileName).value_or(QStringList());
+    for (int lineNumber = 1; lineNumber <= lines.size(); ++lineNumber) {
+        const QString &line = lines.at(lineNumber - 1);
+        if (line.trimmed().isEmpty())
+            continue;
+        int depth = 0;
+        while (depth < line.size() && line.at(depth) == u'\t')
+            ++depth;
+        const int parentDepth = tree.empty() ? -1 : tree.back().depth;
+        if (depth >= ClassPathLevels)
+            throw KorventError(tr("%1, line %2: classes may be nested %3 levels deep at most")
+                                   .arg(fileName).arg(lineNumber).arg(ClassPathLevels));
+        if (depth > parentDepth + 1)
+            throw KorventError(tr("%1, line %2: \"%3\" is more than one level below the class before it")
+                                   .arg(fileName).arg(lineNumber).arg(line.mid(depth)));
+        tree.push_back(ClassNode{line.mid(depth), depth});
+    }
+    return tree;
+}
+
+void WriteClassTreeFile(const QString &fileName, const ClassTree &tree)
+{
+    QStringList lines;
+    for (const ClassNode &node : tree)
+        lines.append(QString(node.depth, u'\t') + node.text);
+    WriteTextLines(fileName, lines);
+}

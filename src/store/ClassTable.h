@@ -1,0 +1,51 @@
+#pragma once
+
+// Classes live in a tree: a main class is a top-level node
+// "H12<*>(12:00:00|012:00:00|00:30:00)" (name, start, maximum and penalty
+// time); nodes below it are sub-classes with just a name and their main
+// class's times. The ClassTable is that tree flattened in tree order.
+
+#include <QString>
+#include <array>
+#include <optional>
+#include <vector>
+
+inline constexpr int ClassPathLevels = 46;
+
+struct ClassNode
+{
+    QString text;
+    int depth = 0; // 0 for a top-level node
+};
+using ClassTree = std::vector<ClassNode>; // tree order: a parent before its children
+
+using TSubList = std::array<QString, ClassPathLevels>;
+
+struct TClassInfo
+{
+    QString name;
+    qint64 start = 0;        // hundredths after midnight of the event day
+    qint64 maximumTime = 0;  // hundredths
+    qint64 penaltyTime = 0;  // hundredths of lateness allowed before LATE
+    TSubList path;           // names from the top-level class down to this one
+};
+using ClassTable = std::vector<TClassInfo>;
+
+bool IsMainClassNode(const QString &nodeText);
+QString MainClassNodeText(const QString &name, const QString &start, const QString &maximumTime, const QString &penaltyTime);
+
+// Orders nodes as the tree shows them: siblings sorted by text, each parent
+// before its children.
+bool ClassNodeTextLess(const QString &a, const QString &b);
+ClassTree SortedClassTree(const ClassTree &tree);
+
+ClassTable LoadClassTable(const ClassTree &tree);
+// The first entry with exactly this name.
+std::optional<TClassInfo> FindClass(const ClassTable &table, const QString &name);
+
+// classlist.tree: a line a node, its depth as leading TABs, program text encoding.
+QString ClassTreeFileName(const QString &eventDirectory);
+// A missing file is an empty tree. A node deeper than the path holds, or one
+// more than a level below its parent, raises KorventError naming the line.
+ClassTree ReadClassTreeFile(const QString &fileName);
+void WriteClassTreeFile(const QString &fileName, const ClassTree &tree);

@@ -1,0 +1,44 @@
+#pragma once
+
+// The country list: code=name lines in common/countrys.txt of the program
+// directory, edited as a two-column table whose codes stay unique.
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <utility>
+#include <vector>
+
+using Country = std::pair<QString, QString>; // code, name
+using CountryList = std::vector<Country>;
+
+QString CountryListFileName(const QString &programDirectory);
+// A missing file is an empty list; a line without "=" is a code without a name.
+CountryList LoadCountryList(const QString &fileName);
+void SaveCountryList(const QString &fileName, const CountryList &countries);
+
+class CountryListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    explicit CountryListModel(QObject *parent = nullptr);
+
+    const CountryList &countries() const { return m_countries; }
+    void setCountries(const CountryList &countries);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // A code that another row already has is refused (and rejectedCode is emitted).
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    bool insertRows(int row, int count, const QModelIndex &parent = {}) override;
+    bool removeRows(int row, int count, const QModelIndex &parent = {}) override;
+
+signals:
+    void rejectedCode(const QString &message);
+
+private:
+    CountryList m_countries;
+};

@@ -1,0 +1,85 @@
+#pragma once
+
+// The event settings: one key per control of the event setup window, kept in
+// section fEventInfo of the event's setup.ini. The window edits them; the
+// core, the CLI and the readout workers read this value type.
+
+#include "DateTime.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <variant>
+#include <vector>
+
+struct EventSettings
+{
+    QString leName, leDate, leOrganiser, leLocation, leCourseMaster;
+    int rgControlCard;
+    QDateTime dtpDate;
+    QString meSunrise, meSunSet, meEventStartTime;
+    QString eClassName, meStartTime, meControlTime, mePenaltyTime;
+    bool cbMainClass;
+    QString eSubClasses;
+    bool cbCheckInOut, cbUnit11;
+    int sePenaltyPoints, sePenaltySeconds, sePunchWindow;
+    int seServerDataIn, seMaxConnections;
+    bool cbSendToClient, cbSendToServer;
+    QString eServerAddressPort;
+    bool cbCalcDistSpeed;
+    QString eResultHeader;
+    bool cbTeamRoute, cbPunchTime, cbShowCountry, cbShowClub, cbDifferentClass, cbXML3Format;
+    QString eMap_Scale, eMap_DPI, eMap_OffsetX, eMap_OffsetY, eMap_Filename;
+    int seMapWidth;
+    bool cbMultiReadout;
+
+    // Every setting at its default.
+    EventSettings();
+
+    // Control card kinds of rgControlCard.
+    enum { CardPerTeam = 0, CardPerRunner = 1 };
+
+    static QString sectionName() { return QStringLiteral("fEventInfo"); }
+    static QString fileName(const QString &eventDirectory) { return eventDirectory + QStringLiteral("setup.ini"); }
+
+    // Missing or unreadable keys keep their defaults; numbers are held to their range.
+    static EventSettings load(const QString &eventDirectory);
+    // Rewrites the section: keys of no setting disappear. Raises KorventError when not written.
+    void save(const QString &eventDirectory) const;
+
+    // The event day (date of dtpDate) at the first start time.
+    TDateTime EventStartDateTime() const;
+};
+
+enum class SettingKind { Text, Masked, Integer, Boolean, Choice, DateTime };
+
+using SettingMember = std::variant<QString EventSettings::*, int EventSettings::*, bool EventSettings::*, QDateTime EventSettings::*>;
+
+// What the setup window shows for a setting and how its value is checked.
+struct SettingDefinition
+{
+    const char *key;
+    SettingKind kind;
+    SettingMember member;
+    QVariant defaultValue;
+    const char *tab;
+    const char *caption;
+    const char *hint = "";
+    int minimum = 0;        // Integer
+    int maximum = 0;
+    const char *mask = "";  // Masked: '0' a digit, other characters are literals
+    QStringList choices = {}; // Choice
+    bool enabled = true;
+};
+
+const std::vector<SettingDefinition> &SettingDefinitions();
+// The setting by key (exact name); nullptr when there is none.
+const SettingDefinition *FindSetting(const QString &key);
+
+QVariant SettingValue(const EventSettings &settings, const SettingDefinition &definition);
+// The value as setup.ini holds it.
+QString SettingText(const EventSettings &settings, const SettingDefinition &definition);
+// Sets a setting from its setup.ini text. Raises KorventError naming the key
+// and what is wrong when the text is not of the setting's kind or range.
+void SetSettingText(EventSettings &settings, const SettingDefinition &definition, const QString &text);

@@ -1,0 +1,94 @@
+#include "../TestFolder.h"
+
+#include "store/ClassTable.h"
+#include "store/KorventError.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList pathOf(const TClassInfo &entry)
+{
+    QStringList levels;
+    for (const QString &level : entry.path)
+        if (!level.isEmpty())
+            levels.append(level);
+    return levels;
+}
+
+} // namespace
+
+TEST(ClassTable, MainClassWithDefaultsAndItsSubClass)
+{
+    const QString h12 = MainClassNodeText(QStringLiteral("H12"), QStringLiteral("12:00:00"), QStringLiteral("012:00:00"), QStringLiteral("00:30:00"));
+    EXPECT_EQ(h12, QStringLiteral("H12<*>(12:00:00|012:00:00|00:30:00)"));
+    const ClassTable table = LoadClassTable({{h12, 0}, {QStringLiteral("H12V"), 1}});
+    ASSERT_EQ(table.size(), 2u);
+    for (const TClassInfo &entry : table) {
+        EXPECT_EQ(entry.start, 4'320'000);
+        EXPECT_EQ(entry.maximumTime, 4'320'000);
+        EXPECT_EQ(entry.penaltyTime, 180'000);
+    }
+    EXPECT_EQ(table[0].name, QStringLiteral("H12"));
+    EXPECT_EQ(pathOf(table[0]), QStringList({"H12"}));
+    EXPECT_EQ(table[1].name, QStringLiteral("H12V"));
+    EXPECT_EQ(pathOf(table[1]), QStringList({"H12", "H12V"}));
+    EXPECT_EQ(FindClass(table, QStringLiteral("H12V"))->path[1], QStringLiteral("H12V"));
+    EXPECT_FALSE(FindClass(table, QStringLiteral("h12")));
+}
+
+TEST(ClassTable, TimesPathsAndBrokenMainClasses)
+{
+    const ClassTable table = LoadClassTable({
+        {QStringLiteral("H6<*>(10:00:00|006:00:00|00:30:45)"), 0},
+        {QStringLiteral("H6 Vet"), 1},
+        {QStringLiteral("H6 SuperVet"), 2},
+        {QStringLiteral("H6 Jun"), 1},
+        {QStringLiteral("X<*>(10:00:00|006:00:00)"), 0}, // two times: keeps the previous class's
+        {QStringLiteral("Open"), 0},                       // a top-level sub-class
+    });
+    ASSERT_EQ(table.size(), 6u);
+    EXPECT_EQ(table[0].penaltyTime, 184'500);
+    EXPECT_EQ(table[0].start, 3'600'000);
+    EXPECT_EQ(table[0].maximumTime, 2'160'000);
+    EXPECT_EQ(pathOf(table[2]), QStringList({"H6", "H6 Vet", "H6 SuperVet"}));
+    EXPECT_EQ(pathOf(table[3]), QStringList({"H6", "H6 Jun"})); // deeper level cleared
+    EXPECT_EQ(table[4].name, QStringLiteral("X"));
+    EXPECT_EQ(table[4].penaltyTime, 184'500);
+    EXPECT_EQ(pathOf(table[4]), QStringList({"X"}));
+    EXPECT_EQ(pathOf(table[5]), QStringList({"Open"}));
+    EXPECT_EQ(table[5].start, 3'600'000);
+}
+
+TEST(ClassTable, FileHoldsDepthAsTabsAndIsReadBackSorted)
+{
+    QTemporaryDir dir;
+    const QString file = ClassTreeFileName(folderOf(dir));
+    const ClassTree tree = {{"H6<*>(10:00:00|006:00:00|00:30:00)", 0}, {"H6V", 1}, {"H6J", 1}, {"A3<*>(10:00:00|003:00:00|00:30:00)", 0}};
+    WriteClassTreeFile(file, tree);
+    EXPECT_EQ(readFile(file), QByteArray("H6<*>(10:00:00|006:00:00|00:30:00)\r\n\tH6V\r\n\tH6J\r\nA3<*>(10:00:00|003:00:00|00:30:00)\r\n"));
+    const ClassTree sorted = SortedClassTree(ReadClassTreeFile(file));
+    QStringList order;
+    for (const ClassNode &node : sorted)
+        order.append(QString(node.depth, u'>') + node.text.left(3));
+    EXPECT_EQ(order, QStringList({"A3<", "H6<", ">H6J", ">H6V"}));
+    EXPECT_TRUE(ReadClassTreeFile(folderOf(dir) + QStringLiteral("missing.tree")).empty());
+}
+
+TEST(ClassTable, TreesDeeperThanThePathAreRefused)
+{
+    QTemporaryDir dir;
+    const QString file = folderOf(dir) + QStringLiteral("classlist.tree");
+    QByteArray deep;
+    for (int depth = 0; depth <= ClassPathLevels; ++depth)
+        deep += QByteArray(depth, '\t') + "C" + QByteArray::number(depth) + "\r\n";
+    writeFile(file, deep);
+    try {
+        ReadClassTreeFile(file);
+        FAIL() << "a tree of 47 levels was read";
+    } catch (const KorventError &error) {
+        EXPECT_TRUE(error.message().contains(QLatin1String("line 47"))) << error.message().toStdString();
+    }
+    writeFile(file, "A\r\n\t\tB\r\n");
+    EXPECT_THROW(ReadClassTreeFile(file), KorventError);
+}

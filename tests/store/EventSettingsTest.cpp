@@ -1,0 +1,140 @@
+#include "../TestFolder.h"
+
+#include "store/EventSettings.h"
+#include "store/EventSetup.h"
+#include "store/IniFile.h"
+#include "store/KorventError.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+TEST(EventSettings, DefaultsOfEveryKind)
+{
+    const EventSettings settings;
+    EXPECT_EQ(settings.rgControlCard, 0);
+    EXPECT_EQ(settings.dtpDate, QDateTime(QDate(2008, 9, 1), QTime(0, 0)));
+    EXPECT_EQ(settings.meControlTime, QStringLiteral("012:00:00"));
+    EXPECT_EQ(settings.mePenaltyTime, QStringLiteral("00:30:00"));
+    EXPECT_TRUE(settings.cbCheckInOut);
+    EXPECT_TRUE(settings.cbXML3Format);
+    EXPECT_FALSE(settings.cbMultiReadout);
+    EXPECT_EQ(settings.sePenaltyPoints, -1);
+    EXPECT_EQ(settings.sePenaltySeconds, 60);
+    EXPECT_EQ(settings.sePunchWindow, -1);
+    EXPECT_EQ(settings.seServerDataIn, 6001);
+    EXPECT_EQ(settings.seMaxConnections, 5);
+    EXPECT_EQ(settings.eMap_Scale, QStringLiteral("30000"));
+    EXPECT_EQ(settings.eMap_Filename, QStringLiteral("rogainmap.gif"));
+    EXPECT_EQ(settings.seMapWidth, 500);
+    EXPECT_EQ(SettingDefinitions().size(), 41u);
+}
+
+TEST(EventSettings, SaveRewritesTheSectionAndLoadReadsItBack)
+{
+    QTemporaryDir dir;
+    const QString event = folderOf(dir);
+    writeFile(event + QStringLiteral("setup.ini"), "[fEventInfo]\r\nleName=Old\r\nnoSuchControl=1\r\n[other]\r\nkeep=yes\r\n");
+    EventSettings settings = EventSettings::load(event);
+    EXPECT_EQ(settings.leName, QStringLiteral("Old"));
+    settings.leName = QStringLiteral("Rogaine, Summer 2026");
+    settings.dtpDate = QDateTime(QDate(2026, 7, 4), QTime(0, 0));
+    settings.cbMultiReadout = true;
+    settings.sePunchWindow = 120;
+    settings.save(event);
+
+    const IniFile ini(EventSettings::fileName(event));
+    EXPECT_FALSE(ini.hasKey(QStringLiteral("fEventInfo"), QStringLiteral("noSuchControl")));
+    EXPECT_EQ(ini.readString(QStringLiteral("other"), QStringLiteral("keep")), QStringLiteral("yes"));
+    EXPECT_EQ(ini.readString(QStringLiteral("fEventInfo"), QStringLiteral("dtpDate")), QStringLiteral("2026-07-04 00:00:00"));
+    EXPECT_EQ(ini.readString(QStringLiteral("fEventInfo"), QStringLiteral("cbMultiReadout")), QStringLiteral("1"));
+    EXPECT_EQ(ini.keys(QStringLiteral("fEventInfo")).size(), static_cast<int>(SettingDefinitions().size()));
+
+    const EventSettings again = EventSettings::load(event);
+    EXPECT_EQ(again.leName, QStringLiteral("Rogaine, Summer 2026"));
+    EXPECT_EQ(again.dtpDate.date(), QDate(2026, 7, 4));
+    EXPECT_TRUE(again.cbMultiReadout);
+    EXPECT_EQ(again.sePunchWindow, 120);
+}
+
+TEST(EventSettings, UnreadableValuesKeepDefaultsAndNumbersStayInRange)
+{
+    QTemporaryDir dir;
+    writeFile(folderOf(dir) + QStringLiteral("setup.ini"),
+              "[fEventInfo]\r\nsePunchWindow=lots\r\nseMaxConnections=1000\r\nsePenaltyPoints=5\r\ndtpDate=someday\r\nrgControlCard=7\r\n");
+    const EventSettings settings = EventSettings::load(folderOf(dir));
+    EXPECT_EQ(settings.sePunchWindow, -1);
+    EXPECT_EQ(settings.seMaxConnections, 100);
+    EXPECT_EQ(settings.sePenaltyPoints, 0);
+    EXPECT_EQ(settings.dtpDate, QDateTime(QDate(2008, 9, 1), QTime(0, 0)));
+    EXPECT_EQ(settings.rgControlCard, 1);
+}
+
+TEST(EventSettings, SettingFromTextChecksKindAndRange)
+{
+    const struct { const char *key; const char *text; bool accepted; } cases[] = {
+        {"leName", "Any text, even with = and ;", true},
+        {"sePunchWindow", "-1", true},
+        {"sePunchWindow", "99999", true},
+        {"sePunchWindow", "100000", false},
+        {"sePunchWindow", "-2", false},
+        {"sePunchWindow", "ten", false},
+        {"sePenaltySeconds", "0", false},
+        {"seServerDataIn", "1023", false},
+        {"cbXML3Format", "0", true},
+        {"cbXML3Format", "yes", false},
+        {"rgControlCard", "1", true},
+        {"rgControlCard", "2", false},
+        {"meSunSet", "21:30:00", true},
+        {"meSunSet", "21:30", false},
+        {"meControlTime", "012:00:00", true},
+        {"meControlTime", "12:00:00", false},
+        {"dtpDate", "2026-07-04 00:00:00", true},
+        {"dtpDate", "04.07.2026", false},
+    };
+    for (const auto &c : cases) {
+        EventSettings settings;
+        const SettingDefinition *definition = FindSetting(QLatin1String(c.key));
+        ASSERT_TRUE(definition) << c.key;
+        if (c.accepted) {
+            EXPECT_NO_THROW(SetSettingText(settings, *definition, QLatin1String(c.text))) << c.key << "=" << c.text;
+            EXPECT_EQ(SettingText(settings, *definition), QLatin1String(c.text)) << c.key;
+        } else {
+            try {
+                SetSettingText(settings, *definition, QLatin1String(c.text));
+                ADD_FAILURE() << c.key << "=" << c.text << " was accepted";
+            } catch (const KorventError &error) {
+                EXPECT_TRUE(error.message().contains(QLatin1String(c.key))) << error.message().toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(FindSetting(QStringLiteral("lename")), nullptr);
+}
+
+TEST(EventSettings, EventStartIsTheDayAtTheFirstStartTime)
+{
+    EventSettings settings;
+    settings.dtpDate = QDateTime(QDate(2026, 7, 4), QTime(15, 30));
+    settings.meEventStartTime = QStringLiteral("10:00:00");
+    EXPECT_EQ(DateTime::toQDateTime(settings.EventStartDateTime()), QDateTime(QDate(2026, 7, 4), QTime(10, 0)));
+}
+
+TEST(SharedEventSetup, ASnapshotNeverChangesUnderItsReader)
+{
+    SharedEventSetup shared;
+    const auto before = shared.snapshot();
+    std::thread writer([&] {
+        for (int i = 0; i < 200; ++i) {
+            EventSetup next;
+            next.settings.leName = QString::number(i);
+            next.settings.leDate = QString::number(i);
+            shared.publish(next);
+        }
+    });
+    for (int i = 0; i < 200; ++i) {
+        const auto now = shared.snapshot();
+        EXPECT_EQ(now->settings.leName, now->settings.leDate);
+    }
+    writer.join();
+    EXPECT_TRUE(before->settings.leName.isEmpty());
+    EXPECT_EQ(shared.snapshot()->settings.leName, QStringLiteral("199"));
+}
