@@ -31,6 +31,9 @@ int info(CliContext &context, const QStringList &arguments)
 
 int CliSettingsCommand(CliContext &context, const QStringList &arguments);
 int CliClassesCommand(CliContext &context, const QStringList &arguments);
+int CliCalculateCommand(CliContext &context, const QStringList &arguments);
+int CliPunchListCommand(CliContext &context, const QStringList &arguments);
+int CliGenerateCommand(CliContext &context, const QStringList &arguments);
 
 const std::vector<CliCommand> &CliCommands()
 {
@@ -38,6 +41,10 @@ const std::vector<CliCommand> &CliCommands()
         {"info", "info                 database version, tables with row counts, folders", info},
         {"settings", "settings [set KEY=VALUE ...]  print every event setting, or change some", CliSettingsCommand},
         {"classes", "classes              the class table: index, name, start, maximum, penalty (hundredths), path", CliClassesCommand},
+        {"calculate", "calculate --all | --new | --team N  calculate and store team results", CliCalculateCommand},
+        {"punchlist", "punchlist N          the punch list of team N", CliPunchListCommand},
+        {"generate", "generate [--seed N] [--teams N] [--runners MIN-MAX] [--controls N] [--visits N]  fill an empty event with a synthetic one",
+         CliGenerateCommand},
     };
     return commands;
 }

@@ -1,6 +1,7 @@
 #include "DateTime.h"
 
 #include <cmath>
+#include <optional>
 
 namespace DateTime {
 
@@ -72,10 +73,52 @@ QVariant toStored(TDateTime value)
     return toStorageText(value);
 }
 
+namespace {
+
+// Reads "YYYY-MM-DD HH:MM:SS[.f]" digit by digit: punches are read by the
+// hundred thousand and QDateTime parsing would dominate the calculation.
+std::optional<TDateTime> parseCanonical(QStringView text)
+{
+    if (text.size() != 19 && !(text.size() > 20 && text.size() <= 23 && text.at(19) == u'.'))
+        return std::nullopt;
+    auto digits = [&](int from, int count, int &value) {
+        value = 0;
+        for (int i = from; i < from + count; ++i) {
+            const char16_t c = text.at(i).unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            value = value * 10 + (c - u'0');
+        }
+        return true;
+    };
+    int year, month, day, hour, minute, second, fraction = 0;
+    if (!digits(0, 4, year) || text.at(4) != u'-' || !digits(5, 2, month) || text.at(7) != u'-' || !digits(8, 2, day)
+        || text.at(10) != u' ' || !digits(11, 2, hour) || text.at(13) != u':' || !digits(14, 2, minute)
+        || text.at(16) != u':' || !digits(17, 2, second))
+        return std::nullopt;
+    int ms = 0;
+    if (text.size() > 20) {
+        const int fractionDigits = static_cast<int>(text.size()) - 20;
+        if (!digits(20, fractionDigits, fraction))
+            return std::nullopt;
+        ms = fraction * (fractionDigits == 1 ? 100 : fractionDigits == 2 ? 10 : 1);
+    }
+    const QDate date(year, month, day);
+    if (!date.isValid() || hour > 23 || minute > 59 || second > 59)
+        return std::nullopt;
+    return static_cast<double>(origin.daysTo(date)) + (((hour * 60 + minute) * 60 + second) * 1000.0 + ms) / msPerDay;
+}
+
+} // namespace
+
 TDateTime fromStored(const QVariant &stored)
 {
     if (stored.isNull())
         return 0;
+    if (stored.typeId() == QMetaType::QString) {
+        if (const std::optional<TDateTime> value = parseCanonical(QStringView(*static_cast<const QString *>(stored.constData()))))
+            return *value;
+    }
     const QString text = stored.toString().trimmed();
     if (text.isEmpty())
         return 0;

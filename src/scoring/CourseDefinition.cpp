@@ -1,0 +1,74 @@
+#include "CourseDefinition.h"
+
+#include "db/Connection.h"
+
+CourseDefinition CourseDefinition::load(db::Connection &connection, const ClassTree &classTree)
+{
+    CourseDefinition course;
+    QSqlQuery controls = connection.exec(QStringLiteral(
+        "SELECT unitnumber, controlnr, points, pos_x, pos_y, text FROM control ORDER BY controlnr, id"));
+    while (controls.next()) {
+        TControlPoint control;
+        control.unitNumber = controls.value(0).toLongLong();
+        control.code = controls.value(1).toString();
+        control.points = controls.value(2).toLongLong();
+        control.x = controls.value(3).isNull() ? -1 : controls.value(3).toLongLong();
+        control.y = controls.value(4).isNull() ? -1 : controls.value(4).toLongLong();
+        const QString text = controls.value(5).toString();
+        control.label = text.isEmpty() ? control.code : text;
+        if (!course.m_controlByCode.contains(control.code))
+            course.m_controlByCode.insert(control.code, static_cast<int>(course.m_controls.size()));
+        course.m_controls.push_back(control);
+    }
+
+    QSqlQuery rules = connection.exec(QStringLiteral("SELECT \"from\", \"to\", points FROM extrapoint ORDER BY \"from\", id"));
+    while (rules.next()) {
+        TExtraPointList rule{rules.value(0).toString() + u'>' + rules.value(1).toString(), rules.value(2).toLongLong()};
+        if (!course.m_pointsByRule.contains(rule.key))
+            course.m_pointsByRule.insert(rule.key, rule.points);
+        course.m_rules.push_back(rule);
+    }
+
+    course.m_classes = LoadClassTable(classTree);
+    return course;
+}
+
+const TControlPoint *CourseDefinition::findControl(const QString &code) const
+{
+    const auto found = m_controlByCode.constFind(code);
+    return found == m_controlByCode.cend() ? nullptr : &m_controls[static_cast<size_t>(*found)];
+}
+
+qint64 CourseDefinition::FindControl(const QString &code, qint64 &x, qint64 &y, QString &label) const
+{
+    const TControlPoint *control = findControl(code);
+    if (!control)
+        return 0;
+    x = control->x;
+    y = control->y;
+    label = control->label;
+    return control->points;
+}
+
+qint64 CourseDefinition::controlPoints(const QString &code) const
+{
+    const TControlPoint *control = findControl(code);
+    return control ? control->points : 0;
+}
+
+qint64 CourseDefinition::extraPoints(const QString &key) const
+{
+    return m_pointsByRule.value(key, 0);
+}
+
+QStringList ControlCodeList(db::Connection &connection)
+{
+    QStringList codes;
+    QSqlQuery controls = connection.exec(QStringLiteral("SELECT controlnr, type FROM control ORDER BY controlnr, id"));
+    while (controls.next()) {
+        const QString type = controls.value(1).toString();
+        const bool byType = type == QLatin1String("I") || type == QLatin1String("O") || type == QLatin1String("F") || type == QLatin1String("W");
+        codes.append(byType ? type : controls.value(0).toString());
+    }
+    return codes;
+}

@@ -1,0 +1,110 @@
+#include "CourseMap.h"
+
+#include "db/Connection.h"
+#include "store/EventSettings.h"
+#include "store/KorventError.h"
+#include "store/TextHelpers.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("CourseMap", text);
+}
+
+QColor outlineOf(const QString &type)
+{
+    switch (type.isEmpty() ? u'C' : type.at(0).unicode()) {
+    case u'S':
+    case u'F':
+        return Qt::red;
+    case u'I':
+    case u'O':
+        return Qt::black;
+    case u'W':
+        return Qt::blue;
+    default:
+        return QColor(128, 128, 128);
+    }
+}
+
+// Every colour byte c becomes c + 150 * (255 - c) / 255: the map fades so the course stands out.
+void lighten(QImage &picture)
+{
+    picture = picture.convertToFormat(QImage::Format_RGB888);
+    for (int y = 0; y < picture.height(); ++y) {
+        uchar *line = picture.scanLine(y);
+        for (int i = 0; i < picture.width() * 3; ++i)
+            line[i] = static_cast<uchar>(line[i] + 150 * (255 - line[i]) / 255);
+    }
+}
+
+} // namespace
+
+CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &settings, const QString &eventDirectory,
+                        const QString &mapFileName, qint64 offsetX, qint64 offsetY)
+{
+    CourseMap map;
+    QSqlQuery extent = connection.exec(QStringLiteral("SELECT min(pos_x), max(pos_x), min(pos_y), max(pos_y) FROM control"));
+    extent.next();
+    if (extent.value(0).isNull())
+        throw KorventError(tr("There are no controls to draw"));
+    map.originX = extent.value(0).toLongLong();
+    map.originY = extent.value(2).toLongLong();
+    const qint64 spanX = extent.value(1).toLongLong() - map.originX;
+    const qint64 spanY = extent.value(3).toLongLong() - map.originY;
+    const int width = settings.seMapWidth;
+    if (spanX <= 0)
+        throw KorventError(tr("The controls lie on one vertical line of the map: there is no width to draw"));
+    map.scale = static_cast<double>(width) / static_cast<double>(spanX);
+
+    const QString mapFile = eventDirectory + mapFileName;
+    qint64 dpi = 0;
+    map.withMapImage = !mapFileName.isEmpty() && QFileInfo::exists(mapFile);
+    if (map.withMapImage) {
+        QImageReader reader(mapFile, "gif");
+        const QImage image = reader.read();
+        if (image.isNull())
+            throw KorventError(tr("Cannot read the map picture %1: %2").arg(mapFile, reader.errorString()));
+        map.scale = static_cast<double>(width) / image.width();
+        map.picture = QImage(width, static_cast<int>(image.height() * map.scale), QImage::Format_RGB888);
+        QPainter stretch(&map.picture);
+        stretch.drawImage(map.picture.rect(), image);
+        stretch.end();
+        lighten(map.picture);
+        QSqlQuery start = connection.exec(QStringLiteral("SELECT pos_x, pos_y FROM control WHERE type='S'"));
+        if (start.next()) {
+            map.originX = start.value(0).toLongLong();
+            map.originY = start.value(1).toLongLong();
+        }
+        dpi = LeadingNumber(settings.eMap_DPI);
+    } else {
+        map.picture = QImage(width + 20, static_cast<int>(spanY * map.scale) + 20, QImage::Format_RGB888);
+        map.picture.fill(Qt::white);
+    }
+
+    QPainter painter(&map.picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::white);
+    QSqlQuery controls = connection.exec(QStringLiteral("SELECT pos_x, pos_y, type FROM control ORDER BY controlnr, id"));
+    while (controls.next()) {
+        const qint64 posX = controls.value(0).toLongLong();
+        const qint64 posY = controls.value(1).toLongLong();
+        qint64 x, y;
+        if (map.withMapImage) {
+            x = static_cast<qint64>((offsetX - (map.originX - posX) * dpi / 254) * map.scale);
+            y = static_cast<qint64>((offsetY - (posY - map.originY) * dpi / 254) * map.scale);
+        } else {
+            x = static_cast<qint64>((posX - map.originX) * map.scale) + 10;
+            y = map.picture.height() - static_cast<qint64>((posY - map.originY) * map.scale) - 10;
+        }
+        painter.setPen(QPen(outlineOf(controls.value(2).toString()), 1));
+        painter.drawEllipse(QRectF(x - 3, y - 3, 6, 6));
+    }
+    return map;
+}

@@ -1,0 +1,218 @@
+#include "TeamCalculation.h"
+
+#include "store/KorventError.h"
+#include "store/MessageSink.h"
+#include "store/StatusTexts.h"
+#include "store/TimeHelpers.h"
+#include "store/uData.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QMap>
+#include <QSqlQuery>
+
+struct TeamCalculation::TeamRow
+{
+    qint64 id = 0;
+    qint64 number = 0;
+    QString name;
+    QString className;
+    int status = 0;
+    bool calculatedBefore = false;
+};
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("TeamCalculation", text);
+}
+
+const QString teamColumns = QStringLiteral("id, number, name, class, status, calctime");
+
+template <typename Row>
+Row teamRowOf(const QSqlQuery &query)
+{
+    return Row{query.value(0).toLongLong(), query.value(1).toLongLong(), query.value(2).toString(),
+               query.value(3).toString(), query.value(4).toInt(), !query.value(5).toString().isEmpty()};
+}
+
+StoredPunch punchOf(const QSqlQuery &query, int first)
+{
+    return StoredPunch{query.value(first).toLongLong(), query.value(first + 1).toLongLong(), query.value(first + 2).toString(),
+                       DateTime::fromStored(query.value(first + 3)), query.value(first + 4).toInt()};
+}
+
+bool statusFollowsCalculation(int status)
+{
+    return status == TeamOK || status == TeamLate || status == TeamNoResult || status == TeamStarted || status == TeamNew;
+}
+
+} // namespace
+
+TeamCalculation::TeamCalculation(TdmData &data, std::shared_ptr<const EventSetup> setup, MessageSink &messages)
+    : m_data(data)
+    , m_setup(std::move(setup))
+    , m_messages(messages)
+{
+}
+
+void TeamCalculation::LoadCourseDefinition()
+{
+    m_course = CourseDefinition::load(m_data.connection(), m_setup->classTree);
+}
+
+int TeamCalculation::requiredRunners(int startedRunners) const
+{
+    return m_setup->settings.rgControlCard == EventSettings::CardPerTeam ? 1 : startedRunners;
+}
+
+bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
+{
+    db::Connection &connection = m_data.connection();
+    QSqlQuery teams = connection.exec(QStringLiteral("SELECT %1 FROM team WHERE number=? ORDER BY id LIMIT 1").arg(teamColumns), {number});
+    if (!teams.next())
+        return false;
+    const TeamRow team = teamRowOf<TeamRow>(teams);
+    try {
+        const int started = connection.scalar(QStringLiteral("SELECT COUNT(*) FROM runner WHERE started=1 AND team_id=?"), {team.id}).toInt();
+        std::vector<StoredPunch> punches;
+        QSqlQuery rows = connection.exec(QStringLiteral("SELECT id, runner_id, KP, ctime, status FROM res_cp WHERE team_id=? "
+                                                        "ORDER BY KP, ctime, id"), {team.id});
+        while (rows.next())
+            punches.push_back(punchOf(rows, 0));
+        return calculate(team, punches, started, store, list).ok;
+    } catch (const KorventError &error) {
+        m_messages.error(tr("Error: Team nr") + QString::number(number) + u' ' + error.message());
+        return false;
+    }
+}
+
+TeamCalculation::Outcome TeamCalculation::calculate(const TeamRow &team, const std::vector<StoredPunch> &punches,
+                                                    int startedRunners, bool store, tResArray &list)
+{
+    Outcome outcome;
+    outcome.status = team.status;
+    TeamPunchEvaluation evaluation = EvaluateTeamPunches(punches, requiredRunners(startedRunners), m_setup->settings.sePunchWindow);
+    if (evaluation.tooManyPunches) {
+        m_messages.error(tr("To many controls! :") + team.name);
+        outcome.tooManyPunches = true;
+        return outcome;
+    }
+    list = std::move(evaluation.list);
+    if (!store) {
+        outcome.ok = list.size() >= 2;
+        return outcome;
+    }
+    storeResult(team, list, evaluation.finishTime, outcome);
+    return outcome;
+}
+
+void TeamCalculation::storeResult(const TeamRow &team, const tResArray &list, TDateTime finishTime, Outcome &outcome)
+{
+    const EventSettings &settings = m_setup->settings;
+    qint64 points = 0;
+    qint64 inCenter = 0;
+    QString previousCode = QStringLiteral("-");
+    const bool hasRules = !m_course.extraPointRules().empty();
+    for (size_t i = 0; i < list.size(); ++i) {
+        const tControlRes &entry = list[i];
+        if (entry.status <= PunchMan)
+            points += m_course.controlPoints(entry.code);
+        // Extra points follow the order of visits, whatever their statuses.
+        if (hasRules)
+            points += m_course.extraPoints(previousCode + u'>' + entry.code);
+        previousCode = entry.code;
+        if (i + 1 < list.size() && entry.code == QLatin1String("I")
+            && (list[i + 1].code == QLatin1String("O") || list[i + 1].code == QLatin1String("F")))
+            inCenter += SecondsBetween(entry.time, list[i + 1].time);
+    }
+
+    db::Connection &connection = m_data.connection();
+    if (finishTime == 0 || points == 0) {
+        if (team.status >= TeamNoResult && list.size() >= 2) {
+            connection.exec(QStringLiteral("UPDATE team SET status=? WHERE id=?"), {TeamNoResult, team.id});
+            outcome.status = TeamNoResult;
+        }
+        return;
+    }
+    const std::optional<TClassInfo> teamClass = FindClass(m_course.classes(), team.className);
+    if (!teamClass)
+        return;
+
+    const TDateTime eventDay = DateTime::fromDateAndTime(settings.dtpDate.date(), QTime(0, 0));
+    const qint64 runningTime = SecondsBetween(eventDay, finishTime) * 100 - teamClass->start;
+    int computedStatus = TeamOK;
+    qint64 penalty = 0;
+    if (runningTime > teamClass->maximumTime + teamClass->penaltyTime) {
+        computedStatus = TeamLate;
+    } else if (runningTime > teamClass->maximumTime) {
+        if (settings.sePenaltySeconds <= 0)
+            throw KorventError(tr("the penalty span (sePenaltySeconds) must be at least one second"));
+        penalty = ((runningTime - teamClass->maximumTime) / (settings.sePenaltySeconds * 100LL) + 1) * settings.sePenaltyPoints;
+    }
+    // Statuses set by hand (OB, W/D, DSQ, DNS, ...) survive the calculation.
+    const int effectiveStatus = statusFollowsCalculation(team.status) ? computedStatus : team.status;
+    const qint64 result = effectiveStatus == TeamOK ? qMax<qint64>(points + penalty, 0) : -effectiveStatus;
+
+    db::Transaction transaction(connection);
+    connection.exec(QStringLiteral("UPDATE team SET status=?, rtime=?, start=?, finis=?, points=?, penalty=?, result=?, "
+                                   "calctime=?, inCenter=? WHERE id=?"),
+                    {effectiveStatus, runningTime / 100, DateTime::toStored(eventDay + teamClass->start / 8'640'000.0),
+                     DateTime::toStored(finishTime), points, penalty, result, DateTime::toStored(DateTime::now()), inCenter,
+                     team.id});
+    transaction.commit();
+    outcome.status = effectiveStatus;
+    outcome.ok = true;
+}
+
+CalculationSummary TeamCalculation::CalculateAllTeams(bool all)
+{
+    LoadCourseDefinition();
+    db::Connection &connection = m_data.connection();
+
+    std::vector<TeamRow> teams;
+    QSqlQuery teamRows = connection.exec(QStringLiteral("SELECT %1 FROM team ORDER BY id").arg(teamColumns));
+    while (teamRows.next())
+        teams.push_back(teamRowOf<TeamRow>(teamRows));
+
+    // Everything the teams need is read in two passes over the tables.
+    QHash<qint64, int> startedRunners;
+    QSqlQuery started = connection.exec(QStringLiteral("SELECT team_id, COUNT(*) FROM runner WHERE started=1 GROUP BY team_id"));
+    while (started.next())
+        startedRunners.insert(started.value(0).toLongLong(), started.value(1).toInt());
+    QHash<qint64, std::vector<StoredPunch>> punchesOfTeam;
+    QSqlQuery punches = connection.exec(QStringLiteral("SELECT team_id, id, runner_id, KP, ctime, status FROM res_cp "
+                                                       "ORDER BY team_id, KP, ctime, id"));
+    while (punches.next())
+        punchesOfTeam[punches.value(0).toLongLong()].push_back(punchOf(punches, 1));
+
+    CalculationSummary summary;
+    QMap<qint64, QStringList> namesOfNumber;
+    for (const TeamRow &team : teams) {
+        namesOfNumber[team.number].append(team.name);
+        if (!all && team.calculatedBefore)
+            continue;
+        // Teams are found by number: of teams sharing one, only the first is calculated.
+        if (namesOfNumber[team.number].size() > 1)
+            continue;
+        ++summary.calculated;
+        try {
+            tResArray list;
+            const Outcome outcome = calculate(team, punchesOfTeam.value(team.id), startedRunners.value(team.id), true, list);
+            if (outcome.ok)
+                ++summary.withResult;
+            else if (outcome.tooManyPunches)
+                ++summary.errors;
+            if (!outcome.ok && outcome.status == TeamNoResult)
+                ++summary.noResult;
+        } catch (const KorventError &error) {
+            m_messages.error(tr("Error: Team nr") + QString::number(team.number) + u' ' + error.message());
+            ++summary.errors;
+        }
+    }
+    for (auto it = namesOfNumber.cbegin(); it != namesOfNumber.cend(); ++it)
+        if (it->size() > 1)
+            m_messages.warning(tr("Teams share the number %1: %2; only the first is calculated").arg(it.key()).arg(it->join(QStringLiteral(", "))));
+    return summary;
+}

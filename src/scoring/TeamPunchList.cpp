@@ -1,0 +1,202 @@
+#include "TeamPunchList.h"
+
+#include "store/StatusTexts.h"
+#include "store/TextHelpers.h"
+#include "store/TimeHelpers.h"
+
+#include <optional>
+
+namespace {
+
+// The punches of one control code, as collected in index order (1-based positions).
+class ControlGroup
+{
+public:
+    ControlGroup(int requiredRunners, int punchWindow, TeamPunchEvaluation &result)
+        : m_required(requiredRunners), m_window(punchWindow), m_result(result) {}
+
+    int size() const { return m_count; }
+    void clear() { m_count = 0; }
+    // False when the group is full.
+    bool add(const StoredPunch &punch)
+    {
+        if (m_count == MaxGroupPunches)
+            return false;
+        m_records[m_count++] = &punch;
+        return true;
+    }
+    void evaluate();
+
+private:
+    const StoredPunch &record(int k) const { return *m_records[k - 1]; }
+    void append(int k, int status, qint64 seconds = 0)
+    {
+        const StoredPunch &punch = record(k);
+        m_result.list.push_back(tControlRes{punch.code, punch.time, status, punch.id, seconds, 0});
+    }
+    int distinctRunners(int from, int to) const;
+    void evaluateScoringControl(int distinct);
+    void searchWindows();
+    void evaluateFinish(int distinct);
+    void evaluateOtherControl();
+
+    int m_required;
+    int m_window;
+    TeamPunchEvaluation &m_result;
+    const StoredPunch *m_records[MaxGroupPunches] = {};
+    int m_count = 0;
+};
+
+int ControlGroup::distinctRunners(int from, int to) const
+{
+    int distinct = 0;
+    for (int k = from; k <= to; ++k) {
+        bool seen = false;
+        for (int earlier = from; earlier < k && !seen; ++earlier)
+            seen = record(earlier).runnerId == record(k).runnerId;
+        if (!seen)
+            ++distinct;
+    }
+    return distinct;
+}
+
+void ControlGroup::evaluate()
+{
+    if (m_count == 0 || m_required == 0)
+        return;
+    const int distinct = distinctRunners(1, m_count);
+    const QString &code = record(1).code;
+    if (LeadingNumber(code) > 0)
+        evaluateScoringControl(distinct);
+    else if (code == QLatin1String("F"))
+        evaluateFinish(distinct);
+    else
+        evaluateOtherControl();
+}
+
+void ControlGroup::evaluateScoringControl(int distinct)
+{
+    const int last = m_count;
+    if (distinct < m_required) {
+        append(1, PunchMissing);
+        return;
+    }
+    const int firstStatus = record(1).status;
+    if (firstStatus == PunchMan || firstStatus == PunchDQ) {
+        append(1, firstStatus);
+        return;
+    }
+    if (m_window == -1 || distinct == 1) {
+        // The latest punch scores; earlier visits more than the gap apart are repeats.
+        append(last, PunchOK);
+        TDateTime anchor = record(last).time;
+        for (int k = last - 1; k >= 1; --k) {
+            if (SecondsBetween(anchor, record(k).time) > VisitGapSeconds) {
+                anchor = record(k).time;
+                append(k, PunchDouble);
+            }
+        }
+        return;
+    }
+    searchWindows();
+}
+
+// Every required runner must punch within the window: look for the first
+// run of records, from each start on, that holds them all.
+void ControlGroup::searchWindows()
+{
+    const int last = m_count;
+    int start = 1;
+    bool found = false;
+    TDateTime lastTime = 0;
+    do {
+        for (int i = start + m_required - 1; i <= last; ++i) {
+            if (distinctRunners(start, i) != m_required)
+                continue;
+            const qint64 spread = SecondsBetween(record(start).time, record(i).time);
+            const int status = (m_window == -1 || spread <= m_window) ? PunchOK : PunchOverInterval;
+            if (!found) {
+                append(i, status, spread);
+                if (status == PunchOK) {
+                    found = true;
+                    start = i;
+                }
+            } else {
+                append(i, PunchDouble, spread);
+            }
+            lastTime = record(i).time;
+            break;
+        }
+        ++start;
+    } while (start < last);
+    if (lastTime != record(last).time && !found)
+        append(last, PunchOverInterval, SecondsBetween(record(last).time, record(1).time));
+}
+
+void ControlGroup::evaluateFinish(int distinct)
+{
+    append(1, PunchOverInterval);
+    tControlRes &entry = m_result.list.back();
+    entry.time = record(m_count).time;
+    if (distinct == m_required) {
+        m_result.finishTime = record(m_count).time;
+        entry.status = PunchOK;
+    }
+}
+
+void ControlGroup::evaluateOtherControl()
+{
+    append(1, PunchOK);
+    TDateTime anchor = record(1).time;
+    for (int k = 2; k <= m_count; ++k) {
+        if (SecondsBetween(anchor, record(k).time) > VisitGapSeconds) {
+            append(k, PunchOK);
+            anchor = record(k).time;
+        }
+    }
+}
+
+// The exchange sort of the list by time; its handling of equal times is part of the result.
+void sortByTime(tResArray &list)
+{
+    const size_t n = list.size();
+    for (size_t i = 0; i + 1 < n; ++i)
+        for (size_t j = i; j < n; ++j)
+            if (list[i].time > list[j].time)
+                std::swap(list[i], list[j]);
+}
+
+} // namespace
+
+TeamPunchEvaluation EvaluateTeamPunches(const std::vector<StoredPunch> &punches, int requiredRunners, int punchWindow)
+{
+    TeamPunchEvaluation result;
+    ControlGroup group(requiredRunners, punchWindow, result);
+    QString previousCode;
+    std::optional<qint64> previousRunner;
+    QString groupCode = punches.empty() ? QString() : punches.front().code;
+    for (const StoredPunch &punch : punches) {
+        // A runner's repeated punch next to the earlier one: only the earliest counts.
+        const bool repeat = punch.code == previousCode && previousRunner == punch.runnerId;
+        if (!repeat) {
+            if (punch.code != groupCode) {
+                group.evaluate();
+                group.clear();
+                groupCode = punch.code;
+            }
+            // Unknown controls (status 9 and up) take no part.
+            if (punch.status < PunchUnknown && !group.add(punch)) {
+                result.list.clear();
+                result.finishTime = 0;
+                result.tooManyPunches = true;
+                return result;
+            }
+        }
+        previousCode = punch.code;
+        previousRunner = punch.runnerId;
+    }
+    if (group.size() > 0 && requiredRunners > 0)
+        group.evaluate();
+    sortByTime(result.list);
+    return result;
+}
