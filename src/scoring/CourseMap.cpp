@@ -89,7 +89,6 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
     }
 
     QPainter painter(&map.picture);
-    painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::white);
     QSqlQuery controls = connection.exec(QStringLiteral("SELECT pos_x, pos_y, type FROM control ORDER BY controlnr, id"));
     while (controls.next()) {

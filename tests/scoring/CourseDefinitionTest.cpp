@@ -1,0 +1,96 @@
+#include "ScoringFixture.h"
+
+#include "scoring/CourseDefinition.h"
+#include "scoring/CourseMap.h"
+#include "store/KorventError.h"
+
+TEST_F(ScoringFixture, ControlsLoadInTextOrderOfTheirCodes)
+{
+    data->insertRow(QStringLiteral("control"), {{"controlnr", "2"}, {"points", 20}, {"text", "Boulder"}, {"pos_x", 5}, {"pos_y", 6}});
+    data->insertRow(QStringLiteral("control"), {{"controlnr", "10"}, {"points", 10}});
+    data->insertRow(QStringLiteral("control"), {{"controlnr", "F"}, {"type", "F"}});
+    const CourseDefinition course = CourseDefinition::load(data->connection(), setup.classTree);
+    QStringList codes;
+    for (const TControlPoint &control : course.controls())
+        codes.append(control.code);
+    EXPECT_EQ(codes, QStringList({"10", "2", "F"}));
+    EXPECT_EQ(course.controls()[0].label, QStringLiteral("10"));
+    EXPECT_EQ(course.classes().size(), 1u);
+
+    qint64 x = -7, y = -7;
+    QString label = QStringLiteral("unchanged");
+    EXPECT_EQ(course.FindControl(QStringLiteral("2"), x, y, label), 20);
+    EXPECT_EQ(x, 5);
+    EXPECT_EQ(label, QStringLiteral("Boulder"));
+    EXPECT_EQ(course.FindControl(QStringLiteral("99"), x, y, label), 0);
+    EXPECT_EQ(x, 5);
+    EXPECT_EQ(label, QStringLiteral("Boulder"));
+}
+
+TEST_F(ScoringFixture, ExtraPointRulesByKeyFirstOneCounts)
+{
+    rule(32, 33, 3);
+    rule(31, 32, 5);
+    rule(31, 32, 50);
+    const CourseDefinition course = CourseDefinition::load(data->connection(), {});
+    ASSERT_EQ(course.extraPointRules().size(), 3u);
+    EXPECT_EQ(course.extraPointRules()[0].key, QStringLiteral("31>32"));
+    EXPECT_EQ(course.extraPoints(QStringLiteral("31>32")), 5);
+    EXPECT_EQ(course.extraPoints(QStringLiteral("32>31")), 0);
+}
+
+TEST_F(ScoringFixture, ControlCodesForHandEntry)
+{
+    control("31", 30);
+    control("S", 0, "S");
+    control("F", 0, "F");
+    control("200", 0, "I");
+    EXPECT_EQ(ControlCodeList(data->connection()), QStringList({"I", "31", "F", "S"}));
+}
+
+TEST_F(ScoringFixture, CourseMapWithoutMapPicture)
+{
+    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 0}, {"pos_y", 0}});
+    data->insertRow(QStringLiteral("control"), {{"controlnr", "F"}, {"type", "F"}, {"pos_x", 1000}, {"pos_y", 400}});
+    EventSettings settings;
+    settings.seMapWidth = 500;
+    const CourseMap map = DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("nomap.gif"), 0, 0);
+    EXPECT_FALSE(map.withMapImage);
+    EXPECT_DOUBLE_EQ(map.scale, 0.5);
+    EXPECT_EQ(map.picture.width(), 520);
+    EXPECT_EQ(map.picture.height(), 220);
+    // The finish at x = 1000 is drawn in red around pixel (510, 10).
+    const QColor rim = map.picture.pixelColor(510 + 3, 10);
+    EXPECT_GT(rim.red(), 150);
+    EXPECT_LT(rim.green(), 120);
+    EXPECT_EQ(map.picture.pixelColor(300, 100), QColor(Qt::white));
+}
+
+TEST_F(ScoringFixture, CourseMapOnTheMapPictureStartsAtTheStart)
+{
+    // A 2 x 1 GIF: black and white pixels.
+    writeFile(folderOf(dir) + QStringLiteral("map.gif"),
+              QByteArray::fromHex("47494638396102000100800000000000ffffff2c0000000002000100000202440a003b"));
+    data->insertRow(QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 300}, {"pos_y", 200}});
+    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 100}, {"pos_y", 100}});
+    EventSettings settings;
+    settings.seMapWidth = 200;
+    const CourseMap map = DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("map.gif"), 0, 0);
+    ASSERT_TRUE(map.withMapImage);
+    EXPECT_DOUBLE_EQ(map.scale, 100.0);
+    EXPECT_EQ(map.picture.size(), QSize(200, 100));
+    EXPECT_EQ(map.originX, 300);
+    EXPECT_EQ(map.originY, 200);
+    // Black lightens to 150, white stays white.
+    EXPECT_EQ(map.picture.pixelColor(50, 50), QColor(150, 150, 150));
+    EXPECT_EQ(map.picture.pixelColor(150, 50), QColor(255, 255, 255));
+}
+
+TEST_F(ScoringFixture, CourseMapNeedsControlsWithExtent)
+{
+    EventSettings settings;
+    EXPECT_THROW(DrawCourseMap(data->connection(), settings, folderOf(dir), QString(), 0, 0), KorventError);
+    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"pos_x", 50}, {"pos_y", 0}});
+    data->insertRow(QStringLiteral("control"), {{"controlnr", "32"}, {"pos_x", 50}, {"pos_y", 90}});
+    EXPECT_THROW(DrawCourseMap(data->connection(), settings, folderOf(dir), QString(), 0, 0), KorventError);
+}

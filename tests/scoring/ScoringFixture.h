@@ -1,0 +1,76 @@
+#pragma once
+
+// An event folder with a database, settings and classes, and helpers to add
+// controls, teams and punches in a line each.
+
+#include "../TestFolder.h"
+
+#include "scoring/TeamCalculation.h"
+#include "store/EventSetup.h"
+#include "store/MessageSink.h"
+#include "store/uData.h"
+
+#include <gtest/gtest.h>
+
+struct RecordingSink : MessageSink
+{
+    QStringList errors;
+    QStringList warnings;
+    void error(const QString &message) override { errors.append(message); }
+    void warning(const QString &message) override { warnings.append(message); }
+};
+
+struct ScoringFixture : ::testing::Test
+{
+    QTemporaryDir dir;
+    std::unique_ptr<TdmData> data;
+    EventSetup setup;
+    RecordingSink messages;
+
+    void SetUp() override
+    {
+        data = std::make_unique<TdmData>(folderOf(dir));
+        setup.settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+        setup.classTree = {{QStringLiteral("H6<*>(10:00:00|006:00:00|00:30:00)"), 0}};
+    }
+
+    static TDateTime at(const QString &time)
+    {
+        return DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime::fromString(time, QStringLiteral("HH:mm:ss")));
+    }
+
+    void control(const QString &code, qint64 points, const QString &type = QStringLiteral("C"))
+    {
+        data->insertRow(QStringLiteral("control"), {{"controlnr", code}, {"points", points}, {"type", type}});
+    }
+    void rule(int from, int to, int points)
+    {
+        data->insertRow(QStringLiteral("extrapoint"), {{"from", from}, {"to", to}, {"points", points}});
+    }
+    qint64 team(qint64 number, const QString &className = QStringLiteral("H6"), const QString &name = QString())
+    {
+        return data->insertRow(QStringLiteral("team"), {{"number", number}, {"class", className},
+                                                        {"name", name.isEmpty() ? QStringLiteral("Team %1").arg(number) : name}});
+    }
+    qint64 runner(qint64 teamId, bool started = true)
+    {
+        return data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"started", started}});
+    }
+    void punch(qint64 teamId, qint64 runnerId, const QString &code, const QString &time, int status = 8)
+    {
+        data->insertRow(QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runnerId}, {"KP", code}, {"ctime", at(time)}, {"status", status}});
+    }
+
+    TeamCalculation calculation()
+    {
+        TeamCalculation calculation(*data, std::make_shared<const EventSetup>(setup), messages);
+        calculation.LoadCourseDefinition();
+        return calculation;
+    }
+    bool calculate(qint64 number)
+    {
+        tResArray list;
+        return calculation().CalculateTeam(number, true, list);
+    }
+    Row teamRow(qint64 id) { return *data->findRow(QStringLiteral("team"), id); }
+};

@@ -1,0 +1,209 @@
+#include "ScoringFixture.h"
+
+#include "store/StatusTexts.h"
+
+TEST_F(ScoringFixture, WorkedExample)
+{
+    setup.settings.rgControlCard = EventSettings::CardPerRunner;
+    setup.settings.sePunchWindow = 60;
+    setup.settings.sePenaltyPoints = -10;
+    setup.settings.sePenaltySeconds = 60;
+    control("31", 30);
+    control("45", 40);
+    control("52", 50);
+    control("F", 0, "F");
+    rule(31, 45, 10);
+    const qint64 id = team(6);
+    const qint64 a = runner(id), b = runner(id);
+    punch(id, a, "31", "10:30:00");
+    punch(id, b, "31", "10:30:20");
+    punch(id, a, "45", "11:15:00");
+    punch(id, b, "45", "11:15:40");
+    punch(id, a, "52", "12:00:00");
+    punch(id, a, "F", "16:05:00");
+    punch(id, b, "F", "16:05:10");
+
+    tResArray list;
+    TeamCalculation calc = calculation();
+    ASSERT_TRUE(calc.CalculateTeam(6, false, list));
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0].code, QStringLiteral("31"));
+    EXPECT_EQ(list[0].status, PunchOK);
+    EXPECT_EQ(list[0].seconds, 20);
+    EXPECT_EQ(list[1].status, PunchOK);
+    EXPECT_EQ(list[1].seconds, 40);
+    EXPECT_EQ(list[2].status, PunchMissing);
+    EXPECT_EQ(list[3].code, QStringLiteral("F"));
+    EXPECT_EQ(list[3].time, at(QStringLiteral("16:05:10")));
+    EXPECT_EQ(teamRow(id).value("status").toInt(), TeamNew); // list-only writes nothing
+
+    ASSERT_TRUE(calc.CalculateTeam(6, true, list));
+    const Row row = teamRow(id);
+    EXPECT_EQ(row.value("status").toInt(), TeamOK);
+    EXPECT_EQ(row.value("points").toInt(), 80);
+    EXPECT_EQ(row.value("penalty").toInt(), -60);
+    EXPECT_EQ(row.value("result").toInt(), 20);
+    EXPECT_EQ(row.value("rtime").toLongLong(), 21'910);
+    EXPECT_EQ(row.value("start").toString(), QStringLiteral("2026-06-13 10:00:00"));
+    EXPECT_EQ(row.value("finis").toString(), QStringLiteral("2026-06-13 16:05:10"));
+    EXPECT_EQ(row.value("inCenter").toLongLong(), 0);
+    EXPECT_FALSE(row.value("calctime").isNull());
+    EXPECT_TRUE(messages.errors.isEmpty());
+}
+
+TEST_F(ScoringFixture, PenaltyStatusAndResult)
+{
+    // Class H6: maximum 6:00:00 from a 10:00:00 start, 30 minutes of penalty time.
+    const struct { const char *name; const char *finish; int points; int handStatus; int status; int penalty; int result; } cases[] = {
+        {"exactly at the maximum", "16:00:00", 30, TeamNew, TeamOK, 0, 30},
+        {"one second over", "16:00:01", 30, TeamNew, TeamOK, -1, 29},
+        {"sixty seconds over: a second span", "16:01:00", 30, TeamNew, TeamOK, -2, 28},
+        {"never below zero", "16:04:00", 3, TeamNew, TeamOK, -5, 0},
+        {"later than maximum and penalty time", "16:30:01", 30, TeamOK, TeamLate, 0, -2},
+        {"a disqualification set by hand stays", "15:00:00", 30, TeamDSQ, TeamDSQ, 0, -5},
+        {"a started team gets its result", "15:00:00", 30, TeamStarted, TeamOK, 0, 30},
+    };
+    qint64 number = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        data->connection().exec(QStringLiteral("DELETE FROM control"));
+        control(QStringLiteral("31"), c.points);
+        control(QStringLiteral("F"), 0, QStringLiteral("F"));
+        const qint64 id = team(++number);
+        data->updateRow(QStringLiteral("team"), id, {{"status", c.handStatus}});
+        const qint64 a = runner(id);
+        punch(id, a, "31", "11:00:00");
+        punch(id, a, "F", QLatin1String(c.finish));
+        EXPECT_TRUE(calculate(number));
+        const Row row = teamRow(id);
+        EXPECT_EQ(row.value("status").toInt(), c.status);
+        EXPECT_EQ(row.value("penalty").toInt(), c.penalty);
+        EXPECT_EQ(row.value("result").toInt(), c.result);
+        EXPECT_EQ(row.value("points").toInt(), c.points);
+    }
+}
+
+TEST_F(ScoringFixture, ExtraPointsFollowTheOrderOfVisitsWhateverTheirStatus)
+{
+    setup.settings.rgControlCard = EventSettings::CardPerRunner;
+    control("31", 30);
+    control("32", 20);
+    control("33", 10);
+    control("F", 0, "F");
+    rule(31, 32, 15);
+    rule(31, 32, 99); // the same key again is never used
+    rule(32, 33, 7);
+    const qint64 id = team(1);
+    const qint64 a = runner(id), b = runner(id);
+    punch(id, a, "31", "10:10:00");
+    punch(id, b, "31", "10:10:05");
+    punch(id, a, "32", "10:20:00"); // only A: MP, scores nothing, still links 31 and 32
+    punch(id, a, "33", "10:30:00");
+    punch(id, b, "33", "10:30:05");
+    punch(id, a, "F", "12:00:00");
+    punch(id, b, "F", "12:00:05");
+    ASSERT_TRUE(calculate(1));
+    EXPECT_EQ(teamRow(id).value("points").toInt(), 30 + 15 + 7 + 10);
+}
+
+TEST_F(ScoringFixture, TimeInCentreFromCheckInToCheckOut)
+{
+    control("31", 30);
+    control("F", 0, "F");
+    const qint64 id = team(1);
+    const qint64 a = runner(id);
+    punch(id, a, "I", "12:00:00");
+    punch(id, a, "O", "12:20:00");
+    punch(id, a, "I", "13:00:00");
+    punch(id, a, "31", "13:10:00"); // check-in followed by a control adds nothing
+    punch(id, a, "F", "15:00:00");
+    ASSERT_TRUE(calculate(1));
+    EXPECT_EQ(teamRow(id).value("inCenter").toLongLong(), 1200);
+}
+
+TEST_F(ScoringFixture, NoFullResultWritesOnlyTheNoResultStatus)
+{
+    setup.settings.rgControlCard = EventSettings::CardPerRunner;
+    control("31", 30);
+    control("F", 0, "F");
+    const qint64 oneFinish = team(1);
+    const qint64 a = runner(oneFinish), b = runner(oneFinish);
+    punch(oneFinish, a, "31", "10:10:00");
+    punch(oneFinish, b, "31", "10:10:05");
+    punch(oneFinish, a, "F", "15:00:00");
+    EXPECT_FALSE(calculate(1));
+    Row row = teamRow(oneFinish);
+    EXPECT_EQ(row.value("status").toInt(), TeamNoResult);
+    EXPECT_TRUE(row.value("calctime").isNull());
+    EXPECT_TRUE(row.value("points").isNull());
+
+    const qint64 unknownClass = team(2, QStringLiteral("H24"));
+    const qint64 c = runner(unknownClass);
+    data->connection().exec(QStringLiteral("UPDATE runner SET started=0 WHERE id=?"), {runner(unknownClass, false)});
+    punch(unknownClass, c, "31", "10:10:00");
+    punch(unknownClass, c, "F", "15:00:00");
+    EXPECT_FALSE(calculate(2));
+    row = teamRow(unknownClass);
+    EXPECT_EQ(row.value("status").toInt(), TeamNew);
+    EXPECT_TRUE(row.value("calctime").isNull());
+
+    EXPECT_FALSE(calculate(99)); // no such team
+    EXPECT_TRUE(messages.errors.isEmpty());
+}
+
+TEST_F(ScoringFixture, TooManyPunchesAtOneControlIsReportedAndWritesNothing)
+{
+    control("31", 30);
+    control("F", 0, "F");
+    const qint64 id = team(1, QStringLiteral("H6"), QStringLiteral("Busy Bees"));
+    const qint64 a = runner(id), b = runner(id);
+    for (int i = 0; i < 26; ++i)
+        punch(id, i % 2 ? a : b, "31", QTime(10, 0).addSecs(i * 30).toString(QStringLiteral("HH:mm:ss")));
+    punch(id, a, "F", "15:00:00");
+    EXPECT_FALSE(calculate(1));
+    EXPECT_EQ(messages.errors, QStringList({"To many controls! :Busy Bees"}));
+    EXPECT_EQ(teamRow(id).value("status").toInt(), TeamNew);
+}
+
+TEST_F(ScoringFixture, AllTeamsVisitsEachRowOnceWarnsOfSharedNumbersAndGoesOnAfterErrors)
+{
+    control("31", 30);
+    control("F", 0, "F");
+    auto finished = [&](qint64 number, const QString &name) {
+        const qint64 id = team(number, QStringLiteral("H6"), name);
+        const qint64 a = runner(id);
+        punch(id, a, "31", "10:10:00");
+        punch(id, a, "F", "15:00:00");
+        return id;
+    };
+    const qint64 first = finished(1, QStringLiteral("Owls"));
+    const qint64 twin = finished(1, QStringLiteral("Twin Owls"));
+    const qint64 busy = team(2, QStringLiteral("H6"), QStringLiteral("Busy Bees"));
+    const qint64 b = runner(busy);
+    for (int i = 0; i < 26; ++i)
+        punch(busy, b, i % 2 ? "31" : "F", QTime(10, 0).addSecs(i * 400).toString(QStringLiteral("HH:mm:ss")));
+    punch(busy, runner(busy), "31", "10:00:10");
+    for (int i = 0; i < 26; ++i)
+        punch(busy, runner(busy), "31", QTime(11, 0).addSecs(i).toString(QStringLiteral("HH:mm:ss")));
+    const qint64 last = finished(3, QStringLiteral("Hares"));
+
+    TeamCalculation calc(*data, std::make_shared<const EventSetup>(setup), messages);
+    const CalculationSummary summary = calc.CalculateAllTeams(true);
+    EXPECT_EQ(summary.calculated, 3);
+    EXPECT_EQ(summary.withResult, 2);
+    EXPECT_EQ(summary.errors, 1);
+    EXPECT_EQ(messages.errors, QStringList({"To many controls! :Busy Bees"}));
+    ASSERT_EQ(messages.warnings.size(), 1);
+    EXPECT_TRUE(messages.warnings[0].contains(QLatin1String("Owls, Twin Owls"))) << messages.warnings[0].toStdString();
+    EXPECT_EQ(teamRow(first).value("result").toInt(), 30);
+    EXPECT_TRUE(teamRow(twin).value("calctime").isNull());
+    EXPECT_EQ(teamRow(last).value("result").toInt(), 30);
+
+    // Only teams never calculated: the last one again after its row was reset.
+    data->updateRow(QStringLiteral("team"), last, {{"calctime", QVariant()}, {"result", 0}});
+    messages.warnings.clear();
+    messages.errors.clear();
+    const CalculationSummary fresh = calc.CalculateAllTeams(false);
+    EXPECT_EQ(fresh.calculated, 2); // Hares and Busy Bees (never written)
+    EXPECT_EQ(teamRow(last).value("result").toInt(), 30);
+}
