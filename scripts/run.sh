@@ -8,6 +8,7 @@ scripts/build.sh
 event="${1:-demo-event}"
 if [ "$event" = demo-event ] && [ ! -d demo-event ]; then
   mkdir demo-event
-  build/korvent-cli --event demo-event info >/dev/null
+  build/korvent-cli --event demo-event generate --seed 1 --teams 60
+  build/korvent-cli --event demo-event calculate --all
 fi
 exec build/korvent "$event"

@@ -1,7 +1,10 @@
 #include "uRogMain.h"
 
 #include "AppIcon.h"
+#include "MessageBoxSink.h"
 #include "uAbout.h"
+
+#include "scoring/TeamCalculation.h"
 
 #include "store/KorventError.h"
 #include "store/uEventInfo.h"
@@ -14,6 +17,7 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -36,6 +40,7 @@ TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, SharedEventSe
     : QMainWindow(parent)
     , m_location(location)
     , m_data(data)
+    , m_setup(setup)
     , m_eventInfo(new TfEventInfo(location.eventDirectory, location.programDirectory, data, setup, this))
     , m_mdiArea(new QMdiArea(this))
 {
@@ -58,7 +63,7 @@ void TfRogMain::createCommands()
         {"actEventSetup", "&Secretary", "&Event setup", QKeySequence(Qt::Key_F2), "Event settings, classes and controls", false, &TfRogMain::eventSetupClick},
         {"actTeams", "&Secretary", "&Teams", QKeySequence(Qt::Key_F4), "Teams and runners", false, nullptr},
         {"actEditControls", "&Results", "Edit controls", QKeySequence(Qt::Key_F5), "Correct punches and team statuses by hand", false, nullptr},
-        {"actCalculate", "&Results", "Calculate", QKeySequence(Qt::CTRL | Qt::Key_F5), "Calculate team results", false, nullptr},
+        {"actCalculate", "&Results", "Calculate", QKeySequence(Qt::CTRL | Qt::Key_F5), "Calculate team results", false, &TfRogMain::calculateClick},
         {"actReports", "&Results", "Reports", QKeySequence(Qt::Key_F6), "Start lists, results and statistics", true, nullptr},
         {"actDBEditor", "&Tools", "DB editor", {}, "Run SQL on the event database", false, nullptr},
         {"actLoadStarted", "&Tools", "Load started", {}, "Mark runners as started from a file", true, nullptr},
@@ -173,6 +178,21 @@ void TfRogMain::runCommand(const std::function<void()> &command)
 void TfRogMain::eventSetupClick()
 {
     m_eventInfo->exec();
+}
+
+void TfRogMain::calculateClick()
+{
+    const auto answer = QMessageBox::question(this, tr("Confirm"), tr("All records?"),
+                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel)
+        return;
+    MessageBoxSink messages(this);
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        TeamCalculation(m_data, m_setup.snapshot(), messages).CalculateAllTeams(answer == QMessageBox::Yes);
+    }
+    QMessageBox::information(this, tr("Korvent"), tr("Done!"));
 }
 
 void TfRogMain::aboutClick()

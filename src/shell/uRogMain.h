@@ -38,10 +38,12 @@ private:
     // Runs a command; an error it raises is shown to the operator.
     void runCommand(const std::function<void()> &command);
     void eventSetupClick();
+    void calculateClick();
     void aboutClick();
 
     EventLocation m_location;
     TdmData &m_data;
+    SharedEventSetup &m_setup;
     TfEventInfo *m_eventInfo;
     QMdiArea *m_mdiArea;
     QMenu *m_toolsMenu = nullptr;

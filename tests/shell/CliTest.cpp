@@ -93,3 +93,30 @@ TEST(Cli, ClassesPrintsTheClassTable)
                                       "2\tH12\t4320000\t4320000\t180000\tH12\n"
                                       "3\tH12V\t4320000\t4320000\t180000\tH12/H12V\n"));
 }
+
+TEST(Cli, GeneratedEventCalculatesWithASummaryLine)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    const CliRun generated = runCli(program.path(), {"--event", "event", "generate", "--seed", "7", "--teams", "20"});
+    ASSERT_EQ(generated.exitCode, 0) << generated.err.toStdString();
+    EXPECT_TRUE(generated.out.startsWith(QLatin1String("Generated 20 teams, "))) << generated.out.toStdString();
+    // Generating again would mix two events: refused, nothing changed.
+    EXPECT_NE(runCli(program.path(), {"--event", "event", "generate"}).exitCode, 0);
+
+    const CliRun calculated = runCli(program.path(), {"--event", "event", "calculate", "--all"});
+    ASSERT_EQ(calculated.exitCode, 0) << calculated.err.toStdString();
+    EXPECT_TRUE(calculated.out.contains(QRegularExpression(
+        QStringLiteral("^Calculated 20 teams: \\d+ with result, \\d+ NARes\\., 0 errors\\n$")))) << calculated.out.toStdString();
+
+    const CliRun list = runCli(program.path(), {"--event", "event", "punchlist", "1"});
+    ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
+    EXPECT_TRUE(list.out.contains(QRegularExpression(QStringLiteral("^  1 \\d+ +\\S.{20} +\\d+:\\d\\d:\\d\\d \\d\\n"))))
+        << list.out.toStdString();
+    EXPECT_NE(runCli(program.path(), {"--event", "event", "punchlist", "999"}).exitCode, 0);
+    EXPECT_NE(runCli(program.path(), {"--event", "event", "calculate", "--team", "x"}).exitCode, 0);
+
+    const CliRun one = runCli(program.path(), {"--event", "event", "calculate", "--team", "1"});
+    EXPECT_EQ(one.exitCode, 0) << one.err.toStdString();
+    EXPECT_TRUE(one.out.startsWith(QLatin1String("Team 1: "))) << one.out.toStdString();
+}

@@ -1,0 +1,100 @@
+// CalculateAllTeams on a generated event of 1,000 teams x 3 runners x 40
+// controls, against the floor: reading every punch once in the order the
+// calculation reads them. Prints both times, their ratio and the peak RSS.
+//
+//   calculation_bench [--teams N] [--runs N]
+
+#include "scoring/TeamCalculation.h"
+#include "shell/EventGenerator.h"
+#include "store/MessageSink.h"
+#include "store/uData.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+struct CountingSink : MessageSink
+{
+    int count = 0;
+    void error(const QString &) override { ++count; }
+    void warning(const QString &) override { ++count; }
+};
+
+double bestOf(int runs, const std::function<void()> &work)
+{
+    double best = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        best = std::min(best, timer.nsecsElapsed() / 1e9);
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    int teams = 1000;
+    int runs = 5;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--teams"))
+            teams = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--runs"))
+            runs = args[i + 1].toInt();
+    }
+
+    QTemporaryDir dir;
+    const QString event = dir.path() + u'/';
+    TdmData data(event);
+    GeneratorOptions options;
+    options.seed = 2026;
+    options.teams = teams;
+    options.minRunners = 3;
+    options.maxRunners = 3;
+    options.controls = 40;
+    options.visits = 40;
+    QElapsedTimer generation;
+    generation.start();
+    const GeneratedEvent generated = GenerateEvent(data, event, options);
+    std::printf("generated: %d teams, %d runners, %d punches in %.2f s\n", generated.teams, generated.runners,
+                generated.punches, generation.nsecsElapsed() / 1e9);
+
+    const double floor = bestOf(runs, [&] {
+        std::vector<StoredPunch> punches;
+        QSqlQuery rows = data.connection().exec(QStringLiteral(
+            "SELECT team_id, id, runner_id, KP, ctime, status FROM res_cp ORDER BY team_id, KP, ctime, id"));
+        while (rows.next())
+            punches.push_back(StoredPunch{rows.value(1).toLongLong(), rows.value(2).toLongLong(), rows.value(3).toString(),
+                                          DateTime::fromStored(rows.value(4)), rows.value(5).toInt()});
+        if (punches.size() != static_cast<size_t>(generated.punches))
+            std::abort();
+    });
+
+    CountingSink messages;
+    const auto setup = std::make_shared<const EventSetup>(EventSetup::load(event));
+    CalculationSummary summary;
+    const double calculation = bestOf(runs, [&] {
+        TeamCalculation calculator(data, setup, messages);
+        summary = calculator.CalculateAllTeams(true);
+    });
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("teams calculated: %d (%d with result, %d NARes., %d errors, %d messages)\n", summary.calculated,
+                summary.withResult, summary.noResult, summary.errors, messages.count);
+    std::printf("floor (read all punches in calculation order): %.3f s\n", floor);
+    std::printf("CalculateAllTeams: %.3f s\n", calculation);
+    std::printf("ratio: %.2f\n", calculation / floor);
+    std::printf("peak RSS: %.1f MB\n", usage.ru_maxrss / 1024.0);
+    return 0;
+}
