@@ -6,13 +6,29 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutexLocker>
+#include <QScopeGuard>
 #include <QSqlError>
+#include <map>
+#include <memory>
 
 namespace db {
 
 namespace {
 
 QAtomicInteger<quint64> connectionCounter;
+
+QMutex *writeLockOf(const QString &fileName)
+{
+    static QMutex registryLock;
+    static std::map<QString, std::unique_ptr<QMutex>> locks;
+    const QString key = QFileInfo(fileName).absoluteFilePath();
+    QMutexLocker lock(&registryLock);
+    std::unique_ptr<QMutex> &entry = locks[key];
+    if (!entry)
+        entry = std::make_unique<QMutex>();
+    return entry.get();
+}
 constexpr int busyTimeoutMs = 30'000;
 
 QString tr(const char *text)
@@ -66,6 +82,7 @@ QString quoteIdentifier(const QString &name)
 Connection::Connection(const QString &fileName)
     : m_fileName(fileName)
     , m_connectionName(QStringLiteral("korvent-%1").arg(++connectionCounter))
+    , m_writeLock(writeLockOf(fileName))
 {
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile())
@@ -97,6 +114,8 @@ Connection::Connection(const QString &fileName)
 
 Connection::~Connection()
 {
+    if (m_holdsWriteLock)
+        m_writeLock->unlock();
     {
         QSqlDatabase database = QSqlDatabase::database(m_connectionName, false);
         database.close();
@@ -175,18 +194,35 @@ void Connection::createTable(const TableDefinition &table)
 
 void Connection::begin()
 {
-    // IMMEDIATE takes the write lock at once, so a writer waits on the busy
-    // timeout at the start instead of failing half-way through.
-    exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (!m_writeLock->tryLock(busyTimeoutMs))
+        fail(tr("Database error in %1"), tr("another writer kept the database busy for %1 seconds").arg(busyTimeoutMs / 1000));
+    m_holdsWriteLock = true;
+    try {
+        // IMMEDIATE takes SQLite's write lock at once, so a writer of another
+        // process waits on the busy timeout at the start instead of failing half-way.
+        exec(QStringLiteral("BEGIN IMMEDIATE"));
+    } catch (...) {
+        m_holdsWriteLock = false;
+        m_writeLock->unlock();
+        throw;
+    }
 }
 
 void Connection::commit()
 {
     exec(QStringLiteral("COMMIT"));
+    m_holdsWriteLock = false;
+    m_writeLock->unlock();
 }
 
 void Connection::rollback()
 {
+    const auto release = qScopeGuard([this] {
+        if (m_holdsWriteLock) {
+            m_holdsWriteLock = false;
+            m_writeLock->unlock();
+        }
+    });
     exec(QStringLiteral("ROLLBACK"));
 }
 

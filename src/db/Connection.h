@@ -6,6 +6,7 @@
 
 #include "TableDefinition.h"
 
+#include <QMutex>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -52,6 +53,11 @@ private:
 
     QString m_fileName;
     QString m_connectionName;
+    // Writers of this process take turns on this lock before SQLite's own,
+    // so a waiting writer wakes the moment the other commits instead of
+    // polling in SQLite's busy handler.
+    QMutex *m_writeLock;
+    bool m_holdsWriteLock = false;
 };
 
 // Commits on commit(); rolls back when left without it (an error on the way).

@@ -34,6 +34,7 @@ int CliClassesCommand(CliContext &context, const QStringList &arguments);
 int CliCalculateCommand(CliContext &context, const QStringList &arguments);
 int CliPunchListCommand(CliContext &context, const QStringList &arguments);
 int CliGenerateCommand(CliContext &context, const QStringList &arguments);
+int CliServeCommand(CliContext &context, const QStringList &arguments);
 
 const std::vector<CliCommand> &CliCommands()
 {
@@ -45,6 +46,7 @@ const std::vector<CliCommand> &CliCommands()
         {"punchlist", "punchlist N          the punch list of team N", CliPunchListCommand},
         {"generate", "generate [--seed N] [--teams N] [--runners MIN-MAX] [--controls N] [--visits N]  fill an empty event with a synthetic one",
          CliGenerateCommand},
+        {"serve", "serve [--port N] [--max-connections N]  run the readout server until SIGINT or SIGTERM", CliServeCommand},
     };
     return commands;
 }

@@ -1,11 +1,14 @@
 #include "Platform.h"
 
+#include <QHostAddress>
 #include <QLocale>
+#include <QNetworkInterface>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <unistd.h>
 
 namespace Platform {
 
@@ -42,6 +45,23 @@ QChar decimalSeparator()
 {
     const QString separator = QLocale::system().decimalPoint();
     return separator.isEmpty() ? QLatin1Char('.') : separator.at(0);
+}
+
+quint64 currentThreadNumber()
+{
+    return static_cast<quint64>(::gettid());
+}
+
+QStringList localAddresses()
+{
+    QStringList addresses;
+    QStringList loopback;
+    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() != QAbstractSocket::IPv4Protocol)
+            continue;
+        (address.isLoopback() ? loopback : addresses).append(address.toString());
+    }
+    return addresses + loopback;
 }
 
 QString textEncoding()

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QChar>
 #include <QString>
+#include <QStringList>
 
 namespace Platform {
 
@@ -26,6 +27,12 @@ QString textEncoding();
 bool setTextEncoding(const QString &name);
 QByteArray encodeText(const QString &text);
 QString decodeText(const QByteArray &bytes);
+
+// The operating system's number of the calling thread, as log lines show it.
+quint64 currentThreadNumber();
+
+// The computer's own IP addresses (IPv4, loopback last), without a name lookup.
+QStringList localAddresses();
 
 // Line end of every plain text file the program writes.
 inline constexpr const char *lineEnd = "\r\n";

@@ -18,6 +18,18 @@ qint64 LeadingNumber(QStringView text)
     return value;
 }
 
+qint64 LeadingInteger(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == QLatin1Char(' '))
+        ++i;
+    const bool negative = i < text.size() && text.at(i) == QLatin1Char('-');
+    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+')))
+        ++i;
+    const qint64 value = LeadingNumber(text.mid(i));
+    return negative ? -value : value;
+}
+
 QString TextBefore(QChar c, const QString &s)
 {
     const qsizetype at = s.indexOf(c);

@@ -9,6 +9,9 @@
 // character; a text without digits reads as 0.
 qint64 LeadingNumber(QStringView text);
 
+// The same with an optional sign before the digits.
+qint64 LeadingInteger(QStringView text);
+
 // The part of s before the first c; empty when c does not occur.
 QString TextBefore(QChar c, const QString &s);
 // The part of s after the first c; the whole s when c does not occur.

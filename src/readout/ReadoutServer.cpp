@@ -1,0 +1,141 @@
+#include "ReadoutServer.h"
+
+#include "TThrdSrvClient.h"
+
+#include "store/DateTime.h"
+#include "store/KorventError.h"
+#include "store/TimeHelpers.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QMutexLocker>
+
+ReadoutServer::ReadoutServer(const QString &eventDirectory, const SharedEventSetup &setup, QObject *parent)
+    : QObject(parent)
+    , m_eventDirectory(eventDirectory)
+    , m_setup(setup)
+{
+}
+
+ReadoutServer::~ReadoutServer()
+{
+    StopServer();
+    // Workers still hand log lines over while they end: keep serving them.
+    const QDeadlineTimer deadline(10'000);
+    while (clientCount() > 0 && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    m_shuttingDown.storeRelaxed(1);
+    for (const QPointer<TTCPDataThread> &thread : std::as_const(m_threads))
+        if (thread)
+            thread->wait(1000);
+}
+
+void ReadoutServer::start(quint16 port, int maxConnections)
+{
+    m_maxConnections = maxConnections;
+    if (!m_listener.listen(QHostAddress::AnyIPv4, port))
+        throw KorventError(QCoreApplication::translate("ReadoutServer", "Cannot start the server on port %1: %2")
+                               .arg(port)
+                               .arg(m_listener.errorString()));
+}
+
+void ReadoutServer::StopServer()
+{
+    {
+        QMutexLocker lock(&m_clientsLock);
+        for (qsizetype i = m_clients.size() - 1; i >= 0; --i)
+            QMetaObject::invokeMethod(m_clients[i], &TThrdSrvClient::quitAndClose, Qt::QueuedConnection);
+    }
+    m_listener.close();
+}
+
+void ReadoutServer::accept(qintptr descriptor)
+{
+    auto *thread = new TTCPDataThread(this);
+    auto *client = new TThrdSrvClient(*this, m_eventDirectory, m_setup);
+    client->moveToThread(thread);
+    // The client (and with it the worker's database connection) is deleted
+    // in the worker thread as it ends.
+    connect(thread, &QThread::finished, client, &QObject::deleteLater);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    bool busy;
+    {
+        QMutexLocker lock(&m_clientsLock);
+        m_clients.append(client);
+        busy = m_maxConnections > 0 && m_clients.size() > m_maxConnections;
+    }
+    m_threads.removeAll(nullptr);
+    m_threads.append(thread);
+    thread->start();
+    QMetaObject::invokeMethod(client, [client, descriptor, busy] { client->attach(descriptor, busy); }, Qt::QueuedConnection);
+}
+
+QList<ReadoutServer::ClientEntry> ReadoutServer::clientEntries() const
+{
+    QList<ClientEntry> entries;
+    QMutexLocker lock(&m_clientsLock);
+    for (qsizetype i = m_clients.size() - 1; i >= 0; --i)
+        entries.append({reinterpret_cast<quintptr>(m_clients[i]), m_clients[i]->entryText()});
+    return entries;
+}
+
+int ReadoutServer::clientCount() const
+{
+    QMutexLocker lock(&m_clientsLock);
+    return static_cast<int>(m_clients.size());
+}
+
+void ReadoutServer::disconnectClient(quintptr id)
+{
+    {
+        QMutexLocker lock(&m_clientsLock);
+        for (TThrdSrvClient *client : std::as_const(m_clients))
+            if (reinterpret_cast<quintptr>(client) == id)
+                QMetaObject::invokeMethod(client, &TThrdSrvClient::quitAndClose, Qt::QueuedConnection);
+    }
+    emit clientsChanged();
+}
+
+void ReadoutServer::AddLog(const QString &text)
+{
+    emit logLine(DateTimeText(true, DateTime::now()) + text);
+}
+
+void ReadoutServer::PostLog(const QString &text, bool withDateTime)
+{
+    // The worker waits until its line is in the log, as long as the server
+    // is not ending (then nobody would serve the hand-over).
+    const auto deliver = [this, text, withDateTime] {
+        if (withDateTime)
+            AddLog(text);
+        else
+            emit logLine(text);
+    };
+    QMetaObject::invokeMethod(this, deliver, m_shuttingDown.loadRelaxed() ? Qt::QueuedConnection : Qt::BlockingQueuedConnection);
+}
+
+void ReadoutServer::pushToClients(TThrdSrvClient *sender, const QByteArray &notification)
+{
+    if (notification.isEmpty())
+        return;
+    // Each socket is written only by its own thread: the sender directly,
+    // the others through their threads' event queues. Posting under the lock
+    // keeps a closing client from being deleted in between.
+    QMutexLocker lock(&m_clientsLock);
+    for (TThrdSrvClient *client : std::as_const(m_clients)) {
+        if (!client->push)
+            continue;
+        if (client == sender)
+            client->writeRaw(notification);
+        else
+            QMetaObject::invokeMethod(client, [client, notification] { client->writeRaw(notification); }, Qt::QueuedConnection);
+    }
+}
+
+void ReadoutServer::removeClient(TThrdSrvClient *client)
+{
+    QMutexLocker lock(&m_clientsLock);
+    m_clients.removeAll(client);
+}

@@ -1,0 +1,192 @@
+#include "TThrdSrvClient.h"
+
+#include "ReadoutProcessor.h"
+#include "ReadoutServer.h"
+
+#include "store/KorventError.h"
+#include "store/Platform.h"
+#include "store/TimeHelpers.h"
+
+#include <QMutexLocker>
+#include <QTcpSocket>
+
+namespace {
+
+// A reply of exactly 510 bytes would make a 512-byte line; stations expect a marker then.
+constexpr qsizetype markedReplyLength = 510;
+
+} // namespace
+
+TThrdSrvClient::TThrdSrvClient(ReadoutServer &server, const QString &eventDirectory, const SharedEventSetup &setup)
+    : m_server(server)
+    , m_eventDirectory(eventDirectory)
+    , m_setup(setup)
+{
+}
+
+TThrdSrvClient::~TThrdSrvClient() = default;
+
+QString TThrdSrvClient::threadTag() const
+{
+    return QStringLiteral(" ThreadID : $") + QString::number(Platform::currentThreadNumber(), 16).rightJustified(8, u'0').toUpper();
+}
+
+QString TThrdSrvClient::entryText() const
+{
+    return peer + (push ? QStringLiteral(" (*)") : QString()) + (readoutStation ? QStringLiteral("(SI)") : QString()) + u' ' + clientName;
+}
+
+void TThrdSrvClient::attach(qintptr descriptor, bool busy)
+{
+    m_socket = new QTcpSocket(this);
+    connect(m_socket, &QTcpSocket::readyRead, this, &TThrdSrvClient::onReadyRead);
+    connect(m_socket, &QTcpSocket::disconnected, this, &TThrdSrvClient::onDisconnected);
+    if (!m_socket->setSocketDescriptor(descriptor)) {
+        m_server.PostLog(QStringLiteral("Server exception occured: QTcpSocket: ") + m_socket->errorString(), true);
+        onDisconnected();
+        return;
+    }
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_peerAddress = m_socket->peerAddress().toString();
+    m_connectedAt = QDateTime::currentDateTime();
+    {
+        QMutexLocker lock(&m_server.m_clientsLock);
+        peer = m_peerAddress + u'/' + QString::number(m_socket->peerPort());
+    }
+    m_server.PostLog(QStringLiteral("Client connected. Remote: %1/%2 Local: %3/%4")
+                         .arg(m_peerAddress).arg(m_socket->peerPort())
+                         .arg(m_socket->localAddress().toString()).arg(m_socket->localPort()) + threadTag(), true);
+    emit m_server.clientsChanged();
+    if (busy) {
+        m_closing = true;
+        m_socket->write(ReadoutServer::busyBanner());
+        m_socket->disconnectFromHost();
+        return;
+    }
+    try {
+        m_processor = std::make_unique<ReadoutProcessor>(m_eventDirectory, m_setup);
+    } catch (const KorventError &error) {
+        m_server.PostLog(QStringLiteral("Client exception occured: KorventError: ") + error.message(), true);
+        m_closing = true;
+        m_socket->disconnectFromHost();
+        return;
+    }
+    m_socket->write(ReadoutServer::banner());
+}
+
+void TThrdSrvClient::writeRaw(const QByteArray &bytes)
+{
+    if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->write(bytes);
+}
+
+void TThrdSrvClient::quitAndClose()
+{
+    if (!m_socket || m_closing)
+        return;
+    m_closing = true;
+    m_socket->write("QUIT\r\n");
+    m_socket->disconnectFromHost();
+}
+
+void TThrdSrvClient::sendLine(const QString &text)
+{
+    m_socket->write(Platform::encodeText(text) + "\r\n");
+}
+
+void TThrdSrvClient::onReadyRead()
+{
+    const QList<QByteArray> lines = m_framer.receive(m_socket->readAll());
+    for (const QByteArray &line : lines) {
+        if (m_closing)
+            return;
+        HandleLine(line);
+    }
+}
+
+void TThrdSrvClient::HandleLine(const QByteArray &line)
+{
+    m_lastLine = Platform::decodeText(line);
+    if (m_server.showLog())
+        m_server.PostLog(QStringLiteral("Received from ") + m_peerAddress + QStringLiteral(": ") + m_lastLine + u' ' + threadTag(), true);
+    if (m_server.debug())
+        m_server.PostLog(u'>' + ClockStamp(), false);
+
+    const QString text = m_lastLine.chopped(2);
+    const QString command = text.toLower();
+    std::optional<QString> failure;
+    if (command == QLatin1String("quit")) {
+        m_closing = true;
+        m_socket->disconnectFromHost();
+    } else if (command == QLatin1String("push")) {
+        {
+            QMutexLocker lock(&m_server.m_clientsLock);
+            push = true;
+        }
+        emit m_server.clientsChanged();
+        sendLine(QStringLiteral("OK"));
+    } else if (command == QLatin1String("si")) {
+        try {
+            m_processor->LoadCourseCopy();
+            sendLine(QStringLiteral("OK"));
+            {
+                QMutexLocker lock(&m_server.m_clientsLock);
+                readoutStation = true;
+            }
+            emit m_server.clientsChanged();
+        } catch (const KorventError &error) {
+            failure = error.message();
+        }
+    } else if (text.size() < 3 || text.indexOf(u' ') != 1) {
+        sendLine(QStringLiteral("ERR"));
+    } else {
+        QString reply = QStringLiteral("ERR");
+        const QChar letter = text.at(0);
+        const QString argument = text.mid(2);
+        try {
+            if (letter == u'i') {
+                reply = m_processor->EventInfoReply(argument);
+            } else if (letter == u'n') {
+                {
+                    QMutexLocker lock(&m_server.m_clientsLock);
+                    clientName = argument;
+                }
+                emit m_server.clientsChanged();
+                reply = QStringLiteral("OK");
+            } else if (letter == u's') {
+                const ReadoutResult result = m_processor->ProcessReadout(argument);
+                reply = result.reply;
+                m_server.pushToClients(this, Platform::encodeText(result.notification));
+            }
+        } catch (const KorventError &error) {
+            failure = error.message();
+        }
+        QByteArray bytes = Platform::encodeText(reply);
+        if (bytes.size() == markedReplyLength)
+            bytes += ";##";
+        m_socket->write(bytes + "\r\n");
+        if (m_server.debug())
+            m_server.PostLog(QStringLiteral(">SendToClient:") + reply, false);
+    }
+    if (failure) {
+        m_server.PostLog(QStringLiteral("Client exception occured: KorventError: ") + *failure, true);
+        m_closing = true;
+        m_socket->disconnectFromHost();
+    }
+    if (m_server.debug())
+        m_server.PostLog(u'<' + ClockStamp(), false);
+}
+
+void TThrdSrvClient::onDisconnected()
+{
+    if (m_server.showLog() && m_connectedAt.isValid()) {
+        const qint64 seconds = m_connectedAt.secsTo(QDateTime::currentDateTime());
+        m_server.PostLog(QStringLiteral("Client disconnecting: ") + m_peerAddress + QStringLiteral("   Duration: ")
+                             + QStringLiteral("%1:%2:%3").arg(seconds / 3600, 2, 10, QLatin1Char('0')).arg(seconds / 60 % 60, 2, 10, QLatin1Char('0')).arg(seconds % 60, 2, 10, QLatin1Char('0'))
+                             + threadTag(), true);
+    }
+    m_processor.reset();
+    m_server.removeClient(this);
+    emit m_server.clientsChanged();
+    thread()->quit();
+}

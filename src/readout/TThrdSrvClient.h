@@ -1,0 +1,58 @@
+#pragma once
+
+// One station connection: lives in its worker thread, which owns the socket,
+// frames its lines and handles them one at a time, in order.
+
+#include "LineFramer.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QTcpSocket;
+class ReadoutProcessor;
+class ReadoutServer;
+class SharedEventSetup;
+
+class TThrdSrvClient : public QObject
+{
+    Q_OBJECT
+
+public:
+    TThrdSrvClient(ReadoutServer &server, const QString &eventDirectory, const SharedEventSetup &setup);
+    ~TThrdSrvClient() override;
+
+    // In the worker thread: take over the accepted socket, open the
+    // worker's database connection, greet (or refuse) the station.
+    void attach(qintptr descriptor, bool busy);
+    // In the worker thread: bytes from another client's push.
+    void writeRaw(const QByteArray &bytes);
+    // In the worker thread: "QUIT" and close.
+    void quitAndClose();
+
+    // Guarded by the server's client lock.
+    bool push = false;
+    bool readoutStation = false;
+    QString clientName = QStringLiteral("NA");
+    QString peer;
+    QString entryText() const;
+
+private:
+    void onReadyRead();
+    void onDisconnected();
+    void HandleLine(const QByteArray &line);
+    void sendLine(const QString &text);
+    QString threadTag() const;
+
+    ReadoutServer &m_server;
+    QString m_eventDirectory;
+    const SharedEventSetup &m_setup;
+    QTcpSocket *m_socket = nullptr;
+    LineFramer m_framer;
+    std::unique_ptr<ReadoutProcessor> m_processor;
+    QString m_lastLine;
+    QDateTime m_connectedAt;
+    QString m_peerAddress;
+    bool m_closing = false;
+};

@@ -1,0 +1,194 @@
+#include "ReadoutFixture.h"
+
+#include "readout/ReadoutProcessor.h"
+#include "store/KorventError.h"
+
+#include <QSqlQuery>
+
+namespace {
+
+struct ProcessorFixture : ReadoutFixture
+{
+    std::unique_ptr<ReadoutProcessor> processor;
+
+    void SetUp() override
+    {
+        ReadoutFixture::SetUp();
+        processor = std::make_unique<ReadoutProcessor>(folderOf(dir), shared);
+        processor->LoadCourseCopy();
+    }
+    void reload()
+    {
+        publish();
+        processor->LoadCourseCopy();
+    }
+    QString readout(const QString &record) { return processor->ProcessReadout(record).reply; }
+    // Rows of the runner as "KP status hh:mm:ss count", in insertion order.
+    QStringList rows()
+    {
+        QStringList result;
+        QSqlQuery query = data->connection().exec(QStringLiteral("SELECT KP, status, ctime, count FROM res_cp ORDER BY id"));
+        while (query.next())
+            result.append(QStringLiteral("%1 %2 %3 %4").arg(query.value(0).toString(), query.value(1).toString(),
+                                                            query.value(2).toString().mid(11), query.value(3).toString()));
+        return result;
+    }
+};
+
+// A record of punch pairs given as "code time" texts.
+QString record(qint64 finish, int cardType, const QStringList &pairs)
+{
+    QString text = QStringLiteral("8001234;0;0;%1;%2;%3").arg(finish).arg(cardType).arg(pairs.size());
+    for (const QString &pair : pairs)
+        text += u';' + QString(pair).replace(u' ', u';');
+    return text;
+}
+
+} // namespace
+
+TEST_F(ProcessorFixture, TheExampleRequestGivesTheExampleReply)
+{
+    const ReadoutResult result = processor->ProcessReadout(exampleRecord);
+    EXPECT_EQ(result.reply, exampleReply);
+    EXPECT_EQ(result.notification, QStringLiteral("Z 0"));
+    EXPECT_EQ(rows(), QStringList({"31 8 12:10:00 3", "45 8 12:40:00 4", "31 8 12:50:00 3", "F 8 15:05:00 0"}));
+    EXPECT_EQ(punchRows(QStringLiteral("team_id=%1 AND runner_id=%2").arg(teamId).arg(runnerId)), 4);
+}
+
+TEST_F(ProcessorFixture, RefusedReadoutsChangeNothing)
+{
+    readout(exampleRecord);
+    const QStringList before = rows();
+    const struct { QString record; const char *reply; } cases[] = {
+        {QStringLiteral("8001234;0;0;5430000;8"), "E \"Wrong parameters\""},
+        {QStringLiteral("8001234;0;0;5430000;8;3;31;43800;45"), "E \"Wrong parameters\""}, // announces more pairs than it has
+        {QStringLiteral("999;0;0;5430000;8;0"), "E \"Wrong chip nr\""},
+        {QStringLiteral("8001234;0;0;-1;8;0"), "E \"No Finish Time\""},
+    };
+    for (const auto &c : cases) {
+        const ReadoutResult result = processor->ProcessReadout(c.record);
+        EXPECT_EQ(result.reply, QLatin1String(c.reply)) << c.record.toStdString();
+        EXPECT_TRUE(result.notification.isEmpty());
+        EXPECT_EQ(rows(), before);
+    }
+    data->insertRow(QStringLiteral("runner"), {{"team_id", 999}, {"chipnr", "555"}});
+    EXPECT_EQ(readout(QStringLiteral("555;0;0;5430000;8;0")), QStringLiteral("E \"No Team record\""));
+    const qint64 other = data->insertRow(QStringLiteral("team"), {{"number", 13}, {"class", "B"}});
+    data->insertRow(QStringLiteral("runner"), {{"team_id", other}, {"chipnr", "556"}});
+    EXPECT_EQ(readout(QStringLiteral("556;0;0;5430000;8;0")), QStringLiteral("E \"No course/class description for runner\""));
+    EXPECT_EQ(rows(), before);
+    EXPECT_THROW(readout(QStringLiteral("8001234;0;0;5430000;8;194")), KorventError);
+    EXPECT_EQ(rows(), before);
+}
+
+TEST_F(ProcessorFixture, BeforeTheCourseIsLoadedEveryReadoutIsRefused)
+{
+    ReadoutProcessor fresh(folderOf(dir), shared);
+    EXPECT_EQ(fresh.ProcessReadout(exampleRecord).reply, QStringLiteral("E \"No course/class description for runner\""));
+    EXPECT_EQ(punchRows(), 0);
+}
+
+TEST_F(ProcessorFixture, NoPunchesWritesTheFinishOnly)
+{
+    EXPECT_EQ(readout(QStringLiteral("8001234;0;0;5430000;8;0")),
+              QStringLiteral("S 8001234;4320000;5430000;1110000;-6;12;Ann;Lee;A;Team 12;False;0;"));
+    EXPECT_EQ(rows(), QStringList({"F 8 15:05:00 0"}));
+}
+
+TEST_F(ProcessorFixture, TwelveHourClockIsUnwrapped)
+{
+    // 11:50 on the clock before a 12:00 start is 23:50; then 12:30 on the clock is 00:30.
+    const QString reply = readout(record(5'400'000, 8, {"31 42600", "45 45000"}));
+    EXPECT_TRUE(reply.contains(QStringLiteral(";2;31;8580000;1;45;8820000;1;"))) << reply.toStdString();
+    // The finish at 15:00 on the clock comes after 00:30: it is 03:00, far beyond the time limit.
+    EXPECT_TRUE(reply.startsWith(QStringLiteral("S 8001234;4320000;9720000;500000000;0;"))) << reply.toStdString();
+    EXPECT_EQ(rows(), QStringList({"31 8 23:50:00 3", "45 8 00:30:00 4", "F 8 03:00:00 0"}));
+    EXPECT_EQ(data->connection().scalar(QStringLiteral("SELECT ctime FROM res_cp WHERE KP='F'")).toString(), QStringLiteral("2026-06-14 03:00:00"));
+}
+
+TEST_F(ProcessorFixture, CardsBelowTypeSixKeepNoTimeAfterThirtyPunches)
+{
+    QStringList pairs;
+    for (int k = 0; k < 36; ++k)
+        pairs.append(QStringLiteral("%1 %2").arg(k % 2 ? 45 : 31).arg(43'200 + 60 * (k + 1)));
+    const QString reply = readout(record(5'400'000, 5, pairs));
+    const QStringList stored = rows();
+    ASSERT_EQ(stored.size(), 37);
+    EXPECT_EQ(stored[29], QStringLiteral("45 8 12:30:00 4"));
+    EXPECT_EQ(stored[30], QStringLiteral("31 2 12:31:00 3"));
+    EXPECT_EQ(stored[35], QStringLiteral("45 2 12:36:00 4"));
+    EXPECT_TRUE(reply.contains(QStringLiteral(";45;4500000;4;31;-1;4;45;-1;4;"))) << reply.toStdString();
+}
+
+TEST_F(ProcessorFixture, RepeatsAndUnknownCodesAreStoredButNotCounted)
+{
+    const QString reply = readout(record(5'000'000, 8, {"31 43800", "77 44000", "31 44100", "45 44200"}));
+    EXPECT_TRUE(reply.contains(QStringLiteral(";4;31;4380000;1;-1;4400000;4;31;4410000;4;45;4420000;1;"))) << reply.toStdString();
+    EXPECT_TRUE(reply.contains(QStringLiteral(";680000;7;12;"))) << reply.toStdString(); // 3 + 4
+    EXPECT_EQ(rows(), QStringList({"31 8 12:10:00 3", "? 9 12:13:20 0", "31 8 12:15:00 3", "45 8 12:16:40 4", "F 8 13:53:20 0"}));
+}
+
+TEST_F(ProcessorFixture, PenaltyAtTheEdgesOfTheMaximumTime)
+{
+    // Start 12:00:00 = 4,320,000; maximum 3 hours = 1,080,000 hundredths; penalty time 180,000.
+    const struct { qint64 finish; const char *runningTime; int points; } cases[] = {
+        {5'400'000, "1080000", 7},        // exactly at the maximum
+        {5'400'001, "1080001", 6},        // one hundredth over: one interval
+        {5'406'000, "1086000", 5},        // exactly one interval over: two
+        {5'580'000, "1260000", 7 - 31},   // at maximum plus penalty time
+        {5'580'001, "500000000", 0},      // beyond it
+    };
+    for (const auto &c : cases) {
+        const QString reply = readout(record(c.finish, 8, {"31 43800", "45 45600"}));
+        EXPECT_TRUE(reply.contains(QStringLiteral(";%1;%2;%3;12;").arg(c.finish).arg(QLatin1String(c.runningTime)).arg(c.points)))
+            << reply.toStdString();
+        EXPECT_EQ(punchRows(QStringLiteral("KP='F'")), 1);
+    }
+}
+
+TEST_F(ProcessorFixture, NoFinishValues)
+{
+    readout(exampleRecord);
+    for (const qint64 noFinish : {77'777'500LL, -99LL}) {
+        const QString reply = readout(record(noFinish, 8, {"45 45600"}));
+        EXPECT_TRUE(reply.startsWith(QStringLiteral("S 8001234;4320000;-9900;300000000;0;"))) << reply.toStdString();
+        EXPECT_EQ(rows(), QStringList({"45 8 12:40:00 4"})); // earlier rows deleted, no finish row
+    }
+    setup.settings.cbMultiReadout = true;
+    reload();
+    const QString reply = readout(record(-1, 8, {"31 43800"}));
+    EXPECT_TRUE(reply.startsWith(QStringLiteral("S 8001234;4320000;-9900;300000000;0;"))) << reply.toStdString();
+    EXPECT_EQ(rows(), QStringList({"45 8 12:40:00 4", "31 8 12:10:00 3"}));
+}
+
+TEST_F(ProcessorFixture, ExtraPointsDistancesAndAnUnsetRentChip)
+{
+    data->insertRow(QStringLiteral("extrapoint"), {{"from", 31}, {"to", 45}, {"points", 10}});
+    setup.settings.cbCalcDistSpeed = true;
+    setup.settings.eMap_Scale = QStringLiteral("10000");
+    reload();
+    data->connection().exec(QStringLiteral("UPDATE runner SET rentchip=NULL"));
+    const QString reply = readout(record(5'000'000, 8, {"31 43800", "45 45600"}));
+    // 31 -> 45 earns the rule's 10 points on the 45 punch; legs of 1000 map units are 1000 m at 1:10,000.
+    EXPECT_TRUE(reply.endsWith(QStringLiteral(";Team 12;;2;31;4380000;1;45;4560000;1;1000;1000;1000;"))) << reply.toStdString();
+    EXPECT_TRUE(reply.contains(QStringLiteral(";680000;17;"))) << reply.toStdString();
+    EXPECT_EQ(rows()[1], QStringLiteral("45 8 12:40:00 14"));
+}
+
+TEST_F(ProcessorFixture, AFailureHalfWayLeavesTheEarlierPunchesInPlace)
+{
+    readout(exampleRecord);
+    const QStringList before = rows();
+    setup.settings.sePenaltySeconds = 0; // the penalty division fails after the punches are written
+    reload();
+    EXPECT_THROW(readout(record(5'430'000, 8, {"45 45600"})), KorventError);
+    EXPECT_EQ(rows(), before);
+}
+
+TEST_F(ProcessorFixture, EventInformation)
+{
+    const QString reply = processor->EventInfoReply(QStringLiteral("x"));
+    EXPECT_TRUE(reply.startsWith(QStringLiteral("I 1;")));
+    EXPECT_TRUE(reply.endsWith(QStringLiteral(";Lake Forest;Summer Rogaine;43200;10;O;"))) << reply.toStdString();
+    EXPECT_EQ(processor->EventInfoReply(QString()), QStringLiteral("E \"No Data\""));
+}

@@ -1,0 +1,191 @@
+#include "ReadoutFixture.h"
+
+#include "readout/ReadoutProcessor.h"
+#include "readout/ReadoutServer.h"
+#include "store/KorventError.h"
+
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTest>
+
+namespace {
+
+// A station program on a loopback socket, driven from the test's event loop.
+struct Station
+{
+    QTcpSocket socket;
+    QByteArray received;
+
+    explicit Station(quint16 port)
+    {
+        QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll(); });
+        socket.connectToHost(QHostAddress::LocalHost, port);
+    }
+    bool waitFor(const QByteArray &bytes, int ms = 5000)
+    {
+        return QTest::qWaitFor([&] { return received.contains(bytes); }, ms);
+    }
+    // The next line with its CR LF; empty when none comes.
+    QByteArray line()
+    {
+        if (!waitFor("\r\n"))
+            return {};
+        const qsizetype end = received.indexOf("\r\n") + 2;
+        const QByteArray first = received.left(end);
+        received.remove(0, end);
+        return first;
+    }
+    QByteArray ask(const QByteArray &request)
+    {
+        socket.write(request + "\r\n");
+        return line();
+    }
+    bool closedByServer()
+    {
+        return QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 5000);
+    }
+};
+
+struct ServerFixture : ReadoutFixture
+{
+    std::unique_ptr<ReadoutServer> server;
+    QStringList log;
+
+    void SetUp() override
+    {
+        ReadoutFixture::SetUp();
+        server = std::make_unique<ReadoutServer>(folderOf(dir), shared);
+        QObject::connect(server.get(), &ReadoutServer::logLine, [this](const QString &line) { log.append(line); });
+        server->start(0, 5);
+    }
+    void TearDown() override { server.reset(); }
+
+    std::unique_ptr<Station> station()
+    {
+        auto s = std::make_unique<Station>(server->port());
+        EXPECT_EQ(s->line(), ReadoutServer::banner());
+        return s;
+    }
+};
+
+} // namespace
+
+TEST_F(ServerFixture, CommandsAndTheirReplies)
+{
+    auto s = station();
+    EXPECT_EQ(s->ask("PUSH"), QByteArray("OK\r\n"));
+    EXPECT_EQ(s->ask("S 8001234;0;0;5430000;8;0"), QByteArray("ERR\r\n"));
+    EXPECT_TRUE(s->ask("i x").startsWith("I 1;"));
+    for (const char *refused : {"ix", "i", "", "x y", "hello"})
+        EXPECT_EQ(s->ask(refused), QByteArray("ERR\r\n")) << refused;
+    EXPECT_EQ(s->ask("s " + exampleRecord.toLatin1()), QByteArray("E \"No course/class description for runner\"\r\n"));
+    EXPECT_EQ(s->ask("Si"), QByteArray("OK\r\n"));
+    EXPECT_EQ(s->ask("n Finish 2"), QByteArray("OK\r\n"));
+    const QList<ReadoutServer::ClientEntry> entries = server->clientEntries();
+    ASSERT_EQ(entries.size(), 1);
+    EXPECT_TRUE(entries[0].text.endsWith(QStringLiteral(" (*)(SI) Finish 2"))) << entries[0].text.toStdString();
+    // Its own push comes first, then the reply.
+    EXPECT_EQ(s->ask("s " + exampleRecord.toLatin1()), "Z 0" + exampleReply.toLatin1() + "\r\n");
+    EXPECT_TRUE(log.first().contains(QLatin1String("Client connected. Remote: 127.0.0.1/"))) << log.first().toStdString();
+    EXPECT_TRUE(log.first().contains(QRegularExpression(QStringLiteral(" ThreadID : \\$[0-9A-F]{8}$"))));
+}
+
+TEST_F(ServerFixture, QuitInAnyLetterCaseClosesWithoutReply)
+{
+    for (const char *quit : {"QUIT", "Quit", "quit"}) {
+        auto s = station();
+        s->socket.write(QByteArray(quit) + "\r\n");
+        EXPECT_TRUE(s->closedByServer()) << quit;
+        EXPECT_TRUE(s->received.isEmpty()) << quit;
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->clientCount() == 0; }, 5000));
+}
+
+TEST_F(ServerFixture, SixthOfFiveIsRefusedWhileTheFiveWork)
+{
+    std::vector<std::unique_ptr<Station>> five;
+    for (int i = 0; i < 5; ++i)
+        five.push_back(station());
+    Station sixth(server->port());
+    EXPECT_EQ(sixth.line(), ReadoutServer::busyBanner());
+    EXPECT_TRUE(sixth.closedByServer());
+    for (auto &s : five)
+        EXPECT_TRUE(s->ask("i x").startsWith("I 1;"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->clientCount() == 5; }, 5000));
+}
+
+TEST_F(ServerFixture, AReplyOfExactly510CharactersIsMarked)
+{
+    const QString base = ReadoutProcessor(folderOf(dir), shared).EventInfoReply(QStringLiteral("x"));
+    setup.settings.leName += QString(510 - base.size(), u'n');
+    publish();
+    auto s = station();
+    const QByteArray reply = s->ask("i x");
+    EXPECT_EQ(reply.size(), 515);
+    EXPECT_TRUE(reply.endsWith("n;43200;10;O;;##\r\n")) << reply.right(30).toStdString();
+    setup.settings.leName += u'n';
+    publish();
+    EXPECT_EQ(s->ask("i x").size(), 513);
+}
+
+TEST_F(ServerFixture, PushClientsGetOneNotificationPerReadoutBackToBack)
+{
+    auto listener = station();
+    EXPECT_EQ(listener->ask("push"), QByteArray("OK\r\n"));
+    auto reader = station();
+    EXPECT_EQ(reader->ask("si"), QByteArray("OK\r\n"));
+    EXPECT_EQ(reader->ask("s " + exampleRecord.toLatin1()), exampleReply.toLatin1() + "\r\n");
+    EXPECT_EQ(reader->ask("s " + exampleRecord.toLatin1()), exampleReply.toLatin1() + "\r\n");
+    EXPECT_EQ(reader->ask("s 999;0;0;5430000;8;0"), QByteArray("E \"Wrong chip nr\"\r\n"));
+    EXPECT_TRUE(listener->waitFor("Z 0Z 0"));
+    QTest::qWait(100);
+    EXPECT_EQ(listener->received, QByteArray("Z 0Z 0"));
+}
+
+TEST_F(ServerFixture, DisconnectingTheSecondEntryOfThree)
+{
+    auto a = station();
+    auto b = station();
+    auto c = station();
+    EXPECT_EQ(a->ask("n A"), QByteArray("OK\r\n"));
+    EXPECT_EQ(b->ask("n B"), QByteArray("OK\r\n"));
+    EXPECT_EQ(c->ask("n C"), QByteArray("OK\r\n"));
+    const QList<ReadoutServer::ClientEntry> entries = server->clientEntries();
+    ASSERT_EQ(entries.size(), 3);
+    EXPECT_TRUE(entries[1].text.endsWith(QStringLiteral(" B")));
+    server->disconnectClient(entries[1].id);
+    EXPECT_EQ(b->line(), QByteArray("QUIT\r\n"));
+    EXPECT_TRUE(b->closedByServer());
+    EXPECT_TRUE(a->ask("i x").startsWith("I 1;"));
+    EXPECT_TRUE(c->ask("i x").startsWith("I 1;"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->clientCount() == 2; }, 5000));
+}
+
+TEST_F(ServerFixture, StoppingSendsQuitToEveryClient)
+{
+    std::vector<std::unique_ptr<Station>> stations;
+    for (int i = 0; i < 3; ++i)
+        stations.push_back(station());
+    server->StopServer();
+    for (auto &s : stations) {
+        EXPECT_EQ(s->line(), QByteArray("QUIT\r\n"));
+        EXPECT_TRUE(s->closedByServer());
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->clientCount() == 0; }, 5000));
+    EXPECT_FALSE(server->isListening());
+}
+
+TEST_F(ServerFixture, ALineOfOverAHundredBytesWithoutLineEndIsThrownAway)
+{
+    auto s = station();
+    s->socket.write(QByteArray(150, 'x'));
+    QTest::qWait(200);
+    EXPECT_TRUE(s->ask("i x").startsWith("I 1;"));
+}
+
+TEST_F(ServerFixture, AStartOnAPortInUseFails)
+{
+    ReadoutServer second(folderOf(dir), shared);
+    EXPECT_THROW(second.start(server->port(), 5), KorventError);
+    EXPECT_FALSE(second.isListening());
+}
