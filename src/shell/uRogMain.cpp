@@ -8,6 +8,7 @@
 
 #include "store/KorventError.h"
 #include "store/uEventInfo.h"
+#include "readout/uServerMain.h"
 #include "store/uData.h"
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScopeGuard>
@@ -52,6 +54,11 @@ TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, SharedEventSe
     createToolBar();
     createStatusBar();
     applyEventState();
+    // The server window stands in the workspace from the start, as long as the program runs.
+    m_serverMain = new TfServerMain(location.eventDirectory, setup);
+    QMdiSubWindow *serverWindow = m_mdiArea->addSubWindow(m_serverMain);
+    serverWindow->setWindowFlag(Qt::WindowCloseButtonHint, false);
+    serverWindow->show();
     resize(1000, 680);
     if (const QScreen *screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -15,6 +15,7 @@ class QMenu;
 class SharedEventSetup;
 class TdmData;
 class TfEventInfo;
+class TfServerMain;
 
 class TfRogMain : public QMainWindow
 {
@@ -26,6 +27,7 @@ public:
     const EventLocation &location() const { return m_location; }
     QMdiArea *mdiArea() const { return m_mdiArea; }
     TfEventInfo *eventInfo() const { return m_eventInfo; }
+    TfServerMain *serverWindow() const { return m_serverMain; }
     // The command by its action name (for example "actCalculate").
     QAction *command(const QString &name) const;
 
@@ -45,6 +47,7 @@ private:
     TdmData &m_data;
     SharedEventSetup &m_setup;
     TfEventInfo *m_eventInfo;
+    TfServerMain *m_serverMain = nullptr;
     QMdiArea *m_mdiArea;
     QMenu *m_toolsMenu = nullptr;
     QHash<QString, QAction *> m_commands;
