@@ -127,11 +127,18 @@ ReadoutResult ReadoutProcessor::ProcessReadout(const QString &record)
     const QString firstName = runners.value(2).toString();
     const QString lastName = runners.value(3).toString();
     const QVariant rentChip = runners.value(4);
-    QSqlQuery teams = connection.exec(QStringLiteral("SELECT id, number, class, name FROM team WHERE id=?"), {runners.value(1)});
+    const QVariant runnerTeam = runners.value(1);
+    // A statement left on a row keeps an old snapshot open, and a write
+    // transaction cannot start from one: every lookup is finished first.
+    runners.finish();
+    QSqlQuery teams = connection.exec(QStringLiteral("SELECT id, number, class, name FROM team WHERE id=?"), {runnerTeam});
     if (!teams.next())
         return {errorReply("No Team record"), QString()};
     const qint64 teamId = teams.value(0).toLongLong();
+    const QString teamNumber = teams.value(1).toString();
     const QString teamClass = teams.value(2).toString();
+    const QString teamName = teams.value(3).toString();
+    teams.finish();
     const std::optional<TClassInfo> classInfo = FindClass(m_classes, teamClass);
     if (!classInfo || classInfo->start == -1)
         return {errorReply("No course/class description for runner"), QString()};
@@ -234,11 +241,11 @@ ReadoutResult ReadoutProcessor::ProcessReadout(const QString &record)
     add(QString::number(finish));
     add(QString::number(runningTime));
     add(QString::number(total));
-    add(teams.value(1).toString());
+    add(teamNumber);
     add(firstName);
     add(lastName);
     add(teamClass);
-    add(teams.value(3).toString());
+    add(teamName);
     add(rentChip.isNull() ? QString() : rentChip.toBool() ? QStringLiteral("True") : QStringLiteral("False"));
     add(QString::number(punchCount));
     for (const CardPunch &punch : punches) {

@@ -74,6 +74,7 @@ bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
     if (!teams.next())
         return false;
     const TeamRow team = teamRowOf<TeamRow>(teams);
+    teams.finish(); // no open snapshot may stay behind when the row is written
     try {
         const int started = connection.scalar(QStringLiteral("SELECT COUNT(*) FROM runner WHERE started=1 AND team_id=?"), {team.id}).toInt();
         std::vector<StoredPunch> punches;

@@ -56,7 +56,9 @@ std::vector<db::TableDefinition> makeTables()
           field("time", FieldKind::DateTime), integer("status", "Status", 9), text("note", 20, "Note"),
           field("ctime", FieldKind::DateTime, "Time")},
          {index("idxID", QS{"id"}), index("idxPrim", QS{"team_id", "runner_id", "ctime"}),
-          index("idxRes", QS{"team_id", "KP", "ctime"})}},
+          index("idxRes", QS{"team_id", "KP", "ctime"}),
+          // A readout replaces the runner's punches: found by runner alone.
+          index("idxRunner", QS{"runner_id"})}},
         {QStringLiteral("extrapoint"),
          {key(), integer("from", "From"), integer("to", "TO"), integer("points", "Points")},
          {index("idxPrim", QS{"id"})}},

@@ -189,3 +189,25 @@ TEST_F(ServerFixture, AStartOnAPortInUseFails)
     EXPECT_THROW(second.start(server->port(), 5), KorventError);
     EXPECT_FALSE(second.isListening());
 }
+
+TEST_F(ServerFixture, ConcurrentReadoutsOfSeveralStationsAreAllStored)
+{
+    std::vector<std::unique_ptr<Station>> stations;
+    for (int i = 0; i < 4; ++i) {
+        const QString chip = QStringLiteral("90%1").arg(i);
+        data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", "R"}, {"lastname", chip}, {"chipnr", chip}});
+        stations.push_back(station());
+        EXPECT_EQ(stations.back()->ask("si"), QByteArray("OK\r\n"));
+    }
+    // Every station sends ten readouts at once; the workers store them side by side.
+    for (int i = 0; i < 4; ++i) {
+        QByteArray requests;
+        for (int r = 0; r < 10; ++r)
+            requests += QStringLiteral("s 90%1;0;0;5430000;8;3;31;43800;45;45600;31;4620%2\r\n").arg(i).arg(r).toLatin1();
+        stations[static_cast<size_t>(i)]->socket.write(requests);
+    }
+    for (int i = 0; i < 4; ++i)
+        for (int r = 0; r < 10; ++r)
+            EXPECT_TRUE(stations[static_cast<size_t>(i)]->line().startsWith(QStringLiteral("S 90%1;").arg(i).toLatin1())) << i << " " << r;
+    EXPECT_EQ(punchRows(), 4 * 4);
+}

@@ -50,7 +50,7 @@ TEST(EventDatabase, EmptyFolderGetsFiveTablesWithTheirIndexes)
     EXPECT_EQ(storedFields(connection, QStringLiteral("extrapoint")), QStringList({"id", "from", "to", "points"}));
     EXPECT_EQ(storedIndexes(connection),
               QStringList({"control_idxPrim", "control_idxUnit", "extrapoint_idxPrim", "res_cp_idxID", "res_cp_idxPrim",
-                           "res_cp_idxRes", "runner_idxChip", "runner_idxPrim", "runner_idxTeam", "team_idxChip",
+                           "res_cp_idxRes", "res_cp_idxRunner", "runner_idxChip", "runner_idxPrim", "runner_idxTeam", "team_idxChip",
                            "team_idxID", "team_idxNumber"}));
     EXPECT_EQ(connection.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name='res_cp_idxRes'")).toString(),
               QStringLiteral("CREATE INDEX \"res_cp_idxRes\" ON \"res_cp\" (\"team_id\", \"KP\", \"ctime\")"));
