@@ -1,6 +1,10 @@
 #include "../TestFolder.h"
 
 #include <QProcess>
+#include <QTcpSocket>
+#include <QThread>
+
+#include "store/uData.h"
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -119,4 +123,71 @@ TEST(Cli, GeneratedEventCalculatesWithASummaryLine)
     const CliRun one = runCli(program.path(), {"--event", "event", "calculate", "--team", "1"});
     EXPECT_EQ(one.exitCode, 0) << one.err.toStdString();
     EXPECT_TRUE(one.out.startsWith(QLatin1String("Team 1: "))) << one.out.toStdString();
+}
+
+namespace {
+
+// korvent-cli serve on a system-chosen port, with its log in a file.
+struct ServeProcess
+{
+    QProcess process;
+    quint16 port = 0;
+
+    ServeProcess(const QString &programDirectory, const QString &logFile)
+    {
+        process.setWorkingDirectory(programDirectory);
+        process.setStandardOutputFile(logFile);
+        process.start(QStringLiteral(KORVENT_CLI_PATH), {"--event", "event", "serve", "--port", "0"});
+        for (int wait = 0; port == 0 && wait < 500; ++wait) {
+            QThread::msleep(10);
+            const QByteArray log = readFile(logFile);
+            const qsizetype at = log.indexOf("Listening on port ");
+            if (at >= 0 && log.indexOf('\n', at) > at)
+                port = static_cast<quint16>(log.mid(at + 18, log.indexOf('\n', at) - at - 18).toInt());
+        }
+    }
+};
+
+QByteArray exchange(QTcpSocket &socket, const QByteArray &request)
+{
+    if (!request.isEmpty())
+        socket.write(request);
+    QByteArray reply;
+    while (!reply.endsWith("\r\n") && socket.waitForReadyRead(5000))
+        reply += socket.readAll();
+    return reply;
+}
+
+} // namespace
+
+TEST(Cli, ServeStopsOnSignalWithQuitAndKeepsAcknowledgedReadoutsWhenKilled)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    ASSERT_EQ(runCli(program.path(), {"--event", "event", "generate", "--teams", "3"}).exitCode, 0);
+    const QString chip = QStringLiteral("100001");
+
+    for (const bool kill : {false, true}) {
+        ServeProcess serve(program.path(), folderOf(program) + QStringLiteral("serve.log"));
+        ASSERT_NE(serve.port, 0);
+        QTcpSocket station;
+        station.connectToHost(QHostAddress::LocalHost, serve.port);
+        ASSERT_TRUE(station.waitForConnected(5000));
+        EXPECT_EQ(exchange(station, {}), QByteArray("K*V Welcome to ResultService\r\n"));
+        EXPECT_EQ(exchange(station, "si\r\n"), QByteArray("OK\r\n"));
+        const QByteArray reply = exchange(station, ("s " + chip + ";0;0;5430000;8;2;31;43800;32;45600\r\n").toLatin1());
+        ASSERT_TRUE(reply.startsWith(("S " + chip + ";").toLatin1())) << reply.toStdString();
+        if (kill) {
+            // The reply came after the commit: the rows outlive the process.
+            serve.process.kill();
+            serve.process.waitForFinished(5000);
+            TdmData data(folderOf(program) + QStringLiteral("event/"));
+            EXPECT_EQ(data.connection().scalar(QStringLiteral("SELECT COUNT(*) FROM res_cp r JOIN runner u ON u.id=r.runner_id WHERE u.chipnr=?"), {chip}).toInt(), 3);
+        } else {
+            serve.process.terminate();
+            EXPECT_EQ(exchange(station, {}), QByteArray("QUIT\r\n"));
+            EXPECT_TRUE(serve.process.waitForFinished(10'000));
+            EXPECT_EQ(serve.process.exitCode(), 0);
+        }
+    }
 }
