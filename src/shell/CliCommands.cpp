@@ -35,6 +35,7 @@ int CliCalculateCommand(CliContext &context, const QStringList &arguments);
 int CliPunchListCommand(CliContext &context, const QStringList &arguments);
 int CliGenerateCommand(CliContext &context, const QStringList &arguments);
 int CliServeCommand(CliContext &context, const QStringList &arguments);
+int CliReportCommand(CliContext &context, const QStringList &arguments);
 
 const std::vector<CliCommand> &CliCommands()
 {
@@ -46,6 +47,8 @@ const std::vector<CliCommand> &CliCommands()
         {"punchlist", "punchlist N          the punch list of team N", CliPunchListCommand},
         {"generate", "generate [--seed N] [--teams N] [--runners MIN-MAX] [--controls N] [--visits N]  fill an empty event with a synthetic one",
          CliGenerateCommand},
+        {"report", "report KIND [--class NAME ...] [--per-class]  write a report page: startlist, startlist-members, checklist, statistics",
+         CliReportCommand},
         {"serve", "serve [--port N] [--max-connections N]  run the readout server until SIGINT or SIGTERM", CliServeCommand},
     };
     return commands;

@@ -74,6 +74,8 @@ void writeSettingsAndClasses(const QString &eventDirectory, const QDate &day)
     settings.sePenaltyPoints = -10;
     settings.sePenaltySeconds = 60;
     settings.eSubClasses = QStringLiteral("MV;WV");
+    settings.eResultHeader = QStringLiteral("common/header.htm"); // relative to the program directory
+    settings.cbShowCountry = true;
     settings.save(eventDirectory);
 
     ClassTree tree;

@@ -1,0 +1,96 @@
+#include "ReportPage.h"
+
+#include "store/EventSettings.h"
+#include "store/KorventError.h"
+#include "store/Platform.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <cmath>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Reports", text);
+}
+
+QString decodeTemplate(const QByteArray &bytes)
+{
+    // A byte-order mark names the encoding; otherwise the program's own.
+    if (const std::optional<QStringConverter::Encoding> encoding = QStringConverter::encodingForData(bytes)) {
+        if (bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+            QStringDecoder decoder(*encoding, QStringConverter::Flag::ConvertInitialBom);
+            QString text = decoder.decode(bytes);
+            if (text.startsWith(QChar(0xFEFF)))
+                text.remove(0, 1);
+            return text;
+        }
+    }
+    return Platform::decodeText(bytes);
+}
+
+} // namespace
+
+void ReportPage::ReportHeader(const QString &headerFile, const QString &title, const QString &info, const EventSettings &settings)
+{
+    if (headerFile == QLatin1String("NON")) {
+        m_lines.clear();
+        return;
+    }
+    QFile file(headerFile);
+    if (headerFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+        throw KorventError(tr("Can't find report header file"));
+    QStringList lines = decodeTemplate(file.readAll()).split(u'\n');
+    for (QString &line : lines) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (line == QLatin1String("<%TITLE%>"))
+            line = title;
+        else if (line == QLatin1String("<%EVENT%>"))
+            line = settings.leName;
+        else if (line == QLatin1String("<%EDATE%>"))
+            line = settings.leDate;
+        else if (line == QLatin1String("<%INFO%>"))
+            line = info;
+    }
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    m_lines = lines;
+}
+
+QString ReportPage::FinishReport(const QString &baseName)
+{
+    m_lines.append(QStringLiteral("<br />"));
+    m_lines.append(QStringLiteral("<font size=1>") + tr("Korvent - rogaining event secretariat") + QStringLiteral("</font></body></html>"));
+    const QString fileName = baseName + QStringLiteral(".htm");
+    QByteArray bytes("\xEF\xBB\xBF");
+    for (const QString &line : std::as_const(m_lines))
+        bytes += line.toUtf8() + "\r\n";
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
+        throw KorventError(tr("Cannot write %1: %2").arg(fileName, file.errorString()));
+    return fileName;
+}
+
+QString EventInfoBlock(const EventSettings &settings)
+{
+    return settings.leDate + QStringLiteral("<br />") + settings.leLocation + QStringLiteral("<br />") + settings.leOrganiser
+        + QStringLiteral("<br />Start:") + settings.meEventStartTime + QStringLiteral("<br />Sunset:") + settings.meSunSet
+        + QStringLiteral("<br />Sunrise:") + settings.meSunrise;
+}
+
+QString AgeText(TDateTime birthDate, const QDate &eventDate)
+{
+    if (DateTime::datePart(birthDate).year() <= 1900)
+        return QString();
+    const double days = std::fabs(DateTime::fromDateAndTime(eventDate, QTime(0, 0)) - std::floor(birthDate));
+    return QString::number(static_cast<qint64>(days / 365.25));
+}
+
+QString Html(const QString &text)
+{
+    return text.toHtmlEscaped();
+}

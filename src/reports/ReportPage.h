@@ -1,0 +1,36 @@
+#pragma once
+
+// One HTML report page, assembled line by line: the organiser's header
+// template (with its placeholders filled in), the generator's body, and the
+// footer. Written as UTF-8 with a byte-order mark and CR LF line ends.
+
+#include "store/DateTime.h"
+
+#include <QString>
+#include <QStringList>
+
+struct EventSettings;
+
+class ReportPage
+{
+public:
+    // Starts the page from the template. "NON" means no header. A missing
+    // template raises KorventError "Can't find report header file".
+    void ReportHeader(const QString &headerFile, const QString &title, const QString &info, const EventSettings &settings);
+    void append(const QString &line) { m_lines.append(line); }
+    const QStringList &lines() const { return m_lines; }
+    // Appends the footer, writes baseName + ".htm" and returns that name.
+    QString FinishReport(const QString &baseName);
+
+private:
+    QStringList m_lines;
+};
+
+// Date, place, organiser and the three clock settings of the event, on one line.
+QString EventInfoBlock(const EventSettings &settings);
+
+// Whole years between birth and the event day; empty for a birth year of 1900 or before (unset).
+QString AgeText(TDateTime birthDate, const QDate &eventDate);
+
+// The text escaped for an HTML page.
+QString Html(const QString &text);

@@ -1,0 +1,112 @@
+#include "StartReports.h"
+
+#include "ReportPage.h"
+
+#include "db/Connection.h"
+#include "store/EventSetup.h"
+#include "store/TimeHelpers.h"
+
+#include <QCoreApplication>
+#include <QSqlQuery>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Reports", text);
+}
+
+QString cell(const QVariant &value)
+{
+    return QStringLiteral("<td>") + Html(value.toString()) + QStringLiteral("</td>");
+}
+
+} // namespace
+
+QString StartListReport(const ReportContext &context, bool withMembers)
+{
+    const EventSettings &settings = context.setup.settings;
+    ReportPage page;
+    page.ReportHeader(settings.eResultHeader, tr("Startlist"), EventInfoBlock(settings), settings);
+    const bool showCountry = settings.cbShowCountry;
+    page.append(QStringLiteral("<table class=\"\"><tr class=\"resultheader\"><td>") + tr("NR") + QStringLiteral("</td><td>") + tr("Name")
+                + QStringLiteral("</td><td>") + tr("Club") + QStringLiteral("</td>"));
+    if (showCountry)
+        page.append(QStringLiteral("<td>") + tr("Country") + QStringLiteral("</td>"));
+    page.append(QStringLiteral("<td>") + tr("Class") + QStringLiteral("</td></tr>"));
+
+    QSqlQuery runners = context.connection.prepare(QStringLiteral(
+        "SELECT firstname, lastname, sex, birthdate, country, chipnr FROM runner WHERE team_id=? ORDER BY id"));
+    QSqlQuery teams = context.connection.exec(QStringLiteral(
+        "SELECT id, number, name, club, country, class, subclass FROM team ORDER BY number, id"));
+    const QDate eventDate = settings.dtpDate.date();
+    for (int row = 0; teams.next(); ++row) {
+        const QString parity = QString::number(row % 2);
+        page.append(QStringLiteral("<tr class=\"team") + parity + QStringLiteral("\">") + cell(teams.value(1)) + cell(teams.value(2)) + cell(teams.value(3)));
+        if (showCountry)
+            page.append(cell(teams.value(4)));
+        page.append(QStringLiteral("<td>") + Html(teams.value(5).toString() + u' ' + teams.value(6).toString()) + QStringLiteral("</td></tr>"));
+        if (!withMembers)
+            continue;
+        page.append(QStringLiteral("<tr class=\"team") + parity + QStringLiteral("\"><td colspan=\"5\"><table>"));
+        context.connection.exec(runners, {teams.value(0)});
+        while (runners.next())
+            page.append(QStringLiteral("<tr class=\"r") + parity + QStringLiteral("\"><td>&nbsp;</td><td>")
+                        + Html(runners.value(0).toString() + u' ' + runners.value(1).toString()) + QStringLiteral("</td>")
+                        + cell(runners.value(2)) + QStringLiteral("<td>") + AgeText(DateTime::fromStored(runners.value(3)), eventDate)
+                        + QStringLiteral("</td>") + cell(runners.value(4)) + cell(runners.value(5)) + QStringLiteral("</tr>"));
+        page.append(QStringLiteral("</table></td></tr>"));
+    }
+    page.append(QStringLiteral("</table>"));
+    return page.FinishReport(context.resultsDirectory + QStringLiteral("startlist"));
+}
+
+QString CheckListReport(const ReportContext &context)
+{
+    const EventSettings &settings = context.setup.settings;
+    ReportPage page;
+    page.ReportHeader(settings.eResultHeader, tr("Startlist"), QString(), settings);
+    page.append(QStringLiteral("<table class=\"\" border=\"1\">"));
+    QSqlQuery rows = context.connection.exec(QStringLiteral(
+        "SELECT t.number, r.firstname, r.lastname, r.chipnr, t.class, t.name FROM runner r, team t "
+        "WHERE t.id=r.team_id AND r.chipnr<>'' ORDER BY t.number, r.chipnr"));
+    while (rows.next())
+        page.append(QStringLiteral("<tr><td>") + Html(rows.value(0).toString()) + QStringLiteral("</td><td><b>") + Html(rows.value(3).toString())
+                    + QStringLiteral("</b></td><td width=\"40px\">&nbsp;</td><td><b>") + Html(rows.value(5).toString())
+                    + QStringLiteral("</b></td>") + cell(rows.value(4)) + QStringLiteral("<td>")
+                    + Html(rows.value(1).toString() + u' ' + rows.value(2).toString()) + QStringLiteral("</td><td></tr>"));
+    page.append(QStringLiteral("</table>"));
+    return page.FinishReport(context.resultsDirectory + QStringLiteral("checklist"));
+}
+
+QString ControlStatisticsReport(const ReportContext &context)
+{
+    const EventSettings &settings = context.setup.settings;
+    ReportPage page;
+    page.ReportHeader(settings.eResultHeader, tr("Statistics"), QString(), settings);
+    // The first team and runner are the first rows of subqueries ordered by time.
+    QSqlQuery rows = context.connection.exec(QStringLiteral(
+        "SELECT controlnr, (SELECT count(*) FROM res_cp WHERE KP=c.controlnr) AS mitu,\n"
+        "(SELECT min(ctime) FROM res_cp WHERE KP=c.controlnr AND status<>2) AS firsttime,\n"
+        "(SELECT t.name FROM res_cp r, team t WHERE KP=c.controlnr AND t.id=r.team_id AND r.status<>2 ORDER BY r.ctime) AS firstteam,\n"
+        "(SELECT (t.firstname || ' ' || t.lastname) FROM res_cp r, runner t WHERE KP=c.controlnr AND t.id=r.runner_id AND r.status<>2 "
+        "ORDER BY r.ctime) AS firstname FROM control c ORDER BY mitu DESC, c.id"));
+    page.append(QStringLiteral("<table class=\"\" border=\"0\">"));
+    page.append(QStringLiteral("<tr class=\"resultheader\"><td>") + tr("Control") + QStringLiteral("</td><td>") + tr("Punches")
+                + QStringLiteral("</td><td>") + tr("First punch") + QStringLiteral("</td></tr>"));
+    int listed = 0;
+    while (rows.next()) {
+        if (rows.value(1).toString() == QLatin1String("0"))
+            continue;
+        // A control punched only by hand has no first punch to name.
+        const QString first = rows.value(2).isNull()
+            ? QString()
+            : DateTimeText(true, DateTime::fromStored(rows.value(2))) + tr(" by ") + Html(rows.value(4).toString()) + QStringLiteral(" (")
+                + Html(rows.value(3).toString()) + u')';
+        page.append(QStringLiteral("<tr class=\"team") + QString::number(listed % 2) + QStringLiteral("\">") + cell(rows.value(0))
+                    + cell(rows.value(1)) + QStringLiteral("<td>") + first + QStringLiteral("</td></tr>"));
+        ++listed;
+    }
+    page.append(QStringLiteral("</table>"));
+    return page.FinishReport(context.resultsDirectory + QStringLiteral("stat_controls"));
+}

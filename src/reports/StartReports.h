@@ -1,0 +1,9 @@
+#pragma once
+
+// Start list (with or without members), chip check list and control statistics.
+
+#include "ReportCatalogue.h"
+
+QString StartListReport(const ReportContext &context, bool withMembers);
+QString CheckListReport(const ReportContext &context);
+QString ControlStatisticsReport(const ReportContext &context);
