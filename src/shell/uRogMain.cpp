@@ -9,9 +9,12 @@
 #include "store/KorventError.h"
 #include "store/uEventInfo.h"
 #include "readout/uServerMain.h"
+#include "reports/uSelectReport.h"
+#include "reports/uwbReport.h"
 #include "store/uData.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QApplication>
 #include <QKeySequence>
 #include <QLabel>
@@ -44,6 +47,8 @@ TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, SharedEventSe
     , m_data(data)
     , m_setup(setup)
     , m_eventInfo(new TfEventInfo(location.eventDirectory, location.programDirectory, data, setup, this))
+    , m_selectReport(new TfSelectReport(this))
+    , m_reportViewer(new TfwbReport(this))
     , m_mdiArea(new QMdiArea(this))
 {
     setObjectName(QStringLiteral("fRogMain"));
@@ -71,7 +76,7 @@ void TfRogMain::createCommands()
         {"actTeams", "&Secretary", "&Teams", QKeySequence(Qt::Key_F4), "Teams and runners", false, nullptr},
         {"actEditControls", "&Results", "Edit controls", QKeySequence(Qt::Key_F5), "Correct punches and team statuses by hand", false, nullptr},
         {"actCalculate", "&Results", "Calculate", QKeySequence(Qt::CTRL | Qt::Key_F5), "Calculate team results", false, &TfRogMain::calculateClick},
-        {"actReports", "&Results", "Reports", QKeySequence(Qt::Key_F6), "Start lists, results and statistics", true, nullptr},
+        {"actReports", "&Results", "Reports", QKeySequence(Qt::Key_F6), "Start lists, results and statistics", true, &TfRogMain::reportsClick},
         {"actDBEditor", "&Tools", "DB editor", {}, "Run SQL on the event database", false, nullptr},
         {"actLoadStarted", "&Tools", "Load started", {}, "Mark runners as started from a file", true, nullptr},
         {"actExportParticipants", "&Tools", "Export participants", {}, "Participants list file", true, nullptr},
@@ -200,6 +205,35 @@ void TfRogMain::calculateClick()
         TeamCalculation(m_data, m_setup.snapshot(), messages).CalculateAllTeams(answer == QMessageBox::Yes);
     }
     QMessageBox::information(this, tr("Korvent"), tr("Done!"));
+}
+
+void TfRogMain::reportsClick()
+{
+    m_selectReport->setClasses(m_setup.snapshot()->classTree);
+    if (m_selectReport->exec() != QDialog::Accepted)
+        return;
+    QString written;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const auto setup = m_setup.snapshot();
+        written = RunReport(m_selectReport->chosenReport(), {m_data.connection(), *setup, m_location.resultsDirectory},
+                            m_selectReport->checkedClasses(), setup->settings.cbDifferentClass);
+    }
+    if (!written.isEmpty())
+        ShowReport(written);
+}
+
+void TfRogMain::ShowReport(const QString &fileName)
+{
+    if (!QFileInfo::exists(fileName))
+        return;
+    m_reportViewer->OpenReportFile(fileName);
+    if (!m_reportViewer->isVisible())
+        m_reportViewer->move(geometry().center() - m_reportViewer->rect().center());
+    m_reportViewer->show();
+    m_reportViewer->raise();
+    m_reportViewer->activateWindow();
 }
 
 void TfRogMain::aboutClick()

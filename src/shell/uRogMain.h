@@ -16,6 +16,8 @@ class SharedEventSetup;
 class TdmData;
 class TfEventInfo;
 class TfServerMain;
+class TfSelectReport;
+class TfwbReport;
 
 class TfRogMain : public QMainWindow
 {
@@ -28,6 +30,9 @@ public:
     QMdiArea *mdiArea() const { return m_mdiArea; }
     TfEventInfo *eventInfo() const { return m_eventInfo; }
     TfServerMain *serverWindow() const { return m_serverMain; }
+    TfwbReport *reportViewer() const { return m_reportViewer; }
+    // Opens the page in the report viewer and brings it to the front.
+    void ShowReport(const QString &fileName);
     // The command by its action name (for example "actCalculate").
     QAction *command(const QString &name) const;
 
@@ -41,6 +46,7 @@ private:
     void runCommand(const std::function<void()> &command);
     void eventSetupClick();
     void calculateClick();
+    void reportsClick();
     void aboutClick();
 
     EventLocation m_location;
@@ -48,6 +54,8 @@ private:
     SharedEventSetup &m_setup;
     TfEventInfo *m_eventInfo;
     TfServerMain *m_serverMain = nullptr;
+    TfSelectReport *m_selectReport;
+    TfwbReport *m_reportViewer;
     QMdiArea *m_mdiArea;
     QMenu *m_toolsMenu = nullptr;
     QHash<QString, QAction *> m_commands;

@@ -28,3 +28,9 @@ void TRadioGroup::setItemIndex(int index)
     if (QAbstractButton *button = m_buttons->button(index))
         button->setChecked(true);
 }
+
+void TRadioGroup::setItemEnabled(int index, bool enabled)
+{
+    if (QAbstractButton *button = m_buttons->button(index))
+        button->setEnabled(enabled);
+}

@@ -16,6 +16,7 @@ public:
 
     int itemIndex() const;
     void setItemIndex(int index);
+    void setItemEnabled(int index, bool enabled);
 
 private:
     QButtonGroup *m_buttons;

@@ -1,0 +1,46 @@
+#pragma once
+
+// The report viewer: one window for the whole run, showing the last report
+// page with its style sheets; print, preview, page setup and saving.
+
+#include <QMainWindow>
+
+class QAction;
+class QPrinter;
+class QTextBrowser;
+class QToolBar;
+
+class TfwbReport : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TfwbReport(QWidget *parent = nullptr);
+    ~TfwbReport() override;
+
+    // Loads the page; the tool bar is off while it loads.
+    void OpenReportFile(const QString &fileName);
+    const QString &fileName() const { return m_fileName; }
+    QTextBrowser *browser() const { return m_browser; }
+    QToolBar *toolBar() const { return m_toolBar; }
+
+    // The page's markup as written, and its visible text as UTF-16LE without byte-order mark.
+    void saveHtml(const QString &target) const;
+    void saveText(const QString &target) const;
+
+private:
+    QAction *addAction(const char *name, const QString &caption, const QString &hint, const QKeySequence &shortcut,
+                       void (TfwbReport::*handler)());
+    void aPrintClick();
+    void aPrintToClick();
+    void aPrintPreviewClick();
+    void aPageSetupClick();
+    void SaveHtmlClick();
+    void aSaveTxtClick();
+    void aOpenInBrowserClick();
+
+    QTextBrowser *m_browser;
+    QToolBar *m_toolBar;
+    QPrinter *m_printer;
+    QString m_fileName;
+};

@@ -1,0 +1,110 @@
+#include "../TestFolder.h"
+
+#include "reports/ReportDirectory.h"
+#include "reports/ReportPage.h"
+#include "store/EventSettings.h"
+#include "store/KorventError.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray footer = "<br />\r\n<font size=1>Korvent - rogaining event secretariat</font></body></html>\r\n";
+
+EventSettings eventSettings()
+{
+    EventSettings settings;
+    settings.leName = QStringLiteral("Spring Rogaine");
+    settings.leDate = QStringLiteral("4 May 2026");
+    settings.leLocation = QStringLiteral("Lakeside");
+    settings.leOrganiser = QStringLiteral("OK Ilves");
+    settings.meEventStartTime = QStringLiteral("10:00:00");
+    settings.meSunSet = QStringLiteral("21:30:00");
+    settings.meSunrise = QStringLiteral("05:10:00");
+    return settings;
+}
+
+} // namespace
+
+TEST(ReportPage, WithoutHeaderThePageIsBodyAndFooter)
+{
+    QTemporaryDir dir;
+    ReportPage page;
+    page.ReportHeader(QStringLiteral("NON"), QStringLiteral("Startlist"), QString(), eventSettings());
+    page.append(QStringLiteral("<table class=\"\">"));
+    page.append(QStringLiteral("Ütlus"));
+    const QString written = page.FinishReport(folderOf(dir) + QStringLiteral("startlist"));
+    EXPECT_EQ(written, folderOf(dir) + QStringLiteral("startlist.htm"));
+    EXPECT_EQ(readFile(written), QByteArray("\xEF\xBB\xBF<table class=\"\">\r\n\xC3\x9Ctlus\r\n") + footer);
+}
+
+TEST(ReportPage, PlaceholdersAreReplacedOnlyAsWholeLines)
+{
+    QTemporaryDir dir;
+    const QString header = folderOf(dir) + QStringLiteral("header.htm");
+    writeFile(header, "<html><head><title><%TITLE%></title></head><body>\r\n<%TITLE%>\r\n <%TITLE%>\r\n<%EVENT%>\r\n<%EDATE%>\r\n<%INFO%>\r\n<%info%>\r\n");
+    ReportPage page;
+    page.ReportHeader(header, QStringLiteral("Results"), QStringLiteral("the info"), eventSettings());
+    EXPECT_EQ(page.lines(), QStringList({"<html><head><title><%TITLE%></title></head><body>", "Results", " <%TITLE%>", "Spring Rogaine",
+                                         "4 May 2026", "the info", "<%info%>"}));
+}
+
+TEST(ReportPage, TemplateEncodingByByteOrderMark)
+{
+    QTemporaryDir dir;
+    const QString header = folderOf(dir) + QStringLiteral("header.htm");
+    QByteArray utf16("\xFF\xFE", 2);
+    for (const char c : QByteArray("<b>\r\n<%TITLE%>\r\n"))
+        utf16 += QByteArray(1, c) + QByteArray(1, '\0');
+    writeFile(header, utf16);
+    ReportPage page;
+    page.ReportHeader(header, QStringLiteral("Täht"), QString(), eventSettings());
+    EXPECT_EQ(page.lines(), QStringList({"<b>", "Täht"}));
+}
+
+TEST(ReportPage, AMissingTemplateStopsTheReport)
+{
+    QTemporaryDir dir;
+    ReportPage page;
+    for (const QString &missing : {folderOf(dir) + QStringLiteral("none.htm"), QString()}) {
+        try {
+            page.ReportHeader(missing, QStringLiteral("Startlist"), QString(), eventSettings());
+            FAIL() << "a missing template was accepted";
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QStringLiteral("Can't find report header file"));
+        }
+    }
+}
+
+TEST(ReportPage, EventInfoBlockKeepsEmptySegments)
+{
+    EventSettings settings = eventSettings();
+    EXPECT_EQ(EventInfoBlock(settings),
+              QStringLiteral("4 May 2026<br />Lakeside<br />OK Ilves<br />Start:10:00:00<br />Sunset:21:30:00<br />Sunrise:05:10:00"));
+    settings.leLocation.clear();
+    EXPECT_TRUE(EventInfoBlock(settings).startsWith(QStringLiteral("4 May 2026<br /><br />OK Ilves")));
+}
+
+TEST(ReportPage, AgeInWholeYears)
+{
+    const QDate event(2012, 6, 30);
+    EXPECT_EQ(AgeText(0, event), QString());
+    EXPECT_EQ(AgeText(DateTime::fromDateAndTime(QDate(1900, 5, 1), QTime()), event), QString());
+    EXPECT_EQ(AgeText(DateTime::fromDateAndTime(QDate(1970, 7, 1), QTime()), event), QStringLiteral("41"));
+    EXPECT_EQ(AgeText(DateTime::fromDateAndTime(QDate(1970, 6, 29), QTime()), event), QStringLiteral("42"));
+}
+
+TEST(ReportPage, ReportFoldersAreMadeOnceAndNeverOverwritten)
+{
+    QTemporaryDir dir;
+    const QString program = folderOf(dir) + QStringLiteral("program/");
+    writeFile(program + QStringLiteral("common/style.css"), "new");
+    writeFile(program + QStringLiteral("common/style_p.css"), "new print");
+    const QString web = folderOf(dir) + QStringLiteral("event/web");
+    PrepareReportDirectory(program, web);
+    EXPECT_EQ(readFile(web + QStringLiteral("/style_p.css")), QByteArray("new print"));
+    writeFile(web + QStringLiteral("/style.css"), "organiser's");
+    writeFile(program + QStringLiteral("common/style.css"), "newer");
+    PrepareReportDirectory(program, web);
+    EXPECT_EQ(readFile(web + QStringLiteral("/style.css")), QByteArray("organiser's"));
+}

@@ -1,0 +1,129 @@
+#include "../TestFolder.h"
+
+#include "reports/StartReports.h"
+#include "store/EventSetup.h"
+#include "store/KorventError.h"
+#include "store/uData.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ReportFixture : ::testing::Test
+{
+    QTemporaryDir dir;
+    std::unique_ptr<TdmData> data;
+    EventSetup setup;
+
+    void SetUp() override
+    {
+        data = std::make_unique<TdmData>(folderOf(dir));
+        setup.settings.eResultHeader = QStringLiteral("NON");
+        setup.settings.dtpDate = QDateTime(QDate(2012, 6, 30), QTime(0, 0));
+    }
+    ReportContext context() { return {data->connection(), setup, folderOf(dir)}; }
+    qint64 team(int number, const char *name, const char *subclass = "")
+    {
+        return data->insertRow(QStringLiteral("team"), {{"number", number}, {"name", name}, {"club", "OK"}, {"country", "EST"}, {"class", "H12"}, {"subclass", subclass}});
+    }
+    qint64 runner(qint64 teamId, const char *first, const char *chip, bool started = true)
+    {
+        return data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", first}, {"lastname", "Tamm"}, {"sex", "W"},
+                                                          {"birthdate", "1970-07-01"}, {"country", "EST"}, {"chipnr", chip}, {"started", started}});
+    }
+    // The body lines of the written page, without the footer.
+    QStringList body(const QString &file)
+    {
+        QStringList lines = QString::fromUtf8(readFile(file).mid(3)).split(QStringLiteral("\r\n"));
+        return lines.mid(0, lines.size() - 3);
+    }
+};
+
+} // namespace
+
+TEST_F(ReportFixture, StartListWithMembers)
+{
+    const qint64 owls = team(2, "Owls", "MV");
+    runner(owls, "Anna", "101");
+    runner(owls, "Mari", "", false);
+    team(1, "Hares");
+    setup.settings.cbShowCountry = true;
+    const QStringList lines = body(StartListReport(context(), true));
+    EXPECT_EQ(lines, QStringList({
+        "<table class=\"\"><tr class=\"resultheader\"><td>NR</td><td>Name</td><td>Club</td>",
+        "<td>Country</td>",
+        "<td>Class</td></tr>",
+        "<tr class=\"team0\"><td>1</td><td>Hares</td><td>OK</td>",
+        "<td>EST</td>",
+        "<td>H12 </td></tr>",
+        "<tr class=\"team0\"><td colspan=\"5\"><table>",
+        "</table></td></tr>",
+        "<tr class=\"team1\"><td>2</td><td>Owls</td><td>OK</td>",
+        "<td>EST</td>",
+        "<td>H12 MV</td></tr>",
+        "<tr class=\"team1\"><td colspan=\"5\"><table>",
+        "<tr class=\"r1\"><td>&nbsp;</td><td>Anna Tamm</td><td>W</td><td>41</td><td>EST</td><td>101</td></tr>",
+        "<tr class=\"r1\"><td>&nbsp;</td><td>Mari Tamm</td><td>W</td><td>41</td><td>EST</td><td></td></tr>",
+        "</table></td></tr>",
+        "</table>",
+    }));
+}
+
+TEST_F(ReportFixture, StartListOfTeamsEscapesNames)
+{
+    team(1, "Smith & <Sons>");
+    const QStringList lines = body(StartListReport(context(), false));
+    EXPECT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[2], QStringLiteral("<tr class=\"team0\"><td>1</td><td>Smith &amp; &lt;Sons&gt;</td><td>OK</td>"));
+}
+
+TEST_F(ReportFixture, CheckListHasRunnersWithChipsOnly)
+{
+    const qint64 owls = team(2, "Owls");
+    runner(owls, "Mari", "205");
+    runner(owls, "Anna", "101");
+    runner(owls, "Liis", "");
+    runner(team(1, "No chips"), "Eva", "");
+    EXPECT_EQ(body(CheckListReport(context())), QStringList({
+        "<table class=\"\" border=\"1\">",
+        "<tr><td>2</td><td><b>101</b></td><td width=\"40px\">&nbsp;</td><td><b>Owls</b></td><td>H12</td><td>Anna Tamm</td><td></tr>",
+        "<tr><td>2</td><td><b>205</b></td><td width=\"40px\">&nbsp;</td><td><b>Owls</b></td><td>H12</td><td>Mari Tamm</td><td></tr>",
+        "</table>",
+    }));
+}
+
+TEST_F(ReportFixture, ControlStatistics)
+{
+    for (const char *code : {"31", "32", "33", "34"})
+        data->insertRow(QStringLiteral("control"), {{"controlnr", code}});
+    const qint64 owls = team(1, "Owls"), hares = team(2, "Hares");
+    const qint64 anna = runner(owls, "Anna", "1"), eva = runner(hares, "Eva", "2");
+    auto punch = [&](qint64 teamId, qint64 runnerId, const char *code, const char *time, int status) {
+        data->insertRow(QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runnerId}, {"KP", code}, {"ctime", QString::fromLatin1(time)}, {"status", status}});
+    };
+    punch(owls, anna, "32", "2026-06-13 10:20:00", 8);
+    punch(hares, eva, "32", "2026-06-13 10:10:00", 2);  // by hand: never first
+    punch(hares, eva, "32", "2026-06-13 10:15:00", 8);
+    punch(owls, anna, "33", "2026-06-13 11:00:00", 2);  // only by hand
+    punch(owls, anna, "34", "2026-06-13 12:00:00", 8);
+    punch(hares, eva, "34", "2026-06-13 12:30:00", 8);
+    punch(hares, eva, "34", "2026-06-13 12:31:00", 8);
+    const QStringList lines = body(ControlStatisticsReport(context()));
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_EQ(lines[1], QStringLiteral("<tr class=\"resultheader\"><td>Control</td><td>Punches</td><td>First punch</td></tr>"));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("<tr class=\"team0\"><td>32</td><td>3</td><td>"))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral(" by Eva Tamm (Hares)</td></tr>"))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("<tr class=\"team1\"><td>34</td><td>3</td><td>"))); // equal count: table order
+    EXPECT_TRUE(lines[3].endsWith(QStringLiteral(" by Anna Tamm (Owls)</td></tr>")));
+    EXPECT_EQ(lines[4], QStringLiteral("<tr class=\"team0\"><td>33</td><td>1</td><td></td></tr>"));
+    EXPECT_EQ(lines[5], QStringLiteral("</table>")); // 31: nobody punched it
+}
+
+TEST_F(ReportFixture, AMissingTemplateWritesNothing)
+{
+    setup.settings.eResultHeader = folderOf(dir) + QStringLiteral("missing.htm");
+    EXPECT_THROW(StartListReport(context(), true), KorventError);
+    EXPECT_THROW(ControlStatisticsReport(context()), KorventError);
+    EXPECT_FALSE(QFile::exists(folderOf(dir) + QStringLiteral("startlist.htm")));
+    EXPECT_FALSE(QFile::exists(folderOf(dir) + QStringLiteral("stat_controls.htm")));
+}

@@ -1,0 +1,24 @@
+#include "reports/TextPrinting.h"
+
+#include <gtest/gtest.h>
+
+TEST(TextPrinting, PadTextCutsOrFills)
+{
+    EXPECT_EQ(PadText(QStringLiteral("Maria"), 3, false), QStringLiteral("Mar"));
+    EXPECT_EQ(PadText(QStringLiteral("7"), 3, true), QStringLiteral("  7"));
+    EXPECT_EQ(PadText(QStringLiteral("7"), 3, false), QStringLiteral("7  "));
+    EXPECT_EQ(PadText(QStringLiteral("abc"), 3, true), QStringLiteral("abc"));
+}
+
+TEST(TextPrinting, FiftyLinesOfSixtyOnAPageOfThreeThousand)
+{
+    const auto pages = TextPageLayout(101, 60, 3000);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[0].size(), 50u);
+    EXPECT_EQ(pages[0].front(), 20);
+    EXPECT_EQ(pages[0].back(), 2960);
+    EXPECT_EQ(pages[1].front(), 20);
+    EXPECT_EQ(pages[2].size(), 1u);
+    EXPECT_EQ(TextPageLayout(50, 60, 3000).size(), 1u); // no empty page after a full one
+    EXPECT_TRUE(TextPageLayout(0, 60, 3000).empty());
+}
