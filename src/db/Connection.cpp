@@ -157,6 +157,16 @@ QSqlQuery Connection::exec(const QString &sql, const QVariantList &parameters)
     return query;
 }
 
+std::optional<QSqlRecord> Connection::firstRow(const QString &sql, const QVariantList &parameters)
+{
+    QSqlQuery query = exec(sql, parameters);
+    if (!query.next())
+        return std::nullopt;
+    QSqlRecord record = query.record();
+    query.finish();
+    return record;
+}
+
 QVariant Connection::scalar(const QString &sql, const QVariantList &parameters)
 {
     QSqlQuery query = exec(sql, parameters);

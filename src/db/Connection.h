@@ -9,6 +9,8 @@
 #include <QMutex>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <optional>
 #include <QString>
 #include <QVariantList>
 
@@ -34,6 +36,9 @@ public:
     // A prepared statement to run many times with other values.
     QSqlQuery prepare(const QString &sql);
     void exec(QSqlQuery &prepared, const QVariantList &parameters);
+    // The first row, read and let go of at once (a statement left on a row
+    // would keep an old snapshot open and stop this connection from writing).
+    std::optional<QSqlRecord> firstRow(const QString &sql, const QVariantList &parameters = {});
     // The first column of the first row; an invalid QVariant when no row.
     QVariant scalar(const QString &sql, const QVariantList &parameters = {});
 

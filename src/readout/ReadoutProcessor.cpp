@@ -120,25 +120,17 @@ ReadoutResult ReadoutProcessor::ProcessReadout(const QString &record)
     const auto setup = m_setup.snapshot();
     const EventSettings &settings = setup->settings;
     db::Connection &connection = m_data->connection();
-    QSqlQuery runners = connection.exec(QStringLiteral("SELECT id, team_id, firstname, lastname, rentchip FROM runner WHERE chipnr=? ORDER BY id LIMIT 1"), {chip});
-    if (!runners.next())
+    const std::optional<QSqlRecord> runner = connection.firstRow(
+        QStringLiteral("SELECT id, team_id, firstname, lastname, rentchip FROM runner WHERE chipnr=? ORDER BY id LIMIT 1"), {chip});
+    if (!runner)
         return {errorReply("Wrong chip nr"), QString()};
-    const qint64 runnerId = runners.value(0).toLongLong();
-    const QString firstName = runners.value(2).toString();
-    const QString lastName = runners.value(3).toString();
-    const QVariant rentChip = runners.value(4);
-    const QVariant runnerTeam = runners.value(1);
-    // A statement left on a row keeps an old snapshot open, and a write
-    // transaction cannot start from one: every lookup is finished first.
-    runners.finish();
-    QSqlQuery teams = connection.exec(QStringLiteral("SELECT id, number, class, name FROM team WHERE id=?"), {runnerTeam});
-    if (!teams.next())
+    const qint64 runnerId = runner->value(QStringLiteral("id")).toLongLong();
+    const std::optional<QSqlRecord> team = connection.firstRow(QStringLiteral("SELECT id, number, class, name FROM team WHERE id=?"),
+                                                               {runner->value(QStringLiteral("team_id"))});
+    if (!team)
         return {errorReply("No Team record"), QString()};
-    const qint64 teamId = teams.value(0).toLongLong();
-    const QString teamNumber = teams.value(1).toString();
-    const QString teamClass = teams.value(2).toString();
-    const QString teamName = teams.value(3).toString();
-    teams.finish();
+    const qint64 teamId = team->value(QStringLiteral("id")).toLongLong();
+    const QString teamClass = team->value(QStringLiteral("class")).toString();
     const std::optional<TClassInfo> classInfo = FindClass(m_classes, teamClass);
     if (!classInfo || classInfo->start == -1)
         return {errorReply("No course/class description for runner"), QString()};
@@ -241,11 +233,12 @@ ReadoutResult ReadoutProcessor::ProcessReadout(const QString &record)
     add(QString::number(finish));
     add(QString::number(runningTime));
     add(QString::number(total));
-    add(teamNumber);
-    add(firstName);
-    add(lastName);
+    const QVariant rentChip = runner->value(QStringLiteral("rentchip"));
+    add(team->value(QStringLiteral("number")).toString());
+    add(runner->value(QStringLiteral("firstname")).toString());
+    add(runner->value(QStringLiteral("lastname")).toString());
     add(teamClass);
-    add(teamName);
+    add(team->value(QStringLiteral("name")).toString());
     add(rentChip.isNull() ? QString() : rentChip.toBool() ? QStringLiteral("True") : QStringLiteral("False"));
     add(QString::number(punchCount));
     for (const CardPunch &punch : punches) {

@@ -30,11 +30,11 @@ QString tr(const char *text)
 
 const QString teamColumns = QStringLiteral("id, number, name, class, status, calctime");
 
-template <typename Row>
-Row teamRowOf(const QSqlQuery &query)
+template <typename Row, typename Source>
+Row teamRowOf(const Source &source)
 {
-    return Row{query.value(0).toLongLong(), query.value(1).toLongLong(), query.value(2).toString(),
-               query.value(3).toString(), query.value(4).toInt(), !query.value(5).toString().isEmpty()};
+    return Row{source.value(0).toLongLong(), source.value(1).toLongLong(), source.value(2).toString(),
+               source.value(3).toString(), source.value(4).toInt(), !source.value(5).toString().isEmpty()};
 }
 
 StoredPunch punchOf(const QSqlQuery &query, int first)
@@ -70,11 +70,10 @@ int TeamCalculation::requiredRunners(int startedRunners) const
 bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
 {
     db::Connection &connection = m_data.connection();
-    QSqlQuery teams = connection.exec(QStringLiteral("SELECT %1 FROM team WHERE number=? ORDER BY id LIMIT 1").arg(teamColumns), {number});
-    if (!teams.next())
+    const std::optional<QSqlRecord> found = connection.firstRow(QStringLiteral("SELECT %1 FROM team WHERE number=? ORDER BY id LIMIT 1").arg(teamColumns), {number});
+    if (!found)
         return false;
-    const TeamRow team = teamRowOf<TeamRow>(teams);
-    teams.finish(); // no open snapshot may stay behind when the row is written
+    const TeamRow team = teamRowOf<TeamRow>(*found);
     try {
         const int started = connection.scalar(QStringLiteral("SELECT COUNT(*) FROM runner WHERE started=1 AND team_id=?"), {team.id}).toInt();
         std::vector<StoredPunch> punches;

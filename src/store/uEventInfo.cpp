@@ -104,10 +104,10 @@ TfEventInfo::TfEventInfo(const QString &eventDirectory, const QString &programDi
 
     auto *tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("pcEventInfo"));
-    tabs->addTab(createEventTab(), tr("Event"));
+    tabs->addTab(createFormTab("Event"), tr("Event"));
     tabs->addTab(createClassesTab(), tr("Classes"));
     tabs->addTab(createControlsTab(), tr("Controls"));
-    tabs->addTab(createSetupTab(), tr("Setup"));
+    tabs->addTab(createFormTab("Setup"), tr("Setup"));
     tabs->addTab(createListsTab(), tr("Lists and extras"));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
@@ -197,11 +197,11 @@ void TfEventInfo::addSettingsOfTab(const char *tab, QWidget *page, QVBoxLayout *
     }
 }
 
-QWidget *TfEventInfo::createEventTab()
+QWidget *TfEventInfo::createFormTab(const char *tab)
 {
     auto *page = new QWidget;
     auto *column = new QVBoxLayout(page);
-    addSettingsOfTab("Event", page, column);
+    addSettingsOfTab(tab, page, column);
     column->addStretch();
     return page;
 }
@@ -275,15 +275,6 @@ QWidget *TfEventInfo::createControlsTab()
     auto *layout = new QHBoxLayout(page);
     layout->addLayout(gridColumn, 3);
     layout->addLayout(settingsColumn, 2);
-    return page;
-}
-
-QWidget *TfEventInfo::createSetupTab()
-{
-    auto *page = new QWidget;
-    auto *column = new QVBoxLayout(page);
-    addSettingsOfTab("Setup", page, column);
-    column->addStretch();
     return page;
 }
 

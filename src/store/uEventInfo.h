@@ -51,10 +51,10 @@ private:
 
     QWidget *createSettingControl(const SettingDefinition &definition, QWidget *parent);
     void addSettingsOfTab(const char *tab, QWidget *page, QVBoxLayout *column);
-    QWidget *createEventTab();
+    // A tab of nothing but settings.
+    QWidget *createFormTab(const char *tab);
     QWidget *createClassesTab();
     QWidget *createControlsTab();
-    QWidget *createSetupTab();
     QWidget *createListsTab();
     TableGrid createTableGrid(const QString &table, const QString &objectName, QWidget *parent);
     void sbOpenFileClick();
