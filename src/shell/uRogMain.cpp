@@ -62,7 +62,8 @@ TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, SharedEventSe
     // The server window stands in the workspace from the start, as long as the program runs.
     m_serverMain = new TfServerMain(location.eventDirectory, setup);
     QMdiSubWindow *serverWindow = m_mdiArea->addSubWindow(m_serverMain);
-    serverWindow->setWindowFlag(Qt::WindowCloseButtonHint, false);
+    serverWindow->setAttribute(Qt::WA_DeleteOnClose, false);
+    serverWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
     serverWindow->show();
     resize(1000, 680);
     if (const QScreen *screen = QApplication::primaryScreen())
