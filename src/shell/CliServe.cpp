@@ -33,9 +33,17 @@ int option(const QStringList &arguments, const QString &name, int defaultValue, 
 
 int CliServeCommand(CliContext &context, const QStringList &arguments)
 {
-    for (qsizetype i = 0; i < arguments.size(); i += 2)
-        if (arguments[i] != QLatin1String("--port") && arguments[i] != QLatin1String("--max-connections"))
+    bool showLog = false, debug = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--port") || arguments[i] == QLatin1String("--max-connections"))
+            ++i;
+        else if (arguments[i] == QLatin1String("--show-log"))
+            showLog = true;
+        else if (arguments[i] == QLatin1String("--debug"))
+            debug = true;
+        else
             throw KorventError(tr("Unknown serve option \"%1\"").arg(arguments[i]));
+    }
     SharedEventSetup setup(EventSetup::load(context.location.eventDirectory));
     const EventSettings &settings = setup.snapshot()->settings;
     // Port 0 lets the system choose one (the log names it), for tests and tools.
@@ -45,7 +53,9 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
     QTextStream &out = context.out;
     TerminationSignals termination;
     ReadoutServer server(context.location.eventDirectory, setup);
-    server.setShowLog(true);
+    // As the window's check boxes: received lines and debug lines only when asked for.
+    server.setShowLog(showLog);
+    server.setDebug(debug);
     QObject::connect(&server, &ReadoutServer::logLine, [&out](const QString &line) { out << line << Qt::endl; });
     server.start(static_cast<quint16>(port), maxConnections);
     out << "Listening on port " << server.port() << Qt::endl;
