@@ -21,13 +21,26 @@ QString cell(const QVariant &value)
     return QStringLiteral("<td>") + Html(value.toString()) + QStringLiteral("</td>");
 }
 
+// Every page: the organiser's header first, and the body's table closed last.
+ReportPage beginPage(const ReportContext &context, const QString &title, const QString &info)
+{
+    ReportPage page;
+    page.ReportHeader(context.setup.settings.eResultHeader, title, info, context.setup.settings);
+    return page;
+}
+
+QString finishTable(ReportPage &page, const ReportContext &context, const char *baseName)
+{
+    page.append(QStringLiteral("</table>"));
+    return page.FinishReport(context.resultsDirectory + QLatin1String(baseName));
+}
+
 } // namespace
 
 QString StartListReport(const ReportContext &context, bool withMembers)
 {
     const EventSettings &settings = context.setup.settings;
-    ReportPage page;
-    page.ReportHeader(settings.eResultHeader, tr("Startlist"), EventInfoBlock(settings), settings);
+    ReportPage page = beginPage(context, tr("Startlist"), EventInfoBlock(settings));
     const bool showCountry = settings.cbShowCountry;
     page.append(QStringLiteral("<table class=\"\"><tr class=\"resultheader\"><td>") + tr("NR") + QStringLiteral("</td><td>") + tr("Name")
                 + QStringLiteral("</td><td>") + tr("Club") + QStringLiteral("</td>"));
@@ -57,15 +70,12 @@ QString StartListReport(const ReportContext &context, bool withMembers)
                         + QStringLiteral("</td>") + cell(runners.value(4)) + cell(runners.value(5)) + QStringLiteral("</tr>"));
         page.append(QStringLiteral("</table></td></tr>"));
     }
-    page.append(QStringLiteral("</table>"));
-    return page.FinishReport(context.resultsDirectory + QStringLiteral("startlist"));
+    return finishTable(page, context, "startlist");
 }
 
 QString CheckListReport(const ReportContext &context)
 {
-    const EventSettings &settings = context.setup.settings;
-    ReportPage page;
-    page.ReportHeader(settings.eResultHeader, tr("Startlist"), QString(), settings);
+    ReportPage page = beginPage(context, tr("Startlist"), QString());
     page.append(QStringLiteral("<table class=\"\" border=\"1\">"));
     QSqlQuery rows = context.connection.exec(QStringLiteral(
         "SELECT t.number, r.firstname, r.lastname, r.chipnr, t.class, t.name FROM runner r, team t "
@@ -75,15 +85,12 @@ QString CheckListReport(const ReportContext &context)
                     + QStringLiteral("</b></td><td width=\"40px\">&nbsp;</td><td><b>") + Html(rows.value(5).toString())
                     + QStringLiteral("</b></td>") + cell(rows.value(4)) + QStringLiteral("<td>")
                     + Html(rows.value(1).toString() + u' ' + rows.value(2).toString()) + QStringLiteral("</td><td></tr>"));
-    page.append(QStringLiteral("</table>"));
-    return page.FinishReport(context.resultsDirectory + QStringLiteral("checklist"));
+    return finishTable(page, context, "checklist");
 }
 
 QString ControlStatisticsReport(const ReportContext &context)
 {
-    const EventSettings &settings = context.setup.settings;
-    ReportPage page;
-    page.ReportHeader(settings.eResultHeader, tr("Statistics"), QString(), settings);
+    ReportPage page = beginPage(context, tr("Statistics"), QString());
     // The first team and runner are the first rows of subqueries ordered by time.
     QSqlQuery rows = context.connection.exec(QStringLiteral(
         "SELECT controlnr, (SELECT count(*) FROM res_cp WHERE KP=c.controlnr) AS mitu,\n"
@@ -107,6 +114,5 @@ QString ControlStatisticsReport(const ReportContext &context)
                     + cell(rows.value(1)) + QStringLiteral("<td>") + first + QStringLiteral("</td></tr>"));
         ++listed;
     }
-    page.append(QStringLiteral("</table>"));
-    return page.FinishReport(context.resultsDirectory + QStringLiteral("stat_controls"));
+    return finishTable(page, context, "stat_controls");
 }
