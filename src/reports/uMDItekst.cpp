@@ -40,13 +40,13 @@ TfMDItekst::TfMDItekst(QWidget *parent)
 
     QMenu *file = menuBar()->addMenu(tr("&File"));
     file->setToolTip(tr("File edit"));
-    QAction *save = file->addAction(tr("&Save"), this, [this] { saveClick(); }, QKeySequence(Qt::CTRL | Qt::Key_S));
+    QAction *save = file->addAction(tr("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S), this, [this] { saveClick(); });
     save->setStatusTip(tr("Save to file"));
-    QAction *print = file->addAction(tr("&Print"), this, &TfMDItekst::printClick, QKeySequence(Qt::CTRL | Qt::Key_P));
+    QAction *print = file->addAction(tr("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P), this, &TfMDItekst::printClick);
     print->setStatusTip(tr("Print out"));
     file->addSeparator();
     QAction *font = file->addAction(tr("&Font"), this, &TfMDItekst::fontClick);
-    QAction *find = file->addAction(tr("&Find"), this, &TfMDItekst::findClick, QKeySequence(Qt::CTRL | Qt::Key_F));
+    QAction *find = file->addAction(tr("&Find"), QKeySequence(Qt::CTRL | Qt::Key_F), this, &TfMDItekst::findClick);
 
     m_editor->setContextMenuPolicy(Qt::ActionsContextMenu);
     auto *separator = new QAction(this);

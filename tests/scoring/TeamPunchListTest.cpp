@@ -42,14 +42,6 @@ std::vector<StoredPunch> stored(const std::vector<P> &punches)
     return rows;
 }
 
-std::vector<E> entries(const TeamPunchEvaluation &evaluation)
-{
-    std::vector<E> result;
-    for (const tControlRes &entry : evaluation.list)
-        result.push_back(E{nullptr, nullptr, entry.status, entry.seconds});
-    return result;
-}
-
 struct Case
 {
     const char *name;
