@@ -4,6 +4,7 @@
 #include "store/KorventError.h"
 #include "store/Platform.h"
 
+#include <QLocale>
 #include <gtest/gtest.h>
 
 TEST(IniFile, ReadsValuesVerbatimWithoutCaseOnNames)
@@ -63,4 +64,21 @@ TEST(Platform, UnknownEncodingIsRefused)
 {
     EXPECT_FALSE(Platform::setTextEncoding(QStringLiteral("no-such-encoding")));
     EXPECT_EQ(Platform::textEncoding(), QStringLiteral("UTF-8"));
+}
+
+TEST(IniFile, DateTimesInStoredOrRegionalForm)
+{
+    QTemporaryDir dir;
+    const QString name = folderOf(dir) + QStringLiteral("setup.ini");
+    const QDateTime when(QDate(2026, 7, 4), QTime(9, 30, 15));
+    const QString regional = QLocale::system().toString(when, Platform::shortDateFormat() + u' ' + Platform::longTimeFormat());
+    writeFile(name, "[s]\r\nstored=2026-07-04 09:30:15\r\nregional=" + regional.toUtf8() + "\r\nbroken=sometime\r\n");
+    const IniFile ini(name);
+    const QDateTime fallback(QDate(2008, 9, 1), QTime(0, 0));
+    EXPECT_EQ(ini.readDateTime(QStringLiteral("s"), QStringLiteral("stored"), fallback), when);
+    EXPECT_EQ(ini.readDateTime(QStringLiteral("s"), QStringLiteral("regional"), fallback), when) << regional.toStdString();
+    EXPECT_EQ(ini.readDateTime(QStringLiteral("s"), QStringLiteral("broken"), fallback), fallback);
+    IniFile written(name);
+    written.writeDateTime(QStringLiteral("s"), QStringLiteral("out"), when);
+    EXPECT_EQ(written.readString(QStringLiteral("s"), QStringLiteral("out")), QStringLiteral("2026-07-04 09:30:15"));
 }
