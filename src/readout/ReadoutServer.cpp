@@ -20,16 +20,22 @@ ReadoutServer::ReadoutServer(const QString &eventDirectory, const SharedEventSet
 ReadoutServer::~ReadoutServer()
 {
     StopServer();
-    // Workers still hand log lines over while they end: keep serving them.
-    const QDeadlineTimer deadline(10'000);
-    while (clientCount() > 0 && !deadline.hasExpired()) {
+    // Workers still hand log lines over while they end: keep serving them
+    // until every worker thread has finished.
+    const auto running = [this] {
+        return std::any_of(m_threads.cbegin(), m_threads.cend(), [](const QPointer<TTCPDataThread> &t) { return t && t->isRunning(); });
+    };
+    // The deadline outlasts a worker waiting out the database's busy timeout.
+    const QDeadlineTimer deadline(35'000);
+    while (running() && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(2);
     }
     m_shuttingDown.storeRelaxed(1);
+    // A worker that is stuck all the same is let go rather than destroyed while it runs.
     for (const QPointer<TTCPDataThread> &thread : std::as_const(m_threads))
-        if (thread)
-            thread->wait(1000);
+        if (thread && !thread->wait(1000))
+            thread->setParent(nullptr);
 }
 
 void ReadoutServer::start(quint16 port, int maxConnections)

@@ -40,7 +40,8 @@ void TThrdSrvClient::attach(qintptr descriptor, bool busy)
 {
     m_socket = new QTcpSocket(this);
     connect(m_socket, &QTcpSocket::readyRead, this, &TThrdSrvClient::onReadyRead);
-    connect(m_socket, &QTcpSocket::disconnected, this, &TThrdSrvClient::onDisconnected);
+    // Queued: a close during a line (quit, a failure) ends that line's handling first.
+    connect(m_socket, &QTcpSocket::disconnected, this, &TThrdSrvClient::onDisconnected, Qt::QueuedConnection);
     if (!m_socket->setSocketDescriptor(descriptor)) {
         m_server.PostLog(QStringLiteral("Server exception occured: QTcpSocket: ") + m_socket->errorString(), true);
         onDisconnected();

@@ -211,3 +211,33 @@ TEST_F(ServerFixture, ConcurrentReadoutsOfSeveralStationsAreAllStored)
             EXPECT_TRUE(stations[static_cast<size_t>(i)]->line().startsWith(QStringLiteral("S 90%1;").arg(i).toLatin1())) << i << " " << r;
     EXPECT_EQ(punchRows(), 4 * 4);
 }
+
+TEST_F(ServerFixture, DebugAndShowLogLines)
+{
+    server->setDebug(true);
+    server->setShowLog(true);
+    auto s = station();
+    log.clear();
+    EXPECT_TRUE(s->ask("i x").startsWith("I 1;"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.size() >= 4; }, 5000));
+    EXPECT_TRUE(log[0].contains(QLatin1String("Received from 127.0.0.1: i x\r\n  ThreadID : $"))) << log[0].toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^>\\d+:\\d+:\\d+:\\d+$")).match(log[1]).hasMatch()) << log[1].toStdString();
+    EXPECT_TRUE(log[2].startsWith(QLatin1String(">SendToClient:I 1;"))) << log[2].toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^<\\d+:\\d+:\\d+:\\d+$")).match(log[3]).hasMatch()) << log[3].toStdString();
+    s->socket.write("quit\r\n");
+    EXPECT_TRUE(s->closedByServer());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.last().contains(QLatin1String("Client disconnecting: 127.0.0.1   Duration: 00:00:")); }, 5000))
+        << log.last().toStdString();
+}
+
+TEST_F(ServerFixture, AFailingRequestIsAnsweredErrLoggedAndClosed)
+{
+    auto s = station();
+    EXPECT_EQ(s->ask("si"), QByteArray("OK\r\n"));
+    EXPECT_EQ(s->ask("s 8001234;0;0;5430000;8;194"), QByteArray("ERR\r\n"));
+    EXPECT_TRUE(s->closedByServer());
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return std::any_of(log.begin(), log.end(), [](const QString &line) { return line.contains(QLatin1String("Client exception occured: KorventError: ")); });
+    }, 5000));
+    EXPECT_EQ(punchRows(), 0);
+}
