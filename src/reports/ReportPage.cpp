@@ -3,10 +3,10 @@
 #include "store/EventSettings.h"
 #include "store/KorventError.h"
 #include "store/Platform.h"
+#include "store/TextFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <cmath>
 
@@ -69,9 +69,7 @@ QString ReportPage::FinishReport(const QString &baseName)
     QByteArray bytes("\xEF\xBB\xBF");
     for (const QString &line : std::as_const(m_lines))
         bytes += line.toUtf8() + "\r\n";
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
-        throw KorventError(tr("Cannot write %1: %2").arg(fileName, file.errorString()));
+    WriteFileBytes(fileName, bytes);
     return fileName;
 }
 

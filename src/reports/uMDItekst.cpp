@@ -1,6 +1,7 @@
 #include "uMDItekst.h"
 
-#include "store/Platform.h"
+#include "store/KorventError.h"
+#include "store/TextFile.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -13,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QSaveFile>
 
 namespace {
 
@@ -67,12 +67,10 @@ bool TfMDItekst::saveTo(const QString &fileName)
         && QMessageBox::question(this, tr("Confirm"), fileName + tr(" File already exists. Overwrite?"),
                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
         return false;
-    QSaveFile file(fileName);
-    QByteArray bytes;
-    for (const QString &line : m_editor->toPlainText().split(u'\n'))
-        bytes += Platform::encodeText(line) + Platform::lineEnd;
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit()) {
-        QMessageBox::critical(this, tr("Korvent"), tr("Cannot write %1: %2").arg(fileName, file.errorString()));
+    try {
+        WriteTextLines(fileName, m_editor->toPlainText().split(u'\n'));
+    } catch (const KorventError &error) {
+        QMessageBox::critical(this, tr("Korvent"), error.message());
         return false;
     }
     m_editor->document()->setModified(false);

@@ -1,6 +1,7 @@
 #include "uwbReport.h"
 
 #include "store/KorventError.h"
+#include "store/TextFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -94,9 +94,9 @@ void TfwbReport::OpenReportFile(const QString &fileName)
 void TfwbReport::saveHtml(const QString &target) const
 {
     QFile source(m_fileName);
-    QSaveFile file(target);
-    if (!source.open(QIODevice::ReadOnly) || !file.open(QIODevice::WriteOnly) || file.write(source.readAll()) < 0 || !file.commit())
-        throw KorventError(tr("Cannot write %1: %2").arg(target, file.errorString()));
+    if (!source.open(QIODevice::ReadOnly))
+        throw KorventError(tr("Cannot read %1: %2").arg(m_fileName, source.errorString()));
+    WriteFileBytes(target, source.readAll());
 }
 
 void TfwbReport::saveText(const QString &target) const
@@ -108,9 +108,7 @@ void TfwbReport::saveText(const QString &target) const
         bytes.append(static_cast<char>(c.unicode() & 0xFF));
         bytes.append(static_cast<char>(c.unicode() >> 8));
     }
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
-        throw KorventError(tr("Cannot write %1: %2").arg(target, file.errorString()));
+    WriteFileBytes(target, bytes);
 }
 
 void TfwbReport::aPrintClick()

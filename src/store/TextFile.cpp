@@ -26,7 +26,12 @@ void WriteTextLines(const QString &fileName, const QStringList &lines)
     QString text;
     for (const QString &line : lines)
         text += line + QLatin1String(Platform::lineEnd);
+    WriteFileBytes(fileName, Platform::encodeText(text));
+}
+
+void WriteFileBytes(const QString &fileName, const QByteArray &bytes)
+{
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Platform::encodeText(text)) < 0 || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
         throw KorventError(QCoreApplication::translate("TextFile", "Cannot write %1: %2").arg(fileName, file.errorString()));
 }

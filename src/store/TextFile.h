@@ -12,3 +12,5 @@
 std::optional<QStringList> ReadTextLines(const QString &fileName);
 // Replaces the file as a whole (never half-written); raises KorventError naming the file.
 void WriteTextLines(const QString &fileName, const QStringList &lines);
+// The same for bytes already encoded.
+void WriteFileBytes(const QString &fileName, const QByteArray &bytes);
