@@ -71,10 +71,7 @@ void ReadoutProcessor::LoadCourseCopy()
         m_controls.push_back(control);
     }
 
-    m_extraPoints.clear();
-    QSqlQuery rules = connection.exec(QStringLiteral("SELECT \"from\", \"to\", points FROM extrapoint ORDER BY \"from\", id"));
-    while (rules.next())
-        m_extraPoints.emplace_back(rules.value(0).toString() + u'>' + rules.value(1).toString(), rules.value(2).toLongLong());
+    m_extraPoints = ExtraPointRules::load(connection);
 
     m_classes = LoadClassTable(setup->classTree);
 }
@@ -166,14 +163,8 @@ ReadoutResult ReadoutProcessor::ProcessReadout(const QString &record)
             y = control->y;
             punch.code = LeadingInteger(kp);
         }
-        if (!m_extraPoints.empty()) {
-            const QString key = previousKp + u'>' + kp;
-            for (const auto &rule : m_extraPoints)
-                if (rule.first == key) {
-                    points += rule.second;
-                    break;
-                }
-        }
+        if (!m_extraPoints.empty())
+            points += m_extraPoints.points(previousKp + u'>' + kp);
         previousKp = kp;
         if (settings.cbCalcDistSpeed)
             distances += DistanceMetersText(MapDistance(previousX, previousY, x, y), settings.eMap_Scale) + u';';

@@ -4,6 +4,7 @@
 // own copy of the course ("si"), answer event information ("i") and store a
 // chip's punches ("s"), replying with a provisional score.
 
+#include "scoring/ExtraPointRules.h"
 #include "store/ClassTable.h"
 #include "store/DateTime.h"
 #include "store/EventSetup.h"
@@ -54,7 +55,7 @@ private:
 
     // The course copy.
     std::vector<ReadoutControl> m_controls;
-    std::vector<std::pair<QString, qint64>> m_extraPoints;
+    ExtraPointRules m_extraPoints;
     ClassTable m_classes;
     TDateTime m_eventDate = 0;
     int m_penaltyPoints = -1;

@@ -21,13 +21,7 @@ CourseDefinition CourseDefinition::load(db::Connection &connection, const ClassT
         course.m_controls.push_back(control);
     }
 
-    QSqlQuery rules = connection.exec(QStringLiteral("SELECT \"from\", \"to\", points FROM extrapoint ORDER BY \"from\", id"));
-    while (rules.next()) {
-        TExtraPointList rule{rules.value(0).toString() + u'>' + rules.value(1).toString(), rules.value(2).toLongLong()};
-        if (!course.m_pointsByRule.contains(rule.key))
-            course.m_pointsByRule.insert(rule.key, rule.points);
-        course.m_rules.push_back(rule);
-    }
+    course.m_rules = ExtraPointRules::load(connection);
 
     course.m_classes = LoadClassTable(classTree);
     return course;
@@ -54,11 +48,6 @@ qint64 CourseDefinition::controlPoints(const QString &code) const
 {
     const TControlPoint *control = findControl(code);
     return control ? control->points : 0;
-}
-
-qint64 CourseDefinition::extraPoints(const QString &key) const
-{
-    return m_pointsByRule.value(key, 0);
 }
 
 QStringList ControlCodeList(db::Connection &connection)

@@ -4,6 +4,8 @@
 // of their first control, and the class table. A cache of the tables at the
 // moment of loading; callers reload before they calculate.
 
+#include "ExtraPointRules.h"
+
 #include "store/ClassTable.h"
 
 #include <QHash>
@@ -23,12 +25,6 @@ struct TControlPoint
     QString label; // the control's text, or its code when it has none
 };
 
-struct TExtraPointList
-{
-    QString key; // from + ">" + to, e.g. "31>32"
-    qint64 points = 0;
-};
-
 class CourseDefinition
 {
 public:
@@ -36,7 +32,7 @@ public:
     static CourseDefinition load(db::Connection &connection, const ClassTree &classTree);
 
     const std::vector<TControlPoint> &controls() const { return m_controls; }
-    const std::vector<TExtraPointList> &extraPointRules() const { return m_rules; }
+    const std::vector<TExtraPointList> &extraPointRules() const { return m_rules.rules(); }
     const ClassTable &classes() const { return m_classes; }
 
     // The first control with exactly this code, or nullptr.
@@ -45,15 +41,14 @@ public:
     qint64 FindControl(const QString &code, qint64 &x, qint64 &y, QString &label) const;
     qint64 controlPoints(const QString &code) const;
     // Points of the first rule with this key; 0 when none.
-    qint64 extraPoints(const QString &key) const;
+    qint64 extraPoints(const QString &key) const { return m_rules.points(key); }
 
 private:
     std::vector<TControlPoint> m_controls;
-    std::vector<TExtraPointList> m_rules;
+    ExtraPointRules m_rules;
     ClassTable m_classes;
-    // First-wins indexes over the lists above.
+    // First-wins index over the controls.
     QHash<QString, int> m_controlByCode;
-    QHash<QString, qint64> m_pointsByRule;
 };
 
 // The codes a hand-entered punch may carry, in code order: the type letter
