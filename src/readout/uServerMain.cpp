@@ -3,19 +3,18 @@
 #include "ReadoutServer.h"
 #include "ServerLogModel.h"
 
+#include "shell/OverrideCursor.h"
 #include "store/EventSetup.h"
 #include "store/KorventError.h"
 #include "store/Platform.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QScopeGuard>
 #include <QVBoxLayout>
 
 TfServerMain::TfServerMain(const QString &eventDirectory, const SharedEventSetup &setup, QWidget *parent)
@@ -84,24 +83,26 @@ TfServerMain::~TfServerMain() = default;
 
 void TfServerMain::cbServerClick(bool checked)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-    if (!checked) {
-        m_server->StopServer();
-        lTCPAddr->clear();
-        return;
+    QString failure;
+    {
+        const OverrideCursor wait(Qt::WaitCursor);
+        if (!checked) {
+            m_server->StopServer();
+            lTCPAddr->clear();
+            return;
+        }
+        const EventSettings &settings = m_setup.snapshot()->settings;
+        try {
+            m_server->start(static_cast<quint16>(settings.seServerDataIn), settings.seMaxConnections);
+            lTCPAddr->setText(Platform::localAddresses().join(u'\n'));
+            return;
+        } catch (const KorventError &error) {
+            failure = error.message();
+        }
     }
-    const EventSettings &settings = m_setup.snapshot()->settings;
-    try {
-        m_server->start(static_cast<quint16>(settings.seServerDataIn), settings.seMaxConnections);
-        lTCPAddr->setText(Platform::localAddresses().join(u'\n'));
-    } catch (const KorventError &error) {
-        const QSignalBlocker blocker(cbServer);
-        cbServer->setChecked(false);
-        QApplication::restoreOverrideCursor();
-        QMessageBox::critical(this, tr("Korvent"), error.message());
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
+    const QSignalBlocker blocker(cbServer);
+    cbServer->setChecked(false);
+    QMessageBox::critical(this, tr("Korvent"), failure);
 }
 
 void TfServerMain::RefreshClientList()

@@ -1,5 +1,6 @@
 #include "uwbReport.h"
 
+#include "shell/OverrideCursor.h"
 #include "store/KorventError.h"
 #include "store/TextFile.h"
 
@@ -78,7 +79,7 @@ QAction *TfwbReport::addAction(const char *name, const QString &caption, const Q
 void TfwbReport::OpenReportFile(const QString &fileName)
 {
     m_toolBar->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const OverrideCursor wait(Qt::WaitCursor);
     m_fileName = fileName;
     // Read afresh every time: the same file name holds a new report.
     m_browser->clearHistory();
@@ -87,7 +88,6 @@ void TfwbReport::OpenReportFile(const QString &fileName)
     m_browser->setSearchPaths({QFileInfo(fileName).absolutePath()});
     m_browser->setSource(QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath()));
     statusBar()->showMessage(fileName);
-    QApplication::restoreOverrideCursor();
     m_toolBar->setEnabled(true);
 }
 

@@ -1,28 +1,19 @@
 #include "MessageBoxSink.h"
 
-#include <QApplication>
+#include "OverrideCursor.h"
+
 #include <QMessageBox>
 
-namespace {
-
-// A message box must show the normal cursor even inside a long command.
-class NormalCursor
-{
-public:
-    NormalCursor() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
-    ~NormalCursor() { QApplication::restoreOverrideCursor(); }
-};
-
-} // namespace
+// A message box shows the normal cursor even inside a long command.
 
 void MessageBoxSink::error(const QString &message)
 {
-    NormalCursor cursor;
+    const OverrideCursor arrow(Qt::ArrowCursor);
     QMessageBox::critical(m_parent, QStringLiteral("Korvent"), message);
 }
 
 void MessageBoxSink::warning(const QString &message)
 {
-    NormalCursor cursor;
+    const OverrideCursor arrow(Qt::ArrowCursor);
     QMessageBox::warning(m_parent, QStringLiteral("Korvent"), message);
 }

@@ -2,6 +2,7 @@
 
 #include "AppIcon.h"
 #include "MessageBoxSink.h"
+#include "OverrideCursor.h"
 #include "uAbout.h"
 
 #include "scoring/TeamCalculation.h"
@@ -22,7 +23,6 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -201,8 +201,7 @@ void TfRogMain::calculateClick()
         return;
     MessageBoxSink messages(this);
     {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const OverrideCursor wait(Qt::WaitCursor);
         TeamCalculation(m_data, m_setup.snapshot(), messages).CalculateAllTeams(answer == QMessageBox::Yes);
     }
     QMessageBox::information(this, tr("Korvent"), tr("Done!"));
@@ -215,8 +214,7 @@ void TfRogMain::reportsClick()
         return;
     QString written;
     {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const OverrideCursor wait(Qt::WaitCursor);
         const auto setup = m_setup.snapshot();
         written = RunReport(m_selectReport->chosenReport(), {m_data.connection(), *setup, m_location.resultsDirectory},
                             m_selectReport->checkedClasses(), setup->settings.cbDifferentClass);
