@@ -183,7 +183,7 @@ void TThrdSrvClient::onDisconnected()
     if (m_server.showLog() && m_connectedAt.isValid()) {
         const qint64 seconds = m_connectedAt.secsTo(QDateTime::currentDateTime());
         m_server.PostLog(QStringLiteral("Client disconnecting: ") + m_peerAddress + QStringLiteral("   Duration: ")
-                             + QStringLiteral("%1:%2:%3").arg(seconds / 3600, 2, 10, QLatin1Char('0')).arg(seconds / 60 % 60, 2, 10, QLatin1Char('0')).arg(seconds % 60, 2, 10, QLatin1Char('0'))
+                             + FormatHundredths(seconds * 100, 0)
                              + threadTag(), true);
     }
     m_processor.reset();

@@ -28,7 +28,6 @@ public:
 
     // Reloads controls, extra-point rules and classes; CalculateTeam uses the last load.
     void LoadCourseDefinition();
-    const CourseDefinition &course() const { return m_course; }
 
     // The team with this number (the first, when numbers repeat). List-only:
     // true when the list has two entries or more. Storing: true when the team

@@ -39,12 +39,27 @@ qint64 wholeNumber(const QString &text, const char *what)
     return value;
 }
 
+// The first team with this number, as the calculation finds it.
+Row teamNumbered(CliContext &context, const QString &text)
+{
+    const qint64 number = wholeNumber(text, "The team number");
+    const std::vector<Row> teams = context.data.selectRows(QStringLiteral("team"), {{QStringLiteral("number"), number}}, {QStringLiteral("id")});
+    if (teams.empty())
+        throw KorventError(tr("There is no team with number %1").arg(number));
+    return teams.front();
+}
+
+std::shared_ptr<const EventSetup> storedSetup(CliContext &context)
+{
+    return std::make_shared<const EventSetup>(EventSetup::load(context.location.eventDirectory));
+}
+
 } // namespace
 
 int CliCalculateCommand(CliContext &context, const QStringList &arguments)
 {
     StderrSink messages;
-    TeamCalculation calculation(context.data, std::make_shared<const EventSetup>(EventSetup::load(context.location.eventDirectory)), messages);
+    TeamCalculation calculation(context.data, storedSetup(context), messages);
     if (arguments.size() == 1 && (arguments[0] == QLatin1String("--all") || arguments[0] == QLatin1String("--new"))) {
         const CalculationSummary summary = calculation.CalculateAllTeams(arguments[0] == QLatin1String("--all"));
         context.out << "Calculated " << summary.calculated << " teams: " << summary.withResult << " with result, "
@@ -52,13 +67,11 @@ int CliCalculateCommand(CliContext &context, const QStringList &arguments)
         return 0;
     }
     if (arguments.size() == 2 && arguments[0] == QLatin1String("--team")) {
-        const qint64 number = wholeNumber(arguments[1], "The team number");
-        if (context.data.selectRows(QStringLiteral("team"), {{QStringLiteral("number"), number}}).empty())
-            throw KorventError(tr("There is no team with number %1").arg(number));
+        const qint64 number = teamNumbered(context, arguments[1]).value(QStringLiteral("number")).toLongLong();
         calculation.LoadCourseDefinition();
         tResArray list;
         const bool written = calculation.CalculateTeam(number, true, list);
-        const Row team = context.data.selectRows(QStringLiteral("team"), {{QStringLiteral("number"), number}}, {QStringLiteral("id")}).front();
+        const Row team = teamNumbered(context, arguments[1]);
         context.out << "Team " << number << ": " << (written ? "result " + ResultText(team.value(QStringLiteral("result")).toLongLong())
                                                              : QStringLiteral("no full result")) << ", status "
                     << TeamStatusText(team.value(QStringLiteral("status")).toLongLong()) << '\n';
@@ -71,11 +84,9 @@ int CliPunchListCommand(CliContext &context, const QStringList &arguments)
 {
     if (arguments.size() != 1)
         throw KorventError(tr("punchlist needs a team number"));
-    const qint64 number = wholeNumber(arguments[0], "The team number");
-    if (context.data.selectRows(QStringLiteral("team"), {{QStringLiteral("number"), number}}).empty())
-        throw KorventError(tr("There is no team with number %1").arg(number));
+    const qint64 number = teamNumbered(context, arguments[0]).value(QStringLiteral("number")).toLongLong();
     StderrSink messages;
-    TeamCalculation calculation(context.data, std::make_shared<const EventSetup>(EventSetup::load(context.location.eventDirectory)), messages);
+    TeamCalculation calculation(context.data, storedSetup(context), messages);
     calculation.LoadCourseDefinition();
     tResArray list;
     calculation.CalculateTeam(number, false, list);

@@ -27,10 +27,6 @@ public:
     TfRogMain(const EventLocation &location, TdmData &data, SharedEventSetup &setup, QWidget *parent = nullptr);
 
     const EventLocation &location() const { return m_location; }
-    QMdiArea *mdiArea() const { return m_mdiArea; }
-    TfEventInfo *eventInfo() const { return m_eventInfo; }
-    TfServerMain *serverWindow() const { return m_serverMain; }
-    TfwbReport *reportViewer() const { return m_reportViewer; }
     // Opens the page in the report viewer and brings it to the front.
     void ShowReport(const QString &fileName);
     // The command by its action name (for example "actCalculate").
