@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <optional>
 
 namespace {
 
@@ -36,11 +37,32 @@ QList<QWidget *> persistentControls(const QWidget *window)
     return controls;
 }
 
-QStringList memoLines(const QWidget *widget)
+// List boxes and memos are kept as lines alike; nullopt for other controls.
+std::optional<QStringList> linesOf(const QWidget *widget)
 {
+    if (auto *list = qobject_cast<const QListWidget *>(widget)) {
+        QStringList lines;
+        for (int i = 0; i < list->count(); ++i)
+            lines.append(list->item(i)->text());
+        return lines;
+    }
     if (auto *plain = qobject_cast<const QPlainTextEdit *>(widget))
         return plain->toPlainText().split(u'\n');
-    return qobject_cast<const QTextEdit *>(widget)->toPlainText().split(u'\n');
+    if (auto *rich = qobject_cast<const QTextEdit *>(widget))
+        return rich->toPlainText().split(u'\n');
+    return std::nullopt;
+}
+
+void setLines(QWidget *widget, const QStringList &lines)
+{
+    if (auto *list = qobject_cast<QListWidget *>(widget)) {
+        list->clear();
+        list->addItems(lines);
+    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(widget)) {
+        plain->setPlainText(lines.join(u'\n'));
+    } else if (auto *rich = qobject_cast<QTextEdit *>(widget)) {
+        rich->setPlainText(lines.join(u'\n'));
+    }
 }
 
 QStringList readListLines(const IniFile &ini, const QString &section, const QString &name)
@@ -81,13 +103,9 @@ void SaveControls(const QWidget *window, IniFile &ini, const QString &section)
             ini.writeInteger(section, name, radio->itemIndex());
         } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
             ini.writeInteger(section, name, combo->currentIndex());
-        } else if (auto *list = qobject_cast<QListWidget *>(widget)) {
-            for (int i = 0; i < list->count(); ++i)
-                ini.writeString(section, name + u'_' + QString::number(i), list->item(i)->text());
-        } else if (qobject_cast<QPlainTextEdit *>(widget) || qobject_cast<QTextEdit *>(widget)) {
-            const QStringList lines = memoLines(widget);
-            for (int i = 0; i < lines.size(); ++i)
-                ini.writeString(section, name + u'_' + QString::number(i), lines.at(i));
+        } else if (const std::optional<QStringList> lines = linesOf(widget)) {
+            for (int i = 0; i < lines->size(); ++i)
+                ini.writeString(section, name + u'_' + QString::number(i), lines->at(i));
         } else if (auto *grid = qobject_cast<QTableWidget *>(widget)) {
             ini.writeInteger(section, name + QStringLiteral("_rows"), grid->rowCount());
             ini.writeInteger(section, name + QStringLiteral("_cols"), grid->columnCount());
@@ -117,15 +135,8 @@ void LoadControls(QWidget *window, const IniFile &ini, const QString &section)
             radio->setItemIndex(static_cast<int>(ini.readInteger(section, name, radio->itemIndex())));
         } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
             combo->setCurrentIndex(static_cast<int>(ini.readInteger(section, name, combo->currentIndex())));
-        } else if (auto *list = qobject_cast<QListWidget *>(widget)) {
-            list->clear();
-            list->addItems(readListLines(ini, section, name));
-        } else if (qobject_cast<QPlainTextEdit *>(widget) || qobject_cast<QTextEdit *>(widget)) {
-            const QStringList lines = readListLines(ini, section, name);
-            if (auto *plain = qobject_cast<QPlainTextEdit *>(widget))
-                plain->setPlainText(lines.join(u'\n'));
-            else
-                qobject_cast<QTextEdit *>(widget)->setPlainText(lines.join(u'\n'));
+        } else if (linesOf(widget)) {
+            setLines(widget, readListLines(ini, section, name));
         } else if (auto *grid = qobject_cast<QTableWidget *>(widget)) {
             grid->setRowCount(gridSize(ini, section, name + QStringLiteral("_rows")));
             grid->setColumnCount(gridSize(ini, section, name + QStringLiteral("_cols")));

@@ -2,6 +2,9 @@
 
 #include "TextFile.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 QString CountryListFileName(const QString &programDirectory)
 {
     return programDirectory + QStringLiteral("common/countrys.txt");
@@ -24,6 +27,8 @@ CountryList LoadCountryList(const QString &fileName)
 
 void SaveCountryList(const QString &fileName, const CountryList &countries)
 {
+    // The program's common folder may not exist yet on a fresh installation.
+    QDir().mkpath(QFileInfo(fileName).absolutePath());
     QStringList lines;
     for (const Country &country : countries)
         lines.append(country.first + u'=' + country.second);

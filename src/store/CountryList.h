@@ -13,6 +13,7 @@ using CountryList = std::vector<Country>;
 
 QString CountryListFileName(const QString &programDirectory);
 // A missing file is an empty list; a line without "=" is a code without a name.
+// Saving makes the folder when it is missing.
 CountryList LoadCountryList(const QString &fileName);
 void SaveCountryList(const QString &fileName, const CountryList &countries);
 

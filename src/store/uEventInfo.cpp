@@ -16,7 +16,6 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -408,7 +407,6 @@ void TfEventInfo::saveAll()
     const ClassTree tree = classTree();
     if (!tree.empty())
         WriteClassTreeFile(ClassTreeFileName(m_eventDirectory), tree);
-    QDir().mkpath(m_programDirectory + QStringLiteral("common"));
     SaveCountryList(CountryListFileName(m_programDirectory), m_countries->countries());
 
     m_shared.publish(EventSetup{EventSettings::load(m_eventDirectory), tree});
