@@ -6,7 +6,7 @@
 
 #include "scoring/TeamCalculation.h"
 #include "shell/EventGenerator.h"
-#include "store/MessageSink.h"
+#include "base/MessageSink.h"
 #include "store/uData.h"
 
 #include <QCoreApplication>

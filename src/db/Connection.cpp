@@ -1,6 +1,6 @@
-#include "Connection.h"
+#include "db/Connection.h"
 
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 
 #include <QAtomicInteger>
 #include <QCoreApplication>

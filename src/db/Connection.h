@@ -4,7 +4,7 @@
 // Every thread (the UI thread, each readout worker) opens its own; the file
 // runs in WAL mode with a busy timeout so that they work side by side.
 
-#include "TableDefinition.h"
+#include "db/TableDefinition.h"
 
 #include <QMutex>
 #include <QSqlDatabase>

@@ -1,4 +1,4 @@
-#include "TableDefinition.h"
+#include "db/TableDefinition.h"
 
 namespace db {
 

@@ -1,4 +1,4 @@
-#include "LineFramer.h"
+#include "readout/LineFramer.h"
 
 QList<QByteArray> LineFramer::receive(const QByteArray &bytes)
 {

@@ -1,8 +1,8 @@
-#include "ReadoutProcessor.h"
+#include "readout/ReadoutProcessor.h"
 
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 #include "store/MapHelpers.h"
-#include "store/Platform.h"
+#include "base/Platform.h"
 #include "store/StatusTexts.h"
 #include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"

@@ -1,9 +1,9 @@
-#include "ReadoutServer.h"
+#include "readout/ReadoutServer.h"
 
-#include "TThrdSrvClient.h"
+#include "readout/TThrdSrvClient.h"
 
 #include "store/DateTime.h"
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 #include "store/TimeHelpers.h"
 
 #include <QCoreApplication>

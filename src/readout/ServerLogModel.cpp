@@ -1,4 +1,4 @@
-#include "ServerLogModel.h"
+#include "readout/ServerLogModel.h"
 
 void ServerLogModel::addLine(const QString &line)
 {

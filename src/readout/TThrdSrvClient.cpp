@@ -1,10 +1,10 @@
-#include "TThrdSrvClient.h"
+#include "readout/TThrdSrvClient.h"
 
-#include "ReadoutProcessor.h"
-#include "ReadoutServer.h"
+#include "readout/ReadoutProcessor.h"
+#include "readout/ReadoutServer.h"
 
-#include "store/KorventError.h"
-#include "store/Platform.h"
+#include "base/KorventError.h"
+#include "base/Platform.h"
 #include "store/TimeHelpers.h"
 
 #include <QMutexLocker>

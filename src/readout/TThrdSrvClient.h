@@ -3,7 +3,7 @@
 // One station connection: lives in its worker thread, which owns the socket,
 // frames its lines and handles them one at a time, in order.
 
-#include "LineFramer.h"
+#include "readout/LineFramer.h"
 
 #include <QDateTime>
 #include <QObject>

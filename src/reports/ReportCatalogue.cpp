@@ -1,8 +1,8 @@
-#include "ReportCatalogue.h"
+#include "reports/ReportCatalogue.h"
 
-#include "StartReports.h"
+#include "reports/StartReports.h"
 
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 
 #include <QCoreApplication>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "ReportDirectory.h"
+#include "reports/ReportDirectory.h"
 
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 
 #include <QCoreApplication>
 #include <QDir>

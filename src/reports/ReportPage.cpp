@@ -1,9 +1,9 @@
-#include "ReportPage.h"
+#include "reports/ReportPage.h"
 
 #include "store/EventSettings.h"
-#include "store/KorventError.h"
-#include "store/Platform.h"
-#include "store/TextFile.h"
+#include "base/KorventError.h"
+#include "base/Platform.h"
+#include "base/TextFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

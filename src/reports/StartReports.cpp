@@ -1,6 +1,6 @@
-#include "StartReports.h"
+#include "reports/StartReports.h"
 
-#include "ReportPage.h"
+#include "reports/ReportPage.h"
 
 #include "db/Connection.h"
 #include "store/EventSetup.h"

@@ -2,7 +2,7 @@
 
 // Start list (with or without members), chip check list and control statistics.
 
-#include "ReportCatalogue.h"
+#include "reports/ReportCatalogue.h"
 
 QString StartListReport(const ReportContext &context, bool withMembers);
 QString CheckListReport(const ReportContext &context);

@@ -1,4 +1,4 @@
-#include "TextPrinting.h"
+#include "reports/TextPrinting.h"
 
 #include <QFont>
 #include <QFontMetrics>

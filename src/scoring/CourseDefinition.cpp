@@ -1,4 +1,4 @@
-#include "CourseDefinition.h"
+#include "scoring/CourseDefinition.h"
 
 #include "db/Connection.h"
 

@@ -4,7 +4,7 @@
 // of their first control, and the class table. A cache of the tables at the
 // moment of loading; callers reload before they calculate.
 
-#include "ExtraPointRules.h"
+#include "scoring/ExtraPointRules.h"
 
 #include "store/ClassTable.h"
 

@@ -1,8 +1,8 @@
-#include "CourseMap.h"
+#include "scoring/CourseMap.h"
 
 #include "db/Connection.h"
 #include "store/EventSettings.h"
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 #include "store/TextHelpers.h"
 
 #include <QCoreApplication>

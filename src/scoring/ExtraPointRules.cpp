@@ -1,4 +1,4 @@
-#include "ExtraPointRules.h"
+#include "scoring/ExtraPointRules.h"
 
 #include "db/Connection.h"
 

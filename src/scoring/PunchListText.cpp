@@ -1,4 +1,4 @@
-#include "PunchListText.h"
+#include "scoring/PunchListText.h"
 
 #include "store/TimeHelpers.h"
 

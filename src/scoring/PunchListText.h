@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TeamPunchList.h"
+#include "scoring/TeamPunchList.h"
 
 #include <QStringList>
 

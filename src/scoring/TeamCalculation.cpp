@@ -1,7 +1,7 @@
-#include "TeamCalculation.h"
+#include "scoring/TeamCalculation.h"
 
-#include "store/KorventError.h"
-#include "store/MessageSink.h"
+#include "base/KorventError.h"
+#include "base/MessageSink.h"
 #include "store/StatusTexts.h"
 #include "store/TimeHelpers.h"
 #include "store/uData.h"

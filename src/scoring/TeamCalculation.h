@@ -3,8 +3,8 @@
 // Team results from stored punches: the punch list of a team and, when
 // storing, its points, penalty, result, times and status on the team row.
 
-#include "CourseDefinition.h"
-#include "TeamPunchList.h"
+#include "scoring/CourseDefinition.h"
+#include "scoring/TeamPunchList.h"
 
 #include "store/EventSetup.h"
 

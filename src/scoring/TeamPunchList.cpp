@@ -1,4 +1,4 @@
-#include "TeamPunchList.h"
+#include "scoring/TeamPunchList.h"
 
 #include "store/StatusTexts.h"
 #include "store/TextHelpers.h"

@@ -1,8 +1,8 @@
-#include "EventGenerator.h"
+#include "shell/EventGenerator.h"
 
 #include "store/ClassTable.h"
 #include "store/EventSettings.h"
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 #include "store/StatusTexts.h"
 #include "store/uData.h"
 

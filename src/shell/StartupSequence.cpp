@@ -1,9 +1,9 @@
-#include "StartupSequence.h"
+#include "shell/StartupSequence.h"
 
 #include "reports/ReportDirectory.h"
-#include "store/IniFile.h"
-#include "store/KorventError.h"
-#include "store/Platform.h"
+#include "base/IniFile.h"
+#include "base/KorventError.h"
+#include "base/Platform.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

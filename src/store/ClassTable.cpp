@@ -1,9 +1,9 @@
-#include "ClassTable.h"
+#include "store/ClassTable.h"
 
-#include "KorventError.h"
-#include "TextFile.h"
-#include "TextHelpers.h"
-#include "TimeHelpers.h"
+#include "base/KorventError.h"
+#include "base/TextFile.h"
+#include "store/TextHelpers.h"
+#include "store/TimeHelpers.h"
 
 #include <QCoreApplication>
 #include <functional>

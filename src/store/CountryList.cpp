@@ -1,6 +1,6 @@
-#include "CountryList.h"
+#include "store/CountryList.h"
 
-#include "TextFile.h"
+#include "base/TextFile.h"
 
 #include <QDir>
 #include <QFileInfo>

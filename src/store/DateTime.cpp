@@ -1,4 +1,4 @@
-#include "DateTime.h"
+#include "store/DateTime.h"
 
 #include <cmath>
 #include <optional>

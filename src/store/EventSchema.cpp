@@ -1,6 +1,6 @@
-#include "EventSchema.h"
+#include "store/EventSchema.h"
 
-#include "KorventError.h"
+#include "base/KorventError.h"
 
 #include <QCoreApplication>
 

@@ -1,8 +1,8 @@
-#include "EventSettings.h"
+#include "store/EventSettings.h"
 
-#include "IniFile.h"
-#include "KorventError.h"
-#include "TimeHelpers.h"
+#include "base/IniFile.h"
+#include "base/KorventError.h"
+#include "store/TimeHelpers.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -4,7 +4,7 @@
 // section fEventInfo of the event's setup.ini. The window edits them; the
 // core, the CLI and the readout workers read this value type.
 
-#include "DateTime.h"
+#include "store/DateTime.h"
 
 #include <QDateTime>
 #include <QString>

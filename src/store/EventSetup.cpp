@@ -1,4 +1,4 @@
-#include "EventSetup.h"
+#include "store/EventSetup.h"
 
 #include <QMutexLocker>
 

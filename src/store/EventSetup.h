@@ -4,8 +4,8 @@
 // window publishes a new one when it closes; readers in any thread take a
 // snapshot and keep it for as long as they work, never seeing half of a change.
 
-#include "ClassTable.h"
-#include "EventSettings.h"
+#include "store/ClassTable.h"
+#include "store/EventSettings.h"
 
 #include <QMutex>
 #include <memory>

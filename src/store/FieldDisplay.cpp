@@ -1,8 +1,8 @@
-#include "FieldDisplay.h"
+#include "store/FieldDisplay.h"
 
-#include "EventSchema.h"
-#include "StatusTexts.h"
-#include "TimeHelpers.h"
+#include "store/EventSchema.h"
+#include "store/StatusTexts.h"
+#include "store/TimeHelpers.h"
 
 QString FieldDisplayText(const QString &table, const QString &field, const QVariant &value)
 {

@@ -1,8 +1,8 @@
-#include "MapHelpers.h"
+#include "store/MapHelpers.h"
 
-#include "Platform.h"
-#include "TextHelpers.h"
-#include "TimeHelpers.h"
+#include "base/Platform.h"
+#include "store/TextHelpers.h"
+#include "store/TimeHelpers.h"
 
 #include <cmath>
 

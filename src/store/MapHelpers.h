@@ -3,7 +3,7 @@
 // Control positions are kept in tenths of a millimetre on the map; the map
 // scale (a text, as the event settings hold it) turns them into metres.
 
-#include "DateTime.h"
+#include "store/DateTime.h"
 
 #include <QString>
 

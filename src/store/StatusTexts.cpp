@@ -1,4 +1,4 @@
-#include "StatusTexts.h"
+#include "store/StatusTexts.h"
 
 #include <QCoreApplication>
 

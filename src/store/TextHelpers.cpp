@@ -1,6 +1,6 @@
-#include "TextHelpers.h"
+#include "store/TextHelpers.h"
 
-#include "KorventError.h"
+#include "base/KorventError.h"
 
 #include <QCoreApplication>
 

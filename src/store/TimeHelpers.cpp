@@ -1,9 +1,9 @@
-#include "TimeHelpers.h"
+#include "store/TimeHelpers.h"
 
-#include "Platform.h"
-#include "StatusTexts.h"
-#include "TextHelpers.h"
-#include "lmTimeFormat.h"
+#include "base/Platform.h"
+#include "store/StatusTexts.h"
+#include "store/TextHelpers.h"
+#include "store/lmTimeFormat.h"
 
 #include <QLocale>
 #include <QTime>

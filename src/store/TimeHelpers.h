@@ -3,7 +3,7 @@
 // Clock texts, durations, results and the chip clock: how every part of the
 // program reads and shows times.
 
-#include "DateTime.h"
+#include "store/DateTime.h"
 
 #include <QChar>
 #include <QString>

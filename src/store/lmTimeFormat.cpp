@@ -1,6 +1,6 @@
-#include "lmTimeFormat.h"
+#include "store/lmTimeFormat.h"
 
-#include "TextHelpers.h"
+#include "store/TextHelpers.h"
 
 namespace {
 

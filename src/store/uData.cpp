@@ -1,9 +1,9 @@
-#include "uData.h"
+#include "store/uData.h"
 
-#include "DateTime.h"
-#include "EventSchema.h"
-#include "KorventError.h"
-#include "StatusTexts.h"
+#include "store/DateTime.h"
+#include "store/EventSchema.h"
+#include "base/KorventError.h"
+#include "store/StatusTexts.h"
 
 #include <QCoreApplication>
 #include <QSqlRecord>

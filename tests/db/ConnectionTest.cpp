@@ -1,7 +1,7 @@
-#include "../TestFolder.h"
+#include "TestFolder.h"
 
 #include "db/Connection.h"
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 
 #include <QThread>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // 30 minutes of penalty time, -1 point a minute, controls 31 (3 points) and
 // 45 (4 points), team 12 "Team 12" with runner Ann Lee on chip 8001234.
 
-#include "../TestFolder.h"
+#include "TestFolder.h"
 
 #include "store/EventSetup.h"
 #include "store/uData.h"

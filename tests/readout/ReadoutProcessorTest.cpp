@@ -1,7 +1,7 @@
 #include "ReadoutFixture.h"
 
 #include "readout/ReadoutProcessor.h"
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 
 #include <QSqlQuery>
 

@@ -2,7 +2,7 @@
 
 #include "readout/ReadoutProcessor.h"
 #include "readout/ReadoutServer.h"
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 
 #include <QSignalSpy>
 #include <QTcpSocket>

@@ -1,9 +1,9 @@
-#include "../TestFolder.h"
+#include "TestFolder.h"
 
 #include "reports/ReportDirectory.h"
 #include "reports/ReportPage.h"
 #include "store/EventSettings.h"
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "../TestFolder.h"
+#include "TestFolder.h"
 
 #include "reports/StartReports.h"
 #include "store/EventSetup.h"
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 #include "store/uData.h"
 
 #include <gtest/gtest.h>

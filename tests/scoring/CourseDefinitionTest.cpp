@@ -2,7 +2,7 @@
 
 #include "scoring/CourseDefinition.h"
 #include "scoring/CourseMap.h"
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 
 TEST_F(ScoringFixture, ControlsLoadInTextOrderOfTheirCodes)
 {

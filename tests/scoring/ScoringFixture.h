@@ -3,11 +3,11 @@
 // An event folder with a database, settings and classes, and helpers to add
 // controls, teams and punches in a line each.
 
-#include "../TestFolder.h"
+#include "TestFolder.h"
 
 #include "scoring/TeamCalculation.h"
 #include "store/EventSetup.h"
-#include "store/MessageSink.h"
+#include "base/MessageSink.h"
 #include "store/uData.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "../TestFolder.h"
+#include "TestFolder.h"
 
 #include "store/ClassTable.h"
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "../TestFolder.h"
+#include "TestFolder.h"
 
 #include "store/CountryList.h"
 

@@ -1,9 +1,9 @@
-#include "../TestFolder.h"
+#include "TestFolder.h"
 
 #include "store/EventSettings.h"
 #include "store/EventSetup.h"
-#include "store/IniFile.h"
-#include "store/KorventError.h"
+#include "base/IniFile.h"
+#include "base/KorventError.h"
 
 #include <gtest/gtest.h>
 #include <thread>

@@ -1,6 +1,6 @@
 #include "store/DateTime.h"
 #include "store/MapHelpers.h"
-#include "store/Platform.h"
+#include "base/Platform.h"
 
 #include <gtest/gtest.h>
 

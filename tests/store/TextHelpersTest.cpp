@@ -1,4 +1,4 @@
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 #include "store/TextHelpers.h"
 
 #include <gtest/gtest.h>

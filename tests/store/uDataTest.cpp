@@ -1,8 +1,8 @@
-#include "../TestFolder.h"
+#include "TestFolder.h"
 
 #include "store/DateTime.h"
 #include "store/EventSchema.h"
-#include "store/KorventError.h"
+#include "base/KorventError.h"
 #include "store/uData.h"
 
 #include <QSqlRecord>

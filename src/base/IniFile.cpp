@@ -1,0 +1,144 @@
+#include "base/IniFile.h"
+
+#include "base/Platform.h"
+#include "base/TextFile.h"
+
+#include <QLocale>
+
+IniFile::IniFile(const QString &fileName)
+    : m_fileName(fileName)
+{
+    m_sections.push_back(Section{});
+    const std::optional<QStringList> lines = ReadTextLines(fileName);
+    if (!lines)
+        return;
+    for (const QString &line : *lines) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
+            m_sections.push_back(Section{trimmed.mid(1, trimmed.size() - 2).trimmed(), {}});
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals > 0 && !trimmed.startsWith(QLatin1Char(';')))
+            m_sections.back().entries.push_back(Entry{line.left(equals).trimmed(), line.mid(equals + 1)});
+        else if (!trimmed.isEmpty())
+            m_sections.back().entries.push_back(Entry{QString(), line});
+    }
+}
+
+const IniFile::Section *IniFile::findSection(const QString &name) const
+{
+    for (const Section &section : m_sections)
+        if (!section.name.isEmpty() && section.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &section;
+    return nullptr;
+}
+
+IniFile::Section &IniFile::sectionForWriting(const QString &name)
+{
+    if (const Section *found = findSection(name))
+        return const_cast<Section &>(*found);
+    m_sections.push_back(Section{name, {}});
+    return m_sections.back();
+}
+
+const IniFile::Entry *IniFile::findEntry(const QString &section, const QString &key) const
+{
+    const Section *found = findSection(section);
+    if (!found)
+        return nullptr;
+    for (const Entry &entry : found->entries)
+        if (!entry.key.isEmpty() && entry.key.compare(key, Qt::CaseInsensitive) == 0)
+            return &entry;
+    return nullptr;
+}
+
+bool IniFile::hasKey(const QString &section, const QString &key) const
+{
+    return findEntry(section, key) != nullptr;
+}
+
+QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
+{
+    const Entry *entry = findEntry(section, key);
+    return entry ? entry->value : defaultValue;
+}
+
+qint64 IniFile::readInteger(const QString &section, const QString &key, qint64 defaultValue) const
+{
+    bool ok = false;
+    const qint64 value = readString(section, key).trimmed().toLongLong(&ok);
+    return ok ? value : defaultValue;
+}
+
+bool IniFile::readBool(const QString &section, const QString &key, bool defaultValue) const
+{
+    return readInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+QDateTime IniFile::readDateTime(const QString &section, const QString &key, const QDateTime &defaultValue) const
+{
+    const QString text = readString(section, key).trimmed();
+    QDateTime value = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!value.isValid())
+        value = QLocale::system().toDateTime(text, Platform::shortDateFormat() + u' ' + Platform::longTimeFormat());
+    if (!value.isValid())
+        value = QLocale::system().toDateTime(text, Platform::shortDateFormat());
+    return value.isValid() ? value : defaultValue;
+}
+
+QStringList IniFile::keys(const QString &section) const
+{
+    QStringList result;
+    if (const Section *found = findSection(section))
+        for (const Entry &entry : found->entries)
+            if (!entry.key.isEmpty())
+                result.append(entry.key);
+    return result;
+}
+
+void IniFile::writeString(const QString &section, const QString &key, const QString &value)
+{
+    Section &target = sectionForWriting(section);
+    for (Entry &entry : target.entries) {
+        if (!entry.key.isEmpty() && entry.key.compare(key, Qt::CaseInsensitive) == 0) {
+            entry.value = value;
+            return;
+        }
+    }
+    target.entries.push_back(Entry{key, value});
+}
+
+void IniFile::writeInteger(const QString &section, const QString &key, qint64 value)
+{
+    writeString(section, key, QString::number(value));
+}
+
+void IniFile::writeBool(const QString &section, const QString &key, bool value)
+{
+    writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void IniFile::writeDateTime(const QString &section, const QString &key, const QDateTime &value)
+{
+    writeString(section, key, value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+}
+
+void IniFile::eraseSection(const QString &section)
+{
+    std::erase_if(m_sections, [&](const Section &s) {
+        return !s.name.isEmpty() && s.name.compare(section, Qt::CaseInsensitive) == 0;
+    });
+}
+
+void IniFile::save() const
+{
+    QStringList lines;
+    for (const Section &section : m_sections) {
+        if (!section.name.isEmpty())
+            lines.append(u'[' + section.name + u']');
+        for (const Entry &entry : section.entries)
+            lines.append(entry.key.isEmpty() ? entry.value : entry.key + u'=' + entry.value);
+    }
+    WriteTextLines(m_fileName, lines);
+}

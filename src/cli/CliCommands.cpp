@@ -1,0 +1,55 @@
+#include "cli/CliCommands.h"
+
+#include "store/EventSchema.h"
+#include "base/KorventError.h"
+#include "store/uData.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+void requireNoArguments(const char *command, const QStringList &arguments)
+{
+    if (!arguments.isEmpty())
+        throw KorventError(QCoreApplication::translate("Cli", "%1 takes no arguments, got \"%2\"")
+                               .arg(QString::fromLatin1(command), arguments.join(u' ')));
+}
+
+int info(CliContext &context, const QStringList &arguments)
+{
+    requireNoArguments("info", arguments);
+    QTextStream &out = context.out;
+    out << "Database: SQLite " << context.data.connection().engineVersion() << '\n';
+    for (const db::TableDefinition &table : EventTables())
+        out << table.name << ": " << context.data.rowCount(table.name) << " rows\n";
+    out << "EventDirectory: " << context.location.eventDirectory << '\n';
+    out << "ResultsDirectory: " << context.location.resultsDirectory << '\n';
+    return 0;
+}
+
+} // namespace
+
+int CliSettingsCommand(CliContext &context, const QStringList &arguments);
+int CliClassesCommand(CliContext &context, const QStringList &arguments);
+int CliCalculateCommand(CliContext &context, const QStringList &arguments);
+int CliPunchListCommand(CliContext &context, const QStringList &arguments);
+int CliGenerateCommand(CliContext &context, const QStringList &arguments);
+int CliServeCommand(CliContext &context, const QStringList &arguments);
+int CliReportCommand(CliContext &context, const QStringList &arguments);
+
+const std::vector<CliCommand> &CliCommands()
+{
+    static const std::vector<CliCommand> commands = {
+        {"info", "info                 database version, tables with row counts, folders", info},
+        {"settings", "settings [set KEY=VALUE ...]  print every event setting, or change some", CliSettingsCommand},
+        {"classes", "classes              the class table: index, name, start, maximum, penalty (hundredths), path", CliClassesCommand},
+        {"calculate", "calculate --all | --new | --team N  calculate and store team results", CliCalculateCommand},
+        {"punchlist", "punchlist N          the punch list of team N", CliPunchListCommand},
+        {"generate", "generate [--seed N] [--teams N] [--runners MIN-MAX] [--controls N] [--visits N]  fill an empty event with a synthetic one",
+         CliGenerateCommand},
+        {"report", "report KIND [--class NAME ...] [--per-class]  write a report page: startlist, startlist-members, checklist, statistics",
+         CliReportCommand},
+        {"serve", "serve [--port N] [--max-connections N] [--show-log] [--debug]  run the readout server until SIGINT or SIGTERM", CliServeCommand},
+    };
+    return commands;
+}

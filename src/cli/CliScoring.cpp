@@ -1,0 +1,125 @@
+// korvent-cli calculate, punchlist and generate.
+
+#include "cli/CliCommands.h"
+#include "shell/EventGenerator.h"
+
+#include "scoring/PunchListText.h"
+#include "scoring/TeamCalculation.h"
+#include "base/KorventError.h"
+#include "base/MessageSink.h"
+#include "store/StatusTexts.h"
+#include "store/TimeHelpers.h"
+#include "store/uData.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Cli", text);
+}
+
+class StderrSink : public MessageSink
+{
+public:
+    void error(const QString &message) override { m_err << "error: " << message << Qt::endl; }
+    void warning(const QString &message) override { m_err << "warning: " << message << Qt::endl; }
+
+private:
+    QTextStream m_err{stderr};
+};
+
+qint64 wholeNumber(const QString &text, const char *what)
+{
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    if (!ok)
+        throw KorventError(tr("%1 must be a whole number, not \"%2\"").arg(QString::fromLatin1(what), text));
+    return value;
+}
+
+// The first team with this number, as the calculation finds it.
+Row teamNumbered(CliContext &context, const QString &text)
+{
+    const qint64 number = wholeNumber(text, "The team number");
+    const std::vector<Row> teams = context.data.selectRows(QStringLiteral("team"), {{QStringLiteral("number"), number}}, {QStringLiteral("id")});
+    if (teams.empty())
+        throw KorventError(tr("There is no team with number %1").arg(number));
+    return teams.front();
+}
+
+std::shared_ptr<const EventSetup> storedSetup(CliContext &context)
+{
+    return std::make_shared<const EventSetup>(EventSetup::load(context.location.eventDirectory));
+}
+
+} // namespace
+
+int CliCalculateCommand(CliContext &context, const QStringList &arguments)
+{
+    StderrSink messages;
+    TeamCalculation calculation(context.data, storedSetup(context), messages);
+    if (arguments.size() == 1 && (arguments[0] == QLatin1String("--all") || arguments[0] == QLatin1String("--new"))) {
+        const CalculationSummary summary = calculation.CalculateAllTeams(arguments[0] == QLatin1String("--all"));
+        context.out << "Calculated " << summary.calculated << " teams: " << summary.withResult << " with result, "
+                    << summary.noResult << " NARes., " << summary.errors << " errors\n";
+        return 0;
+    }
+    if (arguments.size() == 2 && arguments[0] == QLatin1String("--team")) {
+        const qint64 number = teamNumbered(context, arguments[1]).value(QStringLiteral("number")).toLongLong();
+        calculation.LoadCourseDefinition();
+        tResArray list;
+        const bool written = calculation.CalculateTeam(number, true, list);
+        const Row team = teamNumbered(context, arguments[1]);
+        context.out << "Team " << number << ": " << (written ? "result " + ResultText(team.value(QStringLiteral("result")).toLongLong())
+                                                             : QStringLiteral("no full result")) << ", status "
+                    << TeamStatusText(team.value(QStringLiteral("status")).toLongLong()) << '\n';
+        return 0;
+    }
+    throw KorventError(tr("calculate needs --all, --new or --team N"));
+}
+
+int CliPunchListCommand(CliContext &context, const QStringList &arguments)
+{
+    if (arguments.size() != 1)
+        throw KorventError(tr("punchlist needs a team number"));
+    const qint64 number = teamNumbered(context, arguments[0]).value(QStringLiteral("number")).toLongLong();
+    StderrSink messages;
+    TeamCalculation calculation(context.data, storedSetup(context), messages);
+    calculation.LoadCourseDefinition();
+    tResArray list;
+    calculation.CalculateTeam(number, false, list);
+    for (const QString &line : PunchListLines(list))
+        context.out << line << '\n';
+    return 0;
+}
+
+int CliGenerateCommand(CliContext &context, const QStringList &arguments)
+{
+    GeneratorOptions options;
+    for (qsizetype i = 0; i < arguments.size(); i += 2) {
+        const QString &option = arguments[i];
+        if (i + 1 >= arguments.size())
+            throw KorventError(tr("%1 needs a value").arg(option));
+        const QString &value = arguments[i + 1];
+        if (option == QLatin1String("--seed"))
+            options.seed = static_cast<quint64>(wholeNumber(value, "--seed"));
+        else if (option == QLatin1String("--teams"))
+            options.teams = static_cast<int>(wholeNumber(value, "--teams"));
+        else if (option == QLatin1String("--controls"))
+            options.controls = static_cast<int>(wholeNumber(value, "--controls"));
+        else if (option == QLatin1String("--visits"))
+            options.visits = static_cast<int>(wholeNumber(value, "--visits"));
+        else if (option == QLatin1String("--runners")) {
+            const QStringList range = value.split(u'-');
+            options.minRunners = static_cast<int>(wholeNumber(range.first(), "--runners"));
+            options.maxRunners = static_cast<int>(wholeNumber(range.last(), "--runners"));
+        } else
+            throw KorventError(tr("Unknown generate option \"%1\"").arg(option));
+    }
+    const GeneratedEvent event = GenerateEvent(context.data, context.location.eventDirectory, options);
+    context.out << "Generated " << event.teams << " teams, " << event.runners << " runners, " << event.controls
+                << " controls, " << event.punches << " punches\n";
+    return 0;
+}

@@ -1,0 +1,58 @@
+// korvent-cli --event DIR <command> [arguments]: the main window's commands, headless.
+
+#include "cli/CliCommands.h"
+#include "shell/StartupSequence.h"
+#include "base/KorventError.h"
+#include "store/uData.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+
+namespace {
+
+int usage(QTextStream &err)
+{
+    err << "usage: korvent-cli --event DIR <command> [arguments]\ncommands:\n";
+    for (const CliCommand &command : CliCommands())
+        err << "  " << command.usage << '\n';
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QStringList arguments = app.arguments().mid(1);
+    QString eventDirectory;
+    if (arguments.size() >= 2 && arguments.first() == QLatin1String("--event")) {
+        eventDirectory = arguments.at(1);
+        arguments = arguments.mid(2);
+    }
+    if (eventDirectory.isEmpty() || arguments.isEmpty())
+        return usage(err);
+
+    const QString name = arguments.takeFirst();
+    const auto &commands = CliCommands();
+    const auto command = std::find_if(commands.begin(), commands.end(),
+                                      [&](const CliCommand &c) { return name == QLatin1String(c.name); });
+    if (command == commands.end()) {
+        err << "korvent-cli: unknown command \"" << name << "\"\n";
+        return usage(err);
+    }
+
+    try {
+        const EventLocation location = StartupSequence::settle(QDir::currentPath(), {eventDirectory}, nullptr);
+        TdmData data(location.eventDirectory);
+        CliContext context{location, data, out};
+        return command->run(context, arguments);
+    } catch (const KorventError &error) {
+        out.flush();
+        err << "korvent-cli: " << error.message() << '\n';
+        return 1;
+    }
+}

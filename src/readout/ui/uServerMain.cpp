@@ -1,0 +1,122 @@
+#include "readout/ui/uServerMain.h"
+
+#include "readout/ReadoutServer.h"
+#include "readout/ServerLogModel.h"
+
+#include "base/ui/OverrideCursor.h"
+#include "store/EventSetup.h"
+#include "base/KorventError.h"
+#include "base/Platform.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+TfServerMain::TfServerMain(const QString &eventDirectory, const SharedEventSetup &setup, QWidget *parent)
+    : QWidget(parent)
+    , m_setup(setup)
+    , m_server(new ReadoutServer(eventDirectory, setup, this))
+    , m_log(new ServerLogModel(this))
+{
+    setObjectName(QStringLiteral("fServerMain"));
+    setWindowTitle(tr("Server"));
+
+    cbServer = new QCheckBox(tr("START Server service"), this);
+    cbServer->setObjectName(QStringLiteral("cbServer"));
+    cbServerLog = new QCheckBox(tr("Show Log"), this);
+    cbServerLog->setObjectName(QStringLiteral("cbServerLog"));
+    cbDebug = new QCheckBox(tr("Debug"), this);
+    cbDebug->setObjectName(QStringLiteral("cbDebug"));
+    QFont italic = cbDebug->font();
+    italic.setItalic(true);
+    cbDebug->setFont(italic);
+    auto *cbWebService = new QCheckBox(tr("Web service"), this);
+    cbWebService->setObjectName(QStringLiteral("cbWebService"));
+    cbWebService->hide();
+    lTCPAddr = new QLabel(this);
+    lTCPAddr->setObjectName(QStringLiteral("lTCPAddr"));
+    lTCPAddr->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    lbClients = new QListWidget(this);
+    lbClients->setObjectName(QStringLiteral("lbClients"));
+    lbClients->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto *disconnect = new QAction(tr("Disconnect"), lbClients);
+    disconnect->setObjectName(QStringLiteral("Disconnect1"));
+    disconnect->setToolTip(tr("Disconnect Client"));
+    lbClients->addAction(disconnect);
+    connect(disconnect, &QAction::triggered, this, &TfServerMain::Disconnect1Click);
+    connect(lbClients, &QListWidget::itemDoubleClicked, this, &TfServerMain::RefreshClientList);
+
+    mLogi = new QListView(this);
+    mLogi->setObjectName(QStringLiteral("mLogi"));
+    mLogi->setModel(m_log);
+    mLogi->setUniformItemSizes(true);
+    mLogi->setFont(QFont(QStringLiteral("Monospace"), 9));
+
+    connect(cbServer, &QCheckBox::toggled, this, &TfServerMain::cbServerClick);
+    connect(cbServerLog, &QCheckBox::toggled, m_server, &ReadoutServer::setShowLog);
+    connect(cbDebug, &QCheckBox::toggled, m_server, &ReadoutServer::setDebug);
+    connect(m_server, &ReadoutServer::logLine, m_log, &ServerLogModel::addLine);
+    connect(m_server, &ReadoutServer::clientsChanged, this, &TfServerMain::RefreshClientList);
+
+    auto *options = new QVBoxLayout;
+    options->addWidget(cbServer);
+    options->addWidget(cbServerLog);
+    options->addWidget(cbDebug);
+    options->addWidget(lTCPAddr);
+    options->addStretch();
+    auto *top = new QHBoxLayout;
+    top->addLayout(options);
+    top->addWidget(lbClients, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(mLogi, 2);
+    resize(640, 420);
+}
+
+TfServerMain::~TfServerMain() = default;
+
+void TfServerMain::cbServerClick(bool checked)
+{
+    QString failure;
+    {
+        const OverrideCursor wait(Qt::WaitCursor);
+        if (!checked) {
+            m_server->StopServer();
+            lTCPAddr->clear();
+            return;
+        }
+        const EventSettings &settings = m_setup.snapshot()->settings;
+        try {
+            m_server->start(static_cast<quint16>(settings.seServerDataIn), settings.seMaxConnections);
+            lTCPAddr->setText(Platform::localAddresses().join(u'\n'));
+            return;
+        } catch (const KorventError &error) {
+            failure = error.message();
+        }
+    }
+    const QSignalBlocker blocker(cbServer);
+    cbServer->setChecked(false);
+    QMessageBox::critical(this, tr("Korvent"), failure);
+}
+
+void TfServerMain::RefreshClientList()
+{
+    lbClients->clear();
+    for (const ReadoutServer::ClientEntry &entry : m_server->clientEntries()) {
+        auto *item = new QListWidgetItem(entry.text, lbClients);
+        item->setData(Qt::UserRole, QVariant::fromValue(entry.id));
+    }
+}
+
+void TfServerMain::Disconnect1Click()
+{
+    if (QListWidgetItem *item = lbClients->currentItem())
+        m_server->disconnectClient(item->data(Qt::UserRole).value<quintptr>());
+    RefreshClientList();
+}

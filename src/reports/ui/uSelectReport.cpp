@@ -1,0 +1,71 @@
+#include "reports/ui/uSelectReport.h"
+
+#include "base/ui/TRadioGroup.h"
+#include "store/TextHelpers.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TfSelectReport::TfSelectReport(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fSelectReport"));
+    setWindowTitle(tr("Reports"));
+    clbClasses = new QListWidget(this);
+    clbClasses->setObjectName(QStringLiteral("clbClasses"));
+    QStringList items;
+    for (const ReportCatalogueEntry &entry : ReportCatalogue())
+        items.append(tr(entry.chooserText));
+    rgReport = new TRadioGroup(tr("Select report"), items, this);
+    rgReport->setObjectName(QStringLiteral("rgReport"));
+    for (size_t i = 0; i < ReportCatalogue().size(); ++i)
+        rgReport->setItemEnabled(static_cast<int>(i), ReportCatalogue()[i].built);
+
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *print = buttons->addButton(tr("Print"), QDialogButtonBox::AcceptRole);
+    print->setObjectName(QStringLiteral("btnPrint"));
+    print->setDefault(true);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *classes = new QVBoxLayout;
+    classes->addWidget(new QLabel(tr("Classes"), this));
+    classes->addWidget(clbClasses);
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(classes);
+    columns->addWidget(rgReport);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(columns);
+    layout->addWidget(buttons);
+}
+
+void TfSelectReport::setClasses(const ClassTree &tree)
+{
+    clbClasses->clear();
+    for (const ClassNode &node : tree) {
+        if (!IsMainClassNode(node.text))
+            continue;
+        auto *item = new QListWidgetItem(TextBefore(u'<', node.text), clbClasses);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+    }
+}
+
+QStringList TfSelectReport::checkedClasses() const
+{
+    QStringList classes;
+    for (int i = 0; i < clbClasses->count(); ++i)
+        if (clbClasses->item(i)->checkState() == Qt::Checked)
+            classes.append(clbClasses->item(i)->text());
+    return classes;
+}
+
+ReportKind TfSelectReport::chosenReport() const
+{
+    return ReportCatalogue()[static_cast<size_t>(qMax(0, rgReport->itemIndex()))].kind;
+}

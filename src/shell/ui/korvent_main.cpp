@@ -1,0 +1,39 @@
+// korvent [EVENT_DIR]: the desktop application.
+
+#include "shell/StartupSequence.h"
+#include "shell/ui/uRogMain.h"
+#include "shell/ui/uStartForm.h"
+
+#include "base/KorventError.h"
+#include "store/EventSetup.h"
+#include "store/uData.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <memory>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Korvent (KVT)"));
+
+    EventLocation location;
+    std::unique_ptr<TdmData> data;
+    std::unique_ptr<SharedEventSetup> setup;
+    try {
+        location = StartupSequence::settle(QDir::currentPath(), app.arguments().mid(1), [](const QString &proposed) {
+            TfStartForm startForm(proposed);
+            const bool confirmed = startForm.exec() == QDialog::Accepted;
+            return StartWindowAnswer{startForm.eventDirectory(), confirmed};
+        });
+        data = std::make_unique<TdmData>(location.eventDirectory);
+        setup = std::make_unique<SharedEventSetup>(EventSetup::load(location.eventDirectory));
+        TfRogMain mainWindow(location, *data, *setup);
+        mainWindow.show();
+        return app.exec();
+    } catch (const KorventError &error) {
+        QMessageBox::critical(nullptr, QStringLiteral("Korvent"), error.message());
+        return 1;
+    }
+}

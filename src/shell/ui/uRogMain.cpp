@@ -1,0 +1,242 @@
+#include "shell/ui/uRogMain.h"
+
+#include "shell/ui/AppIcon.h"
+#include "base/ui/MessageBoxSink.h"
+#include "base/ui/OverrideCursor.h"
+#include "shell/ui/uAbout.h"
+
+#include "scoring/TeamCalculation.h"
+
+#include "base/KorventError.h"
+#include "store/ui/uEventInfo.h"
+#include "readout/ui/uServerMain.h"
+#include "reports/ui/uSelectReport.h"
+#include "reports/ui/uwbReport.h"
+#include "store/uData.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QApplication>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+// One row of the command table. A command without a handler is not built
+// yet: it stays visible, disabled.
+struct TfRogMain::CommandEntry
+{
+    const char *name;
+    const char *menu;
+    const char *caption;
+    QKeySequence shortcut;
+    const char *hint;
+    bool separatorBefore;
+    void (TfRogMain::*handler)();
+};
+
+TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, SharedEventSetup &setup, QWidget *parent)
+    : QMainWindow(parent)
+    , m_location(location)
+    , m_data(data)
+    , m_setup(setup)
+    , m_eventInfo(new TfEventInfo(location.eventDirectory, location.programDirectory, data, setup, this))
+    , m_selectReport(new TfSelectReport(this))
+    , m_reportViewer(new TfwbReport(this))
+    , m_mdiArea(new QMdiArea(this))
+{
+    setObjectName(QStringLiteral("fRogMain"));
+    setWindowTitle(tr("Korvent"));
+    setWindowIcon(ProgramIcon());
+    setCentralWidget(m_mdiArea);
+    createCommands();
+    createToolBar();
+    createStatusBar();
+    applyEventState();
+    // The server window stands in the workspace from the start, as long as the program runs.
+    m_serverMain = new TfServerMain(location.eventDirectory, setup);
+    QMdiSubWindow *serverWindow = m_mdiArea->addSubWindow(m_serverMain);
+    serverWindow->setAttribute(Qt::WA_DeleteOnClose, false);
+    serverWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
+    serverWindow->show();
+    resize(1000, 680);
+    if (const QScreen *screen = QApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfRogMain::createCommands()
+{
+    static const CommandEntry table[] = {
+        {"actEventSetup", "&Secretary", "&Event setup", QKeySequence(Qt::Key_F2), "Event settings, classes and controls", false, &TfRogMain::eventSetupClick},
+        {"actTeams", "&Secretary", "&Teams", QKeySequence(Qt::Key_F4), "Teams and runners", false, nullptr},
+        {"actEditControls", "&Results", "Edit controls", QKeySequence(Qt::Key_F5), "Correct punches and team statuses by hand", false, nullptr},
+        {"actCalculate", "&Results", "Calculate", QKeySequence(Qt::CTRL | Qt::Key_F5), "Calculate team results", false, &TfRogMain::calculateClick},
+        {"actReports", "&Results", "Reports", QKeySequence(Qt::Key_F6), "Start lists, results and statistics", true, &TfRogMain::reportsClick},
+        {"actDBEditor", "&Tools", "DB editor", {}, "Run SQL on the event database", false, nullptr},
+        {"actLoadStarted", "&Tools", "Load started", {}, "Mark runners as started from a file", true, nullptr},
+        {"actExportParticipants", "&Tools", "Export participants", {}, "Participants list file", true, nullptr},
+        {"actExportCardex", "&Tools", "Export Cardex startlist", {}, "Start list file for the Cardex program", false, nullptr},
+        {"actExportTrailplot", "&Tools", "Export (Trailplot)", {}, "Route files for the Trailplot program", false, nullptr},
+        {"actExportIofXml", "&Tools", "Export (IOF XML)", {}, "IOF XML result list", false, nullptr},
+        {"actExportTeamInfo", "&Tools", "Export TeamInfo", {}, "Team information text file", false, nullptr},
+        {"actExportTeamsRunners", "&Tools", "Export teams with runners", {}, "Teams and runners list in a chosen text encoding", false, nullptr},
+        {"actAbout", "&Help", "About", {}, "Program and database versions", false, &TfRogMain::aboutClick},
+    };
+
+    QHash<QString, QMenu *> menus;
+    for (const CommandEntry &entry : table) {
+        const QString menuTitle = tr(entry.menu);
+        QMenu *&menu = menus[menuTitle];
+        if (!menu)
+            menu = menuBar()->addMenu(menuTitle);
+        if (entry.separatorBefore)
+            menu->addSeparator();
+        QAction *action = menu->addAction(tr(entry.caption));
+        action->setObjectName(QString::fromLatin1(entry.name));
+        action->setShortcut(entry.shortcut);
+        if (entry.handler) {
+            action->setStatusTip(tr(entry.hint));
+            connect(action, &QAction::triggered, this, [this, handler = entry.handler] { runCommand([this, handler] { (this->*handler)(); }); });
+        } else {
+            action->setEnabled(false);
+            action->setStatusTip(tr(entry.hint) + tr(" (not available in this version)"));
+        }
+        m_commands.insert(action->objectName(), action);
+    }
+    m_toolsMenu = menus.value(tr("&Tools"));
+}
+
+void TfRogMain::createToolBar()
+{
+    QToolBar *toolBar = addToolBar(tr("Commands"));
+    toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    toolBar->setMovable(false);
+
+    struct Button
+    {
+        const char *name;
+        const char *caption;
+        const char *hint;
+        QStyle::StandardPixmap icon;
+        const char *command; // nullptr: closes the window
+        bool separatorAfter;
+    };
+    static const Button buttons[] = {
+        {"ToolButton1", "", "Event", QStyle::SP_FileDialogInfoView, "actEventSetup", false},
+        {"ToolButton2", "Teams", "Teams", QStyle::SP_FileDialogDetailedView, "actTeams", true},
+        {"ToolButton3", "Result", "Edit results", QStyle::SP_FileDialogContentsView, "actEditControls", false},
+        {"ToolButton4", "Results", "Results", QStyle::SP_FileIcon, "actReports", true},
+        {"tbtnClose", "Close", "Close", QStyle::SP_DialogCloseButton, nullptr, false},
+    };
+    for (const Button &button : buttons) {
+        QAction *action = toolBar->addAction(style()->standardIcon(button.icon), tr(button.caption));
+        action->setObjectName(QString::fromLatin1(button.name));
+        action->setToolTip(tr(button.hint));
+        if (button.command) {
+            // The button mirrors its menu command, enabled state included.
+            QAction *target = m_commands.value(QString::fromLatin1(button.command));
+            action->setEnabled(target->isEnabled());
+            connect(target, &QAction::enabledChanged, action, &QAction::setEnabled);
+            connect(action, &QAction::triggered, target, &QAction::trigger);
+        } else {
+            connect(action, &QAction::triggered, this, &QWidget::close);
+        }
+        if (button.separatorAfter)
+            toolBar->addSeparator();
+    }
+}
+
+void TfRogMain::createStatusBar()
+{
+    const QString texts[3] = {tr("Korvent - rogaining event secretariat"), QString(), QString()};
+    for (int i = 0; i < 3; ++i) {
+        m_statusPanels[i] = new QLabel(texts[i], this);
+        m_statusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
+        m_statusPanels[i]->setMinimumWidth(i == 1 ? 120 : 0);
+        statusBar()->addPermanentWidget(m_statusPanels[i], i == 2 ? 1 : 0);
+    }
+}
+
+void TfRogMain::applyEventState()
+{
+    // A cancelled start window opens the event for looking only.
+    if (m_location.confirmed)
+        m_statusPanels[2]->setText(m_location.eventDirectory);
+    QAction *calculate = m_commands.value(QStringLiteral("actCalculate"));
+    calculate->setEnabled(m_location.confirmed && calculate->isEnabled());
+    m_toolsMenu->menuAction()->setEnabled(m_location.confirmed);
+}
+
+QAction *TfRogMain::command(const QString &name) const
+{
+    return m_commands.value(name);
+}
+
+void TfRogMain::runCommand(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const KorventError &error) {
+        QMessageBox::critical(this, tr("Korvent"), error.message());
+    }
+}
+
+void TfRogMain::eventSetupClick()
+{
+    m_eventInfo->exec();
+}
+
+void TfRogMain::calculateClick()
+{
+    const auto answer = QMessageBox::question(this, tr("Confirm"), tr("All records?"),
+                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel)
+        return;
+    MessageBoxSink messages(this);
+    {
+        const OverrideCursor wait(Qt::WaitCursor);
+        TeamCalculation(m_data, m_setup.snapshot(), messages).CalculateAllTeams(answer == QMessageBox::Yes);
+    }
+    QMessageBox::information(this, tr("Korvent"), tr("Done!"));
+}
+
+void TfRogMain::reportsClick()
+{
+    m_selectReport->setClasses(m_setup.snapshot()->classTree);
+    if (m_selectReport->exec() != QDialog::Accepted)
+        return;
+    QString written;
+    {
+        const OverrideCursor wait(Qt::WaitCursor);
+        const auto setup = m_setup.snapshot();
+        written = RunReport(m_selectReport->chosenReport(), {m_data.connection(), *setup, m_location.resultsDirectory},
+                            m_selectReport->checkedClasses(), setup->settings.cbDifferentClass);
+    }
+    if (!written.isEmpty())
+        ShowReport(written);
+}
+
+void TfRogMain::ShowReport(const QString &fileName)
+{
+    if (!QFileInfo::exists(fileName))
+        return;
+    m_reportViewer->OpenReportFile(fileName);
+    if (!m_reportViewer->isVisible())
+        m_reportViewer->move(geometry().center() - m_reportViewer->rect().center());
+    m_reportViewer->show();
+    m_reportViewer->raise();
+    m_reportViewer->activateWindow();
+}
+
+void TfRogMain::aboutClick()
+{
+    TAboutBox about(m_data.connection().engineVersion(), this);
+    about.exec();
+}

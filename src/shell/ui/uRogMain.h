@@ -1,0 +1,59 @@
+#pragma once
+
+// The main window: the event's workspace, its command menu and tool bar.
+
+#include "shell/StartupSequence.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class SharedEventSetup;
+class TdmData;
+class TfEventInfo;
+class TfServerMain;
+class TfSelectReport;
+class TfwbReport;
+
+class TfRogMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    TfRogMain(const EventLocation &location, TdmData &data, SharedEventSetup &setup, QWidget *parent = nullptr);
+
+    const EventLocation &location() const { return m_location; }
+    // Opens the page in the report viewer and brings it to the front.
+    void ShowReport(const QString &fileName);
+    // The command by its action name (for example "actCalculate").
+    QAction *command(const QString &name) const;
+
+private:
+    struct CommandEntry;
+    void createCommands();
+    void createToolBar();
+    void createStatusBar();
+    void applyEventState();
+    // Runs a command; an error it raises is shown to the operator.
+    void runCommand(const std::function<void()> &command);
+    void eventSetupClick();
+    void calculateClick();
+    void reportsClick();
+    void aboutClick();
+
+    EventLocation m_location;
+    TdmData &m_data;
+    SharedEventSetup &m_setup;
+    TfEventInfo *m_eventInfo;
+    TfServerMain *m_serverMain = nullptr;
+    TfSelectReport *m_selectReport;
+    TfwbReport *m_reportViewer;
+    QMdiArea *m_mdiArea;
+    QMenu *m_toolsMenu = nullptr;
+    QHash<QString, QAction *> m_commands;
+    QLabel *m_statusPanels[3] = {};
+};

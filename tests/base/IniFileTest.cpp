@@ -1,0 +1,84 @@
+#include "TestFolder.h"
+
+#include "base/IniFile.h"
+#include "base/KorventError.h"
+#include "base/Platform.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
+
+TEST(IniFile, ReadsValuesVerbatimWithoutCaseOnNames)
+{
+    QTemporaryDir dir;
+    const QString name = folderOf(dir) + QStringLiteral("setup.ini");
+    writeFile(name, "; comment\r\n[Event]\r\ndir=C:\\Events\\Rogain, 2026\r\nquoted=\"a,b\"\r\n[check]\nTeamsMinTimeWindow=90\nbad=x\n");
+    const IniFile ini(name);
+    EXPECT_EQ(ini.readString(QStringLiteral("event"), QStringLiteral("DIR")), QStringLiteral("C:\\Events\\Rogain, 2026"));
+    EXPECT_EQ(ini.readString(QStringLiteral("event"), QStringLiteral("quoted")), QStringLiteral("\"a,b\""));
+    EXPECT_EQ(ini.readInteger(QStringLiteral("check"), QStringLiteral("TeamsMinTimeWindow"), 60), 90);
+    EXPECT_EQ(ini.readInteger(QStringLiteral("check"), QStringLiteral("bad"), 15), 15);
+    EXPECT_EQ(ini.readInteger(QStringLiteral("check"), QStringLiteral("missing"), 15), 15);
+    EXPECT_FALSE(ini.hasKey(QStringLiteral("nosection"), QStringLiteral("dir")));
+}
+
+TEST(IniFile, WritesCrLfAndKeepsOtherLines)
+{
+    QTemporaryDir dir;
+    const QString name = folderOf(dir) + QStringLiteral("setup.ini");
+    writeFile(name, "; keep me\r\n[event]\r\ndir=old\r\n[other]\r\nx=1\r\n");
+    IniFile ini(name);
+    ini.writeString(QStringLiteral("EVENT"), QStringLiteral("dir"), QStringLiteral("new, with comma"));
+    ini.writeInteger(QStringLiteral("check"), QStringLiteral("TeamsTogetherControls"), 15);
+    ini.save();
+    EXPECT_EQ(readFile(name), QByteArray("; keep me\r\n[event]\r\ndir=new, with comma\r\n[other]\r\nx=1\r\n"
+                                         "[check]\r\nTeamsTogetherControls=15\r\n"));
+
+    IniFile again(name);
+    again.eraseSection(QStringLiteral("other"));
+    again.save();
+    EXPECT_FALSE(IniFile(name).hasKey(QStringLiteral("other"), QStringLiteral("x")));
+}
+
+TEST(IniFile, UsesTheProgramTextEncoding)
+{
+    QTemporaryDir dir;
+    const QString name = folderOf(dir) + QStringLiteral("setup.ini");
+    ASSERT_TRUE(Platform::setTextEncoding(QStringLiteral("windows-1257")));
+    IniFile ini(name);
+    ini.writeString(QStringLiteral("fEventInfo"), QStringLiteral("eEventName"), QStringLiteral("Ąžuolų taurė 中"));
+    ini.save();
+    EXPECT_EQ(readFile(name), QByteArray("[fEventInfo]\r\neEventName=\xc0\xfeuol\xf8 taur\xeb ?\r\n"));
+    EXPECT_EQ(IniFile(name).readString(QStringLiteral("fEventInfo"), QStringLiteral("eEventName")), QStringLiteral("Ąžuolų taurė ?"));
+    ASSERT_TRUE(Platform::setTextEncoding(QStringLiteral("UTF-8")));
+}
+
+TEST(IniFile, UnwritableFileIsAnError)
+{
+    QTemporaryDir dir;
+    IniFile ini(folderOf(dir) + QStringLiteral("missing-folder/setup.ini"));
+    ini.writeString(QStringLiteral("event"), QStringLiteral("dir"), QStringLiteral("x"));
+    EXPECT_THROW(ini.save(), KorventError);
+}
+
+TEST(Platform, UnknownEncodingIsRefused)
+{
+    EXPECT_FALSE(Platform::setTextEncoding(QStringLiteral("no-such-encoding")));
+    EXPECT_EQ(Platform::textEncoding(), QStringLiteral("UTF-8"));
+}
+
+TEST(IniFile, DateTimesInStoredOrRegionalForm)
+{
+    QTemporaryDir dir;
+    const QString name = folderOf(dir) + QStringLiteral("setup.ini");
+    const QDateTime when(QDate(2026, 7, 4), QTime(9, 30, 15));
+    const QString regional = QLocale::system().toString(when, Platform::shortDateFormat() + u' ' + Platform::longTimeFormat());
+    writeFile(name, "[s]\r\nstored=2026-07-04 09:30:15\r\nregional=" + regional.toUtf8() + "\r\nbroken=sometime\r\n");
+    const IniFile ini(name);
+    const QDateTime fallback(QDate(2008, 9, 1), QTime(0, 0));
+    EXPECT_EQ(ini.readDateTime(QStringLiteral("s"), QStringLiteral("stored"), fallback), when);
+    EXPECT_EQ(ini.readDateTime(QStringLiteral("s"), QStringLiteral("regional"), fallback), when) << regional.toStdString();
+    EXPECT_EQ(ini.readDateTime(QStringLiteral("s"), QStringLiteral("broken"), fallback), fallback);
+    IniFile written(name);
+    written.writeDateTime(QStringLiteral("s"), QStringLiteral("out"), when);
+    EXPECT_EQ(written.readString(QStringLiteral("s"), QStringLiteral("out")), QStringLiteral("2026-07-04 09:30:15"));
+}

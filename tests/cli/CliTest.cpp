@@ -1,0 +1,193 @@
+#include "TestFolder.h"
+
+#include <QProcess>
+#include <QTcpSocket>
+#include <QThread>
+
+#include "store/uData.h"
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun
+{
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+CliRun runCli(const QString &workingDirectory, const QStringList &arguments)
+{
+    QProcess process;
+    process.setWorkingDirectory(workingDirectory);
+    process.start(QStringLiteral(KORVENT_CLI_PATH), arguments);
+    process.waitForFinished(30'000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+} // namespace
+
+TEST(Cli, InfoOpensOrCreatesTheEventLikeTheApplication)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    const CliRun run = runCli(program.path(), {"--event", "event", "info"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QRegularExpression(QStringLiteral("^Database: SQLite 3\\.\\d+"))))
+        << run.out.toStdString();
+    for (const char *table : {"team: 0 rows", "runner: 0 rows", "control: 0 rows", "res_cp: 0 rows", "extrapoint: 0 rows"})
+        EXPECT_TRUE(run.out.contains(QLatin1String(table))) << table;
+    EXPECT_TRUE(run.out.contains(QStringLiteral("EventDirectory: event/")));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("ResultsDirectory: event/results/")));
+    EXPECT_TRUE(QFile::exists(folderOf(program) + QStringLiteral("event/rogain.abs")));
+    EXPECT_TRUE(QFile::exists(folderOf(program) + QStringLiteral("setup.ini")));
+}
+
+TEST(Cli, ErrorsGoToStderrWithNonZeroExit)
+{
+    QTemporaryDir program;
+    const CliRun missing = runCli(program.path(), {"--event", "nowhere", "info"});
+    EXPECT_NE(missing.exitCode, 0);
+    EXPECT_TRUE(missing.err.contains(QLatin1String("Event directory is missing"))) << missing.err.toStdString();
+    EXPECT_TRUE(missing.out.isEmpty());
+
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    writeFile(folderOf(program) + QStringLiteral("event/rogain.abs"), "not a database at all, just some text");
+    const CliRun broken = runCli(program.path(), {"--event", "event", "info"});
+    EXPECT_NE(broken.exitCode, 0);
+    EXPECT_TRUE(broken.err.contains(QLatin1String("rogain.abs"))) << broken.err.toStdString();
+    EXPECT_EQ(readFile(folderOf(program) + QStringLiteral("event/rogain.abs")), QByteArray("not a database at all, just some text"));
+
+    EXPECT_NE(runCli(program.path(), {"--event", "event", "no-such-command"}).exitCode, 0);
+    EXPECT_NE(runCli(program.path(), {"info"}).exitCode, 0);
+}
+
+TEST(Cli, SettingsPrintsEveryKeyAndSetChecksBeforeWriting)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    const CliRun defaults = runCli(program.path(), {"--event", "event", "settings"});
+    ASSERT_EQ(defaults.exitCode, 0) << defaults.err.toStdString();
+    EXPECT_TRUE(defaults.out.startsWith(QLatin1String("leName=\n")));
+    EXPECT_TRUE(defaults.out.contains(QLatin1String("\nsePunchWindow=-1\n")));
+    EXPECT_TRUE(defaults.out.contains(QLatin1String("\ndtpDate=2008-09-01 00:00:00\n")));
+    EXPECT_EQ(defaults.out.count(u'\n'), 41);
+
+    EXPECT_EQ(runCli(program.path(), {"--event", "event", "settings", "set", "leName=Night Rogaine", "sePunchWindow=120"}).exitCode, 0);
+    const QByteArray stored = readFile(folderOf(program) + QStringLiteral("event/setup.ini"));
+    EXPECT_TRUE(stored.contains("leName=Night Rogaine\r\n"));
+
+    for (const char *bad : {"sePunchWindow=100000", "noSuchKey=1", "cbXML3Format=maybe", "leName"}) {
+        const CliRun refused = runCli(program.path(), {"--event", "event", "settings", "set", "leName=Changed", bad});
+        EXPECT_NE(refused.exitCode, 0) << bad;
+        EXPECT_FALSE(refused.err.isEmpty()) << bad;
+        EXPECT_EQ(readFile(folderOf(program) + QStringLiteral("event/setup.ini")), stored) << bad;
+    }
+}
+
+TEST(Cli, ClassesPrintsTheClassTable)
+{
+    QTemporaryDir program;
+    writeFile(folderOf(program) + QStringLiteral("event/classlist.tree"),
+              "H12<*>(12:00:00|012:00:00|00:30:00)\r\n\tH12V\r\nA6<*>(10:00:00|006:00:00|00:30:45)\r\n");
+    const CliRun run = runCli(program.path(), {"--event", "event", "classes"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("1\tA6\t3600000\t2160000\t184500\tA6\n"
+                                      "2\tH12\t4320000\t4320000\t180000\tH12\n"
+                                      "3\tH12V\t4320000\t4320000\t180000\tH12/H12V\n"));
+}
+
+TEST(Cli, GeneratedEventCalculatesWithASummaryLine)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    const CliRun generated = runCli(program.path(), {"--event", "event", "generate", "--seed", "7", "--teams", "20"});
+    ASSERT_EQ(generated.exitCode, 0) << generated.err.toStdString();
+    EXPECT_TRUE(generated.out.startsWith(QLatin1String("Generated 20 teams, "))) << generated.out.toStdString();
+    // Generating again would mix two events: refused, nothing changed.
+    EXPECT_NE(runCli(program.path(), {"--event", "event", "generate"}).exitCode, 0);
+
+    const CliRun calculated = runCli(program.path(), {"--event", "event", "calculate", "--all"});
+    ASSERT_EQ(calculated.exitCode, 0) << calculated.err.toStdString();
+    EXPECT_TRUE(calculated.out.contains(QRegularExpression(
+        QStringLiteral("^Calculated 20 teams: \\d+ with result, \\d+ NARes\\., 0 errors\\n$")))) << calculated.out.toStdString();
+
+    const CliRun list = runCli(program.path(), {"--event", "event", "punchlist", "1"});
+    ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
+    EXPECT_TRUE(list.out.contains(QRegularExpression(QStringLiteral("^  1 \\d+ +\\S.{20} +\\d+:\\d\\d:\\d\\d \\d\\n"))))
+        << list.out.toStdString();
+    EXPECT_NE(runCli(program.path(), {"--event", "event", "punchlist", "999"}).exitCode, 0);
+    EXPECT_NE(runCli(program.path(), {"--event", "event", "calculate", "--team", "x"}).exitCode, 0);
+
+    const CliRun one = runCli(program.path(), {"--event", "event", "calculate", "--team", "1"});
+    EXPECT_EQ(one.exitCode, 0) << one.err.toStdString();
+    EXPECT_TRUE(one.out.startsWith(QLatin1String("Team 1: "))) << one.out.toStdString();
+}
+
+namespace {
+
+// korvent-cli serve on a system-chosen port, with its log in a file.
+struct ServeProcess
+{
+    QProcess process;
+    quint16 port = 0;
+
+    ServeProcess(const QString &programDirectory, const QString &logFile)
+    {
+        process.setWorkingDirectory(programDirectory);
+        process.setStandardOutputFile(logFile);
+        process.start(QStringLiteral(KORVENT_CLI_PATH), {"--event", "event", "serve", "--port", "0"});
+        for (int wait = 0; port == 0 && wait < 500; ++wait) {
+            QThread::msleep(10);
+            const QByteArray log = readFile(logFile);
+            const qsizetype at = log.indexOf("Listening on port ");
+            if (at >= 0 && log.indexOf('\n', at) > at)
+                port = static_cast<quint16>(log.mid(at + 18, log.indexOf('\n', at) - at - 18).toInt());
+        }
+    }
+};
+
+QByteArray exchange(QTcpSocket &socket, const QByteArray &request)
+{
+    if (!request.isEmpty())
+        socket.write(request);
+    QByteArray reply;
+    while (!reply.endsWith("\r\n") && socket.waitForReadyRead(5000))
+        reply += socket.readAll();
+    return reply;
+}
+
+} // namespace
+
+TEST(Cli, ServeStopsOnSignalWithQuitAndKeepsAcknowledgedReadoutsWhenKilled)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    ASSERT_EQ(runCli(program.path(), {"--event", "event", "generate", "--teams", "3"}).exitCode, 0);
+    const QString chip = QStringLiteral("100001");
+
+    for (const bool kill : {false, true}) {
+        ServeProcess serve(program.path(), folderOf(program) + QStringLiteral("serve.log"));
+        ASSERT_NE(serve.port, 0);
+        QTcpSocket station;
+        station.connectToHost(QHostAddress::LocalHost, serve.port);
+        ASSERT_TRUE(station.waitForConnected(5000));
+        EXPECT_EQ(exchange(station, {}), QByteArray("K*V Welcome to ResultService\r\n"));
+        EXPECT_EQ(exchange(station, "si\r\n"), QByteArray("OK\r\n"));
+        const QByteArray reply = exchange(station, ("s " + chip + ";0;0;5430000;8;2;31;43800;32;45600\r\n").toLatin1());
+        ASSERT_TRUE(reply.startsWith(("S " + chip + ";").toLatin1())) << reply.toStdString();
+        if (kill) {
+            // The reply came after the commit: the rows outlive the process.
+            serve.process.kill();
+            serve.process.waitForFinished(5000);
+            TdmData data(folderOf(program) + QStringLiteral("event/"));
+            EXPECT_EQ(data.connection().scalar(QStringLiteral("SELECT COUNT(*) FROM res_cp r JOIN runner u ON u.id=r.runner_id WHERE u.chipnr=?"), {chip}).toInt(), 3);
+        } else {
+            serve.process.terminate();
+            EXPECT_EQ(exchange(station, {}), QByteArray("QUIT\r\n"));
+            EXPECT_TRUE(serve.process.waitForFinished(10'000));
+            EXPECT_EQ(serve.process.exitCode(), 0);
+        }
+    }
+}

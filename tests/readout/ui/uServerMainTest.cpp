@@ -1,0 +1,104 @@
+#include "TestFolder.h"
+
+#include "readout/ReadoutServer.h"
+#include "readout/ServerLogModel.h"
+#include "readout/ui/uServerMain.h"
+#include "store/EventSetup.h"
+#include "store/uData.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::AnyIPv4, 0);
+    return probe.serverPort();
+}
+
+struct ServerWindowFixture : ::testing::Test
+{
+    QTemporaryDir dir;
+    std::unique_ptr<TdmData> data;
+    SharedEventSetup shared;
+    std::unique_ptr<TfServerMain> window;
+
+    void SetUp() override
+    {
+        data = std::make_unique<TdmData>(folderOf(dir));
+        EventSetup setup;
+        setup.settings.seServerDataIn = freePort();
+        shared.publish(setup);
+        window = std::make_unique<TfServerMain>(folderOf(dir), shared);
+        window->show();
+    }
+    QCheckBox *check(const char *name) { return window->findChild<QCheckBox *>(QLatin1String(name)); }
+    QListWidget *clients() { return window->findChild<QListWidget *>(QStringLiteral("lbClients")); }
+};
+
+} // namespace
+
+TEST_F(ServerWindowFixture, StartListClientsAndDisconnectOne)
+{
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Server"));
+    EXPECT_FALSE(check("cbWebService")->isVisible());
+    QTest::mouseClick(check("cbServerLog"), Qt::LeftButton);
+    QTest::mouseClick(check("cbServer"), Qt::LeftButton);
+    ASSERT_TRUE(window->server().isListening());
+
+    QTcpSocket station;
+    QByteArray received;
+    QObject::connect(&station, &QTcpSocket::readyRead, [&] { received += station.readAll(); });
+    station.connectToHost(QHostAddress::LocalHost, window->server().port());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received.endsWith("ResultService\r\n"); }, 5000));
+    station.write("n Finish 2\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return clients()->count() == 1 && clients()->item(0)->text().endsWith(QLatin1String(" Finish 2")); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->log().lines().size() >= 2; }, 5000));
+    EXPECT_TRUE(window->log().lines().last().contains(QLatin1String("Client connected.")));
+    EXPECT_TRUE(window->log().lines().first().contains(QLatin1String("Received from 127.0.0.1: n Finish 2")));
+
+    clients()->setCurrentRow(0);
+    window->findChild<QAction *>(QStringLiteral("Disconnect1"))->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return received.endsWith("QUIT\r\n"); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return clients()->count() == 0; }, 5000));
+
+    QTest::mouseClick(check("cbServer"), Qt::LeftButton);
+    EXPECT_FALSE(window->server().isListening());
+}
+
+TEST_F(ServerWindowFixture, APortInUseIsReportedAndTheServerStaysOff)
+{
+    QTcpServer occupant;
+    ASSERT_TRUE(occupant.listen(QHostAddress::AnyIPv4, shared.snapshot()->settings.seServerDataIn));
+    QString shown;
+    QTimer::singleShot(100, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    QTest::mouseClick(check("cbServer"), Qt::LeftButton);
+    EXPECT_TRUE(shown.contains(QLatin1String("Cannot start the server"))) << shown.toStdString();
+    EXPECT_FALSE(check("cbServer")->isChecked());
+    EXPECT_FALSE(window->server().isListening());
+}
+
+TEST(ServerLogModel, NewestOnTopAndTheOldestDropped)
+{
+    ServerLogModel log;
+    for (int i = 0; i < ServerLogModel::MaxLines + 5; ++i)
+        log.addLine(QString::number(i));
+    EXPECT_EQ(log.rowCount(), ServerLogModel::MaxLines);
+    EXPECT_EQ(log.lines().first(), QString::number(ServerLogModel::MaxLines + 4));
+    EXPECT_EQ(log.lines().last(), QStringLiteral("5"));
+}

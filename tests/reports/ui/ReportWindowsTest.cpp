@@ -1,0 +1,162 @@
+#include "TestFolder.h"
+
+#include "reports/ReportCatalogue.h"
+#include "reports/TextPrinting.h"
+#include "reports/ui/uMDItekst.h"
+#include "reports/ui/uSelectReport.h"
+#include "reports/ui/uwbReport.h"
+#include "shell/EventGenerator.h"
+#include "store/EventSetup.h"
+#include "store/uData.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPdfWriter>
+#include <QPlainTextEdit>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Answers the next message box with the given button.
+void answerNextMessageBox(QMessageBox::StandardButton button, QString *text = nullptr)
+{
+    QTimer::singleShot(50, [button, text] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            if (text)
+                *text = box->text();
+            box->button(button)->click();
+        }
+    });
+}
+
+} // namespace
+
+TEST(ReportViewer, SavesTheVisibleTextAsUtf16AndTheMarkupAsWritten)
+{
+    QTemporaryDir dir;
+    const QString page = folderOf(dir) + QStringLiteral("page.htm");
+    writeFile(page, "<html><head><title>T</title></head><body>abc</body></html>");
+    TfwbReport viewer;
+    EXPECT_EQ(viewer.windowTitle(), QStringLiteral("Report viewer"));
+    EXPECT_FALSE(viewer.toolBar()->isEnabled());
+    viewer.OpenReportFile(page);
+    EXPECT_TRUE(viewer.toolBar()->isEnabled());
+    viewer.saveText(folderOf(dir) + QStringLiteral("page.txt"));
+    EXPECT_EQ(readFile(folderOf(dir) + QStringLiteral("page.txt")), QByteArray("a\0b\0c\0", 6));
+    viewer.saveHtml(folderOf(dir) + QStringLiteral("copy.htm"));
+    EXPECT_EQ(readFile(folderOf(dir) + QStringLiteral("copy.htm")), readFile(page));
+
+    QStringList captions;
+    for (QAction *action : viewer.toolBar()->actions())
+        captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    EXPECT_EQ(captions, QStringList({"Print", "Print to", "-", "Print preview", "Page setup", "-", "Save as HTML", "Save as text",
+                                     "Open in web browser", "-", "Close"}));
+    viewer.show();
+    viewer.findChild<QAction *>(QStringLiteral("aClose"))->trigger();
+    EXPECT_FALSE(viewer.isVisible());
+    EXPECT_EQ(viewer.fileName(), page);
+}
+
+TEST(TextWindow, FindIsCaseSensitiveAndGoesOnFromTheSelection)
+{
+    TfMDItekst window;
+    window.setLines({"alpha beta", "Beta beta"});
+    QTextCursor caret = window.editor()->textCursor();
+    caret.setPosition(8); // inside the text, nothing selected: from the start
+    window.editor()->setTextCursor(caret);
+    ASSERT_TRUE(window.findNext(QStringLiteral("beta")));
+    EXPECT_EQ(window.editor()->textCursor().selectionStart(), 6);
+    ASSERT_TRUE(window.findNext(QStringLiteral("beta")));
+    EXPECT_EQ(window.editor()->textCursor().selectionStart(), 16);
+    EXPECT_FALSE(window.findNext(QStringLiteral("beta")));
+    EXPECT_EQ(window.editor()->textCursor().selectionStart(), 16); // no hit changes nothing
+    window.editor()->moveCursor(QTextCursor::Start);
+    EXPECT_FALSE(window.findNext(QStringLiteral("ALPHA")));
+}
+
+TEST(TextWindow, RefusingToOverwriteKeepsTheFileAndTheModifiedFlag)
+{
+    QTemporaryDir dir;
+    const QString file = folderOf(dir) + QStringLiteral("list.txt");
+    writeFile(file, "old");
+    TfMDItekst window;
+    window.setLines({"new"});
+    window.editor()->insertPlainText(QStringLiteral("er"));
+    ASSERT_TRUE(window.editor()->document()->isModified());
+    QString question;
+    answerNextMessageBox(QMessageBox::No, &question);
+    EXPECT_FALSE(window.saveTo(file));
+    EXPECT_EQ(question, file + QStringLiteral(" File already exists. Overwrite?"));
+    EXPECT_EQ(readFile(file), QByteArray("old"));
+    EXPECT_TRUE(window.editor()->document()->isModified());
+    answerNextMessageBox(QMessageBox::Yes);
+    EXPECT_TRUE(window.saveTo(file));
+    EXPECT_EQ(readFile(file), QByteArray("ernew\r\n"));
+    EXPECT_FALSE(window.editor()->document()->isModified());
+}
+
+TEST(TextPrinting, PagesOfAPdfFollowTheLayout)
+{
+    QTemporaryDir dir;
+    const QString pdf = folderOf(dir) + QStringLiteral("lines.pdf");
+    QStringList lines;
+    for (int i = 0; i < 130; ++i)
+        lines.append(QStringLiteral("line %1").arg(i));
+    int expectedPages = 0;
+    {
+        QPdfWriter writer(pdf);
+        writer.setTitle(QStringLiteral("Courses"));
+        QFont font(QStringLiteral("Courier New"), 12);
+        font.setStyleHint(QFont::TypeWriter);
+        const int lineHeight = static_cast<int>(QFontMetrics(font, &writer).height() * 1.2);
+        expectedPages = static_cast<int>(TextPageLayout(static_cast<int>(lines.size()), lineHeight, writer.height()).size());
+        PrintTextLines(writer, lines);
+    }
+    ASSERT_GT(expectedPages, 1);
+    EXPECT_EQ(readFile(pdf).count("/Type /Page\n") + readFile(pdf).count("/Type /Page\r"), expectedPages);
+}
+
+TEST(ReportChooser, MainClassesAllTickedAndUnbuiltReportsDisabled)
+{
+    TfSelectReport chooser;
+    EXPECT_EQ(chooser.windowTitle(), QStringLiteral("Reports"));
+    chooser.setClasses({{"H6<*>(10:00:00|006:00:00|00:30:00)", 0}, {"H6V", 1}, {"H12<*>(10:00:00|012:00:00|00:30:00)", 0}});
+    EXPECT_EQ(chooser.checkedClasses(), QStringList({"H6", "H12"}));
+    auto *list = chooser.findChild<QListWidget *>(QStringLiteral("clbClasses"));
+    list->item(0)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(chooser.checkedClasses(), QStringList({"H12"}));
+    chooser.setClasses({{"H6<*>(10:00:00|006:00:00|00:30:00)", 0}});
+    EXPECT_EQ(chooser.checkedClasses(), QStringList({"H6"}));
+    EXPECT_EQ(chooser.chosenReport(), ReportKind::StartList);
+}
+
+TEST(ReportViewer, ScreenshotOfTheStartListWithMembers)
+{
+    QTemporaryDir dir;
+    const QString event = folderOf(dir);
+    TdmData data(event);
+    GeneratorOptions options;
+    options.teams = 12;
+    GenerateEvent(data, event, options);
+    EventSetup setup = EventSetup::load(event);
+    setup.settings.eResultHeader = QStringLiteral(KORVENT_SOURCE_DIR "/common/header.htm");
+    const QString results = event + QStringLiteral("results/");
+    QDir().mkpath(results);
+    for (const char *sheet : {"style.css", "style_p.css"})
+        QFile::copy(QStringLiteral(KORVENT_SOURCE_DIR "/common/") + QLatin1String(sheet), results + QLatin1String(sheet));
+    const QString page = RunReport(ReportKind::StartListMembers, {data.connection(), setup, results}, {}, false);
+    TfwbReport viewer;
+    viewer.OpenReportFile(page);
+    viewer.show();
+    EXPECT_TRUE(viewer.browser()->toPlainText().contains(QLatin1String("Demo Rogaine")));
+    const QString target = qEnvironmentVariable("KORVENT_SCREENSHOT_DIR");
+    if (!target.isEmpty())
+        viewer.grab().save(target + QStringLiteral("/report-viewer.png"));
+}

@@ -1,0 +1,121 @@
+#include "TestFolder.h"
+
+#include "shell/ui/uRogMain.h"
+#include "store/EventSetup.h"
+#include "store/uData.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct MainWindowFixture : ::testing::Test
+{
+    QTemporaryDir dir;
+    std::unique_ptr<TdmData> data;
+    SharedEventSetup setup;
+
+    std::unique_ptr<TfRogMain> open(bool confirmed)
+    {
+        EventLocation location;
+        location.eventDirectory = folderOf(dir);
+        location.resultsDirectory = folderOf(dir) + QStringLiteral("results/");
+        location.confirmed = confirmed;
+        data = std::make_unique<TdmData>(location.eventDirectory);
+        return std::make_unique<TfRogMain>(location, *data, setup);
+    }
+
+    static QStringList menuTexts(QMenu *menu)
+    {
+        QStringList texts;
+        for (QAction *action : menu->actions())
+            texts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        return texts;
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindowFixture, MenusFollowTheCommandTable)
+{
+    auto window = open(true);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Korvent"));
+    QStringList titles;
+    for (QAction *action : window->menuBar()->actions())
+        titles.append(action->text());
+    EXPECT_EQ(titles, QStringList({"&Secretary", "&Results", "&Tools", "&Help"}));
+    const auto menus = window->menuBar()->actions();
+    EXPECT_EQ(menuTexts(menus[0]->menu()), QStringList({"&Event setup", "&Teams"}));
+    EXPECT_EQ(menuTexts(menus[1]->menu()), QStringList({"Edit controls", "Calculate", "-", "Reports"}));
+    EXPECT_EQ(menuTexts(menus[2]->menu()),
+              QStringList({"DB editor", "-", "Load started", "-", "Export participants", "Export Cardex startlist",
+                           "Export (Trailplot)", "Export (IOF XML)", "Export TeamInfo", "Export teams with runners"}));
+    EXPECT_EQ(menuTexts(menus[3]->menu()), QStringList({"About"}));
+
+    EXPECT_EQ(window->command("actEventSetup")->shortcut(), QKeySequence(Qt::Key_F2));
+    EXPECT_EQ(window->command("actTeams")->shortcut(), QKeySequence(Qt::Key_F4));
+    EXPECT_EQ(window->command("actEditControls")->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(window->command("actCalculate")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F5));
+    EXPECT_EQ(window->command("actReports")->shortcut(), QKeySequence(Qt::Key_F6));
+}
+
+TEST_F(MainWindowFixture, ToolBarButtonsWithCaptionsAndHints)
+{
+    auto window = open(true);
+    QToolBar *toolBar = window->findChild<QToolBar *>();
+    ASSERT_TRUE(toolBar);
+    QStringList shape;
+    for (QAction *action : toolBar->actions())
+        shape.append(action->isSeparator() ? QStringLiteral("-") : action->objectName() + u'|' + action->text() + u'|' + action->toolTip());
+    EXPECT_EQ(shape, QStringList({"ToolButton1||Event", "ToolButton2|Teams|Teams", "-", "ToolButton3|Result|Edit results",
+                                  "ToolButton4|Results|Results", "-", "tbtnClose|Close|Close"}));
+}
+
+TEST_F(MainWindowFixture, CommandsNotYetBuiltAreVisibleButDisabled)
+{
+    auto window = open(true);
+    for (const char *name : {"actTeams", "actEditControls", "actDBEditor"}) {
+        EXPECT_TRUE(window->command(name)->isVisible()) << name;
+        EXPECT_FALSE(window->command(name)->isEnabled()) << name;
+    }
+    EXPECT_TRUE(window->command("actAbout")->isEnabled());
+    EXPECT_TRUE(window->command("actEventSetup")->isEnabled());
+    EXPECT_TRUE(window->command("actCalculate")->isEnabled());
+    EXPECT_TRUE(window->command("actReports")->isEnabled());
+    EXPECT_TRUE(window->findChild<QAction *>("ToolButton1")->isEnabled());
+    EXPECT_FALSE(window->findChild<QAction *>("ToolButton2")->isEnabled());
+    EXPECT_TRUE(window->findChild<QAction *>("tbtnClose")->isEnabled());
+}
+
+TEST_F(MainWindowFixture, ConfirmedEventShowsItsFolderAndOpensTheToolsMenu)
+{
+    auto window = open(true);
+    EXPECT_EQ(window->findChild<QLabel *>("StatusPanel3")->text(), folderOf(dir));
+    EXPECT_FALSE(window->findChild<QLabel *>("StatusPanel1")->text().isEmpty());
+    EXPECT_TRUE(window->menuBar()->actions()[2]->isEnabled());
+}
+
+TEST_F(MainWindowFixture, CancelledStartLeavesToolsDisabledAndThePanelEmpty)
+{
+    auto window = open(false);
+    EXPECT_TRUE(window->findChild<QLabel *>("StatusPanel3")->text().isEmpty());
+    EXPECT_FALSE(window->menuBar()->actions()[2]->isEnabled());
+    EXPECT_FALSE(window->command("actCalculate")->isEnabled());
+}
+
+TEST_F(MainWindowFixture, ScreenshotShowsMenuToolBarAndStatusBar)
+{
+    auto window = open(true);
+    window->show();
+    const QImage shot = window->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    const QString target = qEnvironmentVariable("KORVENT_SCREENSHOT_DIR");
+    if (!target.isEmpty())
+        shot.save(target + QStringLiteral("/main-window.png"));
+    EXPECT_GT(window->menuBar()->height(), 0);
+    EXPECT_GT(window->statusBar()->height(), 0);
+}
