@@ -83,7 +83,7 @@ QByteArray encodeText(const QString &text)
 {
     QStringEncoder encoder(textEncoding().toLatin1().constData());
     QByteArray bytes = encoder.encode(text);
-    if (!text.contains(QChar(substituteByte)))
+    if (!text.contains(QChar(u'\x1a')))
         bytes.replace(substituteByte, '?');
     return bytes;
 }

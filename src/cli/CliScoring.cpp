@@ -72,7 +72,7 @@ int CliCalculateCommand(CliContext &context, const QStringList &arguments)
         tResArray list;
         const bool written = calculation.CalculateTeam(number, true, list);
         const Row team = teamNumbered(context, arguments[1]);
-        context.out << "Team " << number << ": " << (written ? "result " + ResultText(team.value(QStringLiteral("result")).toLongLong())
+        context.out << "Team " << number << ": " << (written ? QStringLiteral("result ") + ResultText(team.value(QStringLiteral("result")).toLongLong())
                                                              : QStringLiteral("no full result")) << ", status "
                     << TeamStatusText(team.value(QStringLiteral("status")).toLongLong()) << '\n';
         return 0;

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // splitmix64: small, fast and the same on every platform.
@@ -27,8 +29,8 @@ public:
     // A whole number from low to high, both included.
     qint64 between(qint64 low, qint64 high) { return low + static_cast<qint64>(next() % static_cast<quint64>(high - low + 1)); }
     bool chance(int percent) { return between(1, 100) <= percent; }
-    template <typename T>
-    const T &pick(const std::vector<T> &items) { return items[static_cast<size_t>(between(0, static_cast<qint64>(items.size()) - 1))]; }
+    template <typename List>
+    const auto &pick(const List &items) { return items[static_cast<qsizetype>(between(0, static_cast<qint64>(items.size()) - 1))]; }
 
 private:
     quint64 m_state;
@@ -43,13 +45,13 @@ struct ClassPlan
 };
 
 const std::vector<ClassPlan> classPlans = {{QStringLiteral("R6"), 10, 6, 45}, {QStringLiteral("R12"), 10, 12, 75}};
-const std::vector<QString> firstNames = {"Anna", "Mari", "Liis", "Kadri", "Eva", "Jaan", "Peeter", "Mart", "Tanel", "Rein",
-                                         "Laura", "Maria", "Karl", "Oskar", "Hanna", "Mikk", "Kristi", "Toomas", "Siim", "Epp"};
-const std::vector<QString> lastNames = {"Tamm", "Saar", "Sepp", "Mägi", "Kask", "Kukk", "Rebane", "Ilves", "Pärn", "Koppel",
-                                        "Lepp", "Vaher", "Kuusk", "Ots", "Raud", "Kivi", "Lill", "Org", "Paju", "Männik"};
-const std::vector<QString> teamWords = {"Fox", "Owl", "Lynx", "Bear", "Hare", "Elk", "Wolf", "Crane", "Badger", "Otter"};
-const std::vector<QString> clubs = {"OK Ilves", "Rakvere OK", "Kobras", "Tartu SK", "Lehola", "Orienteerumisklubi Peko"};
-const std::vector<QString> countries = {"EST", "LAT", "LTU", "FIN", "SWE"};
+const QStringList firstNames = {u"Anna"_s, u"Mari"_s, u"Liis"_s, u"Kadri"_s, u"Eva"_s, u"Jaan"_s, u"Peeter"_s, u"Mart"_s, u"Tanel"_s, u"Rein"_s,
+                               u"Laura"_s, u"Maria"_s, u"Karl"_s, u"Oskar"_s, u"Hanna"_s, u"Mikk"_s, u"Kristi"_s, u"Toomas"_s, u"Siim"_s, u"Epp"_s};
+const QStringList lastNames = {u"Tamm"_s, u"Saar"_s, u"Sepp"_s, u"Mägi"_s, u"Kask"_s, u"Kukk"_s, u"Rebane"_s, u"Ilves"_s, u"Pärn"_s, u"Koppel"_s,
+                              u"Lepp"_s, u"Vaher"_s, u"Kuusk"_s, u"Ots"_s, u"Raud"_s, u"Kivi"_s, u"Lill"_s, u"Org"_s, u"Paju"_s, u"Männik"_s};
+const QStringList teamWords = {u"Fox"_s, u"Owl"_s, u"Lynx"_s, u"Bear"_s, u"Hare"_s, u"Elk"_s, u"Wolf"_s, u"Crane"_s, u"Badger"_s, u"Otter"_s};
+const QStringList clubs = {u"OK Ilves"_s, u"Rakvere OK"_s, u"Kobras"_s, u"Tartu SK"_s, u"Lehola"_s, u"Orienteerumisklubi Peko"_s};
+const QStringList countries = {u"EST"_s, u"LAT"_s, u"LTU"_s, u"FIN"_s, u"SWE"_s};
 
 constexpr double secondDays = 1.0 / 86'400.0;
 

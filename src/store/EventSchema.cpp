@@ -21,14 +21,16 @@ db::FieldDefinition text(const char *name, int size, const char *label = "")
 {
     return {QString::fromLatin1(name), FieldKind::Text, size, QString::fromLatin1(label), {}};
 }
-db::IndexDefinition index(const char *name, const QStringList &fields, bool unique = false)
+db::IndexDefinition index(const char *name, std::initializer_list<const char *> fields, bool unique = false)
 {
-    return {QString::fromLatin1(name), fields, unique};
+    QStringList names;
+    for (const char *field : fields)
+        names.append(QString::fromLatin1(field));
+    return {QString::fromLatin1(name), names, unique};
 }
 
 std::vector<db::TableDefinition> makeTables()
 {
-    using QS = QStringList;
     return {
         {QStringLiteral("team"),
          {key(), integer("number", "Number"), text("name", 100, "Name"), text("club", 30, "Club"),
@@ -39,29 +41,29 @@ std::vector<db::TableDefinition> makeTables()
           integer("penalty", "Penalty"), integer("result", "Result"), field("rtime", FieldKind::LargeInt, "Time"),
           field("teamNote", FieldKind::Memo, "Note"), field("printtime", FieldKind::DateTime, "Print Time"),
           integer("status", "Status", 9), field("calctime", FieldKind::DateTime), text("subclass", 25, "Ex.Class")},
-         {index("idxID", QS{"id"}), index("idxChip", QS{"chip"}), index("idxNumber", QS{"number"})}},
+         {index("idxID", {"id"}), index("idxChip", {"chip"}), index("idxNumber", {"number"})}},
         {QStringLiteral("runner"),
          {key(), integer("team_id"), text("firstname", 30, "Firstname"), text("lastname", 30, "Lastname"),
           text("club", 30, "Club"), text("country", 3, "Country"), field("birthdate", FieldKind::Date, "Birthdate"),
           text("chipnr", 10, "Chipnr"), field("personalinfo", FieldKind::Memo, "Note"),
           field("rentchip", FieldKind::Boolean), text("sex", 1, "Sex"),
           field("started", FieldKind::Boolean, "Started", 0)},
-         {index("idxPrim", QS{"id"}), index("idxTeam", QS{"team_id", "lastname"}), index("idxChip", QS{"chipnr"})}},
+         {index("idxPrim", {"id"}), index("idxTeam", {"team_id", "lastname"}), index("idxChip", {"chipnr"})}},
         {QStringLiteral("control"),
          {key(), text("controlnr", 10, "Control"), integer("unitnumber", "unitNR"), integer("points", "Point"),
           text("type", 1, "Type"), integer("pos_x", "x(mm)"), integer("pos_y", "y(mm)"), text("text", 20, "Text")},
-         {index("idxPrim", QS{"id"}, true), index("idxUnit", QS{"controlnr"})}},
+         {index("idxPrim", {"id"}, true), index("idxUnit", {"controlnr"})}},
         {QStringLiteral("res_cp"),
          {key(), integer("team_id"), integer("runner_id"), integer("count", "Point"), text("KP", 10),
           field("time", FieldKind::DateTime), integer("status", "Status", 9), text("note", 20, "Note"),
           field("ctime", FieldKind::DateTime, "Time")},
-         {index("idxID", QS{"id"}), index("idxPrim", QS{"team_id", "runner_id", "ctime"}),
-          index("idxRes", QS{"team_id", "KP", "ctime"}),
+         {index("idxID", {"id"}), index("idxPrim", {"team_id", "runner_id", "ctime"}),
+          index("idxRes", {"team_id", "KP", "ctime"}),
           // A readout replaces the runner's punches: found by runner alone.
-          index("idxRunner", QS{"runner_id"})}},
+          index("idxRunner", {"runner_id"})}},
         {QStringLiteral("extrapoint"),
          {key(), integer("from", "From"), integer("to", "TO"), integer("points", "Points")},
-         {index("idxPrim", QS{"id"})}},
+         {index("idxPrim", {"id"})}},
     };
 }
 

@@ -262,7 +262,7 @@ QWidget *TfEventInfo::createControlsTab()
     const TableGrid grid = createTableGrid(QStringLiteral("control"), QStringLiteral("dbgControls"), page);
     grid.view->setToolTip(tr("Control: S,F,I,O,W or CP number"));
     grid.view->setItemDelegateForColumn(grid.model->fieldIndex(QStringLiteral("type")),
-                                        new PickListDelegate({"C", "S", "F", "I", "O", "W"}, grid.view));
+                                        new PickListDelegate(QStringLiteral("C,S,F,I,O,W").split(u','), grid.view));
     auto *gridColumn = new QVBoxLayout;
     gridColumn->addWidget(grid.view, 1);
     gridColumn->addWidget(grid.navigator);
