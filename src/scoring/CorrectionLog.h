@@ -1,0 +1,18 @@
+#pragma once
+
+// The log of hand corrections, "timelog.txt" in the event folder: a plain
+// text file in the program's text encoding, one line per correction, newest first.
+
+#include <QString>
+#include <QStringList>
+
+QString CorrectionLogFileName(const QString &eventDirectory);
+
+// The log's lines; none when there is no log yet. A log that exists but
+// cannot be read raises KorventError, so that it is never written over.
+QStringList LoadCorrectionLog(const QString &eventDirectory);
+bool CorrectionLogExists(const QString &eventDirectory);
+// Replaces the log by these lines.
+void SaveCorrectionLog(const QString &eventDirectory, const QStringList &lines);
+// Puts one line at the top of the log.
+void PrependCorrectionLog(const QString &eventDirectory, const QString &line);

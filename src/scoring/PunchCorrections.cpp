@@ -1,0 +1,193 @@
+#include "scoring/PunchCorrections.h"
+
+#include "scoring/TeamCalculation.h"
+
+#include "base/KorventError.h"
+#include "db/Connection.h"
+#include "store/EventSetup.h"
+#include "store/StatusTexts.h"
+#include "store/TimeHelpers.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+constexpr double minutesPerDay = 24 * 60;
+
+const QString teamColumns = QStringLiteral("id, number, name, class, status, rtime");
+
+CorrectedTeam teamOf(const QSqlRecord &row)
+{
+    return CorrectedTeam{row.value(0).toLongLong(), row.value(1).toLongLong(), row.value(2).toString(),
+                         row.value(3).toString(), row.value(4).toInt(), row.value(5).toLongLong()};
+}
+
+// The team inside the correction's transaction: it may have gone since it was found.
+CorrectedTeam requireTeam(db::Connection &connection, qint64 teamId)
+{
+    std::optional<CorrectedTeam> team = ReadTeam(connection, teamId);
+    if (!team)
+        throw KorventError(QCoreApplication::translate("PunchCorrections", "The team is no longer in the event database; find it again"));
+    return *team;
+}
+
+bool isChoice(const std::vector<StatusChoice> &choices, int choice)
+{
+    return choice >= 0 && choice < static_cast<int>(choices.size());
+}
+
+} // namespace
+
+std::optional<CorrectedTeam> FindTeamByNumber(db::Connection &connection, qint64 number)
+{
+    const std::optional<QSqlRecord> row =
+        connection.firstRow(QStringLiteral("SELECT %1 FROM team WHERE number=? ORDER BY id LIMIT 1").arg(teamColumns), {number});
+    if (!row)
+        return std::nullopt;
+    return teamOf(*row);
+}
+
+std::optional<CorrectedTeam> ReadTeam(db::Connection &connection, qint64 teamId)
+{
+    const std::optional<QSqlRecord> row = connection.firstRow(QStringLiteral("SELECT %1 FROM team WHERE id=?").arg(teamColumns), {teamId});
+    if (!row)
+        return std::nullopt;
+    return teamOf(*row);
+}
+
+const std::vector<StatusChoice> &NewPunchStatusChoices()
+{
+    static const std::vector<StatusChoice> choices = {
+        {QStringLiteral("OK-Read"), PunchReadOK},
+        {QStringLiteral("Man-NoTime"), PunchMan},
+        {QStringLiteral("DQ"), PunchDQ},
+        {QStringLiteral("NA"), PunchUnknown},
+    };
+    return choices;
+}
+
+const std::vector<StatusChoice> &NewTeamStatusChoices()
+{
+    static const std::vector<StatusChoice> choices = {
+        {QStringLiteral("OK"), TeamOK},
+        {QStringLiteral("LATE"), TeamLate},
+        {QStringLiteral("OutOfBounds"), TeamOB},
+        {QStringLiteral("DNF - W/D"), TeamWithdrawn},
+        {QStringLiteral("DQS"), TeamDSQ},
+        {QStringLiteral("DNS"), TeamDNS},
+    };
+    return choices;
+}
+
+QStringList ChoiceTexts(const std::vector<StatusChoice> &choices)
+{
+    QStringList texts;
+    for (const StatusChoice &choice : choices)
+        texts.append(choice.text);
+    return texts;
+}
+
+int ChoiceIndex(const std::vector<StatusChoice> &choices, const QString &text)
+{
+    for (size_t i = 0; i < choices.size(); ++i)
+        if (choices[i].text == text)
+            return static_cast<int>(i);
+    return -1;
+}
+
+QString NoResultRecordLine()
+{
+    return QStringLiteral("No Result Record");
+}
+
+QString AddMissingControl(db::Connection &connection, qint64 teamId, const QString &from, const QString &missing,
+                          TDateTime eventStart)
+{
+    if (from.isEmpty() || missing.isEmpty())
+        return QString();
+    db::Transaction transaction(connection);
+    const CorrectedTeam team = requireTeam(connection, teamId);
+    TDateTime punchTime = 0;
+    if (from == QLatin1String("S")) {
+        punchTime = eventStart + 10 / minutesPerDay;
+    } else {
+        // A punch without a time has no place in time to count from.
+        const QVariant earliest = connection.scalar(QStringLiteral("SELECT ctime FROM res_cp WHERE team_id=? AND KP=? AND ctime IS NOT NULL "
+                                                                   "ORDER BY ctime, id LIMIT 1"), {team.id, from});
+        if (!earliest.isValid())
+            return NoResultRecordLine();
+        punchTime = DateTime::fromStored(earliest) + 5 / minutesPerDay;
+    }
+
+    std::vector<qint64> runners;
+    QSqlQuery runnerRows = connection.exec(QStringLiteral("SELECT id FROM runner WHERE team_id=? ORDER BY id"), {team.id});
+    while (runnerRows.next())
+        runners.push_back(runnerRows.value(0).toLongLong());
+    QSqlQuery insert = connection.prepare(QStringLiteral("INSERT INTO res_cp (runner_id, team_id, KP, status, ctime, count) VALUES (?, ?, ?, ?, ?, 0)"));
+    for (qint64 runnerId : runners)
+        connection.exec(insert, {runnerId, team.id, missing, PunchMan, DateTime::toStored(punchTime)});
+    transaction.commit();
+    return missing + QStringLiteral(" control added to team:") + QString::number(team.number) + QStringLiteral(" >")
+        + DateTimeText(true, punchTime) + QStringLiteral(" #:") + QString::number(runners.size());
+}
+
+QString RemoveControl(db::Connection &connection, qint64 teamId, const QString &control)
+{
+    if (control.isEmpty())
+        return QString();
+    db::Transaction transaction(connection);
+    const CorrectedTeam team = requireTeam(connection, teamId);
+    const int removed = connection.exec(QStringLiteral("DELETE FROM res_cp WHERE team_id=? AND KP=?"), {team.id, control}).numRowsAffected();
+    transaction.commit();
+    return control + QStringLiteral(" removed from team:") + QString::number(team.number) + QStringLiteral(" #:")
+        + QString::number(removed);
+}
+
+QString ChangeControlStatus(db::Connection &connection, qint64 teamId, const QString &control, int choice)
+{
+    const std::vector<StatusChoice> &choices = NewPunchStatusChoices();
+    if (control.isEmpty() || !isChoice(choices, choice))
+        return QString();
+    const StatusChoice &newStatus = choices[static_cast<size_t>(choice)];
+    db::Transaction transaction(connection);
+    const CorrectedTeam team = requireTeam(connection, teamId);
+    QString line = QStringLiteral("Team:") + QString::number(team.number) + QStringLiteral(" Change control:") + control
+        + QStringLiteral(" status::") + newStatus.text + QStringLiteral(" <<=");
+    // The old statuses in the punch table's own order: by runner, then time.
+    QSqlQuery punches = connection.exec(QStringLiteral("SELECT status FROM res_cp WHERE team_id=? AND KP=? ORDER BY runner_id, ctime, id"),
+                                        {team.id, control});
+    while (punches.next())
+        line += (punches.value(0).isNull() ? QString() : PunchStatusText(punches.value(0).toLongLong())) + u',';
+    punches.finish();
+    connection.exec(QStringLiteral("UPDATE res_cp SET status=? WHERE team_id=? AND KP=?"), {newStatus.code, team.id, control});
+    transaction.commit();
+    return line;
+}
+
+QString SetTeamStatus(db::Connection &connection, qint64 teamId, int choice)
+{
+    const std::vector<StatusChoice> &choices = NewTeamStatusChoices();
+    if (!isChoice(choices, choice))
+        return QString();
+    const StatusChoice &newStatus = choices[static_cast<size_t>(choice)];
+    db::Transaction transaction(connection);
+    const CorrectedTeam team = requireTeam(connection, teamId);
+    const std::optional<QSqlRecord> totals = connection.firstRow(QStringLiteral("SELECT points, penalty FROM team WHERE id=?"), {team.id});
+    const qint64 sum = totals->value(0).toLongLong() + totals->value(1).toLongLong();
+    // As the calculation has it: an OK team never scores below 0, any other status is its negative code.
+    const qint64 result = newStatus.code == TeamOK ? qMax<qint64>(sum, 0) : -newStatus.code;
+    connection.exec(QStringLiteral("UPDATE team SET status=?, result=?, calctime=? WHERE id=?"),
+                    {newStatus.code, result, DateTime::toStored(DateTime::now()), team.id});
+    transaction.commit();
+    return QStringLiteral("Team:") + QString::number(team.number) + QStringLiteral(" Status:") + TeamStatusText(team.status)
+        + QStringLiteral(" >") + newStatus.text;
+}
+
+bool RecalculateTeam(TdmData &data, std::shared_ptr<const EventSetup> setup, MessageSink &messages, qint64 number)
+{
+    TeamCalculation calculation(data, std::move(setup), messages);
+    // Controls and classes may have changed since the last run: calculate on what the tables hold now.
+    calculation.LoadCourseDefinition();
+    tResArray list;
+    return calculation.CalculateTeam(number, true, list);
+}

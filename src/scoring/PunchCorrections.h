@@ -1,0 +1,72 @@
+#pragma once
+
+// Corrections made by hand at the secretariat: a missing control added for
+// every runner of a team, a control removed, the status of a control's
+// punches changed, the team status set. Each correction is one transaction
+// on rows chosen by the team id and the exact control code, and returns the
+// line that goes into the edit log. A correction whose choices are not all
+// made changes nothing and returns an empty line.
+
+#include "store/DateTime.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class MessageSink;
+class TdmData;
+struct EventSetup;
+namespace db { class Connection; }
+
+// The team a correction works on, as the team row holds it.
+struct CorrectedTeam
+{
+    qint64 id = 0;
+    qint64 number = 0;
+    QString name;
+    QString className;
+    int status = 0;
+    qint64 rtime = 0;
+};
+
+// The first team with this number, as the calculation finds it.
+std::optional<CorrectedTeam> FindTeamByNumber(db::Connection &connection, qint64 number);
+// The team row as it is now; nullopt when the row is gone.
+std::optional<CorrectedTeam> ReadTeam(db::Connection &connection, qint64 teamId);
+
+// A status offered for choosing: its list text and the code it stores.
+struct StatusChoice
+{
+    QString text;
+    int code;
+};
+// New punch statuses and new team statuses, in list order.
+const std::vector<StatusChoice> &NewPunchStatusChoices();
+const std::vector<StatusChoice> &NewTeamStatusChoices();
+QStringList ChoiceTexts(const std::vector<StatusChoice> &choices);
+// The position of the choice with exactly this text; -1 when none.
+int ChoiceIndex(const std::vector<StatusChoice> &choices, const QString &text);
+
+// The log line of an added control whose from-control the team never punched.
+QString NoResultRecordLine();
+
+// One punch of `missing` with status Man and no points for every runner of the
+// team. Its time: ten minutes after the event start when `from` is "S", else
+// five minutes after the team's earliest timed punch at `from`; without such
+// a punch nothing is added and the line is NoResultRecordLine().
+QString AddMissingControl(db::Connection &connection, qint64 teamId, const QString &from, const QString &missing,
+                          TDateTime eventStart);
+// Deletes the team's punches at `control`.
+QString RemoveControl(db::Connection &connection, qint64 teamId, const QString &control);
+// Stores the chosen new status (position in NewPunchStatusChoices, -1 for
+// none) in the team's punches at `control`; the line lists the old statuses.
+QString ChangeControlStatus(db::Connection &connection, qint64 teamId, const QString &control, int choice);
+// Sets the team status (position in NewTeamStatusChoices, -1 for none) with
+// the result that goes with it.
+QString SetTeamStatus(db::Connection &connection, qint64 teamId, int choice);
+
+// CalculateTeam with the result stored, on the course as the tables hold it
+// now. Opens its own transaction: call it after the correction's commit.
+bool RecalculateTeam(TdmData &data, std::shared_ptr<const EventSetup> setup, MessageSink &messages, qint64 number);
