@@ -36,6 +36,7 @@ int CliPunchListCommand(CliContext &context, const QStringList &arguments);
 int CliGenerateCommand(CliContext &context, const QStringList &arguments);
 int CliServeCommand(CliContext &context, const QStringList &arguments);
 int CliReportCommand(CliContext &context, const QStringList &arguments);
+int CliEditCommand(CliContext &context, const QStringList &arguments);
 
 const std::vector<CliCommand> &CliCommands()
 {
@@ -45,6 +46,9 @@ const std::vector<CliCommand> &CliCommands()
         {"classes", "classes              the class table: index, name, start, maximum, penalty (hundredths), path", CliClassesCommand},
         {"calculate", "calculate --all | --new | --team N  calculate and store team results", CliCalculateCommand},
         {"punchlist", "punchlist N          the punch list of team N", CliPunchListCommand},
+        {"edit", "edit add-control TEAM FROM MISSING | remove TEAM CONTROL | status TEAM CONTROL NEWSTATUS | team-status TEAM STATUS [--calc]"
+                 "  correct punches or the team status by hand; logged in timelog.txt",
+         CliEditCommand},
         {"generate", "generate [--seed N] [--teams N] [--runners MIN-MAX] [--controls N] [--visits N]  fill an empty event with a synthetic one",
          CliGenerateCommand},
         {"report", "report KIND [--class NAME ...] [--per-class]  write a report page: startlist, startlist-members, checklist, statistics",

@@ -1,0 +1,141 @@
+#include "CliRun.h"
+#include "TestFolder.h"
+
+#include "scoring/CorrectionLog.h"
+#include "store/EventSettings.h"
+#include "store/StatusTexts.h"
+#include "store/TimeHelpers.h"
+#include "store/uData.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliEditFixture : ::testing::Test
+{
+    QTemporaryDir program;
+    QString event;
+    std::unique_ptr<TdmData> data;
+    qint64 teamId = 0;
+    qint64 runnerA = 0;
+    qint64 runnerB = 0;
+
+    void SetUp() override
+    {
+        event = folderOf(program) + QStringLiteral("event/");
+        QDir().mkpath(event);
+        EventSettings settings;
+        settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+        settings.meEventStartTime = QStringLiteral("10:00:00");
+        settings.save(event);
+        writeFile(event + QStringLiteral("classlist.tree"), "H6<*>(10:00:00|006:00:00|00:30:00)\r\n");
+        data = std::make_unique<TdmData>(event);
+        for (const auto &[code, type, points] : {std::tuple{"31", "C", 30}, {"45", "C", 40}, {"S", "S", 0}, {"F", "F", 0}})
+            data->insertRow(QStringLiteral("control"), {{"controlnr", code}, {"type", type}, {"points", points}});
+        teamId = data->insertRow(QStringLiteral("team"), {{"number", 12}, {"name", "Hill Runners"}, {"class", "H6"}});
+        runnerA = data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"started", true}});
+        runnerB = data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"started", true}});
+    }
+
+    CliRun edit(const QStringList &arguments)
+    {
+        return runCliIn(program.path(), QStringList({"--event", "event", "edit"}) + arguments);
+    }
+    void punch(qint64 runner, const char *code, const char *time, int status = PunchReadOK)
+    {
+        data->insertRow(QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runner}, {"KP", code}, {"status", status},
+                                                   {"ctime", QStringLiteral("2026-06-13 ") + QLatin1String(time)}});
+    }
+    QStringList punches()
+    {
+        QStringList rows;
+        for (const Row &row : data->selectRows(QStringLiteral("res_cp"), {}, {QStringLiteral("id")}))
+            rows.append(row.value("KP").toString() + u' ' + row.value("ctime").toString() + u' ' + row.value("status").toString());
+        return rows;
+    }
+    Row team() { return *data->findRow(QStringLiteral("team"), teamId); }
+};
+
+} // namespace
+
+TEST_F(CliEditFixture, EachCorrectionPrintsItsLineAndPutsItAtTheTopOfTheLog)
+{
+    punch(runnerA, "31", "10:20:00");
+    punch(runnerB, "31", "10:20:30", PunchMan);
+    const QString added = QStringLiteral("45 control added to team:12 >")
+        + DateTimeText(true, DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(10, 25))) + QStringLiteral(" #:2");
+    const struct { QStringList arguments; QString line; } steps[] = {
+        {{"add-control", "12", "31", "45"}, added},
+        {{"status", "12", "31", "DQ"}, QStringLiteral("Team:12 Change control:31 status::DQ <<=ReadOK,Man,")},
+        {{"remove", "12", "45"}, QStringLiteral("45 removed from team:12 #:2")},
+        {{"team-status", "12", "DNF - W/D"}, QStringLiteral("Team:12 Status:NA >DNF - W/D")},
+    };
+    QStringList expectedLog;
+    for (const auto &step : steps) {
+        const CliRun run = edit(step.arguments);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out, step.line + u'\n');
+        expectedLog.prepend(step.line);
+        EXPECT_EQ(LoadCorrectionLog(event), expectedLog);
+    }
+    EXPECT_EQ(punches(), QStringList({"31 2026-06-13 10:20:00 5", "31 2026-06-13 10:20:30 5"}));
+    EXPECT_EQ(team().value("status").toInt(), TeamWithdrawn);
+    EXPECT_EQ(team().value("result").toInt(), -TeamWithdrawn);
+    EXPECT_TRUE(readFile(CorrectionLogFileName(event)).startsWith("Team:12 Status:NA >DNF - W/D\r\n45 removed"));
+}
+
+TEST_F(CliEditFixture, CalcRecalculatesTheTeamAfterTheCorrection)
+{
+    // One card for the team: the finish counts when one runner punched it.
+    punch(runnerA, "31", "11:00:00");
+    punch(runnerA, "F", "16:45:00");
+    const CliRun ok = edit({"team-status", "12", "OK", "--calc"});
+    ASSERT_EQ(ok.exitCode, 0) << ok.err.toStdString();
+    EXPECT_EQ(ok.out, QStringLiteral("Team:12 Status:NA >OK\n"));
+    EXPECT_EQ(team().value("status").toInt(), TeamLate);
+    EXPECT_EQ(team().value("points").toInt(), 30);
+
+    // --calc anywhere on the line; without it the team row keeps what the correction set.
+    ASSERT_EQ(edit({"--calc", "add-control", "12", "S", "45"}).exitCode, 0);
+    EXPECT_EQ(team().value("points").toInt(), 70);
+    ASSERT_EQ(edit({"team-status", "12", "OK"}).exitCode, 0);
+    EXPECT_EQ(team().value("status").toInt(), TeamOK);
+    EXPECT_EQ(team().value("result").toInt(), 70);
+}
+
+TEST_F(CliEditFixture, AddControlWithoutAFromPunchLogsNoResultRecordAndFails)
+{
+    const CliRun run = edit({"add-control", "12", "31", "45"});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(run.out, QStringLiteral("No Result Record\n"));
+    EXPECT_TRUE(run.err.contains(QLatin1String("team 12 has no punch at control 31"))) << run.err.toStdString();
+    EXPECT_EQ(LoadCorrectionLog(event), QStringList({"No Result Record"}));
+    EXPECT_TRUE(punches().isEmpty());
+}
+
+TEST_F(CliEditFixture, BadArgumentsAreRefusedAndChangeNothing)
+{
+    punch(runnerA, "31", "10:20:00");
+    writeFile(CorrectionLogFileName(event), "earlier line\r\n");
+    const struct { QStringList arguments; const char *error; } cases[] = {
+        {{"remove", "99", "31"}, "There is no team with number 99"},
+        {{"remove", "x", "31"}, "The team number must be a whole number, not \"x\""},
+        {{"remove", "12", "31 or 1=1"}, "Control \"31 or 1=1\" is not in the course; its codes are \"31\", \"45\", \"F\", \"S\""},
+        {{"add-control", "12", "31", "52"}, "Control \"52\" is not in the course"},
+        {{"status", "12", "31", "Disqualified"}, "NEWSTATUS must be one of \"OK-Read\", \"Man-NoTime\", \"DQ\", \"NA\", not \"Disqualified\""},
+        {{"team-status", "12", "ok"}, "STATUS must be one of \"OK\", \"LATE\", \"OutOfBounds\", \"DNF - W/D\", \"DQS\", \"DNS\", not \"ok\""},
+        {{"team-status", "99", "DNS"}, "There is no team with number 99"},
+        {{"remove", "12"}, "edit needs one of"},
+        {{"rename", "12", "31"}, "edit needs one of"},
+        {{}, "edit needs one of"},
+    };
+    for (const auto &c : cases) {
+        const CliRun run = edit(c.arguments);
+        EXPECT_NE(run.exitCode, 0) << c.error;
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.error))) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << c.error;
+    }
+    EXPECT_EQ(punches(), QStringList({"31 2026-06-13 10:20:00 8"}));
+    EXPECT_EQ(team().value("status").toInt(), TeamNew);
+    EXPECT_EQ(readFile(CorrectionLogFileName(event)), QByteArray("earlier line\r\n"));
+}
