@@ -6,6 +6,7 @@
 #include "shell/ui/uAbout.h"
 
 #include "scoring/TeamCalculation.h"
+#include "scoring/ui/uEditControls.h"
 
 #include "base/KorventError.h"
 #include "store/ui/uEventInfo.h"
@@ -47,6 +48,7 @@ TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, SharedEventSe
     , m_data(data)
     , m_setup(setup)
     , m_eventInfo(new TfEventInfo(location.eventDirectory, location.programDirectory, data, setup, this))
+    , m_editControls(new TfEditControls(location.eventDirectory, data, setup, this))
     , m_selectReport(new TfSelectReport(this))
     , m_reportViewer(new TfwbReport(this))
     , m_mdiArea(new QMdiArea(this))
@@ -75,7 +77,7 @@ void TfRogMain::createCommands()
     static const CommandEntry table[] = {
         {"actEventSetup", "&Secretary", "&Event setup", QKeySequence(Qt::Key_F2), "Event settings, classes and controls", false, &TfRogMain::eventSetupClick},
         {"actTeams", "&Secretary", "&Teams", QKeySequence(Qt::Key_F4), "Teams and runners", false, nullptr},
-        {"actEditControls", "&Results", "Edit controls", QKeySequence(Qt::Key_F5), "Correct punches and team statuses by hand", false, nullptr},
+        {"actEditControls", "&Results", "Edit controls", QKeySequence(Qt::Key_F5), "Correct punches and team statuses by hand", false, &TfRogMain::editControlsClick},
         {"actCalculate", "&Results", "Calculate", QKeySequence(Qt::CTRL | Qt::Key_F5), "Calculate team results", false, &TfRogMain::calculateClick},
         {"actReports", "&Results", "Reports", QKeySequence(Qt::Key_F6), "Start lists, results and statistics", true, &TfRogMain::reportsClick},
         {"actDBEditor", "&Tools", "DB editor", {}, "Run SQL on the event database", false, nullptr},
@@ -191,6 +193,11 @@ void TfRogMain::runCommand(const std::function<void()> &command)
 void TfRogMain::eventSetupClick()
 {
     m_eventInfo->exec();
+}
+
+void TfRogMain::editControlsClick()
+{
+    m_editControls->exec();
 }
 
 void TfRogMain::calculateClick()

@@ -14,6 +14,7 @@ class QMdiArea;
 class QMenu;
 class SharedEventSetup;
 class TdmData;
+class TfEditControls;
 class TfEventInfo;
 class TfServerMain;
 class TfSelectReport;
@@ -41,6 +42,7 @@ private:
     // Runs a command; an error it raises is shown to the operator.
     void runCommand(const std::function<void()> &command);
     void eventSetupClick();
+    void editControlsClick();
     void calculateClick();
     void reportsClick();
     void aboutClick();
@@ -50,6 +52,7 @@ private:
     SharedEventSetup &m_setup;
     TfEventInfo *m_eventInfo;
     TfServerMain *m_serverMain = nullptr;
+    TfEditControls *m_editControls;
     TfSelectReport *m_selectReport;
     TfwbReport *m_reportViewer;
     QMdiArea *m_mdiArea;

@@ -5,6 +5,8 @@
 #include "store/uData.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTimer>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -78,7 +80,7 @@ TEST_F(MainWindowFixture, ToolBarButtonsWithCaptionsAndHints)
 TEST_F(MainWindowFixture, CommandsNotYetBuiltAreVisibleButDisabled)
 {
     auto window = open(true);
-    for (const char *name : {"actTeams", "actEditControls", "actDBEditor"}) {
+    for (const char *name : {"actTeams", "actDBEditor"}) {
         EXPECT_TRUE(window->command(name)->isVisible()) << name;
         EXPECT_FALSE(window->command(name)->isEnabled()) << name;
     }
@@ -86,7 +88,9 @@ TEST_F(MainWindowFixture, CommandsNotYetBuiltAreVisibleButDisabled)
     EXPECT_TRUE(window->command("actEventSetup")->isEnabled());
     EXPECT_TRUE(window->command("actCalculate")->isEnabled());
     EXPECT_TRUE(window->command("actReports")->isEnabled());
+    EXPECT_TRUE(window->command("actEditControls")->isEnabled());
     EXPECT_TRUE(window->findChild<QAction *>("ToolButton1")->isEnabled());
+    EXPECT_TRUE(window->findChild<QAction *>("ToolButton3")->isEnabled());
     EXPECT_FALSE(window->findChild<QAction *>("ToolButton2")->isEnabled());
     EXPECT_TRUE(window->findChild<QAction *>("tbtnClose")->isEnabled());
 }
@@ -118,4 +122,25 @@ TEST_F(MainWindowFixture, ScreenshotShowsMenuToolBarAndStatusBar)
         shot.save(target + QStringLiteral("/main-window.png"));
     EXPECT_GT(window->menuBar()->height(), 0);
     EXPECT_GT(window->statusBar()->height(), 0);
+}
+
+TEST_F(MainWindowFixture, ResultButtonOpensTheEditControlsWindowModally)
+{
+    auto window = open(true);
+    window->show();
+    QString shown;
+    bool modal = false;
+    QTimer closer; // ends with the test, so it never fires into another one
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (QWidget *dialog = QApplication::activeModalWidget()) {
+            shown = dialog->windowTitle();
+            modal = dialog->isModal();
+            dialog->close();
+        }
+    });
+    closer.start(0);
+    window->findChild<QAction *>("ToolButton3")->trigger();
+    EXPECT_EQ(shown, QStringLiteral("Edit Controls"));
+    EXPECT_TRUE(modal);
 }

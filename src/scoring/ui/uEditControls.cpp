@@ -1,0 +1,316 @@
+#include "scoring/ui/uEditControls.h"
+
+#include "base/KorventError.h"
+#include "base/ui/MessageBoxSink.h"
+#include "scoring/CorrectionLog.h"
+#include "scoring/CourseDefinition.h"
+#include "scoring/PunchCorrections.h"
+#include "store/EventSetup.h"
+#include "store/FieldDisplay.h"
+#include "store/uData.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+namespace {
+
+enum Page { AddControlPage, RemovePage, ChangeStatusPage, TeamStatusPage };
+
+QComboBox *dropDownList(const QString &name, QWidget *parent)
+{
+    auto *list = new QComboBox(parent);
+    list->setObjectName(name);
+    list->setMinimumContentsLength(8);
+    return list;
+}
+
+// The chosen item's text; empty while nothing is chosen.
+QString chosen(const QComboBox *list)
+{
+    return list->currentIndex() < 0 ? QString() : list->currentText();
+}
+
+QLabel *teamLabel(const QString &name, QWidget *parent)
+{
+    auto *label = new QLabel(QStringLiteral(" - "), parent);
+    label->setObjectName(name);
+    return label;
+}
+
+} // namespace
+
+TfEditControls::TfEditControls(const QString &eventDirectory, TdmData &data, SharedEventSetup &setup, QWidget *parent)
+    : QDialog(parent)
+    , m_eventDirectory(eventDirectory)
+    , m_data(data)
+    , m_setup(setup)
+{
+    setObjectName(QStringLiteral("fEditControls"));
+    setWindowTitle(tr("Edit Controls"));
+
+    eTeamNR = new QLineEdit(this);
+    eTeamNR->setObjectName(QStringLiteral("eTeamNR"));
+    QFont bold = eTeamNR->font();
+    bold.setBold(true);
+    eTeamNR->setFont(bold);
+    auto *teamNumberLabel = new QLabel(tr("Team &number"), this);
+    teamNumberLabel->setBuddy(eTeamNR);
+    btnFind = new QPushButton(tr("&Find"), this);
+    btnFind->setObjectName(QStringLiteral("btnFind"));
+    lTeamName = teamLabel(QStringLiteral("lTeamName"), this);
+    lTeamClass = teamLabel(QStringLiteral("lTeamClass"), this);
+    lTeamStatus = teamLabel(QStringLiteral("lTeamStatus"), this);
+    cbCalcTeamResult = new QCheckBox(tr("&Calc.Team result"), this);
+    cbCalcTeamResult->setObjectName(QStringLiteral("cbCalcTeamResult"));
+    btnEnter = new QPushButton(tr("Enter"), this);
+    btnEnter->setObjectName(QStringLiteral("btnEnter"));
+    mLogi = new QPlainTextEdit(this);
+    mLogi->setObjectName(QStringLiteral("mLogi"));
+    mLogi->setLineWrapMode(QPlainTextEdit::NoWrap);
+    mLogi->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QWidget *pages = createPages();
+
+    auto *find = new QHBoxLayout;
+    find->addWidget(teamNumberLabel);
+    find->addWidget(eTeamNR);
+    find->addWidget(btnFind);
+    find->addStretch();
+    find->addWidget(cbCalcTeamResult);
+    auto *team = new QHBoxLayout;
+    team->addWidget(lTeamName, 2);
+    team->addWidget(lTeamClass, 1);
+    team->addWidget(lTeamStatus, 1);
+    auto *correction = new QHBoxLayout;
+    correction->addWidget(pages, 1);
+    correction->addWidget(btnEnter, 0, Qt::AlignBottom);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(find);
+    layout->addLayout(team);
+    layout->addLayout(correction);
+    layout->addWidget(mLogi, 1);
+    resize(520, 420);
+
+    m_nextOnEnter = {
+        {cbFromCtrl, cbMissingControl}, {cbMissingControl, btnEnter},
+        {cbRemoveControl, btnEnter},
+        {cbControlNr, cbNewStatus}, {cbNewStatus, btnEnter},
+        {cbNewTeamStatus, btnEnter},
+    };
+    eTeamNR->installEventFilter(this);
+    for (auto it = m_nextOnEnter.cbegin(); it != m_nextOnEnter.cend(); ++it)
+        it.key()->installEventFilter(this);
+    connect(btnFind, &QPushButton::clicked, this, &TfEditControls::btnFindClick);
+    connect(btnEnter, &QPushButton::clicked, this, &TfEditControls::btnEnterClick);
+    setPagesEnabled(false);
+}
+
+QWidget *TfEditControls::createPages()
+{
+    pcTeamStatus = new QTabWidget(this);
+    pcTeamStatus->setObjectName(QStringLiteral("pcTeamStatus"));
+    const auto addPage = [this](const QString &caption, const QString &name) {
+        auto *page = new QWidget(pcTeamStatus);
+        page->setObjectName(name);
+        pcTeamStatus->addTab(page, caption);
+        return new QFormLayout(page);
+    };
+
+    QFormLayout *add = addPage(tr("Add control"), QStringLiteral("tsAddControl"));
+    cbFromCtrl = dropDownList(QStringLiteral("cbFromCtrl"), this);
+    cbMissingControl = dropDownList(QStringLiteral("cbMissingControl"), this);
+    add->addRow(tr("From control"), cbFromCtrl);
+    add->addRow(tr("To (missing) control"), cbMissingControl);
+
+    QFormLayout *remove = addPage(tr("Remove"), QStringLiteral("tsRemove"));
+    cbRemoveControl = dropDownList(QStringLiteral("cbRemoveControl"), this);
+    remove->addRow(tr("Control NR:"), cbRemoveControl);
+
+    QFormLayout *change = addPage(tr("Change status"), QStringLiteral("tsChangeStatus"));
+    cbControlNr = dropDownList(QStringLiteral("cbControlNr"), this);
+    cbNewStatus = dropDownList(QStringLiteral("cbNewStatus"), this);
+    cbNewStatus->addItems(ChoiceTexts(NewPunchStatusChoices()));
+    cbNewStatus->setCurrentIndex(-1);
+    change->addRow(tr("Control NR:"), cbControlNr);
+    change->addRow(tr("New Status"), cbNewStatus);
+
+    QFormLayout *teamStatus = addPage(tr("Team Status"), QStringLiteral("tsTeamStatus"));
+    cbNewTeamStatus = dropDownList(QStringLiteral("cbNewTeamStatus"), this);
+    cbNewTeamStatus->addItems(ChoiceTexts(NewTeamStatusChoices()));
+    cbNewTeamStatus->setCurrentIndex(-1);
+    teamStatus->addRow(tr("New Status"), cbNewTeamStatus);
+    return pcTeamStatus;
+}
+
+void TfEditControls::showEvent(QShowEvent *event)
+{
+    try {
+        if (CorrectionLogExists(m_eventDirectory))
+            setLogLines(LoadCorrectionLog(m_eventDirectory));
+        const QStringList codes = ControlCodeList(m_data.connection());
+        for (QComboBox *list : {cbFromCtrl, cbMissingControl, cbRemoveControl, cbControlNr}) {
+            list->clear();
+            list->addItems(codes);
+            list->setCurrentIndex(-1);
+        }
+    } catch (const KorventError &error) {
+        showError(error.message());
+    }
+    QDialog::showEvent(event);
+}
+
+void TfEditControls::done(int result)
+{
+    saveLog();
+    QDialog::done(result);
+}
+
+bool TfEditControls::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == eTeamNR) {
+                btnFindClick();
+                return true;
+            }
+            if (QWidget *next = m_nextOnEnter.value(watched)) {
+                next->setFocus(Qt::OtherFocusReason);
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfEditControls::btnFindClick()
+{
+    try {
+        bool isNumber = false;
+        const qint64 number = eTeamNR->text().trimmed().toLongLong(&isNumber);
+        const std::optional<CorrectedTeam> team = isNumber ? FindTeamByNumber(m_data.connection(), number) : std::nullopt;
+        if (!team) {
+            m_teamId.reset();
+            setPagesEnabled(false);
+            return;
+        }
+        m_teamId = team->id;
+        showTeam(*team);
+        setPagesEnabled(true);
+        firstListOfPage(pcTeamStatus->currentIndex())->setFocus(Qt::OtherFocusReason);
+    } catch (const KorventError &error) {
+        showError(error.message());
+    }
+}
+
+void TfEditControls::btnEnterClick()
+{
+    if (!m_teamId)
+        return;
+    try {
+        insertLogLine(correctTeam());
+        saveLog();
+        if (cbCalcTeamResult->isChecked()) {
+            if (const std::optional<CorrectedTeam> team = ReadTeam(m_data.connection(), *m_teamId)) {
+                MessageBoxSink messages(this);
+                RecalculateTeam(m_data, m_setup.snapshot(), messages, team->number);
+            }
+        }
+        // The labels follow what the correction and the calculation left on the team row.
+        if (const std::optional<CorrectedTeam> team = ReadTeam(m_data.connection(), *m_teamId))
+            showTeam(*team);
+    } catch (const KorventError &error) {
+        showError(error.message());
+    }
+    eTeamNR->setFocus(Qt::OtherFocusReason);
+    eTeamNR->selectAll();
+}
+
+QString TfEditControls::correctTeam()
+{
+    db::Connection &connection = m_data.connection();
+    const qint64 teamId = *m_teamId;
+    switch (pcTeamStatus->currentIndex()) {
+    case AddControlPage:
+        return AddMissingControl(connection, teamId, chosen(cbFromCtrl), chosen(cbMissingControl),
+                                 m_setup.snapshot()->settings.EventStartDateTime());
+    case RemovePage:
+        return RemoveControl(connection, teamId, chosen(cbRemoveControl));
+    case ChangeStatusPage:
+        return ChangeControlStatus(connection, teamId, chosen(cbControlNr), cbNewStatus->currentIndex());
+    case TeamStatusPage:
+        return SetTeamStatus(connection, teamId, cbNewTeamStatus->currentIndex());
+    }
+    return QString();
+}
+
+void TfEditControls::showTeam(const CorrectedTeam &team)
+{
+    const QString table = QStringLiteral("team");
+    lTeamName->setText(team.name);
+    lTeamClass->setText(team.className);
+    lTeamStatus->setText(FieldDisplayText(table, QStringLiteral("status"), team.status) + u' '
+                         + FieldDisplayText(table, QStringLiteral("rtime"), team.rtime));
+}
+
+void TfEditControls::setPagesEnabled(bool enabled)
+{
+    pcTeamStatus->setEnabled(enabled);
+    // Enter works on the team found; with none there is nothing to correct.
+    btnEnter->setEnabled(enabled);
+}
+
+QWidget *TfEditControls::firstListOfPage(int page) const
+{
+    switch (page) {
+    case RemovePage: return cbRemoveControl;
+    case ChangeStatusPage: return cbControlNr;
+    case TeamStatusPage: return cbNewTeamStatus;
+    default: return cbFromCtrl;
+    }
+}
+
+QStringList TfEditControls::logLines() const
+{
+    // Every line ends with a line break, so an empty log and a log of one empty line differ.
+    QStringList lines = mLogi->toPlainText().split(u'\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void TfEditControls::setLogLines(const QStringList &lines)
+{
+    mLogi->setPlainText(lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n');
+}
+
+void TfEditControls::insertLogLine(const QString &line)
+{
+    QTextCursor top(mLogi->document());
+    top.movePosition(QTextCursor::Start);
+    top.insertText(line + u'\n');
+}
+
+void TfEditControls::saveLog()
+{
+    try {
+        SaveCorrectionLog(m_eventDirectory, logLines());
+    } catch (const KorventError &error) {
+        showError(error.message());
+    }
+}
+
+void TfEditControls::showError(const QString &message)
+{
+    QMessageBox::critical(this, tr("Korvent"), message);
+}

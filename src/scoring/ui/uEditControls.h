@@ -1,0 +1,72 @@
+#pragma once
+
+// Hand corrections of one team's punches and status, found by team number,
+// with the edit log shown newest first. Created once; shown modally.
+
+#include <QDialog>
+#include <QHash>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class SharedEventSetup;
+class TdmData;
+struct CorrectedTeam;
+
+class TfEditControls : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TfEditControls(const QString &eventDirectory, TdmData &data, SharedEventSetup &setup, QWidget *parent = nullptr);
+
+    void btnFindClick();
+    void btnEnterClick();
+    // The log as shown, newest line first.
+    QStringList logLines() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void done(int result) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *createPages();
+    void showTeam(const CorrectedTeam &team);
+    void setPagesEnabled(bool enabled);
+    QWidget *firstListOfPage(int page) const;
+    // The correction of the active page; its log line.
+    QString correctTeam();
+    void setLogLines(const QStringList &lines);
+    void insertLogLine(const QString &line);
+    void saveLog();
+    void showError(const QString &message);
+
+    QString m_eventDirectory;
+    TdmData &m_data;
+    SharedEventSetup &m_setup;
+    std::optional<qint64> m_teamId; // the team the pages work on
+
+    QLineEdit *eTeamNR;
+    QPushButton *btnFind;
+    QLabel *lTeamName;
+    QLabel *lTeamClass;
+    QLabel *lTeamStatus;
+    QCheckBox *cbCalcTeamResult;
+    QTabWidget *pcTeamStatus;
+    QComboBox *cbFromCtrl;
+    QComboBox *cbMissingControl;
+    QComboBox *cbRemoveControl;
+    QComboBox *cbControlNr;
+    QComboBox *cbNewStatus;
+    QComboBox *cbNewTeamStatus;
+    QPushButton *btnEnter;
+    QPlainTextEdit *mLogi;
+    // Where Enter in a list moves the focus.
+    QHash<QObject *, QWidget *> m_nextOnEnter;
+};
