@@ -24,16 +24,21 @@ qint64 ClockTextToHundredths(const QString &s, QChar fractionSeparator)
         return -1;
     const QStringView text(s);
     const qint64 hours = LeadingNumber(text.left(p));
+    if (hours > MaxClockHundredths / 360'000)
+        return -1;
     const qint64 minutes = LeadingNumber(text.mid(p + 1, 2));
     const qint64 seconds = LeadingNumber(text.mid(p + 4, 2));
     qint64 fraction = 0;
     const qsizetype separatorAt = s.indexOf(fractionSeparator);
     if (separatorAt >= 0) {
         fraction = LeadingNumber(text.mid(separatorAt + 1));
+        if (fraction > MaxClockHundredths)
+            return -1;
         if (fraction < 10)
             fraction *= 10;
     }
-    return hours * 360'000 + minutes * 6'000 + seconds * 100 + fraction;
+    const qint64 hundredths = hours * 360'000 + minutes * 6'000 + seconds * 100 + fraction;
+    return hundredths > MaxClockHundredths ? -1 : hundredths;
 }
 
 QString FormatSeconds(qint64 seconds)
@@ -72,8 +77,11 @@ qint64 SecondsBetween(TDateTime a, TDateTime b)
 
 TDateTime UnwrapClockTime(qint64 reference, qint64 &time, TDateTime referenceDateTime)
 {
-    while (time < reference)
-        time += ChipClockWrap;
+    if (time < reference) {
+        // The gap is taken unsigned so that no pair of values overflows it.
+        const quint64 remainder = (static_cast<quint64>(reference) - static_cast<quint64>(time)) % ChipClockWrap;
+        time = reference + (remainder == 0 ? 0 : ChipClockWrap - static_cast<qint64>(remainder));
+    }
     return referenceDateTime + static_cast<double>(time - reference) / 8'640'000.0;
 }
 

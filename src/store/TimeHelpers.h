@@ -11,8 +11,12 @@
 // Hundredths of a second in 12 hours: the chip clock wraps at this value.
 inline constexpr qint64 ChipClockWrap = 4'320'000;
 
+// Clock times are kept in 32 bits: almost 5,966 hours.
+inline constexpr qint64 MaxClockHundredths = 2'147'483'647;
+
 // Hours of any length, then two-digit minutes and seconds, with an optional
-// fraction after `fractionSeparator`; -1 when the text is not a clock text.
+// fraction after `fractionSeparator`; -1 when the text is not a clock text
+// or stands for more than MaxClockHundredths.
 qint64 ClockTextToHundredths(const QString &text, QChar fractionSeparator);
 
 // h:mm:ss of a duration in seconds; "-" when negative.
@@ -27,9 +31,10 @@ QString ResultText(qint64 result);
 // Whole seconds between two date-times; 0 when either is not set.
 qint64 SecondsBetween(TDateTime a, TDateTime b);
 
-// Moves `time` forward by 12-hour steps until it is not before `reference`
-// and returns the date-time it stands for. The caller keeps the updated time
-// as its next reference.
+// Moves `time` forward by the fewest 12-hour steps that make it not before
+// `reference` and returns the date-time it stands for. The caller keeps the
+// updated time as its next reference. `reference` must leave 12 hours of room
+// below the largest qint64.
 TDateTime UnwrapClockTime(qint64 reference, qint64 &time, TDateTime referenceDateTime);
 
 // The date in the short date format and a blank when withDate, then the time

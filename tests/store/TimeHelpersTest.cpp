@@ -21,6 +21,11 @@ TEST(ClockTextToHundredths, ReadsClockTextsAndRefusesOthers)
         {"x", ',', -1},
         {"1234567", ',', -1},            // no colon
         {"ab:cd:ef", ',', 0},            // a clock shape without digits reads as 0
+        {"5965:13:56,47", ',', 2'147'483'647},            // the largest clock time
+        {"5965:13:56,48", ',', -1},                       // out of range reads as invalid
+        {"999999999999999999:00:00", ',', -1},
+        {"99999999999999999999999:00:00", ',', -1},
+        {"10:00:00,999999999999999999999", ',', -1},
     };
     for (const auto &c : cases)
         EXPECT_EQ(ClockTextToHundredths(QString::fromLatin1(c.text), QLatin1Char(c.separator)), c.expected) << c.text;
@@ -87,6 +92,25 @@ TEST(UnwrapClockTime, StepsTwelveHoursUntilNotBeforeReference)
     qint64 later = 50'000'000;
     EXPECT_EQ(UnwrapClockTime(40'000'000, later, reference), reference + 10'000'000 / 8'640'000.0);
     EXPECT_EQ(later, 50'000'000);
+
+    qint64 onTheReference = 40'000'000 - 3 * ChipClockWrap;
+    EXPECT_EQ(UnwrapClockTime(40'000'000, onTheReference, reference), reference);
+    EXPECT_EQ(onTheReference, 40'000'000);
+}
+
+TEST(UnwrapClockTime, AnyGapTakesOneStep)
+{
+    const TDateTime reference = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(12, 0, 0));
+    const struct { qint64 reference; qint64 time; qint64 expected; } cases[] = {
+        {4'320'000, -2'147'483'600, 8'196'400},
+        {4'320'000, -9'000'000'000'000'000'000, 7'200'000},
+        {9'000'000'000'000'000'000, -9'000'000'000'000'000'000, 9'000'000'000'001'440'000},
+    };
+    for (const auto &c : cases) {
+        qint64 time = c.time;
+        UnwrapClockTime(c.reference, time, reference);
+        EXPECT_EQ(time, c.expected) << c.time;
+    }
 }
 
 TEST(TimeCodeText, StatusWordsAndFormats)
