@@ -4,25 +4,13 @@
 // own copy of the course ("si"), answer event information ("i") and store a
 // chip's punches ("s"), replying with a provisional score.
 
-#include "scoring/ExtraPointRules.h"
-#include "store/ClassTable.h"
-#include "store/DateTime.h"
+#include "readout/ReadoutCourse.h"
 #include "store/EventSetup.h"
 
 #include <QString>
 #include <memory>
-#include <vector>
 
 class TdmData;
-
-struct ReadoutControl
-{
-    qint64 unitNumber = 0;
-    QString kp;      // control code, or the type letter of I, O, F and W controls
-    qint64 x = 0;
-    qint64 y = 0;
-    qint64 points = 0;
-};
 
 struct ReadoutResult
 {
@@ -42,23 +30,16 @@ public:
     void LoadCourseCopy();
     // "i": raises nothing; an empty argument gets the "No Data" error reply.
     QString EventInfoReply(const QString &argument) const;
-    // "s": all rows of a readout are stored in one transaction, or none.
-    // Raises KorventError for a malformed record (a punch count above 193,
-    // more than 601 fields) or a database failure; nothing is then changed.
+    // "s": parse the record (ParseReadoutRecord), find its runner and team
+    // (FindReadoutOwner), work out rows and score (ComputeReadout), store
+    // them in one transaction (StoreReadout) and reply (ReadoutReplyText).
+    // Every refusal is decided before the transaction. Raises KorventError
+    // for a malformed record (a punch count above 193, more than 601 fields)
+    // or a failure while working out or storing; nothing is then changed.
     ReadoutResult ProcessReadout(const QString &record);
 
 private:
-    const ReadoutControl *FindControlByCode(qint64 unitNumber) const;
-
     std::unique_ptr<TdmData> m_data;
     const SharedEventSetup &m_setup;
-
-    // The course copy.
-    std::vector<ReadoutControl> m_controls;
-    ExtraPointRules m_extraPoints;
-    ClassTable m_classes;
-    TDateTime m_eventDate = 0;
-    int m_penaltyPoints = -1;
-    int m_penaltySeconds = 60;
-    qint64 m_startX = 0, m_startY = 0, m_finishX = 0, m_finishY = 0;
+    ReadoutCourse m_course;
 };

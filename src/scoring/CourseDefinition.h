@@ -40,8 +40,7 @@ public:
     // Points of the control (0 for an unknown code); sets x, y and label only when found.
     qint64 FindControl(const QString &code, qint64 &x, qint64 &y, QString &label) const;
     qint64 controlPoints(const QString &code) const;
-    // Points of the first rule with this key; 0 when none.
-    qint64 extraPoints(const QString &key) const { return m_rules.points(key); }
+    const ExtraPointRules &extraPoints() const { return m_rules; }
 
 private:
     std::vector<TControlPoint> m_controls;

@@ -18,12 +18,19 @@ struct TExtraPointList
 class ExtraPointRules
 {
 public:
+    ExtraPointRules() = default;
+    // Rules in order of their first control.
+    explicit ExtraPointRules(std::vector<TExtraPointList> rules);
     static ExtraPointRules load(db::Connection &connection);
 
     const std::vector<TExtraPointList> &rules() const { return m_rules; }
     bool empty() const { return m_rules.empty(); }
-    // Points of the first rule with this key; 0 when none.
-    qint64 points(const QString &key) const { return m_firstByKey.value(key, 0); }
+
+    // The code that stands before the first visit: no rule starts there.
+    static QString startCode() { return QStringLiteral("-"); }
+    // Points for visiting `code` right after `previousCode`: those of the
+    // first rule "previousCode>code", 0 when there is none.
+    qint64 legPoints(const QString &previousCode, const QString &code) const;
 
 private:
     std::vector<TExtraPointList> m_rules;

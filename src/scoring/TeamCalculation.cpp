@@ -1,5 +1,7 @@
 #include "scoring/TeamCalculation.h"
 
+#include "scoring/OvertimePenalty.h"
+
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "store/StatusTexts.h"
@@ -113,15 +115,13 @@ void TeamCalculation::storeResult(const TeamRow &team, const tResArray &list, TD
     const EventSettings &settings = m_setup->settings;
     qint64 points = 0;
     qint64 inCenter = 0;
-    QString previousCode = QStringLiteral("-");
-    const bool hasRules = !m_course.extraPointRules().empty();
+    QString previousCode = ExtraPointRules::startCode();
     for (size_t i = 0; i < list.size(); ++i) {
         const tControlRes &entry = list[i];
         if (entry.status <= PunchMan)
             points += m_course.controlPoints(entry.code);
         // Extra points follow the order of visits, whatever their statuses.
-        if (hasRules)
-            points += m_course.extraPoints(previousCode + u'>' + entry.code);
+        points += m_course.extraPoints().legPoints(previousCode, entry.code);
         previousCode = entry.code;
         if (i + 1 < list.size() && entry.code == QLatin1String("I")
             && (list[i + 1].code == QLatin1String("O") || list[i + 1].code == QLatin1String("F")))
@@ -142,15 +142,9 @@ void TeamCalculation::storeResult(const TeamRow &team, const tResArray &list, TD
 
     const TDateTime eventDay = DateTime::fromDateAndTime(settings.dtpDate.date(), QTime(0, 0));
     const qint64 runningTime = SecondsBetween(eventDay, finishTime) * 100 - teamClass->start;
-    int computedStatus = TeamOK;
-    qint64 penalty = 0;
-    if (runningTime > teamClass->maximumTime + teamClass->penaltyTime) {
-        computedStatus = TeamLate;
-    } else if (runningTime > teamClass->maximumTime) {
-        if (settings.sePenaltySeconds <= 0)
-            throw KorventError(tr("the penalty span (sePenaltySeconds) must be at least one second"));
-        penalty = ((runningTime - teamClass->maximumTime) / (settings.sePenaltySeconds * 100LL) + 1) * settings.sePenaltyPoints;
-    }
+    const Overtime overtime = OvertimePenalty(runningTime, *teamClass, settings.sePenaltySeconds, settings.sePenaltyPoints);
+    const int computedStatus = overtime.late ? TeamLate : TeamOK;
+    const qint64 penalty = overtime.penalty;
     // Statuses set by hand (OB, W/D, DSQ, DNS, ...) survive the calculation.
     const int effectiveStatus = statusFollowsCalculation(team.status) ? computedStatus : team.status;
     const qint64 result = effectiveStatus == TeamOK ? qMax<qint64>(points + penalty, 0) : -effectiveStatus;

@@ -179,9 +179,33 @@ TEST_F(ProcessorFixture, AFailureHalfWayLeavesTheEarlierPunchesInPlace)
 {
     readout(exampleRecord);
     const QStringList before = rows();
-    setup.settings.sePenaltySeconds = 0; // the penalty division fails after the punches are written
+    setup.settings.sePenaltySeconds = 0; // the penalty division fails
     reload();
     EXPECT_THROW(readout(record(5'430'000, 8, {"45 45600"})), KorventError);
+    EXPECT_EQ(rows(), before);
+}
+
+TEST_F(ProcessorFixture, AbsurdTimesAreRefusedBeforeAnythingChanges)
+{
+    readout(exampleRecord);
+    const QStringList before = rows();
+    for (const char *record : {"8001234;0;0;5430000;8;1;31;99999999999999999", "8001234;0;0;5430000;8;1;31;-99999999999999999",
+                               "8001234;0;0;99999999999999999;8;0", "8001234;0;0;-99999999999999999;8;0"}) {
+        const ReadoutResult result = processor->ProcessReadout(QLatin1String(record));
+        EXPECT_EQ(result.reply, QStringLiteral("E \"Wrong parameters\"")) << record;
+        EXPECT_TRUE(result.notification.isEmpty());
+    }
+    EXPECT_EQ(rows(), before);
+}
+
+TEST_F(ProcessorFixture, AFinishAfterTheYear9999IsRefused)
+{
+    setup.settings.dtpDate = QDateTime(QDate(9999, 12, 31), QTime(0, 0));
+    reload();
+    readout(exampleRecord);
+    EXPECT_EQ(data->connection().scalar(QStringLiteral("SELECT ctime FROM res_cp WHERE KP='F'")).toString(), QStringLiteral("9999-12-31 15:05:00"));
+    const QStringList before = rows();
+    EXPECT_EQ(readout(record(2'000'000'000, 8, {"31 43800"})), QStringLiteral("E \"Wrong parameters\""));
     EXPECT_EQ(rows(), before);
 }
 
@@ -191,4 +215,10 @@ TEST_F(ProcessorFixture, EventInformation)
     EXPECT_TRUE(reply.startsWith(QStringLiteral("I 1;")));
     EXPECT_TRUE(reply.endsWith(QStringLiteral(";Lake Forest;Summer Rogaine;43200;10;O;"))) << reply.toStdString();
     EXPECT_EQ(processor->EventInfoReply(QString()), QStringLiteral("E \"No Data\""));
+    // An event start time out of range reads as no clock text, as a bad one does.
+    for (const char *startTime : {"999999999999999999:00:00", "xx"}) {
+        setup.settings.meEventStartTime = QLatin1String(startTime);
+        publish();
+        EXPECT_TRUE(processor->EventInfoReply(QStringLiteral("x")).endsWith(QStringLiteral(";Summer Rogaine;0;10;O;"))) << startTime;
+    }
 }

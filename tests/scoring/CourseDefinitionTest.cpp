@@ -35,8 +35,9 @@ TEST_F(ScoringFixture, ExtraPointRulesByKeyFirstOneCounts)
     const CourseDefinition course = CourseDefinition::load(data->connection(), {});
     ASSERT_EQ(course.extraPointRules().size(), 3u);
     EXPECT_EQ(course.extraPointRules()[0].key, QStringLiteral("31>32"));
-    EXPECT_EQ(course.extraPoints(QStringLiteral("31>32")), 5);
-    EXPECT_EQ(course.extraPoints(QStringLiteral("32>31")), 0);
+    EXPECT_EQ(course.extraPoints().legPoints(QStringLiteral("31"), QStringLiteral("32")), 5);
+    EXPECT_EQ(course.extraPoints().legPoints(QStringLiteral("32"), QStringLiteral("31")), 0);
+    EXPECT_EQ(course.extraPoints().legPoints(ExtraPointRules::startCode(), QStringLiteral("31")), 0);
 }
 
 TEST_F(ScoringFixture, ControlCodesForHandEntry)

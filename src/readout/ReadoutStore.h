@@ -1,0 +1,32 @@
+#pragma once
+
+// The database side of a readout: the runner and team a chip belongs to,
+// read before anything is written, and the readout's rows, written in one
+// transaction.
+
+#include <QString>
+#include <QVariant>
+
+namespace db { class Connection; }
+struct ComputedReadout;
+
+struct ReadoutOwner
+{
+    // The message of the error reply when the chip has no runner or the runner no team; nothing else is set then.
+    QString refusal;
+    qint64 runnerId = 0;
+    qint64 teamId = 0;
+    QString teamNumber;
+    QString firstName;
+    QString lastName;
+    QString teamClass;
+    QString teamName;
+    QVariant rentChip; // null when unset
+};
+
+// The first runner with this chip number and that runner's team.
+ReadoutOwner FindReadoutOwner(db::Connection &connection, const QString &chip);
+
+// Replaces the runner's rows by the readout's (adds them with multi readout)
+// in one transaction: all of them or none.
+void StoreReadout(db::Connection &connection, const ReadoutOwner &owner, const ComputedReadout &computed);

@@ -1,0 +1,19 @@
+#include "scoring/OvertimePenalty.h"
+
+#include "base/KorventError.h"
+
+#include <QCoreApplication>
+
+Overtime OvertimePenalty(qint64 runningTime, const TClassInfo &classInfo, int penaltySeconds, int penaltyPoints)
+{
+    Overtime overtime;
+    if (runningTime > classInfo.maximumTime + classInfo.penaltyTime) {
+        overtime.late = true;
+    } else if (runningTime > classInfo.maximumTime) {
+        if (penaltySeconds <= 0)
+            throw KorventError(QCoreApplication::translate("OvertimePenalty", "the penalty span (sePenaltySeconds) must be at least one second"));
+        // Every started span counts: exactly one span over is two.
+        overtime.penalty = ((runningTime - classInfo.maximumTime) / (penaltySeconds * 100LL) + 1) * penaltyPoints;
+    }
+    return overtime;
+}
