@@ -53,7 +53,7 @@ const std::vector<CliCommand> &CliCommands()
          CliGenerateCommand},
         {"report", "report KIND [--class NAME ...] [--per-class]  write a report page: startlist, startlist-members, checklist, statistics",
          CliReportCommand},
-        {"serve", "serve [--port N] [--max-connections N] [--show-log] [--debug]  run the readout server until SIGINT or SIGTERM", CliServeCommand},
+        {"serve", "serve [--port N] [--max-connections N] [--idle-timeout SECONDS] [--show-log] [--debug]  run the readout server until SIGINT or SIGTERM", CliServeCommand},
     };
     return commands;
 }

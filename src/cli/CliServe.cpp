@@ -35,7 +35,8 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
 {
     bool showLog = false, debug = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == QLatin1String("--port") || arguments[i] == QLatin1String("--max-connections"))
+        if (arguments[i] == QLatin1String("--port") || arguments[i] == QLatin1String("--max-connections")
+            || arguments[i] == QLatin1String("--idle-timeout"))
             ++i;
         else if (arguments[i] == QLatin1String("--show-log"))
             showLog = true;
@@ -49,6 +50,7 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
     // Port 0 lets the system choose one (the log names it), for tests and tools.
     const int port = option(arguments, QStringLiteral("--port"), settings.seServerDataIn, 0, 65535);
     const int maxConnections = option(arguments, QStringLiteral("--max-connections"), settings.seMaxConnections, 1, 100);
+    const int idleTimeout = option(arguments, QStringLiteral("--idle-timeout"), ReadoutServer::DefaultIdleTimeout, 0, 86'400);
 
     QTextStream &out = context.out;
     TerminationSignals termination;
@@ -56,6 +58,7 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
     // As the window's check boxes: received lines and debug lines only when asked for.
     server.setShowLog(showLog);
     server.setDebug(debug);
+    server.setIdleTimeout(idleTimeout);
     QObject::connect(&server, &ReadoutServer::logLine, [&out](const QString &line) { out << line << Qt::endl; });
     server.start(static_cast<quint16>(port), maxConnections);
     out << "Listening on port " << server.port() << Qt::endl;

@@ -75,7 +75,9 @@ void ReadoutServer::accept(qintptr descriptor)
     m_threads.removeAll(nullptr);
     m_threads.append(thread);
     thread->start();
-    QMetaObject::invokeMethod(client, [client, descriptor, busy] { client->attach(descriptor, busy); }, Qt::QueuedConnection);
+    const int idleSeconds = m_idleTimeout.loadRelaxed();
+    QMetaObject::invokeMethod(client, [client, descriptor, busy, idleSeconds] { client->attach(descriptor, busy, idleSeconds); },
+                              Qt::QueuedConnection);
 }
 
 QList<ReadoutServer::ClientEntry> ReadoutServer::clientEntries() const

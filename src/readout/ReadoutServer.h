@@ -55,6 +55,11 @@ public:
     // Sends "QUIT" to that client and closes its connection.
     void disconnectClient(quintptr id);
 
+    // A station that sends no line for this long is sent "QUIT" and closed;
+    // 0 keeps idle stations. Applies to connections accepted afterwards.
+    static constexpr int DefaultIdleTimeout = 600;
+    void setIdleTimeout(int seconds) { m_idleTimeout.storeRelaxed(seconds); }
+
     void setShowLog(bool on) { m_showLog.storeRelaxed(on); }
     void setDebug(bool on) { m_debug.storeRelaxed(on); }
 
@@ -93,6 +98,7 @@ private:
     mutable QMutex m_clientsLock; // the list and every client's flags and name
     QList<TThrdSrvClient *> m_clients;
     QList<QPointer<TTCPDataThread>> m_threads;
+    QAtomicInt m_idleTimeout{DefaultIdleTimeout};
     QAtomicInt m_showLog{0};
     QAtomicInt m_debug{0};
     QAtomicInt m_shuttingDown{0};

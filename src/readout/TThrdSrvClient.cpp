@@ -8,12 +8,20 @@
 #include "store/TimeHelpers.h"
 
 #include <QMutexLocker>
+#include <QPointer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 
 // A reply of exactly 510 bytes would make a 512-byte line; stations expect a marker then.
 constexpr qsizetype markedReplyLength = 510;
+// A station whose replies pile up beyond this is not read from until they drain.
+constexpr qint64 unsentReplyLimit = 1 << 20;
+// Bytes taken from the socket at a time; the socket buffers no more than this.
+constexpr qint64 receiveChunk = 64 * 1024;
+// A closing connection whose station takes no more bytes is cut after this.
+constexpr int closeGraceMs = 5000;
 
 } // namespace
 
@@ -36,10 +44,13 @@ QString TThrdSrvClient::entryText() const
     return peer + (push ? QStringLiteral(" (*)") : QString()) + (readoutStation ? QStringLiteral("(SI)") : QString()) + u' ' + clientName;
 }
 
-void TThrdSrvClient::attach(qintptr descriptor, bool busy)
+void TThrdSrvClient::attach(qintptr descriptor, bool busy, int idleSeconds)
 {
     m_socket = new QTcpSocket(this);
+    m_socket->setReadBufferSize(receiveChunk);
     connect(m_socket, &QTcpSocket::readyRead, this, &TThrdSrvClient::onReadyRead);
+    // Replies going out may let a held-back station be read again.
+    connect(m_socket, &QTcpSocket::bytesWritten, this, &TThrdSrvClient::onReadyRead);
     // Queued: a close during a line (quit, a failure) ends that line's handling first.
     connect(m_socket, &QTcpSocket::disconnected, this, &TThrdSrvClient::onDisconnected, Qt::QueuedConnection);
     if (!m_socket->setSocketDescriptor(descriptor)) {
@@ -59,20 +70,49 @@ void TThrdSrvClient::attach(qintptr descriptor, bool busy)
                          .arg(m_socket->localAddress().toString()).arg(m_socket->localPort()) + threadTag(), true);
     emit m_server.clientsChanged();
     if (busy) {
-        m_closing = true;
         m_socket->write(ReadoutServer::busyBanner());
-        m_socket->disconnectFromHost();
+        closeConnection();
         return;
     }
     try {
         m_processor = std::make_unique<ReadoutProcessor>(m_eventDirectory, m_setup);
     } catch (const KorventError &error) {
         m_server.PostLog(QStringLiteral("Client exception occured: KorventError: ") + error.message(), true);
-        m_closing = true;
-        m_socket->disconnectFromHost();
+        closeConnection();
         return;
     }
     m_socket->write(ReadoutServer::banner());
+    if (idleSeconds > 0) {
+        m_idleSeconds = idleSeconds;
+        m_idleTimer = new QTimer(this);
+        m_idleTimer->setSingleShot(true);
+        m_idleTimer->setInterval(idleSeconds * 1000);
+        connect(m_idleTimer, &QTimer::timeout, this, &TThrdSrvClient::onIdle);
+        m_idleTimer->start();
+    }
+}
+
+void TThrdSrvClient::closeConnection()
+{
+    m_closing = true;
+    if (m_idleTimer)
+        m_idleTimer->stop();
+    m_socket->disconnectFromHost();
+    if (m_socket->state() != QAbstractSocket::UnconnectedState) {
+        QPointer<QTcpSocket> socket = m_socket;
+        QTimer::singleShot(closeGraceMs, this, [socket] {
+            if (socket && socket->state() != QAbstractSocket::UnconnectedState)
+                socket->abort();
+        });
+    }
+}
+
+void TThrdSrvClient::onIdle()
+{
+    if (m_closing || m_socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    m_server.PostLog(QStringLiteral("Client idle for %1 s, closing: %2").arg(m_idleSeconds).arg(m_peerAddress) + threadTag(), true);
+    quitAndClose();
 }
 
 void TThrdSrvClient::writeRaw(const QByteArray &bytes)
@@ -85,9 +125,8 @@ void TThrdSrvClient::quitAndClose()
 {
     if (!m_socket || m_closing)
         return;
-    m_closing = true;
     m_socket->write("QUIT\r\n");
-    m_socket->disconnectFromHost();
+    closeConnection();
 }
 
 void TThrdSrvClient::sendLine(const QString &text)
@@ -97,28 +136,36 @@ void TThrdSrvClient::sendLine(const QString &text)
 
 void TThrdSrvClient::onReadyRead()
 {
-    const QList<QByteArray> lines = m_framer.receive(m_socket->readAll());
-    for (const QByteArray &line : lines) {
-        if (m_closing)
-            return;
-        HandleLine(line);
+    // A station that does not take its replies is not read from (and the
+    // socket then reads no more from the network) until they drain.
+    while (!m_closing && m_socket->bytesToWrite() <= unsentReplyLimit) {
+        if (m_nextLine == m_lines.size()) {
+            if (m_socket->bytesAvailable() == 0)
+                return;
+            m_lines = m_framer.receive(m_socket->read(receiveChunk));
+            m_nextLine = 0;
+            continue;
+        }
+        HandleLine(m_lines.at(m_nextLine++));
     }
 }
 
 void TThrdSrvClient::HandleLine(const QByteArray &line)
 {
+    if (m_idleTimer)
+        m_idleTimer->start();
     m_lastLine = Platform::decodeText(line);
     if (m_server.showLog())
         m_server.PostLog(QStringLiteral("Received from ") + m_peerAddress + QStringLiteral(": ") + m_lastLine + u' ' + threadTag(), true);
     if (m_server.debug())
         m_server.PostLog(u'>' + ClockStamp(), false);
 
-    const QString text = m_lastLine.chopped(2);
+    // The line end goes as bytes: decoded, it need not be two characters.
+    const QString text = Platform::decodeText(LineFramer::withoutLineEnd(line));
     const QString command = text.toLower();
     std::optional<QString> failure;
     if (command == QLatin1String("quit")) {
-        m_closing = true;
-        m_socket->disconnectFromHost();
+        closeConnection();
     } else if (command == QLatin1String("push")) {
         {
             QMutexLocker lock(&m_server.m_clientsLock);
@@ -171,8 +218,7 @@ void TThrdSrvClient::HandleLine(const QByteArray &line)
     }
     if (failure) {
         m_server.PostLog(QStringLiteral("Client exception occured: KorventError: ") + *failure, true);
-        m_closing = true;
-        m_socket->disconnectFromHost();
+        closeConnection();
     }
     if (m_server.debug())
         m_server.PostLog(u'<' + ClockStamp(), false);

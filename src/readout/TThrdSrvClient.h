@@ -5,12 +5,15 @@
 
 #include "readout/LineFramer.h"
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <memory>
 
 class QTcpSocket;
+class QTimer;
 class ReadoutProcessor;
 class ReadoutServer;
 class SharedEventSetup;
@@ -25,7 +28,8 @@ public:
 
     // In the worker thread: take over the accepted socket, open the
     // worker's database connection, greet (or refuse) the station.
-    void attach(qintptr descriptor, bool busy);
+    // idleSeconds: a station silent that long is closed; 0 for never.
+    void attach(qintptr descriptor, bool busy, int idleSeconds);
     // In the worker thread: bytes from another client's push.
     void writeRaw(const QByteArray &bytes);
     // In the worker thread: "QUIT" and close.
@@ -41,8 +45,12 @@ public:
 private:
     void onReadyRead();
     void onDisconnected();
+    void onIdle();
     void HandleLine(const QByteArray &line);
     void sendLine(const QString &text);
+    // Closes once the unsent bytes are out, or after a grace time when the
+    // station does not take them.
+    void closeConnection();
     QString threadTag() const;
 
     ReadoutServer &m_server;
@@ -50,6 +58,10 @@ private:
     const SharedEventSetup &m_setup;
     QTcpSocket *m_socket = nullptr;
     LineFramer m_framer;
+    QList<QByteArray> m_lines; // framed, not yet handled
+    qsizetype m_nextLine = 0;
+    QTimer *m_idleTimer = nullptr;
+    int m_idleSeconds = 0;
     std::unique_ptr<ReadoutProcessor> m_processor;
     QString m_lastLine;
     QDateTime m_connectedAt;

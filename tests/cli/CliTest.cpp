@@ -133,11 +133,11 @@ struct ServeProcess
     QProcess process;
     quint16 port = 0;
 
-    ServeProcess(const QString &programDirectory, const QString &logFile)
+    ServeProcess(const QString &programDirectory, const QString &logFile, const QStringList &options = {})
     {
         process.setWorkingDirectory(programDirectory);
         process.setStandardOutputFile(logFile);
-        process.start(QStringLiteral(KORVENT_CLI_PATH), {"--event", "event", "serve", "--port", "0"});
+        process.start(QStringLiteral(KORVENT_CLI_PATH), QStringList{"--event", "event", "serve", "--port", "0"} + options);
         for (int wait = 0; port == 0 && wait < 500; ++wait) {
             QThread::msleep(10);
             const QByteArray log = readFile(logFile);
@@ -190,4 +190,28 @@ TEST(Cli, ServeStopsOnSignalWithQuitAndKeepsAcknowledgedReadoutsWhenKilled)
             EXPECT_EQ(serve.process.exitCode(), 0);
         }
     }
+}
+
+TEST(Cli, ServeClosesIdleStationsAfterItsIdleTimeout)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    for (const char *refused : {"-1", "86401", "x"}) {
+        const CliRun run = runCli(program.path(), {"--event", "event", "serve", "--port", "0", "--idle-timeout", refused});
+        EXPECT_NE(run.exitCode, 0) << refused;
+        EXPECT_TRUE(run.err.contains(QLatin1String("--idle-timeout needs a whole number from 0 to 86400"))) << run.err.toStdString();
+    }
+
+    const QString log = folderOf(program) + QStringLiteral("serve.log");
+    ServeProcess serve(program.path(), log, {"--idle-timeout", "1"});
+    ASSERT_NE(serve.port, 0);
+    QTcpSocket station;
+    station.connectToHost(QHostAddress::LocalHost, serve.port);
+    ASSERT_TRUE(station.waitForConnected(5000));
+    EXPECT_EQ(exchange(station, {}), QByteArray("K*V Welcome to ResultService\r\n"));
+    EXPECT_EQ(exchange(station, {}), QByteArray("QUIT\r\n"));
+    EXPECT_TRUE(station.state() == QAbstractSocket::UnconnectedState || station.waitForDisconnected(5000));
+    serve.process.terminate();
+    EXPECT_TRUE(serve.process.waitForFinished(10'000));
+    EXPECT_TRUE(readFile(log).contains("Client idle for 1 s, closing: 127.0.0.1")) << readFile(log).toStdString();
 }

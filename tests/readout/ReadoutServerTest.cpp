@@ -4,6 +4,8 @@
 #include "readout/ReadoutServer.h"
 #include "base/KorventError.h"
 
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
@@ -240,4 +242,74 @@ TEST_F(ServerFixture, AFailingRequestIsAnsweredErrLoggedAndClosed)
         return std::any_of(log.begin(), log.end(), [](const QString &line) { return line.contains(QLatin1String("Client exception occured: KorventError: ")); });
     }, 5000));
     EXPECT_EQ(punchRows(), 0);
+}
+
+TEST_F(ServerFixture, AnAbsurdTimeIsRefusedAndStallsNoOtherStation)
+{
+    auto absurd = station();
+    auto other = station();
+    EXPECT_EQ(absurd->ask("si"), QByteArray("OK\r\n"));
+    EXPECT_EQ(other->ask("si"), QByteArray("OK\r\n"));
+    EXPECT_EQ(absurd->ask("s 8001234;0;0;5430000;8;1;31;99999999999999999"), QByteArray("E \"Wrong parameters\"\r\n"));
+    EXPECT_EQ(other->ask("s " + exampleRecord.toLatin1()), exampleReply.toLatin1() + "\r\n");
+    EXPECT_EQ(punchRows(), 4);
+}
+
+TEST_F(ServerFixture, AStationThatTakesNoRepliesIsNotReadFromUntilItDoes)
+{
+    setup.settings.leName = QString(1000, u'n'); // replies of about a kilobyte
+    publish();
+    const int requests = 50'000;
+    qint64 handled = 0;
+    QObject::connect(server.get(), &ReadoutServer::logLine, [&handled](const QString &line) {
+        handled += line.contains(QLatin1String("Received from"));
+    });
+    server->setShowLog(true);
+    QTcpSocket socket;
+    socket.setReadBufferSize(4096); // the station's side takes nothing more
+    socket.connectToHost(QHostAddress::LocalHost, server->port());
+    ASSERT_TRUE(socket.waitForConnected(5000));
+    socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024);
+    socket.write(QByteArray("i x\r\n").repeated(requests));
+    // Serve the log hand-over until the server has taken no line for half a second.
+    QElapsedTimer quiet;
+    quiet.start();
+    qint64 last = -1;
+    for (const QDeadlineTimer deadline(60'000); !deadline.hasExpired() && quiet.elapsed() < 500;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (handled != last) {
+            last = handled;
+            quiet.restart();
+        }
+    }
+    // Its unsent replies bound what the server takes: a megabyte and what the network buffers.
+    EXPECT_GT(handled, 0);
+    EXPECT_LT(handled, requests / 2);
+
+    // Reading the replies lets the server go on: every request is answered.
+    server->setShowLog(false);
+    socket.setReadBufferSize(0);
+    qint64 lines = 0;
+    QObject::connect(&socket, &QTcpSocket::readyRead, [&] { lines += socket.readAll().count('\n'); });
+    lines += socket.readAll().count('\n');
+    for (const QDeadlineTimer deadline(60'000); !deadline.hasExpired() && lines < requests + 1;)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(lines, requests + 1); // with the banner
+}
+
+TEST_F(ServerFixture, IdleStationsAreSentQuitAndClosed)
+{
+    server->setIdleTimeout(2);
+    auto idle = station();
+    auto active = station();
+    // A line now and then keeps a station.
+    for (int i = 0; i < 8; ++i) {
+        QTest::qWait(300);
+        EXPECT_TRUE(active->ask("i x").startsWith("I 1;"));
+    }
+    EXPECT_EQ(idle->line(), QByteArray("QUIT\r\n"));
+    EXPECT_TRUE(idle->closedByServer());
+    EXPECT_EQ(active->socket.state(), QAbstractSocket::ConnectedState);
+    EXPECT_TRUE(std::any_of(log.cbegin(), log.cend(), [](const QString &line) { return line.contains(QLatin1String("Client idle for 2 s, closing: 127.0.0.1")); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->clientCount() == 1; }, 5000));
 }
