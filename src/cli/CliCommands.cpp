@@ -51,7 +51,7 @@ const std::vector<CliCommand> &CliCommands()
          CliEditCommand},
         {"generate", "generate [--seed N] [--teams N] [--runners MIN-MAX] [--controls N] [--visits N]  fill an empty event with a synthetic one",
          CliGenerateCommand},
-        {"report", "report KIND [--class NAME ...] [--per-class]  write a report page: startlist, startlist-members, checklist, statistics",
+        {"report", "report KIND [--class NAME ...] [--per-class]  write a report and print its files; `report` alone names the kinds",
          CliReportCommand},
         {"serve", "serve [--port N] [--max-connections N] [--idle-timeout SECONDS] [--show-log] [--debug]  run the readout server until SIGINT or SIGTERM", CliServeCommand},
     };

@@ -3,10 +3,10 @@
 #include "store/EventSettings.h"
 #include "base/KorventError.h"
 #include "base/Platform.h"
-#include "base/TextFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QIODevice>
 #include <QStringDecoder>
 #include <cmath>
 
@@ -61,16 +61,21 @@ void ReportPage::ReportHeader(const QString &headerFile, const QString &title, c
     m_lines = lines;
 }
 
-QString ReportPage::FinishReport(const QString &baseName)
+void ReportPage::FinishReport(QIODevice &device)
 {
     m_lines.append(QStringLiteral("<br />"));
     m_lines.append(QStringLiteral("<font size=1>") + tr("Korvent - rogaining event secretariat") + QStringLiteral("</font></body></html>"));
-    const QString fileName = baseName + QStringLiteral(".htm");
     QByteArray bytes("\xEF\xBB\xBF");
     for (const QString &line : std::as_const(m_lines))
         bytes += line.toUtf8() + "\r\n";
-    WriteFileBytes(fileName, bytes);
-    return fileName;
+    if (device.write(bytes) != bytes.size())
+        throw KorventError(tr("Cannot write the report: %1").arg(device.errorString()));
+}
+
+ReportFile ReportPage::FinishReport(ReportOutput &output, const ReportFile &file)
+{
+    FinishReport(output.create(file));
+    return file;
 }
 
 QString EventInfoBlock(const EventSettings &settings)

@@ -4,11 +4,13 @@
 // template (with its placeholders filled in), the generator's body, and the
 // footer. Written as UTF-8 with a byte-order mark and CR LF line ends.
 
+#include "reports/ReportOutput.h"
 #include "store/DateTime.h"
 
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
 struct EventSettings;
 
 class ReportPage
@@ -19,8 +21,10 @@ public:
     void ReportHeader(const QString &headerFile, const QString &title, const QString &info, const EventSettings &settings);
     void append(const QString &line) { m_lines.append(line); }
     const QStringList &lines() const { return m_lines; }
-    // Appends the footer, writes baseName + ".htm" and returns that name.
-    QString FinishReport(const QString &baseName);
+    // Appends the footer and writes the whole page to the device.
+    void FinishReport(QIODevice &device);
+    // The same into the output's file; returns that file.
+    ReportFile FinishReport(ReportOutput &output, const ReportFile &file);
 
 private:
     QStringList m_lines;

@@ -29,15 +29,15 @@ ReportPage beginPage(const ReportContext &context, const QString &title, const Q
     return page;
 }
 
-QString finishTable(ReportPage &page, const ReportContext &context, const char *baseName)
+ReportFile finishTable(ReportPage &page, const ReportContext &context, const ReportFile &file)
 {
     page.append(QStringLiteral("</table>"));
-    return page.FinishReport(context.resultsDirectory + QLatin1String(baseName));
+    return page.FinishReport(context.output, file);
 }
 
 } // namespace
 
-QString StartListReport(const ReportContext &context, bool withMembers)
+ReportFile StartListReport(const ReportContext &context, const ReportFile &file, bool withMembers)
 {
     const EventSettings &settings = context.setup.settings;
     ReportPage page = beginPage(context, tr("Startlist"), EventInfoBlock(settings));
@@ -70,10 +70,10 @@ QString StartListReport(const ReportContext &context, bool withMembers)
                         + QStringLiteral("</td>") + cell(runners.value(4)) + cell(runners.value(5)) + QStringLiteral("</tr>"));
         page.append(QStringLiteral("</table></td></tr>"));
     }
-    return finishTable(page, context, "startlist");
+    return finishTable(page, context, file);
 }
 
-QString CheckListReport(const ReportContext &context)
+ReportFile CheckListReport(const ReportContext &context, const ReportFile &file)
 {
     ReportPage page = beginPage(context, tr("Startlist"), QString());
     page.append(QStringLiteral("<table class=\"\" border=\"1\">"));
@@ -85,10 +85,10 @@ QString CheckListReport(const ReportContext &context)
                     + QStringLiteral("</b></td><td width=\"40px\">&nbsp;</td><td><b>") + Html(rows.value(5).toString())
                     + QStringLiteral("</b></td>") + cell(rows.value(4)) + QStringLiteral("<td>")
                     + Html(rows.value(1).toString() + u' ' + rows.value(2).toString()) + QStringLiteral("</td><td></tr>"));
-    return finishTable(page, context, "checklist");
+    return finishTable(page, context, file);
 }
 
-QString ControlStatisticsReport(const ReportContext &context)
+ReportFile ControlStatisticsReport(const ReportContext &context, const ReportFile &file)
 {
     ReportPage page = beginPage(context, tr("Statistics"), QString());
     // The first team and runner are the first rows of subqueries ordered by time.
@@ -114,5 +114,5 @@ QString ControlStatisticsReport(const ReportContext &context)
                     + cell(rows.value(1)) + QStringLiteral("<td>") + first + QStringLiteral("</td></tr>"));
         ++listed;
     }
-    return finishTable(page, context, "stat_controls");
+    return finishTable(page, context, file);
 }

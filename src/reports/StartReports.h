@@ -1,9 +1,10 @@
 #pragma once
 
-// Start list (with or without members), chip check list and control statistics.
+// Start list (with or without members), chip check list and control
+// statistics. Each writes its page as `file` of the context's output.
 
-#include "reports/ReportCatalogue.h"
+#include "reports/ReportRegistry.h"
 
-QString StartListReport(const ReportContext &context, bool withMembers);
-QString CheckListReport(const ReportContext &context);
-QString ControlStatisticsReport(const ReportContext &context);
+ReportFile StartListReport(const ReportContext &context, const ReportFile &file, bool withMembers);
+ReportFile CheckListReport(const ReportContext &context, const ReportFile &file);
+ReportFile ControlStatisticsReport(const ReportContext &context, const ReportFile &file);

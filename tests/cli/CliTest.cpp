@@ -125,6 +125,49 @@ TEST(Cli, GeneratedEventCalculatesWithASummaryLine)
     EXPECT_TRUE(one.out.startsWith(QLatin1String("Team 1: "))) << one.out.toStdString();
 }
 
+TEST(Cli, ReportWritesThePagesOfTheRegistryAndRefusesWhatItCannotDo)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    for (const char *file : {"header.htm", "style.css", "style_p.css"})
+        writeFile(folderOf(program) + QStringLiteral("common/") + QLatin1String(file),
+                  readFile(QStringLiteral(KORVENT_SOURCE_DIR "/common/") + QLatin1String(file)));
+    ASSERT_EQ(runCli(program.path(), {"--event", "event", "generate", "--teams", "3"}).exitCode, 0);
+
+    const CliRun startList = runCli(program.path(), {"--event", "event", "report", "startlist-members"});
+    ASSERT_EQ(startList.exitCode, 0) << startList.err.toStdString();
+    EXPECT_EQ(startList.out, QStringLiteral("event/results/startlist.htm\n"));
+    const QString page = folderOf(program) + QStringLiteral("event/results/startlist.htm");
+    const QByteArray written = readFile(page);
+    EXPECT_TRUE(written.startsWith("\xEF\xBB\xBF<!DOCTYPE html>\r\n")) << written.left(40).toStdString();
+    EXPECT_TRUE(written.endsWith("</body></html>\r\n"));
+    EXPECT_EQ(readFile(folderOf(program) + QStringLiteral("event/results/style.css")), readFile(QStringLiteral(KORVENT_SOURCE_DIR "/common/style.css")));
+
+    struct Refusal
+    {
+        QStringList arguments;
+        const char *message;
+    };
+    const Refusal refusals[] = {
+        {{"startlist", "--class", "H12"}, "startlist takes no --class"},
+        {{"checklist", "--per-class"}, "checklist takes no --per-class"},
+        {{"statistics", "--encoding", "UTF-8"}, "statistics takes no --encoding"},
+        {{"results-table", "--class", "H12", "--per-class"}, "results-table (\"Results - table\") is not available in this version"},
+        {{"startlist", "--class"}, "--class needs a value"},
+        {{"startlist", "--classes", "H12"}, "Unknown report option \"--classes\""},
+        {{"nothing"}, "Unknown report \"nothing\"; the reports are startlist, startlist-members, checklist, statistics"},
+        {{}, "report needs a kind: startlist, startlist-members, checklist, statistics (not available in this version: results-table, "
+             "results-splits, results-web, winners)"},
+    };
+    for (const Refusal &refusal : refusals) {
+        const CliRun run = runCli(program.path(), QStringList({"--event", "event", "report"}) + refusal.arguments);
+        EXPECT_EQ(run.exitCode, 1) << refusal.message;
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(refusal.message))) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << refusal.message;
+    }
+    EXPECT_EQ(readFile(page), written);
+}
+
 namespace {
 
 // korvent-cli serve on a system-chosen port, with its log in a file.

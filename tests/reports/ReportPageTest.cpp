@@ -5,6 +5,7 @@
 #include "store/EventSettings.h"
 #include "base/KorventError.h"
 
+#include <QBuffer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,14 +29,14 @@ EventSettings eventSettings()
 
 TEST(ReportPage, WithoutHeaderThePageIsBodyAndFooter)
 {
-    QTemporaryDir dir;
     ReportPage page;
     page.ReportHeader(QStringLiteral("NON"), QStringLiteral("Startlist"), QString(), eventSettings());
     page.append(QStringLiteral("<table class=\"\">"));
     page.append(QStringLiteral("Ütlus"));
-    const QString written = page.FinishReport(folderOf(dir) + QStringLiteral("startlist"));
-    EXPECT_EQ(written, folderOf(dir) + QStringLiteral("startlist.htm"));
-    EXPECT_EQ(readFile(written), QByteArray("\xEF\xBB\xBF<table class=\"\">\r\n\xC3\x9Ctlus\r\n") + footer);
+    QBuffer written;
+    written.open(QIODevice::WriteOnly);
+    page.FinishReport(written);
+    EXPECT_EQ(written.data(), QByteArray("\xEF\xBB\xBF<table class=\"\">\r\n\xC3\x9Ctlus\r\n") + footer);
 }
 
 TEST(ReportPage, PlaceholdersAreReplacedOnlyAsWholeLines)

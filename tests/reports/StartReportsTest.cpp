@@ -14,6 +14,7 @@ struct ReportFixture : ::testing::Test
     QTemporaryDir dir;
     std::unique_ptr<TdmData> data;
     EventSetup setup;
+    MemoryReportOutput output;
 
     void SetUp() override
     {
@@ -21,7 +22,12 @@ struct ReportFixture : ::testing::Test
         setup.settings.eResultHeader = QStringLiteral("NON");
         setup.settings.dtpDate = QDateTime(QDate(2012, 6, 30), QTime(0, 0));
     }
-    ReportContext context() { return {data->connection(), setup, folderOf(dir)}; }
+    // The report run through the registry: the page it shows.
+    ReportFile run(ReportKind kind)
+    {
+        const std::optional<ReportFile> page = RunReport(ReportKindOf(kind), {data->connection(), setup, output}, {});
+        return page.value_or(ReportFile{ReportFolder::Results, QString()});
+    }
     qint64 team(int number, const char *name, const char *subclass = "")
     {
         return data->insertRow(QStringLiteral("team"), {{"number", number}, {"name", name}, {"club", "OK"}, {"country", "EST"}, {"class", "H12"}, {"subclass", subclass}});
@@ -32,9 +38,10 @@ struct ReportFixture : ::testing::Test
                                                           {"birthdate", "1970-07-01"}, {"country", "EST"}, {"chipnr", chip}, {"started", started}});
     }
     // The body lines of the written page, without the footer.
-    QStringList body(const QString &file)
+    QStringList body(const ReportFile &file)
     {
-        QStringList lines = QString::fromUtf8(readFile(file).mid(3)).split(QStringLiteral("\r\n"));
+        EXPECT_TRUE(output.committed());
+        QStringList lines = QString::fromUtf8(output.bytes(file).mid(3)).split(QStringLiteral("\r\n"));
         return lines.mid(0, lines.size() - 3);
     }
 };
@@ -48,7 +55,7 @@ TEST_F(ReportFixture, StartListWithMembers)
     runner(owls, "Mari", "", false);
     team(1, "Hares");
     setup.settings.cbShowCountry = true;
-    const QStringList lines = body(StartListReport(context(), true));
+    const QStringList lines = body(run(ReportKind::StartListMembers));
     EXPECT_EQ(lines, QStringList({
         "<table class=\"\"><tr class=\"resultheader\"><td>NR</td><td>Name</td><td>Club</td>",
         "<td>Country</td>",
@@ -72,7 +79,7 @@ TEST_F(ReportFixture, StartListWithMembers)
 TEST_F(ReportFixture, StartListOfTeamsEscapesNames)
 {
     team(1, "Smith & <Sons>");
-    const QStringList lines = body(StartListReport(context(), false));
+    const QStringList lines = body(run(ReportKind::StartList));
     EXPECT_EQ(lines.size(), 5);
     EXPECT_EQ(lines[2], QStringLiteral("<tr class=\"team0\"><td>1</td><td>Smith &amp; &lt;Sons&gt;</td><td>OK</td>"));
 }
@@ -84,7 +91,7 @@ TEST_F(ReportFixture, CheckListHasRunnersWithChipsOnly)
     runner(owls, "Anna", "101");
     runner(owls, "Liis", "");
     runner(team(1, "No chips"), "Eva", "");
-    EXPECT_EQ(body(CheckListReport(context())), QStringList({
+    EXPECT_EQ(body(run(ReportKind::CheckList)), QStringList({
         "<table class=\"\" border=\"1\">",
         "<tr><td>2</td><td><b>101</b></td><td width=\"40px\">&nbsp;</td><td><b>Owls</b></td><td>H12</td><td>Anna Tamm</td><td></tr>",
         "<tr><td>2</td><td><b>205</b></td><td width=\"40px\">&nbsp;</td><td><b>Owls</b></td><td>H12</td><td>Mari Tamm</td><td></tr>",
@@ -108,7 +115,7 @@ TEST_F(ReportFixture, ControlStatistics)
     punch(owls, anna, "34", "2026-06-13 12:00:00", 8);
     punch(hares, eva, "34", "2026-06-13 12:30:00", 8);
     punch(hares, eva, "34", "2026-06-13 12:31:00", 8);
-    const QStringList lines = body(ControlStatisticsReport(context()));
+    const QStringList lines = body(run(ReportKind::Statistics));
     ASSERT_EQ(lines.size(), 6);
     EXPECT_EQ(lines[1], QStringLiteral("<tr class=\"resultheader\"><td>Control</td><td>Punches</td><td>First punch</td></tr>"));
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral("<tr class=\"team0\"><td>32</td><td>3</td><td>"))) << lines[2].toStdString();
@@ -122,8 +129,8 @@ TEST_F(ReportFixture, ControlStatistics)
 TEST_F(ReportFixture, AMissingTemplateWritesNothing)
 {
     setup.settings.eResultHeader = folderOf(dir) + QStringLiteral("missing.htm");
-    EXPECT_THROW(StartListReport(context(), true), KorventError);
-    EXPECT_THROW(ControlStatisticsReport(context()), KorventError);
-    EXPECT_FALSE(QFile::exists(folderOf(dir) + QStringLiteral("startlist.htm")));
-    EXPECT_FALSE(QFile::exists(folderOf(dir) + QStringLiteral("stat_controls.htm")));
+    EXPECT_THROW(run(ReportKind::StartListMembers), KorventError);
+    EXPECT_THROW(run(ReportKind::Statistics), KorventError);
+    EXPECT_TRUE(output.files().isEmpty());
+    EXPECT_FALSE(output.committed());
 }

@@ -18,12 +18,18 @@ TfSelectReport::TfSelectReport(QWidget *parent)
     clbClasses = new QListWidget(this);
     clbClasses->setObjectName(QStringLiteral("clbClasses"));
     QStringList items;
-    for (const ReportCatalogueEntry &entry : ReportCatalogue())
-        items.append(tr(entry.chooserText));
+    std::vector<bool> built;
+    for (const ReportKindEntry &entry : ReportRegistry()) {
+        if (entry.family != ReportFamily::Report)
+            continue;
+        m_kinds.push_back(entry.kind);
+        items.append(entry.captionText());
+        built.push_back(entry.built());
+    }
     rgReport = new TRadioGroup(tr("Select report"), items, this);
     rgReport->setObjectName(QStringLiteral("rgReport"));
-    for (size_t i = 0; i < ReportCatalogue().size(); ++i)
-        rgReport->setItemEnabled(static_cast<int>(i), ReportCatalogue()[i].built);
+    for (size_t i = 0; i < built.size(); ++i)
+        rgReport->setItemEnabled(static_cast<int>(i), built[i]);
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *print = buttons->addButton(tr("Print"), QDialogButtonBox::AcceptRole);
@@ -67,5 +73,5 @@ QStringList TfSelectReport::checkedClasses() const
 
 ReportKind TfSelectReport::chosenReport() const
 {
-    return ReportCatalogue()[static_cast<size_t>(qMax(0, rgReport->itemIndex()))].kind;
+    return m_kinds[static_cast<size_t>(qMax(0, rgReport->itemIndex()))];
 }

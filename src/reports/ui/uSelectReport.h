@@ -1,8 +1,10 @@
 #pragma once
 
 // The report chooser: which report, and for the results which classes.
+// Its items are the reports of the registry, in order; those not built yet
+// are shown disabled.
 
-#include "reports/ReportCatalogue.h"
+#include "reports/ReportRegistry.h"
 
 #include "store/ClassTable.h"
 
@@ -24,6 +26,7 @@ public:
     ReportKind chosenReport() const;
 
 private:
+    std::vector<ReportKind> m_kinds; // one per item
     QListWidget *clbClasses;
     TRadioGroup *rgReport;
 };

@@ -11,6 +11,8 @@
 #include "base/KorventError.h"
 #include "store/ui/uEventInfo.h"
 #include "readout/ui/uServerMain.h"
+#include "reports/ReportFileOutput.h"
+#include "reports/ReportRegistry.h"
 #include "reports/ui/uSelectReport.h"
 #include "reports/ui/uwbReport.h"
 #include "store/uData.h"
@@ -219,15 +221,21 @@ void TfRogMain::reportsClick()
     m_selectReport->setClasses(m_setup.snapshot()->classTree);
     if (m_selectReport->exec() != QDialog::Accepted)
         return;
-    QString written;
+    const ReportKindEntry &kind = ReportKindOf(m_selectReport->chosenReport());
+    const auto setup = m_setup.snapshot();
+    ReportRequest request;
+    if (kind.takes(ReportOption::Classes))
+        request.classes = m_selectReport->checkedClasses();
+    if (kind.takes(ReportOption::PerClass))
+        request.perClass = setup->settings.cbDifferentClass;
+    ReportFileOutput output(m_location);
+    std::optional<ReportFile> page;
     {
         const OverrideCursor wait(Qt::WaitCursor);
-        const auto setup = m_setup.snapshot();
-        written = RunReport(m_selectReport->chosenReport(), {m_data.connection(), *setup, m_location.resultsDirectory},
-                            m_selectReport->checkedClasses(), setup->settings.cbDifferentClass);
+        page = RunReport(kind, {m_data.connection(), *setup, output}, request);
     }
-    if (!written.isEmpty())
-        ShowReport(written);
+    if (page)
+        ShowReport(output.path(*page));
 }
 
 void TfRogMain::ShowReport(const QString &fileName)

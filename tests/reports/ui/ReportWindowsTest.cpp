@@ -1,6 +1,7 @@
 #include "TestFolder.h"
 
-#include "reports/ReportCatalogue.h"
+#include "reports/ReportFileOutput.h"
+#include "reports/ReportRegistry.h"
 #include "reports/TextPrinting.h"
 #include "reports/ui/uMDItekst.h"
 #include "reports/ui/uSelectReport.h"
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -135,6 +137,18 @@ TEST(ReportChooser, MainClassesAllTickedAndUnbuiltReportsDisabled)
     chooser.setClasses({{"H6<*>(10:00:00|006:00:00|00:30:00)", 0}});
     EXPECT_EQ(chooser.checkedClasses(), QStringList({"H6"}));
     EXPECT_EQ(chooser.chosenReport(), ReportKind::StartList);
+
+    // The items are the registry's reports; those not built yet are disabled.
+    QStringList items;
+    for (QRadioButton *item : chooser.findChildren<QRadioButton *>())
+        items.append(item->text() + (item->isEnabled() ? QString() : QStringLiteral(" -")));
+    QStringList expected;
+    for (const ReportKindEntry &entry : ReportRegistry())
+        if (entry.family == ReportFamily::Report)
+            expected.append(entry.captionText() + (entry.built() ? QString() : QStringLiteral(" -")));
+    EXPECT_EQ(items, expected);
+    chooser.findChildren<QRadioButton *>().at(6)->click();
+    EXPECT_EQ(chooser.chosenReport(), ReportKind::Statistics);
 }
 
 TEST(ReportViewer, ScreenshotOfTheStartListWithMembers)
@@ -147,13 +161,15 @@ TEST(ReportViewer, ScreenshotOfTheStartListWithMembers)
     GenerateEvent(data, event, options);
     EventSetup setup = EventSetup::load(event);
     setup.settings.eResultHeader = QStringLiteral(KORVENT_SOURCE_DIR "/common/header.htm");
-    const QString results = event + QStringLiteral("results/");
-    QDir().mkpath(results);
-    for (const char *sheet : {"style.css", "style_p.css"})
-        QFile::copy(QStringLiteral(KORVENT_SOURCE_DIR "/common/") + QLatin1String(sheet), results + QLatin1String(sheet));
-    const QString page = RunReport(ReportKind::StartListMembers, {data.connection(), setup, results}, {}, false);
+    EventLocation location;
+    location.programDirectory = QStringLiteral(KORVENT_SOURCE_DIR "/");
+    location.eventDirectory = event;
+    location.resultsDirectory = event + QStringLiteral("results/");
+    ReportFileOutput output(location);
+    const std::optional<ReportFile> page = RunReport(ReportKindOf(ReportKind::StartListMembers), {data.connection(), setup, output}, {});
+    ASSERT_TRUE(page);
     TfwbReport viewer;
-    viewer.OpenReportFile(page);
+    viewer.OpenReportFile(output.path(*page));
     viewer.show();
     EXPECT_TRUE(viewer.browser()->toPlainText().contains(QLatin1String("Demo Rogaine")));
     const QString target = qEnvironmentVariable("KORVENT_SCREENSHOT_DIR");

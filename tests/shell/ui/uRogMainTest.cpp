@@ -1,15 +1,21 @@
 #include "TestFolder.h"
 
 #include "shell/ui/uRogMain.h"
+#include "reports/ui/uSelectReport.h"
+#include "reports/ui/uwbReport.h"
 #include "store/EventSetup.h"
 #include "store/uData.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QTimer>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QPointer>
+#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -143,4 +149,62 @@ TEST_F(MainWindowFixture, ResultButtonOpensTheEditControlsWindowModally)
     window->findChild<QAction *>("ToolButton3")->trigger();
     EXPECT_EQ(shown, QStringLiteral("Edit Controls"));
     EXPECT_TRUE(modal);
+}
+
+namespace {
+
+// Runs `answer` on the next modal dialog of type T once it is shown. A
+// dialog the answer leaves open is a failure, and is closed so the test ends.
+template<typename T>
+void whenModal(std::function<void(T *)> answer)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [answer, poll] {
+        QPointer<T> dialog = qobject_cast<T *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) {
+            QTimer::singleShot(20, *poll);
+            return;
+        }
+        answer(dialog);
+        if (dialog && dialog->isVisible()) {
+            ADD_FAILURE() << "the dialog stayed open";
+            static_cast<QDialog *>(dialog.data())->reject();
+        }
+    };
+    QTimer::singleShot(20, *poll);
+}
+
+} // namespace
+
+TEST_F(MainWindowFixture, ReportsCommandWritesTheChosenReportAndShowsIt)
+{
+    EventSetup chosen;
+    chosen.settings.eResultHeader = QStringLiteral("NON");
+    setup.publish(chosen);
+    auto window = open(true);
+    data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
+    whenModal<TfSelectReport>([](TfSelectReport *chooser) {
+        chooser->findChildren<QRadioButton *>().at(2)->click(); // Check list
+        chooser->findChild<QPushButton *>(QStringLiteral("btnPrint"))->click();
+    });
+    window->command("actReports")->trigger();
+    const QString page = folderOf(dir) + QStringLiteral("results/checklist.htm");
+    EXPECT_TRUE(readFile(page).startsWith("\xEF\xBB\xBF<table class=\"\" border=\"1\">"));
+    auto *viewer = window->findChild<TfwbReport *>();
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_EQ(viewer->fileName(), page);
+
+    // A report that cannot be made says why and writes nothing.
+    QFile::remove(page);
+    chosen.settings.eResultHeader = folderOf(dir) + QStringLiteral("missing.htm");
+    setup.publish(chosen);
+    whenModal<TfSelectReport>([](TfSelectReport *chooser) { chooser->findChild<QPushButton *>(QStringLiteral("btnPrint"))->click(); });
+    QString message;
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        message = box->text();
+        box->accept();
+    });
+    window->command("actReports")->trigger();
+    EXPECT_EQ(message, QStringLiteral("Can't find report header file"));
+    EXPECT_FALSE(QFile::exists(page));
 }

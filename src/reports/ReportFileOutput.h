@@ -1,0 +1,23 @@
+#pragma once
+
+// The files of a report run written into the event's folders: results/ and
+// web/ are made (with the program's style sheets) when first written to, and
+// each file is replaced as a whole.
+
+#include "reports/ReportOutput.h"
+#include "shell/StartupSequence.h"
+
+class ReportFileOutput final : public ReportOutput
+{
+public:
+    explicit ReportFileOutput(const EventLocation &location);
+
+    // Where the file goes on disk.
+    QString path(const ReportFile &file) const;
+    void commit() override;
+
+private:
+    QString folderPath(ReportFolder folder) const;
+
+    EventLocation m_location;
+};

@@ -1,0 +1,132 @@
+#include "reports/ReportRegistry.h"
+
+#include "reports/StartReports.h"
+
+#include "base/KorventError.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Reports", text);
+}
+
+std::optional<ReportFile> startList(const ReportKindEntry &kind, const ReportContext &context, const ReportRequest &)
+{
+    return StartListReport(context, kind.files.front(), kind.kind == ReportKind::StartListMembers);
+}
+
+std::optional<ReportFile> checkList(const ReportKindEntry &kind, const ReportContext &context, const ReportRequest &)
+{
+    return CheckListReport(context, kind.files.front());
+}
+
+std::optional<ReportFile> statistics(const ReportKindEntry &kind, const ReportContext &context, const ReportRequest &)
+{
+    return ControlStatisticsReport(context, kind.files.front());
+}
+
+constexpr ReportOption allOptions[] = {ReportOption::Classes, ReportOption::PerClass, ReportOption::Encoding, ReportOption::Compress};
+
+bool isSet(ReportOption option, const ReportRequest &request)
+{
+    switch (option) {
+    case ReportOption::Classes:
+        return !request.classes.isEmpty();
+    case ReportOption::PerClass:
+        return request.perClass;
+    case ReportOption::Encoding:
+        return !request.encoding.isEmpty();
+    case ReportOption::Compress:
+        return request.compress;
+    }
+    return false;
+}
+
+} // namespace
+
+QString ReportKindEntry::captionText() const
+{
+    return QCoreApplication::translate("Reports", caption);
+}
+
+const std::vector<ReportKindEntry> &ReportRegistry()
+{
+    using enum ReportFolder;
+    const ReportOptions results = ReportOption::Classes | ReportOption::PerClass;
+    static const std::vector<ReportKindEntry> entries = {
+        {ReportKind::StartList, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Start list (Teams)"), "startlist",
+         {{Results, QStringLiteral("startlist.htm")}}, {}, startList},
+        {ReportKind::StartListMembers, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Start list (with members)"), "startlist-members",
+         {{Results, QStringLiteral("startlist.htm")}}, {}, startList},
+        {ReportKind::CheckList, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Check list"), "checklist",
+         {{Results, QStringLiteral("checklist.htm")}}, {}, checkList},
+        {ReportKind::ResultsTable, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Results - table"), "results-table",
+         {{Results, QStringLiteral("results.htm")}}, results, nullptr},
+        {ReportKind::ResultsSplits, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Results - splits"), "results-splits",
+         {{Results, QStringLiteral("results.htm")}, {Results, QStringLiteral("teamsControlSameTime.txt")},
+          {Results, QStringLiteral("CheckTeams_Together.txt")}},
+         results, nullptr},
+        {ReportKind::ResultsWeb, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Results - web (!)"), "results-web",
+         {{Web, QStringLiteral("results.htm")}}, results, nullptr},
+        {ReportKind::Statistics, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Statistics"), "statistics",
+         {{Results, QStringLiteral("stat_controls.htm")}}, {}, statistics},
+        {ReportKind::Winners, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Winners"), "winners",
+         {{Results, QStringLiteral("results.htm")}, {Event, QStringLiteral("winners.csv")}}, ReportOption::Classes, nullptr},
+    };
+    return entries;
+}
+
+const ReportKindEntry &ReportKindOf(ReportKind kind)
+{
+    const auto &entries = ReportRegistry();
+    return *std::find_if(entries.begin(), entries.end(), [kind](const ReportKindEntry &entry) { return entry.kind == kind; });
+}
+
+const ReportKindEntry *FindReportKind(const QString &cliName, ReportFamily family)
+{
+    for (const ReportKindEntry &entry : ReportRegistry())
+        if (entry.family == family && cliName == QLatin1String(entry.cliName))
+            return &entry;
+    return nullptr;
+}
+
+QString ReportOptionName(ReportOption option)
+{
+    switch (option) {
+    case ReportOption::Classes:
+        return QStringLiteral("--class");
+    case ReportOption::PerClass:
+        return QStringLiteral("--per-class");
+    case ReportOption::Encoding:
+        return QStringLiteral("--encoding");
+    case ReportOption::Compress:
+        return QStringLiteral("--compress");
+    }
+    return QString();
+}
+
+void CheckReportRequest(const ReportKindEntry &kind, const ReportRequest &request)
+{
+    const QString name = QLatin1String(kind.cliName);
+    if (!kind.built())
+        throw KorventError(tr("%1 (\"%2\") is not available in this version").arg(name, kind.captionText()));
+    for (const ReportOption option : allOptions)
+        if (isSet(option, request) && !kind.takes(option))
+            throw KorventError(tr("%1 takes no %2").arg(name, ReportOptionName(option)));
+    const bool writesChosenFile = std::any_of(kind.files.begin(), kind.files.end(),
+                                              [](const ReportFile &file) { return file.folder == ReportFolder::Chosen; });
+    if (writesChosenFile && request.target.isEmpty())
+        throw KorventError(tr("%1 needs the name of the file to write").arg(name));
+}
+
+std::optional<ReportFile> RunReport(const ReportKindEntry &kind, const ReportContext &context, const ReportRequest &request)
+{
+    CheckReportRequest(kind, request);
+    const std::optional<ReportFile> page = kind.generate(kind, context, request);
+    context.output.commit();
+    return page;
+}
