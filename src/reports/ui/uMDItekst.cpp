@@ -1,5 +1,8 @@
 #include "reports/ui/uMDItekst.h"
 
+#include "reports/ui/FindDialog.h"
+#include "reports/ui/PrintJob.h"
+
 #include "base/KorventError.h"
 #include "base/TextFile.h"
 
@@ -7,12 +10,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
-#include <QInputDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QPrintDialog>
 #include <QPrinter>
 
 namespace {
@@ -29,6 +30,7 @@ QFont listingFont()
 TfMDItekst::TfMDItekst(QWidget *parent)
     : QMainWindow(parent, Qt::Window)
     , m_editor(new QPlainTextEdit(this))
+    , m_find(new FindDialog(this))
 {
     setObjectName(QStringLiteral("fMDItekst"));
     setWindowTitle(tr("Text"));
@@ -47,6 +49,10 @@ TfMDItekst::TfMDItekst(QWidget *parent)
     file->addSeparator();
     QAction *font = file->addAction(tr("&Font"), this, &TfMDItekst::fontClick);
     QAction *find = file->addAction(tr("&Find"), QKeySequence(Qt::CTRL | Qt::Key_F), this, &TfMDItekst::findClick);
+    find->setObjectName(QStringLiteral("aFind"));
+    QAction *findNext = file->addAction(tr("Find &next"), QKeySequence(Qt::Key_F3), this, &TfMDItekst::findNextClick);
+    findNext->setObjectName(QStringLiteral("aFindNext"));
+    connect(m_find, &FindDialog::findNext, this, &TfMDItekst::findNext);
 
     m_editor->setContextMenuPolicy(Qt::ActionsContextMenu);
     auto *separator = new QAction(this);
@@ -104,9 +110,7 @@ void TfMDItekst::printClick()
 {
     QPrinter printer;
     printer.setDocName(QStringLiteral("PrintOut"));
-    QPrintDialog dialog(&printer, this);
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintSelection);
-    if (dialog.exec() == QDialog::Accepted)
+    if (AskPrintJob(printer, *m_editor->document(), QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintSelection, this))
         m_editor->print(&printer);
 }
 
@@ -122,10 +126,15 @@ void TfMDItekst::fontClick()
 
 void TfMDItekst::findClick()
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(this, tr("Find"), tr("Find what:"), QLineEdit::Normal, QString(), &ok);
-    if (ok && !text.isEmpty())
-        findNext(text);
+    m_find->popUp();
+}
+
+void TfMDItekst::findNextClick()
+{
+    if (m_find->findText().isEmpty())
+        m_find->popUp();
+    else
+        findNext(m_find->findText());
 }
 
 void TfMDItekst::closeEvent(QCloseEvent *event)

@@ -1,10 +1,12 @@
 #pragma once
 
 // The text window: an editable plain-text list (check results, a team's
-// punches) with save, print, font and find. Several may be open at once.
+// punches) with save, print, font, and find with Find next (F3). Several
+// may be open at once.
 
 #include <QMainWindow>
 
+class FindDialog;
 class QPlainTextEdit;
 
 class TfMDItekst : public QMainWindow
@@ -15,6 +17,7 @@ public:
     explicit TfMDItekst(QWidget *parent = nullptr);
 
     QPlainTextEdit *editor() const { return m_editor; }
+    FindDialog *findDialog() const { return m_find; }
     void setLines(const QStringList &lines);
 
     // Writes the text to the file, asking first when it exists; false when
@@ -32,8 +35,10 @@ private:
     void printClick();
     void fontClick();
     void findClick();
+    void findNextClick();
 
     QPlainTextEdit *m_editor;
+    FindDialog *m_find;
 };
 
 // Opens a new text window with the lines.

@@ -1,5 +1,7 @@
 #include "reports/ui/uwbReport.h"
 
+#include "reports/ui/PrintJob.h"
+
 #include "base/ui/OverrideCursor.h"
 #include "base/KorventError.h"
 #include "base/TextFile.h"
@@ -11,19 +13,32 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
-#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QUrl>
 
+namespace {
+
+// The dialog adds the extension to a file name that has none (dots in the
+// folder names do not count) before it asks whether to overwrite.
+QString askSaveFileName(QWidget *parent, const QString &title, const QString &filter, const QString &extension)
+{
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(extension);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+} // namespace
+
 TfwbReport::TfwbReport(QWidget *parent)
     : QMainWindow(parent, Qt::Window)
     , m_browser(new QTextBrowser(this))
     , m_toolBar(addToolBar(tr("Report")))
-    , m_printer(new QPrinter(QPrinter::HighResolution))
 {
     setObjectName(QStringLiteral("fwbReport"));
     setWindowTitle(tr("Report viewer"));
@@ -51,9 +66,14 @@ TfwbReport::TfwbReport(QWidget *parent)
     resize(900, 700);
 }
 
-TfwbReport::~TfwbReport()
+void TfwbReport::showEvent(QShowEvent *event)
 {
-    delete m_printer;
+    if (!m_placed && parentWidget()) {
+        const QRect frame = frameGeometry();
+        move(parentWidget()->window()->frameGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
+    }
+    m_placed = true;
+    QMainWindow::showEvent(event);
 }
 
 QAction *TfwbReport::addAction(const char *name, const QString &caption, const QString &hint, const QKeySequence &shortcut,
@@ -111,42 +131,55 @@ void TfwbReport::saveText(const QString &target) const
     WriteFileBytes(target, bytes);
 }
 
+std::unique_ptr<QPrinter> TfwbReport::jobPrinter() const
+{
+    auto printer = std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+    if (m_pageLayout)
+        printer->setPageLayout(*m_pageLayout);
+    return printer;
+}
+
 void TfwbReport::aPrintClick()
 {
-    m_browser->document()->print(m_printer);
+    if (QPrinterInfo::defaultPrinter().isNull())
+        throw KorventError(tr("There is no default printer"));
+    m_browser->document()->print(jobPrinter().get());
 }
 
 void TfwbReport::aPrintToClick()
 {
-    QPrintDialog dialog(m_printer, this);
-    if (dialog.exec() == QDialog::Accepted)
-        m_browser->document()->print(m_printer);
+    const auto printer = jobPrinter();
+    if (AskPrintJob(*printer, *m_browser->document(), QAbstractPrintDialog::PrintToFile, this))
+        m_browser->document()->print(printer.get());
 }
 
 void TfwbReport::aPrintPreviewClick()
 {
-    QPrintPreviewDialog preview(m_printer, this);
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *printer) { m_browser->document()->print(printer); });
+    const auto printer = jobPrinter();
+    QPrintPreviewDialog preview(printer.get(), this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *target) { m_browser->document()->print(target); });
     preview.exec();
 }
 
 void TfwbReport::aPageSetupClick()
 {
-    QPageSetupDialog(m_printer, this).exec();
+    const auto printer = jobPrinter();
+    if (QPageSetupDialog(printer.get(), this).exec() == QDialog::Accepted)
+        m_pageLayout = printer->pageLayout();
 }
 
 void TfwbReport::SaveHtmlClick()
 {
-    const QString target = QFileDialog::getSaveFileName(this, tr("Save as HTML file"), QString(), tr("HTML files (*.htm)"));
+    const QString target = askSaveFileName(this, tr("Save as HTML file"), tr("HTML files (*.htm)"), QStringLiteral("htm"));
     if (!target.isEmpty())
-        saveHtml(target.endsWith(QLatin1String(".htm")) || target.contains(u'.') ? target : target + QStringLiteral(".htm"));
+        saveHtml(target);
 }
 
 void TfwbReport::aSaveTxtClick()
 {
-    const QString target = QFileDialog::getSaveFileName(this, tr("Save as Text file"), QString(), tr("Text files (*.txt);;All files (*.*)"));
+    const QString target = askSaveFileName(this, tr("Save as Text file"), tr("Text files (*.txt);;All files (*.*)"), QStringLiteral("txt"));
     if (!target.isEmpty())
-        saveText(target.contains(u'.') ? target : target + QStringLiteral(".txt"));
+        saveText(target);
 }
 
 void TfwbReport::aOpenInBrowserClick()

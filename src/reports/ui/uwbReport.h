@@ -1,9 +1,13 @@
 #pragma once
 
 // The report viewer: one window for the whole run, showing the last report
-// page with its style sheets; print, preview, page setup and saving.
+// page with its style sheets; print, preview, page setup and saving. It is
+// centred on its parent window the first time it is shown.
 
 #include <QMainWindow>
+#include <QPageLayout>
+#include <memory>
+#include <optional>
 
 class QAction;
 class QPrinter;
@@ -16,7 +20,10 @@ class TfwbReport : public QMainWindow
 
 public:
     explicit TfwbReport(QWidget *parent = nullptr);
-    ~TfwbReport() override;
+
+    // A printer for one job: the default printer with the page setup. "Print"
+    // prints on it; "Print to" lets the operator change it for that job only.
+    std::unique_ptr<QPrinter> jobPrinter() const;
 
     // Loads the page; the tool bar is off while it loads.
     void OpenReportFile(const QString &fileName);
@@ -27,6 +34,9 @@ public:
     // The page's markup as written, and its visible text as UTF-16LE without byte-order mark.
     void saveHtml(const QString &target) const;
     void saveText(const QString &target) const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     QAction *addAction(const char *name, const QString &caption, const QString &hint, const QKeySequence &shortcut,
@@ -41,6 +51,7 @@ private:
 
     QTextBrowser *m_browser;
     QToolBar *m_toolBar;
-    QPrinter *m_printer;
+    std::optional<QPageLayout> m_pageLayout; // from page setup
     QString m_fileName;
+    bool m_placed = false;
 };

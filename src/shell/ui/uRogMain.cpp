@@ -243,8 +243,6 @@ void TfRogMain::ShowReport(const QString &fileName)
     if (!QFileInfo::exists(fileName))
         return;
     m_reportViewer->OpenReportFile(fileName);
-    if (!m_reportViewer->isVisible())
-        m_reportViewer->move(geometry().center() - m_reportViewer->rect().center());
     m_reportViewer->show();
     m_reportViewer->raise();
     m_reportViewer->activateWindow();

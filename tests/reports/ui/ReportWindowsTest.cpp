@@ -3,6 +3,8 @@
 #include "reports/ReportFileOutput.h"
 #include "reports/ReportRegistry.h"
 #include "reports/TextPrinting.h"
+#include "reports/ui/FindDialog.h"
+#include "reports/ui/PrintJob.h"
 #include "reports/ui/uMDItekst.h"
 #include "reports/ui/uSelectReport.h"
 #include "reports/ui/uwbReport.h"
@@ -13,13 +15,21 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QLineEdit>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTextBrowser>
+#include <QPointer>
 #include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -36,6 +46,38 @@ void answerNextMessageBox(QMessageBox::StandardButton button, QString *text = nu
             box->button(button)->click();
         }
     });
+}
+
+// Runs `answer` on the next modal dialog of type T once it is shown. A
+// dialog the answer leaves open is a failure, and is closed so the test ends.
+template<typename T>
+void whenModal(std::function<void(T *)> answer)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [answer, poll] {
+        QPointer<T> dialog = qobject_cast<T *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) {
+            QTimer::singleShot(20, *poll);
+            return;
+        }
+        answer(dialog);
+        if (dialog && dialog->isVisible()) {
+            ADD_FAILURE() << "the dialog stayed open";
+            static_cast<QDialog *>(dialog.data())->reject();
+        }
+    };
+    QTimer::singleShot(20, *poll);
+}
+
+// A page long enough for several printed pages.
+QString writeLongPage(const QTemporaryDir &dir)
+{
+    QByteArray html = "<html><body>";
+    for (int i = 0; i < 150; ++i)
+        html += "<p>Team " + QByteArray::number(i) + "</p>";
+    const QString page = folderOf(dir) + QStringLiteral("long.htm");
+    writeFile(page, html + "</body></html>");
+    return page;
 }
 
 } // namespace
@@ -175,4 +217,111 @@ TEST(ReportViewer, ScreenshotOfTheStartListWithMembers)
     const QString target = qEnvironmentVariable("KORVENT_SCREENSHOT_DIR");
     if (!target.isEmpty())
         viewer.grab().save(target + QStringLiteral("/report-viewer.png"));
+}
+
+TEST(TextWindow, FindDialogRemembersItsTextAndF3FindsTheNextHit)
+{
+    TfMDItekst window;
+    window.setLines({"alpha beta", "Beta beta gamma beta"});
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    FindDialog *dialog = window.findDialog();
+    EXPECT_FALSE(dialog->isVisible());
+    // Find next with nothing to find yet asks for the text.
+    QTest::keyClick(window.editor(), Qt::Key_F3);
+    ASSERT_TRUE(dialog->isVisible());
+    auto *text = dialog->findChild<QLineEdit *>(QStringLiteral("FindText"));
+    auto *findNext = dialog->findChild<QPushButton *>(QStringLiteral("FindNext"));
+    EXPECT_FALSE(findNext->isEnabled());
+    QTest::keyClicks(text, QStringLiteral("beta"));
+    QTest::mouseClick(findNext, Qt::LeftButton);
+    EXPECT_EQ(window.editor()->textCursor().selectionStart(), 6);
+    QTest::mouseClick(findNext, Qt::LeftButton);
+    EXPECT_EQ(window.editor()->textCursor().selectionStart(), 16);
+    dialog->reject();
+    EXPECT_FALSE(dialog->isVisible());
+
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(window.editor(), Qt::Key_F3);
+    EXPECT_EQ(window.editor()->textCursor().selectionStart(), 27);
+    EXPECT_EQ(window.editor()->textCursor().selectedText(), QStringLiteral("beta"));
+    EXPECT_FALSE(dialog->isVisible());
+    QTest::keyClick(window.editor(), Qt::Key_F3); // no further hit: nothing changes
+    EXPECT_EQ(window.editor()->textCursor().selectionStart(), 27);
+
+    QTest::keyClick(window.editor(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(dialog->isVisible());
+    EXPECT_EQ(text->text(), QStringLiteral("beta"));
+    EXPECT_EQ(text->selectedText(), QStringLiteral("beta")); // ready to be typed over
+}
+
+TEST(ReportViewer, PrintToChoosesForOneJobOnlyAndStartsOnThePageRange)
+{
+    QTemporaryDir dir;
+    const QString pdf = folderOf(dir) + QStringLiteral("chosen.pdf");
+    TfwbReport viewer;
+    viewer.OpenReportFile(writeLongPage(dir));
+    int pages = 0;
+    QAbstractPrintDialog::PrintRange range = QAbstractPrintDialog::AllPages;
+    int from = 0, to = 0;
+    whenModal<QPrintDialog>([&](QPrintDialog *dialog) {
+        range = dialog->printRange();
+        from = dialog->fromPage();
+        to = dialog->toPage();
+        pages = PrintedPageCount(*viewer.browser()->document(), *dialog->printer());
+        auto *file = dialog->findChild<QLineEdit *>(QStringLiteral("filename"));
+        ASSERT_TRUE(file);
+        file->setText(pdf);
+        dialog->accept();
+    });
+    viewer.findChild<QAction *>(QStringLiteral("aPrintTo"))->trigger();
+    EXPECT_EQ(range, QAbstractPrintDialog::PageRange);
+    EXPECT_GT(pages, 1);
+    EXPECT_EQ(from, 1);
+    EXPECT_EQ(to, pages);
+    const QByteArray printed = readFile(pdf);
+    EXPECT_TRUE(printed.startsWith("%PDF"));
+    EXPECT_EQ(printed.count("/Type /Page\n") + printed.count("/Type /Page\r"), pages);
+
+    // "Print" afterwards goes to the default printer again, not to the file.
+    const std::unique_ptr<QPrinter> next = viewer.jobPrinter();
+    EXPECT_TRUE(next->outputFileName().isEmpty());
+    EXPECT_EQ(next->printerName(), QPrinterInfo::defaultPrinterName());
+    if (QPrinterInfo::defaultPrinter().isNull()) {
+        QString message;
+        answerNextMessageBox(QMessageBox::Ok, &message);
+        viewer.findChild<QAction *>(QStringLiteral("aPrint"))->trigger();
+        EXPECT_EQ(message, QStringLiteral("There is no default printer"));
+    }
+}
+
+TEST(ReportViewer, SavingAddsTheDefaultExtensionToANameWithoutOne)
+{
+    QTemporaryDir dir;
+    const QString folder = folderOf(dir) + QStringLiteral("event.2026/results.v2");
+    QDir().mkpath(folder);
+    const QString page = folder + QStringLiteral("/page.htm");
+    writeFile(page, "<html><body>abc</body></html>");
+    TfwbReport viewer;
+    viewer.OpenReportFile(page);
+    struct Case
+    {
+        const char *action;
+        const char *typed;
+        const char *written;
+    };
+    for (const Case &c : {Case{"SaveHtml", "copy", "copy.htm"}, Case{"aSaveTxt", "page", "page.txt"}, Case{"aSaveTxt", "page.text", "page.text"}}) {
+        whenModal<QFileDialog>([&](QFileDialog *dialog) {
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            ASSERT_TRUE(name);
+            name->setText(folder + u'/' + QLatin1String(c.typed)); // typed by the operator
+            static_cast<QDialog *>(dialog)->accept(); // as the Save button does
+        });
+        viewer.findChild<QAction *>(QString::fromLatin1(c.action))->trigger();
+        EXPECT_TRUE(QFile::exists(folder + u'/' + QLatin1String(c.written))) << c.written;
+    }
+    EXPECT_EQ(readFile(folder + QStringLiteral("/copy.htm")), readFile(page));
+    EXPECT_EQ(readFile(folder + QStringLiteral("/page.txt")), QByteArray("a\0b\0c\0", 6));
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/copy")));
 }

@@ -208,3 +208,20 @@ TEST_F(MainWindowFixture, ReportsCommandWritesTheChosenReportAndShowsIt)
     EXPECT_EQ(message, QStringLiteral("Can't find report header file"));
     EXPECT_FALSE(QFile::exists(page));
 }
+
+TEST_F(MainWindowFixture, ReportViewerIsCentredOnlyTheFirstTime)
+{
+    auto window = open(true);
+    window->setGeometry(200, 150, 1000, 680);
+    window->show();
+    const QString page = folderOf(dir) + QStringLiteral("page.htm");
+    writeFile(page, "<html><body>abc</body></html>");
+    window->ShowReport(page);
+    auto *viewer = window->findChild<TfwbReport *>();
+    ASSERT_TRUE(viewer->isVisible());
+    EXPECT_LE((viewer->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(), 2);
+    viewer->move(20, 30);
+    viewer->hide();
+    window->ShowReport(page);
+    EXPECT_EQ(viewer->pos(), QPoint(20, 30));
+}
