@@ -1,5 +1,6 @@
 #include "base/Platform.h"
 
+#include <QDateTime>
 #include <QHostAddress>
 #include <QLocale>
 #include <QNetworkInterface>
@@ -8,6 +9,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTimeZone>
 #include <unistd.h>
 
 namespace Platform {
@@ -45,6 +47,11 @@ QChar decimalSeparator()
 {
     const QString separator = QLocale::system().decimalPoint();
     return separator.isEmpty() ? QLatin1Char('.') : separator.at(0);
+}
+
+int standardUtcOffsetSeconds()
+{
+    return QTimeZone::systemTimeZone().standardTimeOffset(QDateTime::currentDateTime());
 }
 
 quint64 currentThreadNumber()

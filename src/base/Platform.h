@@ -20,6 +20,10 @@ QString shortDateFormat();
 QString longTimeFormat();
 QChar decimalSeparator();
 
+// The computer's time zone as seconds east of UTC, its standard offset:
+// daylight saving time is not applied.
+int standardUtcOffsetSeconds();
+
 // The program-wide text encoding used for plain text files ("ANSI code page").
 // UTF-8 unless the program setup.ini names another one.
 QString textEncoding();

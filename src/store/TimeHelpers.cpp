@@ -87,11 +87,13 @@ TDateTime UnwrapClockTime(qint64 reference, qint64 &time, TDateTime referenceDat
 
 QString DateTimeText(bool withDate, TDateTime dateTime)
 {
-    const QLocale locale = QLocale::system();
-    QString text;
-    if (withDate)
-        text = locale.toString(DateTime::datePart(dateTime), Platform::shortDateFormat()) + u' ';
-    return text + locale.toString(DateTime::timePart(dateTime), Platform::longTimeFormat());
+    const QString time = QLocale::system().toString(DateTime::timePart(dateTime), Platform::longTimeFormat());
+    return withDate ? DateText(dateTime) + u' ' + time : time;
+}
+
+QString DateText(TDateTime dateTime)
+{
+    return QLocale::system().toString(DateTime::datePart(dateTime), Platform::shortDateFormat());
 }
 
 QString ClockStamp()

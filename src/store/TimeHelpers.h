@@ -40,6 +40,8 @@ TDateTime UnwrapClockTime(qint64 reference, qint64 &time, TDateTime referenceDat
 // The date in the short date format and a blank when withDate, then the time
 // in the long time format.
 QString DateTimeText(bool withDate, TDateTime dateTime);
+// The date alone in the short date format.
+QString DateText(TDateTime dateTime);
 
 // The current time of day as h:m:s:hundredths without leading zeros.
 QString ClockStamp();

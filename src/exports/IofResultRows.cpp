@@ -1,0 +1,59 @@
+#include "exports/IofResultRows.h"
+
+#include "scoring/TeamCalculation.h"
+
+#include "base/MessageSink.h"
+#include "db/Connection.h"
+
+#include <QCoreApplication>
+#include <QSqlQuery>
+
+QStringList IofClassNames(const ClassTree &tree)
+{
+    QStringList names;
+    for (const ClassNode &node : tree)
+        if (!node.text.contains(u'*'))
+            names.append(node.text);
+    return names;
+}
+
+std::vector<IofTeamRow> CalculatedTeamsOfClass(db::Connection &connection, const QString &className)
+{
+    QSqlQuery rows = connection.exec(QStringLiteral(
+        "SELECT id, number, name, club, country, start, finis, points, penalty, result, rtime, status FROM team "
+        "WHERE class=? AND calctime IS NOT NULL AND calctime<>'' ORDER BY id"), {className});
+    std::vector<IofTeamRow> teams;
+    while (rows.next())
+        teams.push_back({rows.value(0).toLongLong(), rows.value(1).toLongLong(), rows.value(2).toString(), rows.value(3).toString(),
+                         rows.value(4).toString(), DateTime::fromStored(rows.value(5)), DateTime::fromStored(rows.value(6)),
+                         rows.value(7).toLongLong(), rows.value(8).toLongLong(), rows.value(9).toLongLong(),
+                         rows.value(10).toLongLong(), rows.value(11).toInt()});
+    return teams;
+}
+
+std::vector<IofRunnerRow> RunnersOfTeam(db::Connection &connection, qint64 teamId)
+{
+    QSqlQuery rows = connection.exec(QStringLiteral(
+        "SELECT firstname, lastname, club, country, sex, chipnr FROM runner WHERE team_id=? ORDER BY id"), {teamId});
+    std::vector<IofRunnerRow> runners;
+    while (rows.next())
+        runners.push_back({rows.value(0).toString(), rows.value(1).toString(), rows.value(2).toString(), rows.value(3).toString(),
+                           rows.value(4).toString(), rows.value(5).toString()});
+    return runners;
+}
+
+std::optional<tResArray> IofPunchList(TeamCalculation &calculation, db::Connection &connection, const IofTeamRow &team,
+                                      MessageSink &messages)
+{
+    const QVariant first = connection.scalar(QStringLiteral("SELECT id FROM team WHERE number=? ORDER BY id LIMIT 1"), {team.number});
+    if (first.toLongLong() != team.id) {
+        messages.warning(QCoreApplication::translate("IofExport", "Team \"%1\" shares the number %2 with another team; its splits are left out")
+                             .arg(team.name)
+                             .arg(team.number));
+        return std::nullopt;
+    }
+    tResArray list;
+    if (!calculation.CalculateTeam(team.number, false, list))
+        return std::nullopt;
+    return list;
+}

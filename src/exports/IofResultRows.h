@@ -1,0 +1,48 @@
+#pragma once
+
+// What the IOF XML result lists read: the classes of the class tree, the
+// calculated teams of a class, their runners and punch lists.
+
+#include "scoring/TeamPunchList.h"
+#include "store/ClassTable.h"
+#include "store/DateTime.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+class MessageSink;
+class TeamCalculation;
+namespace db { class Connection; }
+
+struct IofTeamRow
+{
+    qint64 id = 0;
+    qint64 number = 0;
+    QString name, club, country;
+    TDateTime start = 0, finis = 0;
+    qint64 points = 0, penalty = 0, result = 0, rtime = 0;
+    int status = 0;
+};
+
+struct IofRunnerRow
+{
+    QString firstname, lastname, club, country, sex, chipnr;
+};
+
+// The class entries in the tree's order; main-class entries (marked with "*") are left out.
+QStringList IofClassNames(const ClassTree &tree);
+
+// The teams of the class calculated at least once, by id.
+std::vector<IofTeamRow> CalculatedTeamsOfClass(db::Connection &connection, const QString &className);
+
+// The team's runners by id.
+std::vector<IofRunnerRow> RunnersOfTeam(db::Connection &connection, qint64 teamId);
+
+// The team's punch list from the calculation in list-only mode; nullopt when
+// the calculation gives no valid list. The calculation finds teams by number:
+// a team that shares its number with an earlier one gets no list (reported
+// as a warning), never the other team's.
+std::optional<tResArray> IofPunchList(TeamCalculation &calculation, db::Connection &connection, const IofTeamRow &team,
+                                      MessageSink &messages);

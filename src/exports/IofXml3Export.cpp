@@ -1,0 +1,184 @@
+// The IOF XML 3.0 result list: one ClassResult per class, one TeamResult per
+// calculated team, the runners as members with person data only, and a last
+// member "TEAMTOTAL" that carries the team's result, splits and chip.
+
+#include "exports/IofExport.h"
+#include "exports/IofExportOutput.h"
+#include "exports/IofFormats.h"
+#include "exports/IofResultRows.h"
+#include "exports/IofStatusWord.h"
+
+#include "scoring/TeamCalculation.h"
+
+#include "base/KorventError.h"
+#include "base/Platform.h"
+#include "store/EventSetup.h"
+#include "store/StatusTexts.h"
+#include "store/TextHelpers.h"
+#include "store/TimeHelpers.h"
+#include "store/uData.h"
+
+#include <exception>
+
+namespace {
+
+const QString iof3Namespace = QStringLiteral("http://www.orienteering.org/datastandard/3.0");
+
+// The status attribute of a split by its punch status, and whether its time is written.
+struct SplitStatus
+{
+    const char *word; // nullptr: no attribute
+    bool withTime;
+};
+
+SplitStatus splitStatus(int punchStatus)
+{
+    switch (punchStatus) {
+    case 0:
+        return {"Additional", false};
+    case PunchOK:
+        return {"OK", true};
+    case PunchMan:
+        return {"OK", false};
+    case PunchOverInterval:
+        return {"Missing", false};
+    case PunchMissing:
+        return {"Additional", true};
+    case PunchUnknown:
+        return {"Additional", false};
+    }
+    return {nullptr, false};
+}
+
+void appendStartTime(const XmlElement &parent, const EventSettings &settings)
+{
+    const XmlElement startTime = parent.appendElement(QStringLiteral("StartTime"));
+    startTime.appendTextElement(QStringLiteral("Date"), IsoDateText(settings.dtpDate.date()));
+    startTime.appendTextElement(QStringLiteral("Time"), settings.meEventStartTime);
+}
+
+void appendPersonName(const XmlElement &person, const QString &family, const QString &given)
+{
+    const XmlElement name = person.appendElement(QStringLiteral("Name"));
+    name.appendTextElement(QStringLiteral("Family"), family);
+    name.appendTextElement(QStringLiteral("Given"), given);
+}
+
+void appendEvent(const XmlElement &root, const EventSettings &settings)
+{
+    const XmlElement event = root.appendElement(QStringLiteral("Event"));
+    event.appendTextElement(QStringLiteral("Name"), settings.leName);
+    appendStartTime(event, settings);
+    event.appendTextElement(QStringLiteral("Form"), QStringLiteral("Team"));
+    event.appendElement(QStringLiteral("Organiser")).appendTextElement(QStringLiteral("Name"), settings.leOrganiser);
+
+    const XmlElement race = event.appendElement(QStringLiteral("Race"));
+    race.appendTextElement(QStringLiteral("RaceNumber"), QStringLiteral("1"));
+    race.appendTextElement(QStringLiteral("Name"), settings.leName);
+    appendStartTime(race, settings);
+    const QString &courseSetter = settings.leCourseMaster;
+    if (!courseSetter.isEmpty()) {
+        const XmlElement official = race.appendElement(QStringLiteral("Official"));
+        official.setAttribute(QStringLiteral("type"), QStringLiteral("CourseSetter"));
+        // Given name first: split at the first blank, the whole text is the family name without one.
+        appendPersonName(official.appendElement(QStringLiteral("Person")), TextAfter(u' ', courseSetter), TextBefore(u' ', courseSetter));
+    }
+}
+
+void appendTeamTotal(const XmlElement &teamResult, const IofTeamRow &team, const QString &chip, const std::optional<tResArray> &punches)
+{
+    const XmlElement member = teamResult.appendElement(QStringLiteral("TeamMemberResult"));
+    appendPersonName(member.appendElement(QStringLiteral("Person")), QStringLiteral("TEAMTOTAL"), QString());
+    const XmlElement result = member.appendElement(QStringLiteral("Result"));
+    result.appendTextElement(QStringLiteral("StartTime"), IsoDateTimeText(team.start));
+    result.appendTextElement(QStringLiteral("FinishTime"), IsoDateTimeText(team.finis));
+    result.appendTextElement(QStringLiteral("Time"), QString::number(team.rtime));
+    result.appendTextElement(QStringLiteral("Status"), IofStatusWord(team.status));
+    const auto appendScore = [&](const char *type, qint64 value) {
+        result.appendTextElement(QStringLiteral("Score"), QString::number(value)).setAttribute(QStringLiteral("type"), QLatin1String(type));
+    };
+    appendScore("Points", team.points);
+    if (team.penalty != 0)
+        appendScore("PenaltyPoints", team.penalty);
+    appendScore("TotalPoints", team.result);
+
+    // Splits and card belong to the chip of the team's last runner.
+    if (chip.isEmpty())
+        return;
+    if (punches) {
+        for (const tControlRes &entry : *punches) {
+            if (entry.code == QLatin1String("F"))
+                continue;
+            const XmlElement split = result.appendElement(QStringLiteral("SplitTime"));
+            split.appendTextElement(QStringLiteral("ControlCode"), entry.code);
+            const SplitStatus status = splitStatus(entry.status);
+            if (status.withTime)
+                split.appendTextElement(QStringLiteral("Time"), QString::number(SecondsBetween(entry.time, team.start)));
+            if (status.word)
+                split.setAttribute(QStringLiteral("status"), QLatin1String(status.word));
+        }
+    }
+    result.appendTextElement(QStringLiteral("ControlCard"), chip).setAttribute(QStringLiteral("punchingSystem"), QStringLiteral("SI"));
+}
+
+void appendTeam(const XmlElement &classResult, const IofTeamRow &team, const IofExportContext &context, TeamCalculation &calculation)
+{
+    const XmlElement teamResult = classResult.appendElement(QStringLiteral("TeamResult"));
+    teamResult.appendTextElement(QStringLiteral("Name"), team.name);
+    if (!team.club.isEmpty() || !team.country.isEmpty()) {
+        const XmlElement organisation = teamResult.appendElement(QStringLiteral("Organisation"));
+        if (!team.club.isEmpty()) {
+            organisation.appendTextElement(QStringLiteral("Name"), team.club);
+            organisation.setAttribute(QStringLiteral("type"), QStringLiteral("Club"));
+        }
+        if (!team.country.isEmpty())
+            organisation.appendElement(QStringLiteral("Country")).setAttribute(QStringLiteral("code"), team.country);
+    }
+    teamResult.appendTextElement(QStringLiteral("BibNumber"), QString::number(team.number));
+
+    db::Connection &connection = context.data.connection();
+    const std::optional<tResArray> punches = IofPunchList(calculation, connection, team, context.messages);
+
+    const std::vector<IofRunnerRow> runners = RunnersOfTeam(connection, team.id);
+    for (const IofRunnerRow &runner : runners) {
+        const XmlElement person = teamResult.appendElement(QStringLiteral("TeamMemberResult")).appendElement(QStringLiteral("Person"));
+        if (runner.sex == QLatin1String("M") || runner.sex == QLatin1String("F"))
+            person.setAttribute(QStringLiteral("sex"), runner.sex);
+        appendPersonName(person, runner.lastname, runner.firstname);
+        if (!runner.country.isEmpty())
+            person.appendElement(QStringLiteral("Nationality")).setAttribute(QStringLiteral("code"), runner.country);
+    }
+    appendTeamTotal(teamResult, team, runners.empty() ? QString() : runners.back().chipnr, punches);
+}
+
+} // namespace
+
+void ExportIofXml3(const IofExportContext &context, bool compress, const ExportFileDevice &files)
+{
+    const EventSettings &settings = context.setup->settings;
+    XmlDocument document;
+    const XmlElement root = document.createDocumentElement(QStringLiteral("ResultList"), iof3Namespace);
+    root.setAttribute(QStringLiteral("createTime"), IsoDateTimeText(DateTime::now()) + UtcOffsetText(Platform::standardUtcOffsetSeconds()));
+    root.setAttribute(QStringLiteral("iofVersion"), QStringLiteral("3.0"));
+    root.setAttribute(QStringLiteral("creator"), QStringLiteral("Korvent"));
+    root.setAttribute(QStringLiteral("status"), QStringLiteral("Complete"));
+    appendEvent(root, settings);
+
+    // A failing step ends the walk; what was built is still written.
+    std::exception_ptr failure;
+    try {
+        TeamCalculation calculation(context.data, context.setup, context.messages);
+        for (const QString &className : IofClassNames(context.setup->classTree)) {
+            const XmlElement classResult = root.appendElement(QStringLiteral("ClassResult"));
+            classResult.setAttribute(QStringLiteral("timeResolution"), QStringLiteral("1"));
+            classResult.appendElement(QStringLiteral("Class")).appendTextElement(QStringLiteral("Name"), className);
+            for (const IofTeamRow &team : CalculatedTeamsOfClass(context.data.connection(), className))
+                appendTeam(classResult, team, context, calculation);
+        }
+    } catch (const KorventError &) {
+        failure = std::current_exception();
+    }
+    SaveIofDocument(document, XmlEncoding::Utf8, IofExportFiles::xml3, compress, IofExportFiles::xml3Compressed, files);
+    if (failure)
+        std::rethrow_exception(failure);
+}
