@@ -126,11 +126,12 @@ void appendTeam(const XmlElement &classResult, const IofTeamRow &team, const Iof
     const XmlElement teamResult = classResult.appendElement(QStringLiteral("TeamResult"));
     teamResult.appendTextElement(QStringLiteral("Name"), team.name);
     if (!team.club.isEmpty() || !team.country.isEmpty()) {
+        // An organisation always has a name in the list: a team with a country
+        // and no club gets an empty one, which result services accept.
         const XmlElement organisation = teamResult.appendElement(QStringLiteral("Organisation"));
-        if (!team.club.isEmpty()) {
-            organisation.appendTextElement(QStringLiteral("Name"), team.club);
+        organisation.appendTextElement(QStringLiteral("Name"), team.club);
+        if (!team.club.isEmpty())
             organisation.setAttribute(QStringLiteral("type"), QStringLiteral("Club"));
-        }
         if (!team.country.isEmpty())
             organisation.appendElement(QStringLiteral("Country")).setAttribute(QStringLiteral("code"), team.country);
     }

@@ -1,0 +1,143 @@
+#pragma once
+
+// An event with calculated teams to export, the exported files kept in
+// memory, and the written documents read back.
+
+#include "IofSchema.h"
+#include "scoring/ScoringFixture.h"
+
+#include "exports/IofExport.h"
+#include "exports/XmlDocument.h"
+
+#include <QBuffer>
+#include <map>
+
+struct MemoryFiles
+{
+    std::map<QString, std::unique_ptr<QBuffer>> buffers;
+
+    ExportFileDevice device()
+    {
+        return [this](const QString &name) -> QIODevice & {
+            auto buffer = std::make_unique<QBuffer>();
+            buffer->open(QIODevice::WriteOnly);
+            buffers[name] = std::move(buffer);
+            return *buffers[name];
+        };
+    }
+    QByteArray bytes(const QString &name) const
+    {
+        const auto found = buffers.find(name);
+        return found == buffers.end() ? QByteArray() : found->second->data();
+    }
+    QStringList names() const
+    {
+        QStringList names;
+        for (const auto &entry : buffers)
+            names.append(entry.first);
+        return names;
+    }
+};
+
+struct IofExportFixture : ScoringFixture
+{
+    MemoryFiles files;
+    XmlDocument document;
+    // Every 3.0 document written in a test is checked against the schema at its end.
+    std::vector<QByteArray> documentsToCheck;
+
+    void SetUp() override
+    {
+        ScoringFixture::SetUp();
+        setup.settings.leName = QStringLiteral("Night Rogaine");
+        setup.classTree = {{QStringLiteral("H6<*>(10:00:00|006:00:00|00:30:00)"), 0}, {QStringLiteral("H6A"), 1}};
+    }
+
+    void TearDown() override
+    {
+        if (!iofSchemaUnavailable().isEmpty())
+            return;
+        for (const QByteArray &written : documentsToCheck)
+            if (const std::optional<QString> errors = iofSchemaErrors(written))
+                ADD_FAILURE() << "not valid against the IOF XML 3.0 schema:\n" << errors->toStdString() << written.toStdString();
+    }
+
+    IofExportContext context() { return {*data, std::make_shared<const EventSetup>(setup), messages}; }
+
+    // Exports version 3.0 and reads the document back; its root element.
+    XmlElement export3(bool compress = false)
+    {
+        ExportIofXml3(context(), compress, files.device());
+        return readBack(IofExportFiles::xml3);
+    }
+    // The same for a document that must not be held to the schema.
+    XmlElement export3Unchecked()
+    {
+        ExportIofXml3(context(), false, files.device());
+        document.loadBytes(files.bytes(IofExportFiles::xml3), IofExportFiles::xml3);
+        return document.documentElement();
+    }
+    XmlElement export2(bool compress = false)
+    {
+        ExportIofXml2(context(), compress, files.device());
+        return readBack(IofExportFiles::xml2);
+    }
+    XmlElement readBack(const QString &name)
+    {
+        const QByteArray bytes = files.bytes(name);
+        if (name == IofExportFiles::xml3)
+            documentsToCheck.push_back(bytes);
+        document.loadBytes(bytes, name);
+        return document.documentElement();
+    }
+
+    // A team as the calculation leaves it: result fields set, calctime stamped.
+    qint64 calculatedTeam(qint64 number, const QString &className = QStringLiteral("H6A"), Row fields = {})
+    {
+        const qint64 id = team(number, className);
+        fields.insert(QStringLiteral("calctime"), at(QStringLiteral("17:00:00")));
+        if (!fields.contains(QStringLiteral("start")))
+            fields.insert(QStringLiteral("start"), at(QStringLiteral("10:00:00")));
+        if (!fields.contains(QStringLiteral("status")))
+            fields.insert(QStringLiteral("status"), 1);
+        data->updateRow(QStringLiteral("team"), id, fields);
+        return id;
+    }
+    qint64 member(qint64 teamId, const QString &lastname, const QString &chip = QString(), Row fields = {})
+    {
+        const qint64 id = runner(teamId);
+        fields.insert(QStringLiteral("lastname"), lastname);
+        fields.insert(QStringLiteral("firstname"), QStringLiteral("Given ") + lastname);
+        fields.insert(QStringLiteral("chipnr"), chip);
+        data->updateRow(QStringLiteral("runner"), id, fields);
+        return id;
+    }
+};
+
+// The names of an element's children in order.
+inline QStringList childNames(const XmlElement &element)
+{
+    QStringList names;
+    for (const XmlElement &child : element.children())
+        names.append(child.name());
+    return names;
+}
+
+// The children with this name.
+inline QList<XmlElement> childrenNamed(const XmlElement &element, const QString &name)
+{
+    QList<XmlElement> found;
+    for (const XmlElement &child : element.children())
+        if (child.name() == name)
+            found.append(child);
+    return found;
+}
+
+// Follows a path of child names such as "Event/Race/Name".
+inline XmlElement node(const XmlElement &element, const QString &path)
+{
+    XmlElement current = element;
+    for (const QString &name : path.split(u'/'))
+        current = current.child(name);
+    return current;
+}
