@@ -36,6 +36,7 @@ int CliPunchListCommand(CliContext &context, const QStringList &arguments);
 int CliGenerateCommand(CliContext &context, const QStringList &arguments);
 int CliServeCommand(CliContext &context, const QStringList &arguments);
 int CliReportCommand(CliContext &context, const QStringList &arguments);
+int CliExportCommand(CliContext &context, const QStringList &arguments);
 int CliEditCommand(CliContext &context, const QStringList &arguments);
 
 const std::vector<CliCommand> &CliCommands()
@@ -53,6 +54,8 @@ const std::vector<CliCommand> &CliCommands()
          CliGenerateCommand},
         {"report", "report KIND [--class NAME ...] [--per-class]  write a report and print its files; `report` alone names the kinds",
          CliReportCommand},
+        {"export", "export KIND [--compress]  write an export into the event folder and print its files; `export` alone names the kinds",
+         CliExportCommand},
         {"serve", "serve [--port N] [--max-connections N] [--idle-timeout SECONDS] [--show-log] [--debug]  run the readout server until SIGINT or SIGTERM", CliServeCommand},
     };
     return commands;

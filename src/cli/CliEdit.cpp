@@ -3,7 +3,7 @@
 #include "cli/CliCommands.h"
 
 #include "base/KorventError.h"
-#include "base/MessageSink.h"
+#include "cli/StderrSink.h"
 #include "scoring/CorrectionLog.h"
 #include "scoring/CourseDefinition.h"
 #include "scoring/PunchCorrections.h"
@@ -18,22 +18,6 @@ QString tr(const char *text)
 {
     return QCoreApplication::translate("Cli", text);
 }
-
-class CountingStderrSink : public MessageSink
-{
-public:
-    void error(const QString &message) override
-    {
-        ++errors;
-        m_err << "error: " << message << Qt::endl;
-    }
-    void warning(const QString &message) override { m_err << "warning: " << message << Qt::endl; }
-
-    int errors = 0;
-
-private:
-    QTextStream m_err{stderr};
-};
 
 QString quotedList(const QStringList &texts)
 {
@@ -124,7 +108,7 @@ int CliEditCommand(CliContext &context, const QStringList &arguments)
         exitCode = 1;
     }
     if (calculate) {
-        CountingStderrSink messages;
+        StderrSink messages;
         RecalculateTeam(context.data, setup, messages, team.number);
         if (messages.errors > 0)
             exitCode = 1;

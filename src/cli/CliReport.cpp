@@ -1,6 +1,9 @@
 // korvent-cli report KIND [--class NAME ...] [--per-class]
+// korvent-cli export KIND [--compress] ...
+// Both run a kind of the registry and print the files written.
 
 #include "cli/CliCommands.h"
+#include "cli/StderrSink.h"
 
 #include "reports/ReportFileOutput.h"
 #include "reports/ReportRegistry.h"
@@ -17,12 +20,12 @@ QString tr(const char *text)
     return QCoreApplication::translate("Cli", text);
 }
 
-// The reports by name, those not built yet apart.
-QString reportNames()
+// The family's kinds by name, those not built yet apart.
+QString kindNames(ReportFamily family)
 {
     QStringList built, later;
     for (const ReportKindEntry &entry : ReportRegistry())
-        if (entry.family == ReportFamily::Report)
+        if (entry.family == family)
             (entry.built() ? built : later).append(QLatin1String(entry.cliName));
     QString names = built.join(QStringLiteral(", "));
     if (!later.isEmpty())
@@ -32,7 +35,7 @@ QString reportNames()
 
 // Every option of the registry is understood here; the kind then refuses
 // those it does not take, so none is ever ignored.
-ReportRequest parseOptions(const QStringList &arguments)
+ReportRequest parseOptions(const QStringList &arguments, const QString &command)
 {
     ReportRequest request;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -51,27 +54,41 @@ ReportRequest parseOptions(const QStringList &arguments)
         else if (argument == ReportOptionName(ReportOption::Compress))
             request.compress = true;
         else
-            throw KorventError(tr("Unknown report option \"%1\"").arg(argument));
+            throw KorventError(tr("Unknown %1 option \"%2\"").arg(command, argument));
     }
     return request;
+}
+
+int runKind(CliContext &context, const QStringList &arguments, ReportFamily family)
+{
+    const bool report = family == ReportFamily::Report;
+    const QString command = report ? QStringLiteral("report") : QStringLiteral("export");
+    if (arguments.isEmpty())
+        throw KorventError(tr("%1 needs a kind: %2").arg(command, kindNames(family)));
+    const ReportKindEntry *kind = FindReportKind(arguments.first(), family);
+    if (!kind)
+        throw KorventError((report ? tr("Unknown report \"%1\"; the reports are %2") : tr("Unknown export \"%1\"; the exports are %2"))
+                               .arg(arguments.first(), kindNames(family)));
+    const ReportRequest request = parseOptions(arguments.mid(1), command);
+    const EventSetup setup = EventSetup::load(context.location.eventDirectory);
+    ReportFileOutput output(context.location);
+    StderrSink messages;
+    RunReport(*kind, {context.data.connection(), setup, output, &messages}, request);
+    if (output.files().isEmpty())
+        throw KorventError(report ? tr("No page was written") : tr("No file was written"));
+    for (const ReportFile &file : output.files())
+        context.out << output.path(file) << '\n';
+    return 0;
 }
 
 } // namespace
 
 int CliReportCommand(CliContext &context, const QStringList &arguments)
 {
-    if (arguments.isEmpty())
-        throw KorventError(tr("report needs a kind: %1").arg(reportNames()));
-    const ReportKindEntry *kind = FindReportKind(arguments.first(), ReportFamily::Report);
-    if (!kind)
-        throw KorventError(tr("Unknown report \"%1\"; the reports are %2").arg(arguments.first(), reportNames()));
-    const ReportRequest request = parseOptions(arguments.mid(1));
-    const EventSetup setup = EventSetup::load(context.location.eventDirectory);
-    ReportFileOutput output(context.location);
-    RunReport(*kind, {context.data.connection(), setup, output}, request);
-    if (output.files().isEmpty())
-        throw KorventError(tr("No page was written"));
-    for (const ReportFile &file : output.files())
-        context.out << output.path(file) << '\n';
-    return 0;
+    return runKind(context, arguments, ReportFamily::Report);
+}
+
+int CliExportCommand(CliContext &context, const QStringList &arguments)
+{
+    return runKind(context, arguments, ReportFamily::Export);
 }

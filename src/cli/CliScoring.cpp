@@ -6,7 +6,7 @@
 #include "scoring/PunchListText.h"
 #include "scoring/TeamCalculation.h"
 #include "base/KorventError.h"
-#include "base/MessageSink.h"
+#include "cli/StderrSink.h"
 #include "store/StatusTexts.h"
 #include "store/TimeHelpers.h"
 #include "store/uData.h"
@@ -19,16 +19,6 @@ QString tr(const char *text)
 {
     return QCoreApplication::translate("Cli", text);
 }
-
-class StderrSink : public MessageSink
-{
-public:
-    void error(const QString &message) override { m_err << "error: " << message << Qt::endl; }
-    void warning(const QString &message) override { m_err << "warning: " << message << Qt::endl; }
-
-private:
-    QTextStream m_err{stderr};
-};
 
 qint64 wholeNumber(const QString &text, const char *what)
 {

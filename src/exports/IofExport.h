@@ -1,28 +1,14 @@
 #pragma once
 
 // The event's results as an IOF XML result list, version 3.0 or 2.0.3, with
-// an optional compressed copy. Both exports go on as far as they can: when a
-// step fails, what was built so far is still written (and compressed when
-// asked) and the failure is then raised as KorventError.
+// an optional compressed copy, written through the output into the event
+// folder. Both exports go on as far as they can: when a step fails, what was
+// built so far is still written and committed (with its compressed copy when
+// asked), and the failure is then raised as KorventError.
+
+#include "reports/ReportRegistry.h"
 
 #include <QString>
-#include <functional>
-#include <memory>
-
-class MessageSink;
-class QIODevice;
-class TdmData;
-struct EventSetup;
-
-struct IofExportContext
-{
-    TdmData &data;
-    std::shared_ptr<const EventSetup> setup;
-    MessageSink &messages; // what the punch-list calculation reports
-};
-
-// A device open for writing the whole file of this name in the event folder.
-using ExportFileDevice = std::function<QIODevice &(const QString &fileName)>;
 
 namespace IofExportFiles {
 inline const QString xml3 = QStringLiteral("Rogain_iofXML3.xml");
@@ -34,6 +20,6 @@ inline const QString work = QStringLiteral("temp.zlb");
 } // namespace IofExportFiles
 
 // The IOF XML 3.0 ResultList in UTF-8.
-void ExportIofXml3(const IofExportContext &context, bool compress, const ExportFileDevice &files);
+void ExportIofXml3(const ReportContext &context, bool compress);
 // The IOF XML 2.0.3 ResultList in ISO-8859-1.
-void ExportIofXml2(const IofExportContext &context, bool compress, const ExportFileDevice &files);
+void ExportIofXml2(const ReportContext &context, bool compress);

@@ -3,17 +3,31 @@
 #include "exports/CompressedXml.h"
 
 #include "base/KorventError.h"
+#include "store/EventSetup.h"
 
 #include <QCoreApplication>
 #include <QIODevice>
 
-void SaveIofDocument(const XmlDocument &document, XmlEncoding encoding, const QString &fileName, bool compress,
-                     const QString &compressedName, const ExportFileDevice &files)
+IofExportCalculation::IofExportCalculation(const ReportContext &context)
+    : m_messages(context.messages ? *context.messages : m_unreported)
+    , m_calculation(context.connection, std::make_shared<const EventSetup>(context.setup), m_messages)
+{
+}
+
+void SaveIofDocument(const ReportContext &context, const XmlDocument &document, XmlEncoding encoding, const QString &fileName,
+                     bool compress, const QString &compressedName, std::exception_ptr failure)
 {
     const QByteArray bytes = document.toBytes(encoding);
-    QIODevice &device = files(fileName);
+    QIODevice &device = context.output.create({ReportFolder::Event, fileName});
     if (device.write(bytes) != bytes.size())
         throw KorventError(QCoreApplication::translate("IofExport", "Cannot write %1: %2").arg(fileName, device.errorString()));
-    if (compress)
-        WriteCompressedXml(bytes, files(IofExportFiles::work), files(compressedName));
+    if (compress) {
+        QIODevice &work = context.output.create({ReportFolder::Event, IofExportFiles::work});
+        WriteCompressedXml(bytes, work, context.output.create({ReportFolder::Event, compressedName}));
+    }
+    if (failure) {
+        // What was built before the failure is kept, as a run that ends normally keeps all.
+        context.output.commit();
+        std::rethrow_exception(failure);
+    }
 }

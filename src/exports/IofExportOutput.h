@@ -1,11 +1,40 @@
 #pragma once
 
-// The closing steps shared by the IOF XML exports.
+// What the IOF XML exports share around the document: the calculation that
+// gives the punch lists, and the closing steps.
 
 #include "exports/IofExport.h"
 #include "exports/XmlDocument.h"
+#include "scoring/TeamCalculation.h"
 
-// Writes the document to `fileName` and, when compress is set, its compressed
-// copy to `compressedName` (with the work file beside it).
-void SaveIofDocument(const XmlDocument &document, XmlEncoding encoding, const QString &fileName, bool compress,
-                     const QString &compressedName, const ExportFileDevice &files);
+#include "base/MessageSink.h"
+
+#include <exception>
+
+// The list-only calculation for a run, reporting to the context's sink.
+class IofExportCalculation
+{
+public:
+    explicit IofExportCalculation(const ReportContext &context);
+
+    TeamCalculation &calculation() { return m_calculation; }
+    MessageSink &messages() { return m_messages; }
+
+private:
+    // Stands in when the run has no sink.
+    struct Unreported : MessageSink
+    {
+        void error(const QString &) override {}
+        void warning(const QString &) override {}
+    };
+    Unreported m_unreported;
+    MessageSink &m_messages;
+    TeamCalculation m_calculation;
+};
+
+// Writes the document to `fileName` in the event folder and, when compress is
+// set, its compressed copy to `compressedName` (with the work file beside
+// it). After a failed step (`failure` set) the files are committed and the
+// failure is raised again.
+void SaveIofDocument(const ReportContext &context, const XmlDocument &document, XmlEncoding encoding, const QString &fileName,
+                     bool compress, const QString &compressedName, std::exception_ptr failure);

@@ -9,16 +9,11 @@
 #include "exports/IofResultRows.h"
 #include "exports/IofStatusWord.h"
 
-#include "scoring/TeamCalculation.h"
-
 #include "base/KorventError.h"
 #include "shell/VersionText.h"
 #include "store/EventSetup.h"
 #include "store/StatusTexts.h"
 #include "store/TimeHelpers.h"
-#include "store/uData.h"
-
-#include <exception>
 
 namespace {
 
@@ -58,9 +53,9 @@ void appendEvent(const XmlElement &root, const EventSettings &settings)
 }
 
 void appendTeam(const XmlElement &classResult, const XmlElement &courseData, const QString &className, const IofTeamRow &team,
-                const IofExportContext &context, TeamCalculation &calculation)
+                const ReportContext &context, IofExportCalculation &calculation)
 {
-    db::Connection &connection = context.data.connection();
+    db::Connection &connection = context.connection;
     const XmlElement teamResult = classResult.appendElement(QStringLiteral("TeamResult"));
     teamResult.appendTextElement(QStringLiteral("TeamName"), team.name);
     teamResult.appendTextElement(QStringLiteral("Country"), team.country);
@@ -89,7 +84,7 @@ void appendTeam(const XmlElement &classResult, const XmlElement &courseData, con
     variation.appendTextElement(QStringLiteral("CourseVariationId"), number);
     variation.appendElement(QStringLiteral("StartPoint")).appendTextElement(QStringLiteral("StartPointCode"), QStringLiteral("S"));
 
-    if (const std::optional<tResArray> punches = IofPunchList(calculation, connection, team, context.messages)) {
+    if (const std::optional<tResArray> punches = IofPunchList(calculation.calculation(), connection, team, calculation.messages())) {
         // Sequence numbers are positions in the punch list, the finish's included.
         for (size_t i = 0; i < punches->size(); ++i) {
             const tControlRes &entry = (*punches)[i];
@@ -116,13 +111,13 @@ void appendTeam(const XmlElement &classResult, const XmlElement &courseData, con
 
 } // namespace
 
-void ExportIofXml2(const IofExportContext &context, bool compress, const ExportFileDevice &files)
+void ExportIofXml2(const ReportContext &context, bool compress)
 {
     XmlDocument document;
     // A failing step ends the walk; what was built is still written.
     std::exception_ptr failure;
     try {
-        const EventSettings &settings = context.setup->settings;
+        const EventSettings &settings = context.setup.settings;
         const XmlElement root = document.createDocumentElement(QStringLiteral("ResultList"));
         root.setAttribute(QStringLiteral("status"), QStringLiteral("complete"));
         root.setAttribute(QStringLiteral("rlType"), QStringLiteral("EOL"));
@@ -133,17 +128,15 @@ void ExportIofXml2(const IofExportContext &context, bool compress, const ExportF
         appendEvent(root, settings);
         const XmlElement courseData = root.appendElement(QStringLiteral("CourseData"));
 
-        TeamCalculation calculation(context.data, context.setup, context.messages);
-        for (const QString &className : IofClassNames(context.setup->classTree)) {
+        IofExportCalculation calculation(context);
+        for (const QString &className : IofClassNames(context.setup.classTree)) {
             const XmlElement classResult = root.appendElement(QStringLiteral("ClassResult"));
             classResult.appendTextElement(QStringLiteral("ClassShortName"), className);
-            for (const IofTeamRow &team : CalculatedTeamsOfClass(context.data.connection(), className))
+            for (const IofTeamRow &team : CalculatedTeamsOfClass(context.connection, className))
                 appendTeam(classResult, courseData, className, team, context, calculation);
         }
     } catch (const KorventError &) {
         failure = std::current_exception();
     }
-    SaveIofDocument(document, XmlEncoding::Latin1, IofExportFiles::xml2, compress, IofExportFiles::xml2Compressed, files);
-    if (failure)
-        std::rethrow_exception(failure);
+    SaveIofDocument(context, document, XmlEncoding::Latin1, IofExportFiles::xml2, compress, IofExportFiles::xml2Compressed, failure);
 }

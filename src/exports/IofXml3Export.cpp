@@ -8,17 +8,12 @@
 #include "exports/IofResultRows.h"
 #include "exports/IofStatusWord.h"
 
-#include "scoring/TeamCalculation.h"
-
 #include "base/KorventError.h"
 #include "base/Platform.h"
 #include "store/EventSetup.h"
 #include "store/StatusTexts.h"
 #include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"
-#include "store/uData.h"
-
-#include <exception>
 
 namespace {
 
@@ -121,7 +116,7 @@ void appendTeamTotal(const XmlElement &teamResult, const IofTeamRow &team, const
     result.appendTextElement(QStringLiteral("ControlCard"), chip).setAttribute(QStringLiteral("punchingSystem"), QStringLiteral("SI"));
 }
 
-void appendTeam(const XmlElement &classResult, const IofTeamRow &team, const IofExportContext &context, TeamCalculation &calculation)
+void appendTeam(const XmlElement &classResult, const IofTeamRow &team, const ReportContext &context, IofExportCalculation &calculation)
 {
     const XmlElement teamResult = classResult.appendElement(QStringLiteral("TeamResult"));
     teamResult.appendTextElement(QStringLiteral("Name"), team.name);
@@ -137,8 +132,8 @@ void appendTeam(const XmlElement &classResult, const IofTeamRow &team, const Iof
     }
     teamResult.appendTextElement(QStringLiteral("BibNumber"), QString::number(team.number));
 
-    db::Connection &connection = context.data.connection();
-    const std::optional<tResArray> punches = IofPunchList(calculation, connection, team, context.messages);
+    db::Connection &connection = context.connection;
+    const std::optional<tResArray> punches = IofPunchList(calculation.calculation(), connection, team, calculation.messages());
 
     const std::vector<IofRunnerRow> runners = RunnersOfTeam(connection, team.id);
     for (const IofRunnerRow &runner : runners) {
@@ -154,9 +149,9 @@ void appendTeam(const XmlElement &classResult, const IofTeamRow &team, const Iof
 
 } // namespace
 
-void ExportIofXml3(const IofExportContext &context, bool compress, const ExportFileDevice &files)
+void ExportIofXml3(const ReportContext &context, bool compress)
 {
-    const EventSettings &settings = context.setup->settings;
+    const EventSettings &settings = context.setup.settings;
     XmlDocument document;
     const XmlElement root = document.createDocumentElement(QStringLiteral("ResultList"), iof3Namespace);
     root.setAttribute(QStringLiteral("createTime"), IsoDateTimeText(DateTime::now()) + UtcOffsetText(Platform::standardUtcOffsetSeconds()));
@@ -168,18 +163,16 @@ void ExportIofXml3(const IofExportContext &context, bool compress, const ExportF
     // A failing step ends the walk; what was built is still written.
     std::exception_ptr failure;
     try {
-        TeamCalculation calculation(context.data, context.setup, context.messages);
-        for (const QString &className : IofClassNames(context.setup->classTree)) {
+        IofExportCalculation calculation(context);
+        for (const QString &className : IofClassNames(context.setup.classTree)) {
             const XmlElement classResult = root.appendElement(QStringLiteral("ClassResult"));
             classResult.setAttribute(QStringLiteral("timeResolution"), QStringLiteral("1"));
             classResult.appendElement(QStringLiteral("Class")).appendTextElement(QStringLiteral("Name"), className);
-            for (const IofTeamRow &team : CalculatedTeamsOfClass(context.data.connection(), className))
+            for (const IofTeamRow &team : CalculatedTeamsOfClass(context.connection, className))
                 appendTeam(classResult, team, context, calculation);
         }
     } catch (const KorventError &) {
         failure = std::current_exception();
     }
-    SaveIofDocument(document, XmlEncoding::Utf8, IofExportFiles::xml3, compress, IofExportFiles::xml3Compressed, files);
-    if (failure)
-        std::rethrow_exception(failure);
+    SaveIofDocument(context, document, XmlEncoding::Utf8, IofExportFiles::xml3, compress, IofExportFiles::xml3Compressed, failure);
 }

@@ -2,6 +2,8 @@
 
 #include "reports/StartReports.h"
 
+#include "exports/IofExport.h"
+
 #include "base/KorventError.h"
 
 #include <QCoreApplication>
@@ -27,6 +29,15 @@ std::optional<ReportFile> checkList(const ReportKindEntry &kind, const ReportCon
 std::optional<ReportFile> statistics(const ReportKindEntry &kind, const ReportContext &context, const ReportRequest &)
 {
     return ControlStatisticsReport(context, kind.files.front());
+}
+
+std::optional<ReportFile> iofXml(const ReportKindEntry &kind, const ReportContext &context, const ReportRequest &request)
+{
+    if (kind.kind == ReportKind::IofXml3)
+        ExportIofXml3(context, request.compress);
+    else
+        ExportIofXml2(context, request.compress);
+    return std::nullopt;
 }
 
 constexpr ReportOption allOptions[] = {ReportOption::Classes, ReportOption::PerClass, ReportOption::Encoding, ReportOption::Compress};
@@ -76,6 +87,11 @@ const std::vector<ReportKindEntry> &ReportRegistry()
          {{Results, QStringLiteral("stat_controls.htm")}}, {}, statistics},
         {ReportKind::Winners, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Winners"), "winners",
          {{Results, QStringLiteral("results.htm")}, {Event, QStringLiteral("winners.csv")}}, ReportOption::Classes, nullptr},
+        // One command for both versions: the event setting cbXML3Format chooses.
+        {ReportKind::IofXml3, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export (IOF XML)"), "iof3",
+         {{Event, IofExportFiles::xml3}, {Event, IofExportFiles::xml3Compressed}, {Event, IofExportFiles::work}}, ReportOption::Compress, iofXml},
+        {ReportKind::IofXml2, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export (IOF XML)"), "iof2",
+         {{Event, IofExportFiles::xml2}, {Event, IofExportFiles::xml2Compressed}, {Event, IofExportFiles::work}}, ReportOption::Compress, iofXml},
     };
     return entries;
 }

@@ -13,10 +13,11 @@
 #include <optional>
 #include <vector>
 
+class MessageSink;
 namespace db { class Connection; }
 struct EventSetup;
 
-enum class ReportKind { StartList, StartListMembers, CheckList, ResultsTable, ResultsSplits, ResultsWeb, Statistics, Winners };
+enum class ReportKind { StartList, StartListMembers, CheckList, ResultsTable, ResultsSplits, ResultsWeb, Statistics, Winners, IofXml3, IofXml2 };
 
 // Reports are pages offered by the report chooser; exports are files for
 // other programs, each with its own command.
@@ -46,6 +47,9 @@ struct ReportContext
     db::Connection &connection;
     const EventSetup &setup;
     ReportOutput &output;
+    // Where a run reports what does not stop it (a team whose punch list
+    // cannot be worked out); nullptr leaves such reports out.
+    MessageSink *messages = nullptr;
 };
 
 struct ReportKindEntry;

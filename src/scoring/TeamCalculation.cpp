@@ -53,7 +53,12 @@ bool statusFollowsCalculation(int status)
 } // namespace
 
 TeamCalculation::TeamCalculation(TdmData &data, std::shared_ptr<const EventSetup> setup, MessageSink &messages)
-    : m_data(data)
+    : TeamCalculation(data.connection(), std::move(setup), messages)
+{
+}
+
+TeamCalculation::TeamCalculation(db::Connection &connection, std::shared_ptr<const EventSetup> setup, MessageSink &messages)
+    : m_connection(connection)
     , m_setup(std::move(setup))
     , m_messages(messages)
 {
@@ -61,7 +66,7 @@ TeamCalculation::TeamCalculation(TdmData &data, std::shared_ptr<const EventSetup
 
 void TeamCalculation::LoadCourseDefinition()
 {
-    m_course = CourseDefinition::load(m_data.connection(), m_setup->classTree);
+    m_course = CourseDefinition::load(m_connection, m_setup->classTree);
 }
 
 int TeamCalculation::requiredRunners(int startedRunners) const
@@ -71,7 +76,7 @@ int TeamCalculation::requiredRunners(int startedRunners) const
 
 bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
 {
-    db::Connection &connection = m_data.connection();
+    db::Connection &connection = m_connection;
     const std::optional<QSqlRecord> found = connection.firstRow(QStringLiteral("SELECT %1 FROM team WHERE number=? ORDER BY id LIMIT 1").arg(teamColumns), {number});
     if (!found)
         return false;
@@ -128,7 +133,7 @@ void TeamCalculation::storeResult(const TeamRow &team, const tResArray &list, TD
             inCenter += SecondsBetween(entry.time, list[i + 1].time);
     }
 
-    db::Connection &connection = m_data.connection();
+    db::Connection &connection = m_connection;
     if (finishTime == 0 || points == 0) {
         if (team.status >= TeamNoResult && list.size() >= 2) {
             connection.exec(QStringLiteral("UPDATE team SET status=? WHERE id=?"), {TeamNoResult, team.id});
@@ -163,7 +168,7 @@ void TeamCalculation::storeResult(const TeamRow &team, const tResArray &list, TD
 CalculationSummary TeamCalculation::CalculateAllTeams(bool all)
 {
     LoadCourseDefinition();
-    db::Connection &connection = m_data.connection();
+    db::Connection &connection = m_connection;
 
     std::vector<TeamRow> teams;
     QSqlQuery teamRows = connection.exec(QStringLiteral("SELECT %1 FROM team ORDER BY id").arg(teamColumns));

@@ -12,6 +12,7 @@
 
 class MessageSink;
 class TdmData;
+namespace db { class Connection; }
 
 struct CalculationSummary
 {
@@ -25,6 +26,7 @@ class TeamCalculation
 {
 public:
     TeamCalculation(TdmData &data, std::shared_ptr<const EventSetup> setup, MessageSink &messages);
+    TeamCalculation(db::Connection &connection, std::shared_ptr<const EventSetup> setup, MessageSink &messages);
 
     // Reloads controls, extra-point rules and classes; CalculateTeam uses the last load.
     void LoadCourseDefinition();
@@ -52,7 +54,7 @@ private:
     void storeResult(const TeamRow &team, const tResArray &list, TDateTime finishTime, Outcome &outcome);
     int requiredRunners(int startedRunners) const;
 
-    TdmData &m_data;
+    db::Connection &m_connection;
     std::shared_ptr<const EventSetup> m_setup;
     MessageSink &m_messages;
     CourseDefinition m_course;

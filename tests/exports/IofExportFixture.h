@@ -9,39 +9,11 @@
 #include "exports/IofExport.h"
 #include "exports/XmlDocument.h"
 
-#include <QBuffer>
-#include <map>
-
-struct MemoryFiles
-{
-    std::map<QString, std::unique_ptr<QBuffer>> buffers;
-
-    ExportFileDevice device()
-    {
-        return [this](const QString &name) -> QIODevice & {
-            auto buffer = std::make_unique<QBuffer>();
-            buffer->open(QIODevice::WriteOnly);
-            buffers[name] = std::move(buffer);
-            return *buffers[name];
-        };
-    }
-    QByteArray bytes(const QString &name) const
-    {
-        const auto found = buffers.find(name);
-        return found == buffers.end() ? QByteArray() : found->second->data();
-    }
-    QStringList names() const
-    {
-        QStringList names;
-        for (const auto &entry : buffers)
-            names.append(entry.first);
-        return names;
-    }
-};
+#include <algorithm>
 
 struct IofExportFixture : ScoringFixture
 {
-    MemoryFiles files;
+    MemoryReportOutput output;
     XmlDocument document;
     // Every 3.0 document written in a test is checked against the schema at its end.
     std::vector<QByteArray> documentsToCheck;
@@ -62,32 +34,44 @@ struct IofExportFixture : ScoringFixture
                 ADD_FAILURE() << "not valid against the IOF XML 3.0 schema:\n" << errors->toStdString() << written.toStdString();
     }
 
-    IofExportContext context() { return {*data, std::make_shared<const EventSetup>(setup), messages}; }
+    ReportContext context() { return {data->connection(), setup, output, &messages}; }
+
+    // A file written into the event folder; empty when not written.
+    QByteArray bytes(const QString &name) const { return output.bytes({ReportFolder::Event, name}); }
+    // The files written, by name.
+    QStringList names() const
+    {
+        QStringList names;
+        for (const ReportFile &file : output.files())
+            names.append(file.name);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
     // Exports version 3.0 and reads the document back; its root element.
     XmlElement export3(bool compress = false)
     {
-        ExportIofXml3(context(), compress, files.device());
+        ExportIofXml3(context(), compress);
         return readBack(IofExportFiles::xml3);
     }
     // The same for a document that must not be held to the schema.
     XmlElement export3Unchecked()
     {
-        ExportIofXml3(context(), false, files.device());
-        document.loadBytes(files.bytes(IofExportFiles::xml3), IofExportFiles::xml3);
+        ExportIofXml3(context(), false);
+        document.loadBytes(bytes(IofExportFiles::xml3), IofExportFiles::xml3);
         return document.documentElement();
     }
     XmlElement export2(bool compress = false)
     {
-        ExportIofXml2(context(), compress, files.device());
+        ExportIofXml2(context(), compress);
         return readBack(IofExportFiles::xml2);
     }
     XmlElement readBack(const QString &name)
     {
-        const QByteArray bytes = files.bytes(name);
+        const QByteArray written = bytes(name);
         if (name == IofExportFiles::xml3)
-            documentsToCheck.push_back(bytes);
-        document.loadBytes(bytes, name);
+            documentsToCheck.push_back(written);
+        document.loadBytes(written, name);
         return document.documentElement();
     }
 

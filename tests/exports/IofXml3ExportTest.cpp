@@ -47,12 +47,12 @@ TEST_F(Xml3Export, EmptyClassTreeGivesResultListAndEventOnly)
     setup.settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
     const XmlElement root = export3();
 
-    const QByteArray bytes = files.bytes(IofExportFiles::xml3);
+    const QByteArray written = bytes(IofExportFiles::xml3);
     const QRegularExpression head(QStringLiteral(
         "^<\\?xml version=\"1.0\" encoding=\"UTF-8\"\\?>\n<ResultList xmlns=\"http://www.orienteering.org/datastandard/3.0\" "
         "createTime=\"(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d)([+-]\\d\\d:\\d\\d)\" iofVersion=\"3.0\" creator=\"Korvent\" status=\"Complete\">"));
-    const QRegularExpressionMatch match = head.match(QString::fromUtf8(bytes));
-    ASSERT_TRUE(match.hasMatch()) << bytes.toStdString();
+    const QRegularExpressionMatch match = head.match(QString::fromUtf8(written));
+    ASSERT_TRUE(match.hasMatch()) << written.toStdString();
     EXPECT_EQ(match.captured(2), UtcOffsetText(Platform::standardUtcOffsetSeconds()));
     const QDateTime created = QDateTime::fromString(match.captured(1), Qt::ISODate);
     EXPECT_LT(qAbs(created.secsTo(QDateTime::currentDateTime())), 60);
@@ -72,7 +72,7 @@ TEST_F(Xml3Export, EmptyClassTreeGivesResultListAndEventOnly)
     EXPECT_EQ(node(race, QStringLiteral("StartTime/Date")).text(), QStringLiteral("2026-06-13"));
     EXPECT_EQ(node(race, QStringLiteral("StartTime/Time")).text(), QStringLiteral("11:30:00"));
     // Nothing else was written.
-    EXPECT_EQ(files.names(), QStringList({"Rogain_iofXML3.xml"}));
+    EXPECT_EQ(names(), QStringList({"Rogain_iofXML3.xml"}));
 }
 
 TEST_F(Xml3Export, CourseSetterIsSplitAtTheFirstBlank)
@@ -338,13 +338,15 @@ TEST_F(Xml3Export, AFailingStepStillWritesWhatWasBuiltAndThenRaises)
     const qint64 id = calculatedTeam(1);
     member(id, QStringLiteral("A"), QStringLiteral("101"));
     data->connection().exec(QStringLiteral("DROP TABLE runner"));
-    EXPECT_THROW(ExportIofXml3(context(), true, files.device()), KorventError);
+    EXPECT_THROW(ExportIofXml3(context(), true), KorventError);
+    // Kept although the run failed: the files are committed before the error is raised.
+    EXPECT_TRUE(output.committed());
 
     // The document up to the failing step, and its compressed copy.
     const XmlElement root = readBack(IofExportFiles::xml3);
     const XmlElement teamResult = teamResults(root).first();
     EXPECT_EQ(childNames(teamResult), QStringList({"Name", "BibNumber"}));
-    EXPECT_EQ(files.names(), QStringList({"Rogain_iofXML3.xml", "Rogain_iofXML3.xmlzip.xml", "temp.zlb"}));
+    EXPECT_EQ(names(), QStringList({"Rogain_iofXML3.xml", "Rogain_iofXML3.xmlzip.xml", "temp.zlb"}));
 }
 
 TEST_F(Xml3Export, TheCompressedCopyDecodesToThePlainFile)
@@ -352,9 +354,9 @@ TEST_F(Xml3Export, TheCompressedCopyDecodesToThePlainFile)
     const qint64 id = calculatedTeam(1);
     member(id, QStringLiteral("A"), QStringLiteral("101"));
     export3(true);
-    EXPECT_EQ(files.names(), QStringList({"Rogain_iofXML3.xml", "Rogain_iofXML3.xmlzip.xml", "temp.zlb"}));
-    EXPECT_EQ(decodeCompressedData(files.bytes(IofExportFiles::xml3Compressed)), files.bytes(IofExportFiles::xml3));
-    EXPECT_EQ(inflateZlib(files.bytes(IofExportFiles::work)), files.bytes(IofExportFiles::xml3));
+    EXPECT_EQ(names(), QStringList({"Rogain_iofXML3.xml", "Rogain_iofXML3.xmlzip.xml", "temp.zlb"}));
+    EXPECT_EQ(decodeCompressedData(bytes(IofExportFiles::xml3Compressed)), bytes(IofExportFiles::xml3));
+    EXPECT_EQ(inflateZlib(bytes(IofExportFiles::work)), bytes(IofExportFiles::xml3));
 }
 
 TEST_F(Xml3Export, ARichEventValidatesAgainstTheOfficialSchema)
@@ -386,8 +388,8 @@ TEST_F(Xml3Export, ARichEventValidatesAgainstTheOfficialSchema)
     data->updateRow(QStringLiteral("team"), empty, {{"calctime", at(QStringLiteral("17:00:00"))}, {"status", 9}});
     member(empty, QStringLiteral("C"), QStringLiteral("303"), {{"sex", "m"}});
 
-    ExportIofXml3(context(), false, files.device());
-    const QByteArray written = files.bytes(IofExportFiles::xml3);
+    ExportIofXml3(context(), false);
+    const QByteArray written = bytes(IofExportFiles::xml3);
     const std::optional<QString> errors = iofSchemaErrors(written);
     EXPECT_FALSE(errors.has_value()) << errors.value_or(QString()).toStdString() << written.toStdString();
 }

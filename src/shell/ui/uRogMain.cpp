@@ -87,7 +87,7 @@ void TfRogMain::createCommands()
         {"actExportParticipants", "&Tools", "Export participants", {}, "Participants list file", true, nullptr},
         {"actExportCardex", "&Tools", "Export Cardex startlist", {}, "Start list file for the Cardex program", false, nullptr},
         {"actExportTrailplot", "&Tools", "Export (Trailplot)", {}, "Route files for the Trailplot program", false, nullptr},
-        {"actExportIofXml", "&Tools", "Export (IOF XML)", {}, "IOF XML result list", false, nullptr},
+        {"actExportIofXml", "&Tools", "Export (IOF XML)", {}, "IOF XML result list", false, &TfRogMain::exportIofXmlClick},
         {"actExportTeamInfo", "&Tools", "Export TeamInfo", {}, "Team information text file", false, nullptr},
         {"actExportTeamsRunners", "&Tools", "Export teams with runners", {}, "Teams and runners list in a chosen text encoding", false, nullptr},
         {"actAbout", "&Help", "About", {}, "Program and database versions", false, &TfRogMain::aboutClick},
@@ -236,6 +236,23 @@ void TfRogMain::reportsClick()
     }
     if (page)
         ShowReport(output.path(*page));
+}
+
+void TfRogMain::exportIofXmlClick()
+{
+    const bool compress = QMessageBox::question(this, tr("Confirm"), tr("Save as compressed XML file?"),
+                                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    const auto setup = m_setup.snapshot();
+    const ReportKindEntry &kind = ReportKindOf(setup->settings.cbXML3Format ? ReportKind::IofXml3 : ReportKind::IofXml2);
+    ReportRequest request;
+    request.compress = compress;
+    ReportFileOutput output(m_location);
+    MessageBoxSink messages(this);
+    {
+        const OverrideCursor wait(Qt::WaitCursor);
+        RunReport(kind, {m_data.connection(), *setup, output, &messages}, request);
+    }
+    QMessageBox::information(this, tr("Korvent"), tr("Done!"));
 }
 
 void TfRogMain::ShowReport(const QString &fileName)

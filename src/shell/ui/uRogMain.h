@@ -45,6 +45,7 @@ private:
     void editControlsClick();
     void calculateClick();
     void reportsClick();
+    void exportIofXmlClick();
     void aboutClick();
 
     EventLocation m_location;

@@ -95,6 +95,7 @@ TEST_F(MainWindowFixture, CommandsNotYetBuiltAreVisibleButDisabled)
     EXPECT_TRUE(window->command("actCalculate")->isEnabled());
     EXPECT_TRUE(window->command("actReports")->isEnabled());
     EXPECT_TRUE(window->command("actEditControls")->isEnabled());
+    EXPECT_TRUE(window->command("actExportIofXml")->isEnabled());
     EXPECT_TRUE(window->findChild<QAction *>("ToolButton1")->isEnabled());
     EXPECT_TRUE(window->findChild<QAction *>("ToolButton3")->isEnabled());
     EXPECT_FALSE(window->findChild<QAction *>("ToolButton2")->isEnabled());
@@ -207,6 +208,54 @@ TEST_F(MainWindowFixture, ReportsCommandWritesTheChosenReportAndShowsIt)
     window->command("actReports")->trigger();
     EXPECT_EQ(message, QStringLiteral("Can't find report header file"));
     EXPECT_FALSE(QFile::exists(page));
+}
+
+TEST_F(MainWindowFixture, ExportIofXmlAsksForTheCompressedCopyAndSaysDoneOnlyWhenAllWasWritten)
+{
+    EventSetup chosen;
+    chosen.classTree = {{QStringLiteral("H6<*>(10:00:00|006:00:00|00:30:00)"), 0}, {QStringLiteral("H6A"), 1}};
+    setup.publish(chosen);
+    auto window = open(true);
+    const qint64 team = data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}, {"class", "H6A"},
+                                                                {"calctime", "2026-06-13 17:00:00"}});
+    data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Tamm"}, {"chipnr", "101"}});
+
+    // Answers the question, then reads the box that ends the command.
+    const auto exportAnswering = [&](QMessageBox::StandardButton answer) {
+        QStringList texts;
+        whenModal<QMessageBox>([&texts, answer](QMessageBox *question) {
+            texts.append(question->text());
+            whenModal<QMessageBox>([&texts](QMessageBox *last) {
+                texts.append(last->text());
+                last->accept();
+            });
+            question->button(answer)->click();
+        });
+        window->command("actExportIofXml")->trigger();
+        return texts;
+    };
+    const QString event = folderOf(dir);
+    EXPECT_EQ(exportAnswering(QMessageBox::Yes), QStringList({"Save as compressed XML file?", "Done!"}));
+    EXPECT_TRUE(readFile(event + QStringLiteral("Rogain_iofXML3.xml")).contains("<Name>Owls</Name>"));
+    EXPECT_TRUE(QFile::exists(event + QStringLiteral("Rogain_iofXML3.xmlzip.xml")));
+    EXPECT_TRUE(QFile::exists(event + QStringLiteral("temp.zlb")));
+
+    // The setting chooses the version; No writes no compressed copy.
+    chosen.settings.cbXML3Format = false;
+    setup.publish(chosen);
+    EXPECT_EQ(exportAnswering(QMessageBox::No), QStringList({"Save as compressed XML file?", "Done!"}));
+    EXPECT_TRUE(readFile(event + QStringLiteral("iofXML.xml")).contains("<TeamName>Owls</TeamName>"));
+    EXPECT_FALSE(QFile::exists(event + QStringLiteral("iofXMLzip.xml")));
+
+    // A step that fails: the error is shown instead of "Done!", and what was built is kept.
+    data->connection().exec(QStringLiteral("DROP TABLE runner"));
+    const QStringList failed = exportAnswering(QMessageBox::No);
+    ASSERT_EQ(failed.size(), 2);
+    EXPECT_NE(failed[1], QStringLiteral("Done!"));
+    EXPECT_TRUE(failed[1].contains(QStringLiteral("runner"))) << failed[1].toStdString();
+    const QByteArray partial = readFile(event + QStringLiteral("iofXML.xml"));
+    EXPECT_TRUE(partial.contains("<TeamName>Owls</TeamName>"));
+    EXPECT_FALSE(partial.contains("<Result>"));
 }
 
 TEST_F(MainWindowFixture, ReportViewerIsCentredOnlyTheFirstTime)
