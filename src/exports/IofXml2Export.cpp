@@ -4,7 +4,7 @@
 // its splits and as its course's controls, times in the regional formats.
 
 #include "exports/IofExport.h"
-#include "exports/IofExportOutput.h"
+#include "exports/IofExportRun.h"
 #include "exports/IofFormats.h"
 #include "exports/IofResultRows.h"
 #include "exports/IofStatusWord.h"

@@ -3,7 +3,7 @@
 // member "TEAMTOTAL" that carries the team's result, splits and chip.
 
 #include "exports/IofExport.h"
-#include "exports/IofExportOutput.h"
+#include "exports/IofExportRun.h"
 #include "exports/IofFormats.h"
 #include "exports/IofResultRows.h"
 #include "exports/IofStatusWord.h"
@@ -121,8 +121,8 @@ void appendTeam(const XmlElement &classResult, const IofTeamRow &team, const Rep
     const XmlElement teamResult = classResult.appendElement(QStringLiteral("TeamResult"));
     teamResult.appendTextElement(QStringLiteral("Name"), team.name);
     if (!team.club.isEmpty() || !team.country.isEmpty()) {
-        // An organisation always has a name in the list: a team with a country
-        // and no club gets an empty one, which result services accept.
+        // The schema requires an organisation's name: a team with a country and
+        // no club gets an empty one rather than a file that is refused.
         const XmlElement organisation = teamResult.appendElement(QStringLiteral("Organisation"));
         organisation.appendTextElement(QStringLiteral("Name"), team.club);
         if (!team.club.isEmpty())

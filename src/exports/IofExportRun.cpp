@@ -1,4 +1,4 @@
-#include "exports/IofExportOutput.h"
+#include "exports/IofExportRun.h"
 
 #include "exports/CompressedXml.h"
 
