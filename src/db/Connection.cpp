@@ -4,48 +4,47 @@
 
 #include <QAtomicInteger>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QScopeGuard>
 #include <QSqlError>
+#include <QThread>
+#include <atomic>
 #include <map>
 #include <memory>
 
 namespace db {
 
+// The writer lock of one file, shared by every connection of this process to it.
+struct WriterLock
+{
+    QMutex mutex;
+    // The thread that holds the mutex, so that it is told at once when it asks again.
+    std::atomic<Qt::HANDLE> owner{nullptr};
+};
+
 namespace {
 
 QAtomicInteger<quint64> connectionCounter;
-
-QMutex *writeLockOf(const QString &fileName)
-{
-    static QMutex registryLock;
-    static std::map<QString, std::unique_ptr<QMutex>> locks;
-    const QString key = QFileInfo(fileName).absoluteFilePath();
-    QMutexLocker lock(&registryLock);
-    std::unique_ptr<QMutex> &entry = locks[key];
-    if (!entry)
-        entry = std::make_unique<QMutex>();
-    return entry.get();
-}
 constexpr int busyTimeoutMs = 30'000;
+// SQLite's primary result code for a file that is not a database.
+constexpr int notADatabase = 26;
 
 QString tr(const char *text)
 {
     return QCoreApplication::translate("Database", text);
 }
 
-// An existing, non-empty file must carry SQLite's header before the engine
-// may touch it, so that a wrong file is refused without being changed.
-bool looksLikeSqlite(const QString &fileName)
+WriterLock *writerLockOf(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return true; // the engine reports why it cannot be read
-    if (file.size() == 0)
-        return true;
-    return file.read(16) == QByteArray("SQLite format 3\0", 16);
+    static QMutex registryLock;
+    static std::map<QString, std::unique_ptr<WriterLock>> locks;
+    const QString key = QFileInfo(fileName).absoluteFilePath();
+    QMutexLocker lock(&registryLock);
+    std::unique_ptr<WriterLock> &entry = locks[key];
+    if (!entry)
+        entry = std::make_unique<WriterLock>();
+    return entry.get();
 }
 
 // Declared types name the kind for other tools; none of them has an affinity
@@ -79,47 +78,80 @@ QString quoteIdentifier(const QString &name)
     return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-Connection::Connection(const QString &fileName)
+Connection::Connection(const QString &fileName, const std::vector<TableDefinition> &schema)
     : m_fileName(fileName)
     , m_connectionName(QStringLiteral("korvent-%1").arg(++connectionCounter))
-    , m_writeLock(writeLockOf(fileName))
+    , m_writerLock(writerLockOf(fileName))
 {
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile())
         fail(tr("Cannot open the database file %1"), tr("it is a folder"));
-    if (info.exists() && !looksLikeSqlite(fileName))
-        fail(tr("Cannot open the database file %1"), tr("it is not an SQLite 3 database"));
-
-    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    database.setDatabaseName(fileName);
-    database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
-    if (!database.open()) {
-        const QString cause = database.lastError().text();
-        database = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_connectionName);
-        fail(tr("Cannot open the database file %1"), cause);
-    }
+    open();
     try {
-        // The journal mode check also reads the file header: a damaged file fails here.
+        // Nothing is written before the file has shown itself to be ours.
+        refuseForeignDatabase(storedTables(), schema);
         const QString mode = scalar(QStringLiteral("PRAGMA journal_mode=WAL")).toString();
         if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
             fail(tr("Cannot open the database file %1"), tr("write-ahead journal not available (%1)").arg(mode));
         exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        for (const TableDefinition &table : schema)
+            if (!tableExists(table.name))
+                createTable(table);
     } catch (...) {
-        QSqlDatabase::database(m_connectionName, false).close();
+        database().close();
         QSqlDatabase::removeDatabase(m_connectionName);
         throw;
     }
 }
 
+void Connection::open()
+{
+    QString cause;
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        database.setDatabaseName(m_fileName);
+        database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+        if (database.open())
+            return;
+        cause = database.lastError().text();
+    }
+    // The handle is gone: the registration goes without a warning.
+    QSqlDatabase::removeDatabase(m_connectionName);
+    fail(tr("Cannot open the database file %1"), cause);
+}
+
+QStringList Connection::storedTables()
+{
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"))) {
+        const QSqlError error = query.lastError();
+        if ((error.nativeErrorCode().toInt() & 0xff) == notADatabase)
+            fail(tr("Cannot open the database file %1"), tr("it is not an SQLite 3 database"));
+        fail(tr("Cannot open the database file %1"), error.text());
+    }
+    QStringList names;
+    while (query.next())
+        names.append(query.value(0).toString());
+    return names;
+}
+
+void Connection::refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema) const
+{
+    // An empty database is a new one; one table of ours makes it ours.
+    if (schema.empty() || storedTables.isEmpty())
+        return;
+    for (const TableDefinition &table : schema)
+        if (storedTables.contains(table.name, Qt::CaseInsensitive))
+            return;
+    fail(tr("Cannot open the database file %1"),
+         tr("it is the database of another program (tables %1), not an event database").arg(storedTables.join(QStringLiteral(", "))));
+}
+
 Connection::~Connection()
 {
-    if (m_holdsWriteLock)
-        m_writeLock->unlock();
-    {
-        QSqlDatabase database = QSqlDatabase::database(m_connectionName, false);
-        database.close();
-    }
+    releaseWriterLock();
+    database().close();
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
@@ -173,9 +205,9 @@ QVariant Connection::scalar(const QString &sql, const QVariantList &parameters)
     return query.next() ? query.value(0) : QVariant();
 }
 
-bool Connection::tableExists(const QString &table) const
+bool Connection::tableExists(const QString &table)
 {
-    return database().tables(QSql::Tables).contains(table, Qt::CaseInsensitive);
+    return scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"), {table}).toInt() > 0;
 }
 
 void Connection::createTable(const TableDefinition &table)
@@ -204,16 +236,18 @@ void Connection::createTable(const TableDefinition &table)
 
 void Connection::begin()
 {
-    if (!m_writeLock->tryLock(busyTimeoutMs))
+    if (m_writerLock->owner.load() == QThread::currentThreadId())
+        fail(tr("Database error in %1"), tr("a transaction is already open in this thread; a change cannot start inside another one"));
+    if (!m_writerLock->mutex.tryLock(busyTimeoutMs))
         fail(tr("Database error in %1"), tr("another writer kept the database busy for %1 seconds").arg(busyTimeoutMs / 1000));
-    m_holdsWriteLock = true;
+    m_writerLock->owner.store(QThread::currentThreadId());
+    m_holdsWriterLock = true;
     try {
         // IMMEDIATE takes SQLite's write lock at once, so a writer of another
         // process waits on the busy timeout at the start instead of failing half-way.
         exec(QStringLiteral("BEGIN IMMEDIATE"));
     } catch (...) {
-        m_holdsWriteLock = false;
-        m_writeLock->unlock();
+        releaseWriterLock();
         throw;
     }
 }
@@ -221,19 +255,22 @@ void Connection::begin()
 void Connection::commit()
 {
     exec(QStringLiteral("COMMIT"));
-    m_holdsWriteLock = false;
-    m_writeLock->unlock();
+    releaseWriterLock();
 }
 
 void Connection::rollback()
 {
-    const auto release = qScopeGuard([this] {
-        if (m_holdsWriteLock) {
-            m_holdsWriteLock = false;
-            m_writeLock->unlock();
-        }
-    });
+    const auto release = qScopeGuard([this] { releaseWriterLock(); });
     exec(QStringLiteral("ROLLBACK"));
+}
+
+void Connection::releaseWriterLock()
+{
+    if (!m_holdsWriterLock)
+        return;
+    m_holdsWriterLock = false;
+    m_writerLock->owner.store(nullptr);
+    m_writerLock->mutex.unlock();
 }
 
 QString Connection::engineVersion()
@@ -260,6 +297,8 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
+    if (m_done)
+        m_connection.fail(tr("Database error in %1"), tr("the transaction was committed already"));
     m_connection.commit();
     m_done = true;
 }

@@ -3,10 +3,13 @@
 // One connection to an SQLite database file, for the thread that creates it.
 // Every thread (the UI thread, each readout worker) opens its own; the file
 // runs in WAL mode with a busy timeout so that they work side by side.
+//
+// The file is only ever opened through SQLite: a descriptor opened and closed
+// beside it would drop every lock this process holds on the file, and another
+// process could then checkpoint and remove the write-ahead log in use here.
 
 #include "db/TableDefinition.h"
 
-#include <QMutex>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -16,13 +19,18 @@
 
 namespace db {
 
+struct WriterLock;
+
 class Connection
 {
 public:
     // Opens the file, creating it when missing. A file that is not an SQLite
     // database, or one that cannot be created or opened, raises KorventError
     // naming the file and the cause; such a file is left untouched.
-    explicit Connection(const QString &fileName);
+    // With a schema the database is completed to it: missing tables are added,
+    // existing ones never altered. A database that holds tables but none of the
+    // schema's belongs to another program and is refused, left untouched.
+    explicit Connection(const QString &fileName, const std::vector<TableDefinition> &schema = {});
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -31,7 +39,8 @@ public:
     QSqlDatabase database() const;
 
     // Runs a statement with positional (?) parameters; raises KorventError on failure.
-    // The returned query is forward-only and positioned before its first row.
+    // The returned query is forward-only, positioned before its first row, and
+    // must not outlive the connection.
     QSqlQuery exec(const QString &sql, const QVariantList &parameters = {});
     // A prepared statement to run many times with other values.
     QSqlQuery prepare(const QString &sql);
@@ -42,35 +51,50 @@ public:
     // The first column of the first row; an invalid QVariant when no row.
     QVariant scalar(const QString &sql, const QVariantList &parameters = {});
 
-    bool tableExists(const QString &table) const;
-    // Creates the table and its indexes (named <table>_<index>).
+    bool tableExists(const QString &table);
+    // Creates the table and its indexes (named <table>_<index>) in one transaction.
     void createTable(const TableDefinition &table);
-
-    void begin();
-    void commit();
-    void rollback();
 
     // The engine's version text, e.g. "3.40.1".
     QString engineVersion();
 
 private:
+    friend class Transaction;
+
     [[noreturn]] void fail(const QString &what, const QString &cause) const;
+    void open();
+    // Names of the tables the file holds, read through SQLite (the first read of the header).
+    QStringList storedTables();
+    void refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema) const;
+
+    // Only through Transaction.
+    void begin();
+    void commit();
+    void rollback();
+    void releaseWriterLock();
 
     QString m_fileName;
     QString m_connectionName;
     // Writers of this process take turns on this lock before SQLite's own,
     // so a waiting writer wakes the moment the other commits instead of
     // polling in SQLite's busy handler.
-    QMutex *m_writeLock;
-    bool m_holdsWriteLock = false;
+    WriterLock *m_writerLock;
+    bool m_holdsWriterLock = false;
 };
 
-// Commits on commit(); rolls back when left without it (an error on the way).
+// One change of the database: begun on construction with the file's writer
+// lock taken, committed on commit(), rolled back when left without it (an
+// error on the way). A thread holds one transaction at a time: beginning a
+// second one while the first is open (on any connection to the same file)
+// raises KorventError at once instead of waiting for itself.
 class Transaction
 {
 public:
     explicit Transaction(Connection &connection);
     ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
     void commit();
 
 private:

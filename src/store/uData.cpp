@@ -50,22 +50,13 @@ Row rowOf(const QSqlQuery &query)
 } // namespace
 
 TdmData::TdmData(const QString &eventDirectory)
-    : m_connection(databaseFileName(eventDirectory))
+    : m_connection(databaseFileName(eventDirectory), EventTables())
 {
-    ensureTables();
 }
 
 QString TdmData::databaseFileName(const QString &eventDirectory)
 {
     return eventDirectory + QStringLiteral("rogain.abs");
-}
-
-void TdmData::ensureTables()
-{
-    // Missing tables are added; existing ones are never altered.
-    for (const db::TableDefinition &table : EventTables())
-        if (!m_connection.tableExists(table.name))
-            m_connection.createTable(table);
 }
 
 qint64 TdmData::insertRow(const QString &tableName, const Row &values)

@@ -1,8 +1,10 @@
 #pragma once
 
-// The event database: rogain.abs in the event folder, opened (and created or
-// completed) on construction. Each thread that works on the event makes its
-// own TdmData; they share the file, not the connection.
+// The event database: rogain.abs in the event folder, opened on construction:
+// created when missing, missing tables added, existing ones never altered. The
+// file of another program (tables, none of ours) is refused untouched.
+// Each thread that works on the event makes its own TdmData; they share the
+// file, not the connection.
 
 #include "db/Connection.h"
 
@@ -36,7 +38,5 @@ public:
     void deleteTeam(qint64 teamId);
 
 private:
-    void ensureTables();
-
     db::Connection m_connection;
 };

@@ -1,38 +1,15 @@
-#include "TestFolder.h"
-
-#include <QProcess>
-#include <QTcpSocket>
-#include <QThread>
+#include "ServeProcess.h"
 
 #include "store/uData.h"
+
 #include <QRegularExpression>
 #include <gtest/gtest.h>
-
-namespace {
-
-struct CliRun
-{
-    int exitCode;
-    QString out;
-    QString err;
-};
-
-CliRun runCli(const QString &workingDirectory, const QStringList &arguments)
-{
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    process.start(QStringLiteral(KORVENT_CLI_PATH), arguments);
-    process.waitForFinished(30'000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
-
-} // namespace
 
 TEST(Cli, InfoOpensOrCreatesTheEventLikeTheApplication)
 {
     QTemporaryDir program;
     QDir().mkpath(folderOf(program) + QStringLiteral("event"));
-    const CliRun run = runCli(program.path(), {"--event", "event", "info"});
+    const CliRun run = runCliIn(program.path(), {"--event", "event", "info"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains(QRegularExpression(QStringLiteral("^Database: SQLite 3\\.\\d+"))))
         << run.out.toStdString();
@@ -47,39 +24,60 @@ TEST(Cli, InfoOpensOrCreatesTheEventLikeTheApplication)
 TEST(Cli, ErrorsGoToStderrWithNonZeroExit)
 {
     QTemporaryDir program;
-    const CliRun missing = runCli(program.path(), {"--event", "nowhere", "info"});
+    const CliRun missing = runCliIn(program.path(), {"--event", "nowhere", "info"});
     EXPECT_NE(missing.exitCode, 0);
     EXPECT_TRUE(missing.err.contains(QLatin1String("Event directory is missing"))) << missing.err.toStdString();
     EXPECT_TRUE(missing.out.isEmpty());
 
     QDir().mkpath(folderOf(program) + QStringLiteral("event"));
     writeFile(folderOf(program) + QStringLiteral("event/rogain.abs"), "not a database at all, just some text");
-    const CliRun broken = runCli(program.path(), {"--event", "event", "info"});
+    const CliRun broken = runCliIn(program.path(), {"--event", "event", "info"});
     EXPECT_NE(broken.exitCode, 0);
     EXPECT_TRUE(broken.err.contains(QLatin1String("rogain.abs"))) << broken.err.toStdString();
     EXPECT_EQ(readFile(folderOf(program) + QStringLiteral("event/rogain.abs")), QByteArray("not a database at all, just some text"));
 
-    EXPECT_NE(runCli(program.path(), {"--event", "event", "no-such-command"}).exitCode, 0);
-    EXPECT_NE(runCli(program.path(), {"info"}).exitCode, 0);
+    EXPECT_NE(runCliIn(program.path(), {"--event", "event", "no-such-command"}).exitCode, 0);
+    EXPECT_NE(runCliIn(program.path(), {"info"}).exitCode, 0);
+}
+
+TEST(Cli, InfoRefusesTheDatabaseOfAnotherProgramUntouched)
+{
+    QTemporaryDir program;
+    const QString file = folderOf(program) + QStringLiteral("event/rogain.abs");
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    QProcess shell;
+    shell.start(QStringLiteral("sqlite3"), {file, QStringLiteral("CREATE TABLE invoice (id INTEGER PRIMARY KEY, total REAL);"
+                                                                 "CREATE TABLE customer (id INTEGER PRIMARY KEY, name TEXT);")});
+    ASSERT_TRUE(shell.waitForFinished(10'000));
+    ASSERT_EQ(shell.exitCode(), 0);
+    const QByteArray content = readFile(file);
+
+    const CliRun run = runCliIn(program.path(), {"--event", "event", "info"});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.err.contains(QLatin1String("rogain.abs")) && run.err.contains(QLatin1String("another program")))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(readFile(file), content);
+    EXPECT_FALSE(QFile::exists(file + QStringLiteral("-wal")));
 }
 
 TEST(Cli, SettingsPrintsEveryKeyAndSetChecksBeforeWriting)
 {
     QTemporaryDir program;
     QDir().mkpath(folderOf(program) + QStringLiteral("event"));
-    const CliRun defaults = runCli(program.path(), {"--event", "event", "settings"});
+    const CliRun defaults = runCliIn(program.path(), {"--event", "event", "settings"});
     ASSERT_EQ(defaults.exitCode, 0) << defaults.err.toStdString();
     EXPECT_TRUE(defaults.out.startsWith(QLatin1String("leName=\n")));
     EXPECT_TRUE(defaults.out.contains(QLatin1String("\nsePunchWindow=-1\n")));
     EXPECT_TRUE(defaults.out.contains(QLatin1String("\ndtpDate=2008-09-01 00:00:00\n")));
     EXPECT_EQ(defaults.out.count(u'\n'), 41);
 
-    EXPECT_EQ(runCli(program.path(), {"--event", "event", "settings", "set", "leName=Night Rogaine", "sePunchWindow=120"}).exitCode, 0);
+    EXPECT_EQ(runCliIn(program.path(), {"--event", "event", "settings", "set", "leName=Night Rogaine", "sePunchWindow=120"}).exitCode, 0);
     const QByteArray stored = readFile(folderOf(program) + QStringLiteral("event/setup.ini"));
     EXPECT_TRUE(stored.contains("leName=Night Rogaine\r\n"));
 
     for (const char *bad : {"sePunchWindow=100000", "noSuchKey=1", "cbXML3Format=maybe", "leName"}) {
-        const CliRun refused = runCli(program.path(), {"--event", "event", "settings", "set", "leName=Changed", bad});
+        const CliRun refused = runCliIn(program.path(), {"--event", "event", "settings", "set", "leName=Changed", bad});
         EXPECT_NE(refused.exitCode, 0) << bad;
         EXPECT_FALSE(refused.err.isEmpty()) << bad;
         EXPECT_EQ(readFile(folderOf(program) + QStringLiteral("event/setup.ini")), stored) << bad;
@@ -91,7 +89,7 @@ TEST(Cli, ClassesPrintsTheClassTable)
     QTemporaryDir program;
     writeFile(folderOf(program) + QStringLiteral("event/classlist.tree"),
               "H12<*>(12:00:00|012:00:00|00:30:00)\r\n\tH12V\r\nA6<*>(10:00:00|006:00:00|00:30:45)\r\n");
-    const CliRun run = runCli(program.path(), {"--event", "event", "classes"});
+    const CliRun run = runCliIn(program.path(), {"--event", "event", "classes"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QStringLiteral("1\tA6\t3600000\t2160000\t184500\tA6\n"
                                       "2\tH12\t4320000\t4320000\t180000\tH12\n"
@@ -102,25 +100,25 @@ TEST(Cli, GeneratedEventCalculatesWithASummaryLine)
 {
     QTemporaryDir program;
     QDir().mkpath(folderOf(program) + QStringLiteral("event"));
-    const CliRun generated = runCli(program.path(), {"--event", "event", "generate", "--seed", "7", "--teams", "20"});
+    const CliRun generated = runCliIn(program.path(), {"--event", "event", "generate", "--seed", "7", "--teams", "20"});
     ASSERT_EQ(generated.exitCode, 0) << generated.err.toStdString();
     EXPECT_TRUE(generated.out.startsWith(QLatin1String("Generated 20 teams, "))) << generated.out.toStdString();
     // Generating again would mix two events: refused, nothing changed.
-    EXPECT_NE(runCli(program.path(), {"--event", "event", "generate"}).exitCode, 0);
+    EXPECT_NE(runCliIn(program.path(), {"--event", "event", "generate"}).exitCode, 0);
 
-    const CliRun calculated = runCli(program.path(), {"--event", "event", "calculate", "--all"});
+    const CliRun calculated = runCliIn(program.path(), {"--event", "event", "calculate", "--all"});
     ASSERT_EQ(calculated.exitCode, 0) << calculated.err.toStdString();
     EXPECT_TRUE(calculated.out.contains(QRegularExpression(
         QStringLiteral("^Calculated 20 teams: \\d+ with result, \\d+ NARes\\., 0 errors\\n$")))) << calculated.out.toStdString();
 
-    const CliRun list = runCli(program.path(), {"--event", "event", "punchlist", "1"});
+    const CliRun list = runCliIn(program.path(), {"--event", "event", "punchlist", "1"});
     ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
     EXPECT_TRUE(list.out.contains(QRegularExpression(QStringLiteral("^  1 \\d+ +\\S.{20} +\\d+:\\d\\d:\\d\\d \\d\\n"))))
         << list.out.toStdString();
-    EXPECT_NE(runCli(program.path(), {"--event", "event", "punchlist", "999"}).exitCode, 0);
-    EXPECT_NE(runCli(program.path(), {"--event", "event", "calculate", "--team", "x"}).exitCode, 0);
+    EXPECT_NE(runCliIn(program.path(), {"--event", "event", "punchlist", "999"}).exitCode, 0);
+    EXPECT_NE(runCliIn(program.path(), {"--event", "event", "calculate", "--team", "x"}).exitCode, 0);
 
-    const CliRun one = runCli(program.path(), {"--event", "event", "calculate", "--team", "1"});
+    const CliRun one = runCliIn(program.path(), {"--event", "event", "calculate", "--team", "1"});
     EXPECT_EQ(one.exitCode, 0) << one.err.toStdString();
     EXPECT_TRUE(one.out.startsWith(QLatin1String("Team 1: "))) << one.out.toStdString();
 }
@@ -132,9 +130,9 @@ TEST(Cli, ReportWritesThePagesOfTheRegistryAndRefusesWhatItCannotDo)
     for (const char *file : {"header.htm", "style.css", "style_p.css"})
         writeFile(folderOf(program) + QStringLiteral("common/") + QLatin1String(file),
                   readFile(QStringLiteral(KORVENT_SOURCE_DIR "/common/") + QLatin1String(file)));
-    ASSERT_EQ(runCli(program.path(), {"--event", "event", "generate", "--teams", "3"}).exitCode, 0);
+    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "generate", "--teams", "3"}).exitCode, 0);
 
-    const CliRun startList = runCli(program.path(), {"--event", "event", "report", "startlist-members"});
+    const CliRun startList = runCliIn(program.path(), {"--event", "event", "report", "startlist-members"});
     ASSERT_EQ(startList.exitCode, 0) << startList.err.toStdString();
     EXPECT_EQ(startList.out, QStringLiteral("event/results/startlist.htm\n"));
     const QString page = folderOf(program) + QStringLiteral("event/results/startlist.htm");
@@ -160,7 +158,7 @@ TEST(Cli, ReportWritesThePagesOfTheRegistryAndRefusesWhatItCannotDo)
              "results-splits, results-web, winners)"},
     };
     for (const Refusal &refusal : refusals) {
-        const CliRun run = runCli(program.path(), QStringList({"--event", "event", "report"}) + refusal.arguments);
+        const CliRun run = runCliIn(program.path(), QStringList({"--event", "event", "report"}) + refusal.arguments);
         EXPECT_EQ(run.exitCode, 1) << refusal.message;
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(refusal.message))) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << refusal.message;
@@ -168,46 +166,11 @@ TEST(Cli, ReportWritesThePagesOfTheRegistryAndRefusesWhatItCannotDo)
     EXPECT_EQ(readFile(page), written);
 }
 
-namespace {
-
-// korvent-cli serve on a system-chosen port, with its log in a file.
-struct ServeProcess
-{
-    QProcess process;
-    quint16 port = 0;
-
-    ServeProcess(const QString &programDirectory, const QString &logFile, const QStringList &options = {})
-    {
-        process.setWorkingDirectory(programDirectory);
-        process.setStandardOutputFile(logFile);
-        process.start(QStringLiteral(KORVENT_CLI_PATH), QStringList{"--event", "event", "serve", "--port", "0"} + options);
-        for (int wait = 0; port == 0 && wait < 500; ++wait) {
-            QThread::msleep(10);
-            const QByteArray log = readFile(logFile);
-            const qsizetype at = log.indexOf("Listening on port ");
-            if (at >= 0 && log.indexOf('\n', at) > at)
-                port = static_cast<quint16>(log.mid(at + 18, log.indexOf('\n', at) - at - 18).toInt());
-        }
-    }
-};
-
-QByteArray exchange(QTcpSocket &socket, const QByteArray &request)
-{
-    if (!request.isEmpty())
-        socket.write(request);
-    QByteArray reply;
-    while (!reply.endsWith("\r\n") && socket.waitForReadyRead(5000))
-        reply += socket.readAll();
-    return reply;
-}
-
-} // namespace
-
 TEST(Cli, ServeStopsOnSignalWithQuitAndKeepsAcknowledgedReadoutsWhenKilled)
 {
     QTemporaryDir program;
     QDir().mkpath(folderOf(program) + QStringLiteral("event"));
-    ASSERT_EQ(runCli(program.path(), {"--event", "event", "generate", "--teams", "3"}).exitCode, 0);
+    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "generate", "--teams", "3"}).exitCode, 0);
     const QString chip = QStringLiteral("100001");
 
     for (const bool kill : {false, true}) {
@@ -240,7 +203,7 @@ TEST(Cli, ServeClosesIdleStationsAfterItsIdleTimeout)
     QTemporaryDir program;
     QDir().mkpath(folderOf(program) + QStringLiteral("event"));
     for (const char *refused : {"-1", "86401", "x"}) {
-        const CliRun run = runCli(program.path(), {"--event", "event", "serve", "--port", "0", "--idle-timeout", refused});
+        const CliRun run = runCliIn(program.path(), {"--event", "event", "serve", "--port", "0", "--idle-timeout", refused});
         EXPECT_NE(run.exitCode, 0) << refused;
         EXPECT_TRUE(run.err.contains(QLatin1String("--idle-timeout needs a whole number from 0 to 86400"))) << run.err.toStdString();
     }

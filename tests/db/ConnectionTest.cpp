@@ -5,7 +5,9 @@
 
 #include <QThread>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <thread>
+#include <type_traits>
 
 TEST(Connection, RefusesAFileThatIsNotADatabaseWithoutTouchingIt)
 {
@@ -94,4 +96,137 @@ TEST(Connection, ConnectionsInSeveralThreadsWriteAtOnce)
     db::Connection check(name);
     EXPECT_EQ(check.scalar(QStringLiteral("SELECT COUNT(*) FROM t")).toInt(), workers * rowsEach);
     EXPECT_EQ(check.scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+}
+
+namespace {
+
+// A database written by another program, in its own (rollback) journal mode.
+void writeForeignDatabase(const QString &fileName, const QStringList &statements)
+{
+    sqlite3 *handle = nullptr;
+    ASSERT_EQ(sqlite3_open(fileName.toUtf8().constData(), &handle), SQLITE_OK);
+    for (const QString &statement : statements)
+        EXPECT_EQ(sqlite3_exec(handle, statement.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK) << statement.toStdString();
+    sqlite3_close(handle);
+}
+
+db::FieldDefinition field(const char *name, db::FieldKind kind)
+{
+    return {QLatin1String(name), kind, 20, {}, {}};
+}
+
+const std::vector<db::TableDefinition> schema = {
+    {QStringLiteral("team"), {field("id", db::FieldKind::AutoIncrement), field("name", db::FieldKind::Text)}, {}},
+    {QStringLiteral("runner"), {field("id", db::FieldKind::AutoIncrement)}, {}},
+};
+
+// Collects Qt's warnings while it lives.
+struct WarningCollector
+{
+    static inline QStringList warnings;
+    QtMessageHandler previous;
+    WarningCollector() : previous(qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &text) {
+        if (type == QtWarningMsg)
+            warnings.append(text);
+    })) { warnings.clear(); }
+    ~WarningCollector() { qInstallMessageHandler(previous); }
+};
+
+} // namespace
+
+TEST(Connection, ForeignDatabaseIsRefusedByteForByteUntouched)
+{
+    QTemporaryDir dir;
+    const QString name = folderOf(dir) + QStringLiteral("rogain.abs");
+    writeForeignDatabase(name, {"CREATE TABLE invoice (id INTEGER PRIMARY KEY, total REAL)", "INSERT INTO invoice VALUES (1, 9.5)"});
+    const QByteArray content = readFile(name);
+    try {
+        db::Connection connection(name, schema);
+        FAIL() << "opened another program's database";
+    } catch (const KorventError &error) {
+        EXPECT_TRUE(error.message().contains(name)) << error.message().toStdString();
+        EXPECT_TRUE(error.message().contains(QLatin1String("another program"))) << error.message().toStdString();
+        EXPECT_TRUE(error.message().contains(QLatin1String("invoice"))) << error.message().toStdString();
+    }
+    EXPECT_EQ(readFile(name), content);
+    EXPECT_FALSE(QFile::exists(name + QStringLiteral("-wal")));
+    EXPECT_FALSE(QFile::exists(name + QStringLiteral("-shm")));
+}
+
+TEST(Connection, DatabaseWithOneTableOfTheSchemaOrNoneAtAllIsCompleted)
+{
+    struct Case
+    {
+        const char *what;
+        QStringList statements;
+    };
+    for (const Case &c : {Case{"one of the tables", {"CREATE TABLE team (id INTEGER PRIMARY KEY, name TEXT, legacy TEXT)",
+                                                     "CREATE TABLE notes (text TEXT)", "INSERT INTO team VALUES (1, 'Foxes', 'x')"}},
+                          Case{"an empty database", {"PRAGMA user_version=3"}},
+                          Case{"an empty file", {}}}) {
+        QTemporaryDir dir;
+        const QString name = folderOf(dir) + QStringLiteral("rogain.abs");
+        if (c.statements.isEmpty())
+            writeFile(name, {});
+        else
+            writeForeignDatabase(name, c.statements);
+        db::Connection connection(name, schema);
+        EXPECT_TRUE(connection.tableExists(QStringLiteral("runner"))) << c.what;
+        EXPECT_TRUE(connection.tableExists(QStringLiteral("team"))) << c.what;
+        EXPECT_EQ(connection.scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal")) << c.what;
+    }
+    QTemporaryDir dir;
+    const QString name = folderOf(dir) + QStringLiteral("rogain.abs");
+    writeForeignDatabase(name, {"CREATE TABLE TEAM (id INTEGER PRIMARY KEY, name TEXT, legacy TEXT)", "INSERT INTO TEAM VALUES (1, 'Foxes', 'x')"});
+    db::Connection connection(name, schema);
+    EXPECT_EQ(connection.scalar(QStringLiteral("SELECT legacy FROM team WHERE name='Foxes'")).toString(), QStringLiteral("x"));
+}
+
+TEST(Connection, RefusedFileLeavesNoConnectionInUse)
+{
+    QTemporaryDir dir;
+    const QString name = folderOf(dir) + QStringLiteral("rogain.abs");
+    QByteArray damaged("SQLite format 3", 16);
+    damaged.append(QByteArray(200, '\xff'));
+    WarningCollector collector;
+    for (const QByteArray &content : {damaged, QByteArray("plain text, no database")}) {
+        writeFile(name, content);
+        EXPECT_THROW(db::Connection(name, schema), KorventError);
+    }
+    writeFile(name, {});
+    writeForeignDatabase(name, {"CREATE TABLE invoice (id INTEGER)"});
+    EXPECT_THROW(db::Connection(name, schema), KorventError);
+    { db::Connection fine(folderOf(dir) + QStringLiteral("fine.db")); }
+    EXPECT_TRUE(WarningCollector::warnings.isEmpty()) << WarningCollector::warnings.join(u'\n').toStdString();
+}
+
+TEST(Connection, TransactionIsOneChangeAtATimeInAThread)
+{
+    static_assert(!std::is_copy_constructible_v<db::Transaction> && !std::is_copy_assignable_v<db::Transaction>);
+    QTemporaryDir dir;
+    const QString name = folderOf(dir) + QStringLiteral("t.db");
+    db::Connection connection(name);
+    db::Connection other(name);
+    connection.exec(QStringLiteral("CREATE TABLE t (v INTEGER)"));
+    {
+        db::Transaction outer(connection);
+        connection.exec(QStringLiteral("INSERT INTO t VALUES (1)"));
+        // Both on the same connection and on another one of the same file:
+        // the thread would wait for itself, so it is told at once.
+        for (db::Connection *inner : {&connection, &other}) {
+            try {
+                db::Transaction nested(*inner);
+                FAIL() << "a nested transaction was begun";
+            } catch (const KorventError &error) {
+                EXPECT_TRUE(error.message().contains(QLatin1String("already open"))) << error.message().toStdString();
+            }
+        }
+        outer.commit();
+        EXPECT_THROW(outer.commit(), KorventError);
+    }
+    // The lock was let go: the next change of either connection goes through.
+    db::Transaction next(other);
+    other.exec(QStringLiteral("INSERT INTO t VALUES (2)"));
+    next.commit();
+    EXPECT_EQ(connection.scalar(QStringLiteral("SELECT SUM(v) FROM t")).toInt(), 3);
 }
