@@ -36,7 +36,6 @@ public:
     Connection &operator=(const Connection &) = delete;
 
     const QString &fileName() const { return m_fileName; }
-    QSqlDatabase database() const;
 
     // Runs a statement with positional (?) parameters; raises KorventError on failure.
     // The returned query is forward-only, positioned before its first row, and
@@ -61,6 +60,7 @@ public:
 private:
     friend class Transaction;
 
+    QSqlDatabase database() const;
     [[noreturn]] void fail(const QString &what, const QString &cause) const;
     void open();
     // Names of the tables the file holds, read through SQLite (the first read of the header).

@@ -122,9 +122,8 @@ QString SettingText(const EventSettings &settings, const SettingDefinition &defi
 
 void SetSettingText(EventSettings &settings, const SettingDefinition &definition, const QString &text)
 {
-    const QString key = QString::fromLatin1(definition.key);
     auto refuse = [&](const QString &why) {
-        throw KorventError(tr("Setting %1: \"%2\" %3").arg(key, text, why));
+        throw KorventError(tr("%1 (%2): \"%3\" %4").arg(tr(definition.caption), QString::fromLatin1(definition.key), text, why));
     };
     switch (definition.kind) {
     case SettingKind::Text:

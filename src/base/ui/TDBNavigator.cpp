@@ -1,13 +1,16 @@
 #include "base/ui/TDBNavigator.h"
 
+#include "base/KorventError.h"
+#include "base/ui/MessageBoxSink.h"
+#include "db/EditableTableModel.h"
+
+#include <QAbstractItemDelegate>
 #include <QHBoxLayout>
 #include <QMessageBox>
-#include <QSqlError>
-#include <QSqlTableModel>
 #include <QTableView>
 #include <QToolButton>
 
-TDBNavigator::TDBNavigator(QTableView *view, QSqlTableModel *model, QWidget *parent)
+TDBNavigator::TDBNavigator(QTableView *view, db::EditableTableModel *model, QWidget *parent)
     : QWidget(parent)
     , m_view(view)
     , m_model(model)
@@ -26,6 +29,11 @@ TDBNavigator::TDBNavigator(QTableView *view, QSqlTableModel *model, QWidget *par
     addButton(QStringLiteral("nbCancel"), QStringLiteral("\u2717"), tr("Cancel edit"), [this] { cancel(); });
     addButton(QStringLiteral("nbRefresh"), QStringLiteral("\u21BB"), tr("Refresh data"), [this] { refresh(); });
     layout->addStretch();
+
+    connect(m_model, &db::EditableTableModel::failed, this, [this](const QString &message) {
+        m_refused = true;
+        MessageBoxSink(this).error(message);
+    });
 }
 
 void TDBNavigator::addButton(const QString &name, const QString &caption, const QString &hint, const std::function<void()> &action)
@@ -35,7 +43,7 @@ void TDBNavigator::addButton(const QString &name, const QString &caption, const 
     button->setText(caption);
     button->setToolTip(hint);
     button->setMinimumWidth(28);
-    // Taking the focus closes a cell editor, so its text is in the model before a post.
+    // Taking the focus closes a cell editor, so its text is written before the button acts.
     button->setFocusPolicy(Qt::ClickFocus);
     connect(button, &QToolButton::clicked, this, action);
     layout()->addWidget(button);
@@ -53,12 +61,19 @@ void TDBNavigator::moveTo(int row)
 void TDBNavigator::first() { moveTo(0); }
 void TDBNavigator::prior() { moveTo(m_view->currentIndex().row() - 1); }
 void TDBNavigator::next() { moveTo(m_view->currentIndex().row() + 1); }
-void TDBNavigator::last() { moveTo(m_model->rowCount() - 1); }
+
+void TDBNavigator::last()
+{
+    while (m_model->canFetchMore())
+        m_model->fetchMore();
+    moveTo(m_model->rowCount() - 1);
+}
 
 void TDBNavigator::insert()
 {
     const int row = m_view->currentIndex().isValid() ? m_view->currentIndex().row() + 1 : m_model->rowCount();
-    m_model->insertRow(row);
+    if (!m_model->insertRow(row))
+        return;
     moveTo(row);
     edit();
 }
@@ -71,7 +86,6 @@ void TDBNavigator::remove()
     if (QMessageBox::question(this, tr("Confirm"), tr("Delete record?")) != QMessageBox::Yes)
         return;
     m_model->removeRow(current.row());
-    post();
 }
 
 void TDBNavigator::edit()
@@ -80,7 +94,7 @@ void TDBNavigator::edit()
     if (!current.isValid() && m_model->rowCount() > 0)
         current = m_model->index(0, 0);
     if (current.isValid()) {
-        // The key column is hidden; start in the first visible one.
+        // Start in the first visible column.
         if (m_view->isColumnHidden(current.column()))
             for (int c = 0; c < m_model->columnCount(); ++c)
                 if (!m_view->isColumnHidden(c)) {
@@ -92,20 +106,37 @@ void TDBNavigator::edit()
     }
 }
 
+QWidget *TDBNavigator::openEditor() const
+{
+    // Cell editors are opened on the current cell.
+    const QModelIndex current = m_view->currentIndex();
+    return current.isValid() ? m_view->indexWidget(current) : nullptr;
+}
+
 bool TDBNavigator::post()
 {
-    if (m_model->submitAll())
+    QWidget *editor = openEditor();
+    if (!editor)
         return true;
-    QMessageBox::critical(this, tr("Korvent"), m_model->lastError().text());
-    return false;
+    QAbstractItemDelegate *delegate = m_view->itemDelegateForIndex(m_view->currentIndex());
+    m_refused = false;
+    emit delegate->commitData(editor);
+    emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    return !m_refused;
 }
 
 void TDBNavigator::cancel()
 {
-    m_model->revertAll();
+    if (QWidget *editor = openEditor())
+        emit m_view->itemDelegateForIndex(m_view->currentIndex())->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+    m_model->dropNewRows();
 }
 
 void TDBNavigator::refresh()
 {
-    m_model->select();
+    try {
+        m_model->select();
+    } catch (const KorventError &error) {
+        MessageBoxSink(this).error(error.message());
+    }
 }

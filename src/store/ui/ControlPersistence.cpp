@@ -19,6 +19,8 @@ namespace {
 
 // Line read when a list key is missing: the list ends there.
 const QString listEnd = QStringLiteral("#!#");
+// Date-times as IniFile writes them.
+const QString dateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 // The window's own controls in creation order; the parts Qt builds inside
 // composite widgets (a spin box's line edit, ...) are left out.
@@ -84,25 +86,59 @@ int gridSize(const IniFile &ini, const QString &section, const QString &key)
 
 } // namespace
 
+std::optional<QString> ControlText(const QWidget *widget)
+{
+    if (auto *time = qobject_cast<const TlmTimeEdit *>(widget))
+        return QString::number(time->TimeInt());
+    if (auto *edit = qobject_cast<const QLineEdit *>(widget))
+        return edit->text();
+    if (auto *spin = qobject_cast<const QSpinBox *>(widget))
+        return QString::number(spin->value());
+    if (auto *picker = qobject_cast<const QDateTimeEdit *>(widget))
+        return picker->dateTime().toString(dateTimeFormat);
+    if (auto *check = qobject_cast<const QCheckBox *>(widget))
+        return check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    if (auto *radio = qobject_cast<const TRadioGroup *>(widget))
+        return QString::number(radio->itemIndex());
+    if (auto *combo = qobject_cast<const QComboBox *>(widget))
+        return QString::number(combo->currentIndex());
+    return std::nullopt;
+}
+
+void SetControlText(QWidget *widget, const QString &text)
+{
+    bool ok = false;
+    const qint64 number = text.trimmed().toLongLong(&ok);
+    if (auto *time = qobject_cast<TlmTimeEdit *>(widget)) {
+        if (ok)
+            time->setTimeInt(number);
+    } else if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
+        edit->setText(text);
+    } else if (auto *spin = qobject_cast<QSpinBox *>(widget)) {
+        if (ok)
+            spin->setValue(static_cast<int>(std::clamp<qint64>(number, spin->minimum(), spin->maximum())));
+    } else if (auto *picker = qobject_cast<QDateTimeEdit *>(widget)) {
+        if (const QDateTime value = QDateTime::fromString(text.trimmed(), dateTimeFormat); value.isValid())
+            picker->setDateTime(value);
+    } else if (auto *check = qobject_cast<QCheckBox *>(widget)) {
+        if (ok)
+            check->setChecked(number != 0);
+    } else if (auto *radio = qobject_cast<TRadioGroup *>(widget)) {
+        if (ok)
+            radio->setItemIndex(static_cast<int>(number));
+    } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
+        if (ok)
+            combo->setCurrentIndex(static_cast<int>(number));
+    }
+}
+
 void SaveControls(const QWidget *window, IniFile &ini, const QString &section)
 {
     ini.eraseSection(section);
     for (QWidget *widget : persistentControls(window)) {
         const QString name = widget->objectName();
-        if (auto *time = qobject_cast<TlmTimeEdit *>(widget)) {
-            ini.writeInteger(section, name, time->TimeInt());
-        } else if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
-            ini.writeString(section, name, edit->text());
-        } else if (auto *spin = qobject_cast<QSpinBox *>(widget)) {
-            ini.writeInteger(section, name, spin->value());
-        } else if (auto *picker = qobject_cast<QDateTimeEdit *>(widget)) {
-            ini.writeDateTime(section, name, picker->dateTime());
-        } else if (auto *check = qobject_cast<QCheckBox *>(widget)) {
-            ini.writeBool(section, name, check->isChecked());
-        } else if (auto *radio = qobject_cast<TRadioGroup *>(widget)) {
-            ini.writeInteger(section, name, radio->itemIndex());
-        } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
-            ini.writeInteger(section, name, combo->currentIndex());
+        if (const std::optional<QString> text = ControlText(widget)) {
+            ini.writeString(section, name, *text);
         } else if (const std::optional<QStringList> lines = linesOf(widget)) {
             for (int i = 0; i < lines->size(); ++i)
                 ini.writeString(section, name + u'_' + QString::number(i), lines->at(i));

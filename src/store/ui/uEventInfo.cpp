@@ -1,16 +1,17 @@
 #include "store/ui/uEventInfo.h"
 
-#include "store/ui/ControlPersistence.h"
-#include "store/CountryList.h"
-#include "store/EventSettings.h"
-#include "store/EventSetup.h"
-#include "store/FieldDisplay.h"
-#include "base/IniFile.h"
 #include "base/KorventError.h"
 #include "base/Platform.h"
+#include "base/ui/MessageBoxSink.h"
 #include "base/ui/TDBNavigator.h"
 #include "base/ui/TRadioGroup.h"
+#include "db/EditableTableModel.h"
+#include "store/CountryList.h"
+#include "store/EventSchema.h"
+#include "store/EventSetup.h"
+#include "store/FieldDisplay.h"
 #include "store/uData.h"
+#include "store/ui/ControlPersistence.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,8 +27,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QSqlRecord>
-#include <QSqlTableModel>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
@@ -115,7 +114,7 @@ TfEventInfo::TfEventInfo(const QString &eventDirectory, const QString &programDi
     layout->addWidget(buttons);
     resize(860, 560);
 
-    LoadControls(this, IniFile(EventSettings::fileName(m_eventDirectory)), EventSettings::sectionName());
+    showSettings(EventSettings::load(m_eventDirectory));
     setClassTree(ReadClassTreeFile(ClassTreeFileName(m_eventDirectory)));
     m_countries->setCountries(LoadCountryList(CountryListFileName(m_programDirectory)));
 }
@@ -236,16 +235,11 @@ QWidget *TfEventInfo::createClassesTab()
 
 TfEventInfo::TableGrid TfEventInfo::createTableGrid(const QString &table, const QString &objectName, QWidget *parent)
 {
-    auto *model = new QSqlTableModel(this, m_data.connection().database());
-    model->setTable(table);
-    model->setEditStrategy(QSqlTableModel::OnRowChange);
-    model->select();
-    for (int c = 0; c < model->columnCount(); ++c)
-        model->setHeaderData(c, Qt::Horizontal, FieldDisplayLabel(table, model->record().fieldName(c)));
+    auto *model = new db::EditableTableModel(m_data.connection(), EventTable(table), {}, this);
+    model->setDisplayText([table](const QString &field, const QVariant &value) { return FieldDisplayText(table, field, value); });
     auto *view = new QTableView(parent);
     view->setObjectName(objectName);
     view->setModel(model);
-    view->setColumnHidden(model->fieldIndex(QStringLiteral("id")), true);
     view->verticalHeader()->setDefaultSectionSize(22);
     view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     view->horizontalHeader()->setStretchLastSection(true);
@@ -261,7 +255,7 @@ QWidget *TfEventInfo::createControlsTab()
     auto *page = new QWidget;
     const TableGrid grid = createTableGrid(QStringLiteral("control"), QStringLiteral("dbgControls"), page);
     grid.view->setToolTip(tr("Control: S,F,I,O,W or CP number"));
-    grid.view->setItemDelegateForColumn(grid.model->fieldIndex(QStringLiteral("type")),
+    grid.view->setItemDelegateForColumn(grid.model->columnOf(QStringLiteral("type")),
                                         new PickListDelegate(QStringLiteral("C,S,F,I,O,W").split(u','), grid.view));
     auto *gridColumn = new QVBoxLayout;
     gridColumn->addWidget(grid.view, 1);
@@ -329,6 +323,41 @@ QWidget *TfEventInfo::createListsTab()
     return page;
 }
 
+QWidget *TfEventInfo::settingControl(const SettingDefinition &definition) const
+{
+    return findChild<QWidget *>(QString::fromLatin1(definition.key));
+}
+
+void TfEventInfo::showSettings(const EventSettings &settings)
+{
+    for (const SettingDefinition &definition : SettingDefinitions())
+        SetControlText(settingControl(definition), SettingText(settings, definition));
+}
+
+void TfEventInfo::takeSetting(EventSettings &settings, const SettingDefinition &definition)
+{
+    QWidget *control = settingControl(definition);
+    try {
+        // The text each control holds goes the way of `settings set KEY=VALUE`.
+        SetSettingText(settings, definition, ControlText(control).value_or(QString()));
+    } catch (const KorventError &) {
+        auto *tabs = findChild<QTabWidget *>(QStringLiteral("pcEventInfo"));
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(control))
+                tabs->setCurrentIndex(i);
+        control->setFocus();
+        throw;
+    }
+}
+
+EventSettings TfEventInfo::settings()
+{
+    EventSettings settings;
+    for (const SettingDefinition &definition : SettingDefinitions())
+        takeSetting(settings, definition);
+    return settings;
+}
+
 ClassTree TfEventInfo::classTree() const
 {
     ClassTree tree;
@@ -365,9 +394,17 @@ void TfEventInfo::btnAddClassClick()
         selected = nullptr;
     QTreeWidgetItem *item;
     if (!selected || findChild<QCheckBox *>(QStringLiteral("cbMainClass"))->isChecked()) {
-        const auto text = [this](const char *key) { return findChild<QLineEdit *>(QString::fromLatin1(key))->text(); };
+        // A half-typed time would make a class that starts at no time.
+        EventSettings times;
+        try {
+            for (const char *key : {"meStartTime", "meControlTime", "mePenaltyTime"})
+                takeSetting(times, *FindSetting(QLatin1String(key)));
+        } catch (const KorventError &error) {
+            MessageBoxSink(this).error(error.message());
+            return;
+        }
         item = new ClassTreeItem(tvClassList);
-        item->setText(0, MainClassNodeText(name, text("meStartTime"), text("meControlTime"), text("mePenaltyTime")));
+        item->setText(0, MainClassNodeText(name, times.meStartTime, times.meControlTime, times.mePenaltyTime));
     } else {
         if (depthOf(selected) + 1 >= ClassPathLevels) {
             QMessageBox::warning(this, tr("Korvent"), tr("Classes may be nested %1 levels deep at most").arg(ClassPathLevels));
@@ -389,43 +426,52 @@ void TfEventInfo::btnRemoveClassClick()
 void TfEventInfo::sbOpenFileClick()
 {
     QLineEdit *header = findChild<QLineEdit *>(QStringLiteral("eResultHeader"));
-    const QString chosen = QFileDialog::getOpenFileName(this, tr("Report header file"), header->text(), tr("HTML files (*.htm)"));
-    if (!chosen.isEmpty())
-        header->setText(chosen);
+    QFileDialog dialog(this, tr("Report header file"), header->text(), tr("HTML files (*.htm)"));
+    dialog.setObjectName(QStringLiteral("odResultHeader"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("htm"));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        header->setText(dialog.selectedFiles().constFirst());
 }
 
-void TfEventInfo::saveAll()
+void TfEventInfo::save(const EventSettings &current)
 {
-    for (const TableGrid &grid : m_grids)
-        if (grid.model->isDirty())
-            grid.navigator->post();
-
-    IniFile ini(EventSettings::fileName(m_eventDirectory));
-    SaveControls(this, ini, EventSettings::sectionName());
-    ini.save();
+    current.save(m_eventDirectory);
     // An emptied tree leaves the last stored one in place.
     const ClassTree tree = classTree();
     if (!tree.empty())
         WriteClassTreeFile(ClassTreeFileName(m_eventDirectory), tree);
     SaveCountryList(CountryListFileName(m_programDirectory), m_countries->countries());
 
-    m_shared.publish(EventSetup{EventSettings::load(m_eventDirectory), tree});
+    m_shared.publish(EventSetup{current, tree});
 }
 
 void TfEventInfo::showEvent(QShowEvent *event)
 {
     tvClassList->expandAll();
     for (const TableGrid &grid : m_grids)
-        grid.model->select();
+        grid.navigator->refresh();
     QDialog::showEvent(event);
 }
 
 void TfEventInfo::done(int result)
 {
+    // A cell the database refused, or a half-typed time, keeps the window
+    // open for the operator to mend; the navigator or the box says what is wrong.
+    for (const TableGrid &grid : m_grids)
+        if (!grid.navigator->post())
+            return;
+    EventSettings current;
     try {
-        saveAll();
+        current = settings();
     } catch (const KorventError &error) {
-        QMessageBox::critical(this, tr("Korvent"), error.message());
+        MessageBoxSink(this).error(error.message());
+        return;
+    }
+    try {
+        save(current);
+    } catch (const KorventError &error) {
+        MessageBoxSink(this).error(error.message());
     }
     QDialog::done(result);
 }

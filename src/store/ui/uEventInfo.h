@@ -1,16 +1,18 @@
 #pragma once
 
 // The event setup window: event settings, classes, controls, server and list
-// options. Created once at start-up; every close writes setup.ini, the class
-// tree and the country list and publishes the new settings to all readers.
+// options. Created once at start-up; every close writes setup.ini (through
+// EventSettings, as `korvent-cli settings set` does), the class tree and the
+// country list and publishes the new settings to all readers. The grids write
+// each edit to the database as it is made.
 
 #include "store/ClassTable.h"
+#include "store/EventSettings.h"
 
 #include <QDialog>
 
 class CountryListModel;
 class QLineEdit;
-class QSqlTableModel;
 class QTableView;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -18,7 +20,9 @@ class QVBoxLayout;
 class SharedEventSetup;
 class TDBNavigator;
 class TdmData;
-struct SettingDefinition;
+namespace db {
+class EditableTableModel;
+}
 
 class TfEventInfo : public QDialog
 {
@@ -32,10 +36,14 @@ public:
     void setClassTree(const ClassTree &tree);
     CountryListModel *countries() const { return m_countries; }
 
+    // The settings as the controls show them. Raises KorventError naming the
+    // field when one does not hold a value of its kind (a half-typed time),
+    // after bringing that control to front.
+    EventSettings settings();
+    void showSettings(const EventSettings &settings);
+
     void btnAddClassClick();
     void btnRemoveClassClick();
-    // Writes the three files and publishes; raises KorventError when a file cannot be written.
-    void saveAll();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -45,7 +53,7 @@ private:
     struct TableGrid
     {
         QTableView *view;
-        QSqlTableModel *model;
+        db::EditableTableModel *model;
         TDBNavigator *navigator;
     };
 
@@ -56,7 +64,12 @@ private:
     QWidget *createClassesTab();
     QWidget *createControlsTab();
     QWidget *createListsTab();
+    // Writes the three files and publishes; raises KorventError when a file cannot be written.
+    void save(const EventSettings &settings);
     TableGrid createTableGrid(const QString &table, const QString &objectName, QWidget *parent);
+    QWidget *settingControl(const SettingDefinition &definition) const;
+    // Sets a setting from its control; raises KorventError after bringing the control to front.
+    void takeSetting(EventSettings &settings, const SettingDefinition &definition);
     void sbOpenFileClick();
 
     QString m_eventDirectory;

@@ -128,3 +128,29 @@ TEST(ControlPersistence, ListStopsAtAGapAndUnknownKeysDisappear)
     EXPECT_FALSE(stored.hasKey(section, QStringLiteral("stale")));
     EXPECT_FALSE(stored.hasKey(section, QStringLiteral("lbLines_2")));
 }
+
+TEST(ControlPersistence, ControlTextIsTheStoredValueOfOneControl)
+{
+    SampleWindow window;
+    struct Case
+    {
+        QWidget *control;
+        const char *text;
+        const char *unreadable;
+    };
+    for (const Case &c : {Case{window.eText, "Rogaine", nullptr}, Case{window.seNumber, "-42", "many"},
+                          Case{window.cbFlag, "1", "yes"}, Case{window.rgChoice, "2", "b"}, Case{window.cbList, "1", "y"},
+                          Case{window.teTime, "4500000", "noon"}, Case{window.dtpWhen, "2026-07-04 09:30:15", "04.07.2026"}}) {
+        SetControlText(c.control, QLatin1String(c.text));
+        EXPECT_EQ(ControlText(c.control), QLatin1String(c.text)) << c.text;
+        if (c.unreadable) {
+            SetControlText(c.control, QLatin1String(c.unreadable));
+            EXPECT_EQ(ControlText(c.control), QLatin1String(c.text)) << c.unreadable;
+        }
+    }
+    // A number beyond a spin box's range is held to it, as the control itself would.
+    SetControlText(window.seNumber, QStringLiteral("1000"));
+    EXPECT_EQ(window.seNumber->value(), 100);
+    EXPECT_FALSE(ControlText(window.lbLines).has_value());
+    EXPECT_FALSE(ControlText(window.tvSkipped).has_value());
+}

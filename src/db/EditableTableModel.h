@@ -1,0 +1,123 @@
+#pragma once
+
+// The rows of one table for a grid to show and edit.
+//
+// Rows are fetched in batches as the view scrolls to them. Every edit is one
+// transaction through the connection (the file's writer lock, bound
+// parameters, empty text stored as NULL) and only the edited row is read back.
+// A filter and a master row narrow the rows (the runners of the current team,
+// say); new rows take the master's value.
+//
+// A new row is held in the model until a value is typed into it; that value
+// inserts it. The core calls (setValue, insertNewRows, removeStoredRows,
+// select) raise KorventError; the item-model calls the views make report the
+// same errors through failed() and leave the row as stored.
+
+#include "db/TableDefinition.h"
+
+#include <QAbstractTableModel>
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace db {
+
+class Connection;
+
+class EditableTableModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    // Shows the fields named, in that order; all but the key when none are named.
+    EditableTableModel(Connection &connection, TableDefinition table, const QStringList &fields = {}, QObject *parent = nullptr);
+
+    const TableDefinition &table() const { return m_table; }
+    // The column of a shown field; -1 when it is not shown.
+    int columnOf(const QString &field) const;
+
+    // What select() reads. The filter is an SQL condition with ? marks for its
+    // values (e.g. "class=?"); an empty condition takes every row.
+    void setFilter(const QString &condition, const QVariantList &parameters = {});
+    // Only rows whose field equals the value; new rows get the value. A null
+    // value (no master row) shows no rows and refuses new ones.
+    void setMaster(const QString &field, const QVariant &value);
+    void clearMaster();
+    // Sort fields; the key orders rows that are equal in them.
+    void setOrder(const QStringList &fields);
+    // The text a stored value shows in the grid (status codes as their texts, say).
+    void setDisplayText(std::function<QString(const QString &field, const QVariant &stored)> displayText);
+
+    // Reads the rows anew: the keys of every row, the first batch in full.
+    void select();
+
+    // The stored key of a row; 0 for a new row not stored yet.
+    qint64 rowId(int row) const;
+    // The row of a stored key among those fetched; -1 when there is none.
+    int rowOf(qint64 id) const;
+    // Any field of the table, shown or not, as stored.
+    QVariant value(int row, const QString &field) const;
+
+    // Writes one value: text is checked against the field's kind and size,
+    // empty text is stored as NULL. A new row is inserted with it.
+    void setValue(int row, const QString &field, const QVariant &value);
+    // New rows at row, held until a value is typed into one of them.
+    void insertNewRows(int row, int count);
+    // Deletes the rows (stored ones in one transaction).
+    void removeStoredRows(int row, int count);
+    // Drops the new rows nothing was typed into yet.
+    void dropNewRows();
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    bool insertRows(int row, int count, const QModelIndex &parent = {}) override;
+    bool removeRows(int row, int count, const QModelIndex &parent = {}) override;
+    bool canFetchMore(const QModelIndex &parent = {}) const override;
+    void fetchMore(const QModelIndex &parent = {}) override;
+
+signals:
+    // An edit, insert, delete or fetch asked for by a view failed; the rows
+    // show what is stored.
+    void failed(const QString &message);
+
+private:
+    struct Entry
+    {
+        qint64 id = 0; // 0: a new row
+        QVariantList values; // every field of the table, in its order
+    };
+
+    const FieldDefinition &field(const QString &name) const;
+    int fieldIndex(const QString &name) const;
+    QString selectList() const;
+    QString condition(QVariantList &parameters) const;
+    std::vector<Entry> readRows(const std::vector<qint64> &ids);
+    Entry newEntry() const;
+    // The stored form of an edited value; raises KorventError naming the field.
+    QVariant storedValue(const FieldDefinition &field, const QVariant &value) const;
+    void insertEntry(int row, int fieldIndex, const QVariant &stored);
+    void updateEntry(int row, int fieldIndex, const QVariant &stored);
+    void checkRow(int row) const;
+    // Runs a core call for a view: errors become failed() and false.
+    bool reported(const std::function<void()> &call);
+
+    Connection &m_connection;
+    TableDefinition m_table;
+    std::vector<int> m_shown; // field indexes of the columns
+    int m_keyIndex = -1;
+    QString m_filter;
+    QVariantList m_filterParameters;
+    QString m_masterField;
+    QVariant m_masterValue;
+    QStringList m_order;
+    std::function<QString(const QString &, const QVariant &)> m_displayText;
+
+    std::vector<Entry> m_rows;
+    std::deque<qint64> m_unfetched;
+};
+
+} // namespace db
