@@ -9,20 +9,20 @@ IniFile::IniFile(const QString &fileName)
     : m_fileName(fileName)
 {
     m_sections.push_back(Section{});
-    const std::optional<QStringList> lines = ReadTextLines(fileName);
+    const std::optional<std::vector<TextLine>> lines = ReadTextLinesWithBytes(fileName);
     if (!lines)
         return;
-    for (const QString &line : *lines) {
-        const QString trimmed = line.trimmed();
+    for (const TextLine &line : *lines) {
+        const QString trimmed = line.text.trimmed();
         if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
-            m_sections.push_back(Section{trimmed.mid(1, trimmed.size() - 2).trimmed(), {}});
+            m_sections.push_back(Section{trimmed.mid(1, trimmed.size() - 2).trimmed(), line.bytes, {}});
             continue;
         }
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        const qsizetype equals = line.text.indexOf(QLatin1Char('='));
         if (equals > 0 && !trimmed.startsWith(QLatin1Char(';')))
-            m_sections.back().entries.push_back(Entry{line.left(equals).trimmed(), line.mid(equals + 1)});
-        else if (!trimmed.isEmpty())
-            m_sections.back().entries.push_back(Entry{QString(), line});
+            m_sections.back().entries.push_back(Entry{line.text.left(equals).trimmed(), line.text.mid(equals + 1), line.bytes});
+        else
+            m_sections.back().entries.push_back(Entry{QString(), line.text, line.bytes});
     }
 }
 
@@ -38,7 +38,7 @@ IniFile::Section &IniFile::sectionForWriting(const QString &name)
 {
     if (const Section *found = findSection(name))
         return const_cast<Section &>(*found);
-    m_sections.push_back(Section{name, {}});
+    m_sections.push_back(Section{name, {}, {}});
     return m_sections.back();
 }
 
@@ -102,11 +102,16 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     Section &target = sectionForWriting(section);
     for (Entry &entry : target.entries) {
         if (!entry.key.isEmpty() && entry.key.compare(key, Qt::CaseInsensitive) == 0) {
-            entry.value = value;
+            if (entry.value != value) {
+                entry.value = value;
+                entry.bytes.clear();
+                m_modified = true;
+            }
             return;
         }
     }
-    target.entries.push_back(Entry{key, value});
+    target.entries.push_back(Entry{key, value, {}});
+    m_modified = true;
 }
 
 void IniFile::writeInteger(const QString &section, const QString &key, qint64 value)
@@ -126,19 +131,29 @@ void IniFile::writeDateTime(const QString &section, const QString &key, const QD
 
 void IniFile::eraseSection(const QString &section)
 {
-    std::erase_if(m_sections, [&](const Section &s) {
-        return !s.name.isEmpty() && s.name.compare(section, Qt::CaseInsensitive) == 0;
-    });
+    if (std::erase_if(m_sections, [&](const Section &s) {
+            return !s.name.isEmpty() && s.name.compare(section, Qt::CaseInsensitive) == 0;
+        }) > 0)
+        m_modified = true;
 }
 
 void IniFile::save() const
 {
-    QStringList lines;
+    QByteArray bytes;
+    const auto append = [&bytes](const QByteArray &read, const QString &text) {
+        if (!read.isEmpty()) {
+            bytes += read;
+            return;
+        }
+        if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+            bytes += Platform::lineEnd;
+        bytes += Platform::encodeText(text) + Platform::lineEnd;
+    };
     for (const Section &section : m_sections) {
         if (!section.name.isEmpty())
-            lines.append(u'[' + section.name + u']');
+            append(section.header, u'[' + section.name + u']');
         for (const Entry &entry : section.entries)
-            lines.append(entry.key.isEmpty() ? entry.value : entry.key + u'=' + entry.value);
+            append(entry.bytes, entry.key.isEmpty() ? entry.value : entry.key + u'=' + entry.value);
     }
-    WriteTextLines(m_fileName, lines);
+    WriteFileBytes(m_fileName, bytes);
 }

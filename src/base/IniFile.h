@@ -3,7 +3,8 @@
 // INI files as the program and other tools write them: [section] lines and
 // key=value lines, CR LF, in the program's text encoding. Values are kept
 // verbatim (no quoting, no list splitting); section and key names match
-// without regard to letter case. Lines that are neither are kept as they are.
+// without regard to letter case. Lines that are not changed are written back
+// byte for byte, whatever they hold.
 
 #include <QDateTime>
 #include <QString>
@@ -35,6 +36,8 @@ public:
     void writeDateTime(const QString &section, const QString &key, const QDateTime &value);
     void eraseSection(const QString &section);
 
+    // A value was written that differs from the one read, or a section erased.
+    bool isModified() const { return m_modified; }
     // Writes the whole file; raises KorventError when it cannot be written.
     void save() const;
 
@@ -43,10 +46,12 @@ private:
     {
         QString key;   // empty for a line kept verbatim
         QString value; // or the verbatim line
+        QByteArray bytes; // as read, line end included; empty once changed
     };
     struct Section
     {
         QString name;
+        QByteArray header; // the [name] line as read
         std::vector<Entry> entries;
     };
 
@@ -55,5 +60,6 @@ private:
     const Entry *findEntry(const QString &section, const QString &key) const;
 
     QString m_fileName;
+    bool m_modified = false;
     std::vector<Section> m_sections; // the first one is nameless: lines before any [section]
 };

@@ -79,7 +79,19 @@ QString textEncoding()
 
 bool setTextEncoding(const QString &name)
 {
-    if (!QStringEncoder(name.toLatin1().constData()).isValid())
+    // Text files are split into lines, sections and keys byte by byte, so the
+    // encoding must write ASCII as ASCII; UTF-16 and UTF-32 do not.
+    QByteArray ascii;
+    for (char c = ' '; c < '\x7f'; ++c)
+        ascii += c;
+    ascii += "\t\r\n";
+    QStringEncoder encoder(name.toLatin1().constData());
+    QStringDecoder decoder(name.toLatin1().constData());
+    if (!encoder.isValid() || !decoder.isValid())
+        return false;
+    const QByteArray encoded = encoder.encode(QString::fromLatin1(ascii));
+    const QString decoded = decoder.decode(ascii);
+    if (encoded != ascii || decoded != QString::fromLatin1(ascii))
         return false;
     QMutexLocker lock(&encodingMutex);
     encodingName = name;

@@ -27,7 +27,9 @@ int standardUtcOffsetSeconds();
 // The program-wide text encoding used for plain text files ("ANSI code page").
 // UTF-8 unless the program setup.ini names another one.
 QString textEncoding();
-// Sets the encoding by any name Qt's converters accept; false (and unchanged) when unknown.
+// Sets the encoding by any name Qt's converters accept that writes ASCII as
+// ASCII; false (and unchanged) for an unknown one and one unfit for a text
+// file (UTF-16, UTF-32).
 bool setTextEncoding(const QString &name);
 QByteArray encodeText(const QString &text);
 QString decodeText(const QByteArray &bytes);

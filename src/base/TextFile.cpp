@@ -7,18 +7,38 @@
 #include <QFile>
 #include <QSaveFile>
 
-std::optional<QStringList> ReadTextLines(const QString &fileName)
+std::optional<std::vector<TextLine>> ReadTextLinesWithBytes(const QString &fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QStringList lines = Platform::decodeText(file.readAll()).split(u'\n');
-    for (QString &line : lines)
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    const QByteArray content = file.readAll();
+    std::vector<TextLine> lines;
+    // The program's encodings write ASCII as ASCII, so a line ends at the byte '\n'.
+    for (qsizetype start = 0; start < content.size();) {
+        const qsizetype newline = content.indexOf('\n', start);
+        const qsizetype end = newline < 0 ? content.size() : newline + 1;
+        QByteArray bytes = content.mid(start, end - start);
+        QByteArrayView text(bytes);
+        if (text.endsWith('\n'))
+            text.chop(1);
+        if (text.endsWith('\r'))
+            text.chop(1);
+        lines.push_back(TextLine{Platform::decodeText(text.toByteArray()), std::move(bytes)});
+        start = end;
+    }
     return lines;
+}
+
+std::optional<QStringList> ReadTextLines(const QString &fileName)
+{
+    const std::optional<std::vector<TextLine>> lines = ReadTextLinesWithBytes(fileName);
+    if (!lines)
+        return std::nullopt;
+    QStringList texts;
+    for (const TextLine &line : *lines)
+        texts.append(line.text);
+    return texts;
 }
 
 void WriteTextLines(const QString &fileName, const QStringList &lines)

@@ -3,12 +3,25 @@
 // Plain text files of the program: the program's text encoding, CR LF after
 // every line, no byte-order mark.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
-// The file's lines without their line ends; nullopt when it cannot be read
-// (a missing file). A last empty line left by the final line end is dropped.
+// A line as read: its text without the line end, and the bytes it came from
+// with the line end, so that a file can be written back unchanged where it
+// was not edited (bytes the encoding cannot read included).
+struct TextLine
+{
+    QString text;
+    QByteArray bytes;
+};
+
+// The file's lines; nullopt when it cannot be read (a missing file). A last
+// empty line left by the final line end is dropped.
+std::optional<std::vector<TextLine>> ReadTextLinesWithBytes(const QString &fileName);
+// The same, text only.
 std::optional<QStringList> ReadTextLines(const QString &fileName);
 // Replaces the file as a whole (never half-written); raises KorventError naming the file.
 void WriteTextLines(const QString &fileName, const QStringList &lines);

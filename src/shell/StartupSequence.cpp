@@ -57,8 +57,11 @@ EventLocation settle(const QString &currentDirectory, const QStringList &argumen
     location.eventDirectory = Platform::withTrailingSeparator(eventDirectory);
     location.resultsDirectory = location.eventDirectory + QStringLiteral("results/");
     if (location.confirmed) {
+        // Written only when the folder is another one: the file may hold what
+        // this program cannot read, and is left as it is.
         settings.writeString(QStringLiteral("event"), QStringLiteral("dir"), eventDirectory);
-        settings.save();
+        if (settings.isModified())
+            settings.save();
         PrepareReportDirectory(location.programDirectory, location.resultsDirectory);
     }
     return location;

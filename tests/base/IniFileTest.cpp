@@ -66,6 +66,37 @@ TEST(Platform, UnknownEncodingIsRefused)
     EXPECT_EQ(Platform::textEncoding(), QStringLiteral("UTF-8"));
 }
 
+TEST(Platform, EncodingsThatDoNotWriteAsciiAsAsciiAreRefused)
+{
+    for (const char *unfit : {"UTF-16", "UTF-16LE", "UTF-16BE", "UTF-32", "UTF-32LE", "UTF-32BE"}) {
+        EXPECT_FALSE(Platform::setTextEncoding(QLatin1String(unfit))) << unfit;
+        EXPECT_EQ(Platform::textEncoding(), QStringLiteral("UTF-8")) << unfit;
+    }
+    for (const char *fit : {"windows-1257", "ISO-8859-1", "UTF-8"})
+        EXPECT_TRUE(Platform::setTextEncoding(QLatin1String(fit))) << fit;
+}
+
+TEST(IniFile, LinesNotChangedAreWrittenBackByteForByte)
+{
+    QTemporaryDir dir;
+    const QString name = folderOf(dir) + QStringLiteral("setup.ini");
+    // Bytes no encoding reads, a bare LF, a blank line and no final line end.
+    const QByteArray binary = QByteArrayLiteral("\xff\xfe\x00\x01garbage=\x80\x81\n\n[event]\r\ndir=old\r\n\x89PNG\r\x1a\n[x]\r\nk=v");
+    writeFile(name, binary);
+    IniFile unchanged(name);
+    unchanged.writeString(QStringLiteral("event"), QStringLiteral("dir"), QStringLiteral("old"));
+    EXPECT_FALSE(unchanged.isModified());
+    unchanged.save();
+    EXPECT_EQ(readFile(name), binary);
+
+    IniFile changed(name);
+    changed.writeString(QStringLiteral("event"), QStringLiteral("dir"), QStringLiteral("new"));
+    changed.writeString(QStringLiteral("x"), QStringLiteral("added"), QStringLiteral("1"));
+    EXPECT_TRUE(changed.isModified());
+    changed.save();
+    EXPECT_EQ(readFile(name), QByteArrayLiteral("\xff\xfe\x00\x01garbage=\x80\x81\n\n[event]\r\ndir=new\r\n\x89PNG\r\x1a\n[x]\r\nk=v\r\nadded=1\r\n"));
+}
+
 TEST(IniFile, DateTimesInStoredOrRegionalForm)
 {
     QTemporaryDir dir;

@@ -61,6 +61,25 @@ TEST(Cli, InfoRefusesTheDatabaseOfAnotherProgramUntouched)
     EXPECT_FALSE(QFile::exists(file + QStringLiteral("-wal")));
 }
 
+TEST(Cli, CommandsLeaveTheProgramSettingsAsTheyFoundThem)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    const QString settings = folderOf(program) + QStringLiteral("setup.ini");
+    const QByteArray binary = QByteArrayLiteral("\x00\xff\xfe\x81\r\n[event]\r\ndir=event\r\n\x00\x9d\xa0");
+    writeFile(settings, binary);
+    for (const char *command : {"info", "settings", "classes"})
+        EXPECT_EQ(runCliIn(program.path(), {"--event", "event", command}).exitCode, 0) << command;
+    EXPECT_EQ(readFile(settings), binary);
+
+    const QByteArray utf16 = QByteArrayLiteral("[system]\r\ncodepage=UTF-16\r\n");
+    writeFile(settings, utf16);
+    const CliRun refused = runCliIn(program.path(), {"--event", "event", "info"});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_TRUE(refused.err.contains(QLatin1String("Unknown text encoding \"UTF-16\""))) << refused.err.toStdString();
+    EXPECT_EQ(readFile(settings), utf16);
+}
+
 TEST(Cli, SettingsPrintsEveryKeyAndSetChecksBeforeWriting)
 {
     QTemporaryDir program;

@@ -135,3 +135,37 @@ TEST_F(StartupFixture, CodepageOfTheProgramSettingsSetsTheTextEncoding)
     }
     EXPECT_EQ(Platform::textEncoding(), QStringLiteral("UTF-8"));
 }
+
+TEST_F(StartupFixture, CodepageUnfitForTextFilesIsRefusedLikeAnUnknownOne)
+{
+    for (const char *codepage : {"UTF-16", "UTF-32LE", "klingon-42"}) {
+        const QByteArray settings = QByteArray("[system]\r\ncodepage=") + codepage + "\r\n";
+        writeFile(settingsFile(), settings);
+        try {
+            StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked());
+            ADD_FAILURE() << codepage << " was accepted";
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QStringLiteral("Unknown text encoding \"%1\" in [system] codepage of %2")
+                                           .arg(QLatin1String(codepage), settingsFile()));
+        }
+        EXPECT_EQ(Platform::textEncoding(), QStringLiteral("UTF-8")) << codepage;
+        EXPECT_EQ(readFile(settingsFile()), settings) << codepage;
+    }
+}
+
+TEST_F(StartupFixture, ProgramSettingsAreRewrittenOnlyWhenTheFolderChanges)
+{
+    // Not a text file this program can read, but naming the folder.
+    const QByteArray binary = QByteArrayLiteral("\x00\x01\xfe\xff\x80stuff\r\n[event]\r\ndir=") + eventDirectory.toUtf8()
+        + QByteArrayLiteral("\r\n\x9c\xa0\x00" "end");
+    writeFile(settingsFile(), binary);
+    StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked());
+    EXPECT_EQ(readFile(settingsFile()), binary);
+
+    const QString otherEvent = folderOf(root) + QStringLiteral("other");
+    QDir().mkpath(otherEvent);
+    StartupSequence::settle(programDirectory, {otherEvent}, neverAsked());
+    QByteArray expected = binary;
+    expected.replace(eventDirectory.toUtf8() + "\r\n", otherEvent.toUtf8() + "\r\n");
+    EXPECT_EQ(readFile(settingsFile()), expected);
+}
