@@ -82,10 +82,10 @@ int EditableTableModel::columnOf(const QString &name) const
     return -1;
 }
 
-void EditableTableModel::setFilter(const QString &condition, const QVariantList &parameters)
+void EditableTableModel::setFilter(const QString &fieldName, const QVariant &value)
 {
-    m_filter = condition;
-    m_filterParameters = parameters;
+    m_filterField = fieldName.isEmpty() ? QString() : field(fieldName).name;
+    m_filterValue = value;
 }
 
 void EditableTableModel::setMaster(const QString &fieldName, const QVariant &value)
@@ -113,6 +113,11 @@ void EditableTableModel::setDisplayText(std::function<QString(const QString &, c
     m_displayText = std::move(displayText);
 }
 
+void EditableTableModel::setBeforeDelete(std::function<void(Connection &, const QVariantList &)> beforeDelete)
+{
+    m_beforeDelete = std::move(beforeDelete);
+}
+
 QString EditableTableModel::selectList() const
 {
     QStringList names;
@@ -124,9 +129,11 @@ QString EditableTableModel::selectList() const
 QString EditableTableModel::condition(QVariantList &parameters) const
 {
     QStringList terms;
-    if (!m_filter.isEmpty()) {
-        terms.append(u'(' + m_filter + u')');
-        parameters += m_filterParameters;
+    if (!m_filterField.isEmpty()) {
+        const FieldKind kind = field(m_filterField).kind;
+        const bool isText = kind == FieldKind::Text || kind == FieldKind::Memo;
+        terms.append(quoteIdentifier(m_filterField) + (isText ? QStringLiteral("=? COLLATE NOCASE") : QStringLiteral("=?")));
+        parameters.append(m_filterValue);
     }
     if (!m_masterField.isEmpty()) {
         terms.append(quoteIdentifier(m_masterField) + QStringLiteral("=?"));
@@ -209,12 +216,19 @@ qint64 EditableTableModel::rowId(int row) const
     return m_rows[static_cast<size_t>(row)].id;
 }
 
-int EditableTableModel::rowOf(qint64 id) const
+int EditableTableModel::rowOf(qint64 id)
 {
-    for (size_t row = 0; row < m_rows.size(); ++row)
-        if (id != 0 && m_rows[row].id == id)
+    if (id == 0)
+        return -1;
+    for (size_t row = 0;; ++row) {
+        if (row == m_rows.size()) {
+            if (m_unfetched.empty())
+                return -1;
+            fetchBatch();
+        }
+        if (row < m_rows.size() && m_rows[row].id == id)
             return static_cast<int>(row);
-    return -1;
+    }
 }
 
 QVariant EditableTableModel::value(int row, const QString &fieldName) const
@@ -379,6 +393,8 @@ void EditableTableModel::removeStoredRows(int row, int count)
             ids.append(m_rows[static_cast<size_t>(r)].id);
     if (!ids.isEmpty()) {
         Transaction transaction(m_connection);
+        if (m_beforeDelete)
+            m_beforeDelete(m_connection, ids);
         m_connection.exec(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
                               .arg(quoteIdentifier(m_table.name), quoteIdentifier(m_table.fields[static_cast<size_t>(m_keyIndex)].name),
                                    marks(ids.size())),
@@ -519,18 +535,21 @@ void EditableTableModel::fetchMore(const QModelIndex &parent)
 {
     if (parent.isValid())
         return;
-    reported([&] {
-        const size_t count = std::min<size_t>(batchSize, m_unfetched.size());
-        std::vector<Entry> rows = readRows(std::vector<qint64>(m_unfetched.begin(), m_unfetched.begin() + static_cast<qsizetype>(count)));
-        // Taken off the list only once read, so that a failed read can be tried again.
-        m_unfetched.erase(m_unfetched.begin(), m_unfetched.begin() + static_cast<qsizetype>(count));
-        if (rows.empty())
-            return;
-        beginInsertRows({}, rowCount(), rowCount() + static_cast<int>(rows.size()) - 1);
-        for (Entry &entry : rows)
-            m_rows.push_back(std::move(entry));
-        endInsertRows();
-    });
+    reported([this] { fetchBatch(); });
+}
+
+void EditableTableModel::fetchBatch()
+{
+    const size_t count = std::min<size_t>(batchSize, m_unfetched.size());
+    std::vector<Entry> rows = readRows(std::vector<qint64>(m_unfetched.begin(), m_unfetched.begin() + static_cast<qsizetype>(count)));
+    // Taken off the list only once read, so that a failed read can be tried again.
+    m_unfetched.erase(m_unfetched.begin(), m_unfetched.begin() + static_cast<qsizetype>(count));
+    if (rows.empty())
+        return;
+    beginInsertRows({}, rowCount(), rowCount() + static_cast<int>(rows.size()) - 1);
+    for (Entry &entry : rows)
+        m_rows.push_back(std::move(entry));
+    endInsertRows();
 }
 
 } // namespace db

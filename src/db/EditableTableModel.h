@@ -36,9 +36,9 @@ public:
     // The column of a shown field; -1 when it is not shown.
     int columnOf(const QString &field) const;
 
-    // What select() reads. The filter is an SQL condition with ? marks for its
-    // values (e.g. "class=?"); an empty condition takes every row.
-    void setFilter(const QString &condition, const QVariantList &parameters = {});
+    // What select() reads. Only rows whose field equals the value, texts
+    // compared without regard to letter case; an empty field name takes every row.
+    void setFilter(const QString &field, const QVariant &value);
     // Only rows whose field equals the value; new rows get the value. A null
     // value (no master row) shows no rows and refuses new ones.
     void setMaster(const QString &field, const QVariant &value);
@@ -47,14 +47,18 @@ public:
     void setOrder(const QStringList &fields);
     // The text a stored value shows in the grid (status codes as their texts, say).
     void setDisplayText(std::function<QString(const QString &field, const QVariant &stored)> displayText);
+    // Runs in the transaction that deletes rows, before they go, with their
+    // keys (the runners of deleted teams go with them, say).
+    void setBeforeDelete(std::function<void(Connection &connection, const QVariantList &ids)> beforeDelete);
 
     // Reads the rows anew: the keys of every row, the first batch in full.
     void select();
 
     // The stored key of a row; 0 for a new row not stored yet.
     qint64 rowId(int row) const;
-    // The row of a stored key among those fetched; -1 when there is none.
-    int rowOf(qint64 id) const;
+    // The row of a stored key, fetching further rows until it is found; -1
+    // when it is not among the rows.
+    int rowOf(qint64 id);
     // Any field of the table, shown or not, as stored.
     QVariant value(int row, const QString &field) const;
 
@@ -96,6 +100,7 @@ private:
     QString selectList() const;
     QString condition(QVariantList &parameters) const;
     std::vector<Entry> readRows(const std::vector<qint64> &ids);
+    void fetchBatch();
     Entry newEntry() const;
     // The stored form of an edited value; raises KorventError naming the field.
     QVariant storedValue(const FieldDefinition &field, const QVariant &value) const;
@@ -109,12 +114,13 @@ private:
     TableDefinition m_table;
     std::vector<int> m_shown; // field indexes of the columns
     int m_keyIndex = -1;
-    QString m_filter;
-    QVariantList m_filterParameters;
+    QString m_filterField;
+    QVariant m_filterValue;
     QString m_masterField;
     QVariant m_masterValue;
     QStringList m_order;
     std::function<QString(const QString &, const QVariant &)> m_displayText;
+    std::function<void(Connection &, const QVariantList &)> m_beforeDelete;
 
     std::vector<Entry> m_rows;
     std::deque<qint64> m_unfetched;

@@ -71,6 +71,24 @@ TEST_F(EditableTableFixture, RowsAreFetchedInBatchesInTheOrderAsked)
     EXPECT_EQ(model.columnOf(QStringLiteral("id")), -1);
 }
 
+TEST_F(EditableTableFixture, LocatingAKeyFetchesUntilItIsFound)
+{
+    std::vector<qint64> ids;
+    {
+        db::Transaction transaction(other);
+        for (int n = 0; n < 700; ++n)
+            ids.push_back(addRow(QStringLiteral("R%1").arg(n), n));
+        transaction.commit();
+    }
+    model.select();
+    EXPECT_EQ(model.rowOf(ids[1]), 1);
+    EXPECT_EQ(model.rowCount(), 256);
+    EXPECT_EQ(model.rowOf(ids[600]), 600);
+    EXPECT_EQ(model.rowId(600), ids[600]);
+    EXPECT_EQ(model.rowOf(999'999), -1);
+    EXPECT_EQ(model.rowCount(), 700);
+}
+
 TEST_F(EditableTableFixture, AnEditIsWrittenAtOnceAndOnlyItsRowIsReadBack)
 {
     const qint64 anna = addRow(QStringLiteral("Anna"), 1);
@@ -177,9 +195,9 @@ TEST_F(EditableTableFixture, NewRowsWaitForTheirFirstValueAndTakeTheMaster)
 
     model.dropNewRows();
     EXPECT_EQ(model.rowCount(), 2);
-    EXPECT_TRUE(model.removeRows(0, 2));
-    EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_EQ(other.scalar(QStringLiteral("SELECT GROUP_CONCAT(name) FROM runner")).toString(), QStringLiteral("Cleo"));
+    EXPECT_TRUE(model.removeRows(1, 1));
+    EXPECT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(other.scalar(QStringLiteral("SELECT GROUP_CONCAT(name) FROM runner ORDER BY id")).toString(), QStringLiteral("Anna,Cleo"));
 
     // Without a current master row there are no rows and none can be added.
     model.setMaster(QStringLiteral("team_id"), QVariant());
@@ -189,15 +207,47 @@ TEST_F(EditableTableFixture, NewRowsWaitForTheirFirstValueAndTakeTheMaster)
     EXPECT_FALSE(lastFailure().isEmpty());
 }
 
-TEST_F(EditableTableFixture, FilterValuesAreBoundNotPasted)
+TEST_F(EditableTableFixture, RowsThatGoWithADeletedRowGoInItsTransaction)
+{
+    addRow(QStringLiteral("Anna"), 1, 7);
+    const qint64 cleo = addRow(QStringLiteral("Cleo"), 3, 8);
+    model.setMaster(QStringLiteral("team_id"), 8);
+    model.select();
+    model.setBeforeDelete([](db::Connection &, const QVariantList &) { throw KorventError(QStringLiteral("kept")); });
+    EXPECT_FALSE(model.removeRows(0, 1));
+    EXPECT_EQ(lastFailure(), QStringLiteral("kept"));
+    EXPECT_EQ(model.rowCount(), 1);
+    QVariantList deleted;
+    model.setBeforeDelete([&deleted](db::Connection &connection, const QVariantList &ids) {
+        deleted = ids;
+        connection.exec(QStringLiteral("DELETE FROM runner WHERE team_id=7"));
+    });
+    EXPECT_TRUE(model.removeRows(0, 1));
+    EXPECT_EQ(deleted, QVariantList{cleo});
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(other.scalar(QStringLiteral("SELECT COUNT(*) FROM runner")).toInt(), 0);
+}
+
+TEST_F(EditableTableFixture, FilterByOneFieldWithBoundValues)
 {
     addRow(QStringLiteral("O'Brien"), 1);
     addRow(QStringLiteral("Smith"), 2);
-    model.setFilter(QStringLiteral("name=? OR number>?"), {QStringLiteral("O'Brien"), 5});
+    addRow(QStringLiteral("O'BRIEN"), 2);
+    model.setFilter(QStringLiteral("name"), QStringLiteral("o'brien"));
     model.select();
-    ASSERT_EQ(model.rowCount(), 1);
+    ASSERT_EQ(model.rowCount(), 2);
     EXPECT_EQ(model.value(0, QStringLiteral("name")).toString(), QStringLiteral("O'Brien"));
-    model.setFilter({});
+    model.setFilter(QStringLiteral("number"), 2);
     model.select();
-    EXPECT_EQ(model.rowCount(), 2);
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.value(0, QStringLiteral("name")).toString(), QStringLiteral("Smith"));
+    // With a master row both narrow the rows.
+    model.setMaster(QStringLiteral("team_id"), 2);
+    model.select();
+    EXPECT_EQ(model.rowCount(), 0);
+    model.clearMaster();
+    model.setFilter({}, {});
+    model.select();
+    EXPECT_EQ(model.rowCount(), 3);
+    EXPECT_THROW(model.setFilter(QStringLiteral("nosuchfield"), 1), KorventError);
 }
