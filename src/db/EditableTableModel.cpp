@@ -61,6 +61,11 @@ EditableTableModel::EditableTableModel(Connection &connection, TableDefinition t
     }
 }
 
+const QString &EditableTableModel::keyName() const
+{
+    return m_table.fields[static_cast<size_t>(m_keyIndex)].name;
+}
+
 int EditableTableModel::fieldIndex(const QString &name) const
 {
     for (int i = 0; i < static_cast<int>(m_table.fields.size()); ++i)
@@ -154,17 +159,14 @@ void EditableTableModel::select()
             QStringList order;
             for (const QString &name : m_order)
                 order.append(quoteIdentifier(name));
-            order.append(quoteIdentifier(m_table.fields[static_cast<size_t>(m_keyIndex)].name));
-            QSqlQuery keys = m_connection.exec(QStringLiteral("SELECT %1 FROM %2").arg(quoteIdentifier(m_table.fields[static_cast<size_t>(m_keyIndex)].name),
-                                                                                     quoteIdentifier(m_table.name))
+            order.append(quoteIdentifier(keyName()));
+            QSqlQuery keys = m_connection.exec(QStringLiteral("SELECT %1 FROM %2").arg(quoteIdentifier(keyName()), quoteIdentifier(m_table.name))
                                                    + condition(parameters) + QStringLiteral(" ORDER BY ") + order.join(u','),
                                                parameters);
             while (keys.next())
                 m_unfetched.push_back(keys.value(0).toLongLong());
         }
-        const size_t count = std::min<size_t>(batchSize, m_unfetched.size());
-        m_rows = readRows(std::vector<qint64>(m_unfetched.begin(), m_unfetched.begin() + static_cast<qsizetype>(count)));
-        m_unfetched.erase(m_unfetched.begin(), m_unfetched.begin() + static_cast<qsizetype>(count));
+        m_rows = takeBatch();
     } catch (...) {
         m_unfetched.clear();
         endResetModel();
@@ -180,7 +182,7 @@ std::vector<EditableTableModel::Entry> EditableTableModel::readRows(const std::v
     QVariantList parameters;
     for (qint64 id : ids)
         parameters.append(id);
-    const QString key = quoteIdentifier(m_table.fields[static_cast<size_t>(m_keyIndex)].name);
+    const QString key = quoteIdentifier(keyName());
     QSqlQuery query = m_connection.exec(QStringLiteral("SELECT %1 FROM %2 WHERE %3 IN (%4)")
                                             .arg(selectList(), quoteIdentifier(m_table.name), key, marks(parameters.size())),
                                         parameters);
@@ -248,10 +250,9 @@ QVariant EditableTableModel::storedValue(const FieldDefinition &f, const QVarian
     const QVariant null(QMetaType::fromType<QString>());
     if (!value.isValid() || value.isNull())
         return null;
-    const QString label = f.label.isEmpty() ? f.name : f.label;
     const QString text = value.toString();
     const auto refuse = [&](const QString &why) -> QVariant {
-        throw KorventError(tr("%1: \"%2\" %3").arg(label, text, why));
+        throw KorventError(tr("%1: \"%2\" %3").arg(f.title(), text, why));
     };
     const bool isText = value.typeId() == QMetaType::QString;
     if (isText && text.isEmpty())
@@ -359,7 +360,7 @@ void EditableTableModel::updateEntry(int row, int fieldAt, const QVariant &store
         const QSqlQuery update = m_connection.exec(QStringLiteral("UPDATE %1 SET %2=? WHERE %3=?")
                                                        .arg(quoteIdentifier(m_table.name),
                                                             quoteIdentifier(m_table.fields[static_cast<size_t>(fieldAt)].name),
-                                                            quoteIdentifier(m_table.fields[static_cast<size_t>(m_keyIndex)].name)),
+                                                            quoteIdentifier(keyName())),
                                                    {stored, id});
         if (update.numRowsAffected() == 0)
             throw KorventError(tr("The row of table \"%1\" was deleted by another program; refresh the grid").arg(m_table.name));
@@ -396,7 +397,7 @@ void EditableTableModel::removeStoredRows(int row, int count)
         if (m_beforeDelete)
             m_beforeDelete(m_connection, ids);
         m_connection.exec(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
-                              .arg(quoteIdentifier(m_table.name), quoteIdentifier(m_table.fields[static_cast<size_t>(m_keyIndex)].name),
+                              .arg(quoteIdentifier(m_table.name), quoteIdentifier(keyName()),
                                    marks(ids.size())),
                           ids);
         transaction.commit();
@@ -466,8 +467,7 @@ QVariant EditableTableModel::headerData(int section, Qt::Orientation orientation
     if (orientation == Qt::Horizontal) {
         if (section < 0 || section >= columnCount())
             return {};
-        const FieldDefinition &f = m_table.fields[static_cast<size_t>(m_shown[static_cast<size_t>(section)])];
-        return f.label.isEmpty() ? f.name : f.label;
+        return m_table.fields[static_cast<size_t>(m_shown[static_cast<size_t>(section)])].title();
     }
     if (section < 0 || section >= rowCount())
         return {};
@@ -538,12 +538,18 @@ void EditableTableModel::fetchMore(const QModelIndex &parent)
     reported([this] { fetchBatch(); });
 }
 
+std::vector<EditableTableModel::Entry> EditableTableModel::takeBatch()
+{
+    const auto end = m_unfetched.begin() + static_cast<qsizetype>(std::min<size_t>(batchSize, m_unfetched.size()));
+    std::vector<Entry> rows = readRows(std::vector<qint64>(m_unfetched.begin(), end));
+    // Taken off the list only once read, so that a failed read can be tried again.
+    m_unfetched.erase(m_unfetched.begin(), end);
+    return rows;
+}
+
 void EditableTableModel::fetchBatch()
 {
-    const size_t count = std::min<size_t>(batchSize, m_unfetched.size());
-    std::vector<Entry> rows = readRows(std::vector<qint64>(m_unfetched.begin(), m_unfetched.begin() + static_cast<qsizetype>(count)));
-    // Taken off the list only once read, so that a failed read can be tried again.
-    m_unfetched.erase(m_unfetched.begin(), m_unfetched.begin() + static_cast<qsizetype>(count));
+    std::vector<Entry> rows = takeBatch();
     if (rows.empty())
         return;
     beginInsertRows({}, rowCount(), rowCount() + static_cast<int>(rows.size()) - 1);

@@ -99,7 +99,10 @@ private:
     int fieldIndex(const QString &name) const;
     QString selectList() const;
     QString condition(QVariantList &parameters) const;
+    const QString &keyName() const;
     std::vector<Entry> readRows(const std::vector<qint64> &ids);
+    // The next rows of the key list, read in full.
+    std::vector<Entry> takeBatch();
     void fetchBatch();
     Entry newEntry() const;
     // The stored form of an edited value; raises KorventError naming the field.

@@ -19,6 +19,9 @@ struct FieldDefinition
     int size = 0;            // characters, for Text
     QString label;           // column title in grids; empty: the field name
     QVariant defaultValue;   // invalid: no default
+
+    // The column title: the label, or the name when there is none.
+    QString title() const { return label.isEmpty() ? name : label; }
 };
 
 struct IndexDefinition

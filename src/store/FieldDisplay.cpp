@@ -25,7 +25,5 @@ QString FieldDisplayText(const QString &table, const QString &field, const QVari
 QString FieldDisplayLabel(const QString &table, const QString &field)
 {
     const db::FieldDefinition *definition = EventTable(table).field(field);
-    if (!definition || definition->label.isEmpty())
-        return field;
-    return definition->label;
+    return definition ? definition->title() : field;
 }
