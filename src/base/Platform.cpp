@@ -1,5 +1,7 @@
 #include "base/Platform.h"
 
+#include "base/KorventError.h"
+
 #include <QDateTime>
 #include <QHostAddress>
 #include <QLocale>
@@ -10,6 +12,9 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTimeZone>
+#include <limits>
+#include <memory>
+#include <unicode/ucnv.h>
 #include <unistd.h>
 
 namespace Platform {
@@ -21,6 +26,50 @@ QString encodingName = QStringLiteral("UTF-8");
 // Single-byte encoders mark characters they cannot hold with the SUB control
 // byte; that byte is made a visible "?" unless the text itself held SUB.
 constexpr char substituteByte = '\x1a';
+
+struct TextFileEncoding
+{
+    const char *name;
+    const char *converter; // ICU's name; nullptr for the program's text encoding
+    const char *byteOrderMark;
+};
+constexpr TextFileEncoding textFileEncodingTable[] = {
+    {"ANSI", nullptr, ""},
+    {"ASCII", "US-ASCII", ""},
+    {"Unicode", "UTF-16LE", "\xFF\xFE"},
+    {"Big Endian Unicode", "UTF-16BE", "\xFE\xFF"},
+    {"UTF-8", "UTF-8", "\xEF\xBB\xBF"},
+    {"UTF-7", "UTF-7", ""},
+};
+
+// ICU directly rather than QStringEncoder: Qt's converter never flushes, so a
+// UTF-7 text ending inside a base64 run would lose its last character.
+QByteArray convertWithIcu(const char *converterName, const QString &text)
+{
+    const auto fail = [converterName](UErrorCode status) {
+        return KorventError(QStringLiteral("Cannot convert text to %1: %2")
+                                .arg(QLatin1String(converterName), QLatin1String(u_errorName(status))));
+    };
+    if (text.size() > std::numeric_limits<int32_t>::max() / 4)
+        throw fail(U_BUFFER_OVERFLOW_ERROR);
+    UErrorCode status = U_ZERO_ERROR;
+    const std::unique_ptr<UConverter, decltype(&ucnv_close)> converter(ucnv_open(converterName, &status), &ucnv_close);
+    if (U_FAILURE(status))
+        throw fail(status);
+    if (ucnv_getMinCharSize(converter.get()) == 1)
+        ucnv_setSubstChars(converter.get(), "?", 1, &status);
+    const auto *source = reinterpret_cast<const UChar *>(text.utf16());
+    const auto sourceLength = static_cast<int32_t>(text.size());
+    const int32_t length = ucnv_fromUChars(converter.get(), nullptr, 0, source, sourceLength, &status);
+    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status))
+        throw fail(status);
+    QByteArray bytes(length, Qt::Uninitialized);
+    status = U_ZERO_ERROR;
+    ucnv_fromUChars(converter.get(), bytes.data(), length, source, sourceLength, &status);
+    if (U_FAILURE(status))
+        throw fail(status);
+    return bytes;
+}
 } // namespace
 
 QString withTrailingSeparator(const QString &folder)
@@ -111,6 +160,26 @@ QString decodeText(const QByteArray &bytes)
 {
     QStringDecoder decoder(textEncoding().toLatin1().constData());
     return decoder.decode(bytes);
+}
+
+QStringList textFileEncodings()
+{
+    QStringList names;
+    for (const TextFileEncoding &encoding : textFileEncodingTable)
+        names.append(QLatin1String(encoding.name));
+    return names;
+}
+
+std::optional<QByteArray> encodeTextFile(const QString &encodingName, const QString &text)
+{
+    for (const TextFileEncoding &encoding : textFileEncodingTable) {
+        if (encodingName != QLatin1String(encoding.name))
+            continue;
+        if (!encoding.converter)
+            return encodeText(text);
+        return QByteArray(encoding.byteOrderMark) + convertWithIcu(encoding.converter, text);
+    }
+    return std::nullopt;
 }
 
 } // namespace Platform

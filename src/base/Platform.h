@@ -7,6 +7,7 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace Platform {
 
@@ -33,6 +34,15 @@ QString textEncoding();
 bool setTextEncoding(const QString &name);
 QByteArray encodeText(const QString &text);
 QString decodeText(const QByteArray &bytes);
+
+// The encodings a save dialog offers for a text file, by the names the
+// operator sees: "ANSI" (the program's text encoding), "ASCII", "Unicode"
+// (UTF-16 little-endian), "Big Endian Unicode", "UTF-8" and "UTF-7".
+QStringList textFileEncodings();
+// The whole text as the bytes of such a file: UTF-16 (either order) and UTF-8
+// start with their byte-order mark, the others have none. Characters ASCII
+// cannot hold become "?". nullopt for a name not offered.
+std::optional<QByteArray> encodeTextFile(const QString &encodingName, const QString &text);
 
 // The operating system's number of the calling thread, as log lines show it.
 quint64 currentThreadNumber();

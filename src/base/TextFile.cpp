@@ -41,12 +41,17 @@ std::optional<QStringList> ReadTextLines(const QString &fileName)
     return texts;
 }
 
-void WriteTextLines(const QString &fileName, const QStringList &lines)
+QString TextOfLines(const QStringList &lines)
 {
     QString text;
     for (const QString &line : lines)
         text += line + QLatin1String(Platform::lineEnd);
-    WriteFileBytes(fileName, Platform::encodeText(text));
+    return text;
+}
+
+void WriteTextLines(const QString &fileName, const QStringList &lines)
+{
+    WriteFileBytes(fileName, Platform::encodeText(TextOfLines(lines)));
 }
 
 void WriteFileBytes(const QString &fileName, const QByteArray &bytes)

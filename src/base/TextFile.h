@@ -23,6 +23,8 @@ struct TextLine
 std::optional<std::vector<TextLine>> ReadTextLinesWithBytes(const QString &fileName);
 // The same, text only.
 std::optional<QStringList> ReadTextLines(const QString &fileName);
+// The lines as one text, CR LF after every line.
+QString TextOfLines(const QStringList &lines);
 // Replaces the file as a whole (never half-written); raises KorventError naming the file.
 void WriteTextLines(const QString &fileName, const QStringList &lines);
 // The same for bytes already encoded.
