@@ -3,6 +3,8 @@
 #include "reports/StartReports.h"
 
 #include "exports/IofExport.h"
+#include "exports/ListExports.h"
+#include "exports/TrailplotExport.h"
 
 #include "base/KorventError.h"
 
@@ -37,6 +39,41 @@ std::optional<ReportFile> iofXml(const ReportKindEntry &kind, const ReportContex
         ExportIofXml3(context, request.compress);
     else
         ExportIofXml2(context, request.compress);
+    return std::nullopt;
+}
+
+ReportFile chosenFile(const ReportRequest &request)
+{
+    return {ReportFolder::Chosen, request.target};
+}
+
+std::optional<ReportFile> participants(const ReportKindEntry &, const ReportContext &context, const ReportRequest &request)
+{
+    ExportParticipantsCsv(context, chosenFile(request));
+    return std::nullopt;
+}
+
+std::optional<ReportFile> cardex(const ReportKindEntry &, const ReportContext &context, const ReportRequest &request)
+{
+    ExportCardexStartList(context, chosenFile(request));
+    return std::nullopt;
+}
+
+std::optional<ReportFile> teamInfo(const ReportKindEntry &, const ReportContext &context, const ReportRequest &request)
+{
+    ExportTeamInfoText(context, chosenFile(request));
+    return std::nullopt;
+}
+
+std::optional<ReportFile> teamsRunners(const ReportKindEntry &, const ReportContext &context, const ReportRequest &request)
+{
+    ExportTeamsWithRunners(context, chosenFile(request), request.encoding);
+    return std::nullopt;
+}
+
+std::optional<ReportFile> trailplot(const ReportKindEntry &, const ReportContext &context, const ReportRequest &)
+{
+    ExportTrailplotRoute(context);
     return std::nullopt;
 }
 
@@ -87,11 +124,22 @@ const std::vector<ReportKindEntry> &ReportRegistry()
          {{Results, QStringLiteral("stat_controls.htm")}}, {}, statistics},
         {ReportKind::Winners, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Winners"), "winners",
          {{Results, QStringLiteral("results.htm")}, {Event, QStringLiteral("winners.csv")}}, ReportOption::Classes, nullptr},
+        {ReportKind::Participants, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export participants"), "participants",
+         {{Chosen, QString()}}, {}, participants},
+        {ReportKind::Cardex, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export Cardex startlist"), "cardex",
+         {{Chosen, QString()}}, {}, cardex},
+        // Both files are named after the map picture: .rada (points) and .txt (routes).
+        {ReportKind::Trailplot, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export (Trailplot)"), "trailplot",
+         {}, {}, trailplot},
         // One command for both versions: the event setting cbXML3Format chooses.
         {ReportKind::IofXml3, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export (IOF XML)"), "iof3",
          {{Event, IofExportFiles::xml3}, {Event, IofExportFiles::xml3Compressed}, {Event, IofExportFiles::work}}, ReportOption::Compress, iofXml},
         {ReportKind::IofXml2, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export (IOF XML)"), "iof2",
          {{Event, IofExportFiles::xml2}, {Event, IofExportFiles::xml2Compressed}, {Event, IofExportFiles::work}}, ReportOption::Compress, iofXml},
+        {ReportKind::TeamInfo, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export TeamInfo"), "teaminfo",
+         {{Chosen, QString()}}, {}, teamInfo},
+        {ReportKind::TeamsRunners, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export teams with runners"), "teams-runners",
+         {{Chosen, QString()}}, ReportOption::Encoding, teamsRunners},
     };
     return entries;
 }

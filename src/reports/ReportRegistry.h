@@ -17,7 +17,10 @@ class MessageSink;
 namespace db { class Connection; }
 struct EventSetup;
 
-enum class ReportKind { StartList, StartListMembers, CheckList, ResultsTable, ResultsSplits, ResultsWeb, Statistics, Winners, IofXml3, IofXml2 };
+enum class ReportKind {
+    StartList, StartListMembers, CheckList, ResultsTable, ResultsSplits, ResultsWeb, Statistics, Winners,
+    IofXml3, IofXml2, Participants, Cardex, Trailplot, TeamInfo, TeamsRunners,
+};
 
 // Reports are pages offered by the report chooser; exports are files for
 // other programs, each with its own command.
@@ -50,6 +53,7 @@ struct ReportContext
     // Where a run reports what does not stop it (a team whose punch list
     // cannot be worked out); nullptr leaves such reports out.
     MessageSink *messages = nullptr;
+    QString eventDirectory = QString(); // where the event's own files are read (the map picture)
 };
 
 struct ReportKindEntry;
@@ -65,7 +69,8 @@ struct ReportKindEntry
     ReportFamily family;
     const char *caption;           // the chooser item or menu command (translated in context "Reports")
     const char *cliName;           // its name on the command line
-    std::vector<ReportFile> files; // its files with fixed names, the page to show first; a page per class puts the class name before ".htm"
+    std::vector<ReportFile> files; // its files with fixed names, the page to show first; a page per class puts the class name before ".htm";
+                                   // a Chosen file (no name) is ReportRequest::target
     ReportOptions options;
     ReportGenerator generate;      // nullptr: not built in this version
 

@@ -1,0 +1,130 @@
+#include "exports/ListExports.h"
+
+#include "base/KorventError.h"
+#include "base/Platform.h"
+#include "base/TextFile.h"
+#include "db/Connection.h"
+#include "store/EventSetup.h"
+#include "store/TimeHelpers.h"
+
+#include <QCoreApplication>
+#include <QIODevice>
+#include <QSqlQuery>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Exports", text);
+}
+
+// Runners joined with their teams, by team number; a team's runners in the
+// order they were entered.
+QSqlQuery runnersWithTeams(const ReportContext &context, const QString &columns)
+{
+    return context.connection.exec(QStringLiteral("SELECT ") + columns
+                                   + QStringLiteral(" FROM runner r, team t WHERE t.id=r.team_id ORDER BY t.number, t.id, r.id"));
+}
+
+// Columns first .. first + count - 1 of the row, each followed by the separator.
+QString fieldsText(const QSqlQuery &row, int first, int count, QChar separator)
+{
+    QString text;
+    for (int i = first; i < first + count; ++i)
+        text += row.value(i).toString() + separator;
+    return text;
+}
+
+QString dateText(const QVariant &stored)
+{
+    const TDateTime date = DateTime::fromStored(stored);
+    return date == 0 ? QString() : DateText(date);
+}
+
+QString booleanText(const QVariant &stored)
+{
+    if (stored.isNull() || stored.toString().isEmpty())
+        return QString();
+    return stored.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+void writeLines(const ReportContext &context, const ReportFile &file, const QStringList &lines)
+{
+    context.output.create(file).write(Platform::encodeText(TextOfLines(lines)));
+}
+
+} // namespace
+
+void ExportParticipantsCsv(const ReportContext &context, const ReportFile &file)
+{
+    QStringList lines{QStringLiteral("NR;Firstname;LastName;Club;TeamName;Class;")};
+    QSqlQuery rows = runnersWithTeams(context, QStringLiteral("t.number, r.firstname, r.lastname, t.club, t.name, t.class"));
+    while (rows.next())
+        lines.append(fieldsText(rows, 0, 6, u';'));
+    writeLines(context, file, lines);
+}
+
+void ExportCardexStartList(const ReportContext &context, const ReportFile &file)
+{
+    const ClassTable classes = LoadClassTable(context.setup.classTree);
+    QStringList lines;
+    QSqlQuery rows = runnersWithTeams(context, QStringLiteral("t.number, r.chipnr, r.firstname, r.lastname, t.name, t.class"));
+    while (rows.next()) {
+        // A class missing from the class tree starts at midnight.
+        const std::optional<TClassInfo> teamClass = FindClass(classes, rows.value(5).toString());
+        lines.append(fieldsText(rows, 0, 6, u';') + FormatHundredths(teamClass ? teamClass->start : 0, 0) + u';');
+    }
+    writeLines(context, file, lines);
+}
+
+void ExportTeamInfoText(const ReportContext &context, const ReportFile &file)
+{
+    QStringList lines;
+    QSqlQuery rows = runnersWithTeams(context, QStringLiteral("t.number, t.class, t.name, t.club, r.firstname, r.lastname, r.sex, "
+                                                              "r.birthdate, r.chipnr"));
+    // Runners of consecutive teams of one name come under one header.
+    QString previousName;
+    while (rows.next()) {
+        const QString name = rows.value(2).toString();
+        if (name != previousName) {
+            lines << QString() << QString() << QStringLiteral(">---------- ----------");
+            lines.append(QStringLiteral("%1 %2 %3 %4").arg(rows.value(0).toString().rightJustified(3), rows.value(1).toString().rightJustified(10),
+                                                          name, rows.value(3).toString()));
+            previousName = name;
+        }
+        lines.append(QStringLiteral("    ") + rows.value(4).toString() + u' ' + rows.value(5).toString() + QStringLiteral(" :")
+                     + rows.value(6).toString() + u'/' + dateText(rows.value(7)) + QStringLiteral(" :") + rows.value(8).toString());
+    }
+    writeLines(context, file, lines);
+}
+
+void ExportTeamsWithRunners(const ReportContext &context, const ReportFile &file, const QString &encoding)
+{
+    const QString encodingName = encoding.isEmpty() ? Platform::textFileEncodings().first() : encoding;
+    if (!Platform::textFileEncodings().contains(encodingName))
+        throw KorventError(tr("Unknown encoding \"%1\"; the encodings are %2")
+                               .arg(encodingName, Platform::textFileEncodings().join(QStringLiteral(", "))));
+
+    QString header = QStringLiteral("Number|Name|Class|SubClass|Club|Country|EntryID|#|");
+    for (int i = 1; i <= 6; ++i)
+        header += QStringLiteral("FirstName") + QString::number(i) + QStringLiteral("|LastName|Sex|Club|Country|BirthDate|ChipNr|RentChip|*|");
+    QStringList lines{header};
+
+    QSqlQuery rows = context.connection.exec(QStringLiteral(
+        "SELECT t.id, t.number, t.name, t.class, t.subclass, t.club, t.country, t.entryID, "
+        "r.id, r.firstname, r.lastname, r.sex, r.club, r.country, r.birthdate, r.chipnr, r.rentchip "
+        "FROM team t LEFT JOIN runner r ON r.team_id=t.id ORDER BY t.id, r.id"));
+    QVariant teamId;
+    while (rows.next()) {
+        if (lines.size() == 1 || rows.value(0) != teamId) {
+            teamId = rows.value(0);
+            lines.append(fieldsText(rows, 1, 6, u'|') + QString::number(rows.value(7).toLongLong()) + QStringLiteral("|#|"));
+        }
+        if (rows.value(8).isNull())
+            continue;
+        QString &line = lines.last();
+        line += fieldsText(rows, 9, 5, u'|') + dateText(rows.value(14)) + u'|' + rows.value(15).toString() + u'|'
+            + booleanText(rows.value(16)) + QStringLiteral("|*|");
+    }
+    context.output.create(file).write(*Platform::encodeTextFile(encodingName, TextOfLines(lines)));
+}

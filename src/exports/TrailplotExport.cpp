@@ -1,0 +1,182 @@
+#include "exports/TrailplotExport.h"
+
+#include "base/KorventError.h"
+#include "base/Platform.h"
+#include "base/TextFile.h"
+#include "db/Connection.h"
+#include "exports/IofExportRun.h"
+#include "exports/IofResultRows.h"
+#include "store/EventSetup.h"
+#include "store/TextHelpers.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QIODevice>
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Exports", text);
+}
+
+struct ControlRow
+{
+    QString code;
+    QString type;
+    qint64 x = 0;
+    qint64 y = 0;
+};
+
+// 254 tenths of a millimetre to the inch; truncated toward zero like the
+// program that reads the file.
+qint64 pixels(qint64 mapUnits, qint64 dpi)
+{
+    return mapUnits * dpi / 254;
+}
+
+qint64 wholeNumber(const QString &text, const QString &what)
+{
+    bool ok = false;
+    const qint64 value = text.trimmed().toLongLong(&ok);
+    if (!ok)
+        throw KorventError(tr("The map's %1 \"%2\" is not a whole number").arg(what, text));
+    return value;
+}
+
+int pictureHeight(const QString &fileName)
+{
+    QImageReader reader(fileName);
+    const QSize size = reader.canRead() ? reader.size() : QSize();
+    if (!size.isValid())
+        throw KorventError(tr("Cannot read the map picture %1: %2").arg(fileName, reader.errorString()));
+    return size.height();
+}
+
+// The label Trailplot shows for the control, by the first letter of its type.
+QString typeSuffix(const ControlRow &control)
+{
+    switch (control.type.isEmpty() ? u'\0' : control.type.at(0).unicode()) {
+    case u'C':
+        return QStringLiteral("|7|()") + control.code;
+    case u'S':
+        return QStringLiteral("|0|Start");
+    case u'F':
+        return QStringLiteral("|6|Finis");
+    case u'I':
+        return QStringLiteral("|7|()2");
+    case u'O':
+        return QStringLiteral("|7|()3");
+    default:
+        return QString();
+    }
+}
+
+QStringList pointsLines(const ReportContext &context, int mapHeight)
+{
+    const EventSettings &settings = context.setup.settings;
+    const qint64 dpi = wholeNumber(settings.eMap_DPI, tr("DPI"));
+    qint64 originX = wholeNumber(settings.eMap_OffsetX, tr("start offset x"));
+    qint64 originY = wholeNumber(settings.eMap_OffsetY, tr("start offset y"));
+
+    std::vector<ControlRow> controls;
+    QSqlQuery rows = context.connection.exec(QStringLiteral("SELECT controlnr, type, pos_x, pos_y FROM control ORDER BY controlnr, id"));
+    while (rows.next())
+        controls.push_back({rows.value(0).toString(), rows.value(1).toString(), rows.value(2).toLongLong(), rows.value(3).toLongLong()});
+
+    // The start lands on the offsets; map y grows upwards, picture y downwards.
+    const auto start = std::find_if(controls.begin(), controls.end(),
+                                    [](const ControlRow &control) { return control.type.startsWith(u'S'); });
+    if (start != controls.end()) {
+        originX -= pixels(start->x, dpi);
+        originY += pixels(start->y, dpi);
+    }
+
+    QStringList lines{
+        QStringLiteral("[general]"),
+        QStringLiteral("map=") + settings.eMap_Filename,
+        QStringLiteral("route=1"),
+        QStringLiteral("dpi=") + settings.eMap_DPI,
+        QStringLiteral("mastap=") + settings.eMap_Scale,
+        QStringLiteral("points=") + QString::number(controls.size()),
+        QStringLiteral("mapX=0"),
+        QStringLiteral("mapY=") + QString::number(mapHeight),
+        QStringLiteral("[points]"),
+    };
+    int k = 0;
+    for (const ControlRow &control : controls)
+        lines.append(QString::number(++k) + u'=' + QString::number(originX + pixels(control.x, dpi)) + u'|'
+                     + QString::number(originY - pixels(control.y, dpi)) + typeSuffix(control));
+    return lines;
+}
+
+// A team's route field: check-out and check-in by Trailplot's numbers, the finish left out.
+std::optional<QString> routeField(const QString &code)
+{
+    if (code == QLatin1String("F"))
+        return std::nullopt;
+    if (code == QLatin1String("O"))
+        return QStringLiteral("2");
+    if (code == QLatin1String("I"))
+        return QStringLiteral("3");
+    return code;
+}
+
+QStringList routeLines(const ReportContext &context)
+{
+    struct RouteTeam
+    {
+        IofTeamRow row;
+        QString className;
+        bool numbered = false;
+    };
+    std::vector<RouteTeam> teams;
+    QSqlQuery rows = context.connection.exec(QStringLiteral(
+        "SELECT id, number, name, class, result FROM team WHERE calctime IS NOT NULL AND calctime<>'' ORDER BY id"));
+    while (rows.next()) {
+        RouteTeam team;
+        team.row.id = rows.value(0).toLongLong();
+        team.row.number = rows.value(1).toLongLong();
+        team.row.name = rows.value(2).toString();
+        team.row.result = rows.value(4).toLongLong();
+        team.className = rows.value(3).toString();
+        team.numbered = !rows.value(1).isNull();
+        teams.push_back(team);
+    }
+
+    IofExportCalculation calculation(context);
+    calculation.calculation().LoadCourseDefinition();
+    QStringList lines;
+    for (const RouteTeam &team : teams) {
+        QString line = QString::number(team.row.result) + u'\t' + team.row.name + u'/' + team.className + u'\t';
+        // The calculation finds a team by its number: one without a number has no route.
+        const std::optional<tResArray> list = team.numbered
+            ? IofPunchList(calculation.calculation(), context.connection, team.row, calculation.messages())
+            : std::nullopt;
+        for (const tControlRes &entry : list.value_or(tResArray()))
+            if (const std::optional<QString> field = routeField(entry.code))
+                line += *field + u'\t';
+        lines.append(line);
+    }
+    return lines;
+}
+
+} // namespace
+
+void ExportTrailplotRoute(const ReportContext &context)
+{
+    const QString mapName = context.setup.settings.eMap_Filename;
+    const QString mapFile = context.eventDirectory + mapName;
+    if (mapName.isEmpty() || !QFileInfo(mapFile).isFile())
+        throw KorventError(tr("No MAP file"));
+    const int mapHeight = pictureHeight(mapFile);
+
+    const QStringList points = pointsLines(context, mapHeight);
+    const QStringList routes = routeLines(context);
+    const QString base = TextBefore(u'.', mapName);
+    context.output.create({ReportFolder::Event, base + QStringLiteral(".rada")}).write(Platform::encodeText(TextOfLines(points)));
+    context.output.create({ReportFolder::Event, base + QStringLiteral(".txt")}).write(Platform::encodeText(TextOfLines(routes)));
+}

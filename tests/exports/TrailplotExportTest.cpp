@@ -1,0 +1,169 @@
+#include "scoring/ScoringFixture.h"
+#include "exports/MapPicture.h"
+
+#include "base/KorventError.h"
+#include "reports/ReportRegistry.h"
+#include "store/StatusTexts.h"
+
+namespace {
+
+struct TrailplotFixture : ScoringFixture
+{
+    MemoryReportOutput output;
+
+    void SetUp() override
+    {
+        ScoringFixture::SetUp();
+        writeFile(folderOf(dir) + QStringLiteral("rogainmap.gif"), gifPicture(300, 420));
+    }
+    void placed(const QString &code, const QString &type, qint64 x, qint64 y, qint64 points = 0)
+    {
+        data->insertRow(QStringLiteral("control"), {{"controlnr", code}, {"type", type}, {"pos_x", x}, {"pos_y", y}, {"points", points}});
+    }
+    void run()
+    {
+        RunReport(ReportKindOf(ReportKind::Trailplot), {data->connection(), setup, output, &messages, folderOf(dir)}, {});
+    }
+    QStringList lines(const QString &name)
+    {
+        const QByteArray bytes = output.bytes({ReportFolder::Event, name});
+        EXPECT_TRUE(bytes.isEmpty() || bytes.endsWith("\r\n")) << name.toStdString();
+        QStringList lines = QString::fromUtf8(bytes).split(QStringLiteral("\r\n"));
+        lines.removeLast();
+        return lines;
+    }
+    QString failure()
+    {
+        try {
+            run();
+        } catch (const KorventError &error) {
+            return error.message();
+        }
+        return QString();
+    }
+};
+
+} // namespace
+
+TEST_F(TrailplotFixture, PointsArePixelsFromTheStartAtTheOffsets)
+{
+    // 150 DPI: 1000 tenths of a millimetre are 590 pixels, 500 are 295.
+    placed(QStringLiteral("S"), QStringLiteral("S"), 1000, 500);
+    placed(QStringLiteral("31"), QStringLiteral("C"), 1254, 254);
+    placed(QStringLiteral("32"), QStringLiteral("C"), -1, -1);
+    placed(QStringLiteral("F"), QStringLiteral("F"), 1000, 500);
+    placed(QStringLiteral("I"), QStringLiteral("I"), 0, 0);
+    placed(QStringLiteral("O"), QStringLiteral("O"), 2540, 0);
+    placed(QStringLiteral("W"), QStringLiteral("W"), 254, 2540);
+    setup.settings.eMap_Scale = QStringLiteral("25000");
+    run();
+    EXPECT_TRUE(output.committed());
+    EXPECT_EQ(output.files(), QList<ReportFile>({{ReportFolder::Event, QStringLiteral("rogainmap.rada")},
+                                                 {ReportFolder::Event, QStringLiteral("rogainmap.txt")}}));
+    EXPECT_EQ(lines(QStringLiteral("rogainmap.rada")), QStringList({
+        "[general]", "map=rogainmap.gif", "route=1", "dpi=150", "mastap=25000", "points=7", "mapX=0", "mapY=420", "[points]",
+        "1=150|145|7|()31",
+        "2=-590|295|7|()32",
+        "3=0|0|6|Finis",
+        "4=-590|295|7|()2",
+        "5=910|295|7|()3",
+        "6=0|0|0|Start",
+        "7=-440|-1205",
+    }));
+}
+
+TEST_F(TrailplotFixture, WithoutStartTheOffsetsAreTheOrigin)
+{
+    placed(QStringLiteral("31"), QStringLiteral("C"), 254, 254);
+    setup.settings.eMap_DPI = QStringLiteral(" 300 ");
+    setup.settings.eMap_OffsetX = QStringLiteral("-20");
+    setup.settings.eMap_OffsetY = QStringLiteral("400");
+    run();
+    const QStringList points = lines(QStringLiteral("rogainmap.rada"));
+    EXPECT_EQ(points.value(3), QStringLiteral("dpi= 300 "));
+    EXPECT_EQ(points.value(9), QStringLiteral("1=280|100|7|()31"));
+}
+
+TEST_F(TrailplotFixture, RoutesOfCalculatedTeamsInTimeOrder)
+{
+    control(QStringLiteral("31"), 30);
+    control(QStringLiteral("45"), 40);
+    control(QStringLiteral("F"), 0, QStringLiteral("F"));
+    control(QStringLiteral("I"), 0, QStringLiteral("I"));
+    control(QStringLiteral("O"), 0, QStringLiteral("O"));
+    const qint64 finished = team(1, QStringLiteral("H6"), QStringLiteral("Owls"));
+    const qint64 a = runner(finished);
+    punch(finished, a, QStringLiteral("45"), QStringLiteral("13:00:00"));
+    punch(finished, a, QStringLiteral("31"), QStringLiteral("10:30:00"));
+    punch(finished, a, QStringLiteral("I"), QStringLiteral("12:00:00"));
+    punch(finished, a, QStringLiteral("O"), QStringLiteral("12:20:00"));
+    punch(finished, a, QStringLiteral("F"), QStringLiteral("15:00:00"));
+    ASSERT_TRUE(calculate(1));
+
+    const qint64 never = team(2);
+    punch(never, runner(never), QStringLiteral("31"), QStringLiteral("10:30:00"));
+
+    const qint64 disqualified = team(3, QStringLiteral("H6"), QStringLiteral("Hares"));
+    punch(disqualified, runner(disqualified), QStringLiteral("31"), QStringLiteral("10:30:00"));
+    data->updateRow(QStringLiteral("team"), disqualified, {{"status", TeamDSQ}, {"result", -TeamDSQ}, {"calctime", DateTime::now()}});
+
+    run();
+    EXPECT_EQ(lines(QStringLiteral("rogainmap.txt")), QStringList({
+        "70\tOwls/H6\t31\t3\t2\t45\t",
+        "-5\tHares/H6\t",
+    }));
+    EXPECT_TRUE(messages.errors.isEmpty());
+}
+
+TEST_F(TrailplotFixture, ATeamSharingAnEarlierNumberGetsNoRouteOfTheOther)
+{
+    control(QStringLiteral("31"), 30);
+    control(QStringLiteral("F"), 0, QStringLiteral("F"));
+    const qint64 first = team(4, QStringLiteral("H6"), QStringLiteral("Owls"));
+    const qint64 a = runner(first);
+    punch(first, a, QStringLiteral("31"), QStringLiteral("10:30:00"));
+    punch(first, a, QStringLiteral("F"), QStringLiteral("11:00:00"));
+    ASSERT_TRUE(calculate(4));
+    const qint64 second = team(4, QStringLiteral("H6"), QStringLiteral("Hares"));
+    data->updateRow(QStringLiteral("team"), second, {{"result", 0}, {"calctime", DateTime::now()}});
+    run();
+    EXPECT_EQ(lines(QStringLiteral("rogainmap.txt")), QStringList({"30\tOwls/H6\t31\t", "0\tHares/H6\t"}));
+    EXPECT_EQ(messages.warnings, QStringList({"Team \"Hares\" shares the number 4 with another team; its splits are left out"}));
+}
+
+TEST_F(TrailplotFixture, AMapNameWithoutDotGivesBareExtensions)
+{
+    setup.settings.eMap_Filename = QStringLiteral("map");
+    writeFile(folderOf(dir) + QStringLiteral("map"), gifPicture(10, 20));
+    run();
+    EXPECT_EQ(output.files(), QList<ReportFile>({{ReportFolder::Event, QStringLiteral(".rada")}, {ReportFolder::Event, QStringLiteral(".txt")}}));
+    EXPECT_EQ(lines(QStringLiteral(".rada")).value(5), QStringLiteral("points=0"));
+    EXPECT_TRUE(lines(QStringLiteral(".txt")).isEmpty());
+}
+
+TEST_F(TrailplotFixture, WhatStopsTheExportWritesNothing)
+{
+    placed(QStringLiteral("S"), QStringLiteral("S"), 0, 0);
+    const struct
+    {
+        const char *setting;
+        const char *value;
+        const char *message;
+    } cases[] = {
+        {"eMap_Filename", "missing.gif", "No MAP file"},
+        {"eMap_Filename", "", "No MAP file"},
+        {"eMap_DPI", "150dpi", "The map's DPI \"150dpi\" is not a whole number"},
+        {"eMap_OffsetX", "", "The map's start offset x \"\" is not a whole number"},
+        {"eMap_OffsetY", "1.5", "The map's start offset y \"1.5\" is not a whole number"},
+    };
+    for (const auto &c : cases) {
+        const EventSettings original = setup.settings;
+        SetSettingText(setup.settings, *FindSetting(QLatin1String(c.setting)), QLatin1String(c.value));
+        EXPECT_EQ(failure(), QLatin1String(c.message)) << c.setting;
+        setup.settings = original;
+    }
+    writeFile(folderOf(dir) + QStringLiteral("rogainmap.gif"), "not a picture");
+    EXPECT_TRUE(failure().startsWith(QStringLiteral("Cannot read the map picture ") + folderOf(dir) + QStringLiteral("rogainmap.gif")));
+    EXPECT_TRUE(output.files().isEmpty());
+    EXPECT_FALSE(output.committed());
+}
