@@ -8,6 +8,8 @@
 #include "scoring/TeamCalculation.h"
 #include "scoring/ui/uEditControls.h"
 
+#include "exports/ui/SaveTextFileDialog.h"
+
 #include "base/KorventError.h"
 #include "store/ui/uEventInfo.h"
 #include "readout/ui/uServerMain.h"
@@ -18,6 +20,7 @@
 #include "store/uData.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QApplication>
 #include <QKeySequence>
@@ -32,7 +35,9 @@
 #include <QToolBar>
 
 // One row of the command table. A command without a handler is not built
-// yet: it stays visible, disabled.
+// yet: it stays visible, disabled. A command that writes an export of the
+// registry takes its caption from there and is disabled while the export is
+// not built.
 struct TfRogMain::CommandEntry
 {
     const char *name;
@@ -42,6 +47,7 @@ struct TfRogMain::CommandEntry
     const char *hint;
     bool separatorBefore;
     void (TfRogMain::*handler)();
+    std::optional<ReportKind> exportKind = std::nullopt;
 };
 
 TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, SharedEventSetup &setup, QWidget *parent)
@@ -84,12 +90,12 @@ void TfRogMain::createCommands()
         {"actReports", "&Results", "Reports", QKeySequence(Qt::Key_F6), "Start lists, results and statistics", true, &TfRogMain::reportsClick},
         {"actDBEditor", "&Tools", "DB editor", {}, "Run SQL on the event database", false, nullptr},
         {"actLoadStarted", "&Tools", "Load started", {}, "Mark runners as started from a file", true, nullptr},
-        {"actExportParticipants", "&Tools", "Export participants", {}, "Participants list file", true, nullptr},
-        {"actExportCardex", "&Tools", "Export Cardex startlist", {}, "Start list file for the Cardex program", false, nullptr},
-        {"actExportTrailplot", "&Tools", "Export (Trailplot)", {}, "Route files for the Trailplot program", false, nullptr},
-        {"actExportIofXml", "&Tools", "Export (IOF XML)", {}, "IOF XML result list", false, &TfRogMain::exportIofXmlClick},
-        {"actExportTeamInfo", "&Tools", "Export TeamInfo", {}, "Team information text file", false, nullptr},
-        {"actExportTeamsRunners", "&Tools", "Export teams with runners", {}, "Teams and runners list in a chosen text encoding", false, nullptr},
+        {"actExportParticipants", "&Tools", nullptr, {}, "Participants list file", true, &TfRogMain::exportParticipantsClick, ReportKind::Participants},
+        {"actExportCardex", "&Tools", nullptr, {}, "Start list file for the Cardex program", false, &TfRogMain::exportCardexClick, ReportKind::Cardex},
+        {"actExportTrailplot", "&Tools", nullptr, {}, "Route files for the Trailplot program", false, &TfRogMain::exportTrailplotClick, ReportKind::Trailplot},
+        {"actExportIofXml", "&Tools", nullptr, {}, "IOF XML result list", false, &TfRogMain::exportIofXmlClick, ReportKind::IofXml3},
+        {"actExportTeamInfo", "&Tools", nullptr, {}, "Team information text file", false, &TfRogMain::exportTeamInfoClick, ReportKind::TeamInfo},
+        {"actExportTeamsRunners", "&Tools", nullptr, {}, "Teams and runners list in a chosen text encoding", false, &TfRogMain::exportTeamsRunnersClick, ReportKind::TeamsRunners},
         {"actAbout", "&Help", "About", {}, "Program and database versions", false, &TfRogMain::aboutClick},
     };
 
@@ -101,10 +107,11 @@ void TfRogMain::createCommands()
             menu = menuBar()->addMenu(menuTitle);
         if (entry.separatorBefore)
             menu->addSeparator();
-        QAction *action = menu->addAction(tr(entry.caption));
+        const ReportKindEntry *exportKind = entry.exportKind ? &ReportKindOf(*entry.exportKind) : nullptr;
+        QAction *action = menu->addAction(exportKind ? exportKind->captionText() : tr(entry.caption));
         action->setObjectName(QString::fromLatin1(entry.name));
         action->setShortcut(entry.shortcut);
-        if (entry.handler) {
+        if (entry.handler && (!exportKind || exportKind->built())) {
             action->setStatusTip(tr(entry.hint));
             connect(action, &QAction::triggered, this, [this, handler = entry.handler] { runCommand([this, handler] { (this->*handler)(); }); });
         } else {
@@ -242,16 +249,69 @@ void TfRogMain::exportIofXmlClick()
 {
     const bool compress = QMessageBox::question(this, tr("Confirm"), tr("Save as compressed XML file?"),
                                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    const auto setup = m_setup.snapshot();
-    const ReportKindEntry &kind = ReportKindOf(setup->settings.cbXML3Format ? ReportKind::IofXml3 : ReportKind::IofXml2);
     ReportRequest request;
     request.compress = compress;
-    ReportFileOutput output(m_location);
+    runExport(m_setup.snapshot()->settings.cbXML3Format ? ReportKind::IofXml3 : ReportKind::IofXml2, request);
+    QMessageBox::information(this, tr("Korvent"), tr("Done!"));
+}
+
+void TfRogMain::runExport(ReportKind kind, const ReportRequest &request)
+{
+    const auto setup = m_setup.snapshot();
     MessageBoxSink messages(this);
-    {
-        const OverrideCursor wait(Qt::WaitCursor);
-        RunReport(kind, {m_data.connection(), *setup, output, &messages}, request);
-    }
+    ReportFileOutput output(m_location);
+    const OverrideCursor wait(Qt::WaitCursor);
+    RunReport(ReportKindOf(kind), {m_data.connection(), *setup, output, &messages, m_location.eventDirectory}, request);
+}
+
+void TfRogMain::exportToChosenFile(ReportKind kind, const QString &filter, const QString &extension)
+{
+    QFileDialog dialog(this, tr("Save to file"), m_location.eventDirectory, filter);
+    dialog.setObjectName(QStringLiteral("SaveDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(extension);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    ReportRequest request;
+    request.target = dialog.selectedFiles().first();
+    runExport(kind, request);
+}
+
+void TfRogMain::exportParticipantsClick()
+{
+    exportToChosenFile(ReportKind::Participants, tr("CSV files (*.csv)"), QStringLiteral("csv"));
+}
+
+void TfRogMain::exportCardexClick()
+{
+    exportToChosenFile(ReportKind::Cardex, tr("Text files (*.txt)"), QStringLiteral("txt"));
+}
+
+void TfRogMain::exportTeamInfoClick()
+{
+    exportToChosenFile(ReportKind::TeamInfo, tr("Text files (*.txt)"), QStringLiteral("txt"));
+}
+
+void TfRogMain::exportTeamsRunnersClick()
+{
+    TSaveTextFileDialog dialog(this);
+    const QStringList filters{tr("All files (*.*)"), tr("CSV files (*.csv)")};
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters[1]);
+    dialog.setDefaultSuffix(QStringLiteral(".csv"));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDirectory(m_location.eventDirectory);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    ReportRequest request;
+    request.target = dialog.selectedFiles().first();
+    request.encoding = dialog.encoding();
+    runExport(ReportKind::TeamsRunners, request);
+}
+
+void TfRogMain::exportTrailplotClick()
+{
+    runExport(ReportKind::Trailplot, {});
     QMessageBox::information(this, tr("Korvent"), tr("Done!"));
 }
 

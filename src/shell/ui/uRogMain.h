@@ -2,6 +2,7 @@
 
 // The main window: the event's workspace, its command menu and tool bar.
 
+#include "reports/ReportRegistry.h"
 #include "shell/StartupSequence.h"
 
 #include <QHash>
@@ -45,6 +46,15 @@ private:
     void editControlsClick();
     void calculateClick();
     void reportsClick();
+    // Runs an export of the registry; its errors go to the caller.
+    void runExport(ReportKind kind, const ReportRequest &request);
+    // Asks for the file to write ("Save to file", starting in the event folder) and writes it.
+    void exportToChosenFile(ReportKind kind, const QString &filter, const QString &extension);
+    void exportParticipantsClick();
+    void exportCardexClick();
+    void exportTeamInfoClick();
+    void exportTeamsRunnersClick();
+    void exportTrailplotClick();
     void exportIofXmlClick();
     void aboutClick();
 

@@ -1,6 +1,8 @@
 #include "TestFolder.h"
 
 #include "shell/ui/uRogMain.h"
+#include "exports/MapPicture.h"
+#include "exports/ui/SaveTextFileDialog.h"
 #include "reports/ui/uSelectReport.h"
 #include "reports/ui/uwbReport.h"
 #include "store/EventSetup.h"
@@ -8,7 +10,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTest>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -273,4 +279,101 @@ TEST_F(MainWindowFixture, ReportViewerIsCentredOnlyTheFirstTime)
     viewer->hide();
     window->ShowReport(page);
     EXPECT_EQ(viewer->pos(), QPoint(20, 30));
+}
+
+namespace {
+
+// Types the name into the dialog's file name box and presses Enter.
+void typeFileName(QFileDialog *dialog, const QString &name)
+{
+    auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    ASSERT_TRUE(edit);
+    edit->setText(name);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+} // namespace
+
+TEST_F(MainWindowFixture, ListExportsAskForTheFileAndWriteIt)
+{
+    auto window = open(true);
+    const qint64 owls = data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}, {"class", "H12"}});
+    data->insertRow(QStringLiteral("runner"), {{"team_id", owls}, {"firstname", "Anna"}, {"lastname", "Tamm"}, {"chipnr", "101"}});
+    const struct
+    {
+        const char *command;
+        const char *filter;
+        const char *suffix;
+        QByteArray written;
+    } cases[] = {
+        {"actExportParticipants", "CSV files (*.csv)", "csv", "NR;Firstname;LastName;Club;TeamName;Class;\r\n7;Anna;Tamm;;Owls;H12;\r\n"},
+        {"actExportCardex", "Text files (*.txt)", "txt", "7;101;Anna;Tamm;Owls;H12;00:00:00;\r\n"},
+        {"actExportTeamInfo", "Text files (*.txt)", "txt", "\r\n\r\n>---------- ----------\r\n  7        H12 Owls \r\n    Anna Tamm :/ :101\r\n"},
+    };
+    for (const auto &c : cases) {
+        const QString name = folderOf(dir) + QLatin1String(c.command);
+        QStringList asked;
+        whenModal<QFileDialog>([&](QFileDialog *dialog) {
+            asked << dialog->windowTitle() << dialog->nameFilters().join(u'|') << dialog->defaultSuffix()
+                  << dialog->directory().absolutePath() + u'/' << QString::number(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+            typeFileName(dialog, name);
+        });
+        window->command(QLatin1String(c.command))->trigger();
+        EXPECT_EQ(asked, QStringList({"Save to file", c.filter, c.suffix, folderOf(dir), "0"})) << c.command;
+        // The default extension is added to a name typed without one.
+        EXPECT_EQ(readFile(name + u'.' + QLatin1String(c.suffix)), c.written) << c.command;
+    }
+
+    // Cancel writes nothing.
+    whenModal<QFileDialog>([&](QFileDialog *dialog) {
+        dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(folderOf(dir) + QStringLiteral("cancelled.csv"));
+        dialog->reject();
+    });
+    window->command("actExportParticipants")->trigger();
+    EXPECT_FALSE(QFile::exists(folderOf(dir) + QStringLiteral("cancelled.csv")));
+}
+
+TEST_F(MainWindowFixture, TeamsWithRunnersAskForTheEncoding)
+{
+    auto window = open(true);
+    data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
+    const QString name = folderOf(dir) + QStringLiteral("teams.csv");
+    writeFile(name, "older");
+    QStringList asked;
+    whenModal<TSaveTextFileDialog>([&](TSaveTextFileDialog *dialog) {
+        auto *encodings = dialog->findChild<QComboBox *>(QStringLiteral("cbEncoding"));
+        ASSERT_TRUE(encodings);
+        QStringList items;
+        for (int i = 0; i < encodings->count(); ++i)
+            items.append(encodings->itemText(i));
+        asked << dialog->nameFilters().join(u'|') << dialog->selectedNameFilter() << dialog->defaultSuffix() << items.join(u'|')
+              << encodings->currentText() << QString::number(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+        encodings->setCurrentText(QStringLiteral("Big Endian Unicode"));
+        typeFileName(dialog, name);
+    });
+    window->command("actExportTeamsRunners")->trigger();
+    EXPECT_EQ(asked, QStringList({"All files (*.*)|CSV files (*.csv)", "CSV files (*.csv)", "csv",
+                                  "ANSI|ASCII|Unicode|Big Endian Unicode|UTF-8|UTF-7", "ANSI", "1"}));
+    EXPECT_TRUE(readFile(name).startsWith(QByteArray("\xFE\xFF\0N\0u\0m", 8)));
+}
+
+TEST_F(MainWindowFixture, TrailplotSaysDoneOrThatTheMapIsMissing)
+{
+    auto window = open(true);
+    QString message;
+    const auto answer = [&](QMessageBox *box) {
+        message = box->text();
+        box->accept();
+    };
+    whenModal<QMessageBox>(answer);
+    window->command("actExportTrailplot")->trigger();
+    EXPECT_EQ(message, QStringLiteral("No MAP file"));
+    EXPECT_FALSE(QFile::exists(folderOf(dir) + QStringLiteral("rogainmap.rada")));
+
+    writeFile(folderOf(dir) + QStringLiteral("rogainmap.gif"), gifPicture(40, 30));
+    whenModal<QMessageBox>(answer);
+    window->command("actExportTrailplot")->trigger();
+    EXPECT_EQ(message, QStringLiteral("Done!"));
+    EXPECT_TRUE(readFile(folderOf(dir) + QStringLiteral("rogainmap.rada")).contains("\r\nmapY=30\r\n"));
+    EXPECT_TRUE(QFile::exists(folderOf(dir) + QStringLiteral("rogainmap.txt")));
 }

@@ -1,0 +1,33 @@
+#include "exports/ui/SaveTextFileDialog.h"
+
+#include "base/Platform.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+
+TSaveTextFileDialog::TSaveTextFileDialog(QWidget *parent)
+    : QFileDialog(parent)
+    , m_encodings(new QComboBox(this))
+{
+    setObjectName(QStringLiteral("SaveTextFileDialog"));
+    // The platform's own dialog has no room for the encoding choice.
+    setOption(QFileDialog::DontUseNativeDialog);
+    setAcceptMode(QFileDialog::AcceptSave);
+    setFileMode(QFileDialog::AnyFile);
+    m_encodings->setObjectName(QStringLiteral("cbEncoding"));
+    m_encodings->addItems(Platform::textFileEncodings());
+    auto *label = new QLabel(tr("Encoding:"), this);
+    label->setBuddy(m_encodings);
+    // The widget dialog lays out its file name and type rows in a grid: the choice goes below them.
+    if (auto *grid = qobject_cast<QGridLayout *>(layout())) {
+        const int row = grid->rowCount();
+        grid->addWidget(label, row, 0);
+        grid->addWidget(m_encodings, row, 1);
+    }
+}
+
+QString TSaveTextFileDialog::encoding() const
+{
+    return m_encodings->currentText();
+}
