@@ -54,7 +54,8 @@ const std::vector<CliCommand> &CliCommands()
          CliGenerateCommand},
         {"report", "report KIND [--class NAME ...] [--per-class]  write a report and print its files; `report` alone names the kinds",
          CliReportCommand},
-        {"export", "export KIND [--compress]  write an export into the event folder and print its files; `export` alone names the kinds",
+        {"export", "export KIND [FILE] [--encoding NAME] [--compress]  write an export and print its files: FILE for the lists, NAME one of "
+                   "ANSI (default), ASCII, Unicode, \"Big Endian Unicode\", UTF-8, UTF-7; `export` alone names the kinds",
          CliExportCommand},
         {"serve", "serve [--port N] [--max-connections N] [--idle-timeout SECONDS] [--show-log] [--debug]  run the readout server until SIGINT or SIGTERM", CliServeCommand},
     };

@@ -1,5 +1,5 @@
 // korvent-cli report KIND [--class NAME ...] [--per-class]
-// korvent-cli export KIND [--compress] ...
+// korvent-cli export KIND [FILE] [--encoding NAME] [--compress]
 // Both run a kind of the registry and print the files written.
 
 #include "cli/CliCommands.h"
@@ -12,6 +12,7 @@
 #include "store/uData.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
 namespace {
 
@@ -34,8 +35,9 @@ QString kindNames(ReportFamily family)
 }
 
 // Every option of the registry is understood here; the kind then refuses
-// those it does not take, so none is ever ignored.
-ReportRequest parseOptions(const QStringList &arguments, const QString &command)
+// those it does not take, so none is ever ignored. Other arguments are file
+// names, collected in `files`.
+ReportRequest parseOptions(const QStringList &arguments, const QString &command, QStringList &files)
 {
     ReportRequest request;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -53,6 +55,8 @@ ReportRequest parseOptions(const QStringList &arguments, const QString &command)
             request.encoding = value(ReportOption::Encoding);
         else if (argument == ReportOptionName(ReportOption::Compress))
             request.compress = true;
+        else if (!argument.startsWith(QLatin1String("--")))
+            files.append(argument);
         else
             throw KorventError(tr("Unknown %1 option \"%2\"").arg(command, argument));
     }
@@ -69,11 +73,20 @@ int runKind(CliContext &context, const QStringList &arguments, ReportFamily fami
     if (!kind)
         throw KorventError((report ? tr("Unknown report \"%1\"; the reports are %2") : tr("Unknown export \"%1\"; the exports are %2"))
                                .arg(arguments.first(), kindNames(family)));
-    const ReportRequest request = parseOptions(arguments.mid(1), command);
+    QStringList files;
+    ReportRequest request = parseOptions(arguments.mid(1), command, files);
+    const QString name = QLatin1String(kind->cliName);
+    const bool writesChosenFile = std::any_of(kind->files.begin(), kind->files.end(),
+                                              [](const ReportFile &file) { return file.folder == ReportFolder::Chosen; });
+    if (writesChosenFile && files.size() > 1)
+        throw KorventError(tr("%1 writes one file, got \"%2\"").arg(name, files.join(QStringLiteral("\", \""))));
+    if (!writesChosenFile && !files.isEmpty())
+        throw KorventError(tr("%1 takes no file name, got \"%2\"").arg(name, files.join(QStringLiteral("\", \""))));
+    request.target = files.value(0);
     const EventSetup setup = EventSetup::load(context.location.eventDirectory);
     ReportFileOutput output(context.location);
     StderrSink messages;
-    RunReport(*kind, {context.data.connection(), setup, output, &messages}, request);
+    RunReport(*kind, {context.data.connection(), setup, output, &messages, context.location.eventDirectory}, request);
     if (output.files().isEmpty())
         throw KorventError(report ? tr("No page was written") : tr("No file was written"));
     for (const ReportFile &file : output.files())

@@ -69,8 +69,9 @@ TEST_F(CliExport, RefusesWhatItCannotDo)
     const Refusal refusals[] = {
         {{"iof3", "--class", "H12"}, "iof3 takes no --class"},
         {{"iof2", "--zip"}, "Unknown export option \"--zip\""},
-        {{"nothing"}, "Unknown export \"nothing\"; the exports are iof3, iof2"},
-        {{}, "export needs a kind: iof3, iof2"},
+        {{"nothing"}, "Unknown export \"nothing\"; the exports are participants, cardex, trailplot, iof3, iof2, teaminfo, teams-runners"},
+        {{}, "export needs a kind: participants, cardex, trailplot, iof3, iof2, teaminfo, teams-runners"},
+        {{"iof3", "results.xml"}, "iof3 takes no file name, got \"results.xml\""},
         {{"startlist"}, "Unknown export \"startlist\""},
     };
     for (const Refusal &refusal : refusals) {
