@@ -72,6 +72,12 @@ QByteArray convertWithIcu(const char *converterName, const QString &text)
 }
 } // namespace
 
+void useOffscreenPlatform()
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 QString withTrailingSeparator(const QString &folder)
 {
     if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))

@@ -50,6 +50,12 @@ quint64 currentThreadNumber();
 // The computer's own IP addresses (IPv4, loopback last), without a name lookup.
 QStringList localAddresses();
 
+// Pictures with text on them (route maps) need the font system of a GUI
+// application. Programs without windows make a QGuiApplication on the
+// offscreen platform: call this before the application object exists.
+// A platform chosen by QT_QPA_PLATFORM is kept.
+void useOffscreenPlatform();
+
 // Line end of every plain text file the program writes.
 inline constexpr const char *lineEnd = "\r\n";
 

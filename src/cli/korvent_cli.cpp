@@ -3,9 +3,10 @@
 #include "cli/CliCommands.h"
 #include "shell/StartupSequence.h"
 #include "base/KorventError.h"
+#include "base/Platform.h"
 #include "store/uData.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QTextStream>
 
@@ -23,7 +24,9 @@ int usage(QTextStream &err)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Headless, yet route maps are drawn with text.
+    Platform::useOffscreenPlatform();
+    QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
 

@@ -64,7 +64,7 @@ void ReportPage::ReportHeader(const QString &headerFile, const QString &title, c
 void ReportPage::FinishReport(QIODevice &device)
 {
     m_lines.append(QStringLiteral("<br />"));
-    m_lines.append(QStringLiteral("<font size=1>") + tr("Korvent - rogaining event secretariat") + QStringLiteral("</font></body></html>"));
+    m_lines.append(ReportFooterLine());
     QByteArray bytes("\xEF\xBB\xBF");
     for (const QString &line : std::as_const(m_lines))
         bytes += line.toUtf8() + "\r\n";
@@ -76,6 +76,11 @@ ReportFile ReportPage::FinishReport(ReportOutput &output, const ReportFile &file
 {
     FinishReport(output.create(file));
     return file;
+}
+
+QString ReportFooterLine()
+{
+    return QStringLiteral("<font size=1>") + tr("Korvent - rogaining event secretariat") + QStringLiteral("</font></body></html>");
 }
 
 QString EventInfoBlock(const EventSettings &settings)

@@ -30,6 +30,9 @@ private:
     QStringList m_lines;
 };
 
+// The small print that closes every page, with the closing tags of the document.
+QString ReportFooterLine();
+
 // Date, place, organiser and the three clock settings of the event, on one line.
 QString EventInfoBlock(const EventSettings &settings);
 

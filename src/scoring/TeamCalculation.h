@@ -30,6 +30,8 @@ public:
 
     // Reloads controls, extra-point rules and classes; CalculateTeam uses the last load.
     void LoadCourseDefinition();
+    // The course of the last load.
+    const CourseDefinition &course() const { return m_course; }
 
     // The team with this number (the first, when numbers repeat). List-only:
     // true when the list has two entries or more. Storing: true when the team

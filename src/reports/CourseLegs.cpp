@@ -1,0 +1,72 @@
+#include "reports/CourseLegs.h"
+
+#include "reports/ReportPage.h"
+
+#include "store/MapHelpers.h"
+#include "store/StatusTexts.h"
+#include "store/TimeHelpers.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Reports", text);
+}
+
+} // namespace
+
+CourseLegs::CourseLegs(const CourseDefinition &course)
+    : m_course(course)
+{
+    m_start = legTo(QStringLiteral("S"));
+    m_last = m_start.at;
+}
+
+CourseLeg CourseLegs::legTo(const QString &code) const
+{
+    CourseLeg leg;
+    leg.label = code;
+    leg.from = m_last;
+    const TControlPoint *control = m_course.findControl(code);
+    if (!control)
+        return leg;
+    leg.label = control->label;
+    leg.points = control->points;
+    // Positions are unknown as -1.
+    if (control->x >= 0 && control->y >= 0)
+        leg.at = MapPoint{control->x, control->y};
+    if (leg.at && leg.from)
+        leg.length = MapDistance(leg.at->x, leg.at->y, leg.from->x, leg.from->y);
+    return leg;
+}
+
+CourseLeg CourseLegs::next(const QString &code)
+{
+    CourseLeg leg = legTo(code);
+    m_total += leg.length;
+    if (leg.at)
+        m_last = leg.at;
+    return leg;
+}
+
+QString PunchMark(const tControlRes &entry, qint64 points, const QString &pointsText, int punchWindow)
+{
+    switch (entry.status) {
+    case PunchOK:
+    case PunchMan:
+        return points >= 1 ? QStringLiteral("<font color=\"green\">") + pointsText + QStringLiteral("</font>") : QString();
+    case PunchOverInterval:
+        return QStringLiteral("<font color=\"blue\"><a title=\"") + tr("Over punch interval:") + FormatSeconds(entry.seconds)
+            + QStringLiteral("\">&gt;") + QString::number(punchWindow) + QStringLiteral("s.</a></font>");
+    case PunchMissing:
+        return QStringLiteral("<font color=\"blue\">") + tr("MP") + QStringLiteral("</font>");
+    case PunchDQ:
+        return QStringLiteral("<font color=\"red\">") + tr("DQ") + QStringLiteral("</font>");
+    case PunchDouble:
+        return QStringLiteral("<font color=\"blue\">") + tr("Double") + QStringLiteral("</font>");
+    default:
+        return QString();
+    }
+}

@@ -1,0 +1,77 @@
+#include "reports/RouteImage.h"
+
+#include "store/EventSettings.h"
+#include "store/TextHelpers.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+
+QPoint RouteBase::pixel(const MapPoint &position) const
+{
+    // Map y grows upwards, picture y downwards; fractions are cut at the end.
+    if (map.withMapImage)
+        return QPoint(static_cast<int>((offsetX - (map.originX - position.x) * dpi / 254.0) * map.scale),
+                      static_cast<int>((offsetY - (position.y - map.originY) * dpi / 254.0) * map.scale));
+    return QPoint(static_cast<int>((position.x - map.originX) * map.scale) + 10,
+                  static_cast<int>(map.picture.height() - (position.y - map.originY) * map.scale - 10));
+}
+
+RouteBase PrepareRouteBase(db::Connection &connection, const EventSettings &settings, const QString &eventDirectory)
+{
+    RouteBase base;
+    base.offsetX = LeadingInteger(settings.eMap_OffsetX);
+    base.offsetY = LeadingInteger(settings.eMap_OffsetY);
+    base.dpi = LeadingNumber(settings.eMap_DPI);
+    base.map = DrawCourseMap(connection, settings, eventDirectory, settings.eMap_Filename, base.offsetX, base.offsetY);
+    return base;
+}
+
+RouteImage::RouteImage(const RouteBase &base)
+    : m_base(base)
+    , m_picture(base.map.picture.copy())
+{
+}
+
+void RouteImage::circle(const QPoint &centre, int radius)
+{
+    QPainter painter(&m_picture);
+    painter.setPen(QPen(Qt::red, 2));
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius));
+}
+
+void RouteImage::drawStart(const MapPoint &start)
+{
+    const QPoint centre = m_base.pixel(start);
+    circle(centre, 5);
+    circle(centre, 3);
+}
+
+void RouteImage::drawLeg(const CourseLeg &leg)
+{
+    if (!leg.at)
+        return;
+    const QPoint centre = m_base.pixel(*leg.at);
+    circle(centre, 3);
+    circle(centre, 2);
+    if (leg.from) {
+        QPainter painter(&m_picture);
+        painter.setPen(QPen(Qt::red, 2));
+        painter.drawLine(centre, m_base.pixel(*leg.from));
+    }
+}
+
+QImage RouteImage::finish(const QString &caption)
+{
+    QPainter painter(&m_picture);
+    QFont font(QStringLiteral("Verdana"));
+    font.setPixelSize(11);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    // The caption's top sits at 10 less its height: at the top edge.
+    const QFontMetrics metrics(font);
+    painter.drawText(10, 10 - font.pixelSize() + metrics.ascent(), caption);
+    painter.end();
+    return std::move(m_picture);
+}

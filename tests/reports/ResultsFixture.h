@@ -1,0 +1,73 @@
+#pragma once
+
+// An event with a course, classes and calculated teams for the result pages.
+
+#include "TestFolder.h"
+
+#include "scoring/TeamCalculation.h"
+#include "store/EventSetup.h"
+#include "store/uData.h"
+
+#include <gtest/gtest.h>
+
+struct ResultsFixture : ::testing::Test
+{
+    QTemporaryDir dir;
+    std::unique_ptr<TdmData> data;
+    EventSetup setup;
+
+    void SetUp() override
+    {
+        data = std::make_unique<TdmData>(folderOf(dir));
+        EventSettings &settings = setup.settings;
+        settings.eResultHeader = QStringLiteral("NON");
+        settings.leName = QStringLiteral("Night & Day");
+        settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+        settings.meSunSet = QStringLiteral("21:00:00");
+        settings.meSunrise = QStringLiteral("04:30:00");
+        settings.eMap_Scale = QStringLiteral("10000"); // a map unit is a metre
+        settings.eMap_Filename.clear();
+        setup.classTree = {{QStringLiteral("H12<*>(10:00:00|012:00:00|00:30:00)"), 0},
+                           {QStringLiteral("H12J"), 1},
+                           {QStringLiteral("H12J2"), 2},
+                           {QStringLiteral("R6<*>(10:00:00|006:00:00|00:30:00)"), 0}};
+    }
+
+    static TDateTime at(const char *time)
+    {
+        return DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime::fromString(QString::fromLatin1(time), QStringLiteral("HH:mm:ss")));
+    }
+
+    void control(const char *code, qint64 points, qint64 x, qint64 y, const char *type = "C", const char *text = "")
+    {
+        data->insertRow(QStringLiteral("control"), {{"controlnr", code}, {"points", points}, {"type", type}, {"pos_x", x}, {"pos_y", y}, {"text", text}});
+    }
+    // The usual course: start, three controls 1 km apart on a line, the finish back at the start.
+    void course()
+    {
+        control("S", 0, 0, 0, "S", "Start");
+        control("31", 30, 1000, 0);
+        control("32", 0, 2000, 0);
+        control("33", 50, 3000, 0);
+        control("F", 0, 0, 0, "F");
+    }
+    // A calculated team row, written as the calculation leaves it.
+    qint64 team(qint64 number, const char *name, const char *className, qint64 result, qint64 rtime, const char *subclass = "",
+                qint64 inCenter = 0)
+    {
+        return data->insertRow(QStringLiteral("team"),
+                               {{"number", number}, {"name", name}, {"class", className}, {"subclass", subclass}, {"club", "OK"},
+                                {"country", "EST"}, {"result", result}, {"rtime", rtime}, {"points", result > 0 ? result : 0},
+                                {"penalty", 0}, {"inCenter", inCenter}, {"start", at("10:00:00")}, {"calctime", at("18:00:00")},
+                                {"status", result >= 0 ? 1 : -result}});
+    }
+    qint64 runner(qint64 teamId, const char *first, bool started = true)
+    {
+        return data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", first}, {"lastname", "Tamm"}, {"sex", "W"},
+                                                          {"birthdate", "1970-07-01"}, {"country", "EST"}, {"started", started}});
+    }
+    void punch(qint64 teamId, qint64 runnerId, const char *code, const char *time, int status = 8)
+    {
+        data->insertRow(QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runnerId}, {"KP", code}, {"ctime", at(time)}, {"status", status}});
+    }
+};

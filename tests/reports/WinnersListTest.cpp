@@ -1,0 +1,22 @@
+#include "reports/WinnersList.h"
+
+#include <gtest/gtest.h>
+
+TEST(WinnersList, ALinePerRunnerAndMedal)
+{
+    WinnersList winners;
+    const WinnerTeam team{7, QStringLiteral("Owls; the fast"), 120, 14400, QStringLiteral("2")};
+    for (const char *first : {"Anna", "Mari"})
+        winners.addRunner(team, {QString::fromLatin1(first), QStringLiteral("Tamm"), QStringLiteral("EST")}, QStringLiteral("MV;I|H12J;II|"));
+    winners.addRunner({9, QStringLiteral("Hares"), 90, 14000, QStringLiteral("3")}, {QStringLiteral("Jaan"), QStringLiteral("Kask"), QString()}, QString());
+    EXPECT_EQ(winners.lines(), QStringList({
+        "NR;Firstname;Lastname;Country;Teamname;Class;Place;Result;Time;TotalPlace",
+        "7;Anna;Tamm;EST;\"Owls; the fast\";MV;I;120;4:00:00;2",
+        "7;Anna;Tamm;EST;\"Owls; the fast\";H12J;II;120;4:00:00;2",
+        "7;Mari;Tamm;EST;\"Owls; the fast\";MV;I;120;4:00:00;2",
+        "7;Mari;Tamm;EST;\"Owls; the fast\";H12J;II;120;4:00:00;2",
+    }));
+    EXPECT_TRUE(winners.bytes().startsWith("NR;Firstname;"));
+    EXPECT_TRUE(winners.bytes().endsWith(";2\r\n"));
+    EXPECT_EQ(winners.bytes().count("\r\n"), 5);
+}
