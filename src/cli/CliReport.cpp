@@ -5,6 +5,7 @@
 #include "cli/CliCommands.h"
 #include "cli/StderrSink.h"
 
+#include "reports/ClassGroup.h"
 #include "reports/ReportFileOutput.h"
 #include "reports/ReportRegistry.h"
 #include "store/EventSetup.h"
@@ -84,9 +85,12 @@ int runKind(CliContext &context, const QStringList &arguments, ReportFamily fami
         throw KorventError(tr("%1 takes no file name, got \"%2\"").arg(name, files.join(QStringLiteral("\", \""))));
     request.target = files.value(0);
     const EventSetup setup = EventSetup::load(context.location.eventDirectory);
+    // Without --class every main class counts, as the chooser checks them all.
+    if (kind->takes(ReportOption::Classes) && request.classes.isEmpty())
+        request.classes = MainClassNames(setup.classTree);
     ReportFileOutput output(context.location);
     StderrSink messages;
-    RunReport(*kind, {context.data.connection(), setup, output, &messages, context.location.eventDirectory}, request);
+    RunReport(*kind, {context.data.connection(), setup, output, &messages, context.location.eventDirectory, &context.location}, request);
     if (output.files().isEmpty())
         throw KorventError(report ? tr("No page was written") : tr("No file was written"));
     for (const ReportFile &file : output.files())

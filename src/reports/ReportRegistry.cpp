@@ -1,5 +1,6 @@
 #include "reports/ReportRegistry.h"
 
+#include "reports/ResultsReport.h"
 #include "reports/StartReports.h"
 
 #include "exports/IofExport.h"
@@ -77,6 +78,20 @@ std::optional<ReportFile> trailplot(const ReportKindEntry &, const ReportContext
     return std::nullopt;
 }
 
+std::optional<ReportFile> results(const ReportKindEntry &kind, const ReportContext &context, const ReportRequest &request)
+{
+    switch (kind.kind) {
+    case ReportKind::ResultsSplits:
+        return ResultsReport(context, ResultsVariant::Splits, request);
+    case ReportKind::ResultsWeb:
+        return ResultsReport(context, ResultsVariant::Web, request);
+    case ReportKind::Winners:
+        return ResultsReport(context, ResultsVariant::Winners, request);
+    default:
+        return ResultsReport(context, ResultsVariant::Table, request);
+    }
+}
+
 constexpr ReportOption allOptions[] = {ReportOption::Classes, ReportOption::PerClass, ReportOption::Encoding, ReportOption::Compress};
 
 bool isSet(ReportOption option, const ReportRequest &request)
@@ -104,7 +119,7 @@ QString ReportKindEntry::captionText() const
 const std::vector<ReportKindEntry> &ReportRegistry()
 {
     using enum ReportFolder;
-    const ReportOptions results = ReportOption::Classes | ReportOption::PerClass;
+    const ReportOptions resultsOptions = ReportOption::Classes | ReportOption::PerClass;
     static const std::vector<ReportKindEntry> entries = {
         {ReportKind::StartList, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Start list (Teams)"), "startlist",
          {{Results, QStringLiteral("startlist.htm")}}, {}, startList},
@@ -113,17 +128,18 @@ const std::vector<ReportKindEntry> &ReportRegistry()
         {ReportKind::CheckList, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Check list"), "checklist",
          {{Results, QStringLiteral("checklist.htm")}}, {}, checkList},
         {ReportKind::ResultsTable, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Results - table"), "results-table",
-         {{Results, QStringLiteral("results.htm")}}, results, nullptr},
+         {{Results, QStringLiteral("results.htm")}}, resultsOptions, results},
         {ReportKind::ResultsSplits, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Results - splits"), "results-splits",
          {{Results, QStringLiteral("results.htm")}, {Results, QStringLiteral("teamsControlSameTime.txt")},
           {Results, QStringLiteral("CheckTeams_Together.txt")}},
-         results, nullptr},
+         resultsOptions, results},
         {ReportKind::ResultsWeb, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Results - web (!)"), "results-web",
-         {{Web, QStringLiteral("results.htm")}}, results, nullptr},
+         {{Web, QStringLiteral("results.htm")}}, resultsOptions, results},
         {ReportKind::Statistics, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Statistics"), "statistics",
          {{Results, QStringLiteral("stat_controls.htm")}}, {}, statistics},
         {ReportKind::Winners, ReportFamily::Report, QT_TRANSLATE_NOOP("Reports", "Winners"), "winners",
-         {{Results, QStringLiteral("results.htm")}, {Event, QStringLiteral("winners.csv")}}, ReportOption::Classes, nullptr},
+         {{Results, QStringLiteral("results.htm")}, {Event, QStringLiteral("winners.csv")}}, ReportOption::Classes, results,
+         QT_TRANSLATE_NOOP("Reports", "Winners list in winners.csv file")},
         {ReportKind::Participants, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export participants"), "participants",
          {{Chosen, QString()}}, {}, participants},
         {ReportKind::Cardex, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export Cardex startlist"), "cardex",

@@ -15,6 +15,7 @@
 
 class MessageSink;
 namespace db { class Connection; }
+struct EventLocation;
 struct EventSetup;
 
 enum class ReportKind {
@@ -54,6 +55,9 @@ struct ReportContext
     // cannot be worked out); nullptr leaves such reports out.
     MessageSink *messages = nullptr;
     QString eventDirectory = QString(); // where the event's own files are read (the map picture)
+    // The event's folders and the program's check settings: the results need
+    // them. The windows and the command line always give them.
+    const EventLocation *location = nullptr;
 };
 
 struct ReportKindEntry;
@@ -73,6 +77,7 @@ struct ReportKindEntry
                                    // a Chosen file (no name) is ReportRequest::target
     ReportOptions options;
     ReportGenerator generate;      // nullptr: not built in this version
+    const char *doneMessage = nullptr; // told to the operator after a run that wrote its files (context "Reports")
 
     bool built() const { return generate != nullptr; }
     bool takes(ReportOption option) const { return options.testFlag(option); }

@@ -169,12 +169,12 @@ TEST(Cli, ReportWritesThePagesOfTheRegistryAndRefusesWhatItCannotDo)
         {{"startlist", "--class", "H12"}, "startlist takes no --class"},
         {{"checklist", "--per-class"}, "checklist takes no --per-class"},
         {{"statistics", "--encoding", "UTF-8"}, "statistics takes no --encoding"},
-        {{"results-table", "--class", "H12", "--per-class"}, "results-table (\"Results - table\") is not available in this version"},
+        {{"winners", "--per-class"}, "winners takes no --per-class"},
         {{"startlist", "--class"}, "--class needs a value"},
         {{"startlist", "--classes", "H12"}, "Unknown report option \"--classes\""},
-        {{"nothing"}, "Unknown report \"nothing\"; the reports are startlist, startlist-members, checklist, statistics"},
-        {{}, "report needs a kind: startlist, startlist-members, checklist, statistics (not available in this version: results-table, "
-             "results-splits, results-web, winners)"},
+        {{"nothing"}, "Unknown report \"nothing\"; the reports are startlist, startlist-members, checklist, results-table, "
+                      "results-splits, results-web, statistics, winners"},
+        {{}, "report needs a kind: startlist, startlist-members, checklist, results-table, results-splits, results-web, statistics, winners"},
     };
     for (const Refusal &refusal : refusals) {
         const CliRun run = runCliIn(program.path(), QStringList({"--event", "event", "report"}) + refusal.arguments);

@@ -1,6 +1,7 @@
 #include "TestFolder.h"
 
 #include "reports/ReportRegistry.h"
+#include "shell/StartupSequence.h"
 #include "store/EventSetup.h"
 #include "base/KorventError.h"
 #include "store/uData.h"
@@ -44,7 +45,8 @@ TEST(ReportRegistry, ReportsInTheChoosersOrderWithUniqueNames)
     }
     EXPECT_EQ(captions, QStringList({"Start list (Teams)", "Start list (with members)", "Check list", "Results - table", "Results - splits",
                                      "Results - web (!)", "Statistics", "Winners"}));
-    EXPECT_EQ(built, QStringList({"startlist", "startlist-members", "checklist", "statistics"}));
+    EXPECT_EQ(built, QStringList({"startlist", "startlist-members", "checklist", "results-table", "results-splits", "results-web",
+                                  "statistics", "winners"}));
     // The exports in the order of the Tools menu.
     EXPECT_EQ(exports, QStringList({"Export participants", "Export Cardex startlist", "Export (Trailplot)", "Export (IOF XML)", "Export (IOF XML)",
                                     "Export TeamInfo", "Export teams with runners"}));
@@ -76,8 +78,8 @@ TEST(ReportRegistry, OptionsAKindDoesNotTakeAreRefusedByName)
         {ReportKind::StartListMembers, [](ReportRequest &r) { r.compress = true; }, "startlist-members takes no --compress"},
         {ReportKind::ResultsTable, [](ReportRequest &r) { r.classes = {"H12"};
                                              r.perClass = true; },
-         "results-table (\"Results - table\") is not available in this version"},
-        {ReportKind::Winners, [](ReportRequest &) {}, "winners (\"Winners\") is not available in this version"},
+         ""},
+        {ReportKind::Winners, [](ReportRequest &r) { r.perClass = true; }, "winners takes no --per-class"},
         {ReportKind::StartList, [](ReportRequest &) {}, ""},
     };
     for (const Case &c : cases) {
@@ -85,6 +87,9 @@ TEST(ReportRegistry, OptionsAKindDoesNotTakeAreRefusedByName)
         c.ask(request);
         EXPECT_EQ(refusal(ReportKindOf(c.kind), request), QString::fromUtf8(c.message)) << c.message;
     }
+    const ReportKindEntry later{ReportKind::Statistics, ReportFamily::Report, "Later", "later",
+                                {{ReportFolder::Results, QStringLiteral("later.htm")}}, {}, nullptr};
+    EXPECT_EQ(refusal(later, {}), QStringLiteral("later (\"Later\") is not available in this version"));
 }
 
 TEST(ReportRegistry, RunReportCommitsOnlyWhatABuiltKindWrote)
@@ -93,20 +98,27 @@ TEST(ReportRegistry, RunReportCommitsOnlyWhatABuiltKindWrote)
     TdmData data(folderOf(dir));
     EventSetup setup;
     setup.settings.eResultHeader = QStringLiteral("NON");
-    for (const ReportKindEntry &entry : ReportRegistry()) {
+    EventLocation location;
+    location.eventDirectory = folderOf(dir);
+    const ReportKindEntry later{ReportKind::Statistics, ReportFamily::Report, "Later", "later",
+                                {{ReportFolder::Results, QStringLiteral("later.htm")}}, {}, nullptr};
+    std::vector<ReportKindEntry> entries = ReportRegistry();
+    entries.push_back(later);
+    for (const ReportKindEntry &entry : entries) {
         MemoryReportOutput output;
         if (!entry.built()) {
-            EXPECT_THROW(RunReport(entry, {data.connection(), setup, output}, {}), KorventError) << entry.cliName;
+            EXPECT_THROW(RunReport(entry, {data.connection(), setup, output, nullptr, location.eventDirectory, &location}, {}), KorventError) << entry.cliName;
             EXPECT_FALSE(output.committed());
             continue;
         }
         // Exports show no page; their files are tested with their generators.
         if (entry.family != ReportFamily::Report)
             continue;
-        const std::optional<ReportFile> page = RunReport(entry, {data.connection(), setup, output}, {});
+        const std::optional<ReportFile> page = RunReport(entry, {data.connection(), setup, output, nullptr, location.eventDirectory, &location}, {});
         ASSERT_TRUE(page) << entry.cliName;
         EXPECT_EQ(*page, entry.files.front());
-        EXPECT_EQ(output.files(), QList<ReportFile>({*page}));
+        // Every file the kind names, and no other.
+        EXPECT_EQ(output.files(), QList<ReportFile>(entry.files.begin(), entry.files.end())) << entry.cliName;
         EXPECT_TRUE(output.bytes(*page).startsWith("\xEF\xBB\xBF"));
         EXPECT_TRUE(output.committed());
     }

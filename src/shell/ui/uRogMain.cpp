@@ -236,11 +236,14 @@ void TfRogMain::reportsClick()
     if (kind.takes(ReportOption::PerClass))
         request.perClass = setup->settings.cbDifferentClass;
     ReportFileOutput output(m_location);
+    MessageBoxSink messages(this);
     std::optional<ReportFile> page;
     {
         const OverrideCursor wait(Qt::WaitCursor);
-        page = RunReport(kind, {m_data.connection(), *setup, output}, request);
+        page = RunReport(kind, {m_data.connection(), *setup, output, &messages, m_location.eventDirectory, &m_location}, request);
     }
+    if (kind.doneMessage)
+        QMessageBox::information(this, tr("Korvent"), QCoreApplication::translate("Reports", kind.doneMessage));
     if (page)
         ShowReport(output.path(*page));
 }

@@ -1,0 +1,367 @@
+#include "reports/ResultsReport.h"
+
+#include "reports/ClassGroup.h"
+#include "reports/CourseLegs.h"
+#include "reports/ReportPage.h"
+#include "reports/RouteImage.h"
+#include "reports/TeamResultPage.h"
+#include "reports/TeamsTogether.h"
+#include "reports/WinnersList.h"
+
+#include "base/GifWriter.h"
+#include "base/KorventError.h"
+#include "base/MessageSink.h"
+#include "base/Platform.h"
+#include "db/Connection.h"
+#include "scoring/TeamCalculation.h"
+#include "shell/StartupSequence.h"
+#include "store/EventSetup.h"
+#include "store/MapHelpers.h"
+#include "store/StatusTexts.h"
+#include "store/TimeHelpers.h"
+
+#include <QCoreApplication>
+#include <QIODevice>
+#include <QLocale>
+#include <QUrl>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Reports", text);
+}
+
+// Messages nobody asked to see.
+struct SilentSink : MessageSink
+{
+    void error(const QString &) override {}
+    void warning(const QString &) override {}
+};
+
+void write(QIODevice &device, const QByteArray &bytes)
+{
+    if (device.write(bytes) != bytes.size())
+        throw KorventError(tr("Cannot write the report: %1").arg(device.errorString()));
+}
+
+QByteArray textFileBytes(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += Platform::encodeText(line) + Platform::lineEnd;
+    return bytes;
+}
+
+class ResultsRun
+{
+public:
+    ResultsRun(const ReportContext &context, ResultsVariant variant, const ReportRequest &request);
+    std::optional<ReportFile> run();
+
+private:
+    bool splits() const { return m_variant == ResultsVariant::Splits; }
+    bool web() const { return m_variant == ResultsVariant::Web; }
+    ReportFile pageFile(const QString &className) const;
+    void startPage();
+    void oneClass(ClassGroup &group);
+    std::vector<ResultTeam> teamsOf(const ClassGroup &group);
+    std::vector<ResultRunner> runnersOf(qint64 teamId);
+    void headingRow();
+    void teamRow(const ResultTeam &team, const QString &placeText, QString &medalList, int rowNumber);
+    void courseCell(const ResultTeam &team);
+    void teamPage(const ResultTeam &team, const std::vector<ResultRunner> &runners, const QString &placeText, const QString &subClassText);
+    const tResArray *punchList(const ResultTeam &team);
+
+    const ReportContext &m_context;
+    const EventSettings &m_settings;
+    const EventLocation &m_location;
+    ResultsVariant m_variant;
+    QStringList m_classes;
+    bool m_perClass;
+    ReportFolder m_folder;
+    SilentSink m_silent;
+
+    ReportPage m_page;
+    std::optional<ReportFile> m_written;
+    std::optional<TeamCalculation> m_calculation;
+    tResArray m_list;
+    CountryList m_countries;
+    ReportPage m_teamHeader;
+    std::optional<RouteBase> m_routeBase;
+    QSqlQuery m_runners;
+    std::vector<tTeamTimeCheck> m_checks;
+    WinnersList m_winners;
+};
+
+const EventLocation &locationOf(const ReportContext &context)
+{
+    if (!context.location)
+        throw KorventError(tr("The results need the event's folders"));
+    return *context.location;
+}
+
+ResultsRun::ResultsRun(const ReportContext &context, ResultsVariant variant, const ReportRequest &request)
+    : m_context(context)
+    , m_settings(context.setup.settings)
+    , m_location(locationOf(context))
+    , m_variant(variant)
+    , m_classes(request.classes)
+    , m_perClass(request.perClass && variant != ResultsVariant::Winners)
+    , m_folder(variant == ResultsVariant::Web ? ReportFolder::Web : ReportFolder::Results)
+{
+}
+
+ReportFile ResultsRun::pageFile(const QString &className) const
+{
+    return ReportFile{m_folder, QStringLiteral("results") + className + QStringLiteral(".htm")};
+}
+
+void ResultsRun::startPage()
+{
+    m_page.ReportHeader(m_settings.eResultHeader, tr("Results"), EventInfoBlock(m_settings), m_settings);
+}
+
+std::optional<ReportFile> ResultsRun::run()
+{
+    // Every class is checked before a page is begun, so a class the results
+    // cannot show stops the run with nothing written.
+    std::vector<ClassGroup> groups;
+    for (const QString &className : std::as_const(m_classes))
+        groups.push_back(BuildClassGroup(m_context.setup.classTree, className, m_settings.eSubClasses));
+
+    if (splits() || web()) {
+        m_calculation.emplace(m_context.connection, std::make_shared<const EventSetup>(m_context.setup),
+                              m_context.messages ? *m_context.messages : m_silent);
+        m_calculation->LoadCourseDefinition();
+    }
+    if (web()) {
+        m_countries = LoadCountryList(CountryListFileName(m_location.programDirectory));
+        m_teamHeader.ReportHeader(m_settings.eResultHeader, tr("Results") + u':' + m_settings.leName, QString(), m_settings);
+    }
+    m_runners = m_context.connection.prepare(QStringLiteral(
+        "SELECT firstname, lastname, sex, birthdate, country FROM runner WHERE started=1 AND team_id=? ORDER BY id"));
+
+    if (!m_perClass)
+        startPage();
+    for (ClassGroup &group : groups)
+        oneClass(group);
+    if (!m_perClass)
+        m_written = m_page.FinishReport(m_context.output, pageFile(QString()));
+
+    if (splits()) {
+        const TeamsTogether together = CheckTeamsTogether(m_checks, m_location.teamsMinTimeWindow, m_location.teamsTogetherControls);
+        write(m_context.output.create({ReportFolder::Results, QStringLiteral("teamsControlSameTime.txt")}), textFileBytes(together.pairLines));
+        write(m_context.output.create({ReportFolder::Results, QStringLiteral("CheckTeams_Together.txt")}), textFileBytes(together.groupLines));
+    }
+    if (m_variant == ResultsVariant::Winners)
+        write(m_context.output.create({ReportFolder::Event, QStringLiteral("winners.csv")}), m_winners.bytes());
+    return m_written;
+}
+
+void ResultsRun::oneClass(ClassGroup &group)
+{
+    if (web() && m_settings.cbTeamRoute)
+        m_routeBase = PrepareRouteBase(m_context.connection, m_settings, m_location.eventDirectory);
+    if (m_perClass) {
+        startPage();
+        // Links to the pages of the other classes, beside this one in the same folder.
+        for (const QString &other : std::as_const(m_classes))
+            if (other != group.className)
+                m_page.append(QStringLiteral("<a href=\"") + Html(QString::fromLatin1(QUrl::toPercentEncoding(QStringLiteral("results") + other + QStringLiteral(".htm"))))
+                              + QStringLiteral("\">") + Html(other) + QStringLiteral("</a> &nbsp;"));
+        m_page.append(QStringLiteral("<hr />"));
+    }
+    const std::vector<ResultTeam> teams = teamsOf(group);
+    m_page.append(QStringLiteral("<span class=\"classheader\">") + Html(group.className) + QStringLiteral("</span><br />"));
+    m_page.append(QStringLiteral("<table class=\"\" border=\"0\">"));
+    headingRow();
+
+    // Teams tied on result and time share a place; the next place skips.
+    int ranked = 0;
+    int place = 0;
+    qint64 previousResult = -100;
+    qint64 previousTime = 0;
+    int rowNumber = 0;
+    for (const ResultTeam &team : teams) {
+        QString placeText = QStringLiteral("-");
+        QString subClassText;
+        QString medalList;
+        if (team.result >= 0) {
+            ++ranked;
+            if (team.result != previousResult || team.rtime != previousTime)
+                place = ranked;
+            previousResult = team.result;
+            previousTime = team.rtime;
+            placeText = QString::number(place);
+            for (size_t i = 0; i < group.subClasses.size(); ++i) {
+                const QString &name = group.subClasses[i].name;
+                if (name == team.className || name == team.subclass)
+                    subClassText += SubClassPlaces(group, QString(group.subClasses[i].path), medalList);
+            }
+        }
+        ++rowNumber;
+        teamRow(team, placeText, medalList, rowNumber);
+        if (!splits())
+            m_page.append(QStringLiteral("<td>") + subClassText + QStringLiteral("</td>"));
+        else
+            courseCell(team);
+        m_page.append(QStringLiteral("</tr>"));
+        if (web())
+            teamPage(team, runnersOf(team.id), placeText, subClassText);
+    }
+    m_page.append(QStringLiteral("</table>"));
+    if (splits())
+        m_page.append(QStringLiteral("<div class=\"info\">") + tr("<b>Legend</b>: <i>MP</i> - missing punch; <i>Double</i> - double control; "
+                                                                 "<i>&gt;xs</i> - over punch limit; <i>DQ</i> - disqualified control")
+                      + QStringLiteral("</div>"));
+    m_routeBase.reset();
+    if (m_perClass)
+        m_written = m_page.FinishReport(m_context.output, pageFile(group.className));
+}
+
+std::vector<ResultTeam> ResultsRun::teamsOf(const ClassGroup &group)
+{
+    // The class list goes in as bound values, one placeholder each.
+    QStringList placeholders;
+    QVariantList values;
+    for (const QString &name : group.sqlClasses) {
+        placeholders.append(QStringLiteral("?"));
+        values.append(name);
+    }
+    QSqlQuery rows = m_context.connection.exec(
+        QStringLiteral("SELECT id, number, name, club, country, class, subclass, start, points, penalty, result, rtime, inCenter "
+                       "FROM team WHERE calctime > '' AND class IN (%1) ORDER BY result DESC, rtime, id")
+            .arg(placeholders.join(u',')),
+        values);
+    std::vector<ResultTeam> teams;
+    while (rows.next()) {
+        ResultTeam team;
+        team.id = rows.value(0).toLongLong();
+        team.number = rows.value(1).toLongLong();
+        team.name = rows.value(2).toString();
+        team.club = rows.value(3).toString();
+        team.country = rows.value(4).toString();
+        team.className = rows.value(5).toString();
+        team.subclass = rows.value(6).toString();
+        team.start = DateTime::fromStored(rows.value(7));
+        team.points = rows.value(8).toLongLong();
+        team.penalty = rows.value(9).toLongLong();
+        team.result = rows.value(10).toLongLong();
+        team.rtime = rows.value(11).toLongLong();
+        team.inCenter = rows.value(12).toLongLong();
+        teams.push_back(team);
+    }
+    return teams;
+}
+
+std::vector<ResultRunner> ResultsRun::runnersOf(qint64 teamId)
+{
+    m_context.connection.exec(m_runners, {teamId});
+    std::vector<ResultRunner> runners;
+    while (m_runners.next())
+        runners.push_back(ResultRunner{m_runners.value(0).toString(), m_runners.value(1).toString(), m_runners.value(2).toString(),
+                                       m_runners.value(4).toString(), DateTime::fromStored(m_runners.value(3))});
+    m_runners.finish();
+    return runners;
+}
+
+void ResultsRun::headingRow()
+{
+    m_page.append(QStringLiteral("<tr class=\"resultheader\"><td>") + tr("Place") + QStringLiteral("</td><td>") + tr("NR")
+                  + QStringLiteral("</td><td>") + tr("Class") + QStringLiteral("</td><td>") + tr("Name") + QStringLiteral("</td>"));
+    if (m_settings.cbShowClub)
+        m_page.append(QStringLiteral("<td>") + tr("Club") + QStringLiteral("</td>"));
+    if (m_settings.cbShowCountry)
+        m_page.append(QStringLiteral("<td>") + tr("Ctry") + QStringLiteral("</td>"));
+    m_page.append(QStringLiteral("<td>") + tr("Members") + QStringLiteral("</td><td>") + tr("Time") + QStringLiteral("<br />") + tr("Points")
+                  + QStringLiteral("<br />") + tr("Penalty") + QStringLiteral("</td><td>") + tr("Result") + QStringLiteral("</td>"));
+    m_page.append(QStringLiteral("<td>") + (splits() ? tr("Course") : tr("Place in class")) + QStringLiteral("</td></tr>"));
+}
+
+void ResultsRun::teamRow(const ResultTeam &team, const QString &placeText, QString &medalList, int rowNumber)
+{
+    const QString number = QString::number(team.number);
+    m_page.append(QStringLiteral("<tr class=\"team") + QString::number(rowNumber % 2) + QStringLiteral("\"><td align=\"right\">") + placeText
+                  + QStringLiteral("</td><td>") + number + QStringLiteral("</td><td>") + Html(team.className) + QStringLiteral("</td>"));
+    if (web())
+        m_page.append(QStringLiteral("<td><a href=\"javascript:openPopUp('teamresult_") + number + QStringLiteral(".htm','") + number
+                      + QStringLiteral("');\">") + Html(team.name) + QStringLiteral("</a></td>"));
+    else
+        m_page.append(QStringLiteral("<td>") + Html(team.name) + QStringLiteral("</td>"));
+    if (m_settings.cbShowClub)
+        m_page.append(QStringLiteral("<td>") + Html(team.club) + QStringLiteral("</td>"));
+    if (m_settings.cbShowCountry)
+        m_page.append(QStringLiteral("<td>") + Html(team.country) + QStringLiteral("</td>"));
+
+    m_page.append(QStringLiteral("<td class=\"css_members\" nowrap=nowrap>"));
+    const QDate eventDate = m_settings.dtpDate.date();
+    const WinnerTeam winner{team.number, team.name, team.result, team.rtime, placeText};
+    for (const ResultRunner &runner : runnersOf(team.id)) {
+        m_page.append(Html(runner.firstname + u' ' + runner.lastname + u' ' + runner.sex) + u' ' + AgeText(runner.birthdate, eventDate) + u' '
+                      + Html(runner.country) + QStringLiteral("<br />"));
+        if (m_variant == ResultsVariant::Winners && !medalList.isEmpty())
+            m_winners.addRunner(winner, {runner.firstname, runner.lastname, runner.country}, medalList);
+    }
+    m_page.append(QStringLiteral("</td>"));
+    m_page.append(QStringLiteral("<td>") + FormatSeconds(team.rtime) + QStringLiteral("<br />") + QString::number(team.points) + QStringLiteral("<br />")
+                  + QString::number(team.penalty) + QStringLiteral("</td><td class=\"css_result\">") + ResultText(team.result) + QStringLiteral("</td>"));
+}
+
+const tResArray *ResultsRun::punchList(const ResultTeam &team)
+{
+    return m_calculation->CalculateTeam(team.number, false, m_list) ? &m_list : nullptr;
+}
+
+void ResultsRun::courseCell(const ResultTeam &team)
+{
+    m_page.append(QStringLiteral("<td>"));
+    if (const tResArray *list = punchList(team)) {
+        m_page.append(QStringLiteral("<table border=\"0\" class=\"css_splits\"><tr>"));
+        CourseLegs legs(m_calculation->course());
+        const QLocale locale = QLocale::system();
+        m_page.append(QStringLiteral("<td><b>") + Html(legs.start().label) + QStringLiteral("</b><br />")
+                      + locale.toString(DateTime::datePart(team.start), Platform::shortDateFormat()) + QStringLiteral("<br />")
+                      + DateTimeText(false, team.start) + QStringLiteral("</td>"));
+        TDateTime previousTime = team.start;
+        for (const tControlRes &entry : *list) {
+            m_checks.push_back({team.number, entry.code, entry.time});
+            const CourseLeg leg = legs.next(entry.code);
+            m_page.append(QStringLiteral("<td><b>") + Html(leg.label) + QStringLiteral("</b><br />"));
+            const bool manual = entry.status == PunchMan;
+            if (manual)
+                previousTime = 0;
+            m_page.append(manual ? QStringLiteral("--<br />") : DateTimeText(false, entry.time) + QStringLiteral("<br />"));
+            m_page.append(previousTime != 0 ? FormatSeconds(SecondsBetween(entry.time, previousTime)) + QStringLiteral("<br />")
+                                            : QStringLiteral("--<br />"));
+            previousTime = manual ? 0 : entry.time;
+            m_page.append(PunchMark(entry, leg.points, QString::number(leg.points), m_settings.sePunchWindow));
+            m_page.append(QStringLiteral("</td>"));
+        }
+        if (team.result >= 0) {
+            m_page.append(QStringLiteral("<td nowrap=nowrap>") + tr("On Course: ") + FormatSeconds(team.rtime - team.inCenter) + QStringLiteral("<br />"));
+            if (team.inCenter > 0)
+                m_page.append(tr("At admin.area: ") + FormatSeconds(team.inCenter) + QStringLiteral("<br />"));
+            m_page.append(tr("Distance: ") + DistanceText(legs.total(), m_settings.eMap_Scale) + QStringLiteral("km</td>"));
+        }
+        m_page.append(QStringLiteral("</tr></table>"));
+    }
+    m_page.append(QStringLiteral("</td>"));
+}
+
+void ResultsRun::teamPage(const ResultTeam &team, const std::vector<ResultRunner> &runners, const QString &placeText, const QString &subClassText)
+{
+    const TeamPageContext context{m_settings, m_countries, m_calculation->course(), m_teamHeader, m_routeBase ? &*m_routeBase : nullptr};
+    const TeamResultPage page = WriteTeamResultPage(context, team, runners, placeText, subClassText, punchList(team));
+    const QString number = QString::number(team.number);
+    write(m_context.output.create({ReportFolder::Web, QStringLiteral("teamresult_") + number + QStringLiteral(".htm")}), TeamResultPageBytes(page.lines));
+    if (page.route)
+        WriteGif(*page.route, m_context.output.create({ReportFolder::Web, QStringLiteral("map_") + number + QStringLiteral(".gif")}));
+}
+
+} // namespace
+
+std::optional<ReportFile> ResultsReport(const ReportContext &context, ResultsVariant variant, const ReportRequest &request)
+{
+    return ResultsRun(context, variant, request).run();
+}
