@@ -264,6 +264,35 @@ TEST_F(MainWindowFixture, ExportIofXmlAsksForTheCompressedCopyAndSaysDoneOnlyWhe
     EXPECT_FALSE(partial.contains("<Result>"));
 }
 
+TEST_F(MainWindowFixture, WinnersReportSaysWhereTheListIs)
+{
+    EventSetup chosen;
+    chosen.settings.eResultHeader = QStringLiteral("NON");
+    chosen.settings.eSubClasses = QStringLiteral("MV");
+    chosen.classTree = {{QStringLiteral("H12<*>(12:00:00|012:00:00|00:30:00)"), 0}};
+    setup.publish(chosen);
+    auto window = open(true);
+    const qint64 owls = data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}, {"class", "H12"}, {"subclass", "MV"},
+                                                               {"result", 90}, {"rtime", 3600}, {"calctime", "2026-06-13 18:00:00"}});
+    data->insertRow(QStringLiteral("runner"), {{"team_id", owls}, {"firstname", "Anna"}, {"started", true}});
+    whenModal<TfSelectReport>([](TfSelectReport *chooser) {
+        QRadioButton *winners = chooser->findChildren<QRadioButton *>().at(7);
+        EXPECT_EQ(winners->text(), QStringLiteral("Winners"));
+        EXPECT_TRUE(winners->isEnabled());
+        winners->click();
+        chooser->findChild<QPushButton *>(QStringLiteral("btnPrint"))->click();
+    });
+    QString message;
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        message = box->text();
+        box->accept();
+    });
+    window->command("actReports")->trigger();
+    EXPECT_EQ(message, QStringLiteral("Winners list in winners.csv file"));
+    EXPECT_TRUE(readFile(folderOf(dir) + QStringLiteral("winners.csv")).contains("\r\n7;Anna;;;Owls;MV;I;90;1:00:00;1\r\n"));
+    EXPECT_EQ(window->findChild<TfwbReport *>()->fileName(), folderOf(dir) + QStringLiteral("results/results.htm"));
+}
+
 TEST_F(MainWindowFixture, ReportViewerIsCentredOnlyTheFirstTime)
 {
     auto window = open(true);
