@@ -93,8 +93,10 @@ QString shortDateFormat()
 QString longTimeFormat()
 {
     // Time-zone designators ("t", "tttt", ...) are not part of a clock time here.
+    // Compiled once a thread: clock texts are formatted by the ten thousand in a report.
+    static thread_local const QRegularExpression timeZone(QStringLiteral("\\s*t+\\s*"));
     QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    format.remove(timeZone);
     return format.trimmed();
 }
 

@@ -50,7 +50,7 @@ const std::vector<CliCommand> &CliCommands()
         {"edit", "edit add-control TEAM FROM MISSING | remove TEAM CONTROL | status TEAM CONTROL NEWSTATUS | team-status TEAM STATUS [--calc]"
                  "  correct punches or the team status by hand; logged in timelog.txt",
          CliEditCommand},
-        {"generate", "generate [--seed N] [--teams N] [--runners MIN-MAX] [--controls N] [--visits N]  fill an empty event with a synthetic one",
+        {"generate", "generate [--seed N] [--teams N] [--runners MIN-MAX] [--controls N] [--visits N] [--classes N]  fill an empty event with a synthetic one",
          CliGenerateCommand},
         {"report", "report KIND [--class NAME ...] [--per-class]  write a report and print its files; `report` alone names the kinds",
          CliReportCommand},

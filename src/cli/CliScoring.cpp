@@ -101,6 +101,8 @@ int CliGenerateCommand(CliContext &context, const QStringList &arguments)
             options.controls = static_cast<int>(wholeNumber(value, "--controls"));
         else if (option == QLatin1String("--visits"))
             options.visits = static_cast<int>(wholeNumber(value, "--visits"));
+        else if (option == QLatin1String("--classes"))
+            options.classes = static_cast<int>(wholeNumber(value, "--classes"));
         else if (option == QLatin1String("--runners")) {
             const QStringList range = value.split(u'-');
             options.minRunners = static_cast<int>(wholeNumber(range.first(), "--runners"));

@@ -4,11 +4,11 @@
 #include "reports/CourseLegs.h"
 #include "reports/ReportPage.h"
 #include "reports/RouteImage.h"
+#include "reports/RouteMapEncoder.h"
 #include "reports/TeamResultPage.h"
 #include "reports/TeamsTogether.h"
 #include "reports/WinnersList.h"
 
-#include "base/GifWriter.h"
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"
@@ -90,6 +90,7 @@ private:
     ReportPage m_teamHeader;
     std::optional<RouteBase> m_routeBase;
     QSqlQuery m_runners;
+    RouteMapEncoder m_maps;
     std::vector<tTeamTimeCheck> m_checks;
     WinnersList m_winners;
 };
@@ -109,6 +110,7 @@ ResultsRun::ResultsRun(const ReportContext &context, ResultsVariant variant, con
     , m_classes(request.classes)
     , m_perClass(request.perClass && variant != ResultsVariant::Winners)
     , m_folder(variant == ResultsVariant::Web ? ReportFolder::Web : ReportFolder::Results)
+    , m_maps(context.output)
 {
 }
 
@@ -161,7 +163,8 @@ std::optional<ReportFile> ResultsRun::run()
 
 void ResultsRun::oneClass(ClassGroup &group)
 {
-    if (web() && m_settings.cbTeamRoute)
+    // Every class has the same course picture: it is drawn once a run.
+    if (web() && m_settings.cbTeamRoute && !m_routeBase)
         m_routeBase = PrepareRouteBase(m_context.connection, m_settings, m_location.eventDirectory);
     if (m_perClass) {
         startPage();
@@ -215,7 +218,7 @@ void ResultsRun::oneClass(ClassGroup &group)
         m_page.append(QStringLiteral("<div class=\"info\">") + tr("<b>Legend</b>: <i>MP</i> - missing punch; <i>Double</i> - double control; "
                                                                  "<i>&gt;xs</i> - over punch limit; <i>DQ</i> - disqualified control")
                       + QStringLiteral("</div>"));
-    m_routeBase.reset();
+    m_maps.finish();
     if (m_perClass)
         m_written = m_page.FinishReport(m_context.output, pageFile(group.className));
 }
@@ -356,7 +359,7 @@ void ResultsRun::teamPage(const ResultTeam &team, const std::vector<ResultRunner
     const QString number = QString::number(team.number);
     write(m_context.output.create({ReportFolder::Web, QStringLiteral("teamresult_") + number + QStringLiteral(".htm")}), TeamResultPageBytes(page.lines));
     if (page.route)
-        WriteGif(*page.route, m_context.output.create({ReportFolder::Web, QStringLiteral("map_") + number + QStringLiteral(".gif")}));
+        m_maps.add({ReportFolder::Web, QStringLiteral("map_") + number + QStringLiteral(".gif")}, *page.route);
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QPainter>
 
 QPoint RouteBase::pixel(const MapPoint &position) const
 {
@@ -30,15 +29,17 @@ RouteBase PrepareRouteBase(db::Connection &connection, const EventSettings &sett
 RouteImage::RouteImage(const RouteBase &base)
     : m_base(base)
     , m_picture(base.map.picture.copy())
+    , m_painter(std::make_unique<QPainter>(&m_picture))
 {
+    m_painter->setPen(QPen(Qt::red, 2));
+    m_painter->setBrush(Qt::white);
 }
+
+RouteImage::~RouteImage() = default;
 
 void RouteImage::circle(const QPoint &centre, int radius)
 {
-    QPainter painter(&m_picture);
-    painter.setPen(QPen(Qt::red, 2));
-    painter.setBrush(Qt::white);
-    painter.drawEllipse(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius));
+    m_painter->drawEllipse(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius));
 }
 
 void RouteImage::drawStart(const MapPoint &start)
@@ -55,23 +56,19 @@ void RouteImage::drawLeg(const CourseLeg &leg)
     const QPoint centre = m_base.pixel(*leg.at);
     circle(centre, 3);
     circle(centre, 2);
-    if (leg.from) {
-        QPainter painter(&m_picture);
-        painter.setPen(QPen(Qt::red, 2));
-        painter.drawLine(centre, m_base.pixel(*leg.from));
-    }
+    if (leg.from)
+        m_painter->drawLine(centre, m_base.pixel(*leg.from));
 }
 
 QImage RouteImage::finish(const QString &caption)
 {
-    QPainter painter(&m_picture);
     QFont font(QStringLiteral("Verdana"));
     font.setPixelSize(11);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
+    m_painter->setFont(font);
+    m_painter->setPen(Qt::black);
     // The caption's top sits at 10 less its height: at the top edge.
     const QFontMetrics metrics(font);
-    painter.drawText(10, 10 - font.pixelSize() + metrics.ascent(), caption);
-    painter.end();
+    m_painter->drawText(10, 10 - font.pixelSize() + metrics.ascent(), caption);
+    m_painter->end();
     return std::move(m_picture);
 }

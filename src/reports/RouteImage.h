@@ -7,8 +7,10 @@
 #include "scoring/CourseMap.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QPoint>
 #include <QString>
+#include <memory>
 
 namespace db { class Connection; }
 struct EventSettings;
@@ -33,6 +35,8 @@ class RouteImage
 {
 public:
     explicit RouteImage(const RouteBase &base);
+    ~RouteImage();
+    RouteImage(RouteImage &&) = delete;
 
     void drawStart(const MapPoint &start);
     // The control's circles, then the leg back to the control before.
@@ -45,4 +49,5 @@ private:
 
     const RouteBase &m_base;
     QImage m_picture;
+    std::unique_ptr<QPainter> m_painter;
 };

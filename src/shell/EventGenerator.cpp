@@ -44,7 +44,9 @@ struct ClassPlan
     int coursePercent; // share of the course a team of the class visits
 };
 
-const std::vector<ClassPlan> classPlans = {{QStringLiteral("R6"), 10, 6, 45}, {QStringLiteral("R12"), 10, 12, 75}};
+const std::vector<ClassPlan> classPlans = {{QStringLiteral("R6"), 10, 6, 45},  {QStringLiteral("R12"), 10, 12, 75},
+                                           {QStringLiteral("R3"), 11, 3, 25},  {QStringLiteral("R8"), 10, 8, 55},
+                                           {QStringLiteral("R24"), 12, 24, 90}, {QStringLiteral("R4"), 11, 4, 30}};
 const QStringList firstNames = {u"Anna"_s, u"Mari"_s, u"Liis"_s, u"Kadri"_s, u"Eva"_s, u"Jaan"_s, u"Peeter"_s, u"Mart"_s, u"Tanel"_s, u"Rein"_s,
                                u"Laura"_s, u"Maria"_s, u"Karl"_s, u"Oskar"_s, u"Hanna"_s, u"Mikk"_s, u"Kristi"_s, u"Toomas"_s, u"Siim"_s, u"Epp"_s};
 const QStringList lastNames = {u"Tamm"_s, u"Saar"_s, u"Sepp"_s, u"Mägi"_s, u"Kask"_s, u"Kukk"_s, u"Rebane"_s, u"Ilves"_s, u"Pärn"_s, u"Koppel"_s,
@@ -60,7 +62,7 @@ QString tr(const char *text)
     return QCoreApplication::translate("EventGenerator", text);
 }
 
-void writeSettingsAndClasses(const QString &eventDirectory, const QDate &day)
+void writeSettingsAndClasses(const QString &eventDirectory, const QDate &day, int classes)
 {
     EventSettings settings = EventSettings::load(eventDirectory);
     settings.leName = QStringLiteral("Demo Rogaine");
@@ -81,7 +83,7 @@ void writeSettingsAndClasses(const QString &eventDirectory, const QDate &day)
     settings.save(eventDirectory);
 
     ClassTree tree;
-    for (const ClassPlan &plan : classPlans) {
+    for (const ClassPlan &plan : std::vector<ClassPlan>(classPlans.begin(), classPlans.begin() + classes)) {
         tree.push_back({MainClassNodeText(plan.name, QStringLiteral("%1:00:00").arg(plan.startHour, 2, 10, QLatin1Char('0')),
                                           QStringLiteral("%1:00:00").arg(plan.hours, 3, 10, QLatin1Char('0')), QStringLiteral("00:30:00")),
                         0});
@@ -95,8 +97,9 @@ void writeSettingsAndClasses(const QString &eventDirectory, const QDate &day)
 GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const GeneratorOptions &options)
 {
     if (options.teams < 1 || options.controls < 1 || options.minRunners < 1 || options.maxRunners < options.minRunners
-        || options.visits < 0)
-        throw KorventError(tr("Generator options out of range: teams, controls and runners must be at least 1, runners MIN-MAX ordered"));
+        || options.visits < 0 || options.classes < 1 || options.classes > static_cast<int>(classPlans.size()))
+        throw KorventError(tr("Generator options out of range: teams, controls and runners must be at least 1, runners MIN-MAX ordered, "
+                              "classes 1 to %1").arg(classPlans.size()));
     for (const char *table : {"team", "runner", "control", "res_cp", "extrapoint"})
         if (data.rowCount(QString::fromLatin1(table)) > 0)
             throw KorventError(tr("The event already has data in table %1; generate into an empty event only").arg(QString::fromLatin1(table)));
@@ -104,7 +107,7 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
     Random random(options.seed);
     const QDate day(2026, 6, 13);
     const TDateTime eventDay = DateTime::fromDateAndTime(day, QTime(0, 0));
-    writeSettingsAndClasses(eventDirectory, day);
+    writeSettingsAndClasses(eventDirectory, day, options.classes);
 
     db::Connection &connection = data.connection();
     db::Transaction transaction(connection);
@@ -144,7 +147,9 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
     int chip = 100'000;
 
     for (int number = 1; number <= options.teams; ++number) {
-        const ClassPlan &plan = random.chance(60) ? classPlans[0] : classPlans[1];
+        // Two classes draw as they always did, so that a seed gives the same event as before.
+        const ClassPlan &plan = options.classes == 2 ? (random.chance(60) ? classPlans[0] : classPlans[1])
+                                                     : classPlans[static_cast<size_t>(random.between(0, options.classes - 1))];
         const QString club = random.pick(clubs);
         const QString country = random.pick(countries);
         connection.exec(insertTeam, {number, QStringLiteral("%1 %2 %3").arg(random.pick(teamWords), random.pick(teamWords)).arg(number),

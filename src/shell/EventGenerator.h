@@ -18,6 +18,7 @@ struct GeneratorOptions
     int maxRunners = 5;
     int controls = 40;       // scoring controls on the course
     int visits = 0;          // controls each team visits; 0: a share of the course by class
+    int classes = 2;         // main classes, 1 to 6: R6 and R12 first, then R3, R8, R24, R4
 };
 
 struct GeneratedEvent
