@@ -66,6 +66,9 @@ QImage RouteImage::finish(const QString &caption)
     font.setPixelSize(11);
     m_painter->setFont(font);
     m_painter->setPen(Qt::black);
+    // On the brush colour, as text on a canvas with a solid brush: readable over the route.
+    m_painter->setBackgroundMode(Qt::OpaqueMode);
+    m_painter->setBackground(m_painter->brush());
     // The caption's top sits at 10 less its height: at the top edge.
     const QFontMetrics metrics(font);
     m_painter->drawText(10, 10 - font.pixelSize() + metrics.ascent(), caption);

@@ -307,6 +307,7 @@ TEST_F(ResultsReportFixture, WebPagesLinkTeamPagesAndDrawRoutes)
 
     setup.settings.cbTeamRoute = true;
     setup.settings.seMapWidth = 300;
+    control("34", 10, 0, 3000);
     run(ReportKind::ResultsWeb, {u"H12"_s});
     EXPECT_TRUE(lines({ReportFolder::Web, u"teamresult_7.htm"_s}).contains(u"</td></tr><tr><td><img src=\"map_7.gif\" alt=\"\" />"_s));
     EXPECT_TRUE(output->bytes({ReportFolder::Web, u"map_8.gif"_s}).isEmpty()); // no punch list, no picture
@@ -317,14 +318,14 @@ TEST_F(ResultsReportFixture, WebPagesLinkTeamPagesAndDrawRoutes)
     QImageReader reader(&gif);
     EXPECT_EQ(reader.format(), QByteArray("gif"));
     const QImage route = reader.read().convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(route.size(), QSize(320, 20));
+    EXPECT_EQ(route.size(), QSize(320, 320));
     QSet<QRgb> colours;
     for (int y = 0; y < route.height(); ++y)
         for (int x = 0; x < route.width(); ++x)
             colours.insert(route.pixel(x, y));
     EXPECT_LE(colours.size(), 256);
     EXPECT_TRUE(colours.contains(qRgb(255, 0, 0)));
-    EXPECT_EQ(route.pixel(60, 10), qRgb(255, 0, 0)); // the leg from the start to 31
+    EXPECT_EQ(route.pixel(60, 310), qRgb(255, 0, 0)); // the leg from the start to 31
 }
 
 TEST_F(ResultsReportFixture, WinnersOverAllClassesWrittenOnce)

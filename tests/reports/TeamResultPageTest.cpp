@@ -175,18 +175,20 @@ TEST_F(TeamPageFixture, RouteMapWithTeamRoute)
 {
     setup.settings.cbTeamRoute = true;
     setup.settings.seMapWidth = 300;
+    control("34", 10, 0, 3000);
     const tResArray list = {entry("31", "10:20:00", PunchOK), entry("F", "11:00:00", PunchOK)};
     const TeamResultPage written = page(&list);
     EXPECT_TRUE(written.lines.contains(QStringLiteral("</td></tr><tr><td><img src=\"map_7.gif\" alt=\"\" />")));
     ASSERT_TRUE(written.route);
-    // Controls span 3000 map units on a 300 pixel map: 0.1 pixel a unit, 10 pixels of margin.
-    EXPECT_EQ(written.route->size(), QSize(320, 20));
-    EXPECT_EQ(routeBase->pixel({1000, 0}), QPoint(110, 10));
-    EXPECT_EQ(written.route->pixel(60, 10), qRgb(255, 0, 0));       // on the leg from the start to 31 (and back)
-    EXPECT_EQ(written.route->pixel(110, 13), qRgb(255, 0, 0));      // the circle at 31
-    EXPECT_EQ(written.route->pixel(160, 10), qRgb(255, 255, 255));  // 33 was not visited
-    EXPECT_EQ(written.route->pixel(310, 10), qRgb(255, 255, 255));  // ... its course circle stays grey and white
-    EXPECT_EQ(written.route->pixel(310, 13), qRgb(128, 128, 128));
+    // Controls span 3000 map units each way on a 300 pixel map: 0.1 pixel a unit, 10 pixels of margin, y upwards.
+    EXPECT_EQ(written.route->size(), QSize(320, 320));
+    EXPECT_EQ(routeBase->pixel({1000, 0}), QPoint(110, 310));
+    EXPECT_EQ(routeBase->pixel({0, 3000}), QPoint(10, 10));
+    EXPECT_EQ(written.route->pixel(60, 310), qRgb(255, 0, 0));       // on the leg from the start to 31 (and back)
+    EXPECT_EQ(written.route->pixel(110, 313), qRgb(255, 0, 0));      // the circle at 31
+    EXPECT_EQ(written.route->pixel(160, 310), qRgb(255, 255, 255));  // 33 was not visited
+    EXPECT_EQ(written.route->pixel(310, 310), qRgb(255, 255, 255));  // ... its course circle stays grey and white
+    EXPECT_EQ(written.route->pixel(310, 313), qRgb(128, 128, 128));
 
     EXPECT_FALSE(page(nullptr).route);
 }
