@@ -1,7 +1,8 @@
 #include "reports/ui/uSelectReport.h"
 
+#include "reports/ClassGroup.h"
+
 #include "base/ui/TRadioGroup.h"
-#include "store/TextHelpers.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -53,10 +54,8 @@ TfSelectReport::TfSelectReport(QWidget *parent)
 void TfSelectReport::setClasses(const ClassTree &tree)
 {
     clbClasses->clear();
-    for (const ClassNode &node : tree) {
-        if (!IsMainClassNode(node.text))
-            continue;
-        auto *item = new QListWidgetItem(TextBefore(u'<', node.text), clbClasses);
+    for (const QString &name : MainClassNames(tree)) {
+        auto *item = new QListWidgetItem(name, clbClasses);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
     }
