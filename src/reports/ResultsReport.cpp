@@ -165,7 +165,7 @@ void ResultsRun::oneClass(ClassGroup &group)
 {
     // Every class has the same course picture: it is drawn once a run.
     if (web() && m_settings.cbTeamRoute && !m_routeBase)
-        m_routeBase = PrepareRouteBase(m_context.connection, m_settings, m_location.eventDirectory);
+        m_routeBase = PrepareRouteBase(m_context.connection, m_settings, m_context.eventDirectory);
     if (m_perClass) {
         startPage();
         // Links to the pages of the other classes, beside this one in the same folder.
