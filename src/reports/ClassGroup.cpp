@@ -6,6 +6,7 @@
 #include "store/TextHelpers.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
 QStringList MainClassNames(const ClassTree &tree)
 {

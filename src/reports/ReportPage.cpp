@@ -65,9 +65,7 @@ void ReportPage::FinishReport(QIODevice &device)
 {
     m_lines.append(QStringLiteral("<br />"));
     m_lines.append(ReportFooterLine());
-    QByteArray bytes("\xEF\xBB\xBF");
-    for (const QString &line : std::as_const(m_lines))
-        bytes += line.toUtf8() + "\r\n";
+    const QByteArray bytes = ReportPageBytes(m_lines);
     if (device.write(bytes) != bytes.size())
         throw KorventError(tr("Cannot write the report: %1").arg(device.errorString()));
 }
@@ -81,6 +79,14 @@ ReportFile ReportPage::FinishReport(ReportOutput &output, const ReportFile &file
 QString ReportFooterLine()
 {
     return QStringLiteral("<font size=1>") + tr("Korvent - rogaining event secretariat") + QStringLiteral("</font></body></html>");
+}
+
+QByteArray ReportPageBytes(const QStringList &lines)
+{
+    QByteArray bytes("\xEF\xBB\xBF");
+    for (const QString &line : lines)
+        bytes += line.toUtf8() + "\r\n";
+    return bytes;
 }
 
 QString EventInfoBlock(const EventSettings &settings)

@@ -33,6 +33,9 @@ private:
 // The small print that closes every page, with the closing tags of the document.
 QString ReportFooterLine();
 
+// Page lines as written: UTF-8 with a byte-order mark, CR LF after every line.
+QByteArray ReportPageBytes(const QStringList &lines);
+
 // Date, place, organiser and the three clock settings of the event, on one line.
 QString EventInfoBlock(const EventSettings &settings);
 

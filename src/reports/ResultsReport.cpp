@@ -12,6 +12,7 @@
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"
+#include "base/TextFile.h"
 #include "db/Connection.h"
 #include "scoring/TeamCalculation.h"
 #include "shell/StartupSequence.h"
@@ -45,12 +46,10 @@ void write(QIODevice &device, const QByteArray &bytes)
         throw KorventError(tr("Cannot write the report: %1").arg(device.errorString()));
 }
 
+// A plain text file of the program.
 QByteArray textFileBytes(const QStringList &lines)
 {
-    QByteArray bytes;
-    for (const QString &line : lines)
-        bytes += Platform::encodeText(line) + Platform::lineEnd;
-    return bytes;
+    return Platform::encodeText(TextOfLines(lines));
 }
 
 class ResultsRun
@@ -357,7 +356,7 @@ void ResultsRun::teamPage(const ResultTeam &team, const std::vector<ResultRunner
     const TeamPageContext context{m_settings, m_countries, m_calculation->course(), m_teamHeader, m_routeBase ? &*m_routeBase : nullptr};
     const TeamResultPage page = WriteTeamResultPage(context, team, runners, placeText, subClassText, punchList(team));
     const QString number = QString::number(team.number);
-    write(m_context.output.create({ReportFolder::Web, QStringLiteral("teamresult_") + number + QStringLiteral(".htm")}), TeamResultPageBytes(page.lines));
+    write(m_context.output.create({ReportFolder::Web, QStringLiteral("teamresult_") + number + QStringLiteral(".htm")}), ReportPageBytes(page.lines));
     if (page.route)
         m_maps.add({ReportFolder::Web, QStringLiteral("map_") + number + QStringLiteral(".gif")}, *page.route);
 }

@@ -15,7 +15,7 @@
 namespace db { class Connection; }
 struct EventSettings;
 
-// The course picture of a class, with what it takes to place a control on it.
+// The course picture the route maps are drawn on, with what it takes to place a control on it.
 struct RouteBase
 {
     CourseMap map;

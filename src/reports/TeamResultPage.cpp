@@ -159,11 +159,3 @@ TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const ResultT
     page.append(ReportFooterLine());
     return result;
 }
-
-QByteArray TeamResultPageBytes(const QStringList &lines)
-{
-    QByteArray bytes("\xEF\xBB\xBF");
-    for (const QString &line : lines)
-        bytes += line.toUtf8() + "\r\n";
-    return bytes;
-}

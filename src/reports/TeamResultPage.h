@@ -64,6 +64,3 @@ struct TeamResultPage
 // list: the team's punch list, nullptr when it has none.
 TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const ResultTeam &team, const std::vector<ResultRunner> &runners,
                                    const QString &placeText, const QString &subClassText, const tResArray *list);
-
-// The page as written: UTF-8 with a byte-order mark, CR LF after every line.
-QByteArray TeamResultPageBytes(const QStringList &lines);

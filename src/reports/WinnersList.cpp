@@ -3,6 +3,7 @@
 #include "reports/ClassGroup.h"
 
 #include "base/Platform.h"
+#include "base/TextFile.h"
 #include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"
 
@@ -38,8 +39,5 @@ void WinnersList::addRunner(const WinnerTeam &team, const WinnerRunner &runner, 
 
 QByteArray WinnersList::bytes() const
 {
-    QByteArray bytes;
-    for (const QString &line : m_lines)
-        bytes += Platform::encodeText(line) + Platform::lineEnd;
-    return bytes;
+    return Platform::encodeText(TextOfLines(m_lines));
 }
