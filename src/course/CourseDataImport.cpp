@@ -1,0 +1,172 @@
+#include "course/CourseDataImport.h"
+
+#include "base/KorventError.h"
+#include "course/ControlCreation.h"
+#include "db/Connection.h"
+#include "exports/XmlDocument.h"
+#include "store/EventSettings.h"
+#include "store/uData.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("CourseDataImport", text);
+}
+
+// A plain decimal number: sign, digits, "." and decimals. Exponents, group
+// separators and decimal commas are not numbers here.
+struct Decimal
+{
+    bool negative = false;
+    qint64 whole = 0;
+    int firstDecimal = 0;
+    bool hasDecimals = false;
+    bool nonZeroDecimals = false;
+};
+
+// Reads one number of the file; `what` names it in an error.
+class NumberReader
+{
+public:
+    explicit NumberReader(const QString &fileName)
+        : m_fileName(fileName)
+    {
+    }
+
+    // A missing or empty value reads as 0.
+    Decimal read(const QString &text, const QString &what) const
+    {
+        static const QRegularExpression pattern(QStringLiteral("^([+-]?)(\\d*)(?:\\.(\\d*))?$"));
+        const QString value = text.trimmed();
+        Decimal number;
+        if (value.isEmpty())
+            return number;
+        const QRegularExpressionMatch match = pattern.match(value);
+        const QString whole = match.captured(2);
+        const QString decimals = match.captured(3);
+        if (!match.hasMatch() || (whole.isEmpty() && decimals.isEmpty()))
+            fail(tr("%1 \"%2\" is not a number (decimals after \".\")").arg(what, value));
+        if (whole.size() > 15)
+            fail(tr("%1 \"%2\" is too large").arg(what, value));
+        number.negative = match.captured(1) == QLatin1String("-");
+        number.whole = whole.isEmpty() ? 0 : whole.toLongLong();
+        number.hasDecimals = !decimals.isEmpty();
+        number.firstDecimal = decimals.isEmpty() ? 0 : decimals.at(0).digitValue();
+        number.nonZeroDecimals = decimals.contains(QRegularExpression(QStringLiteral("[1-9]")));
+        return number;
+    }
+
+    // The number times 10, truncated toward zero: millimetres to map units.
+    qint64 tenths(const QString &text, const QString &what) const
+    {
+        const Decimal number = read(text, what);
+        const qint64 tenths = number.whole * 10 + number.firstDecimal;
+        return number.negative ? -tenths : tenths;
+    }
+
+    // The whole part, truncated toward zero.
+    qint64 whole(const QString &text, const QString &what) const
+    {
+        const Decimal number = read(text, what);
+        return number.negative ? -number.whole : number.whole;
+    }
+
+    [[noreturn]] void fail(const QString &why) const
+    {
+        throw KorventError(tr("Cannot import %1: %2").arg(m_fileName, why));
+    }
+
+private:
+    QString m_fileName;
+};
+
+struct Position
+{
+    qint64 x;
+    qint64 y;
+};
+
+Position mapPosition(const NumberReader &numbers, const XmlElement &element, const QString &where)
+{
+    const XmlElement position = element.child(QStringLiteral("MapPosition"));
+    return {numbers.tenths(position.attribute(QStringLiteral("x")), tr("the MapPosition x of %1").arg(where)),
+            numbers.tenths(position.attribute(QStringLiteral("y")), tr("the MapPosition y of %1").arg(where))};
+}
+
+ControlRow placed(ControlRow row, Position position)
+{
+    row.posX = position.x;
+    row.posY = position.y;
+    return row;
+}
+
+MapReference mapReference(const NumberReader &numbers, const XmlElement &map)
+{
+    const QString scale = map.child(QStringLiteral("Scale")).text().trimmed();
+    const Decimal scaleNumber = numbers.read(scale, tr("the map Scale"));
+    // Distances are worked out with the scale: a map without one is no map reference.
+    if (scaleNumber.negative || (scaleNumber.whole == 0 && !scaleNumber.nonZeroDecimals))
+        numbers.fail(tr("the map Scale \"%1\" is not a scale").arg(scale));
+    const Position offset = mapPosition(numbers, map, tr("the Map"));
+    return {scale, QString::number(offset.x), QString::number(offset.y)};
+}
+
+} // namespace
+
+CourseData ReadCourseData(const QString &fileName, bool unitPlus11)
+{
+    XmlDocument document;
+    document.load(fileName);
+    const NumberReader numbers(fileName);
+    const XmlElement root = document.documentElement();
+    if (root.name() != QLatin1String("CourseData"))
+        numbers.fail(tr("the file holds %1, not IOF XML 2.0.3 CourseData").arg(root.name()));
+    if (root.attribute(QStringLiteral("iofVersion")).startsWith(u'3'))
+        numbers.fail(tr("the file is IOF XML 3.0 course data; export the course data in IOF XML 2.0.3"));
+
+    CourseData course;
+    int controls = 0, starts = 0, finishes = 0;
+    for (const XmlElement &element : root.children()) {
+        const QString name = element.name();
+        if (name == QLatin1String("Map")) {
+            course.map = mapReference(numbers, element);
+        } else if (name == QLatin1String("StartPoint")) {
+            const QString code = element.child(QStringLiteral("StartPointCode")).text().trimmed();
+            course.rows.push_back(placed(StartRow(code), mapPosition(numbers, element, tr("start %1 (StartPoint %2)").arg(code).arg(++starts))));
+        } else if (name == QLatin1String("FinishPoint")) {
+            const QString code = element.child(QStringLiteral("FinishPointCode")).text().trimmed();
+            course.rows.push_back(placed(FinishRow(code), mapPosition(numbers, element, tr("finish %1 (FinishPoint %2)").arg(code).arg(++finishes))));
+        } else if (name == QLatin1String("Control")) {
+            const QString code = element.child(QStringLiteral("ControlCode")).text().trimmed();
+            const QString where = tr("control %1 (Control %2)").arg(code).arg(++controls);
+            const qint64 number = numbers.whole(code, tr("the ControlCode of Control %1").arg(controls));
+            if (number < LowestControlNumber || number > HighestControlNumber)
+                numbers.fail(tr("the ControlCode \"%1\" is outside %2 to %3").arg(code).arg(LowestControlNumber).arg(HighestControlNumber));
+            course.rows.push_back(placed(ScoringControlRow(number, unitPlus11, QStringLiteral("P:") + code), mapPosition(numbers, element, where)));
+        }
+    }
+    return course;
+}
+
+CourseData ImportCourseData(TdmData &data, const QString &fileName, bool unitPlus11,
+                            const std::function<void(const CourseData &)> &beforeCommit)
+{
+    CourseData course = ReadCourseData(fileName, unitPlus11);
+    db::Transaction transaction(data.connection());
+    AddControlRows(data, course.rows);
+    if (beforeCommit)
+        beforeCommit(course);
+    transaction.commit();
+    return course;
+}
+
+void ApplyMapReference(EventSettings &settings, const MapReference &map)
+{
+    settings.eMap_Scale = map.scale;
+    settings.eMap_OffsetX = map.offsetX;
+    settings.eMap_OffsetY = map.offsetY;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+// Controls and the map reference from a course-setting program's course data
+// file (IOF XML 2.0.3 CourseData, as OCAD 9 exports it). Numbers in the file
+// use "." for decimals whatever the regional settings; map positions in
+// millimetres become tenths of a millimetre, truncated toward zero.
+
+#include "course/ControlRows.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+struct EventSettings;
+
+// The map's scale and reference point, as the event settings hold them.
+struct MapReference
+{
+    QString scale;   // eMap_Scale
+    QString offsetX; // eMap_OffsetX
+    QString offsetY; // eMap_OffsetY
+};
+
+struct CourseData
+{
+    std::optional<MapReference> map; // the last Map element's, if any
+    std::vector<ControlRow> rows;    // in the order of the file
+};
+
+// Reads the whole file before anything is stored. Raises KorventError naming
+// the file and what is wrong: unreadable, not well-formed, not course data, or
+// a number that is not one.
+CourseData ReadCourseData(const QString &fileName, bool unitPlus11);
+
+// Adds the file's controls in one transaction (nothing when the file is
+// refused) and returns what was read: the caller sets the map reference where
+// the live settings are. `beforeCommit` runs with what was read once the rows
+// are in, before they are committed: when it raises, no row is added.
+CourseData ImportCourseData(TdmData &data, const QString &fileName, bool unitPlus11,
+                            const std::function<void(const CourseData &)> &beforeCommit = {});
+
+void ApplyMapReference(EventSettings &settings, const MapReference &map);

@@ -1,0 +1,29 @@
+#pragma once
+
+// An event database and a way to read back its control table.
+
+#include "TestFolder.h"
+
+#include "store/uData.h"
+
+#include <gtest/gtest.h>
+
+struct CourseFixture : ::testing::Test
+{
+    QTemporaryDir dir;
+    std::unique_ptr<TdmData> data;
+
+    void SetUp() override { data = std::make_unique<TdmData>(folderOf(dir)); }
+
+    // Each control row as "controlnr unitnumber points type pos_x pos_y text", in the order added.
+    QStringList controls() const
+    {
+        QStringList rows;
+        for (const Row &row : data->selectRows(QStringLiteral("control"), {}, {QStringLiteral("id")}))
+            rows.append(QStringList({row.value("controlnr").toString(), row.value("unitnumber").toString(), row.value("points").toString(),
+                                     row.value("type").toString(), row.value("pos_x").toString(), row.value("pos_y").toString(),
+                                     row.value("text").toString()})
+                            .join(u' '));
+        return rows;
+    }
+};
