@@ -38,6 +38,7 @@ int CliServeCommand(CliContext &context, const QStringList &arguments);
 int CliReportCommand(CliContext &context, const QStringList &arguments);
 int CliExportCommand(CliContext &context, const QStringList &arguments);
 int CliEditCommand(CliContext &context, const QStringList &arguments);
+int CliControlsCommand(CliContext &context, const QStringList &arguments);
 
 const std::vector<CliCommand> &CliCommands()
 {
@@ -50,6 +51,9 @@ const std::vector<CliCommand> &CliCommands()
         {"edit", "edit add-control TEAM FROM MISSING | remove TEAM CONTROL | status TEAM CONTROL NEWSTATUS | team-status TEAM STATUS [--calc]"
                  "  correct punches or the team status by hand; logged in timelog.txt",
          CliEditCommand},
+        {"controls", "controls import FILE | create FROM TO | list  import controls from IOF XML 2.0.3 course data, create a numbered run, "
+                     "or list them",
+         CliControlsCommand},
         {"generate", "generate [--seed N] [--teams N] [--runners MIN-MAX] [--controls N] [--visits N] [--classes N]  fill an empty event with a synthetic one",
          CliGenerateCommand},
         {"report", "report KIND [--class NAME ...] [--per-class]  write a report and print its files; `report` alone names the kinds",

@@ -1,0 +1,85 @@
+// korvent-cli controls import FILE | create FROM TO | list:
+// the commands of the setup window's Controls page.
+
+#include "cli/CliCommands.h"
+
+#include "base/KorventError.h"
+#include "course/ControlCreation.h"
+#include "course/ControlList.h"
+#include "course/CourseDataImport.h"
+#include "store/EventSettings.h"
+#include "store/uData.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Cli", text);
+}
+
+const QString usageText = QStringLiteral("controls import FILE | create FROM TO | list");
+
+// The action and exactly the arguments its form names.
+void requireForm(const QStringList &arguments, qsizetype count, const char *form)
+{
+    if (arguments.size() != count + 1)
+        throw KorventError(tr("Wrong arguments for controls %1; use: controls %2").arg(arguments.first(), QLatin1String(form)));
+}
+
+qint64 wholeNumber(const QString &text, const char *what)
+{
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    if (!ok)
+        throw KorventError(tr("%1 \"%2\" is not a whole number").arg(QLatin1String(what), text));
+    return value;
+}
+
+int importFile(CliContext &context, const QString &fileName)
+{
+    const QString eventDirectory = context.location.eventDirectory;
+    EventSettings settings = EventSettings::load(eventDirectory);
+    // The map reference is saved before the rows are committed: a settings
+    // file that cannot be written leaves the control table as it was.
+    const CourseData course = ImportCourseData(context.data, fileName, settings.cbUnit11, [&](const CourseData &read) {
+        if (read.map) {
+            ApplyMapReference(settings, *read.map);
+            settings.save(eventDirectory);
+        }
+    });
+    context.out << tr("%1 controls added").arg(course.rows.size()) << '\n';
+    if (course.map)
+        context.out << "eMap_Scale=" << settings.eMap_Scale << "\neMap_OffsetX=" << settings.eMap_OffsetX
+                    << "\neMap_OffsetY=" << settings.eMap_OffsetY << '\n';
+    return 0;
+}
+
+} // namespace
+
+int CliControlsCommand(CliContext &context, const QStringList &arguments)
+{
+    const QString action = arguments.value(0);
+    if (action == QLatin1String("import")) {
+        requireForm(arguments, 1, "import FILE");
+        return importFile(context, arguments.at(1));
+    }
+    if (action == QLatin1String("create")) {
+        requireForm(arguments, 2, "create FROM TO");
+        const EventSettings settings = EventSettings::load(context.location.eventDirectory);
+        const qsizetype added = CreateControls(context.data, wholeNumber(arguments.at(1), "FROM"), wholeNumber(arguments.at(2), "TO"),
+                                               settings.cbUnit11, settings.cbCheckInOut);
+        context.out << tr("%1 controls added").arg(added) << '\n';
+        return 0;
+    }
+    if (action == QLatin1String("list")) {
+        requireForm(arguments, 0, "list");
+        for (const QString &line : ControlListLines(context.data.connection()))
+            context.out << line << '\n';
+        return 0;
+    }
+    if (action.isEmpty())
+        throw KorventError(tr("controls needs an action: %1").arg(usageText));
+    throw KorventError(tr("Unknown controls action \"%1\"; use %2").arg(action, usageText));
+}

@@ -1,0 +1,114 @@
+#include "TestFolder.h"
+#include "cli/CliRun.h"
+
+#include "store/EventSettings.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliControls : ::testing::Test
+{
+    QTemporaryDir program;
+    QString event;
+
+    void SetUp() override
+    {
+        event = folderOf(program) + QStringLiteral("event/");
+        QDir().mkpath(event);
+    }
+    CliRun run(const QStringList &arguments)
+    {
+        return runCliIn(program.path(), QStringList({"--event", "event", "controls"}) + arguments);
+    }
+    QStringList list()
+    {
+        const CliRun listed = run({"list"});
+        EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+        return listed.out.split(u'\n', Qt::SkipEmptyParts);
+    }
+};
+
+const QByteArray course = R"(<?xml version="1.0" encoding="UTF-8"?>
+<CourseData>
+  <Map><Scale>10000</Scale><MapPosition x="141.83" y="-177.92"/></Map>
+  <StartPoint><StartPointCode>S1</StartPointCode><MapPosition x="168.16" y="-21.42"/></StartPoint>
+  <Control><ControlCode>170</ControlCode><MapPosition x="157.72" y="-0.69"/></Control>
+</CourseData>
+)";
+
+} // namespace
+
+TEST_F(CliControls, CreateWithTheDefaultsAndListInCodeOrder)
+{
+    const CliRun created = run({"create", "20", "59"});
+    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+    EXPECT_EQ(created.out, QStringLiteral("44 controls added\n"));
+    const QStringList lines = list();
+    ASSERT_EQ(lines.size(), 44);
+    EXPECT_EQ(lines.first(), QStringLiteral("   20   20   2 C   -1   -1 P:20"));
+    EXPECT_EQ(lines.mid(40), QStringList({"    F   11   0 F   -1   -1 Finish", "    I  200   0 I   -1   -1 CheckIN",
+                                          "    O  201   0 O   -1   -1 CheckOUT", "    S   10   0 S   -1   -1 Start"}));
+}
+
+TEST_F(CliControls, CreateTakesTheCheckBoxesFromTheSettings)
+{
+    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "settings", "set", "cbUnit11=1", "cbCheckInOut=0"}).exitCode, 0);
+    ASSERT_EQ(run({"create", "31", "31"}).exitCode, 0);
+    EXPECT_EQ(list(), QStringList({"   31   42   3 C   -1   -1 P:31", "    F   11   0 F   -1   -1 Finish", "    S   10   0 S   -1   -1 Start"}));
+}
+
+TEST_F(CliControls, ImportAddsTheControlsAndSavesTheMapReference)
+{
+    writeFile(folderOf(program) + QStringLiteral("course.xml"), course);
+    const CliRun imported = run({"import", "course.xml"});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_EQ(imported.out, QStringLiteral("2 controls added\neMap_Scale=10000\neMap_OffsetX=1418\neMap_OffsetY=-1779\n"));
+    EXPECT_EQ(list(), QStringList({"  170  170  17 C 1577   -6 P:170", "    S   10   0 S 1681 -214 S1"}));
+    const EventSettings settings = EventSettings::load(event);
+    EXPECT_EQ(settings.eMap_Scale, QStringLiteral("10000"));
+    EXPECT_EQ(settings.eMap_OffsetX, QStringLiteral("1418"));
+    EXPECT_EQ(settings.eMap_OffsetY, QStringLiteral("-1779"));
+    EXPECT_EQ(settings.eMap_DPI, QStringLiteral("150")) << "the other settings stay";
+}
+
+TEST_F(CliControls, FailuresChangeNothing)
+{
+    ASSERT_EQ(run({"create", "20", "21"}).exitCode, 0);
+    writeFile(folderOf(program) + QStringLiteral("broken.xml"), "<CourseData><Control><ControlCode>31</ControlCode></Control>");
+    const CliRun broken = run({"import", "broken.xml"});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_TRUE(broken.err.startsWith(QStringLiteral("korvent-cli: broken.xml is not a well-formed XML file: "))) << broken.err.toStdString();
+    EXPECT_TRUE(broken.out.isEmpty());
+
+    // Settings that cannot be written keep the controls out as well.
+    writeFile(folderOf(program) + QStringLiteral("course.xml"), course);
+    const QString settingsFile = EventSettings::fileName(event);
+    QDir().mkpath(settingsFile);
+    const CliRun unsaved = run({"import", "course.xml"});
+    EXPECT_EQ(unsaved.exitCode, 1);
+    EXPECT_TRUE(unsaved.err.contains(QStringLiteral("setup.ini"))) << unsaved.err.toStdString();
+    QDir().rmdir(settingsFile);
+
+    struct Refusal
+    {
+        QStringList arguments;
+        const char *message;
+    };
+    const Refusal refusals[] = {
+        {{}, "controls needs an action: controls import FILE | create FROM TO | list"},
+        {{"remove"}, "Unknown controls action \"remove\""},
+        {{"import"}, "Wrong arguments for controls import; use: controls import FILE"},
+        {{"create", "20"}, "use: controls create FROM TO"},
+        {{"create", "20", "x"}, "TO \"x\" is not a whole number"},
+        {{"create", "20", "100000"}, "Control number 100000 is outside 0 to 99999"},
+        {{"list", "all"}, "use: controls list"},
+    };
+    for (const Refusal &refusal : refusals) {
+        const CliRun refused = run(refusal.arguments);
+        EXPECT_EQ(refused.exitCode, 1) << refusal.message;
+        EXPECT_TRUE(refused.err.contains(QString::fromUtf8(refusal.message))) << refused.err.toStdString();
+    }
+    EXPECT_EQ(list().size(), 6);
+}
