@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 QString tr(const char *text)
@@ -24,7 +26,6 @@ struct Decimal
     bool negative = false;
     qint64 whole = 0;
     int firstDecimal = 0;
-    bool hasDecimals = false;
     bool nonZeroDecimals = false;
 };
 
@@ -54,9 +55,8 @@ public:
             fail(tr("%1 \"%2\" is too large").arg(what, value));
         number.negative = match.captured(1) == QLatin1String("-");
         number.whole = whole.isEmpty() ? 0 : whole.toLongLong();
-        number.hasDecimals = !decimals.isEmpty();
         number.firstDecimal = decimals.isEmpty() ? 0 : decimals.at(0).digitValue();
-        number.nonZeroDecimals = decimals.contains(QRegularExpression(QStringLiteral("[1-9]")));
+        number.nonZeroDecimals = std::any_of(decimals.cbegin(), decimals.cend(), [](QChar digit) { return digit != u'0'; });
         return number;
     }
 
