@@ -5,6 +5,7 @@
 #include "base/ui/MessageBoxSink.h"
 #include "base/ui/TDBNavigator.h"
 #include "base/ui/TRadioGroup.h"
+#include "course/ui/ControlsPageMenu.h"
 #include "db/EditableTableModel.h"
 #include "store/CountryList.h"
 #include "store/EventSchema.h"
@@ -253,10 +254,11 @@ TfEventInfo::TableGrid TfEventInfo::createTableGrid(const QString &table, const 
 QWidget *TfEventInfo::createControlsTab()
 {
     auto *page = new QWidget;
-    const TableGrid grid = createTableGrid(QStringLiteral("control"), QStringLiteral("dbgControls"), page);
+    const TableGrid grid = createTableGrid(QStringLiteral("control"), QStringLiteral("dbGridControls"), page);
     grid.view->setToolTip(tr("Control: S,F,I,O,W or CP number"));
     grid.view->setItemDelegateForColumn(grid.model->columnOf(QStringLiteral("type")),
                                         new PickListDelegate(QStringLiteral("C,S,F,I,O,W").split(u','), grid.view));
+    new ControlsPageMenu(*this, grid.view, grid.navigator, m_data, m_eventDirectory);
     auto *gridColumn = new QVBoxLayout;
     gridColumn->addWidget(grid.view, 1);
     gridColumn->addWidget(grid.navigator);

@@ -286,7 +286,7 @@ TEST_F(EventInfoFixture, GridEditsAreWrittenAtOnceAndRefusalsShown)
     const qint64 control = data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"points", 3}, {"text", "Boulder"}});
     auto window = open();
     window->show();
-    auto *grid = window->findChild<QTableView *>(QStringLiteral("dbgControls"));
+    auto *grid = window->findChild<QTableView *>(QStringLiteral("dbGridControls"));
     window->findChild<QTabWidget *>()->setCurrentWidget(grid->parentWidget());
     ASSERT_EQ(grid->model()->rowCount(), 1);
     const auto typeInto = [grid](const char *field, const char *text, int key) {

@@ -1,0 +1,112 @@
+#include "course/ui/ControlsPageMenu.h"
+
+#include "base/KorventError.h"
+#include "base/ui/MessageBoxSink.h"
+#include "base/ui/OverrideCursor.h"
+#include "base/ui/TDBNavigator.h"
+#include "course/ControlCreation.h"
+#include "course/ControlList.h"
+#include "course/CourseDataImport.h"
+#include "course/ui/uCreateControls.h"
+#include "reports/ui/TextPrinter.h"
+#include "store/uData.h"
+#include "store/ui/uEventInfo.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrinterInfo>
+#include <QTableView>
+
+ControlsPageMenu::ControlsPageMenu(TfEventInfo &window, QTableView *grid, TDBNavigator *navigator, TdmData &data,
+                                   const QString &eventDirectory)
+    : QObject(&window)
+    , m_window(window)
+    , m_grid(grid)
+    , m_navigator(navigator)
+    , m_data(data)
+    , m_eventDirectory(eventDirectory)
+    , pmControls(new QMenu(grid))
+{
+    pmControls->setObjectName(QStringLiteral("pmControls"));
+    const auto add = [this](const char *name, const QString &caption, void (ControlsPageMenu::*handler)()) {
+        QAction *action = pmControls->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+    };
+    add("miImportOCAD9", tr("Import OCAD9"), &ControlsPageMenu::miImportOCAD9Click);
+    add("miCreate", tr("Create"), &ControlsPageMenu::miCreateClick);
+    pmControls->addSeparator();
+    add("miPrint", tr("Print"), &ControlsPageMenu::miPrintClick);
+
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &position) { pmControls->popup(m_grid->viewport()->mapToGlobal(position)); });
+}
+
+bool ControlsPageMenu::isTicked(const char *name) const
+{
+    return m_window.findChild<QCheckBox *>(QString::fromLatin1(name))->isChecked();
+}
+
+void ControlsPageMenu::changeControls(const std::function<void()> &command)
+{
+    if (!m_navigator->post())
+        return;
+    try {
+        OverrideCursor wait(Qt::WaitCursor);
+        command();
+    } catch (const KorventError &error) {
+        m_navigator->refresh();
+        MessageBoxSink(&m_window).error(error.message());
+        return;
+    }
+    m_navigator->refresh();
+}
+
+void ControlsPageMenu::miImportOCAD9Click()
+{
+    QFileDialog dialog(&m_window, tr("Import OCAD9 course data"), m_eventDirectory, tr("XML files (*.xml)"));
+    dialog.setObjectName(QStringLiteral("odImportOCAD9"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("xml"));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        importFile(dialog.selectedFiles().constFirst());
+}
+
+void ControlsPageMenu::importFile(const QString &fileName)
+{
+    changeControls([&] {
+        const CourseData course = ImportCourseData(m_data, fileName, isTicked("cbUnit11"));
+        if (course.map) {
+            EventSettings settings;
+            ApplyMapReference(settings, *course.map);
+            for (const auto &[key, value] : {std::pair{"eMap_Scale", settings.eMap_Scale}, std::pair{"eMap_OffsetX", settings.eMap_OffsetX},
+                                             std::pair{"eMap_OffsetY", settings.eMap_OffsetY}})
+                m_window.findChild<QLineEdit *>(QString::fromLatin1(key))->setText(value);
+        }
+    });
+}
+
+void ControlsPageMenu::miCreateClick()
+{
+    TfCreateControls dialog(&m_window);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    changeControls([&] { CreateControls(m_data, dialog.from(), dialog.to(), isTicked("cbUnit11"), isTicked("cbCheckInOut")); });
+}
+
+void ControlsPageMenu::miPrintClick()
+{
+    try {
+        if (!m_navigator->post())
+            return;
+        if (QPrinterInfo::defaultPrinter().isNull())
+            throw KorventError(tr("There is no printer to print the control list on"));
+        OverrideCursor wait(Qt::WaitCursor);
+        PrintTextLinesOnPrinter(ControlListLines(m_data.connection()), ControlListTitle(), false, -1);
+    } catch (const KorventError &error) {
+        MessageBoxSink(&m_window).error(error.message());
+    }
+}

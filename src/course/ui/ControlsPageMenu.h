@@ -1,0 +1,48 @@
+#pragma once
+
+// The context menu of the setup window's control grid (pmControls): import
+// the controls and map reference of a course data file, create a run of
+// controls, print the control list. The window's
+// controls are the live settings: the commands read their check boxes and map
+// settings there, and an import sets the map reference there, to be saved
+// with the rest when the window closes.
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QMenu;
+class QTableView;
+class TDBNavigator;
+class TdmData;
+class TfEventInfo;
+
+class ControlsPageMenu : public QObject
+{
+    Q_OBJECT
+
+public:
+    ControlsPageMenu(TfEventInfo &window, QTableView *grid, TDBNavigator *navigator, TdmData &data, const QString &eventDirectory);
+
+    QMenu *menu() const { return pmControls; }
+
+    void miImportOCAD9Click();
+    void miCreateClick();
+    void miPrintClick();
+
+    // The import after the file was chosen.
+    void importFile(const QString &fileName);
+
+private:
+    // Runs a command that adds rows: the cell being edited is written first,
+    // the grid shows the table afterwards, an error is shown in a message box.
+    void changeControls(const std::function<void()> &command);
+    bool isTicked(const char *name) const;
+
+    TfEventInfo &m_window;
+    QTableView *m_grid;
+    TDBNavigator *m_navigator;
+    TdmData &m_data;
+    QString m_eventDirectory;
+    QMenu *pmControls;
+};

@@ -1,0 +1,204 @@
+#include "TestFolder.h"
+
+#include "base/IniFile.h"
+#include "course/ControlList.h"
+#include "course/ui/uCreateControls.h"
+#include "reports/TextPrinting.h"
+#include "store/EventSettings.h"
+#include "store/EventSetup.h"
+#include "store/uData.h"
+#include "store/ui/uEventInfo.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPdfWriter>
+#include <QPrinterInfo>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray course = R"(<?xml version="1.0" encoding="ISO-8859-1"?>
+<CourseData>
+  <IOFVersion version="2.0.3" />
+  <Map><Scale> 15000 </Scale><MapPosition x="-10.5" y="277.0" /></Map>
+  <StartPoint><StartPointCode> s1 </StartPointCode><MapPosition x="197.6" y="42.1"/></StartPoint>
+  <Control><ControlCode> 31 </ControlCode><MapPosition x="172.8" y="54.2"/></Control>
+  <Control><ControlCode> 32 </ControlCode><MapPosition x="168.4" y="57.0"/></Control>
+  <FinishPoint><FinishPointCode> f1 </FinishPointCode><MapPosition x="159.7" y="-79.7"/></FinishPoint>
+</CourseData>
+)";
+
+// Answers the modal window that the next command opens.
+template <typename Window>
+void answerNext(const std::function<void(Window *)> &answer)
+{
+    QTimer::singleShot(0, [answer] {
+        if (auto *window = qobject_cast<Window *>(QApplication::activeModalWidget()))
+            answer(window);
+    });
+}
+
+// The text of the next message box, which is closed.
+struct MessageBoxes
+{
+    QStringList texts;
+    QTimer timer;
+
+    MessageBoxes()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts.append(box->text());
+                box->accept();
+            }
+        });
+        timer.start(10);
+    }
+};
+
+struct ControlsPage : ::testing::Test
+{
+    QTemporaryDir root;
+    QString event;
+    QString program;
+    std::unique_ptr<TdmData> data;
+    SharedEventSetup shared;
+    std::unique_ptr<TfEventInfo> window;
+
+    void SetUp() override
+    {
+        event = folderOf(root) + QStringLiteral("event/");
+        program = folderOf(root) + QStringLiteral("program/");
+        QDir().mkpath(event);
+        data = std::make_unique<TdmData>(event);
+        window = std::make_unique<TfEventInfo>(event, program, *data, shared);
+        window->show();
+    }
+
+    QTableView *grid() const { return window->findChild<QTableView *>(QStringLiteral("dbGridControls")); }
+    QMenu *menu() const { return window->findChild<QMenu *>(QStringLiteral("pmControls")); }
+    void trigger(const char *action) const { menu()->findChild<QAction *>(QString::fromLatin1(action))->trigger(); }
+    QString setting(const char *name) const { return window->findChild<QLineEdit *>(QString::fromLatin1(name))->text(); }
+    void tick(const char *name, bool ticked) const { window->findChild<QCheckBox *>(QString::fromLatin1(name))->setChecked(ticked); }
+
+    void importThroughTheDialog(const QString &fileName)
+    {
+        answerNext<QFileDialog>([fileName](QFileDialog *dialog) {
+            EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("xml"));
+            EXPECT_EQ(dialog->nameFilters(), QStringList({"XML files (*.xml)"}));
+            dialog->selectFile(fileName);
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        trigger("miImportOCAD9");
+    }
+    QStringList listed() const { return ControlListLines(data->connection()); }
+};
+
+} // namespace
+
+TEST_F(ControlsPage, TheGridOffersTheFourCommands)
+{
+    ASSERT_NE(menu(), nullptr);
+    QStringList captions;
+    for (const QAction *action : menu()->actions())
+        captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    EXPECT_EQ(captions, QStringList({"Import OCAD9", "Create", "-", "Print"}));
+
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10));
+    QApplication::sendEvent(grid()->viewport(), &click);
+    EXPECT_TRUE(menu()->isVisible());
+    menu()->hide();
+}
+
+TEST_F(ControlsPage, CreateAddsTheRunWithTheWindowsCheckBoxes)
+{
+    tick("cbUnit11", true);
+    tick("cbCheckInOut", false);
+    answerNext<TfCreateControls>([](TfCreateControls *dialog) {
+        dialog->findChild<QSpinBox *>(QStringLiteral("seFrom"))->setValue(31);
+        dialog->findChild<QSpinBox *>(QStringLiteral("seTo"))->setValue(32);
+        dialog->accept();
+    });
+    trigger("miCreate");
+    EXPECT_EQ(listed(), QStringList({"   31   42   3 C   -1   -1 P:31", "   32   43   3 C   -1   -1 P:32", "    F   11   0 F   -1   -1 Finish",
+                                     "    S   10   0 S   -1   -1 Start"}));
+    EXPECT_EQ(grid()->model()->rowCount(), 4) << "the grid shows the new rows";
+
+    // Closed without OK: nothing is added.
+    answerNext<TfCreateControls>([](TfCreateControls *dialog) { dialog->reject(); });
+    trigger("miCreate");
+    EXPECT_EQ(listed().size(), 4);
+}
+
+TEST_F(ControlsPage, ImportSetsTheMapReferenceInTheWindowUntilItCloses)
+{
+    const QString file = folderOf(root) + QStringLiteral("course.xml");
+    writeFile(file, course);
+    importThroughTheDialog(file);
+    EXPECT_EQ(listed(), QStringList({"   31   31   3 C 1728  542 P:31", "   32   32   3 C 1684  570 P:32", "    F   11   0 F 1597 -797 f1",
+                                     "    S   10   0 S 1976  421 s1"}));
+    EXPECT_EQ(grid()->model()->rowCount(), 4);
+    EXPECT_EQ(setting("eMap_Scale"), QStringLiteral("15000"));
+    EXPECT_EQ(setting("eMap_OffsetX"), QStringLiteral("-105"));
+    EXPECT_EQ(setting("eMap_OffsetY"), QStringLiteral("2770"));
+    EXPECT_EQ(EventSettings::load(event).eMap_Scale, QStringLiteral("30000")) << "setup.ini is written when the window closes";
+
+    window->accept();
+    const EventSettings saved = EventSettings::load(event);
+    EXPECT_EQ(saved.eMap_Scale, QStringLiteral("15000"));
+    EXPECT_EQ(saved.eMap_OffsetX, QStringLiteral("-105"));
+    EXPECT_EQ(saved.eMap_OffsetY, QStringLiteral("2770"));
+    EXPECT_EQ(shared.snapshot()->settings.eMap_OffsetY, QStringLiteral("2770"));
+}
+
+TEST_F(ControlsPage, AFileThatIsNotWellFormedIsShownAndChangesNothing)
+{
+    const QString file = folderOf(root) + QStringLiteral("broken.xml");
+    writeFile(file, course.left(course.indexOf("<FinishPoint>")));
+    MessageBoxes boxes;
+    importThroughTheDialog(file);
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts.first().startsWith(file + QStringLiteral(" is not a well-formed XML file"))) << boxes.texts.first().toStdString();
+    EXPECT_TRUE(listed().isEmpty());
+    EXPECT_EQ(grid()->model()->rowCount(), 0);
+    EXPECT_EQ(setting("eMap_Scale"), QStringLiteral("30000"));
+}
+
+TEST_F(ControlsPage, PrintWithoutAPrinterSaysSo)
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        GTEST_SKIP() << "This computer has a printer; the control list is not printed on it by a test";
+    MessageBoxes boxes;
+    trigger("miPrint");
+    EXPECT_EQ(boxes.texts, QStringList({"There is no printer to print the control list on"}));
+}
+
+TEST(ControlListPrinting, TheListPrintedToPdf)
+{
+    QTemporaryDir dir;
+    TdmData data(folderOf(dir));
+    data.insertRow(QStringLiteral("control"), {{"controlnr", "S"}, {"unitnumber", 10}, {"points", 0}, {"type", "S"}, {"text", "Start"}});
+    const QString pdf = folderOf(dir) + QStringLiteral("controls.pdf");
+    {
+        QPdfWriter writer(pdf);
+        writer.setTitle(ControlListTitle());
+        writer.setPageOrientation(QPageLayout::Portrait);
+        PrintTextLines(writer, ControlListLines(data.connection()));
+    }
+    const QByteArray printed = readFile(pdf);
+    EXPECT_TRUE(printed.startsWith("%PDF"));
+    EXPECT_EQ(printed.count("/Type /Page\n") + printed.count("/Type /Page\r"), 1);
+    // The title in UTF-16 with its byte-order mark, as the PDF writer stores text.
+    EXPECT_TRUE(printed.contains(QByteArray("/Title (\xfe\xff\0C\0o\0u\0r\0s\0e\0s)", 25)));
+}
