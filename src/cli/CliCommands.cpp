@@ -51,8 +51,8 @@ const std::vector<CliCommand> &CliCommands()
         {"edit", "edit add-control TEAM FROM MISSING | remove TEAM CONTROL | status TEAM CONTROL NEWSTATUS | team-status TEAM STATUS [--calc]"
                  "  correct punches or the team status by hand; logged in timelog.txt",
          CliEditCommand},
-        {"controls", "controls import FILE | create FROM TO | list  import controls from IOF XML 2.0.3 course data, create a numbered run, "
-                     "or list them",
+        {"controls", "controls import FILE | create FROM TO | list | mapfile  import controls from IOF XML 2.0.3 course data, create a numbered run, "
+                     "list them, or save the course picture as base + the map file name",
          CliControlsCommand},
         {"generate", "generate [--seed N] [--teams N] [--runners MIN-MAX] [--controls N] [--visits N] [--classes N]  fill an empty event with a synthetic one",
          CliGenerateCommand},

@@ -1,4 +1,4 @@
-// korvent-cli controls import FILE | create FROM TO | list:
+// korvent-cli controls import FILE | create FROM TO | list | mapfile:
 // the commands of the setup window's Controls page.
 
 #include "cli/CliCommands.h"
@@ -7,6 +7,7 @@
 #include "course/ControlCreation.h"
 #include "course/ControlList.h"
 #include "course/CourseDataImport.h"
+#include "course/CourseMapFile.h"
 #include "store/EventSettings.h"
 #include "store/uData.h"
 
@@ -19,7 +20,7 @@ QString tr(const char *text)
     return QCoreApplication::translate("Cli", text);
 }
 
-const QString usageText = QStringLiteral("controls import FILE | create FROM TO | list");
+const QString usageText = QStringLiteral("controls import FILE | create FROM TO | list | mapfile");
 
 // The action and exactly the arguments its form names.
 void requireForm(const QStringList &arguments, qsizetype count, const char *form)
@@ -77,6 +78,12 @@ int CliControlsCommand(CliContext &context, const QStringList &arguments)
         requireForm(arguments, 0, "list");
         for (const QString &line : ControlListLines(context.data.connection()))
             context.out << line << '\n';
+        return 0;
+    }
+    if (action == QLatin1String("mapfile")) {
+        requireForm(arguments, 0, "mapfile");
+        const QString eventDirectory = context.location.eventDirectory;
+        context.out << SaveCourseMapFile(context.data, EventSettings::load(eventDirectory), eventDirectory) << '\n';
         return 0;
     }
     if (action.isEmpty())

@@ -4,6 +4,7 @@
 #include "store/EventSettings.h"
 
 #include <QDir>
+#include <QImage>
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,13 +74,30 @@ TEST_F(CliControls, ImportAddsTheControlsAndSavesTheMapReference)
     EXPECT_EQ(settings.eMap_DPI, QStringLiteral("150")) << "the other settings stay";
 }
 
+TEST_F(CliControls, MapfileSavesTheCoursePictureWithTheEventSettings)
+{
+    writeFile(folderOf(program) + QStringLiteral("course.xml"), course);
+    ASSERT_EQ(run({"import", "course.xml"}).exitCode, 0);
+    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "settings", "set", "seMapWidth=200", "eMap_Filename=forest.gif"}).exitCode, 0);
+    const CliRun saved = run({"mapfile"});
+    ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+    EXPECT_EQ(saved.out, QStringLiteral("event/baseforest.gif\n"));
+    EXPECT_EQ(QImage(event + QStringLiteral("baseforest.gif"), "gif").width(), 220);
+
+    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "settings", "set", "eMap_OffsetY=1.5"}).exitCode, 0);
+    const CliRun refused = run({"mapfile"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("korvent-cli: Setting eMap_OffsetY: \"1.5\" is not a whole number\n"))) << refused.err.toStdString();
+    EXPECT_TRUE(refused.out.isEmpty());
+}
+
 TEST_F(CliControls, FailuresChangeNothing)
 {
     ASSERT_EQ(run({"create", "20", "21"}).exitCode, 0);
     writeFile(folderOf(program) + QStringLiteral("broken.xml"), "<CourseData><Control><ControlCode>31</ControlCode></Control>");
     const CliRun broken = run({"import", "broken.xml"});
     EXPECT_EQ(broken.exitCode, 1);
-    EXPECT_TRUE(broken.err.startsWith(QStringLiteral("korvent-cli: broken.xml is not a well-formed XML file: "))) << broken.err.toStdString();
+    EXPECT_TRUE(broken.err.contains(QStringLiteral("korvent-cli: broken.xml is not a well-formed XML file: "))) << broken.err.toStdString();
     EXPECT_TRUE(broken.out.isEmpty());
 
     // Settings that cannot be written keep the controls out as well.
@@ -97,13 +115,14 @@ TEST_F(CliControls, FailuresChangeNothing)
         const char *message;
     };
     const Refusal refusals[] = {
-        {{}, "controls needs an action: controls import FILE | create FROM TO | list"},
+        {{}, "controls needs an action: controls import FILE | create FROM TO | list | mapfile"},
         {{"remove"}, "Unknown controls action \"remove\""},
         {{"import"}, "Wrong arguments for controls import; use: controls import FILE"},
         {{"create", "20"}, "use: controls create FROM TO"},
         {{"create", "20", "x"}, "TO \"x\" is not a whole number"},
         {{"create", "20", "100000"}, "Control number 100000 is outside 0 to 99999"},
         {{"list", "all"}, "use: controls list"},
+        {{"mapfile", "x.gif"}, "use: controls mapfile"},
     };
     for (const Refusal &refusal : refusals) {
         const CliRun refused = run(refusal.arguments);

@@ -7,6 +7,7 @@
 #include "course/ControlCreation.h"
 #include "course/ControlList.h"
 #include "course/CourseDataImport.h"
+#include "course/CourseMapFile.h"
 #include "course/ui/uCreateControls.h"
 #include "reports/ui/TextPrinter.h"
 #include "store/uData.h"
@@ -39,6 +40,7 @@ ControlsPageMenu::ControlsPageMenu(TfEventInfo &window, QTableView *grid, TDBNav
     add("miCreate", tr("Create"), &ControlsPageMenu::miCreateClick);
     pmControls->addSeparator();
     add("miPrint", tr("Print"), &ControlsPageMenu::miPrintClick);
+    add("miMapFile", tr("Map file"), &ControlsPageMenu::miMapFileClick);
 
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_grid, &QWidget::customContextMenuRequested, this,
@@ -106,6 +108,19 @@ void ControlsPageMenu::miPrintClick()
             throw KorventError(tr("There is no printer to print the control list on"));
         OverrideCursor wait(Qt::WaitCursor);
         PrintTextLinesOnPrinter(ControlListLines(m_data.connection()), ControlListTitle(), false, -1);
+    } catch (const KorventError &error) {
+        MessageBoxSink(&m_window).error(error.message());
+    }
+}
+
+void ControlsPageMenu::miMapFileClick()
+{
+    try {
+        if (!m_navigator->post())
+            return;
+        const EventSettings settings = m_window.settings();
+        OverrideCursor wait(Qt::WaitCursor);
+        SaveCourseMapFile(m_data, settings, m_eventDirectory);
     } catch (const KorventError &error) {
         MessageBoxSink(&m_window).error(error.message());
     }

@@ -2,7 +2,7 @@
 
 // The context menu of the setup window's control grid (pmControls): import
 // the controls and map reference of a course data file, create a run of
-// controls, print the control list. The window's
+// controls, print the control list, and save the course picture. The window's
 // controls are the live settings: the commands read their check boxes and map
 // settings there, and an import sets the map reference there, to be saved
 // with the rest when the window closes.
@@ -29,6 +29,7 @@ public:
     void miImportOCAD9Click();
     void miCreateClick();
     void miPrintClick();
+    void miMapFileClick();
 
     // The import after the file was chosen.
     void importFile(const QString &fileName);

@@ -113,7 +113,7 @@ TEST_F(ControlsPage, TheGridOffersTheFourCommands)
     QStringList captions;
     for (const QAction *action : menu()->actions())
         captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(captions, QStringList({"Import OCAD9", "Create", "-", "Print"}));
+    EXPECT_EQ(captions, QStringList({"Import OCAD9", "Create", "-", "Print", "Map file"}));
 
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10));
     QApplication::sendEvent(grid()->viewport(), &click);
@@ -173,6 +173,24 @@ TEST_F(ControlsPage, AFileThatIsNotWellFormedIsShownAndChangesNothing)
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_EQ(grid()->model()->rowCount(), 0);
     EXPECT_EQ(setting("eMap_Scale"), QStringLiteral("30000"));
+}
+
+TEST_F(ControlsPage, MapFileDrawsWithTheWindowsSettings)
+{
+    writeFile(folderOf(root) + QStringLiteral("course.xml"), course);
+    importThroughTheDialog(folderOf(root) + QStringLiteral("course.xml"));
+    window->findChild<QLineEdit *>(QStringLiteral("eMap_Filename"))->setText(QStringLiteral("forest.gif"));
+    window->findChild<QSpinBox *>(QStringLiteral("seMapWidth"))->setValue(400);
+    MessageBoxes boxes;
+    trigger("miMapFile");
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(u'\n').toStdString();
+    const QImage picture(event + QStringLiteral("baseforest.gif"), "gif");
+    EXPECT_EQ(picture.width(), 420);
+
+    window->findChild<QLineEdit *>(QStringLiteral("eMap_OffsetX"))->setText(QStringLiteral("x"));
+    trigger("miMapFile");
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(boxes.texts.first(), QStringLiteral("Setting eMap_OffsetX: \"x\" is not a whole number"));
 }
 
 TEST_F(ControlsPage, PrintWithoutAPrinterSaysSo)

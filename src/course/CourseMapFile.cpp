@@ -1,0 +1,51 @@
+#include "course/CourseMapFile.h"
+
+#include "base/GifWriter.h"
+#include "base/KorventError.h"
+#include "scoring/CourseMap.h"
+#include "store/EventSettings.h"
+#include "store/uData.h"
+
+#include <QCoreApplication>
+#include <QSaveFile>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("CourseMapFile", text);
+}
+
+qint64 offset(const QString &text, const char *key)
+{
+    bool ok = false;
+    const qint64 value = text.trimmed().toLongLong(&ok);
+    if (!ok)
+        throw KorventError(tr("Setting %1: \"%2\" is not a whole number").arg(QLatin1String(key), text));
+    return value;
+}
+
+} // namespace
+
+QString CourseMapFileName(const EventSettings &settings, const QString &eventDirectory)
+{
+    return eventDirectory + QStringLiteral("base") + settings.eMap_Filename;
+}
+
+QString SaveCourseMapFile(TdmData &data, const EventSettings &settings, const QString &eventDirectory)
+{
+    const qint64 offsetX = offset(settings.eMap_OffsetX, "eMap_OffsetX");
+    const qint64 offsetY = offset(settings.eMap_OffsetY, "eMap_OffsetY");
+    if (settings.eMap_Filename.isEmpty())
+        throw KorventError(tr("Setting eMap_Filename is empty: the course picture would have no file name"));
+    const CourseMap map = DrawCourseMap(data.connection(), settings, eventDirectory, settings.eMap_Filename, offsetX, offsetY);
+
+    const QString fileName = CourseMapFileName(settings, eventDirectory);
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw KorventError(tr("Cannot write %1: %2").arg(fileName, file.errorString()));
+    WriteGif(map.picture, file);
+    if (!file.commit())
+        throw KorventError(tr("Cannot write %1: %2").arg(fileName, file.errorString()));
+    return fileName;
+}
