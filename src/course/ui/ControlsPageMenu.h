@@ -31,10 +31,9 @@ public:
     void miPrintClick();
     void miMapFileClick();
 
+private:
     // The import after the file was chosen.
     void importFile(const QString &fileName);
-
-private:
     // Runs a command that adds rows: the cell being edited is written first,
     // the grid shows the table afterwards, an error is shown in a message box.
     void changeControls(const std::function<void()> &command);
