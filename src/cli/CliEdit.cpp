@@ -98,10 +98,11 @@ int CliEditCommand(CliContext &context, const QStringList &arguments)
         throw KorventError(editUsage);
     }
 
-    // The correction is committed: its line goes into the log before anything else can fail.
-    PrependCorrectionLog(context.location.eventDirectory, line);
+    // The correction is committed: its line is shown first, so that a log that
+    // cannot be written never hides a correction that was made.
     context.out << line << '\n';
     context.out.flush();
+    PrependCorrectionLog(context.location.eventDirectory, line);
     int exitCode = 0;
     if (line == NoResultRecordLine()) {
         QTextStream(stderr) << "korvent-cli: " << tr("nothing added: team %1 has no punch at control %2").arg(team.number).arg(words[1]) << '\n';

@@ -139,3 +139,15 @@ TEST_F(CliEditFixture, BadArgumentsAreRefusedAndChangeNothing)
     EXPECT_EQ(team().value("status").toInt(), TeamNew);
     EXPECT_EQ(readFile(CorrectionLogFileName(event)), QByteArray("earlier line\r\n"));
 }
+
+TEST_F(CliEditFixture, ALogThatCannotBeWrittenStillShowsTheCorrectionDone)
+{
+    punch(runnerA, "31", "10:20:00");
+    ASSERT_TRUE(QDir().mkpath(CorrectionLogFileName(event))); // a folder where the log should be
+    const CliRun run = edit({"remove", "12", "31"});
+    // The punch is gone: the operator must see that, or a repeated command would be taken for the first.
+    EXPECT_TRUE(punches().isEmpty());
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_EQ(run.out, QStringLiteral("31 removed from team:12 #:1\n"));
+    EXPECT_TRUE(run.err.contains(QLatin1String("timelog.txt"))) << run.err.toStdString();
+}

@@ -93,6 +93,21 @@ TEST_F(PunchCorrectionsFixture, AddedControlWithoutAFromPunchOrRunners)
     EXPECT_EQ(punchCount(), 2);
 }
 
+TEST_F(PunchCorrectionsFixture, AddedControlCountsFromTimedPunchesOnly)
+{
+    const qint64 id = team(12);
+    const qint64 a = runner(id);
+    // A punch without a time, as the database editor can leave one, comes first in time order.
+    data->insertRow(QStringLiteral("res_cp"), {{"team_id", id}, {"runner_id", a}, {"KP", "31"}, {"status", PunchMan}});
+    EXPECT_EQ(AddMissingControl(connection(), id, QStringLiteral("31"), QStringLiteral("45"), eventStart()), NoResultRecordLine());
+    EXPECT_EQ(punchCount(), 1);
+
+    punch(id, a, QStringLiteral("31"), QStringLiteral("10:20:00"));
+    EXPECT_EQ(AddMissingControl(connection(), id, QStringLiteral("31"), QStringLiteral("45"), eventStart()),
+              QStringLiteral("45 control added to team:12 >") + DateTimeText(true, at(QStringLiteral("10:25:00"))) + QStringLiteral(" #:1"));
+    EXPECT_EQ(punchesAt(id, QStringLiteral("45")), QStringList({QStringLiteral("%1 2026-06-13 10:25:00 2 0").arg(a)}));
+}
+
 TEST_F(PunchCorrectionsFixture, RemoveDeletesOnlyTheTeamsPunchesAtTheControl)
 {
     const qint64 id = team(12);

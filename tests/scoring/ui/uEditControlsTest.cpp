@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -115,6 +116,21 @@ TEST_F(EditControlsFixture, ControlsCaptionsAndListsOnShow)
     }
 }
 
+TEST_F(EditControlsFixture, LabelsNameTheirFields)
+{
+    QHash<QString, QString> labelOf;
+    for (const QLabel *label : window->findChildren<QLabel *>())
+        if (label->buddy())
+            labelOf[label->buddy()->objectName()] += label->text();
+    EXPECT_EQ(labelOf.value(QStringLiteral("eTeamNR")), QStringLiteral("Team &number"));
+    EXPECT_EQ(labelOf.value(QStringLiteral("cbFromCtrl")), QStringLiteral("From control"));
+    EXPECT_EQ(labelOf.value(QStringLiteral("cbMissingControl")), QStringLiteral("To (missing) control"));
+    EXPECT_EQ(labelOf.value(QStringLiteral("cbRemoveControl")), QStringLiteral("Control NR:"));
+    EXPECT_EQ(labelOf.value(QStringLiteral("cbControlNr")), QStringLiteral("Control NR:"));
+    EXPECT_EQ(labelOf.value(QStringLiteral("cbNewStatus")), QStringLiteral("New Status"));
+    EXPECT_EQ(labelOf.value(QStringLiteral("cbNewTeamStatus")), QStringLiteral("New Status"));
+}
+
 TEST_F(EditControlsFixture, FindShowsTheTeamAndFocusesTheActivePage)
 {
     data->updateRow(QStringLiteral("team"), teamId, {{"rtime", 3661}});
@@ -198,6 +214,21 @@ TEST_F(EditControlsFixture, APageWithNothingChosenInsertsAnEmptyLine)
     enter();
     EXPECT_EQ(window->logLines(), QStringList({"", "31 removed from team:12 #:0"}));
     EXPECT_EQ(team().value("status").toInt(), TeamNew);
+}
+
+TEST_F(EditControlsFixture, NothingChosenStillCalculatesWhenAsked)
+{
+    punch(QStringLiteral("31"), QStringLiteral("11:00:00"));
+    punch(QStringLiteral("F"), QStringLiteral("15:00:00"));
+    open();
+    find(QStringLiteral("12"));
+    child<QTabWidget>("pcTeamStatus")->setCurrentIndex(3);
+    child<QCheckBox>("cbCalcTeamResult")->setChecked(true);
+    enter();
+    EXPECT_EQ(window->logLines(), QStringList({QString()}));
+    EXPECT_EQ(team().value("status").toInt(), TeamOK);
+    EXPECT_EQ(team().value("result").toInt(), 30);
+    EXPECT_TRUE(child<QLabel>("lTeamStatus")->text().startsWith(QLatin1String("OK ")));
 }
 
 TEST_F(EditControlsFixture, TeamStatusOkOnALateTeamEndsLateWhenCalculated)
