@@ -48,9 +48,12 @@ ReportRequest parseOptions(const QStringList &arguments, const QString &command,
                 throw KorventError(tr("%1 needs a value").arg(ReportOptionName(option)));
             return arguments[++i];
         };
-        if (argument == ReportOptionName(ReportOption::Classes))
+        if (argument == ReportOptionName(ReportOption::Classes)) {
+            // "--class A B" as well as "--class A --class B".
             request.classes.append(value(ReportOption::Classes));
-        else if (argument == ReportOptionName(ReportOption::PerClass))
+            while (i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1String("--")))
+                request.classes.append(arguments[++i]);
+        } else if (argument == ReportOptionName(ReportOption::PerClass))
             request.perClass = true;
         else if (argument == ReportOptionName(ReportOption::Encoding))
             request.encoding = value(ReportOption::Encoding);
@@ -85,9 +88,16 @@ int runKind(CliContext &context, const QStringList &arguments, ReportFamily fami
         throw KorventError(tr("%1 takes no file name, got \"%2\"").arg(name, files.join(QStringLiteral("\", \""))));
     request.target = files.value(0);
     const EventSetup setup = EventSetup::load(context.location.eventDirectory);
-    // Without --class every main class counts, as the chooser checks them all.
-    if (kind->takes(ReportOption::Classes) && request.classes.isEmpty())
-        request.classes = MainClassNames(setup.classTree);
+    // The chooser offers the main classes and checks them all: without
+    // --class every one counts, and a name it would not offer is a mistake.
+    if (kind->takes(ReportOption::Classes)) {
+        const QStringList mainClasses = MainClassNames(setup.classTree);
+        if (request.classes.isEmpty())
+            request.classes = mainClasses;
+        for (const QString &name : std::as_const(request.classes))
+            if (!mainClasses.contains(name))
+                throw KorventError(tr("Unknown class \"%1\"; the classes are %2").arg(name, mainClasses.join(QStringLiteral(", "))));
+    }
     ReportFileOutput output(context.location);
     StderrSink messages;
     RunReport(*kind, {context.data.connection(), setup, output, &messages, context.location.eventDirectory, &context.location}, request);

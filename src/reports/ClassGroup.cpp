@@ -38,8 +38,11 @@ ClassGroup BuildClassGroup(const ClassTree &tree, const QString &className, cons
         }
     }
     group.sqlClasses.append(className);
+    // An empty field (a stray ";") names no sub-class: its "||" would lie in
+    // every path and take in every team without a sub-class.
     for (const QString &extra : SplitFields(extraSubClasses, u';', MaxSubClasses))
-        group.subClasses.push_back({extra, 0, u'|' + extra + u'|'});
+        if (!extra.isEmpty())
+            group.subClasses.push_back({extra, 0, u'|' + extra + u'|'});
     if (group.subClasses.size() > static_cast<size_t>(MaxSubClasses))
         throw KorventError(QCoreApplication::translate("Reports", "Class %1 has %2 sub-classes; results allow at most %3")
                                .arg(className)

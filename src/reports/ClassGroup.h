@@ -30,7 +30,7 @@ struct ClassGroup
 QStringList MainClassNames(const ClassTree &tree);
 
 // The class's group: the nodes below the first node named className, then
-// the ";"-separated extraSubClasses. Raises KorventError when the class has
+// the ";"-separated extraSubClasses (empty ones left out). Raises KorventError when the class has
 // more than MaxSubClasses sub-classes.
 ClassGroup BuildClassGroup(const ClassTree &tree, const QString &className, const QString &extraSubClasses);
 

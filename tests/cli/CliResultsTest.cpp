@@ -71,3 +71,22 @@ TEST_F(CliResults, SplitsPerClassAndWebPagesWithRouteMaps)
     EXPECT_EQ(map.size().width(), 520); // the default map width and its margins
     EXPECT_TRUE(QFileInfo::exists(folderOf(program) + QStringLiteral("event/web/style.css")));
 }
+
+TEST_F(CliResults, ClassesAfterOneOptionOrRepeatedAndUnknownClassesRefused)
+{
+    for (const QStringList &options : {QStringList({"--class", "R6", "R12"}), QStringList({"--class", "R6", "--class", "R12"})}) {
+        const CliRun table = cli(QStringList({"report", "results-table"}) + options);
+        ASSERT_EQ(table.exitCode, 0) << table.err.toStdString();
+        const QString written = page("results/results.htm");
+        const qsizetype r6 = written.indexOf(QLatin1String("<span class=\"classheader\">R6</span>"));
+        EXPECT_GE(r6, 0);
+        EXPECT_GT(written.indexOf(QLatin1String("<span class=\"classheader\">R12</span>")), r6);
+    }
+
+    const QString before = page("results/results.htm");
+    const CliRun unknown = cli({"report", "results-splits", "--class", "R6", "--class", "R66"});
+    EXPECT_NE(unknown.exitCode, 0);
+    EXPECT_TRUE(unknown.err.contains(QLatin1String("Unknown class \"R66\"; the classes are R12, R6"))) << unknown.err.toStdString();
+    EXPECT_TRUE(unknown.out.isEmpty());
+    EXPECT_EQ(page("results/results.htm"), before);
+}

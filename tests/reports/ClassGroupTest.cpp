@@ -40,6 +40,17 @@ TEST(ClassGroup, TreeSubClassesWithPathsThenExtras)
     EXPECT_EQ(MainClassNames(tree()), QStringList({"D12", "H12", "R6"}));
 }
 
+TEST(ClassGroup, EmptyFieldsOfTheExtraSubClassesAreNoSubClass)
+{
+    // A stray ";" would make a nameless sub-class that every team without
+    // a sub-class, and every tree sub-class path, falls into.
+    ClassGroup group = BuildClassGroup(tree(), QStringLiteral("H12"), QStringLiteral(";MV;;WV"));
+    EXPECT_EQ(names(group), QStringList({"H12J=||H12J|", "H12J2=||H12J|H12J2|", "H12V=||H12V|", "MV=|MV|", "WV=|WV|"}));
+    QString medals;
+    EXPECT_EQ(SubClassPlaces(group, QStringLiteral("||H12J|"), medals), QStringLiteral("H12J:<span class=\"win_gold\"><b>1</b>.</span> "));
+    EXPECT_EQ(medals, QStringLiteral("H12J;I|"));
+}
+
 TEST(ClassGroup, ALevelTwoClassCountsInItsParent)
 {
     ClassGroup group = BuildClassGroup(tree(), QStringLiteral("H12"), QString());
