@@ -24,10 +24,10 @@ std::vector<IofTeamRow> CalculatedTeamsOfClass(db::Connection &connection, const
         "WHERE class=? AND calctime IS NOT NULL AND calctime<>'' ORDER BY id"), {className});
     std::vector<IofTeamRow> teams;
     while (rows.next())
-        teams.push_back({rows.value(0).toLongLong(), rows.value(1).toLongLong(), rows.value(2).toString(), rows.value(3).toString(),
-                         rows.value(4).toString(), DateTime::fromStored(rows.value(5)), DateTime::fromStored(rows.value(6)),
-                         rows.value(7).toLongLong(), rows.value(8).toLongLong(), rows.value(9).toLongLong(),
-                         rows.value(10).toLongLong(), rows.value(11).toInt()});
+        teams.push_back({rows.value(0).toLongLong(), rows.value(1).toLongLong(), !rows.value(1).isNull(), rows.value(2).toString(),
+                         rows.value(3).toString(), rows.value(4).toString(), DateTime::fromStored(rows.value(5)),
+                         DateTime::fromStored(rows.value(6)), rows.value(7).toLongLong(), rows.value(8).toLongLong(),
+                         rows.value(9).toLongLong(), rows.value(10).toLongLong(), rows.value(11).toInt()});
     return teams;
 }
 
@@ -45,6 +45,8 @@ std::vector<IofRunnerRow> RunnersOfTeam(db::Connection &connection, qint64 teamI
 std::optional<tResArray> IofPunchList(TeamCalculation &calculation, db::Connection &connection, const IofTeamRow &team,
                                       MessageSink &messages)
 {
+    if (!team.numbered)
+        return std::nullopt;
     const QVariant first = connection.scalar(QStringLiteral("SELECT id FROM team WHERE number=? ORDER BY id LIMIT 1"), {team.number});
     if (first.toLongLong() != team.id) {
         messages.warning(QCoreApplication::translate("IofExport", "Team \"%1\" shares the number %2 with another team; its splits are left out")

@@ -20,6 +20,7 @@ struct IofTeamRow
 {
     qint64 id = 0;
     qint64 number = 0;
+    bool numbered = false; // number set: the calculation finds the team by it
     QString name, club, country;
     TDateTime start = 0, finis = 0;
     qint64 points = 0, penalty = 0, result = 0, rtime = 0;
@@ -42,7 +43,7 @@ std::vector<IofRunnerRow> RunnersOfTeam(db::Connection &connection, qint64 teamI
 
 // The team's punch list from the calculation in list-only mode; nullopt when
 // the calculation gives no valid list. The calculation finds teams by number:
-// a team that shares its number with an earlier one gets no list (reported
-// as a warning), never the other team's.
+// a team without one gets no list, and a team that shares its number with an
+// earlier one gets none either (reported as a warning), never the other team's.
 std::optional<tResArray> IofPunchList(TeamCalculation &calculation, db::Connection &connection, const IofTeamRow &team,
                                       MessageSink &messages);

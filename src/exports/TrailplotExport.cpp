@@ -131,7 +131,6 @@ QStringList routeLines(const ReportContext &context)
     {
         IofTeamRow row;
         QString className;
-        bool numbered = false;
     };
     std::vector<RouteTeam> teams;
     QSqlQuery rows = context.connection.exec(QStringLiteral(
@@ -143,7 +142,7 @@ QStringList routeLines(const ReportContext &context)
         team.row.name = rows.value(2).toString();
         team.row.result = rows.value(4).toLongLong();
         team.className = rows.value(3).toString();
-        team.numbered = !rows.value(1).isNull();
+        team.row.numbered = !rows.value(1).isNull();
         teams.push_back(team);
     }
 
@@ -152,10 +151,7 @@ QStringList routeLines(const ReportContext &context)
     QStringList lines;
     for (const RouteTeam &team : teams) {
         QString line = QString::number(team.row.result) + u'\t' + team.row.name + u'/' + team.className + u'\t';
-        // The calculation finds a team by its number: one without a number has no route.
-        const std::optional<tResArray> list = team.numbered
-            ? IofPunchList(calculation.calculation(), context.connection, team.row, calculation.messages())
-            : std::nullopt;
+        const std::optional<tResArray> list = IofPunchList(calculation.calculation(), context.connection, team.row, calculation.messages());
         for (const tControlRes &entry : list.value_or(tResArray()))
             if (const std::optional<QString> field = routeField(entry.code))
                 line += *field + u'\t';

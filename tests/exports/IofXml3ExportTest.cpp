@@ -333,6 +333,27 @@ TEST_F(Xml3Export, TeamsSharingANumberNeverGetEachOthersSplits)
     EXPECT_TRUE(messages.warnings.first().contains(QStringLiteral("Team 5"))) << messages.warnings.first().toStdString();
 }
 
+TEST_F(Xml3Export, ATeamWithoutNumberGetsNoSplitsAndNoWordOfSharingOne)
+{
+    // A number-0 team besides: the team without number must not be taken for it.
+    for (const bool withNumberZero : {false, true}) {
+        SCOPED_TRACE(withNumberZero);
+        data->connection().exec(QStringLiteral("DELETE FROM team"));
+        messages.warnings.clear();
+        if (withNumberZero)
+            calculatedTeam(0);
+        const qint64 id = calculatedTeam(1, QStringLiteral("H6A"), {{"number", QVariant()}});
+        const qint64 a = member(id, QStringLiteral("A"), QStringLiteral("101"));
+        punch(id, a, QStringLiteral("31"), QStringLiteral("10:30:00"));
+        punch(id, a, QStringLiteral("F"), QStringLiteral("12:00:00"));
+        const XmlElement teamResult = teamResults(export3()).last();
+        EXPECT_EQ(teamResult.child(QStringLiteral("BibNumber")).text(), QStringLiteral("0"));
+        EXPECT_TRUE(splitTexts(teamResult).isEmpty());
+        EXPECT_EQ(node(teamTotal(teamResult), QStringLiteral("Result/ControlCard")).text(), QStringLiteral("101"));
+        EXPECT_TRUE(messages.warnings.isEmpty()) << messages.warnings.join(u'\n').toStdString();
+    }
+}
+
 TEST_F(Xml3Export, AFailingStepStillWritesWhatWasBuiltAndThenRaises)
 {
     const qint64 id = calculatedTeam(1);

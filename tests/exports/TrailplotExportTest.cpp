@@ -131,6 +131,19 @@ TEST_F(TrailplotFixture, ATeamSharingAnEarlierNumberGetsNoRouteOfTheOther)
     EXPECT_EQ(messages.warnings, QStringList({"Team \"Hares\" shares the number 4 with another team; its splits are left out"}));
 }
 
+TEST_F(TrailplotFixture, ATeamWithoutNumberGetsALineWithoutRoute)
+{
+    control(QStringLiteral("31"), 30);
+    const qint64 unnumbered = data->insertRow(QStringLiteral("team"), {{"name", "Owls"}, {"class", "H6"}, {"result", 30},
+                                                                       {"calctime", DateTime::now()}});
+    const qint64 a = runner(unnumbered);
+    punch(unnumbered, a, QStringLiteral("31"), QStringLiteral("10:30:00"));
+    punch(unnumbered, a, QStringLiteral("F"), QStringLiteral("11:00:00"));
+    run();
+    EXPECT_EQ(lines(QStringLiteral("rogainmap.txt")), QStringList({"30\tOwls/H6\t"}));
+    EXPECT_TRUE(messages.warnings.isEmpty()) << messages.warnings.join(u'\n').toStdString();
+}
+
 TEST_F(TrailplotFixture, AMapNameWithoutDotGivesBareExtensions)
 {
     setup.settings.eMap_Filename = QStringLiteral("map");
