@@ -147,7 +147,6 @@ QStringList routeLines(const ReportContext &context)
     }
 
     IofExportCalculation calculation(context);
-    calculation.calculation().LoadCourseDefinition();
     QStringList lines;
     for (const RouteTeam &team : teams) {
         QString line = QString::number(team.row.result) + u'\t' + team.row.name + u'/' + team.className + u'\t';
