@@ -10,8 +10,11 @@ qint64 LeadingNumber(QStringView text)
     while (i < text.size() && text.at(i) == QLatin1Char(' '))
         ++i;
     qint64 value = 0;
-    // 18 digits always fit; further digits of an absurd text are ignored.
+    // 18 significant digits always fit; further digits of an absurd text are
+    // ignored. Leading zeros add nothing, so they count for none.
     for (int digits = 0; i < text.size() && text.at(i).isDigit() && text.at(i).unicode() < 128; ++i) {
+        if (value == 0 && text.at(i) == u'0')
+            continue;
         if (++digits <= 18)
             value = value * 10 + (text.at(i).unicode() - '0');
     }

@@ -39,6 +39,7 @@ TEST(LeadingNumber, DigitsAfterBlanksUpToTheFirstOther)
 {
     const struct { const char *text; qint64 expected; } cases[] = {
         {"42", 42}, {"  42x", 42}, {"x42", 0}, {"", 0}, {"07", 7}, {"-5", 0}, {"12:30", 12},
+        {"0000000000000000000042", 42}, {"000000000000000000012:00", 12}, // leading zeros are no digits of the value
     };
     for (const auto &c : cases)
         EXPECT_EQ(LeadingNumber(QString::fromLatin1(c.text)), c.expected) << c.text;
