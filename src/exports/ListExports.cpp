@@ -48,24 +48,36 @@ QString booleanText(const QVariant &stored)
     return stored.toBool() ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-void writeLines(const ReportContext &context, const ReportFile &file, const QStringList &lines)
+// The encoding is checked before any query runs, so a wrong name writes nothing.
+QString checkedEncoding(const QString &encoding)
 {
-    context.output.create(file).write(Platform::encodeText(TextOfLines(lines)));
+    const QString encodingName = encoding.isEmpty() ? Platform::textFileEncodings().first() : encoding;
+    if (!Platform::textFileEncodings().contains(encodingName))
+        throw KorventError(tr("Unknown encoding \"%1\"; the encodings are %2")
+                               .arg(encodingName, Platform::textFileEncodings().join(QStringLiteral(", "))));
+    return encodingName;
+}
+
+void writeLines(const ReportContext &context, const ReportFile &file, const QStringList &lines, const QString &encodingName)
+{
+    context.output.create(file).write(*Platform::encodeTextFile(encodingName, TextOfLines(lines)));
 }
 
 } // namespace
 
-void ExportParticipantsCsv(const ReportContext &context, const ReportFile &file)
+void ExportParticipantsCsv(const ReportContext &context, const ReportFile &file, const QString &encoding)
 {
+    const QString encodingName = checkedEncoding(encoding);
     QStringList lines{QStringLiteral("NR;Firstname;LastName;Club;TeamName;Class;")};
     QSqlQuery rows = runnersWithTeams(context, QStringLiteral("t.number, r.firstname, r.lastname, t.club, t.name, t.class"));
     while (rows.next())
         lines.append(fieldsText(rows, 0, 6, u';'));
-    writeLines(context, file, lines);
+    writeLines(context, file, lines, encodingName);
 }
 
-void ExportCardexStartList(const ReportContext &context, const ReportFile &file)
+void ExportCardexStartList(const ReportContext &context, const ReportFile &file, const QString &encoding)
 {
+    const QString encodingName = checkedEncoding(encoding);
     const ClassTable classes = LoadClassTable(context.setup.classTree);
     QStringList lines;
     QSqlQuery rows = runnersWithTeams(context, QStringLiteral("t.number, r.chipnr, r.firstname, r.lastname, t.name, t.class"));
@@ -74,11 +86,12 @@ void ExportCardexStartList(const ReportContext &context, const ReportFile &file)
         const std::optional<TClassInfo> teamClass = FindClass(classes, rows.value(5).toString());
         lines.append(fieldsText(rows, 0, 6, u';') + FormatHundredths(teamClass ? teamClass->start : 0, 0) + u';');
     }
-    writeLines(context, file, lines);
+    writeLines(context, file, lines, encodingName);
 }
 
-void ExportTeamInfoText(const ReportContext &context, const ReportFile &file)
+void ExportTeamInfoText(const ReportContext &context, const ReportFile &file, const QString &encoding)
 {
+    const QString encodingName = checkedEncoding(encoding);
     QStringList lines;
     QSqlQuery rows = runnersWithTeams(context, QStringLiteral("t.number, t.class, t.name, t.club, r.firstname, r.lastname, r.sex, "
                                                               "r.birthdate, r.chipnr"));
@@ -95,16 +108,12 @@ void ExportTeamInfoText(const ReportContext &context, const ReportFile &file)
         lines.append(QStringLiteral("    ") + rows.value(4).toString() + u' ' + rows.value(5).toString() + QStringLiteral(" :")
                      + rows.value(6).toString() + u'/' + dateText(rows.value(7)) + QStringLiteral(" :") + rows.value(8).toString());
     }
-    writeLines(context, file, lines);
+    writeLines(context, file, lines, encodingName);
 }
 
 void ExportTeamsWithRunners(const ReportContext &context, const ReportFile &file, const QString &encoding)
 {
-    const QString encodingName = encoding.isEmpty() ? Platform::textFileEncodings().first() : encoding;
-    if (!Platform::textFileEncodings().contains(encodingName))
-        throw KorventError(tr("Unknown encoding \"%1\"; the encodings are %2")
-                               .arg(encodingName, Platform::textFileEncodings().join(QStringLiteral(", "))));
-
+    const QString encodingName = checkedEncoding(encoding);
     QString header = QStringLiteral("Number|Name|Class|SubClass|Club|Country|EntryID|#|");
     for (int i = 1; i <= 6; ++i)
         header += QStringLiteral("FirstName") + QString::number(i) + QStringLiteral("|LastName|Sex|Club|Country|BirthDate|ChipNr|RentChip|*|");
@@ -126,5 +135,5 @@ void ExportTeamsWithRunners(const ReportContext &context, const ReportFile &file
         line += fieldsText(rows, 9, 5, u'|') + dateText(rows.value(14)) + u'|' + rows.value(15).toString() + u'|'
             + booleanText(rows.value(16)) + QStringLiteral("|*|");
     }
-    context.output.create(file).write(*Platform::encodeTextFile(encodingName, TextOfLines(lines)));
+    writeLines(context, file, lines, encodingName);
 }

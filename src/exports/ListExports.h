@@ -8,13 +8,14 @@
 
 #include "reports/ReportRegistry.h"
 
-// The first three are in the program's text encoding and list runners only:
-// a team without runners is left out.
-void ExportParticipantsCsv(const ReportContext &context, const ReportFile &file);
-void ExportCardexStartList(const ReportContext &context, const ReportFile &file);
-void ExportTeamInfoText(const ReportContext &context, const ReportFile &file);
+// encoding: one of Platform::textFileEncodings(), empty for the program's
+// text encoding (the windows offer the choice for the teams-with-runners
+// list only); another name raises KorventError before anything is written.
 
-// Every team, with or without runners. encoding: one of
-// Platform::textFileEncodings(), empty for the program's text encoding;
-// another name raises KorventError before anything is written.
+// The first three list runners only: a team without runners is left out.
+void ExportParticipantsCsv(const ReportContext &context, const ReportFile &file, const QString &encoding = {});
+void ExportCardexStartList(const ReportContext &context, const ReportFile &file, const QString &encoding = {});
+void ExportTeamInfoText(const ReportContext &context, const ReportFile &file, const QString &encoding = {});
+
+// Every team, with or without runners.
 void ExportTeamsWithRunners(const ReportContext &context, const ReportFile &file, const QString &encoding);

@@ -50,19 +50,19 @@ ReportFile chosenFile(const ReportRequest &request)
 
 std::optional<ReportFile> participants(const ReportKindEntry &, const ReportContext &context, const ReportRequest &request)
 {
-    ExportParticipantsCsv(context, chosenFile(request));
+    ExportParticipantsCsv(context, chosenFile(request), request.encoding);
     return std::nullopt;
 }
 
 std::optional<ReportFile> cardex(const ReportKindEntry &, const ReportContext &context, const ReportRequest &request)
 {
-    ExportCardexStartList(context, chosenFile(request));
+    ExportCardexStartList(context, chosenFile(request), request.encoding);
     return std::nullopt;
 }
 
 std::optional<ReportFile> teamInfo(const ReportKindEntry &, const ReportContext &context, const ReportRequest &request)
 {
-    ExportTeamInfoText(context, chosenFile(request));
+    ExportTeamInfoText(context, chosenFile(request), request.encoding);
     return std::nullopt;
 }
 
@@ -141,9 +141,9 @@ const std::vector<ReportKindEntry> &ReportRegistry()
          {{Results, QStringLiteral("results.htm")}, {Event, QStringLiteral("winners.csv")}}, ReportOption::Classes, results,
          QT_TRANSLATE_NOOP("Reports", "Winners list in winners.csv file")},
         {ReportKind::Participants, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export participants"), "participants",
-         {{Chosen, QString()}}, {}, participants},
+         {{Chosen, QString()}}, ReportOption::Encoding, participants},
         {ReportKind::Cardex, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export Cardex startlist"), "cardex",
-         {{Chosen, QString()}}, {}, cardex},
+         {{Chosen, QString()}}, ReportOption::Encoding, cardex},
         // Both files are named after the map picture: .rada (points) and .txt (routes).
         {ReportKind::Trailplot, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export (Trailplot)"), "trailplot",
          {}, {}, trailplot},
@@ -153,7 +153,7 @@ const std::vector<ReportKindEntry> &ReportRegistry()
         {ReportKind::IofXml2, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export (IOF XML)"), "iof2",
          {{Event, IofExportFiles::xml2}, {Event, IofExportFiles::xml2Compressed}, {Event, IofExportFiles::work}}, ReportOption::Compress, iofXml},
         {ReportKind::TeamInfo, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export TeamInfo"), "teaminfo",
-         {{Chosen, QString()}}, {}, teamInfo},
+         {{Chosen, QString()}}, ReportOption::Encoding, teamInfo},
         {ReportKind::TeamsRunners, ReportFamily::Export, QT_TRANSLATE_NOOP("Reports", "Export teams with runners"), "teams-runners",
          {{Chosen, QString()}}, ReportOption::Encoding, teamsRunners},
     };

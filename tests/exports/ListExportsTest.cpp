@@ -211,13 +211,18 @@ TEST_F(ListExportFixture, AnUnknownEncodingWritesNothing)
     EXPECT_FALSE(output.committed());
 }
 
-TEST_F(ListExportFixture, OnlyTheTeamsWithRunnersTakeAnEncodingAndEveryListNeedsAFile)
+TEST_F(ListExportFixture, EveryListTakesAKnownEncodingAndNeedsAFile)
 {
     ReportRequest request;
     request.target = target.name;
-    request.encoding = QStringLiteral("UTF-8");
-    EXPECT_THROW(RunReport(ReportKindOf(ReportKind::Participants), {data->connection(), setup, output}, request), KorventError);
-    for (const ReportKind kind : {ReportKind::Participants, ReportKind::Cardex, ReportKind::TeamInfo, ReportKind::TeamsRunners})
+    request.encoding = QStringLiteral("UTF-16");
+    for (const ReportKind kind : {ReportKind::Participants, ReportKind::Cardex, ReportKind::TeamInfo, ReportKind::TeamsRunners}) {
+        EXPECT_THROW(RunReport(ReportKindOf(kind), {data->connection(), setup, output}, request), KorventError);
         EXPECT_THROW(RunReport(ReportKindOf(kind), {data->connection(), setup, output}, {}), KorventError);
+    }
     EXPECT_FALSE(output.committed());
+
+    request.encoding = QStringLiteral("UTF-8");
+    RunReport(ReportKindOf(ReportKind::Participants), {data->connection(), setup, output}, request);
+    EXPECT_TRUE(output.bytes(target).startsWith("\xEF\xBB\xBFNR;Firstname;"));
 }
