@@ -234,10 +234,10 @@ QWidget *TfEventInfo::createClassesTab()
     return page;
 }
 
-TfEventInfo::TableGrid TfEventInfo::createTableGrid(const QString &table, const QString &objectName, QWidget *parent)
+TfEventInfo::TableGrid TfEventInfo::createTableGrid(const db::TableDefinition &table, const QString &objectName, QWidget *parent)
 {
-    auto *model = new db::EditableTableModel(m_data.connection(), EventTable(table), {}, this);
-    model->setDisplayText([table](const QString &field, const QVariant &value) { return FieldDisplayText(table, field, value); });
+    auto *model = new db::EditableTableModel(m_data.connection(), table, {}, this);
+    model->setDisplayText([name = table.name](const QString &field, const QVariant &value) { return FieldDisplayText(name, field, value); });
     auto *view = new QTableView(parent);
     view->setObjectName(objectName);
     view->setModel(model);
@@ -254,7 +254,15 @@ TfEventInfo::TableGrid TfEventInfo::createTableGrid(const QString &table, const 
 QWidget *TfEventInfo::createControlsTab()
 {
     auto *page = new QWidget;
-    const TableGrid grid = createTableGrid(QStringLiteral("control"), QStringLiteral("dbGridControls"), page);
+    // The control grid titles the map positions its own way.
+    db::TableDefinition controls = EventTable(QStringLiteral("control"));
+    for (db::FieldDefinition &field : controls.fields) {
+        if (field.name == QLatin1String("pos_x"))
+            field.label = tr("x(mmm)");
+        else if (field.name == QLatin1String("pos_y"))
+            field.label = tr("y(mmm)");
+    }
+    const TableGrid grid = createTableGrid(controls, QStringLiteral("dbGridControls"), page);
     grid.view->setToolTip(tr("Control: S,F,I,O,W or CP number"));
     grid.view->setItemDelegateForColumn(grid.model->columnOf(QStringLiteral("type")),
                                         new PickListDelegate(QStringLiteral("C,S,F,I,O,W").split(u','), grid.view));
@@ -309,7 +317,7 @@ QWidget *TfEventInfo::createListsTab()
     countryButtons->addWidget(removeCountry);
     countryButtons->addStretch();
 
-    const TableGrid extras = createTableGrid(QStringLiteral("extrapoint"), QStringLiteral("dbgExtras"), page);
+    const TableGrid extras = createTableGrid(EventTable(QStringLiteral("extrapoint")), QStringLiteral("dbgExtras"), page);
 
     auto *listsColumn = new QVBoxLayout;
     listsColumn->addWidget(new QLabel(tr("Countries"), page));

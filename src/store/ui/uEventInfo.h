@@ -22,6 +22,7 @@ class TDBNavigator;
 class TdmData;
 namespace db {
 class EditableTableModel;
+struct TableDefinition;
 }
 
 class TfEventInfo : public QDialog
@@ -66,7 +67,7 @@ private:
     QWidget *createListsTab();
     // Writes the three files and publishes; raises KorventError when a file cannot be written.
     void save(const EventSettings &settings);
-    TableGrid createTableGrid(const QString &table, const QString &objectName, QWidget *parent);
+    TableGrid createTableGrid(const db::TableDefinition &table, const QString &objectName, QWidget *parent);
     QWidget *settingControl(const SettingDefinition &definition) const;
     // Sets a setting from its control; raises KorventError after bringing the control to front.
     void takeSetting(EventSettings &settings, const SettingDefinition &definition);

@@ -121,6 +121,15 @@ TEST_F(ControlsPage, TheGridOffersTheFourCommands)
     menu()->hide();
 }
 
+TEST_F(ControlsPage, TheGridTitlesItsColumnsAndGivesTheHint)
+{
+    QStringList titles;
+    for (int column = 0; column < grid()->model()->columnCount(); ++column)
+        titles.append(grid()->model()->headerData(column, Qt::Horizontal).toString());
+    EXPECT_EQ(titles.join(u'|'), QStringLiteral("Control|unitNR|Point|Type|x(mmm)|y(mmm)|Text"));
+    EXPECT_EQ(grid()->toolTip(), QStringLiteral("Control: S,F,I,O,W or CP number"));
+}
+
 TEST_F(ControlsPage, CreateAddsTheRunWithTheWindowsCheckBoxes)
 {
     tick("cbUnit11", true);
