@@ -70,6 +70,27 @@ QByteArray convertWithIcu(const char *converterName, const QString &text)
         throw fail(status);
     return bytes;
 }
+// Stops at the first byte sequence that is not text in the encoding, so the
+// operator learns the line instead of getting replacement characters.
+QString decodeWithIcu(const char *converterName, const QString &shownName, const QByteArray &bytes)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const std::unique_ptr<UConverter, decltype(&ucnv_close)> converter(ucnv_open(converterName, &status), &ucnv_close);
+    if (U_FAILURE(status))
+        throw KorventError(QStringLiteral("Cannot read text in %1: %2").arg(shownName, QLatin1String(u_errorName(status))));
+    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    // No single-byte or multi-byte encoding yields more than two UTF-16 units a byte.
+    QString text(2 * bytes.size() + 16, Qt::Uninitialized);
+    auto *target = reinterpret_cast<UChar *>(text.data());
+    const char *source = bytes.constData();
+    ucnv_toUnicode(converter.get(), &target, target + text.size(), &source, bytes.constData() + bytes.size(), nullptr, true, &status);
+    text.truncate(target - reinterpret_cast<const UChar *>(text.constData()));
+    if (U_FAILURE(status))
+        throw KorventError(QStringLiteral("Line %1 is not %2 text; choose the encoding the file was written in")
+                               .arg(text.count(u'\n') + 1)
+                               .arg(shownName));
+    return text;
+}
 } // namespace
 
 void useOffscreenPlatform()
@@ -186,6 +207,22 @@ std::optional<QByteArray> encodeTextFile(const QString &encodingName, const QStr
         if (!encoding.converter)
             return encodeText(text);
         return QByteArray(encoding.byteOrderMark) + convertWithIcu(encoding.converter, text);
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> decodeTextFile(const QString &encodingName, const QByteArray &bytes)
+{
+    for (const TextFileEncoding &encoding : textFileEncodingTable) {
+        if (encodingName != QLatin1String(encoding.name))
+            continue;
+        const QString ansi = textEncoding();
+        QString text = encoding.converter
+            ? decodeWithIcu(encoding.converter, encodingName, bytes)
+            : decodeWithIcu(ansi.toLatin1().constData(), encodingName + QStringLiteral(" (") + ansi + u')', bytes);
+        if (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        return text;
     }
     return std::nullopt;
 }

@@ -43,6 +43,10 @@ QStringList textFileEncodings();
 // start with their byte-order mark, the others have none. Characters ASCII
 // cannot hold become "?". nullopt for a name not offered.
 std::optional<QByteArray> encodeTextFile(const QString &encodingName, const QString &text);
+// The text of such a file, without a byte-order mark. Bytes that are not text
+// in that encoding raise KorventError naming the line they are on; nullopt for
+// a name not offered.
+std::optional<QString> decodeTextFile(const QString &encodingName, const QByteArray &bytes);
 
 // The operating system's number of the calling thread, as log lines show it.
 quint64 currentThreadNumber();

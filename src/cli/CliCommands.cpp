@@ -39,6 +39,8 @@ int CliReportCommand(CliContext &context, const QStringList &arguments);
 int CliExportCommand(CliContext &context, const QStringList &arguments);
 int CliEditCommand(CliContext &context, const QStringList &arguments);
 int CliControlsCommand(CliContext &context, const QStringList &arguments);
+int CliImportCommand(CliContext &context, const QStringList &arguments);
+int CliTeamsCommand(CliContext &context, const QStringList &arguments);
 
 const std::vector<CliCommand> &CliCommands()
 {
@@ -54,6 +56,10 @@ const std::vector<CliCommand> &CliCommands()
         {"controls", "controls import FILE | create FROM TO | list | mapfile  import controls from IOF XML 2.0.3 course data, create a numbered run, "
                      "list them, or save the course picture as base + the map file name",
          CliControlsCommand},
+        {"teams", "teams                the teams in number order with their runners, tab-separated", CliTeamsCommand},
+        {"import", "import teams FILE [--encoding NAME] | chips FILE | started FILE  load an entry file (UTF-8 by default), "
+                   "hand out rental chips from a chip list, mark the runners of a start list as started",
+         CliImportCommand},
         {"generate", "generate [--seed N] [--teams N] [--runners MIN-MAX] [--controls N] [--visits N] [--classes N]  fill an empty event with a synthetic one",
          CliGenerateCommand},
         {"report", "report KIND [--class NAME ...] [--per-class]  write a report and print its files; `report` alone names the kinds",

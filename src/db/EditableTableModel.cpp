@@ -2,6 +2,7 @@
 
 #include "base/KorventError.h"
 #include "db/Connection.h"
+#include "db/TextMatch.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -105,6 +106,19 @@ void EditableTableModel::clearMaster()
     m_masterValue.clear();
 }
 
+void EditableTableModel::setNewRowValues(const QVariantMap &values)
+{
+    QVariantMap named;
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        named.insert(field(it.key()).name, it.value());
+    m_newRowValues = named;
+}
+
+void EditableTableModel::setColumnTitle(const QString &fieldName, const QString &title)
+{
+    m_titles.insert(fieldIndex(fieldName), title);
+}
+
 void EditableTableModel::setOrder(const QStringList &fields)
 {
     QStringList names;
@@ -136,9 +150,13 @@ QString EditableTableModel::condition(QVariantList &parameters) const
     QStringList terms;
     if (!m_filterField.isEmpty()) {
         const FieldKind kind = field(m_filterField).kind;
-        const bool isText = kind == FieldKind::Text || kind == FieldKind::Memo;
-        terms.append(quoteIdentifier(m_filterField) + (isText ? QStringLiteral("=? COLLATE NOCASE") : QStringLiteral("=?")));
-        parameters.append(m_filterValue);
+        if (kind == FieldKind::Text || kind == FieldKind::Memo) {
+            terms.append(quoteIdentifier(m_filterField) + QStringLiteral(" GLOB ?"));
+            parameters.append(CaseInsensitiveGlob(m_filterValue.toString(), false));
+        } else {
+            terms.append(quoteIdentifier(m_filterField) + QStringLiteral("=?"));
+            parameters.append(m_filterValue);
+        }
     }
     if (!m_masterField.isEmpty()) {
         terms.append(quoteIdentifier(m_masterField) + QStringLiteral("=?"));
@@ -207,6 +225,8 @@ EditableTableModel::Entry EditableTableModel::newEntry() const
     Entry entry;
     for (const FieldDefinition &f : m_table.fields)
         entry.values.append(f.defaultValue.isValid() ? f.defaultValue : QVariant());
+    for (auto it = m_newRowValues.cbegin(); it != m_newRowValues.cend(); ++it)
+        entry.values[fieldIndex(it.key())] = it.value();
     if (!m_masterField.isEmpty())
         entry.values[fieldIndex(m_masterField)] = m_masterValue;
     return entry;
@@ -237,6 +257,19 @@ QVariant EditableTableModel::value(int row, const QString &fieldName) const
 {
     checkRow(row);
     return m_rows[static_cast<size_t>(row)].values.at(fieldIndex(fieldName));
+}
+
+void EditableTableModel::refreshRow(int row)
+{
+    checkRow(row);
+    const qint64 id = m_rows[static_cast<size_t>(row)].id;
+    if (id == 0)
+        return;
+    std::vector<Entry> reread = readRows({id});
+    if (reread.empty())
+        return;
+    m_rows[static_cast<size_t>(row)] = std::move(reread.front());
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
 void EditableTableModel::checkRow(int row) const
@@ -331,6 +364,13 @@ void EditableTableModel::insertEntry(int row, int fieldAt, const QVariant &store
     if (!m_masterField.isEmpty() && fieldIndex(m_masterField) != fieldAt) {
         names.append(quoteIdentifier(m_masterField));
         parameters.append(m_masterValue);
+    }
+    for (auto it = m_newRowValues.cbegin(); it != m_newRowValues.cend(); ++it) {
+        const int at = fieldIndex(it.key());
+        if (at == fieldAt || (!m_masterField.isEmpty() && at == fieldIndex(m_masterField)))
+            continue;
+        names.append(quoteIdentifier(it.key()));
+        parameters.append(storedValue(m_table.fields[static_cast<size_t>(at)], it.value()));
     }
     names.append(quoteIdentifier(m_table.fields[static_cast<size_t>(fieldAt)].name));
     parameters.append(stored);
@@ -467,7 +507,8 @@ QVariant EditableTableModel::headerData(int section, Qt::Orientation orientation
     if (orientation == Qt::Horizontal) {
         if (section < 0 || section >= columnCount())
             return {};
-        return m_table.fields[static_cast<size_t>(m_shown[static_cast<size_t>(section)])].title();
+        const int fieldAt = m_shown[static_cast<size_t>(section)];
+        return m_titles.value(fieldAt, m_table.fields[static_cast<size_t>(fieldAt)].title());
     }
     if (section < 0 || section >= rowCount())
         return {};

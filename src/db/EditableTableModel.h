@@ -16,6 +16,8 @@
 #include "db/TableDefinition.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
+#include <QVariantMap>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -37,14 +39,20 @@ public:
     int columnOf(const QString &field) const;
 
     // What select() reads. Only rows whose field equals the value, texts
-    // compared without regard to letter case; an empty field name takes every row.
+    // compared without regard to letter case (in any alphabet); an empty field
+    // name takes every row.
     void setFilter(const QString &field, const QVariant &value);
     // Only rows whose field equals the value; new rows get the value. A null
     // value (no master row) shows no rows and refuses new ones.
     void setMaster(const QString &field, const QVariant &value);
     void clearMaster();
+    // Values every new row starts with besides the master's (the team of a
+    // punch entered by hand, its status).
+    void setNewRowValues(const QVariantMap &values);
     // Sort fields; the key orders rows that are equal in them.
     void setOrder(const QStringList &fields);
+    // A column title other than the field's own.
+    void setColumnTitle(const QString &field, const QString &title);
     // The text a stored value shows in the grid (status codes as their texts, say).
     void setDisplayText(std::function<QString(const QString &field, const QVariant &stored)> displayText);
     // Runs in the transaction that deletes rows, before they go, with their
@@ -61,6 +69,9 @@ public:
     int rowOf(qint64 id);
     // Any field of the table, shown or not, as stored.
     QVariant value(int row, const QString &field) const;
+    // Reads one stored row anew (after the core changed it); a row deleted
+    // meanwhile keeps what it showed.
+    void refreshRow(int row);
 
     // Writes one value: text is checked against the field's kind and size,
     // empty text is stored as NULL. A new row is inserted with it.
@@ -121,6 +132,8 @@ private:
     QVariant m_filterValue;
     QString m_masterField;
     QVariant m_masterValue;
+    QVariantMap m_newRowValues;
+    QHash<int, QString> m_titles; // by field index
     QStringList m_order;
     std::function<QString(const QString &, const QVariant &)> m_displayText;
     std::function<void(Connection &, const QVariantList &)> m_beforeDelete;

@@ -251,3 +251,45 @@ TEST_F(EditableTableFixture, FilterByOneFieldWithBoundValues)
     EXPECT_EQ(model.rowCount(), 3);
     EXPECT_THROW(model.setFilter(QStringLiteral("nosuchfield"), 1), KorventError);
 }
+
+TEST_F(EditableTableFixture, TextFiltersIgnoreLetterCaseInEveryAlphabetAndWildcards)
+{
+    addRow(QStringLiteral("Mägi"), 1);
+    addRow(QStringLiteral("MÄGI"), 2);
+    addRow(QStringLiteral("M*gi"), 3);
+    addRow(QStringLiteral("Mag"), 4);
+    const struct { const char *text; int rows; } cases[] = {{"mäGi", 2}, {"m*gi", 1}, {"m?gi", 0}, {"ma%", 0}, {"m[aä]g", 0}, {"mag", 1}};
+    for (const auto &c : cases) {
+        model.setFilter(QStringLiteral("name"), QString::fromUtf8(c.text));
+        model.select();
+        EXPECT_EQ(model.rowCount(), c.rows) << c.text;
+    }
+}
+
+TEST_F(EditableTableFixture, NewRowsStartWithTheirValuesAndTitlesAndRowsCanBeReadAgain)
+{
+    model.setMaster(QStringLiteral("team_id"), 7);
+    model.setNewRowValues({{QStringLiteral("number"), 2}, {QStringLiteral("note"), QStringLiteral("by hand")}});
+    model.setColumnTitle(QStringLiteral("started"), QStringLiteral("ST."));
+    EXPECT_EQ(model.headerData(model.columnOf(QStringLiteral("started")), Qt::Horizontal).toString(), QStringLiteral("ST."));
+    EXPECT_EQ(model.headerData(model.columnOf(QStringLiteral("name")), Qt::Horizontal).toString(), QStringLiteral("Name"));
+    EXPECT_THROW(model.setNewRowValues({{QStringLiteral("nosuchfield"), 1}}), KorventError);
+    model.select();
+    ASSERT_TRUE(model.insertRows(0, 1));
+    EXPECT_EQ(model.data(cell(0, "number")).toInt(), 2);
+    // A typed value wins over the value the row started with.
+    ASSERT_TRUE(model.setData(cell(0, "note"), QStringLiteral("typed")));
+    const qint64 id = model.rowId(0);
+    EXPECT_EQ(stored(id, "team_id").toInt(), 7);
+    EXPECT_EQ(stored(id, "number").toInt(), 2);
+    EXPECT_EQ(stored(id, "note").toString(), QStringLiteral("typed"));
+
+    other.exec(QStringLiteral("UPDATE runner SET name='Changed' WHERE id=?"), {id});
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    model.refreshRow(0);
+    EXPECT_EQ(model.value(0, QStringLiteral("name")).toString(), QStringLiteral("Changed"));
+    EXPECT_EQ(changed.size(), 1);
+    other.exec(QStringLiteral("DELETE FROM runner WHERE id=?"), {id});
+    model.refreshRow(0);
+    EXPECT_EQ(model.value(0, QStringLiteral("name")).toString(), QStringLiteral("Changed"));
+}

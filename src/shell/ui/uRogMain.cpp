@@ -10,6 +10,9 @@
 
 #include "exports/ui/SaveTextFileDialog.h"
 
+#include "entries/EntryImport.h"
+#include "entries/ui/uTeams.h"
+
 #include "base/KorventError.h"
 #include "store/ui/uEventInfo.h"
 #include "readout/ui/uServerMain.h"
@@ -56,6 +59,7 @@ TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, SharedEventSe
     , m_data(data)
     , m_setup(setup)
     , m_eventInfo(new TfEventInfo(location.eventDirectory, location.programDirectory, data, setup, this))
+    , m_teams(new TfTeams(location, data, setup, this))
     , m_editControls(new TfEditControls(location.eventDirectory, data, setup, this))
     , m_selectReport(new TfSelectReport(this))
     , m_reportViewer(new TfwbReport(this))
@@ -84,12 +88,12 @@ void TfRogMain::createCommands()
 {
     static const CommandEntry table[] = {
         {"actEventSetup", "&Secretary", "&Event setup", QKeySequence(Qt::Key_F2), "Event settings, classes and controls", false, &TfRogMain::eventSetupClick},
-        {"actTeams", "&Secretary", "&Teams", QKeySequence(Qt::Key_F4), "Teams and runners", false, nullptr},
+        {"actTeams", "&Secretary", "&Teams", QKeySequence(Qt::Key_F4), "Teams and runners", false, &TfRogMain::teamsClick},
         {"actEditControls", "&Results", "Edit controls", QKeySequence(Qt::Key_F5), "Correct punches and team statuses by hand", false, &TfRogMain::editControlsClick},
         {"actCalculate", "&Results", "Calculate", QKeySequence(Qt::CTRL | Qt::Key_F5), "Calculate team results", false, &TfRogMain::calculateClick},
         {"actReports", "&Results", "Reports", QKeySequence(Qt::Key_F6), "Start lists, results and statistics", true, &TfRogMain::reportsClick},
         {"actDBEditor", "&Tools", "DB editor", {}, "Run SQL on the event database", false, nullptr},
-        {"actLoadStarted", "&Tools", "Load started", {}, "Mark runners as started from a file", true, nullptr},
+        {"actLoadStarted", "&Tools", "Load started", {}, "Mark runners as started from a file", true, &TfRogMain::loadStartedClick},
         {"actExportParticipants", "&Tools", nullptr, {}, "Participants list file", true, &TfRogMain::exportParticipantsClick, ReportKind::Participants},
         {"actExportCardex", "&Tools", nullptr, {}, "Start list file for the Cardex program", false, &TfRogMain::exportCardexClick, ReportKind::Cardex},
         {"actExportTrailplot", "&Tools", nullptr, {}, "Route files for the Trailplot program", false, &TfRogMain::exportTrailplotClick, ReportKind::Trailplot},
@@ -202,6 +206,23 @@ void TfRogMain::runCommand(const std::function<void()> &command)
 void TfRogMain::eventSetupClick()
 {
     m_eventInfo->exec();
+}
+
+void TfRogMain::teamsClick()
+{
+    m_teams->exec();
+}
+
+void TfRogMain::loadStartedClick()
+{
+    QFileDialog dialog(this, tr("Open file"), m_location.eventDirectory, QStringLiteral("*.csv"));
+    dialog.setObjectName(QStringLiteral("OpenDialog1"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const OverrideCursor wait(Qt::WaitCursor);
+    LoadStarted(m_data.connection(), ReadImportLines(dialog.selectedFiles().first(), QStringLiteral("ANSI")));
 }
 
 void TfRogMain::editControlsClick()

@@ -18,6 +18,7 @@ class TdmData;
 class TfEditControls;
 class TfEventInfo;
 class TfServerMain;
+class TfTeams;
 class TfSelectReport;
 class TfwbReport;
 
@@ -43,6 +44,8 @@ private:
     // Runs a command; an error it raises is shown to the operator.
     void runCommand(const std::function<void()> &command);
     void eventSetupClick();
+    void teamsClick();
+    void loadStartedClick();
     void editControlsClick();
     void calculateClick();
     void reportsClick();
@@ -62,6 +65,7 @@ private:
     TdmData &m_data;
     SharedEventSetup &m_setup;
     TfEventInfo *m_eventInfo;
+    TfTeams *m_teams;
     TfServerMain *m_serverMain = nullptr;
     TfEditControls *m_editControls;
     TfSelectReport *m_selectReport;

@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QPointer>
+#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -92,7 +93,7 @@ TEST_F(MainWindowFixture, ToolBarButtonsWithCaptionsAndHints)
 TEST_F(MainWindowFixture, CommandsNotYetBuiltAreVisibleButDisabled)
 {
     auto window = open(true);
-    for (const char *name : {"actTeams", "actDBEditor"}) {
+    for (const char *name : {"actDBEditor"}) {
         EXPECT_TRUE(window->command(name)->isVisible()) << name;
         EXPECT_FALSE(window->command(name)->isEnabled()) << name;
     }
@@ -102,9 +103,11 @@ TEST_F(MainWindowFixture, CommandsNotYetBuiltAreVisibleButDisabled)
     EXPECT_TRUE(window->command("actReports")->isEnabled());
     EXPECT_TRUE(window->command("actEditControls")->isEnabled());
     EXPECT_TRUE(window->command("actExportIofXml")->isEnabled());
+    EXPECT_TRUE(window->command("actTeams")->isEnabled());
+    EXPECT_TRUE(window->command("actLoadStarted")->isEnabled());
     EXPECT_TRUE(window->findChild<QAction *>("ToolButton1")->isEnabled());
     EXPECT_TRUE(window->findChild<QAction *>("ToolButton3")->isEnabled());
-    EXPECT_FALSE(window->findChild<QAction *>("ToolButton2")->isEnabled());
+    EXPECT_TRUE(window->findChild<QAction *>("ToolButton2")->isEnabled());
     EXPECT_TRUE(window->findChild<QAction *>("tbtnClose")->isEnabled());
 }
 
@@ -405,4 +408,42 @@ TEST_F(MainWindowFixture, TrailplotSaysDoneOrThatTheMapIsMissing)
     EXPECT_EQ(message, QStringLiteral("Done!"));
     EXPECT_TRUE(readFile(folderOf(dir) + QStringLiteral("rogainmap.rada")).contains("\r\nmapY=30\r\n"));
     EXPECT_TRUE(QFile::exists(folderOf(dir) + QStringLiteral("rogainmap.txt")));
+}
+
+TEST_F(MainWindowFixture, TeamsButtonOpensTheTeamsWindowModally)
+{
+    auto window = open(true);
+    const qint64 team = data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
+    data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Tamm"}});
+    window->show();
+    QString shown;
+    bool modal = false;
+    int runners = -1;
+    whenModal<QDialog>([&](QDialog *dialog) {
+        shown = dialog->windowTitle();
+        modal = dialog->isModal();
+        runners = dialog->findChild<QTableView *>(QStringLiteral("dbgRunners"))->model()->rowCount();
+        dialog->reject();
+    });
+    window->findChild<QAction *>("ToolButton2")->trigger();
+    EXPECT_EQ(shown, QStringLiteral("Teams"));
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(runners, 1);
+}
+
+TEST_F(MainWindowFixture, LoadStartedMarksTheRunnersOfTheChosenList)
+{
+    auto window = open(true);
+    const qint64 team = data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
+    const qint64 runner = data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"chipnr", "8001234"}});
+    const QString list = folderOf(dir) + QStringLiteral("started.csv");
+    writeFile(list, "101;8001234\r\n8001235\r\n");
+    QString title;
+    whenModal<QFileDialog>([&](QFileDialog *dialog) {
+        title = dialog->windowTitle();
+        typeFileName(dialog, list);
+    });
+    window->command("actLoadStarted")->trigger();
+    EXPECT_EQ(title, QStringLiteral("Open file"));
+    EXPECT_EQ(data->findRow(QStringLiteral("runner"), runner)->value("started").toInt(), 1);
 }

@@ -1,0 +1,74 @@
+// korvent-cli import and teams: the entry imports of the teams window and the
+// main window, and the teams with their runners.
+
+#include "cli/CliCommands.h"
+
+#include "base/KorventError.h"
+#include "base/Platform.h"
+#include "cli/StderrSink.h"
+#include "entries/EntryImport.h"
+#include "entries/TeamsText.h"
+#include "store/EventSettings.h"
+#include "store/uData.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Cli", text);
+}
+
+const QString importUsage = QStringLiteral("import needs one of: teams FILE [--encoding NAME] | chips FILE | started FILE");
+
+} // namespace
+
+int CliImportCommand(CliContext &context, const QStringList &arguments)
+{
+    QStringList words = arguments;
+    QString encoding = QStringLiteral("UTF-8");
+    if (const qsizetype at = words.indexOf(QStringLiteral("--encoding")); at >= 0) {
+        if (at + 1 >= words.size())
+            throw KorventError(tr("--encoding needs one of %1").arg(Platform::textFileEncodings().join(QStringLiteral(", "))));
+        encoding = words.at(at + 1);
+        words.remove(at, 2);
+        if (words.value(0) != QLatin1String("teams"))
+            throw KorventError(tr("Only import teams takes --encoding; chip and start lists are in the program's text encoding"));
+    }
+    if (words.size() != 2)
+        throw KorventError(importUsage);
+    const QString &kind = words[0];
+    const QString &file = words[1];
+    db::Connection &connection = context.data.connection();
+    if (kind == QLatin1String("teams")) {
+        const TeamImportSummary summary = ImportTeams(connection, ReadImportLines(file, encoding));
+        context.out << "Imported " << summary.runnersAdded << " runners: " << summary.teamsAdded << " teams added, "
+                    << summary.teamsUpdated << " updated, " << summary.linesSkipped << " lines skipped\n";
+        return 0;
+    }
+    if (kind == QLatin1String("chips")) {
+        const int card = EventSettings::load(context.location.eventDirectory).rgControlCard;
+        const ChipImportSummary summary = ImportChips(connection, ReadImportLines(file, QStringLiteral("ANSI")), card);
+        context.out << "Handed out " << summary.chipsGiven << " chips\n";
+        // The chips are given; the operator learns that the list ran out.
+        if (summary.listUsedUp)
+            StderrSink().warning(tr("List is empty"));
+        return 0;
+    }
+    if (kind == QLatin1String("started")) {
+        const StartedImportSummary summary = LoadStarted(connection, ReadImportLines(file, QStringLiteral("ANSI")));
+        context.out << "Started " << summary.runnersStarted << " runners, " << summary.linesPassedOver << " lines passed over\n";
+        return 0;
+    }
+    throw KorventError(importUsage);
+}
+
+int CliTeamsCommand(CliContext &context, const QStringList &arguments)
+{
+    if (!arguments.isEmpty())
+        throw KorventError(tr("teams takes no arguments, got \"%1\"").arg(arguments.join(u' ')));
+    for (const QString &line : TeamsWithRunnersText(context.data.connection()))
+        context.out << line << '\n';
+    return 0;
+}

@@ -1,0 +1,241 @@
+#include "entries/EntryImport.h"
+
+#include "base/KorventError.h"
+#include "base/Platform.h"
+#include "db/Connection.h"
+#include "entries/EntryFields.h"
+#include "store/EventSchema.h"
+#include "store/EventSettings.h"
+#include "store/StatusTexts.h"
+#include "store/TextHelpers.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+#include <functional>
+#include <limits>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("EntryImport", text);
+}
+
+// Entry lines have at most 21 fields and need more than 8; start list lines at most 6.
+constexpr int entryMinFields = 9;
+constexpr int startListMaxIndex = 5;
+
+enum EntryColumn {
+    EntryId, TeamName, Club, ClassName, FirstName, LastName, BirthDate, Sex, Chip, Country, ExtraClass
+};
+
+// A line's work, with any error it raises given the line's number.
+void onLine(int number, const std::function<void()> &work)
+{
+    try {
+        work();
+    } catch (const KorventError &error) {
+        throw KorventError(tr("Line %1: %2").arg(number).arg(error.message()));
+    }
+}
+
+[[noreturn]] void emptyLine()
+{
+    throw KorventError(tr("the line is empty"));
+}
+
+// A text for a field of the table: NULL when empty, refused when longer than the field holds.
+QVariant fieldText(const QString &table, const QString &fieldName, const QString &text)
+{
+    if (text.isEmpty())
+        return QVariant(QMetaType::fromType<QString>());
+    const db::FieldDefinition *field = EventTable(table).field(fieldName);
+    if (field->size > 0 && text.size() > field->size)
+        throw KorventError(tr("%1 \"%2\" is longer than %3 characters").arg(field->title(), text).arg(field->size));
+    return text;
+}
+
+bool hasChip(const QVariant &chip)
+{
+    return !chip.toString().trimmed().isEmpty();
+}
+
+} // namespace
+
+QStringList ReadImportLines(const QString &fileName, const QString &encodingName)
+{
+    if (!Platform::textFileEncodings().contains(encodingName))
+        throw KorventError(tr("Unknown encoding \"%1\"; the encodings are %2")
+                               .arg(encodingName, Platform::textFileEncodings().join(QStringLiteral(", "))));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw KorventError(tr("Cannot read the file %1: %2").arg(fileName, file.errorString()));
+    const QString text = *Platform::decodeTextFile(encodingName, file.readAll());
+    QStringList lines = text.split(u'\n');
+    for (QString &line : lines)
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+    // The line end of the last line.
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lines)
+{
+    TeamImportSummary summary;
+    db::Transaction transaction(connection);
+
+    // The first team of each entry id, as the file's teams are found.
+    QHash<qint64, qint64> teamOfEntry;
+    QSqlQuery teams = connection.exec(QStringLiteral("SELECT id, entryID FROM team WHERE entryID IS NOT NULL ORDER BY id"));
+    while (teams.next())
+        teamOfEntry.insert(teams.value(1).toLongLong(), teams.value(0).toLongLong());
+    teams.finish();
+
+    QSqlQuery insertTeam = connection.prepare(QStringLiteral("INSERT INTO team (entryID, status) VALUES (?, ?)"));
+    QSqlQuery updateTeam = connection.prepare(
+        QStringLiteral("UPDATE team SET name=?, country=?, class=?, club=?, status=?, subclass=? WHERE id=?"));
+    QSqlQuery insertRunner = connection.prepare(QStringLiteral(
+        "INSERT INTO runner (team_id, chipnr, firstname, lastname, birthdate, country, sex, started) VALUES (?, ?, ?, ?, ?, ?, ?, 0)"));
+    QSet<qint64> added, updated;
+    const QString team = QStringLiteral("team");
+    const QString runner = QStringLiteral("runner");
+
+    for (qsizetype index = 1; index < lines.size(); ++index) {
+        onLine(static_cast<int>(index) + 1, [&] {
+            const QString &line = lines[index];
+            if (line.isEmpty())
+                emptyLine();
+            const QStringList fields = SplitEntryLine(line);
+            if (fields.size() < entryMinFields) {
+                ++summary.linesSkipped;
+                return;
+            }
+            const auto column = [&](EntryColumn c) { return StripQuotes(fields[c]); };
+
+            const qint64 entryId = LeadingNumber(column(EntryId));
+            if (entryId > std::numeric_limits<qint32>::max())
+                throw KorventError(tr("the entry id %1 is too large").arg(entryId));
+            qint64 teamId = teamOfEntry.value(entryId, 0);
+            if (teamId == 0) {
+                connection.exec(insertTeam, {entryId, TeamNew});
+                teamId = insertTeam.lastInsertId().toLongLong();
+                teamOfEntry.insert(entryId, teamId);
+                added.insert(teamId);
+            } else if (!added.contains(teamId)) {
+                updated.insert(teamId);
+            }
+            const QString extraClass = fields.size() > ExtraClass && !fields[ExtraClass].isEmpty() ? column(ExtraClass) : QString();
+            connection.exec(updateTeam, {fieldText(team, QStringLiteral("name"), column(TeamName)),
+                                         fieldText(team, QStringLiteral("country"), column(Country)),
+                                         fieldText(team, QStringLiteral("class"), column(ClassName)),
+                                         fieldText(team, QStringLiteral("club"), column(Club)), TeamNew,
+                                         fieldText(team, QStringLiteral("subclass"), extraClass), teamId});
+
+            const QString birthText = column(BirthDate);
+            QVariant birthDate(QMetaType::fromType<QString>());
+            if (!birthText.isEmpty() && birthText != QLatin1String("00.00.0000")) {
+                const std::optional<QDate> date = ReadBirthDate(birthText);
+                if (!date)
+                    throw KorventError(tr("the birth date \"%1\" is not a date (%2)").arg(birthText, BirthDateForms()));
+                birthDate = date->toString(Qt::ISODate);
+            }
+            connection.exec(insertRunner, {teamId, fieldText(runner, QStringLiteral("chipnr"), column(Chip).trimmed()),
+                                           fieldText(runner, QStringLiteral("firstname"), column(FirstName)),
+                                           fieldText(runner, QStringLiteral("lastname"), column(LastName)), birthDate,
+                                           fieldText(runner, QStringLiteral("country"), column(Country)),
+                                           fieldText(runner, QStringLiteral("sex"), column(Sex))});
+            ++summary.runnersAdded;
+        });
+    }
+    transaction.commit();
+    summary.teamsAdded = static_cast<int>(added.size());
+    summary.teamsUpdated = static_cast<int>(updated.size());
+    return summary;
+}
+
+ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lines, int controlCard)
+{
+    if (lines.isEmpty())
+        throw KorventError(tr("List is empty"));
+    // Every chip is checked before the first is given.
+    for (qsizetype index = 0; index < lines.size(); ++index)
+        onLine(static_cast<int>(index) + 1, [&] {
+            if (lines[index].isEmpty())
+                emptyLine();
+            fieldText(QStringLiteral("runner"), QStringLiteral("chipnr"), lines[index]);
+        });
+
+    ChipImportSummary summary;
+    db::Transaction transaction(connection);
+    QSqlQuery teams = connection.exec(QStringLiteral("SELECT id FROM team ORDER BY number, id"));
+    QList<qint64> teamIds;
+    while (teams.next())
+        teamIds.append(teams.value(0).toLongLong());
+    teams.finish();
+
+    QSqlQuery runnersOfTeam = connection.prepare(QStringLiteral("SELECT id, chipnr FROM runner WHERE team_id=? ORDER BY lastname, id"));
+    QSqlQuery giveChip = connection.prepare(QStringLiteral("UPDATE runner SET chipnr=?, rentchip=1 WHERE id=?"));
+    qsizetype next = 0;
+    const auto give = [&](qint64 runnerId) {
+        connection.exec(giveChip, {lines[next], runnerId});
+        ++summary.chipsGiven;
+        if (++next == lines.size())
+            summary.listUsedUp = true;
+    };
+    for (const qint64 teamId : teamIds) {
+        connection.exec(runnersOfTeam, {teamId});
+        std::vector<std::pair<qint64, bool>> runners; // id, has a chip
+        while (runnersOfTeam.next())
+            runners.emplace_back(runnersOfTeam.value(0).toLongLong(), hasChip(runnersOfTeam.value(1)));
+        runnersOfTeam.finish();
+        if (controlCard == EventSettings::CardPerRunner) {
+            for (const auto &[runnerId, chipped] : runners)
+                if (!chipped && !summary.listUsedUp)
+                    give(runnerId);
+        } else {
+            // A team without runners has no one to carry its card.
+            const bool teamHasChip = std::any_of(runners.begin(), runners.end(), [](const auto &r) { return r.second; });
+            if (!runners.empty() && !teamHasChip)
+                give(runners.front().first);
+        }
+        if (summary.listUsedUp)
+            break;
+    }
+    transaction.commit();
+    return summary;
+}
+
+StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &lines)
+{
+    std::vector<QStringList> split;
+    for (qsizetype index = 0; index < lines.size(); ++index)
+        onLine(static_cast<int>(index) + 1, [&] { split.push_back(SplitFields(lines[index], u';', startListMaxIndex)); });
+
+    StartedImportSummary summary;
+    db::Transaction transaction(connection);
+    QSqlQuery findRunner = connection.prepare(QStringLiteral("SELECT id FROM runner WHERE chipnr=? ORDER BY id LIMIT 1"));
+    QSqlQuery start = connection.prepare(QStringLiteral("UPDATE runner SET started=1 WHERE id=?"));
+    for (const QStringList &fields : split) {
+        if (fields.size() < 2) {
+            ++summary.linesPassedOver;
+            continue;
+        }
+        connection.exec(findRunner, {fields[1]});
+        const bool found = findRunner.next();
+        const qint64 runnerId = found ? findRunner.value(0).toLongLong() : 0;
+        findRunner.finish();
+        if (!found) {
+            ++summary.linesPassedOver;
+            continue;
+        }
+        connection.exec(start, {runnerId});
+        ++summary.runnersStarted;
+    }
+    transaction.commit();
+    return summary;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+// Loading entries from files into the event database: teams and runners from
+// an entry system's file, rental chips handed out from a chip list, runners
+// marked as started from a start list. Each file is loaded in one
+// transaction: a bad line raises KorventError with its line number and the
+// reason, and nothing of that file is kept, so the operator can mend the file
+// and load it again without duplicates.
+
+#include <QString>
+#include <QStringList>
+
+namespace db { class Connection; }
+
+// The lines of a file in a text file encoding (a name of
+// Platform::textFileEncodings()). A line end after the last line adds no
+// empty line. Raises KorventError when the file cannot be read or holds bytes
+// that are not text in the encoding.
+QStringList ReadImportLines(const QString &fileName, const QString &encodingName);
+
+struct TeamImportSummary
+{
+    int teamsAdded = 0;
+    int teamsUpdated = 0;
+    int runnersAdded = 0;
+    int linesSkipped = 0; // lines with 8 fields or fewer
+};
+
+// Team entry lines, the first a header: entry id, team name, club, class,
+// first name, last name, birth date, sex, chip number, country and an
+// optional extra class. A team is found by its entry id or added; every line
+// updates its team (status back to NA) and adds one runner.
+TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lines);
+
+struct ChipImportSummary
+{
+    int chipsGiven = 0;
+    bool listUsedUp = false; // the last chip of the list was given
+};
+
+// Hands out the chips of the list, one a line in list order, to the teams in
+// number order: with cards per runner every runner without a chip gets one;
+// with one card per team the first runner of a team in which no runner has a
+// chip gets it. Given chips are marked rented. An empty list raises "List is empty".
+ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lines, int controlCard);
+
+struct StartedImportSummary
+{
+    int runnersStarted = 0;
+    int linesPassedOver = 0; // no second field, or a chip of no runner
+};
+
+// Start list lines of up to 6 fields separated by ";": the runner whose chip
+// is the second field has started. Other lines are passed over.
+StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &lines);
