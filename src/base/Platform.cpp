@@ -3,6 +3,8 @@
 #include "base/KorventError.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QHostAddress>
 #include <QLocale>
 #include <QNetworkInterface>
@@ -15,6 +17,8 @@
 #include <limits>
 #include <memory>
 #include <unicode/ucnv.h>
+#include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Platform {
@@ -97,6 +101,17 @@ void useOffscreenPlatform()
 {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Without a session (cron, ssh, a service) Qt warns on every start that it
+    // makes its own runtime folder; scripts read stderr, so the folder is made here.
+    if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
+        const QByteArray folder = QFile::encodeName(QDir::tempPath()) + "/korvent-runtime-" + QByteArray::number(::getuid());
+        if (::mkdir(folder.constData(), 0700) == 0 || errno == EEXIST) {
+            struct stat status;
+            if (::lstat(folder.constData(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::getuid()
+                && (status.st_mode & 0777) == 0700)
+                qputenv("XDG_RUNTIME_DIR", folder);
+        }
+    }
 }
 
 QString withTrailingSeparator(const QString &folder)

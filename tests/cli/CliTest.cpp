@@ -21,6 +21,22 @@ TEST(Cli, InfoOpensOrCreatesTheEventLikeTheApplication)
     EXPECT_TRUE(QFile::exists(folderOf(program) + QStringLiteral("setup.ini")));
 }
 
+TEST(Cli, ASuccessfulCommandWritesNothingToStderrOutsideASession)
+{
+    // cron and ssh give no XDG_RUNTIME_DIR; scripts take anything on stderr for trouble.
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(program.path());
+    process.start(QStringLiteral(KORVENT_CLI_PATH), {"--event", "event", "info"});
+    ASSERT_TRUE(process.waitForFinished(30'000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(process.readAllStandardError(), QByteArray());
+}
+
 TEST(Cli, ErrorsGoToStderrWithNonZeroExit)
 {
     QTemporaryDir program;
