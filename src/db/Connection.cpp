@@ -7,11 +7,13 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QScopeGuard>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QThread>
 #include <atomic>
 #include <map>
 #include <memory>
+#include <sqlite3.h>
 
 namespace db {
 
@@ -276,6 +278,17 @@ void Connection::releaseWriterLock()
 QString Connection::engineVersion()
 {
     return scalar(QStringLiteral("SELECT sqlite_version()")).toString();
+}
+
+sqlite3 *Connection::nativeHandle() const
+{
+    const QVariant handle = database().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        fail(tr("Database error in %1"), tr("the connection has no engine handle"));
+    sqlite3 *engine = *static_cast<sqlite3 *const *>(handle.constData());
+    if (!engine)
+        fail(tr("Database error in %1"), tr("the connection is closed"));
+    return engine;
 }
 
 Transaction::Transaction(Connection &connection)

@@ -17,6 +17,8 @@
 #include <QString>
 #include <QVariantList>
 
+struct sqlite3;
+
 namespace db {
 
 struct WriterLock;
@@ -56,6 +58,11 @@ public:
 
     // The engine's version text, e.g. "3.40.1".
     QString engineVersion();
+
+    // The engine's own handle, for what the Qt driver does not give (error
+    // offsets, parameter names, the fields a result column comes from).
+    // Only the statement runner of this folder uses it.
+    sqlite3 *nativeHandle() const;
 
 private:
     friend class Transaction;

@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <limits>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace db {
 
@@ -127,6 +128,16 @@ void EditableTableModel::setOrder(const QStringList &fields)
     m_order = names;
 }
 
+void EditableTableModel::setKeys(const std::vector<qint64> &keys)
+{
+    std::vector<qint64> distinct;
+    std::unordered_set<qint64> seen;
+    for (const qint64 key : keys)
+        if (seen.insert(key).second)
+            distinct.push_back(key);
+    m_keys = std::move(distinct);
+}
+
 void EditableTableModel::setDisplayText(std::function<QString(const QString &, const QVariant &)> displayText)
 {
     m_displayText = std::move(displayText);
@@ -171,8 +182,10 @@ void EditableTableModel::select()
     m_rows.clear();
     m_unfetched.clear();
     try {
-        // Without a master row there are no detail rows.
-        if (m_masterField.isEmpty() || !m_masterValue.isNull()) {
+        if (m_keys) {
+            m_unfetched.assign(m_keys->begin(), m_keys->end());
+        } else if (m_masterField.isEmpty() || !m_masterValue.isNull()) {
+            // Without a master row there are no detail rows.
             QVariantList parameters;
             QStringList order;
             for (const QString &name : m_order)
@@ -388,6 +401,8 @@ void EditableTableModel::insertEntry(int row, int fieldAt, const QVariant &store
     if (inserted.empty())
         throw KorventError(tr("The new row of table \"%1\" was deleted at once by another program").arg(m_table.name));
     m_rows[static_cast<size_t>(row)] = std::move(inserted.front());
+    if (m_keys)
+        m_keys->push_back(id);
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     emit headerDataChanged(Qt::Vertical, row, row);
 }

@@ -20,6 +20,7 @@
 #include <QVariantMap>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace db {
@@ -53,6 +54,10 @@ public:
     void setOrder(const QStringList &fields);
     // A column title other than the field's own.
     void setColumnTitle(const QString &field, const QString &title);
+    // Only the rows of these keys, in this order (the rows a statement
+    // returned), in place of filter, master and order; a row stored through
+    // the model joins them. Each key once.
+    void setKeys(const std::vector<qint64> &keys);
     // The text a stored value shows in the grid (status codes as their texts, say).
     void setDisplayText(std::function<QString(const QString &field, const QVariant &stored)> displayText);
     // Runs in the transaction that deletes rows, before they go, with their
@@ -135,6 +140,7 @@ private:
     QVariantMap m_newRowValues;
     QHash<int, QString> m_titles; // by field index
     QStringList m_order;
+    std::optional<std::vector<qint64>> m_keys;
     std::function<QString(const QString &, const QVariant &)> m_displayText;
     std::function<void(Connection &, const QVariantList &)> m_beforeDelete;
 

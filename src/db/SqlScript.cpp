@@ -1,0 +1,381 @@
+#include "db/SqlScript.h"
+
+#include "db/Connection.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QScopeGuard>
+#include <optional>
+#include <sqlite3.h>
+
+namespace db {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("SqlScript", text);
+}
+
+// A parameter where it stands in the text.
+struct ParameterUse
+{
+    qsizetype position;   // character index in the text
+    QString key;          // empty for a plain "?"
+    size_t parameter;     // index into the SqlParameters list
+};
+
+bool isWordStart(QChar c)
+{
+    return c.isLetter() || c == u'_' || c.unicode() > 0x7f;
+}
+
+bool isWordPart(QChar c)
+{
+    return isWordStart(c) || c.isDigit() || c == u'$';
+}
+
+// Walks the text as the engine's tokenizer does, as far as parameters and
+// first words go: literals, quoted names and comments are passed over whole.
+class SqlText
+{
+public:
+    explicit SqlText(const QString &text) : m_text(text) {}
+
+    std::vector<ParameterUse> parameterUses(std::vector<SqlParameter> *parameters) const
+    {
+        std::vector<ParameterUse> uses;
+        QHash<QString, size_t> named;
+        qsizetype i = 0;
+        while (i < m_text.size()) {
+            const QChar c = m_text.at(i);
+            if (skipOver(i))
+                continue;
+            if (c == u'?' || ((c == u':' || c == u'@' || c == u'$') && i + 1 < m_text.size() && isWordPart(m_text.at(i + 1)))) {
+                qsizetype end = i + 1;
+                if (c == u'?') {
+                    while (end < m_text.size() && m_text.at(end).isDigit())
+                        ++end;
+                } else {
+                    while (end < m_text.size() && isWordPart(m_text.at(end)))
+                        ++end;
+                }
+                const QString key = end > i + 1 ? m_text.mid(i, end - i) : QString();
+                size_t index = parameters->size();
+                if (key.isEmpty()) {
+                    const auto plainCount = std::count_if(parameters->begin(), parameters->end(),
+                                                          [](const SqlParameter &p) { return p.key.isEmpty(); });
+                    parameters->push_back({QString(), QString::number(plainCount + 1)});
+                } else if (const auto found = named.constFind(key); found != named.constEnd()) {
+                    index = *found;
+                } else {
+                    named.insert(key, index);
+                    parameters->push_back({key, key.mid(1)});
+                }
+                uses.push_back({i, key, index});
+                i = end;
+                continue;
+            }
+            if (isWordStart(c) || c.isDigit()) {
+                while (i < m_text.size() && (isWordPart(m_text.at(i)) || m_text.at(i) == u'.'))
+                    ++i;
+                continue;
+            }
+            ++i;
+        }
+        return uses;
+    }
+
+    // The first word from the position on, past blanks and comments, in capitals.
+    QString firstWord(qsizetype from) const
+    {
+        qsizetype i = from;
+        while (i < m_text.size()) {
+            if (m_text.at(i).isSpace()) {
+                ++i;
+                continue;
+            }
+            if (isComment(i) && skipOver(i))
+                continue;
+            break;
+        }
+        qsizetype end = i;
+        while (end < m_text.size() && isWordPart(m_text.at(end)))
+            ++end;
+        return m_text.mid(i, end - i).toUpper();
+    }
+
+    // The position of the first character that is neither blank nor comment.
+    qsizetype startOf(qsizetype from) const
+    {
+        qsizetype i = from;
+        while (i < m_text.size()) {
+            if (m_text.at(i).isSpace()) {
+                ++i;
+                continue;
+            }
+            if (isComment(i) && skipOver(i))
+                continue;
+            break;
+        }
+        return i;
+    }
+
+private:
+    bool isComment(qsizetype i) const
+    {
+        const QStringView rest = QStringView(m_text).mid(i);
+        return rest.startsWith(u"--") || rest.startsWith(u"/*");
+    }
+
+    // Moves past a literal, a quoted name or a comment starting at i; false when none starts there.
+    bool skipOver(qsizetype &i) const
+    {
+        const QChar c = m_text.at(i);
+        const QStringView rest = QStringView(m_text).mid(i);
+        if (rest.startsWith(u"--")) {
+            const qsizetype end = m_text.indexOf(u'\n', i);
+            i = end < 0 ? m_text.size() : end + 1;
+            return true;
+        }
+        if (rest.startsWith(u"/*")) {
+            const qsizetype end = m_text.indexOf(QStringLiteral("*/"), i + 2);
+            i = end < 0 ? m_text.size() : end + 2;
+            return true;
+        }
+        QChar close;
+        if (c == u'\'' || c == u'"' || c == u'`')
+            close = c;
+        else if (c == u'[')
+            close = u']';
+        else
+            return false;
+        qsizetype j = i + 1;
+        while (j < m_text.size()) {
+            if (m_text.at(j) == close) {
+                // A doubled quote stands for one inside the literal.
+                if (close != u']' && j + 1 < m_text.size() && m_text.at(j + 1) == close) {
+                    j += 2;
+                    continue;
+                }
+                break;
+            }
+            ++j;
+        }
+        i = std::min(j + 1, m_text.size());
+        return true;
+    }
+
+    const QString &m_text;
+};
+
+// Character positions of UTF-8 byte offsets, and lines and columns of characters.
+class TextPlaces
+{
+public:
+    TextPlaces(const QString &text, const QByteArray &utf8) : m_text(text), m_utf8(utf8) {}
+
+    qsizetype characterAt(qsizetype byteOffset) const
+    {
+        return QString::fromUtf8(m_utf8.constData(), std::clamp<qsizetype>(byteOffset, 0, m_utf8.size())).size();
+    }
+
+    SqlError error(const QString &reason, qsizetype position) const
+    {
+        const qsizetype at = std::clamp<qsizetype>(position, 0, m_text.size());
+        const qsizetype lineStart = m_text.lastIndexOf(u'\n', at - 1) + 1;
+        const int line = static_cast<int>(QStringView(m_text).left(at).count(u'\n')) + 1;
+        return SqlError(reason, line, static_cast<int>(at - lineStart) + 1);
+    }
+
+private:
+    const QString &m_text;
+    const QByteArray &m_utf8;
+};
+
+QString engineMessage(sqlite3 *engine)
+{
+    return QString::fromUtf8(sqlite3_errmsg(engine));
+}
+
+QString utf8Text(const char *text)
+{
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+QVariant columnValue(sqlite3_stmt *statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(static_cast<qint64>(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(statement, column));
+    case SQLITE_TEXT:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, column)),
+                                          sqlite3_column_bytes(statement, column)));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(statement, column)),
+                                   sqlite3_column_bytes(statement, column)));
+    default:
+        return QVariant();
+    }
+}
+
+// Binds the uses of one statement to the indexes the engine gives them:
+// a plain "?" takes the next number, "?NNN" that number, a name the number
+// of its first use in the statement or else the next one.
+void bindParameters(sqlite3_stmt *statement, const std::vector<ParameterUse> &uses, const QVariantList &values)
+{
+    int numbered = 0;
+    QHash<QString, int> named;
+    for (const ParameterUse &use : uses) {
+        int index = 0;
+        if (use.key.isEmpty()) {
+            index = ++numbered;
+        } else if (use.key.startsWith(u'?')) {
+            index = use.key.mid(1).toInt();
+            numbered = std::max(numbered, index);
+            named.insert(use.key, index);
+        } else if (const auto found = named.constFind(use.key); found != named.constEnd()) {
+            index = *found;
+        } else {
+            index = sqlite3_bind_parameter_index(statement, use.key.toUtf8().constData());
+            if (index == 0)
+                index = numbered + 1;
+            numbered = std::max(numbered, index);
+            named.insert(use.key, index);
+        }
+        const QByteArray text = values.at(static_cast<qsizetype>(use.parameter)).toString().toUtf8();
+        sqlite3_bind_text(statement, index, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    }
+}
+
+int stopWhenCancelled(void *cancel)
+{
+    return static_cast<const std::atomic<bool> *>(cancel)->load() ? 1 : 0;
+}
+
+} // namespace
+
+SqlError::SqlError(const QString &reason, int line, int column)
+    : KorventError(line > 0 ? reason + tr(" (line %1, column %2)").arg(line).arg(column) : reason)
+    , m_reason(reason)
+    , m_line(line)
+    , m_column(column)
+{
+}
+
+std::vector<SqlParameter> SqlParameters(const QString &sql)
+{
+    std::vector<SqlParameter> parameters;
+    SqlText(sql).parameterUses(&parameters);
+    return parameters;
+}
+
+QString SqlValueText(const QVariant &value)
+{
+    if (value.isNull() || !value.isValid())
+        return QString();
+    if (value.typeId() == QMetaType::Double)
+        return QString::number(value.toDouble(), 'g', 15);
+    if (value.typeId() == QMetaType::QByteArray)
+        return QString::fromLatin1(value.toByteArray().toHex());
+    return value.toString();
+}
+
+SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVariantList &values, SqlAccess access,
+                        const std::atomic<bool> *cancel)
+{
+    const SqlText text(sql);
+    std::vector<SqlParameter> parameters;
+    const std::vector<ParameterUse> uses = text.parameterUses(&parameters);
+    if (static_cast<size_t>(values.size()) != parameters.size())
+        throw KorventError(tr("The statement has %1 parameters, %2 values were given").arg(parameters.size()).arg(values.size()));
+
+    sqlite3 *engine = connection.nativeHandle();
+    if (cancel)
+        sqlite3_progress_handler(engine, 1000, stopWhenCancelled, const_cast<std::atomic<bool> *>(cancel));
+    const auto removeHandler = qScopeGuard([&] {
+        if (cancel)
+            sqlite3_progress_handler(engine, 0, nullptr, nullptr);
+    });
+    const auto stopped = [] { return tr("Stopped before the end; the run changed nothing"); };
+
+    const QByteArray utf8 = sql.toUtf8();
+    const TextPlaces places(sql, utf8);
+    std::optional<Transaction> transaction;
+    SqlOutcome outcome;
+    qsizetype offset = 0;
+    while (offset < utf8.size()) {
+        if (cancel && cancel->load())
+            throw SqlError(stopped(), 0, 0);
+        const char *start = utf8.constData() + offset;
+        const char *tail = nullptr;
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(engine, start, static_cast<int>(utf8.size() - offset), &statement, &tail) != SQLITE_OK) {
+            const int at = sqlite3_error_offset(engine);
+            const qsizetype position = at >= 0 ? places.characterAt(offset + at) : text.startOf(places.characterAt(offset));
+            throw places.error(engineMessage(engine), position);
+        }
+        const qsizetype begin = places.characterAt(offset);
+        const qsizetype next = tail - utf8.constData();
+        if (!statement) { // blanks and comments only
+            offset = next;
+            continue;
+        }
+        const auto finalize = qScopeGuard([statement] { sqlite3_finalize(statement); });
+        const qsizetype statementStart = text.startOf(begin);
+
+        static const QStringList transactionWords{QStringLiteral("BEGIN"), QStringLiteral("COMMIT"), QStringLiteral("END"),
+                                                   QStringLiteral("ROLLBACK"), QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE")};
+        if (transactionWords.contains(text.firstWord(begin)))
+            throw places.error(tr("Each run is one transaction of its own; BEGIN, COMMIT, ROLLBACK, END, SAVEPOINT and RELEASE are not taken"),
+                               statementStart);
+        const bool changesData = !sqlite3_stmt_readonly(statement);
+        if (changesData) {
+            if (access == SqlAccess::ReadOnly)
+                throw places.error(tr("Only queries are taken here; this statement would change data"), statementStart);
+            if (!transaction)
+                transaction.emplace(connection);
+        }
+
+        std::vector<ParameterUse> statementUses;
+        const qsizetype end = places.characterAt(next);
+        for (const ParameterUse &use : uses)
+            if (use.position >= begin && use.position < end)
+                statementUses.push_back(use);
+        bindParameters(statement, statementUses, values);
+
+        const int columnCount = sqlite3_column_count(statement);
+        std::vector<SqlColumn> columns;
+        for (int c = 0; c < columnCount; ++c)
+            columns.push_back({utf8Text(sqlite3_column_name(statement, c)), utf8Text(sqlite3_column_decltype(statement, c)),
+                               utf8Text(sqlite3_column_table_name(statement, c)), utf8Text(sqlite3_column_origin_name(statement, c))});
+        std::vector<QVariantList> rows;
+        const sqlite3_int64 changesBefore = sqlite3_total_changes64(engine);
+        int result = SQLITE_OK;
+        while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
+            QVariantList row;
+            row.reserve(columnCount);
+            for (int c = 0; c < columnCount; ++c)
+                row.append(columnValue(statement, c));
+            rows.push_back(std::move(row));
+        }
+        if (result == SQLITE_INTERRUPT)
+            throw SqlError(stopped(), 0, 0);
+        if (result != SQLITE_DONE)
+            throw places.error(engineMessage(engine), statementStart);
+        if (changesData)
+            outcome.rowsAffected = std::max<qint64>(outcome.rowsAffected, 0) + (sqlite3_total_changes64(engine) - changesBefore);
+        // The last statement decides what the run shows.
+        outcome.returnsRows = columnCount > 0;
+        outcome.columns = std::move(columns);
+        outcome.rows = std::move(rows);
+        offset = next;
+    }
+    if (transaction)
+        transaction->commit();
+    return outcome;
+}
+
+} // namespace db
