@@ -3,6 +3,7 @@
 #include "base/KorventError.h"
 
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QHostAddress>
@@ -14,6 +15,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTimeZone>
+#include <QUrl>
 #include <limits>
 #include <memory>
 #include <unicode/ucnv.h>
@@ -240,6 +242,11 @@ std::optional<QString> decodeTextFile(const QString &encodingName, const QByteAr
         return text;
     }
     return std::nullopt;
+}
+
+bool openWithDefaultApplication(const QString &fileName)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
 }
 
 } // namespace Platform

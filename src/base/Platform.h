@@ -60,6 +60,10 @@ QStringList localAddresses();
 // A platform chosen by QT_QPA_PLATFORM is kept.
 void useOffscreenPlatform();
 
+// Opens the file with the application the desktop gives its kind (the
+// spreadsheet program for a workbook); false when none could be started.
+bool openWithDefaultApplication(const QString &fileName);
+
 // Line end of every plain text file the program writes.
 inline constexpr const char *lineEnd = "\r\n";
 

@@ -41,6 +41,8 @@ int CliEditCommand(CliContext &context, const QStringList &arguments);
 int CliControlsCommand(CliContext &context, const QStringList &arguments);
 int CliImportCommand(CliContext &context, const QStringList &arguments);
 int CliTeamsCommand(CliContext &context, const QStringList &arguments);
+int CliCheckCommand(CliContext &context, const QStringList &arguments);
+int CliSqlCommand(CliContext &context, const QStringList &arguments);
 
 const std::vector<CliCommand> &CliCommands()
 {
@@ -67,6 +69,11 @@ const std::vector<CliCommand> &CliCommands()
         {"export", "export KIND [FILE] [--encoding NAME] [--compress]  write an export and print its files: FILE for the lists, NAME one of "
                    "ANSI (default), ASCII, Unicode, \"Big Endian Unicode\", UTF-8, UTF-7; `export` alone names the kinds",
          CliExportCommand},
+        {"check", "check RULEFILE [--only TITLE ...]  run the entry checks of a rule file (all, or those named) and print their findings",
+         CliCheckCommand},
+        {"sql", "sql [--yes] \"STATEMENT\"  run SQL on the event database and print the rows as \";\"-separated lines; "
+                "a statement that may change data needs --yes",
+         CliSqlCommand},
         {"serve", "serve [--port N] [--max-connections N] [--idle-timeout SECONDS] [--show-log] [--debug]  run the readout server until SIGINT or SIGTERM", CliServeCommand},
     };
     return commands;

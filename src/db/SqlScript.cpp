@@ -183,7 +183,8 @@ public:
     SqlError error(const QString &reason, qsizetype position) const
     {
         const qsizetype at = std::clamp<qsizetype>(position, 0, m_text.size());
-        const qsizetype lineStart = m_text.lastIndexOf(u'\n', at - 1) + 1;
+        // (a negative start would search from the end)
+        const qsizetype lineStart = at == 0 ? 0 : m_text.lastIndexOf(u'\n', at - 1) + 1;
         const int line = static_cast<int>(QStringView(m_text).left(at).count(u'\n')) + 1;
         return SqlError(reason, line, static_cast<int>(at - lineStart) + 1);
     }

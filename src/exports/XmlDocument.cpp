@@ -145,8 +145,12 @@ XmlElement XmlElement::child(const QString &name) const
 XmlElement XmlElement::appendElement(const QString &name) const
 {
     Q_ASSERT(m_node);
+    const QByteArray elementName = xmlName(name);
+    // libxml2 would write any name, and the file would not read back.
+    if (xmlValidateName(xml(elementName), 0) != 0)
+        throw KorventError(tr("\"%1\" cannot be the name of an XML element").arg(name));
     // A null namespace makes the child take its parent's.
-    return XmlElement(xmlNewChild(m_node, nullptr, xml(xmlName(name)), nullptr));
+    return XmlElement(xmlNewChild(m_node, nullptr, xml(elementName), nullptr));
 }
 
 XmlElement XmlElement::appendTextElement(const QString &name, const QString &text) const
@@ -168,6 +172,14 @@ void XmlElement::setText(const QString &text) const
     xmlNodeSetContent(m_node, nullptr);
     const QByteArray content = xmlText(text);
     // A text node is taken literally: "&amp;" in the text stays those five characters.
+    if (!content.isEmpty())
+        xmlAddChild(m_node, xmlNewDocText(m_node->doc, xml(content)));
+}
+
+void XmlElement::appendText(const QString &text) const
+{
+    Q_ASSERT(m_node);
+    const QByteArray content = xmlText(text);
     if (!content.isEmpty())
         xmlAddChild(m_node, xmlNewDocText(m_node->doc, xml(content)));
 }

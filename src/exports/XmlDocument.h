@@ -38,7 +38,7 @@ public:
     XmlElement child(const QString &name) const;
 
     // Appends a new element as the last child, in this element's namespace,
-    // and returns it.
+    // and returns it. A name XML does not allow raises KorventError.
     XmlElement appendElement(const QString &name) const;
     // The same with text content (an empty text gives an empty element).
     XmlElement appendTextElement(const QString &name, const QString &text) const;
@@ -46,6 +46,9 @@ public:
     void setAttribute(const QString &name, const QString &value) const;
     // Replaces the element's content with the text.
     void setText(const QString &text) const;
+    // Appends text after the content so far. An element that holds text is
+    // written as built, without indentation: line breaks laid out by hand.
+    void appendText(const QString &text) const;
 
 private:
     friend class XmlDocument;

@@ -16,6 +16,14 @@ QString PadText(const QString &text, int width, bool rightAligned);
 // next line starts a new page.
 std::vector<std::vector<int>> TextPageLayout(int lineCount, int lineHeight, int pageHeight);
 
+// Where each line of a grid listing goes: lines start one line height down
+// and go down by it; once the next line would lie below the page height less
+// two line heights it starts a new page, again one line height down.
+std::vector<std::vector<int>> ListingPageLayout(int lineCount, int lineHeight, int pageHeight);
+
+// Prints a grid listing in Courier 10 point at x = 10, laid out as above.
+void PrintListing(QPagedPaintDevice &device, const QStringList &lines);
+
 // Prints the lines in Courier 12 point at x = 30 on the device (a printer or
 // a PDF writer whose title and orientation the caller has set).
 void PrintTextLines(QPagedPaintDevice &device, const QStringList &lines);

@@ -130,6 +130,8 @@ TEST_F(SqlScriptFixture, EngineErrorsNameTheirLineAndColumn)
     const struct { const char *sql; int line; int column; const char *reason; } cases[] = {
         {"SELECT id\nFROM team\nWHERE id = 1 +nosuch", 3, 15, "no such column: nosuch"},
         {"SELECT 1;\n  SELEC 2", 2, 3, "near \"SELEC\": syntax error"},
+        // An error without a place of its own points at its statement.
+        {"SELECT 1\nFROM teem", 1, 1, "no such table: teem"},
         // A failure while running points at its statement.
         {"UPDATE team SET name='X';\n\n   -- the number is taken\n   UPDATE team SET number = 2 WHERE number = 1", 4, 4,
          "UNIQUE constraint failed: team.number"},

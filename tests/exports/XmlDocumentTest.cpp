@@ -55,6 +55,28 @@ TEST(XmlDocumentWriting, SettingAgainReplacesTextAndKeepsTheAttributesPlace)
     EXPECT_TRUE(written.contains(QStringLiteral("<Name>second</Name>")));
 }
 
+TEST(XmlDocumentWriting, TextLaidOutByHandIsWrittenAsBuilt)
+{
+    XmlDocument document;
+    const XmlElement root = document.createDocumentElement(QStringLiteral("R"));
+    root.appendText(QStringLiteral("\n"));
+    const XmlElement row = root.appendElement(QStringLiteral("row"));
+    row.appendTextElement(QStringLiteral("a"), QStringLiteral("1"));
+    row.appendTextElement(QStringLiteral("b"), QStringLiteral("x<y"));
+    root.appendText(QStringLiteral("\n"));
+    EXPECT_EQ(text(document.toBytes(XmlEncoding::Utf8)),
+              QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<R>\n<row><a>1</a><b>x&lt;y</b></row>\n</R>\n"));
+}
+
+TEST(XmlDocumentWriting, NamesXmlDoesNotAllowAreRefused)
+{
+    XmlDocument document;
+    const XmlElement root = document.createDocumentElement(QStringLiteral("R"));
+    for (const char *name : {"count(*)", "a b", "1st", ""})
+        EXPECT_THROW(root.appendElement(QLatin1String(name)), KorventError) << name;
+    EXPECT_FALSE(root.appendElement(QStringLiteral("team_id")).isNull());
+}
+
 TEST(XmlDocumentWriting, Latin1KeepsOtherCharactersAsReferences)
 {
     XmlDocument document;

@@ -22,3 +22,17 @@ TEST(TextPrinting, FiftyLinesOfSixtyOnAPageOfThreeThousand)
     EXPECT_EQ(TextPageLayout(50, 60, 3000).size(), 1u); // no empty page after a full one
     EXPECT_TRUE(TextPageLayout(0, 60, 3000).empty());
 }
+
+TEST(TextPrinting, ListingStartsOneLineDownAndKeepsTwoLinesFree)
+{
+    // Lines at 60, 120, ... 2880: the next one, 2940, would pass 3000 less two lines.
+    const auto pages = ListingPageLayout(97, 60, 3000);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[0].size(), 48u);
+    EXPECT_EQ(pages[0].front(), 60);
+    EXPECT_EQ(pages[0].back(), 2880);
+    EXPECT_EQ(pages[1].front(), 60);
+    EXPECT_EQ(pages[2], std::vector<int>({60}));
+    EXPECT_EQ(ListingPageLayout(48, 60, 3000).size(), 1u);
+    EXPECT_TRUE(ListingPageLayout(0, 60, 3000).empty());
+}

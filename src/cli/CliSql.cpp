@@ -1,0 +1,44 @@
+// korvent-cli sql: the data editor's Run, headless.
+
+#include "cli/CliCommands.h"
+
+#include "base/KorventError.h"
+#include "db/SqlScript.h"
+#include "shell/SqlConsole.h"
+#include "store/uData.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("Cli", text);
+}
+
+const QString sqlUsage = QStringLiteral("sql needs one statement: sql [--yes] \"STATEMENT\"");
+
+} // namespace
+
+int CliSqlCommand(CliContext &context, const QStringList &arguments)
+{
+    QStringList words = arguments;
+    const bool confirmed = words.removeAll(QStringLiteral("--yes")) > 0;
+    if (words.size() != 1)
+        throw KorventError(sqlUsage);
+    const QString &sql = words.first();
+    // The counterpart of the editor's question: nothing that may change data runs unconfirmed.
+    if (!confirmed && AsksBeforeChange(sql))
+        throw KorventError(tr("The statement holds DELETE, INSERT or UPDATE and may change data; add --yes to run it"));
+    if (!db::SqlParameters(sql).empty())
+        throw KorventError(tr("The statement has parameters; korvent-cli sql cannot ask for their values"));
+
+    const db::SqlOutcome outcome = db::RunSqlScript(context.data.connection(), sql, {},
+                                                    confirmed ? db::SqlAccess::MayChange : db::SqlAccess::ReadOnly);
+    if (outcome.returnsRows)
+        for (const QString &line : ResultTextLines(outcome))
+            context.out << line << '\n';
+    if (outcome.rowsAffected != -1)
+        context.out << RowsAffectedText(outcome.rowsAffected) << '\n';
+    return 0;
+}

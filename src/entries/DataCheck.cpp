@@ -1,0 +1,111 @@
+#include "entries/DataCheck.h"
+
+#include "base/KorventError.h"
+#include "base/TextFile.h"
+#include "db/Connection.h"
+#include "db/SqlScript.h"
+#include "store/TextHelpers.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QScopeGuard>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("DataCheck", text);
+}
+
+// The class tree as a table the queries can join: dropped again after the run.
+void offerClassTree(db::Connection &connection, const ClassTree &classTree)
+{
+    connection.exec(QStringLiteral("DROP TABLE IF EXISTS temp.classtree"));
+    connection.exec(QStringLiteral("CREATE TEMP TABLE classtree (name TEXT)"));
+    for (const TClassInfo &info : LoadClassTable(classTree))
+        connection.exec(QStringLiteral("INSERT INTO temp.classtree (name) VALUES (?)"), {info.name});
+}
+
+} // namespace
+
+QString DataCheckRuleFileName(const QString &programDirectory)
+{
+    return programDirectory + QStringLiteral("common/checklist.kvchk");
+}
+
+CheckRule CheckRuleOfLine(const QString &line)
+{
+    return {TextBefore(u'|', line), TextAfter(u'|', line)};
+}
+
+std::optional<std::vector<CheckRule>> ReadCheckRules(const QString &fileName)
+{
+    if (!QFileInfo(fileName).isFile())
+        return std::nullopt;
+    const std::optional<QStringList> lines = ReadTextLines(fileName);
+    if (!lines)
+        throw KorventError(tr("Cannot read the rule file %1").arg(fileName));
+    std::vector<CheckRule> rules;
+    for (const QString &line : *lines)
+        if (!line.trimmed().isEmpty())
+            rules.push_back(CheckRuleOfLine(line));
+    return rules;
+}
+
+QStringList RunDataCheck(db::Connection &connection, const std::vector<CheckRule> &rules, const std::vector<bool> &chosen,
+                         const ClassTree &classTree)
+{
+    QStringList report;
+    if (std::find(chosen.begin(), chosen.end(), true) == chosen.end())
+        return report;
+    offerClassTree(connection, classTree);
+    const auto dropClassTree = qScopeGuard([&connection] {
+        try {
+            connection.exec(QStringLiteral("DROP TABLE IF EXISTS temp.classtree"));
+        } catch (const KorventError &) {
+            // a temporary table goes with the connection anyway
+        }
+    });
+    for (size_t i = 0; i < rules.size() && i < chosen.size(); ++i) {
+        if (!chosen[i])
+            continue;
+        const CheckRule &rule = rules[i];
+        db::SqlOutcome outcome;
+        try {
+            outcome = db::RunSqlScript(connection, rule.statement, {}, db::SqlAccess::ReadOnly);
+        } catch (const KorventError &error) {
+            throw KorventError(tr("Check \"%1\": %2").arg(rule.title, error.message()));
+        }
+        if (outcome.rows.empty())
+            continue;
+        report.append(QStringLiteral("*** ") + rule.title + QStringLiteral(" ***"));
+        for (const QVariantList &row : outcome.rows) {
+            QString line;
+            for (const QVariant &value : row)
+                line += db::SqlValueText(value) + u';';
+            report.append(line);
+        }
+    }
+    return report;
+}
+
+std::vector<bool> ChosenByTitle(const std::vector<CheckRule> &rules, const QStringList &titles)
+{
+    std::vector<bool> chosen(rules.size(), false);
+    for (const QString &title : titles) {
+        bool found = false;
+        for (size_t i = 0; i < rules.size(); ++i) {
+            if (rules[i].title == title) {
+                chosen[i] = true;
+                found = true;
+            }
+        }
+        if (!found) {
+            QStringList known;
+            for (const CheckRule &rule : rules)
+                known.append(u'"' + rule.title + u'"');
+            throw KorventError(tr("There is no check \"%1\" in the rule file; its checks are %2").arg(title, known.join(QStringLiteral(", "))));
+        }
+    }
+    return chosen;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+// Runs the data editor's statements on a connection of their own in a thread
+// of their own, so that a long query leaves the window and the readout free.
+// The outcome comes back through finished() on the thread that started it.
+// A running statement can be stopped (cancel) or waited for (wait).
+
+#include "db/SqlScript.h"
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+struct SqlRunResult
+{
+    bool ok = false;
+    db::SqlOutcome outcome;
+    QString error;       // the engine's message, with the place it names
+    int errorLine = 0;   // from 1; 0 when the error names no place
+    int errorColumn = 0;
+    qint64 elapsedMilliseconds = 0;
+};
+
+class SqlRunWorker;
+
+class SqlRunner : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The statements run on the database file; its connection is opened at the first run.
+    explicit SqlRunner(const QString &databaseFile, QObject *parent = nullptr);
+    // Stops a running statement and waits for it.
+    ~SqlRunner() override;
+
+    // Starts a run; false when one is still running.
+    bool start(const QString &sql, const QVariantList &values);
+    bool isRunning() const;
+    // Stops the running statement at the engine's next step; what the run changed is rolled back.
+    void cancel();
+    // Blocks until the running statement has ended (finished() follows through the event loop).
+    void wait();
+
+signals:
+    void finished(const SqlRunResult &result);
+
+private:
+    friend class SqlRunWorker;
+    void runEnded();
+
+    QThread m_thread;
+    SqlRunWorker *m_worker;
+    std::atomic<bool> m_cancel{false};
+    mutable std::mutex m_mutex;
+    std::condition_variable m_idle;
+    bool m_running = false;
+};

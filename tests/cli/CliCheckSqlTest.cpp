@@ -1,0 +1,103 @@
+#include "CliRun.h"
+#include "TestFolder.h"
+
+#include "store/uData.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliCheckSqlFixture : ::testing::Test
+{
+    QTemporaryDir program;
+    QString event;
+    std::unique_ptr<TdmData> data;
+
+    void SetUp() override
+    {
+        event = folderOf(program) + QStringLiteral("event/");
+        QDir().mkpath(event);
+        writeFile(event + QStringLiteral("classlist.tree"), "H12<*>(12:00:00|012:00:00|00:30:00)\r\n");
+        data = std::make_unique<TdmData>(event);
+        const qint64 foxes = data->insertRow(QStringLiteral("team"), {{"number", 1}, {"name", "Foxes"}, {"class", "H12"}});
+        data->insertRow(QStringLiteral("team"), {{"number", 2}, {"name", "Owls"}, {"class", "D9"}});
+        data->insertRow(QStringLiteral("runner"), {{"team_id", foxes}, {"firstname", "Ann"}, {"lastname", "Lee"}});
+        writeFile(folderOf(program) + QStringLiteral("rules.kvchk"),
+                  "Runners without chip|SELECT firstname, lastname FROM runner WHERE chipnr IS NULL\r\n"
+                  "Classes not in the class tree|SELECT number, class FROM team WHERE class NOT IN (SELECT name FROM classtree)\r\n"
+                  "Teams without number|SELECT name FROM team WHERE number IS NULL\r\n");
+    }
+
+    CliRun cli(const QStringList &arguments)
+    {
+        return runCliIn(program.path(), QStringList({"--event", "event"}) + arguments);
+    }
+    QString teamName(int number)
+    {
+        return data->selectRows(QStringLiteral("team"), {{"number", number}}).front().value(QStringLiteral("name")).toString();
+    }
+};
+
+} // namespace
+
+TEST_F(CliCheckSqlFixture, CheckPrintsTheFindingsOfTheChosenChecks)
+{
+    const CliRun all = cli({"check", "rules.kvchk"});
+    EXPECT_EQ(all.exitCode, 0) << all.err.toStdString();
+    EXPECT_EQ(all.out.toStdString(), "*** Runners without chip ***\nAnn;Lee;\n*** Classes not in the class tree ***\n2;D9;\n");
+
+    const CliRun one = cli({"check", "rules.kvchk", "--only", "Classes not in the class tree"});
+    EXPECT_EQ(one.out.toStdString(), "*** Classes not in the class tree ***\n2;D9;\n");
+
+    const CliRun none = cli({"check", "rules.kvchk", "--only", "Teams without number"});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_EQ(none.out.toStdString(), "No errors\n");
+}
+
+TEST_F(CliCheckSqlFixture, CheckFailuresExitNonZero)
+{
+    const CliRun missing = cli({"check", "nothere.kvchk"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err.toStdString(), "korvent-cli: No filenothere.kvchk\n");
+    EXPECT_TRUE(missing.out.isEmpty());
+
+    writeFile(folderOf(program) + QStringLiteral("broken.kvchk"), "Fine|SELECT 1\r\nBroken|SELECT nosuch FROM team\r\n");
+    const CliRun broken = cli({"check", "broken.kvchk"});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_TRUE(broken.out.isEmpty());
+    EXPECT_EQ(broken.err.toStdString(), "korvent-cli: Check \"Broken\": no such column: nosuch (line 1, column 8)\n");
+
+    const CliRun unknown = cli({"check", "rules.kvchk", "--only", "Nothing"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.err.contains(QLatin1String("There is no check \"Nothing\""))) << unknown.err.toStdString();
+}
+
+TEST_F(CliCheckSqlFixture, SqlPrintsRowsAndRefusesChangesWithoutYes)
+{
+    const CliRun rows = cli({"sql", "SELECT number, name FROM team ORDER BY number"});
+    EXPECT_EQ(rows.exitCode, 0) << rows.err.toStdString();
+    EXPECT_EQ(rows.out.toStdString(), "number;name;\n1;Foxes;\n2;Owls;\n");
+
+    for (const char *sql : {"UPDATE team SET name = 'X'", "SELECT * FROM team WHERE name = 'update'", "DROP TABLE extrapoint"}) {
+        const CliRun refused = cli({"sql", QLatin1String(sql)});
+        EXPECT_EQ(refused.exitCode, 1) << sql;
+        EXPECT_TRUE(refused.out.isEmpty()) << sql;
+        EXPECT_FALSE(refused.err.isEmpty()) << sql;
+    }
+    EXPECT_EQ(teamName(1), QStringLiteral("Foxes"));
+    EXPECT_TRUE(data->connection().tableExists(QStringLiteral("extrapoint")));
+
+    const CliRun changed = cli({"sql", "--yes", "UPDATE team SET name = name || '!'"});
+    EXPECT_EQ(changed.exitCode, 0) << changed.err.toStdString();
+    EXPECT_EQ(changed.out.toStdString(), " 2 rows affected.\n");
+    EXPECT_EQ(teamName(2), QStringLiteral("Owls!"));
+}
+
+TEST_F(CliCheckSqlFixture, SqlErrorNamesItsLineAndColumn)
+{
+    const CliRun failed = cli({"sql", "SELECT number,\n  name\nFROM team WHERE nosuch = 1"});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.err.toStdString(), "korvent-cli: no such column: nosuch (line 3, column 17)\n");
+    const CliRun usage = cli({"sql"});
+    EXPECT_EQ(usage.exitCode, 1);
+}

@@ -1,0 +1,76 @@
+#include "TestFolder.h"
+
+#include "shell/SqlRunner.h"
+#include "store/uData.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SqlRunnerFixture : ::testing::Test
+{
+    QTemporaryDir dir;
+    TdmData data{folderOf(dir)};
+    SqlRunner runner{TdmData::databaseFileName(folderOf(dir))};
+    QSignalSpy finished{&runner, &SqlRunner::finished};
+
+    SqlRunResult result()
+    {
+        if (finished.isEmpty() && !finished.wait(30'000))
+            return {};
+        return finished.takeFirst().at(0).value<SqlRunResult>();
+    }
+};
+
+const QString endless = QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c) SELECT count(*) FROM c");
+
+} // namespace
+
+
+TEST_F(SqlRunnerFixture, RunsOnItsOwnConnectionAndHandsTheOutcomeBack)
+{
+    data.insertRow(QStringLiteral("team"), {{"number", 4}, {"name", "Foxes"}});
+    ASSERT_TRUE(runner.start(QStringLiteral("UPDATE team SET name = :name; SELECT number, name FROM team"), {QStringLiteral("Owls")}));
+    const SqlRunResult run = result();
+    ASSERT_TRUE(run.ok) << run.error.toStdString();
+    EXPECT_EQ(run.outcome.rowsAffected, 1);
+    ASSERT_EQ(run.outcome.rows.size(), 1u);
+    EXPECT_EQ(run.outcome.rows[0][1].toString(), QStringLiteral("Owls"));
+    EXPECT_EQ(data.findRow(QStringLiteral("team"), 1)->value(QStringLiteral("name")).toString(), QStringLiteral("Owls"));
+
+    ASSERT_TRUE(runner.start(QStringLiteral("SELECT 1\nFROM teem"), {}));
+    const SqlRunResult failed = result();
+    EXPECT_FALSE(failed.ok);
+    EXPECT_EQ(failed.error.toStdString(), "no such table: teem (line 1, column 1)");
+    EXPECT_EQ(failed.errorLine, 1);
+}
+
+TEST_F(SqlRunnerFixture, LongQueryLeavesTheDatabaseFreeAndCanBeStopped)
+{
+    ASSERT_TRUE(runner.start(endless, {}));
+    EXPECT_TRUE(runner.isRunning());
+    EXPECT_FALSE(runner.start(QStringLiteral("SELECT 1"), {}));
+    // Others write while the query runs: a readout would not wait for it.
+    data.insertRow(QStringLiteral("team"), {{"number", 9}, {"name", "Late entry"}});
+    EXPECT_EQ(data.rowCount(QStringLiteral("team")), 1);
+    runner.cancel();
+    runner.wait();
+    EXPECT_FALSE(runner.isRunning());
+    const SqlRunResult stopped = result();
+    EXPECT_FALSE(stopped.ok);
+    EXPECT_TRUE(stopped.error.startsWith(QLatin1String("Stopped"))) << stopped.error.toStdString();
+
+    ASSERT_TRUE(runner.start(QStringLiteral("SELECT count(*) FROM team"), {}));
+    EXPECT_EQ(result().outcome.rows.at(0).at(0).toLongLong(), 1);
+}
+
+TEST(SqlRunner, DestroyedWhileRunningStopsTheStatement)
+{
+    QTemporaryDir dir;
+    TdmData data(folderOf(dir));
+    auto runner = std::make_unique<SqlRunner>(TdmData::databaseFileName(folderOf(dir)));
+    ASSERT_TRUE(runner->start(endless, {}));
+    runner.reset();
+    SUCCEED();
+}
