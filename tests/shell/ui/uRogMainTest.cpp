@@ -1,3 +1,4 @@
+#include "ModalDialogs.h"
 #include "TestFolder.h"
 
 #include "shell/ui/uRogMain.h"
@@ -161,31 +162,6 @@ TEST_F(MainWindowFixture, ResultButtonOpensTheEditControlsWindowModally)
     EXPECT_TRUE(modal);
 }
 
-namespace {
-
-// Runs `answer` on the next modal dialog of type T once it is shown. A
-// dialog the answer leaves open is a failure, and is closed so the test ends.
-template<typename T>
-void whenModal(std::function<void(T *)> answer)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, poll] {
-        QPointer<T> dialog = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) {
-            QTimer::singleShot(20, *poll);
-            return;
-        }
-        answer(dialog);
-        if (dialog && dialog->isVisible()) {
-            ADD_FAILURE() << "the dialog stayed open";
-            static_cast<QDialog *>(dialog.data())->reject();
-        }
-    };
-    QTimer::singleShot(20, *poll);
-}
-
-} // namespace
-
 TEST_F(MainWindowFixture, ReportsCommandWritesTheChosenReportAndShowsIt)
 {
     EventSetup chosen;
@@ -312,19 +288,6 @@ TEST_F(MainWindowFixture, ReportViewerIsCentredOnlyTheFirstTime)
     window->ShowReport(page);
     EXPECT_EQ(viewer->pos(), QPoint(20, 30));
 }
-
-namespace {
-
-// Types the name into the dialog's file name box and presses Enter.
-void typeFileName(QFileDialog *dialog, const QString &name)
-{
-    auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    ASSERT_TRUE(edit);
-    edit->setText(name);
-    QTest::keyClick(edit, Qt::Key_Return);
-}
-
-} // namespace
 
 TEST_F(MainWindowFixture, ListExportsAskForTheFileAndWriteIt)
 {

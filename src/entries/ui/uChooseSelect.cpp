@@ -1,0 +1,107 @@
+#include "entries/ui/uChooseSelect.h"
+
+#include "base/ui/OverrideCursor.h"
+#include "entries/DataCheck.h"
+#include "reports/ui/uMDItekst.h"
+
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TfChooseSelect::TfChooseSelect(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fChooseSelect"));
+    setWindowTitle(tr("Choose reports"));
+    clbCheckList = new QListWidget(this);
+    clbCheckList->setObjectName(QStringLiteral("clbCheckList"));
+    clbCheckList->viewport()->installEventFilter(this);
+
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *ok = buttons->addButton(QDialogButtonBox::Ok);
+    ok->setObjectName(QStringLiteral("btnOK"));
+    ok->setText(tr("OK"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(clbCheckList);
+    layout->addWidget(buttons);
+    resize(360, 300);
+}
+
+void TfChooseSelect::setTitles(const QStringList &titles)
+{
+    clbCheckList->clear();
+    for (const QString &title : titles) {
+        auto *item = new QListWidgetItem(title, clbCheckList);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
+}
+
+std::vector<bool> TfChooseSelect::checkedEntries() const
+{
+    std::vector<bool> checked;
+    for (int i = 0; i < clbCheckList->count(); ++i)
+        checked.push_back(clbCheckList->item(i)->checkState() == Qt::Checked);
+    return checked;
+}
+
+bool TfChooseSelect::eventFilter(QObject *watched, QEvent *event)
+{
+    // Anywhere in the list, on an entry or not.
+    if (watched == clbCheckList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        clbCheckListDblClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfChooseSelect::clbCheckListDblClick()
+{
+    for (int i = 0; i < clbCheckList->count(); ++i) {
+        QListWidgetItem *item = clbCheckList->item(i);
+        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+}
+
+void CheckData(QWidget *parent, db::Connection &connection, const QString &programDirectory, const ClassTree &classTree)
+{
+    QFileDialog dialog(parent, QObject::tr("Open file"), programDirectory + QStringLiteral("common"), QObject::tr("KVTCheck (*.kvchk)"));
+    dialog.setObjectName(QStringLiteral("OpenDialog1"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // A name that is not there is answered with "No file".
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("kvchk"));
+    dialog.selectFile(QStringLiteral("checklist.kvchk"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString fileName = dialog.selectedFiles().first();
+
+    const std::optional<std::vector<CheckRule>> rules = ReadCheckRules(fileName);
+    if (!rules) {
+        QMessageBox::information(parent, QObject::tr("Korvent"), QObject::tr("No file") + fileName);
+        return;
+    }
+    TfChooseSelect choose(parent);
+    QStringList titles;
+    for (const CheckRule &rule : *rules)
+        titles.append(rule.title);
+    choose.setTitles(titles);
+    // However the dialog is closed, the entries ticked then are run.
+    choose.exec();
+
+    QStringList report;
+    {
+        const OverrideCursor wait(Qt::WaitCursor);
+        report = RunDataCheck(connection, *rules, choose.checkedEntries(), classTree);
+    }
+    if (report.isEmpty())
+        QMessageBox::information(parent, QObject::tr("Korvent"), QObject::tr("No errors"));
+    else
+        ShowTextWindow(report, parent);
+}
