@@ -4,6 +4,7 @@
 #include "base/ui/MessageBoxSink.h"
 #include "base/ui/OverrideCursor.h"
 #include "shell/ui/uAbout.h"
+#include "shell/ui/uDataEditor.h"
 
 #include "scoring/TeamCalculation.h"
 #include "scoring/ui/uEditControls.h"
@@ -61,6 +62,7 @@ TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, SharedEventSe
     , m_eventInfo(new TfEventInfo(location.eventDirectory, location.programDirectory, data, setup, this))
     , m_teams(new TfTeams(location, data, setup, this))
     , m_editControls(new TfEditControls(location.eventDirectory, data, setup, this))
+    , m_dataEditor(new TfDataEditor(location, data, this))
     , m_selectReport(new TfSelectReport(this))
     , m_reportViewer(new TfwbReport(this))
     , m_mdiArea(new QMdiArea(this))
@@ -92,7 +94,7 @@ void TfRogMain::createCommands()
         {"actEditControls", "&Results", "Edit controls", QKeySequence(Qt::Key_F5), "Correct punches and team statuses by hand", false, &TfRogMain::editControlsClick},
         {"actCalculate", "&Results", "Calculate", QKeySequence(Qt::CTRL | Qt::Key_F5), "Calculate team results", false, &TfRogMain::calculateClick},
         {"actReports", "&Results", "Reports", QKeySequence(Qt::Key_F6), "Start lists, results and statistics", true, &TfRogMain::reportsClick},
-        {"actDBEditor", "&Tools", "DB editor", {}, "Run SQL on the event database", false, nullptr},
+        {"actDBEditor", "&Tools", "DB editor", {}, "Run SQL on the event database", false, &TfRogMain::dbEditorClick},
         {"actLoadStarted", "&Tools", "Load started", {}, "Mark runners as started from a file", true, &TfRogMain::loadStartedClick},
         {"actExportParticipants", "&Tools", nullptr, {}, "Participants list file", true, &TfRogMain::exportParticipantsClick, ReportKind::Participants},
         {"actExportCardex", "&Tools", nullptr, {}, "Start list file for the Cardex program", false, &TfRogMain::exportCardexClick, ReportKind::Cardex},
@@ -242,6 +244,11 @@ void TfRogMain::calculateClick()
         TeamCalculation(m_data, m_setup.snapshot(), messages).CalculateAllTeams(answer == QMessageBox::Yes);
     }
     QMessageBox::information(this, tr("Korvent"), tr("Done!"));
+}
+
+void TfRogMain::dbEditorClick()
+{
+    m_dataEditor->exec();
 }
 
 void TfRogMain::reportsClick()

@@ -15,6 +15,7 @@ class QMdiArea;
 class QMenu;
 class SharedEventSetup;
 class TdmData;
+class TfDataEditor;
 class TfEditControls;
 class TfEventInfo;
 class TfServerMain;
@@ -48,6 +49,7 @@ private:
     void loadStartedClick();
     void editControlsClick();
     void calculateClick();
+    void dbEditorClick();
     void reportsClick();
     // Runs an export of the registry; its errors go to the caller.
     void runExport(ReportKind kind, const ReportRequest &request);
@@ -68,6 +70,7 @@ private:
     TfTeams *m_teams;
     TfServerMain *m_serverMain = nullptr;
     TfEditControls *m_editControls;
+    TfDataEditor *m_dataEditor;
     TfSelectReport *m_selectReport;
     TfwbReport *m_reportViewer;
     QMdiArea *m_mdiArea;

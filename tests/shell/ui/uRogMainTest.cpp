@@ -91,14 +91,15 @@ TEST_F(MainWindowFixture, ToolBarButtonsWithCaptionsAndHints)
                                   "ToolButton4|Results|Results", "-", "tbtnClose|Close|Close"}));
 }
 
-TEST_F(MainWindowFixture, CommandsNotYetBuiltAreVisibleButDisabled)
+TEST_F(MainWindowFixture, EveryCommandIsBuiltAndEnabled)
 {
     auto window = open(true);
-    for (const char *name : {"actDBEditor"}) {
-        EXPECT_TRUE(window->command(name)->isVisible()) << name;
-        EXPECT_FALSE(window->command(name)->isEnabled()) << name;
-    }
+    for (QAction *menu : window->menuBar()->actions())
+        for (QAction *action : menu->menu()->actions())
+            if (!action->isSeparator())
+                EXPECT_TRUE(action->isVisible() && action->isEnabled()) << action->text().toStdString();
     EXPECT_TRUE(window->command("actAbout")->isEnabled());
+    EXPECT_TRUE(window->command("actDBEditor")->isEnabled());
     EXPECT_TRUE(window->command("actEventSetup")->isEnabled());
     EXPECT_TRUE(window->command("actCalculate")->isEnabled());
     EXPECT_TRUE(window->command("actReports")->isEnabled());
@@ -159,6 +160,21 @@ TEST_F(MainWindowFixture, ResultButtonOpensTheEditControlsWindowModally)
     closer.start(0);
     window->findChild<QAction *>("ToolButton3")->trigger();
     EXPECT_EQ(shown, QStringLiteral("Edit Controls"));
+    EXPECT_TRUE(modal);
+}
+
+TEST_F(MainWindowFixture, DbEditorOpensTheDataEditorModally)
+{
+    auto window = open(true);
+    QString shown;
+    bool modal = false;
+    whenModal<QDialog>([&](QDialog *dialog) {
+        shown = dialog->windowTitle();
+        modal = dialog->isModal();
+        dialog->reject();
+    });
+    window->command("actDBEditor")->trigger();
+    EXPECT_EQ(shown, QStringLiteral("Data editor"));
     EXPECT_TRUE(modal);
 }
 
