@@ -333,6 +333,10 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
             throw places.error(tr("Each run is one transaction of its own; BEGIN, COMMIT, ROLLBACK, END, SAVEPOINT and RELEASE are not taken"),
                                statementStart);
         const bool changesData = !sqlite3_stmt_readonly(statement);
+        // ATTACH counts as reading, yet it creates a missing file.
+        static const QStringList connectionWords{QStringLiteral("ATTACH"), QStringLiteral("DETACH")};
+        if (access == SqlAccess::ReadOnly && connectionWords.contains(text.firstWord(begin)))
+            throw places.error(tr("Only queries are taken here; ATTACH and DETACH are not"), statementStart);
         if (changesData) {
             if (access == SqlAccess::ReadOnly)
                 throw places.error(tr("Only queries are taken here; this statement would change data"), statementStart);

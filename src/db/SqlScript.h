@@ -61,7 +61,7 @@ private:
 };
 
 enum class SqlAccess {
-    ReadOnly,   // a statement that would change data is refused before it runs
+    ReadOnly,   // a statement that would change data (or attach a file) is refused before it runs
     MayChange,  // statements that change data run in one transaction, kept only when all succeed
 };
 

@@ -166,6 +166,9 @@ TEST_F(SqlScriptFixture, ReadOnlyRunRefusesChangesAndTransactionsAreRefused)
 {
     EXPECT_THROW(run(QStringLiteral("SELECT 1; DELETE FROM team"), {}, db::SqlAccess::ReadOnly), db::SqlError);
     EXPECT_EQ(names().size(), 5);
+    const QString attached = folderOf(dir) + QStringLiteral("other.db");
+    EXPECT_THROW(run(QStringLiteral("ATTACH '%1' AS other").arg(attached), {}, db::SqlAccess::ReadOnly), db::SqlError);
+    EXPECT_FALSE(QFile::exists(attached));
     for (const char *sql : {"BEGIN; DELETE FROM team; COMMIT", "UPDATE team SET name='Z'; /* done */ commit", "SAVEPOINT a"}) {
         EXPECT_THROW(run(QLatin1String(sql)), db::SqlError) << sql;
         EXPECT_EQ(names(), QStringList({"T1", "T2", "T3", "T4", "T5"})) << sql;
