@@ -96,8 +96,9 @@ TEST_F(MainWindowFixture, EveryCommandIsBuiltAndEnabled)
     auto window = open(true);
     for (QAction *menu : window->menuBar()->actions())
         for (QAction *action : menu->menu()->actions())
-            if (!action->isSeparator())
+            if (!action->isSeparator()) {
                 EXPECT_TRUE(action->isVisible() && action->isEnabled()) << action->text().toStdString();
+            }
     EXPECT_TRUE(window->command("actAbout")->isEnabled());
     EXPECT_TRUE(window->command("actDBEditor")->isEnabled());
     EXPECT_TRUE(window->command("actEventSetup")->isEnabled());
