@@ -1,6 +1,7 @@
 #include "entries/ui/uTeams.h"
 
 #include "entries/ui/OpenTextFileDialog.h"
+#include "entries/ui/uChooseSelect.h"
 #include "entries/ui/uTeamControls.h"
 #include "entries/ui/uViewControls.h"
 
@@ -160,10 +161,8 @@ void TfTeams::createMenus(QMenuBar *menuBar)
     Importchips1 = edit->addAction(tr("Import chips"), this, [this] { runCommand([this] { Importchips1Click(); }); });
     Importchips1->setObjectName(QStringLiteral("Importchips1"));
     edit->addSeparator();
-    // The entry data check goes here.
-    CheckData1 = edit->addAction(tr("Check Data"));
+    CheckData1 = edit->addAction(tr("Check Data"), this, [this] { runCommand([this] { CheckData1Click(); }); });
     CheckData1->setObjectName(QStringLiteral("CheckData1"));
-    CheckData1->setEnabled(false);
 
     QMenu *view = menuBar->addMenu(tr("&View"));
     Controls1 = view->addAction(tr("Team &Controls (view)"), this, [this] { runCommand([this] { Controls1Click(); }); });
@@ -394,6 +393,17 @@ void TfTeams::done(int result)
     m_teams->setFilter({}, {});
     eFind->clear();
     QDialog::done(result);
+}
+
+void TfTeams::CheckData1Click()
+{
+    // The checks read what is stored: edits in progress are written first.
+    if (!postEdits())
+        return;
+    saveNote();
+    m_teams->setFilter({}, {});
+    selectTeams(m_shownTeamId);
+    CheckData(this, m_data.connection(), m_location.programDirectory, m_setup.snapshot()->classTree);
 }
 
 bool TfTeams::postEdits()

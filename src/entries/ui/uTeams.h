@@ -53,6 +53,7 @@ public:
     void Results1Click();
     void Import1Click();
     void Importchips1Click();
+    void CheckData1Click();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,9 +1,11 @@
+#include "ModalDialogs.h"
 #include "TestFolder.h"
 
 #include "base/MessageSink.h"
 #include "base/Platform.h"
 #include "db/EditableTableModel.h"
 #include "entries/ui/OpenTextFileDialog.h"
+#include "entries/ui/uChooseSelect.h"
 #include "entries/ui/uTeamControls.h"
 #include "entries/ui/uTeams.h"
 #include "entries/ui/uViewControls.h"
@@ -18,6 +20,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -32,27 +36,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Runs `answer` on the next modal dialog of type T once it is shown. A
-// dialog the answer leaves open is a failure, and is closed so the test ends.
-template <typename T>
-void whenModal(std::function<void(T *)> answer)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, poll] {
-        QPointer<T> dialog = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) {
-            QTimer::singleShot(20, *poll);
-            return;
-        }
-        answer(dialog);
-        if (dialog && dialog->isVisible()) {
-            ADD_FAILURE() << "the dialog stayed open";
-            static_cast<QDialog *>(dialog.data())->reject();
-        }
-    };
-    QTimer::singleShot(20, *poll);
-}
 
 QStringList itemsOf(const QComboBox *list)
 {
@@ -168,7 +151,7 @@ TEST_F(TeamsWindowFixture, GridsMenusAndFieldLists)
     for (QAction *item : menus[0]->menu()->actions())
         edit.append(item->isSeparator() ? QStringLiteral("-") : item->text());
     EXPECT_EQ(edit, QStringList({"Import teams", "Import chips", "-", "Check Data"}));
-    EXPECT_FALSE(action("CheckData1")->isEnabled());
+    EXPECT_TRUE(action("CheckData1")->isEnabled());
     EXPECT_TRUE(action("CheckData1")->isVisible());
     EXPECT_EQ(menus[1]->text(), QStringLiteral("&View"));
     EXPECT_EQ(action("Controls1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
@@ -413,6 +396,37 @@ TEST_F(TeamsWindowFixture, ImportTeamsFromTheChosenFileAndEncoding)
     action("Import1")->trigger();
     EXPECT_TRUE(message.startsWith(QLatin1String("Line 3:"))) << message.toStdString();
     EXPECT_EQ(data->rowCount(QStringLiteral("team")), 1);
+}
+
+TEST_F(TeamsWindowFixture, CheckDataRunsTheShippedChecksOnAllTeams)
+{
+    writeFile(location.programDirectory + QStringLiteral("common/checklist.kvchk"),
+              readFile(QStringLiteral(KORVENT_SOURCE_DIR "/common/checklist.kvchk")));
+    runner(team(1, "Alpha", "H12"), "Lee", "101");
+    runner(team(2, "Beta", "X9"), "Ray", "102");
+    open();
+    filter("Name|name", "alpha");
+    QString preset;
+    QStringList checks;
+    whenModal<QFileDialog>([&](QFileDialog *dialog) {
+        preset = dialog->directory().absolutePath() + u'/' + dialog->selectedFiles().value(0).section(u'/', -1);
+        whenModal<TfChooseSelect>([&](TfChooseSelect *choose) {
+            for (int i = 0; i < choose->clbCheckList->count(); ++i)
+                checks.append(choose->clbCheckList->item(i)->text());
+            QTest::mouseDClick(choose->clbCheckList->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+            choose->accept();
+        });
+        typeFileName(dialog, QStringLiteral("checklist.kvchk"));
+    });
+    action("CheckData1")->trigger();
+    EXPECT_EQ(preset, location.programDirectory + QStringLiteral("common/checklist.kvchk"));
+    EXPECT_EQ(checks.size(), 8);
+    // The team filter is off; the findings stand in a text window.
+    EXPECT_EQ(shownTeams(), QStringList({"Alpha", "Beta"}));
+    const auto texts = window->findChildren<TfMDItekst *>();
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_EQ(texts.front()->editor()->toPlainText(),
+              QStringLiteral("*** Classes not in the class tree ***\n2;Beta;X9;"));
 }
 
 TEST_F(TeamsWindowFixture, ScreenshotOnTheDemoEvent)
