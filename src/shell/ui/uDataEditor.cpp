@@ -337,13 +337,10 @@ void TfDataEditor::showResult(const db::SqlOutcome &outcome)
     if (m_runLive && outcome.returnsRows && !live)
         log(tr("Live results need the rows of one table with its id; these rows are shown read-only."));
     if (live) {
+        auto *model = new db::EditableTableModel(m_data.connection(), EventTable(live->table), live->fields, this);
         // The grid's titles are the result's names.
-        db::TableDefinition table = EventTable(live->table);
         for (size_t c = 0; c < outcome.columns.size(); ++c)
-            for (db::FieldDefinition &field : table.fields)
-                if (field.name == live->fields[static_cast<qsizetype>(c)])
-                    field.label = outcome.columns[c].name;
-        auto *model = new db::EditableTableModel(m_data.connection(), table, live->fields, this);
+            model->setColumnTitle(live->fields[static_cast<qsizetype>(c)], outcome.columns[c].name);
         model->setKeys(live->keys);
         model->select();
         m_liveModel = model;
