@@ -1,4 +1,10 @@
+#include "TestFolder.h"
+
 #include "reports/TextPrinting.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPdfWriter>
 
 #include <gtest/gtest.h>
 
@@ -35,4 +41,24 @@ TEST(TextPrinting, ListingStartsOneLineDownAndKeepsTwoLinesFree)
     EXPECT_EQ(pages[2], std::vector<int>({60}));
     EXPECT_EQ(ListingPageLayout(48, 60, 3000).size(), 1u);
     EXPECT_TRUE(ListingPageLayout(0, 60, 3000).empty());
+}
+
+TEST(TextPrinting, ListingGoesOnThePagesOfItsLayout)
+{
+    QTemporaryDir dir;
+    const QString pdf = folderOf(dir) + QStringLiteral("listing.pdf");
+    QStringList lines;
+    for (int i = 0; i < 150; ++i)
+        lines.append(QStringLiteral("%1 row").arg(i));
+    int expectedPages = 0;
+    {
+        QPdfWriter writer(pdf);
+        QFont font(QStringLiteral("Courier New"), 10);
+        font.setStyleHint(QFont::TypeWriter);
+        const int lineHeight = static_cast<int>(QFontMetrics(font, &writer).height() * 1.2);
+        expectedPages = static_cast<int>(ListingPageLayout(static_cast<int>(lines.size()), lineHeight, writer.height()).size());
+        PrintListing(writer, lines);
+    }
+    ASSERT_GT(expectedPages, 1);
+    EXPECT_EQ(readFile(pdf).count("/Type /Page\n") + readFile(pdf).count("/Type /Page\r"), expectedPages);
 }
