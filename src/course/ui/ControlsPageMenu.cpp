@@ -104,8 +104,6 @@ void ControlsPageMenu::miPrintClick()
     try {
         if (!m_navigator->post())
             return;
-        if (QPrinterInfo::defaultPrinter().isNull())
-            throw KorventError(tr("There is no printer to print the control list on"));
         OverrideCursor wait(Qt::WaitCursor);
         PrintTextLinesOnPrinter(ControlListLines(m_data.connection()), ControlListTitle(), false, -1);
     } catch (const KorventError &error) {

@@ -4,6 +4,7 @@
 #include "base/ui/MessageBoxSink.h"
 #include "entries/TeamControls.h"
 #include "store/uData.h"
+#include "reports/ui/TextPrinter.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -11,7 +12,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -93,10 +93,7 @@ void TfTeamControls::done(int result)
 
 void TfTeamControls::Print1Click()
 {
-    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
-    if (printer.isNull())
-        throw KorventError(tr("There is no default printer"));
-    QPrinter device(printer, QPrinter::HighResolution);
+    QPrinter device(DefaultPrinter(), QPrinter::HighResolution);
     device.setDocName(QStringLiteral("KVT results"));
     device.setCopyCount(1);
     device.setPageOrientation(QPageLayout::Portrait);

@@ -1,5 +1,7 @@
 #include "reports/ui/uwbReport.h"
 
+#include "reports/ui/TextPrinter.h"
+
 #include "reports/ui/PrintJob.h"
 
 #include "base/ui/OverrideCursor.h"
@@ -15,7 +17,6 @@
 #include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -131,9 +132,9 @@ void TfwbReport::saveText(const QString &target) const
     WriteFileBytes(target, bytes);
 }
 
-std::unique_ptr<QPrinter> TfwbReport::jobPrinter() const
+std::unique_ptr<QPrinter> TfwbReport::jobPrinter(const QPrinterInfo &target) const
 {
-    auto printer = std::make_unique<QPrinter>(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+    auto printer = std::make_unique<QPrinter>(target, QPrinter::HighResolution);
     if (m_pageLayout)
         printer->setPageLayout(*m_pageLayout);
     return printer;
@@ -141,9 +142,7 @@ std::unique_ptr<QPrinter> TfwbReport::jobPrinter() const
 
 void TfwbReport::aPrintClick()
 {
-    if (QPrinterInfo::defaultPrinter().isNull())
-        throw KorventError(tr("There is no default printer"));
-    m_browser->document()->print(jobPrinter().get());
+    m_browser->document()->print(jobPrinter(DefaultPrinter()).get());
 }
 
 void TfwbReport::aPrintToClick()

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPageLayout>
+#include <QPrinterInfo>
 #include <memory>
 #include <optional>
 
@@ -23,7 +24,7 @@ public:
 
     // A printer for one job: the default printer with the page setup. "Print"
     // prints on it; "Print to" lets the operator change it for that job only.
-    std::unique_ptr<QPrinter> jobPrinter() const;
+    std::unique_ptr<QPrinter> jobPrinter(const QPrinterInfo &target = QPrinterInfo::defaultPrinter()) const;
 
     // Loads the page; the tool bar is off while it loads.
     void OpenReportFile(const QString &fileName);

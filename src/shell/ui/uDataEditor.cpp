@@ -11,6 +11,7 @@
 #include "store/EventSchema.h"
 #include "store/TimeHelpers.h"
 #include "store/uData.h"
+#include "reports/ui/TextPrinter.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -23,7 +24,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -458,10 +458,7 @@ void TfDataEditor::btnPrinterClick()
     const db::SqlOutcome rows = shownRows();
     if (rows.columns.empty())
         return;
-    const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
-    if (defaultPrinter.isNull())
-        throw KorventError(tr("There is no default printer to print on"));
-    QPrinter printer(defaultPrinter, QPrinter::HighResolution);
+    QPrinter printer(DefaultPrinter(), QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("K*V SQL Print"));
     printer.setPageOrientation(QPageLayout::Portrait);
     printer.setCopyCount(1);

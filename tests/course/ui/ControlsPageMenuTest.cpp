@@ -208,7 +208,7 @@ TEST_F(ControlsPage, PrintWithoutAPrinterSaysSo)
         GTEST_SKIP() << "This computer has a printer; the control list is not printed on it by a test";
     MessageBoxes boxes;
     trigger("miPrint");
-    EXPECT_EQ(boxes.texts, QStringList({"There is no printer to print the control list on"}));
+    EXPECT_EQ(boxes.texts, QStringList({"There is no default printer"}));
 }
 
 TEST(ControlListPrinting, TheListPrintedToPdf)
