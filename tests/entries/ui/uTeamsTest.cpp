@@ -429,6 +429,38 @@ TEST_F(TeamsWindowFixture, CheckDataRunsTheShippedChecksOnAllTeams)
               QStringLiteral("*** Classes not in the class tree ***\n2;Beta;X9;"));
 }
 
+TEST_F(TeamsWindowFixture, ImportChipsSaysWhenTheListIsUsedUpOrEmpty)
+{
+    const qint64 one = team(1, "One");
+    const qint64 ann = runner(one, "Lee");
+    const qint64 two = team(2, "Two");
+    const qint64 bob = runner(two, "Ox");
+    const QString chips = location.eventDirectory + QStringLiteral("chips.txt");
+    const QString empty = location.eventDirectory + QStringLiteral("empty.txt");
+    writeFile(chips, "901\r\n902\r\n");
+    writeFile(empty, "");
+    open();
+    const auto importFrom = [&](const QString &file) {
+        QString title, message;
+        whenModal<QFileDialog>([&](QFileDialog *dialog) {
+            title = dialog->windowTitle();
+            typeFileName(dialog, file);
+        });
+        whenModal<QMessageBox>([&](QMessageBox *box) {
+            message = box->text();
+            box->accept();
+        });
+        action("Importchips1")->trigger();
+        EXPECT_EQ(title, QStringLiteral("Open file"));
+        return message;
+    };
+    // One chip a team, the list just long enough: every chip given, then the box.
+    EXPECT_EQ(importFrom(chips), QStringLiteral("List is empty"));
+    EXPECT_EQ(data->findRow(QStringLiteral("runner"), ann)->value("chipnr").toString(), QStringLiteral("901"));
+    EXPECT_EQ(data->findRow(QStringLiteral("runner"), bob)->value("chipnr").toString(), QStringLiteral("902"));
+    EXPECT_EQ(importFrom(empty), QStringLiteral("List is empty"));
+}
+
 TEST_F(TeamsWindowFixture, ScreenshotOnTheDemoEvent)
 {
     GeneratorOptions options;
