@@ -1,6 +1,7 @@
 #include "ModalDialogs.h"
 #include "TestFolder.h"
 
+#include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"
 #include "db/EditableTableModel.h"
@@ -311,6 +312,23 @@ TEST_F(TeamsWindowFixture, CalculateTeamFillsTheResultsPage)
     EXPECT_EQ(resultField("rtime"), QStringLiteral("5:00:00"));
     EXPECT_FALSE(resultField("calctime").isEmpty());
     EXPECT_FALSE(resultField("finis").isEmpty());
+}
+
+TEST_F(TeamsWindowFixture, CalculateTeamRefusesATeamWithoutNumber)
+{
+    // The calculation finds teams by number: a team without one is refused, not mistaken for another.
+    const qint64 id = data->insertRow(QStringLiteral("team"), {{"name", "Late entry"}});
+    team(0, "Zero");
+    open();
+    teamGrid()->setCurrentIndex(window->teamModel()->index(window->teamModel()->rowOf(id), 0));
+    try {
+        window->btnCalcTeamClick();
+        ADD_FAILURE() << "no error";
+    } catch (const KorventError &error) {
+        EXPECT_TRUE(error.message().contains(QLatin1String("no number"))) << error.message().toStdString();
+    }
+    for (const Row &row : data->selectRows(QStringLiteral("team"), {}))
+        EXPECT_TRUE(row.value("calctime").isNull()) << row.value("name").toString().toStdString();
 }
 
 TEST_F(TeamsWindowFixture, ResultsViewOfATeamWithoutPunchesIsAnEmptyTextWindow)
