@@ -5,7 +5,7 @@
 #include "base/MessageSink.h"
 #include "base/Platform.h"
 #include "db/EditableTableModel.h"
-#include "entries/ui/OpenTextFileDialog.h"
+#include "base/ui/TextFileDialog.h"
 #include "entries/ui/uChooseSelect.h"
 #include "entries/ui/uTeamControls.h"
 #include "entries/ui/uTeams.h"
@@ -391,15 +391,21 @@ TEST_F(TeamsWindowFixture, ImportTeamsFromTheChosenFileAndEncoding)
               *Platform::encodeTextFile(QStringLiteral("Unicode"), QStringLiteral("id\r\n12;Mägi;Club;H12;Ann;Lee;;W;101;EST\r\n")));
     open();
     QString title, file;
+    QStringList asked;
     whenModal<TOpenTextFileDialog>([&](TOpenTextFileDialog *dialog) {
         title = dialog->windowTitle();
         file = dialog->selectedFiles().value(0);
+        auto *encodings = dialog->findChild<QComboBox *>(QStringLiteral("cbEncoding"));
+        asked << dialog->nameFilters().join(u'|') << dialog->defaultSuffix()
+              << QString::number(dialog->fileMode() == QFileDialog::ExistingFile) << dialog->encoding()
+              << QString::number(encodings && encodings->findText(QStringLiteral("ANSI")) >= 0);
         dialog->setEncoding(QStringLiteral("Unicode"));
         static_cast<QDialog *>(dialog)->accept();
     });
     action("Import1")->trigger();
     EXPECT_EQ(title, QStringLiteral("Import teams from file"));
     EXPECT_EQ(file, location.eventDirectory + QStringLiteral("import.csv"));
+    EXPECT_EQ(asked, QStringList({"All files (*.*)|CSV files (*.csv)|Text files (*.txt)", "csv", "1", "UTF-8", "1"}));
     EXPECT_EQ(shownTeams(), QStringList({"Mägi"}));
     EXPECT_EQ(window->runnerModel()->rowCount(), 1);
 
