@@ -3,7 +3,7 @@
 #include "cli/CliCommands.h"
 #include "shell/EventGenerator.h"
 
-#include "scoring/PunchListText.h"
+#include "entries/TeamResultLines.h"
 #include "scoring/TeamCalculation.h"
 #include "base/KorventError.h"
 #include "cli/StderrSink.h"
@@ -76,11 +76,8 @@ int CliPunchListCommand(CliContext &context, const QStringList &arguments)
         throw KorventError(tr("punchlist needs a team number"));
     const qint64 number = teamNumbered(context, arguments[0]).value(QStringLiteral("number")).toLongLong();
     StderrSink messages;
-    TeamCalculation calculation(context.data, storedSetup(context), messages);
-    calculation.LoadCourseDefinition();
-    tResArray list;
-    calculation.CalculateTeam(number, false, list);
-    for (const QString &line : PunchListLines(list))
+    // The lines of the teams window's "Results (view)".
+    for (const QString &line : TeamResultLines(context.data, storedSetup(context), messages, number))
         context.out << line << '\n';
     return 0;
 }

@@ -93,7 +93,8 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
     QHash<qint64, qint64> teamOfEntry;
     QSqlQuery teams = connection.exec(QStringLiteral("SELECT id, entryID FROM team WHERE entryID IS NOT NULL ORDER BY id"));
     while (teams.next())
-        teamOfEntry.insert(teams.value(1).toLongLong(), teams.value(0).toLongLong());
+        if (!teamOfEntry.contains(teams.value(1).toLongLong()))
+            teamOfEntry.insert(teams.value(1).toLongLong(), teams.value(0).toLongLong());
     teams.finish();
 
     QSqlQuery insertTeam = connection.prepare(QStringLiteral("INSERT INTO team (entryID, status) VALUES (?, ?)"));

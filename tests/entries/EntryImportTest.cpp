@@ -124,6 +124,18 @@ TEST_F(EntryImportFixture, ATeamIsFoundByItsEntryIdAndKeepsItsNumber)
     EXPECT_EQ(runners().size(), 3u);
 }
 
+TEST_F(EntryImportFixture, OfTwoTeamsWithOneEntryIdTheFirstIsFound)
+{
+    const qint64 first = addTeam(1, "First");
+    const qint64 second = addTeam(2, "Second");
+    for (const qint64 id : {first, second})
+        data.updateRow(QStringLiteral("team"), id, {{"entryID", 40}});
+    importTeams({QStringLiteral("40;Entered;Club;H12;Ann;Lee;;W;101;EST")});
+    EXPECT_EQ(runnerWithChip("101").value("team_id").toLongLong(), first);
+    EXPECT_EQ(data.findRow(QStringLiteral("team"), first)->value("name").toString(), QStringLiteral("Entered"));
+    EXPECT_EQ(data.findRow(QStringLiteral("team"), second)->value("name").toString(), QStringLiteral("Second"));
+}
+
 TEST_F(EntryImportFixture, ABadLineKeepsNothingOfTheFileAndSaysWhereAndWhy)
 {
     const qint64 existing = addTeam(1, "Kept");

@@ -1,6 +1,5 @@
 #include "entries/ui/uTeams.h"
 
-#include "entries/ui/OpenTextFileDialog.h"
 #include "entries/ui/uChooseSelect.h"
 #include "entries/ui/uTeamControls.h"
 #include "entries/ui/uViewControls.h"
@@ -10,6 +9,7 @@
 #include "base/ui/OverrideCursor.h"
 #include "base/ui/PickListDelegate.h"
 #include "base/ui/TDBNavigator.h"
+#include "base/ui/TextFileDialog.h"
 #include "db/EditableTableModel.h"
 #include "entries/EntryImport.h"
 #include "entries/TeamDeletion.h"

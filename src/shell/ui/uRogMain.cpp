@@ -9,7 +9,7 @@
 #include "scoring/TeamCalculation.h"
 #include "scoring/ui/uEditControls.h"
 
-#include "exports/ui/SaveTextFileDialog.h"
+#include "base/ui/TextFileDialog.h"
 
 #include "entries/EntryImport.h"
 #include "entries/ui/uTeams.h"

@@ -1,10 +1,11 @@
 #include "ModalDialogs.h"
 #include "TestFolder.h"
 
+#include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"
 #include "db/EditableTableModel.h"
-#include "entries/ui/OpenTextFileDialog.h"
+#include "base/ui/TextFileDialog.h"
 #include "entries/ui/uChooseSelect.h"
 #include "entries/ui/uTeamControls.h"
 #include "entries/ui/uTeams.h"
@@ -313,6 +314,23 @@ TEST_F(TeamsWindowFixture, CalculateTeamFillsTheResultsPage)
     EXPECT_FALSE(resultField("finis").isEmpty());
 }
 
+TEST_F(TeamsWindowFixture, CalculateTeamRefusesATeamWithoutNumber)
+{
+    // The calculation finds teams by number: a team without one is refused, not mistaken for another.
+    const qint64 id = data->insertRow(QStringLiteral("team"), {{"name", "Late entry"}});
+    team(0, "Zero");
+    open();
+    teamGrid()->setCurrentIndex(window->teamModel()->index(window->teamModel()->rowOf(id), 0));
+    try {
+        window->btnCalcTeamClick();
+        ADD_FAILURE() << "no error";
+    } catch (const KorventError &error) {
+        EXPECT_TRUE(error.message().contains(QLatin1String("no number"))) << error.message().toStdString();
+    }
+    for (const Row &row : data->selectRows(QStringLiteral("team"), {}))
+        EXPECT_TRUE(row.value("calctime").isNull()) << row.value("name").toString().toStdString();
+}
+
 TEST_F(TeamsWindowFixture, ResultsViewOfATeamWithoutPunchesIsAnEmptyTextWindow)
 {
     team(1, "One");
@@ -373,15 +391,21 @@ TEST_F(TeamsWindowFixture, ImportTeamsFromTheChosenFileAndEncoding)
               *Platform::encodeTextFile(QStringLiteral("Unicode"), QStringLiteral("id\r\n12;Mägi;Club;H12;Ann;Lee;;W;101;EST\r\n")));
     open();
     QString title, file;
+    QStringList asked;
     whenModal<TOpenTextFileDialog>([&](TOpenTextFileDialog *dialog) {
         title = dialog->windowTitle();
         file = dialog->selectedFiles().value(0);
+        auto *encodings = dialog->findChild<QComboBox *>(QStringLiteral("cbEncoding"));
+        asked << dialog->nameFilters().join(u'|') << dialog->defaultSuffix()
+              << QString::number(dialog->fileMode() == QFileDialog::ExistingFile) << dialog->encoding()
+              << QString::number(encodings && encodings->findText(QStringLiteral("ANSI")) >= 0);
         dialog->setEncoding(QStringLiteral("Unicode"));
         static_cast<QDialog *>(dialog)->accept();
     });
     action("Import1")->trigger();
     EXPECT_EQ(title, QStringLiteral("Import teams from file"));
     EXPECT_EQ(file, location.eventDirectory + QStringLiteral("import.csv"));
+    EXPECT_EQ(asked, QStringList({"All files (*.*)|CSV files (*.csv)|Text files (*.txt)", "csv", "1", "UTF-8", "1"}));
     EXPECT_EQ(shownTeams(), QStringList({"Mägi"}));
     EXPECT_EQ(window->runnerModel()->rowCount(), 1);
 
@@ -427,6 +451,38 @@ TEST_F(TeamsWindowFixture, CheckDataRunsTheShippedChecksOnAllTeams)
     ASSERT_EQ(texts.size(), 1);
     EXPECT_EQ(texts.front()->editor()->toPlainText(),
               QStringLiteral("*** Classes not in the class tree ***\n2;Beta;X9;"));
+}
+
+TEST_F(TeamsWindowFixture, ImportChipsSaysWhenTheListIsUsedUpOrEmpty)
+{
+    const qint64 one = team(1, "One");
+    const qint64 ann = runner(one, "Lee");
+    const qint64 two = team(2, "Two");
+    const qint64 bob = runner(two, "Ox");
+    const QString chips = location.eventDirectory + QStringLiteral("chips.txt");
+    const QString empty = location.eventDirectory + QStringLiteral("empty.txt");
+    writeFile(chips, "901\r\n902\r\n");
+    writeFile(empty, "");
+    open();
+    const auto importFrom = [&](const QString &file) {
+        QString title, message;
+        whenModal<QFileDialog>([&](QFileDialog *dialog) {
+            title = dialog->windowTitle();
+            typeFileName(dialog, file);
+        });
+        whenModal<QMessageBox>([&](QMessageBox *box) {
+            message = box->text();
+            box->accept();
+        });
+        action("Importchips1")->trigger();
+        EXPECT_EQ(title, QStringLiteral("Open file"));
+        return message;
+    };
+    // One chip a team, the list just long enough: every chip given, then the box.
+    EXPECT_EQ(importFrom(chips), QStringLiteral("List is empty"));
+    EXPECT_EQ(data->findRow(QStringLiteral("runner"), ann)->value("chipnr").toString(), QStringLiteral("901"));
+    EXPECT_EQ(data->findRow(QStringLiteral("runner"), bob)->value("chipnr").toString(), QStringLiteral("902"));
+    EXPECT_EQ(importFrom(empty), QStringLiteral("List is empty"));
 }
 
 TEST_F(TeamsWindowFixture, ScreenshotOnTheDemoEvent)

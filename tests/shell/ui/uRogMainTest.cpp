@@ -3,7 +3,7 @@
 
 #include "shell/ui/uRogMain.h"
 #include "exports/MapPicture.h"
-#include "exports/ui/SaveTextFileDialog.h"
+#include "base/ui/TextFileDialog.h"
 #include "reports/ui/uSelectReport.h"
 #include "reports/ui/uwbReport.h"
 #include "store/EventSetup.h"

@@ -1,4 +1,4 @@
-#include "entries/ui/OpenTextFileDialog.h"
+#include "base/ui/TextFileDialog.h"
 
 #include "base/Platform.h"
 
@@ -6,19 +6,16 @@
 #include <QGridLayout>
 #include <QLabel>
 
-TOpenTextFileDialog::TOpenTextFileDialog(QWidget *parent)
+TTextFileDialog::TTextFileDialog(AcceptMode mode, QWidget *parent)
     : QFileDialog(parent)
     , m_encodings(new QComboBox(this))
 {
-    setObjectName(QStringLiteral("OpenTextFileDialog"));
     // The platform's own dialog has no room for the encoding choice.
     setOption(QFileDialog::DontUseNativeDialog);
-    setAcceptMode(QFileDialog::AcceptOpen);
-    setFileMode(QFileDialog::ExistingFile);
+    setAcceptMode(mode);
+    setFileMode(mode == AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     m_encodings->setObjectName(QStringLiteral("cbEncoding"));
     m_encodings->addItems(Platform::textFileEncodings());
-    // Entry systems write UTF-8 today.
-    setEncoding(QStringLiteral("UTF-8"));
     auto *label = new QLabel(tr("Encoding:"), this);
     label->setBuddy(m_encodings);
     // The widget dialog lays out its file name and type rows in a grid: the choice goes below them.
@@ -29,12 +26,25 @@ TOpenTextFileDialog::TOpenTextFileDialog(QWidget *parent)
     }
 }
 
-QString TOpenTextFileDialog::encoding() const
+QString TTextFileDialog::encoding() const
 {
     return m_encodings->currentText();
 }
 
-void TOpenTextFileDialog::setEncoding(const QString &name)
+void TTextFileDialog::setEncoding(const QString &name)
 {
     m_encodings->setCurrentIndex(m_encodings->findText(name));
+}
+
+TOpenTextFileDialog::TOpenTextFileDialog(QWidget *parent)
+    : TTextFileDialog(AcceptOpen, parent)
+{
+    setObjectName(QStringLiteral("OpenTextFileDialog"));
+    setEncoding(QStringLiteral("UTF-8"));
+}
+
+TSaveTextFileDialog::TSaveTextFileDialog(QWidget *parent)
+    : TTextFileDialog(AcceptSave, parent)
+{
+    setObjectName(QStringLiteral("SaveTextFileDialog"));
 }

@@ -1,0 +1,42 @@
+#pragma once
+
+// Open and save dialogs that also ask for the text encoding of the file:
+// "Encoding:" offers the names of Platform::textFileEncodings().
+
+#include <QFileDialog>
+
+class QComboBox;
+
+class TTextFileDialog : public QFileDialog
+{
+    Q_OBJECT
+
+public:
+    // The chosen encoding by name.
+    QString encoding() const;
+    void setEncoding(const QString &name);
+
+protected:
+    TTextFileDialog(AcceptMode mode, QWidget *parent);
+
+private:
+    QComboBox *m_encodings;
+};
+
+// Opens an existing file; UTF-8 chosen at first, as entry systems write it today.
+class TOpenTextFileDialog : public TTextFileDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TOpenTextFileDialog(QWidget *parent = nullptr);
+};
+
+// Names a file to write; the first encoding chosen at first.
+class TSaveTextFileDialog : public TTextFileDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TSaveTextFileDialog(QWidget *parent = nullptr);
+};
