@@ -35,9 +35,9 @@ int CliSqlCommand(CliContext &context, const QStringList &arguments)
 
     const db::SqlOutcome outcome = db::RunSqlScript(context.data.connection(), sql, {},
                                                     confirmed ? db::SqlAccess::MayChange : db::SqlAccess::ReadOnly);
-    if (outcome.returnsRows)
-        for (const QString &line : ResultTextLines(outcome))
-            context.out << line << '\n';
+    // Rows only: a script reads each line as a row.
+    for (const QVariantList &row : outcome.rows)
+        context.out << db::SqlRowLine(row) << '\n';
     if (outcome.rowsAffected != -1)
         context.out << RowsAffectedText(outcome.rowsAffected) << '\n';
     return 0;

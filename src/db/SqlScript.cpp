@@ -284,6 +284,14 @@ QString SqlValueText(const QVariant &value)
     return value.toString();
 }
 
+QString SqlRowLine(const QVariantList &row)
+{
+    QString line;
+    for (const QVariant &value : row)
+        line += SqlValueText(value) + u';';
+    return line;
+}
+
 SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVariantList &values, SqlAccess access,
                         const std::atomic<bool> *cancel)
 {

@@ -75,5 +75,7 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
 
 // The text a value shows: empty for NULL, numbers as the engine writes them.
 QString SqlValueText(const QVariant &value);
+// A row as one line: every value's text followed by ";", unquoted.
+QString SqlRowLine(const QVariantList &row);
 
 } // namespace db

@@ -79,12 +79,8 @@ QStringList RunDataCheck(db::Connection &connection, const std::vector<CheckRule
         if (outcome.rows.empty())
             continue;
         report.append(QStringLiteral("*** ") + rule.title + QStringLiteral(" ***"));
-        for (const QVariantList &row : outcome.rows) {
-            QString line;
-            for (const QVariant &value : row)
-                line += db::SqlValueText(value) + u';';
-            report.append(line);
-        }
+        for (const QVariantList &row : outcome.rows)
+            report.append(db::SqlRowLine(row));
     }
     return report;
 }

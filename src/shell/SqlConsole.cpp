@@ -104,12 +104,8 @@ QStringList ResultTextLines(const db::SqlOutcome &outcome)
     for (const db::SqlColumn &column : outcome.columns)
         header += column.name + u';';
     lines.append(header);
-    for (const QVariantList &row : outcome.rows) {
-        QString line;
-        for (const QVariant &value : row)
-            line += db::SqlValueText(value) + u';';
-        lines.append(line);
-    }
+    for (const QVariantList &row : outcome.rows)
+        lines.append(db::SqlRowLine(row));
     return lines;
 }
 

@@ -76,7 +76,10 @@ TEST_F(CliCheckSqlFixture, SqlPrintsRowsAndRefusesChangesWithoutYes)
 {
     const CliRun rows = cli({"sql", "SELECT number, name FROM team ORDER BY number"});
     EXPECT_EQ(rows.exitCode, 0) << rows.err.toStdString();
-    EXPECT_EQ(rows.out.toStdString(), "number;name;\n1;Foxes;\n2;Owls;\n");
+    EXPECT_EQ(rows.out.toStdString(), "1;Foxes;\n2;Owls;\n");
+    const CliRun none = cli({"sql", "SELECT number FROM team WHERE number > 9"});
+    EXPECT_EQ(none.exitCode, 0) << none.err.toStdString();
+    EXPECT_TRUE(none.out.isEmpty()) << none.out.toStdString();
 
     for (const char *sql : {"UPDATE team SET name = 'X'", "SELECT * FROM team WHERE name = 'update'", "DROP TABLE extrapoint"}) {
         const CliRun refused = cli({"sql", QLatin1String(sql)});
