@@ -27,7 +27,10 @@ int CliCheckCommand(CliContext &context, const QStringList &arguments)
         if (arguments[i] == QLatin1String("--only")) {
             if (++i == arguments.size())
                 throw KorventError(tr("--only needs the title of a check"));
+            // "--only A B" as well as "--only A --only B".
             only.append(arguments[i]);
+            while (i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1String("--")))
+                only.append(arguments[++i]);
         } else if (ruleFile.isEmpty()) {
             ruleFile = arguments[i];
         } else {

@@ -49,6 +49,14 @@ TEST_F(CliCheckSqlFixture, CheckPrintsTheFindingsOfTheChosenChecks)
     const CliRun one = cli({"check", "rules.kvchk", "--only", "Classes not in the class tree"});
     EXPECT_EQ(one.out.toStdString(), "*** Classes not in the class tree ***\n2;D9;\n");
 
+    // Several titles after one --only, or an --only for each.
+    const char *expectedTwo = "*** Runners without chip ***\nAnn;Lee;\n*** Classes not in the class tree ***\n2;D9;\n";
+    const CliRun two = cli({"check", "rules.kvchk", "--only", "Classes not in the class tree", "Runners without chip"});
+    EXPECT_EQ(two.exitCode, 0) << two.err.toStdString();
+    EXPECT_EQ(two.out.toStdString(), expectedTwo);
+    const CliRun repeated = cli({"check", "rules.kvchk", "--only", "Classes not in the class tree", "--only", "Runners without chip"});
+    EXPECT_EQ(repeated.out.toStdString(), expectedTwo);
+
     const CliRun none = cli({"check", "rules.kvchk", "--only", "Teams without number"});
     EXPECT_EQ(none.exitCode, 0);
     EXPECT_EQ(none.out.toStdString(), "No errors\n");
