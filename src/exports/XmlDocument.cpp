@@ -266,7 +266,7 @@ void XmlDocument::insertProcessingInstruction(const QString &target, const QStri
         xmlAddChild(reinterpret_cast<xmlNode *>(m_document), instruction);
 }
 
-QByteArray XmlDocument::toBytes(XmlEncoding encoding) const
+QByteArray XmlDocument::toBytes(XmlEncoding encoding, XmlEmptyElements empty) const
 {
     const QString declaration = m_declaration.isEmpty()
         ? QStringLiteral("version=\"1.0\" encoding=\"%1\"").arg(QLatin1String(encodingName(encoding)))
@@ -274,8 +274,10 @@ QByteArray XmlDocument::toBytes(XmlEncoding encoding) const
     QByteArray bytes = QByteArrayLiteral("<?xml ") + xmlText(declaration) + QByteArrayLiteral("?>\n");
     if (!m_document)
         return bytes;
-    xmlSaveCtxtPtr writer = xmlSaveToIO(appendToBuffer, closeBuffer, &bytes, encodingName(encoding),
-                                        XML_SAVE_FORMAT | XML_SAVE_NO_DECL);
+    int options = XML_SAVE_FORMAT | XML_SAVE_NO_DECL;
+    if (empty == XmlEmptyElements::EndTag)
+        options |= XML_SAVE_NO_EMPTY;
+    xmlSaveCtxtPtr writer = xmlSaveToIO(appendToBuffer, closeBuffer, &bytes, encodingName(encoding), options);
     if (!writer)
         throw KorventError(tr("The XML document cannot be written in %1").arg(QLatin1String(encodingName(encoding))));
     const long written = xmlSaveDoc(writer, m_document);

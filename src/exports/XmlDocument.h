@@ -17,6 +17,12 @@ enum class XmlEncoding {
     Latin1, // ISO-8859-1: characters beyond it are written as numeric character references
 };
 
+// How an element without content is written.
+enum class XmlEmptyElements {
+    SelfClosing, // <name/>
+    EndTag,      // <name></name>
+};
+
 // A handle on an element of a document; it stays usable as long as the
 // document holds the element. A null handle (a child that is not there)
 // reads as empty and has no children.
@@ -92,7 +98,7 @@ public:
 
     // The whole document as a file holds it, indented, in the encoding.
     // Without an "xml" instruction the declaration names the encoding.
-    QByteArray toBytes(XmlEncoding encoding) const;
+    QByteArray toBytes(XmlEncoding encoding, XmlEmptyElements empty = XmlEmptyElements::SelfClosing) const;
 
 private:
     _xmlDoc *m_document = nullptr;

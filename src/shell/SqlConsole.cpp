@@ -129,7 +129,7 @@ QByteArray ResultXml(const db::SqlOutcome &outcome)
         root.appendText(QStringLiteral("\n"));
     }
     // Every line ends with CR LF; a CR inside a value is written as &#13; and reads back as it was.
-    return document.toBytes(XmlEncoding::Utf8).replace("\n", "\r\n");
+    return document.toBytes(XmlEncoding::Utf8, XmlEmptyElements::EndTag).replace("\n", "\r\n");
 }
 
 void SaveResultAsXml(const QString &fileName, const db::SqlOutcome &outcome)

@@ -38,7 +38,7 @@ void SaveSqlText(const QString &fileName, const QString &text);
 QStringList ResultTextLines(const db::SqlOutcome &outcome);
 void SaveResultAsText(const QString &fileName, const db::SqlOutcome &outcome);
 // <sql_results> with a <record> per row, each holding an element per column
-// on one line; UTF-8, CR LF. Values are escaped as XML requires ("<" is
+// on one line, an empty value too as start and end tag; UTF-8, CR LF. Values are escaped as XML requires ("<" is
 // written "&lt;") so that they read back as they are. A column name that
 // cannot be an element name raises KorventError.
 QByteArray ResultXml(const db::SqlOutcome &outcome);

@@ -68,6 +68,18 @@ TEST(XmlDocumentWriting, TextLaidOutByHandIsWrittenAsBuilt)
               QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<R>\n<row><a>1</a><b>x&lt;y</b></row>\n</R>\n"));
 }
 
+TEST(XmlDocumentWriting, EmptyElementsSelfClosingOrWithTheirEndTag)
+{
+    XmlDocument document;
+    const XmlElement root = document.createDocumentElement(QStringLiteral("R"));
+    root.appendTextElement(QStringLiteral("a"), QString());
+    root.appendElement(QStringLiteral("b"));
+    EXPECT_TRUE(text(document.toBytes(XmlEncoding::Utf8)).contains(QStringLiteral("<a/>")));
+    const QString withEndTags = text(document.toBytes(XmlEncoding::Utf8, XmlEmptyElements::EndTag));
+    EXPECT_TRUE(withEndTags.contains(QStringLiteral("<a></a>"))) << withEndTags.toStdString();
+    EXPECT_TRUE(withEndTags.contains(QStringLiteral("<b></b>"))) << withEndTags.toStdString();
+}
+
 TEST(XmlDocumentWriting, NamesXmlDoesNotAllowAreRefused)
 {
     XmlDocument document;

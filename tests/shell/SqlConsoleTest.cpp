@@ -89,7 +89,7 @@ TEST_F(SqlConsoleFixture, XmlHasARecordPerRowAndValuesReadBackUnchanged)
                               "<number>1</number><name>A &amp; B &lt;1&gt;</name><rtime>3600</rtime>\r\n"
                               "</record>\r\n"
                               "<record>\r\n"
-                              "<number>2</number><name>Foxes</name><rtime/>\r\n"
+                              "<number>2</number><name>Foxes</name><rtime></rtime>\r\n"
                               "</record>\r\n"
                               "</sql_results>\r\n"));
     XmlDocument reread;
