@@ -270,17 +270,17 @@ void TfDataEditor::btnExecuteClick()
         && QMessageBox::warning(this, tr("Warning"), tr("Are you sure you want to change data?"), QMessageBox::Yes | QMessageBox::No)
                != QMessageBox::Yes)
         return;
-    log(text);
     QVariantList values;
     for (const db::SqlParameter &parameter : db::SqlParameters(text)) {
         bool answered = false;
         const QString value = QInputDialog::getText(this, tr("Insert value"), tr("Value for :") + parameter.name, QLineEdit::Normal,
                                                     QString(), &answered);
-        // Cancel runs nothing.
+        // Cancel runs nothing and, like a refused question, logs nothing.
         if (!answered)
             return;
         values.append(value);
     }
+    log(text);
     m_runStart = cursor.hasSelection() ? cursor.selectionStart() : 0;
     m_runLive = cbRequestLive->isChecked();
     m_running = true;

@@ -218,6 +218,21 @@ TEST_F(DataEditorFixture, ParametersAreAskedInOrder)
     EXPECT_EQ(cell(0, 2), QStringLiteral("1"));
 }
 
+TEST_F(DataEditorFixture, CancelOfAParameterRunsNothingAndLogsNothing)
+{
+    addTeams(2);
+    whenModal<QInputDialog>([](QInputDialog *dialog) {
+        dialog->setTextValue(QStringLiteral("New"));
+        dialog->accept();
+        whenModal<QInputDialog>([](QInputDialog *dialog) { dialog->reject(); });
+    });
+    child<QCheckBox>("cbWarning")->setChecked(false);
+    run(QStringLiteral("UPDATE team SET name = :name WHERE number = :number"));
+    EXPECT_TRUE(logTexts().isEmpty()) << logTexts().join(u'|').toStdString();
+    EXPECT_EQ(data.selectRows(QStringLiteral("team"), {{"name", "New"}}).size(), 0u);
+    EXPECT_EQ(grid()->model(), nullptr);
+}
+
 TEST_F(DataEditorFixture, EngineErrorPutsTheCaretWhereItNamesAndLogsTheMessage)
 {
     run(QStringLiteral("SELECT id\nFROM team\nWHERE id = 1 +nosuch"));
