@@ -40,6 +40,24 @@ ColumnKind kindOf(const db::SqlColumn &column)
     return ColumnKind::ByValue;
 }
 
+// An expression column counts as a floating-point field when its values are reals.
+ColumnKind kindOf(const db::SqlOutcome &outcome, size_t column)
+{
+    const ColumnKind kind = kindOf(outcome.columns[column]);
+    if (kind != ColumnKind::ByValue)
+        return kind;
+    bool anyReal = false;
+    for (const QVariantList &row : outcome.rows) {
+        const QVariant &value = row.at(static_cast<qsizetype>(column));
+        if (value.isNull())
+            continue;
+        if (value.typeId() != QMetaType::Double)
+            return kind;
+        anyReal = true;
+    }
+    return anyReal ? ColumnKind::Float : kind;
+}
+
 bool isNumber(const QVariant &value)
 {
     return value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Double;
@@ -162,7 +180,7 @@ qint64 WriteSpreadsheet(const QString &fileName, const db::SqlOutcome &outcome, 
         if (c >= columns.size() || !columns[c])
             continue;
         const auto sheetColumn = static_cast<lxw_col_t>(chosen.size());
-        const ColumnKind kind = kindOf(outcome.columns[c]);
+        const ColumnKind kind = kindOf(outcome, c);
         const double width = std::min(ColumnDisplayWidth(outcome, c) + 2, 50);
         workbook.check(worksheet_set_column(sheet, sheetColumn, sheetColumn, width, plain), 0, outcome.columns[c].name);
         const bool right = kind == ColumnKind::Float || kind == ColumnKind::Date || kind == ColumnKind::DateTime;

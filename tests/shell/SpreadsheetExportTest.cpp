@@ -67,16 +67,19 @@ TEST_F(SpreadsheetFixture, LimitOfAHundredWritesSheetRowsTwoToHundredAndOne)
 TEST_F(SpreadsheetFixture, SheetHeaderWidthsFontsAndValues)
 {
     addTeams(3);
-    const db::SqlOutcome outcome = rows("SELECT number, name, entrydate, rtime, rtime / 40.0 AS ratio, club FROM team ORDER BY number");
-    EXPECT_EQ(WriteSpreadsheet(file, outcome, {true, true, true, false, true, true}, AllRecords, {}), 3);
+    const db::SqlOutcome outcome = rows("SELECT number, name, entrydate, rtime, rtime / 40.0 AS ratio, club, rtime / 60 AS minutes "
+                                        "FROM team ORDER BY number");
+    EXPECT_EQ(WriteSpreadsheet(file, outcome, {true, true, true, false, true, true, true}, AllRecords, {}), 3);
     const XlsxReader book(file);
     ASSERT_TRUE(book.isValid());
     EXPECT_EQ(book.sheetNames(), QStringList({"AbsDb"}));
     const auto cells = book.cells();
 
-    // Header: the chosen columns' names in bold Arial 10; dates and reals right-aligned.
+    // Header: the chosen columns' names in bold Arial 10; dates and reals (an
+    // expression's too) right-aligned.
     const struct { const char *cell; const char *name; const char *align; } headers[] = {
-        {"A1", "number", ""}, {"B1", "name", ""}, {"C1", "entrydate", "right"}, {"D1", "ratio", ""}, {"E1", "club", ""},
+        {"A1", "number", ""}, {"B1", "name", ""}, {"C1", "entrydate", "right"}, {"D1", "ratio", "right"}, {"E1", "club", ""},
+        {"F1", "minutes", ""},
     };
     for (const auto &h : headers) {
         const XlsxCell cell = cells.value(QLatin1String(h.cell));
@@ -87,7 +90,7 @@ TEST_F(SpreadsheetFixture, SheetHeaderWidthsFontsAndValues)
         EXPECT_EQ(style.size, QStringLiteral("10"));
         EXPECT_EQ(style.align, QLatin1String(h.align)) << h.cell;
     }
-    EXPECT_FALSE(cells.contains(QStringLiteral("F1")));
+    EXPECT_FALSE(cells.contains(QStringLiteral("G1")));
 
     // Widths: display width + 2, at most 50 (the name holds 100 characters).
     const auto widths = book.columnWidths();
