@@ -57,6 +57,9 @@ void WriteTextLines(const QString &fileName, const QStringList &lines)
 void WriteFileBytes(const QString &fileName, const QByteArray &bytes)
 {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
+    // The bytes are flushed before the commit: a write refused at the flush
+    // (a full disk) would otherwise not stop the commit from replacing the
+    // file by a cut one.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.flush() || !file.commit())
         throw KorventError(QCoreApplication::translate("TextFile", "Cannot write %1: %2").arg(fileName, file.errorString()));
 }

@@ -2,12 +2,13 @@
 
 #include "base/GifWriter.h"
 #include "base/KorventError.h"
+#include "base/TextFile.h"
 #include "scoring/CourseMap.h"
 #include "store/EventSettings.h"
 #include "store/uData.h"
 
 #include <QCoreApplication>
-#include <QSaveFile>
+#include <QBuffer>
 
 namespace {
 
@@ -41,11 +42,10 @@ QString SaveCourseMapFile(TdmData &data, const EventSettings &settings, const QS
     const CourseMap map = DrawCourseMap(data.connection(), settings, eventDirectory, settings.eMap_Filename, offsetX, offsetY);
 
     const QString fileName = CourseMapFileName(settings, eventDirectory);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw KorventError(tr("Cannot write %1: %2").arg(fileName, file.errorString()));
-    WriteGif(map.picture, file);
-    if (!file.commit())
-        throw KorventError(tr("Cannot write %1: %2").arg(fileName, file.errorString()));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    WriteGif(map.picture, buffer);
+    WriteFileBytes(fileName, bytes);
     return fileName;
 }
