@@ -5,6 +5,37 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLockFile>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("CorrectionLog", text);
+}
+
+// Writers of the log take turns (the window and commands of other
+// processes): a line put at the top while another writer read the old log
+// would be lost with its write. A writer that died leaves a lock that is
+// known as stale and taken over.
+class LogWriterTurn
+{
+public:
+    explicit LogWriterTurn(const QString &eventDirectory)
+        : m_lock(CorrectionLogFileName(eventDirectory) + QStringLiteral(".lock"))
+    {
+        if (!m_lock.tryLock(waitMs))
+            throw KorventError(tr("Cannot write the edit log %1: another program kept it locked for %2 seconds")
+                                   .arg(CorrectionLogFileName(eventDirectory))
+                                   .arg(waitMs / 1000));
+    }
+
+private:
+    static constexpr int waitMs = 10'000;
+    QLockFile m_lock;
+};
+
+} // namespace
 
 QString CorrectionLogFileName(const QString &eventDirectory)
 {
@@ -23,18 +54,20 @@ QStringList LoadCorrectionLog(const QString &eventDirectory)
         return {};
     const std::optional<QStringList> lines = ReadTextLines(fileName);
     if (!lines)
-        throw KorventError(QCoreApplication::translate("CorrectionLog", "Cannot read the edit log %1").arg(fileName));
+        throw KorventError(tr("Cannot read the edit log %1").arg(fileName));
     return *lines;
 }
 
 void SaveCorrectionLog(const QString &eventDirectory, const QStringList &lines)
 {
+    const LogWriterTurn turn(eventDirectory);
     WriteTextLines(CorrectionLogFileName(eventDirectory), lines);
 }
 
 void PrependCorrectionLog(const QString &eventDirectory, const QString &line)
 {
+    const LogWriterTurn turn(eventDirectory);
     QStringList lines = LoadCorrectionLog(eventDirectory);
     lines.prepend(line);
-    SaveCorrectionLog(eventDirectory, lines);
+    WriteTextLines(CorrectionLogFileName(eventDirectory), lines);
 }

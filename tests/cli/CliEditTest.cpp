@@ -151,3 +151,22 @@ TEST_F(CliEditFixture, ALogThatCannotBeWrittenStillShowsTheCorrectionDone)
     EXPECT_EQ(run.out, QStringLiteral("31 removed from team:12 #:1\n"));
     EXPECT_TRUE(run.err.contains(QLatin1String("timelog.txt"))) << run.err.toStdString();
 }
+
+TEST_F(CliEditFixture, CorrectionsOfSeveralProcessesAtOnceEachKeepTheirLogLine)
+{
+    const QStringList statuses = {"OK", "LATE", "OutOfBounds", "DNF - W/D", "DQS", "DNS", "OK", "LATE"};
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (const QString &status : statuses) {
+        processes.push_back(std::make_unique<QProcess>());
+        processes.back()->setWorkingDirectory(program.path());
+        processes.back()->start(QStringLiteral(KORVENT_CLI_PATH), {"--event", "event", "edit", "team-status", "12", status});
+    }
+    for (const auto &process : processes) {
+        ASSERT_TRUE(process->waitForFinished(30'000));
+        EXPECT_EQ(process->exitCode(), 0) << process->readAllStandardError().toStdString();
+    }
+    const QStringList log = LoadCorrectionLog(event);
+    EXPECT_EQ(log.size(), statuses.size()) << log.join(u'|').toStdString();
+    for (const QString &line : log)
+        EXPECT_TRUE(line.startsWith(QLatin1String("Team:12 Status:"))) << line.toStdString();
+}
