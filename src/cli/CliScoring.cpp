@@ -54,7 +54,8 @@ int CliCalculateCommand(CliContext &context, const QStringList &arguments)
         const CalculationSummary summary = calculation.CalculateAllTeams(arguments[0] == QLatin1String("--all"));
         context.out << "Calculated " << summary.calculated << " teams: " << summary.withResult << " with result, "
                     << summary.noResult << " NARes., " << summary.errors << " errors\n";
-        return 0;
+        // The others are calculated; the run as a whole did not do what was asked.
+        return summary.errors > 0 ? 1 : 0;
     }
     if (arguments.size() == 2 && arguments[0] == QLatin1String("--team")) {
         const qint64 number = teamNumbered(context, arguments[1]).value(QStringLiteral("number")).toLongLong();
@@ -65,7 +66,7 @@ int CliCalculateCommand(CliContext &context, const QStringList &arguments)
         context.out << "Team " << number << ": " << (written ? QStringLiteral("result ") + ResultText(team.value(QStringLiteral("result")).toLongLong())
                                                              : QStringLiteral("no full result")) << ", status "
                     << TeamStatusText(team.value(QStringLiteral("status")).toLongLong()) << '\n';
-        return 0;
+        return messages.errors > 0 ? 1 : 0;
     }
     throw KorventError(tr("calculate needs --all, --new or --team N"));
 }

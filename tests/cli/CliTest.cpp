@@ -158,6 +158,30 @@ TEST(Cli, GeneratedEventCalculatesWithASummaryLine)
     EXPECT_TRUE(one.out.startsWith(QLatin1String("Team 1: "))) << one.out.toStdString();
 }
 
+TEST(Cli, ACalculationThatFailsForATeamFailsTheCommand)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "generate", "--teams", "3"}).exitCode, 0);
+    {
+        // Team 2 has more punches at one control than a punch list takes: it cannot be calculated.
+        TdmData data(folderOf(program) + QStringLiteral("event/"));
+        const Row team = data.selectRows(QStringLiteral("team"), {{QStringLiteral("number"), 2}}, {QStringLiteral("id")}).front();
+        for (int i = 0; i < 30; ++i)
+            data.insertRow(QStringLiteral("res_cp"), {{"team_id", team.value("id")}, {"runner_id", 1000 + i}, {"KP", "31"}, {"status", 8},
+                                                      {"ctime", QStringLiteral("2026-06-13 12:%1:00").arg(i, 2, 10, QLatin1Char('0'))}});
+    }
+    const CliRun all = runCliIn(program.path(), {"--event", "event", "calculate", "--all"});
+    EXPECT_NE(all.exitCode, 0);
+    EXPECT_TRUE(all.out.contains(QRegularExpression(QStringLiteral("^Calculated 3 teams: \\d+ with result, \\d+ NARes\\., 1 errors\\n$"))))
+        << all.out.toStdString();
+    EXPECT_TRUE(all.err.contains(QLatin1String("error: To many controls! :"))) << all.err.toStdString();
+    const CliRun two = runCliIn(program.path(), {"--event", "event", "calculate", "--team", "2"});
+    EXPECT_NE(two.exitCode, 0);
+    EXPECT_TRUE(two.err.contains(QLatin1String("error: To many controls! :"))) << two.err.toStdString();
+    EXPECT_EQ(runCliIn(program.path(), {"--event", "event", "calculate", "--team", "1"}).exitCode, 0);
+}
+
 TEST(Cli, ReportWritesThePagesOfTheRegistryAndRefusesWhatItCannotDo)
 {
     QTemporaryDir program;
