@@ -47,6 +47,14 @@ void onLine(int number, const std::function<void()> &work)
     throw KorventError(tr("the line is empty"));
 }
 
+// A field as an error quotes it: the first characters of a huge one (a file
+// that is no entry list) say enough, the whole would bury the message.
+QString quotedField(const QString &text)
+{
+    constexpr qsizetype shown = 80;
+    return u'"' + (text.size() > shown ? text.left(shown) + QStringLiteral("...") : text) + u'"';
+}
+
 // A text for a field of the table: NULL when empty, refused when longer than the field holds.
 QVariant fieldText(const QString &table, const QString &fieldName, const QString &text)
 {
@@ -54,7 +62,7 @@ QVariant fieldText(const QString &table, const QString &fieldName, const QString
         return QVariant(QMetaType::fromType<QString>());
     const db::FieldDefinition *field = EventTable(table).field(fieldName);
     if (field->size > 0 && text.size() > field->size)
-        throw KorventError(tr("%1 \"%2\" is longer than %3 characters").arg(field->title(), text).arg(field->size));
+        throw KorventError(tr("%1 %2 is longer than %3 characters").arg(field->title(), quotedField(text)).arg(field->size));
     return text;
 }
 
@@ -142,7 +150,7 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
             if (!birthText.isEmpty() && birthText != QLatin1String("00.00.0000")) {
                 const std::optional<QDate> date = ReadBirthDate(birthText);
                 if (!date)
-                    throw KorventError(tr("the birth date \"%1\" is not a date (%2)").arg(birthText, BirthDateForms()));
+                    throw KorventError(tr("the birth date %1 is not a date (%2)").arg(quotedField(birthText), BirthDateForms()));
                 birthDate = date->toString(Qt::ISODate);
             }
             connection.exec(insertRunner, {teamId, fieldText(runner, QStringLiteral("chipnr"), column(Chip).trimmed()),

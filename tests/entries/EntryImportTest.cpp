@@ -162,6 +162,23 @@ TEST_F(EntryImportFixture, ABadLineKeepsNothingOfTheFileAndSaysWhereAndWhy)
     EXPECT_EQ(runners().size(), 2u);
 }
 
+TEST_F(EntryImportFixture, AHugeFieldIsQuotedShortInTheError)
+{
+    const QString huge(1'000'000, u'7');
+    const struct { QString line; const char *reason; } cases[] = {
+        {QStringLiteral("13;") + huge + QStringLiteral(";Club;H12;Bob;Ox;;M;102;EST"), "is longer than 100 characters"},
+        {QStringLiteral("13;B;Club;H12;Bob;Ox;") + huge + QStringLiteral(";M;102;EST"), "is not a date"},
+    };
+    for (const auto &c : cases) {
+        const QString message = errorOf([&] { importTeams({c.line}); });
+        EXPECT_TRUE(message.startsWith(QLatin1String("Line 2: "))) << message.left(200).toStdString();
+        EXPECT_TRUE(message.contains(QLatin1String(c.reason))) << message.left(200).toStdString();
+        EXPECT_TRUE(message.contains(QLatin1String("\"7777777777"))) << message.left(200).toStdString();
+        EXPECT_LT(message.size(), 300) << message.left(200).toStdString();
+    }
+    EXPECT_TRUE(teams().empty());
+}
+
 TEST_F(EntryImportFixture, FilesAreReadInTheChosenEncoding)
 {
     const QString file = folderOf(dir) + QStringLiteral("import.csv");
