@@ -1,8 +1,10 @@
 #include "base/IniFile.h"
 
+#include "base/KorventError.h"
 #include "base/Platform.h"
 #include "base/TextFile.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 IniFile::IniFile(const QString &fileName)
@@ -99,6 +101,11 @@ QStringList IniFile::keys(const QString &section) const
 
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)
 {
+    // A line break would end the line early and turn the rest into lines of their own.
+    const auto hasLineBreak = [](const QString &text) { return text.contains(u'\r') || text.contains(u'\n'); };
+    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value))
+        throw KorventError(QCoreApplication::translate("IniFile", "Cannot write %1 to %2: the value holds a line break")
+                               .arg(key, m_fileName));
     Section &target = sectionForWriting(section);
     for (Entry &entry : target.entries) {
         if (!entry.key.isEmpty() && entry.key.compare(key, Qt::CaseInsensitive) == 0) {

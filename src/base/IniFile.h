@@ -29,6 +29,7 @@ public:
     QDateTime readDateTime(const QString &section, const QString &key, const QDateTime &defaultValue) const;
     QStringList keys(const QString &section) const;
 
+    // Raises KorventError for a line break in the section, key or value: a line holds one entry.
     void writeString(const QString &section, const QString &key, const QString &value);
     void writeInteger(const QString &section, const QString &key, qint64 value);
     void writeBool(const QString &section, const QString &key, bool value);

@@ -60,6 +60,20 @@ TEST(IniFile, UnwritableFileIsAnError)
     EXPECT_THROW(ini.save(), KorventError);
 }
 
+TEST(IniFile, ALineBreakInAValueIsRefusedAndNothingWritten)
+{
+    QTemporaryDir dir;
+    const QString name = folderOf(dir) + QStringLiteral("setup.ini");
+    writeFile(name, "[fEventInfo]\r\nleName=Summer\r\ncbMultiReadout=0\r\n");
+    IniFile ini(name);
+    for (const char *value : {"Evil\r\ncbMultiReadout=1", "Evil\ncbMultiReadout=1", "Evil\r"})
+        EXPECT_THROW(ini.writeString(QStringLiteral("fEventInfo"), QStringLiteral("leName"), QLatin1String(value)), KorventError) << value;
+    EXPECT_THROW(ini.writeString(QStringLiteral("fEventInfo"), QStringLiteral("x\ny"), QStringLiteral("1")), KorventError);
+    EXPECT_FALSE(ini.isModified());
+    EXPECT_EQ(ini.readString(QStringLiteral("fEventInfo"), QStringLiteral("leName")), QStringLiteral("Summer"));
+    EXPECT_EQ(readFile(name), QByteArray("[fEventInfo]\r\nleName=Summer\r\ncbMultiReadout=0\r\n"));
+}
+
 TEST(Platform, UnknownEncodingIsRefused)
 {
     EXPECT_FALSE(Platform::setTextEncoding(QStringLiteral("no-such-encoding")));

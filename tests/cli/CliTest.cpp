@@ -111,7 +111,7 @@ TEST(Cli, SettingsPrintsEveryKeyAndSetChecksBeforeWriting)
     const QByteArray stored = readFile(folderOf(program) + QStringLiteral("event/setup.ini"));
     EXPECT_TRUE(stored.contains("leName=Night Rogaine\r\n"));
 
-    for (const char *bad : {"sePunchWindow=100000", "noSuchKey=1", "cbXML3Format=maybe", "leName"}) {
+    for (const char *bad : {"sePunchWindow=100000", "noSuchKey=1", "cbXML3Format=maybe", "leName", "leName=Evil\r\ncbMultiReadout=1"}) {
         const CliRun refused = runCliIn(program.path(), {"--event", "event", "settings", "set", "leName=Changed", bad});
         EXPECT_NE(refused.exitCode, 0) << bad;
         EXPECT_FALSE(refused.err.isEmpty()) << bad;
