@@ -22,6 +22,9 @@ constexpr qint64 unsentReplyLimit = 1 << 20;
 constexpr qint64 receiveChunk = 64 * 1024;
 // A closing connection whose station takes no more bytes is cut after this.
 constexpr int closeGraceMs = 5000;
+// A received line is logged up to this length: the longest record of a chip
+// is shorter, and the log keeps thousands of lines.
+constexpr qsizetype loggedLineLength = 4096;
 
 } // namespace
 
@@ -155,8 +158,10 @@ void TThrdSrvClient::HandleLine(const QByteArray &line)
     if (m_idleTimer)
         m_idleTimer->start();
     m_lastLine = Platform::decodeText(line);
-    if (m_server.showLog())
-        m_server.PostLog(QStringLiteral("Received from ") + m_peerAddress + QStringLiteral(": ") + m_lastLine + u' ' + threadTag(), true);
+    if (m_server.showLog()) {
+        const QString logged = m_lastLine.size() > loggedLineLength ? m_lastLine.left(loggedLineLength) + QStringLiteral("...") : m_lastLine;
+        m_server.PostLog(QStringLiteral("Received from ") + m_peerAddress + QStringLiteral(": ") + logged + u' ' + threadTag(), true);
+    }
     if (m_server.debug())
         m_server.PostLog(u'>' + ClockStamp(), false);
 

@@ -313,3 +313,19 @@ TEST_F(ServerFixture, IdleStationsAreSentQuitAndClosed)
     EXPECT_TRUE(std::any_of(log.cbegin(), log.cend(), [](const QString &line) { return line.contains(QLatin1String("Client idle for 2 s, closing: 127.0.0.1")); }));
     EXPECT_TRUE(QTest::qWaitFor([&] { return server->clientCount() == 1; }, 5000));
 }
+
+TEST_F(ServerFixture, AHugeReceivedLineIsLoggedShort)
+{
+    server->setShowLog(true);
+    auto s = station();
+    // Tabs become up to eight blanks each: a few kilobytes make a line of 64,000 characters.
+    EXPECT_EQ(s->ask(QByteArray(8000, '\t') + "x"), QByteArray("ERR\r\n"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::any_of(log.cbegin(), log.cend(), [](const QString &line) { return line.contains(QLatin1String("Received from")); }); }, 5000));
+    for (const QString &line : std::as_const(log))
+        EXPECT_LT(line.size(), 4200) << line.left(100).toStdString();
+    // A line of a real station is logged whole.
+    log.clear();
+    EXPECT_EQ(s->ask("s 999;0;0;5430000;8;0"), QByteArray("E \"Wrong chip nr\"\r\n"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.isEmpty(); }, 5000));
+    EXPECT_TRUE(log.first().contains(QLatin1String("Received from 127.0.0.1: s 999;0;0;5430000;8;0\r\n  ThreadID : $"))) << log.first().toStdString();
+}
