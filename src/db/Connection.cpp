@@ -95,7 +95,9 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
         const QString mode = scalar(QStringLiteral("PRAGMA journal_mode=WAL")).toString();
         if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
             fail(tr("Cannot open the database file %1"), tr("write-ahead journal not available (%1)").arg(mode));
-        exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        // A readout is acknowledged after its commit: the commit must be on
+        // the disk by then, power cut or not (NORMAL may roll it back).
+        exec(QStringLiteral("PRAGMA synchronous=FULL"));
         for (const TableDefinition &table : schema)
             if (!tableExists(table.name))
                 createTable(table);

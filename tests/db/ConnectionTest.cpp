@@ -230,3 +230,12 @@ TEST(Connection, TransactionIsOneChangeAtATimeInAThread)
     next.commit();
     EXPECT_EQ(connection.scalar(QStringLiteral("SELECT SUM(v) FROM t")).toInt(), 3);
 }
+
+TEST(Connection, ACommitIsOnTheDiskBeforeItReturns)
+{
+    // Readouts are acknowledged after their commit; a power cut must not take one back.
+    QTemporaryDir dir;
+    db::Connection connection(folderOf(dir) + QStringLiteral("rogain.abs"));
+    EXPECT_EQ(connection.scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+    EXPECT_EQ(connection.scalar(QStringLiteral("PRAGMA synchronous")).toInt(), 2); // FULL
+}
