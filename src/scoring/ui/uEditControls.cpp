@@ -157,6 +157,7 @@ void TfEditControls::showEvent(QShowEvent *event)
     try {
         if (CorrectionLogExists(m_eventDirectory))
             setLogLines(LoadCorrectionLog(m_eventDirectory));
+        mLogi->document()->setModified(false);
         const QStringList codes = ControlCodeList(m_data.connection());
         for (QComboBox *list : {cbFromCtrl, cbMissingControl, cbRemoveControl, cbControlNr}) {
             list->clear();
@@ -171,7 +172,9 @@ void TfEditControls::showEvent(QShowEvent *event)
 
 void TfEditControls::done(int result)
 {
-    saveLog();
+    // Corrections are in the file already; only the operator's own edits of the memo are left to write.
+    if (mLogi->document()->isModified())
+        saveLog();
     QDialog::done(result);
 }
 
@@ -218,8 +221,9 @@ void TfEditControls::btnEnterClick()
     if (!m_teamId)
         return;
     try {
-        insertLogLine(correctTeam());
-        saveLog();
+        const QString line = correctTeam();
+        insertLogLine(line);
+        addToLogFile(line);
         if (cbCalcTeamResult->isChecked()) {
             if (const std::optional<CorrectedTeam> team = ReadTeam(m_data.connection(), *m_teamId)) {
                 MessageBoxSink messages(this);
@@ -299,6 +303,19 @@ void TfEditControls::insertLogLine(const QString &line)
     QTextCursor top(mLogi->document());
     top.movePosition(QTextCursor::Start);
     top.insertText(line + u'\n');
+}
+
+void TfEditControls::addToLogFile(const QString &line)
+{
+    // Put at the top of the file as it is now: lines that korvent-cli edit
+    // added while the window was open stay, and the memo shows them too.
+    try {
+        PrependCorrectionLog(m_eventDirectory, line);
+        setLogLines(LoadCorrectionLog(m_eventDirectory));
+        mLogi->document()->setModified(false);
+    } catch (const KorventError &error) {
+        showError(error.message());
+    }
 }
 
 void TfEditControls::saveLog()

@@ -44,6 +44,7 @@ private:
     QString correctTeam();
     void setLogLines(const QStringList &lines);
     void insertLogLine(const QString &line);
+    void addToLogFile(const QString &line);
     void saveLog();
     void showError(const QString &message);
 

@@ -275,3 +275,20 @@ TEST_F(EditControlsFixture, TheLogSurvivesCloseAndReopenInOrder)
     window->close();
     EXPECT_EQ(LoadCorrectionLog(folderOf(dir)), lines);
 }
+
+TEST_F(EditControlsFixture, LinesLoggedByAnotherProcessWhileTheWindowIsOpenStay)
+{
+    punch(QStringLiteral("31"), QStringLiteral("10:20:00"));
+    open();
+    // korvent-cli edit, run while the window is open.
+    PrependCorrectionLog(folderOf(dir), QStringLiteral("Team:12 Status:NA >DNS"));
+    find(QStringLiteral("12"));
+    child<QTabWidget>("pcTeamStatus")->setCurrentIndex(1);
+    choose(list("cbRemoveControl"), QStringLiteral("31"));
+    enter();
+    const QStringList lines = {"31 removed from team:12 #:1", "Team:12 Status:NA >DNS"};
+    EXPECT_EQ(window->logLines(), lines);
+    PrependCorrectionLog(folderOf(dir), QStringLiteral("Team:12 Status:DNS >OK"));
+    window->close();
+    EXPECT_EQ(LoadCorrectionLog(folderOf(dir)), QStringList({"Team:12 Status:DNS >OK", "31 removed from team:12 #:1", "Team:12 Status:NA >DNS"}));
+}
