@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 std::optional<std::vector<TextLine>> ReadTextLinesWithBytes(const QString &fileName)
@@ -56,6 +57,11 @@ void WriteTextLines(const QString &fileName, const QStringList &lines)
 
 void WriteFileBytes(const QString &fileName, const QByteArray &bytes)
 {
+    // The whole file is swapped in by a rename: a device or a pipe of that
+    // name would be replaced by a plain file, never written to.
+    const QFileInfo target(fileName);
+    if (target.exists() && !target.isFile() && !target.isDir())
+        throw KorventError(QCoreApplication::translate("TextFile", "Cannot write %1: it is not a plain file").arg(fileName));
     QSaveFile file(fileName);
     // The bytes are flushed before the commit: a write refused at the flush
     // (a full disk) would otherwise not stop the commit from replacing the

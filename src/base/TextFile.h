@@ -25,7 +25,8 @@ std::optional<std::vector<TextLine>> ReadTextLinesWithBytes(const QString &fileN
 std::optional<QStringList> ReadTextLines(const QString &fileName);
 // The lines as one text, CR LF after every line.
 QString TextOfLines(const QStringList &lines);
-// Replaces the file as a whole (never half-written); raises KorventError naming the file.
+// Replaces the file as a whole (never half-written); raises KorventError naming
+// the file, also for a device or a pipe, which cannot be replaced whole.
 void WriteTextLines(const QString &fileName, const QStringList &lines);
 // The same for bytes already encoded.
 void WriteFileBytes(const QString &fileName, const QByteArray &bytes);

@@ -3,9 +3,11 @@
 #include "base/KorventError.h"
 #include "base/TextFile.h"
 
+#include <QFileInfo>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -50,4 +52,31 @@ TEST(TextFile, AWriteTheFileSystemRefusesKeepsTheOldFileAndIsAnError)
 
     WriteFileBytes(name, QByteArray(800, 'x'));
     EXPECT_EQ(readFile(name), QByteArray(800, 'x'));
+}
+
+TEST(TextFile, WritesThroughALinkAndRefusesWhatIsNoPlainFile)
+{
+    QTemporaryDir dir;
+    const QString target = folderOf(dir) + QStringLiteral("list.txt");
+    const QString link = folderOf(dir) + QStringLiteral("link.txt");
+    writeFile(target, "old");
+    ASSERT_TRUE(QFile::link(target, link));
+    WriteFileBytes(link, "new");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(readFile(target), QByteArray("new"));
+
+    // A pipe (as a device) would have been swapped for a plain file of that name.
+    const QString pipe = folderOf(dir) + QStringLiteral("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    try {
+        WriteFileBytes(pipe, "lost");
+        ADD_FAILURE() << "a pipe was reported written";
+    } catch (const KorventError &error) {
+        EXPECT_EQ(error.message(), QStringLiteral("Cannot write %1: it is not a plain file").arg(pipe));
+    }
+    struct stat status;
+    ASSERT_EQ(::stat(QFile::encodeName(pipe).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+
+    EXPECT_THROW(WriteFileBytes(dir.path(), "lost"), KorventError);
 }
