@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -106,4 +107,14 @@ TEST_F(CourseMapFile, RefusalsLeaveAnEarlierFileAsItWas)
     data->connection().exec(QStringLiteral("DELETE FROM control"));
     EXPECT_THROW(SaveCourseMapFile(*data, settings, folderOf(dir)), KorventError);
     EXPECT_EQ(readFile(written), before);
+}
+
+TEST_F(CourseMapFile, APipeOfTheFilesNameIsNotReplaced)
+{
+    const QString pipe = folderOf(dir) + QStringLiteral("baserogainmap.gif");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_THROW(SaveCourseMapFile(*data, settings, folderOf(dir)), KorventError);
+    struct stat status;
+    ASSERT_EQ(::stat(QFile::encodeName(pipe).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
 }
