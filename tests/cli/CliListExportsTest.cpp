@@ -4,6 +4,7 @@
 
 #include "store/uData.h"
 
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 namespace {
@@ -90,4 +91,18 @@ TEST_F(CliListExports, RefusesWhatItCannotDo)
     }
     for (const char *file : {"a.csv", "b.csv", "c.txt", "t.csv", "i.txt", "event/rogainmap.rada"})
         EXPECT_FALSE(QFile::exists(folderOf(program) + QLatin1String(file))) << file;
+}
+
+TEST_F(CliListExports, TheEventDatabaseIsNoListFile)
+{
+    ASSERT_TRUE(QFile::link(QStringLiteral("event/rogain.abs"), folderOf(program) + QStringLiteral("link.csv")));
+    for (const char *target : {"event/rogain.abs", "link.csv"}) {
+        const CliRun run = exportCli({"participants", QLatin1String(target)});
+        EXPECT_EQ(run.exitCode, 1) << target;
+        EXPECT_TRUE(run.err.contains(QLatin1String("it is the event's database"))) << run.err.toStdString();
+    }
+    TdmData data(folderOf(program) + QStringLiteral("event/"));
+    QSqlQuery teams = data.connection().exec(QStringLiteral("SELECT count(*) FROM team"));
+    ASSERT_TRUE(teams.next());
+    EXPECT_EQ(teams.value(0).toInt(), 1);
 }

@@ -102,3 +102,26 @@ TEST_F(FileOutputFixture, ReplacesOldFilesWholeAndNamesTheFileItCannotWrite)
     }
     EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("checklist.htm")), QByteArray("new"));
 }
+
+TEST_F(FileOutputFixture, TheEventDatabaseAndItsCompanionFilesAreRefusedWithNothingWritten)
+{
+    const QString database = location.eventDirectory + QStringLiteral("rogain.abs");
+    writeFile(database, "database");
+    writeFile(database + QStringLiteral("-wal"), "log");
+    const QString link = folderOf(dir) + QStringLiteral("teams.csv");
+    ASSERT_TRUE(QFile::link(database, link));
+    for (const QString &target : {database, database + QStringLiteral("-wal"), link}) {
+        ReportFileOutput output(location);
+        output.create({ReportFolder::Results, QStringLiteral("startlist.htm")}).write("page");
+        output.create({ReportFolder::Chosen, target}).write("list");
+        try {
+            output.commit();
+            ADD_FAILURE() << "wrote " << target.toStdString();
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QStringLiteral("Cannot write %1: it is the event's database").arg(target));
+        }
+        EXPECT_FALSE(QFile::exists(location.resultsDirectory + QStringLiteral("startlist.htm")));
+    }
+    EXPECT_EQ(readFile(database), QByteArray("database"));
+    EXPECT_EQ(readFile(database + QStringLiteral("-wal")), QByteArray("log"));
+}
