@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QStringDecoder>
 #include <cmath>
@@ -40,8 +41,9 @@ void ReportPage::ReportHeader(const QString &headerFile, const QString &title, c
         m_lines.clear();
         return;
     }
+    // Only a plain file: a device would be read without end, a pipe wait for a writer.
     QFile file(headerFile);
-    if (headerFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(headerFile).isFile() || !file.open(QIODevice::ReadOnly))
         throw KorventError(tr("Can't find report header file"));
     QStringList lines = decodeTemplate(file.readAll()).split(u'\n');
     for (QString &line : lines) {

@@ -67,7 +67,8 @@ TEST(ReportPage, AMissingTemplateStopsTheReport)
 {
     QTemporaryDir dir;
     ReportPage page;
-    for (const QString &missing : {folderOf(dir) + QStringLiteral("none.htm"), QString()}) {
+    // A folder or a device is no template either: /dev/zero would be read without end.
+    for (const QString &missing : {folderOf(dir) + QStringLiteral("none.htm"), QString(), dir.path(), QStringLiteral("/dev/null")}) {
         try {
             page.ReportHeader(missing, QStringLiteral("Startlist"), QString(), eventSettings());
             FAIL() << "a missing template was accepted";
