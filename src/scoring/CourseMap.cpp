@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+#include <cmath>
 
 namespace {
 
@@ -44,6 +45,24 @@ void lighten(QImage &picture)
     }
 }
 
+// A course picture is at most some times as high as wide, as maps are: a far
+// taller one comes of a map picture or control positions gone wrong, and would
+// take gigabytes to draw and encode.
+constexpr int MaxHeightPerWidth = 10;
+
+// The picture's height in whole pixels, refused when out of reason; `what` names its cause.
+int pictureHeight(double height, int width, const QString &what)
+{
+    const int most = MaxHeightPerWidth * width;
+    if (!(height >= 1 && height < most + 1))
+        throw KorventError(tr("%1: %2 pixels wide the course picture would be %3 pixels high; it can be 1 to %4")
+                               .arg(what)
+                               .arg(width)
+                               .arg(QString::number(std::floor(height), 'f', 0))
+                               .arg(most));
+    return static_cast<int>(height);
+}
+
 } // namespace
 
 CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &settings, const QString &eventDirectory,
@@ -72,7 +91,9 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
         if (image.isNull())
             throw KorventError(tr("Cannot read the map picture %1: %2").arg(mapFile, reader.errorString()));
         map.scale = static_cast<double>(width) / image.width();
-        map.picture = QImage(width, static_cast<int>(image.height() * map.scale), QImage::Format_RGB888);
+        const int height = pictureHeight(image.height() * map.scale, width,
+                                         tr("The map picture %1 is %2 x %3 pixels").arg(mapFile).arg(image.width()).arg(image.height()));
+        map.picture = QImage(width, height, QImage::Format_RGB888);
         QPainter stretch(&map.picture);
         stretch.drawImage(map.picture.rect(), image);
         stretch.end();
@@ -84,7 +105,8 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
         }
         dpi = LeadingNumber(settings.eMap_DPI);
     } else {
-        map.picture = QImage(width + 20, static_cast<int>(spanY * map.scale) + 20, QImage::Format_RGB888);
+        const int height = pictureHeight(spanY * map.scale + 20, width + 20, tr("The controls span %1 x %2 map units").arg(spanX).arg(spanY));
+        map.picture = QImage(width + 20, height, QImage::Format_RGB888);
         map.picture.fill(Qt::white);
     }
 

@@ -1,4 +1,5 @@
 #include "ScoringFixture.h"
+#include "exports/MapPicture.h"
 
 #include "scoring/CourseDefinition.h"
 #include "scoring/CourseMap.h"
@@ -94,4 +95,36 @@ TEST_F(ScoringFixture, CourseMapNeedsControlsWithExtent)
     data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"pos_x", 50}, {"pos_y", 0}});
     data->insertRow(QStringLiteral("control"), {{"controlnr", "32"}, {"pos_x", 50}, {"pos_y", 90}});
     EXPECT_THROW(DrawCourseMap(data->connection(), settings, folderOf(dir), QString(), 0, 0), KorventError);
+}
+
+TEST_F(ScoringFixture, CoursePictureHeightsOutOfReasonAreRefused)
+{
+    data->insertRow(QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 0}, {"pos_y", 0}});
+    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 1}, {"pos_y", 100000}});
+    EventSettings settings;
+    settings.seMapWidth = 200;
+    // A few bytes of GIF can name a picture that, stretched to the width, would take gigabytes.
+    const struct
+    {
+        const char *mapFile;
+        QByteArray picture;
+        const char *message;
+    } refused[] = {
+        {"tall.gif", gifPicture(1, 1000), "is 1 x 1000 pixels: 200 pixels wide the course picture would be 200000 pixels high; it can be 1 to 2000"},
+        {"wide.gif", gifPicture(60000, 1), "is 60000 x 1 pixels: 200 pixels wide the course picture would be 0 pixels high; it can be 1 to 2000"},
+        {"none.gif", QByteArray(), "The controls span 1 x 100000 map units: 220 pixels wide the course picture would be 20000020 pixels high; it can be 1 to 2200"},
+    };
+    for (const auto &c : refused) {
+        if (!c.picture.isEmpty())
+            writeFile(folderOf(dir) + QLatin1String(c.mapFile), c.picture);
+        try {
+            DrawCourseMap(data->connection(), settings, folderOf(dir), QLatin1String(c.mapFile), 0, 0);
+            ADD_FAILURE() << c.mapFile;
+        } catch (const KorventError &error) {
+            EXPECT_TRUE(error.message().endsWith(QLatin1String(c.message))) << error.message().toStdString();
+        }
+    }
+    // Ten times as high as wide is still a map.
+    writeFile(folderOf(dir) + QStringLiteral("strip.gif"), gifPicture(10, 100));
+    EXPECT_EQ(DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("strip.gif"), 0, 0).picture.size(), QSize(200, 2000));
 }
