@@ -84,7 +84,8 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
 
     const QString mapFile = eventDirectory + mapFileName;
     qint64 dpi = 0;
-    map.withMapImage = !mapFileName.isEmpty() && QFileInfo::exists(mapFile);
+    // Only a plain file is a map picture: a pipe of that name would stall the reading.
+    map.withMapImage = !mapFileName.isEmpty() && QFileInfo(mapFile).isFile();
     if (map.withMapImage) {
         QImageReader reader(mapFile, "gif");
         const QImage image = reader.read();

@@ -56,6 +56,9 @@ TEST_F(ScoringFixture, CourseMapWithoutMapPicture)
     data->insertRow(QStringLiteral("control"), {{"controlnr", "F"}, {"type", "F"}, {"pos_x", 1000}, {"pos_y", 400}});
     EventSettings settings;
     settings.seMapWidth = 500;
+    // A folder of the name is no map picture either.
+    QDir().mkpath(folderOf(dir) + QStringLiteral("folder.gif"));
+    EXPECT_FALSE(DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("folder.gif"), 0, 0).withMapImage);
     const CourseMap map = DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("nomap.gif"), 0, 0);
     EXPECT_FALSE(map.withMapImage);
     EXPECT_DOUBLE_EQ(map.scale, 0.5);
