@@ -14,6 +14,7 @@
 #include <QImageReader>
 #include <QIODevice>
 #include <QSqlQuery>
+#include <QtNumeric>
 #include <algorithm>
 
 namespace {
@@ -31,11 +32,21 @@ struct ControlRow
     qint64 y = 0;
 };
 
-// 254 tenths of a millimetre to the inch; truncated toward zero like the
-// program that reads the file.
-qint64 pixels(qint64 mapUnits, qint64 dpi)
+// The origin moved by the pixels of a map distance: 254 tenths of a millimetre
+// to the inch, truncated toward zero like the program that reads the file. A
+// number beyond 64 bits would be written wrong, so the control is refused.
+qint64 shifted(qint64 origin, qint64 mapUnits, qint64 dpi, bool add, const ControlRow &control)
 {
-    return mapUnits * dpi / 254;
+    qint64 product = 0;
+    qint64 position = 0;
+    if (qMulOverflow(mapUnits, dpi, &product)
+        || (add ? qAddOverflow(origin, product / 254, &position) : qSubOverflow(origin, product / 254, &position)))
+        throw KorventError(tr("Control %1 at %2, %3 has no pixel position a whole number can hold with DPI %4 and these start offsets")
+                               .arg(control.code)
+                               .arg(control.x)
+                               .arg(control.y)
+                               .arg(dpi));
+    return position;
 }
 
 qint64 wholeNumber(const QString &text, const QString &what)
@@ -91,8 +102,8 @@ QStringList pointsLines(const ReportContext &context, int mapHeight)
     const auto start = std::find_if(controls.begin(), controls.end(),
                                     [](const ControlRow &control) { return control.type.startsWith(u'S'); });
     if (start != controls.end()) {
-        originX -= pixels(start->x, dpi);
-        originY += pixels(start->y, dpi);
+        originX = shifted(originX, start->x, dpi, false, *start);
+        originY = shifted(originY, start->y, dpi, true, *start);
     }
 
     QStringList lines{
@@ -108,8 +119,8 @@ QStringList pointsLines(const ReportContext &context, int mapHeight)
     };
     int k = 0;
     for (const ControlRow &control : controls)
-        lines.append(QString::number(++k) + u'=' + QString::number(originX + pixels(control.x, dpi)) + u'|'
-                     + QString::number(originY - pixels(control.y, dpi)) + typeSuffix(control));
+        lines.append(QString::number(++k) + u'=' + QString::number(shifted(originX, control.x, dpi, true, control)) + u'|'
+                     + QString::number(shifted(originY, control.y, dpi, false, control)) + typeSuffix(control));
     return lines;
 }
 

@@ -180,3 +180,27 @@ TEST_F(TrailplotFixture, WhatStopsTheExportWritesNothing)
     EXPECT_TRUE(output.files().isEmpty());
     EXPECT_FALSE(output.committed());
 }
+
+TEST_F(TrailplotFixture, PixelPositionsBeyondSixtyFourBitsAreRefusedNotWrittenWrong)
+{
+    placed(QStringLiteral("S"), QStringLiteral("S"), 1, 1);
+    placed(QStringLiteral("31"), QStringLiteral("C"), 2000, 500);
+    const struct
+    {
+        const char *dpi;
+        const char *offsetX;
+        const char *message;
+    } cases[] = {
+        {"100000000000000000", "0", "Control 31 at 2000, 500 has no pixel position a whole number can hold with DPI 100000000000000000"},
+        {"150", "9223372036854775807", "Control 31 at 2000, 500 has no pixel position a whole number can hold with DPI 150"},
+        {"-9223372036854775807", "0", "Control 31 at 2000, 500 has no pixel position a whole number can hold with DPI -9223372036854775807"},
+    };
+    for (const auto &c : cases) {
+        const EventSettings original = setup.settings;
+        setup.settings.eMap_DPI = QLatin1String(c.dpi);
+        setup.settings.eMap_OffsetX = QLatin1String(c.offsetX);
+        EXPECT_EQ(failure(), QLatin1String(c.message) + QStringLiteral(" and these start offsets")) << c.dpi;
+        setup.settings = original;
+    }
+    EXPECT_TRUE(output.files().isEmpty());
+}
