@@ -43,6 +43,12 @@ ClassGroup BuildClassGroup(const ClassTree &tree, const QString &className, cons
     for (const QString &extra : SplitFields(extraSubClasses, u';', MaxSubClasses))
         if (!extra.isEmpty())
             group.subClasses.push_back({extra, 0, u'|' + extra + u'|'});
+    // A "|" in a name would make it look like two links of a chain, and a team
+    // would take places in a sub-class it does not belong to.
+    for (const tsubPlace &subClass : group.subClasses)
+        if (subClass.name.contains(u'|'))
+            throw KorventError(QCoreApplication::translate("Reports", "Sub-class \"%1\" of class %2 holds a \"|\", which the results put between sub-class names")
+                                   .arg(subClass.name, className));
     if (group.subClasses.size() > static_cast<size_t>(MaxSubClasses))
         throw KorventError(QCoreApplication::translate("Reports", "Class %1 has %2 sub-classes; results allow at most %3")
                                .arg(className)

@@ -31,7 +31,7 @@ QStringList MainClassNames(const ClassTree &tree);
 
 // The class's group: the nodes below the first node named className, then
 // the ";"-separated extraSubClasses (empty ones left out). Raises KorventError when the class has
-// more than MaxSubClasses sub-classes.
+// more than MaxSubClasses sub-classes or a sub-class name holds "|".
 ClassGroup BuildClassGroup(const ClassTree &tree, const QString &className, const QString &extraSubClasses);
 
 // Counts a ranked team in every sub-class whose "|name|" lies in `path` and

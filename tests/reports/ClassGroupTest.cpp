@@ -94,3 +94,28 @@ TEST(ClassGroup, MoreThanFortyFiveSubClassesIsAnError)
     EXPECT_EQ(BuildClassGroup(many, QStringLiteral("H"), QStringLiteral("A;B;C;D;E")).subClasses.size(), 45u);
     EXPECT_THROW(BuildClassGroup(many, QStringLiteral("H"), QStringLiteral("A;B;C;D;E;F")), KorventError);
 }
+
+TEST(ClassGroup, ASubClassNameHoldingTheChainSeparatorIsAnError)
+{
+    // "H12J|X" below H12 would lie on the chain of an extra sub-class "X" and take its places.
+    ClassTree bar = tree();
+    bar[3].text = QStringLiteral("H12J|X");
+    const struct
+    {
+        ClassTree tree;
+        const char *extra;
+        const char *message;
+    } cases[] = {
+        {bar, "X", "Sub-class \"H12J|X\" of class H12 holds a \"|\", which the results put between sub-class names"},
+        {tree(), "MV;W|V", "Sub-class \"W|V\" of class H12 holds a \"|\", which the results put between sub-class names"},
+    };
+    for (const auto &c : cases) {
+        try {
+            BuildClassGroup(c.tree, QStringLiteral("H12"), QLatin1String(c.extra));
+            ADD_FAILURE() << c.message;
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QLatin1String(c.message));
+        }
+    }
+    EXPECT_NO_THROW(BuildClassGroup(bar, QStringLiteral("D12"), QStringLiteral("MV")));
+}
