@@ -5,6 +5,7 @@
 #include "base/TextFile.h"
 #include "db/Connection.h"
 #include "store/EventSetup.h"
+#include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"
 
 #include <QCoreApplication>
@@ -58,9 +59,13 @@ QString checkedEncoding(const QString &encoding)
     return encodingName;
 }
 
+// Values are written as they are, but a line break in one would split its record.
 void writeLines(const ReportContext &context, const ReportFile &file, const QStringList &lines, const QString &encodingName)
 {
-    context.output.create(file).write(*Platform::encodeTextFile(encodingName, TextOfLines(lines)));
+    QStringList written;
+    for (const QString &line : lines)
+        written.append(OneLineText(line));
+    context.output.create(file).write(*Platform::encodeTextFile(encodingName, TextOfLines(written)));
 }
 
 } // namespace

@@ -160,7 +160,8 @@ QStringList routeLines(const ReportContext &context)
     IofExportCalculation calculation(context);
     QStringList lines;
     for (const RouteTeam &team : teams) {
-        QString line = QString::number(team.row.result) + u'\t' + team.row.name + u'/' + team.className + u'\t';
+        // A line break in a name would split the team's line.
+        QString line = QString::number(team.row.result) + u'\t' + OneLineText(team.row.name + u'/' + team.className) + u'\t';
         const std::optional<tResArray> list = IofPunchList(calculation.calculation(), context.connection, team.row, calculation.messages());
         for (const tControlRes &entry : list.value_or(tResArray()))
             if (const std::optional<QString> field = routeField(entry.code))

@@ -9,10 +9,11 @@
 
 namespace {
 
-// A name holding the separator or a quote is quoted, so that it keeps its column.
+// A name holding the separator, a quote or a line break is quoted, so that it
+// keeps its column and its line.
 QString field(const QString &text)
 {
-    if (!text.contains(u';') && !text.contains(u'"'))
+    if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
         return text;
     return u'"' + QString(text).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
 }

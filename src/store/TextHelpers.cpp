@@ -45,6 +45,11 @@ QString TextAfter(QChar c, const QString &s)
     return at < 0 ? s : s.mid(at + 1);
 }
 
+QString OneLineText(QString text)
+{
+    return text.replace(u'\r', u' ').replace(u'\n', u' ');
+}
+
 QStringList SplitFields(const QString &s, QChar separator, int maxIndex)
 {
     QStringList fields;

@@ -226,3 +226,13 @@ TEST_F(ListExportFixture, EveryListTakesAKnownEncodingAndNeedsAFile)
     RunReport(ReportKindOf(ReportKind::Participants), {data->connection(), setup, output}, request);
     EXPECT_TRUE(output.bytes(target).startsWith("\xEF\xBB\xBFNR;Firstname;"));
 }
+
+TEST_F(ListExportFixture, ALineBreakInAValueDoesNotSplitItsLine)
+{
+    // Values are written as they are, separators included; only a line break would forge a record.
+    runner(team(1, QStringLiteral("Owls\r\n2;Forged"), QStringLiteral("H12")), QStringLiteral("An\nna"), QStringLiteral("101"));
+    EXPECT_EQ(lines(ReportKind::Participants), QStringList({"NR;Firstname;LastName;Club;TeamName;Class;", "1;An na;Tamm;OK Ilves;Owls  2;Forged;H12;"}));
+    EXPECT_EQ(lines(ReportKind::Cardex), QStringList({"1;101;An na;Tamm;Owls  2;Forged;H12;12:00:00;"}));
+    EXPECT_EQ(lines(ReportKind::TeamInfo).size(), 5);
+    EXPECT_EQ(lines(ReportKind::TeamsRunners).size(), 2);
+}

@@ -144,6 +144,15 @@ TEST_F(TrailplotFixture, ATeamWithoutNumberGetsALineWithoutRoute)
     EXPECT_TRUE(messages.warnings.isEmpty()) << messages.warnings.join(u'\n').toStdString();
 }
 
+TEST_F(TrailplotFixture, ALineBreakInANameDoesNotSplitTheTeamsLine)
+{
+    const qint64 id = data->insertRow(QStringLiteral("team"), {{"number", 5}, {"name", "Ha\r\nres"}, {"class", "H6\n"}, {"result", 0},
+                                                               {"calctime", DateTime::now()}});
+    runner(id);
+    run();
+    EXPECT_EQ(lines(QStringLiteral("rogainmap.txt")), QStringList({"0\tHa  res/H6 \t"}));
+}
+
 TEST_F(TrailplotFixture, AMapNameWithoutDotGivesBareExtensions)
 {
     setup.settings.eMap_Filename = QStringLiteral("map");

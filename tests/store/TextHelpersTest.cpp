@@ -44,3 +44,8 @@ TEST(LeadingNumber, DigitsAfterBlanksUpToTheFirstOther)
     for (const auto &c : cases)
         EXPECT_EQ(LeadingNumber(QString::fromLatin1(c.text)), c.expected) << c.text;
 }
+
+TEST(OneLineText, LineBreaksBecomeBlanks)
+{
+    EXPECT_EQ(OneLineText(QStringLiteral("a\r\nb\nc\rd;e|f\tg")), QStringLiteral("a  b c d;e|f\tg"));
+}
