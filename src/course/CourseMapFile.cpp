@@ -39,6 +39,10 @@ QString SaveCourseMapFile(TdmData &data, const EventSettings &settings, const QS
     const qint64 offsetY = offset(settings.eMap_OffsetY, "eMap_OffsetY");
     if (settings.eMap_Filename.isEmpty())
         throw KorventError(tr("Setting eMap_Filename is empty: the course picture would have no file name"));
+    // "base" + a name with a separator would lead through any folder named base... out of the event folder.
+    if (settings.eMap_Filename.contains(u'/') || settings.eMap_Filename.contains(u'\\'))
+        throw KorventError(tr("Setting eMap_Filename \"%1\" is no plain file name: the course picture is written in the event folder")
+                               .arg(settings.eMap_Filename));
     const CourseMap map = DrawCourseMap(data.connection(), settings, eventDirectory, settings.eMap_Filename, offsetX, offsetY);
 
     const QString fileName = CourseMapFileName(settings, eventDirectory);

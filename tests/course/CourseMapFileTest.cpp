@@ -118,3 +118,21 @@ TEST_F(CourseMapFile, APipeOfTheFilesNameIsNotReplaced)
     ASSERT_EQ(::stat(QFile::encodeName(pipe).constData(), &status), 0);
     EXPECT_TRUE(S_ISFIFO(status.st_mode));
 }
+
+TEST_F(CourseMapFile, TheMapFileNameCannotLeadOutOfTheEventFolder)
+{
+    // With a folder "base" in the event folder, "base" + "/../x" would be a path of its own.
+    QDir().mkpath(folderOf(dir) + QStringLiteral("event/base"));
+    const QString eventDirectory = folderOf(dir) + QStringLiteral("event/");
+    for (const char *name : {"/../../escaped.gif", "\\..\\escaped.gif"}) {
+        settings.eMap_Filename = QLatin1String(name);
+        try {
+            SaveCourseMapFile(*data, settings, eventDirectory);
+            ADD_FAILURE() << name;
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QStringLiteral("Setting eMap_Filename \"%1\" is no plain file name: the course picture is written in the event folder")
+                                           .arg(QLatin1String(name)));
+        }
+    }
+    EXPECT_FALSE(QFile::exists(folderOf(dir) + QStringLiteral("escaped.gif")));
+}
