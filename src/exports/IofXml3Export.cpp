@@ -15,6 +15,9 @@
 #include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"
 
+#include <QCoreApplication>
+#include <QTime>
+
 namespace {
 
 const QString iof3Namespace = QStringLiteral("http://www.orienteering.org/datastandard/3.0");
@@ -47,6 +50,10 @@ SplitStatus splitStatus(int punchStatus)
 
 void appendStartTime(const XmlElement &parent, const EventSettings &settings)
 {
+    // The field takes any digits; "25:00:00" would make a file result services refuse.
+    if (!QTime::fromString(settings.meEventStartTime, QStringLiteral("HH:mm:ss")).isValid())
+        throw KorventError(QCoreApplication::translate("IofExport", "The first start time \"%1\" of the event is no time of day")
+                               .arg(settings.meEventStartTime));
     const XmlElement startTime = parent.appendElement(QStringLiteral("StartTime"));
     startTime.appendTextElement(QStringLiteral("Date"), IsoDateText(settings.dtpDate.date()));
     startTime.appendTextElement(QStringLiteral("Time"), settings.meEventStartTime);

@@ -370,6 +370,21 @@ TEST_F(Xml3Export, AFailingStepStillWritesWhatWasBuiltAndThenRaises)
     EXPECT_EQ(names(), QStringList({"Rogain_iofXML3.xml", "Rogain_iofXML3.xmlzip.xml", "temp.zlb"}));
 }
 
+TEST_F(Xml3Export, AFirstStartTimeThatIsNoTimeOfDayWritesNothing)
+{
+    // The start time field takes any digits; the schema takes times of day only.
+    for (const char *time : {"25:00:00", "10:61:00", "  :  :  "}) {
+        setup.settings.meEventStartTime = QLatin1String(time);
+        try {
+            ExportIofXml3(context(), true);
+            ADD_FAILURE() << time;
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QStringLiteral("The first start time \"%1\" of the event is no time of day").arg(QLatin1String(time)));
+        }
+    }
+    EXPECT_TRUE(output.files().isEmpty());
+}
+
 TEST_F(Xml3Export, TheCompressedCopyDecodesToThePlainFile)
 {
     const qint64 id = calculatedTeam(1);
