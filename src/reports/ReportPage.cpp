@@ -49,12 +49,13 @@ void ReportPage::ReportHeader(const QString &headerFile, const QString &title, c
     for (QString &line : lines) {
         if (line.endsWith(u'\r'))
             line.chop(1);
+        // Title and settings are plain text, such as "Rock & Roll <Night>"; the info is markup.
         if (line == QLatin1String("<%TITLE%>"))
-            line = title;
+            line = Html(title);
         else if (line == QLatin1String("<%EVENT%>"))
-            line = settings.leName;
+            line = Html(settings.leName);
         else if (line == QLatin1String("<%EDATE%>"))
-            line = settings.leDate;
+            line = Html(settings.leDate);
         else if (line == QLatin1String("<%INFO%>"))
             line = info;
     }
@@ -93,9 +94,9 @@ QByteArray ReportPageBytes(const QStringList &lines)
 
 QString EventInfoBlock(const EventSettings &settings)
 {
-    return settings.leDate + QStringLiteral("<br />") + settings.leLocation + QStringLiteral("<br />") + settings.leOrganiser
-        + QStringLiteral("<br />Start:") + settings.meEventStartTime + QStringLiteral("<br />Sunset:") + settings.meSunSet
-        + QStringLiteral("<br />Sunrise:") + settings.meSunrise;
+    return Html(settings.leDate) + QStringLiteral("<br />") + Html(settings.leLocation) + QStringLiteral("<br />") + Html(settings.leOrganiser)
+        + QStringLiteral("<br />Start:") + Html(settings.meEventStartTime) + QStringLiteral("<br />Sunset:") + Html(settings.meSunSet)
+        + QStringLiteral("<br />Sunrise:") + Html(settings.meSunrise);
 }
 
 QString AgeText(TDateTime birthDate, const QDate &eventDate)

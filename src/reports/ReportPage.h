@@ -17,7 +17,8 @@ class ReportPage
 {
 public:
     // Starts the page from the template. "NON" means no header. A missing
-    // template raises KorventError "Can't find report header file".
+    // template raises KorventError "Can't find report header file". The title
+    // is plain text; the info is markup.
     void ReportHeader(const QString &headerFile, const QString &title, const QString &info, const EventSettings &settings);
     void append(const QString &line) { m_lines.append(line); }
     const QStringList &lines() const { return m_lines; }
@@ -36,7 +37,7 @@ QString ReportFooterLine();
 // Page lines as written: UTF-8 with a byte-order mark, CR LF after every line.
 QByteArray ReportPageBytes(const QStringList &lines);
 
-// Date, place, organiser and the three clock settings of the event, on one line.
+// Date, place, organiser and the three clock settings of the event, on one line, as markup.
 QString EventInfoBlock(const EventSettings &settings);
 
 // Whole years between birth and the event day; empty for a birth year of 1900 or before (unset).

@@ -50,6 +50,23 @@ TEST(ReportPage, PlaceholdersAreReplacedOnlyAsWholeLines)
                                          "4 May 2026", "the info", "<%info%>"}));
 }
 
+TEST(ReportPage, SettingsAndTitleAreTextNotMarkup)
+{
+    QTemporaryDir dir;
+    const QString header = folderOf(dir) + QStringLiteral("header.htm");
+    writeFile(header, "<%TITLE%>\n<%EVENT%>\n<%EDATE%>\n<%INFO%>\n");
+    EventSettings settings = eventSettings();
+    settings.leName = QStringLiteral("Rock & Roll </h1><script>alert(1)</script>");
+    settings.leDate = QStringLiteral("<b>4 May</b>");
+    settings.leLocation = QStringLiteral("\"Lake\" <side>");
+    ReportPage page;
+    page.ReportHeader(header, QStringLiteral("Results:") + settings.leName, EventInfoBlock(settings), settings);
+    EXPECT_EQ(page.lines(), QStringList({"Results:Rock &amp; Roll &lt;/h1&gt;&lt;script&gt;alert(1)&lt;/script&gt;",
+                                         "Rock &amp; Roll &lt;/h1&gt;&lt;script&gt;alert(1)&lt;/script&gt;", "&lt;b&gt;4 May&lt;/b&gt;",
+                                         "&lt;b&gt;4 May&lt;/b&gt;<br />&quot;Lake&quot; &lt;side&gt;<br />OK Ilves<br />Start:10:00:00"
+                                         "<br />Sunset:21:30:00<br />Sunrise:05:10:00"}));
+}
+
 TEST(ReportPage, TemplateEncodingByByteOrderMark)
 {
     QTemporaryDir dir;

@@ -292,7 +292,7 @@ TEST_F(ResultsReportFixture, WebPagesLinkTeamPagesAndDrawRoutes)
     EXPECT_EQ(page, ReportFile({ReportFolder::Web, u"results.htm"_s}));
     EXPECT_TRUE(lines(*page).contains(u"<td><a href=\"javascript:openPopUp('teamresult_7.htm','7');\">Owls &lt;7&gt;</a></td>"_s));
     const QStringList teamPage = lines({ReportFolder::Web, u"teamresult_7.htm"_s});
-    EXPECT_EQ(teamPage.mid(0, 6), QStringList({"<html><head><title>", "Results:Night & Day", "</title></head><body>", "",
+    EXPECT_EQ(teamPage.mid(0, 6), QStringList({"<html><head><title>", "Results:Night &amp; Day", "</title></head><body>", "",
                                                "<table class=\"r1\" border=\"0\"><tr><td><table class=\"r0\" >",
                                                "<tr><td class=\"resultheader\">NR</td><td>7</td></tr>"}));
     EXPECT_TRUE(teamPage.contains(u"<tr><td class=\"resultheader\">Place</td><td><b>1</b>&nbsp;</td></tr>"_s));
