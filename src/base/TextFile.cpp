@@ -10,8 +10,10 @@
 
 std::optional<std::vector<TextLine>> ReadTextLinesWithBytes(const QString &fileName)
 {
+    // Only a plain file: a device such as /dev/zero would be read without end,
+    // a pipe would wait for a writer.
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray content = file.readAll();
     std::vector<TextLine> lines;

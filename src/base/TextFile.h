@@ -18,8 +18,8 @@ struct TextLine
     QByteArray bytes;
 };
 
-// The file's lines; nullopt when it cannot be read (a missing file). A last
-// empty line left by the final line end is dropped.
+// The file's lines; nullopt when it cannot be read (a missing file, or no
+// plain file at all). A last empty line left by the final line end is dropped.
 std::optional<std::vector<TextLine>> ReadTextLinesWithBytes(const QString &fileName);
 // The same, text only.
 std::optional<QStringList> ReadTextLines(const QString &fileName);

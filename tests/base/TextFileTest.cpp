@@ -80,3 +80,13 @@ TEST(TextFile, WritesThroughALinkAndRefusesWhatIsNoPlainFile)
 
     EXPECT_THROW(WriteFileBytes(dir.path(), "lost"), KorventError);
 }
+
+TEST(TextFile, OnlyAPlainFileIsReadAsLines)
+{
+    QTemporaryDir dir;
+    writeFile(folderOf(dir) + QStringLiteral("setup.ini"), "a\r\nb\n");
+    EXPECT_EQ(ReadTextLines(folderOf(dir) + QStringLiteral("setup.ini")), QStringList({"a", "b"}));
+    // A settings file linked to /dev/zero would be read until memory ran out.
+    for (const QString &name : {dir.path(), QStringLiteral("/dev/null"), folderOf(dir) + QStringLiteral("missing.ini")})
+        EXPECT_FALSE(ReadTextLines(name).has_value()) << name.toStdString();
+}
