@@ -87,7 +87,7 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
 {
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile())
-        fail(tr("Cannot open the database file %1"), tr("it is a folder"));
+        fail(tr("Cannot open the database file %1"), info.isDir() ? tr("it is a folder") : tr("it is not a plain file"));
     open();
     try {
         // Nothing is written before the file has shown itself to be ours.

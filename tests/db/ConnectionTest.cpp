@@ -6,6 +6,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <thread>
 #include <type_traits>
 
@@ -238,4 +239,21 @@ TEST(Connection, ACommitIsOnTheDiskBeforeItReturns)
     db::Connection connection(folderOf(dir) + QStringLiteral("rogain.abs"));
     EXPECT_EQ(connection.scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
     EXPECT_EQ(connection.scalar(QStringLiteral("PRAGMA synchronous")).toInt(), 2); // FULL
+}
+
+TEST(Connection, AFolderOrAPipeIsNoDatabaseFileAndTheMessageSaysWhich)
+{
+    QTemporaryDir dir;
+    const QString folder = folderOf(dir) + QStringLiteral("folder.abs");
+    const QString pipe = folderOf(dir) + QStringLiteral("pipe.abs");
+    QDir().mkpath(folder);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const auto &[name, reason] : {std::pair{folder, "it is a folder"}, std::pair{pipe, "it is not a plain file"}}) {
+        try {
+            db::Connection connection(name);
+            ADD_FAILURE() << reason;
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QStringLiteral("Cannot open the database file %1: %2").arg(name, QLatin1String(reason)));
+        }
+    }
 }
