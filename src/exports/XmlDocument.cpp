@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
@@ -93,6 +94,41 @@ void keepFirstError(void *context, xmlErrorPtr error)
     first->line = error->line;
 }
 
+// Entity text one read may add. Declared entities are short texts, but a few
+// referring to each other, or one referred to thousands of times, stand for
+// gigabytes: the parser stops the nesting, the references are expanded here.
+constexpr qsizetype MaxEntityText = 1 << 20;
+
+// The text of the nodes and their descendants, as xmlNodeGetContent gives it.
+void appendText(const xmlNode *first, QByteArray &text, qsizetype &entityText, bool inEntity, const xmlNode *element)
+{
+    for (const xmlNode *node = first; node; node = node->next) {
+        switch (node->type) {
+        case XML_TEXT_NODE:
+        case XML_CDATA_SECTION_NODE: {
+            const QByteArrayView content(reinterpret_cast<const char *>(node->content));
+            if (inEntity && (entityText += content.size()) > MaxEntityText)
+                throw KorventError(tr("The text of element %1 (line %2) expands its entities to more than %3 bytes")
+                                       .arg(fromXml(element->name))
+                                       .arg(xmlGetLineNo(element))
+                                       .arg(MaxEntityText));
+            text += content;
+            break;
+        }
+        case XML_ELEMENT_NODE:
+            appendText(node->children, text, entityText, inEntity, element);
+            break;
+        case XML_ENTITY_REF_NODE:
+            // An external entity is never loaded: it has no children and adds nothing.
+            if (const xmlEntity *entity = xmlGetDocEntity(node->doc, node->name))
+                appendText(entity->children, text, entityText, true, element);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
 } // namespace
 
 QString XmlElement::name() const
@@ -104,10 +140,10 @@ QString XmlElement::text() const
 {
     if (!m_node)
         return QString();
-    xmlChar *content = xmlNodeGetContent(m_node);
-    const QString text = fromXml(content);
-    xmlFree(content);
-    return text;
+    QByteArray text;
+    qsizetype entityText = 0;
+    appendText(m_node->children, text, entityText, false, m_node);
+    return QString::fromUtf8(text);
 }
 
 QString XmlElement::attribute(const QString &name) const

@@ -34,7 +34,8 @@ public:
     bool isNull() const { return m_node == nullptr; }
     // The element's local name.
     QString name() const;
-    // All text inside the element; empty for a null handle.
+    // All text inside the element, the file's own entities expanded; empty for
+    // a null handle. Entities that expand beyond reason raise KorventError.
     QString text() const;
     // The attribute's value; empty when missing.
     QString attribute(const QString &name) const;

@@ -249,3 +249,24 @@ TEST(XmlDocumentReading, ExternalEntitiesAreNotFetched)
     document.loadBytes(bytes, QStringLiteral("entity"));
     EXPECT_FALSE(document.documentElement().text().contains(QStringLiteral("hidden")));
 }
+
+TEST(XmlDocumentReading, EntitiesAreExpandedWithinReason)
+{
+    // One entity of 1,000 bytes referred to 2,000 times: 2 MB of text from a file of 7 kB.
+    const QByteArray entity(1000, 'x');
+    QByteArray references;
+    for (int i = 0; i < 2000; ++i)
+        references += "&e;";
+    XmlDocument document;
+    document.loadBytes("<!DOCTYPE a [<!ENTITY e \"" + entity + "\"><!ENTITY s \"short\">]>\n<a><b>&s; &amp; <c>&s;</c></b>\n<d>" + references + "</d></a>",
+                       QStringLiteral("entities"));
+    const XmlElement root = document.documentElement();
+    EXPECT_EQ(root.child(QStringLiteral("b")).text(), QStringLiteral("short & short"));
+    try {
+        root.child(QStringLiteral("d")).text();
+        ADD_FAILURE() << "expanded";
+    } catch (const KorventError &error) {
+        EXPECT_EQ(error.message(), QStringLiteral("The text of element d (line 3) expands its entities to more than 1048576 bytes"));
+    }
+    EXPECT_THROW(root.text(), KorventError);
+}
