@@ -8,6 +8,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
+#include <functional>
 #include <mutex>
 
 namespace {
@@ -99,8 +100,9 @@ void keepFirstError(void *context, xmlErrorPtr error)
 // gigabytes: the parser stops the nesting, the references are expanded here.
 constexpr qsizetype MaxEntityText = 1 << 20;
 
-// The text of the nodes and their descendants, as xmlNodeGetContent gives it.
-void appendText(const xmlNode *first, QByteArray &text, qsizetype &entityText, bool inEntity, const xmlNode *element)
+// The text of the nodes and their descendants, entity references expanded, as
+// xmlNodeGetContent gives it; false when the entities add more than MaxEntityText.
+bool appendText(const xmlNode *first, QByteArray &text, qsizetype &entityText, bool inEntity)
 {
     for (const xmlNode *node = first; node; node = node->next) {
         switch (node->type) {
@@ -108,25 +110,35 @@ void appendText(const xmlNode *first, QByteArray &text, qsizetype &entityText, b
         case XML_CDATA_SECTION_NODE: {
             const QByteArrayView content(reinterpret_cast<const char *>(node->content));
             if (inEntity && (entityText += content.size()) > MaxEntityText)
-                throw KorventError(tr("The text of element %1 (line %2) expands its entities to more than %3 bytes")
-                                       .arg(fromXml(element->name))
-                                       .arg(xmlGetLineNo(element))
-                                       .arg(MaxEntityText));
+                return false;
             text += content;
             break;
         }
         case XML_ELEMENT_NODE:
-            appendText(node->children, text, entityText, inEntity, element);
+            if (!appendText(node->children, text, entityText, inEntity))
+                return false;
             break;
         case XML_ENTITY_REF_NODE:
             // An external entity is never loaded: it has no children and adds nothing.
             if (const xmlEntity *entity = xmlGetDocEntity(node->doc, node->name))
-                appendText(entity->children, text, entityText, true, element);
+                if (!appendText(entity->children, text, entityText, true))
+                    return false;
             break;
         default:
             break;
         }
     }
+    return true;
+}
+
+// The text of the nodes; `what` names them when their entities expand beyond reason.
+QString textOf(const xmlNode *first, const std::function<QString()> &what)
+{
+    QByteArray text;
+    qsizetype entityText = 0;
+    if (!appendText(first, text, entityText, false))
+        throw KorventError(tr("%1 expands its entities to more than %2 bytes").arg(what()).arg(MaxEntityText));
+    return QString::fromUtf8(text);
 }
 
 } // namespace
@@ -140,20 +152,29 @@ QString XmlElement::text() const
 {
     if (!m_node)
         return QString();
-    QByteArray text;
-    qsizetype entityText = 0;
-    appendText(m_node->children, text, entityText, false, m_node);
-    return QString::fromUtf8(text);
+    return textOf(m_node->children, [this] {
+        return tr("The text of element %1 (line %2)").arg(name()).arg(xmlGetLineNo(m_node));
+    });
 }
 
 QString XmlElement::attribute(const QString &name) const
 {
     if (!m_node)
         return QString();
-    xmlChar *value = xmlGetProp(m_node, xml(xmlName(name)));
-    const QString text = fromXml(value);
-    xmlFree(value);
-    return text;
+    const QByteArray wanted = xmlName(name);
+    const xmlAttr *attribute = xmlHasProp(m_node, xml(wanted));
+    if (!attribute)
+        return QString();
+    if (attribute->type != XML_ATTRIBUTE_NODE) {
+        // A default value of the document type: a plain text.
+        xmlChar *value = xmlGetProp(m_node, xml(wanted));
+        const QString text = fromXml(value);
+        xmlFree(value);
+        return text;
+    }
+    return textOf(attribute->children, [&] {
+        return tr("The attribute %1 of element %2 (line %3)").arg(name, this->name()).arg(xmlGetLineNo(m_node));
+    });
 }
 
 QList<XmlElement> XmlElement::children() const

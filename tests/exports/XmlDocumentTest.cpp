@@ -258,10 +258,18 @@ TEST(XmlDocumentReading, EntitiesAreExpandedWithinReason)
     for (int i = 0; i < 2000; ++i)
         references += "&e;";
     XmlDocument document;
-    document.loadBytes("<!DOCTYPE a [<!ENTITY e \"" + entity + "\"><!ENTITY s \"short\">]>\n<a><b>&s; &amp; <c>&s;</c></b>\n<d>" + references + "</d></a>",
+    document.loadBytes("<!DOCTYPE a [<!ENTITY e \"" + entity + "\"><!ENTITY s \"short\">]>\n<a><b x=\"&s;!\">&s; &amp; <c>&s;</c></b>\n<d y=\""
+                           + references + "\">" + references + "</d></a>",
                        QStringLiteral("entities"));
     const XmlElement root = document.documentElement();
     EXPECT_EQ(root.child(QStringLiteral("b")).text(), QStringLiteral("short & short"));
+    EXPECT_EQ(root.child(QStringLiteral("b")).attribute(QStringLiteral("x")), QStringLiteral("short!"));
+    try {
+        root.child(QStringLiteral("d")).attribute(QStringLiteral("y"));
+        ADD_FAILURE() << "expanded";
+    } catch (const KorventError &error) {
+        EXPECT_EQ(error.message(), QStringLiteral("The attribute y of element d (line 3) expands its entities to more than 1048576 bytes"));
+    }
     try {
         root.child(QStringLiteral("d")).text();
         ADD_FAILURE() << "expanded";
