@@ -88,7 +88,15 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
     map.withMapImage = !mapFileName.isEmpty() && QFileInfo(mapFile).isFile();
     if (map.withMapImage) {
         QImageReader reader(mapFile, "gif");
+        const QSize size = reader.size();
         const QImage image = reader.read();
+        // Qt refuses a picture beyond its allocation limit with only "Unable to read image data".
+        if (image.isNull() && size.isValid() && qint64(size.width()) * size.height() * 4 > qint64(QImageReader::allocationLimit()) << 20)
+            throw KorventError(tr("Cannot read the map picture %1: at %2 x %3 pixels it is larger than the %4 MB a picture may take")
+                                   .arg(mapFile)
+                                   .arg(size.width())
+                                   .arg(size.height())
+                                   .arg(QImageReader::allocationLimit()));
         if (image.isNull())
             throw KorventError(tr("Cannot read the map picture %1: %2").arg(mapFile, reader.errorString()));
         map.scale = static_cast<double>(width) / image.width();

@@ -127,6 +127,15 @@ TEST_F(ScoringFixture, CoursePictureHeightsOutOfReasonAreRefused)
             EXPECT_TRUE(error.message().endsWith(QLatin1String(c.message))) << error.message().toStdString();
         }
     }
+    // A picture Qt will not read for its size says so.
+    writeFile(folderOf(dir) + QStringLiteral("huge.gif"), gifPicture(20000, 20000));
+    try {
+        DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("huge.gif"), 0, 0);
+        ADD_FAILURE() << "huge.gif";
+    } catch (const KorventError &error) {
+        EXPECT_TRUE(error.message().endsWith(QStringLiteral("huge.gif: at 20000 x 20000 pixels it is larger than the 128 MB a picture may take")))
+            << error.message().toStdString();
+    }
     // Ten times as high as wide is still a map.
     writeFile(folderOf(dir) + QStringLiteral("strip.gif"), gifPicture(10, 100));
     EXPECT_EQ(DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("strip.gif"), 0, 0).picture.size(), QSize(200, 2000));
