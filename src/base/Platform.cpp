@@ -2,6 +2,7 @@
 
 #include "base/KorventError.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
@@ -142,6 +143,84 @@ QChar decimalSeparator()
 {
     const QString separator = QLocale::system().decimalPoint();
     return separator.isEmpty() ? QLatin1Char('.') : separator.at(0);
+}
+
+std::optional<QDate> readDate(const QString &text, const QString &format)
+{
+    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
+    const QString trimmed = text.trimmed();
+    if (const QRegularExpressionMatch match = iso.match(trimmed); match.hasMatch()) {
+        const QDate date(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+        return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+    }
+
+    // The order of day, month and year and the separators come from the
+    // format; each part may be written with fewer digits than the format shows.
+    static const QRegularExpression part(QStringLiteral("d+|M+|y+"));
+    QString pattern = QStringLiteral("^");
+    QList<QChar> order;
+    qsizetype at = 0;
+    for (QRegularExpressionMatchIterator it = part.globalMatch(format); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        pattern += QRegularExpression::escape(format.mid(at, match.capturedStart() - at));
+        const QString letters = match.captured();
+        if (letters.size() > 2 && letters.at(0) != u'y') {
+            // Day or month names: the locale reads them.
+            const QDate date = QLocale::system().toDate(trimmed, format);
+            return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+        }
+        pattern += letters.at(0) == u'y' ? QStringLiteral("(\\d{4}|\\d{2})") : QStringLiteral("(\\d{1,2})");
+        order.append(letters.at(0));
+        at = match.capturedEnd();
+    }
+    pattern += QRegularExpression::escape(format.mid(at)) + u'$';
+    if (order.size() != 3)
+        return std::nullopt;
+    const QRegularExpressionMatch match = QRegularExpression(pattern).match(trimmed);
+    if (!match.hasMatch())
+        return std::nullopt;
+    int day = 0, month = 0, year = 0;
+    bool twoDigitYear = false;
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        const QString digits = match.captured(static_cast<int>(i) + 1);
+        (order[i] == u'd' ? day : order[i] == u'M' ? month : year) = digits.toInt();
+        if (order[i] == u'y')
+            twoDigitYear = digits.size() == 2;
+    }
+    if (twoDigitYear) {
+        const int thisYear = QDate::currentDate().year();
+        year += thisYear / 100 * 100;
+        if (year > thisYear)
+            year -= 100;
+    }
+    const QDate date(year, month, day);
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+QString dateForms()
+{
+    return shortDateFormat() + QCoreApplication::translate("Platform", " or YYYY-MM-DD");
+}
+
+std::optional<QDateTime> readDateTime(const QString &text, const QString &dateFormat, const QString &timeFormat)
+{
+    // The date takes as many words as its format has (a month name may stand
+    // between blanks); the time the rest.
+    const QStringList words = text.simplified().split(u' ', Qt::SkipEmptyParts);
+    const qsizetype dateWords = dateFormat.simplified().split(u' ', Qt::SkipEmptyParts).size();
+    if (dateWords == 0 || words.size() <= dateWords)
+        return std::nullopt;
+    const std::optional<QDate> date = readDate(words.first(dateWords).join(u' '), dateFormat);
+    if (!date)
+        return std::nullopt;
+    const QString timeText = words.sliced(dateWords).join(u' ');
+    QTime time = QLocale::system().toTime(timeText, timeFormat);
+    for (const char *form : {"H:mm:ss", "H:mm"})
+        if (!time.isValid())
+            time = QTime::fromString(timeText, QLatin1String(form));
+    if (!time.isValid())
+        return std::nullopt;
+    return QDateTime(*date, time);
 }
 
 int standardUtcOffsetSeconds()

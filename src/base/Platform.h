@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QChar>
+#include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -20,6 +22,19 @@ QString withTrailingSeparator(const QString &folder);
 QString shortDateFormat();
 QString longTimeFormat();
 QChar decimalSeparator();
+
+// A date typed in the short date format (or one of a locale's kind: "dd.MM.yyyy",
+// "M/d/yy", "d MMM yyyy") or as YYYY-MM-DD. Day and month may have one digit;
+// a two-digit year is the latest year with those digits that is not in the
+// future. nullopt when the text is not a date.
+std::optional<QDate> readDate(const QString &text, const QString &dateFormat = shortDateFormat());
+// The forms readDate takes, for messages.
+QString dateForms();
+// A date as readDate takes it, a blank and the time in the long time format
+// (or one like it: "HH:mm:ss", "h:mm:ss AP"), or as H:mm:ss or H:mm. nullopt
+// when the text is not such a date and time.
+std::optional<QDateTime> readDateTime(const QString &text, const QString &dateFormat = shortDateFormat(),
+                                      const QString &timeFormat = longTimeFormat());
 
 // The computer's time zone as seconds east of UTC, its standard offset:
 // daylight saving time is not applied.

@@ -1,6 +1,7 @@
 #include "db/EditableTableModel.h"
 
 #include "base/KorventError.h"
+#include "base/Platform.h"
 #include "db/Connection.h"
 #include "db/TextMatch.h"
 
@@ -335,9 +336,9 @@ QVariant EditableTableModel::storedValue(const FieldDefinition &f, const QVarian
     case FieldKind::Memo:
         return text;
     case FieldKind::Date: {
-        const QDate date = value.typeId() == QMetaType::QDate ? value.toDate() : QDate::fromString(text.trimmed(), Qt::ISODate);
+        const QDate date = value.typeId() == QMetaType::QDate ? value.toDate() : Platform::readDate(text).value_or(QDate());
         if (!date.isValid())
-            return refuse(tr("is not a date of the form YYYY-MM-DD"));
+            return refuse(tr("is not a date of the form %1").arg(Platform::dateForms()));
         return date.toString(Qt::ISODate);
     }
     case FieldKind::DateTime: {
@@ -346,7 +347,10 @@ QVariant EditableTableModel::storedValue(const FieldDefinition &f, const QVarian
             if (!dateTime.isValid())
                 dateTime = QDateTime::fromString(text.trimmed(), QLatin1String(format));
         if (!dateTime.isValid())
-            return refuse(tr("is not a date and time of the form YYYY-MM-DD HH:MM:SS"));
+            dateTime = Platform::readDateTime(text).value_or(QDateTime());
+        if (!dateTime.isValid())
+            return refuse(tr("is not a date and time of the form %1 or YYYY-MM-DD HH:MM:SS")
+                              .arg(Platform::shortDateFormat() + u' ' + Platform::longTimeFormat()));
         return dateTimeText(dateTime);
     }
     }
@@ -501,6 +505,8 @@ QVariant EditableTableModel::data(const QModelIndex &index, int role) const
         // Text for every editor, so that a cell can be emptied (NULL).
         if (isBoolean)
             return stored.toInt() != 0;
+        if (m_displayText && (f.kind == FieldKind::Date || f.kind == FieldKind::DateTime))
+            return m_displayText(f.name, stored);
         return stored.isNull() ? QString() : stored.toString();
     case Qt::CheckStateRole:
         if (isBoolean)
@@ -565,6 +571,11 @@ bool EditableTableModel::setData(const QModelIndex &index, const QVariant &value
         edited = value.toInt() == Qt::Checked ? 1 : 0;
     else if (role != Qt::EditRole)
         return false;
+    // The editor's text handed back unchanged writes nothing: a shown form
+    // without milliseconds or century must not overwrite the stored ones.
+    if (role == Qt::EditRole && rowId(index.row()) != 0 && value.typeId() == QMetaType::QString
+        && value.toString() == data(index, Qt::EditRole).toString())
+        return true;
     return reported([&] { setValue(index.row(), f.name, edited); });
 }
 

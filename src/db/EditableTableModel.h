@@ -58,7 +58,9 @@ public:
     // returned), in place of filter, master and order; a row stored through
     // the model joins them. Each key once.
     void setKeys(const std::vector<qint64> &keys);
-    // The text a stored value shows in the grid (status codes as their texts, say).
+    // The text a stored value shows in the grid (status codes as their texts,
+    // dates in the computer's formats, say). Date and date-time cells are
+    // edited in that text; edits take it as well as the stored form.
     void setDisplayText(std::function<QString(const QString &field, const QVariant &stored)> displayText);
     // Runs in the transaction that deletes rows, before they go, with their
     // keys (the runners of deleted teams go with them, say).
@@ -79,7 +81,9 @@ public:
     void refreshRow(int row);
 
     // Writes one value: text is checked against the field's kind and size,
-    // empty text is stored as NULL. A new row is inserted with it.
+    // empty text is stored as NULL. Dates and date-times are taken as stored
+    // or in the computer's short date and long time formats. A new row is
+    // inserted with it.
     void setValue(int row, const QString &field, const QVariant &value);
     // New rows at row, held until a value is typed into one of them.
     void insertNewRows(int row, int count);

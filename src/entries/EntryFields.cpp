@@ -1,12 +1,9 @@
 #include "entries/EntryFields.h"
 
 #include "base/KorventError.h"
-#include "base/Platform.h"
 #include "store/TextHelpers.h"
 
 #include <QCoreApplication>
-#include <QLocale>
-#include <QRegularExpression>
 
 namespace {
 
@@ -79,66 +76,4 @@ QStringList SplitEntryLine(const QString &line)
     if (fields.size() < entryLineMinFields)
         fields = split(u',');
     return fields;
-}
-
-std::optional<QDate> ReadBirthDate(const QString &text)
-{
-    return ReadBirthDate(text, Platform::shortDateFormat());
-}
-
-std::optional<QDate> ReadBirthDate(const QString &text, const QString &format)
-{
-    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
-    const QString trimmed = text.trimmed();
-    if (const QRegularExpressionMatch match = iso.match(trimmed); match.hasMatch()) {
-        const QDate date(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
-        return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
-    }
-
-    // The order of day, month and year and the separators come from the
-    // format; each part may be written with fewer digits than the format shows.
-    static const QRegularExpression part(QStringLiteral("d+|M+|y+"));
-    QString pattern = QStringLiteral("^");
-    QList<QChar> order;
-    qsizetype at = 0;
-    for (QRegularExpressionMatchIterator it = part.globalMatch(format); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        pattern += QRegularExpression::escape(format.mid(at, match.capturedStart() - at));
-        const QString letters = match.captured();
-        if (letters.size() > 2 && letters.at(0) != u'y') {
-            // Day or month names: the locale reads them.
-            const QDate date = QLocale::system().toDate(trimmed, format);
-            return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
-        }
-        pattern += letters.at(0) == u'y' ? QStringLiteral("(\\d{4}|\\d{2})") : QStringLiteral("(\\d{1,2})");
-        order.append(letters.at(0));
-        at = match.capturedEnd();
-    }
-    pattern += QRegularExpression::escape(format.mid(at)) + u'$';
-    if (order.size() != 3)
-        return std::nullopt;
-    const QRegularExpressionMatch match = QRegularExpression(pattern).match(trimmed);
-    if (!match.hasMatch())
-        return std::nullopt;
-    int day = 0, month = 0, year = 0;
-    bool twoDigitYear = false;
-    for (qsizetype i = 0; i < order.size(); ++i) {
-        const QString digits = match.captured(static_cast<int>(i) + 1);
-        (order[i] == u'd' ? day : order[i] == u'M' ? month : year) = digits.toInt();
-        if (order[i] == u'y')
-            twoDigitYear = digits.size() == 2;
-    }
-    if (twoDigitYear) {
-        const int thisYear = QDate::currentDate().year();
-        year += thisYear / 100 * 100;
-        if (year > thisYear)
-            year -= 100;
-    }
-    const QDate date(year, month, day);
-    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
-}
-
-QString BirthDateForms()
-{
-    return Platform::shortDateFormat() + tr(" or YYYY-MM-DD");
 }

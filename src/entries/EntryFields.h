@@ -4,10 +4,8 @@
 // "," between the values, values with or without double quotes around them.
 
 #include <QChar>
-#include <QDate>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 // Splits a line whose fields may stand in double quotes. A quote opens a
 // quoted field; inside it a separator ends the field only right after a
@@ -24,12 +22,3 @@ QString StripQuotes(const QString &text);
 // than 8 fields, at ","; quoted fields when the line starts with a quote.
 // More than 21 fields is an error.
 QStringList SplitEntryLine(const QString &line);
-
-// A birth date in the computer's short date format or as YYYY-MM-DD. Day and
-// month may have one digit; a two-digit year is the latest year with those
-// digits that is not in the future. nullopt when the text is not a date.
-std::optional<QDate> ReadBirthDate(const QString &text);
-// The same with a short date format of a locale's kind ("dd.MM.yyyy", "M/d/yy", "d MMM yyyy").
-std::optional<QDate> ReadBirthDate(const QString &text, const QString &shortDateFormat);
-// The forms ReadBirthDate takes, for messages.
-QString BirthDateForms();

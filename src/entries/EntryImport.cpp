@@ -148,9 +148,9 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
             const QString birthText = column(BirthDate);
             QVariant birthDate(QMetaType::fromType<QString>());
             if (!birthText.isEmpty() && birthText != QLatin1String("00.00.0000")) {
-                const std::optional<QDate> date = ReadBirthDate(birthText);
+                const std::optional<QDate> date = Platform::readDate(birthText);
                 if (!date)
-                    throw KorventError(tr("the birth date %1 is not a date (%2)").arg(quotedField(birthText), BirthDateForms()));
+                    throw KorventError(tr("the birth date %1 is not a date (%2)").arg(quotedField(birthText), Platform::dateForms()));
                 birthDate = date->toString(Qt::ISODate);
             }
             connection.exec(insertRunner, {teamId, fieldText(runner, QStringLiteral("chipnr"), column(Chip).trimmed()),

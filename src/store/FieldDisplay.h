@@ -1,8 +1,9 @@
 #pragma once
 
 // How stored values show in grids and lists: status codes as their texts,
-// results as ResultText and durations as clock texts. Every window that shows
-// these fields goes through here.
+// results as ResultText, durations as clock texts, dates in the short date
+// format and date-times with the long time format after it. Every window that
+// shows these fields goes through here.
 
 #include <QString>
 #include <QVariant>

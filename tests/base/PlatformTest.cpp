@@ -1,5 +1,6 @@
 #include "base/Platform.h"
 
+#include <QLocale>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 #include <ctime>
@@ -43,5 +44,67 @@ TEST(Platform, StandardOffsetLeavesDaylightSavingOut)
             continue;
         TimeZoneScope scope(zone);
         EXPECT_EQ(Platform::standardUtcOffsetSeconds(), offset) << zone;
+    }
+}
+
+TEST(PlatformReadDate, ShortDateFormatAndIsoDates)
+{
+    // The computer's own format, whichever it is.
+    const QDate date(1980, 5, 7);
+    EXPECT_EQ(Platform::readDate(QLocale::system().toString(date, Platform::shortDateFormat())), date);
+    EXPECT_EQ(Platform::readDate(QStringLiteral("1980-05-07")), date);
+    EXPECT_EQ(Platform::readDate(QStringLiteral("1980-5-7")), date);
+    for (const char *text : {"1980-02-30", "00.00.0000", "yesterday", "", "1980-05-07x"})
+        EXPECT_EQ(Platform::readDate(QString::fromLatin1(text)), std::nullopt) << text;
+}
+
+TEST(PlatformReadDate, NumericFormatsTakeShortPartsAndTwoDigitYearsAreNeverInTheFuture)
+{
+    const int thisYear = QDate::currentDate().year();
+    const int lastTwo = thisYear % 100;
+    const struct { const char *format; QString text; QDate expected; } cases[] = {
+        {"dd.MM.yyyy", QStringLiteral("07.05.1980"), QDate(1980, 5, 7)},
+        {"dd.MM.yyyy", QStringLiteral("7.5.1980"), QDate(1980, 5, 7)},
+        {"dd.MM.yyyy", QStringLiteral("7/5/1980"), QDate()},
+        {"dd.MM.yyyy", QStringLiteral("31.02.1980"), QDate()},
+        {"M/d/yy", QStringLiteral("5/7/80"), QDate(1980, 5, 7)},
+        {"M/d/yy", QStringLiteral("5/7/1980"), QDate(1980, 5, 7)},
+        {"M/d/yy", QStringLiteral("1/2/%1").arg(lastTwo, 2, 10, QLatin1Char('0')), QDate(thisYear, 1, 2)},
+        {"M/d/yy", QStringLiteral("1/2/%1").arg((lastTwo + 1) % 100, 2, 10, QLatin1Char('0')), QDate(thisYear - 99, 1, 2)},
+        {"yyyy-MM-dd", QStringLiteral("1980-05-07"), QDate(1980, 5, 7)},
+        {"d MMM yyyy", QLocale::system().toString(QDate(1980, 5, 7), QStringLiteral("d MMM yyyy")), QDate(1980, 5, 7)},
+    };
+    for (const auto &c : cases) {
+        const std::optional<QDate> read = Platform::readDate(c.text, QLatin1String(c.format));
+        EXPECT_EQ(read.value_or(QDate()), c.expected) << c.format << " " << c.text.toStdString();
+    }
+}
+
+TEST(PlatformReadDateTime, ADateABlankAndATime)
+{
+    const int lastTwo = QDate::currentDate().year() % 100;
+    const QDateTime expected(QDate(2024, 5, 7), QTime(13, 4, 5));
+    const struct { const char *dateFormat; const char *timeFormat; QString text; QDateTime expected; } cases[] = {
+        // The computer's own forms, whichever they are.
+        {nullptr, nullptr, QLocale::system().toString(expected, Platform::shortDateFormat() + u' ' + Platform::longTimeFormat()), expected},
+        {"dd.MM.yy", "HH:mm:ss", QStringLiteral("07.05.24 13:04:05"), expected},
+        {"dd.MM.yy", "HH:mm:ss", QStringLiteral(" 7.5.2024   13:04 "), QDateTime(QDate(2024, 5, 7), QTime(13, 4))},
+        {"M/d/yy", "h:mm:ss AP", QLocale::system().toString(expected, QStringLiteral("M/d/yy h:mm:ss AP")), expected},
+        {"M/d/yy", "h:mm:ss AP", QStringLiteral("5/7/24 9:04:05"), QDateTime(QDate(2024, 5, 7), QTime(9, 4, 5))},
+        {"d MMM yyyy", "HH:mm:ss", QLocale::system().toString(expected, QStringLiteral("d MMM yyyy HH:mm:ss")), expected},
+        {"dd.MM.yyyy", "HH:mm:ss", QStringLiteral("2024-05-07 13:04:05"), expected},
+        // A two-digit year is never in the future.
+        {"dd.MM.yy", "HH:mm:ss", QStringLiteral("01.01.%1 00:00:00").arg((lastTwo + 1) % 100, 2, 10, QLatin1Char('0')),
+         QDateTime(QDate(QDate::currentDate().year() - 99, 1, 1), QTime(0, 0))},
+        {"dd.MM.yy", "HH:mm:ss", QStringLiteral("07.05.24"), QDateTime()},
+        {"dd.MM.yy", "HH:mm:ss", QStringLiteral("07.05.24 25:00:00"), QDateTime()},
+        {"dd.MM.yy", "HH:mm:ss", QStringLiteral("31.02.24 10:00:00"), QDateTime()},
+        {"dd.MM.yy", "HH:mm:ss", QStringLiteral("noon"), QDateTime()},
+        {"d MMM yyyy", "HH:mm:ss", QStringLiteral("7 2024 13:04:05"), QDateTime()},
+    };
+    for (const auto &c : cases) {
+        const std::optional<QDateTime> read = c.dateFormat ? Platform::readDateTime(c.text, QLatin1String(c.dateFormat), QLatin1String(c.timeFormat))
+                                                           : Platform::readDateTime(c.text);
+        EXPECT_EQ(read.value_or(QDateTime()), c.expected) << c.text.toStdString();
     }
 }

@@ -1,9 +1,11 @@
 #include "TestFolder.h"
 
 #include "base/KorventError.h"
+#include "base/Platform.h"
 #include "db/Connection.h"
 #include "db/EditableTableModel.h"
 
+#include <QLocale>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -292,4 +294,56 @@ TEST_F(EditableTableFixture, NewRowsStartWithTheirValuesAndTitlesAndRowsCanBeRea
     other.exec(QStringLiteral("DELETE FROM runner WHERE id=?"), {id});
     model.refreshRow(0);
     EXPECT_EQ(model.value(0, QStringLiteral("name")).toString(), QStringLiteral("Changed"));
+}
+
+TEST_F(EditableTableFixture, DatesAreEditedInTheComputersFormatsAndStoredAsBefore)
+{
+    const QString dateTimeFormat = Platform::shortDateFormat() + u' ' + Platform::longTimeFormat();
+    const auto regional = [&](const QString &field, const QVariant &stored) {
+        if (stored.isNull())
+            return QString();
+        if (field == QLatin1String("born"))
+            return QLocale::system().toString(QDate::fromString(stored.toString(), Qt::ISODate), Platform::shortDateFormat());
+        if (field == QLatin1String("seen"))
+            return QLocale::system().toString(QDateTime::fromString(stored.toString(), Qt::ISODateWithMs), dateTimeFormat);
+        return stored.toString();
+    };
+    const qint64 anna = addRow(QStringLiteral("Anna"), 1);
+    other.exec(QStringLiteral("UPDATE runner SET born='1980-05-07', seen='2026-06-13 10:25:00.500' WHERE id=?"), {anna});
+    const QDate born(1980, 5, 7);
+    const QDateTime seen(QDate(2026, 6, 13), QTime(10, 25));
+
+    // Without a display text a date is edited as stored.
+    model.select();
+    EXPECT_EQ(model.data(cell(0, "born"), Qt::EditRole).toString(), QStringLiteral("1980-05-07"));
+
+    model.setDisplayText(regional);
+    model.select();
+    const QString bornText = QLocale::system().toString(born, Platform::shortDateFormat());
+    const QString seenText = QLocale::system().toString(seen, dateTimeFormat);
+    EXPECT_EQ(model.data(cell(0, "born"), Qt::EditRole).toString(), bornText);
+    EXPECT_EQ(model.data(cell(0, "seen"), Qt::EditRole).toString(), seenText);
+    // The editor's text handed back unchanged keeps what the shown form leaves out.
+    EXPECT_TRUE(model.setData(cell(0, "seen"), seenText));
+    EXPECT_EQ(stored(anna, "seen").toString(), QStringLiteral("2026-06-13 10:25:00.500"));
+
+    // Typed in the shown form or as stored, kept as stored.
+    const struct { const char *field; QString typed; const char *stored; } cases[] = {
+        {"born", QLocale::system().toString(QDate(1981, 12, 24), Platform::shortDateFormat()), "1981-12-24"},
+        {"born", QStringLiteral("1982-1-2"), "1982-01-02"},
+        {"seen", QLocale::system().toString(QDateTime(QDate(2026, 6, 14), QTime(9, 5, 7)), dateTimeFormat), "2026-06-14 09:05:07"},
+        {"seen", QStringLiteral("2026-06-15 11:00"), "2026-06-15 11:00:00"},
+        {"seen", bornText + QStringLiteral(" 8:30"), "1980-05-07 08:30:00"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_TRUE(model.setData(cell(0, c.field), c.typed)) << c.typed.toStdString() << ": " << lastFailure().toStdString();
+        EXPECT_EQ(stored(anna, c.field).toString(), QLatin1String(c.stored)) << c.typed.toStdString();
+    }
+
+    // A refusal names the forms taken.
+    EXPECT_FALSE(model.setData(cell(0, "born"), QStringLiteral("soon")));
+    EXPECT_TRUE(lastFailure().contains(Platform::shortDateFormat())) << lastFailure().toStdString();
+    EXPECT_FALSE(model.setData(cell(0, "seen"), bornText));
+    EXPECT_TRUE(lastFailure().contains(dateTimeFormat)) << lastFailure().toStdString();
+    EXPECT_EQ(stored(anna, "seen").toString(), QStringLiteral("1980-05-07 08:30:00"));
 }

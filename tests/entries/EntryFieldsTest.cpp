@@ -1,8 +1,6 @@
 #include "base/KorventError.h"
-#include "base/Platform.h"
 #include "entries/EntryFields.h"
 
-#include <QLocale>
 #include <gtest/gtest.h>
 
 TEST(SplitQuotedFields, QuotesAroundFieldsAreDroppedAndWhatTheyHoldIsKept)
@@ -44,37 +42,4 @@ TEST(SplitEntryLine, SemicolonsOrCommasQuotedOrNot)
     EXPECT_EQ(SplitEntryLine(QStringLiteral("1;Lee, Ann;b;c;d;e;f;g;h")).at(1), QStringLiteral("Lee, Ann"));
     EXPECT_EQ(SplitEntryLine(QStringLiteral(";").repeated(20) + u'x').size(), 21);
     EXPECT_THROW(SplitEntryLine(QStringLiteral(";").repeated(21) + u'x'), KorventError);
-}
-
-TEST(ReadBirthDate, ShortDateFormatAndIsoDates)
-{
-    // The computer's own format, whichever it is.
-    const QDate date(1980, 5, 7);
-    EXPECT_EQ(ReadBirthDate(QLocale::system().toString(date, Platform::shortDateFormat())), date);
-    EXPECT_EQ(ReadBirthDate(QStringLiteral("1980-05-07")), date);
-    EXPECT_EQ(ReadBirthDate(QStringLiteral("1980-5-7")), date);
-    for (const char *text : {"1980-02-30", "00.00.0000", "yesterday", "", "1980-05-07x"})
-        EXPECT_EQ(ReadBirthDate(QString::fromLatin1(text)), std::nullopt) << text;
-}
-
-TEST(ReadBirthDate, NumericFormatsTakeShortPartsAndTwoDigitYearsAreNeverInTheFuture)
-{
-    const int thisYear = QDate::currentDate().year();
-    const int lastTwo = thisYear % 100;
-    const struct { const char *format; QString text; QDate expected; } cases[] = {
-        {"dd.MM.yyyy", QStringLiteral("07.05.1980"), QDate(1980, 5, 7)},
-        {"dd.MM.yyyy", QStringLiteral("7.5.1980"), QDate(1980, 5, 7)},
-        {"dd.MM.yyyy", QStringLiteral("7/5/1980"), QDate()},
-        {"dd.MM.yyyy", QStringLiteral("31.02.1980"), QDate()},
-        {"M/d/yy", QStringLiteral("5/7/80"), QDate(1980, 5, 7)},
-        {"M/d/yy", QStringLiteral("5/7/1980"), QDate(1980, 5, 7)},
-        {"M/d/yy", QStringLiteral("1/2/%1").arg(lastTwo, 2, 10, QLatin1Char('0')), QDate(thisYear, 1, 2)},
-        {"M/d/yy", QStringLiteral("1/2/%1").arg((lastTwo + 1) % 100, 2, 10, QLatin1Char('0')), QDate(thisYear - 99, 1, 2)},
-        {"yyyy-MM-dd", QStringLiteral("1980-05-07"), QDate(1980, 5, 7)},
-        {"d MMM yyyy", QLocale::system().toString(QDate(1980, 5, 7), QStringLiteral("d MMM yyyy")), QDate(1980, 5, 7)},
-    };
-    for (const auto &c : cases) {
-        const std::optional<QDate> read = ReadBirthDate(c.text, QLatin1String(c.format));
-        EXPECT_EQ(read.value_or(QDate()), c.expected) << c.format << " " << c.text.toStdString();
-    }
 }

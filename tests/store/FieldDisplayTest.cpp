@@ -1,4 +1,5 @@
 #include "store/FieldDisplay.h"
+#include "store/TimeHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,25 @@ TEST(FieldDisplay, StatusResultAndTimesShowTheirTexts)
     for (const auto &c : cases)
         EXPECT_EQ(FieldDisplayText(QLatin1String(c.table), QLatin1String(c.field), c.value), QLatin1String(c.expected))
             << c.table << "." << c.field << " = " << c.value.toString().toStdString();
+}
+
+TEST(FieldDisplay, DatesInTheShortDateFormatAndDateTimesWithTheLongTime)
+{
+    const TDateTime birthday = DateTime::fromDateAndTime(QDate(1980, 5, 7), QTime(0, 0));
+    const TDateTime start = DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(10, 25, 0, 500));
+    const struct { const char *table; const char *field; QVariant value; QString expected; } cases[] = {
+        {"runner", "birthdate", QStringLiteral("1980-05-07"), DateText(birthday)},
+        {"team", "start", QStringLiteral("2026-06-13 10:25:00.500"), DateTimeText(true, start)},
+        {"TEAM", "Entrydate", QStringLiteral("2026-06-13 10:25:00.500"), DateTimeText(true, start)},
+        {"res_cp", "time", QStringLiteral("2026-06-13 10:25:00.500"), DateTimeText(true, start)},
+        {"team", "finis", QVariant(), QString()},
+        // Text that is no stored date shows as it is.
+        {"team", "finis", QStringLiteral("soon"), QStringLiteral("soon")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(FieldDisplayText(QLatin1String(c.table), QLatin1String(c.field), c.value), c.expected)
+            << c.table << "." << c.field << " = " << c.value.toString().toStdString();
+    EXPECT_NE(DateTimeText(true, start), QStringLiteral("2026-06-13 10:25:00.500"));
 }
 
 TEST(FieldDisplay, LabelsOrFieldNames)

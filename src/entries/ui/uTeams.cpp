@@ -18,11 +18,9 @@
 #include "reports/ui/uMDItekst.h"
 #include "scoring/PunchCorrections.h"
 #include "store/CountryList.h"
-#include "store/DateTime.h"
 #include "store/EventSchema.h"
 #include "store/EventSetup.h"
 #include "store/FieldDisplay.h"
-#include "store/TimeHelpers.h"
 #include "store/uData.h"
 
 #include <QAction>
@@ -49,31 +47,18 @@ namespace {
 const QString teamTable = QStringLiteral("team");
 const QString runnerTable = QStringLiteral("runner");
 
-// Team fields of the Results page: caption, field, shown as a date and time.
+// Team fields of the Results page: caption, field.
 struct ResultField
 {
     const char *caption;
     const char *field;
-    bool dateTime;
 };
 const ResultField resultFields[] = {
-    {"Start", "start", true},          {"Finish", "finis", true},      {"Time in C", "inCenter", false},
-    {"Points", "points", false},       {"Penalty", "penalty", false},  {"Result (points)", "result", false},
-    {"Time", "rtime", false},          {"Status", "status", false},    {"Entrydate", "entrydate", true},
-    {"EntryID", "entryID", false},     {"Print Time", "printtime", true}, {"Calc. Time", "calctime", true},
-    {"ID", "id", false},
+    {"Start", "start"},       {"Finish", "finis"},       {"Time in C", "inCenter"},    {"Points", "points"},
+    {"Penalty", "penalty"},   {"Result (points)", "result"}, {"Time", "rtime"},       {"Status", "status"},
+    {"Entrydate", "entrydate"}, {"EntryID", "entryID"},  {"Print Time", "printtime"}, {"Calc. Time", "calctime"},
+    {"ID", "id"},
 };
-
-QString resultText(const ResultField &field, const QVariant &value)
-{
-    if (field.dateTime)
-        return value.isNull() ? QString() : DateTimeText(true, DateTime::fromStored(value));
-    const QString name = QLatin1String(field.field);
-    if (name == QLatin1String("inCenter") || name == QLatin1String("rtime") || name == QLatin1String("status")
-        || name == QLatin1String("result"))
-        return FieldDisplayText(teamTable, name, value);
-    return value.isNull() ? QString() : value.toString();
-}
 
 } // namespace
 
@@ -465,7 +450,8 @@ void TfTeams::showResults(int row)
 {
     for (const ResultField &field : resultFields)
         m_resultFields.value(QLatin1String(field.field))
-            ->setText(row >= 0 ? resultText(field, m_teams->value(row, QLatin1String(field.field))) : QString());
+            ->setText(row >= 0 ? FieldDisplayText(teamTable, QLatin1String(field.field), m_teams->value(row, QLatin1String(field.field)))
+                               : QString());
 }
 
 void TfTeams::saveNote()

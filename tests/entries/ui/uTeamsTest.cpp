@@ -15,6 +15,7 @@
 #include "shell/EventGenerator.h"
 #include "store/EventSetup.h"
 #include "store/StatusTexts.h"
+#include "store/TimeHelpers.h"
 #include "store/uData.h"
 
 #include <QAbstractButton>
@@ -23,6 +24,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QListWidget>
+#include <QLocale>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -286,6 +288,31 @@ TEST_F(TeamsWindowFixture, EditsAreWrittenAtOnceAndADeletedTeamTakesItsRunners)
     EXPECT_TRUE(data->findRow(QStringLiteral("runner"), kept));
     EXPECT_EQ(window->currentTeamId(), two);
     EXPECT_EQ(window->runnerModel()->rowCount(), 1);
+}
+
+TEST_F(TeamsWindowFixture, DatesShowInTheComputersFormatsAndAreTypedSo)
+{
+    const qint64 one = team(1, "One");
+    data->updateRow(QStringLiteral("team"), one, {{"start", QStringLiteral("2026-06-13 10:00:00")}});
+    const qint64 lee = data->insertRow(QStringLiteral("runner"),
+                                       {{"team_id", one}, {"lastname", QStringLiteral("Lee")}, {"birthdate", QStringLiteral("1980-05-07")}});
+    open();
+    EXPECT_EQ(resultField("start"), DateTimeText(true, DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(10, 0))));
+
+    QTableView *runners = child<QTableView>("dbgRunners");
+    const QModelIndex birthdate = window->runnerModel()->index(0, window->runnerModel()->columnOf(QStringLiteral("birthdate")));
+    EXPECT_EQ(birthdate.data().toString(), QLocale::system().toString(QDate(1980, 5, 7), Platform::shortDateFormat()));
+    runners->setFocus();
+    runners->setCurrentIndex(birthdate);
+    runners->edit(birthdate);
+    auto *editor = qobject_cast<QLineEdit *>(runners->indexWidget(birthdate));
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->text(), birthdate.data().toString());
+    editor->selectAll();
+    QTest::keyClicks(editor, QLocale::system().toString(QDate(1981, 12, 24), Platform::shortDateFormat()));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(data->findRow(QStringLiteral("runner"), lee)->value("birthdate").toString(), QStringLiteral("1981-12-24"));
 }
 
 TEST_F(TeamsWindowFixture, CalculateTeamFillsTheResultsPage)
