@@ -4,6 +4,7 @@
 #include "shell/EventGenerator.h"
 
 #include "entries/TeamResultLines.h"
+#include "scoring/PunchCorrections.h"
 #include "scoring/TeamCalculation.h"
 #include "base/KorventError.h"
 #include "cli/StderrSink.h"
@@ -49,8 +50,8 @@ std::shared_ptr<const EventSetup> storedSetup(CliContext &context)
 int CliCalculateCommand(CliContext &context, const QStringList &arguments)
 {
     StderrSink messages;
-    TeamCalculation calculation(context.data, storedSetup(context), messages);
     if (arguments.size() == 1 && (arguments[0] == QLatin1String("--all") || arguments[0] == QLatin1String("--new"))) {
+        TeamCalculation calculation(context.data, storedSetup(context), messages);
         const CalculationSummary summary = calculation.CalculateAllTeams(arguments[0] == QLatin1String("--all"));
         context.out << "Calculated " << summary.calculated << " teams: " << summary.withResult << " with result, "
                     << summary.noResult << " NARes., " << summary.errors << " errors\n";
@@ -59,9 +60,7 @@ int CliCalculateCommand(CliContext &context, const QStringList &arguments)
     }
     if (arguments.size() == 2 && arguments[0] == QLatin1String("--team")) {
         const qint64 number = teamNumbered(context, arguments[1]).value(QStringLiteral("number")).toLongLong();
-        calculation.LoadCourseDefinition();
-        tResArray list;
-        const bool written = calculation.CalculateTeam(number, true, list);
+        const bool written = RecalculateTeam(context.data, storedSetup(context), messages, number);
         const Row team = teamNumbered(context, arguments[1]);
         context.out << "Team " << number << ": " << (written ? QStringLiteral("result ") + ResultText(team.value(QStringLiteral("result")).toLongLong())
                                                              : QStringLiteral("no full result")) << ", status "
