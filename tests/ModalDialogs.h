@@ -4,26 +4,31 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 
 // Runs `answer` on the next modal dialog of type T once it is shown. A
 // dialog the answer leaves open is a failure, and is closed so the test ends.
+// A dialog not shown within the time given is a failure too: the wait ends
+// there, so that it cannot answer a dialog of a later test.
 template<typename T>
-void whenModal(std::function<void(T *)> answer)
+void whenModal(std::function<void(T *)> answer, QDeadlineTimer within = QDeadlineTimer(std::chrono::seconds(10)))
 {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, poll] {
+    QTimer::singleShot(20, [answer = std::move(answer), within] {
         QPointer<T> dialog = qobject_cast<T *>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible()) {
-            QTimer::singleShot(20, *poll);
+            if (within.hasExpired())
+                ADD_FAILURE() << "no " << T::staticMetaObject.className() << " was shown";
+            else
+                whenModal<T>(answer, within);
             return;
         }
         answer(dialog);
@@ -31,8 +36,7 @@ void whenModal(std::function<void(T *)> answer)
             ADD_FAILURE() << "the dialog stayed open";
             static_cast<QDialog *>(dialog.data())->reject();
         }
-    };
-    QTimer::singleShot(20, *poll);
+    });
 }
 
 // Types the name into the dialog's file name box and presses Enter. The
