@@ -115,7 +115,8 @@ TEST_F(ControlsPage, TheGridOffersTheFourCommands)
         captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
     EXPECT_EQ(captions, QStringList({"Import OCAD9", "Create", "-", "Print", "Map file"}));
 
-    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10));
+    const QPoint at(10, 10);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, grid()->viewport()->mapToGlobal(at));
     QApplication::sendEvent(grid()->viewport(), &click);
     EXPECT_TRUE(menu()->isVisible());
     menu()->hide();
