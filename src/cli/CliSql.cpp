@@ -33,8 +33,13 @@ int CliSqlCommand(CliContext &context, const QStringList &arguments)
     if (!db::SqlParameters(sql).empty())
         throw KorventError(tr("The statement has parameters; korvent-cli sql cannot ask for their values"));
 
-    const db::SqlOutcome outcome = db::RunSqlScript(context.data.connection(), sql, {},
-                                                    confirmed ? db::SqlAccess::MayChange : db::SqlAccess::ReadOnly);
+    db::SqlOutcome outcome;
+    try {
+        outcome = db::RunSqlScript(context.data.connection(), sql, {}, confirmed ? db::SqlAccess::MayChange : db::SqlAccess::ReadOnly);
+    } catch (const db::SqlChangeRefused &refused) {
+        // Changes that hold none of those words (DROP, CREATE, ...) are found by the engine.
+        throw db::SqlError(tr("The statement would change data; add --yes to run it"), refused.line(), refused.column());
+    }
     // Rows only: a script reads each line as a row.
     for (const QVariantList &row : outcome.rows)
         context.out << db::SqlRowLine(row) << '\n';

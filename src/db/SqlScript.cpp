@@ -346,8 +346,10 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
         if (access == SqlAccess::ReadOnly && connectionWords.contains(text.firstWord(begin)))
             throw places.error(tr("Only queries are taken here; ATTACH and DETACH are not"), statementStart);
         if (changesData) {
-            if (access == SqlAccess::ReadOnly)
-                throw places.error(tr("Only queries are taken here; this statement would change data"), statementStart);
+            if (access == SqlAccess::ReadOnly) {
+                const SqlError refusal = places.error(tr("Only queries are taken here; this statement would change data"), statementStart);
+                throw SqlChangeRefused(refusal.reason(), refusal.line(), refusal.column());
+            }
             if (!transaction)
                 transaction.emplace(connection);
         }

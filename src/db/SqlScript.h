@@ -60,6 +60,13 @@ private:
     int m_column;
 };
 
+// The refusal of a read-only run: the statement would change data.
+class SqlChangeRefused : public SqlError
+{
+public:
+    using SqlError::SqlError;
+};
+
 enum class SqlAccess {
     ReadOnly,   // a statement that would change data (or attach a file) is refused before it runs
     MayChange,  // statements that change data run in one transaction, kept only when all succeed
@@ -69,7 +76,8 @@ enum class SqlAccess {
 // SqlParameters entry, bound wherever that parameter stands. Transaction
 // statements (BEGIN, COMMIT, ROLLBACK, END, SAVEPOINT, RELEASE) are refused:
 // a run is one transaction of its own. Setting `cancel` stops the run at the
-// engine's next step; what it changed is rolled back. Raises SqlError.
+// engine's next step; what it changed is rolled back. Raises SqlError
+// (SqlChangeRefused when a read-only run meets a change).
 SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVariantList &values, SqlAccess access,
                         const std::atomic<bool> *cancel = nullptr);
 

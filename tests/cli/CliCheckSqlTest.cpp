@@ -97,6 +97,11 @@ TEST_F(CliCheckSqlFixture, SqlPrintsRowsAndRefusesChangesWithoutYes)
     }
     EXPECT_EQ(teamName(1), QStringLiteral("Foxes"));
     EXPECT_TRUE(data->connection().tableExists(QStringLiteral("extrapoint")));
+    // The operator is told how to run it all the same.
+    const CliRun dropped = cli({"sql", "SELECT 1; DROP TABLE extrapoint"});
+    EXPECT_EQ(dropped.err.toStdString(), "korvent-cli: The statement would change data; add --yes to run it (line 1, column 11)\n");
+    EXPECT_EQ(cli({"sql", "--yes", "DROP TABLE extrapoint"}).exitCode, 0);
+    EXPECT_FALSE(data->connection().tableExists(QStringLiteral("extrapoint")));
 
     const CliRun changed = cli({"sql", "--yes", "UPDATE team SET name = name || '!'"});
     EXPECT_EQ(changed.exitCode, 0) << changed.err.toStdString();

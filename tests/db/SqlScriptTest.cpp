@@ -164,7 +164,7 @@ TEST_F(SqlScriptFixture, ColumnsCountCharactersNotBytes)
 
 TEST_F(SqlScriptFixture, ReadOnlyRunRefusesChangesAndTransactionsAreRefused)
 {
-    EXPECT_THROW(run(QStringLiteral("SELECT 1; DELETE FROM team"), {}, db::SqlAccess::ReadOnly), db::SqlError);
+    EXPECT_THROW(run(QStringLiteral("SELECT 1; DELETE FROM team"), {}, db::SqlAccess::ReadOnly), db::SqlChangeRefused);
     EXPECT_EQ(names().size(), 5);
     const QString attached = folderOf(dir) + QStringLiteral("other.db");
     EXPECT_THROW(run(QStringLiteral("ATTACH '%1' AS other").arg(attached), {}, db::SqlAccess::ReadOnly), db::SqlError);
