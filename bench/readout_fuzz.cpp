@@ -7,17 +7,15 @@
 //
 //   readout_fuzz [--seed N] [--clients N] [--lines N] [--seconds N]
 
+#include "ServeStations.h"
+
 #include "shell/EventGenerator.h"
 #include "store/uData.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
-#include <QProcess>
 #include <QSqlQuery>
-#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QThread>
 #include <atomic>
 #include <cstdio>
 #include <thread>
@@ -100,24 +98,6 @@ QByteArray hostileLine(Random &random, const std::vector<QByteArray> &chips)
     }
 }
 
-QByteArray readLine(QTcpSocket &socket, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    QByteArray line;
-    while (!line.endsWith("\r\n")) {
-        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
-            return line;
-        line += socket.read(1);
-    }
-    return line;
-}
-
-int option(const QStringList &args, const char *name, int fallback)
-{
-    const qsizetype at = args.indexOf(QLatin1String(name));
-    return at >= 0 && at + 1 < args.size() ? args[at + 1].toInt() : fallback;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -144,22 +124,10 @@ int main(int argc, char *argv[])
     }
 
     QProcess server;
-    const QString serverLog = dir.path() + QStringLiteral("/server.log");
-    server.setStandardOutputFile(serverLog);
     server.setStandardErrorFile(dir.path() + QStringLiteral("/server.err"));
-    server.setWorkingDirectory(dir.path());
-    server.start(QStringLiteral(KORVENT_CLI_PATH),
-                 {QStringLiteral("--event"), event, QStringLiteral("serve"), QStringLiteral("--port"), QStringLiteral("0"),
-                  QStringLiteral("--max-connections"), QString::number(clients + 1), QStringLiteral("--show-log"), QStringLiteral("--debug")});
-    quint16 port = 0;
-    for (int wait = 0; port == 0 && wait < 3000 && server.state() != QProcess::NotRunning; ++wait) {
-        QThread::msleep(10);
-        QFile log(serverLog);
-        if (log.open(QIODevice::ReadOnly))
-            for (const QByteArray &line : log.readAll().split('\n'))
-                if (line.startsWith("Listening on port "))
-                    port = static_cast<quint16>(line.mid(18).trimmed().toInt());
-    }
+    const quint16 port = startServe(server, dir.path(), event,
+                                    {QStringLiteral("--max-connections"), QString::number(clients + 1), QStringLiteral("--show-log"),
+                                     QStringLiteral("--debug")});
     if (port == 0) {
         std::fprintf(stderr, "the server did not start\n");
         return 1;
@@ -265,7 +233,7 @@ int main(int argc, char *argv[])
         && !errorText.contains("Sanitizer") && !errorText.contains("runtime error");
     if (!passed) {
         QFile::remove(QStringLiteral("readout_fuzz-server.log"));
-        QFile::copy(serverLog, QStringLiteral("readout_fuzz-server.log"));
+        QFile::copy(serverLogFile(dir.path()), QStringLiteral("readout_fuzz-server.log"));
         std::printf("the server's log is in readout_fuzz-server.log\n");
     }
     std::printf("%s\n", passed ? "PASSED" : "FAILED");

@@ -7,6 +7,8 @@
 //
 //   readout_load [--clients N] [--readouts N] [--punches N]
 
+#include "ServeStations.h"
+
 #include "db/Connection.h"
 #include "shell/EventGenerator.h"
 #include "store/DateTime.h"
@@ -15,10 +17,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
-#include <QProcess>
 #include <QSqlQuery>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
@@ -35,23 +34,6 @@ struct Readout
     std::vector<std::pair<qint64, qint64>> punches; // unit, seconds since midnight
     qint64 finish;      // hundredths
 };
-
-QByteArray readLine(QTcpSocket &socket)
-{
-    QByteArray line;
-    while (!line.endsWith("\r\n")) {
-        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(10'000))
-            return line;
-        line += socket.read(1);
-    }
-    return line;
-}
-
-int option(const QStringList &args, const char *name, int fallback)
-{
-    const qsizetype at = args.indexOf(QLatin1String(name));
-    return at >= 0 && at + 1 < args.size() ? args[at + 1].toInt() : fallback;
-}
 
 } // namespace
 
@@ -109,21 +91,8 @@ int main(int argc, char *argv[])
         readouts.push_back(std::move(readout));
     }
 
-    // The server's log goes to a file: nobody reads a pipe while the stations run.
     QProcess server;
-    const QString serverLog = dir.path() + QStringLiteral("/server.log");
-    server.setStandardOutputFile(serverLog);
-    server.setWorkingDirectory(dir.path());
-    server.start(QStringLiteral(KORVENT_CLI_PATH), {"--event", event, "serve", "--port", "0", "--max-connections", QString::number(clients)});
-    quint16 port = 0;
-    for (int wait = 0; port == 0 && wait < 1000; ++wait) {
-        QThread::msleep(10);
-        QFile log(serverLog);
-        if (log.open(QIODevice::ReadOnly))
-            for (const QByteArray &line : log.readAll().split('\n'))
-                if (line.startsWith("Listening on port "))
-                    port = static_cast<quint16>(line.mid(18).trimmed().toInt());
-    }
+    const quint16 port = startServe(server, dir.path(), event, {QStringLiteral("--max-connections"), QString::number(clients)});
     if (port == 0) {
         std::fprintf(stderr, "the server did not start: %s\n", server.readAllStandardError().constData());
         return 1;
@@ -140,14 +109,14 @@ int main(int argc, char *argv[])
             QTcpSocket socket;
             socket.connectToHost(QHostAddress::LocalHost, port);
             const bool connected = socket.waitForConnected(10'000);
-            const QByteArray banner = connected ? readLine(socket) : QByteArray();
+            const QByteArray banner = connected ? readLine(socket, 10'000) : QByteArray();
             if (!banner.startsWith("K*V")) {
                 std::fprintf(stderr, "station %d: no banner (%s) %s\n", c, banner.constData(), qPrintable(socket.errorString()));
                 errors += readoutsEach;
                 return;
             }
             socket.write("si\r\n");
-            const QByteArray ok = readLine(socket);
+            const QByteArray ok = readLine(socket, 10'000);
             if (ok != "OK\r\n") {
                 std::fprintf(stderr, "station %d: si answered %s\n", c, ok.constData());
                 errors += readoutsEach;
@@ -157,7 +126,7 @@ int main(int argc, char *argv[])
                 QElapsedTimer timer;
                 timer.start();
                 socket.write(readouts[static_cast<size_t>(r)].request);
-                const QByteArray reply = readLine(socket);
+                const QByteArray reply = readLine(socket, 10'000);
                 latencies[static_cast<size_t>(r)] = timer.nsecsElapsed() / 1e6;
                 if (reply.startsWith("S " + readouts[static_cast<size_t>(r)].chip.toLatin1() + ';'))
                     acknowledged[static_cast<size_t>(r)] = 1;
@@ -175,7 +144,7 @@ int main(int argc, char *argv[])
     server.terminate();
     server.waitForFinished(15'000);
     {
-        QFile log(serverLog);
+        QFile log(serverLogFile(dir.path()));
         if (log.open(QIODevice::ReadOnly))
             for (const QByteArray &line : log.readAll().split('\n'))
                 if (line.contains("exception"))
