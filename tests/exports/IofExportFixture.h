@@ -11,6 +11,34 @@
 
 #include <algorithm>
 
+// The names of an element's children in order.
+inline QStringList childNames(const XmlElement &element)
+{
+    QStringList names;
+    for (const XmlElement &child : element.children())
+        names.append(child.name());
+    return names;
+}
+
+// The children with this name.
+inline QList<XmlElement> childrenNamed(const XmlElement &element, const QString &name)
+{
+    QList<XmlElement> found;
+    for (const XmlElement &child : element.children())
+        if (child.name() == name)
+            found.append(child);
+    return found;
+}
+
+// Follows a path of child names such as "Event/Race/Name".
+inline XmlElement node(const XmlElement &element, const QString &path)
+{
+    XmlElement current = element;
+    for (const QString &name : path.split(u'/'))
+        current = current.child(name);
+    return current;
+}
+
 struct IofExportFixture : ScoringFixture
 {
     MemoryReportOutput output;
@@ -96,32 +124,18 @@ struct IofExportFixture : ScoringFixture
         data->updateRow(QStringLiteral("runner"), id, fields);
         return id;
     }
+    // A member whose card visited 31 at 10:30 and finished at 12:00.
+    qint64 finishedMember(qint64 teamId, const QString &lastname, const QString &chip)
+    {
+        const qint64 id = member(teamId, lastname, chip);
+        punch(teamId, id, QStringLiteral("31"), QStringLiteral("10:30:00"));
+        punch(teamId, id, QStringLiteral("F"), QStringLiteral("12:00:00"));
+        return id;
+    }
+
+    // The TeamResult elements of the first class.
+    static QList<XmlElement> teamResults(const XmlElement &root)
+    {
+        return childrenNamed(root.child(QStringLiteral("ClassResult")), QStringLiteral("TeamResult"));
+    }
 };
-
-// The names of an element's children in order.
-inline QStringList childNames(const XmlElement &element)
-{
-    QStringList names;
-    for (const XmlElement &child : element.children())
-        names.append(child.name());
-    return names;
-}
-
-// The children with this name.
-inline QList<XmlElement> childrenNamed(const XmlElement &element, const QString &name)
-{
-    QList<XmlElement> found;
-    for (const XmlElement &child : element.children())
-        if (child.name() == name)
-            found.append(child);
-    return found;
-}
-
-// Follows a path of child names such as "Event/Race/Name".
-inline XmlElement node(const XmlElement &element, const QString &path)
-{
-    XmlElement current = element;
-    for (const QString &name : path.split(u'/'))
-        current = current.child(name);
-    return current;
-}

@@ -1,7 +1,5 @@
-#include "CompressedData.h"
 #include "IofExportFixture.h"
 
-#include "base/KorventError.h"
 #include "shell/VersionText.h"
 #include "store/TimeHelpers.h"
 
@@ -9,10 +7,6 @@ namespace {
 
 struct Xml2Export : IofExportFixture
 {
-    static QList<XmlElement> teamResults(const XmlElement &root)
-    {
-        return childrenNamed(root.child(QStringLiteral("ClassResult")), QStringLiteral("TeamResult"));
-    }
     static QList<XmlElement> courses(const XmlElement &root)
     {
         return childrenNamed(root.child(QStringLiteral("CourseData")), QStringLiteral("Course"));
@@ -168,9 +162,7 @@ TEST_F(Xml2Export, SplitsAndCourseControlsNumberedByTheirListPosition)
 TEST_F(Xml2Export, AnInvalidPunchListGivesNeitherSplitsNorCourseControls)
 {
     const qint64 first = calculatedTeam(1);
-    const qint64 a = member(first, QStringLiteral("A"), QStringLiteral("101"));
-    punch(first, a, QStringLiteral("31"), QStringLiteral("10:30:00"));
-    punch(first, a, QStringLiteral("F"), QStringLiteral("12:00:00"));
+    finishedMember(first, QStringLiteral("A"), QStringLiteral("101"));
     const qint64 second = calculatedTeam(2);
     const qint64 b = member(second, QStringLiteral("B"), QStringLiteral("202"));
     punch(second, b, QStringLiteral("45"), QStringLiteral("11:00:00"));
@@ -204,27 +196,4 @@ TEST_F(Xml2Export, NamesBeyondLatin1SurviveAsCharacterReferences)
     EXPECT_TRUE(written.contains("<Family>&#350;ahin</Family>"));
     EXPECT_FALSE(written.contains("?</TeamName>"));
     EXPECT_EQ(teamResults(root).first().child(QStringLiteral("TeamName")).text(), QStringLiteral("Łódź ☃ Äär"));
-}
-
-TEST_F(Xml2Export, AFailingStepStillWritesWhatWasBuiltAndThenRaises)
-{
-    const qint64 id = calculatedTeam(1);
-    member(id, QStringLiteral("A"), QStringLiteral("101"));
-    data->connection().exec(QStringLiteral("DROP TABLE runner"));
-    EXPECT_THROW(ExportIofXml2(context(), true), KorventError);
-    // Kept although the run failed: the files are committed before the error is raised.
-    EXPECT_TRUE(output.committed());
-    const XmlElement root = readBack(IofExportFiles::xml2);
-    EXPECT_EQ(childNames(teamResults(root).first()), QStringList({"TeamName", "Country"}));
-    EXPECT_EQ(names(), QStringList({"iofXML.xml", "iofXMLzip.xml", "temp.zlb"}));
-    EXPECT_EQ(decodeCompressedData(bytes(IofExportFiles::xml2Compressed)), bytes(IofExportFiles::xml2));
-}
-
-TEST_F(Xml2Export, TheCompressedCopyDecodesToThePlainFile)
-{
-    const qint64 id = calculatedTeam(1, QStringLiteral("H6A"), {{"name", "Łódź"}});
-    member(id, QStringLiteral("A"), QStringLiteral("101"));
-    export2(true);
-    EXPECT_EQ(names(), QStringList({"iofXML.xml", "iofXMLzip.xml", "temp.zlb"}));
-    EXPECT_EQ(decodeCompressedData(bytes(IofExportFiles::xml2Compressed)), bytes(IofExportFiles::xml2));
 }

@@ -1,4 +1,3 @@
-#include "CompressedData.h"
 #include "IofExportFixture.h"
 
 #include "exports/IofFormats.h"
@@ -12,11 +11,6 @@ namespace {
 
 struct Xml3Export : IofExportFixture
 {
-    // The TeamResult elements of the first class.
-    static QList<XmlElement> teamResults(const XmlElement &root)
-    {
-        return childrenNamed(root.child(QStringLiteral("ClassResult")), QStringLiteral("TeamResult"));
-    }
     static XmlElement teamTotal(const XmlElement &teamResult)
     {
         return childrenNamed(teamResult, QStringLiteral("TeamMemberResult")).last();
@@ -270,9 +264,7 @@ TEST_F(Xml3Export, TeamWithoutRunnersGetsOnlyTheTotalMember)
 TEST_F(Xml3Export, AnInvalidPunchListNeverLeaksThePreviousTeamsSplits)
 {
     const qint64 first = calculatedTeam(1);
-    const qint64 a = member(first, QStringLiteral("A"), QStringLiteral("101"));
-    punch(first, a, QStringLiteral("31"), QStringLiteral("10:30:00"));
-    punch(first, a, QStringLiteral("F"), QStringLiteral("12:00:00"));
+    finishedMember(first, QStringLiteral("A"), QStringLiteral("101"));
     const qint64 second = calculatedTeam(2);
     const qint64 b = member(second, QStringLiteral("B"), QStringLiteral("202"));
     punch(second, b, QStringLiteral("45"), QStringLiteral("11:00:00")); // one entry: no valid list
@@ -292,10 +284,8 @@ TEST_F(Xml3Export, AnInvalidPunchListNeverLeaksThePreviousTeamsSplits)
 TEST_F(Xml3Export, ALastRunnerWithoutChipGetsNoSplitsNorCard)
 {
     const qint64 id = calculatedTeam(1);
-    const qint64 a = member(id, QStringLiteral("A"), QStringLiteral("101"));
+    finishedMember(id, QStringLiteral("A"), QStringLiteral("101"));
     member(id, QStringLiteral("B"));
-    punch(id, a, QStringLiteral("31"), QStringLiteral("10:30:00"));
-    punch(id, a, QStringLiteral("F"), QStringLiteral("12:00:00"));
     const XmlElement result = teamTotal(teamResults(export3()).first()).child(QStringLiteral("Result"));
     EXPECT_TRUE(childrenNamed(result, QStringLiteral("SplitTime")).isEmpty());
     EXPECT_TRUE(result.child(QStringLiteral("ControlCard")).isNull());
@@ -319,9 +309,7 @@ TEST_F(Xml3Export, AnEmptyStartGivesTheZeroDateTimeAndZeroSplitTimes)
 TEST_F(Xml3Export, TeamsSharingANumberNeverGetEachOthersSplits)
 {
     const qint64 first = calculatedTeam(5);
-    const qint64 a = member(first, QStringLiteral("A"), QStringLiteral("101"));
-    punch(first, a, QStringLiteral("31"), QStringLiteral("10:30:00"));
-    punch(first, a, QStringLiteral("F"), QStringLiteral("12:00:00"));
+    finishedMember(first, QStringLiteral("A"), QStringLiteral("101"));
     const qint64 second = calculatedTeam(5);
     member(second, QStringLiteral("B"), QStringLiteral("202"));
     const QList<XmlElement> teams = teamResults(export3());
@@ -343,31 +331,13 @@ TEST_F(Xml3Export, ATeamWithoutNumberGetsNoSplitsAndNoWordOfSharingOne)
         if (withNumberZero)
             calculatedTeam(0);
         const qint64 id = calculatedTeam(1, QStringLiteral("H6A"), {{"number", QVariant()}});
-        const qint64 a = member(id, QStringLiteral("A"), QStringLiteral("101"));
-        punch(id, a, QStringLiteral("31"), QStringLiteral("10:30:00"));
-        punch(id, a, QStringLiteral("F"), QStringLiteral("12:00:00"));
+        finishedMember(id, QStringLiteral("A"), QStringLiteral("101"));
         const XmlElement teamResult = teamResults(export3()).last();
         EXPECT_EQ(teamResult.child(QStringLiteral("BibNumber")).text(), QStringLiteral("0"));
         EXPECT_TRUE(splitTexts(teamResult).isEmpty());
         EXPECT_EQ(node(teamTotal(teamResult), QStringLiteral("Result/ControlCard")).text(), QStringLiteral("101"));
         EXPECT_TRUE(messages.warnings.isEmpty()) << messages.warnings.join(u'\n').toStdString();
     }
-}
-
-TEST_F(Xml3Export, AFailingStepStillWritesWhatWasBuiltAndThenRaises)
-{
-    const qint64 id = calculatedTeam(1);
-    member(id, QStringLiteral("A"), QStringLiteral("101"));
-    data->connection().exec(QStringLiteral("DROP TABLE runner"));
-    EXPECT_THROW(ExportIofXml3(context(), true), KorventError);
-    // Kept although the run failed: the files are committed before the error is raised.
-    EXPECT_TRUE(output.committed());
-
-    // The document up to the failing step, and its compressed copy.
-    const XmlElement root = readBack(IofExportFiles::xml3);
-    const XmlElement teamResult = teamResults(root).first();
-    EXPECT_EQ(childNames(teamResult), QStringList({"Name", "BibNumber"}));
-    EXPECT_EQ(names(), QStringList({"Rogain_iofXML3.xml", "Rogain_iofXML3.xmlzip.xml", "temp.zlb"}));
 }
 
 TEST_F(Xml3Export, AFirstStartTimeThatIsNoTimeOfDayWritesNothing)
@@ -383,16 +353,6 @@ TEST_F(Xml3Export, AFirstStartTimeThatIsNoTimeOfDayWritesNothing)
         }
     }
     EXPECT_TRUE(output.files().isEmpty());
-}
-
-TEST_F(Xml3Export, TheCompressedCopyDecodesToThePlainFile)
-{
-    const qint64 id = calculatedTeam(1);
-    member(id, QStringLiteral("A"), QStringLiteral("101"));
-    export3(true);
-    EXPECT_EQ(names(), QStringList({"Rogain_iofXML3.xml", "Rogain_iofXML3.xmlzip.xml", "temp.zlb"}));
-    EXPECT_EQ(decodeCompressedData(bytes(IofExportFiles::xml3Compressed)), bytes(IofExportFiles::xml3));
-    EXPECT_EQ(inflateZlib(bytes(IofExportFiles::work)), bytes(IofExportFiles::xml3));
 }
 
 TEST_F(Xml3Export, ARichEventValidatesAgainstTheOfficialSchema)

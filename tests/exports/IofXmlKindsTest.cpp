@@ -1,3 +1,4 @@
+#include "CompressedData.h"
 #include "IofExportFixture.h"
 
 #include "base/KorventError.h"
@@ -8,6 +9,32 @@ namespace {
 
 struct IofXmlKinds : IofExportFixture
 {
+};
+
+// What differs between the two versions for the steps they share.
+struct IofVersion
+{
+    const char *name;
+    void (*exportTo)(const ReportContext &context, bool compress);
+    QString plain;
+    QString compressed;
+    QStringList files;
+    // The first TeamResult's children when the runners cannot be read.
+    QStringList builtBeforeTheRunners;
+};
+
+// Test names show the version, not the bytes of the case.
+void PrintTo(const IofVersion &version, std::ostream *out)
+{
+    *out << version.name;
+}
+
+struct IofXmlVersions : IofExportFixture, ::testing::WithParamInterface<IofVersion>
+{
+    XmlElement firstTeamResult(const XmlElement &root) const
+    {
+        return root.child(QStringLiteral("ClassResult")).child(QStringLiteral("TeamResult"));
+    }
 };
 
 } // namespace
@@ -63,3 +90,36 @@ TEST_F(IofXmlKinds, BothVersionsAreExportsTakingCompress)
         EXPECT_EQ(plain.files().first().name, c.files.first());
     }
 }
+
+TEST_P(IofXmlVersions, AFailingStepStillWritesWhatWasBuiltAndThenRaises)
+{
+    const qint64 id = calculatedTeam(1);
+    member(id, QStringLiteral("A"), QStringLiteral("101"));
+    data->connection().exec(QStringLiteral("DROP TABLE runner"));
+    EXPECT_THROW(GetParam().exportTo(context(), true), KorventError);
+    // Kept although the run failed: the files are committed before the error is raised.
+    EXPECT_TRUE(output.committed());
+    // The document up to the failing step, and its compressed copy.
+    EXPECT_EQ(childNames(firstTeamResult(readBack(GetParam().plain))), GetParam().builtBeforeTheRunners);
+    EXPECT_EQ(names(), GetParam().files);
+    EXPECT_EQ(decodeCompressedData(bytes(GetParam().compressed)), bytes(GetParam().plain));
+}
+
+TEST_P(IofXmlVersions, TheCompressedCopyDecodesToThePlainFile)
+{
+    const qint64 id = calculatedTeam(1, QStringLiteral("H6A"), {{"name", "Łódź"}});
+    member(id, QStringLiteral("A"), QStringLiteral("101"));
+    GetParam().exportTo(context(), true);
+    readBack(GetParam().plain);
+    EXPECT_EQ(names(), GetParam().files);
+    EXPECT_EQ(decodeCompressedData(bytes(GetParam().compressed)), bytes(GetParam().plain));
+    EXPECT_EQ(inflateZlib(bytes(IofExportFiles::work)), bytes(GetParam().plain));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    IofXml, IofXmlVersions,
+    ::testing::Values(IofVersion{"Xml3", &ExportIofXml3, IofExportFiles::xml3, IofExportFiles::xml3Compressed,
+                                 {"Rogain_iofXML3.xml", "Rogain_iofXML3.xmlzip.xml", "temp.zlb"}, {"Name", "BibNumber"}},
+                      IofVersion{"Xml2", &ExportIofXml2, IofExportFiles::xml2, IofExportFiles::xml2Compressed,
+                                 {"iofXML.xml", "iofXMLzip.xml", "temp.zlb"}, {"TeamName", "Country"}}),
+    [](const ::testing::TestParamInfo<IofVersion> &info) { return std::string(info.param.name); });
