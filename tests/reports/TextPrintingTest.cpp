@@ -43,22 +43,31 @@ TEST(TextPrinting, ListingStartsOneLineDownAndKeepsTwoLinesFree)
     EXPECT_TRUE(ListingPageLayout(0, 60, 3000).empty());
 }
 
-TEST(TextPrinting, ListingGoesOnThePagesOfItsLayout)
+TEST(TextPrinting, PrintedPagesFollowTheirLayout)
 {
-    QTemporaryDir dir;
-    const QString pdf = folderOf(dir) + QStringLiteral("listing.pdf");
-    QStringList lines;
-    for (int i = 0; i < 150; ++i)
-        lines.append(QStringLiteral("%1 row").arg(i));
-    int expectedPages = 0;
-    {
-        QPdfWriter writer(pdf);
-        QFont font(QStringLiteral("Courier New"), 10);
-        font.setStyleHint(QFont::TypeWriter);
-        const int lineHeight = static_cast<int>(QFontMetrics(font, &writer).height() * 1.2);
-        expectedPages = static_cast<int>(ListingPageLayout(static_cast<int>(lines.size()), lineHeight, writer.height()).size());
-        PrintListing(writer, lines);
+    using Layout = std::vector<std::vector<int>> (*)(int, int, int);
+    using Print = void (*)(QPagedPaintDevice &, const QStringList &);
+    const struct { const char *name; Layout layout; Print print; int pointSize; int lines; } cases[] = {
+        {"listing", &ListingPageLayout, &PrintListing, 10, 150},
+        {"text lines", &TextPageLayout, &PrintTextLines, 12, 130},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString pdf = folderOf(dir) + QStringLiteral("lines.pdf");
+        QStringList lines;
+        for (int i = 0; i < c.lines; ++i)
+            lines.append(QStringLiteral("%1 row").arg(i));
+        int expectedPages = 0;
+        {
+            QPdfWriter writer(pdf);
+            QFont font(QStringLiteral("Courier New"), c.pointSize);
+            font.setStyleHint(QFont::TypeWriter);
+            const int lineHeight = static_cast<int>(QFontMetrics(font, &writer).height() * 1.2);
+            expectedPages = static_cast<int>(c.layout(static_cast<int>(lines.size()), lineHeight, writer.height()).size());
+            c.print(writer, lines);
+        }
+        ASSERT_GT(expectedPages, 1);
+        EXPECT_EQ(readFile(pdf).count("/Type /Page\n") + readFile(pdf).count("/Type /Page\r"), expectedPages);
     }
-    ASSERT_GT(expectedPages, 1);
-    EXPECT_EQ(readFile(pdf).count("/Type /Page\n") + readFile(pdf).count("/Type /Page\r"), expectedPages);
 }

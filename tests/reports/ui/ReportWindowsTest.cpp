@@ -1,8 +1,8 @@
+#include "ModalDialogs.h"
 #include "TestFolder.h"
 
 #include "reports/ReportFileOutput.h"
 #include "reports/ReportRegistry.h"
-#include "reports/TextPrinting.h"
 #include "reports/ui/FindDialog.h"
 #include "reports/ui/PrintJob.h"
 #include "reports/ui/uMDItekst.h"
@@ -16,11 +16,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
-#include <QFontMetrics>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QLineEdit>
-#include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -29,8 +27,6 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTextBrowser>
-#include <QPointer>
-#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -39,34 +35,11 @@ namespace {
 // Answers the next message box with the given button.
 void answerNextMessageBox(QMessageBox::StandardButton button, QString *text = nullptr)
 {
-    QTimer::singleShot(50, [button, text] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            if (text)
-                *text = box->text();
-            box->button(button)->click();
-        }
+    whenModal<QMessageBox>([button, text](QMessageBox *box) {
+        if (text)
+            *text = box->text();
+        box->button(button)->click();
     });
-}
-
-// Runs `answer` on the next modal dialog of type T once it is shown. A
-// dialog the answer leaves open is a failure, and is closed so the test ends.
-template<typename T>
-void whenModal(std::function<void(T *)> answer)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, poll] {
-        QPointer<T> dialog = qobject_cast<T *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible()) {
-            QTimer::singleShot(20, *poll);
-            return;
-        }
-        answer(dialog);
-        if (dialog && dialog->isVisible()) {
-            ADD_FAILURE() << "the dialog stayed open";
-            static_cast<QDialog *>(dialog.data())->reject();
-        }
-    };
-    QTimer::singleShot(20, *poll);
 }
 
 // A page long enough for several printed pages.
@@ -144,27 +117,6 @@ TEST(TextWindow, RefusingToOverwriteKeepsTheFileAndTheModifiedFlag)
     EXPECT_TRUE(window.saveTo(file));
     EXPECT_EQ(readFile(file), QByteArray("ernew\r\n"));
     EXPECT_FALSE(window.editor()->document()->isModified());
-}
-
-TEST(TextPrinting, PagesOfAPdfFollowTheLayout)
-{
-    QTemporaryDir dir;
-    const QString pdf = folderOf(dir) + QStringLiteral("lines.pdf");
-    QStringList lines;
-    for (int i = 0; i < 130; ++i)
-        lines.append(QStringLiteral("line %1").arg(i));
-    int expectedPages = 0;
-    {
-        QPdfWriter writer(pdf);
-        writer.setTitle(QStringLiteral("Courses"));
-        QFont font(QStringLiteral("Courier New"), 12);
-        font.setStyleHint(QFont::TypeWriter);
-        const int lineHeight = static_cast<int>(QFontMetrics(font, &writer).height() * 1.2);
-        expectedPages = static_cast<int>(TextPageLayout(static_cast<int>(lines.size()), lineHeight, writer.height()).size());
-        PrintTextLines(writer, lines);
-    }
-    ASSERT_GT(expectedPages, 1);
-    EXPECT_EQ(readFile(pdf).count("/Type /Page\n") + readFile(pdf).count("/Type /Page\r"), expectedPages);
 }
 
 TEST(ReportChooser, MainClassesAllTickedAndUnbuiltReportsDisabled)
