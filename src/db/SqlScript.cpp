@@ -89,16 +89,7 @@ public:
     // The first word from the position on, past blanks and comments, in capitals.
     QString firstWord(qsizetype from) const
     {
-        qsizetype i = from;
-        while (i < m_text.size()) {
-            if (m_text.at(i).isSpace()) {
-                ++i;
-                continue;
-            }
-            if (isComment(i) && skipOver(i))
-                continue;
-            break;
-        }
+        const qsizetype i = startOf(from);
         qsizetype end = i;
         while (end < m_text.size() && isWordPart(m_text.at(end)))
             ++end;
