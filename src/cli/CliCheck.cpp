@@ -1,6 +1,7 @@
 // korvent-cli check: the entry data check of the teams window.
 
 #include "cli/CliCommands.h"
+#include "cli/CliArguments.h"
 
 #include "base/KorventError.h"
 #include "entries/DataCheck.h"
@@ -21,24 +22,11 @@ const QString checkUsage = QStringLiteral("check needs the rule file: check RULE
 
 int CliCheckCommand(CliContext &context, const QStringList &arguments)
 {
-    QString ruleFile;
-    QStringList only;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == QLatin1String("--only")) {
-            if (++i == arguments.size())
-                throw KorventError(tr("--only needs the title of a check"));
-            // "--only A B" as well as "--only A --only B".
-            only.append(arguments[i]);
-            while (i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1String("--")))
-                only.append(arguments[++i]);
-        } else if (ruleFile.isEmpty()) {
-            ruleFile = arguments[i];
-        } else {
-            throw KorventError(checkUsage);
-        }
-    }
-    if (ruleFile.isEmpty())
+    CliArguments options(arguments);
+    const QStringList only = options.takeValues(QStringLiteral("--only"), tr("--only needs the title of a check"));
+    if (options.rest().size() != 1)
         throw KorventError(checkUsage);
+    const QString &ruleFile = options.rest().first();
 
     const std::optional<std::vector<CheckRule>> rules = ReadCheckRules(ruleFile);
     if (!rules)

@@ -2,6 +2,7 @@
 // main window, and the teams with their runners.
 
 #include "cli/CliCommands.h"
+#include "cli/CliArguments.h"
 
 #include "base/KorventError.h"
 #include "base/Platform.h"
@@ -26,23 +27,19 @@ const QString importUsage = QStringLiteral("import needs one of: teams FILE [--e
 
 int CliImportCommand(CliContext &context, const QStringList &arguments)
 {
-    QStringList words = arguments;
-    QString encoding = QStringLiteral("UTF-8");
-    if (const qsizetype at = words.indexOf(QStringLiteral("--encoding")); at >= 0) {
-        if (at + 1 >= words.size())
-            throw KorventError(tr("--encoding needs one of %1").arg(Platform::textFileEncodings().join(QStringLiteral(", "))));
-        encoding = words.at(at + 1);
-        words.remove(at, 2);
-        if (words.value(0) != QLatin1String("teams"))
-            throw KorventError(tr("Only import teams takes --encoding; chip and start lists are in the program's text encoding"));
-    }
+    CliArguments options(arguments);
+    const std::optional<QString> encoding = options.takeValue(
+        QStringLiteral("--encoding"), tr("--encoding needs one of %1").arg(Platform::textFileEncodings().join(QStringLiteral(", "))));
+    const QStringList &words = options.rest();
+    if (encoding && words.value(0) != QLatin1String("teams"))
+        throw KorventError(tr("Only import teams takes --encoding; chip and start lists are in the program's text encoding"));
     if (words.size() != 2)
         throw KorventError(importUsage);
     const QString &kind = words[0];
     const QString &file = words[1];
     db::Connection &connection = context.data.connection();
     if (kind == QLatin1String("teams")) {
-        const TeamImportSummary summary = ImportTeams(connection, ReadImportLines(file, encoding));
+        const TeamImportSummary summary = ImportTeams(connection, ReadImportLines(file, encoding.value_or(QStringLiteral("UTF-8"))));
         context.out << "Imported " << summary.runnersAdded << " runners: " << summary.teamsAdded << " teams added, "
                     << summary.teamsUpdated << " updated, " << summary.linesSkipped << " lines skipped\n";
         return 0;

@@ -3,6 +3,7 @@
 // Both run a kind of the registry and print the files written.
 
 #include "cli/CliCommands.h"
+#include "cli/CliArguments.h"
 #include "cli/StderrSink.h"
 
 #include "reports/ClassGroup.h"
@@ -40,29 +41,17 @@ QString kindNames(ReportFamily family)
 // names, collected in `files`.
 ReportRequest parseOptions(const QStringList &arguments, const QString &command, QStringList &files)
 {
+    CliArguments options(arguments);
+    const auto missing = [](ReportOption option) { return tr("%1 needs a value").arg(ReportOptionName(option)); };
     ReportRequest request;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        const auto value = [&](ReportOption option) {
-            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty())
-                throw KorventError(tr("%1 needs a value").arg(ReportOptionName(option)));
-            return arguments[++i];
-        };
-        if (argument == ReportOptionName(ReportOption::Classes)) {
-            // "--class A B" as well as "--class A --class B".
-            request.classes.append(value(ReportOption::Classes));
-            while (i + 1 < arguments.size() && !arguments[i + 1].startsWith(QLatin1String("--")))
-                request.classes.append(arguments[++i]);
-        } else if (argument == ReportOptionName(ReportOption::PerClass))
-            request.perClass = true;
-        else if (argument == ReportOptionName(ReportOption::Encoding))
-            request.encoding = value(ReportOption::Encoding);
-        else if (argument == ReportOptionName(ReportOption::Compress))
-            request.compress = true;
-        else if (!argument.startsWith(QLatin1String("--")))
-            files.append(argument);
-        else
-            throw KorventError(tr("Unknown %1 option \"%2\"").arg(command, argument));
+    request.classes = options.takeValues(ReportOptionName(ReportOption::Classes), missing(ReportOption::Classes));
+    request.perClass = options.takeFlag(ReportOptionName(ReportOption::PerClass));
+    request.encoding = options.takeValue(ReportOptionName(ReportOption::Encoding), missing(ReportOption::Encoding)).value_or(QString());
+    request.compress = options.takeFlag(ReportOptionName(ReportOption::Compress));
+    for (const QString &word : options.rest()) {
+        if (word.startsWith(QLatin1String("--")))
+            throw KorventError(tr("Unknown %1 option \"%2\"").arg(command, word));
+        files.append(word);
     }
     return request;
 }
