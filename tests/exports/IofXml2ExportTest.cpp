@@ -111,26 +111,9 @@ TEST_F(Xml2Export, TeamResultWithPersonsClubsAndTimesInTheRegionalFormats)
 
 TEST_F(Xml2Export, SplitsAndCourseControlsNumberedByTheirListPosition)
 {
-    setup.settings.rgControlCard = EventSettings::CardPerRunner;
-    setup.settings.sePunchWindow = 60;
-    const qint64 id = calculatedTeam(1);
-    const qint64 a = member(id, QStringLiteral("A"), QStringLiteral("101"));
-    const qint64 b = member(id, QStringLiteral("B"), QStringLiteral("102"));
-    const auto visit = [&](const char *code, const char *time1, const char *time2) {
-        punch(id, a, QLatin1String(code), QLatin1String(time1));
-        punch(id, b, QLatin1String(code), QLatin1String(time2));
-    };
-    visit("31", "10:30:00", "10:30:20");                            // OK
-    visit("45", "11:00:00", "11:02:00");                            // too far apart
-    punch(id, a, QStringLiteral("52"), QStringLiteral("11:30:00"));  // missing punch
-    visit("60", "12:00:00", "12:00:10");                            // OK
-    visit("60", "12:10:00", "12:10:10");                            // again: double
-    punch(id, a, QStringLiteral("70"), QStringLiteral("13:00:00"), 2);
-    punch(id, b, QStringLiteral("70"), QStringLiteral("13:00:05"));  // entered by hand
-    punch(id, a, QStringLiteral("80"), QStringLiteral("13:30:00"), 5);
-    punch(id, b, QStringLiteral("80"), QStringLiteral("13:30:05"));  // disqualified
-    visit("F", "16:05:00", "16:05:10");
-    visit("90", "16:30:00", "16:30:10");                            // after the finish
+    const CardTeam team = teamWithEveryPunchKind();
+    // After the finish.
+    visit(team.id, team.first, team.second, QStringLiteral("90"), QStringLiteral("16:30:00"), QStringLiteral("16:30:10"));
 
     const XmlElement root = export2();
     const XmlElement result = teamResults(root).first().child(QStringLiteral("Result"));

@@ -23,12 +23,6 @@ struct Xml3Export : IofExportFixture
                          + split.attribute(QStringLiteral("status")));
         return texts;
     }
-    // Two punches of the team at a control, one per card holder.
-    void visit(qint64 teamId, qint64 first, qint64 second, const QString &code, const QString &time1, const QString &time2)
-    {
-        punch(teamId, first, code, time1);
-        punch(teamId, second, code, time2);
-    }
 };
 
 } // namespace
@@ -225,22 +219,7 @@ TEST_F(Xml3Export, AStatusWithoutAWordIsWrittenEmpty)
 
 TEST_F(Xml3Export, SplitsFollowThePunchListStatuses)
 {
-    setup.settings.rgControlCard = EventSettings::CardPerRunner;
-    setup.settings.sePunchWindow = 60;
-    const qint64 id = calculatedTeam(1);
-    const qint64 a = member(id, QStringLiteral("A"), QStringLiteral("101"));
-    const qint64 b = member(id, QStringLiteral("B"), QStringLiteral("102"));
-    visit(id, a, b, QStringLiteral("31"), QStringLiteral("10:30:00"), QStringLiteral("10:30:20")); // OK
-    visit(id, a, b, QStringLiteral("45"), QStringLiteral("11:00:00"), QStringLiteral("11:02:00")); // too far apart
-    punch(id, a, QStringLiteral("52"), QStringLiteral("11:30:00"));                                 // missing punch
-    visit(id, a, b, QStringLiteral("60"), QStringLiteral("12:00:00"), QStringLiteral("12:00:10")); // OK
-    visit(id, a, b, QStringLiteral("60"), QStringLiteral("12:10:00"), QStringLiteral("12:10:10")); // again: double
-    punch(id, a, QStringLiteral("70"), QStringLiteral("13:00:00"), 2);                              // entered by hand
-    punch(id, b, QStringLiteral("70"), QStringLiteral("13:00:05"));
-    punch(id, a, QStringLiteral("80"), QStringLiteral("13:30:00"), 5);                              // disqualified
-    punch(id, b, QStringLiteral("80"), QStringLiteral("13:30:05"));
-    visit(id, a, b, QStringLiteral("F"), QStringLiteral("16:05:00"), QStringLiteral("16:05:10"));
-
+    teamWithEveryPunchKind();
     const XmlElement teamResult = teamResults(export3()).first();
     EXPECT_EQ(splitTexts(teamResult), QStringList({"31|1820|OK", "45||Missing", "52|5400|Additional", "60|7210|OK", "60||", "70||OK", "80||"}));
     // The finish is never a split; the card comes after the splits.
