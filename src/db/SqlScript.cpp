@@ -247,6 +247,29 @@ int stopWhenCancelled(void *cancel)
     return static_cast<const std::atomic<bool> *>(cancel)->load() ? 1 : 0;
 }
 
+// Pragmas whose argument names what they read (a table, an index, a number of errors).
+bool readsWithArgument(const QByteArray &pragma)
+{
+    static const QByteArrayList reading{"table_info", "table_xinfo", "table_list", "index_info", "index_xinfo",
+                                        "index_list", "foreign_key_list", "foreign_key_check", "integrity_check", "quick_check"};
+    return reading.contains(pragma);
+}
+
+// A pragma may only read. One that sets something would change the connection
+// the program goes on using (its locking, its timeout, whether it may write),
+// the whole process (heap limits) or the shared file (its journal); "optimize"
+// writes statistics into the database.
+int authorizePragma(void *refusedPragma, int action, const char *name, const char *value, const char *, const char *)
+{
+    if (action != SQLITE_PRAGMA)
+        return SQLITE_OK;
+    const QByteArray pragma = QByteArray(name).toLower();
+    if (pragma != "optimize" && (!value || readsWithArgument(pragma)))
+        return SQLITE_OK;
+    *static_cast<QString *>(refusedPragma) = QString::fromUtf8(name);
+    return SQLITE_DENY;
+}
+
 } // namespace
 
 SqlError::SqlError(const QString &reason, int line, int column)
@@ -300,6 +323,15 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
             sqlite3_progress_handler(engine, 0, nullptr, nullptr);
     });
     const auto stopped = [] { return tr("Stopped before the end; the run changed nothing"); };
+    QString refusedPragma;
+    sqlite3_set_authorizer(engine, authorizePragma, &refusedPragma);
+    const auto removeAuthorizer = qScopeGuard([engine] { sqlite3_set_authorizer(engine, nullptr, nullptr); });
+    // The engine's "not authorized" said as what it is.
+    const auto engineError = [&] {
+        return refusedPragma.isEmpty() ? engineMessage(engine)
+                                       : tr("PRAGMA %1 is not taken here: pragmas may only read, not change the settings of "
+                                            "the database or of the program's connection").arg(refusedPragma);
+    };
 
     const QByteArray utf8 = sql.toUtf8();
     const TextPlaces places(sql, utf8);
@@ -315,7 +347,7 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
         if (sqlite3_prepare_v2(engine, start, static_cast<int>(utf8.size() - offset), &statement, &tail) != SQLITE_OK) {
             const int at = sqlite3_error_offset(engine);
             const qsizetype position = at >= 0 ? places.characterAt(offset + at) : text.startOf(places.characterAt(offset));
-            throw places.error(engineMessage(engine), position);
+            throw places.error(engineError(), position);
         }
         const qsizetype begin = places.characterAt(offset);
         const qsizetype next = tail - utf8.constData();
@@ -370,7 +402,7 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
         if (result == SQLITE_INTERRUPT)
             throw SqlError(stopped(), 0, 0);
         if (result != SQLITE_DONE)
-            throw places.error(engineMessage(engine), statementStart);
+            throw places.error(engineError(), statementStart);
         if (changesData)
             outcome.rowsAffected = std::max<qint64>(outcome.rowsAffected, 0) + (sqlite3_total_changes64(engine) - changesBefore);
         // The last statement decides what the run shows.

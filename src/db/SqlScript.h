@@ -75,7 +75,9 @@ enum class SqlAccess {
 // Runs every statement of the text in order. `values` holds one text per
 // SqlParameters entry, bound wherever that parameter stands. Transaction
 // statements (BEGIN, COMMIT, ROLLBACK, END, SAVEPOINT, RELEASE) are refused:
-// a run is one transaction of its own. Setting `cancel` stops the run at the
+// a run is one transaction of its own. A pragma may only read: one that sets
+// a value (or "optimize") is refused, so that the connection, the process and
+// the shared file keep what the program set. Setting `cancel` stops the run at the
 // engine's next step; what it changed is rolled back. Raises SqlError
 // (SqlChangeRefused when a read-only run meets a change).
 SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVariantList &values, SqlAccess access,

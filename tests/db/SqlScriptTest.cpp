@@ -177,6 +177,34 @@ TEST_F(SqlScriptFixture, ReadOnlyRunRefusesChangesAndTransactionsAreRefused)
     EXPECT_EQ(run(QStringLiteral("UPDATE team SET name='Z' WHERE number=1")).rowsAffected, 1);
 }
 
+TEST_F(SqlScriptFixture, PragmasOnlyReadTheConnectionAndTheFileStayAsTheProgramSetThem)
+{
+    for (const db::SqlAccess access : {db::SqlAccess::ReadOnly, db::SqlAccess::MayChange}) {
+        for (const char *sql : {"PRAGMA locking_mode=EXCLUSIVE", "PRAGMA query_only = 1", "pragma BUSY_TIMEOUT(0)",
+                                "PRAGMA journal_mode=DELETE", "PRAGMA main.writable_schema=ON", "PRAGMA synchronous=OFF",
+                                "SELECT 1;\nPRAGMA optimize", "SELECT * FROM pragma_optimize"}) {
+            try {
+                run(QLatin1String(sql), {}, access);
+                ADD_FAILURE() << sql;
+            } catch (const db::SqlError &error) {
+                EXPECT_TRUE(error.reason().startsWith(QLatin1String("PRAGMA "))) << error.message().toStdString();
+            }
+        }
+        for (const char *sql : {"PRAGMA table_info(team)", "PRAGMA integrity_check", "PRAGMA locking_mode", "PRAGMA user_version",
+                                "SELECT name FROM pragma_table_info('team')"})
+            EXPECT_FALSE(run(QLatin1String(sql), {}, access).rows.empty()) << sql;
+    }
+    // Statistics would change the plans of the program's own queries.
+    EXPECT_EQ(other.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name LIKE 'sqlite_stat%'")).toInt(), 0);
+    EXPECT_EQ(connection.scalar(QStringLiteral("PRAGMA locking_mode")).toString(), QStringLiteral("normal"));
+    EXPECT_EQ(connection.scalar(QStringLiteral("PRAGMA busy_timeout")).toInt(), 30'000);
+    EXPECT_EQ(other.scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+    // The connection still writes, and another one beside it.
+    EXPECT_EQ(run(QStringLiteral("UPDATE team SET name='Z' WHERE number=1")).rowsAffected, 1);
+    other.exec(QStringLiteral("UPDATE team SET name='Y' WHERE number=2"));
+    EXPECT_EQ(names(), QStringList({"Z", "Y", "T3", "T4", "T5"}));
+}
+
 TEST_F(SqlScriptFixture, CancelStopsARunningStatementAndKeepsNothing)
 {
     // started() tells the test that the endless statement is under way.

@@ -98,6 +98,8 @@ TEST_F(DataCheckFixture, RejectedOrChangingStatementStopsNamingTheCheckAndChange
         {"Broken|SELECT nosuch FROM team", "Check \"Broken\": no such column: nosuch (line 1, column 8)"},
         {"Teams without class", "Check \"\": near \"Teams\": syntax error (line 1, column 1)"},
         {"Sneaky|DELETE FROM team", "Check \"Sneaky\": Only queries are taken here; this statement would change data (line 1, column 1)"},
+        {"Locked|PRAGMA query_only=1", "Check \"Locked\": PRAGMA query_only is not taken here: pragmas may only read, not change "
+                                       "the settings of the database or of the program's connection (line 1, column 1)"},
     };
     for (const auto &c : cases) {
         try {
@@ -108,6 +110,9 @@ TEST_F(DataCheckFixture, RejectedOrChangingStatementStopsNamingTheCheckAndChange
         }
     }
     EXPECT_EQ(data.rowCount(QStringLiteral("team")), 1);
+    // The checks ran on the program's own connection, which still writes.
+    team(2, "Owls", "H12");
+    EXPECT_EQ(data.rowCount(QStringLiteral("team")), 2);
 }
 
 TEST_F(DataCheckFixture, ShippedRulesFindWhatOrganisersLookFor)
