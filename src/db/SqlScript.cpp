@@ -335,6 +335,9 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
 
     const QByteArray utf8 = sql.toUtf8();
     const TextPlaces places(sql, utf8);
+    // The engine reads a text only as far as its first NUL, and would find no statement there.
+    if (const qsizetype nul = sql.indexOf(QChar(0)); nul >= 0)
+        throw places.error(tr("The text holds a NUL character (code 0), which SQL cannot hold"), nul);
     std::optional<Transaction> transaction;
     SqlOutcome outcome;
     qsizetype offset = 0;

@@ -151,6 +151,22 @@ TEST_F(SqlScriptFixture, EngineErrorsNameTheirLineAndColumn)
     EXPECT_EQ(names(), QStringList({"T1", "T2", "T3", "T4", "T5"}));
 }
 
+TEST_F(SqlScriptFixture, NulCharacterIsRefusedWhereItStands)
+{
+    // A binary rule or history file: the engine would read no further than the NUL.
+    for (const QString &sql : {QStringLiteral("UPDATE team SET name='X';\nSELECT 1") + QChar(0) + QStringLiteral("; SELECT 2"),
+                               QStringLiteral("UPDATE team SET name='X';\nSELECT 'a") + QChar(0) + QStringLiteral("b'")}) {
+        try {
+            run(sql);
+            ADD_FAILURE() << "ran";
+        } catch (const db::SqlError &error) {
+            EXPECT_EQ(error.line(), 2);
+            EXPECT_EQ(error.column(), sql.endsWith(u'\'') ? 10 : 9);
+        }
+    }
+    EXPECT_EQ(names(), QStringList({"T1", "T2", "T3", "T4", "T5"}));
+}
+
 TEST_F(SqlScriptFixture, ColumnsCountCharactersNotBytes)
 {
     try {
