@@ -173,14 +173,25 @@ public:
 
     SqlError error(const QString &reason, qsizetype position) const
     {
+        const auto [line, column] = lineAndColumn(position);
+        return SqlError(reason, line, column);
+    }
+    SqlChangeRefused refusal(const QString &reason, qsizetype position) const
+    {
+        const auto [line, column] = lineAndColumn(position);
+        return SqlChangeRefused(reason, line, column);
+    }
+
+private:
+    std::pair<int, int> lineAndColumn(qsizetype position) const
+    {
         const qsizetype at = std::clamp<qsizetype>(position, 0, m_text.size());
         // (a negative start would search from the end)
         const qsizetype lineStart = at == 0 ? 0 : m_text.lastIndexOf(u'\n', at - 1) + 1;
         const int line = static_cast<int>(QStringView(m_text).left(at).count(u'\n')) + 1;
-        return SqlError(reason, line, static_cast<int>(at - lineStart) + 1);
+        return {line, static_cast<int>(at - lineStart) + 1};
     }
 
-private:
     const QString &m_text;
     const QByteArray &m_utf8;
 };
@@ -370,12 +381,10 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
         // ATTACH counts as reading, yet it creates a missing file.
         static const QStringList connectionWords{QStringLiteral("ATTACH"), QStringLiteral("DETACH")};
         if (access == SqlAccess::ReadOnly && connectionWords.contains(text.firstWord(begin)))
-            throw places.error(tr("Only queries are taken here; ATTACH and DETACH are not"), statementStart);
+            throw places.refusal(tr("Only queries are taken here; ATTACH and DETACH are not"), statementStart);
         if (changesData) {
-            if (access == SqlAccess::ReadOnly) {
-                const SqlError refusal = places.error(tr("Only queries are taken here; this statement would change data"), statementStart);
-                throw SqlChangeRefused(refusal.reason(), refusal.line(), refusal.column());
-            }
+            if (access == SqlAccess::ReadOnly)
+                throw places.refusal(tr("Only queries are taken here; this statement would change data"), statementStart);
             if (!transaction)
                 transaction.emplace(connection);
         }

@@ -60,7 +60,7 @@ private:
     int m_column;
 };
 
-// The refusal of a read-only run: the statement would change data.
+// A read-only run's refusal of a statement that would change data or attach a file.
 class SqlChangeRefused : public SqlError
 {
 public:

@@ -16,7 +16,7 @@ public:
     {
     }
 
-    void run(const QString &sql, const QVariantList &values)
+    void run(const QString &sql, const QVariantList &values, db::SqlAccess access)
     {
         SqlRunResult result;
         QElapsedTimer timer;
@@ -24,12 +24,13 @@ public:
         try {
             if (!m_connection)
                 m_connection = std::make_unique<db::Connection>(m_databaseFile);
-            result.outcome = db::RunSqlScript(*m_connection, sql, values, db::SqlAccess::MayChange, &m_runner->m_cancel);
+            result.outcome = db::RunSqlScript(*m_connection, sql, values, access, &m_runner->m_cancel);
             result.ok = true;
         } catch (const db::SqlError &error) {
             result.error = error.message();
             result.errorLine = error.line();
             result.errorColumn = error.column();
+            result.changeRefused = dynamic_cast<const db::SqlChangeRefused *>(&error) != nullptr;
         } catch (const KorventError &error) {
             result.error = error.message();
         }
@@ -72,7 +73,7 @@ SqlRunner::~SqlRunner()
     m_thread.wait();
 }
 
-bool SqlRunner::start(const QString &sql, const QVariantList &values)
+bool SqlRunner::start(const QString &sql, const QVariantList &values, db::SqlAccess access)
 {
     {
         std::lock_guard lock(m_mutex);
@@ -81,7 +82,8 @@ bool SqlRunner::start(const QString &sql, const QVariantList &values)
         m_cancel = false;
         m_running = true;
     }
-    QMetaObject::invokeMethod(m_worker, [worker = m_worker, sql, values] { worker->run(sql, values); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, sql, values, access] { worker->run(sql, values, access); },
+                              Qt::QueuedConnection);
     return true;
 }
 

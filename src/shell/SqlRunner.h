@@ -21,6 +21,7 @@ struct SqlRunResult
     QString error;       // the engine's message, with the place it names
     int errorLine = 0;   // from 1; 0 when the error names no place
     int errorColumn = 0;
+    bool changeRefused = false; // a read-only run met a statement that would change data
     qint64 elapsedMilliseconds = 0;
 };
 
@@ -37,7 +38,7 @@ public:
     ~SqlRunner() override;
 
     // Starts a run; false when one is still running.
-    bool start(const QString &sql, const QVariantList &values);
+    bool start(const QString &sql, const QVariantList &values, db::SqlAccess access);
     bool isRunning() const;
     // Stops the running statement at the engine's next step; what the run changed is rolled back.
     void cancel();

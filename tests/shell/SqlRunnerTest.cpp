@@ -31,7 +31,8 @@ const QString endless = QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION A
 TEST_F(SqlRunnerFixture, RunsOnItsOwnConnectionAndHandsTheOutcomeBack)
 {
     data.insertRow(QStringLiteral("team"), {{"number", 4}, {"name", "Foxes"}});
-    ASSERT_TRUE(runner.start(QStringLiteral("UPDATE team SET name = :name; SELECT number, name FROM team"), {QStringLiteral("Owls")}));
+    ASSERT_TRUE(runner.start(QStringLiteral("UPDATE team SET name = :name; SELECT number, name FROM team"), {QStringLiteral("Owls")},
+                             db::SqlAccess::MayChange));
     const SqlRunResult run = result();
     ASSERT_TRUE(run.ok) << run.error.toStdString();
     EXPECT_EQ(run.outcome.rowsAffected, 1);
@@ -39,18 +40,27 @@ TEST_F(SqlRunnerFixture, RunsOnItsOwnConnectionAndHandsTheOutcomeBack)
     EXPECT_EQ(run.outcome.rows[0][1].toString(), QStringLiteral("Owls"));
     EXPECT_EQ(data.findRow(QStringLiteral("team"), 1)->value(QStringLiteral("name")).toString(), QStringLiteral("Owls"));
 
-    ASSERT_TRUE(runner.start(QStringLiteral("SELECT 1\nFROM teem"), {}));
+    ASSERT_TRUE(runner.start(QStringLiteral("SELECT 1\nFROM teem"), {}, db::SqlAccess::MayChange));
     const SqlRunResult failed = result();
     EXPECT_FALSE(failed.ok);
     EXPECT_EQ(failed.error.toStdString(), "no such table: teem (line 1, column 1)");
     EXPECT_EQ(failed.errorLine, 1);
+    EXPECT_FALSE(failed.changeRefused);
+
+    // A read-only run says when it met a change, so that the window can ask.
+    ASSERT_TRUE(runner.start(QStringLiteral("SELECT 1;\nDROP TABLE team"), {}, db::SqlAccess::ReadOnly));
+    const SqlRunResult refused = result();
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.changeRefused);
+    EXPECT_EQ(refused.errorLine, 2);
+    EXPECT_TRUE(data.connection().tableExists(QStringLiteral("team")));
 }
 
 TEST_F(SqlRunnerFixture, LongQueryLeavesTheDatabaseFreeAndCanBeStopped)
 {
-    ASSERT_TRUE(runner.start(endless, {}));
+    ASSERT_TRUE(runner.start(endless, {}, db::SqlAccess::MayChange));
     EXPECT_TRUE(runner.isRunning());
-    EXPECT_FALSE(runner.start(QStringLiteral("SELECT 1"), {}));
+    EXPECT_FALSE(runner.start(QStringLiteral("SELECT 1"), {}, db::SqlAccess::MayChange));
     // Others write while the query runs: a readout would not wait for it.
     data.insertRow(QStringLiteral("team"), {{"number", 9}, {"name", "Late entry"}});
     EXPECT_EQ(data.rowCount(QStringLiteral("team")), 1);
@@ -61,7 +71,7 @@ TEST_F(SqlRunnerFixture, LongQueryLeavesTheDatabaseFreeAndCanBeStopped)
     EXPECT_FALSE(stopped.ok);
     EXPECT_TRUE(stopped.error.startsWith(QLatin1String("Stopped"))) << stopped.error.toStdString();
 
-    ASSERT_TRUE(runner.start(QStringLiteral("SELECT count(*) FROM team"), {}));
+    ASSERT_TRUE(runner.start(QStringLiteral("SELECT count(*) FROM team"), {}, db::SqlAccess::MayChange));
     EXPECT_EQ(result().outcome.rows.at(0).at(0).toLongLong(), 1);
 }
 
@@ -70,7 +80,7 @@ TEST(SqlRunner, DestroyedWhileRunningStopsTheStatement)
     QTemporaryDir dir;
     TdmData data(folderOf(dir));
     auto runner = std::make_unique<SqlRunner>(TdmData::databaseFileName(folderOf(dir)));
-    ASSERT_TRUE(runner->start(endless, {}));
+    ASSERT_TRUE(runner->start(endless, {}, db::SqlAccess::MayChange));
     runner.reset();
     SUCCEED();
 }

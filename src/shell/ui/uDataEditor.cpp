@@ -266,9 +266,8 @@ void TfDataEditor::btnExecuteClick()
         return;
     const QTextCursor cursor = mSQLEditor->textCursor();
     const QString text = cursor.hasSelection() ? plainText(cursor.selectedText()) : mSQLEditor->toPlainText();
-    if (cbWarning->isChecked() && AsksBeforeChange(text)
-        && QMessageBox::warning(this, tr("Warning"), tr("Are you sure you want to change data?"), QMessageBox::Yes | QMessageBox::No)
-               != QMessageBox::Yes)
+    const bool asked = cbWarning->isChecked() && AsksBeforeChange(text);
+    if (asked && !changeConfirmed())
         return;
     QVariantList values;
     for (const db::SqlParameter &parameter : db::SqlParameters(text)) {
@@ -283,11 +282,26 @@ void TfDataEditor::btnExecuteClick()
     log(text);
     m_runStart = cursor.hasSelection() ? cursor.selectionStart() : 0;
     m_runLive = cbRequestLive->isChecked();
+    m_runText = text;
+    m_runValues = values;
+    // Not asked, the run may only read: a statement that changes data without
+    // those words (DROP, REPLACE, ALTER, ...) stops it before anything changed, and is asked about then.
+    startRun(cbWarning->isChecked() && !asked ? db::SqlAccess::ReadOnly : db::SqlAccess::MayChange);
+}
+
+bool TfDataEditor::changeConfirmed()
+{
+    return QMessageBox::warning(this, tr("Warning"), tr("Are you sure you want to change data?"), QMessageBox::Yes | QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
+void TfDataEditor::startRun(db::SqlAccess access)
+{
     m_running = true;
     btnExecute->setEnabled(false);
     btnStop->setEnabled(true);
     setCursor(Qt::BusyCursor);
-    m_runner->start(text, values);
+    m_runner->start(m_runText, m_runValues, access);
 }
 
 void TfDataEditor::btnStopClick()
@@ -301,6 +315,11 @@ void TfDataEditor::runFinished(const SqlRunResult &result)
     btnExecute->setEnabled(true);
     btnStop->setEnabled(false);
     unsetCursor();
+    if (!result.ok && result.changeRefused) {
+        if (changeConfirmed())
+            startRun(db::SqlAccess::MayChange);
+        return;
+    }
     if (!result.ok) {
         clearResult();
         if (result.errorLine > 0)

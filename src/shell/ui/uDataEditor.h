@@ -62,6 +62,9 @@ private:
     void runCommand(const std::function<void()> &command);
 
     void btnExecuteClick();
+    // "Are you sure you want to change data?"; true for Yes.
+    bool changeConfirmed();
+    void startRun(db::SqlAccess access);
     void btnStopClick();
     void runFinished(const SqlRunResult &result);
     void showResult(const db::SqlOutcome &outcome);
@@ -106,6 +109,8 @@ private:
 
     bool m_running = false;
     bool m_runLive = false;
+    QString m_runText;
+    QVariantList m_runValues;
     int m_runStart = 0; // where the text that ran begins in the editor
     std::vector<db::SqlColumn> m_columns;
     QAbstractItemModel *m_model = nullptr; // the grid's, owned by this window

@@ -166,6 +166,37 @@ TEST_F(DataEditorFixture, UpdateInsideAStringConstantStillAsks)
     EXPECT_EQ(cell(0, 0), QStringLiteral("UPDATE"));
 }
 
+TEST_F(DataEditorFixture, ChangeWithoutTheWordsStillAsksBeforeItRuns)
+{
+    addTeams(2);
+    const QString drop = QStringLiteral("SELECT count(*) FROM team; DROP TABLE extrapoint");
+    int asked = 0;
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        ++asked;
+        EXPECT_EQ(box->text(), QStringLiteral("Are you sure you want to change data?"));
+        box->button(QMessageBox::No)->click();
+    });
+    run(drop);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(data.connection().tableExists(QStringLiteral("extrapoint")));
+    EXPECT_EQ(logTexts(), QStringList({drop}));
+
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        ++asked;
+        box->button(QMessageBox::Yes)->click();
+    });
+    run(QStringLiteral("REPLACE INTO team (id, number, name) VALUES (1, 1, 'Replaced')"));
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(data.findRow(QStringLiteral("team"), 1)->value(QStringLiteral("name")).toString(), QStringLiteral("Replaced"));
+    EXPECT_EQ(logTexts().mid(1), QStringList({"REPLACE INTO team (id, number, name) VALUES (1, 1, 'Replaced')", "Ok.", " 1 rows affected."}));
+
+    // Without "Warning" nothing is asked.
+    child<QCheckBox>("cbWarning")->setChecked(false);
+    run(drop);
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(data.connection().tableExists(QStringLiteral("extrapoint")));
+}
+
 TEST_F(DataEditorFixture, WithASelectionOnlyTheSelectedTextRuns)
 {
     addTeams(3);
