@@ -46,6 +46,7 @@ public:
     {
         std::vector<ParameterUse> uses;
         QHash<QString, size_t> named;
+        int plainCount = 0;
         qsizetype i = 0;
         while (i < m_text.size()) {
             const QChar c = m_text.at(i);
@@ -63,9 +64,7 @@ public:
                 const QString key = end > i + 1 ? m_text.mid(i, end - i) : QString();
                 size_t index = parameters->size();
                 if (key.isEmpty()) {
-                    const auto plainCount = std::count_if(parameters->begin(), parameters->end(),
-                                                          [](const SqlParameter &p) { return p.key.isEmpty(); });
-                    parameters->push_back({QString(), QString::number(plainCount + 1)});
+                    parameters->push_back({QString(), QString::number(++plainCount)});
                 } else if (const auto found = named.constFind(key); found != named.constEnd()) {
                     index = *found;
                 } else {
@@ -166,9 +165,18 @@ class TextPlaces
 public:
     TextPlaces(const QString &text, const QByteArray &utf8) : m_text(text), m_utf8(utf8) {}
 
+    // The statements are walked forwards: each offset is counted on from the
+    // one before, so that a script of many statements is not read again for each.
     qsizetype characterAt(qsizetype byteOffset) const
     {
-        return QString::fromUtf8(m_utf8.constData(), std::clamp<qsizetype>(byteOffset, 0, m_utf8.size())).size();
+        byteOffset = std::clamp<qsizetype>(byteOffset, 0, m_utf8.size());
+        if (byteOffset < m_countedBytes) {
+            m_countedBytes = 0;
+            m_countedCharacters = 0;
+        }
+        m_countedCharacters += QString::fromUtf8(m_utf8.constData() + m_countedBytes, byteOffset - m_countedBytes).size();
+        m_countedBytes = byteOffset;
+        return m_countedCharacters;
     }
 
     SqlError error(const QString &reason, qsizetype position) const
@@ -194,6 +202,8 @@ private:
 
     const QString &m_text;
     const QByteArray &m_utf8;
+    mutable qsizetype m_countedBytes = 0;
+    mutable qsizetype m_countedCharacters = 0;
 };
 
 QString engineMessage(sqlite3 *engine)
@@ -352,13 +362,15 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
     std::optional<Transaction> transaction;
     SqlOutcome outcome;
     qsizetype offset = 0;
+    size_t nextUse = 0;
     while (offset < utf8.size()) {
         if (cancel && cancel->load())
             throw SqlError(stopped(), 0, 0);
         const char *start = utf8.constData() + offset;
         const char *tail = nullptr;
         sqlite3_stmt *statement = nullptr;
-        if (sqlite3_prepare_v2(engine, start, static_cast<int>(utf8.size() - offset), &statement, &tail) != SQLITE_OK) {
+        // The length takes in the closing NUL: without it the engine copies the rest of the text for every statement.
+        if (sqlite3_prepare_v2(engine, start, static_cast<int>(utf8.size() - offset + 1), &statement, &tail) != SQLITE_OK) {
             const int at = sqlite3_error_offset(engine);
             const qsizetype position = at >= 0 ? places.characterAt(offset + at) : text.startOf(places.characterAt(offset));
             throw places.error(engineError(), position);
@@ -389,11 +401,14 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
                 transaction.emplace(connection);
         }
 
+        // The uses are in text order: those of this statement follow the ones already bound.
         std::vector<ParameterUse> statementUses;
         const qsizetype end = places.characterAt(next);
-        for (const ParameterUse &use : uses)
-            if (use.position >= begin && use.position < end)
-                statementUses.push_back(use);
+        while (nextUse < uses.size() && uses[nextUse].position < end) {
+            if (uses[nextUse].position >= begin)
+                statementUses.push_back(uses[nextUse]);
+            ++nextUse;
+        }
         bindParameters(statement, statementUses, values);
 
         const int columnCount = sqlite3_column_count(statement);

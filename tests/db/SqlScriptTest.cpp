@@ -151,6 +151,25 @@ TEST_F(SqlScriptFixture, EngineErrorsNameTheirLineAndColumn)
     EXPECT_EQ(names(), QStringList({"T1", "T2", "T3", "T4", "T5"}));
 }
 
+TEST_F(SqlScriptFixture, PlacesAndParametersStayRightAcrossManyStatements)
+{
+    QString sql;
+    for (int i = 0; i < 300; ++i)
+        sql += QStringLiteral("UPDATE team SET name = 'Jõgeva 😀' || :mark WHERE number = %1;\n").arg(i % 5 + 1);
+    sql += QStringLiteral("SELECT name || :mark FROM team WHERE number = 5;\n");
+    const db::SqlOutcome outcome = run(sql, {QStringLiteral("!")});
+    EXPECT_EQ(outcome.rowsAffected, 300);
+    ASSERT_EQ(outcome.rows.size(), 1u);
+    EXPECT_EQ(outcome.rows[0][0].toString(), QStringLiteral("Jõgeva 😀!!"));
+    try {
+        run(sql + QStringLiteral("  SELECT 'ä', nosuch"), {QStringLiteral("!")});
+        ADD_FAILURE() << "ran";
+    } catch (const db::SqlError &error) {
+        EXPECT_EQ(error.line(), 302);
+        EXPECT_EQ(error.column(), 15);
+    }
+}
+
 TEST_F(SqlScriptFixture, NulCharacterIsRefusedWhereItStands)
 {
     // A binary rule or history file: the engine would read no further than the NUL.
