@@ -33,14 +33,21 @@ int CliSqlCommand(CliContext &context, const QStringList &arguments)
     if (!db::SqlParameters(sql).empty())
         throw KorventError(tr("The statement has parameters; korvent-cli sql cannot ask for their values"));
 
+    // Rows only: a script reads each line as a row. A query's rows are printed
+    // as the engine gives them, so that a result of any size goes through;
+    // those of a run that changes data come after its commit: a reader of the
+    // output would otherwise hold the writer lock.
+    db::SqlRowSink printRow;
+    if (!confirmed)
+        printRow = [&](const std::vector<db::SqlColumn> &, QVariantList &&row) { context.out << db::SqlRowLine(row) << '\n'; };
     db::SqlOutcome outcome;
     try {
-        outcome = db::RunSqlScript(context.data.connection(), sql, {}, confirmed ? db::SqlAccess::MayChange : db::SqlAccess::ReadOnly);
+        outcome = db::RunSqlScript(context.data.connection(), sql, {}, confirmed ? db::SqlAccess::MayChange : db::SqlAccess::ReadOnly,
+                                   nullptr, printRow);
     } catch (const db::SqlChangeRefused &refused) {
         // Changes that hold none of those words (DROP, CREATE, ...) are found by the engine.
         throw db::SqlError(tr("The statement would change data; add --yes to run it"), refused.line(), refused.column());
     }
-    // Rows only: a script reads each line as a row.
     for (const QVariantList &row : outcome.rows)
         context.out << db::SqlRowLine(row) << '\n';
     if (outcome.rowsAffected != -1)

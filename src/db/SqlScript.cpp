@@ -95,6 +95,15 @@ public:
         return m_text.mid(i, end - i).toUpper();
     }
 
+    // Nothing but blanks, comments and semicolons from the position on: no statement follows.
+    bool endsAt(qsizetype from) const
+    {
+        qsizetype i = startOf(from);
+        while (i < m_text.size() && m_text.at(i) == u';')
+            i = startOf(i + 1);
+        return i >= m_text.size();
+    }
+
     // The position of the first character that is neither blank nor comment.
     qsizetype startOf(qsizetype from) const
     {
@@ -328,7 +337,7 @@ QString SqlRowLine(const QVariantList &row)
 }
 
 SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVariantList &values, SqlAccess access,
-                        const std::atomic<bool> *cancel)
+                        const std::atomic<bool> *cancel, const SqlRowSink &rowSink)
 {
     const SqlText text(sql);
     std::vector<SqlParameter> parameters;
@@ -416,15 +425,22 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
         for (int c = 0; c < columnCount; ++c)
             columns.push_back({utf8Text(sqlite3_column_name(statement, c)), utf8Text(sqlite3_column_decltype(statement, c)),
                                utf8Text(sqlite3_column_table_name(statement, c)), utf8Text(sqlite3_column_origin_name(statement, c))});
+        // Only the last statement's rows are shown; those of the others are not kept.
+        const bool last = text.endsAt(end);
         std::vector<QVariantList> rows;
         const sqlite3_int64 changesBefore = sqlite3_total_changes64(engine);
         int result = SQLITE_OK;
         while ((result = sqlite3_step(statement)) == SQLITE_ROW) {
+            if (!last)
+                continue;
             QVariantList row;
             row.reserve(columnCount);
             for (int c = 0; c < columnCount; ++c)
                 row.append(columnValue(statement, c));
-            rows.push_back(std::move(row));
+            if (rowSink)
+                rowSink(columns, std::move(row));
+            else
+                rows.push_back(std::move(row));
         }
         if (result == SQLITE_INTERRUPT)
             throw SqlError(stopped(), 0, 0);

@@ -11,6 +11,7 @@
 #include <QVariant>
 #include <QVariantList>
 #include <atomic>
+#include <functional>
 #include <vector>
 
 namespace db {
@@ -38,7 +39,7 @@ struct SqlColumn
 struct SqlOutcome
 {
     std::vector<SqlColumn> columns;
-    std::vector<QVariantList> rows; // integers as qint64, reals as double, texts, NULL as a null QVariant
+    std::vector<QVariantList> rows; // integers as qint64, reals as double, texts, NULL as a null QVariant; none when a sink took them
     bool returnsRows = false;       // the last statement is one that returns rows (it may return none)
     qint64 rowsAffected = -1;       // rows changed by the run; -1 when no statement changes data
 };
@@ -72,6 +73,11 @@ enum class SqlAccess {
     MayChange,  // statements that change data run in one transaction, kept only when all succeed
 };
 
+// Takes the rows of the last statement one by one as the engine gives them,
+// with the statement's columns, instead of the outcome keeping them all. An
+// error raised from it stops the run like an error of the engine.
+using SqlRowSink = std::function<void(const std::vector<SqlColumn> &columns, QVariantList &&row)>;
+
 // Runs every statement of the text in order. `values` holds one text per
 // SqlParameters entry, bound wherever that parameter stands. Transaction
 // statements (BEGIN, COMMIT, ROLLBACK, END, SAVEPOINT, RELEASE) are refused:
@@ -81,7 +87,7 @@ enum class SqlAccess {
 // engine's next step; what it changed is rolled back. Raises SqlError
 // (SqlChangeRefused when a read-only run meets a change).
 SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVariantList &values, SqlAccess access,
-                        const std::atomic<bool> *cancel = nullptr);
+                        const std::atomic<bool> *cancel = nullptr, const SqlRowSink &rowSink = {});
 
 // The text a value shows: empty for NULL, numbers as the engine writes them.
 QString SqlValueText(const QVariant &value);

@@ -10,8 +10,9 @@
 class SqlRunWorker : public QObject
 {
 public:
-    SqlRunWorker(const QString &databaseFile, SqlRunner *runner)
+    SqlRunWorker(const QString &databaseFile, qint64 rowLimit, SqlRunner *runner)
         : m_databaseFile(databaseFile)
+        , m_rowLimit(rowLimit)
         , m_runner(runner)
     {
     }
@@ -24,7 +25,14 @@ public:
         try {
             if (!m_connection)
                 m_connection = std::make_unique<db::Connection>(m_databaseFile);
-            result.outcome = db::RunSqlScript(*m_connection, sql, values, access, &m_runner->m_cancel);
+            std::vector<QVariantList> rows;
+            result.outcome = db::RunSqlScript(*m_connection, sql, values, access, &m_runner->m_cancel,
+                                              [&](const std::vector<db::SqlColumn> &, QVariantList &&row) {
+                                                  if (static_cast<qint64>(rows.size()) >= m_rowLimit)
+                                                      throw db::SqlError(tooManyRows(), 0, 0);
+                                                  rows.push_back(std::move(row));
+                                              });
+            result.outcome.rows = std::move(rows);
             result.ok = true;
         } catch (const db::SqlError &error) {
             result.error = error.message();
@@ -49,14 +57,21 @@ public:
     }
 
 private:
+    QString tooManyRows() const
+    {
+        return SqlRunner::tr("The result has more than %L1 rows, more than this window shows; the run changed nothing. "
+                             "Narrow the query (WHERE, LIMIT)").arg(m_rowLimit);
+    }
+
     QString m_databaseFile;
+    qint64 m_rowLimit;
     SqlRunner *m_runner;
     std::unique_ptr<db::Connection> m_connection;
 };
 
-SqlRunner::SqlRunner(const QString &databaseFile, QObject *parent)
+SqlRunner::SqlRunner(const QString &databaseFile, qint64 rowLimit, QObject *parent)
     : QObject(parent)
-    , m_worker(new SqlRunWorker(databaseFile, this))
+    , m_worker(new SqlRunWorker(databaseFile, rowLimit, this))
 {
     m_thread.setObjectName(QStringLiteral("SqlRunner"));
     m_worker->moveToThread(&m_thread);

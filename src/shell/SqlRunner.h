@@ -32,8 +32,13 @@ class SqlRunner : public QObject
     Q_OBJECT
 
 public:
-    // The statements run on the database file; its connection is opened at the first run.
-    explicit SqlRunner(const QString &databaseFile, QObject *parent = nullptr);
+    // The rows a result may hold: more would fill the memory of the computer
+    // that also serves the readout, and no one reads them in a grid.
+    static constexpr qint64 defaultRowLimit = 1'000'000;
+
+    // The statements run on the database file; its connection is opened at the
+    // first run. A result of more than rowLimit rows stops its run with an error.
+    explicit SqlRunner(const QString &databaseFile, qint64 rowLimit = defaultRowLimit, QObject *parent = nullptr);
     // Stops a running statement and waits for it.
     ~SqlRunner() override;
 

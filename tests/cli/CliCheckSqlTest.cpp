@@ -88,6 +88,8 @@ TEST_F(CliCheckSqlFixture, SqlPrintsRowsAndRefusesChangesWithoutYes)
     const CliRun none = cli({"sql", "SELECT number FROM team WHERE number > 9"});
     EXPECT_EQ(none.exitCode, 0) << none.err.toStdString();
     EXPECT_TRUE(none.out.isEmpty()) << none.out.toStdString();
+    // The last statement's rows.
+    EXPECT_EQ(cli({"sql", "SELECT name FROM team; SELECT number FROM team WHERE number = 2;"}).out.toStdString(), "2;\n");
 
     for (const char *sql : {"UPDATE team SET name = 'X'", "SELECT * FROM team WHERE name = 'update'", "DROP TABLE extrapoint"}) {
         const CliRun refused = cli({"sql", QLatin1String(sql)});
@@ -107,6 +109,8 @@ TEST_F(CliCheckSqlFixture, SqlPrintsRowsAndRefusesChangesWithoutYes)
     EXPECT_EQ(changed.exitCode, 0) << changed.err.toStdString();
     EXPECT_EQ(changed.out.toStdString(), " 2 rows affected.\n");
     EXPECT_EQ(teamName(2), QStringLiteral("Owls!"));
+    const CliRun changedAndShown = cli({"sql", "--yes", "UPDATE team SET name = 'Hawks' WHERE number = 2; SELECT name FROM team WHERE number = 2"});
+    EXPECT_EQ(changedAndShown.out.toStdString(), "Hawks;\n 1 rows affected.\n");
 }
 
 TEST_F(CliCheckSqlFixture, SqlErrorNamesItsLineAndColumn)

@@ -240,6 +240,36 @@ TEST_F(SqlScriptFixture, PragmasOnlyReadTheConnectionAndTheFileStayAsTheProgramS
     EXPECT_EQ(names(), QStringList({"Z", "Y", "T3", "T4", "T5"}));
 }
 
+TEST_F(SqlScriptFixture, RowsOfTheLastStatementGoToTheSinkAsTheEngineGivesThem)
+{
+    QStringList columns;
+    std::vector<QVariantList> taken;
+    const db::SqlRowSink sink = [&](const std::vector<db::SqlColumn> &names, QVariantList &&row) {
+        columns.clear();
+        for (const db::SqlColumn &column : names)
+            columns.append(column.name);
+        if (taken.size() == 3 && row.at(1).toString() == QLatin1String("stop"))
+            throw db::SqlError(QStringLiteral("enough"), 0, 0);
+        taken.push_back(std::move(row));
+    };
+    const QString sql = QStringLiteral("SELECT name FROM team; UPDATE team SET name = :name WHERE number = 4;\n"
+                                       "SELECT number, name FROM team ORDER BY number;; -- done\n;");
+    const db::SqlOutcome outcome = db::RunSqlScript(connection, sql, {QStringLiteral("S")}, db::SqlAccess::MayChange, nullptr, sink);
+    EXPECT_TRUE(outcome.returnsRows);
+    EXPECT_TRUE(outcome.rows.empty());
+    EXPECT_EQ(outcome.rowsAffected, 1);
+    EXPECT_EQ(columns, QStringList({"number", "name"}));
+    ASSERT_EQ(taken.size(), 5u);
+    EXPECT_EQ(taken[3].at(1).toString(), QStringLiteral("S"));
+
+    // An error from the sink ends the run like one of the engine's.
+    taken.clear();
+    EXPECT_THROW(db::RunSqlScript(connection, sql, {QStringLiteral("stop")}, db::SqlAccess::MayChange, nullptr, sink), db::SqlError);
+    EXPECT_EQ(names(), QStringList({"T1", "T2", "T3", "S", "T5"}));
+    // Without a sink the outcome keeps the rows, also before closing semicolons.
+    EXPECT_EQ(run(QStringLiteral("SELECT 1; SELECT number FROM team;;")).rows.size(), 5u);
+}
+
 TEST_F(SqlScriptFixture, CancelStopsARunningStatementAndKeepsNothing)
 {
     // started() tells the test that the endless statement is under way.

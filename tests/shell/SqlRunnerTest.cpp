@@ -75,6 +75,31 @@ TEST_F(SqlRunnerFixture, LongQueryLeavesTheDatabaseFreeAndCanBeStopped)
     EXPECT_EQ(result().outcome.rows.at(0).at(0).toLongLong(), 1);
 }
 
+TEST(SqlRunner, ResultOfMoreRowsThanTheLimitStopsTheRun)
+{
+    QTemporaryDir dir;
+    TdmData data(folderOf(dir));
+    for (int n = 1; n <= 4; ++n)
+        data.insertRow(QStringLiteral("team"), {{"number", n}, {"name", "Foxes"}});
+    SqlRunner runner(TdmData::databaseFileName(folderOf(dir)), 3);
+    QSignalSpy finished(&runner, &SqlRunner::finished);
+    const auto result = [&] {
+        EXPECT_TRUE(finished.wait(30'000));
+        return finished.takeFirst().at(0).value<SqlRunResult>();
+    };
+
+    ASSERT_TRUE(runner.start(QStringLiteral("SELECT number FROM team LIMIT 3"), {}, db::SqlAccess::ReadOnly));
+    const SqlRunResult fits = result();
+    EXPECT_TRUE(fits.ok) << fits.error.toStdString();
+    EXPECT_EQ(fits.outcome.rows.size(), 3u);
+
+    ASSERT_TRUE(runner.start(QStringLiteral("UPDATE team SET name = 'Owls'; SELECT number FROM team"), {}, db::SqlAccess::MayChange));
+    const SqlRunResult tooMany = result();
+    EXPECT_FALSE(tooMany.ok);
+    EXPECT_TRUE(tooMany.error.startsWith(QLatin1String("The result has more than 3 rows"))) << tooMany.error.toStdString();
+    EXPECT_EQ(data.selectRows(QStringLiteral("team"), {{"name", "Owls"}}).size(), 0u);
+}
+
 TEST(SqlRunner, DestroyedWhileRunningStopsTheStatement)
 {
     QTemporaryDir dir;
