@@ -328,11 +328,19 @@ QString SqlValueText(const QVariant &value)
     return value.toString();
 }
 
+QString SqlFieldText(const QString &text)
+{
+    for (const QChar c : text)
+        if (c == u';' || c == u'"' || c == u'\n' || c == u'\r')
+            return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
+    return text;
+}
+
 QString SqlRowLine(const QVariantList &row)
 {
     QString line;
     for (const QVariant &value : row)
-        line += SqlValueText(value) + u';';
+        line += SqlFieldText(SqlValueText(value)) + u';';
     return line;
 }
 

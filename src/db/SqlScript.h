@@ -91,7 +91,11 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
 
 // The text a value shows: empty for NULL, numbers as the engine writes them.
 QString SqlValueText(const QVariant &value);
-// A row as one line: every value's text followed by ";", unquoted.
+// A value's text or a column's name as a field of a ";"-separated line: one
+// that holds ";", a double quote or a line break is enclosed in double quotes,
+// its quotes doubled (as in CSV), so that it cannot pass for more fields or rows.
+QString SqlFieldText(const QString &text);
+// A row as one line: every value's field text followed by ";".
 QString SqlRowLine(const QVariantList &row);
 
 } // namespace db

@@ -102,7 +102,7 @@ QStringList ResultTextLines(const db::SqlOutcome &outcome)
     QStringList lines;
     QString header;
     for (const db::SqlColumn &column : outcome.columns)
-        header += column.name + u';';
+        header += db::SqlFieldText(column.name) + u';';
     lines.append(header);
     for (const QVariantList &row : outcome.rows)
         lines.append(db::SqlRowLine(row));

@@ -34,7 +34,8 @@ QString LoadSqlText(const QString &fileName);
 void SaveSqlText(const QString &fileName, const QString &text);
 
 // The columns' names, each followed by ";", then a line per row with every
-// value's text followed by ";", unquoted.
+// value's text followed by ";"; a name or text that holds ";", a double quote
+// or a line break is enclosed in double quotes, its quotes doubled (as in CSV).
 QStringList ResultTextLines(const db::SqlOutcome &outcome);
 void SaveResultAsText(const QString &fileName, const db::SqlOutcome &outcome);
 // <sql_results> with a <record> per row, each holding an element per column

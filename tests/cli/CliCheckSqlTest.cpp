@@ -90,6 +90,9 @@ TEST_F(CliCheckSqlFixture, SqlPrintsRowsAndRefusesChangesWithoutYes)
     EXPECT_TRUE(none.out.isEmpty()) << none.out.toStdString();
     // The last statement's rows.
     EXPECT_EQ(cli({"sql", "SELECT name FROM team; SELECT number FROM team WHERE number = 2;"}).out.toStdString(), "2;\n");
+    // A value that would pass for more fields or rows is quoted.
+    EXPECT_EQ(cli({"sql", "SELECT 'a;b', NULL, 'say \"hi\"', 'two' || char(10) || 'lines'"}).out.toStdString(),
+              "\"a;b\";;\"say \"\"hi\"\"\";\"two\nlines\";\n");
 
     for (const char *sql : {"UPDATE team SET name = 'X'", "SELECT * FROM team WHERE name = 'update'", "DROP TABLE extrapoint"}) {
         const CliRun refused = cli({"sql", QLatin1String(sql)});

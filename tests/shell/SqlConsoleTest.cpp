@@ -77,6 +77,13 @@ TEST_F(SqlConsoleFixture, TextFileHasTheNamesThenTheRowsEachValueFollowedBySemic
     const QString file = folderOf(dir) + QStringLiteral("out.txt");
     SaveResultAsText(file, run(QStringLiteral("SELECT number, name, rtime FROM team ORDER BY number")));
     EXPECT_EQ(readFile(file), QByteArray("number;name;rtime;\r\n1;A & B <1>;3600;\r\n2;Foxes;;\r\n"));
+
+    // A value or name that holds the separator, a quote or a line break is quoted
+    // as spreadsheets read it, so that it cannot pass for more fields or rows.
+    data.connection().exec(QStringLiteral("UPDATE team SET name=?, teamNote=? WHERE number=2"),
+                           {QStringLiteral("Fox; \"Red\""), QStringLiteral("first\r\nsecond")});
+    SaveResultAsText(file, run(QStringLiteral("SELECT number AS \"no;\", name, teamNote FROM team WHERE number=2")));
+    EXPECT_EQ(readFile(file), QByteArray("\"no;\";name;teamNote;\r\n2;\"Fox; \"\"Red\"\"\";\"first\r\nsecond\";\r\n"));
 }
 
 TEST_F(SqlConsoleFixture, XmlHasARecordPerRowAndValuesReadBackUnchanged)
