@@ -1,12 +1,14 @@
 #include "shell/SpreadsheetExport.h"
 
 #include "base/KorventError.h"
+#include "base/TextFile.h"
 #include "shell/SqlConsole.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <xlsxwriter.h>
 
 namespace {
@@ -84,7 +86,8 @@ class Workbook
 public:
     explicit Workbook(const QString &fileName)
         : m_fileName(fileName)
-        , m_workbook(workbook_new(QFile::encodeName(fileName).constData()))
+        , m_partFile(m_folder.filePath(QStringLiteral("workbook.xlsx")))
+        , m_workbook(m_folder.isValid() ? workbook_new(QFile::encodeName(m_partFile).constData()) : nullptr)
     {
         if (!m_workbook)
             throw KorventError(tr("Cannot write the spreadsheet file %1").arg(fileName));
@@ -117,16 +120,24 @@ public:
             throw KorventError(tr("Cannot write row %1, column \"%2\" into %3: %4")
                                    .arg(row + 1).arg(column, m_fileName, QString::fromUtf8(lxw_strerror(error))));
     }
+    // The workbook is made apart and takes the file's place whole: a failed
+    // export leaves the file as it was.
     void close()
     {
         const lxw_error error = workbook_close(m_workbook);
         m_workbook = nullptr;
         if (error != LXW_NO_ERROR)
             throw KorventError(tr("Cannot write the spreadsheet file %1: %2").arg(m_fileName, QString::fromUtf8(lxw_strerror(error))));
+        QFile part(m_partFile);
+        if (!part.open(QIODevice::ReadOnly))
+            throw KorventError(tr("Cannot write the spreadsheet file %1: %2").arg(m_fileName, part.errorString()));
+        WriteFileBytes(m_fileName, part.readAll());
     }
 
 private:
     QString m_fileName;
+    QTemporaryDir m_folder;
+    QString m_partFile;
     lxw_workbook *m_workbook;
 };
 

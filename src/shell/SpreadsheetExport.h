@@ -30,6 +30,7 @@ QString ExportDoneText(qint64 count);
 // number and date columns right-aligned; dates as dates shown mm-dd-yyyy,
 // texts as texts (also when they look like numbers), numbers as numbers.
 // `progress` is told the count after every 100 rows. Returns the rows
-// written; raises KorventError when the file cannot be written.
+// written; raises KorventError when the file cannot be written (a value the
+// sheet cannot hold included), and leaves the file as it was then.
 qint64 WriteSpreadsheet(const QString &fileName, const db::SqlOutcome &outcome, const std::vector<bool> &columns, qint64 limit,
                         const std::function<void(qint64 count)> &progress);

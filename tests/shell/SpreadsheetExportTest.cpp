@@ -115,6 +115,22 @@ TEST_F(SpreadsheetFixture, SheetHeaderWidthsFontsAndValues)
     EXPECT_FALSE(cells.contains(QStringLiteral("E2")));
 }
 
+TEST_F(SpreadsheetFixture, FailedExportLeavesTheFileAsItWas)
+{
+    addTeams(3);
+    // A cell holds at most 32,767 characters.
+    data.connection().exec(QStringLiteral("UPDATE team SET name=? WHERE number=3"), {QString(40'000, u'x')});
+    writeFile(file, "the workbook of yesterday");
+    try {
+        WriteSpreadsheet(file, rows("SELECT number, name FROM team ORDER BY number"), {true, true}, AllRecords, {});
+        FAIL();
+    } catch (const KorventError &error) {
+        EXPECT_TRUE(error.message().contains(QLatin1String("row 4, column \"name\""))) << error.message().toStdString();
+    }
+    EXPECT_EQ(readFile(file), QByteArray("the workbook of yesterday"));
+    EXPECT_EQ(QDir(folderOf(dir)).entryList({QStringLiteral("*xlsx*")}, QDir::Files), QStringList({"out.xlsx"}));
+}
+
 TEST_F(SpreadsheetFixture, FileThatCannotBeWrittenIsNamed)
 {
     addTeams(1);
