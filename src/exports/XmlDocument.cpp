@@ -203,8 +203,9 @@ XmlElement XmlElement::appendElement(const QString &name) const
 {
     Q_ASSERT(m_node);
     const QByteArray elementName = xmlName(name);
-    // libxml2 would write any name, and the file would not read back.
-    if (xmlValidateName(xml(elementName), 0) != 0)
+    // libxml2 would write any name, and the file would not read back; a
+    // prefix ("a:b") would need a namespace that nothing declares.
+    if (xmlValidateNCName(xml(elementName), 0) != 0)
         throw KorventError(tr("\"%1\" cannot be the name of an XML element").arg(name));
     // A null namespace makes the child take its parent's.
     return XmlElement(xmlNewChild(m_node, nullptr, xml(elementName), nullptr));
