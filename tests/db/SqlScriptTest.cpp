@@ -297,8 +297,11 @@ TEST_F(SqlScriptFixture, CancelStopsARunningStatementAndKeepsNothing)
     }
     stopper.join();
     EXPECT_EQ(names(), QStringList({"T1", "T2", "T3", "T4", "T5"}));
-    // The connection runs again after a stop.
+    // The connection runs again after a stop, and holds no transaction that would keep others waiting.
     EXPECT_EQ(run(QStringLiteral("SELECT 1")).rows.size(), 1u);
+    EXPECT_TRUE(sqlite3_get_autocommit(connection.nativeHandle()));
+    other.exec(QStringLiteral("PRAGMA busy_timeout=0"));
+    other.exec(QStringLiteral("UPDATE team SET name='after' WHERE number=5"));
 }
 
 TEST_F(SqlScriptFixture, KeyedModelShowsTheReturnedRowsInTheirOrder)
