@@ -7,6 +7,9 @@
 #include "store/EventSchema.h"
 #include "store/TimeHelpers.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+
 namespace {
 
 // The field of the event tables a column comes from; nullptr for anything else.
@@ -88,8 +91,16 @@ QString SqlHistoryFileName(const QString &eventDirectory)
 
 QString LoadSqlText(const QString &fileName)
 {
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        return QString();
+    // A pipe of that name would hold the window until something writes into it.
+    if (!info.isFile())
+        throw KorventError(QCoreApplication::translate("SqlConsole", "Cannot read %1: it is not a plain file").arg(fileName));
     const std::optional<QStringList> lines = ReadTextLines(fileName);
-    return lines ? lines->join(u'\n') : QString();
+    if (!lines)
+        throw KorventError(QCoreApplication::translate("SqlConsole", "Cannot read %1").arg(fileName));
+    return lines->join(u'\n');
 }
 
 void SaveSqlText(const QString &fileName, const QString &text)

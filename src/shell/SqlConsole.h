@@ -29,7 +29,8 @@ QStringList RunLogTexts(const db::SqlOutcome &outcome, qint64 elapsedMillisecond
 // EventDirectory + "sqlhistory.sql": the editor text between openings.
 QString SqlHistoryFileName(const QString &eventDirectory);
 // An SQL text file (the history, a saved query): plain text, CR LF. Empty
-// when the file does not exist.
+// when the file does not exist; KorventError when it cannot be read or is no
+// plain file.
 QString LoadSqlText(const QString &fileName);
 void SaveSqlText(const QString &fileName, const QString &text);
 

@@ -70,6 +70,8 @@ TEST(SqlConsole, HistoryIsPlainTextWithCrLfAndComesBackAsItWas)
     SaveSqlText(file, text);
     EXPECT_EQ(readFile(file), QByteArray("SELECT *\r\nFROM team\r\n\r\nWHERE 1\r\n"));
     EXPECT_EQ(LoadSqlText(file), text);
+    // A folder of that name is no text to load, and says so.
+    EXPECT_THROW(LoadSqlText(folderOf(dir)), KorventError);
 }
 
 TEST_F(SqlConsoleFixture, TextFileHasTheNamesThenTheRowsEachValueFollowedBySemicolon)

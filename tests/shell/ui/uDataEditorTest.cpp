@@ -26,6 +26,7 @@
 #include <QTextBlock>
 #include <QToolButton>
 #include <QUrl>
+#include <sys/stat.h>
 
 namespace {
 
@@ -387,6 +388,24 @@ TEST_F(DataEditorFixture, EditorTextIsKeptBetweenOpenings)
     TfDataEditor again(location, data);
     again.show();
     EXPECT_EQ(again.findChild<QPlainTextEdit *>(QStringLiteral("mSQLEditor"))->toPlainText(), QStringLiteral("SELECT *\nFROM runner"));
+}
+
+TEST_F(DataEditorFixture, HistoryThatIsNoPlainFileIsNamedAndDoesNotHoldTheWindow)
+{
+    editor->hide();
+    sqlEditor()->setPlainText(QStringLiteral("SELECT 1"));
+    // Reading a pipe would wait for a writer that never comes.
+    const QString history = location.eventDirectory + QStringLiteral("sqlhistory.sql");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(history).constData(), 0600), 0);
+    QString shown;
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        shown = box->text();
+        box->accept();
+    });
+    editor->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.isEmpty(); }, 10'000));
+    EXPECT_EQ(shown, QStringLiteral("Cannot read %1: it is not a plain file").arg(history));
+    EXPECT_EQ(sqlEditor()->toPlainText(), QStringLiteral("SELECT 1"));
 }
 
 TEST_F(DataEditorFixture, SpreadsheetExportOfAHundredRowsOpensTheWorkbook)
