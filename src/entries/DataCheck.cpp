@@ -53,7 +53,7 @@ std::optional<std::vector<CheckRule>> ReadCheckRules(const QString &fileName)
 }
 
 QStringList RunDataCheck(db::Connection &connection, const std::vector<CheckRule> &rules, const std::vector<bool> &chosen,
-                         const ClassTree &classTree)
+                         const ClassTree &classTree, qint64 mostFindings)
 {
     QStringList report;
     if (std::find(chosen.begin(), chosen.end(), true) == chosen.end())
@@ -66,21 +66,27 @@ QStringList RunDataCheck(db::Connection &connection, const std::vector<CheckRule
             // a temporary table goes with the connection anyway
         }
     });
+    // The findings become report lines as the engine gives them; a check that
+    // finds more than anyone reads stops before it fills the memory.
+    qint64 findings = 0;
     for (size_t i = 0; i < rules.size() && i < chosen.size(); ++i) {
         if (!chosen[i])
             continue;
         const CheckRule &rule = rules[i];
-        db::SqlOutcome outcome;
+        bool headed = false;
         try {
-            outcome = db::RunSqlScript(connection, rule.statement, {}, db::SqlAccess::ReadOnly);
+            db::RunSqlScript(connection, rule.statement, {}, db::SqlAccess::ReadOnly, nullptr,
+                             [&](const std::vector<db::SqlColumn> &, QVariantList &&row) {
+                                 if (++findings > mostFindings)
+                                     throw KorventError(tr("more than %1 findings; narrow the check").arg(mostFindings));
+                                 if (!headed)
+                                     report.append(QStringLiteral("*** ") + rule.title + QStringLiteral(" ***"));
+                                 headed = true;
+                                 report.append(db::SqlRowLine(row));
+                             });
         } catch (const KorventError &error) {
             throw KorventError(tr("Check \"%1\": %2").arg(rule.title, error.message()));
         }
-        if (outcome.rows.empty())
-            continue;
-        report.append(QStringLiteral("*** ") + rule.title + QStringLiteral(" ***"));
-        for (const QVariantList &row : outcome.rows)
-            report.append(db::SqlRowLine(row));
     }
     return report;
 }

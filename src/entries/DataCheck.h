@@ -35,11 +35,13 @@ std::optional<std::vector<CheckRule>> ReadCheckRules(const QString &fileName);
 
 // Runs the rules chosen (chosen[i] for rules[i]) in file order. For each one
 // that finds rows: "*** title ***", then a line per row with every column's
-// text followed by ";". Empty when nothing is found. A statement the engine
-// rejects, or one that would change data, raises KorventError naming the
-// check; nothing is changed.
+// text followed by ";" (db::SqlRowLine). Empty when nothing is found. A
+// statement the engine rejects, or one that would change data, raises
+// KorventError naming the check; nothing is changed. So do more than
+// mostFindings rows in all: such a report would only fill the memory.
+inline constexpr qint64 DataCheckMostFindings = 1'000'000;
 QStringList RunDataCheck(db::Connection &connection, const std::vector<CheckRule> &rules, const std::vector<bool> &chosen,
-                         const ClassTree &classTree);
+                         const ClassTree &classTree, qint64 mostFindings = DataCheckMostFindings);
 
 // The rules named by title, in file order; a title no rule has raises
 // KorventError naming it and the titles there are.

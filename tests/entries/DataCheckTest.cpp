@@ -115,6 +115,20 @@ TEST_F(DataCheckFixture, RejectedOrChangingStatementStopsNamingTheCheckAndChange
     EXPECT_EQ(data.rowCount(QStringLiteral("team")), 2);
 }
 
+TEST_F(DataCheckFixture, CheckFindingMoreThanAnyoneReadsStopsNamingIt)
+{
+    team(1, "Foxes", "H12");
+    const auto list = rules({QStringLiteral("Teams|SELECT number FROM team"),
+                             QStringLiteral("Endless|WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c) SELECT n FROM c")});
+    try {
+        RunDataCheck(data.connection(), list, {true, true}, {}, 100);
+        FAIL();
+    } catch (const KorventError &error) {
+        EXPECT_EQ(error.message(), QStringLiteral("Check \"Endless\": more than 100 findings; narrow the check"));
+    }
+    EXPECT_EQ(RunDataCheck(data.connection(), list, {true, false}, {}, 1), QStringList({"*** Teams ***", "1;"}));
+}
+
 TEST_F(DataCheckFixture, ShippedRulesFindWhatOrganisersLookFor)
 {
     const auto rules = ReadCheckRules(QStringLiteral(KORVENT_SOURCE_DIR "/common/checklist.kvchk"));
