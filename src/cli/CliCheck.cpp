@@ -11,10 +11,7 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
+using cli::tr;
 
 const QString checkUsage = QStringLiteral("check needs the rule file: check RULEFILE [--only TITLE ...]");
 

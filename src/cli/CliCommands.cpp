@@ -11,7 +11,7 @@ namespace {
 void requireNoArguments(const char *command, const QStringList &arguments)
 {
     if (!arguments.isEmpty())
-        throw KorventError(QCoreApplication::translate("Cli", "%1 takes no arguments, got \"%2\"")
+        throw KorventError(cli::tr("%1 takes no arguments, got \"%2\"")
                                .arg(QString::fromLatin1(command), arguments.join(u' ')));
 }
 
@@ -43,6 +43,11 @@ int CliImportCommand(CliContext &context, const QStringList &arguments);
 int CliTeamsCommand(CliContext &context, const QStringList &arguments);
 int CliCheckCommand(CliContext &context, const QStringList &arguments);
 int CliSqlCommand(CliContext &context, const QStringList &arguments);
+
+QString cli::tr(const char *text)
+{
+    return QCoreApplication::translate("Cli", text);
+}
 
 const std::vector<CliCommand> &CliCommands()
 {

@@ -28,3 +28,8 @@ struct CliCommand
 };
 
 const std::vector<CliCommand> &CliCommands();
+
+namespace cli {
+// The command line's messages share one translation context.
+QString tr(const char *text);
+}

@@ -15,10 +15,7 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
+using cli::tr;
 
 const QString usageText = QStringLiteral("controls import FILE | create FROM TO | list | mapfile");
 

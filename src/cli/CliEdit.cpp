@@ -14,10 +14,7 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
+using cli::tr;
 
 QString quotedList(const QStringList &texts)
 {

@@ -16,10 +16,7 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
+using cli::tr;
 
 const QString importUsage = QStringLiteral("import needs one of: teams FILE [--encoding NAME] | chips FILE | started FILE");
 

@@ -18,10 +18,7 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
+using cli::tr;
 
 // The family's kinds by name, those not built yet apart.
 QString kindNames(ReportFamily family)

@@ -16,10 +16,7 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
+using cli::tr;
 
 qint64 wholeNumber(const QString &text, const char *what)
 {

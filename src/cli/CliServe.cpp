@@ -12,10 +12,7 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
+using cli::tr;
 
 int option(const QStringList &arguments, const QString &name, int defaultValue, int minimum, int maximum)
 {

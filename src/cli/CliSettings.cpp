@@ -9,10 +9,7 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
+using cli::tr;
 
 // Every assignment is checked before the file is written, so a bad one changes nothing.
 void setSettings(const QString &eventDirectory, const QStringList &assignments)

@@ -11,10 +11,7 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
+using cli::tr;
 
 const QString sqlUsage = QStringLiteral("sql needs one statement: sql [--yes] \"STATEMENT\"");
 
