@@ -3,6 +3,8 @@
 // What the readout benchmarks share: their options, a `korvent-cli serve`
 // child process on a system-chosen port, and the station's side of its lines.
 
+#include "BenchOptions.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -10,13 +12,6 @@
 #include <QStringList>
 #include <QTcpSocket>
 #include <QThread>
-
-// The number after `name` on the command line; `fallback` when it is not given.
-inline int option(const QStringList &args, const char *name, int fallback)
-{
-    const qsizetype at = args.indexOf(QLatin1String(name));
-    return at >= 0 && at + 1 < args.size() ? args[at + 1].toInt() : fallback;
-}
 
 // One line with its CR LF; what had come when the time ran out otherwise.
 inline QByteArray readLine(QTcpSocket &socket, int timeoutMs)

@@ -4,6 +4,8 @@
 //
 //   calculation_bench [--teams N] [--runs N]
 
+#include "BenchOptions.h"
+
 #include "scoring/TeamCalculation.h"
 #include "shell/EventGenerator.h"
 #include "base/MessageSink.h"
@@ -26,32 +28,14 @@ struct CountingSink : MessageSink
     void warning(const QString &) override { ++count; }
 };
 
-double bestOf(int runs, const std::function<void()> &work)
-{
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, timer.nsecsElapsed() / 1e9);
-    }
-    return best;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    int teams = 1000;
-    int runs = 5;
     const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--teams"))
-            teams = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--runs"))
-            runs = args[i + 1].toInt();
-    }
+    const int teams = option(args, "--teams", 1000);
+    const int runs = option(args, "--runs", 5);
 
     QTemporaryDir dir;
     const QString event = dir.path() + u'/';

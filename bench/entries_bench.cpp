@@ -4,6 +4,8 @@
 //
 //   entries_bench [--lines N] [--teams N] [--runs N]
 
+#include "BenchOptions.h"
+
 #include "base/TextFile.h"
 #include "entries/EntryImport.h"
 #include "entries/ui/uTeams.h"
@@ -66,16 +68,10 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int lines = 2000, teams = 2000, runs = 5;
     const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--lines"))
-            lines = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--teams"))
-            teams = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--runs"))
-            runs = args[i + 1].toInt();
-    }
+    const int lines = option(args, "--lines", 2000);
+    const int teams = option(args, "--teams", 2000);
+    const int runs = option(args, "--runs", 5);
 
     // Import: reading the file and loading it, each run into a new event.
     std::vector<double> imports;

@@ -9,6 +9,8 @@
 //
 //   results_bench [--teams N] [--web-teams N] [--runs N]
 
+#include "BenchOptions.h"
+
 #include "base/GifWriter.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"
@@ -44,33 +46,6 @@ struct CountingSink : MessageSink
     void error(const QString &) override { ++count; }
     void warning(const QString &) override { ++count; }
 };
-
-double processorSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// The best wall-clock time of the runs; `processor` gets the processor time
-// (all threads) of that run, which other programs on the machine do not inflate.
-double bestOf(int runs, const std::function<void()> &work, double *processor = nullptr)
-{
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        const double cpu = processorSeconds();
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        const double wall = timer.nsecsElapsed() / 1e9;
-        if (wall < best) {
-            best = wall;
-            if (processor)
-                *processor = processorSeconds() - cpu;
-        }
-    }
-    return best;
-}
 
 struct Event
 {
@@ -200,18 +175,10 @@ int main(int argc, char *argv[])
 {
     Platform::useOffscreenPlatform();
     QGuiApplication app(argc, argv);
-    int teams = 1000;
-    int webTeams = 300;
-    int runs = 3;
     const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--teams"))
-            teams = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--web-teams"))
-            webTeams = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--runs"))
-            runs = args[i + 1].toInt();
-    }
+    const int teams = option(args, "--teams", 1000);
+    const int webTeams = option(args, "--web-teams", 300);
+    const int runs = option(args, "--runs", 3);
 
     {
         std::printf("== results with splits\n");

@@ -5,6 +5,8 @@
 //
 //   sql_script_bench [--statements N] [--rows N]
 
+#include "BenchOptions.h"
+
 #include "db/SqlScript.h"
 #include "store/uData.h"
 
@@ -16,15 +18,9 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    int statements = 50'000;
-    int rows = 1'000'000;
     const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--statements"))
-            statements = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--rows"))
-            rows = args[i + 1].toInt();
-    }
+    const int statements = option(args, "--statements", 50'000);
+    const int rows = option(args, "--rows", 1'000'000);
 
     QTemporaryDir dir;
     TdmData data(dir.path() + u'/');

@@ -5,6 +5,8 @@
 //
 //   table_model_bench [--teams N] [--edits N]
 
+#include "BenchOptions.h"
+
 #include "db/EditableTableModel.h"
 #include "shell/EventGenerator.h"
 #include "store/EventSchema.h"
@@ -30,15 +32,9 @@ double seconds(const std::function<void()> &work)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    int teams = 2000;
-    int edits = 200;
     const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--teams"))
-            teams = args[i + 1].toInt();
-        else if (args[i] == QLatin1String("--edits"))
-            edits = args[i + 1].toInt();
-    }
+    const int teams = option(args, "--teams", 2000);
+    const int edits = option(args, "--edits", 200);
 
     QTemporaryDir dir;
     const QString event = dir.path() + u'/';
