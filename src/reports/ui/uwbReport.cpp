@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
+#include <QStringEncoder>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -122,13 +123,9 @@ void TfwbReport::saveHtml(const QString &target) const
 
 void TfwbReport::saveText(const QString &target) const
 {
-    const QString text = m_browser->document()->toPlainText();
-    QByteArray bytes;
-    bytes.reserve(text.size() * 2);
-    for (const QChar c : text) {
-        bytes.append(static_cast<char>(c.unicode() & 0xFF));
-        bytes.append(static_cast<char>(c.unicode() >> 8));
-    }
+    // UTF-16 little-endian without a byte-order mark, as other tools read these files.
+    QStringEncoder toUtf16(QStringConverter::Utf16LE);
+    const QByteArray bytes = toUtf16(m_browser->document()->toPlainText());
     WriteFileBytes(target, bytes);
 }
 
