@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -78,14 +80,26 @@ QStringList ReadImportLines(const QString &fileName, const QString &encodingName
     if (!Platform::textFileEncodings().contains(encodingName))
         throw KorventError(tr("Unknown encoding \"%1\"; the encodings are %2")
                                .arg(encodingName, Platform::textFileEncodings().join(QStringLiteral(", "))));
+    // Only a plain file: a device such as /dev/zero would be read without end,
+    // a pipe would wait for a writer.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile())
+        throw KorventError(tr("Cannot read the file %1: it is not a plain file").arg(fileName));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw KorventError(tr("Cannot read the file %1: %2").arg(fileName, file.errorString()));
     const QString text = *Platform::decodeTextFile(encodingName, file.readAll());
-    QStringList lines = text.split(u'\n');
-    for (QString &line : lines)
-        if (line.endsWith(u'\r'))
-            line.chop(1);
+    // CR LF, LF and a lone CR (old Mac files) all end a line.
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
+    QStringList lines = text.split(lineEnd);
+    for (qsizetype index = 0; index < lines.size(); ++index) {
+        QString &line = lines[index];
+        // A byte-order mark inside the text comes from files joined together.
+        if (line.startsWith(QChar(0xFEFF)))
+            line.remove(0, 1);
+        if (line.contains(QChar(0)))
+            throw KorventError(tr("Line %1 holds a NUL character; choose the encoding the file was written in").arg(index + 1));
+    }
     // The line end of the last line.
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();

@@ -13,9 +13,11 @@
 namespace db { class Connection; }
 
 // The lines of a file in a text file encoding (a name of
-// Platform::textFileEncodings()). A line end after the last line adds no
-// empty line. Raises KorventError when the file cannot be read or holds bytes
-// that are not text in the encoding.
+// Platform::textFileEncodings()). CR LF, LF and a lone CR end a line; a line
+// end after the last line adds no empty line; a byte-order mark at the start
+// of a line is dropped. Raises KorventError when the file is no plain file or
+// cannot be read, or holds bytes that are not text in the encoding (a NUL
+// character among them).
 QStringList ReadImportLines(const QString &fileName, const QString &encodingName);
 
 struct TeamImportSummary

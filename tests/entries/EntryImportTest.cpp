@@ -200,6 +200,33 @@ TEST_F(EntryImportFixture, FilesAreReadInTheChosenEncoding)
     EXPECT_FALSE(errorOf([&] { ReadImportLines(folderOf(dir) + QStringLiteral("missing.csv"), QStringLiteral("UTF-8")); }).isEmpty());
 }
 
+TEST_F(EntryImportFixture, HostileFilesGiveTheirLinesOrAClearError)
+{
+    const QString file = folderOf(dir) + QStringLiteral("hostile.csv");
+    const struct {
+        QByteArray bytes;
+        QStringList lines;
+        const char *error;
+    } cases[] = {
+        {"id\r1;A\r2;B\r", {"id", "1;A", "2;B"}, nullptr},
+        {"id\r\n1;A\r2;B\n3;C", {"id", "1;A", "2;B", "3;C"}, nullptr},
+        {"id\r\n1;A\r\n\xef\xbb\xbfid\r\n2;B\r\n", {"id", "1;A", "id", "2;B"}, nullptr},
+        {QByteArray("id\n1;T\0eam\n", 11), {}, "Line 2 holds a NUL character"},
+        {QByteArray("i\0d\0\n\0", 6), {}, "Line 1 holds a NUL character"},
+    };
+    for (const auto &c : cases) {
+        writeFile(file, c.bytes);
+        if (c.error)
+            EXPECT_TRUE(errorOf([&] { ReadImportLines(file, QStringLiteral("UTF-8")); }).contains(QLatin1String(c.error)))
+                << c.bytes.toStdString();
+        else
+            EXPECT_EQ(ReadImportLines(file, QStringLiteral("UTF-8")), c.lines) << c.bytes.toStdString();
+    }
+    // A device is read without end or, as here, as nothing at all.
+    EXPECT_TRUE(errorOf([&] { ReadImportLines(QStringLiteral("/dev/null"), QStringLiteral("UTF-8")); })
+                    .contains(QLatin1String("not a plain file")));
+}
+
 TEST_F(EntryImportFixture, ChipsPerTeamGoToTeamsWithoutAnyChip)
 {
     const qint64 first = addTeam(1, "Has a chip");
