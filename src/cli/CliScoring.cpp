@@ -13,6 +13,7 @@
 #include "store/uData.h"
 
 #include <QCoreApplication>
+#include <limits>
 
 namespace {
 
@@ -25,6 +26,15 @@ qint64 wholeNumber(const QString &text, const char *what)
     if (!ok)
         throw KorventError(tr("%1 must be a whole number, not \"%2\"").arg(QString::fromLatin1(what), text));
     return value;
+}
+
+// A generator count: a value beyond int would be cut to another, smaller count.
+int countNumber(const QString &text, const char *what)
+{
+    const qint64 value = wholeNumber(text, what);
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        throw KorventError(tr("%1 \"%2\" is too large").arg(QString::fromLatin1(what), text));
+    return static_cast<int>(value);
 }
 
 // The first team with this number, as the calculation finds it.
@@ -90,17 +100,17 @@ int CliGenerateCommand(CliContext &context, const QStringList &arguments)
         if (option == QLatin1String("--seed"))
             options.seed = static_cast<quint64>(wholeNumber(value, "--seed"));
         else if (option == QLatin1String("--teams"))
-            options.teams = static_cast<int>(wholeNumber(value, "--teams"));
+            options.teams = countNumber(value, "--teams");
         else if (option == QLatin1String("--controls"))
-            options.controls = static_cast<int>(wholeNumber(value, "--controls"));
+            options.controls = countNumber(value, "--controls");
         else if (option == QLatin1String("--visits"))
-            options.visits = static_cast<int>(wholeNumber(value, "--visits"));
+            options.visits = countNumber(value, "--visits");
         else if (option == QLatin1String("--classes"))
-            options.classes = static_cast<int>(wholeNumber(value, "--classes"));
+            options.classes = countNumber(value, "--classes");
         else if (option == QLatin1String("--runners")) {
             const QStringList range = value.split(u'-');
-            options.minRunners = static_cast<int>(wholeNumber(range.first(), "--runners"));
-            options.maxRunners = static_cast<int>(wholeNumber(range.last(), "--runners"));
+            options.minRunners = countNumber(range.first(), "--runners");
+            options.maxRunners = countNumber(range.last(), "--runners");
         } else
             throw KorventError(tr("Unknown generate option \"%1\"").arg(option));
     }

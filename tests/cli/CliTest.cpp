@@ -131,6 +131,24 @@ TEST(Cli, ClassesPrintsTheClassTable)
                                       "3\tH12V\t4320000\t4320000\t180000\tH12/H12V\n"));
 }
 
+TEST(Cli, GeneratorCountsBeyondAWholeNumberAreRefusedNotCut)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    // Each would be cut to a small count (2^32 + n gives n) and generated.
+    const std::vector<QStringList> cases = {{"--teams", "4294967297"},
+                                            {"--controls", "4294967301"},
+                                            {"--visits", "4294967299"},
+                                            {"--classes", "4294967298"},
+                                            {"--runners", "1-4294967298"}};
+    for (const QStringList &options : cases) {
+        const CliRun run = runCliIn(program.path(), QStringList{"--event", "event", "generate"} + options);
+        EXPECT_NE(run.exitCode, 0) << options.join(u' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String("is too large"))) << run.err.toStdString();
+    }
+    EXPECT_TRUE(runCliIn(program.path(), {"--event", "event", "info"}).out.contains(QLatin1String("team: 0 rows")));
+}
+
 TEST(Cli, GeneratedEventCalculatesWithASummaryLine)
 {
     QTemporaryDir program;
