@@ -100,6 +100,10 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
         || options.visits < 0 || options.classes < 1 || options.classes > static_cast<int>(classPlans.size()))
         throw KorventError(tr("Generator options out of range: teams, controls and runners must be at least 1, runners MIN-MAX ordered, "
                               "classes 1 to %1").arg(classPlans.size()));
+    // Checked inside the transaction: two generators started at once would
+    // otherwise both find the event empty and mix two events.
+    db::Connection &connection = data.connection();
+    db::Transaction transaction(connection);
     for (const char *table : {"team", "runner", "control", "res_cp", "extrapoint"})
         if (data.rowCount(QString::fromLatin1(table)) > 0)
             throw KorventError(tr("The event already has data in table %1; generate into an empty event only").arg(QString::fromLatin1(table)));
@@ -109,8 +113,6 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
     const TDateTime eventDay = DateTime::fromDateAndTime(day, QTime(0, 0));
     writeSettingsAndClasses(eventDirectory, day, options.classes);
 
-    db::Connection &connection = data.connection();
-    db::Transaction transaction(connection);
     GeneratedEvent generated;
 
     // The course: scoring controls around a centre with start, finish, check-in and check-out.

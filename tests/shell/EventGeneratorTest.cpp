@@ -1,12 +1,15 @@
 #include "TestFolder.h"
 
 #include "base/KorventError.h"
+#include "db/Connection.h"
 #include "shell/EventGenerator.h"
 #include "store/ClassTable.h"
 #include "store/TextHelpers.h"
 #include "store/uData.h"
 
 #include <QSqlQuery>
+#include <chrono>
+#include <thread>
 #include <gtest/gtest.h>
 
 TEST(EventGenerator, MoreClassesSpreadTheTeams)
@@ -32,4 +35,35 @@ TEST(EventGenerator, MoreClassesSpreadTheTeams)
     TdmData empty(folderOf(other));
     options.classes = 7;
     EXPECT_THROW(GenerateEvent(empty, folderOf(other), options), KorventError);
+}
+
+TEST(EventGenerator, AnEventFilledWhileTheGeneratorWaitsIsLeftAlone)
+{
+    QTemporaryDir dir;
+    TdmData data(folderOf(dir));
+    db::Transaction filling(data.connection());
+    data.connection().exec(QStringLiteral("INSERT INTO team (number, name) VALUES (1, 'Imported')"));
+
+    // A second program generates into the same event while the first still writes.
+    bool generated = false;
+    QString refusal;
+    std::thread generator([&] {
+        TdmData other(folderOf(dir));
+        GeneratorOptions options;
+        options.teams = 3;
+        try {
+            GenerateEvent(other, folderOf(dir), options);
+            generated = true;
+        } catch (const KorventError &error) {
+            refusal = error.message();
+        }
+    });
+    // Lets the generator reach the database before the rows are committed.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    filling.commit();
+    generator.join();
+
+    EXPECT_FALSE(generated);
+    EXPECT_TRUE(refusal.contains(QLatin1String("already has data"))) << refusal.toStdString();
+    EXPECT_EQ(data.rowCount(QStringLiteral("team")), 1);
 }
