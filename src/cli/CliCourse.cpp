@@ -42,10 +42,8 @@ int importFile(CliContext &context, const QString &fileName)
     // The map reference is saved before the rows are committed: a settings
     // file that cannot be written leaves the control table as it was.
     const CourseData course = ImportCourseData(context.data, fileName, settings.cbUnit11, [&](const CourseData &read) {
-        if (read.map) {
-            ApplyMapReference(settings, *read.map);
-            settings.save(eventDirectory);
-        }
+        if (read.map)
+            settings = EventSettings::update(eventDirectory, [&](EventSettings &saved) { ApplyMapReference(saved, *read.map); });
     });
     context.out << tr("%1 controls added").arg(course.rows.size()) << '\n';
     if (course.map)

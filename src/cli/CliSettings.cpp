@@ -16,18 +16,18 @@ void setSettings(const QString &eventDirectory, const QStringList &assignments)
 {
     if (assignments.isEmpty())
         throw KorventError(tr("settings set needs KEY=VALUE arguments"));
-    EventSettings settings = EventSettings::load(eventDirectory);
-    for (const QString &assignment : assignments) {
-        const qsizetype equals = assignment.indexOf(u'=');
-        if (equals <= 0)
-            throw KorventError(tr("\"%1\" is not of the form KEY=VALUE").arg(assignment));
-        const QString key = assignment.left(equals);
-        const SettingDefinition *definition = FindSetting(key);
-        if (!definition)
-            throw KorventError(tr("There is no setting \"%1\"").arg(key));
-        SetSettingText(settings, *definition, assignment.mid(equals + 1));
-    }
-    settings.save(eventDirectory);
+    EventSettings::update(eventDirectory, [&](EventSettings &settings) {
+        for (const QString &assignment : assignments) {
+            const qsizetype equals = assignment.indexOf(u'=');
+            if (equals <= 0)
+                throw KorventError(tr("\"%1\" is not of the form KEY=VALUE").arg(assignment));
+            const QString key = assignment.left(equals);
+            const SettingDefinition *definition = FindSetting(key);
+            if (!definition)
+                throw KorventError(tr("There is no setting \"%1\"").arg(key));
+            SetSettingText(settings, *definition, assignment.mid(equals + 1));
+        }
+    });
 }
 
 } // namespace

@@ -64,23 +64,23 @@ QString tr(const char *text)
 
 void writeSettingsAndClasses(const QString &eventDirectory, const QDate &day, int classes)
 {
-    EventSettings settings = EventSettings::load(eventDirectory);
-    settings.leName = QStringLiteral("Demo Rogaine");
-    settings.leDate = day.toString(QStringLiteral("d MMMM yyyy"));
-    settings.leOrganiser = QStringLiteral("Korvent demo club");
-    settings.leLocation = QStringLiteral("Forest of Examples");
-    settings.dtpDate = QDateTime(day, QTime(0, 0));
-    settings.meEventStartTime = QStringLiteral("10:00:00");
-    settings.meSunrise = QStringLiteral("04:30:00");
-    settings.meSunSet = QStringLiteral("22:10:00");
-    settings.rgControlCard = EventSettings::CardPerRunner;
-    settings.sePunchWindow = 120;
-    settings.sePenaltyPoints = -10;
-    settings.sePenaltySeconds = 60;
-    settings.eSubClasses = QStringLiteral("MV;WV");
-    settings.eResultHeader = QStringLiteral("common/header.htm"); // relative to the program directory
-    settings.cbShowCountry = true;
-    settings.save(eventDirectory);
+    EventSettings::update(eventDirectory, [&](EventSettings &settings) {
+        settings.leName = QStringLiteral("Demo Rogaine");
+        settings.leDate = day.toString(QStringLiteral("d MMMM yyyy"));
+        settings.leOrganiser = QStringLiteral("Korvent demo club");
+        settings.leLocation = QStringLiteral("Forest of Examples");
+        settings.dtpDate = QDateTime(day, QTime(0, 0));
+        settings.meEventStartTime = QStringLiteral("10:00:00");
+        settings.meSunrise = QStringLiteral("04:30:00");
+        settings.meSunSet = QStringLiteral("22:10:00");
+        settings.rgControlCard = EventSettings::CardPerRunner;
+        settings.sePunchWindow = 120;
+        settings.sePenaltyPoints = -10;
+        settings.sePenaltySeconds = 60;
+        settings.eSubClasses = QStringLiteral("MV;WV");
+        settings.eResultHeader = QStringLiteral("common/header.htm"); // relative to the program directory
+        settings.cbShowCountry = true;
+    });
 
     ClassTree tree;
     for (const ClassPlan &plan : std::vector<ClassPlan>(classPlans.begin(), classPlans.begin() + classes)) {

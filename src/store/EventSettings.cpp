@@ -5,6 +5,7 @@
 #include "store/TimeHelpers.h"
 
 #include <QCoreApplication>
+#include <QLockFile>
 #include <QRegularExpression>
 
 namespace {
@@ -196,6 +197,21 @@ void EventSettings::save(const QString &eventDirectory) const
     for (const SettingDefinition &definition : SettingDefinitions())
         ini.writeString(sectionName(), QString::fromLatin1(definition.key), SettingText(*this, definition));
     ini.save();
+}
+
+EventSettings EventSettings::update(const QString &eventDirectory, const std::function<void(EventSettings &)> &change)
+{
+    // A lock left by a program that was killed is taken over (its process is gone).
+    constexpr int waitMs = 30'000;
+    QLockFile lock(fileName(eventDirectory) + QStringLiteral(".lock"));
+    if (!lock.tryLock(waitMs))
+        throw KorventError(lock.error() == QLockFile::LockFailedError
+                               ? tr("Cannot change %1: another program kept it busy for %2 seconds").arg(fileName(eventDirectory)).arg(waitMs / 1000)
+                               : tr("Cannot change %1: the lock file beside it cannot be written").arg(fileName(eventDirectory)));
+    EventSettings settings = load(eventDirectory);
+    change(settings);
+    settings.save(eventDirectory);
+    return settings;
 }
 
 TDateTime EventSettings::EventStartDateTime() const

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <variant>
 #include <vector>
 
@@ -47,6 +48,10 @@ struct EventSettings
     static EventSettings load(const QString &eventDirectory);
     // Rewrites the section: keys of no setting disappear. Raises KorventError when not written.
     void save(const QString &eventDirectory) const;
+    // Loads, changes and saves the settings as one step, other programs that
+    // change them this way waiting meanwhile: two programs changing different
+    // settings at once both keep their change. Returns the settings saved.
+    static EventSettings update(const QString &eventDirectory, const std::function<void(EventSettings &)> &change);
 
     // The event day (date of dtpDate) at the first start time.
     TDateTime EventStartDateTime() const;

@@ -1,7 +1,9 @@
 #include "ServeProcess.h"
 
+#include "store/EventSettings.h"
 #include "store/uData.h"
 
+#include <QLockFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -129,6 +131,33 @@ TEST(Cli, ClassesPrintsTheClassTable)
     EXPECT_EQ(run.out, QStringLiteral("1\tA6\t3600000\t2160000\t184500\tA6\n"
                                       "2\tH12\t4320000\t4320000\t180000\tH12\n"
                                       "3\tH12V\t4320000\t4320000\t180000\tH12/H12V\n"));
+}
+
+TEST(Cli, SettingsChangedByTwoProgramsAtOnceKeepBothChanges)
+{
+    QTemporaryDir program;
+    const QString event = folderOf(program) + QStringLiteral("event/");
+    QDir().mkpath(event);
+    // Another program is changing setup.ini: it holds the lock while it works.
+    QLockFile other(EventSettings::fileName(event) + QStringLiteral(".lock"));
+    ASSERT_TRUE(other.tryLock());
+    EventSettings changed = EventSettings::load(event);
+    QProcess cli;
+    cli.setWorkingDirectory(program.path());
+    cli.start(QStringLiteral(KORVENT_CLI_PATH), {"--event", "event", "settings", "set", "leCourseMaster=Ann"});
+    ASSERT_TRUE(cli.waitForStarted());
+    // Gives the command time to change the settings were it not to wait.
+    cli.waitForFinished(500);
+    changed.sePunchWindow = 300;
+    changed.save(event);
+    other.unlock();
+    cli.waitForFinished(30'000);
+    ASSERT_EQ(cli.state(), QProcess::NotRunning);
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+
+    const EventSettings saved = EventSettings::load(event);
+    EXPECT_EQ(saved.leCourseMaster, QStringLiteral("Ann"));
+    EXPECT_EQ(saved.sePunchWindow, 300);
 }
 
 TEST(Cli, GeneratorCountsBeyondAWholeNumberAreRefusedNotCut)
