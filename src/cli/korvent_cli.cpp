@@ -30,6 +30,14 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
 
+    // A file name that is not text in the system's encoding would be read as
+    // another name: the command would work on a file that was not meant.
+    for (int i = 1; i < argc; ++i) {
+        if (QString::fromLocal8Bit(argv[i]).toLocal8Bit() != QByteArrayView(argv[i])) {
+            err << "korvent-cli: argument " << i << " is not text in the system's encoding (UTF-8); rename the file or folder\n";
+            return 1;
+        }
+    }
     QStringList arguments = app.arguments().mid(1);
     QString eventDirectory;
     if (arguments.size() >= 2 && arguments.first() == QLatin1String("--event")) {

@@ -133,6 +133,24 @@ TEST(Cli, ClassesPrintsTheClassTable)
                                       "3\tH12V\t4320000\t4320000\t180000\tH12/H12V\n"));
 }
 
+TEST(Cli, ArgumentsThatAreNoTextAreRefusedNotRenamed)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    // The shell passes the bytes as they are; each would reach the command as another name.
+    for (const char *argument : {"--event \"$(printf 'event\\377')\" info", "--event event export participants \"$(printf 'list\\377.csv')\"",
+                                 "--event event import teams \"$(printf '\\300\\200.csv')\""}) {
+        QProcess process;
+        process.setWorkingDirectory(program.path());
+        process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec \"$0\" ") + QLatin1String(argument),
+                                                  QStringLiteral(KORVENT_CLI_PATH)});
+        ASSERT_TRUE(process.waitForFinished(30'000));
+        EXPECT_EQ(process.exitCode(), 1) << argument;
+        EXPECT_TRUE(process.readAllStandardError().contains("is not text in the system's encoding")) << argument;
+    }
+    EXPECT_EQ(QDir(program.path()).entryList(QDir::Files), QStringList()) << "no file was written";
+}
+
 TEST(Cli, SettingsChangedByTwoProgramsAtOnceKeepBothChanges)
 {
     QTemporaryDir program;
