@@ -1,6 +1,7 @@
 // korvent-cli serve: the readout server without a window, until SIGINT or SIGTERM.
 
 #include "cli/CliCommands.h"
+#include "cli/CliArguments.h"
 #include "cli/TerminationSignals.h"
 
 #include "readout/ReadoutServer.h"
@@ -14,15 +15,17 @@ namespace {
 
 using cli::tr;
 
-int option(const QStringList &arguments, const QString &name, int defaultValue, int minimum, int maximum)
+// The last value counts, as for every option of the command line.
+int option(CliArguments &arguments, const QString &name, int defaultValue, int minimum, int maximum)
 {
-    const qsizetype at = arguments.indexOf(name);
-    if (at < 0)
+    const QString range = tr("%1 needs a whole number from %2 to %3").arg(name).arg(minimum).arg(maximum);
+    const std::optional<QString> text = arguments.takeValue(name, range);
+    if (!text)
         return defaultValue;
     bool ok = false;
-    const int value = at + 1 < arguments.size() ? arguments[at + 1].toInt(&ok) : 0;
+    const int value = text->toInt(&ok);
     if (!ok || value < minimum || value > maximum)
-        throw KorventError(tr("%1 needs a whole number from %2 to %3").arg(name).arg(minimum).arg(maximum));
+        throw KorventError(range);
     return value;
 }
 
@@ -30,29 +33,22 @@ int option(const QStringList &arguments, const QString &name, int defaultValue, 
 
 int CliServeCommand(CliContext &context, const QStringList &arguments)
 {
-    bool showLog = false, debug = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == QLatin1String("--port") || arguments[i] == QLatin1String("--max-connections")
-            || arguments[i] == QLatin1String("--idle-timeout"))
-            ++i;
-        else if (arguments[i] == QLatin1String("--show-log"))
-            showLog = true;
-        else if (arguments[i] == QLatin1String("--debug"))
-            debug = true;
-        else
-            throw KorventError(tr("Unknown serve option \"%1\"").arg(arguments[i]));
-    }
+    CliArguments options(arguments);
+    // As the window's check boxes: received lines and debug lines only when asked for.
+    const bool showLog = options.takeFlag(QStringLiteral("--show-log"));
+    const bool debug = options.takeFlag(QStringLiteral("--debug"));
     SharedEventSetup setup(EventSetup::load(context.location.eventDirectory));
     const EventSettings &settings = setup.snapshot()->settings;
     // Port 0 lets the system choose one (the log names it), for tests and tools.
-    const int port = option(arguments, QStringLiteral("--port"), settings.seServerDataIn, 0, 65535);
-    const int maxConnections = option(arguments, QStringLiteral("--max-connections"), settings.seMaxConnections, 1, 100);
-    const int idleTimeout = option(arguments, QStringLiteral("--idle-timeout"), ReadoutServer::DefaultIdleTimeout, 0, 86'400);
+    const int port = option(options, QStringLiteral("--port"), settings.seServerDataIn, 0, 65535);
+    const int maxConnections = option(options, QStringLiteral("--max-connections"), settings.seMaxConnections, 1, 100);
+    const int idleTimeout = option(options, QStringLiteral("--idle-timeout"), ReadoutServer::DefaultIdleTimeout, 0, 86'400);
+    if (!options.rest().isEmpty())
+        throw KorventError(tr("Unknown serve option \"%1\"").arg(options.rest().first()));
 
     QTextStream &out = context.out;
     TerminationSignals termination;
     ReadoutServer server(context.location.eventDirectory, setup);
-    // As the window's check boxes: received lines and debug lines only when asked for.
     server.setShowLog(showLog);
     server.setDebug(debug);
     server.setIdleTimeout(idleTimeout);

@@ -326,9 +326,15 @@ TEST(Cli, ServeClosesIdleStationsAfterItsIdleTimeout)
 {
     QTemporaryDir program;
     QDir().mkpath(folderOf(program) + QStringLiteral("event"));
-    for (const char *refused : {"-1", "86401", "x"}) {
-        const CliRun run = runCliIn(program.path(), {"--event", "event", "serve", "--port", "0", "--idle-timeout", refused});
-        EXPECT_NE(run.exitCode, 0) << refused;
+    // A repeated option counts with its last value, as everywhere on the command line.
+    const std::vector<QStringList> refusals = {{"--idle-timeout", "-1"},
+                                               {"--idle-timeout", "86401"},
+                                               {"--idle-timeout", "x"},
+                                               {"--idle-timeout"},
+                                               {"--idle-timeout", "5", "--idle-timeout", "-1"}};
+    for (const QStringList &refused : refusals) {
+        const CliRun run = runCliIn(program.path(), QStringList{"--event", "event", "serve", "--port", "0"} + refused);
+        EXPECT_NE(run.exitCode, 0) << refused.join(u' ').toStdString();
         EXPECT_TRUE(run.err.contains(QLatin1String("--idle-timeout needs a whole number from 0 to 86400"))) << run.err.toStdString();
     }
 
