@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QDir>
 #include <QTextStream>
+#include <new>
 
 namespace {
 
@@ -64,6 +65,11 @@ int main(int argc, char *argv[])
     } catch (const KorventError &error) {
         out.flush();
         err << "korvent-cli: " << error.message() << '\n';
+        return 1;
+    } catch (const std::bad_alloc &) {
+        // A file far too large for what it claims to be; the open transaction is rolled back.
+        out.flush();
+        err << "korvent-cli: not enough memory to finish the command\n";
         return 1;
     }
 }

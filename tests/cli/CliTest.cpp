@@ -151,6 +151,28 @@ TEST(Cli, ArgumentsThatAreNoTextAreRefusedNotRenamed)
     EXPECT_EQ(QDir(program.path()).entryList(QDir::Files), QStringList()) << "no file was written";
 }
 
+TEST(Cli, AFileTooLargeForTheMemoryGivesAnErrorNotACrash)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "info"}).exitCode, 0);
+    QFile huge(folderOf(program) + QStringLiteral("huge.csv"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(600 << 20));
+    huge.close();
+    QProcess process;
+    process.setWorkingDirectory(program.path());
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("ulimit -v 1500000; exec \"$0\" --event event import teams huge.csv"),
+                                              QStringLiteral(KORVENT_CLI_PATH)});
+    ASSERT_TRUE(process.waitForFinished(60'000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().contains("not enough memory"));
+    EXPECT_TRUE(runCliIn(program.path(), {"--event", "event", "info"}).out.contains(QLatin1String("runner: 0 rows")));
+}
+
 TEST(Cli, SettingsChangedByTwoProgramsAtOnceKeepBothChanges)
 {
     QTemporaryDir program;
