@@ -1,5 +1,6 @@
 #include "entries/ui/uChooseSelect.h"
 
+#include "base/ui/CheckListItems.h"
 #include "base/ui/OverrideCursor.h"
 #include "entries/DataCheck.h"
 #include "reports/ui/uMDItekst.h"
@@ -35,20 +36,12 @@ TfChooseSelect::TfChooseSelect(QWidget *parent)
 
 void TfChooseSelect::setTitles(const QStringList &titles)
 {
-    clbCheckList->clear();
-    for (const QString &title : titles) {
-        auto *item = new QListWidgetItem(title, clbCheckList);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-    }
+    SetCheckListItems(clbCheckList, titles, false);
 }
 
 std::vector<bool> TfChooseSelect::checkedEntries() const
 {
-    std::vector<bool> checked;
-    for (int i = 0; i < clbCheckList->count(); ++i)
-        checked.push_back(clbCheckList->item(i)->checkState() == Qt::Checked);
-    return checked;
+    return CheckListTicks(clbCheckList);
 }
 
 bool TfChooseSelect::eventFilter(QObject *watched, QEvent *event)
@@ -63,10 +56,7 @@ bool TfChooseSelect::eventFilter(QObject *watched, QEvent *event)
 
 void TfChooseSelect::clbCheckListDblClick()
 {
-    for (int i = 0; i < clbCheckList->count(); ++i) {
-        QListWidgetItem *item = clbCheckList->item(i);
-        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-    }
+    InvertCheckListTicks(clbCheckList);
 }
 
 void CheckData(QWidget *parent, db::Connection &connection, const QString &programDirectory, const ClassTree &classTree)

@@ -1,5 +1,6 @@
 #include "reports/ui/uSelectReport.h"
 
+#include "base/ui/CheckListItems.h"
 #include "reports/ClassGroup.h"
 
 #include "base/ui/TRadioGroup.h"
@@ -53,12 +54,7 @@ TfSelectReport::TfSelectReport(QWidget *parent)
 
 void TfSelectReport::setClasses(const ClassTree &tree)
 {
-    clbClasses->clear();
-    for (const QString &name : MainClassNames(tree)) {
-        auto *item = new QListWidgetItem(name, clbClasses);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-    }
+    SetCheckListItems(clbClasses, MainClassNames(tree), true);
 }
 
 QStringList TfSelectReport::checkedClasses() const

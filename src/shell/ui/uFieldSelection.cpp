@@ -1,6 +1,7 @@
 #include "shell/ui/uFieldSelection.h"
 
 #include "base/KorventError.h"
+#include "base/ui/CheckListItems.h"
 #include "base/Platform.h"
 #include "base/ui/OverrideCursor.h"
 #include "shell/SpreadsheetExport.h"
@@ -73,22 +74,14 @@ TfrmFieldSelection::TfrmFieldSelection(QWidget *parent)
 
 void TfrmFieldSelection::setFields(const QStringList &names)
 {
-    clbFields->clear();
-    for (const QString &name : names) {
-        auto *item = new QListWidgetItem(name, clbFields);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-    }
+    SetCheckListItems(clbFields, names, true);
     cbRecordLimit->setCurrentIndex(0);
     cbRecordLimit->setEditText(cbRecordLimit->itemText(0));
 }
 
 std::vector<bool> TfrmFieldSelection::chosenFields() const
 {
-    std::vector<bool> chosen;
-    for (int i = 0; i < clbFields->count(); ++i)
-        chosen.push_back(clbFields->item(i)->checkState() == Qt::Checked);
-    return chosen;
+    return CheckListTicks(clbFields);
 }
 
 QString TfrmFieldSelection::limitText() const
@@ -98,16 +91,12 @@ QString TfrmFieldSelection::limitText() const
 
 void TfrmFieldSelection::setAllTicks(bool ticked)
 {
-    for (int i = 0; i < clbFields->count(); ++i)
-        clbFields->item(i)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+    SetAllCheckListTicks(clbFields, ticked);
 }
 
 void TfrmFieldSelection::invertSelection()
 {
-    for (int i = 0; i < clbFields->count(); ++i) {
-        QListWidgetItem *item = clbFields->item(i);
-        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-    }
+    InvertCheckListTicks(clbFields);
 }
 
 void ExportDataSetToExcel(const db::SqlOutcome &data, bool showDialog, QStatusBar *statusBar, TfrmFieldSelection &selection,
