@@ -2,18 +2,14 @@
 
 // An event database and a way to read back its control table.
 
-#include "TestFolder.h"
+#include "EventDatabaseFixture.h"
 
 #include "store/uData.h"
 
 #include <gtest/gtest.h>
 
-struct CourseFixture : ::testing::Test
+struct CourseFixture : EventDatabaseFixture
 {
-    QTemporaryDir dir;
-    std::unique_ptr<TdmData> data;
-
-    void SetUp() override { data = std::make_unique<TdmData>(folderOf(dir)); }
 
     // Each control row as "controlnr unitnumber points type pos_x pos_y text", in the order added.
     QStringList controls() const

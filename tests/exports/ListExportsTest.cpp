@@ -1,4 +1,4 @@
-#include "TestFolder.h"
+#include "EventDatabaseFixture.h"
 
 #include "base/KorventError.h"
 #include "base/Platform.h"
@@ -14,16 +14,14 @@ namespace {
 
 const ReportFile target{ReportFolder::Chosen, QStringLiteral("/chosen/list.txt")};
 
-struct ListExportFixture : ::testing::Test
+struct ListExportFixture : EventDatabaseFixture
 {
-    QTemporaryDir dir;
-    std::unique_ptr<TdmData> data;
     EventSetup setup;
     MemoryReportOutput output;
 
     void SetUp() override
     {
-        data = std::make_unique<TdmData>(folderOf(dir));
+        EventDatabaseFixture::SetUp();
         setup.classTree = {{QStringLiteral("H12<*>(12:00:00|012:00:00|00:30:00)"), 0}, {QStringLiteral("H12V"), 1}};
     }
     qint64 team(int number, const QString &name, const QString &className = QStringLiteral("H12"))

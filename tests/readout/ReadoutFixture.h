@@ -4,17 +4,15 @@
 // 30 minutes of penalty time, -1 point a minute, controls 31 (3 points) and
 // 45 (4 points), team 12 "Team 12" with runner Ann Lee on chip 8001234.
 
-#include "TestFolder.h"
+#include "EventDatabaseFixture.h"
 
 #include "store/EventSetup.h"
 #include "store/uData.h"
 
 #include <gtest/gtest.h>
 
-struct ReadoutFixture : ::testing::Test
+struct ReadoutFixture : EventDatabaseFixture
 {
-    QTemporaryDir dir;
-    std::unique_ptr<TdmData> data;
     SharedEventSetup shared;
     EventSetup setup;
     qint64 teamId = 0;
@@ -22,7 +20,7 @@ struct ReadoutFixture : ::testing::Test
 
     void SetUp() override
     {
-        data = std::make_unique<TdmData>(folderOf(dir));
+        EventDatabaseFixture::SetUp();
         setup.settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
         setup.settings.sePenaltyPoints = -1;
         setup.settings.sePenaltySeconds = 60;

@@ -2,7 +2,7 @@
 
 // An event with a course, classes and calculated teams for the result pages.
 
-#include "TestFolder.h"
+#include "EventDatabaseFixture.h"
 
 #include "scoring/TeamCalculation.h"
 #include "store/EventSetup.h"
@@ -10,15 +10,13 @@
 
 #include <gtest/gtest.h>
 
-struct ResultsFixture : ::testing::Test
+struct ResultsFixture : EventDatabaseFixture
 {
-    QTemporaryDir dir;
-    std::unique_ptr<TdmData> data;
     EventSetup setup;
 
     void SetUp() override
     {
-        data = std::make_unique<TdmData>(folderOf(dir));
+        EventDatabaseFixture::SetUp();
         EventSettings &settings = setup.settings;
         settings.eResultHeader = QStringLiteral("NON");
         settings.leName = QStringLiteral("Night & Day");

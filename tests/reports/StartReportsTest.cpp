@@ -1,4 +1,4 @@
-#include "TestFolder.h"
+#include "EventDatabaseFixture.h"
 
 #include "reports/StartReports.h"
 #include "store/EventSetup.h"
@@ -9,16 +9,14 @@
 
 namespace {
 
-struct ReportFixture : ::testing::Test
+struct ReportFixture : EventDatabaseFixture
 {
-    QTemporaryDir dir;
-    std::unique_ptr<TdmData> data;
     EventSetup setup;
     MemoryReportOutput output;
 
     void SetUp() override
     {
-        data = std::make_unique<TdmData>(folderOf(dir));
+        EventDatabaseFixture::SetUp();
         setup.settings.eResultHeader = QStringLiteral("NON");
         setup.settings.dtpDate = QDateTime(QDate(2012, 6, 30), QTime(0, 0));
     }

@@ -3,7 +3,7 @@
 // An event folder with a database, settings and classes, and helpers to add
 // controls, teams and punches in a line each.
 
-#include "TestFolder.h"
+#include "EventDatabaseFixture.h"
 
 #include "scoring/TeamCalculation.h"
 #include "store/EventSetup.h"
@@ -20,16 +20,14 @@ struct RecordingSink : MessageSink
     void warning(const QString &message) override { warnings.append(message); }
 };
 
-struct ScoringFixture : ::testing::Test
+struct ScoringFixture : EventDatabaseFixture
 {
-    QTemporaryDir dir;
-    std::unique_ptr<TdmData> data;
     EventSetup setup;
     RecordingSink messages;
 
     void SetUp() override
     {
-        data = std::make_unique<TdmData>(folderOf(dir));
+        EventDatabaseFixture::SetUp();
         setup.settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
         setup.classTree = {{QStringLiteral("H6<*>(10:00:00|006:00:00|00:30:00)"), 0}};
     }

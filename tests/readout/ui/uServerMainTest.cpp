@@ -1,4 +1,4 @@
-#include "TestFolder.h"
+#include "EventDatabaseFixture.h"
 
 #include "readout/ReadoutServer.h"
 #include "readout/ServerLogModel.h"
@@ -26,16 +26,14 @@ quint16 freePort()
     return probe.serverPort();
 }
 
-struct ServerWindowFixture : ::testing::Test
+struct ServerWindowFixture : EventDatabaseFixture
 {
-    QTemporaryDir dir;
-    std::unique_ptr<TdmData> data;
     SharedEventSetup shared;
     std::unique_ptr<TfServerMain> window;
 
     void SetUp() override
     {
-        data = std::make_unique<TdmData>(folderOf(dir));
+        EventDatabaseFixture::SetUp();
         EventSetup setup;
         setup.settings.seServerDataIn = freePort();
         shared.publish(setup);

@@ -1,4 +1,4 @@
-#include "TestFolder.h"
+#include "EventDatabaseFixture.h"
 
 #include "scoring/CorrectionLog.h"
 #include "scoring/ui/uEditControls.h"
@@ -21,10 +21,8 @@
 
 namespace {
 
-struct EditControlsFixture : ::testing::Test
+struct EditControlsFixture : EventDatabaseFixture
 {
-    QTemporaryDir dir;
-    std::unique_ptr<TdmData> data;
     SharedEventSetup setup;
     std::unique_ptr<TfEditControls> window;
     qint64 teamId = 0;
@@ -32,7 +30,7 @@ struct EditControlsFixture : ::testing::Test
 
     void SetUp() override
     {
-        data = std::make_unique<TdmData>(folderOf(dir));
+        EventDatabaseFixture::SetUp();
         EventSetup event;
         event.settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
         event.settings.meEventStartTime = QStringLiteral("10:00:00");
