@@ -8,14 +8,31 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-std::optional<std::vector<TextLine>> ReadTextLinesWithBytes(const QString &fileName)
+std::optional<QByteArray> ReadPlainFile(const QString &fileName)
 {
-    // Only a plain file: a device such as /dev/zero would be read without end,
-    // a pipe would wait for a writer.
     QFile file(fileName);
     if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray content = file.readAll();
+    return file.readAll();
+}
+
+QByteArray ReadFileBytes(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile())
+        throw KorventError(QCoreApplication::translate("TextFile", "Cannot read %1: it is not a plain file").arg(fileName));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw KorventError(QCoreApplication::translate("TextFile", "Cannot read %1: %2").arg(fileName, file.errorString()));
+    return file.readAll();
+}
+
+std::optional<std::vector<TextLine>> ReadTextLinesWithBytes(const QString &fileName)
+{
+    const std::optional<QByteArray> read = ReadPlainFile(fileName);
+    if (!read)
+        return std::nullopt;
+    const QByteArray &content = *read;
     std::vector<TextLine> lines;
     // The program's encodings write ASCII as ASCII, so a line ends at the byte '\n'.
     for (qsizetype start = 0; start < content.size();) {

@@ -18,6 +18,13 @@ struct TextLine
     QByteArray bytes;
 };
 
+// The bytes of a plain file; nullopt when it is missing or unreadable, or is
+// no plain file (a device would be read without end, a pipe would wait for a
+// writer).
+std::optional<QByteArray> ReadPlainFile(const QString &fileName);
+// The same, raising KorventError that names the file and why it cannot be read.
+QByteArray ReadFileBytes(const QString &fileName);
+
 // The file's lines; nullopt when it cannot be read (a missing file, or no
 // plain file at all). A last empty line left by the final line end is dropped.
 std::optional<std::vector<TextLine>> ReadTextLinesWithBytes(const QString &fileName);

@@ -1,6 +1,7 @@
 #include "entries/EntryImport.h"
 
 #include "base/KorventError.h"
+#include "base/TextFile.h"
 #include "base/Platform.h"
 #include "db/Connection.h"
 #include "entries/EntryFields.h"
@@ -10,8 +11,6 @@
 #include "store/TextHelpers.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QHash>
 #include <QSet>
@@ -80,15 +79,7 @@ QStringList ReadImportLines(const QString &fileName, const QString &encodingName
     if (!Platform::textFileEncodings().contains(encodingName))
         throw KorventError(tr("Unknown encoding \"%1\"; the encodings are %2")
                                .arg(encodingName, Platform::textFileEncodings().join(QStringLiteral(", "))));
-    // Only a plain file: a device such as /dev/zero would be read without end,
-    // a pipe would wait for a writer.
-    const QFileInfo info(fileName);
-    if (info.exists() && !info.isFile())
-        throw KorventError(tr("Cannot read the file %1: it is not a plain file").arg(fileName));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw KorventError(tr("Cannot read the file %1: %2").arg(fileName, file.errorString()));
-    const QString text = *Platform::decodeTextFile(encodingName, file.readAll());
+    const QString text = *Platform::decodeTextFile(encodingName, ReadFileBytes(fileName));
     // CR LF, LF and a lone CR (old Mac files) all end a line.
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));
     QStringList lines = text.split(lineEnd);

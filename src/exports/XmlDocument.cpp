@@ -1,9 +1,9 @@
 #include "exports/XmlDocument.h"
 
 #include "base/KorventError.h"
+#include "base/TextFile.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -263,10 +263,7 @@ void XmlDocument::close()
 void XmlDocument::load(const QString &fileName)
 {
     close();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw KorventError(tr("Cannot read %1: %2").arg(fileName, file.errorString()));
-    loadBytes(file.readAll(), fileName);
+    loadBytes(ReadFileBytes(fileName), fileName);
 }
 
 void XmlDocument::loadBytes(const QByteArray &bytes, const QString &sourceName)

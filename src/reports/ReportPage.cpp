@@ -2,11 +2,10 @@
 
 #include "store/EventSettings.h"
 #include "base/KorventError.h"
+#include "base/TextFile.h"
 #include "base/Platform.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
 #include <QStringDecoder>
 #include <cmath>
@@ -41,11 +40,10 @@ void ReportPage::ReportHeader(const QString &headerFile, const QString &title, c
         m_lines.clear();
         return;
     }
-    // Only a plain file: a device would be read without end, a pipe wait for a writer.
-    QFile file(headerFile);
-    if (!QFileInfo(headerFile).isFile() || !file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> header = ReadPlainFile(headerFile);
+    if (!header)
         throw KorventError(tr("Can't find report header file"));
-    QStringList lines = decodeTemplate(file.readAll()).split(u'\n');
+    QStringList lines = decodeTemplate(*header).split(u'\n');
     for (QString &line : lines) {
         if (line.endsWith(u'\r'))
             line.chop(1);

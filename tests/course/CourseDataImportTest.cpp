@@ -167,6 +167,8 @@ TEST_F(CourseDataImport, RefusalsNameTheFileAndWhatIsWrong)
         EXPECT_TRUE(message.contains(QString::fromUtf8(c.why))) << message.toStdString();
     }
     EXPECT_TRUE(refusal(folderOf(dir) + QStringLiteral("missing.xml")).contains(QStringLiteral("missing.xml")));
+    // A device would be read without end.
+    EXPECT_TRUE(refusal(QStringLiteral("/dev/zero")).contains(QStringLiteral("/dev/zero: it is not a plain file")));
     EXPECT_TRUE(controls().isEmpty());
 }
 

@@ -11,9 +11,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
-#include <QFile>
 #include <QStringEncoder>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
@@ -115,10 +115,7 @@ void TfwbReport::OpenReportFile(const QString &fileName)
 
 void TfwbReport::saveHtml(const QString &target) const
 {
-    QFile source(m_fileName);
-    if (!source.open(QIODevice::ReadOnly))
-        throw KorventError(tr("Cannot read %1: %2").arg(m_fileName, source.errorString()));
-    WriteFileBytes(target, source.readAll());
+    WriteFileBytes(target, ReadFileBytes(m_fileName));
 }
 
 void TfwbReport::saveText(const QString &target) const
