@@ -81,12 +81,17 @@ bool IniFile::readBool(const QString &section, const QString &key, bool defaultV
 QDateTime IniFile::readDateTime(const QString &section, const QString &key, const QDateTime &defaultValue) const
 {
     const QString text = readString(section, key).trimmed();
-    QDateTime value = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    QDateTime value = QDateTime::fromString(text, dateTimeFormat());
     if (!value.isValid())
         value = QLocale::system().toDateTime(text, Platform::shortDateFormat() + u' ' + Platform::longTimeFormat());
     if (!value.isValid())
         value = QLocale::system().toDateTime(text, Platform::shortDateFormat());
     return value.isValid() ? value : defaultValue;
+}
+
+QString IniFile::dateTimeFormat()
+{
+    return QStringLiteral("yyyy-MM-dd HH:mm:ss");
 }
 
 QStringList IniFile::keys(const QString &section) const
@@ -126,14 +131,9 @@ void IniFile::writeInteger(const QString &section, const QString &key, qint64 va
     writeString(section, key, QString::number(value));
 }
 
-void IniFile::writeBool(const QString &section, const QString &key, bool value)
-{
-    writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
-}
-
 void IniFile::writeDateTime(const QString &section, const QString &key, const QDateTime &value)
 {
-    writeString(section, key, value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    writeString(section, key, value.toString(dateTimeFormat()));
 }
 
 void IniFile::eraseSection(const QString &section)

@@ -28,12 +28,13 @@ public:
     // form; anything else gives the default.
     QDateTime readDateTime(const QString &section, const QString &key, const QDateTime &defaultValue) const;
     QStringList keys(const QString &section) const;
+    // "YYYY-MM-DD HH:MM:SS": how the program writes a date-time into a file of settings.
+    static QString dateTimeFormat();
 
     // Raises KorventError for a line break in the section, key or value: a line holds one entry.
     void writeString(const QString &section, const QString &key, const QString &value);
     void writeInteger(const QString &section, const QString &key, qint64 value);
-    void writeBool(const QString &section, const QString &key, bool value);
-    // Written as "YYYY-MM-DD HH:MM:SS".
+    // Written in dateTimeFormat().
     void writeDateTime(const QString &section, const QString &key, const QDateTime &value);
     void eraseSection(const QString &section);
 

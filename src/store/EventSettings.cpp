@@ -115,7 +115,7 @@ QString SettingText(const EventSettings &settings, const SettingDefinition &defi
     case SettingKind::Boolean:
         return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
     case SettingKind::DateTime:
-        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        return value.toDateTime().toString(IniFile::dateTimeFormat());
     default:
         return value.toString();
     }
@@ -153,7 +153,7 @@ void SetSettingText(EventSettings &settings, const SettingDefinition &definition
         settings.*std::get<bool EventSettings::*>(definition.member) = text == QLatin1String("1");
         break;
     case SettingKind::DateTime: {
-        const QDateTime value = QDateTime::fromString(text.trimmed(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        const QDateTime value = QDateTime::fromString(text.trimmed(), IniFile::dateTimeFormat());
         if (!value.isValid())
             refuse(tr("is not a date-time of the form YYYY-MM-DD HH:MM:SS"));
         settings.*std::get<QDateTime EventSettings::*>(definition.member) = value;
