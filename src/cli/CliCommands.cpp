@@ -1,7 +1,9 @@
 #include "cli/CliCommands.h"
 
-#include "store/EventSchema.h"
 #include "base/KorventError.h"
+#include "scoring/PunchCorrections.h"
+#include "store/EventSchema.h"
+#include "store/EventSetup.h"
 #include "store/uData.h"
 
 #include <QCoreApplication>
@@ -47,6 +49,23 @@ int CliSqlCommand(CliContext &context, const QStringList &arguments);
 QString cli::tr(const char *text)
 {
     return QCoreApplication::translate("Cli", text);
+}
+
+CorrectedTeam cli::teamNumbered(db::Connection &connection, const QString &text)
+{
+    bool isNumber = false;
+    const qint64 number = text.toLongLong(&isNumber);
+    if (!isNumber)
+        throw KorventError(tr("The team number must be a whole number, not \"%1\"").arg(text));
+    const std::optional<CorrectedTeam> team = FindTeamByNumber(connection, number);
+    if (!team)
+        throw KorventError(tr("There is no team with number %1").arg(number));
+    return *team;
+}
+
+std::shared_ptr<const EventSetup> cli::storedSetup(const QString &eventDirectory)
+{
+    return std::make_shared<const EventSetup>(EventSetup::load(eventDirectory));
 }
 
 const std::vector<CliCommand> &CliCommands()

@@ -8,9 +8,13 @@
 
 #include <QStringList>
 #include <QTextStream>
+#include <memory>
 #include <vector>
 
 class TdmData;
+struct CorrectedTeam;
+struct EventSetup;
+namespace db { class Connection; }
 
 struct CliContext
 {
@@ -32,4 +36,9 @@ const std::vector<CliCommand> &CliCommands();
 namespace cli {
 // The command line's messages share one translation context.
 QString tr(const char *text);
+// The first team with the number `text`, as the calculation finds it; raises
+// KorventError for a text that is no whole number or a number no team has.
+CorrectedTeam teamNumbered(db::Connection &connection, const QString &text);
+// The event's setup as its files hold it now.
+std::shared_ptr<const EventSetup> storedSetup(const QString &eventDirectory);
 }

@@ -14,23 +14,13 @@
 
 namespace {
 
+using cli::storedSetup;
+using cli::teamNumbered;
 using cli::tr;
 
 QString quotedList(const QStringList &texts)
 {
     return u'"' + texts.join(QStringLiteral("\", \"")) + u'"';
-}
-
-CorrectedTeam teamNumbered(db::Connection &connection, const QString &text)
-{
-    bool isNumber = false;
-    const qint64 number = text.toLongLong(&isNumber);
-    if (!isNumber)
-        throw KorventError(tr("The team number must be a whole number, not \"%1\"").arg(text));
-    const std::optional<CorrectedTeam> team = FindTeamByNumber(connection, number);
-    if (!team)
-        throw KorventError(tr("There is no team with number %1").arg(number));
-    return *team;
 }
 
 // Only the codes the window offers: those a punch of the course may carry.
@@ -69,7 +59,7 @@ int CliEditCommand(CliContext &context, const QStringList &arguments)
     };
 
     db::Connection &connection = context.data.connection();
-    const auto setup = std::make_shared<const EventSetup>(EventSetup::load(context.location.eventDirectory));
+    const auto setup = storedSetup(context.location.eventDirectory);
     QString line;
     CorrectedTeam team;
     if (correction == QLatin1String("add-control")) {

@@ -17,6 +17,8 @@
 
 namespace {
 
+using cli::storedSetup;
+using cli::teamNumbered;
 using cli::tr;
 
 qint64 wholeNumber(const QString &text, const char *what)
@@ -37,28 +39,13 @@ int countNumber(const QString &text, const char *what)
     return static_cast<int>(value);
 }
 
-// The first team with this number, as the calculation finds it.
-Row teamNumbered(CliContext &context, const QString &text)
-{
-    const qint64 number = wholeNumber(text, "The team number");
-    const std::vector<Row> teams = context.data.selectRows(QStringLiteral("team"), {{QStringLiteral("number"), number}}, {QStringLiteral("id")});
-    if (teams.empty())
-        throw KorventError(tr("There is no team with number %1").arg(number));
-    return teams.front();
-}
-
-std::shared_ptr<const EventSetup> storedSetup(CliContext &context)
-{
-    return std::make_shared<const EventSetup>(EventSetup::load(context.location.eventDirectory));
-}
-
 } // namespace
 
 int CliCalculateCommand(CliContext &context, const QStringList &arguments)
 {
     StderrSink messages;
     if (arguments.size() == 1 && (arguments[0] == QLatin1String("--all") || arguments[0] == QLatin1String("--new"))) {
-        TeamCalculation calculation(context.data, storedSetup(context), messages);
+        TeamCalculation calculation(context.data, storedSetup(context.location.eventDirectory), messages);
         const CalculationSummary summary = calculation.CalculateAllTeams(arguments[0] == QLatin1String("--all"));
         context.out << "Calculated " << summary.calculated << " teams: " << summary.withResult << " with result, "
                     << summary.noResult << " NARes., " << summary.errors << " errors\n";
@@ -66,12 +53,12 @@ int CliCalculateCommand(CliContext &context, const QStringList &arguments)
         return summary.errors > 0 ? 1 : 0;
     }
     if (arguments.size() == 2 && arguments[0] == QLatin1String("--team")) {
-        const qint64 number = teamNumbered(context, arguments[1]).value(QStringLiteral("number")).toLongLong();
-        const bool written = RecalculateTeam(context.data, storedSetup(context), messages, number);
-        const Row team = teamNumbered(context, arguments[1]);
-        context.out << "Team " << number << ": " << (written ? QStringLiteral("result ") + ResultText(team.value(QStringLiteral("result")).toLongLong())
+        const qint64 number = teamNumbered(context.data.connection(), arguments[1]).number;
+        const bool written = RecalculateTeam(context.data, storedSetup(context.location.eventDirectory), messages, number);
+        const CorrectedTeam team = teamNumbered(context.data.connection(), arguments[1]);
+        context.out << "Team " << number << ": " << (written ? QStringLiteral("result ") + ResultText(team.result)
                                                              : QStringLiteral("no full result")) << ", status "
-                    << TeamStatusText(team.value(QStringLiteral("status")).toLongLong()) << '\n';
+                    << TeamStatusText(team.status) << '\n';
         return messages.errors > 0 ? 1 : 0;
     }
     throw KorventError(tr("calculate needs --all, --new or --team N"));
@@ -81,10 +68,10 @@ int CliPunchListCommand(CliContext &context, const QStringList &arguments)
 {
     if (arguments.size() != 1)
         throw KorventError(tr("punchlist needs a team number"));
-    const qint64 number = teamNumbered(context, arguments[0]).value(QStringLiteral("number")).toLongLong();
+    const qint64 number = teamNumbered(context.data.connection(), arguments[0]).number;
     StderrSink messages;
     // The lines of the teams window's "Results (view)".
-    for (const QString &line : TeamResultLines(context.data, storedSetup(context), messages, number))
+    for (const QString &line : TeamResultLines(context.data, storedSetup(context.location.eventDirectory), messages, number))
         context.out << line << '\n';
     return 0;
 }

@@ -14,12 +14,13 @@ namespace {
 
 constexpr double minutesPerDay = 24 * 60;
 
-const QString teamColumns = QStringLiteral("id, number, name, class, status, rtime");
+const QString teamColumns = QStringLiteral("id, number, name, class, status, rtime, result");
 
 CorrectedTeam teamOf(const QSqlRecord &row)
 {
     return CorrectedTeam{row.value(0).toLongLong(), row.value(1).toLongLong(), row.value(2).toString(),
-                         row.value(3).toString(), row.value(4).toInt(), row.value(5).toLongLong()};
+                         row.value(3).toString(), row.value(4).toInt(), row.value(5).toLongLong(),
+                         row.value(6).toLongLong()};
 }
 
 // The team inside the correction's transaction: it may have gone since it was found.

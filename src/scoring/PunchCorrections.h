@@ -29,6 +29,7 @@ struct CorrectedTeam
     QString className;
     int status = 0;
     qint64 rtime = 0;
+    qint64 result = 0;
 };
 
 // The first team with this number, as the calculation finds it.
