@@ -10,16 +10,9 @@
 
 namespace {
 
-void requireNoArguments(const char *command, const QStringList &arguments)
-{
-    if (!arguments.isEmpty())
-        throw KorventError(cli::tr("%1 takes no arguments, got \"%2\"")
-                               .arg(QString::fromLatin1(command), arguments.join(u' ')));
-}
-
 int info(CliContext &context, const QStringList &arguments)
 {
-    requireNoArguments("info", arguments);
+    cli::requireNoArguments("info", arguments);
     QTextStream &out = context.out;
     out << "Database: SQLite " << context.data.connection().engineVersion() << '\n';
     for (const db::TableDefinition &table : EventTables())
@@ -61,6 +54,12 @@ CorrectedTeam cli::teamNumbered(db::Connection &connection, const QString &text)
     if (!team)
         throw KorventError(tr("There is no team with number %1").arg(number));
     return *team;
+}
+
+void cli::requireNoArguments(const char *command, const QStringList &arguments)
+{
+    if (!arguments.isEmpty())
+        throw KorventError(tr("%1 takes no arguments, got \"%2\"").arg(QString::fromLatin1(command), arguments.join(u' ')));
 }
 
 std::shared_ptr<const EventSetup> cli::storedSetup(const QString &eventDirectory)

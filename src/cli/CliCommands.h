@@ -36,6 +36,8 @@ const std::vector<CliCommand> &CliCommands();
 namespace cli {
 // The command line's messages share one translation context.
 QString tr(const char *text);
+// Raises KorventError naming the command and the words it was given.
+void requireNoArguments(const char *command, const QStringList &arguments);
 // The first team with the number `text`, as the calculation finds it; raises
 // KorventError for a text that is no whole number or a number no team has.
 CorrectedTeam teamNumbered(db::Connection &connection, const QString &text);

@@ -60,8 +60,7 @@ int CliImportCommand(CliContext &context, const QStringList &arguments)
 
 int CliTeamsCommand(CliContext &context, const QStringList &arguments)
 {
-    if (!arguments.isEmpty())
-        throw KorventError(tr("teams takes no arguments, got \"%1\"").arg(arguments.join(u' ')));
+    cli::requireNoArguments("teams", arguments);
     for (const QString &line : TeamsWithRunnersText(context.data.connection()))
         context.out << line << '\n';
     return 0;
