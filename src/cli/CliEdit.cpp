@@ -1,6 +1,7 @@
 // korvent-cli edit: the hand corrections of the edit controls window.
 
 #include "cli/CliCommands.h"
+#include "cli/CliArguments.h"
 
 #include "base/KorventError.h"
 #include "cli/StderrSink.h"
@@ -48,8 +49,9 @@ const QString editUsage = QStringLiteral(
 
 int CliEditCommand(CliContext &context, const QStringList &arguments)
 {
-    QStringList words = arguments;
-    const bool calculate = words.removeAll(QStringLiteral("--calc")) > 0;
+    CliArguments options(arguments);
+    const bool calculate = options.takeFlag(QStringLiteral("--calc"));
+    QStringList words = options.rest();
     if (words.isEmpty())
         throw KorventError(editUsage);
     const QString correction = words.takeFirst();

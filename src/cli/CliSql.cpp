@@ -1,6 +1,7 @@
 // korvent-cli sql: the data editor's Run, headless.
 
 #include "cli/CliCommands.h"
+#include "cli/CliArguments.h"
 
 #include "base/KorventError.h"
 #include "db/SqlScript.h"
@@ -19,8 +20,9 @@ const QString sqlUsage = QStringLiteral("sql needs one statement: sql [--yes] \"
 
 int CliSqlCommand(CliContext &context, const QStringList &arguments)
 {
-    QStringList words = arguments;
-    const bool confirmed = words.removeAll(QStringLiteral("--yes")) > 0;
+    CliArguments options(arguments);
+    const bool confirmed = options.takeFlag(QStringLiteral("--yes"));
+    const QStringList &words = options.rest();
     if (words.size() != 1)
         throw KorventError(sqlUsage);
     const QString &sql = words.first();
