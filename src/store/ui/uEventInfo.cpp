@@ -447,9 +447,12 @@ void TfEventInfo::sbOpenFileClick()
 void TfEventInfo::save(const EventSettings &current)
 {
     current.save(m_eventDirectory);
-    // An emptied tree leaves the last stored one in place.
-    const ClassTree tree = classTree();
-    if (!tree.empty())
+    // An emptied tree leaves the last stored one in place, and that one stays
+    // the program's tree.
+    ClassTree tree = classTree();
+    if (tree.empty())
+        tree = ReadClassTreeFile(ClassTreeFileName(m_eventDirectory));
+    else
         WriteClassTreeFile(ClassTreeFileName(m_eventDirectory), tree);
     SaveCountryList(CountryListFileName(m_programDirectory), m_countries->countries());
 

@@ -148,6 +148,9 @@ TEST_F(EventInfoFixture, RemovingEveryClassKeepsTheStoredTree)
     window->close();
     EXPECT_EQ(readFile(ClassTreeFileName(event)), QByteArray("A3<*>(10:00:00|003:00:00|00:30:00)\r\n"));
     EXPECT_TRUE(open()->classTree().size() == 1);
+    // The running program goes on with the tree that is stored, not with none.
+    ASSERT_EQ(shared.snapshot()->classTree.size(), 1u);
+    EXPECT_EQ(shared.snapshot()->classTree[0].text, QStringLiteral("A3<*>(10:00:00|003:00:00|00:30:00)"));
 }
 
 TEST_F(EventInfoFixture, SettingsOfTheFileAreLoadedIntoTheControls)
