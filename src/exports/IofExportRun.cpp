@@ -2,10 +2,8 @@
 
 #include "exports/CompressedXml.h"
 
-#include "base/KorventError.h"
 #include "store/EventSetup.h"
 
-#include <QCoreApplication>
 #include <QIODevice>
 
 IofExportCalculation::IofExportCalculation(const ReportContext &context)
@@ -18,9 +16,7 @@ void SaveIofDocument(const ReportContext &context, const XmlDocument &document, 
                      bool compress, const QString &compressedName, std::exception_ptr failure)
 {
     const QByteArray bytes = document.toBytes(encoding);
-    QIODevice &device = context.output.create({ReportFolder::Event, fileName});
-    if (device.write(bytes) != bytes.size())
-        throw KorventError(QCoreApplication::translate("IofExport", "Cannot write %1: %2").arg(fileName, device.errorString()));
+    context.output.write({ReportFolder::Event, fileName}, bytes);
     if (compress) {
         QIODevice &work = context.output.create({ReportFolder::Event, IofExportFiles::work});
         WriteCompressedXml(bytes, work, context.output.create({ReportFolder::Event, compressedName}));

@@ -65,7 +65,7 @@ void writeLines(const ReportContext &context, const ReportFile &file, const QStr
     QStringList written;
     for (const QString &line : lines)
         written.append(OneLineText(line));
-    context.output.create(file).write(*Platform::encodeTextFile(encodingName, TextOfLines(written)));
+    context.output.write(file, *Platform::encodeTextFile(encodingName, TextOfLines(written)));
 }
 
 } // namespace

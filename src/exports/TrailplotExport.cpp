@@ -184,6 +184,6 @@ void ExportTrailplotRoute(const ReportContext &context)
     const QStringList points = pointsLines(context, mapHeight);
     const QStringList routes = routeLines(context);
     const QString base = TextBefore(u'.', mapName);
-    context.output.create({ReportFolder::Event, base + QStringLiteral(".rada")}).write(Platform::encodeText(TextOfLines(points)));
-    context.output.create({ReportFolder::Event, base + QStringLiteral(".txt")}).write(Platform::encodeText(TextOfLines(routes)));
+    context.output.write({ReportFolder::Event, base + QStringLiteral(".rada")}, Platform::encodeText(TextOfLines(points)));
+    context.output.write({ReportFolder::Event, base + QStringLiteral(".txt")}, Platform::encodeText(TextOfLines(routes)));
 }

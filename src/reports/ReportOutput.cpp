@@ -42,6 +42,13 @@ QIODevice &ReportOutput::create(const ReportFile &file)
     return *m_entries.back().buffer;
 }
 
+void ReportOutput::write(const ReportFile &file, const QByteArray &bytes)
+{
+    QIODevice &device = create(file);
+    if (device.write(bytes) != bytes.size())
+        throw KorventError(QCoreApplication::translate("Reports", "Cannot write %1: %2").arg(file.name, device.errorString()));
+}
+
 QList<ReportFile> ReportOutput::files() const
 {
     QList<ReportFile> files;

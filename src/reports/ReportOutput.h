@@ -41,6 +41,9 @@ public:
     // file starts it afresh. In a folder the name is a plain file name: one
     // holding a folder separator (a class name "A/B") raises KorventError.
     QIODevice &create(const ReportFile &file);
+    // The file's whole content at once; raises KorventError naming the file
+    // when it cannot be written.
+    void write(const ReportFile &file, const QByteArray &bytes);
     // The files created in this run, in order.
     QList<ReportFile> files() const;
     // What was written to the file so far; empty for a file never created.

@@ -6,7 +6,6 @@
 #include "base/Platform.h"
 
 #include <QCoreApplication>
-#include <QIODevice>
 #include <QStringDecoder>
 #include <cmath>
 
@@ -62,18 +61,11 @@ void ReportPage::ReportHeader(const QString &headerFile, const QString &title, c
     m_lines = lines;
 }
 
-void ReportPage::FinishReport(QIODevice &device)
+ReportFile ReportPage::FinishReport(ReportOutput &output, const ReportFile &file)
 {
     m_lines.append(QStringLiteral("<br />"));
     m_lines.append(ReportFooterLine());
-    const QByteArray bytes = ReportPageBytes(m_lines);
-    if (device.write(bytes) != bytes.size())
-        throw KorventError(tr("Cannot write the report: %1").arg(device.errorString()));
-}
-
-ReportFile ReportPage::FinishReport(ReportOutput &output, const ReportFile &file)
-{
-    FinishReport(output.create(file));
+    output.write(file, ReportPageBytes(m_lines));
     return file;
 }
 

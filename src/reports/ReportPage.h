@@ -10,7 +10,6 @@
 #include <QString>
 #include <QStringList>
 
-class QIODevice;
 struct EventSettings;
 
 class ReportPage
@@ -22,9 +21,7 @@ public:
     void ReportHeader(const QString &headerFile, const QString &title, const QString &info, const EventSettings &settings);
     void append(const QString &line) { m_lines.append(line); }
     const QStringList &lines() const { return m_lines; }
-    // Appends the footer and writes the whole page to the device.
-    void FinishReport(QIODevice &device);
-    // The same into the output's file; returns that file.
+    // Appends the footer and writes the whole page into the output's file; returns that file.
     ReportFile FinishReport(ReportOutput &output, const ReportFile &file);
 
 private:

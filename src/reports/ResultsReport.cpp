@@ -22,7 +22,6 @@
 #include "store/TimeHelpers.h"
 
 #include <QCoreApplication>
-#include <QIODevice>
 #include <QLocale>
 #include <QUrl>
 
@@ -39,12 +38,6 @@ struct SilentSink : MessageSink
     void error(const QString &) override {}
     void warning(const QString &) override {}
 };
-
-void write(QIODevice &device, const QByteArray &bytes)
-{
-    if (device.write(bytes) != bytes.size())
-        throw KorventError(tr("Cannot write the report: %1").arg(device.errorString()));
-}
 
 // A plain text file of the program.
 QByteArray textFileBytes(const QStringList &lines)
@@ -152,11 +145,11 @@ std::optional<ReportFile> ResultsRun::run()
 
     if (splits()) {
         const TeamsTogether together = CheckTeamsTogether(m_checks, m_location.teamsMinTimeWindow, m_location.teamsTogetherControls);
-        write(m_context.output.create({ReportFolder::Results, QStringLiteral("teamsControlSameTime.txt")}), textFileBytes(together.pairLines));
-        write(m_context.output.create({ReportFolder::Results, QStringLiteral("CheckTeams_Together.txt")}), textFileBytes(together.groupLines));
+        m_context.output.write({ReportFolder::Results, QStringLiteral("teamsControlSameTime.txt")}, textFileBytes(together.pairLines));
+        m_context.output.write({ReportFolder::Results, QStringLiteral("CheckTeams_Together.txt")}, textFileBytes(together.groupLines));
     }
     if (m_variant == ResultsVariant::Winners)
-        write(m_context.output.create({ReportFolder::Event, QStringLiteral("winners.csv")}), m_winners.bytes());
+        m_context.output.write({ReportFolder::Event, QStringLiteral("winners.csv")}, m_winners.bytes());
     return m_written;
 }
 
@@ -356,7 +349,7 @@ void ResultsRun::teamPage(const ResultTeam &team, const std::vector<ResultRunner
     const TeamPageContext context{m_settings, m_countries, m_calculation->course(), m_teamHeader, m_routeBase ? &*m_routeBase : nullptr};
     const TeamResultPage page = WriteTeamResultPage(context, team, runners, placeText, subClassText, punchList(team));
     const QString number = QString::number(team.number);
-    write(m_context.output.create({ReportFolder::Web, QStringLiteral("teamresult_") + number + QStringLiteral(".htm")}), ReportPageBytes(page.lines));
+    m_context.output.write({ReportFolder::Web, QStringLiteral("teamresult_") + number + QStringLiteral(".htm")}, ReportPageBytes(page.lines));
     if (page.route)
         m_maps.add({ReportFolder::Web, QStringLiteral("map_") + number + QStringLiteral(".gif")}, *page.route);
 }

@@ -53,8 +53,6 @@ void RouteMapEncoder::finish()
     for (const auto &picture : encoded) {
         if (!picture->error.isEmpty())
             throw KorventError(picture->error);
-        QIODevice &device = m_output.create(picture->file);
-        if (device.write(picture->bytes) != picture->bytes.size())
-            throw KorventError(QStringLiteral("%1: %2").arg(picture->file.name, device.errorString()));
+        m_output.write(picture->file, picture->bytes);
     }
 }

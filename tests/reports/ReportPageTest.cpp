@@ -5,7 +5,6 @@
 #include "store/EventSettings.h"
 #include "base/KorventError.h"
 
-#include <QBuffer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -33,10 +32,10 @@ TEST(ReportPage, WithoutHeaderThePageIsBodyAndFooter)
     page.ReportHeader(QStringLiteral("NON"), QStringLiteral("Startlist"), QString(), eventSettings());
     page.append(QStringLiteral("<table class=\"\">"));
     page.append(QStringLiteral("Ütlus"));
-    QBuffer written;
-    written.open(QIODevice::WriteOnly);
-    page.FinishReport(written);
-    EXPECT_EQ(written.data(), QByteArray("\xEF\xBB\xBF<table class=\"\">\r\n\xC3\x9Ctlus\r\n") + footer);
+    MemoryReportOutput written;
+    const ReportFile file{ReportFolder::Results, QStringLiteral("startlist.htm")};
+    page.FinishReport(written, file);
+    EXPECT_EQ(written.bytes(file), QByteArray("\xEF\xBB\xBF<table class=\"\">\r\n\xC3\x9Ctlus\r\n") + footer);
 }
 
 TEST(ReportPage, PlaceholdersAreReplacedOnlyAsWholeLines)
