@@ -4,6 +4,7 @@
 #include "reports/ui/PrintJob.h"
 
 #include "base/KorventError.h"
+#include "base/ui/MessageBoxSink.h"
 #include "base/TextFile.h"
 
 #include <QCloseEvent>
@@ -76,7 +77,7 @@ bool TfMDItekst::saveTo(const QString &fileName)
     try {
         WriteTextLines(fileName, m_editor->toPlainText().split(u'\n'));
     } catch (const KorventError &error) {
-        QMessageBox::critical(this, tr("Korvent"), error.message());
+        MessageBoxSink(this).error(error.message());
         return false;
     }
     m_editor->document()->setModified(false);

@@ -6,6 +6,7 @@
 
 #include "base/ui/OverrideCursor.h"
 #include "base/KorventError.h"
+#include "base/ui/MessageBoxSink.h"
 #include "base/TextFile.h"
 
 #include <QAction>
@@ -14,7 +15,6 @@
 #include <QStringEncoder>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -92,7 +92,7 @@ QAction *TfwbReport::addAction(const char *name, const QString &caption, const Q
         try {
             (this->*handler)();
         } catch (const KorventError &error) {
-            QMessageBox::critical(this, tr("Korvent"), error.message());
+            MessageBoxSink(this).error(error.message());
         }
     });
     return action;

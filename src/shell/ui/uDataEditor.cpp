@@ -1,6 +1,7 @@
 #include "shell/ui/uDataEditor.h"
 
 #include "base/KorventError.h"
+#include "base/ui/MessageBoxSink.h"
 #include "base/ui/TDBNavigator.h"
 #include "db/EditableTableModel.h"
 #include "reports/TextPrinting.h"
@@ -224,7 +225,7 @@ void TfDataEditor::runCommand(const std::function<void()> &command)
     try {
         command();
     } catch (const KorventError &error) {
-        QMessageBox::critical(this, tr("Korvent"), error.message());
+        MessageBoxSink(this).error(error.message());
     }
 }
 

@@ -201,7 +201,7 @@ void TfRogMain::runCommand(const std::function<void()> &command)
     try {
         command();
     } catch (const KorventError &error) {
-        QMessageBox::critical(this, tr("Korvent"), error.message());
+        MessageBoxSink(this).error(error.message());
     }
 }
 
