@@ -371,9 +371,8 @@ void TfTeams::fillPickLists()
 
 void TfTeams::done(int result)
 {
-    if (!postEdits())
+    if (!storeEdits())
         return;
-    saveNote();
     // The filter lasts while the window is open; the next showing reads every team.
     m_teams->setFilter({}, {});
     eFind->clear();
@@ -383,17 +382,18 @@ void TfTeams::done(int result)
 void TfTeams::CheckData1Click()
 {
     // The checks read what is stored: edits in progress are written first.
-    if (!postEdits())
+    if (!storeEdits())
         return;
-    saveNote();
-    m_teams->setFilter({}, {});
-    selectTeams(m_shownTeamId);
+    showAllTeams();
     CheckData(this, m_data.connection(), m_location.programDirectory, m_setup.snapshot()->classTree);
 }
 
-bool TfTeams::postEdits()
+bool TfTeams::storeEdits()
 {
-    return DBNavigator1->post() && DBNavigator2->post();
+    if (!DBNavigator1->post() || !DBNavigator2->post())
+        return false;
+    saveNote();
+    return true;
 }
 
 bool TfTeams::eventFilter(QObject *watched, QEvent *event)
@@ -407,6 +407,12 @@ int TfTeams::currentTeamRow() const
 {
     const QModelIndex current = dbgTeams->currentIndex();
     return current.isValid() ? current.row() : -1;
+}
+
+void TfTeams::showAllTeams()
+{
+    m_teams->setFilter({}, {});
+    selectTeams(m_shownTeamId);
 }
 
 void TfTeams::selectTeams(qint64 teamId)
@@ -469,9 +475,8 @@ void TfTeams::saveNote()
 
 void TfTeams::sbtnFindClick()
 {
-    if (!postEdits())
+    if (!storeEdits())
         return;
-    saveNote();
     const qint64 keep = m_shownTeamId;
     if (eFind->text().isEmpty() || cbFindField->currentText().isEmpty()) {
         m_teams->setFilter({}, {});
@@ -556,16 +561,14 @@ void TfTeams::Import1Click()
     dialog.selectFile(m_location.eventDirectory + QStringLiteral("import.csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    if (!postEdits())
+    if (!storeEdits())
         return;
-    saveNote();
     {
         const OverrideCursor wait(Qt::WaitCursor);
         ImportTeams(m_data.connection(), ReadImportLines(dialog.selectedFiles().first(), dialog.encoding()));
     }
     // The imported teams are all shown.
-    m_teams->setFilter({}, {});
-    selectTeams(m_shownTeamId);
+    showAllTeams();
 }
 
 void TfTeams::Importchips1Click()
@@ -576,17 +579,15 @@ void TfTeams::Importchips1Click()
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    if (!postEdits())
+    if (!storeEdits())
         return;
-    saveNote();
     ChipImportSummary summary;
     {
         const OverrideCursor wait(Qt::WaitCursor);
         summary = ImportChips(m_data.connection(), ReadImportLines(dialog.selectedFiles().first(), QStringLiteral("ANSI")),
                               m_setup.snapshot()->settings.rgControlCard);
     }
-    m_teams->setFilter({}, {});
-    selectTeams(m_shownTeamId);
+    showAllTeams();
     if (summary.listUsedUp)
         MessageBoxSink(this).error(tr("List is empty"));
 }

@@ -73,14 +73,16 @@ private:
 
     // Reads the teams anew and makes the team (or the first) current.
     void selectTeams(qint64 teamId);
+    // Drops the filter and reads every team anew, the shown team kept current.
+    void showAllTeams();
     void moveToTeam(qint64 teamId);
     int currentTeamRow() const;
     // Shows the runners, result and note of the team in this row (-1: none).
     void showTeam(int row, bool force = false);
     void showResults(int row);
     void saveNote();
-    // Writes open cell editors; false when an edit was refused.
-    bool postEdits();
+    // Writes open cell editors and the note; false when an edit was refused.
+    bool storeEdits();
     void fillPickLists();
     // Runs a command; an error it raises is shown to the operator.
     void runCommand(const std::function<void()> &command);
