@@ -257,23 +257,16 @@ void TfRogMain::reportsClick()
     if (m_selectReport->exec() != QDialog::Accepted)
         return;
     const ReportKindEntry &kind = ReportKindOf(m_selectReport->chosenReport());
-    const auto setup = m_setup.snapshot();
     ReportRequest request;
     if (kind.takes(ReportOption::Classes))
         request.classes = m_selectReport->checkedClasses();
     if (kind.takes(ReportOption::PerClass))
-        request.perClass = setup->settings.cbDifferentClass;
-    ReportFileOutput output(m_location);
-    MessageBoxSink messages(this);
-    std::optional<ReportFile> page;
-    {
-        const OverrideCursor wait(Qt::WaitCursor);
-        page = RunReport(kind, {m_data.connection(), *setup, output, &messages, m_location.eventDirectory, &m_location}, request);
-    }
+        request.perClass = m_setup.snapshot()->settings.cbDifferentClass;
+    const std::optional<QString> page = runReport(kind.kind, request);
     if (kind.doneMessage)
         QMessageBox::information(this, tr("Korvent"), QCoreApplication::translate("Reports", kind.doneMessage));
     if (page)
-        ShowReport(output.path(*page));
+        ShowReport(*page);
 }
 
 void TfRogMain::exportIofXmlClick()
@@ -282,17 +275,19 @@ void TfRogMain::exportIofXmlClick()
                                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     ReportRequest request;
     request.compress = compress;
-    runExport(m_setup.snapshot()->settings.cbXML3Format ? ReportKind::IofXml3 : ReportKind::IofXml2, request);
+    runReport(m_setup.snapshot()->settings.cbXML3Format ? ReportKind::IofXml3 : ReportKind::IofXml2, request);
     QMessageBox::information(this, tr("Korvent"), tr("Done!"));
 }
 
-void TfRogMain::runExport(ReportKind kind, const ReportRequest &request)
+std::optional<QString> TfRogMain::runReport(ReportKind kind, const ReportRequest &request)
 {
     const auto setup = m_setup.snapshot();
     MessageBoxSink messages(this);
     ReportFileOutput output(m_location);
     const OverrideCursor wait(Qt::WaitCursor);
-    RunReport(ReportKindOf(kind), {m_data.connection(), *setup, output, &messages, m_location.eventDirectory}, request);
+    const std::optional<ReportFile> page =
+        RunReport(ReportKindOf(kind), {m_data.connection(), *setup, output, &messages, m_location.eventDirectory, &m_location}, request);
+    return page ? std::optional<QString>(output.path(*page)) : std::nullopt;
 }
 
 void TfRogMain::exportToChosenFile(ReportKind kind, const QString &filter, const QString &extension)
@@ -305,7 +300,7 @@ void TfRogMain::exportToChosenFile(ReportKind kind, const QString &filter, const
         return;
     ReportRequest request;
     request.target = dialog.selectedFiles().first();
-    runExport(kind, request);
+    runReport(kind, request);
 }
 
 void TfRogMain::exportParticipantsClick()
@@ -337,12 +332,12 @@ void TfRogMain::exportTeamsRunnersClick()
     ReportRequest request;
     request.target = dialog.selectedFiles().first();
     request.encoding = dialog.encoding();
-    runExport(ReportKind::TeamsRunners, request);
+    runReport(ReportKind::TeamsRunners, request);
 }
 
 void TfRogMain::exportTrailplotClick()
 {
-    runExport(ReportKind::Trailplot, {});
+    runReport(ReportKind::Trailplot, {});
     QMessageBox::information(this, tr("Korvent"), tr("Done!"));
 }
 

@@ -51,8 +51,9 @@ private:
     void calculateClick();
     void dbEditorClick();
     void reportsClick();
-    // Runs an export of the registry; its errors go to the caller.
-    void runExport(ReportKind kind, const ReportRequest &request);
+    // Runs a report or export of the registry; its errors go to the caller.
+    // Returns where the page to show was written; nullopt when none was.
+    std::optional<QString> runReport(ReportKind kind, const ReportRequest &request);
     // Asks for the file to write ("Save to file", starting in the event folder) and writes it.
     void exportToChosenFile(ReportKind kind, const QString &filter, const QString &extension);
     void exportParticipantsClick();
