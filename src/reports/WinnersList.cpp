@@ -4,21 +4,9 @@
 
 #include "base/Platform.h"
 #include "base/TextFile.h"
+#include "db/SqlScript.h"
 #include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"
-
-namespace {
-
-// A name holding the separator, a quote or a line break is quoted, so that it
-// keeps its column and its line.
-QString field(const QString &text)
-{
-    if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    return u'"' + QString(text).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
-}
-
-} // namespace
 
 WinnersList::WinnersList()
     : m_lines{QStringLiteral("NR;Firstname;Lastname;Country;Teamname;Class;Place;Result;Time;TotalPlace")}
@@ -27,6 +15,9 @@ WinnersList::WinnersList()
 
 void WinnersList::addRunner(const WinnerTeam &team, const WinnerRunner &runner, const QString &medalList)
 {
+    // A name holding the separator, a quote or a line break is quoted, so that
+    // it keeps its column and its line.
+    const auto field = [](const QString &text) { return db::SqlFieldText(text); };
     for (const QString &medal : SplitFields(medalList, u'|', MaxSubClasses)) {
         // A medal is "sub-class;I": it fills the columns Class and Place.
         const QString subClass = medal.left(medal.lastIndexOf(u';'));
