@@ -295,6 +295,13 @@ QStringList textFileEncodings()
     return names;
 }
 
+void requireTextFileEncoding(const QString &encodingName)
+{
+    if (!textFileEncodings().contains(encodingName))
+        throw KorventError(QCoreApplication::translate("Platform", "Unknown encoding \"%1\"; the encodings are %2")
+                               .arg(encodingName, textFileEncodings().join(QStringLiteral(", "))));
+}
+
 std::optional<QByteArray> encodeTextFile(const QString &encodingName, const QString &text)
 {
     for (const TextFileEncoding &encoding : textFileEncodingTable) {

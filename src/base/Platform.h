@@ -54,6 +54,8 @@ QString decodeText(const QByteArray &bytes);
 // operator sees: "ANSI" (the program's text encoding), "ASCII", "Unicode"
 // (UTF-16 little-endian), "Big Endian Unicode", "UTF-8" and "UTF-7".
 QStringList textFileEncodings();
+// Raises KorventError naming the encodings offered when `encodingName` is none of them.
+void requireTextFileEncoding(const QString &encodingName);
 // The whole text as the bytes of such a file: UTF-16 (either order) and UTF-8
 // start with their byte-order mark, the others have none. Characters ASCII
 // cannot hold become "?". nullopt for a name not offered.

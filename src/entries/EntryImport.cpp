@@ -76,9 +76,7 @@ bool hasChip(const QVariant &chip)
 
 QStringList ReadImportLines(const QString &fileName, const QString &encodingName)
 {
-    if (!Platform::textFileEncodings().contains(encodingName))
-        throw KorventError(tr("Unknown encoding \"%1\"; the encodings are %2")
-                               .arg(encodingName, Platform::textFileEncodings().join(QStringLiteral(", "))));
+    Platform::requireTextFileEncoding(encodingName);
     const QString text = *Platform::decodeTextFile(encodingName, ReadFileBytes(fileName));
     // CR LF, LF and a lone CR (old Mac files) all end a line.
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\n|\r"));

@@ -8,16 +8,10 @@
 #include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"
 
-#include <QCoreApplication>
 #include <QIODevice>
 #include <QSqlQuery>
 
 namespace {
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Exports", text);
-}
 
 // Runners joined with their teams, by team number; a team's runners in the
 // order they were entered.
@@ -53,9 +47,7 @@ QString booleanText(const QVariant &stored)
 QString checkedEncoding(const QString &encoding)
 {
     const QString encodingName = encoding.isEmpty() ? Platform::textFileEncodings().first() : encoding;
-    if (!Platform::textFileEncodings().contains(encodingName))
-        throw KorventError(tr("Unknown encoding \"%1\"; the encodings are %2")
-                               .arg(encodingName, Platform::textFileEncodings().join(QStringLiteral(", "))));
+    Platform::requireTextFileEncoding(encodingName);
     return encodingName;
 }
 
