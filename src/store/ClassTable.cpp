@@ -6,6 +6,8 @@
 #include "store/TimeHelpers.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -25,6 +27,53 @@ bool IsMainClassNode(const QString &nodeText)
 QString MainClassNodeText(const QString &name, const QString &start, const QString &maximumTime, const QString &penaltyTime)
 {
     return name + QStringLiteral("<*>(") + start + u'|' + maximumTime + u'|' + penaltyTime + u')';
+}
+
+QString MainClassNodeText(const QString &name, const MainClassTimes &times)
+{
+    return MainClassNodeText(name, times.start, times.maximumTime, times.penaltyTime);
+}
+
+ClassNodeParts ParseClassNodeText(const QString &nodeText)
+{
+    if (!IsMainClassNode(nodeText))
+        return {nodeText, std::nullopt};
+    QString times = TextAfter(u'*', nodeText);
+    if (times.startsWith(QLatin1String(">(")))
+        times.remove(0, 2);
+    if (times.endsWith(u')'))
+        times.chop(1);
+    const QStringList parts = SplitFields(times, u'|', 100);
+    ClassNodeParts node{TextBefore(u'<', nodeText), std::nullopt};
+    if (parts.size() == 3)
+        node.times = MainClassTimes{parts[0], parts[1], parts[2]};
+    return node;
+}
+
+QString ClassNameProblem(const QString &name)
+{
+    if (name.trimmed().isEmpty())
+        return tr("A class needs a name");
+    const bool unfit = std::any_of(name.cbegin(), name.cend(), [](QChar c) {
+        return c == u'<' || c == u'*' || c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+    });
+    if (unfit)
+        return tr("The class name \"%1\" holds \"<\", \"*\", a tab or a line break, which a class name may not hold").arg(name.simplified());
+    return QString();
+}
+
+QString MainClassTimesProblem(const MainClassTimes &times)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d{2,3}):([0-5]\\d):([0-5]\\d)$"));
+    const std::pair<const char *, const QString *> fields[] = {
+        {QT_TRANSLATE_NOOP("ClassTable", "Start time"), &times.start},
+        {QT_TRANSLATE_NOOP("ClassTable", "Maximum time"), &times.maximumTime},
+        {QT_TRANSLATE_NOOP("ClassTable", "Penalty time"), &times.penaltyTime},
+    };
+    for (const auto &[caption, text] : fields)
+        if (!form.match(*text).hasMatch())
+            return tr("%1 \"%2\" is not a time of hours, minutes and seconds (minutes and seconds below 60)").arg(tr(caption), *text);
+    return QString();
 }
 
 bool ClassNodeTextLess(const QString &a, const QString &b)
@@ -71,19 +120,14 @@ ClassTable LoadClassTable(const ClassTree &tree)
     for (const ClassNode &node : tree) {
         TClassInfo entry;
         if (IsMainClassNode(node.text)) {
-            QString times = TextAfter(u'*', node.text);
-            if (times.startsWith(QLatin1String(">(")))
-                times.remove(0, 2);
-            if (times.endsWith(u')'))
-                times.chop(1);
-            const QStringList parts = SplitFields(times, u'|', 100);
+            const ClassNodeParts parts = ParseClassNodeText(node.text);
             // Times that do not split into three keep those of the previous main class.
-            if (parts.size() == 3) {
-                start = ClockTextToHundredths(parts[0], u',');
-                maximumTime = ClockTextToHundredths(parts[1], u',');
-                penaltyTime = ClockTextToHundredths(parts[2], u',');
+            if (parts.times) {
+                start = ClockTextToHundredths(parts.times->start, u',');
+                maximumTime = ClockTextToHundredths(parts.times->maximumTime, u',');
+                penaltyTime = ClockTextToHundredths(parts.times->penaltyTime, u',');
             }
-            entry.name = TextBefore(u'<', node.text);
+            entry.name = parts.name;
             path.fill(QString());
             path[0] = entry.name;
         } else {

@@ -31,8 +31,36 @@ struct TClassInfo
 };
 using ClassTable = std::vector<TClassInfo>;
 
+// A main class's times as typed: "12:00:00", "012:00:00", "00:30:00".
+struct MainClassTimes
+{
+    QString start;
+    QString maximumTime;
+    QString penaltyTime;
+
+    bool operator==(const MainClassTimes &) const = default;
+};
+
+// A node's text taken apart: the class name and, for a main class whose
+// times split into three, its times.
+struct ClassNodeParts
+{
+    QString name;
+    std::optional<MainClassTimes> times;
+};
+
 bool IsMainClassNode(const QString &nodeText);
 QString MainClassNodeText(const QString &name, const QString &start, const QString &maximumTime, const QString &penaltyTime);
+QString MainClassNodeText(const QString &name, const MainClassTimes &times);
+ClassNodeParts ParseClassNodeText(const QString &nodeText);
+
+// Why the text cannot be a class name in the tree (empty when it can): the
+// node text keeps a main class's times after "<*>(" and the file a node a
+// line, so "<", "*" and line or tab characters would make another class of it.
+QString ClassNameProblem(const QString &name);
+// Why the times cannot be a main class's (empty when they can): hours,
+// minutes and seconds, minutes and seconds below 60.
+QString MainClassTimesProblem(const MainClassTimes &times);
 
 // Orders nodes as the tree shows them: siblings sorted by text, each parent
 // before its children.

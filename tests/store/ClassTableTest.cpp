@@ -92,3 +92,53 @@ TEST(ClassTable, TreesDeeperThanThePathAreRefused)
     writeFile(file, "A\r\n\t\tB\r\n");
     EXPECT_THROW(ReadClassTreeFile(file), KorventError);
 }
+
+TEST(ClassTable, NodeTextsTakenApartAndBuiltAgain)
+{
+    struct Case
+    {
+        const char *text;
+        const char *name;
+        std::optional<MainClassTimes> times;
+    };
+    const Case cases[] = {
+        {"6h<*>(12:00:00|006:00:00|00:30:00)", "6h", MainClassTimes{QStringLiteral("12:00:00"), QStringLiteral("006:00:00"), QStringLiteral("00:30:00")}},
+        {"N\u00f5mme \u0161\u00fc<*>(09:30:00|024:00:00|00:00:00)", "N\u00f5mme \u0161\u00fc", MainClassTimes{QStringLiteral("09:30:00"), QStringLiteral("024:00:00"), QStringLiteral("00:00:00")}},
+        {"H12V", "H12V", std::nullopt},
+        {"Broken<*>(12:00:00|006:00:00)", "Broken", std::nullopt}, // two times: the previous main class's hold
+    };
+    for (const Case &c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        const ClassNodeParts parts = ParseClassNodeText(text);
+        EXPECT_EQ(parts.name, QString::fromUtf8(c.name)) << c.text;
+        EXPECT_EQ(parts.times, c.times) << c.text;
+        if (parts.times)
+            EXPECT_EQ(MainClassNodeText(parts.name, *parts.times), text) << c.text;
+    }
+}
+
+TEST(ClassTable, NamesAndTimesTheTreeCannotHoldAreRefused)
+{
+    const struct
+    {
+        const char *name;
+        bool fit;
+    } names[] = {
+        {"H12", true}, {"N\u00f5mme 6h", true}, {"A|B (x)", true}, {"", false}, {"  ", false},
+        {"A<B", false}, {"A*", false}, {"A\tB", false}, {"A\nB", false}, {"X<*>(12:00:00|006:00:00|00:30:00)", false},
+    };
+    for (const auto &c : names) {
+        const QString problem = ClassNameProblem(QString::fromUtf8(c.name));
+        EXPECT_EQ(problem.isEmpty(), c.fit) << c.name << ": " << problem.toStdString();
+    }
+
+    const MainClassTimes fine{QStringLiteral("12:00:00"), QStringLiteral("012:00:00"), QStringLiteral("00:30:45")};
+    EXPECT_EQ(MainClassTimesProblem(fine), QString());
+    MainClassTimes late = fine;
+    late.penaltyTime = QStringLiteral("00:75:00");
+    EXPECT_EQ(MainClassTimesProblem(late),
+              QStringLiteral("Penalty time \"00:75:00\" is not a time of hours, minutes and seconds (minutes and seconds below 60)"));
+    MainClassTimes halfTyped = fine;
+    halfTyped.start = QStringLiteral("1:00:00");
+    EXPECT_TRUE(MainClassTimesProblem(halfTyped).startsWith(QStringLiteral("Start time \"1:00:00\""))) << MainClassTimesProblem(halfTyped).toStdString();
+}

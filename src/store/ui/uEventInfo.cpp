@@ -7,6 +7,7 @@
 #include "base/ui/TRadioGroup.h"
 #include "course/ui/ControlsPageMenu.h"
 #include "db/EditableTableModel.h"
+#include "store/ClassUse.h"
 #include "store/CountryList.h"
 #include "store/EventSchema.h"
 #include "store/EventSetup.h"
@@ -26,6 +27,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
@@ -37,16 +39,59 @@
 
 namespace {
 
-// Siblings sorted as the class table orders them.
+// A class is shown as its name and times; the node text as stored is kept
+// beside them, and siblings sort by it as the class table orders them.
+constexpr int NodeTextRole = Qt::UserRole;
+enum ClassColumn { NameColumn, StartColumn, MaximumColumn, PenaltyColumn };
+
 class ClassTreeItem : public QTreeWidgetItem
 {
 public:
     using QTreeWidgetItem::QTreeWidgetItem;
     bool operator<(const QTreeWidgetItem &other) const override
     {
-        return ClassNodeTextLess(text(0), other.text(0));
+        return ClassNodeTextLess(nodeText(this), nodeText(&other));
     }
+    static QString nodeText(const QTreeWidgetItem *item) { return item->data(NameColumn, NodeTextRole).toString(); }
 };
+
+QTreeWidgetItem *mainClassOf(QTreeWidgetItem *item)
+{
+    while (item->parent())
+        item = item->parent();
+    return item;
+}
+
+std::optional<MainClassTimes> timesOf(QTreeWidgetItem *item)
+{
+    return ParseClassNodeText(ClassTreeItem::nodeText(mainClassOf(item))).times;
+}
+
+// Sub-classes show the times of their main class, greyed: they have no times of their own.
+void showClassItem(QTreeWidgetItem *item)
+{
+    const ClassNodeParts parts = ParseClassNodeText(ClassTreeItem::nodeText(item));
+    const MainClassTimes times = timesOf(item).value_or(MainClassTimes{});
+    item->setText(NameColumn, parts.name);
+    item->setToolTip(NameColumn, ClassTreeItem::nodeText(item));
+    const std::pair<ClassColumn, QString> columns[] = {{StartColumn, times.start}, {MaximumColumn, times.maximumTime}, {PenaltyColumn, times.penaltyTime}};
+    for (const auto &[column, text] : columns) {
+        item->setText(column, text);
+        item->setData(column, Qt::ForegroundRole, item->parent() ? QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text)) : QVariant());
+    }
+    for (int i = 0; i < item->childCount(); ++i)
+        showClassItem(item->child(i));
+}
+
+QStringList subClassNames(const QTreeWidgetItem *item)
+{
+    QStringList names;
+    for (int i = 0; i < item->childCount(); ++i) {
+        names.append(item->child(i)->text(NameColumn));
+        names.append(subClassNames(item->child(i)));
+    }
+    return names;
+}
 
 // Control types offered in the type column.
 class PickListDelegate : public QStyledItemDelegate
@@ -210,28 +255,73 @@ QWidget *TfEventInfo::createClassesTab()
     auto *page = new QWidget;
     tvClassList = new QTreeWidget(page);
     tvClassList->setObjectName(QStringLiteral("tvClassList"));
-    tvClassList->setHeaderHidden(true);
+    tvClassList->setHeaderLabels({tr("Class"), tr("Start time"), tr("Maximum time"), tr("Penalty time")});
     tvClassList->setSortingEnabled(true);
-    tvClassList->sortByColumn(0, Qt::AscendingOrder);
+    tvClassList->sortByColumn(NameColumn, Qt::AscendingOrder);
+    // The order is the class table's; the header does not change it.
+    tvClassList->header()->setSectionsClickable(false);
+    tvClassList->header()->setSortIndicatorShown(false);
+    tvClassList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    connect(tvClassList, &QTreeWidget::itemSelectionChanged, this, &TfEventInfo::showSelectedClass);
 
     auto *column = new QVBoxLayout;
     addSettingsOfTab("Classes", page, column);
     auto *add = new QPushButton(tr("Add Class"), page);
     add->setObjectName(QStringLiteral("btnAddClass"));
     connect(add, &QPushButton::clicked, this, &TfEventInfo::btnAddClassClick);
-    auto *remove = new QPushButton(tr("Remove Class"), page);
-    remove->setObjectName(QStringLiteral("btnRemoveClass"));
-    connect(remove, &QPushButton::clicked, this, &TfEventInfo::btnRemoveClassClick);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(add);
-    buttons->addWidget(remove);
+    buttons->addStretch();
     column->addLayout(buttons);
+    column->addSpacing(8);
+    column->addWidget(createClassEditor(page));
     column->addStretch();
 
     auto *layout = new QHBoxLayout(page);
-    layout->addWidget(tvClassList, 1);
-    layout->addLayout(column, 1);
+    layout->addWidget(tvClassList, 3);
+    layout->addLayout(column, 2);
+    showSelectedClass();
     return page;
+}
+
+QWidget *TfEventInfo::createClassEditor(QWidget *parent)
+{
+    auto *box = new QGroupBox(tr("Selected class"), parent);
+    box->setObjectName(QStringLiteral("gbSelectedClass"));
+    gbSelectedClass = box;
+    const auto timeEdit = [box](const char *name, const char *mask) {
+        auto *edit = new QLineEdit(box);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setInputMask(inputMaskOf(mask));
+        return edit;
+    };
+    eEditClassName = new QLineEdit(box);
+    eEditClassName->setObjectName(QStringLiteral("eEditClassName"));
+    meEditStartTime = timeEdit("meEditStartTime", "00:00:00");
+    meEditControlTime = timeEdit("meEditControlTime", "000:00:00");
+    meEditPenaltyTime = timeEdit("meEditPenaltyTime", "00:00:00");
+    auto *change = new QPushButton(tr("Change Class"), box);
+    change->setObjectName(QStringLiteral("btnChangeClass"));
+    connect(change, &QPushButton::clicked, this, &TfEventInfo::btnChangeClassClick);
+    connect(eEditClassName, &QLineEdit::returnPressed, this, &TfEventInfo::btnChangeClassClick);
+    auto *remove = new QPushButton(tr("Remove Class"), box);
+    remove->setObjectName(QStringLiteral("btnRemoveClass"));
+    connect(remove, &QPushButton::clicked, this, &TfEventInfo::btnRemoveClassClick);
+
+    auto *form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    form->addRow(tr("Class"), eEditClassName);
+    form->addRow(tr("Start time"), meEditStartTime);
+    form->addRow(tr("Maximum time"), meEditControlTime);
+    form->addRow(tr("Penalty time"), meEditPenaltyTime);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(change);
+    buttons->addWidget(remove);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(box);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    return box;
 }
 
 TfEventInfo::TableGrid TfEventInfo::createTableGrid(const db::TableDefinition &table, const QString &objectName, QWidget *parent)
@@ -372,7 +462,7 @@ ClassTree TfEventInfo::classTree() const
 {
     ClassTree tree;
     std::function<void(QTreeWidgetItem *, int)> walk = [&](QTreeWidgetItem *item, int depth) {
-        tree.push_back(ClassNode{item->text(0), depth});
+        tree.push_back(ClassNode{ClassTreeItem::nodeText(item), depth});
         for (int i = 0; i < item->childCount(); ++i)
             walk(item->child(i), depth + 1);
     };
@@ -387,11 +477,48 @@ void TfEventInfo::setClassTree(const ClassTree &tree)
     std::vector<QTreeWidgetItem *> parents;
     for (const ClassNode &node : tree) {
         parents.resize(static_cast<size_t>(node.depth));
-        QTreeWidgetItem *item = parents.empty() ? new ClassTreeItem(tvClassList) : new ClassTreeItem(parents.back());
-        item->setText(0, node.text);
-        parents.push_back(item);
+        parents.push_back(addClassItem(parents.empty() ? nullptr : parents.back(), node.text));
     }
     tvClassList->expandAll();
+}
+
+QTreeWidgetItem *TfEventInfo::addClassItem(QTreeWidgetItem *parent, const QString &nodeText)
+{
+    QTreeWidgetItem *item = parent ? new ClassTreeItem(parent) : new ClassTreeItem(tvClassList);
+    item->setData(NameColumn, NodeTextRole, nodeText);
+    showClassItem(item);
+    return item;
+}
+
+QTreeWidgetItem *TfEventInfo::selectedClass() const
+{
+    const QList<QTreeWidgetItem *> selected = tvClassList->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.constFirst();
+}
+
+void TfEventInfo::showSelectedClass()
+{
+    QTreeWidgetItem *item = selectedClass();
+    gbSelectedClass->setEnabled(item != nullptr);
+    const MainClassTimes times = item ? timesOf(item).value_or(MainClassTimes{}) : MainClassTimes{};
+    eEditClassName->setText(item ? item->text(NameColumn) : QString());
+    meEditStartTime->setText(times.start);
+    meEditControlTime->setText(times.maximumTime);
+    meEditPenaltyTime->setText(times.penaltyTime);
+    // A sub-class has its main class's times.
+    for (QLineEdit *edit : {meEditStartTime, meEditControlTime, meEditPenaltyTime})
+        edit->setEnabled(item && !item->parent());
+}
+
+bool TfEventInfo::acceptableClass(const QString &name, const MainClassTimes *times)
+{
+    QString problem = ClassNameProblem(name);
+    if (problem.isEmpty() && times)
+        problem = MainClassTimesProblem(*times);
+    if (problem.isEmpty())
+        return true;
+    MessageBoxSink(this).error(problem);
+    return false;
 }
 
 void TfEventInfo::btnAddClassClick()
@@ -399,9 +526,7 @@ void TfEventInfo::btnAddClassClick()
     const QString name = findChild<QLineEdit *>(QStringLiteral("eClassName"))->text();
     if (name.isEmpty())
         return;
-    QTreeWidgetItem *selected = tvClassList->currentItem();
-    if (selected && !selected->isSelected())
-        selected = nullptr;
+    QTreeWidgetItem *selected = selectedClass();
     QTreeWidgetItem *item;
     if (!selected || findChild<QCheckBox *>(QStringLiteral("cbMainClass"))->isChecked()) {
         // A half-typed time would make a class that starts at no time.
@@ -413,24 +538,72 @@ void TfEventInfo::btnAddClassClick()
             MessageBoxSink(this).error(error.message());
             return;
         }
-        item = new ClassTreeItem(tvClassList);
-        item->setText(0, MainClassNodeText(name, times.meStartTime, times.meControlTime, times.mePenaltyTime));
+        const MainClassTimes classTimes{times.meStartTime, times.meControlTime, times.mePenaltyTime};
+        if (!acceptableClass(name, &classTimes))
+            return;
+        item = addClassItem(nullptr, MainClassNodeText(name, classTimes));
     } else {
         if (depthOf(selected) + 1 >= ClassPathLevels) {
             QMessageBox::warning(this, tr("Korvent"), tr("Classes may be nested %1 levels deep at most").arg(ClassPathLevels));
             return;
         }
-        item = new ClassTreeItem(selected);
-        item->setText(0, name);
+        if (!acceptableClass(name, nullptr))
+            return;
+        item = addClassItem(selected, name);
         selected->setExpanded(true);
     }
     tvClassList->setCurrentItem(item);
 }
 
+void TfEventInfo::btnChangeClassClick()
+{
+    QTreeWidgetItem *item = selectedClass();
+    if (!item)
+        return;
+    const QString name = eEditClassName->text();
+    const bool mainClass = item->parent() == nullptr;
+    const MainClassTimes times{meEditStartTime->text(), meEditControlTime->text(), meEditPenaltyTime->text()};
+    if (!acceptableClass(name, mainClass ? &times : nullptr))
+        return;
+    const QString oldName = item->text(NameColumn);
+    const qint64 entered = name == oldName ? 0 : TeamsEnteredInClass(m_data.connection(), oldName);
+    if (entered > 0) {
+        const QString question = tr("Teams entered in class %1: %2. They keep that class and are left out of the results until it "
+                                    "is changed. Rename the class to %3?")
+                                     .arg(oldName)
+                                     .arg(entered)
+                                     .arg(name);
+        if (QMessageBox::question(this, tr("Confirm"), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+            return;
+    }
+    item->setData(NameColumn, NodeTextRole, mainClass ? MainClassNodeText(name, times) : name);
+    showClassItem(item);
+    tvClassList->sortItems(NameColumn, Qt::AscendingOrder);
+    tvClassList->scrollToItem(item);
+}
+
 void TfEventInfo::btnRemoveClassClick()
 {
-    if (QTreeWidgetItem *selected = tvClassList->currentItem())
-        delete selected;
+    QTreeWidgetItem *selected = selectedClass();
+    if (!selected)
+        return;
+    const QString name = selected->text(NameColumn);
+    const QStringList subClasses = subClassNames(selected);
+    QString question = subClasses.isEmpty()
+        ? tr("Remove class %1?").arg(name)
+        : tr("Remove class %1 with its sub-classes %2?").arg(name, subClasses.join(QStringLiteral(", ")));
+    qint64 entered = 0;
+    for (const QString &removed : QStringList{name} + subClasses)
+        entered += TeamsEnteredInClass(m_data.connection(), removed);
+    if (entered > 0)
+        question += u'\n' + tr("Teams entered in them: %1. They will be left out of the results.").arg(entered);
+    if (QMessageBox::question(this, tr("Confirm"), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return;
+    delete selected;
+    // Nothing stays selected: another click removes nothing without a new choice.
+    tvClassList->clearSelection();
+    tvClassList->setCurrentItem(nullptr);
+    showSelectedClass();
 }
 
 void TfEventInfo::sbOpenFileClick()
@@ -462,6 +635,7 @@ void TfEventInfo::save(const EventSettings &current)
 void TfEventInfo::showEvent(QShowEvent *event)
 {
     tvClassList->expandAll();
+    showSelectedClass();
     for (const TableGrid &grid : m_grids)
         grid.navigator->refresh();
     QDialog::showEvent(event);

@@ -44,6 +44,9 @@ public:
     void showSettings(const EventSettings &settings);
 
     void btnAddClassClick();
+    // Writes the editor's name and times into the selected class.
+    void btnChangeClassClick();
+    // Asks first, naming the sub-classes that go with it.
     void btnRemoveClassClick();
 
 protected:
@@ -72,12 +75,24 @@ private:
     // Sets a setting from its control; raises KorventError after bringing the control to front.
     void takeSetting(EventSettings &settings, const SettingDefinition &definition);
     void sbOpenFileClick();
+    QWidget *createClassEditor(QWidget *parent);
+    // The selected class, or none: the current item alone is not a selection.
+    QTreeWidgetItem *selectedClass() const;
+    void showSelectedClass();
+    QTreeWidgetItem *addClassItem(QTreeWidgetItem *parent, const QString &nodeText);
+    // Shows the problem and returns false when the name or times cannot be stored.
+    bool acceptableClass(const QString &name, const MainClassTimes *times);
 
     QString m_eventDirectory;
     QString m_programDirectory;
     TdmData &m_data;
     SharedEventSetup &m_shared;
     QTreeWidget *tvClassList = nullptr;
+    QWidget *gbSelectedClass = nullptr;
+    QLineEdit *eEditClassName = nullptr;
+    QLineEdit *meEditStartTime = nullptr;
+    QLineEdit *meEditControlTime = nullptr;
+    QLineEdit *meEditPenaltyTime = nullptr;
     CountryListModel *m_countries = nullptr;
     QList<TableGrid> m_grids;
 };

@@ -1,3 +1,4 @@
+#include "ModalDialogs.h"
 #include "TestFolder.h"
 
 #include "store/ClassTable.h"
@@ -142,6 +143,7 @@ TEST_F(EventInfoFixture, RemovingEveryClassKeepsTheStoredTree)
     auto *tree = window->findChild<QTreeWidget *>(QStringLiteral("tvClassList"));
     ASSERT_EQ(tree->topLevelItemCount(), 1);
     tree->setCurrentItem(tree->topLevelItem(0));
+    whenModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
     QTest::mouseClick(window->findChild<QWidget *>(QStringLiteral("btnRemoveClass")), Qt::LeftButton);
     EXPECT_EQ(tree->topLevelItemCount(), 0);
     window->show();
@@ -333,4 +335,215 @@ TEST_F(EventInfoFixture, GridEditsAreWrittenAtOnceAndRefusalsShown)
     window->close();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(stored("points").toInt(), 30);
+}
+
+namespace {
+
+struct ClassEditor : EventInfoFixture
+{
+    std::unique_ptr<TfEventInfo> window;
+    QTreeWidget *tree = nullptr;
+    QStringList boxes; // the message boxes shown, "text|answer"
+
+    void SetUp() override
+    {
+        EventInfoFixture::SetUp();
+        WriteClassTreeFile(ClassTreeFileName(event), {{"12h<*>(10:00:00|012:00:00|00:30:00)", 0},
+                                                      {"12h N\u00f5mme", 1},
+                                                      {"12h V\u00e4ike", 2},
+                                                      {"6h<*>(12:00:00|006:00:00|00:30:00)", 0},
+                                                      {"6hV", 1}});
+        window = open();
+        window->findChild<QTabWidget *>()->setCurrentIndex(1);
+        window->show();
+        tree = window->findChild<QTreeWidget *>(QStringLiteral("tvClassList"));
+    }
+
+    QTreeWidgetItem *item(const QString &name) const
+    {
+        const QList<QTreeWidgetItem *> found = tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? nullptr : found.constFirst();
+    }
+    void clickClass(const QString &name) const
+    {
+        QTreeWidgetItem *target = item(name);
+        ASSERT_TRUE(target) << name.toStdString();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(target).center());
+    }
+    QLineEdit *field(const char *name) const { return window->findChild<QLineEdit *>(QLatin1String(name)); }
+    QWidget *button(const char *name) const { return window->findChild<QWidget *>(QLatin1String(name)); }
+    // Clicks the button; a message box it shows is answered and noted.
+    void click(const char *name, QMessageBox::StandardButton answer = QMessageBox::Ok)
+    {
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [this, answer] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); box && box->isVisible()) {
+                boxes.append(box->text() + u'|' + QString::number(answer));
+                if (QAbstractButton *chosen = box->button(answer))
+                    chosen->click();
+                else
+                    box->accept();
+            }
+        });
+        watcher.start(10);
+        QTest::mouseClick(button(name), Qt::LeftButton);
+        QTest::qWait(30);
+    }
+    QStringList nodeTexts() const
+    {
+        QStringList texts;
+        for (const ClassNode &node : window->classTree())
+            texts.append(QString(node.depth, u'-') + node.text);
+        return texts;
+    }
+};
+
+} // namespace
+
+TEST_F(ClassEditor, TheTreeShowsNamesAndTimesAndTheEditorTheSelectedClass)
+{
+    EXPECT_EQ(tree->columnCount(), 4);
+    EXPECT_EQ(tree->headerItem()->text(2), QStringLiteral("Maximum time"));
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), QStringLiteral("12h"));
+    EXPECT_EQ(item(QStringLiteral("6hV"))->text(2), QStringLiteral("006:00:00")) << "a sub-class shows its main class's times";
+    EXPECT_FALSE(button("gbSelectedClass")->isEnabled()) << "nothing is selected yet";
+
+    clickClass(QStringLiteral("6h"));
+    EXPECT_TRUE(button("gbSelectedClass")->isEnabled());
+    EXPECT_EQ(field("eEditClassName")->text(), QStringLiteral("6h"));
+    EXPECT_EQ(field("meEditStartTime")->text(), QStringLiteral("12:00:00"));
+    EXPECT_EQ(field("meEditControlTime")->text(), QStringLiteral("006:00:00"));
+    EXPECT_EQ(field("mePenaltyTime")->text(), QStringLiteral("00:30:00")) << "the settings for the next class stay";
+
+    clickClass(QStringLiteral("12h V\u00e4ike"));
+    EXPECT_EQ(field("eEditClassName")->text(), QStringLiteral("12h V\u00e4ike"));
+    EXPECT_EQ(field("meEditStartTime")->text(), QStringLiteral("10:00:00"));
+    EXPECT_FALSE(field("meEditStartTime")->isEnabled()) << "a sub-class has no times of its own";
+}
+
+TEST_F(ClassEditor, ChangingAClassInPlaceKeepsItsSubClassesAndTheStoredForm)
+{
+    clickClass(QStringLiteral("6h"));
+    typeTime(*window, "eEditClassName", "");
+    QTest::keyClicks(field("eEditClassName"), QStringLiteral("8h"));
+    typeTime(*window, "meEditStartTime", "113000");
+    typeTime(*window, "meEditControlTime", "0080000");
+    typeTime(*window, "meEditPenaltyTime", "001500");
+    click("btnChangeClass");
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join(u'\n').toStdString();
+    EXPECT_EQ(nodeTexts(), QStringList({"12h<*>(10:00:00|012:00:00|00:30:00)", QStringLiteral("-12h N\u00f5mme"), QStringLiteral("--12h V\u00e4ike"),
+                                        "8h<*>(11:30:00|008:00:00|00:15:00)", "-6hV"}));
+    EXPECT_EQ(item(QStringLiteral("6hV"))->text(1), QStringLiteral("11:30:00")) << "the sub-class shows the new times";
+    EXPECT_EQ(item(QStringLiteral("8h"))->childCount(), 1);
+
+    // A sub-class is renamed with Enter; its times are its main class's.
+    clickClass(QStringLiteral("6hV"));
+    field("eEditClassName")->setText(QStringLiteral("8h \u0160")); // QTest types ASCII only
+    QTest::keyClick(field("eEditClassName"), Qt::Key_Return);
+    EXPECT_EQ(nodeTexts().constLast(), QStringLiteral("-8h \u0160"));
+
+    window->accept();
+    EXPECT_EQ(ReadClassTreeFile(ClassTreeFileName(event))[3].text, QStringLiteral("8h<*>(11:30:00|008:00:00|00:15:00)"));
+    const auto published = LoadClassTable(shared.snapshot()->classTree);
+    ASSERT_TRUE(FindClass(published, QStringLiteral("8h \u0160")).has_value());
+    EXPECT_EQ(FindClass(published, QStringLiteral("8h \u0160"))->start, 4'140'000);
+}
+
+TEST_F(ClassEditor, NamesAndTimesTheTreeCannotHoldAreRefusedAndChangeNothing)
+{
+    const QStringList before = nodeTexts();
+    const struct
+    {
+        const char *name;
+        const char *start;
+        const char *message;
+    } cases[] = {
+        {"6h<x", "120000", "The class name \"6h<x\" holds"},
+        {"6*h", "120000", "The class name \"6*h\" holds"},
+        {"", "120000", "A class needs a name"},
+        {"6h", "127500", "Start time \"12:75:00\" is not a time"},
+    };
+    for (const auto &c : cases) {
+        boxes.clear();
+        clickClass(QStringLiteral("6h"));
+        typeTime(*window, "eEditClassName", "");
+        QTest::keyClicks(field("eEditClassName"), QString::fromUtf8(c.name));
+        typeTime(*window, "meEditStartTime", c.start);
+        click("btnChangeClass");
+        ASSERT_EQ(boxes.size(), 1) << c.name;
+        EXPECT_TRUE(boxes.first().startsWith(QLatin1String(c.message))) << boxes.first().toStdString();
+        EXPECT_EQ(nodeTexts(), before) << c.name;
+    }
+
+    // Adding is held to the same names.
+    boxes.clear();
+    tree->clearSelection();
+    window->findChild<QLineEdit *>(QStringLiteral("eClassName"))->setText(QStringLiteral("A<B"));
+    click("btnAddClass");
+    EXPECT_EQ(boxes.size(), 1);
+    EXPECT_EQ(nodeTexts(), before);
+}
+
+TEST_F(ClassEditor, RenamingAClassTeamsAreEnteredInAsksFirst)
+{
+    data->insertRow(QStringLiteral("team"), {{"number", 1}, {"name", "Owls"}, {"class", "6h"}});
+    data->insertRow(QStringLiteral("team"), {{"number", 2}, {"name", "Larks"}, {"class", "12h"}, {"subclass", "6h"}});
+    clickClass(QStringLiteral("6h"));
+    typeTime(*window, "eEditClassName", "");
+    QTest::keyClicks(field("eEditClassName"), QStringLiteral("8h"));
+    click("btnChangeClass", QMessageBox::No);
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes.first(), QStringLiteral("Teams entered in class 6h: 2. They keep that class and are left out of the results until it is "
+                                            "changed. Rename the class to 8h?|%1")
+                                 .arg(QMessageBox::No));
+    EXPECT_TRUE(item(QStringLiteral("6h"))) << "No keeps the name";
+
+    click("btnChangeClass", QMessageBox::Yes);
+    EXPECT_TRUE(item(QStringLiteral("8h")));
+
+    // Times alone change without a question.
+    boxes.clear();
+    typeTime(*window, "meEditStartTime", "090000");
+    click("btnChangeClass");
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_EQ(item(QStringLiteral("8h"))->text(1), QStringLiteral("09:00:00"));
+}
+
+TEST_F(ClassEditor, RemovingAsksNamingTheSubClassesAndLeavesNothingSelected)
+{
+    data->insertRow(QStringLiteral("team"), {{"number", 1}, {"name", "Owls"}, {"class", "12h V\u00e4ike"}});
+    clickClass(QStringLiteral("12h"));
+    click("btnRemoveClass", QMessageBox::No);
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes.first(), QStringLiteral("Remove class 12h with its sub-classes 12h N\u00f5mme, 12h V\u00e4ike?\n"
+                                            "Teams entered in them: 1. They will be left out of the results.|%1")
+                                 .arg(QMessageBox::No));
+    EXPECT_EQ(nodeTexts().size(), 5) << "No keeps the class";
+
+    click("btnRemoveClass", QMessageBox::Yes);
+    EXPECT_EQ(nodeTexts(), QStringList({"6h<*>(12:00:00|006:00:00|00:30:00)", "-6hV"}));
+    EXPECT_TRUE(tree->selectedItems().isEmpty());
+    EXPECT_FALSE(button("btnRemoveClass")->isEnabled());
+
+    // A second click removes nothing and asks nothing.
+    boxes.clear();
+    click("btnRemoveClass", QMessageBox::Yes);
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_EQ(nodeTexts().size(), 2);
+
+    clickClass(QStringLiteral("6hV"));
+    click("btnRemoveClass", QMessageBox::Yes);
+    EXPECT_EQ(boxes.constLast(), QStringLiteral("Remove class 6hV?|%1").arg(QMessageBox::Yes));
+    EXPECT_EQ(nodeTexts(), QStringList({"6h<*>(12:00:00|006:00:00|00:30:00)"}));
+}
+
+TEST_F(ClassEditor, Screenshot)
+{
+    window->resize(980, 560);
+    clickClass(QStringLiteral("6h"));
+    const QImage shot = window->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    const QString target = qEnvironmentVariable("KORVENT_SCREENSHOT_DIR");
+    if (!target.isEmpty())
+        EXPECT_TRUE(shot.save(target + QStringLiteral("/class-editor.png")));
 }
