@@ -7,6 +7,7 @@
 #include "course/ControlCreation.h"
 #include "course/ControlList.h"
 #include "course/CourseDataImport.h"
+#include "course/CourseImportSummary.h"
 #include "course/CourseMapFile.h"
 #include "store/EventSettings.h"
 #include "store/uData.h"
@@ -45,7 +46,8 @@ int importFile(CliContext &context, const QString &fileName)
         if (read.map)
             settings = EventSettings::update(eventDirectory, [&](EventSettings &saved) { ApplyMapReference(saved, *read.map); });
     });
-    context.out << tr("%1 controls added").arg(course.rows.size()) << '\n';
+    for (const QString &line : CourseImportSummary(course))
+        context.out << line << '\n';
     if (course.map)
         context.out << "eMap_Scale=" << settings.eMap_Scale << "\neMap_OffsetX=" << settings.eMap_OffsetX
                     << "\neMap_OffsetY=" << settings.eMap_OffsetY << '\n';

@@ -136,10 +136,18 @@ CourseData ReadCourseData(const QString &fileName, bool unitPlus11)
             course.map = mapReference(numbers, element);
         } else if (name == QLatin1String("StartPoint")) {
             const QString code = element.child(QStringLiteral("StartPointCode")).text().trimmed();
-            course.rows.push_back(placed(StartRow(code), mapPosition(numbers, element, tr("start %1 (StartPoint %2)").arg(code).arg(++starts))));
+            const ControlRow row = placed(StartRow(code), mapPosition(numbers, element, tr("start %1 (StartPoint %2)").arg(code).arg(++starts)));
+            if (starts == 1)
+                course.rows.push_back(row);
+            else
+                course.otherStarts.append(code);
         } else if (name == QLatin1String("FinishPoint")) {
             const QString code = element.child(QStringLiteral("FinishPointCode")).text().trimmed();
-            course.rows.push_back(placed(FinishRow(code), mapPosition(numbers, element, tr("finish %1 (FinishPoint %2)").arg(code).arg(++finishes))));
+            const ControlRow row = placed(FinishRow(code), mapPosition(numbers, element, tr("finish %1 (FinishPoint %2)").arg(code).arg(++finishes)));
+            if (finishes == 1)
+                course.rows.push_back(row);
+            else
+                course.otherFinishes.append(code);
         } else if (name == QLatin1String("Control")) {
             const QString code = element.child(QStringLiteral("ControlCode")).text().trimmed();
             const QString where = tr("control %1 (Control %2)").arg(code).arg(++controls);

@@ -8,6 +8,7 @@
 #include "course/ControlRows.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -26,6 +27,11 @@ struct CourseData
 {
     std::optional<MapReference> map; // the last Map element's, if any
     std::vector<ControlRow> rows;    // in the order of the file
+    // The start and the finish are one row each, found by their code: the
+    // first StartPoint and FinishPoint are those rows, the codes of any later
+    // ones are kept here for the operator to be told.
+    QStringList otherStarts;
+    QStringList otherFinishes;
 };
 
 // Reads the whole file before anything is stored. Raises KorventError naming

@@ -35,6 +35,7 @@ const QByteArray course = R"(<?xml version="1.0" encoding="UTF-8"?>
 <CourseData>
   <Map><Scale>10000</Scale><MapPosition x="141.83" y="-177.92"/></Map>
   <StartPoint><StartPointCode>S1</StartPointCode><MapPosition x="168.16" y="-21.42"/></StartPoint>
+  <StartPoint><StartPointCode>S2</StartPointCode><MapPosition x="160.0" y="-20.0"/></StartPoint>
   <Control><ControlCode>170</ControlCode><MapPosition x="157.72" y="-0.69"/></Control>
 </CourseData>
 )";
@@ -65,7 +66,10 @@ TEST_F(CliControls, ImportAddsTheControlsAndSavesTheMapReference)
     writeFile(folderOf(program) + QStringLiteral("course.xml"), course);
     const CliRun imported = run({"import", "course.xml"});
     ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
-    EXPECT_EQ(imported.out, QStringLiteral("2 controls added\neMap_Scale=10000\neMap_OffsetX=1418\neMap_OffsetY=-1779\n"));
+    EXPECT_EQ(imported.out, QStringLiteral("2 controls added: 1 scoring controls, 1 start, 0 finish\n"
+                                           "Start (S): S1; also in the file, not added: S2\n"
+                                           "Map: scale 1:10000, reference point 1418, -1779 (tenths of a millimetre)\n"
+                                           "eMap_Scale=10000\neMap_OffsetX=1418\neMap_OffsetY=-1779\n"));
     EXPECT_EQ(list(), QStringList({"  170  170  17 C 1577   -6 P:170", "    S   10   0 S 1681 -214 S1"}));
     const EventSettings settings = EventSettings::load(event);
     EXPECT_EQ(settings.eMap_Scale, QStringLiteral("10000"));

@@ -2,6 +2,7 @@
 
 #include "base/KorventError.h"
 #include "course/CourseDataImport.h"
+#include "course/CourseImportSummary.h"
 #include "store/EventSettings.h"
 
 #include <QFileInfo>
@@ -113,14 +114,47 @@ TEST_F(CourseDataImport, TheExampleCourseDataOfTheIofStandard)
     EXPECT_EQ(course.map->offsetX, QStringLiteral("-105"));
     EXPECT_EQ(course.map->offsetY, QStringLiteral("2770"));
 
-    // In the order of the file: three starts, 115 controls, the finish.
+    // In the order of the file: the first of the three starts, 115 controls,
+    // the finish. The start is one row: the other start points are named.
     const QStringList rows = controls();
-    ASSERT_EQ(rows.size(), 3 + 115 + 1);
-    EXPECT_EQ(rows.mid(0, 5), QStringList({"S 10 0 S 1976 421 s1", "S 10 0 S 1824 421 s2", "S 10 0 S 1403 -420 s3",
-                                           "31 31 3 C 1728 542 P:31", "32 32 3 C 1684 570 P:32"}));
+    ASSERT_EQ(rows.size(), 1 + 115 + 1);
+    EXPECT_EQ(rows.mid(0, 3), QStringList({"S 10 0 S 1976 421 s1", "31 31 3 C 1728 542 P:31", "32 32 3 C 1684 570 P:32"}));
+    EXPECT_EQ(course.otherStarts, QStringList({"s2", "s3"}));
     EXPECT_TRUE(rows.contains(QStringLiteral("97 97 9 C 1326 -19 P:97")));
-    EXPECT_EQ(rows.mid(116), QStringList({"154 154 15 C 1484 -930 P:154", "200 200 20 C 1461 -800 P:200", "F 11 0 F 1597 -797 f1"}));
+    EXPECT_EQ(rows.mid(114), QStringList({"154 154 15 C 1484 -930 P:154", "200 200 20 C 1461 -800 P:200", "F 11 0 F 1597 -797 f1"}));
+    EXPECT_EQ(CourseImportSummary(course),
+              QStringList({"117 controls added: 115 scoring controls, 1 start, 1 finish", "Start (S): s1; also in the file, not added: s2, s3",
+                           "Finish (F): f1", "Map: scale 1:15000, reference point -105, 2770 (tenths of a millimetre)"}));
     EXPECT_EQ(rows.filter(QRegularExpression(QStringLiteral("^(\\d+) \\1 \\d+ C -?\\d+ -?\\d+ P:\\1$"))).size(), 115);
+}
+
+TEST_F(CourseDataImport, StartAndFinishAreOneRowEachAndTheSummarySaysWhatWasLeft)
+{
+    const struct
+    {
+        const char *points;
+        QStringList rows;
+        QStringList summary;
+    } cases[] = {
+        {"<StartPoint><StartPointCode>S\u00f5</StartPointCode><MapPosition x='-1.5' y='2'/></StartPoint>"
+         "<StartPoint><StartPointCode>S2</StartPointCode><MapPosition x='3' y='4'/></StartPoint>"
+         "<FinishPoint><FinishPointCode>F1</FinishPointCode><MapPosition x='5' y='6'/></FinishPoint>"
+         "<FinishPoint><FinishPointCode>F2</FinishPointCode><MapPosition x='7' y='8'/></FinishPoint>"
+         "<StartPoint><StartPointCode>S3</StartPointCode><MapPosition x='9' y='9'/></StartPoint>",
+         {"31 31 3 C 10 10 P:31", QStringLiteral("S 10 0 S -15 20 S\u00f5"), "F 11 0 F 50 60 F1"},
+         {"3 controls added: 1 scoring controls, 1 start, 1 finish", "Start (S): S\u00f5; also in the file, not added: S2, S3",
+          "Finish (F): F1; also in the file, not added: F2", "Map: the file has no map reference; the map settings stay as they were"}},
+        {"", {"31 31 3 C 10 10 P:31"},
+         {"1 controls added: 1 scoring controls, 0 start, 0 finish", "Map: the file has no map reference; the map settings stay as they were"}},
+    };
+    for (const auto &c : cases) {
+        data->connection().exec(QStringLiteral("DELETE FROM control"));
+        QByteArray bytes = "<CourseData><Control><ControlCode>31</ControlCode><MapPosition x='1' y='1'/></Control>";
+        bytes += QString::fromUtf8(c.points).toUtf8() + "</CourseData>";
+        const CourseData course = ImportCourseData(*data, file(bytes), false);
+        EXPECT_EQ(controls(), c.rows) << c.points;
+        EXPECT_EQ(CourseImportSummary(course), c.summary) << c.points;
+    }
 }
 
 TEST_F(CourseDataImport, AFileThatIsNotWellFormedChangesNothing)

@@ -7,6 +7,7 @@
 #include "course/ControlCreation.h"
 #include "course/ControlList.h"
 #include "course/CourseDataImport.h"
+#include "course/CourseImportSummary.h"
 #include "course/CourseMapFile.h"
 #include "course/ui/uCreateControls.h"
 #include "reports/ui/TextPrinter.h"
@@ -14,10 +15,13 @@
 #include "store/ui/uEventInfo.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPrinterInfo>
+#include <QTabWidget>
 #include <QTableView>
 
 ControlsPageMenu::ControlsPageMenu(TfEventInfo &window, QTableView *grid, TDBNavigator *navigator, TdmData &data,
@@ -31,6 +35,8 @@ ControlsPageMenu::ControlsPageMenu(TfEventInfo &window, QTableView *grid, TDBNav
     , pmControls(new QMenu(grid))
 {
     pmControls->setObjectName(QStringLiteral("pmControls"));
+    // The same menu stands in the window's menu bar.
+    pmControls->setTitle(tr("&Controls"));
     const auto add = [this](const char *name, const QString &caption, void (ControlsPageMenu::*handler)()) {
         QAction *action = pmControls->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
@@ -79,16 +85,29 @@ void ControlsPageMenu::miImportOCAD9Click()
 
 void ControlsPageMenu::importFile(const QString &fileName)
 {
+    std::optional<CourseData> imported;
     changeControls([&] {
-        const CourseData course = ImportCourseData(m_data, fileName, isTicked("cbUnit11"));
-        if (course.map) {
+        imported = ImportCourseData(m_data, fileName, isTicked("cbUnit11"));
+        if (imported->map) {
             EventSettings settings;
-            ApplyMapReference(settings, *course.map);
+            ApplyMapReference(settings, *imported->map);
             for (const auto &[key, value] : {std::pair{"eMap_Scale", settings.eMap_Scale}, std::pair{"eMap_OffsetX", settings.eMap_OffsetX},
                                              std::pair{"eMap_OffsetY", settings.eMap_OffsetY}})
                 m_window.findChild<QLineEdit *>(QString::fromLatin1(key))->setText(value);
         }
     });
+    if (!imported)
+        return;
+    // The command may come from the window's menu on another page: the rows are shown.
+    if (auto *tabs = m_window.findChild<QTabWidget *>(QStringLiteral("pcEventInfo")))
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(m_grid))
+                tabs->setCurrentIndex(i);
+    QMessageBox summary(QMessageBox::Information, tr("Import OCAD9"), tr("Course data imported from %1").arg(QDir::toNativeSeparators(fileName)),
+                        QMessageBox::Ok, &m_window);
+    summary.setObjectName(QStringLiteral("mbImportSummary"));
+    summary.setInformativeText(CourseImportSummary(*imported).join(u'\n'));
+    summary.exec();
 }
 
 void ControlsPageMenu::miCreateClick()

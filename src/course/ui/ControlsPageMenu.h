@@ -1,6 +1,7 @@
 #pragma once
 
-// The context menu of the setup window's control grid (pmControls): import
+// The context menu of the setup window's control grid (pmControls), also the
+// window's "Controls" menu: import
 // the controls and map reference of a course data file, create a run of
 // controls, print the control list, and save the course picture. The window's
 // controls are the live settings: the commands read their check boxes and map

@@ -26,6 +26,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
@@ -155,7 +157,11 @@ TfEventInfo::TfEventInfo(const QString &eventDirectory, const QString &programDi
     tabs->addTab(createListsTab(), tr("Lists and extras"));
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
+    auto *menuBar = new QMenuBar(this);
+    menuBar->setObjectName(QStringLiteral("mmEventInfo"));
+    menuBar->addMenu(m_controlsMenu->menu());
     auto *layout = new QVBoxLayout(this);
+    layout->setMenuBar(menuBar);
     layout->addWidget(tabs);
     layout->addWidget(buttons);
     resize(860, 560);
@@ -356,7 +362,7 @@ QWidget *TfEventInfo::createControlsTab()
     grid.view->setToolTip(tr("Control: S,F,I,O,W or CP number"));
     grid.view->setItemDelegateForColumn(grid.model->columnOf(QStringLiteral("type")),
                                         new PickListDelegate(QStringLiteral("C,S,F,I,O,W").split(u','), grid.view));
-    new ControlsPageMenu(*this, grid.view, grid.navigator, m_data, m_eventDirectory);
+    m_controlsMenu = new ControlsPageMenu(*this, grid.view, grid.navigator, m_data, m_eventDirectory);
     auto *gridColumn = new QVBoxLayout;
     gridColumn->addWidget(grid.view, 1);
     gridColumn->addWidget(grid.navigator);

@@ -11,6 +11,7 @@
 
 #include <QDialog>
 
+class ControlsPageMenu;
 class CountryListModel;
 class QLineEdit;
 class QTableView;
@@ -95,4 +96,5 @@ private:
     QLineEdit *meEditPenaltyTime = nullptr;
     CountryListModel *m_countries = nullptr;
     QList<TableGrid> m_grids;
+    ControlsPageMenu *m_controlsMenu = nullptr;
 };

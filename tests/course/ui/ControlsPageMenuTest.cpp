@@ -17,10 +17,12 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPdfWriter>
 #include <QPrinterInfo>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -92,7 +94,11 @@ struct ControlsPage : ::testing::Test
     QString setting(const char *name) const { return window->findChild<QLineEdit *>(QString::fromLatin1(name))->text(); }
     void tick(const char *name, bool ticked) const { window->findChild<QCheckBox *>(QString::fromLatin1(name))->setChecked(ticked); }
 
-    void importThroughTheDialog(const QString &fileName)
+    // The summary boxes the imports showed: text, a line break, the lines.
+    QStringList summaries;
+    QString screenshot; // where the next summary box is saved, in KORVENT_SCREENSHOT_DIR
+
+    void importThroughTheDialog(const QString &fileName, QAction *command = nullptr)
     {
         answerNext<QFileDialog>([fileName](QFileDialog *dialog) {
             EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("xml"));
@@ -100,7 +106,22 @@ struct ControlsPage : ::testing::Test
             dialog->selectFile(fileName);
             static_cast<QDialog *>(dialog)->accept();
         });
-        trigger("miImportOCAD9");
+        QTimer summary;
+        QObject::connect(&summary, &QTimer::timeout, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || box->objectName() != QLatin1String("mbImportSummary"))
+                return;
+            summaries.append(box->text() + u'\n' + box->informativeText());
+            const QString target = qEnvironmentVariable("KORVENT_SCREENSHOT_DIR");
+            if (!target.isEmpty() && !screenshot.isEmpty())
+                EXPECT_TRUE(box->grab().save(target + u'/' + screenshot));
+            box->accept();
+        });
+        summary.start(10);
+        if (command)
+            command->trigger();
+        else
+            trigger("miImportOCAD9");
     }
     QStringList listed() const { return ControlListLines(data->connection()); }
 };
@@ -120,6 +141,36 @@ TEST_F(ControlsPage, TheGridOffersTheFourCommands)
     QApplication::sendEvent(grid()->viewport(), &click);
     EXPECT_TRUE(menu()->isVisible());
     menu()->hide();
+}
+
+TEST_F(ControlsPage, TheWindowsMenuBarOffersTheSameCommandsAndImportShowsTheRows)
+{
+    auto *bar = window->findChild<QMenuBar *>(QStringLiteral("mmEventInfo"));
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->actions().size(), 1);
+    EXPECT_EQ(bar->actions().constFirst()->text(), QStringLiteral("&Controls"));
+    QMenu *controls = bar->actions().constFirst()->menu();
+    ASSERT_NE(controls, nullptr);
+    QStringList captions;
+    for (const QAction *action : controls->actions())
+        captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    EXPECT_EQ(captions, QStringList({"Import OCAD9", "Create", "-", "Print", "Map file"}));
+
+    // From the menu bar while the classes are shown: the grid with the new rows comes to front.
+    auto *tabs = window->findChild<QTabWidget *>(QStringLiteral("pcEventInfo"));
+    tabs->setCurrentIndex(1);
+    const QString file = folderOf(root) + QStringLiteral("three starts.xml");
+    QByteArray threeStarts = course;
+    threeStarts.replace("</CourseData>", "<StartPoint><StartPointCode>s\xc3\xa4</StartPointCode><MapPosition x=\"1\" y=\"2\"/></StartPoint>"
+                                          "<StartPoint><StartPointCode>s3</StartPointCode><MapPosition x=\"1\" y=\"2\"/></StartPoint></CourseData>");
+    threeStarts.replace("ISO-8859-1", "UTF-8");
+    writeFile(file, threeStarts);
+    screenshot = QStringLiteral("import-summary.png");
+    importThroughTheDialog(file, controls->actions().constFirst());
+    EXPECT_EQ(tabs->currentWidget()->isAncestorOf(grid()), true);
+    EXPECT_EQ(grid()->model()->rowCount(), 4) << "one start row";
+    ASSERT_EQ(summaries.size(), 1);
+    EXPECT_TRUE(summaries.first().contains(QStringLiteral("Start (S): s1; also in the file, not added: s\u00e4, s3"))) << summaries.first().toStdString();
 }
 
 TEST_F(ControlsPage, TheGridTitlesItsColumnsAndGivesTheHint)
@@ -159,6 +210,12 @@ TEST_F(ControlsPage, ImportSetsTheMapReferenceInTheWindowUntilItCloses)
     EXPECT_EQ(listed(), QStringList({"   31   31   3 C 1728  542 P:31", "   32   32   3 C 1684  570 P:32", "    F   11   0 F 1597 -797 f1",
                                      "    S   10   0 S 1976  421 s1"}));
     EXPECT_EQ(grid()->model()->rowCount(), 4);
+    EXPECT_EQ(summaries, QStringList({QStringLiteral("Course data imported from %1\n"
+                                                     "4 controls added: 2 scoring controls, 1 start, 1 finish\n"
+                                                     "Start (S): s1\n"
+                                                     "Finish (F): f1\n"
+                                                     "Map: scale 1:15000, reference point -105, 2770 (tenths of a millimetre)")
+                                          .arg(file)}));
     EXPECT_EQ(setting("eMap_Scale"), QStringLiteral("15000"));
     EXPECT_EQ(setting("eMap_OffsetX"), QStringLiteral("-105"));
     EXPECT_EQ(setting("eMap_OffsetY"), QStringLiteral("2770"));

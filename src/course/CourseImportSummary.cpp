@@ -1,0 +1,58 @@
+#include "course/CourseImportSummary.h"
+
+#include "course/CourseDataImport.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("CourseImportSummary", text);
+}
+
+qsizetype rowsOfType(const CourseData &course, const QString &type)
+{
+    return std::count_if(course.rows.cbegin(), course.rows.cend(), [&](const ControlRow &row) { return row.type == type; });
+}
+
+QString codeOfFirst(const CourseData &course, const QString &type)
+{
+    const auto found = std::find_if(course.rows.cbegin(), course.rows.cend(), [&](const ControlRow &row) { return row.type == type; });
+    return found == course.rows.cend() ? QString() : found->text;
+}
+
+// "Start (S): s1", with the later points of the file that have no row.
+QString pointLine(const char *caption, const QString &code, const QStringList &others)
+{
+    QString line = tr(caption).arg(code);
+    if (!others.isEmpty())
+        line += tr("; also in the file, not added: %1").arg(others.join(QStringLiteral(", ")));
+    return line;
+}
+
+} // namespace
+
+QStringList CourseImportSummary(const CourseData &course)
+{
+    const qsizetype starts = rowsOfType(course, QStringLiteral("S"));
+    const qsizetype finishes = rowsOfType(course, QStringLiteral("F"));
+    QStringList lines;
+    lines.append(tr("%1 controls added: %2 scoring controls, %3 start, %4 finish")
+                     .arg(course.rows.size())
+                     .arg(rowsOfType(course, QStringLiteral("C")))
+                     .arg(starts)
+                     .arg(finishes));
+    if (starts > 0)
+        lines.append(pointLine(QT_TRANSLATE_NOOP("CourseImportSummary", "Start (S): %1"), codeOfFirst(course, QStringLiteral("S")), course.otherStarts));
+    if (finishes > 0)
+        lines.append(pointLine(QT_TRANSLATE_NOOP("CourseImportSummary", "Finish (F): %1"), codeOfFirst(course, QStringLiteral("F")), course.otherFinishes));
+    if (course.map)
+        lines.append(tr("Map: scale 1:%1, reference point %2, %3 (tenths of a millimetre)")
+                         .arg(course.map->scale, course.map->offsetX, course.map->offsetY));
+    else
+        lines.append(tr("Map: the file has no map reference; the map settings stay as they were"));
+    return lines;
+}
