@@ -220,6 +220,13 @@ void TfEditControls::btnEnterClick()
 {
     if (!m_teamId)
         return;
+    // Removed punches cannot be had back but by a new readout.
+    if (pcTeamStatus->currentIndex() == RemovePage && !chosen(cbRemoveControl).isEmpty()) {
+        const QString question = tr("Remove the punches of team %1 (%2) at control %3?")
+                                     .arg(eTeamNR->text().trimmed(), lTeamName->text(), chosen(cbRemoveControl));
+        if (QMessageBox::question(this, tr("Confirm"), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+            return;
+    }
     try {
         const QString line = correctTeam();
         insertLogLine(line);

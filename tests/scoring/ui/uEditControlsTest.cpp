@@ -1,4 +1,5 @@
 #include "EventDatabaseFixture.h"
+#include "ModalDialogs.h"
 
 #include "scoring/CorrectionLog.h"
 #include "scoring/ui/uEditControls.h"
@@ -13,6 +14,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -73,6 +75,17 @@ struct EditControlsFixture : EventDatabaseFixture
         ASSERT_GE(list->currentIndex(), 0) << text.toStdString();
     }
     void enter() { QTest::mouseClick(child<QPushButton>("btnEnter"), Qt::LeftButton); }
+    // Enter on the Remove page: the question is answered; returns its text.
+    QString enterAnswering(QMessageBox::StandardButton answer)
+    {
+        QString question;
+        whenModal<QMessageBox>([&question, answer](QMessageBox *box) {
+            question = box->text();
+            box->button(answer)->click();
+        });
+        enter();
+        return question;
+    }
     Row team() const { return *data->findRow(QStringLiteral("team"), teamId); }
 };
 
@@ -202,6 +215,28 @@ TEST_F(EditControlsFixture, AddControlPageAddsThePunchAndLogsIt)
     EXPECT_EQ(LoadCorrectionLog(folderOf(dir)), QStringList({line}));
 }
 
+TEST_F(EditControlsFixture, RemovingPunchesAsksFirstNamingTeamAndControl)
+{
+    punch(QStringLiteral("31"), QStringLiteral("10:20:00"));
+    punch(QStringLiteral("31"), QStringLiteral("10:21:00"));
+    open();
+    find(QStringLiteral("12"));
+    child<QTabWidget>("pcTeamStatus")->setCurrentIndex(1);
+    choose(list("cbRemoveControl"), QStringLiteral("31"));
+    EXPECT_EQ(enterAnswering(QMessageBox::No), QStringLiteral("Remove the punches of team 12 (Hill Runners) at control 31?"));
+    EXPECT_EQ(data->rowCount(QStringLiteral("res_cp")), 2) << "No removes nothing";
+    EXPECT_TRUE(window->logLines().isEmpty());
+
+    // The box's default is No: a second Enter does not remove them.
+    whenModal<QMessageBox>([](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Return); });
+    enter();
+    EXPECT_EQ(data->rowCount(QStringLiteral("res_cp")), 2);
+
+    enterAnswering(QMessageBox::Yes);
+    EXPECT_EQ(data->rowCount(QStringLiteral("res_cp")), 0);
+    EXPECT_EQ(window->logLines(), QStringList({"31 removed from team:12 #:2"}));
+}
+
 TEST_F(EditControlsFixture, APageWithNothingChosenInsertsAnEmptyLine)
 {
     writeFile(folderOf(dir) + QStringLiteral("timelog.txt"), "31 removed from team:12 #:0\r\n");
@@ -259,7 +294,7 @@ TEST_F(EditControlsFixture, TheLogSurvivesCloseAndReopenInOrder)
     find(QStringLiteral("12"));
     child<QTabWidget>("pcTeamStatus")->setCurrentIndex(1);
     choose(list("cbRemoveControl"), QStringLiteral("31"));
-    enter();
+    enterAnswering(QMessageBox::Yes);
     const QStringList lines = {"31 removed from team:12 #:1", "Team:12 Status:NA >DNS", "", "45 removed from team:12 #:0"};
     EXPECT_EQ(window->logLines(), lines);
     window->close();
@@ -283,7 +318,7 @@ TEST_F(EditControlsFixture, LinesLoggedByAnotherProcessWhileTheWindowIsOpenStay)
     find(QStringLiteral("12"));
     child<QTabWidget>("pcTeamStatus")->setCurrentIndex(1);
     choose(list("cbRemoveControl"), QStringLiteral("31"));
-    enter();
+    enterAnswering(QMessageBox::Yes);
     const QStringList lines = {"31 removed from team:12 #:1", "Team:12 Status:NA >DNS"};
     EXPECT_EQ(window->logLines(), lines);
     PrependCorrectionLog(folderOf(dir), QStringLiteral("Team:12 Status:DNS >OK"));
