@@ -13,12 +13,14 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTimeZone>
 #include <QUrl>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <unicode/ucnv.h>
 #include <cerrno>
 #include <sys/stat.h>
@@ -122,6 +124,12 @@ QString withTrailingSeparator(const QString &folder)
     if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
         return folder;
     return folder + QLatin1Char('/');
+}
+
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return withTrailingSeparator(!documents.isEmpty() && QDir(documents).exists() ? documents : QDir::homePath());
 }
 
 QString shortDateFormat()
@@ -330,9 +338,26 @@ std::optional<QString> decodeTextFile(const QString &encodingName, const QByteAr
     return std::nullopt;
 }
 
+namespace {
+
+FileOpener &fileOpener()
+{
+    static FileOpener opener;
+    return opener;
+}
+
+} // namespace
+
 bool openWithDefaultApplication(const QString &fileName)
 {
+    if (const FileOpener &opener = fileOpener())
+        return opener(fileName);
     return QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
+}
+
+FileOpener setFileOpener(FileOpener opener)
+{
+    return std::exchange(fileOpener(), std::move(opener));
 }
 
 } // namespace Platform

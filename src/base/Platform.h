@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace Platform {
@@ -16,6 +17,11 @@ namespace Platform {
 // Folder paths are kept with a trailing separator, as the rest of the
 // program appends file names to them directly.
 QString withTrailingSeparator(const QString &folder);
+
+// The user's documents folder (the home folder when the desktop names none
+// or it does not exist), with a trailing separator: where a first event
+// folder is proposed.
+QString documentsFolder();
 
 // The computer's regional formats: the system locale's short date and long
 // time format (the latter without its time-zone part), and its decimal separator.
@@ -78,8 +84,14 @@ QStringList localAddresses();
 void useOffscreenPlatform();
 
 // Opens the file with the application the desktop gives its kind (the
-// spreadsheet program for a workbook); false when none could be started.
+// spreadsheet program for a workbook), a folder with the file manager; false
+// when none could be started.
 bool openWithDefaultApplication(const QString &fileName);
+// Replaces how openWithDefaultApplication opens a file (tests note the name
+// instead of starting a program) and returns the one it replaces; an empty
+// function puts back the desktop's.
+using FileOpener = std::function<bool(const QString &fileName)>;
+FileOpener setFileOpener(FileOpener opener);
 
 // Line end of every plain text file the program writes.
 inline constexpr const char *lineEnd = "\r\n";

@@ -38,7 +38,8 @@ EventLocation settle(const QString &currentDirectory, const QStringList &argumen
     applyTextEncoding(settingsFile);
 
     IniFile settings(settingsFile);
-    QString eventDirectory = settings.readString(QStringLiteral("event"), QStringLiteral("dir"), location.programDirectory);
+    // The very first start proposes the user's documents, not the program's own folder.
+    QString eventDirectory = settings.readString(QStringLiteral("event"), QStringLiteral("dir"), Platform::documentsFolder());
     location.teamsMinTimeWindow = static_cast<int>(settings.readInteger(QStringLiteral("check"), QStringLiteral("TeamsMinTimeWindow"), 60));
     location.teamsTogetherControls = static_cast<int>(settings.readInteger(QStringLiteral("check"), QStringLiteral("TeamsTogetherControls"), 15));
 

@@ -33,7 +33,7 @@ QString programSettingsFile(const QString &programDirectory);
 
 // Program directory = currentDirectory. With at least one argument the first
 // names the event (confirmed); otherwise askStartWindow is shown the last
-// event folder. A confirmed start remembers the folder in setup.ini (the file
+// event folder (the user's documents folder before there is one). A confirmed start remembers the folder in setup.ini (the file
 // is written only when that changes it) and prepares the results folder with
 // the style sheets of common/. A [system] codepage that is unknown or unfit
 // for text files raises KorventError.

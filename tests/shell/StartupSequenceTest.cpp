@@ -52,7 +52,7 @@ TEST_F(StartupFixture, FirstConfirmedStartRemembersTheFolderAndPreparesResults)
     QString shown;
     const EventLocation location = StartupSequence::settle(programDirectory, {}, answer(eventDirectory, true, &shown));
 
-    EXPECT_EQ(shown, programDirectory + u'/'); // no setup.ini: the program directory is proposed
+    EXPECT_EQ(shown, Platform::documentsFolder()); // no setup.ini: the user's documents are proposed
     EXPECT_TRUE(location.confirmed);
     EXPECT_EQ(location.programDirectory, programDirectory + u'/');
     EXPECT_EQ(location.eventDirectory, eventDirectory + u'/');
@@ -62,6 +62,36 @@ TEST_F(StartupFixture, FirstConfirmedStartRemembersTheFolderAndPreparesResults)
     EXPECT_EQ(IniFile(settingsFile()).readString(QStringLiteral("event"), QStringLiteral("dir")), eventDirectory);
     EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("style.css")), QByteArray("body { color: black; }"));
     EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("style_p.css")), QByteArray("body { color: gray; }"));
+}
+
+TEST_F(StartupFixture, FirstStartProposesTheDocumentsFolderThatExists)
+{
+    const QString home = folderOf(root) + QStringLiteral("h\u00e4me");
+    const struct
+    {
+        const char *folder; // made under the home folder
+        QString proposed;
+    } cases[] = {
+        {"Documents", home + QStringLiteral("/Documents/")},
+        {"Dokumendid", home + u'/'}, // no documents folder: the home folder
+    };
+    const QByteArray savedHome = qgetenv("HOME");
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.toUtf8());
+    qunsetenv("XDG_CONFIG_HOME");
+    for (const auto &c : cases) {
+        QDir(home).removeRecursively();
+        QDir().mkpath(home + u'/' + QLatin1String(c.folder));
+        QString shown;
+        StartupSequence::settle(programDirectory, {}, answer(eventDirectory, false, &shown));
+        EXPECT_EQ(shown.toStdString(), c.proposed.toStdString()) << c.folder;
+    }
+    qputenv("HOME", savedHome);
+    if (savedConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+    EXPECT_FALSE(QFile::exists(settingsFile())) << "a cancelled start writes nothing";
 }
 
 TEST_F(StartupFixture, CommandLineFolderSkipsTheStartWindow)

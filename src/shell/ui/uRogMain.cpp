@@ -1,6 +1,7 @@
 #include "shell/ui/uRogMain.h"
 
 #include "shell/ui/AppIcon.h"
+#include "base/ui/DoneMessage.h"
 #include "base/ui/MessageBoxSink.h"
 #include "base/ui/OverrideCursor.h"
 #include "shell/ui/uAbout.h"
@@ -16,6 +17,7 @@
 
 #include "base/KorventError.h"
 #include "store/ui/uEventInfo.h"
+#include "readout/ReadoutServer.h"
 #include "readout/ui/uServerMain.h"
 #include "reports/ReportFileOutput.h"
 #include "reports/ReportRegistry.h"
@@ -27,6 +29,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMdiArea>
@@ -262,9 +265,14 @@ void TfRogMain::reportsClick()
         request.classes = m_selectReport->checkedClasses();
     if (kind.takes(ReportOption::PerClass))
         request.perClass = m_setup.snapshot()->settings.cbDifferentClass;
-    const std::optional<QString> page = runReport(kind.kind, request);
-    if (kind.doneMessage)
-        QMessageBox::information(this, tr("Korvent"), QCoreApplication::translate("Reports", kind.doneMessage));
+    QStringList written;
+    const std::optional<QString> page = runReport(kind.kind, request, &written);
+    if (kind.doneMessage) {
+        // The page is shown; the box names the other files.
+        if (page)
+            written.removeAll(*page);
+        ShowDoneMessage(this, written, QCoreApplication::translate("Reports", kind.doneMessage));
+    }
     if (page)
         ShowReport(*page);
 }
@@ -275,11 +283,12 @@ void TfRogMain::exportIofXmlClick()
                                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     ReportRequest request;
     request.compress = compress;
-    runReport(m_setup.snapshot()->settings.cbXML3Format ? ReportKind::IofXml3 : ReportKind::IofXml2, request);
-    QMessageBox::information(this, tr("Korvent"), tr("Done!"));
+    QStringList written;
+    runReport(m_setup.snapshot()->settings.cbXML3Format ? ReportKind::IofXml3 : ReportKind::IofXml2, request, &written);
+    ShowDoneMessage(this, written);
 }
 
-std::optional<QString> TfRogMain::runReport(ReportKind kind, const ReportRequest &request)
+std::optional<QString> TfRogMain::runReport(ReportKind kind, const ReportRequest &request, QStringList *written)
 {
     const auto setup = m_setup.snapshot();
     MessageBoxSink messages(this);
@@ -287,6 +296,9 @@ std::optional<QString> TfRogMain::runReport(ReportKind kind, const ReportRequest
     const OverrideCursor wait(Qt::WaitCursor);
     const std::optional<ReportFile> page =
         RunReport(ReportKindOf(kind), {m_data.connection(), *setup, output, &messages, m_location.eventDirectory, &m_location}, request);
+    if (written)
+        for (const ReportFile &file : output.files())
+            written->append(output.path(file));
     return page ? std::optional<QString>(output.path(*page)) : std::nullopt;
 }
 
@@ -301,6 +313,7 @@ void TfRogMain::exportToChosenFile(ReportKind kind, const QString &filter, const
     ReportRequest request;
     request.target = dialog.selectedFiles().first();
     runReport(kind, request);
+    ShowDoneMessage(this, {request.target});
 }
 
 void TfRogMain::exportParticipantsClick()
@@ -333,12 +346,28 @@ void TfRogMain::exportTeamsRunnersClick()
     request.target = dialog.selectedFiles().first();
     request.encoding = dialog.encoding();
     runReport(ReportKind::TeamsRunners, request);
+    ShowDoneMessage(this, {request.target});
 }
 
 void TfRogMain::exportTrailplotClick()
 {
-    runReport(ReportKind::Trailplot, {});
-    QMessageBox::information(this, tr("Korvent"), tr("Done!"));
+    QStringList written;
+    runReport(ReportKind::Trailplot, {}, &written);
+    ShowDoneMessage(this, written);
+}
+
+void TfRogMain::closeEvent(QCloseEvent *event)
+{
+    ReadoutServer &server = m_serverMain->server();
+    if (server.isListening()) {
+        const QString question =
+            tr("The readout server is running (clients connected: %1). Stop it and close the program?").arg(server.clientCount());
+        if (QMessageBox::question(this, tr("Confirm"), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TfRogMain::ShowReport(const QString &fileName)

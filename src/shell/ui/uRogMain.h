@@ -36,6 +36,10 @@ public:
     // The command by its action name (for example "actCalculate").
     QAction *command(const QString &name) const;
 
+protected:
+    // While the readout server runs, closing asks first: the clients lose their connection.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     struct CommandEntry;
     void createCommands();
@@ -53,7 +57,8 @@ private:
     void reportsClick();
     // Runs a report or export of the registry; its errors go to the caller.
     // Returns where the page to show was written; nullopt when none was.
-    std::optional<QString> runReport(ReportKind kind, const ReportRequest &request);
+    // `written` gets the paths of every file the run wrote.
+    std::optional<QString> runReport(ReportKind kind, const ReportRequest &request, QStringList *written = nullptr);
     // Asks for the file to write ("Save to file", starting in the event folder) and writes it.
     void exportToChosenFile(ReportKind kind, const QString &filter, const QString &extension);
     void exportParticipantsClick();

@@ -2,6 +2,9 @@
 #include "TestFolder.h"
 
 #include "shell/ui/uRogMain.h"
+#include "base/Platform.h"
+#include "readout/ReadoutServer.h"
+#include "readout/ui/uServerMain.h"
 #include "exports/MapPicture.h"
 #include "base/ui/TextFileDialog.h"
 #include "reports/ui/uSelectReport.h"
@@ -280,11 +283,11 @@ TEST_F(MainWindowFixture, WinnersReportSaysWhereTheListIs)
     });
     QString message;
     whenModal<QMessageBox>([&](QMessageBox *box) {
-        message = box->text();
+        message = box->text() + u'|' + box->informativeText();
         box->accept();
     });
     window->command("actReports")->trigger();
-    EXPECT_EQ(message, QStringLiteral("Winners list in winners.csv file"));
+    EXPECT_EQ(message, QStringLiteral("Winners list in winners.csv file|Written: %1winners.csv").arg(folderOf(dir)));
     EXPECT_TRUE(readFile(folderOf(dir) + QStringLiteral("winners.csv")).contains("\r\n7;Anna;;;Owls;MV;I;90;1:00:00;1\r\n"));
     EXPECT_EQ(window->findChild<TfwbReport *>()->fileName(), folderOf(dir) + QStringLiteral("results/results.htm"));
 }
@@ -330,8 +333,14 @@ TEST_F(MainWindowFixture, ListExportsAskForTheFileAndWriteIt)
                   << dialog->directory().absolutePath() + u'/' << QString::number(dialog->testOption(QFileDialog::DontConfirmOverwrite));
             typeFileName(dialog, name);
         });
+        QString done;
+        whenModal<QMessageBox>([&done](QMessageBox *box) {
+            done = box->text() + u'|' + box->informativeText();
+            box->accept();
+        });
         window->command(QLatin1String(c.command))->trigger();
         EXPECT_EQ(asked, QStringList({"Save to file", c.filter, c.suffix, folderOf(dir), "0"})) << c.command;
+        EXPECT_EQ(done, QStringLiteral("Done!|Written: %1.%2").arg(name, QLatin1String(c.suffix))) << c.command;
         // The default extension is added to a name typed without one.
         EXPECT_EQ(readFile(name + u'.' + QLatin1String(c.suffix)), c.written) << c.command;
     }
@@ -363,6 +372,7 @@ TEST_F(MainWindowFixture, TeamsWithRunnersAskForTheEncoding)
         encodings->setCurrentText(QStringLiteral("Big Endian Unicode"));
         typeFileName(dialog, name);
     });
+    whenModal<QMessageBox>([](QMessageBox *box) { box->accept(); });
     window->command("actExportTeamsRunners")->trigger();
     EXPECT_EQ(asked, QStringList({"All files (*.*)|CSV files (*.csv)", "CSV files (*.csv)", "csv",
                                   "ANSI|ASCII|Unicode|Big Endian Unicode|UTF-8|UTF-7", "ANSI", "1"}));
@@ -388,6 +398,73 @@ TEST_F(MainWindowFixture, TrailplotSaysDoneOrThatTheMapIsMissing)
     EXPECT_EQ(message, QStringLiteral("Done!"));
     EXPECT_TRUE(readFile(folderOf(dir) + QStringLiteral("rogainmap.rada")).contains("\r\nmapY=30\r\n"));
     EXPECT_TRUE(QFile::exists(folderOf(dir) + QStringLiteral("rogainmap.txt")));
+}
+
+TEST_F(MainWindowFixture, DoneNamesWhatWasWrittenAndOpensItWithTheDesktopsProgram)
+{
+    auto window = open(true);
+    writeFile(folderOf(dir) + QStringLiteral("rogainmap.gif"), gifPicture(40, 30));
+    QStringList opened;
+    bool opens = true;
+    const Platform::FileOpener desktop = Platform::setFileOpener([&](const QString &name) {
+        opened.append(name);
+        return opens;
+    });
+    // Answers the Done box with its open button; returns its texts and the warning that may follow.
+    const auto exportOpening = [&](const char *command) {
+        QStringList texts;
+        whenModal<QMessageBox>([&](QMessageBox *box) {
+            texts << box->text() << box->informativeText();
+            auto *open = box->findChild<QPushButton *>(QStringLiteral("btnOpenWritten"));
+            ASSERT_TRUE(open);
+            texts << open->text();
+            if (!opens)
+                whenModal<QMessageBox>([&](QMessageBox *warning) {
+                    texts << warning->text();
+                    warning->accept();
+                });
+            open->click();
+        });
+        window->command(QLatin1String(command))->trigger();
+        return texts;
+    };
+    const QString event = QDir(folderOf(dir)).absolutePath();
+    EXPECT_EQ(exportOpening("actExportTrailplot"),
+              QStringList({"Done!", QStringLiteral("Written to %1:\nrogainmap.rada\nrogainmap.txt").arg(event), "Open folder"}));
+    EXPECT_EQ(opened, QStringList({event}));
+
+    const QString chosen = folderOf(dir) + QStringLiteral("\u00f5ed.csv");
+    whenModal<QFileDialog>([&](QFileDialog *dialog) { typeFileName(dialog, chosen); });
+    opens = false;
+    EXPECT_EQ(exportOpening("actExportParticipants"), QStringList({"Done!", QStringLiteral("Written: %1").arg(chosen), "Open",
+                                                                   QStringLiteral("No program could be started to open %1").arg(chosen)}));
+    EXPECT_EQ(opened.constLast(), chosen);
+    Platform::setFileOpener(desktop);
+}
+
+TEST_F(MainWindowFixture, ClosingWhileTheServerRunsAsksFirst)
+{
+    auto window = open(true);
+    window->show();
+    ReadoutServer &server = window->findChild<TfServerMain *>()->server();
+    server.start(0, 5);
+    ASSERT_TRUE(server.isListening());
+    QString question;
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        question = box->text();
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(question, QStringLiteral("The readout server is running (clients connected: 0). Stop it and close the program?"));
+
+    whenModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
+    EXPECT_TRUE(window->close());
+
+    // A stopped server asks nothing.
+    auto again = open(true);
+    again->show();
+    EXPECT_TRUE(again->close());
 }
 
 TEST_F(MainWindowFixture, TeamsButtonOpensTheTeamsWindowModally)
