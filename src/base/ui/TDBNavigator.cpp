@@ -83,7 +83,8 @@ void TDBNavigator::remove()
     const QModelIndex current = m_view->currentIndex();
     if (!current.isValid())
         return;
-    if (QMessageBox::question(this, tr("Confirm"), tr("Delete record?")) != QMessageBox::Yes)
+    const QString question = m_deleteQuestion ? m_deleteQuestion(current.row()) : tr("Delete record?");
+    if (QMessageBox::question(this, tr("Confirm"), question) != QMessageBox::Yes)
         return;
     m_model->removeRow(current.row());
 }

@@ -32,6 +32,8 @@ public:
     // Leaves the cell being edited unwritten and drops new rows nothing was typed into.
     void cancel();
     void refresh();
+    // What the delete button asks about a row, instead of "Delete record?".
+    void setDeleteQuestion(std::function<QString(int row)> question) { m_deleteQuestion = std::move(question); }
 
 private:
     void moveTo(int row);
@@ -42,4 +44,5 @@ private:
     QTableView *m_view;
     db::EditableTableModel *m_model;
     bool m_refused = false;
+    std::function<QString(int row)> m_deleteQuestion;
 };

@@ -100,6 +100,12 @@ TfTeams::TfTeams(const EventLocation &location, TdmData &data, SharedEventSetup 
     dbgTeams = createGrid(QStringLiteral("dbgTeams"), m_teams);
     DBNavigator1 = new TDBNavigator(dbgTeams, m_teams, toolPanel);
     DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+    // The runners go with the team: the question says how many.
+    DBNavigator1->setDeleteQuestion([this](int row) {
+        return tr("Delete team %1 %2 with its runners (%3)?")
+            .arg(m_teams->value(row, QStringLiteral("number")).toString(), m_teams->value(row, QStringLiteral("name")).toString())
+            .arg(m_runners->rowCount());
+    });
     static_cast<QHBoxLayout *>(toolPanel->layout())->insertWidget(0, DBNavigator1);
     cbFindField->addItems(fieldItems(m_teams));
     cbFindField->setCurrentIndex(-1);

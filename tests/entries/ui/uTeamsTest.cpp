@@ -280,9 +280,14 @@ TEST_F(TeamsWindowFixture, EditsAreWrittenAtOnceAndADeletedTeamTakesItsRunners)
     teamGrid()->setFocus();
     EXPECT_EQ(data->findRow(QStringLiteral("team"), one)->value("teamNote").toString(), QStringLiteral("Late entry"));
 
-    whenModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
+    QString question;
+    whenModal<QMessageBox>([&question](QMessageBox *box) {
+        question = box->text();
+        box->button(QMessageBox::Yes)->click();
+    });
     teamGrid()->setCurrentIndex(window->teamModel()->index(0, 0));
     QTest::mouseClick(child<QWidget>("DBNavigator1")->findChild<QWidget *>(QStringLiteral("nbDelete")), Qt::LeftButton);
+    EXPECT_EQ(question, QStringLiteral("Delete team 1 One with its runners (3)?"));
     EXPECT_FALSE(data->findRow(QStringLiteral("team"), one));
     EXPECT_EQ(data->rowCount(QStringLiteral("runner")), 1);
     EXPECT_TRUE(data->findRow(QStringLiteral("runner"), kept));
