@@ -1,6 +1,7 @@
 #include "course/ui/ControlsPageMenu.h"
 
 #include "base/KorventError.h"
+#include "base/ui/DoneMessage.h"
 #include "base/ui/MessageBoxSink.h"
 #include "base/ui/OverrideCursor.h"
 #include "base/ui/TDBNavigator.h"
@@ -136,8 +137,12 @@ void ControlsPageMenu::miMapFileClick()
         if (!m_navigator->post())
             return;
         const EventSettings settings = m_window.settings();
-        OverrideCursor wait(Qt::WaitCursor);
-        SaveCourseMapFile(m_data, settings, m_eventDirectory);
+        QString written;
+        {
+            OverrideCursor wait(Qt::WaitCursor);
+            written = SaveCourseMapFile(m_data, settings, m_eventDirectory);
+        }
+        ShowDoneMessage(&m_window, {written});
     } catch (const KorventError &error) {
         MessageBoxSink(&m_window).error(error.message());
     }

@@ -55,6 +55,7 @@ void answerNext(const std::function<void(Window *)> &answer)
 struct MessageBoxes
 {
     QStringList texts;
+    QStringList details; // their informative texts
     QTimer timer;
 
     MessageBoxes()
@@ -62,6 +63,7 @@ struct MessageBoxes
         QObject::connect(&timer, &QTimer::timeout, [this] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 texts.append(box->text());
+                details.append(box->informativeText());
                 box->accept();
             }
         });
@@ -250,7 +252,9 @@ TEST_F(ControlsPage, MapFileDrawsWithTheWindowsSettings)
     window->findChild<QSpinBox *>(QStringLiteral("seMapWidth"))->setValue(400);
     MessageBoxes boxes;
     trigger("miMapFile");
-    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(u'\n').toStdString();
+    EXPECT_EQ(boxes.texts, QStringList({"Done!"}));
+    EXPECT_EQ(boxes.details, QStringList({QStringLiteral("Written: %1baseforest.gif").arg(event)}));
+    boxes.texts.clear();
     const QImage picture(event + QStringLiteral("baseforest.gif"), "gif");
     EXPECT_EQ(picture.width(), 420);
 
