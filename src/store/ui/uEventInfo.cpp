@@ -402,11 +402,17 @@ QWidget *TfEventInfo::createListsTab()
         vleCountrys->edit(m_countries->index(m_countries->rowCount() - 1, 0));
     });
     auto *removeCountry = new QToolButton(page);
+    removeCountry->setObjectName(QStringLiteral("sbDeleteCountry"));
     removeCountry->setText(QStringLiteral("\u2212"));
     removeCountry->setToolTip(tr("Delete country"));
     connect(removeCountry, &QToolButton::clicked, this, [this, vleCountrys] {
-        if (vleCountrys->currentIndex().isValid())
-            m_countries->removeRows(vleCountrys->currentIndex().row(), 1);
+        const QModelIndex current = vleCountrys->currentIndex();
+        if (!current.isValid())
+            return;
+        const QString code = m_countries->index(current.row(), 0).data().toString();
+        const QString name = m_countries->index(current.row(), 1).data().toString();
+        if (QMessageBox::question(this, tr("Confirm"), tr("Delete country %1 %2?").arg(code, name)) == QMessageBox::Yes)
+            m_countries->removeRows(current.row(), 1);
     });
     auto *countryButtons = new QHBoxLayout;
     countryButtons->addWidget(addCountry);

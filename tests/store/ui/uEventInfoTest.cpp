@@ -547,3 +547,23 @@ TEST_F(ClassEditor, Screenshot)
     if (!target.isEmpty())
         EXPECT_TRUE(shot.save(target + QStringLiteral("/class-editor.png")));
 }
+
+TEST_F(EventInfoFixture, DeletingACountryAsksFirst)
+{
+    writeFile(program + QStringLiteral("common/countrys.txt"), "EST=Eesti\r\nFIN=Suomi\r\n");
+    auto window = open();
+    window->show();
+    auto *countries = window->findChild<QTableView *>(QStringLiteral("vleCountrys"));
+    countries->setCurrentIndex(countries->model()->index(1, 0));
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        QString question;
+        whenModal<QMessageBox>([&question, answer](QMessageBox *box) {
+            question = box->text();
+            box->button(answer)->click();
+        });
+        QTest::mouseClick(window->findChild<QWidget *>(QStringLiteral("sbDeleteCountry")), Qt::LeftButton);
+        EXPECT_EQ(question, QStringLiteral("Delete country FIN Suomi?"));
+    }
+    ASSERT_EQ(window->countries()->countries().size(), 1u);
+    EXPECT_EQ(window->countries()->countries().front().first, QStringLiteral("EST"));
+}
