@@ -47,6 +47,8 @@ private:
     void eventSetupClick();
     void teamsClick();
     void loadStartedClick();
+    void markReadOutStartedClick();
+    void markAllStartedClick();
     void editControlsClick();
     void calculateClick();
     void dbEditorClick();
