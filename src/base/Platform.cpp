@@ -153,17 +153,12 @@ QChar decimalSeparator()
     return separator.isEmpty() ? QLatin1Char('.') : separator.at(0);
 }
 
-std::optional<QDate> readDate(const QString &text, const QString &format)
-{
-    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
-    const QString trimmed = text.trimmed();
-    if (const QRegularExpressionMatch match = iso.match(trimmed); match.hasMatch()) {
-        const QDate date(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
-        return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
-    }
+namespace {
 
-    // The order of day, month and year and the separators come from the
-    // format; each part may be written with fewer digits than the format shows.
+// A date of numbers in the order and with the separators of a format; each
+// part may be written with fewer digits than the format shows.
+std::optional<QDate> readDateInFormat(const QString &text, const QString &format)
+{
     static const QRegularExpression part(QStringLiteral("d+|M+|y+"));
     QString pattern = QStringLiteral("^");
     QList<QChar> order;
@@ -174,7 +169,7 @@ std::optional<QDate> readDate(const QString &text, const QString &format)
         const QString letters = match.captured();
         if (letters.size() > 2 && letters.at(0) != u'y') {
             // Day or month names: the locale reads them.
-            const QDate date = QLocale::system().toDate(trimmed, format);
+            const QDate date = QLocale::system().toDate(text, format);
             return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
         }
         pattern += letters.at(0) == u'y' ? QStringLiteral("(\\d{4}|\\d{2})") : QStringLiteral("(\\d{1,2})");
@@ -184,7 +179,7 @@ std::optional<QDate> readDate(const QString &text, const QString &format)
     pattern += QRegularExpression::escape(format.mid(at)) + u'$';
     if (order.size() != 3)
         return std::nullopt;
-    const QRegularExpressionMatch match = QRegularExpression(pattern).match(trimmed);
+    const QRegularExpressionMatch match = QRegularExpression(pattern).match(text);
     if (!match.hasMatch())
         return std::nullopt;
     int day = 0, month = 0, year = 0;
@@ -195,19 +190,37 @@ std::optional<QDate> readDate(const QString &text, const QString &format)
         if (order[i] == u'y')
             twoDigitYear = digits.size() == 2;
     }
-    if (twoDigitYear) {
-        const int thisYear = QDate::currentDate().year();
-        year += thisYear / 100 * 100;
-        if (year > thisYear)
-            year -= 100;
-    }
-    const QDate date(year, month, day);
+    const QDate today = QDate::currentDate();
+    if (twoDigitYear)
+        year += today.year() / 100 * 100;
+    QDate date(year, month, day);
+    // A birth date written "31.12.26" a week before that day lies a century back.
+    if (twoDigitYear && date.isValid() && date > today)
+        date = date.addYears(-100);
     return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+// Entry systems of the region write day.month.year whatever the computer's own format.
+const QString dottedDateFormat = QStringLiteral("d.M.yyyy");
+
+} // namespace
+
+std::optional<QDate> readDate(const QString &text, const QString &format)
+{
+    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
+    const QString trimmed = text.trimmed();
+    if (const QRegularExpressionMatch match = iso.match(trimmed); match.hasMatch()) {
+        const QDate date(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+        return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+    }
+    if (const std::optional<QDate> date = readDateInFormat(trimmed, format))
+        return date;
+    return readDateInFormat(trimmed, dottedDateFormat);
 }
 
 QString dateForms()
 {
-    return shortDateFormat() + QCoreApplication::translate("Platform", " or YYYY-MM-DD");
+    return shortDateFormat() + QCoreApplication::translate("Platform", ", D.M.YYYY or YYYY-MM-DD");
 }
 
 std::optional<QDateTime> readDateTime(const QString &text, const QString &dateFormat, const QString &timeFormat)

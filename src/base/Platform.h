@@ -30,9 +30,10 @@ QString longTimeFormat();
 QChar decimalSeparator();
 
 // A date typed in the short date format (or one of a locale's kind: "dd.MM.yyyy",
-// "M/d/yy", "d MMM yyyy") or as YYYY-MM-DD. Day and month may have one digit;
-// a two-digit year is the latest year with those digits that is not in the
-// future. nullopt when the text is not a date.
+// "M/d/yy", "d MMM yyyy"), as D.M.YYYY or as YYYY-MM-DD, whatever the locale.
+// Day and month may have one digit; a two-digit year puts the date in the
+// latest century that does not make it a future day. nullopt when the text
+// is not a date.
 std::optional<QDate> readDate(const QString &text, const QString &dateFormat = shortDateFormat());
 // The forms readDate takes, for messages.
 QString dateForms();

@@ -81,7 +81,10 @@ const std::vector<CliCommand> &CliCommands()
         {"controls", "controls import FILE | create FROM TO | list | mapfile  import controls from IOF XML 2.0.3 course data, create a numbered run, "
                      "list them, or save the course picture as base + the map file name",
          CliControlsCommand},
-        {"teams", "teams                the teams in number order with their runners, tab-separated", CliTeamsCommand},
+        {"teams", "teams | teams number [--from N] [--class NAME] | teams mark-started --read-out | --all  the teams in number order "
+                  "with their runners, tab-separated; number the teams without a number in entry order (from N, or above the highest "
+                  "used); mark as started the runners with a punch, or all runners",
+         CliTeamsCommand},
         {"import", "import teams FILE [--encoding NAME] | chips FILE | started FILE  load an entry file (UTF-8 by default), "
                    "hand out rental chips from a chip list, mark the runners of a start list as started",
          CliImportCommand},

@@ -1,5 +1,6 @@
 // korvent-cli import and teams: the entry imports of the teams window and the
-// main window, and the teams with their runners.
+// main window, the teams with their runners, their numbering and the marking
+// of started runners.
 
 #include "cli/CliCommands.h"
 #include "cli/CliArguments.h"
@@ -8,6 +9,8 @@
 #include "base/Platform.h"
 #include "cli/StderrSink.h"
 #include "entries/EntryImport.h"
+#include "entries/StartedMarking.h"
+#include "entries/TeamNumbering.h"
 #include "entries/TeamsText.h"
 #include "store/EventSettings.h"
 #include "store/uData.h"
@@ -37,14 +40,13 @@ int CliImportCommand(CliContext &context, const QStringList &arguments)
     db::Connection &connection = context.data.connection();
     if (kind == QLatin1String("teams")) {
         const TeamImportSummary summary = ImportTeams(connection, ReadImportLines(file, encoding.value_or(QStringLiteral("UTF-8"))));
-        context.out << "Imported " << summary.runnersAdded << " runners: " << summary.teamsAdded << " teams added, "
-                    << summary.teamsUpdated << " updated, " << summary.linesSkipped << " lines skipped\n";
+        context.out << TeamImportSummaryText(summary) << '\n';
         return 0;
     }
     if (kind == QLatin1String("chips")) {
         const int card = EventSettings::load(context.location.eventDirectory).rgControlCard;
         const ChipImportSummary summary = ImportChips(connection, ReadImportLines(file, QStringLiteral("ANSI")), card);
-        context.out << "Handed out " << summary.chipsGiven << " chips\n";
+        context.out << ChipImportSummaryText(summary) << '\n';
         // The chips are given; the operator learns that the list ran out.
         if (summary.listUsedUp)
             StderrSink().warning(tr("List is empty"));
@@ -52,7 +54,7 @@ int CliImportCommand(CliContext &context, const QStringList &arguments)
     }
     if (kind == QLatin1String("started")) {
         const StartedImportSummary summary = LoadStarted(connection, ReadImportLines(file, QStringLiteral("ANSI")));
-        context.out << "Started " << summary.runnersStarted << " runners, " << summary.linesPassedOver << " lines passed over\n";
+        context.out << StartedImportSummaryText(summary) << '\n';
         return 0;
     }
     throw KorventError(importUsage);
@@ -60,8 +62,33 @@ int CliImportCommand(CliContext &context, const QStringList &arguments)
 
 int CliTeamsCommand(CliContext &context, const QStringList &arguments)
 {
+    db::Connection &connection = context.data.connection();
+    if (arguments.value(0) == QLatin1String("number")) {
+        CliArguments options(arguments.sliced(1));
+        const std::optional<QString> from = options.takeValue(QStringLiteral("--from"), tr("--from needs the first number"));
+        const std::optional<QString> className = options.takeValue(QStringLiteral("--class"), tr("--class needs a class name"));
+        if (!options.rest().isEmpty())
+            throw KorventError(tr("teams number takes [--from N] [--class NAME], got \"%1\"").arg(options.rest().join(u' ')));
+        std::optional<qint64> first;
+        if (from) {
+            bool isNumber = false;
+            first = from->toLongLong(&isNumber);
+            if (!isNumber)
+                throw KorventError(tr("--from needs a whole number, not \"%1\"").arg(*from));
+        }
+        context.out << NumberingSummaryText(NumberTeams(connection, first, className.value_or(QString()))) << '\n';
+        return 0;
+    }
+    if (arguments.value(0) == QLatin1String("mark-started")) {
+        const QStringList choice = arguments.sliced(1);
+        if (choice.size() != 1 || (choice[0] != QLatin1String("--read-out") && choice[0] != QLatin1String("--all")))
+            throw KorventError(tr("teams mark-started needs --read-out or --all"));
+        const StartedRunners which = choice[0] == QLatin1String("--all") ? StartedRunners::All : StartedRunners::ReadOut;
+        context.out << StartedMarkSummaryText(MarkRunnersStarted(connection, which)) << '\n';
+        return 0;
+    }
     cli::requireNoArguments("teams", arguments);
-    for (const QString &line : TeamsWithRunnersText(context.data.connection()))
+    for (const QString &line : TeamsWithRunnersText(connection))
         context.out << line << '\n';
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "entries/TeamResultLines.h"
 #include "scoring/PunchCorrections.h"
 #include "scoring/TeamCalculation.h"
+#include "scoring/UnlistedMembers.h"
 #include "base/KorventError.h"
 #include "cli/StderrSink.h"
 #include "store/StatusTexts.h"
@@ -59,6 +60,7 @@ int CliCalculateCommand(CliContext &context, const QStringList &arguments)
         context.out << "Team " << number << ": " << (written ? QStringLiteral("result ") + ResultText(team.result)
                                                              : QStringLiteral("no full result")) << ", status "
                     << TeamStatusText(team.status) << '\n';
+        WarnResultTeamsWithoutStartedRunner(context.data.connection(), messages);
         return messages.errors > 0 ? 1 : 0;
     }
     throw KorventError(tr("calculate needs --all, --new or --team N"));

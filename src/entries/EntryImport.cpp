@@ -170,6 +170,25 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
     return summary;
 }
 
+QString TeamImportSummaryText(const TeamImportSummary &summary)
+{
+    return tr("Imported %1 runners: %2 teams added, %3 updated, %4 lines skipped")
+        .arg(summary.runnersAdded)
+        .arg(summary.teamsAdded)
+        .arg(summary.teamsUpdated)
+        .arg(summary.linesSkipped);
+}
+
+QString EntryExampleFileName(const QString &programDirectory)
+{
+    return programDirectory + QStringLiteral("common/import-example.csv");
+}
+
+void WriteEntryExample(const QString &programDirectory, const QString &fileName)
+{
+    WriteFileBytes(fileName, ReadFileBytes(EntryExampleFileName(programDirectory)));
+}
+
 ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lines, int controlCard)
 {
     if (lines.isEmpty())
@@ -222,6 +241,11 @@ ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lin
     return summary;
 }
 
+QString ChipImportSummaryText(const ChipImportSummary &summary)
+{
+    return tr("Handed out %1 chips").arg(summary.chipsGiven);
+}
+
 StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &lines)
 {
     std::vector<QStringList> split;
@@ -250,4 +274,9 @@ StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &
     }
     transaction.commit();
     return summary;
+}
+
+QString StartedImportSummaryText(const StartedImportSummary &summary)
+{
+    return tr("Started %1 runners, %2 lines passed over").arg(summary.runnersStarted).arg(summary.linesPassedOver);
 }

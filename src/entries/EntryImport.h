@@ -33,6 +33,15 @@ struct TeamImportSummary
 // optional extra class. A team is found by its entry id or added; every line
 // updates its team (status back to NA) and adds one runner.
 TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lines);
+// "Imported 9 runners: 4 teams added, 0 updated, 0 lines skipped".
+QString TeamImportSummaryText(const TeamImportSummary &summary);
+
+// The example entry file in the program's common folder: every column, in
+// UTF-8, imported as it is.
+QString EntryExampleFileName(const QString &programDirectory);
+// Writes a copy of it to fileName; raises KorventError naming the file that
+// is missing or cannot be written.
+void WriteEntryExample(const QString &programDirectory, const QString &fileName);
 
 struct ChipImportSummary
 {
@@ -45,6 +54,8 @@ struct ChipImportSummary
 // with one card per team the first runner of a team in which no runner has a
 // chip gets it. Given chips are marked rented. An empty list raises "List is empty".
 ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lines, int controlCard);
+// "Handed out 3 chips".
+QString ChipImportSummaryText(const ChipImportSummary &summary);
 
 struct StartedImportSummary
 {
@@ -55,3 +66,5 @@ struct StartedImportSummary
 // Start list lines of up to 6 fields separated by ";": the runner whose chip
 // is the second field has started. Other lines are passed over.
 StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &lines);
+// "Started 5 runners, 1 lines passed over".
+QString StartedImportSummaryText(const StartedImportSummary &summary);

@@ -15,6 +15,7 @@
 #include "base/TextFile.h"
 #include "db/Connection.h"
 #include "scoring/TeamCalculation.h"
+#include "scoring/UnlistedMembers.h"
 #include "shell/StartupSequence.h"
 #include "store/EventSetup.h"
 #include "store/MapHelpers.h"
@@ -142,6 +143,12 @@ std::optional<ReportFile> ResultsRun::run()
         oneClass(group);
     if (!m_perClass)
         m_written = m_page.FinishReport(m_context.output, pageFile(QString()));
+    if (m_context.messages) {
+        QStringList listed;
+        for (const ClassGroup &group : groups)
+            listed += group.sqlClasses;
+        WarnResultTeamsWithoutStartedRunner(m_context.connection, *m_context.messages, listed);
+    }
 
     if (splits()) {
         const TeamsTogether together = CheckTeamsTogether(m_checks, m_location.teamsMinTimeWindow, m_location.teamsTogetherControls);

@@ -1,6 +1,7 @@
 #include "scoring/TeamCalculation.h"
 
 #include "scoring/OvertimePenalty.h"
+#include "scoring/UnlistedMembers.h"
 
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
@@ -213,5 +214,6 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all)
     for (auto it = namesOfNumber.cbegin(); it != namesOfNumber.cend(); ++it)
         if (it->size() > 1)
             m_messages.warning(tr("Teams share the number %1: %2; only the first is calculated").arg(it.key()).arg(it->join(QStringLiteral(", "))));
+    WarnResultTeamsWithoutStartedRunner(connection, m_messages);
     return summary;
 }

@@ -69,7 +69,7 @@ TEST(PlatformReadDate, NumericFormatsTakeShortPartsAndTwoDigitYearsAreNeverInThe
         {"dd.MM.yyyy", QStringLiteral("31.02.1980"), QDate()},
         {"M/d/yy", QStringLiteral("5/7/80"), QDate(1980, 5, 7)},
         {"M/d/yy", QStringLiteral("5/7/1980"), QDate(1980, 5, 7)},
-        {"M/d/yy", QStringLiteral("1/2/%1").arg(lastTwo, 2, 10, QLatin1Char('0')), QDate(thisYear, 1, 2)},
+        {"M/d/yy", QStringLiteral("1/1/%1").arg(lastTwo, 2, 10, QLatin1Char('0')), QDate(thisYear, 1, 1)},
         {"M/d/yy", QStringLiteral("1/2/%1").arg((lastTwo + 1) % 100, 2, 10, QLatin1Char('0')), QDate(thisYear - 99, 1, 2)},
         {"yyyy-MM-dd", QStringLiteral("1980-05-07"), QDate(1980, 5, 7)},
         {"d MMM yyyy", QLocale::system().toString(QDate(1980, 5, 7), QStringLiteral("d MMM yyyy")), QDate(1980, 5, 7)},
@@ -78,6 +78,35 @@ TEST(PlatformReadDate, NumericFormatsTakeShortPartsAndTwoDigitYearsAreNeverInThe
         const std::optional<QDate> read = Platform::readDate(c.text, QLatin1String(c.format));
         EXPECT_EQ(read.value_or(QDate()), c.expected) << c.format << " " << c.text.toStdString();
     }
+}
+
+TEST(PlatformReadDate, DayMonthYearAndIsoDatesUnderEveryLocale)
+{
+    const QLocale regional;
+    const QDate born(1996, 1, 19);
+    // Tomorrow with a two-digit year: a century back, never a day to come.
+    const QDate tomorrow = QDate::currentDate().addDays(1);
+    for (const QLocale &locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::Estonian, QLocale::Estonia)}) {
+        QLocale::setDefault(locale);
+        const QString format = locale.dateFormat(QLocale::ShortFormat);
+        const struct { QString text; QDate expected; } cases[] = {
+            {QStringLiteral("19.01.1996"), born},
+            {QStringLiteral(" 19.1.1996 "), born},
+            {QStringLiteral("19.01.96"), born},
+            {QStringLiteral("1996-01-19"), born},
+            {QLocale::system().toString(born, format), born},
+            {tomorrow.toString(QStringLiteral("d.M.yy")), tomorrow.addYears(-100)},
+            {QStringLiteral("31.02.1996"), QDate()},
+            {QStringLiteral("19.13.1996"), QDate()},
+            {QStringLiteral("19.01.1996x"), QDate()},
+            {QStringLiteral("19.01"), QDate()},
+            {QStringLiteral("00.00.0000"), QDate()},
+        };
+        for (const auto &c : cases)
+            EXPECT_EQ(Platform::readDate(c.text, format).value_or(QDate()), c.expected)
+                << locale.name().toStdString() << " " << format.toStdString() << " " << c.text.toStdString();
+    }
+    QLocale::setDefault(regional);
 }
 
 TEST(PlatformReadDateTime, ADateABlankAndATime)

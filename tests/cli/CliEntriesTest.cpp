@@ -80,3 +80,63 @@ TEST_F(CliEntriesFixture, EncodingsAndErrorsWithTheirLineNumbers)
     }
     EXPECT_EQ(TdmData(event).rowCount(QStringLiteral("team")), 1);
 }
+
+TEST_F(CliEntriesFixture, TheShippedExampleImportsAsItIsUnderEveryLocale)
+{
+    const QString example = QStringLiteral(KORVENT_SOURCE_DIR "/common/import-example.csv");
+    for (const char *locale : {"C", "en_US.UTF-8", "et_EE.UTF-8"}) {
+        QDir(event).removeRecursively();
+        QDir().mkpath(event);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), QLatin1String(locale));
+        environment.insert(QStringLiteral("LANG"), QLatin1String(locale));
+        const auto run = [&](const QStringList &arguments) {
+            return runCliIn(program.path(), QStringList({"--event", "event"}) + arguments, environment);
+        };
+        CliRun imported = run({"import", "teams", example});
+        ASSERT_EQ(imported.exitCode, 0) << locale << imported.err.toStdString();
+        EXPECT_EQ(imported.out, QStringLiteral("Imported 8 runners: 4 teams added, 0 updated, 0 lines skipped\n")) << locale;
+        const QString teams = run({"teams"}).out;
+        // d.m.yyyy and ISO dates alike; unknown ones empty.
+        for (const char *runner : {"\tJüri\tMägi\tM\t1996-01-19\t8001234\tEST\t\t\n", "\tLiisa\tŠmidt\tW\t1968-11-03\t\tEST\t\t\n",
+                                   "\tÜlle\tPõder\tW\t\t\tEST\t\t\n", "\tKärt\tTamm\tW\t1990-08-12\t2101202\tLAT\t\t\n",
+                                   "\tMikk\tÖövel\tM\t1979-02-28\t\tFIN\t\t\n"})
+            EXPECT_TRUE(teams.contains(QString::fromUtf8(runner))) << locale << " " << runner << "\n" << teams.toStdString();
+        EXPECT_TRUE(teams.contains(QStringLiteral("\tKõrve, Tamm & Co\t24h MW\t\tRK Rada\tLAT\t104\tNA\n"))) << teams.toStdString();
+    }
+}
+
+TEST_F(CliEntriesFixture, NumberTheTeamsAndMarkTheirRunnersStarted)
+{
+    ASSERT_EQ(cli({"import", "teams", QStringLiteral(KORVENT_SOURCE_DIR "/common/import-example.csv")}).exitCode, 0);
+    const struct { QStringList arguments; const char *out; } steps[] = {
+        {{"teams", "number", "--class", "6h", "--from", "7"}, "Numbered 1 teams: 7-7\n"},
+        {{"teams", "number"}, "Numbered 3 teams: 8-10\n"},
+        {{"teams", "number", "--from", "1"}, "Numbered 0 teams: no team is without a number\n"},
+        {{"teams", "mark-started", "--read-out"}, "Marked 0 runners as started, 0 were already\n"},
+        {{"teams", "mark-started", "--all"}, "Marked 8 runners as started, 0 were already\n"},
+    };
+    for (const auto &step : steps) {
+        const CliRun run = cli(step.arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.out, QLatin1String(step.out)) << step.arguments.join(u' ').toStdString();
+    }
+    // Entry order: the file's order; the team of class 6h numbered first.
+    const QString teams = cli({"teams"}).out;
+    EXPECT_TRUE(teams.startsWith(QStringLiteral("7\tÜlikooli Sõbrad\t6h\t"))) << teams.toStdString();
+    EXPECT_TRUE(teams.contains(QStringLiteral("8\tMetsa Mõmmid\t"))) << teams.toStdString();
+
+    const struct { QStringList arguments; const char *message; } failures[] = {
+        {{"teams", "number", "--from", "x"}, "--from needs a whole number"},
+        {{"teams", "number", "--from", "0"}, "between 1 and"},
+        {{"teams", "number", "--from"}, "--from needs"},
+        {{"teams", "number", "7"}, "teams number takes"},
+        {{"teams", "mark-started"}, "--read-out or --all"},
+        {{"teams", "mark-started", "--read-out", "--all"}, "--read-out or --all"},
+    };
+    for (const auto &failure : failures) {
+        const CliRun run = cli(failure.arguments);
+        EXPECT_NE(run.exitCode, 0) << failure.arguments.join(u' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String(failure.message))) << run.err.toStdString();
+    }
+}

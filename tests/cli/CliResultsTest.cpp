@@ -90,3 +90,22 @@ TEST_F(CliResults, ClassesAfterOneOptionOrRepeatedAndUnknownClassesRefused)
     EXPECT_TRUE(unknown.out.isEmpty());
     EXPECT_EQ(page("results/results.htm"), before);
 }
+
+TEST_F(CliResults, CalculationAndResultsWarnOfTeamsListedWithoutMembersUntilRunnersAreMarked)
+{
+    const QString warning = QStringLiteral("teams with a result have no started runner: their members are not listed");
+    ASSERT_EQ(cli({"sql", "--yes", "UPDATE runner SET started=0"}).exitCode, 0);
+    for (const QStringList &command : {QStringList{"calculate", "--all"}, QStringList{"report", "results-table"}}) {
+        const CliRun run = cli(command);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String("warning: ")) && run.err.contains(warning)) << run.err.toStdString();
+    }
+    const CliRun marked = cli({"teams", "mark-started", "--read-out"});
+    ASSERT_EQ(marked.exitCode, 0) << marked.err.toStdString();
+    EXPECT_TRUE(marked.out.startsWith(QLatin1String("Marked "))) << marked.out.toStdString();
+    for (const QStringList &command : {QStringList{"calculate", "--all"}, QStringList{"report", "results-table"}}) {
+        const CliRun run = cli(command);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains(warning)) << run.err.toStdString();
+    }
+}

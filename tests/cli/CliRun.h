@@ -13,9 +13,11 @@ struct CliRun
     QString err;
 };
 
-inline CliRun runCliIn(const QString &workingDirectory, const QStringList &arguments)
+inline CliRun runCliIn(const QString &workingDirectory, const QStringList &arguments,
+                       const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingDirectory);
     process.start(QStringLiteral(KORVENT_CLI_PATH), arguments);
     process.waitForFinished(30'000);

@@ -331,6 +331,8 @@ TEST_F(EditableTableFixture, DatesAreEditedInTheComputersFormatsAndStoredAsBefor
     const struct { const char *field; QString typed; const char *stored; } cases[] = {
         {"born", QLocale::system().toString(QDate(1981, 12, 24), Platform::shortDateFormat()), "1981-12-24"},
         {"born", QStringLiteral("1982-1-2"), "1982-01-02"},
+        // As entry files write it, whatever the computer's format.
+        {"born", QStringLiteral("19.01.1996"), "1996-01-19"},
         {"seen", QLocale::system().toString(QDateTime(QDate(2026, 6, 14), QTime(9, 5, 7)), dateTimeFormat), "2026-06-14 09:05:07"},
         {"seen", QStringLiteral("2026-06-15 11:00"), "2026-06-15 11:00:00"},
         {"seen", bornText + QStringLiteral(" 8:30"), "1980-05-07 08:30:00"},
@@ -343,6 +345,7 @@ TEST_F(EditableTableFixture, DatesAreEditedInTheComputersFormatsAndStoredAsBefor
     // A refusal names the forms taken.
     EXPECT_FALSE(model.setData(cell(0, "born"), QStringLiteral("soon")));
     EXPECT_TRUE(lastFailure().contains(Platform::shortDateFormat())) << lastFailure().toStdString();
+    EXPECT_TRUE(lastFailure().contains(QLatin1String("D.M.YYYY"))) << lastFailure().toStdString();
     EXPECT_FALSE(model.setData(cell(0, "seen"), bornText));
     EXPECT_TRUE(lastFailure().contains(dateTimeFormat)) << lastFailure().toStdString();
     EXPECT_EQ(stored(anna, "seen").toString(), QStringLiteral("1980-05-07 08:30:00"));

@@ -147,6 +147,31 @@ TEST_F(ResultsReportFixture, TableWithHeadingSubClassPlacesAndMembers)
     }));
 }
 
+TEST_F(ResultsReportFixture, ResultsWarnOfListedTeamsWhoseMembersAreNotListed)
+{
+    runner(team(1, "Listed", "H12J", 100, 3600), "Anna");
+    runner(team(2, "Nobody started", "H12J2", 90, 3600), "Mari", false);
+    team(3, "No runners", "H12", 80, 3600);
+    team(4, "Withdrawn", "H12", -4, 3600);
+    team(5, "Other class", "R6", 70, 3600);
+
+    const struct { ReportKind kind; QStringList classes; const char *warning; } cases[] = {
+        {ReportKind::ResultsTable, {u"H12"_s}, "2 teams with a result have no started runner: their members are not listed"},
+        {ReportKind::Winners, {u"H12"_s, u"R6"_s}, "3 teams with a result have no started runner: their members are not listed"},
+        {ReportKind::ResultsSplits, {u"R6"_s}, "1 teams with a result have no started runner: their members are not listed"},
+    };
+    for (const auto &c : cases) {
+        messages.errors.clear();
+        run(c.kind, c.classes);
+        ASSERT_EQ(messages.errors.size(), 1) << messages.errors.join(u'\n').toStdString();
+        EXPECT_TRUE(messages.errors[0].startsWith(QLatin1String(c.warning))) << messages.errors[0].toStdString();
+    }
+    messages.errors.clear();
+    data->connection().exec(u"DELETE FROM team WHERE number <> 1"_s);
+    run(ReportKind::ResultsTable, {u"H12"_s});
+    EXPECT_TRUE(messages.errors.isEmpty()) << messages.errors.join(u'\n').toStdString();
+}
+
 TEST_F(ResultsReportFixture, NoClassCheckedGivesAnEmptyPageOrNone)
 {
     team(1, "A", "H12", 100, 3600);

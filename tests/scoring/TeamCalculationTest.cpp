@@ -207,3 +207,36 @@ TEST_F(ScoringFixture, AllTeamsVisitsEachRowOnceWarnsOfSharedNumbersAndGoesOnAft
     EXPECT_EQ(fresh.calculated, 2); // Hares and Busy Bees (never written)
     EXPECT_EQ(teamRow(last).value("result").toInt(), 30);
 }
+
+TEST_F(ScoringFixture, AllTeamsWarnsOfTeamsWithAResultAndNoStartedRunner)
+{
+    control("31", 30);
+    control("F", 0, "F");
+    // Teams with a result, one card each: the card carrier alone, or no one, marked started.
+    const auto finished = [&](qint64 number, bool started) {
+        const qint64 id = team(number, QStringLiteral("H6"), QStringLiteral("Šarž %1").arg(number));
+        const qint64 a = runner(id, started);
+        runner(id, false);
+        punch(id, a, "31", "10:10:00");
+        punch(id, a, "F", "15:00:00");
+    };
+    finished(1, true);
+    finished(2, false);
+    finished(3, false);
+    // Without a finish: no result, nothing to list.
+    const qint64 unfinished = team(4);
+    punch(unfinished, runner(unfinished, false), "31", "10:10:00");
+
+    const CalculationSummary summary = calculation().CalculateAllTeams(true);
+    EXPECT_EQ(summary.withResult, 3);
+    EXPECT_TRUE(messages.errors.isEmpty());
+    ASSERT_EQ(messages.warnings.size(), 1) << messages.warnings.join(u'\n').toStdString();
+    EXPECT_TRUE(messages.warnings[0].startsWith(QLatin1String("2 teams with a result have no started runner: their members are not listed")))
+        << messages.warnings[0].toStdString();
+
+    // Marked started: no warning.
+    data->connection().exec(QStringLiteral("UPDATE runner SET started=1"));
+    messages.warnings.clear();
+    calculation().CalculateAllTeams(false);
+    EXPECT_TRUE(messages.warnings.isEmpty()) << messages.warnings.join(u'\n').toStdString();
+}

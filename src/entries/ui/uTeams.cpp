@@ -1,6 +1,8 @@
 #include "entries/ui/uTeams.h"
 
+#include "entries/ui/EntryFileDialog.h"
 #include "entries/ui/uChooseSelect.h"
+#include "entries/ui/uNumberTeams.h"
 #include "entries/ui/uTeamControls.h"
 #include "entries/ui/uViewControls.h"
 
@@ -13,6 +15,7 @@
 #include "db/EditableTableModel.h"
 #include "entries/EntryImport.h"
 #include "entries/TeamDeletion.h"
+#include "entries/TeamNumbering.h"
 #include "entries/TeamPickLists.h"
 #include "entries/TeamResultLines.h"
 #include "reports/ui/uMDItekst.h"
@@ -78,6 +81,7 @@ TfTeams::TfTeams(const EventLocation &location, TdmData &data, SharedEventSetup 
                                            this))
     , m_teamControls(new TfTeamControls(data, this))
     , m_viewControls(new TfViewControls(data, this))
+    , m_numberTeams(new TfNumberTeams(this))
 {
     setObjectName(QStringLiteral("fTeams"));
     setWindowTitle(tr("Teams"));
@@ -151,6 +155,9 @@ void TfTeams::createMenus(QMenuBar *menuBar)
     Import1->setObjectName(QStringLiteral("Import1"));
     Importchips1 = edit->addAction(tr("Import chips"), this, [this] { runCommand([this] { Importchips1Click(); }); });
     Importchips1->setObjectName(QStringLiteral("Importchips1"));
+    NumberTeams1 = edit->addAction(tr("Number teams"), this, [this] { runCommand([this] { NumberTeams1Click(); }); });
+    NumberTeams1->setObjectName(QStringLiteral("NumberTeams1"));
+    NumberTeams1->setStatusTip(tr("Give the teams without a number the next free numbers"));
     edit->addSeparator();
     CheckData1 = edit->addAction(tr("Check Data"), this, [this] { runCommand([this] { CheckData1Click(); }); });
     CheckData1->setObjectName(QStringLiteral("CheckData1"));
@@ -558,7 +565,7 @@ void TfTeams::Results1Click()
 
 void TfTeams::Import1Click()
 {
-    TOpenTextFileDialog dialog(this);
+    TEntryFileDialog dialog(m_location.programDirectory, this);
     dialog.setWindowTitle(tr("Import teams from file"));
     const QStringList filters{tr("All files (*.*)"), tr("CSV files (*.csv)"), tr("Text files (*.txt)")};
     dialog.setNameFilters(filters);
@@ -569,12 +576,26 @@ void TfTeams::Import1Click()
         return;
     if (!storeEdits())
         return;
+    TeamImportSummary summary;
     {
         const OverrideCursor wait(Qt::WaitCursor);
-        ImportTeams(m_data.connection(), ReadImportLines(dialog.selectedFiles().first(), dialog.encoding()));
+        summary = ImportTeams(m_data.connection(), ReadImportLines(dialog.selectedFiles().first(), dialog.encoding()));
     }
     // The imported teams are all shown.
     showAllTeams();
+    QMessageBox::information(this, tr("Import teams from file"), TeamImportSummaryText(summary));
+}
+
+void TfTeams::NumberTeams1Click()
+{
+    if (!storeEdits())
+        return;
+    m_numberTeams->reset(TeamClassNames(m_data.connection()));
+    if (m_numberTeams->exec() != QDialog::Accepted)
+        return;
+    const NumberingSummary summary = NumberTeams(m_data.connection(), m_numberTeams->from(), m_numberTeams->className());
+    showAllTeams();
+    QMessageBox::information(this, tr("Number teams"), NumberingSummaryText(summary));
 }
 
 void TfTeams::Importchips1Click()

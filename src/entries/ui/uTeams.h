@@ -28,6 +28,7 @@ class QToolButton;
 class SharedEventSetup;
 class TDBNavigator;
 class TdmData;
+class TfNumberTeams;
 class TfTeamControls;
 class TfViewControls;
 namespace db { class EditableTableModel; }
@@ -53,6 +54,7 @@ public:
     void Results1Click();
     void Import1Click();
     void Importchips1Click();
+    void NumberTeams1Click();
     void CheckData1Click();
 
 protected:
@@ -96,10 +98,12 @@ private:
     qint64 m_shownTeamId = -1;
     TfTeamControls *m_teamControls;
     TfViewControls *m_viewControls;
+    TfNumberTeams *m_numberTeams;
 
     QMenuBar *mmTeams;
     QAction *Import1;
     QAction *Importchips1;
+    QAction *NumberTeams1;
     QAction *CheckData1;
     QAction *Controls1;
     QAction *RunnerControls1;

@@ -13,6 +13,7 @@
 #include "base/ui/TextFileDialog.h"
 
 #include "entries/EntryImport.h"
+#include "entries/StartedMarking.h"
 #include "entries/ui/uTeams.h"
 
 #include "base/KorventError.h"
@@ -99,6 +100,8 @@ void TfRogMain::createCommands()
         {"actReports", "&Results", "Reports", QKeySequence(Qt::Key_F6), "Start lists, results and statistics", true, &TfRogMain::reportsClick},
         {"actDBEditor", "&Tools", "DB editor", {}, "Run SQL on the event database", false, &TfRogMain::dbEditorClick},
         {"actLoadStarted", "&Tools", "Load started", {}, "Mark runners as started from a file", true, &TfRogMain::loadStartedClick},
+        {"actMarkReadOutStarted", "&Tools", "Mark read-out runners started", {}, "Mark every runner with a punch as started", false, &TfRogMain::markReadOutStartedClick},
+        {"actMarkAllStarted", "&Tools", "Mark all runners started", {}, "Mark every runner as started", false, &TfRogMain::markAllStartedClick},
         {"actExportParticipants", "&Tools", nullptr, {}, "Participants list file", true, &TfRogMain::exportParticipantsClick, ReportKind::Participants},
         {"actExportCardex", "&Tools", nullptr, {}, "Start list file for the Cardex program", false, &TfRogMain::exportCardexClick, ReportKind::Cardex},
         {"actExportTrailplot", "&Tools", nullptr, {}, "Route files for the Trailplot program", false, &TfRogMain::exportTrailplotClick, ReportKind::Trailplot},
@@ -228,6 +231,16 @@ void TfRogMain::loadStartedClick()
         return;
     const OverrideCursor wait(Qt::WaitCursor);
     LoadStarted(m_data.connection(), ReadImportLines(dialog.selectedFiles().first(), QStringLiteral("ANSI")));
+}
+
+void TfRogMain::markReadOutStartedClick()
+{
+    QMessageBox::information(this, tr("Korvent"), StartedMarkSummaryText(MarkRunnersStarted(m_data.connection(), StartedRunners::ReadOut)));
+}
+
+void TfRogMain::markAllStartedClick()
+{
+    QMessageBox::information(this, tr("Korvent"), StartedMarkSummaryText(MarkRunnersStarted(m_data.connection(), StartedRunners::All)));
 }
 
 void TfRogMain::editControlsClick()

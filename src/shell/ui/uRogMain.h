@@ -51,6 +51,8 @@ private:
     void eventSetupClick();
     void teamsClick();
     void loadStartedClick();
+    void markReadOutStartedClick();
+    void markAllStartedClick();
     void editControlsClick();
     void calculateClick();
     void dbEditorClick();

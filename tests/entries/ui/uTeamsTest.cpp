@@ -8,6 +8,7 @@
 #include "base/ui/TextFileDialog.h"
 #include "entries/ui/uChooseSelect.h"
 #include "entries/ui/uTeamControls.h"
+#include "entries/ui/uNumberTeams.h"
 #include "entries/ui/uTeams.h"
 #include "entries/ui/uViewControls.h"
 #include "reports/ui/uMDItekst.h"
@@ -25,6 +26,7 @@
 #include <QFileDialog>
 #include <QListWidget>
 #include <QLocale>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -32,6 +34,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -153,7 +156,7 @@ TEST_F(TeamsWindowFixture, GridsMenusAndFieldLists)
     QStringList edit;
     for (QAction *item : menus[0]->menu()->actions())
         edit.append(item->isSeparator() ? QStringLiteral("-") : item->text());
-    EXPECT_EQ(edit, QStringList({"Import teams", "Import chips", "-", "Check Data"}));
+    EXPECT_EQ(edit, QStringList({"Import teams", "Import chips", "Number teams", "-", "Check Data"}));
     EXPECT_TRUE(action("CheckData1")->isEnabled());
     EXPECT_TRUE(action("CheckData1")->isVisible());
     EXPECT_EQ(menus[1]->text(), QStringLiteral("&View"));
@@ -422,9 +425,13 @@ TEST_F(TeamsWindowFixture, ImportTeamsFromTheChosenFileAndEncoding)
     writeFile(location.eventDirectory + QStringLiteral("import.csv"),
               *Platform::encodeTextFile(QStringLiteral("Unicode"), QStringLiteral("id\r\n12;Mägi;Club;H12;Ann;Lee;;W;101;EST\r\n")));
     open();
-    QString title, file;
+    QString title, file, summary;
     QStringList asked;
     whenModal<TOpenTextFileDialog>([&](TOpenTextFileDialog *dialog) {
+        whenModal<QMessageBox>([&](QMessageBox *box) {
+            summary = box->text();
+            box->accept();
+        });
         title = dialog->windowTitle();
         file = dialog->selectedFiles().value(0);
         auto *encodings = dialog->findChild<QComboBox *>(QStringLiteral("cbEncoding"));
@@ -440,6 +447,7 @@ TEST_F(TeamsWindowFixture, ImportTeamsFromTheChosenFileAndEncoding)
     EXPECT_EQ(asked, QStringList({"All files (*.*)|CSV files (*.csv)|Text files (*.txt)", "csv", "1", "UTF-8", "1"}));
     EXPECT_EQ(shownTeams(), QStringList({"Mägi"}));
     EXPECT_EQ(window->runnerModel()->rowCount(), 1);
+    EXPECT_EQ(summary, QStringLiteral("Imported 1 runners: 1 teams added, 0 updated, 0 lines skipped"));
 
     // A bad file says which line and keeps nothing.
     writeFile(location.eventDirectory + QStringLiteral("import.csv"), "id\r\n13;B;Club;H12;Bob;Ox;;M;102;EST\r\n\r\n");
@@ -452,6 +460,68 @@ TEST_F(TeamsWindowFixture, ImportTeamsFromTheChosenFileAndEncoding)
     action("Import1")->trigger();
     EXPECT_TRUE(message.startsWith(QLatin1String("Line 3:"))) << message.toStdString();
     EXPECT_EQ(data->rowCount(QStringLiteral("team")), 1);
+}
+
+TEST_F(TeamsWindowFixture, ImportDialogDescribesTheColumnsAndWritesTheShippedExampleToImport)
+{
+    const QByteArray example = readFile(QStringLiteral(KORVENT_SOURCE_DIR "/common/import-example.csv"));
+    writeFile(location.programDirectory + QStringLiteral("common/import-example.csv"), example);
+    const QString written = location.eventDirectory + QStringLiteral("import-example.csv");
+    open();
+    QString format;
+    QStringList messages;
+    const auto answerBox = [&messages](QMessageBox *box) {
+        messages.append(box->text());
+        box->accept();
+    };
+    whenModal<TOpenTextFileDialog>([&](TOpenTextFileDialog *dialog) {
+        format = dialog->findChild<QLabel *>(QStringLiteral("lFormat"))->text();
+        auto *button = dialog->findChild<QPushButton *>(QStringLiteral("btnWriteExample"));
+        // Written once; a second click leaves the file as it is.
+        for (int click = 0; click < 2; ++click) {
+            whenModal<QMessageBox>(answerBox);
+            button->click();
+        }
+        EXPECT_EQ(dialog->selectedFiles().value(0), written);
+        EXPECT_EQ(dialog->encoding(), QStringLiteral("UTF-8"));
+        whenModal<QMessageBox>(answerBox);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    action("Import1")->trigger();
+    EXPECT_TRUE(format.contains(QLatin1String("entry id; team name; club; class; first name; last name; birth date"))) << format.toStdString();
+    EXPECT_EQ(readFile(written), example);
+    ASSERT_EQ(messages.size(), 3);
+    EXPECT_TRUE(messages[0].startsWith(QLatin1String("The example is written to ") + written)) << messages[0].toStdString();
+    EXPECT_TRUE(messages[1].contains(QLatin1String("is there already"))) << messages[1].toStdString();
+    EXPECT_EQ(messages[2], QStringLiteral("Imported 8 runners: 4 teams added, 0 updated, 0 lines skipped"));
+    EXPECT_EQ(shownTeams(), QStringList({"Metsa Mõmmid", "Šokolaadid", "Ülikooli Sõbrad", "Kõrve, Tamm & Co"}));
+}
+
+TEST_F(TeamsWindowFixture, NumberTeamsGivesTheChosenClassNumbersAndSaysWhich)
+{
+    team(5, "Numbered", "H12");
+    for (const char *name : {"Esimene", "Teine"})
+        data->insertRow(QStringLiteral("team"), {{"name", QString::fromUtf8(name)}, {"class", QStringLiteral("D6")}});
+    data->insertRow(QStringLiteral("team"), {{"name", QStringLiteral("Other class")}, {"class", QStringLiteral("H12")}});
+    open();
+    QStringList classes;
+    QString message;
+    whenModal<TfNumberTeams>([&](TfNumberTeams *dialog) {
+        auto *list = dialog->findChild<QComboBox *>(QStringLiteral("cbClass"));
+        classes = itemsOf(list);
+        list->setCurrentIndex(list->findText(QStringLiteral("D6")));
+        dialog->findChild<QSpinBox *>(QStringLiteral("seFrom"))->setValue(4);
+        whenModal<QMessageBox>([&](QMessageBox *box) {
+            message = box->text();
+            box->accept();
+        });
+        dialog->accept();
+    });
+    action("NumberTeams1")->trigger();
+    EXPECT_EQ(classes, QStringList({"All classes", "D6", "H12"}));
+    EXPECT_EQ(message, QStringLiteral("Numbered 2 teams: 4-6, 1 numbers in use skipped"));
+    // The grid shows the teams in their new number order; the other class keeps none.
+    EXPECT_EQ(shownTeams(), QStringList({"Other class", "Esimene", "Numbered", "Teine"}));
 }
 
 TEST_F(TeamsWindowFixture, CheckDataRunsTheShippedChecksOnAllTeams)

@@ -71,7 +71,7 @@ TEST_F(MainWindowFixture, MenusFollowTheCommandTable)
     EXPECT_EQ(menuTexts(menus[0]->menu()), QStringList({"&Event setup", "&Teams"}));
     EXPECT_EQ(menuTexts(menus[1]->menu()), QStringList({"Edit controls", "Calculate", "-", "Reports"}));
     EXPECT_EQ(menuTexts(menus[2]->menu()),
-              QStringList({"DB editor", "-", "Load started", "-", "Export participants", "Export Cardex startlist",
+              QStringList({"DB editor", "-", "Load started", "Mark read-out runners started", "Mark all runners started", "-", "Export participants", "Export Cardex startlist",
                            "Export (Trailplot)", "Export (IOF XML)", "Export TeamInfo", "Export teams with runners"}));
     EXPECT_EQ(menuTexts(menus[3]->menu()), QStringList({"About"}));
 
@@ -503,4 +503,27 @@ TEST_F(MainWindowFixture, LoadStartedMarksTheRunnersOfTheChosenList)
     window->command("actLoadStarted")->trigger();
     EXPECT_EQ(title, QStringLiteral("Open file"));
     EXPECT_EQ(data->findRow(QStringLiteral("runner"), runner)->value("started").toInt(), 1);
+}
+
+TEST_F(MainWindowFixture, MarkStartedCommandsMarkTheChosenRunnersAndSayHowMany)
+{
+    auto window = open(true);
+    const qint64 team = data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Öökullid"}});
+    const qint64 readOut = data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Šmidt"}, {"chipnr", "101"}});
+    const qint64 partner = data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Väli"}});
+    data->insertRow(QStringLiteral("res_cp"), {{"team_id", team}, {"runner_id", readOut}, {"KP", "31"}});
+    const auto started = [&](qint64 runner) { return data->findRow(QStringLiteral("runner"), runner)->value("started").toInt(); };
+    const auto run = [&](const char *command) {
+        QString message;
+        whenModal<QMessageBox>([&](QMessageBox *box) {
+            message = box->text();
+            box->accept();
+        });
+        window->command(QLatin1String(command))->trigger();
+        return message;
+    };
+    EXPECT_EQ(run("actMarkReadOutStarted"), QStringLiteral("Marked 1 runners as started, 0 were already"));
+    EXPECT_EQ(std::make_pair(started(readOut), started(partner)), std::make_pair(1, 0));
+    EXPECT_EQ(run("actMarkAllStarted"), QStringLiteral("Marked 1 runners as started, 1 were already"));
+    EXPECT_EQ(started(partner), 1);
 }

@@ -1,0 +1,83 @@
+#include "entries/TeamNumbering.h"
+
+#include "base/KorventError.h"
+#include "db/Connection.h"
+
+#include <QCoreApplication>
+#include <QSet>
+#include <limits>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("TeamNumbering", text);
+}
+
+// Team numbers are shown, typed and sent to readout stations as 32-bit integers.
+constexpr qint64 largestNumber = std::numeric_limits<qint32>::max();
+
+} // namespace
+
+NumberingSummary NumberTeams(db::Connection &connection, std::optional<qint64> from, const QString &className)
+{
+    if (from && (*from < 1 || *from > largestNumber))
+        throw KorventError(tr("The first number must lie between 1 and %1, not %2").arg(largestNumber).arg(*from));
+
+    db::Transaction transaction(connection);
+    QSet<qint64> used;
+    qint64 highest = 0;
+    QSqlQuery numbers = connection.exec(QStringLiteral("SELECT DISTINCT number FROM team WHERE number > 0"));
+    while (numbers.next()) {
+        const qint64 number = numbers.value(0).toLongLong();
+        used.insert(number);
+        highest = qMax(highest, number);
+    }
+    numbers.finish();
+
+    QList<qint64> teams;
+    QSqlQuery unnumbered = className.isEmpty()
+        ? connection.exec(QStringLiteral("SELECT id FROM team WHERE number IS NULL OR number <= 0 ORDER BY id"))
+        : connection.exec(QStringLiteral("SELECT id FROM team WHERE (number IS NULL OR number <= 0) AND class=? ORDER BY id"), {className});
+    while (unnumbered.next())
+        teams.append(unnumbered.value(0).toLongLong());
+    unnumbered.finish();
+
+    NumberingSummary summary;
+    QSqlQuery give = connection.prepare(QStringLiteral("UPDATE team SET number=? WHERE id=?"));
+    qint64 next = from.value_or(highest + 1);
+    for (const qint64 teamId : std::as_const(teams)) {
+        for (; used.contains(next); ++next)
+            summary.skipped += summary.numbered > 0;
+        if (next > largestNumber)
+            throw KorventError(tr("%1 teams need numbers, but the free numbers from %2 run out at %3")
+                                   .arg(teams.size())
+                                   .arg(from.value_or(highest + 1))
+                                   .arg(largestNumber));
+        connection.exec(give, {next, teamId});
+        if (summary.numbered++ == 0)
+            summary.first = next;
+        summary.last = next++;
+    }
+    transaction.commit();
+    return summary;
+}
+
+QStringList TeamClassNames(db::Connection &connection)
+{
+    QStringList names;
+    QSqlQuery classes = connection.exec(QStringLiteral("SELECT DISTINCT class FROM team WHERE class > '' ORDER BY class"));
+    while (classes.next())
+        names.append(classes.value(0).toString());
+    return names;
+}
+
+QString NumberingSummaryText(const NumberingSummary &summary)
+{
+    if (summary.numbered == 0)
+        return tr("Numbered 0 teams: no team is without a number");
+    QString text = tr("Numbered %1 teams: %2-%3").arg(summary.numbered).arg(summary.first).arg(summary.last);
+    if (summary.skipped > 0)
+        text += tr(", %1 numbers in use skipped").arg(summary.skipped);
+    return text;
+}

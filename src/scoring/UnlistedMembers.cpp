@@ -1,0 +1,29 @@
+#include "scoring/UnlistedMembers.h"
+
+#include "base/MessageSink.h"
+#include "db/Connection.h"
+
+#include <QCoreApplication>
+
+int CountResultTeamsWithoutStartedRunner(db::Connection &connection, const QStringList &classes)
+{
+    QString sql = QStringLiteral("SELECT COUNT(*) FROM team t WHERE t.calctime > '' AND t.result >= 0 "
+                                 "AND NOT EXISTS (SELECT 1 FROM runner r WHERE r.team_id = t.id AND r.started = 1)");
+    QVariantList values;
+    if (!classes.isEmpty()) {
+        sql += QStringLiteral(" AND t.class IN (") + QStringList(classes.size(), QStringLiteral("?")).join(u',') + u')';
+        for (const QString &name : classes)
+            values.append(name);
+    }
+    return connection.scalar(sql, values).toInt();
+}
+
+void WarnResultTeamsWithoutStartedRunner(db::Connection &connection, MessageSink &messages, const QStringList &classes)
+{
+    const int teams = CountResultTeamsWithoutStartedRunner(connection, classes);
+    if (teams > 0)
+        messages.warning(QCoreApplication::translate("UnlistedMembers",
+                                                     "%1 teams with a result have no started runner: their members are not listed. "
+                                                     "Mark the runners started (Tools menu, or korvent-cli teams mark-started --read-out | --all)")
+                             .arg(teams));
+}
