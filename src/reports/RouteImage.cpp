@@ -77,13 +77,13 @@ QImage RouteImage::finish(const QString &caption)
     QFont font(QStringLiteral("Verdana"));
     font.setPixelSize(11);
     m_painter->setFont(font);
-    m_painter->setPen(Qt::black);
-    // On the brush colour, as text on a canvas with a solid brush: readable over the route.
-    m_painter->setBackgroundMode(Qt::OpaqueMode);
-    m_painter->setBackground(m_painter->brush());
-    // The caption's top sits at 10 less its height: at the top edge.
+    // The caption's top sits at 10 less its height: at the top edge. Its box
+    // is half white: readable, and the route and controls under it still show.
     const QFontMetrics metrics(font);
-    m_painter->drawText(10, 10 - font.pixelSize() + metrics.ascent(), caption);
+    const QPoint baseline(10, 10 - font.pixelSize() + metrics.ascent());
+    m_painter->fillRect(metrics.boundingRect(caption).translated(baseline), QColor(255, 255, 255, 140));
+    m_painter->setPen(Qt::black);
+    m_painter->drawText(baseline, caption);
     m_painter->end();
     return std::move(m_picture);
 }

@@ -113,9 +113,12 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
         map.scale = static_cast<double>(width) / image.width();
         const int height = pictureHeight(image.height() * map.scale, width,
                                          tr("The map picture %1 is %2 x %3 pixels").arg(mapFile).arg(image.width()).arg(image.height()));
+        // Smoothly: thin map lines scaled down by sampling turn dotted or vanish.
+        // Transparent parts of the picture are paper.
         map.picture = QImage(width, height, QImage::Format_RGB888);
+        map.picture.fill(Qt::white);
         QPainter stretch(&map.picture);
-        stretch.drawImage(map.picture.rect(), image);
+        stretch.drawImage(0, 0, image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         stretch.end();
         lighten(map.picture);
         QSqlQuery start = connection.exec(QStringLiteral("SELECT pos_x, pos_y") + placedControls + QStringLiteral(" AND type='S'"));
