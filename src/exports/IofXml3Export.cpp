@@ -171,7 +171,7 @@ void ExportIofXml3(const ReportContext &context, bool compress)
     std::exception_ptr failure;
     try {
         IofExportCalculation calculation(context);
-        for (const QString &className : IofClassNames(context.setup.classTree)) {
+        for (const QString &className : IofClassNames(context.setup.classTree, context.connection)) {
             const XmlElement classResult = root.appendElement(QStringLiteral("ClassResult"));
             classResult.setAttribute(QStringLiteral("timeResolution"), QStringLiteral("1"));
             classResult.appendElement(QStringLiteral("Class")).appendTextElement(QStringLiteral("Name"), className);

@@ -104,11 +104,17 @@ TEST_F(Xml3Export, ClassEntriesInTreeOrderWithOnlyCalculatedTeams)
     calculatedTeam(2, QStringLiteral("H12S"));
     calculatedTeam(3, QStringLiteral("H6A"));
     team(4, QStringLiteral("H6B"));                // never calculated
-    calculatedTeam(5, QStringLiteral("H6"));       // a main class is not a class entry
+    // Teams stand in sub-classes only: the main classes are no entries.
+    const XmlElement subClassesOnly = export3();
+    EXPECT_EQ(childNames(subClassesOnly), QStringList({"Event", "ClassResult", "ClassResult", "ClassResult"}));
+    const QByteArray before = bytes(IofExportFiles::xml3);
+
+    calculatedTeam(5, QStringLiteral("H6"));       // a team in a main class: the class is an entry under its name
+    team(6, QStringLiteral("H12"));                // never calculated: its main class stays out
     const XmlElement root = export3();
 
     const QList<XmlElement> classes = childrenNamed(root, QStringLiteral("ClassResult"));
-    EXPECT_EQ(childNames(root), QStringList({"Event", "ClassResult", "ClassResult", "ClassResult"}));
+    EXPECT_EQ(childNames(root), QStringList({"Event", "ClassResult", "ClassResult", "ClassResult", "ClassResult"}));
     QStringList shape;
     for (const XmlElement &classResult : classes) {
         QString line = classResult.attribute(QStringLiteral("timeResolution")) + u'|' + node(classResult, QStringLiteral("Class/Name")).text();
@@ -116,8 +122,16 @@ TEST_F(Xml3Export, ClassEntriesInTreeOrderWithOnlyCalculatedTeams)
             line += u'|' + teamResult.child(QStringLiteral("BibNumber")).text();
         shape.append(line);
     }
-    EXPECT_EQ(shape, QStringList({"1|H6A|1|3", "1|H6B", "1|H12S|2"}));
-    EXPECT_EQ(childNames(classes[1]), QStringList({"Class"}));
+    EXPECT_EQ(shape, QStringList({"1|H6|5", "1|H6A|1|3", "1|H6B", "1|H12S|2"}));
+    EXPECT_EQ(childNames(classes[2]), QStringList({"Class"}));
+    // Apart from the new entry the file is as before (the creation time aside).
+    const auto withoutTime = [](const QByteArray &bytes) {
+        return QString::fromUtf8(bytes).remove(QRegularExpression(QStringLiteral("createTime=\"[^\"]*\"")));
+    };
+    QByteArray after = bytes(IofExportFiles::xml3);
+    const qsizetype from = after.indexOf("<ClassResult");
+    after.remove(from, after.indexOf("<ClassResult", from + 1) - from);
+    EXPECT_EQ(withoutTime(after), withoutTime(before));
 }
 
 TEST_F(Xml3Export, TeamsWithOrganisationMembersAndTheTeamTotal)
