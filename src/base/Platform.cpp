@@ -244,9 +244,9 @@ std::optional<QDateTime> readDateTime(const QString &text, const QString &dateFo
     return QDateTime(*date, time);
 }
 
-int standardUtcOffsetSeconds()
+int utcOffsetSecondsAt(const QDateTime &localTime)
 {
-    return QTimeZone::systemTimeZone().standardTimeOffset(QDateTime::currentDateTime());
+    return QTimeZone::systemTimeZone().offsetFromUtc(localTime);
 }
 
 quint64 currentThreadNumber()

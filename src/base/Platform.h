@@ -43,9 +43,9 @@ QString dateForms();
 std::optional<QDateTime> readDateTime(const QString &text, const QString &dateFormat = shortDateFormat(),
                                       const QString &timeFormat = longTimeFormat());
 
-// The computer's time zone as seconds east of UTC, its standard offset:
-// daylight saving time is not applied.
-int standardUtcOffsetSeconds();
+// Seconds east of UTC in the computer's time zone at that local time:
+// daylight saving time included when it is in force then.
+int utcOffsetSecondsAt(const QDateTime &localTime);
 
 // The program-wide text encoding used for plain text files ("ANSI code page").
 // UTF-8 unless the program setup.ini names another one.

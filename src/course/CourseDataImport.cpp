@@ -5,6 +5,7 @@
 #include "db/Connection.h"
 #include "exports/XmlDocument.h"
 #include "store/EventSettings.h"
+#include "store/MapHelpers.h"
 #include "store/uData.h"
 
 #include <QCoreApplication>
@@ -68,6 +69,15 @@ public:
         return number.negative ? -tenths : tenths;
     }
 
+    // A map position in map units, within what a real map can need.
+    qint64 position(const QString &text, const QString &what) const
+    {
+        const qint64 units = tenths(text, what);
+        if (units < -MapCoordinateLimit || units > MapCoordinateLimit)
+            fail(tr("%1 \"%2\" is outside %3 to %4 mm").arg(what, text.trimmed()).arg(-MapCoordinateLimit / 10).arg(MapCoordinateLimit / 10));
+        return units;
+    }
+
     // The whole part, truncated toward zero.
     qint64 whole(const QString &text, const QString &what) const
     {
@@ -93,8 +103,8 @@ struct Position
 Position mapPosition(const NumberReader &numbers, const XmlElement &element, const QString &where)
 {
     const XmlElement position = element.child(QStringLiteral("MapPosition"));
-    return {numbers.tenths(position.attribute(QStringLiteral("x")), tr("the MapPosition x of %1").arg(where)),
-            numbers.tenths(position.attribute(QStringLiteral("y")), tr("the MapPosition y of %1").arg(where))};
+    return {numbers.position(position.attribute(QStringLiteral("x")), tr("the MapPosition x of %1").arg(where)),
+            numbers.position(position.attribute(QStringLiteral("y")), tr("the MapPosition y of %1").arg(where))};
 }
 
 ControlRow placed(ControlRow row, Position position)
@@ -111,6 +121,8 @@ MapReference mapReference(const NumberReader &numbers, const XmlElement &map)
     // Distances are worked out with the scale: a map without one is no map reference.
     if (scaleNumber.negative || (scaleNumber.whole == 0 && !scaleNumber.nonZeroDecimals))
         numbers.fail(tr("the map Scale \"%1\" is not a scale").arg(scale));
+    if (scaleNumber.whole > MapScaleLimit)
+        numbers.fail(tr("the map Scale \"%1\" is outside 1 to %2").arg(scale).arg(MapScaleLimit));
     const Position offset = mapPosition(numbers, map, tr("the Map"));
     return {scale, QString::number(offset.x), QString::number(offset.y)};
 }

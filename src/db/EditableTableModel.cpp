@@ -316,9 +316,13 @@ QVariant EditableTableModel::storedValue(const FieldDefinition &f, const QVarian
         const qint64 number = isText ? text.trimmed().toLongLong(&ok) : value.toLongLong(&ok);
         if (!ok)
             return refuse(tr("is not a whole number"));
-        if (f.kind == FieldKind::Integer
-            && (number < std::numeric_limits<qint32>::min() || number > std::numeric_limits<qint32>::max()))
+        if (f.maximum > f.minimum) {
+            if (number < f.minimum || number > f.maximum)
+                return refuse(tr("is outside %1 to %2").arg(f.minimum).arg(f.maximum));
+        } else if (f.kind == FieldKind::Integer
+                   && (number < std::numeric_limits<qint32>::min() || number > std::numeric_limits<qint32>::max())) {
             return refuse(tr("is outside %1 to %2").arg(std::numeric_limits<qint32>::min()).arg(std::numeric_limits<qint32>::max()));
+        }
         return number;
     }
     case FieldKind::Boolean:

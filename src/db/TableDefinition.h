@@ -19,6 +19,8 @@ struct FieldDefinition
     int size = 0;            // characters, for Text
     QString label;           // column title in grids; empty: the field name
     QVariant defaultValue;   // invalid: no default
+    qint64 minimum = 0;      // numbers: the range the grids accept, when maximum > minimum
+    qint64 maximum = 0;
 
     // The column title: the label, or the name when there is none.
     QString title() const { return label.isEmpty() ? name : label; }

@@ -4,24 +4,37 @@
 
 #include "base/MessageSink.h"
 #include "db/Connection.h"
+#include "store/TextHelpers.h"
 
 #include <QCoreApplication>
 #include <QSqlQuery>
 
-QStringList IofClassNames(const ClassTree &tree)
+namespace {
+
+// Teams calculated at least once, of the class bound as the first parameter.
+const QString calculatedTeamsOfClass = QStringLiteral(" FROM team WHERE class=? AND calctime IS NOT NULL AND calctime<>''");
+
+} // namespace
+
+QStringList IofClassNames(const ClassTree &tree, db::Connection &connection)
 {
     QStringList names;
-    for (const ClassNode &node : tree)
-        if (!node.text.contains(u'*'))
+    for (const ClassNode &node : tree) {
+        if (!IsMainClassNode(node.text)) {
             names.append(node.text);
+            continue;
+        }
+        const QString name = TextBefore(u'<', node.text);
+        if (connection.scalar(QStringLiteral("SELECT count(*)") + calculatedTeamsOfClass, {name}).toLongLong() > 0)
+            names.append(name);
+    }
     return names;
 }
 
 std::vector<IofTeamRow> CalculatedTeamsOfClass(db::Connection &connection, const QString &className)
 {
-    QSqlQuery rows = connection.exec(QStringLiteral(
-        "SELECT id, number, name, club, country, start, finis, points, penalty, result, rtime, status FROM team "
-        "WHERE class=? AND calctime IS NOT NULL AND calctime<>'' ORDER BY id"), {className});
+    QSqlQuery rows = connection.exec(QStringLiteral("SELECT id, number, name, club, country, start, finis, points, penalty, result, rtime, status")
+                                         + calculatedTeamsOfClass + QStringLiteral(" ORDER BY id"), {className});
     std::vector<IofTeamRow> teams;
     while (rows.next())
         teams.push_back({rows.value(0).toLongLong(), rows.value(1).toLongLong(), !rows.value(1).isNull(), rows.value(2).toString(),

@@ -32,8 +32,10 @@ struct IofRunnerRow
     QString firstname, lastname, club, country, sex, chipnr;
 };
 
-// The class entries in the tree's order; main-class entries (marked with "*") are left out.
-QStringList IofClassNames(const ClassTree &tree);
+// The class entries in the tree's order. A main class (marked "<*>") is an
+// entry under its name only when teams stand in it, so events whose teams
+// all stand in sub-classes keep their files as they were.
+QStringList IofClassNames(const ClassTree &tree, db::Connection &connection);
 
 // The teams of the class calculated at least once, by id.
 std::vector<IofTeamRow> CalculatedTeamsOfClass(db::Connection &connection, const QString &className);

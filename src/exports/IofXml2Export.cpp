@@ -129,7 +129,7 @@ void ExportIofXml2(const ReportContext &context, bool compress)
         const XmlElement courseData = root.appendElement(QStringLiteral("CourseData"));
 
         IofExportCalculation calculation(context);
-        for (const QString &className : IofClassNames(context.setup.classTree)) {
+        for (const QString &className : IofClassNames(context.setup.classTree, context.connection)) {
             const XmlElement classResult = root.appendElement(QStringLiteral("ClassResult"));
             classResult.appendTextElement(QStringLiteral("ClassShortName"), className);
             for (const IofTeamRow &team : CalculatedTeamsOfClass(context.connection, className))

@@ -95,7 +95,10 @@ void appendTeamTotal(const XmlElement &teamResult, const IofTeamRow &team, const
     result.appendTextElement(QStringLiteral("StartTime"), IsoDateTimeText(team.start));
     result.appendTextElement(QStringLiteral("FinishTime"), IsoDateTimeText(team.finis));
     result.appendTextElement(QStringLiteral("Time"), QString::number(team.rtime));
-    result.appendTextElement(QStringLiteral("Status"), IofStatusWord(team.status));
+    // A code of no TeamStatus (0 in rows written by hand or older programs)
+    // is no result yet, as a new team's; the schema takes no empty status.
+    const QString status = IofStatusWord(team.status);
+    result.appendTextElement(QStringLiteral("Status"), status.isEmpty() ? IofStatusWord(TeamNew) : status);
     const auto appendScore = [&](const char *type, qint64 value) {
         result.appendTextElement(QStringLiteral("Score"), QString::number(value)).setAttribute(QStringLiteral("type"), QLatin1String(type));
     };
@@ -145,8 +148,11 @@ void appendTeam(const XmlElement &classResult, const IofTeamRow &team, const Rep
     const std::vector<IofRunnerRow> runners = RunnersOfTeam(connection, team.id);
     for (const IofRunnerRow &runner : runners) {
         const XmlElement person = teamResult.appendElement(QStringLiteral("TeamMemberResult")).appendElement(QStringLiteral("Person"));
-        if (runner.sex == QLatin1String("M") || runner.sex == QLatin1String("F"))
+        // The runners grid offers M and W; women are "F" in the standard.
+        if (runner.sex == QLatin1String("M"))
             person.setAttribute(QStringLiteral("sex"), runner.sex);
+        else if (runner.sex == QLatin1String("F") || runner.sex == QLatin1String("W"))
+            person.setAttribute(QStringLiteral("sex"), QStringLiteral("F"));
         appendPersonName(person, runner.lastname, runner.firstname);
         if (!runner.country.isEmpty())
             person.appendElement(QStringLiteral("Nationality")).setAttribute(QStringLiteral("code"), runner.country);
@@ -161,7 +167,10 @@ void ExportIofXml3(const ReportContext &context, bool compress)
     const EventSettings &settings = context.setup.settings;
     XmlDocument document;
     const XmlElement root = document.createDocumentElement(QStringLiteral("ResultList"), iof3Namespace);
-    root.setAttribute(QStringLiteral("createTime"), IsoDateTimeText(DateTime::now()) + UtcOffsetText(Platform::standardUtcOffsetSeconds()));
+    // The local time with the offset in force at that instant, summer time included.
+    const QDateTime now = QDateTime::currentDateTime();
+    root.setAttribute(QStringLiteral("createTime"),
+                      IsoDateTimeText(DateTime::fromQDateTime(now)) + UtcOffsetText(Platform::utcOffsetSecondsAt(now)));
     root.setAttribute(QStringLiteral("iofVersion"), QStringLiteral("3.0"));
     root.setAttribute(QStringLiteral("creator"), QStringLiteral("Korvent"));
     root.setAttribute(QStringLiteral("status"), QStringLiteral("Complete"));
@@ -171,7 +180,7 @@ void ExportIofXml3(const ReportContext &context, bool compress)
     std::exception_ptr failure;
     try {
         IofExportCalculation calculation(context);
-        for (const QString &className : IofClassNames(context.setup.classTree)) {
+        for (const QString &className : IofClassNames(context.setup.classTree, context.connection)) {
             const XmlElement classResult = root.appendElement(QStringLiteral("ClassResult"));
             classResult.setAttribute(QStringLiteral("timeResolution"), QStringLiteral("1"));
             classResult.appendElement(QStringLiteral("Class")).appendTextElement(QStringLiteral("Name"), className);

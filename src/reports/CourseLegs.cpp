@@ -34,8 +34,7 @@ CourseLeg CourseLegs::legTo(const QString &code) const
         return leg;
     leg.label = control->label;
     leg.points = control->points;
-    // Positions are unknown as -1.
-    if (control->x >= 0 && control->y >= 0)
+    if (MapPositionIsSet(control->x, control->y))
         leg.at = MapPoint{control->x, control->y};
     if (leg.at && leg.from)
         leg.length = MapDistance(leg.at->x, leg.at->y, leg.from->x, leg.from->y);

@@ -65,6 +65,7 @@ private:
     void courseCell(const ResultTeam &team);
     void teamPage(const ResultTeam &team, const std::vector<ResultRunner> &runners, const QString &placeText, const QString &subClassText);
     const tResArray *punchList(const ResultTeam &team);
+    void refuseSharedNumbers(const std::vector<ClassGroup> &groups);
 
     const ReportContext &m_context;
     const EventSettings &m_settings;
@@ -126,6 +127,7 @@ std::optional<ReportFile> ResultsRun::run()
         groups.push_back(BuildClassGroup(m_context.setup.classTree, className, m_settings.eSubClasses));
 
     if (splits() || web()) {
+        refuseSharedNumbers(groups);
         m_calculation.emplace(m_context.connection, std::make_shared<const EventSetup>(m_context.setup),
                               m_context.messages ? *m_context.messages : m_silent);
         m_calculation->LoadCourseDefinition();
@@ -308,6 +310,25 @@ void ResultsRun::teamRow(const ResultTeam &team, const QString &placeText, QStri
     m_page.append(QStringLiteral("</td>"));
     m_page.append(QStringLiteral("<td>") + FormatSeconds(team.rtime) + QStringLiteral("<br />") + QString::number(team.points) + QStringLiteral("<br />")
                   + QString::number(team.penalty) + QStringLiteral("</td><td class=\"css_result\">") + ResultText(team.result) + QStringLiteral("</td>"));
+}
+
+void ResultsRun::refuseSharedNumbers(const std::vector<ClassGroup> &groups)
+{
+    // The calculation and the team pages find a team by its number: two teams
+    // sharing one would both show the first one's punches, on one page.
+    for (const ClassGroup &group : groups) {
+        for (const ResultTeam &team : teamsOf(group)) {
+            QStringList sharing;
+            QSqlQuery names = m_context.connection.exec(QStringLiteral("SELECT name FROM team WHERE number=? ORDER BY id"), {team.number});
+            while (names.next())
+                sharing.append(u'"' + names.value(0).toString() + u'"');
+            if (sharing.size() > 1)
+                throw KorventError(tr("Team number %1 is shared by %2: their splits and team pages cannot be told apart. "
+                                      "Give each team its own number and publish the results again.")
+                                       .arg(team.number)
+                                       .arg(sharing.join(QStringLiteral(", "))));
+        }
+    }
 }
 
 const tResArray *ResultsRun::punchList(const ResultTeam &team)

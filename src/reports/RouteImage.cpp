@@ -6,14 +6,26 @@
 #include <QFont>
 #include <QFontMetrics>
 
+#include <algorithm>
+
+namespace {
+
+// A pixel far off the picture stays far off it, whatever the positions.
+int pixelOf(double value)
+{
+    return static_cast<int>(std::clamp(value, -1e9, 1e9));
+}
+
+} // namespace
+
 QPoint RouteBase::pixel(const MapPoint &position) const
 {
     // Map y grows upwards, picture y downwards; fractions are cut at the end.
+    const double dx = static_cast<double>(position.x) - static_cast<double>(map.originX);
+    const double dy = static_cast<double>(position.y) - static_cast<double>(map.originY);
     if (map.withMapImage)
-        return QPoint(static_cast<int>((offsetX - (map.originX - position.x) * dpi / 254.0) * map.scale),
-                      static_cast<int>((offsetY - (position.y - map.originY) * dpi / 254.0) * map.scale));
-    return QPoint(static_cast<int>((position.x - map.originX) * map.scale) + 10,
-                  static_cast<int>(map.picture.height() - (position.y - map.originY) * map.scale - 10));
+        return QPoint(pixelOf((offsetX + dx * dpi / 254.0) * map.scale), pixelOf((offsetY - dy * dpi / 254.0) * map.scale));
+    return QPoint(pixelOf(dx * map.scale) + 10, pixelOf(map.picture.height() - dy * map.scale - 10));
 }
 
 RouteBase PrepareRouteBase(db::Connection &connection, const EventSettings &settings, const QString &eventDirectory)
@@ -65,13 +77,13 @@ QImage RouteImage::finish(const QString &caption)
     QFont font(QStringLiteral("Verdana"));
     font.setPixelSize(11);
     m_painter->setFont(font);
-    m_painter->setPen(Qt::black);
-    // On the brush colour, as text on a canvas with a solid brush: readable over the route.
-    m_painter->setBackgroundMode(Qt::OpaqueMode);
-    m_painter->setBackground(m_painter->brush());
-    // The caption's top sits at 10 less its height: at the top edge.
+    // The caption's top sits at 10 less its height: at the top edge. Its box
+    // is half white: readable, and the route and controls under it still show.
     const QFontMetrics metrics(font);
-    m_painter->drawText(10, 10 - font.pixelSize() + metrics.ascent(), caption);
+    const QPoint baseline(10, 10 - font.pixelSize() + metrics.ascent());
+    m_painter->fillRect(metrics.boundingRect(caption).translated(baseline), QColor(255, 255, 255, 140));
+    m_painter->setPen(Qt::black);
+    m_painter->drawText(baseline, caption);
     m_painter->end();
     return std::move(m_picture);
 }

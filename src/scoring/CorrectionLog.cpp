@@ -71,3 +71,22 @@ void PrependCorrectionLog(const QString &eventDirectory, const QString &line)
     lines.prepend(line);
     WriteTextLines(CorrectionLogFileName(eventDirectory), lines);
 }
+
+QStringList MergeCorrectionLog(const QString &eventDirectory, const QStringList &shown, const QStringList &edited)
+{
+    const LogWriterTurn turn(eventDirectory);
+    const QStringList current = LoadCorrectionLog(eventDirectory);
+    QStringList lines;
+    const qsizetype added = current.size() - shown.size();
+    if (added >= 0 && current.mid(added) == shown) {
+        lines = current.first(added);
+    } else {
+        // Rewritten meanwhile: every line the edit lacks is kept.
+        for (const QString &line : current)
+            if (!edited.contains(line))
+                lines.append(line);
+    }
+    lines += edited;
+    WriteTextLines(CorrectionLogFileName(eventDirectory), lines);
+    return lines;
+}

@@ -14,5 +14,9 @@ QStringList LoadCorrectionLog(const QString &eventDirectory);
 bool CorrectionLogExists(const QString &eventDirectory);
 // Replaces the log by these lines.
 void SaveCorrectionLog(const QString &eventDirectory, const QStringList &lines);
+// Writes the operator's edit of the log shown: `shown` as it was loaded,
+// `edited` as the operator left it. Lines that other programs put at the top
+// since stay above the edit. Returns the log as written.
+QStringList MergeCorrectionLog(const QString &eventDirectory, const QStringList &shown, const QStringList &edited);
 // Puts one line at the top of the log.
 void PrependCorrectionLog(const QString &eventDirectory, const QString &line);

@@ -12,8 +12,11 @@ CourseDefinition CourseDefinition::load(db::Connection &connection, const ClassT
         control.unitNumber = controls.value(0).toLongLong();
         control.code = controls.value(1).toString();
         control.points = controls.value(2).toLongLong();
-        control.x = controls.value(3).isNull() ? -1 : controls.value(3).toLongLong();
-        control.y = controls.value(4).isNull() ? -1 : controls.value(4).toLongLong();
+        // Half a position is no position.
+        if (!controls.value(3).isNull() && !controls.value(4).isNull()) {
+            control.x = controls.value(3).toLongLong();
+            control.y = controls.value(4).toLongLong();
+        }
         const QString text = controls.value(5).toString();
         control.label = text.isEmpty() ? control.code : text;
         if (!course.m_controlByCode.contains(control.code))

@@ -19,7 +19,7 @@ struct TControlPoint
 {
     qint64 unitNumber = 0;
     QString code;
-    qint64 x = -1;
+    qint64 x = -1; // map units; -1, -1 when the control has no position
     qint64 y = -1;
     qint64 points = 0;
     QString label; // the control's text, or its code when it has none

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -63,24 +64,34 @@ int pictureHeight(double height, int width, const QString &what)
     return static_cast<int>(height);
 }
 
+// Controls with a position; one without has no value or the marker -1, -1.
+const QString placedControls = QStringLiteral(
+    " FROM control WHERE pos_x IS NOT NULL AND pos_y IS NOT NULL AND NOT (pos_x = -1 AND pos_y = -1)");
+
+// Map units to pixels in floating point, truncated: hand-edited positions cannot overflow.
+qint64 pixelOf(double value)
+{
+    return static_cast<qint64>(std::clamp(std::trunc(value), -1e9, 1e9));
+}
+
 } // namespace
 
 CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &settings, const QString &eventDirectory,
                         const QString &mapFileName, qint64 offsetX, qint64 offsetY)
 {
     CourseMap map;
-    QSqlQuery extent = connection.exec(QStringLiteral("SELECT min(pos_x), max(pos_x), min(pos_y), max(pos_y) FROM control"));
+    QSqlQuery extent = connection.exec(QStringLiteral("SELECT min(pos_x), max(pos_x), min(pos_y), max(pos_y)") + placedControls);
     extent.next();
     if (extent.value(0).isNull())
         throw KorventError(tr("There are no controls to draw"));
     map.originX = extent.value(0).toLongLong();
     map.originY = extent.value(2).toLongLong();
-    const qint64 spanX = extent.value(1).toLongLong() - map.originX;
-    const qint64 spanY = extent.value(3).toLongLong() - map.originY;
+    const double spanX = extent.value(1).toDouble() - static_cast<double>(map.originX);
+    const double spanY = extent.value(3).toDouble() - static_cast<double>(map.originY);
     const int width = settings.seMapWidth;
     if (spanX <= 0)
         throw KorventError(tr("The controls lie on one vertical line of the map: there is no width to draw"));
-    map.scale = static_cast<double>(width) / static_cast<double>(spanX);
+    map.scale = static_cast<double>(width) / spanX;
 
     const QString mapFile = eventDirectory + mapFileName;
     qint64 dpi = 0;
@@ -102,36 +113,41 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
         map.scale = static_cast<double>(width) / image.width();
         const int height = pictureHeight(image.height() * map.scale, width,
                                          tr("The map picture %1 is %2 x %3 pixels").arg(mapFile).arg(image.width()).arg(image.height()));
+        // Smoothly: thin map lines scaled down by sampling turn dotted or vanish.
+        // Transparent parts of the picture are paper.
         map.picture = QImage(width, height, QImage::Format_RGB888);
+        map.picture.fill(Qt::white);
         QPainter stretch(&map.picture);
-        stretch.drawImage(map.picture.rect(), image);
+        stretch.drawImage(0, 0, image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         stretch.end();
         lighten(map.picture);
-        QSqlQuery start = connection.exec(QStringLiteral("SELECT pos_x, pos_y FROM control WHERE type='S'"));
+        QSqlQuery start = connection.exec(QStringLiteral("SELECT pos_x, pos_y") + placedControls + QStringLiteral(" AND type='S'"));
         if (start.next()) {
             map.originX = start.value(0).toLongLong();
             map.originY = start.value(1).toLongLong();
         }
         dpi = LeadingNumber(settings.eMap_DPI);
     } else {
-        const int height = pictureHeight(spanY * map.scale + 20, width + 20, tr("The controls span %1 x %2 map units").arg(spanX).arg(spanY));
+        const int height = pictureHeight(spanY * map.scale + 20, width + 20, tr("The controls span %1 x %2 map units").arg(QString::number(spanX, 'f', 0), QString::number(spanY, 'f', 0)));
         map.picture = QImage(width + 20, height, QImage::Format_RGB888);
         map.picture.fill(Qt::white);
     }
 
     QPainter painter(&map.picture);
     painter.setBrush(Qt::white);
-    QSqlQuery controls = connection.exec(QStringLiteral("SELECT pos_x, pos_y, type FROM control ORDER BY controlnr, id"));
+    QSqlQuery controls = connection.exec(QStringLiteral("SELECT pos_x, pos_y, type") + placedControls + QStringLiteral(" ORDER BY controlnr, id"));
     while (controls.next()) {
         const qint64 posX = controls.value(0).toLongLong();
         const qint64 posY = controls.value(1).toLongLong();
+        const double dx = static_cast<double>(posX) - static_cast<double>(map.originX);
+        const double dy = static_cast<double>(posY) - static_cast<double>(map.originY);
         qint64 x, y;
         if (map.withMapImage) {
-            x = static_cast<qint64>((offsetX - (map.originX - posX) * dpi / 254) * map.scale);
-            y = static_cast<qint64>((offsetY - (posY - map.originY) * dpi / 254) * map.scale);
+            x = pixelOf((offsetX + std::trunc(dx * dpi / 254)) * map.scale);
+            y = pixelOf((offsetY - std::trunc(dy * dpi / 254)) * map.scale);
         } else {
-            x = static_cast<qint64>((posX - map.originX) * map.scale) + 10;
-            y = map.picture.height() - static_cast<qint64>((posY - map.originY) * map.scale) - 10;
+            x = pixelOf(dx * map.scale) + 10;
+            y = map.picture.height() - pixelOf(dy * map.scale) - 10;
         }
         painter.setPen(QPen(outlineOf(controls.value(2).toString()), 1));
         painter.drawEllipse(QRectF(x - 3, y - 3, 6, 6));

@@ -171,6 +171,11 @@ QString ExportDoneText(qint64 count)
     return QStringLiteral(" Successfully exported %1 records to Excel").arg(count);
 }
 
+QString ExportNotOpenedText(qint64 count, const QString &fileName)
+{
+    return QStringLiteral(" Exported %1 records to %2; no program could be started to open it").arg(count).arg(fileName);
+}
+
 qint64 WriteSpreadsheet(const QString &fileName, const db::SqlOutcome &outcome, const std::vector<bool> &columns, qint64 limit,
                         const std::function<void(qint64)> &progress)
 {

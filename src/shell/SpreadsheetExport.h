@@ -23,6 +23,8 @@ std::optional<qint64> RecordLimit(const QString &choice);
 // " Records exported : " + count, and the text at the end.
 QString RecordsExportedText(qint64 count);
 QString ExportDoneText(qint64 count);
+// What was written when the workbook could not be opened: no word of success.
+QString ExportNotOpenedText(qint64 count, const QString &fileName);
 
 // Writes the chosen columns (columns[c] for column c) of at most `limit`
 // rows into a new workbook at fileName: the header row bold, each column

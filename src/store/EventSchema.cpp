@@ -1,6 +1,7 @@
 #include "store/EventSchema.h"
 
 #include "base/KorventError.h"
+#include "store/MapHelpers.h"
 
 #include <QCoreApplication>
 
@@ -12,6 +13,14 @@ db::FieldDefinition key() { return {QStringLiteral("id"), FieldKind::AutoIncreme
 db::FieldDefinition integer(const char *name, const char *label = "", QVariant defaultValue = {})
 {
     return {QString::fromLatin1(name), FieldKind::Integer, 0, QString::fromLatin1(label), defaultValue};
+}
+// A control's position: what a real map can need.
+db::FieldDefinition mapPosition(const char *name, const char *label)
+{
+    db::FieldDefinition position = integer(name, label);
+    position.minimum = -MapCoordinateLimit;
+    position.maximum = MapCoordinateLimit;
+    return position;
 }
 db::FieldDefinition field(const char *name, FieldKind kind, const char *label = "", QVariant defaultValue = {})
 {
@@ -51,7 +60,7 @@ std::vector<db::TableDefinition> makeTables()
          {index("idxPrim", {"id"}), index("idxTeam", {"team_id", "lastname"}), index("idxChip", {"chipnr"})}},
         {QStringLiteral("control"),
          {key(), text("controlnr", 10, "Control"), integer("unitnumber", "unitNR"), integer("points", "Point"),
-          text("type", 1, "Type"), integer("pos_x", "x(mm)"), integer("pos_y", "y(mm)"), text("text", 20, "Text")},
+          text("type", 1, "Type"), mapPosition("pos_x", "x(mm)"), mapPosition("pos_y", "y(mm)"), text("text", 20, "Text")},
          {index("idxPrim", {"id"}, true), index("idxUnit", {"controlnr"})}},
         {QStringLiteral("res_cp"),
          {key(), integer("team_id"), integer("runner_id"), integer("count", "Point"), text("KP", 10),

@@ -2,6 +2,7 @@
 
 #include "base/IniFile.h"
 #include "base/KorventError.h"
+#include "store/MapHelpers.h"
 #include "store/TimeHelpers.h"
 
 #include <QCoreApplication>
@@ -57,10 +58,13 @@ std::vector<SettingDefinition> makeDefinitions()
         {"cbShowClub", K::Boolean, &S::cbShowClub, false, "Lists and extras", "Show Club"},
         {"cbDifferentClass", K::Boolean, &S::cbDifferentClass, false, "Lists and extras", "Results file per class"},
         {"cbXML3Format", K::Boolean, &S::cbXML3Format, true, "Lists and extras", "IOF XML ver 3.0"},
-        {"eMap_Scale", K::Text, &S::eMap_Scale, QStringLiteral("30000"), "Controls", "Scale 1:"},
-        {"eMap_DPI", K::Text, &S::eMap_DPI, QStringLiteral("150"), "Controls", "DPI:"},
-        {"eMap_OffsetX", K::Text, &S::eMap_OffsetX, QStringLiteral("0"), "Controls", "Start Offset (pix) x", "Start pos x-pix on image file"},
-        {"eMap_OffsetY", K::Text, &S::eMap_OffsetY, QStringLiteral("0"), "Controls", "Start Offset (pix) y", "Start pos y-pix on image file"},
+        // Numbers kept as texts, bounded to what a real map can need.
+        {"eMap_Scale", K::Text, &S::eMap_Scale, QStringLiteral("30000"), "Controls", "Scale 1:", "", 1, MapScaleLimit},
+        {"eMap_DPI", K::Text, &S::eMap_DPI, QStringLiteral("150"), "Controls", "DPI:", "", 1, MapDpiLimit},
+        {"eMap_OffsetX", K::Text, &S::eMap_OffsetX, QStringLiteral("0"), "Controls", "Start Offset (pix) x", "Start pos x-pix on image file",
+         -MapCoordinateLimit, MapCoordinateLimit},
+        {"eMap_OffsetY", K::Text, &S::eMap_OffsetY, QStringLiteral("0"), "Controls", "Start Offset (pix) y", "Start pos y-pix on image file",
+         -MapCoordinateLimit, MapCoordinateLimit},
         {"eMap_Filename", K::Text, &S::eMap_Filename, QStringLiteral("rogainmap.gif"), "Controls", "Map file name"},
         {"seMapWidth", K::Integer, &S::seMapWidth, 500, "Controls", "map file width", "", 200, 2000},
     };
@@ -128,6 +132,18 @@ void SetSettingText(EventSettings &settings, const SettingDefinition &definition
     };
     switch (definition.kind) {
     case SettingKind::Text:
+        // An empty number gives no distances, as before; anything else is checked.
+        if (definition.maximum > definition.minimum && !text.trimmed().isEmpty()) {
+            // Decimals are kept as the course file gave them; the whole part counts.
+            static const QRegularExpression number(QStringLiteral("^\\s*([+-]?\\d+)(\\.\\d*)?\\s*$"));
+            const QRegularExpressionMatch match = number.match(text);
+            if (!match.hasMatch())
+                refuse(tr("is not a number"));
+            bool whole = false;
+            const qint64 value = match.captured(1).toLongLong(&whole);
+            if (!whole || value < definition.minimum || value > definition.maximum)
+                refuse(tr("is outside %1 to %2").arg(definition.minimum).arg(definition.maximum));
+        }
         settings.*std::get<QString EventSettings::*>(definition.member) = text;
         break;
     case SettingKind::Masked:

@@ -71,7 +71,7 @@ struct SettingDefinition
     const char *tab;
     const char *caption;
     const char *hint = "";
-    int minimum = 0;        // Integer
+    int minimum = 0;        // Integer; a Text setting with a range holds a number
     int maximum = 0;
     const char *mask = "";  // Masked: '0' a digit, other characters are literals
     QStringList choices = {}; // Choice

@@ -4,19 +4,39 @@
 #include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"
 
+#include <QtNumeric>
+
 #include <cmath>
+#include <limits>
+
+namespace {
+
+// Whole numbers up to 2^53 are exact in a double.
+constexpr double exactLimit = 9'007'199'254'740'992.0;
+
+qint64 truncated(double value)
+{
+    if (!(value < 9'223'372'036'854'775'807.0))
+        return std::numeric_limits<qint64>::max();
+    return static_cast<qint64>(value);
+}
+
+} // namespace
 
 qint64 MapDistance(qint64 x1, qint64 y1, qint64 x2, qint64 y2)
 {
-    const qint64 dx = x1 - x2;
-    const qint64 dy = y1 - y2;
-    const qint64 square = dx * dx + dy * dy;
-    // Integer square root, truncated; the double estimate is corrected exactly.
-    qint64 root = static_cast<qint64>(std::sqrt(static_cast<double>(square)));
-    while (root * root > square)
-        --root;
-    while ((root + 1) * (root + 1) <= square)
-        ++root;
+    const double dx = static_cast<double>(x1) - static_cast<double>(x2);
+    const double dy = static_cast<double>(y1) - static_cast<double>(y2);
+    const double square = dx * dx + dy * dy;
+    qint64 root = truncated(std::sqrt(square));
+    // Within exact range the rounded root is corrected to the truncated one.
+    if (square < exactLimit) {
+        const qint64 exact = static_cast<qint64>(square);
+        if (root * root > exact)
+            --root;
+        else if ((root + 1) * (root + 1) <= exact)
+            ++root;
+    }
     return root;
 }
 
@@ -25,7 +45,10 @@ qint64 MapUnitsToMeters(qint64 mapUnits, const QString &mapScale)
     const qint64 scale = LeadingNumber(mapScale);
     if (scale <= 0 || mapUnits <= 0)
         return 0;
-    return mapUnits * scale / 10'000;
+    qint64 product = 0;
+    if (!qMulOverflow(mapUnits, scale, &product))
+        return product / 10'000;
+    return truncated(static_cast<double>(mapUnits) * static_cast<double>(scale) / 10'000.0);
 }
 
 QString DistanceText(qint64 mapUnits, const QString &mapScale)

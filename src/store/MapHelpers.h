@@ -7,6 +7,26 @@
 
 #include <QString>
 
+// Course setting programs put the origin in the middle of the map, so a
+// negative position is as real as a positive one. A control without a
+// position has no value stored, or -1 for both coordinates: the marker the
+// control commands write and older event files hold.
+constexpr qint64 MapPositionNotSet = -1;
+inline bool MapPositionIsSet(qint64 x, qint64 y)
+{
+    return !(x == MapPositionNotSet && y == MapPositionNotSet);
+}
+
+// What a real map can need, enforced where positions and map settings enter:
+// 100 m of map either side of the origin (course setting programs keep theirs
+// within a few metres of paper), scales up to 1:1,000,000 and pictures up to
+// 10,000 dpi. Within these, distances and pixels stay far from overflow.
+constexpr qint64 MapCoordinateLimit = 1'000'000; // map units
+constexpr int MapScaleLimit = 1'000'000;
+constexpr int MapDpiLimit = 10'000;
+
+// Distances are worked out in floating point and held to what a qint64
+// takes: positions changed by hand in the database cannot overflow them.
 qint64 MapDistance(qint64 x1, qint64 y1, qint64 x2, qint64 y2);
 qint64 MapUnitsToMeters(qint64 mapUnits, const QString &mapScale);
 // Kilometres with two decimals, in the regional decimal separator.

@@ -34,16 +34,23 @@ private:
 
 } // namespace
 
-TEST(Platform, StandardOffsetLeavesDaylightSavingOut)
+TEST(Platform, UtcOffsetIsTheOneInForceAtThatTime)
 {
-    const std::pair<const char *, int> cases[] = {
-        {"UTC", 0}, {"Europe/Tallinn", 7200}, {"America/St_Johns", -12600}, {"Asia/Kathmandu", 20700},
+    const struct { const char *zone; QDate date; int offset; } cases[] = {
+        {"UTC", {2026, 7, 1}, 0},
+        {"Europe/Tallinn", {2026, 1, 15}, 7200},
+        {"Europe/Tallinn", {2026, 7, 1}, 10800},       // summer time
+        {"America/St_Johns", {2026, 1, 15}, -12600},
+        {"America/St_Johns", {2026, 7, 1}, -9000},
+        {"Australia/Sydney", {2026, 1, 15}, 39600},    // summer in the south
+        {"Australia/Sydney", {2026, 7, 1}, 36000},
+        {"Asia/Kathmandu", {2026, 7, 1}, 20700},
     };
-    for (const auto &[zone, offset] : cases) {
-        if (!QTimeZone(zone).isValid())
+    for (const auto &c : cases) {
+        if (!QTimeZone(c.zone).isValid())
             continue;
-        TimeZoneScope scope(zone);
-        EXPECT_EQ(Platform::standardUtcOffsetSeconds(), offset) << zone;
+        TimeZoneScope scope(c.zone);
+        EXPECT_EQ(Platform::utcOffsetSecondsAt(QDateTime(c.date, QTime(12, 0))), c.offset) << c.zone << " " << c.date.toString().toStdString();
     }
 }
 

@@ -151,8 +151,12 @@ TEST_F(DataCheckFixture, ShippedRulesFindWhatOrganisersLookFor)
     runner(noNumber, "Gus", "Yew", "107");
     const qint64 same = team(5, "Same", "H12");
     runner(same, "Hal", "Fir", "108", true);
-    // A calculated team's started runners are fine.
+    // A calculated team's started runners are fine, and so are those of a
+    // team calculated to "NARes.", which the calculation leaves without calctime.
     data.updateRow(QStringLiteral("team"), good, {{"calctime", QStringLiteral("2026-06-13 12:00:00")}});
+    const qint64 noResult = team(8, "NoResult", "H12");
+    runner(noResult, "Ivy", "Elm", "109", true);
+    data.updateRow(QStringLiteral("team"), noResult, {{"status", 7}});
 
     const QStringList report = check(*rules, std::vector<bool>(rules->size(), true), tree);
     const QStringList expected{

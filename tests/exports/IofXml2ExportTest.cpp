@@ -57,6 +57,25 @@ TEST_F(Xml2Export, DocumentShapeWithOneCoursePerTeamBeforeTheClasses)
     EXPECT_EQ(childNames(classes[1]), QStringList({"ClassShortName", "TeamResult"}));
 }
 
+TEST_F(Xml2Export, TeamsOfAMainClassUnderItsName)
+{
+    // The generated demo event puts every team in the main class.
+    calculatedTeam(1, QStringLiteral("H6"), {{"name", "Öökullid"}});
+    calculatedTeam(2, QStringLiteral("H6A"));
+    const XmlElement root = export2();
+
+    EXPECT_EQ(childNames(root), QStringList({"IOFVersion", "Event", "CourseData", "ClassResult", "ClassResult"}));
+    QStringList shape;
+    for (const XmlElement &classResult : childrenNamed(root, QStringLiteral("ClassResult"))) {
+        QString line = classResult.child(QStringLiteral("ClassShortName")).text();
+        for (const XmlElement &teamResult : childrenNamed(classResult, QStringLiteral("TeamResult")))
+            line += u'|' + teamResult.child(QStringLiteral("TeamName")).text();
+        shape.append(line);
+    }
+    EXPECT_EQ(shape, QStringList({"H6|Öökullid", "H6A|Team 2"}));
+    EXPECT_EQ(node(courses(root).first(), QStringLiteral("ClassShortName")).text(), QStringLiteral("H6"));
+}
+
 TEST_F(Xml2Export, AnEmptyClassTreeStillHasTheCourseData)
 {
     setup.classTree.clear();

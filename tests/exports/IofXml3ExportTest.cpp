@@ -41,8 +41,8 @@ TEST_F(Xml3Export, EmptyClassTreeGivesResultListAndEventOnly)
         "createTime=\"(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d)([+-]\\d\\d:\\d\\d)\" iofVersion=\"3.0\" creator=\"Korvent\" status=\"Complete\">"));
     const QRegularExpressionMatch match = head.match(QString::fromUtf8(written));
     ASSERT_TRUE(match.hasMatch()) << written.toStdString();
-    EXPECT_EQ(match.captured(2), UtcOffsetText(Platform::standardUtcOffsetSeconds()));
     const QDateTime created = QDateTime::fromString(match.captured(1), Qt::ISODate);
+    EXPECT_EQ(match.captured(2), UtcOffsetText(Platform::utcOffsetSecondsAt(created)));
     EXPECT_LT(qAbs(created.secsTo(QDateTime::currentDateTime())), 60);
 
     EXPECT_EQ(childNames(root), QStringList({"Event"}));
@@ -104,11 +104,17 @@ TEST_F(Xml3Export, ClassEntriesInTreeOrderWithOnlyCalculatedTeams)
     calculatedTeam(2, QStringLiteral("H12S"));
     calculatedTeam(3, QStringLiteral("H6A"));
     team(4, QStringLiteral("H6B"));                // never calculated
-    calculatedTeam(5, QStringLiteral("H6"));       // a main class is not a class entry
+    // Teams stand in sub-classes only: the main classes are no entries.
+    const XmlElement subClassesOnly = export3();
+    EXPECT_EQ(childNames(subClassesOnly), QStringList({"Event", "ClassResult", "ClassResult", "ClassResult"}));
+    const QByteArray before = bytes(IofExportFiles::xml3);
+
+    calculatedTeam(5, QStringLiteral("H6"));       // a team in a main class: the class is an entry under its name
+    team(6, QStringLiteral("H12"));                // never calculated: its main class stays out
     const XmlElement root = export3();
 
     const QList<XmlElement> classes = childrenNamed(root, QStringLiteral("ClassResult"));
-    EXPECT_EQ(childNames(root), QStringList({"Event", "ClassResult", "ClassResult", "ClassResult"}));
+    EXPECT_EQ(childNames(root), QStringList({"Event", "ClassResult", "ClassResult", "ClassResult", "ClassResult"}));
     QStringList shape;
     for (const XmlElement &classResult : classes) {
         QString line = classResult.attribute(QStringLiteral("timeResolution")) + u'|' + node(classResult, QStringLiteral("Class/Name")).text();
@@ -116,8 +122,16 @@ TEST_F(Xml3Export, ClassEntriesInTreeOrderWithOnlyCalculatedTeams)
             line += u'|' + teamResult.child(QStringLiteral("BibNumber")).text();
         shape.append(line);
     }
-    EXPECT_EQ(shape, QStringList({"1|H6A|1|3", "1|H6B", "1|H12S|2"}));
-    EXPECT_EQ(childNames(classes[1]), QStringList({"Class"}));
+    EXPECT_EQ(shape, QStringList({"1|H6|5", "1|H6A|1|3", "1|H6B", "1|H12S|2"}));
+    EXPECT_EQ(childNames(classes[2]), QStringList({"Class"}));
+    // Apart from the new entry the file is as before (the creation time aside).
+    const auto withoutTime = [](const QByteArray &bytes) {
+        return QString::fromUtf8(bytes).remove(QRegularExpression(QStringLiteral("createTime=\"[^\"]*\"")));
+    };
+    QByteArray after = bytes(IofExportFiles::xml3);
+    const qsizetype from = after.indexOf("<ClassResult");
+    after.remove(from, after.indexOf("<ClassResult", from + 1) - from);
+    EXPECT_EQ(withoutTime(after), withoutTime(before));
 }
 
 TEST_F(Xml3Export, TeamsWithOrganisationMembersAndTheTeamTotal)
@@ -208,13 +222,26 @@ TEST_F(Xml3Export, EveryTeamStatusGivesItsWord)
                                   "Inactive"}));
 }
 
-TEST_F(Xml3Export, AStatusWithoutAWordIsWrittenEmpty)
+TEST_F(Xml3Export, AStatusWithoutAWordIsNoResultYet)
 {
-    // Such a team status only comes from hand editing; the schema admits no empty status.
-    calculatedTeam(1, QStringLiteral("H6A"), {{"status", 0}});
-    const XmlElement status = node(teamTotal(teamResults(export3Unchecked()).first()), QStringLiteral("Result/Status"));
-    EXPECT_FALSE(status.isNull());
-    EXPECT_TRUE(status.text().isEmpty());
+    // Such a team status only comes from hand editing or older programs; the schema admits no empty status.
+    for (const int status : {0, 10, -3})
+        calculatedTeam(20 + status, QStringLiteral("H6A"), {{"status", status}});
+    for (const XmlElement &team : teamResults(export3()))
+        EXPECT_EQ(node(teamTotal(team), QStringLiteral("Result/Status")).text(), QStringLiteral("Inactive"));
+}
+
+TEST_F(Xml3Export, RunnersEnteredAsWomenAreFemale)
+{
+    const qint64 id = calculatedTeam(1);
+    const struct { const char *entered; const char *written; } cases[] = {{"M", "M"}, {"W", "F"}, {"F", "F"}, {"w", ""}, {"N", ""}, {"", ""}};
+    for (const auto &c : cases)
+        member(id, QString::fromLatin1(c.entered), QString(), {{"sex", c.entered}});
+    const QList<XmlElement> members = childrenNamed(teamResults(export3()).first(), QStringLiteral("TeamMemberResult"));
+    ASSERT_EQ(members.size(), std::size(cases) + 1);
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(members[qsizetype(i)].child(QStringLiteral("Person")).attribute(QStringLiteral("sex")), QLatin1String(cases[i].written))
+            << cases[i].entered;
 }
 
 TEST_F(Xml3Export, SplitsFollowThePunchListStatuses)

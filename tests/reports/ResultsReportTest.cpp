@@ -389,3 +389,30 @@ TEST_F(ResultsReportFixture, TooManySubClassesStopsTheRunWithNothingWritten)
     EXPECT_FALSE(output->committed());
     EXPECT_TRUE(output->files().isEmpty());
 }
+
+TEST_F(ResultsReportFixture, TeamsSharingANumberGetNoSplitsOrPagesOfEachOther)
+{
+    course();
+    const qint64 owls = team(7, "Owls", "H12", 30, 3600);
+    punch(owls, runner(owls, "Anna"), "31", "10:20:00");
+    const qint64 hares = team(7, "Hares", "R6", 50, 3000); // in a class not published: the calculation still finds Owls by 7
+    punch(hares, runner(hares, "Mari"), "33", "10:30:00");
+
+    for (const ReportKind kind : {ReportKind::ResultsSplits, ReportKind::ResultsWeb}) {
+        try {
+            run(kind, {u"H12"_s});
+            ADD_FAILURE() << "published with a shared number";
+        } catch (const KorventError &error) {
+            EXPECT_TRUE(error.message().startsWith(u"Team number 7 is shared by \"Owls\", \"Hares\""_s)) << error.message().toStdString();
+        }
+        EXPECT_FALSE(output->committed());
+        EXPECT_TRUE(output->files().isEmpty());
+    }
+    // Lists without splits or team pages name each team once, as they are.
+    EXPECT_EQ(teamRows(results(ReportKind::ResultsTable, {u"H12"_s, u"R6"_s})).size(), 2);
+
+    data->updateRow(u"team"_s, hares, {{"number", 8}});
+    ASSERT_TRUE(run(ReportKind::ResultsWeb, {u"H12"_s, u"R6"_s}));
+    EXPECT_TRUE(lines({ReportFolder::Web, u"teamresult_7.htm"_s}).join(u'\n').contains(u"Owls"_s));
+    EXPECT_TRUE(lines({ReportFolder::Web, u"teamresult_8.htm"_s}).join(u'\n').contains(u"Hares"_s));
+}

@@ -193,6 +193,30 @@ TEST_F(TeamPageFixture, RouteMapWithTeamRoute)
     EXPECT_FALSE(page(nullptr).route);
 }
 
+TEST_F(TeamPageFixture, TheCaptionHidesNoRouteInTheCorner)
+{
+    setup.settings.cbTeamRoute = true;
+    setup.settings.seMapWidth = 300;
+    control("34", 10, 0, 3000); // drawn at pixel (10, 10), under the caption
+    const tResArray list = {entry("34", "10:20:00", PunchOK), entry("F", "11:00:00", PunchOK)};
+    const TeamResultPage written = page(&list);
+    ASSERT_TRUE(written.route);
+    // The control's red circles and the leg down to the start show through the caption's box.
+    int red = 0;
+    for (int y = 0; y <= 12; ++y)
+        for (int x = 11; x <= 14; ++x) {
+            const QColor colour = written.route->pixelColor(x, y);
+            red += colour.red() > 200 && colour.green() < 200 && colour.blue() < 200;
+        }
+    EXPECT_GE(red, 4);
+    // ... and the caption is there, in black.
+    int black = 0;
+    for (int y = 0; y <= 12; ++y)
+        for (int x = 15; x <= 60; ++x)
+            black += qGray(written.route->pixel(x, y)) < 60;
+    EXPECT_GE(black, 10);
+}
+
 TEST(TeamPageTexts, SpeedAndTimePerPoint)
 {
     const struct

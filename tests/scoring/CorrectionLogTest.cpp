@@ -48,3 +48,28 @@ TEST(CorrectionLog, ALogThatCannotBeReadIsNeverWrittenOver)
     EXPECT_THROW(PrependCorrectionLog(event, QStringLiteral("line")), KorventError);
     EXPECT_TRUE(QFileInfo(CorrectionLogFileName(event)).isDir());
 }
+
+TEST(CorrectionLog, AnEditOfTheShownLogKeepsWhatOthersAddedMeanwhile)
+{
+    const struct
+    {
+        QStringList onDisk, shown, edited, written;
+    } cases[] = {
+        // Nothing added meanwhile: the edit is the log.
+        {{"b", "a"}, {"b", "a"}, {"note", "b", "a"}, {"note", "b", "a"}},
+        // Lines put at the top by another program stay above the edit.
+        {{"c", "b", "a"}, {"b", "a"}, {"b", "a", "note"}, {"c", "b", "a", "note"}},
+        // The operator may delete lines too.
+        {{"c", "b", "a"}, {"b", "a"}, {"b"}, {"c", "b"}},
+        // Shown from no log at all.
+        {{"c"}, {}, {"note"}, {"c", "note"}},
+        // Rewritten meanwhile: no line the edit lacks is lost.
+        {{"x", "a"}, {"b", "a"}, {"note", "b", "a"}, {"x", "note", "b", "a"}},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        SaveCorrectionLog(folderOf(dir), c.onDisk);
+        EXPECT_EQ(MergeCorrectionLog(folderOf(dir), c.shown, c.edited), c.written) << c.edited.join(u'|').toStdString();
+        EXPECT_EQ(LoadCorrectionLog(folderOf(dir)), c.written);
+    }
+}

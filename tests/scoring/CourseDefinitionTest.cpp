@@ -4,6 +4,10 @@
 #include "scoring/CourseDefinition.h"
 #include "scoring/CourseMap.h"
 #include "base/KorventError.h"
+#include "base/GifWriter.h"
+
+#include <QFile>
+#include <QImage>
 
 TEST_F(ScoringFixture, ControlsLoadInTextOrderOfTheirCodes)
 {
@@ -139,4 +143,38 @@ TEST_F(ScoringFixture, CoursePictureHeightsOutOfReasonAreRefused)
     // Ten times as high as wide is still a map.
     writeFile(folderOf(dir) + QStringLiteral("strip.gif"), gifPicture(10, 100));
     EXPECT_EQ(DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("strip.gif"), 0, 0).picture.size(), QSize(200, 2000));
+}
+
+TEST_F(ScoringFixture, TheMapPictureIsScaledSmoothly)
+{
+    // Hair lines on an even and an odd row, and a diagonal: picked pixel by pixel, half of them would vanish.
+    QImage drawn(400, 200, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    for (int x = 0; x < 400; ++x) {
+        drawn.setPixel(x, 100, qRgb(0, 0, 0));
+        drawn.setPixel(x, 151, qRgb(0, 0, 0));
+        drawn.setPixel(x, x / 2, qRgb(0, 0, 0));
+    }
+    QFile file(folderOf(dir) + QStringLiteral("map.gif"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    WriteGif(drawn, file);
+    file.close();
+    data->insertRow(QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 0}, {"pos_y", 0}});
+    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 100}, {"pos_y", 100}});
+    EventSettings settings;
+    settings.seMapWidth = 200;
+    const CourseMap map = DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("map.gif"), 1000, 1000);
+    ASSERT_EQ(map.picture.size(), QSize(200, 100));
+    // Every column of every line keeps some of its ink: darker than the lightened paper.
+    const auto inked = [&](int x, int y) {
+        int darkest = 255;
+        for (int row = qMax(0, y - 1); row <= qMin(99, y + 1); ++row)
+            darkest = qMin(darkest, qGray(map.picture.pixel(x, row)));
+        return darkest < 245;
+    };
+    for (int x = 0; x < 200; ++x) {
+        EXPECT_TRUE(inked(x, 50)) << "even row, column " << x;
+        EXPECT_TRUE(inked(x, 75)) << "odd row, column " << x;
+        EXPECT_TRUE(inked(x, x / 2)) << "diagonal, column " << x;
+    }
 }

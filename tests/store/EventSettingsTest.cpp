@@ -90,6 +90,21 @@ TEST(EventSettings, SettingFromTextChecksKindAndRange)
         {"meControlTime", "12:00:00", false},
         {"dtpDate", "2026-07-04 00:00:00", true},
         {"dtpDate", "04.07.2026", false},
+        // Map numbers: what a real map can need, nothing that overflows a distance.
+        {"eMap_Scale", "15000", true},
+        {"eMap_Scale", "7500.5", true},
+        {"eMap_Scale", "", true},
+        {"eMap_Scale", "1000000", true},
+        {"eMap_Scale", "1000001", false},
+        {"eMap_Scale", "0", false},
+        {"eMap_Scale", "123456789012345", false},
+        {"eMap_Scale", "1:15000", false},
+        {"eMap_DPI", "10000", true},
+        {"eMap_DPI", "10001", false},
+        {"eMap_DPI", "-150", false},
+        {"eMap_OffsetX", "-105", true},
+        {"eMap_OffsetY", "-1000001", false},
+        {"eMap_OffsetY", "999999999999999", false},
     };
     for (const auto &c : cases) {
         EventSettings settings;

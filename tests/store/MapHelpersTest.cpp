@@ -3,6 +3,7 @@
 #include "base/Platform.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 TEST(MapHelpers, DistanceIsTruncatedIntegerRoot)
 {
@@ -30,6 +31,31 @@ TEST(MapHelpers, UnitsToMetersByScale)
     EXPECT_EQ(DistanceMetersText(1234, QStringLiteral("30000")), QStringLiteral("3702"));
     QString kilometres = QStringLiteral("3") + Platform::decimalSeparator() + QStringLiteral("70");
     EXPECT_EQ(DistanceText(1234, QStringLiteral("30000")), kilometres);
+}
+
+TEST(MapHelpers, PositionsOfAnySizeNeitherOverflowNorHang)
+{
+    constexpr qint64 most = std::numeric_limits<qint64>::max();
+    constexpr qint64 fifteen = 999'999'999'999'999;
+    const struct { qint64 x1, y1, x2, y2, distance; } cases[] = {
+        {-MapCoordinateLimit, -MapCoordinateLimit, MapCoordinateLimit, MapCoordinateLimit, 2'828'427}, // 2,828,427.12
+        {-fifteen, 0, fifteen, 0, 2 * fifteen},
+        {-most, 0, most, 0, most},
+        {std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::min(), most, most, most},
+        {0, 0, 67'108'864, 67'108'864, 94'906'265}, // a square of 2^53, 94,906,265.6
+        {-3, -4, 0, 0, 5},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MapDistance(c.x1, c.y1, c.x2, c.y2), c.distance) << c.x1 << " " << c.y1 << " " << c.x2 << " " << c.y2;
+    EXPECT_EQ(MapUnitsToMeters(2 * fifteen, QStringLiteral("999999999999999")), most);
+    EXPECT_EQ(MapUnitsToMeters(2'828'427, QStringLiteral("1000000")), 282'842'700);
+}
+
+TEST(MapHelpers, OnlyTheMarkerPairIsNoPosition)
+{
+    EXPECT_FALSE(MapPositionIsSet(-1, -1));
+    for (const auto &[x, y] : {std::pair<qint64, qint64>{-1, 0}, {0, -1}, {-2, -1}, {-105, -420}, {0, 0}})
+        EXPECT_TRUE(MapPositionIsSet(x, y)) << x << " " << y;
 }
 
 TEST(MapHelpers, DayNightChangesOnlyAtCrossings)

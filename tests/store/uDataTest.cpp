@@ -4,6 +4,7 @@
 #include "store/EventSchema.h"
 #include "base/KorventError.h"
 #include "store/uData.h"
+#include "db/EditableTableModel.h"
 
 #include <QSqlRecord>
 #include <gtest/gtest.h>
@@ -155,4 +156,33 @@ TEST(EventDatabase, SelectOrdersByTheFieldsNamed)
     for (const Row &row : data.selectRows(QStringLiteral("res_cp"), {{"team_id", 1}}, {QStringLiteral("KP")}))
         order.append(row.value("KP").toString());
     EXPECT_EQ(order, QStringList({"10", "2", "31", "F"}));
+}
+
+TEST(EventDatabase, TheControlGridTakesOnlyPositionsARealMapCanHave)
+{
+    QTemporaryDir dir;
+    TdmData data(folderOf(dir));
+    data.insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"pos_x", 100}, {"pos_y", 200}});
+    db::EditableTableModel grid(data.connection(), EventTable(QStringLiteral("control")), {"controlnr", "pos_x", "pos_y"});
+    grid.select();
+    const struct { const char *field; const char *text; bool taken; } cases[] = {
+        {"pos_x", "-1000000", true},
+        {"pos_y", "1000000", true},
+        {"pos_x", "-420", true},
+        {"pos_x", "1000001", false},
+        {"pos_y", "-123456789012345", false},
+        {"pos_y", "999999999999999", false},
+    };
+    for (const auto &c : cases) {
+        const QVariant before = data.connection().scalar(QStringLiteral("SELECT %1 FROM control").arg(QLatin1String(c.field)));
+        try {
+            grid.setValue(0, QLatin1String(c.field), QLatin1String(c.text));
+            EXPECT_TRUE(c.taken) << c.field << "=" << c.text << " was taken";
+        } catch (const KorventError &error) {
+            EXPECT_FALSE(c.taken) << error.message().toStdString();
+            EXPECT_TRUE(error.message().contains(QLatin1String(c.text))) << error.message().toStdString();
+            EXPECT_TRUE(error.message().contains(QStringLiteral("outside -1000000 to 1000000"))) << error.message().toStdString();
+            EXPECT_EQ(data.connection().scalar(QStringLiteral("SELECT %1 FROM control").arg(QLatin1String(c.field))), before);
+        }
+    }
 }

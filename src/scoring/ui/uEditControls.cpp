@@ -157,7 +157,8 @@ void TfEditControls::showEvent(QShowEvent *event)
     try {
         if (CorrectionLogExists(m_eventDirectory))
             setLogLines(LoadCorrectionLog(m_eventDirectory));
-        mLogi->document()->setModified(false);
+        else
+            mLogi->document()->setModified(false);
         const QStringList codes = ControlCodeList(m_data.connection());
         for (QComboBox *list : {cbFromCtrl, cbMissingControl, cbRemoveControl, cbControlNr}) {
             list->clear();
@@ -229,7 +230,6 @@ void TfEditControls::btnEnterClick()
     }
     try {
         const QString line = correctTeam();
-        insertLogLine(line);
         addToLogFile(line);
         if (cbCalcTeamResult->isChecked()) {
             if (const std::optional<CorrectedTeam> team = ReadTeam(m_data.connection(), *m_teamId)) {
@@ -303,6 +303,8 @@ QStringList TfEditControls::logLines() const
 void TfEditControls::setLogLines(const QStringList &lines)
 {
     mLogi->setPlainText(lines.isEmpty() ? QString() : lines.join(u'\n') + u'\n');
+    mLogi->document()->setModified(false);
+    m_shownLog = lines;
 }
 
 void TfEditControls::insertLogLine(const QString &line)
@@ -315,12 +317,16 @@ void TfEditControls::insertLogLine(const QString &line)
 void TfEditControls::addToLogFile(const QString &line)
 {
     // Put at the top of the file as it is now: lines that korvent-cli edit
-    // added while the window was open stay, and the memo shows them too.
+    // added while the window was open stay, and the memo shows them too. What
+    // the operator typed into the memo is written first, so the reload keeps it.
     try {
+        if (mLogi->document()->isModified())
+            setLogLines(MergeCorrectionLog(m_eventDirectory, m_shownLog, logLines()));
         PrependCorrectionLog(m_eventDirectory, line);
         setLogLines(LoadCorrectionLog(m_eventDirectory));
-        mLogi->document()->setModified(false);
     } catch (const KorventError &error) {
+        // Shown though not written: closing the window tries again.
+        insertLogLine(line);
         showError(error.message());
     }
 }
@@ -328,7 +334,7 @@ void TfEditControls::addToLogFile(const QString &line)
 void TfEditControls::saveLog()
 {
     try {
-        SaveCorrectionLog(m_eventDirectory, logLines());
+        setLogLines(MergeCorrectionLog(m_eventDirectory, m_shownLog, logLines()));
     } catch (const KorventError &error) {
         showError(error.message());
     }

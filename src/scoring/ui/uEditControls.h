@@ -52,6 +52,7 @@ private:
     TdmData &m_data;
     SharedEventSetup &m_setup;
     std::optional<qint64> m_teamId; // the team the pages work on
+    QStringList m_shownLog;         // the log file's lines as the memo last took them
 
     QLineEdit *eTeamNR;
     QPushButton *btnFind;

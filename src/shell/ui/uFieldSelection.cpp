@@ -37,6 +37,8 @@ TfrmFieldSelection::TfrmFieldSelection(QWidget *parent)
     cbRecordLimit = new QComboBox(this);
     cbRecordLimit->setObjectName(QStringLiteral("cbRecordLimit"));
     cbRecordLimit->setEditable(true);
+    // A number typed is the number meant: "2" must not complete to "200".
+    cbRecordLimit->setCompleter(nullptr);
     cbRecordLimit->addItems(RecordLimitChoices());
     auto *limitLabel = new QLabel(tr("Limit number of exported records to:"), this);
     limitLabel->setBuddy(cbRecordLimit);
@@ -137,9 +139,11 @@ void ExportDataSetToExcel(const db::SqlOutcome &data, bool showDialog, QStatusBa
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         });
     }
+    const bool opened = Platform::openWithDefaultApplication(fileName);
     if (statusBar)
-        statusBar->showMessage(ExportDoneText(written));
-    if (!Platform::openWithDefaultApplication(fileName))
-        throw KorventError(QCoreApplication::translate("ExportDataSetToExcel", "%1 was written, but no program could be started to open it")
+        statusBar->showMessage(opened ? ExportDoneText(written) : ExportNotOpenedText(written, fileName));
+    if (!opened)
+        throw KorventError(QCoreApplication::translate("ExportDataSetToExcel", "%1 records were written to %2, but no program could be started to open it")
+                               .arg(written)
                                .arg(fileName));
 }

@@ -261,7 +261,8 @@ TEST_F(ControlsPage, MapFileDrawsWithTheWindowsSettings)
     window->findChild<QLineEdit *>(QStringLiteral("eMap_OffsetX"))->setText(QStringLiteral("x"));
     trigger("miMapFile");
     ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_EQ(boxes.texts.first(), QStringLiteral("Setting eMap_OffsetX: \"x\" is not a whole number"));
+    // Refused where the window's settings are taken, before anything is drawn.
+    EXPECT_EQ(boxes.texts.first(), QStringLiteral("Start Offset (pix) x (eMap_OffsetX): \"x\" is not a number"));
 }
 
 TEST_F(ControlsPage, PrintWithoutAPrinterSaysSo)

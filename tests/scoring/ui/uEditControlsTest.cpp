@@ -325,3 +325,32 @@ TEST_F(EditControlsFixture, LinesLoggedByAnotherProcessWhileTheWindowIsOpenStay)
     window->close();
     EXPECT_EQ(LoadCorrectionLog(folderOf(dir)), QStringList({"Team:12 Status:DNS >OK", "31 removed from team:12 #:1", "Team:12 Status:NA >DNS"}));
 }
+
+TEST_F(EditControlsFixture, LinesTheOperatorTypedStayAtTheNextCorrection)
+{
+    writeFile(folderOf(dir) + QStringLiteral("timelog.txt"), "45 removed from team:12 #:0\r\n");
+    punch(QStringLiteral("31"), QStringLiteral("10:20:00"));
+    open();
+    auto *memo = child<QPlainTextEdit>("mLogi");
+    memo->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(memo, QStringLiteral("Team 12 says the unit at 31 was broken"));
+    QTest::keyClick(memo, Qt::Key_Return);
+    // korvent-cli edit, meanwhile.
+    PrependCorrectionLog(folderOf(dir), QStringLiteral("Team:12 Status:NA >DNS"));
+
+    find(QStringLiteral("12"));
+    child<QTabWidget>("pcTeamStatus")->setCurrentIndex(1);
+    choose(list("cbRemoveControl"), QStringLiteral("31"));
+    enter();
+    const QStringList lines = {"31 removed from team:12 #:1", "Team:12 Status:NA >DNS", "Team 12 says the unit at 31 was broken",
+                               "45 removed from team:12 #:0"};
+    EXPECT_EQ(window->logLines(), lines);
+    EXPECT_EQ(LoadCorrectionLog(folderOf(dir)), lines);
+
+    // Typed again and closed: written once, other lines kept.
+    memo->moveCursor(QTextCursor::End);
+    QTest::keyClicks(memo, QStringLiteral("checked"));
+    PrependCorrectionLog(folderOf(dir), QStringLiteral("Team:12 Status:DNS >OK"));
+    window->close();
+    EXPECT_EQ(LoadCorrectionLog(folderOf(dir)), QStringList({"Team:12 Status:DNS >OK"}) + lines + QStringList({"checked"}));
+}

@@ -445,6 +445,37 @@ TEST_F(DataEditorFixture, SpreadsheetExportOfAHundredRowsOpensTheWorkbook)
     EXPECT_FALSE(cells.contains(QStringLiteral("C1")));
 }
 
+TEST_F(DataEditorFixture, ATypedLimitIsTakenAsTypedAndAnUnopenedWorkbookIsNoSuccess)
+{
+    addTeams(5);
+    run(QStringLiteral("SELECT number FROM team ORDER BY number"));
+    // No program takes the file.
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), nullptr, "");
+    QString message;
+    whenModal<TfrmFieldSelection>([&](TfrmFieldSelection *selection) {
+        auto *limit = selection->findChild<QComboBox *>(QStringLiteral("cbRecordLimit"));
+        limit->lineEdit()->selectAll();
+        QTest::keyClicks(limit->lineEdit(), QStringLiteral("2"));
+        EXPECT_EQ(limit->currentText(), QStringLiteral("2"));
+        whenModal<QFileDialog>([](QFileDialog *dialog) { typeFileName(dialog, QStringLiteral("two")); });
+        whenModal<QMessageBox>([&](QMessageBox *box) {
+            message = box->text();
+            box->accept();
+        });
+        selection->findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+    });
+    child<QMenu>("pmSaveTo")->actions().at(2)->trigger();
+
+    const QString workbook = location.resultsDirectory + QStringLiteral("two.xlsx");
+    const XlsxReader book(workbook);
+    ASSERT_TRUE(book.isValid());
+    EXPECT_EQ(book.rows().size(), 3); // the header and two records
+    EXPECT_EQ(message, QStringLiteral("2 records were written to %1, but no program could be started to open it").arg(workbook)) << message.toStdString();
+    const QString status = child<QStatusBar>("StatusBar")->currentMessage();
+    EXPECT_FALSE(status.contains(QStringLiteral("Successfully"))) << status.toStdString();
+    EXPECT_TRUE(status.contains(workbook)) << status.toStdString();
+}
+
 TEST_F(DataEditorFixture, InvalidRecordLimitIsRefused)
 {
     addTeams(2);
