@@ -37,7 +37,8 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
     // As the window's check boxes: received lines and debug lines only when asked for.
     const bool showLog = options.takeFlag(QStringLiteral("--show-log"));
     const bool debug = options.takeFlag(QStringLiteral("--debug"));
-    SharedEventSetup setup(EventSetup::load(context.location.eventDirectory));
+    // Stations get the settings and classes as they are when they send "si", whichever program changed them.
+    SharedEventSetup setup(context.location.eventDirectory);
     const EventSettings &settings = setup.snapshot()->settings;
     // Port 0 lets the system choose one (the log names it), for tests and tools.
     const int port = option(options, QStringLiteral("--port"), settings.seServerDataIn, 0, 65535);

@@ -26,9 +26,10 @@ public:
     ~ReadoutProcessor();
 
     // "si": controls by unit number, extra-point rules, classes and the
-    // event date and penalty settings, as they are now.
+    // event date and penalty settings, as they are now: the settings and
+    // classes are read again when another program changed their files.
     void LoadCourseCopy();
-    // "i": raises nothing; an empty argument gets the "No Data" error reply.
+    // "i": the settings as they are now; an empty argument gets the "No Data" error reply.
     QString EventInfoReply(const QString &argument) const;
     // "s": parse the record (ParseReadoutRecord), find its runner and team
     // (FindReadoutOwner), work out rows and score (ComputeReadout), store

@@ -3,12 +3,14 @@
 // The event's settings and class tree as one published value. The setup
 // window publishes a new one when it closes; readers in any thread take a
 // snapshot and keep it for as long as they work, never seeing half of a change.
+// A change another program made to the files is taken in by refreshed().
 
 #include "store/ClassTable.h"
 #include "store/EventSettings.h"
 
 #include <QMutex>
 #include <memory>
+#include <vector>
 
 struct EventSetup
 {
@@ -22,12 +24,28 @@ struct EventSetup
 class SharedEventSetup
 {
 public:
+    // A setup of no event folder: it changes only when published.
     explicit SharedEventSetup(EventSetup setup = {});
+    // The setup of the event in this folder, following its files (refreshed()).
+    explicit SharedEventSetup(const QString &eventDirectory);
 
     std::shared_ptr<const EventSetup> snapshot() const;
+    // The snapshot as the event's files hold it now: loaded again, and
+    // published, when setup.ini or classlist.tree changed since the last load
+    // or publish (another program changed them). The check is cheap: each
+    // file's size and times.
+    std::shared_ptr<const EventSetup> refreshed() const;
+    // A setup just saved to the event's files (or, without a folder, only made current).
     void publish(EventSetup setup);
 
 private:
+    using FileStamps = std::vector<qint64>;
+    FileStamps stampsNow() const;
+
+    QString m_eventDirectory;
     mutable QMutex m_mutex;
-    std::shared_ptr<const EventSetup> m_current;
+    mutable std::shared_ptr<const EventSetup> m_current;
+    mutable FileStamps m_stamps;
+    // Counts publishes, so that a load begun before one never replaces it.
+    mutable quint64 m_generation = 0;
 };
