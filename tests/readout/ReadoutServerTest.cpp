@@ -330,6 +330,26 @@ TEST_F(ServerFixture, AHugeReceivedLineIsLoggedShort)
     EXPECT_TRUE(log.first().contains(QLatin1String("Received from 127.0.0.1: s 999;0;0;5430000;8;0\r\n  ThreadID : $"))) << log.first().toStdString();
 }
 
+TEST_F(ServerFixture, APushClientReceivingNotificationsIsNotIdle)
+{
+    server->setIdleTimeout(1);
+    auto listener = station();
+    EXPECT_EQ(listener->ask("push"), QByteArray("OK\r\n"));
+    auto silent = station();
+    auto reader = station();
+    EXPECT_EQ(reader->ask("si"), QByteArray("OK\r\n"));
+    // Readouts of another station for three timeouts: the listener hears of each one.
+    for (int i = 0; i < 8; ++i) {
+        QTest::qWait(400);
+        EXPECT_EQ(reader->ask("s " + exampleRecord.toLatin1()), exampleReply.toLatin1() + "\r\n");
+    }
+    EXPECT_EQ(listener->received, QByteArray("Z 0").repeated(8));
+    EXPECT_EQ(listener->socket.state(), QAbstractSocket::ConnectedState);
+    // A station silent both ways is still closed.
+    EXPECT_EQ(silent->line(), QByteArray("QUIT\r\n"));
+    EXPECT_TRUE(silent->closedByServer());
+}
+
 TEST_F(ReadoutFixture, StationsGetTheSetupAsAnyProgramLeftItWhenTheySendSi)
 {
     const QString event = folderOf(dir);
