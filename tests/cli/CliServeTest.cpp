@@ -36,6 +36,24 @@ struct ServeFixture : ::testing::Test
 
 } // namespace
 
+TEST_F(ServeFixture, ShowLogPrintsStationBytesAsEscapes)
+{
+    ServeProcess serve(program.path(), logFile, {"--show-log"});
+    ASSERT_NE(serve.port, 0);
+    auto s = station(serve.port);
+    // A window title, a screen clear and a C1 sequence introducer in a client name.
+    EXPECT_EQ(exchange(*s, "n \x1b]0;owned\x07\x1b[2J\xc2\x9b" "A\\x\r\n"), QByteArray("OK\r\n"));
+    s->disconnectFromHost();
+    serve.process.terminate();
+    ASSERT_TRUE(serve.process.waitForFinished(10'000));
+
+    const QByteArray log = readFile(logFile);
+    for (const char c : log)
+        ASSERT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << "control byte " << int(c) << " in the log:\n" << log.constData();
+    EXPECT_TRUE(log.contains(R"(: n \x1b]0;owned\x07\x1b[2J)")) << log.constData();
+    EXPECT_TRUE(log.contains(R"(A\\x\r\n  ThreadID)")) << log.constData();
+}
+
 TEST_F(ServeFixture, SettingsSetByAnotherProgramReachAStationOnSi)
 {
     ServeProcess serve(program.path(), logFile);
