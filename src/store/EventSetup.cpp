@@ -8,6 +8,18 @@ EventSetup EventSetup::load(const QString &eventDirectory)
     return EventSetup{EventSettings::load(eventDirectory), SortedClassTree(ReadClassTreeFile(ClassTreeFileName(eventDirectory)))};
 }
 
+EventSetupStamps EventSetupFileStamps(const QString &eventDirectory)
+{
+    EventSetupStamps stamps;
+    for (const QString &name : {EventSettings::fileName(eventDirectory), ClassTreeFileName(eventDirectory)}) {
+        // Both files are written whole through a rename: a new file has a new change time.
+        const QFileInfo file(name);
+        stamps.insert(stamps.end(), {file.exists() ? file.size() : -1, file.lastModified().toMSecsSinceEpoch(),
+                                     file.metadataChangeTime().toMSecsSinceEpoch()});
+    }
+    return stamps;
+}
+
 SharedEventSetup::SharedEventSetup(EventSetup setup)
     : m_current(std::make_shared<const EventSetup>(std::move(setup)))
 {
@@ -20,19 +32,9 @@ SharedEventSetup::SharedEventSetup(const QString &eventDirectory)
     m_current = std::make_shared<const EventSetup>(EventSetup::load(eventDirectory));
 }
 
-SharedEventSetup::FileStamps SharedEventSetup::stampsNow() const
+EventSetupStamps SharedEventSetup::stampsNow() const
 {
-    FileStamps stamps;
-    if (m_eventDirectory.isEmpty())
-        return stamps;
-    for (const QString &name : {EventSettings::fileName(m_eventDirectory), ClassTreeFileName(m_eventDirectory)}) {
-        // Both files are written whole through a rename: a new file has a new change time.
-        const QFileInfo file(name);
-        stamps.insert(stamps.end(), {file.exists() ? file.size() : -1,
-                                     file.lastModified().toMSecsSinceEpoch(),
-                                     file.metadataChangeTime().toMSecsSinceEpoch()});
-    }
-    return stamps;
+    return m_eventDirectory.isEmpty() ? EventSetupStamps() : EventSetupFileStamps(m_eventDirectory);
 }
 
 std::shared_ptr<const EventSetup> SharedEventSetup::snapshot() const
@@ -45,7 +47,7 @@ std::shared_ptr<const EventSetup> SharedEventSetup::refreshed() const
 {
     if (m_eventDirectory.isEmpty())
         return snapshot();
-    const FileStamps stamps = stampsNow();
+    const EventSetupStamps stamps = stampsNow();
     quint64 generation = 0;
     {
         QMutexLocker lock(&m_mutex);
@@ -67,7 +69,7 @@ std::shared_ptr<const EventSetup> SharedEventSetup::refreshed() const
 void SharedEventSetup::publish(EventSetup setup)
 {
     auto next = std::make_shared<const EventSetup>(std::move(setup));
-    const FileStamps stamps = stampsNow();
+    const EventSetupStamps stamps = stampsNow();
     QMutexLocker lock(&m_mutex);
     m_current = std::move(next);
     m_stamps = stamps;

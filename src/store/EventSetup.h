@@ -21,6 +21,11 @@ struct EventSetup
     static EventSetup load(const QString &eventDirectory);
 };
 
+// Sizes and times of the folder's setup.ini and classlist.tree: a cheap
+// sign that one of them was written since the stamps were taken.
+using EventSetupStamps = std::vector<qint64>;
+EventSetupStamps EventSetupFileStamps(const QString &eventDirectory);
+
 class SharedEventSetup
 {
 public:
@@ -39,13 +44,12 @@ public:
     void publish(EventSetup setup);
 
 private:
-    using FileStamps = std::vector<qint64>;
-    FileStamps stampsNow() const;
+    EventSetupStamps stampsNow() const;
 
     QString m_eventDirectory;
     mutable QMutex m_mutex;
     mutable std::shared_ptr<const EventSetup> m_current;
-    mutable FileStamps m_stamps;
+    mutable EventSetupStamps m_stamps;
     // Counts publishes, so that a load begun before one never replaces it.
     mutable quint64 m_generation = 0;
 };

@@ -7,9 +7,11 @@
 // each edit to the database as it is made.
 
 #include "store/ClassTable.h"
+#include "store/EventSetup.h"
 #include "store/EventSettings.h"
 
 #include <QDialog>
+#include <optional>
 
 class CountryListModel;
 class QLineEdit;
@@ -72,6 +74,8 @@ private:
     // Sets a setting from its control; raises KorventError after bringing the control to front.
     void takeSetting(EventSettings &settings, const SettingDefinition &definition);
     void sbOpenFileClick();
+    // Shows the settings and classes as the event's files hold them.
+    void loadFiles();
 
     QString m_eventDirectory;
     QString m_programDirectory;
@@ -80,4 +84,7 @@ private:
     QTreeWidget *tvClassList = nullptr;
     CountryListModel *m_countries = nullptr;
     QList<TableGrid> m_grids;
+    // The files as the controls last loaded or saved them; none while the
+    // controls hold edits that could not be saved.
+    std::optional<EventSetupStamps> m_filesShown;
 };
