@@ -32,14 +32,14 @@ ReadoutProcessor::~ReadoutProcessor() = default;
 void ReadoutProcessor::LoadCourseCopy()
 {
     // Settings and classes as the event's files hold them now, whichever program changed them.
-    m_course = ReadoutCourse::load(m_data->connection(), *m_setup.refreshed());
+    m_course = ReadoutCourse::load(m_data->connection(), *m_setup.snapshot());
 }
 
 QString ReadoutProcessor::EventInfoReply(const QString &argument) const
 {
     if (argument.isEmpty())
         return ReadoutErrorReply(QStringLiteral("No Data"));
-    const EventSettings settings = m_setup.refreshed()->settings;
+    const EventSettings settings = m_setup.snapshot()->settings;
     return QStringLiteral("I 1;") + QLocale::system().toString(settings.dtpDate.date(), Platform::shortDateFormat()) + u';'
         + settings.leLocation + u';' + settings.leName + u';'
         + QString::number(ClockTextToHundredths(settings.meEventStartTime, u',') / 100) + QStringLiteral(";10;O;");

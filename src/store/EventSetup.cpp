@@ -39,14 +39,10 @@ EventSetupStamps SharedEventSetup::stampsNow() const
 
 std::shared_ptr<const EventSetup> SharedEventSetup::snapshot() const
 {
-    QMutexLocker lock(&m_mutex);
-    return m_current;
-}
-
-std::shared_ptr<const EventSetup> SharedEventSetup::refreshed() const
-{
-    if (m_eventDirectory.isEmpty())
-        return snapshot();
+    if (m_eventDirectory.isEmpty()) {
+        QMutexLocker lock(&m_mutex);
+        return m_current;
+    }
     const EventSetupStamps stamps = stampsNow();
     quint64 generation = 0;
     {

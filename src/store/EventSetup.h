@@ -3,7 +3,7 @@
 // The event's settings and class tree as one published value. The setup
 // window publishes a new one when it closes; readers in any thread take a
 // snapshot and keep it for as long as they work, never seeing half of a change.
-// A change another program made to the files is taken in by refreshed().
+// A change another program made to the files is taken in by the next snapshot.
 
 #include "store/ClassTable.h"
 #include "store/EventSettings.h"
@@ -31,15 +31,14 @@ class SharedEventSetup
 public:
     // A setup of no event folder: it changes only when published.
     explicit SharedEventSetup(EventSetup setup = {});
-    // The setup of the event in this folder, following its files (refreshed()).
+    // The setup of the event in this folder, following its files.
     explicit SharedEventSetup(const QString &eventDirectory);
 
+    // The setup as it is now. Following a folder, it is loaded again (and
+    // kept) when setup.ini or classlist.tree changed since the last load or
+    // publish: another program changed them. The check is cheap: each file's
+    // size and times.
     std::shared_ptr<const EventSetup> snapshot() const;
-    // The snapshot as the event's files hold it now: loaded again, and
-    // published, when setup.ini or classlist.tree changed since the last load
-    // or publish (another program changed them). The check is cheap: each
-    // file's size and times.
-    std::shared_ptr<const EventSetup> refreshed() const;
     // A setup just saved to the event's files (or, without a folder, only made current).
     void publish(EventSetup setup);
 
