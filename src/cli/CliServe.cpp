@@ -29,6 +29,32 @@ int option(CliArguments &arguments, const QString &name, int defaultValue, int m
     return value;
 }
 
+// Station bytes reach the terminal as text: control and format characters
+// are shown as escapes, so that none of them moves the cursor, clears the
+// screen or reorders what is shown. A backslash is doubled to keep that plain.
+QString printable(const QString &line)
+{
+    QString shown;
+    shown.reserve(line.size());
+    for (const QChar c : line) {
+        const char16_t code = c.unicode();
+        switch (code) {
+        case u'\\': shown += QStringLiteral("\\\\"); continue;
+        case u'\r': shown += QStringLiteral("\\r"); continue;
+        case u'\n': shown += QStringLiteral("\\n"); continue;
+        case u'\t': shown += QStringLiteral("\\t"); continue;
+        default: break;
+        }
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Other_Format || category == QChar::Separator_Line
+            || category == QChar::Separator_Paragraph || c.isSurrogate())
+            shown += code <= 0xff ? QStringLiteral("\\x%1").arg(uint(code), 2, 16, QLatin1Char('0')) : QStringLiteral("\\u%1").arg(uint(code), 4, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 } // namespace
 
 int CliServeCommand(CliContext &context, const QStringList &arguments)
@@ -37,7 +63,8 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
     // As the window's check boxes: received lines and debug lines only when asked for.
     const bool showLog = options.takeFlag(QStringLiteral("--show-log"));
     const bool debug = options.takeFlag(QStringLiteral("--debug"));
-    SharedEventSetup setup(EventSetup::load(context.location.eventDirectory));
+    // Stations get the settings and classes as they are when they send "si", whichever program changed them.
+    SharedEventSetup setup(context.location.eventDirectory);
     const EventSettings &settings = setup.snapshot()->settings;
     // Port 0 lets the system choose one (the log names it), for tests and tools.
     const int port = option(options, QStringLiteral("--port"), settings.seServerDataIn, 0, 65535);
@@ -52,7 +79,7 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
     server.setShowLog(showLog);
     server.setDebug(debug);
     server.setIdleTimeout(idleTimeout);
-    QObject::connect(&server, &ReadoutServer::logLine, [&out](const QString &line) { out << line << Qt::endl; });
+    QObject::connect(&server, &ReadoutServer::logLine, [&out](const QString &line) { out << printable(line) << Qt::endl; });
     server.start(static_cast<quint16>(port), maxConnections);
     out << "Listening on port " << server.port() << Qt::endl;
 

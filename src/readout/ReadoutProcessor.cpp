@@ -6,6 +6,7 @@
 #include "readout/ReadoutStore.h"
 
 #include "base/Platform.h"
+#include "db/Connection.h"
 #include "store/TimeHelpers.h"
 #include "store/uData.h"
 
@@ -30,6 +31,7 @@ ReadoutProcessor::~ReadoutProcessor() = default;
 
 void ReadoutProcessor::LoadCourseCopy()
 {
+    // Settings and classes as the event's files hold them now, whichever program changed them.
     m_course = ReadoutCourse::load(m_data->connection(), *m_setup.snapshot());
 }
 
@@ -49,6 +51,10 @@ ReadoutResult ReadoutProcessor::ProcessReadout(const QString &text)
     if (!record)
         return refused(QStringLiteral("Wrong parameters"));
     db::Connection &connection = m_data->connection();
+    // The runner and team are read inside the transaction that stores the
+    // rows: a runner moved to another team or deleted meanwhile is never
+    // written for. A refusal leaves it without a change.
+    db::Transaction transaction(connection);
     const ReadoutOwner owner = FindReadoutOwner(connection, record->chip);
     if (!owner.refusal.isEmpty())
         return refused(owner.refusal);
@@ -56,5 +62,6 @@ ReadoutResult ReadoutProcessor::ProcessReadout(const QString &text)
     if (!computed.refusal.isEmpty())
         return refused(computed.refusal);
     StoreReadout(connection, owner, computed);
+    transaction.commit();
     return {ReadoutReplyText(*record, owner, computed), QStringLiteral("Z 0")};
 }

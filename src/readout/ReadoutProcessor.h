@@ -26,14 +26,15 @@ public:
     ~ReadoutProcessor();
 
     // "si": controls by unit number, extra-point rules, classes and the
-    // event date and penalty settings, as they are now.
+    // event date and penalty settings, as they are now: the settings and
+    // classes are read again when another program changed their files.
     void LoadCourseCopy();
-    // "i": raises nothing; an empty argument gets the "No Data" error reply.
+    // "i": the settings as they are now; an empty argument gets the "No Data" error reply.
     QString EventInfoReply(const QString &argument) const;
     // "s": parse the record (ParseReadoutRecord), find its runner and team
-    // (FindReadoutOwner), work out rows and score (ComputeReadout), store
-    // them in one transaction (StoreReadout) and reply (ReadoutReplyText).
-    // Every refusal is decided before the transaction. Raises KorventError
+    // (FindReadoutOwner), work out rows and score (ComputeReadout) and store
+    // them (StoreReadout), all in one transaction, and reply (ReadoutReplyText).
+    // A refusal changes nothing. Raises KorventError
     // for a malformed record (a punch count above 193, more than 601 fields)
     // or a failure while working out or storing; nothing is then changed.
     ReadoutResult ProcessReadout(const QString &record);

@@ -55,8 +55,9 @@ public:
     // Sends "QUIT" to that client and closes its connection.
     void disconnectClient(quintptr id);
 
-    // A station that sends no line for this long is sent "QUIT" and closed;
-    // 0 keeps idle stations. Applies to connections accepted afterwards.
+    // A station that sends no line and is sent no notification for this long
+    // is sent "QUIT" and closed; 0 keeps idle stations. Applies to
+    // connections accepted afterwards.
     static constexpr int DefaultIdleTimeout = 600;
     void setIdleTimeout(int seconds) { m_idleTimeout.storeRelaxed(seconds); }
 

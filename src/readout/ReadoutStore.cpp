@@ -32,11 +32,9 @@ ReadoutOwner FindReadoutOwner(db::Connection &connection, const QString &chip)
 
 void StoreReadout(db::Connection &connection, const ReadoutOwner &owner, const ComputedReadout &computed)
 {
-    db::Transaction transaction(connection);
     if (computed.replacesEarlierRows)
         connection.exec(QStringLiteral("DELETE FROM res_cp WHERE runner_id=?"), {owner.runnerId});
     QSqlQuery insert = connection.prepare(QStringLiteral("INSERT INTO res_cp (runner_id, team_id, KP, status, ctime, count) VALUES (?, ?, ?, ?, ?, ?)"));
     for (const ReadoutRow &row : computed.rows)
         connection.exec(insert, {owner.runnerId, owner.teamId, row.kp, row.status, DateTime::toStored(row.time), row.count});
-    transaction.commit();
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-// The database side of a readout: the runner and team a chip belongs to,
-// read before anything is written, and the readout's rows, written in one
-// transaction.
+// The database side of a readout: the runner and team a chip belongs to and
+// the readout's rows, both inside the one transaction of the readout.
 
 #include <QString>
 #include <QVariant>
@@ -27,6 +26,6 @@ struct ReadoutOwner
 // The first runner with this chip number and that runner's team.
 ReadoutOwner FindReadoutOwner(db::Connection &connection, const QString &chip);
 
-// Replaces the runner's rows by the readout's (adds them with multi readout)
-// in one transaction: all of them or none.
+// Replaces the runner's rows by the readout's (adds them with multi readout).
+// Runs inside the transaction in which the owner was found.
 void StoreReadout(db::Connection &connection, const ReadoutOwner &owner, const ComputedReadout &computed);

@@ -120,8 +120,12 @@ void TThrdSrvClient::onIdle()
 
 void TThrdSrvClient::writeRaw(const QByteArray &bytes)
 {
-    if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState)
-        m_socket->write(bytes);
+    if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    m_socket->write(bytes);
+    // A push client that is being told of readouts is listening, not idle.
+    if (m_idleTimer && !m_closing)
+        m_idleTimer->start();
 }
 
 void TThrdSrvClient::quitAndClose()

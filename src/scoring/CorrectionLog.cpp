@@ -1,11 +1,11 @@
 #include "scoring/CorrectionLog.h"
 
 #include "base/KorventError.h"
+#include "base/LockFileTurn.h"
 #include "base/TextFile.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QLockFile>
 
 namespace {
 
@@ -16,23 +16,19 @@ QString tr(const char *text)
 
 // Writers of the log take turns (the window and commands of other
 // processes): a line put at the top while another writer read the old log
-// would be lost with its write. A writer that died leaves a lock that is
-// known as stale and taken over.
+// would be lost with its write.
 class LogWriterTurn
 {
 public:
     explicit LogWriterTurn(const QString &eventDirectory)
-        : m_lock(CorrectionLogFileName(eventDirectory) + QStringLiteral(".lock"))
+        : m_turn(CorrectionLogFileName(eventDirectory) + QStringLiteral(".lock"), waitMs,
+                 tr("Cannot write the edit log %1").arg(CorrectionLogFileName(eventDirectory)))
     {
-        if (!m_lock.tryLock(waitMs))
-            throw KorventError(tr("Cannot write the edit log %1: another program kept it locked for %2 seconds")
-                                   .arg(CorrectionLogFileName(eventDirectory))
-                                   .arg(waitMs / 1000));
     }
 
 private:
     static constexpr int waitMs = 10'000;
-    QLockFile m_lock;
+    LockFileTurn m_turn;
 };
 
 } // namespace

@@ -24,6 +24,13 @@ struct TeamCalculation::TeamRow
     bool calculatedBefore = false;
 };
 
+struct TeamCalculation::TeamInputs
+{
+    TeamRow team;
+    int startedRunners = 0;
+    std::vector<StoredPunch> punches;
+};
+
 namespace {
 
 QString tr(const char *text)
@@ -75,35 +82,71 @@ int TeamCalculation::requiredRunners(int startedRunners) const
     return m_setup->settings.rgControlCard == EventSettings::CardPerTeam ? 1 : startedRunners;
 }
 
-bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
+std::optional<TeamCalculation::TeamInputs> TeamCalculation::readTeam(const QString &condition, qint64 key)
 {
     db::Connection &connection = m_connection;
-    const std::optional<QSqlRecord> found = connection.firstRow(QStringLiteral("SELECT %1 FROM team WHERE number=? ORDER BY id LIMIT 1").arg(teamColumns), {number});
+    const std::optional<QSqlRecord> found =
+        connection.firstRow(QStringLiteral("SELECT %1 FROM team WHERE %2 ORDER BY id LIMIT 1").arg(teamColumns, condition), {key});
     if (!found)
-        return false;
-    const TeamRow team = teamRowOf<TeamRow>(*found);
+        return std::nullopt;
+    TeamInputs inputs{teamRowOf<TeamRow>(*found), 0, {}};
+    inputs.startedRunners = connection.scalar(QStringLiteral("SELECT COUNT(*) FROM runner WHERE started=1 AND team_id=?"), {inputs.team.id}).toInt();
+    QSqlQuery rows = connection.exec(QStringLiteral("SELECT id, runner_id, KP, ctime, status FROM res_cp WHERE team_id=? "
+                                                    "ORDER BY KP, ctime, id"), {inputs.team.id});
+    while (rows.next())
+        inputs.punches.push_back(punchOf(rows, 0));
+    return inputs;
+}
+
+qint64 TeamCalculation::dataVersion()
+{
+    return m_connection.scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+}
+
+bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
+{
+    const QString byNumber = QStringLiteral("number=?");
     try {
-        const int started = connection.scalar(QStringLiteral("SELECT COUNT(*) FROM runner WHERE started=1 AND team_id=?"), {team.id}).toInt();
-        std::vector<StoredPunch> punches;
-        QSqlQuery rows = connection.exec(QStringLiteral("SELECT id, runner_id, KP, ctime, status FROM res_cp WHERE team_id=? "
-                                                        "ORDER BY KP, ctime, id"), {team.id});
-        while (rows.next())
-            punches.push_back(punchOf(rows, 0));
-        return calculate(team, punches, started, store, list).ok;
+        std::optional<TeamInputs> team;
+        Outcome outcome;
+        if (!store) {
+            team = readTeam(byNumber, number);
+            if (!team)
+                return false;
+            outcome = calculate(*team, false, list);
+        } else {
+            // The team is read inside the transaction that writes it: a status
+            // set by another program meanwhile is seen, not written over.
+            db::Transaction transaction(m_connection);
+            team = readTeam(byNumber, number);
+            if (!team)
+                return false;
+            outcome = calculate(*team, true, list);
+            transaction.commit();
+        }
+        report(team->team, outcome);
+        return outcome.ok;
     } catch (const KorventError &error) {
         m_messages.error(tr("Error: Team nr") + QString::number(number) + u' ' + error.message());
         return false;
     }
 }
 
-TeamCalculation::Outcome TeamCalculation::calculate(const TeamRow &team, const std::vector<StoredPunch> &punches,
-                                                    int startedRunners, bool store, tResArray &list)
+void TeamCalculation::report(const TeamRow &team, const Outcome &outcome)
 {
+    // Only after the transaction: a message box waiting for the operator must not hold the writer lock.
+    if (outcome.tooManyPunches)
+        m_messages.error(tr("To many controls! :") + team.name);
+}
+
+TeamCalculation::Outcome TeamCalculation::calculate(const TeamInputs &inputs, bool store, tResArray &list)
+{
+    const TeamRow &team = inputs.team;
     Outcome outcome;
     outcome.status = team.status;
-    TeamPunchEvaluation evaluation = EvaluateTeamPunches(punches, requiredRunners(startedRunners), m_setup->settings.sePunchWindow);
+    TeamPunchEvaluation evaluation =
+        EvaluateTeamPunches(inputs.punches, requiredRunners(inputs.startedRunners), m_setup->settings.sePunchWindow);
     if (evaluation.tooManyPunches) {
-        m_messages.error(tr("To many controls! :") + team.name);
         outcome.tooManyPunches = true;
         return outcome;
     }
@@ -155,13 +198,11 @@ void TeamCalculation::storeResult(const TeamRow &team, const tResArray &list, TD
     const int effectiveStatus = statusFollowsCalculation(team.status) ? computedStatus : team.status;
     const qint64 result = effectiveStatus == TeamOK ? qMax<qint64>(points + penalty, 0) : -effectiveStatus;
 
-    db::Transaction transaction(connection);
     connection.exec(QStringLiteral("UPDATE team SET status=?, rtime=?, start=?, finis=?, points=?, penalty=?, result=?, "
                                    "calctime=?, inCenter=? WHERE id=?"),
                     {effectiveStatus, runningTime / 100, DateTime::toStored(eventDay + teamClass->start / 8'640'000.0),
                      DateTime::toStored(finishTime), points, penalty, result, DateTime::toStored(DateTime::now()), inCenter,
                      team.id});
-    transaction.commit();
     outcome.status = effectiveStatus;
     outcome.ok = true;
 }
@@ -171,6 +212,8 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all)
     LoadCourseDefinition();
     db::Connection &connection = m_connection;
 
+    // Taken before the reads: any commit of another connection after it shows as a new version.
+    const qint64 readVersion = dataVersion();
     std::vector<TeamRow> teams;
     QSqlQuery teamRows = connection.exec(QStringLiteral("SELECT %1 FROM team ORDER BY id").arg(teamColumns));
     while (teamRows.next())
@@ -196,10 +239,25 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all)
         // Teams are found by number: of teams sharing one, only the first is calculated.
         if (namesOfNumber[team.number].size() > 1)
             continue;
-        ++summary.calculated;
         try {
             tResArray list;
-            const Outcome outcome = calculate(team, punchesOfTeam.value(team.id), startedRunners.value(team.id), true, list);
+            std::optional<TeamInputs> inputs;
+            Outcome outcome;
+            {
+                db::Transaction transaction(connection);
+                // Each team is decided from its rows as they are inside the write: when
+                // another program committed since the reads above, the team is read again.
+                if (dataVersion() == readVersion)
+                    inputs = TeamInputs{team, startedRunners.value(team.id), punchesOfTeam.value(team.id)};
+                else
+                    inputs = readTeam(QStringLiteral("id=?"), team.id);
+                if (!inputs || (!all && inputs->team.calculatedBefore))
+                    continue;
+                ++summary.calculated;
+                outcome = calculate(*inputs, true, list);
+                transaction.commit();
+            }
+            report(inputs->team, outcome);
             if (outcome.ok)
                 ++summary.withResult;
             else if (outcome.tooManyPunches)

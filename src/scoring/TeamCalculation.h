@@ -9,6 +9,7 @@
 #include "store/EventSetup.h"
 
 #include <memory>
+#include <optional>
 
 class MessageSink;
 class TdmData;
@@ -44,6 +45,8 @@ public:
 
 private:
     struct TeamRow;
+    // What the calculation of one team reads.
+    struct TeamInputs;
     struct Outcome
     {
         bool ok = false;
@@ -51,8 +54,12 @@ private:
         int status = 0; // the team's status afterwards
     };
 
-    Outcome calculate(const TeamRow &team, const std::vector<StoredPunch> &punches, int startedRunners, bool store,
-                      tResArray &list);
+    // The first team row that meets the condition (one "?" for key), with its started runners and punches.
+    std::optional<TeamInputs> readTeam(const QString &condition, qint64 key);
+    // Changes whenever another connection commits.
+    qint64 dataVersion();
+    Outcome calculate(const TeamInputs &inputs, bool store, tResArray &list);
+    void report(const TeamRow &team, const Outcome &outcome);
     void storeResult(const TeamRow &team, const tResArray &list, TDateTime finishTime, Outcome &outcome);
     int requiredRunners(int startedRunners) const;
 

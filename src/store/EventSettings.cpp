@@ -2,11 +2,11 @@
 
 #include "base/IniFile.h"
 #include "base/KorventError.h"
+#include "base/LockFileTurn.h"
 #include "store/MapHelpers.h"
 #include "store/TimeHelpers.h"
 
 #include <QCoreApplication>
-#include <QLockFile>
 #include <QRegularExpression>
 
 namespace {
@@ -219,11 +219,7 @@ EventSettings EventSettings::update(const QString &eventDirectory, const std::fu
 {
     // A lock left by a program that was killed is taken over (its process is gone).
     constexpr int waitMs = 30'000;
-    QLockFile lock(fileName(eventDirectory) + QStringLiteral(".lock"));
-    if (!lock.tryLock(waitMs))
-        throw KorventError(lock.error() == QLockFile::LockFailedError
-                               ? tr("Cannot change %1: another program kept it busy for %2 seconds").arg(fileName(eventDirectory)).arg(waitMs / 1000)
-                               : tr("Cannot change %1: the lock file beside it cannot be written").arg(fileName(eventDirectory)));
+    const LockFileTurn turn(fileName(eventDirectory) + QStringLiteral(".lock"), waitMs, tr("Cannot change %1").arg(fileName(eventDirectory)));
     EventSettings settings = load(eventDirectory);
     change(settings);
     settings.save(eventDirectory);

@@ -329,3 +329,60 @@ TEST_F(ServerFixture, AHugeReceivedLineIsLoggedShort)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !log.isEmpty(); }, 5000));
     EXPECT_TRUE(log.first().contains(QLatin1String("Received from 127.0.0.1: s 999;0;0;5430000;8;0\r\n  ThreadID : $"))) << log.first().toStdString();
 }
+
+TEST_F(ServerFixture, APushClientReceivingNotificationsIsNotIdle)
+{
+    server->setIdleTimeout(1);
+    auto listener = station();
+    EXPECT_EQ(listener->ask("push"), QByteArray("OK\r\n"));
+    auto silent = station();
+    auto reader = station();
+    EXPECT_EQ(reader->ask("si"), QByteArray("OK\r\n"));
+    // Readouts of another station for three timeouts: the listener hears of each one.
+    for (int i = 0; i < 8; ++i) {
+        QTest::qWait(400);
+        EXPECT_EQ(reader->ask("s " + exampleRecord.toLatin1()), exampleReply.toLatin1() + "\r\n");
+    }
+    EXPECT_EQ(listener->received, QByteArray("Z 0").repeated(8));
+    EXPECT_EQ(listener->socket.state(), QAbstractSocket::ConnectedState);
+    // A station silent both ways is still closed.
+    EXPECT_EQ(silent->line(), QByteArray("QUIT\r\n"));
+    EXPECT_TRUE(silent->closedByServer());
+}
+
+TEST_F(ReadoutFixture, StationsGetTheSetupAsAnyProgramLeftItWhenTheySendSi)
+{
+    const QString event = folderOf(dir);
+    setup.settings.save(event);
+    WriteClassTreeFile(ClassTreeFileName(event), setup.classTree);
+    const SharedEventSetup following(event);
+    ReadoutServer server(event, following);
+    server.start(0, 5);
+    Station early(server.port());
+    ASSERT_EQ(early.line(), ReadoutServer::banner());
+    ASSERT_EQ(early.ask("si"), QByteArray("OK\r\n"));
+    ASSERT_EQ(early.ask("s " + exampleRecord.toLatin1()), exampleReply.toLatin1() + "\r\n");
+
+    // Other programs move the event a day on, double the penalty, start class A
+    // ten minutes earlier and make control 31 worth 10 points.
+    EventSettings::update(event, [](EventSettings &settings) {
+        settings.dtpDate = QDateTime(QDate(2026, 6, 14), QTime(0, 0));
+        settings.sePenaltyPoints = -2;
+        settings.leName = QStringLiteral("Autumn Rogaine");
+    });
+    WriteClassTreeFile(ClassTreeFileName(event), {{QStringLiteral("A<*>(11:50:00|003:00:00|00:30:00)"), 0}});
+    TdmData(event).connection().exec(QStringLiteral("UPDATE control SET points=10 WHERE controlnr='31'"));
+
+    // 14 points, 15 minutes over the maximum time: 16 started minutes at -2.
+    const QByteArray reply = "S 8001234;4260000;5430000;1170000;-18;12;Ann;Lee;A;Team 12;False;3;31;4380000;1;45;4560000;1;31;4620000;4;\r\n";
+    Station later(server.port());
+    ASSERT_EQ(later.line(), ReadoutServer::banner());
+    for (Station *station : {&early, &later}) {
+        data->connection().exec(QStringLiteral("DELETE FROM res_cp"));
+        EXPECT_EQ(station->ask("si"), QByteArray("OK\r\n"));
+        EXPECT_EQ(station->ask("s " + exampleRecord.toLatin1()), reply);
+        EXPECT_TRUE(station->ask("i x").contains(";Autumn Rogaine;"));
+        EXPECT_EQ(punchRows(QStringLiteral("KP='31' AND count=10 AND ctime='2026-06-14 12:10:00'")), 1);
+        EXPECT_EQ(punchRows(QStringLiteral("KP='F' AND ctime='2026-06-14 15:05:00'")), 1);
+    }
+}

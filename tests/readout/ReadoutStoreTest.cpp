@@ -4,6 +4,7 @@
 #include "readout/ReadoutReply.h"
 #include "readout/ReadoutStore.h"
 
+#include "db/Connection.h"
 #include "store/StatusTexts.h"
 
 #include <QSqlQuery>
@@ -30,12 +31,17 @@ TEST_F(ReadoutFixture, StoringReplacesTheRunnersRowsOrAddsToThem)
     ComputedReadout computed;
     const TDateTime noon = DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(12, 10));
     computed.rows = {{QStringLiteral("31"), PunchReadOK, noon, 3}, {QStringLiteral("F"), PunchReadOK, noon + 0.1, 0}};
-    StoreReadout(data->connection(), owner, computed);
+    const auto store = [&] {
+        db::Transaction transaction(data->connection());
+        StoreReadout(data->connection(), owner, computed);
+        transaction.commit();
+    };
+    store();
     EXPECT_EQ(punchRows(QStringLiteral("runner_id=%1").arg(runnerId)), 2);
     EXPECT_EQ(punchRows(QStringLiteral("runner_id=%1 AND KP='31' AND count=3 AND ctime='2026-06-13 12:10:00'").arg(runnerId)), 1);
     EXPECT_EQ(punchRows(QStringLiteral("runner_id=%1").arg(otherRunner)), 1);
     computed.replacesEarlierRows = false;
-    StoreReadout(data->connection(), owner, computed);
+    store();
     EXPECT_EQ(punchRows(QStringLiteral("runner_id=%1").arg(runnerId)), 4);
 }
 

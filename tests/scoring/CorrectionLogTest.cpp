@@ -1,3 +1,4 @@
+#include "FullDisk.h"
 #include "TestFolder.h"
 
 #include "base/KorventError.h"
@@ -5,6 +6,7 @@
 #include "scoring/CorrectionLog.h"
 
 #include <QScopeGuard>
+#include <optional>
 #include <gtest/gtest.h>
 
 TEST(CorrectionLog, NewestLineFirstWithCrLfLines)
@@ -72,4 +74,21 @@ TEST(CorrectionLog, AnEditOfTheShownLogKeepsWhatOthersAddedMeanwhile)
         EXPECT_EQ(MergeCorrectionLog(folderOf(dir), c.shown, c.edited), c.written) << c.edited.join(u'|').toStdString();
         EXPECT_EQ(LoadCorrectionLog(folderOf(dir)), c.written);
     }
+}
+
+TEST(CorrectionLog, OnAFullDiskTheErrorNamesTheSystemsReason)
+{
+    QTemporaryDir dir;
+    const QString event = folderOf(dir);
+    std::optional<QString> message;
+    try {
+        const auto restore = filesCannotGrow();
+        PrependCorrectionLog(event, QStringLiteral("Team:12 Status:NA >DNS"));
+    } catch (const KorventError &error) {
+        message = error.message();
+    }
+    ASSERT_TRUE(message);
+    EXPECT_TRUE(message->contains(QLatin1String("File too large"))) << message->toStdString();
+    EXPECT_FALSE(message->contains(QLatin1String("another program"))) << message->toStdString();
+    EXPECT_FALSE(CorrectionLogExists(event));
 }

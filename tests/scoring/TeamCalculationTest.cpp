@@ -2,6 +2,9 @@
 
 #include "store/StatusTexts.h"
 
+#include <functional>
+#include <utility>
+
 TEST_F(ScoringFixture, WorkedExample)
 {
     setup.settings.rgControlCard = EventSettings::CardPerRunner;
@@ -239,4 +242,61 @@ TEST_F(ScoringFixture, AllTeamsWarnsOfTeamsWithAResultAndNoStartedRunner)
     messages.warnings.clear();
     calculation().CalculateAllTeams(false);
     EXPECT_TRUE(messages.warnings.isEmpty()) << messages.warnings.join(u'\n').toStdString();
+}
+
+namespace {
+
+// Reports like RecordingSink and, at the first error, lets another program
+// write: the moment between the run's reads and the next team's write.
+struct WriteMeanwhileSink : RecordingSink
+{
+    std::function<void()> meanwhile;
+    void error(const QString &message) override
+    {
+        RecordingSink::error(message);
+        if (meanwhile)
+            std::exchange(meanwhile, {})();
+    }
+};
+
+} // namespace
+
+TEST_F(ScoringFixture, AllTeamsDecidesEachTeamFromItsRowsInsideTheWrite)
+{
+    control("31", 30);
+    control("F", 0, "F");
+    // Team 1 fails first (too many punches at 31), so its error comes before the others are written.
+    const qint64 busy = team(1, QStringLiteral("H6"), QStringLiteral("Busy Bees"));
+    const qint64 a = runner(busy), b = runner(busy);
+    for (int i = 0; i < 26; ++i)
+        punch(busy, i % 2 ? a : b, "31", QTime(10, 0).addSecs(i * 30).toString(QStringLiteral("HH:mm:ss")));
+    const qint64 handSet = team(2);
+    punch(handSet, runner(handSet), "31", "10:10:00");
+    punch(handSet, runner(handSet), "F", "15:00:00");
+    const qint64 readLate = team(3);
+    const qint64 late = runner(readLate);
+    punch(readLate, late, "31", "10:20:00");
+
+    TdmData other(folderOf(dir));
+    WriteMeanwhileSink sink;
+    sink.meanwhile = [&] {
+        other.connection().exec(QStringLiteral("UPDATE team SET status=? WHERE id=?"), {TeamDSQ, handSet});
+        other.insertRow(QStringLiteral("res_cp"), {{"team_id", readLate}, {"runner_id", late}, {"KP", "F"},
+                                                   {"ctime", at(QStringLiteral("15:30:00"))}, {"status", PunchReadOK}});
+    };
+    const CalculationSummary summary = TeamCalculation(*data, std::make_shared<const EventSetup>(setup), sink).CalculateAllTeams(true);
+    EXPECT_EQ(sink.errors, QStringList({"To many controls! :Busy Bees"}));
+    EXPECT_EQ(summary.calculated, 3);
+
+    const struct { const char *name; qint64 id; int status; int result; } cases[] = {
+        {"a status set by hand meanwhile survives", handSet, TeamDSQ, -TeamDSQ},
+        {"a finish read out meanwhile counts", readLate, TeamOK, 30},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const Row row = teamRow(c.id);
+        EXPECT_EQ(row.value("status").toInt(), c.status);
+        EXPECT_EQ(row.value("result").toInt(), c.result);
+        EXPECT_EQ(row.value("points").toInt(), 30);
+    }
 }

@@ -1,5 +1,6 @@
 #include "TestFolder.h"
 
+#include "store/ClassTable.h"
 #include "store/EventSettings.h"
 #include "store/EventSetup.h"
 #include "base/IniFile.h"
@@ -152,4 +153,23 @@ TEST(SharedEventSetup, ASnapshotNeverChangesUnderItsReader)
     writer.join();
     EXPECT_TRUE(before->settings.leName.isEmpty());
     EXPECT_EQ(shared.snapshot()->settings.leName, QStringLiteral("199"));
+}
+
+TEST(SharedEventSetup, FollowingAFolderTakesInWhatAnotherProgramWrote)
+{
+    QTemporaryDir dir;
+    const QString event = folderOf(dir);
+    EventSettings::update(event, [](EventSettings &settings) { settings.leName = QStringLiteral("First"); });
+    const SharedEventSetup shared(event);
+    const auto first = shared.snapshot();
+    EXPECT_EQ(first->settings.leName, QStringLiteral("First"));
+    EXPECT_EQ(shared.snapshot(), first); // files unchanged: not read again
+
+    EventSettings::update(event, [](EventSettings &settings) { settings.sePenaltyPoints = -3; });
+    WriteClassTreeFile(ClassTreeFileName(event), {{QStringLiteral("Ö<*>(10:00:00|006:00:00|00:30:00)"), 0}});
+    const auto changed = shared.snapshot();
+    EXPECT_EQ(changed->settings.sePenaltyPoints, -3);
+    ASSERT_EQ(changed->classTree.size(), 1u);
+    EXPECT_EQ(changed->classTree[0].text, QStringLiteral("Ö<*>(10:00:00|006:00:00|00:30:00)"));
+    EXPECT_EQ(first->settings.sePenaltyPoints, -1); // an earlier snapshot stays as it was
 }

@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
             return StartWindowAnswer{startForm.eventDirectory(), confirmed};
         });
         data = std::make_unique<TdmData>(location.eventDirectory);
-        setup = std::make_unique<SharedEventSetup>(EventSetup::load(location.eventDirectory));
+        setup = std::make_unique<SharedEventSetup>(location.eventDirectory);
         TfRogMain mainWindow(location, *data, *setup);
         mainWindow.show();
         return app.exec();

@@ -166,8 +166,7 @@ TfEventInfo::TfEventInfo(const QString &eventDirectory, const QString &programDi
     layout->addWidget(buttons);
     resize(860, 560);
 
-    showSettings(EventSettings::load(m_eventDirectory));
-    setClassTree(ReadClassTreeFile(ClassTreeFileName(m_eventDirectory)));
+    loadFiles();
     m_countries->setCountries(LoadCountryList(CountryListFileName(m_programDirectory)));
 }
 
@@ -629,8 +628,16 @@ void TfEventInfo::sbOpenFileClick()
         header->setText(dialog.selectedFiles().constFirst());
 }
 
+void TfEventInfo::loadFiles()
+{
+    m_filesShown = EventSetupFileStamps(m_eventDirectory);
+    showSettings(EventSettings::load(m_eventDirectory));
+    setClassTree(ReadClassTreeFile(ClassTreeFileName(m_eventDirectory)));
+}
+
 void TfEventInfo::save(const EventSettings &current)
 {
+    m_filesShown.reset();
     current.save(m_eventDirectory);
     // An emptied tree leaves the last stored one in place, and that one stays
     // the program's tree.
@@ -642,10 +649,16 @@ void TfEventInfo::save(const EventSettings &current)
     SaveCountryList(CountryListFileName(m_programDirectory), m_countries->countries());
 
     m_shared.publish(EventSetup{current, tree});
+    m_filesShown = EventSetupFileStamps(m_eventDirectory);
 }
 
 void TfEventInfo::showEvent(QShowEvent *event)
 {
+    // Closing saved every edit, so nothing of the operator's is lost here: a
+    // change another program made to the files since is shown (and kept by
+    // the next close) instead of being written over with what the window held.
+    if (m_filesShown && EventSetupFileStamps(m_eventDirectory) != *m_filesShown)
+        loadFiles();
     tvClassList->expandAll();
     showSelectedClass();
     for (const TableGrid &grid : m_grids)

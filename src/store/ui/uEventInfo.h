@@ -7,9 +7,11 @@
 // each edit to the database as it is made.
 
 #include "store/ClassTable.h"
+#include "store/EventSetup.h"
 #include "store/EventSettings.h"
 
 #include <QDialog>
+#include <optional>
 
 class ControlsPageMenu;
 class CountryListModel;
@@ -83,6 +85,8 @@ private:
     QTreeWidgetItem *addClassItem(QTreeWidgetItem *parent, const QString &nodeText);
     // Shows the problem and returns false when the name or times cannot be stored.
     bool acceptableClass(const QString &name, const MainClassTimes *times);
+    // Shows the settings and classes as the event's files hold them.
+    void loadFiles();
 
     QString m_eventDirectory;
     QString m_programDirectory;
@@ -97,4 +101,7 @@ private:
     CountryListModel *m_countries = nullptr;
     QList<TableGrid> m_grids;
     ControlsPageMenu *m_controlsMenu = nullptr;
+    // The files as the controls last loaded or saved them; none while the
+    // controls hold edits that could not be saved.
+    std::optional<EventSetupStamps> m_filesShown;
 };

@@ -567,3 +567,24 @@ TEST_F(EventInfoFixture, DeletingACountryAsksFirst)
     ASSERT_EQ(window->countries()->countries().size(), 1u);
     EXPECT_EQ(window->countries()->countries().front().first, QStringLiteral("EST"));
 }
+
+TEST_F(EventInfoFixture, ChangesOfAnotherProgramAreShownOnOpeningAndKeptByClosing)
+{
+    auto window = open();
+    window->findChild<QLineEdit *>(QStringLiteral("leOrganiser"))->setText(QStringLiteral("Forest Club"));
+    window->show();
+    window->close();
+
+    // korvent-cli settings set and a class tree written by another program, while the window is closed.
+    EventSettings::update(event, [](EventSettings &settings) { settings.leName = QStringLiteral("Changed elsewhere"); });
+    WriteClassTreeFile(ClassTreeFileName(event), {{QStringLiteral("H21<*>(09:00:00|006:00:00|00:30:00)"), 0}});
+    window->show();
+    EXPECT_EQ(window->findChild<QLineEdit *>(QStringLiteral("leName"))->text(), QStringLiteral("Changed elsewhere"));
+    EXPECT_EQ(window->findChild<QLineEdit *>(QStringLiteral("leOrganiser"))->text(), QStringLiteral("Forest Club"));
+    ASSERT_EQ(window->classTree().size(), 1u);
+    EXPECT_EQ(window->classTree()[0].text, QStringLiteral("H21<*>(09:00:00|006:00:00|00:30:00)"));
+    window->close();
+    EXPECT_EQ(EventSettings::load(event).leName, QStringLiteral("Changed elsewhere"));
+    EXPECT_EQ(shared.snapshot()->settings.leName, QStringLiteral("Changed elsewhere"));
+    EXPECT_EQ(shared.snapshot()->classTree.size(), 1u);
+}
