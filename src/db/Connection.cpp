@@ -140,16 +140,36 @@ QStringList Connection::storedTables()
     return names;
 }
 
-void Connection::refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema) const
+void Connection::refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema)
 {
-    // An empty database is a new one; one table of ours makes it ours.
+    // An empty database is a new one. It is ours when it holds tables of ours,
+    // each with every field of ours: a table of another program that only
+    // shares a name ("team", "control") must not be completed and written to.
     if (schema.empty() || storedTables.isEmpty())
         return;
-    for (const TableDefinition &table : schema)
-        if (storedTables.contains(table.name, Qt::CaseInsensitive))
-            return;
-    fail(tr("Cannot open the database file %1"),
-         tr("it is the database of another program (tables %1), not an event database").arg(storedTables.join(QStringLiteral(", "))));
+    bool holdsOurs = false;
+    QStringList strangers;
+    for (const TableDefinition &table : schema) {
+        if (!storedTables.contains(table.name, Qt::CaseInsensitive))
+            continue;
+        holdsOurs = true;
+        QStringList stored;
+        QSqlQuery query = exec(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table.name});
+        while (query.next())
+            stored.append(query.value(0).toString());
+        QStringList missing;
+        for (const FieldDefinition &field : table.fields)
+            if (!stored.contains(field.name, Qt::CaseInsensitive))
+                missing.append(field.name);
+        if (!missing.isEmpty())
+            strangers.append(tr("table %1 without the fields %2").arg(table.name, missing.join(QStringLiteral(", "))));
+    }
+    if (!holdsOurs)
+        fail(tr("Cannot open the database file %1"),
+             tr("it is the database of another program (tables %1), not an event database").arg(storedTables.join(QStringLiteral(", "))));
+    if (!strangers.isEmpty())
+        fail(tr("Cannot open the database file %1"),
+             tr("it is the database of another program (%1), not an event database").arg(strangers.join(QStringLiteral("; "))));
 }
 
 Connection::~Connection()

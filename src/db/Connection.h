@@ -31,7 +31,8 @@ public:
     // naming the file and the cause; such a file is left untouched.
     // With a schema the database is completed to it: missing tables are added,
     // existing ones never altered. A database that holds tables but none of the
-    // schema's belongs to another program and is refused, left untouched.
+    // schema's, or a table of the schema's name without all of its fields,
+    // belongs to another program and is refused, left untouched.
     explicit Connection(const QString &fileName, const std::vector<TableDefinition> &schema = {});
     ~Connection();
     Connection(const Connection &) = delete;
@@ -72,7 +73,7 @@ private:
     void open();
     // Names of the tables the file holds, read through SQLite (the first read of the header).
     QStringList storedTables();
-    void refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema) const;
+    void refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema);
 
     // Only through Transaction.
     void begin();

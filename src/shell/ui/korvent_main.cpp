@@ -26,8 +26,7 @@ int main(int argc, char *argv[])
             TfStartForm startForm(proposed);
             const bool confirmed = startForm.exec() == QDialog::Accepted;
             return StartWindowAnswer{startForm.eventDirectory(), confirmed};
-        });
-        data = std::make_unique<TdmData>(location.eventDirectory);
+        }, [&data](const EventLocation &event) { data = std::make_unique<TdmData>(event.eventDirectory); });
         setup = std::make_unique<SharedEventSetup>(EventSetup::load(location.eventDirectory));
         TfRogMain mainWindow(location, *data, *setup);
         mainWindow.show();
