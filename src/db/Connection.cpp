@@ -1,5 +1,6 @@
 #include "db/Connection.h"
 
+#include "base/GuardedFiles.h"
 #include "base/KorventError.h"
 
 #include <QAtomicInteger>
@@ -88,7 +89,13 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile())
         fail(tr("Cannot open the database file %1"), info.isDir() ? tr("it is a folder") : tr("it is not a plain file"));
-    open();
+    GuardedFiles::addDatabase(m_fileName);
+    try {
+        open();
+    } catch (...) {
+        GuardedFiles::removeDatabase(m_fileName);
+        throw;
+    }
     try {
         // Nothing is written before the file has shown itself to be ours.
         refuseForeignDatabase(storedTables(), schema);
@@ -104,6 +111,7 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
     } catch (...) {
         database().close();
         QSqlDatabase::removeDatabase(m_connectionName);
+        GuardedFiles::removeDatabase(m_fileName);
         throw;
     }
 }
@@ -177,6 +185,7 @@ Connection::~Connection()
     releaseWriterLock();
     database().close();
     QSqlDatabase::removeDatabase(m_connectionName);
+    GuardedFiles::removeDatabase(m_fileName);
 }
 
 QSqlDatabase Connection::database() const

@@ -7,8 +7,12 @@
 // The file is only ever opened through SQLite: a descriptor opened and closed
 // beside it would drop every lock this process holds on the file, and another
 // process could then checkpoint and remove the write-ahead log in use here.
+// While a connection is open its files are guarded (GuardedFiles): the
+// program's reads and writes by name refuse them.
 
 #include "db/TableDefinition.h"
+
+#include "base/KorventError.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

@@ -15,6 +15,8 @@
 
 int main(int argc, char *argv[])
 {
+    // The desktop's own file dialogs look into files to show their types.
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Korvent (KVT)"));
 

@@ -13,9 +13,9 @@
 #include "store/TimeHelpers.h"
 #include "store/uData.h"
 #include "reports/ui/TextPrinter.h"
+#include "base/ui/FileDialogs.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -421,7 +421,7 @@ db::SqlOutcome TfDataEditor::shownRows()
 
 void TfDataEditor::bbtnLoadClick()
 {
-    QFileDialog dialog(this, tr("Open query from.."), m_location.programDirectory + QStringLiteral("common"), tr("SQL files (*.sql)"));
+    TFileDialog dialog(this, tr("Open query from.."), m_location.programDirectory + QStringLiteral("common"), tr("SQL files (*.sql)"));
     dialog.setObjectName(QStringLiteral("OpenDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -434,7 +434,7 @@ void TfDataEditor::bbtnSaveClick()
 {
     if (mSQLEditor->toPlainText().isEmpty())
         return;
-    QFileDialog dialog(this, tr("Save query as.."), m_location.programDirectory + QStringLiteral("common"), tr("SQL files (*.sql)"));
+    TFileDialog dialog(this, tr("Save query as.."), m_location.programDirectory + QStringLiteral("common"), tr("SQL files (*.sql)"));
     dialog.setObjectName(QStringLiteral("SaveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("sql"));
@@ -447,7 +447,7 @@ void TfDataEditor::saveTextFileClick()
     const db::SqlOutcome rows = shownRows();
     if (rows.rows.empty())
         return;
-    QFileDialog dialog(this, QString(), m_location.resultsDirectory, tr("Text files (*.txt);;All files (*.*)"));
+    TFileDialog dialog(this, QString(), m_location.resultsDirectory, tr("Text files (*.txt);;All files (*.*)"));
     dialog.setObjectName(QStringLiteral("SaveDialogText"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
@@ -460,7 +460,7 @@ void TfDataEditor::saveXmlFileClick()
     const db::SqlOutcome rows = shownRows();
     if (rows.rows.empty())
         return;
-    QFileDialog dialog(this, tr("Save table as XML file."), m_location.resultsDirectory, tr("XML files (*.xml)"));
+    TFileDialog dialog(this, tr("Save table as XML file."), m_location.resultsDirectory, tr("XML files (*.xml)"));
     dialog.setObjectName(QStringLiteral("SaveDialogXml"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("xml"));

@@ -16,15 +16,16 @@
 
 #include "base/KorventError.h"
 #include "store/ui/uEventInfo.h"
+#include "readout/ReadoutServer.h"
 #include "readout/ui/uServerMain.h"
 #include "reports/ReportFileOutput.h"
 #include "reports/ReportRegistry.h"
 #include "reports/ui/uSelectReport.h"
 #include "reports/ui/uwbReport.h"
 #include "store/uData.h"
+#include "base/ui/FileDialogs.h"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QApplication>
 #include <QKeySequence>
@@ -217,7 +218,7 @@ void TfRogMain::teamsClick()
 
 void TfRogMain::loadStartedClick()
 {
-    QFileDialog dialog(this, tr("Open file"), m_location.eventDirectory, QStringLiteral("*.csv"));
+    TFileDialog dialog(this, tr("Open file"), m_location.eventDirectory, QStringLiteral("*.csv"));
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
@@ -292,7 +293,7 @@ std::optional<QString> TfRogMain::runReport(ReportKind kind, const ReportRequest
 
 void TfRogMain::exportToChosenFile(ReportKind kind, const QString &filter, const QString &extension)
 {
-    QFileDialog dialog(this, tr("Save to file"), m_location.eventDirectory, filter);
+    TFileDialog dialog(this, tr("Save to file"), m_location.eventDirectory, filter);
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(extension);
