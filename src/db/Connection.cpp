@@ -195,7 +195,7 @@ QSqlDatabase Connection::database() const
 
 void Connection::fail(const QString &what, const QString &cause) const
 {
-    throw KorventError(what.arg(m_fileName) + QStringLiteral(": ") + cause);
+    throw DatabaseError(what.arg(m_fileName) + QStringLiteral(": ") + cause);
 }
 
 QSqlQuery Connection::prepare(const QString &sql)
@@ -304,6 +304,19 @@ void Connection::releaseWriterLock()
     m_holdsWriterLock = false;
     m_writerLock->owner.store(nullptr);
     m_writerLock->mutex.unlock();
+}
+
+QString Connection::replacedFileMessage() const
+{
+    // SQLite tells a database file renamed away under it; the kernel tells the
+    // rest (a deleted write-ahead log or shared memory).
+    int moved = 0;
+    const bool databaseMoved = sqlite3_file_control(nativeHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
+    const QString replaced = databaseMoved ? m_fileName : GuardedFiles::replacedDatabaseFile(m_fileName);
+    if (replaced.isEmpty())
+        return QString();
+    return tr("The database file %1 was deleted or replaced by another program: what is stored now reaches no other "
+              "program. Close Korvent and open the event again.").arg(replaced);
 }
 
 QString Connection::engineVersion()

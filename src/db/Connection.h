@@ -27,6 +27,15 @@ namespace db {
 
 struct WriterLock;
 
+// A failure of the database itself (the file, the disk, the engine) rather
+// than of what was asked of it: callers that keep running, such as the
+// readout server, tell the operator at once.
+class DatabaseError : public KorventError
+{
+public:
+    using KorventError::KorventError;
+};
+
 class Connection
 {
 public:
@@ -60,6 +69,13 @@ public:
     bool tableExists(const QString &table);
     // Creates the table and its indexes (named <table>_<index>) in one transaction.
     void createTable(const TableDefinition &table);
+
+    // Empty while the files this connection works in (the database, its
+    // write-ahead log and shared memory) are the ones at their names; else the operator's
+    // message naming the file that another program deleted or replaced, most
+    // likely after this process lost its locks: what is written now reaches
+    // no other program.
+    QString replacedFileMessage() const;
 
     // The engine's version text, e.g. "3.40.1".
     QString engineVersion();

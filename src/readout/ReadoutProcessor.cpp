@@ -58,3 +58,8 @@ ReadoutResult ReadoutProcessor::ProcessReadout(const QString &text)
     StoreReadout(connection, owner, computed);
     return {ReadoutReplyText(*record, owner, computed), QStringLiteral("Z 0")};
 }
+
+QString ReadoutProcessor::replacedFileMessage() const
+{
+    return m_data->connection().replacedFileMessage();
+}

@@ -91,3 +91,21 @@ TEST_F(OpenDatabase, TheGuardEndsWithTheLastConnection)
     EXPECT_TRUE(GuardedFiles::guardedFileAt(database).isEmpty());
     EXPECT_FALSE(ReadFileBytes(database).isEmpty());
 }
+
+TEST_F(OpenDatabase, ReplacedFilesAreToldWithTheirName)
+{
+    EXPECT_TRUE(connection->replacedFileMessage().isEmpty());
+    // Another program that took the database for unused removes its log and
+    // shared memory, as SQLite does on its last close.
+    ASSERT_TRUE(QFile::remove(database + QStringLiteral("-wal")));
+    const QString message = connection->replacedFileMessage();
+    EXPECT_TRUE(message.contains(database + QStringLiteral("-wal"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QLatin1String("another program"))) << message.toStdString();
+}
+
+TEST_F(OpenDatabase, AReplacedDatabaseFileIsToldToo)
+{
+    ASSERT_TRUE(QFile::rename(database, database + QStringLiteral(".old")));
+    writeFile(database, {});
+    EXPECT_TRUE(connection->replacedFileMessage().contains(database + QStringLiteral(" was"))) << connection->replacedFileMessage().toStdString();
+}

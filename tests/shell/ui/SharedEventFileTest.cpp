@@ -1,16 +1,21 @@
 // The event file shared by the window and other programs: the window's
-// dialogs leave its locks alone so nothing either side writes is lost.
+// dialogs leave its locks alone so nothing either side writes is lost, and
+// when the store fails anyway the main window says so in red until it works.
 
 #include "ModalDialogs.h"
 #include "ProcessLocks.h"
 #include "cli/CliRun.h"
 #include "readout/ReadoutFixture.h"
 
+#include "readout/ReadoutServer.h"
+#include "readout/ui/uServerMain.h"
 #include "reports/ui/uwbReport.h"
 #include "shell/ui/uRogMain.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QTextBrowser>
+#include <QTcpSocket>
 
 namespace {
 
@@ -32,6 +37,9 @@ struct SharedEventWindow : ReadoutFixture
 
     CliRun cli(const QStringList &arguments) { return runCliIn(folderOf(dir), QStringList{"--event", folderOf(dir)} + arguments); }
 
+    QLabel *alarm() { return window->findChild<QLabel *>(QStringLiteral("StoreAlarm")); }
+    QLabel *serverAlarm() { return window->findChild<QLabel *>(QStringLiteral("lStoreFault")); }
+
     // "Load started" with the list chosen in its dialog once the dialog has listed the event folder.
     void loadStarted(const QString &list)
     {
@@ -40,6 +48,24 @@ struct SharedEventWindow : ReadoutFixture
             typeFileName(dialog, list);
         });
         window->command("actLoadStarted")->trigger();
+    }
+
+    // A station's readout of chip 8001234 on a new connection; the reply line.
+    QByteArray readout(quint16 port)
+    {
+        QTcpSocket station;
+        QByteArray received;
+        QObject::connect(&station, &QTcpSocket::readyRead, [&] { received += station.readAll(); });
+        station.connectToHost(QHostAddress::LocalHost, port);
+        if (!QTest::qWaitFor([&] { return received.endsWith("ResultService\r\n"); }, 5000))
+            return "no banner";
+        received.clear();
+        station.write("si\r\n");
+        if (!QTest::qWaitFor([&] { return received == "OK\r\n"; }, 5000))
+            return "no answer to si";
+        received.clear();
+        station.write(("s " + exampleRecord + "\r\n").toLatin1());
+        return QTest::qWaitFor([&] { return received.endsWith("\r\n"); }, 5000) ? received : QByteArray("no reply");
     }
 };
 
@@ -69,6 +95,34 @@ TEST_F(SharedEventWindow, DialogsAndOtherProgramsLoseNothingOfEachOther)
     EXPECT_EQ(ownLocks(), locks);
     EXPECT_TRUE(QFile::exists(TdmData::databaseFileName(folderOf(dir)) + QStringLiteral("-wal")));
     EXPECT_TRUE(QFile::exists(TdmData::databaseFileName(folderOf(dir)) + QStringLiteral("-shm")));
+    EXPECT_FALSE(alarm()->isVisible());
+}
+
+TEST_F(SharedEventWindow, FilesReplacedUnderTheWindowAreShownInRed)
+{
+    EXPECT_FALSE(alarm()->isVisible());
+    // What another program does when it takes the database for unused.
+    ASSERT_TRUE(QFile::remove(TdmData::databaseFileName(folderOf(dir)) + QStringLiteral("-wal")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return alarm()->isVisible(); }, 5000));
+    EXPECT_TRUE(alarm()->text().contains(QLatin1String("rogain.abs-wal was deleted or replaced by another program"))) << alarm()->text().toStdString();
+}
+
+TEST_F(SharedEventWindow, StationsRefusedByTheStoreAreShownInRedUntilAReadoutIsStored)
+{
+    ReadoutServer &server = window->findChild<TfServerMain *>()->server();
+    server.start(0, 5);
+    ASSERT_TRUE(server.isListening());
+    data->connection().exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON res_cp BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
+    EXPECT_EQ(readout(server.port()), QByteArray("ERR\r\n"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return alarm()->isVisible() && serverAlarm()->isVisible(); }, 5000));
+    for (const QLabel *label : {alarm(), serverAlarm()})
+        EXPECT_TRUE(label->text().startsWith(QLatin1String("Readouts are refused: ")) && label->text().contains(QLatin1String("disk I/O error")))
+            << label->text().toStdString();
+
+    data->connection().exec(QStringLiteral("DROP TRIGGER refuse"));
+    EXPECT_TRUE(readout(server.port()).startsWith("S 8001234;"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !alarm()->isVisible() && !serverAlarm()->isVisible(); }, 5000));
+    server.StopServer();
 }
 
 TEST_F(SharedEventWindow, AReportPageThatNamesTheDatabaseAsAPictureLeavesItAlone)
