@@ -150,9 +150,9 @@ QStringList Connection::storedTables()
 
 void Connection::refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema)
 {
-    // An empty database is a new one. It is ours when it holds tables of ours,
-    // each with every field of ours: a table of another program that only
-    // shares a name ("team", "control") must not be completed and written to.
+    // An empty database is a new one. It is ours when a table of ours holds
+    // every field of ours: a table of another program that only shares a
+    // name ("team", "control") must not make it ours, completed and written to.
     if (schema.empty() || storedTables.isEmpty())
         return;
     bool holdsOurs = false;
@@ -169,15 +169,15 @@ void Connection::refuseForeignDatabase(const QStringList &storedTables, const st
         for (const FieldDefinition &field : table.fields)
             if (!stored.contains(field.name, Qt::CaseInsensitive))
                 missing.append(field.name);
-        if (!missing.isEmpty())
-            strangers.append(tr("table %1 without the fields %2").arg(table.name, missing.join(QStringLiteral(", "))));
+        if (missing.isEmpty())
+            return;
+        strangers.append(tr("table %1 without the fields %2").arg(table.name, missing.join(QStringLiteral(", "))));
     }
     if (!holdsOurs)
         fail(tr("Cannot open the database file %1"),
              tr("it is the database of another program (tables %1), not an event database").arg(storedTables.join(QStringLiteral(", "))));
-    if (!strangers.isEmpty())
-        fail(tr("Cannot open the database file %1"),
-             tr("it is the database of another program (%1), not an event database").arg(strangers.join(QStringLiteral("; "))));
+    fail(tr("Cannot open the database file %1"),
+         tr("it is the database of another program (%1), not an event database").arg(strangers.join(QStringLiteral("; "))));
 }
 
 Connection::~Connection()

@@ -44,8 +44,8 @@ public:
     // naming the file and the cause; such a file is left untouched.
     // With a schema the database is completed to it: missing tables are added,
     // existing ones never altered. A database that holds tables but none of the
-    // schema's, or a table of the schema's name without all of its fields,
-    // belongs to another program and is refused, left untouched.
+    // schema's with all of its fields belongs to another program and is
+    // refused, left untouched.
     explicit Connection(const QString &fileName, const std::vector<TableDefinition> &schema = {});
     ~Connection();
     Connection(const Connection &) = delete;

@@ -261,7 +261,7 @@ TEST(Connection, AFolderOrAPipeIsNoDatabaseFileAndTheMessageSaysWhich)
 TEST(Connection, ATableThatOnlySharesANameWithOursIsAnotherProgramsAndStaysUntouched)
 {
     for (const QStringList &statements : {QStringList{"CREATE TABLE team (id INTEGER PRIMARY KEY, title TEXT)", "INSERT INTO team VALUES (1, 'Sales')"},
-                                          QStringList{"CREATE TABLE Runner (code TEXT)", "CREATE TABLE team (id INTEGER, name TEXT)"}}) {
+                                          QStringList{"CREATE TABLE Runner (code TEXT)", "CREATE TABLE team (id INTEGER, label TEXT)"}}) {
         QTemporaryDir dir;
         const QString name = folderOf(dir) + QStringLiteral("rogain.abs");
         writeForeignDatabase(name, statements);
