@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QStringList>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 // One entry per lock: kind, device:inode and byte range, sorted.
@@ -24,4 +25,14 @@ inline QStringList ownLocks()
     }
     locks.sort();
     return locks;
+}
+
+// Every lock of `before` is held still (SQLite may take others meanwhile).
+inline ::testing::AssertionResult locksKept(const QStringList &before)
+{
+    const QStringList now = ownLocks();
+    for (const QString &lock : before)
+        if (!now.contains(lock))
+            return ::testing::AssertionFailure() << "lost the lock " << lock.toStdString() << " of " << before.join(u',').toStdString();
+    return ::testing::AssertionSuccess();
 }

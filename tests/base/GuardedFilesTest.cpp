@@ -63,7 +63,7 @@ TEST_F(OpenDatabase, EveryReadByNameRefusesItsFilesAndTheLocksStay)
             }
         }
     }
-    EXPECT_EQ(ownLocks(), locks);
+    EXPECT_TRUE(locksKept(locks));
     // Another file of the folder is read as ever.
     writeFile(folderOf(dir) + QStringLiteral("teams.csv"), "1;Foxes\r\n");
     EXPECT_EQ(ReadTextLines(folderOf(dir) + QStringLiteral("teams.csv")), QStringList{QStringLiteral("1;Foxes")});
@@ -76,7 +76,7 @@ TEST_F(OpenDatabase, NoWriteByNameReplacesItsFiles)
         EXPECT_THROW(WriteFileBytes(name, "list"), KorventError) << name.toStdString();
         EXPECT_THROW(WriteTextLines(name, {QStringLiteral("line")}), KorventError) << name.toStdString();
     }
-    EXPECT_EQ(ownLocks(), locks);
+    EXPECT_TRUE(locksKept(locks));
     EXPECT_EQ(connection->scalar(QStringLiteral("SELECT COUNT(*) FROM t")).toInt(), 1);
     EXPECT_TRUE(QFile::exists(database + QStringLiteral("-wal")));
 }
