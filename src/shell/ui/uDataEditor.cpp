@@ -11,6 +11,7 @@
 #include "shell/ui/uFieldSelection.h"
 #include "store/EventSchema.h"
 #include "store/TimeHelpers.h"
+#include "store/EventFiles.h"
 #include "store/uData.h"
 #include "reports/ui/TextPrinter.h"
 #include "base/ui/FileDialogs.h"
@@ -430,6 +431,12 @@ void TfDataEditor::bbtnLoadClick()
         mSQLEditor->setPlainText(LoadSqlText(dialog.selectedFiles().first()));
 }
 
+QString TfDataEditor::eventFileRefused(const QString &target) const
+{
+    RefuseEventFileAsTarget(m_location.eventDirectory, target);
+    return target;
+}
+
 void TfDataEditor::bbtnSaveClick()
 {
     if (mSQLEditor->toPlainText().isEmpty())
@@ -439,7 +446,7 @@ void TfDataEditor::bbtnSaveClick()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("sql"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        SaveSqlText(dialog.selectedFiles().first(), mSQLEditor->toPlainText());
+        SaveSqlText(eventFileRefused(dialog.selectedFiles().first()), mSQLEditor->toPlainText());
 }
 
 void TfDataEditor::saveTextFileClick()
@@ -452,7 +459,7 @@ void TfDataEditor::saveTextFileClick()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        SaveResultAsText(dialog.selectedFiles().first(), rows);
+        SaveResultAsText(eventFileRefused(dialog.selectedFiles().first()), rows);
 }
 
 void TfDataEditor::saveXmlFileClick()
@@ -465,7 +472,7 @@ void TfDataEditor::saveXmlFileClick()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("xml"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        SaveResultAsXml(dialog.selectedFiles().first(), rows);
+        SaveResultAsXml(eventFileRefused(dialog.selectedFiles().first()), rows);
 }
 
 void TfDataEditor::saveToExcelClick()
