@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
@@ -49,4 +51,25 @@ inline void typeFileName(QFileDialog *dialog, const QString &name)
         files->clearSelection();
     edit->setText(name);
     QTest::keyClick(edit, Qt::Key_Return);
+}
+
+// Waits until the dialog lists the folder with the type of every file worked
+// out (Qt does that in a thread of its own), as an operator sees it.
+inline bool waitUntilListed(QFileDialog *dialog, const QString &folder, int leastFiles)
+{
+    auto *model = dialog->findChild<QFileSystemModel *>();
+    if (!model)
+        return false;
+    return QTest::qWaitFor([&] {
+        const QModelIndex root = model->index(QDir::cleanPath(folder));
+        if (model->rowCount(root) < leastFiles)
+            return false;
+        for (int row = 0; row < model->rowCount(root); ++row) {
+            const QModelIndex index = model->index(row, 0, root);
+            model->data(index, Qt::DecorationRole);
+            if (model->type(index).isEmpty())
+                return false;
+        }
+        return true;
+    }, 10'000);
 }

@@ -14,7 +14,13 @@ IniFile::IniFile(const QString &fileName)
     const std::optional<std::vector<TextLine>> lines = ReadTextLinesWithBytes(fileName);
     if (!lines)
         return;
+    // UTF-16 and UTF-32 start with a byte-order mark and hold NUL bytes; both
+    // they and a binary file would be turned into a mix of encodings.
+    if (!lines->empty() && (lines->front().bytes.startsWith("\xFF\xFE") || lines->front().bytes.startsWith("\xFE\xFF")))
+        m_notText = true;
     for (const TextLine &line : *lines) {
+        if (line.bytes.contains('\0'))
+            m_notText = true;
         const QString trimmed = line.text.trimmed();
         if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
             m_sections.push_back(Section{trimmed.mid(1, trimmed.size() - 2).trimmed(), line.bytes, {}});
@@ -146,6 +152,10 @@ void IniFile::eraseSection(const QString &section)
 
 void IniFile::save() const
 {
+    if (m_notText && m_modified)
+        throw KorventError(QCoreApplication::translate("IniFile", "Cannot write %1: it is not a text file in %2 (it is UTF-16 or binary); "
+                                                                  "save it as %2 text or remove it")
+                               .arg(m_fileName, Platform::textEncoding()));
     QByteArray bytes;
     const auto append = [&bytes](const QByteArray &read, const QString &text) {
         if (!read.isEmpty()) {

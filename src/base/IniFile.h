@@ -40,7 +40,9 @@ public:
 
     // A value was written that differs from the one read, or a section erased.
     bool isModified() const { return m_modified; }
-    // Writes the whole file; raises KorventError when it cannot be written.
+    // Writes the whole file; raises KorventError when it cannot be written,
+    // or when a change would go into a file that is not text in the program's
+    // encoding (UTF-16, binary): its lines would be mixed with lines of another.
     void save() const;
 
 private:
@@ -63,5 +65,6 @@ private:
 
     QString m_fileName;
     bool m_modified = false;
+    bool m_notText = false;
     std::vector<Section> m_sections; // the first one is nameless: lines before any [section]
 };

@@ -79,6 +79,16 @@ QByteArray convertWithIcu(const char *converterName, const QString &text)
         throw fail(status);
     return bytes;
 }
+// Line ends of any kind: CR LF, LF, or CR alone as old Mac programs write them.
+qsizetype lineBreaks(const QString &text)
+{
+    qsizetype count = text.count(u'\n');
+    for (qsizetype i = text.indexOf(u'\r'); i >= 0; i = text.indexOf(u'\r', i + 1))
+        if (i + 1 >= text.size() || text.at(i + 1) != u'\n')
+            ++count;
+    return count;
+}
+
 // Stops at the first byte sequence that is not text in the encoding, so the
 // operator learns the line instead of getting replacement characters.
 QString decodeWithIcu(const char *converterName, const QString &shownName, const QByteArray &bytes)
@@ -96,7 +106,7 @@ QString decodeWithIcu(const char *converterName, const QString &shownName, const
     text.truncate(target - reinterpret_cast<const UChar *>(text.constData()));
     if (U_FAILURE(status))
         throw KorventError(QStringLiteral("Line %1 is not %2 text; choose the encoding the file was written in")
-                               .arg(text.count(u'\n') + 1)
+                               .arg(lineBreaks(text) + 1)
                                .arg(shownName));
     return text;
 }
@@ -340,6 +350,13 @@ std::optional<QString> decodeTextFile(const QString &encodingName, const QByteAr
     for (const TextFileEncoding &encoding : textFileEncodingTable) {
         if (encodingName != QLatin1String(encoding.name))
             continue;
+        // A UTF-16 file read in the other byte order (or as a one-byte
+        // encoding) decodes to text that holds no line of the file.
+        for (const TextFileEncoding &other : textFileEncodingTable)
+            if (&other != &encoding && qstrlen(other.byteOrderMark) == 2 && bytes.startsWith(other.byteOrderMark))
+                throw KorventError(QCoreApplication::translate("Platform", "Line 1 starts with the byte-order mark of %1 text, not %2 "
+                                                                          "text; choose the encoding the file was written in")
+                                       .arg(QLatin1String(other.name), encodingName));
         const QString ansi = textEncoding();
         QString text = encoding.converter
             ? decodeWithIcu(encoding.converter, encodingName, bytes)

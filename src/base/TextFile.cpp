@@ -1,5 +1,6 @@
 #include "base/TextFile.h"
 
+#include "base/GuardedFiles.h"
 #include "base/KorventError.h"
 #include "base/Platform.h"
 
@@ -10,6 +11,7 @@
 
 std::optional<QByteArray> ReadPlainFile(const QString &fileName)
 {
+    GuardedFiles::refuse(fileName, GuardedFiles::Access::Read);
     QFile file(fileName);
     if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -18,6 +20,7 @@ std::optional<QByteArray> ReadPlainFile(const QString &fileName)
 
 QByteArray ReadFileBytes(const QString &fileName)
 {
+    GuardedFiles::refuse(fileName, GuardedFiles::Access::Read);
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile())
         throw KorventError(QCoreApplication::translate("TextFile", "Cannot read %1: it is not a plain file").arg(fileName));
@@ -78,6 +81,7 @@ void WriteFileBytes(const QString &fileName, const QByteArray &bytes)
 {
     // The whole file is swapped in by a rename: a device or a pipe of that
     // name would be replaced by a plain file, never written to.
+    GuardedFiles::refuse(fileName, GuardedFiles::Access::Write);
     const QFileInfo target(fileName);
     if (target.exists() && !target.isFile() && !target.isDir())
         throw KorventError(QCoreApplication::translate("TextFile", "Cannot write %1: it is not a plain file").arg(fileName));

@@ -20,7 +20,8 @@ struct TextLine
 
 // The bytes of a plain file; nullopt when it is missing or unreadable, or is
 // no plain file (a device would be read without end, a pipe would wait for a
-// writer).
+// writer). Every read and write of this file refuses the open database's
+// files (GuardedFiles) with a KorventError naming the file.
 std::optional<QByteArray> ReadPlainFile(const QString &fileName);
 // The same, raising KorventError that names the file and why it cannot be read.
 QByteArray ReadFileBytes(const QString &fileName);

@@ -9,6 +9,7 @@
 #include "base/KorventError.h"
 
 #include <QCoreApplication>
+#include <QTextStream>
 #include <QTimer>
 
 namespace {
@@ -80,6 +81,12 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
     server.setDebug(debug);
     server.setIdleTimeout(idleTimeout);
     QObject::connect(&server, &ReadoutServer::logLine, [&out](const QString &line) { out << printable(line) << Qt::endl; });
+    // Refused stations and replaced database files are said on stderr at once, and so is the end of it.
+    QTextStream err(stderr);
+    QObject::connect(&server, &ReadoutServer::storeFaultChanged, &server, [&err, &server] {
+        const QString fault = server.storeFault();
+        err << "korvent-cli: " << (fault.isEmpty() ? tr("readouts are stored again") : fault) << Qt::endl;
+    });
     server.start(static_cast<quint16>(port), maxConnections);
     out << "Listening on port " << server.port() << Qt::endl;
 

@@ -8,6 +8,7 @@
 
 #include <QGuiApplication>
 #include <QDir>
+#include <memory>
 #include <QTextStream>
 #include <new>
 
@@ -58,9 +59,11 @@ int main(int argc, char *argv[])
     }
 
     try {
-        const EventLocation location = StartupSequence::settle(QDir::currentPath(), {eventDirectory}, nullptr);
-        TdmData data(location.eventDirectory);
-        CliContext context{location, data, out};
+        std::unique_ptr<TdmData> data;
+        const EventLocation location = StartupSequence::settle(QDir::currentPath(), {eventDirectory}, nullptr, [&data](const EventLocation &event) {
+            data = std::make_unique<TdmData>(event.eventDirectory);
+        });
+        CliContext context{location, *data, out};
         return command->run(context, arguments);
     } catch (const KorventError &error) {
         out.flush();

@@ -1,5 +1,6 @@
 #include "db/Connection.h"
 
+#include "base/GuardedFiles.h"
 #include "base/KorventError.h"
 
 #include <QAtomicInteger>
@@ -88,7 +89,13 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile())
         fail(tr("Cannot open the database file %1"), info.isDir() ? tr("it is a folder") : tr("it is not a plain file"));
-    open();
+    GuardedFiles::addDatabase(m_fileName);
+    try {
+        open();
+    } catch (...) {
+        GuardedFiles::removeDatabase(m_fileName);
+        throw;
+    }
     try {
         // Nothing is written before the file has shown itself to be ours.
         refuseForeignDatabase(storedTables(), schema);
@@ -104,6 +111,7 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
     } catch (...) {
         database().close();
         QSqlDatabase::removeDatabase(m_connectionName);
+        GuardedFiles::removeDatabase(m_fileName);
         throw;
     }
 }
@@ -140,16 +148,36 @@ QStringList Connection::storedTables()
     return names;
 }
 
-void Connection::refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema) const
+void Connection::refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema)
 {
-    // An empty database is a new one; one table of ours makes it ours.
+    // An empty database is a new one. It is ours when a table of ours holds
+    // every field of ours: a table of another program that only shares a
+    // name ("team", "control") must not make it ours, completed and written to.
     if (schema.empty() || storedTables.isEmpty())
         return;
-    for (const TableDefinition &table : schema)
-        if (storedTables.contains(table.name, Qt::CaseInsensitive))
+    bool holdsOurs = false;
+    QStringList strangers;
+    for (const TableDefinition &table : schema) {
+        if (!storedTables.contains(table.name, Qt::CaseInsensitive))
+            continue;
+        holdsOurs = true;
+        QStringList stored;
+        QSqlQuery query = exec(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table.name});
+        while (query.next())
+            stored.append(query.value(0).toString());
+        QStringList missing;
+        for (const FieldDefinition &field : table.fields)
+            if (!stored.contains(field.name, Qt::CaseInsensitive))
+                missing.append(field.name);
+        if (missing.isEmpty())
             return;
+        strangers.append(tr("table %1 without the fields %2").arg(table.name, missing.join(QStringLiteral(", "))));
+    }
+    if (!holdsOurs)
+        fail(tr("Cannot open the database file %1"),
+             tr("it is the database of another program (tables %1), not an event database").arg(storedTables.join(QStringLiteral(", "))));
     fail(tr("Cannot open the database file %1"),
-         tr("it is the database of another program (tables %1), not an event database").arg(storedTables.join(QStringLiteral(", "))));
+         tr("it is the database of another program (%1), not an event database").arg(strangers.join(QStringLiteral("; "))));
 }
 
 Connection::~Connection()
@@ -157,6 +185,7 @@ Connection::~Connection()
     releaseWriterLock();
     database().close();
     QSqlDatabase::removeDatabase(m_connectionName);
+    GuardedFiles::removeDatabase(m_fileName);
 }
 
 QSqlDatabase Connection::database() const
@@ -166,7 +195,7 @@ QSqlDatabase Connection::database() const
 
 void Connection::fail(const QString &what, const QString &cause) const
 {
-    throw KorventError(what.arg(m_fileName) + QStringLiteral(": ") + cause);
+    throw DatabaseError(what.arg(m_fileName) + QStringLiteral(": ") + cause);
 }
 
 QSqlQuery Connection::prepare(const QString &sql)
@@ -275,6 +304,19 @@ void Connection::releaseWriterLock()
     m_holdsWriterLock = false;
     m_writerLock->owner.store(nullptr);
     m_writerLock->mutex.unlock();
+}
+
+QString Connection::replacedFileMessage() const
+{
+    // SQLite tells a database file renamed away under it; the kernel tells the
+    // rest (a deleted write-ahead log or shared memory).
+    int moved = 0;
+    const bool databaseMoved = sqlite3_file_control(nativeHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
+    const QString replaced = databaseMoved ? m_fileName : GuardedFiles::replacedDatabaseFile(m_fileName);
+    if (replaced.isEmpty())
+        return QString();
+    return tr("The database file %1 was deleted or replaced by another program: what is stored now reaches no other "
+              "program. Close Korvent and open the event again.").arg(replaced);
 }
 
 QString Connection::engineVersion()

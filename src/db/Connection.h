@@ -7,8 +7,12 @@
 // The file is only ever opened through SQLite: a descriptor opened and closed
 // beside it would drop every lock this process holds on the file, and another
 // process could then checkpoint and remove the write-ahead log in use here.
+// While a connection is open its files are guarded (GuardedFiles): the
+// program's reads and writes by name refuse them.
 
 #include "db/TableDefinition.h"
+
+#include "base/KorventError.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -23,6 +27,15 @@ namespace db {
 
 struct WriterLock;
 
+// A failure of the database itself (the file, the disk, the engine) rather
+// than of what was asked of it: callers that keep running, such as the
+// readout server, tell the operator at once.
+class DatabaseError : public KorventError
+{
+public:
+    using KorventError::KorventError;
+};
+
 class Connection
 {
 public:
@@ -31,7 +44,8 @@ public:
     // naming the file and the cause; such a file is left untouched.
     // With a schema the database is completed to it: missing tables are added,
     // existing ones never altered. A database that holds tables but none of the
-    // schema's belongs to another program and is refused, left untouched.
+    // schema's with all of its fields belongs to another program and is
+    // refused, left untouched.
     explicit Connection(const QString &fileName, const std::vector<TableDefinition> &schema = {});
     ~Connection();
     Connection(const Connection &) = delete;
@@ -56,6 +70,13 @@ public:
     // Creates the table and its indexes (named <table>_<index>) in one transaction.
     void createTable(const TableDefinition &table);
 
+    // Empty while the files this connection works in (the database, its
+    // write-ahead log and shared memory) are the ones at their names; else the operator's
+    // message naming the file that another program deleted or replaced, most
+    // likely after this process lost its locks: what is written now reaches
+    // no other program.
+    QString replacedFileMessage() const;
+
     // The engine's version text, e.g. "3.40.1".
     QString engineVersion();
 
@@ -72,7 +93,7 @@ private:
     void open();
     // Names of the tables the file holds, read through SQLite (the first read of the header).
     QStringList storedTables();
-    void refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema) const;
+    void refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema);
 
     // Only through Transaction.
     void begin();

@@ -1,5 +1,6 @@
 #include "exports/TrailplotExport.h"
 
+#include "base/GuardedFiles.h"
 #include "base/KorventError.h"
 #include "base/Platform.h"
 #include "base/TextFile.h"
@@ -60,6 +61,7 @@ qint64 wholeNumber(const QString &text, const QString &what)
 
 int pictureHeight(const QString &fileName)
 {
+    GuardedFiles::refuse(fileName, GuardedFiles::Access::Read);
     QImageReader reader(fileName);
     const QSize size = reader.canRead() ? reader.size() : QSize();
     if (!size.isValid())

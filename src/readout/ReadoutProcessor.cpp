@@ -65,3 +65,8 @@ ReadoutResult ReadoutProcessor::ProcessReadout(const QString &text)
     transaction.commit();
     return {ReadoutReplyText(*record, owner, computed), QStringLiteral("Z 0")};
 }
+
+QString ReadoutProcessor::replacedFileMessage() const
+{
+    return m_data->connection().replacedFileMessage();
+}

@@ -38,6 +38,9 @@ public:
     // for a malformed record (a punch count above 193, more than 601 fields)
     // or a failure while working out or storing; nothing is then changed.
     ReadoutResult ProcessReadout(const QString &record);
+    // Empty while this worker's database files are in place (see
+    // db::Connection::replacedFileMessage).
+    QString replacedFileMessage() const;
 
 private:
     std::unique_ptr<TdmData> m_data;

@@ -142,6 +142,23 @@ void ReadoutServer::pushToClients(TThrdSrvClient *sender, const QByteArray &noti
     }
 }
 
+QString ReadoutServer::storeFault() const
+{
+    QMutexLocker lock(&m_storeFaultLock);
+    return m_storeFault;
+}
+
+void ReadoutServer::reportStore(const QString &fault)
+{
+    {
+        QMutexLocker lock(&m_storeFaultLock);
+        if (m_storeFault == fault)
+            return;
+        m_storeFault = fault;
+    }
+    emit storeFaultChanged(fault);
+}
+
 void ReadoutServer::removeClient(TThrdSrvClient *client)
 {
     QMutexLocker lock(&m_clientsLock);

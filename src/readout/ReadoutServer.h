@@ -68,9 +68,16 @@ public:
     // delivered in this object's thread.
     void AddLog(const QString &text);
 
+    // Why readouts are not stored as they should be (stations refused on a
+    // database error, or the database files replaced under the server);
+    // empty while they are. Set by the last readout of any station.
+    QString storeFault() const;
+
 signals:
     void logLine(const QString &line);
     void clientsChanged();
+    // storeFault() changed; delivered queued from the workers.
+    void storeFaultChanged(const QString &fault);
 
 private:
     class Listener : public QTcpServer
@@ -89,6 +96,7 @@ private:
     void PostLog(const QString &text, bool withDateTime);
     void pushToClients(TThrdSrvClient *sender, const QByteArray &notification);
     void removeClient(TThrdSrvClient *client);
+    void reportStore(const QString &fault);
     bool showLog() const { return m_showLog.loadRelaxed(); }
     bool debug() const { return m_debug.loadRelaxed(); }
 
@@ -103,4 +111,6 @@ private:
     QAtomicInt m_showLog{0};
     QAtomicInt m_debug{0};
     QAtomicInt m_shuttingDown{0};
+    mutable QMutex m_storeFaultLock;
+    QString m_storeFault;
 };

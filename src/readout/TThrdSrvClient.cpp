@@ -4,9 +4,11 @@
 #include "readout/ReadoutServer.h"
 
 #include "base/KorventError.h"
+#include "db/Connection.h"
 #include "base/Platform.h"
 #include "store/TimeHelpers.h"
 
+#include <QCoreApplication>
 #include <QMutexLocker>
 #include <QPointer>
 #include <QTcpSocket>
@@ -25,6 +27,11 @@ constexpr int closeGraceMs = 5000;
 // A received line is logged up to this length: the longest record of a chip
 // is shorter, and the log keeps thousands of lines.
 constexpr qsizetype loggedLineLength = 4096;
+
+QString refusedText(const db::DatabaseError &error)
+{
+    return QCoreApplication::translate("ReadoutServer", "Readouts are refused: %1").arg(error.message());
+}
 
 } // namespace
 
@@ -79,6 +86,11 @@ void TThrdSrvClient::attach(qintptr descriptor, bool busy, int idleSeconds)
     }
     try {
         m_processor = std::make_unique<ReadoutProcessor>(m_eventDirectory, m_setup);
+    } catch (const db::DatabaseError &error) {
+        m_server.reportStore(refusedText(error));
+        m_server.PostLog(QStringLiteral("Client exception occured: KorventError: ") + error.message(), true);
+        closeConnection();
+        return;
     } catch (const KorventError &error) {
         m_server.PostLog(QStringLiteral("Client exception occured: KorventError: ") + error.message(), true);
         closeConnection();
@@ -213,8 +225,12 @@ void TThrdSrvClient::HandleLine(const QByteArray &line)
             } else if (letter == u's') {
                 const ReadoutResult result = m_processor->ProcessReadout(argument);
                 reply = result.reply;
+                m_server.reportStore(m_processor->replacedFileMessage());
                 m_server.pushToClients(this, Platform::encodeText(result.notification));
             }
+        } catch (const db::DatabaseError &error) {
+            m_server.reportStore(refusedText(error));
+            failure = error.message();
         } catch (const KorventError &error) {
             failure = error.message();
         }

@@ -1,5 +1,6 @@
 #include "reports/ReportDirectory.h"
 
+#include "base/GuardedFiles.h"
 #include "base/KorventError.h"
 
 #include <QCoreApplication>
@@ -15,7 +16,9 @@ void PrepareReportDirectory(const QString &programDirectory, const QString &dire
     const QString target = directory.endsWith(u'/') ? directory : directory + u'/';
     for (const char *sheet : {"style.css", "style_p.css"}) {
         const QString name = QString::fromLatin1(sheet);
+        const QString source = programDirectory + QStringLiteral("common/") + name;
+        GuardedFiles::refuse(source, GuardedFiles::Access::Read);
         // QFile::copy never overwrites an existing target.
-        QFile::copy(programDirectory + QStringLiteral("common/") + name, target + name);
+        QFile::copy(source, target + name);
     }
 }

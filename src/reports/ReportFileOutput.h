@@ -2,8 +2,8 @@
 
 // The files of a report run written into the event's folders: results/ and
 // web/ are made (with the program's style sheets) when first written to, and
-// each file is replaced as a whole. A chosen file that is the event's database
-// (or a file SQLite keeps beside it) is refused before anything is written.
+// each file is replaced as a whole. A chosen file that is one of the event's
+// own files (RefuseEventFileAsTarget) is refused before anything is written.
 
 #include "reports/ReportOutput.h"
 #include "shell/StartupSequence.h"

@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "store/EventSettings.h"
+#include "base/GuardedFiles.h"
 #include "base/KorventError.h"
 #include "store/TextHelpers.h"
 
@@ -98,6 +99,7 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
     // Only a plain file is a map picture: a pipe of that name would stall the reading.
     map.withMapImage = !mapFileName.isEmpty() && QFileInfo(mapFile).isFile();
     if (map.withMapImage) {
+        GuardedFiles::refuse(mapFile, GuardedFiles::Access::Read);
         QImageReader reader(mapFile, "gif");
         const QSize size = reader.size();
         const QImage image = reader.read();

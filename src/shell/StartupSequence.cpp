@@ -30,7 +30,8 @@ QString programSettingsFile(const QString &programDirectory)
     return programDirectory + QStringLiteral("setup.ini");
 }
 
-EventLocation settle(const QString &currentDirectory, const QStringList &arguments, const AskStartWindow &askStartWindow)
+EventLocation settle(const QString &currentDirectory, const QStringList &arguments, const AskStartWindow &askStartWindow,
+                     const OpenEvent &openEvent)
 {
     EventLocation location;
     location.programDirectory = Platform::withTrailingSeparator(currentDirectory);
@@ -57,6 +58,8 @@ EventLocation settle(const QString &currentDirectory, const QStringList &argumen
 
     location.eventDirectory = Platform::withTrailingSeparator(eventDirectory);
     location.resultsDirectory = location.eventDirectory + QStringLiteral("results/");
+    if (openEvent)
+        openEvent(location);
     if (location.confirmed) {
         // Written only when the folder is another one: the file may hold what
         // this program cannot read, and is left as it is.

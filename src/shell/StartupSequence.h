@@ -27,6 +27,9 @@ struct EventLocation
 namespace StartupSequence {
 
 using AskStartWindow = std::function<StartWindowAnswer(const QString &proposedDirectory)>;
+// Opens the event (its database) once the folder is settled; raises
+// KorventError for a folder that holds no event of this program.
+using OpenEvent = std::function<void(const EventLocation &location)>;
 
 // The program settings file in the program directory.
 QString programSettingsFile(const QString &programDirectory);
@@ -38,6 +41,9 @@ QString programSettingsFile(const QString &programDirectory);
 // the style sheets of common/. A [system] codepage that is unknown or unfit
 // for text files raises KorventError.
 // Raises KorventError "Event directory is missing" when the folder does not exist.
-EventLocation settle(const QString &currentDirectory, const QStringList &arguments, const AskStartWindow &askStartWindow);
+// openEvent runs before anything is written: a folder it refuses gets no
+// results folder and is not remembered.
+EventLocation settle(const QString &currentDirectory, const QStringList &arguments, const AskStartWindow &askStartWindow,
+                     const OpenEvent &openEvent = {});
 
 } // namespace StartupSequence

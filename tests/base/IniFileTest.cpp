@@ -103,12 +103,15 @@ TEST(IniFile, LinesNotChangedAreWrittenBackByteForByte)
     unchanged.save();
     EXPECT_EQ(readFile(name), binary);
 
+    // A text file with bytes the encoding does not read keeps them where nothing changed.
+    const QByteArray odd = QByteArrayLiteral("garbage=\x80\x81\n\n[event]\r\ndir=old\r\n\x89PNG\r\x1a\n[x]\r\nk=v");
+    writeFile(name, odd);
     IniFile changed(name);
     changed.writeString(QStringLiteral("event"), QStringLiteral("dir"), QStringLiteral("new"));
     changed.writeString(QStringLiteral("x"), QStringLiteral("added"), QStringLiteral("1"));
     EXPECT_TRUE(changed.isModified());
     changed.save();
-    EXPECT_EQ(readFile(name), QByteArrayLiteral("\xff\xfe\x00\x01garbage=\x80\x81\n\n[event]\r\ndir=new\r\n\x89PNG\r\x1a\n[x]\r\nk=v\r\nadded=1\r\n"));
+    EXPECT_EQ(readFile(name), QByteArrayLiteral("garbage=\x80\x81\n\n[event]\r\ndir=new\r\n\x89PNG\r\x1a\n[x]\r\nk=v\r\nadded=1\r\n"));
 }
 
 TEST(IniFile, DateTimesInStoredOrRegionalForm)
@@ -126,4 +129,33 @@ TEST(IniFile, DateTimesInStoredOrRegionalForm)
     IniFile written(name);
     written.writeDateTime(QStringLiteral("s"), QStringLiteral("out"), when);
     EXPECT_EQ(written.readString(QStringLiteral("s"), QStringLiteral("out")), QStringLiteral("2026-07-04 09:30:15"));
+}
+
+TEST(IniFile, AFileThatIsNoTextInTheProgramsEncodingIsNeverWrittenInto)
+{
+    struct Case
+    {
+        const char *what;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"UTF-16LE", QByteArray("\xFF\xFE[\0e\0v\0e\0n\0t\0]\0\r\0\n\0d\0i\0r\0=\0x\0\r\0\n\0", 30)},
+        {"UTF-16BE", QByteArray("\xFE\xFF\0[\0e\0v\0e\0n\0t\0]\0\r\0\n", 20)},
+        {"binary", QByteArray("\x7F" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\n[event]\n", 25)},
+    };
+    for (const Case &c : cases) {
+        QTemporaryDir dir;
+        const QString name = folderOf(dir) + QStringLiteral("setup.ini");
+        writeFile(name, c.bytes);
+        IniFile ini(name);
+        ini.writeString(QStringLiteral("event"), QStringLiteral("dir"), QStringLiteral("/events/2026"));
+        try {
+            ini.save();
+            ADD_FAILURE() << c.what << " file written into";
+        } catch (const KorventError &error) {
+            EXPECT_TRUE(error.message().startsWith(QStringLiteral("Cannot write %1: it is not a text file").arg(name)))
+                << c.what << ": " << error.message().toStdString();
+        }
+        EXPECT_EQ(readFile(name), c.bytes) << c.what;
+    }
 }

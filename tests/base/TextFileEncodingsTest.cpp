@@ -1,3 +1,4 @@
+#include "base/KorventError.h"
 #include "base/Platform.h"
 
 #include <QScopeGuard>
@@ -36,4 +37,56 @@ TEST(TextFileEncodings, AnsiFollowsTheProgramsEncoding)
     ASSERT_TRUE(Platform::setTextEncoding(QStringLiteral("windows-1257")));
     const auto restore = qScopeGuard([] { Platform::setTextEncoding(QStringLiteral("UTF-8")); });
     EXPECT_EQ(Platform::encodeTextFile(QStringLiteral("ANSI"), QStringLiteral("Õ€")), QByteArray("\xD5\x80"));
+}
+
+TEST(TextFileEncodings, ADecodingErrorNamesItsLineWhateverTheLineEnds)
+{
+    const struct
+    {
+        const char *what;
+        QByteArray bytes;
+    } cases[] = {
+        {"CR LF", "id\r\n1;A\r\n2;\xFF\r\n"},
+        {"LF", "id\n1;A\n2;\xFF\n"},
+        {"CR alone", "id\r1;A\r2;\xFF\r"},
+        {"CR alone before the bad byte", "id\r1;A\r\xFF\r"},
+    };
+    for (const auto &c : cases) {
+        try {
+            Platform::decodeTextFile(QStringLiteral("UTF-8"), c.bytes);
+            ADD_FAILURE() << c.what << ": decoded";
+        } catch (const KorventError &error) {
+            EXPECT_TRUE(error.message().startsWith(QLatin1String("Line 3 is not UTF-8 text"))) << c.what << ": " << error.message().toStdString();
+        }
+    }
+}
+
+TEST(TextFileEncodings, AUtf16FileReadInAnotherEncodingIsAnError)
+{
+    const QString text = QStringLiteral("id\r\n1;Mägi\r\n");
+    const QByteArray little = *Platform::encodeTextFile(QStringLiteral("Unicode"), text);
+    const QByteArray big = *Platform::encodeTextFile(QStringLiteral("Big Endian Unicode"), text);
+    EXPECT_EQ(Platform::decodeTextFile(QStringLiteral("Unicode"), little), text);
+    EXPECT_EQ(Platform::decodeTextFile(QStringLiteral("Big Endian Unicode"), big), text);
+    const struct
+    {
+        const char *chosen;
+        QByteArray bytes;
+        const char *written;
+    } cases[] = {
+        {"Big Endian Unicode", little, "Unicode"},
+        {"Unicode", big, "Big Endian Unicode"},
+        {"ANSI", little, "Unicode"},
+        {"UTF-7", big, "Big Endian Unicode"},
+    };
+    for (const auto &c : cases) {
+        try {
+            Platform::decodeTextFile(QLatin1String(c.chosen), c.bytes);
+            ADD_FAILURE() << c.written << " read as " << c.chosen;
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QStringLiteral("Line 1 starts with the byte-order mark of %1 text, not %2 text; "
+                                                      "choose the encoding the file was written in")
+                                           .arg(QLatin1String(c.written), QLatin1String(c.chosen)));
+        }
+    }
 }

@@ -60,23 +60,32 @@ TEST(Cli, ErrorsGoToStderrWithNonZeroExit)
 
 TEST(Cli, InfoRefusesTheDatabaseOfAnotherProgramUntouched)
 {
-    QTemporaryDir program;
-    const QString file = folderOf(program) + QStringLiteral("event/rogain.abs");
-    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
-    QProcess shell;
-    shell.start(QStringLiteral("sqlite3"), {file, QStringLiteral("CREATE TABLE invoice (id INTEGER PRIMARY KEY, total REAL);"
-                                                                 "CREATE TABLE customer (id INTEGER PRIMARY KEY, name TEXT);")});
-    ASSERT_TRUE(shell.waitForFinished(10'000));
-    ASSERT_EQ(shell.exitCode(), 0);
-    const QByteArray content = readFile(file);
+    // The second shares the names of two tables with an event, not their fields.
+    for (const char *schema : {"CREATE TABLE invoice (id INTEGER PRIMARY KEY, total REAL);"
+                               "CREATE TABLE customer (id INTEGER PRIMARY KEY, name TEXT);",
+                               "CREATE TABLE team (id INTEGER PRIMARY KEY, name TEXT, manager TEXT);"
+                               "CREATE TABLE control (id INTEGER PRIMARY KEY, machine TEXT);"
+                               "INSERT INTO team (name) VALUES ('Sales');"}) {
+        QTemporaryDir program;
+        const QString file = folderOf(program) + QStringLiteral("event/rogain.abs");
+        QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+        QProcess shell;
+        shell.start(QStringLiteral("sqlite3"), {file, QLatin1String(schema)});
+        ASSERT_TRUE(shell.waitForFinished(10'000));
+        ASSERT_EQ(shell.exitCode(), 0);
+        const QByteArray content = readFile(file);
 
-    const CliRun run = runCliIn(program.path(), {"--event", "event", "info"});
-    EXPECT_NE(run.exitCode, 0);
-    EXPECT_TRUE(run.err.contains(QLatin1String("rogain.abs")) && run.err.contains(QLatin1String("another program")))
-        << run.err.toStdString();
-    EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_EQ(readFile(file), content);
-    EXPECT_FALSE(QFile::exists(file + QStringLiteral("-wal")));
+        const CliRun run = runCliIn(program.path(), {"--event", "event", "info"});
+        EXPECT_NE(run.exitCode, 0) << schema;
+        EXPECT_TRUE(run.err.contains(QLatin1String("rogain.abs")) && run.err.contains(QLatin1String("another program")))
+            << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_EQ(readFile(file), content) << schema;
+        EXPECT_FALSE(QFile::exists(file + QStringLiteral("-wal")));
+        // Nothing is made in a folder that is no event's.
+        EXPECT_EQ(QDir(folderOf(program) + QStringLiteral("event")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                  QStringList{QStringLiteral("rogain.abs")});
+    }
 }
 
 TEST(Cli, CommandsLeaveTheProgramSettingsAsTheyFoundThem)

@@ -71,3 +71,35 @@ TEST(ServeSharedFile, ReadoutsAndOtherProcessesRowsSurviveAKill)
         EXPECT_EQ(punchesOfChip(data, QLatin1String(chip)), 3) << chip;
     EXPECT_EQ(data.connection().scalar(QStringLiteral("SELECT COUNT(*) FROM control WHERE text='other process'")).toInt(), 1);
 }
+
+TEST(ServeSharedFile, StationsRefusedByTheStoreAreSaidOnStderrAndSoIsTheirEnd)
+{
+    QTemporaryDir program;
+    const QString event = folderOf(program) + QStringLiteral("event/");
+    QDir().mkpath(event);
+    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "generate", "--teams", "1"}).exitCode, 0);
+    TdmData(event).connection().exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON res_cp BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END"));
+
+    ServeProcess serve(program.path(), folderOf(program) + QStringLiteral("serve.log"));
+    ASSERT_NE(serve.port, 0);
+    serve.process.setReadChannel(QProcess::StandardError);
+    {
+        Station station(serve.port);
+        ASSERT_EQ(exchange(station.socket, "si\r\n"), QByteArray("OK\r\n"));
+        EXPECT_EQ(station.readout(QStringLiteral("100001")), QByteArray("ERR\r\n"));
+    }
+    ASSERT_TRUE(serve.process.waitForReadyRead(5000));
+    QByteArray err = serve.process.readAllStandardError();
+    EXPECT_TRUE(err.contains("korvent-cli: Readouts are refused: ") && err.contains("disk I/O error")) << err.toStdString();
+
+    TdmData(event).connection().exec(QStringLiteral("DROP TRIGGER refuse"));
+    Station station(serve.port);
+    ASSERT_EQ(exchange(station.socket, "si\r\n"), QByteArray("OK\r\n"));
+    EXPECT_TRUE(station.readout(QStringLiteral("100001")).startsWith("S 100001;"));
+    for (int wait = 0; !err.contains("readouts are stored again") && wait < 50; ++wait)
+        if (serve.process.waitForReadyRead(100))
+            err += serve.process.readAllStandardError();
+    EXPECT_TRUE(err.contains("korvent-cli: readouts are stored again")) << err.toStdString();
+    serve.process.terminate();
+    ASSERT_TRUE(serve.process.waitForFinished(10'000));
+}

@@ -257,3 +257,23 @@ TEST(Connection, AFolderOrAPipeIsNoDatabaseFileAndTheMessageSaysWhich)
         }
     }
 }
+
+TEST(Connection, ATableThatOnlySharesANameWithOursIsAnotherProgramsAndStaysUntouched)
+{
+    for (const QStringList &statements : {QStringList{"CREATE TABLE team (id INTEGER PRIMARY KEY, title TEXT)", "INSERT INTO team VALUES (1, 'Sales')"},
+                                          QStringList{"CREATE TABLE Runner (code TEXT)", "CREATE TABLE team (id INTEGER, label TEXT)"}}) {
+        QTemporaryDir dir;
+        const QString name = folderOf(dir) + QStringLiteral("rogain.abs");
+        writeForeignDatabase(name, statements);
+        const QByteArray content = readFile(name);
+        try {
+            db::Connection connection(name, schema);
+            ADD_FAILURE() << "adopted " << statements.join(u';').toStdString();
+        } catch (const KorventError &error) {
+            EXPECT_TRUE(error.message().contains(QLatin1String("another program"))) << error.message().toStdString();
+            EXPECT_TRUE(error.message().contains(QLatin1String("without the fields"))) << error.message().toStdString();
+        }
+        EXPECT_EQ(readFile(name), content);
+        EXPECT_FALSE(QFile::exists(name + QStringLiteral("-wal")));
+    }
+}

@@ -3,6 +3,7 @@
 #include "reports/ReportFileOutput.h"
 #include "base/KorventError.h"
 
+#include <QFileInfo>
 #include <QIODevice>
 #include <gtest/gtest.h>
 
@@ -124,4 +125,37 @@ TEST_F(FileOutputFixture, TheEventDatabaseAndItsCompanionFilesAreRefusedWithNoth
     }
     EXPECT_EQ(readFile(database), QByteArray("database"));
     EXPECT_EQ(readFile(database + QStringLiteral("-wal")), QByteArray("log"));
+}
+
+TEST_F(FileOutputFixture, TheEventsSettingsFilesAreNeverAnExportTarget)
+{
+    const QString settings = location.eventDirectory + QStringLiteral("setup.ini");
+    const QString classes = location.eventDirectory + QStringLiteral("classlist.tree");
+    writeFile(settings, "[fEventInfo]\r\nleName=Rogain 2026\r\n");
+    writeFile(classes, "H12<*>(12:00:00|012:00:00|00:30:00)\r\n");
+    const QString link = folderOf(dir) + QStringLiteral("participants.csv");
+    ASSERT_TRUE(QFile::link(classes, link));
+    const struct
+    {
+        QString target;
+        const char *reason;
+    } cases[] = {
+        {settings, "it is the event's settings file"},
+        {location.eventDirectory + QStringLiteral("./setup.ini"), "it is the event's settings file"},
+        {classes, "it is the event's class list"},
+        {link, "it is the event's class list"},
+    };
+    for (const auto &c : cases) {
+        ReportFileOutput output(location);
+        output.create({ReportFolder::Chosen, c.target}).write("1;Foxes");
+        try {
+            output.commit();
+            ADD_FAILURE() << "wrote " << c.target.toStdString();
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QStringLiteral("Cannot write %1: %2").arg(c.target, QLatin1String(c.reason)));
+        }
+    }
+    EXPECT_EQ(readFile(settings), QByteArray("[fEventInfo]\r\nleName=Rogain 2026\r\n"));
+    EXPECT_EQ(readFile(classes), QByteArray("H12<*>(12:00:00|012:00:00|00:30:00)\r\n"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
 }

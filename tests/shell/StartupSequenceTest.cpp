@@ -4,6 +4,7 @@
 #include "base/IniFile.h"
 #include "base/KorventError.h"
 #include "base/Platform.h"
+#include "store/uData.h"
 
 #include <gtest/gtest.h>
 
@@ -192,10 +193,41 @@ TEST_F(StartupFixture, ProgramSettingsAreRewrittenOnlyWhenTheFolderChanges)
     StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked());
     EXPECT_EQ(readFile(settingsFile()), binary);
 
+    // Another folder is not written into such a file, and the operator is told why.
     const QString otherEvent = folderOf(root) + QStringLiteral("other");
     QDir().mkpath(otherEvent);
+    try {
+        StartupSequence::settle(programDirectory, {otherEvent}, neverAsked());
+        ADD_FAILURE() << "wrote into a binary setup.ini";
+    } catch (const KorventError &error) {
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Cannot write %1: it is not a text file").arg(settingsFile())))
+            << error.message().toStdString();
+    }
+    EXPECT_EQ(readFile(settingsFile()), binary);
+
+    // A text file with bytes this program cannot read gets the line changed in place.
+    const QByteArray odd = QByteArrayLiteral("\x80stuff\r\n[event]\r\ndir=") + eventDirectory.toUtf8() + QByteArrayLiteral("\r\n\x9c\xa0" "end");
+    writeFile(settingsFile(), odd);
     StartupSequence::settle(programDirectory, {otherEvent}, neverAsked());
-    QByteArray expected = binary;
+    QByteArray expected = odd;
     expected.replace(eventDirectory.toUtf8() + "\r\n", otherEvent.toUtf8() + "\r\n");
     EXPECT_EQ(readFile(settingsFile()), expected);
+}
+
+TEST_F(StartupFixture, AFolderTheEventOpeningRefusesGetsNothingAndIsNotRemembered)
+{
+    const QByteArray settings("[event]\r\ndir=/events/last\r\n");
+    writeFile(settingsFile(), settings);
+    writeFile(eventDirectory + QStringLiteral("/rogain.abs"), "the accounts of another program");
+    int opened = 0;
+    const auto refuseEvent = [&opened](const EventLocation &location) {
+        ++opened;
+        EXPECT_EQ(location.eventDirectory.right(1), QStringLiteral("/"));
+        TdmData data(location.eventDirectory);
+    };
+    EXPECT_THROW(StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked(), refuseEvent), KorventError);
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(QDir(eventDirectory + QStringLiteral("/results")).exists());
+    EXPECT_EQ(readFile(settingsFile()), settings);
+    EXPECT_EQ(readFile(eventDirectory + QStringLiteral("/rogain.abs")), QByteArray("the accounts of another program"));
 }

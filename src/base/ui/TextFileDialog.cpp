@@ -7,11 +7,9 @@
 #include <QLabel>
 
 TTextFileDialog::TTextFileDialog(AcceptMode mode, QWidget *parent)
-    : QFileDialog(parent)
+    : TFileDialog(parent, QString())
     , m_encodings(new QComboBox(this))
 {
-    // The platform's own dialog has no room for the encoding choice.
-    setOption(QFileDialog::DontUseNativeDialog);
     setAcceptMode(mode);
     setFileMode(mode == AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     m_encodings->setObjectName(QStringLiteral("cbEncoding"));

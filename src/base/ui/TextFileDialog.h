@@ -3,11 +3,11 @@
 // Open and save dialogs that also ask for the text encoding of the file:
 // "Encoding:" offers the names of Platform::textFileEncodings().
 
-#include <QFileDialog>
+#include "base/ui/FileDialogs.h"
 
 class QComboBox;
 
-class TTextFileDialog : public QFileDialog
+class TTextFileDialog : public TFileDialog
 {
     Q_OBJECT
 

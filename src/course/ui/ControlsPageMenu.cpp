@@ -14,10 +14,10 @@
 #include "reports/ui/TextPrinter.h"
 #include "store/uData.h"
 #include "store/ui/uEventInfo.h"
+#include "base/ui/FileDialogs.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -76,7 +76,7 @@ void ControlsPageMenu::changeControls(const std::function<void()> &command)
 
 void ControlsPageMenu::miImportOCAD9Click()
 {
-    QFileDialog dialog(&m_window, tr("Import OCAD9 course data"), m_eventDirectory, tr("XML files (*.xml)"));
+    TFileDialog dialog(&m_window, tr("Import OCAD9 course data"), m_eventDirectory, tr("XML files (*.xml)"));
     dialog.setObjectName(QStringLiteral("odImportOCAD9"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("xml"));

@@ -4,10 +4,10 @@
 #include "base/ui/OverrideCursor.h"
 #include "entries/DataCheck.h"
 #include "reports/ui/uMDItekst.h"
+#include "base/ui/FileDialogs.h"
 
 #include <QDialogButtonBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -61,7 +61,7 @@ void TfChooseSelect::clbCheckListDblClick()
 
 void CheckData(QWidget *parent, db::Connection &connection, const QString &programDirectory, const ClassTree &classTree)
 {
-    QFileDialog dialog(parent, QObject::tr("Open file"), programDirectory + QStringLiteral("common"), QObject::tr("KVTCheck (*.kvchk)"));
+    TFileDialog dialog(parent, QObject::tr("Open file"), programDirectory + QStringLiteral("common"), QObject::tr("KVTCheck (*.kvchk)"));
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A name that is not there is answered with "No file".

@@ -600,7 +600,7 @@ void TfTeams::NumberTeams1Click()
 
 void TfTeams::Importchips1Click()
 {
-    QFileDialog dialog(this, tr("Open file"), m_location.eventDirectory, QStringLiteral("*.txt"));
+    TFileDialog dialog(this, tr("Open file"), m_location.eventDirectory, QStringLiteral("*.txt"));
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("txt"));

@@ -3,6 +3,7 @@
 #include "readout/ReadoutServer.h"
 #include "readout/ServerLogModel.h"
 
+#include "base/ui/AlarmLabel.h"
 #include "base/ui/OverrideCursor.h"
 #include "store/EventSetup.h"
 #include "base/KorventError.h"
@@ -41,6 +42,8 @@ TfServerMain::TfServerMain(const QString &eventDirectory, const SharedEventSetup
     lTCPAddr = new QLabel(this);
     lTCPAddr->setObjectName(QStringLiteral("lTCPAddr"));
     lTCPAddr->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lStoreFault = new TAlarmLabel(this);
+    lStoreFault->setObjectName(QStringLiteral("lStoreFault"));
 
     lbClients = new QListWidget(this);
     lbClients->setObjectName(QStringLiteral("lbClients"));
@@ -63,6 +66,7 @@ TfServerMain::TfServerMain(const QString &eventDirectory, const SharedEventSetup
     connect(cbDebug, &QCheckBox::toggled, m_server, &ReadoutServer::setDebug);
     connect(m_server, &ReadoutServer::logLine, m_log, &ServerLogModel::addLine);
     connect(m_server, &ReadoutServer::clientsChanged, this, &TfServerMain::RefreshClientList);
+    connect(m_server, &ReadoutServer::storeFaultChanged, lStoreFault, [this] { lStoreFault->setAlarm(m_server->storeFault()); });
 
     auto *options = new QVBoxLayout;
     options->addWidget(cbServer);
@@ -74,6 +78,7 @@ TfServerMain::TfServerMain(const QString &eventDirectory, const SharedEventSetup
     top->addLayout(options);
     top->addWidget(lbClients, 1);
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lStoreFault);
     layout->addLayout(top);
     layout->addWidget(mLogi, 2);
     resize(640, 420);

@@ -11,6 +11,7 @@ class QListWidget;
 class ReadoutServer;
 class ServerLogModel;
 class SharedEventSetup;
+class TAlarmLabel;
 
 class TfServerMain : public QWidget
 {
@@ -35,6 +36,7 @@ private:
     QCheckBox *cbServerLog;
     QCheckBox *cbDebug;
     QLabel *lTCPAddr;
+    TAlarmLabel *lStoreFault;
     QListWidget *lbClients;
     QListView *mLogi;
 };

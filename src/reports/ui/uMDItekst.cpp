@@ -4,11 +4,11 @@
 #include "reports/ui/PrintJob.h"
 
 #include "base/KorventError.h"
+#include "base/ui/FileDialogs.h"
 #include "base/ui/MessageBoxSink.h"
 #include "base/TextFile.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QMenu>
@@ -86,9 +86,8 @@ bool TfMDItekst::saveTo(const QString &fileName)
 
 bool TfMDItekst::saveClick()
 {
-    const QString fileName = QFileDialog::getSaveFileName(this, tr("Salvesta fail kui"), windowTitle(),
-                                                          tr("All files (*.*);;Text files (*.txt);;RTF files (*.rtf);;HTML files (*.htm)"),
-                                                          nullptr, QFileDialog::DontConfirmOverwrite);
+    const QString fileName = ChooseSaveFileName(this, tr("Salvesta fail kui"), windowTitle(),
+                                                tr("All files (*.*);;Text files (*.txt);;RTF files (*.rtf);;HTML files (*.htm)"));
     return !fileName.isEmpty() && saveTo(fileName);
 }
 

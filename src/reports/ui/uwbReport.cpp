@@ -7,14 +7,17 @@
 #include "base/ui/OverrideCursor.h"
 #include "base/KorventError.h"
 #include "base/ui/MessageBoxSink.h"
+#include "base/GuardedFiles.h"
 #include "base/TextFile.h"
+#include "base/ui/FileDialogs.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QStringEncoder>
-#include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -22,6 +25,7 @@
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 
@@ -29,17 +33,56 @@ namespace {
 // folder names do not count) before it asks whether to overwrite.
 QString askSaveFileName(QWidget *parent, const QString &title, const QString &filter, const QString &extension)
 {
-    QFileDialog dialog(parent, title, QString(), filter);
+    TFileDialog dialog(parent, title, QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(extension);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
+// A page names its pictures and style sheets itself (the organiser's header
+// template among them): one that leads to the event's database is not loaded.
+// It gets a blank stand-in, since for nothing Qt would load the name itself.
+class ReportBrowser final : public QTextBrowser
+{
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl &name) override
+    {
+        if (!leadsToGuardedFile(name))
+            return QTextBrowser::loadResource(type, name);
+        if (type == QTextDocument::ImageResource) {
+            QImage blank(1, 1, QImage::Format_ARGB32);
+            blank.fill(Qt::transparent);
+            return blank;
+        }
+        return QString();
+    }
+
+private:
+    // Relative names are looked up beside the page and in the search paths.
+    bool leadsToGuardedFile(const QUrl &name) const
+    {
+        QStringList candidates;
+        if (!name.isRelative()) {
+            if (name.isLocalFile())
+                candidates.append(name.toLocalFile());
+        } else {
+            if (source().isLocalFile())
+                candidates.append(source().resolved(name).toLocalFile());
+            for (const QString &folder : searchPaths())
+                candidates.append(QDir(folder).filePath(name.path()));
+        }
+        return std::any_of(candidates.cbegin(), candidates.cend(),
+                           [](const QString &file) { return !GuardedFiles::guardedFileAt(file).isEmpty(); });
+    }
+};
+
 } // namespace
 
 TfwbReport::TfwbReport(QWidget *parent)
     : QMainWindow(parent, Qt::Window)
-    , m_browser(new QTextBrowser(this))
+    , m_browser(new ReportBrowser(this))
     , m_toolBar(addToolBar(tr("Report")))
 {
     setObjectName(QStringLiteral("fwbReport"));

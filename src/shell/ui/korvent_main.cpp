@@ -15,6 +15,8 @@
 
 int main(int argc, char *argv[])
 {
+    // The desktop's own file dialogs look into files to show their types.
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Korvent (KVT)"));
 
@@ -26,8 +28,7 @@ int main(int argc, char *argv[])
             TfStartForm startForm(proposed);
             const bool confirmed = startForm.exec() == QDialog::Accepted;
             return StartWindowAnswer{startForm.eventDirectory(), confirmed};
-        });
-        data = std::make_unique<TdmData>(location.eventDirectory);
+        }, [&data](const EventLocation &event) { data = std::make_unique<TdmData>(event.eventDirectory); });
         setup = std::make_unique<SharedEventSetup>(location.eventDirectory);
         TfRogMain mainWindow(location, *data, *setup);
         mainWindow.show();

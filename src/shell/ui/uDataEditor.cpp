@@ -11,11 +11,12 @@
 #include "shell/ui/uFieldSelection.h"
 #include "store/EventSchema.h"
 #include "store/TimeHelpers.h"
+#include "store/EventFiles.h"
 #include "store/uData.h"
 #include "reports/ui/TextPrinter.h"
+#include "base/ui/FileDialogs.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -421,7 +422,7 @@ db::SqlOutcome TfDataEditor::shownRows()
 
 void TfDataEditor::bbtnLoadClick()
 {
-    QFileDialog dialog(this, tr("Open query from.."), m_location.programDirectory + QStringLiteral("common"), tr("SQL files (*.sql)"));
+    TFileDialog dialog(this, tr("Open query from.."), m_location.programDirectory + QStringLiteral("common"), tr("SQL files (*.sql)"));
     dialog.setObjectName(QStringLiteral("OpenDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -430,16 +431,22 @@ void TfDataEditor::bbtnLoadClick()
         mSQLEditor->setPlainText(LoadSqlText(dialog.selectedFiles().first()));
 }
 
+QString TfDataEditor::eventFileRefused(const QString &target) const
+{
+    RefuseEventFileAsTarget(m_location.eventDirectory, target);
+    return target;
+}
+
 void TfDataEditor::bbtnSaveClick()
 {
     if (mSQLEditor->toPlainText().isEmpty())
         return;
-    QFileDialog dialog(this, tr("Save query as.."), m_location.programDirectory + QStringLiteral("common"), tr("SQL files (*.sql)"));
+    TFileDialog dialog(this, tr("Save query as.."), m_location.programDirectory + QStringLiteral("common"), tr("SQL files (*.sql)"));
     dialog.setObjectName(QStringLiteral("SaveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("sql"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        SaveSqlText(dialog.selectedFiles().first(), mSQLEditor->toPlainText());
+        SaveSqlText(eventFileRefused(dialog.selectedFiles().first()), mSQLEditor->toPlainText());
 }
 
 void TfDataEditor::saveTextFileClick()
@@ -447,12 +454,12 @@ void TfDataEditor::saveTextFileClick()
     const db::SqlOutcome rows = shownRows();
     if (rows.rows.empty())
         return;
-    QFileDialog dialog(this, QString(), m_location.resultsDirectory, tr("Text files (*.txt);;All files (*.*)"));
+    TFileDialog dialog(this, QString(), m_location.resultsDirectory, tr("Text files (*.txt);;All files (*.*)"));
     dialog.setObjectName(QStringLiteral("SaveDialogText"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        SaveResultAsText(dialog.selectedFiles().first(), rows);
+        SaveResultAsText(eventFileRefused(dialog.selectedFiles().first()), rows);
 }
 
 void TfDataEditor::saveXmlFileClick()
@@ -460,12 +467,12 @@ void TfDataEditor::saveXmlFileClick()
     const db::SqlOutcome rows = shownRows();
     if (rows.rows.empty())
         return;
-    QFileDialog dialog(this, tr("Save table as XML file."), m_location.resultsDirectory, tr("XML files (*.xml)"));
+    TFileDialog dialog(this, tr("Save table as XML file."), m_location.resultsDirectory, tr("XML files (*.xml)"));
     dialog.setObjectName(QStringLiteral("SaveDialogXml"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("xml"));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        SaveResultAsXml(dialog.selectedFiles().first(), rows);
+        SaveResultAsXml(eventFileRefused(dialog.selectedFiles().first()), rows);
 }
 
 void TfDataEditor::saveToExcelClick()

@@ -76,6 +76,8 @@ private:
 
     void bbtnLoadClick();
     void bbtnSaveClick();
+    // The chosen file, unless it is one of the event's own files (KorventError).
+    QString eventFileRefused(const QString &target) const;
     void saveTextFileClick();
     void saveXmlFileClick();
     void saveToExcelClick();

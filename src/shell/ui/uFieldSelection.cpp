@@ -5,10 +5,10 @@
 #include "base/Platform.h"
 #include "base/ui/OverrideCursor.h"
 #include "shell/SpreadsheetExport.h"
+#include "base/ui/FileDialogs.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -119,7 +119,7 @@ void ExportDataSetToExcel(const db::SqlOutcome &data, bool showDialog, QStatusBa
         return;
     }
 
-    QFileDialog dialog(parent, QCoreApplication::translate("ExportDataSetToExcel", "Save table as spreadsheet"), folder,
+    TFileDialog dialog(parent, QCoreApplication::translate("ExportDataSetToExcel", "Save table as spreadsheet"), folder,
                        QCoreApplication::translate("ExportDataSetToExcel", "Excel workbooks (*.xlsx)"));
     dialog.setObjectName(QStringLiteral("SaveDialogExcel"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -2,6 +2,7 @@
 
 #include "shell/ui/AppIcon.h"
 #include "base/ui/DoneMessage.h"
+#include "base/ui/AlarmLabel.h"
 #include "base/ui/MessageBoxSink.h"
 #include "base/ui/OverrideCursor.h"
 #include "shell/ui/uAbout.h"
@@ -25,9 +26,9 @@
 #include "reports/ui/uSelectReport.h"
 #include "reports/ui/uwbReport.h"
 #include "store/uData.h"
+#include "base/ui/FileDialogs.h"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,7 +41,14 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
+
+namespace {
+
+constexpr int storeCheckIntervalMs = 2000;
+
+} // namespace
 
 // One row of the command table. A command without a handler is not built
 // yet: it stays visible, disabled. A command that writes an export of the
@@ -85,6 +93,13 @@ TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, SharedEventSe
     serverWindow->setAttribute(Qt::WA_DeleteOnClose, false);
     serverWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
     serverWindow->show();
+    connect(&m_serverMain->server(), &ReadoutServer::storeFaultChanged, this, &TfRogMain::refreshStoreAlarm);
+    // Another program may remove the files under the window at any time; a
+    // check costs two stat calls.
+    auto *storeCheck = new QTimer(this);
+    storeCheck->setObjectName(QStringLiteral("StoreCheckTimer"));
+    connect(storeCheck, &QTimer::timeout, this, &TfRogMain::refreshStoreAlarm);
+    storeCheck->start(storeCheckIntervalMs);
     resize(1000, 680);
     if (const QScreen *screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -185,6 +200,23 @@ void TfRogMain::createStatusBar()
         m_statusPanels[i]->setMinimumWidth(i == 1 ? 120 : 0);
         statusBar()->addPermanentWidget(m_statusPanels[i], i == 2 ? 1 : 0);
     }
+    // Permanent, so that no passing status tip covers it.
+    m_storeAlarm = new TAlarmLabel(this);
+    m_storeAlarm->setObjectName(QStringLiteral("StoreAlarm"));
+    statusBar()->insertPermanentWidget(0, m_storeAlarm, 1);
+}
+
+void TfRogMain::refreshStoreAlarm()
+{
+    QStringList faults;
+    try {
+        faults.append(m_data.connection().replacedFileMessage());
+    } catch (const KorventError &error) {
+        faults.append(error.message());
+    }
+    faults.append(m_serverMain->server().storeFault());
+    faults.removeAll(QString());
+    m_storeAlarm->setAlarm(faults.join(u'\n'));
 }
 
 void TfRogMain::applyEventState()
@@ -223,7 +255,7 @@ void TfRogMain::teamsClick()
 
 void TfRogMain::loadStartedClick()
 {
-    QFileDialog dialog(this, tr("Open file"), m_location.eventDirectory, QStringLiteral("*.csv"));
+    TFileDialog dialog(this, tr("Open file"), m_location.eventDirectory, QStringLiteral("*.csv"));
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
@@ -317,7 +349,7 @@ std::optional<QString> TfRogMain::runReport(ReportKind kind, const ReportRequest
 
 void TfRogMain::exportToChosenFile(ReportKind kind, const QString &filter, const QString &extension)
 {
-    QFileDialog dialog(this, tr("Save to file"), m_location.eventDirectory, filter);
+    TFileDialog dialog(this, tr("Save to file"), m_location.eventDirectory, filter);
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(extension);

@@ -14,6 +14,7 @@ class QLabel;
 class QMdiArea;
 class QMenu;
 class SharedEventSetup;
+class TAlarmLabel;
 class TdmData;
 class TfDataEditor;
 class TfEditControls;
@@ -46,6 +47,9 @@ private:
     void createToolBar();
     void createStatusBar();
     void applyEventState();
+    // The red status-bar message: the event's files replaced under this
+    // window, or stations refused by the server; gone once all works again.
+    void refreshStoreAlarm();
     // Runs a command; an error it raises is shown to the operator.
     void runCommand(const std::function<void()> &command);
     void eventSetupClick();
@@ -85,4 +89,5 @@ private:
     QMenu *m_toolsMenu = nullptr;
     QHash<QString, QAction *> m_commands;
     QLabel *m_statusPanels[3] = {};
+    TAlarmLabel *m_storeAlarm = nullptr;
 };

@@ -1,9 +1,9 @@
 #include "shell/ui/uStartForm.h"
 
 #include "shell/ui/AppIcon.h"
+#include "base/ui/FileDialogs.h"
 
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -81,7 +81,7 @@ void TfStartForm::sbChoosEventClick()
 {
     // Qt's folder dialog offers "Create New Folder" itself.
     const QString start = QFileInfo(eEventDir->text()).isDir() ? eEventDir->text() : QString();
-    const QString chosen = QFileDialog::getExistingDirectory(this, tr("Choose event"), start);
+    const QString chosen = ChooseExistingDirectory(this, tr("Choose event"), start);
     if (!chosen.isEmpty())
         eEventDir->setText(chosen);
 }

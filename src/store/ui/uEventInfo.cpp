@@ -14,12 +14,12 @@
 #include "store/FieldDisplay.h"
 #include "store/uData.h"
 #include "store/ui/ControlPersistence.h"
+#include "base/ui/FileDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -620,7 +620,7 @@ void TfEventInfo::btnRemoveClassClick()
 void TfEventInfo::sbOpenFileClick()
 {
     QLineEdit *header = findChild<QLineEdit *>(QStringLiteral("eResultHeader"));
-    QFileDialog dialog(this, tr("Report header file"), header->text(), tr("HTML files (*.htm)"));
+    TFileDialog dialog(this, tr("Report header file"), header->text(), tr("HTML files (*.htm)"));
     dialog.setObjectName(QStringLiteral("odResultHeader"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("htm"));

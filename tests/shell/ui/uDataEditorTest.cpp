@@ -329,6 +329,35 @@ TEST_F(DataEditorFixture, ResultIsSavedAsTextAndAsXml)
     EXPECT_EQ(xml.documentElement().child(QStringLiteral("record")).child(QStringLiteral("name")).text(), QStringLiteral("A<B & C"));
 }
 
+TEST_F(DataEditorFixture, TheEventsOwnFilesAreNeverOverwrittenByASavedResult)
+{
+    const QString settings = location.eventDirectory + QStringLiteral("setup.ini");
+    writeFile(settings, "[fEventInfo]\r\nleName=Rogain 2026\r\n");
+    data.insertRow(QStringLiteral("team"), {{"number", 1}, {"name", "Owls"}});
+    run(QStringLiteral("SELECT number, name FROM team"));
+    for (const QString &target : {settings, location.eventDirectory + QStringLiteral("rogain.abs")}) {
+        QString shown;
+        // The dialog asks first whether to replace the file; the error follows.
+        std::function<void(QMessageBox *)> answer = [&](QMessageBox *box) {
+            if (box->text().contains(QLatin1String("already exists"))) {
+                box->button(QMessageBox::Yes)->click();
+                whenModal<QMessageBox>(answer);
+                return;
+            }
+            shown = box->text();
+            box->accept();
+        };
+        whenModal<QFileDialog>([&](QFileDialog *dialog) {
+            whenModal<QMessageBox>(answer);
+            typeFileName(dialog, target);
+        });
+        child<QToolButton>("btnSaveToFile")->click();
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("Cannot write %1: it is the event's").arg(target))) << shown.toStdString();
+    }
+    EXPECT_EQ(readFile(settings), QByteArray("[fEventInfo]\r\nleName=Rogain 2026\r\n"));
+    EXPECT_EQ(data.rowCount(QStringLiteral("team")), 1);
+}
+
 TEST_F(DataEditorFixture, DoubleClickOnALargeIntegerShowsItsTimeCode)
 {
     addTeams(1);
