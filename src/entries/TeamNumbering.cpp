@@ -25,6 +25,9 @@ NumberingSummary NumberTeams(db::Connection &connection, std::optional<qint64> f
         throw KorventError(tr("The first number must lie between 1 and %1, not %2").arg(largestNumber).arg(*from));
 
     db::Transaction transaction(connection);
+    // A class no team stands in is a mistyped name, not a class already numbered.
+    if (!className.isEmpty() && connection.scalar(QStringLiteral("SELECT COUNT(*) FROM team WHERE class=?"), {className}).toInt() == 0)
+        throw KorventError(tr("There is no team in class %1").arg(className));
     QSet<qint64> used;
     qint64 highest = 0;
     QSqlQuery numbers = connection.exec(QStringLiteral("SELECT DISTINCT number FROM team WHERE number > 0"));
