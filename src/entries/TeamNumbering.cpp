@@ -1,5 +1,6 @@
 #include "entries/TeamNumbering.h"
 
+#include "base/CountText.h"
 #include "base/KorventError.h"
 #include "db/Connection.h"
 
@@ -79,8 +80,9 @@ QString NumberingSummaryText(const NumberingSummary &summary)
 {
     if (summary.numbered == 0)
         return tr("Numbered 0 teams: no team is without a number");
-    QString text = tr("Numbered %1 teams: %2-%3").arg(summary.numbered).arg(summary.first).arg(summary.last);
+    QString text = CountText("TeamNumbering", "Numbered %n team: ", "Numbered %n teams: ", summary.numbered)
+        + (summary.first == summary.last ? QString::number(summary.first) : tr("%1-%2").arg(summary.first).arg(summary.last));
     if (summary.skipped > 0)
-        text += tr(", %1 numbers in use skipped").arg(summary.skipped);
+        text += CountText("TeamNumbering", ", %n number in use skipped", ", %n numbers in use skipped", summary.skipped);
     return text;
 }

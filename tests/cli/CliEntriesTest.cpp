@@ -110,7 +110,7 @@ TEST_F(CliEntriesFixture, NumberTheTeamsAndMarkTheirRunnersStarted)
 {
     ASSERT_EQ(cli({"import", "teams", QStringLiteral(KORVENT_SOURCE_DIR "/common/import-example.csv")}).exitCode, 0);
     const struct { QStringList arguments; const char *out; } steps[] = {
-        {{"teams", "number", "--class", "6h", "--from", "7"}, "Numbered 1 teams: 7-7\n"},
+        {{"teams", "number", "--class", "6h", "--from", "7"}, "Numbered 1 team: 7\n"},
         {{"teams", "number"}, "Numbered 3 teams: 8-10\n"},
         {{"teams", "number", "--from", "1"}, "Numbered 0 teams: no team is without a number\n"},
         {{"teams", "number", "--class", "6h"}, "Numbered 0 teams: no team is without a number\n"},
