@@ -167,7 +167,7 @@ namespace {
 
 // A date of numbers in the order and with the separators of a format; each
 // part may be written with fewer digits than the format shows.
-std::optional<QDate> readDateInFormat(const QString &text, const QString &format)
+DateReading readDateInFormat(const QString &text, const QString &format, TwoDigitYear rule)
 {
     static const QRegularExpression part(QStringLiteral("d+|M+|y+"));
     QString pattern = QStringLiteral("^");
@@ -180,7 +180,7 @@ std::optional<QDate> readDateInFormat(const QString &text, const QString &format
         if (letters.size() > 2 && letters.at(0) != u'y') {
             // Day or month names: the locale reads them.
             const QDate date = QLocale::system().toDate(text, format);
-            return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+            return {date.isValid() ? std::optional<QDate>(date) : std::nullopt};
         }
         pattern += letters.at(0) == u'y' ? QStringLiteral("(\\d{4}|\\d{2})") : QStringLiteral("(\\d{1,2})");
         order.append(letters.at(0));
@@ -188,10 +188,10 @@ std::optional<QDate> readDateInFormat(const QString &text, const QString &format
     }
     pattern += QRegularExpression::escape(format.mid(at)) + u'$';
     if (order.size() != 3)
-        return std::nullopt;
+        return {};
     const QRegularExpressionMatch match = QRegularExpression(pattern).match(text);
     if (!match.hasMatch())
-        return std::nullopt;
+        return {};
     int day = 0, month = 0, year = 0;
     bool twoDigitYear = false;
     for (qsizetype i = 0; i < order.size(); ++i) {
@@ -204,10 +204,12 @@ std::optional<QDate> readDateInFormat(const QString &text, const QString &format
     if (twoDigitYear)
         year += today.year() / 100 * 100;
     QDate date(year, month, day);
+    if (!date.isValid())
+        return {std::nullopt, true};
     // A birth date written "31.12.26" a week before that day lies a century back.
-    if (twoDigitYear && date.isValid() && date > today)
+    if (twoDigitYear && rule == TwoDigitYear::NeverAhead && date > today)
         date = date.addYears(-100);
-    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+    return {date};
 }
 
 // Entry systems of the region write day.month.year whatever the computer's own format.
@@ -215,17 +217,26 @@ const QString dottedDateFormat = QStringLiteral("d.M.yyyy");
 
 } // namespace
 
-std::optional<QDate> readDate(const QString &text, const QString &format)
+DateReading readDateText(const QString &text, TwoDigitYear twoDigitYear, const QString &format)
 {
     static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
     const QString trimmed = text.trimmed();
     if (const QRegularExpressionMatch match = iso.match(trimmed); match.hasMatch()) {
         const QDate date(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
-        return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+        return date.isValid() ? DateReading{date} : DateReading{std::nullopt, true};
     }
-    if (const std::optional<QDate> date = readDateInFormat(trimmed, format))
-        return date;
-    return readDateInFormat(trimmed, dottedDateFormat);
+    const DateReading inFormat = readDateInFormat(trimmed, format, twoDigitYear);
+    if (inFormat.date)
+        return inFormat;
+    const DateReading dotted = readDateInFormat(trimmed, dottedDateFormat, twoDigitYear);
+    if (dotted.date)
+        return dotted;
+    return {std::nullopt, inFormat.noSuchDay || dotted.noSuchDay};
+}
+
+std::optional<QDate> readDate(const QString &text, const QString &format, TwoDigitYear twoDigitYear)
+{
+    return readDateText(text, twoDigitYear, format).date;
 }
 
 QString dateForms()

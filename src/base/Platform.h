@@ -29,15 +29,27 @@ QString shortDateFormat();
 QString longTimeFormat();
 QChar decimalSeparator();
 
+// How a two-digit year is placed: in the current century, or (for days that
+// have been, such as birth dates) in the latest century that does not make
+// it a day to come.
+enum class TwoDigitYear { ThisCentury, NeverAhead };
+
 // A date typed in the short date format (or one of a locale's kind: "dd.MM.yyyy",
 // "M/d/yy", "d MMM yyyy"), as D.M.YYYY or as YYYY-MM-DD, whatever the locale.
-// Day and month may have one digit; a two-digit year puts the date in the
-// latest century that does not make it a future day. nullopt when the text
-// is not a date.
-std::optional<QDate> readDate(const QString &text, const QString &dateFormat = shortDateFormat());
+// Day and month may have one digit. The date, if any; noSuchDay when the
+// text has a date's form but names a day no calendar has (31.04.2000).
+struct DateReading
+{
+    std::optional<QDate> date;
+    bool noSuchDay = false;
+};
+DateReading readDateText(const QString &text, TwoDigitYear twoDigitYear, const QString &dateFormat = shortDateFormat());
+// The date of readDateText; nullopt when the text is not a date.
+std::optional<QDate> readDate(const QString &text, const QString &dateFormat = shortDateFormat(),
+                              TwoDigitYear twoDigitYear = TwoDigitYear::ThisCentury);
 // The forms readDate takes, for messages.
 QString dateForms();
-// A date as readDate takes it, a blank and the time in the long time format
+// A date as readDate takes it (two-digit years in this century), a blank and the time in the long time format
 // (or one like it: "HH:mm:ss", "h:mm:ss AP"), or as H:mm:ss or H:mm. nullopt
 // when the text is not such a date and time.
 std::optional<QDateTime> readDateTime(const QString &text, const QString &dateFormat = shortDateFormat(),

@@ -84,7 +84,8 @@ int CliTeamsCommand(CliContext &context, const QStringList &arguments)
         if (choice.size() != 1 || (choice[0] != QLatin1String("--read-out") && choice[0] != QLatin1String("--all")))
             throw KorventError(tr("teams mark-started needs --read-out or --all"));
         const StartedRunners which = choice[0] == QLatin1String("--all") ? StartedRunners::All : StartedRunners::ReadOut;
-        context.out << StartedMarkSummaryText(MarkRunnersStarted(connection, which)) << '\n';
+        const int card = EventSettings::load(context.location.eventDirectory).rgControlCard;
+        context.out << StartedMarkSummaryText(MarkRunnersStarted(connection, which, card)) << '\n';
         return 0;
     }
     cli::requireNoArguments("teams", arguments);

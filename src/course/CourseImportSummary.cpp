@@ -1,5 +1,6 @@
 #include "course/CourseImportSummary.h"
 
+#include "base/CountText.h"
 #include "course/CourseDataImport.h"
 
 #include <QCoreApplication>
@@ -24,12 +25,22 @@ QString codeOfFirst(const CourseData &course, const QString &type)
     return found == course.rows.cend() ? QString() : found->text;
 }
 
-// "Start (S): s1", with the later points of the file that have no row.
+// A point's code as the operator reads it: a point may come without one.
+QString pointCode(const QString &code)
+{
+    return code.isEmpty() ? tr("(no code)") : code;
+}
+
+// "Start (S): s1", with the later points of the file that have no row, each code once.
 QString pointLine(const char *caption, const QString &code, const QStringList &others)
 {
-    QString line = tr(caption).arg(code);
-    if (!others.isEmpty())
-        line += tr("; also in the file, not added: %1").arg(others.join(QStringLiteral(", ")));
+    QString line = tr(caption).arg(pointCode(code));
+    QStringList notAdded;
+    for (const QString &other : others)
+        if (!notAdded.contains(pointCode(other)))
+            notAdded.append(pointCode(other));
+    if (!notAdded.isEmpty())
+        line += tr("; also in the file, not added: %1").arg(notAdded.join(QStringLiteral(", ")));
     return line;
 }
 
@@ -39,12 +50,11 @@ QStringList CourseImportSummary(const CourseData &course)
 {
     const qsizetype starts = rowsOfType(course, QStringLiteral("S"));
     const qsizetype finishes = rowsOfType(course, QStringLiteral("F"));
+    const qsizetype scoring = rowsOfType(course, QStringLiteral("C"));
     QStringList lines;
-    lines.append(tr("%1 controls added: %2 scoring controls, %3 start, %4 finish")
-                     .arg(course.rows.size())
-                     .arg(rowsOfType(course, QStringLiteral("C")))
-                     .arg(starts)
-                     .arg(finishes));
+    lines.append(CountText("CourseImportSummary", "%n control added: ", "%n controls added: ", static_cast<qint64>(course.rows.size()))
+                 + CountText("CourseImportSummary", "%n scoring control", "%n scoring controls", scoring)
+                 + tr(", %1 start, %2 finish").arg(starts).arg(finishes));
     if (starts > 0)
         lines.append(pointLine(QT_TRANSLATE_NOOP("CourseImportSummary", "Start (S): %1"), codeOfFirst(course, QStringLiteral("S")), course.otherStarts));
     if (finishes > 0)

@@ -1,5 +1,6 @@
 #include "db/EditableTableModel.h"
 
+#include "base/BirthDate.h"
 #include "base/KorventError.h"
 #include "base/Platform.h"
 #include "db/Connection.h"
@@ -340,10 +341,11 @@ QVariant EditableTableModel::storedValue(const FieldDefinition &f, const QVarian
     case FieldKind::Memo:
         return text;
     case FieldKind::Date: {
-        const QDate date = value.typeId() == QMetaType::QDate ? value.toDate() : Platform::readDate(text).value_or(QDate());
-        if (!date.isValid())
-            return refuse(tr("is not a date of the form %1").arg(Platform::dateForms()));
-        return date.toString(Qt::ISODate);
+        // The event tables' one date column is a runner's birth date.
+        const BirthDateReading born = readBirthDate(value.typeId() == QMetaType::QDate ? value.toDate().toString(Qt::ISODate) : text);
+        if (!born.date.isValid())
+            return refuse(born.refusal);
+        return born.date.toString(Qt::ISODate);
     }
     case FieldKind::DateTime: {
         QDateTime dateTime = value.typeId() == QMetaType::QDateTime ? value.toDateTime() : QDateTime();

@@ -1,5 +1,6 @@
 #include "entries/EntryImport.h"
 
+#include "base/BirthDate.h"
 #include "base/KorventError.h"
 #include "base/TextFile.h"
 #include "base/Platform.h"
@@ -151,10 +152,10 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
             const QString birthText = column(BirthDate);
             QVariant birthDate(QMetaType::fromType<QString>());
             if (!birthText.isEmpty() && birthText != QLatin1String("00.00.0000")) {
-                const std::optional<QDate> date = Platform::readDate(birthText);
-                if (!date)
-                    throw KorventError(tr("the birth date %1 is not a date (%2)").arg(quotedField(birthText), Platform::dateForms()));
-                birthDate = date->toString(Qt::ISODate);
+                const BirthDateReading born = readBirthDate(birthText);
+                if (!born.date.isValid())
+                    throw KorventError(tr("the birth date %1 %2").arg(quotedField(birthText), born.refusal));
+                birthDate = born.date.toString(Qt::ISODate);
             }
             connection.exec(insertRunner, {teamId, fieldText(runner, QStringLiteral("chipnr"), column(Chip).trimmed()),
                                            fieldText(runner, QStringLiteral("firstname"), column(FirstName)),

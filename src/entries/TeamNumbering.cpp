@@ -1,5 +1,6 @@
 #include "entries/TeamNumbering.h"
 
+#include "base/CountText.h"
 #include "base/KorventError.h"
 #include "db/Connection.h"
 
@@ -25,6 +26,9 @@ NumberingSummary NumberTeams(db::Connection &connection, std::optional<qint64> f
         throw KorventError(tr("The first number must lie between 1 and %1, not %2").arg(largestNumber).arg(*from));
 
     db::Transaction transaction(connection);
+    // A class no team stands in is a mistyped name, not a class already numbered.
+    if (!className.isEmpty() && connection.scalar(QStringLiteral("SELECT COUNT(*) FROM team WHERE class=?"), {className}).toInt() == 0)
+        throw KorventError(tr("There is no team in class %1").arg(className));
     QSet<qint64> used;
     qint64 highest = 0;
     QSqlQuery numbers = connection.exec(QStringLiteral("SELECT DISTINCT number FROM team WHERE number > 0"));
@@ -76,8 +80,9 @@ QString NumberingSummaryText(const NumberingSummary &summary)
 {
     if (summary.numbered == 0)
         return tr("Numbered 0 teams: no team is without a number");
-    QString text = tr("Numbered %1 teams: %2-%3").arg(summary.numbered).arg(summary.first).arg(summary.last);
+    QString text = CountText("TeamNumbering", "Numbered %n team: ", "Numbered %n teams: ", summary.numbered)
+        + (summary.first == summary.last ? QString::number(summary.first) : tr("%1-%2").arg(summary.first).arg(summary.last));
     if (summary.skipped > 0)
-        text += tr(", %1 numbers in use skipped").arg(summary.skipped);
+        text += CountText("TeamNumbering", ", %n number in use skipped", ", %n numbers in use skipped", summary.skipped);
     return text;
 }

@@ -7,7 +7,7 @@
 
 int CountResultTeamsWithoutStartedRunner(db::Connection &connection, const QStringList &classes)
 {
-    QString sql = QStringLiteral("SELECT COUNT(*) FROM team t WHERE t.calctime > '' AND t.result >= 0 "
+    QString sql = QStringLiteral("SELECT COUNT(*) FROM team t WHERE t.calctime > '' "
                                  "AND NOT EXISTS (SELECT 1 FROM runner r WHERE r.team_id = t.id AND r.started = 1)");
     QVariantList values;
     if (!classes.isEmpty()) {
@@ -23,7 +23,7 @@ void WarnResultTeamsWithoutStartedRunner(db::Connection &connection, MessageSink
     const int teams = CountResultTeamsWithoutStartedRunner(connection, classes);
     if (teams > 0)
         messages.warning(QCoreApplication::translate("UnlistedMembers",
-                                                     "%1 teams with a result have no started runner: their members are not listed. "
+                                                     "%1 teams in the results have no started runner: their members are not listed. "
                                                      "Mark the runners started (Tools menu, or korvent-cli teams mark-started --read-out | --all)")
                              .arg(teams));
 }

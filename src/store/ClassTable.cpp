@@ -62,6 +62,12 @@ QString ClassNameProblem(const QString &name)
     return QString();
 }
 
+QString DuplicateClassNameProblem(const ClassTree &tree, const QString &name)
+{
+    const bool taken = std::any_of(tree.cbegin(), tree.cend(), [&](const ClassNode &node) { return ParseClassNodeText(node.text).name == name; });
+    return taken ? tr("There is a class %1 already; a class name may stand once in the tree").arg(name) : QString();
+}
+
 QString MainClassTimesProblem(const MainClassTimes &times)
 {
     static const QRegularExpression form(QStringLiteral("^(\\d{2,3}):([0-5]\\d):([0-5]\\d)$"));

@@ -58,6 +58,9 @@ ClassNodeParts ParseClassNodeText(const QString &nodeText);
 // node text keeps a main class's times after "<*>(" and the file a node a
 // line, so "<", "*" and line or tab characters would make another class of it.
 QString ClassNameProblem(const QString &name);
+// Why the name cannot be given to a class in this tree (empty when it can):
+// another node holds it already, and FindClass would find only the first.
+QString DuplicateClassNameProblem(const ClassTree &tree, const QString &name);
 // Why the times cannot be a main class's (empty when they can): hours,
 // minutes and seconds, minutes and seconds below 60.
 QString MainClassTimesProblem(const MainClassTimes &times);

@@ -82,7 +82,7 @@ TEST(PlatformReadDate, NumericFormatsTakeShortPartsAndTwoDigitYearsAreNeverInThe
         {"d MMM yyyy", QLocale::system().toString(QDate(1980, 5, 7), QStringLiteral("d MMM yyyy")), QDate(1980, 5, 7)},
     };
     for (const auto &c : cases) {
-        const std::optional<QDate> read = Platform::readDate(c.text, QLatin1String(c.format));
+        const std::optional<QDate> read = Platform::readDate(c.text, QLatin1String(c.format), Platform::TwoDigitYear::NeverAhead);
         EXPECT_EQ(read.value_or(QDate()), c.expected) << c.format << " " << c.text.toStdString();
     }
 }
@@ -110,10 +110,25 @@ TEST(PlatformReadDate, DayMonthYearAndIsoDatesUnderEveryLocale)
             {QStringLiteral("00.00.0000"), QDate()},
         };
         for (const auto &c : cases)
-            EXPECT_EQ(Platform::readDate(c.text, format).value_or(QDate()), c.expected)
+            EXPECT_EQ(Platform::readDate(c.text, format, Platform::TwoDigitYear::NeverAhead).value_or(QDate()), c.expected)
                 << locale.name().toStdString() << " " << format.toStdString() << " " << c.text.toStdString();
     }
     QLocale::setDefault(regional);
+}
+
+TEST(PlatformReadDate, OnlyTheBirthDateRuleMovesATwoDigitYearBack)
+{
+    const QDate tomorrow = QDate::currentDate().addDays(1);
+    const QString text = tomorrow.toString(QStringLiteral("d.M.yy"));
+    const QString format = QStringLiteral("d.M.yy");
+    EXPECT_EQ(Platform::readDate(text, format), tomorrow);
+    EXPECT_EQ(Platform::readDate(text, format, Platform::TwoDigitYear::NeverAhead), tomorrow.addYears(-100));
+    // A day no calendar has is told apart from a text that is no date.
+    const struct { const char *text; bool noSuchDay; } cases[] = {
+        {"29.02.1999", true}, {"31.04.2000", true}, {"2001-02-29", true}, {"29.02.2000", false}, {"noon", false}, {"19.13", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(Platform::readDateText(QLatin1String(c.text), Platform::TwoDigitYear::ThisCentury, format).noSuchDay, c.noSuchDay) << c.text;
 }
 
 TEST(PlatformReadDateTime, ADateABlankAndATime)
@@ -129,9 +144,11 @@ TEST(PlatformReadDateTime, ADateABlankAndATime)
         {"M/d/yy", "h:mm:ss AP", QStringLiteral("5/7/24 9:04:05"), QDateTime(QDate(2024, 5, 7), QTime(9, 4, 5))},
         {"d MMM yyyy", "HH:mm:ss", QLocale::system().toString(expected, QStringLiteral("d MMM yyyy HH:mm:ss")), expected},
         {"dd.MM.yyyy", "HH:mm:ss", QStringLiteral("2024-05-07 13:04:05"), expected},
-        // A two-digit year is never in the future.
+        // A punch or start time with a two-digit year is in this century, even a day to come.
         {"dd.MM.yy", "HH:mm:ss", QStringLiteral("01.01.%1 00:00:00").arg((lastTwo + 1) % 100, 2, 10, QLatin1Char('0')),
-         QDateTime(QDate(QDate::currentDate().year() - 99, 1, 1), QTime(0, 0))},
+         QDateTime(QDate(QDate::currentDate().year() / 100 * 100 + (lastTwo + 1) % 100, 1, 1), QTime(0, 0))},
+        {"M/d/yy", "h:mm:ss AP", QStringLiteral("12/31/%1 10:20:39 AM").arg(lastTwo, 2, 10, QLatin1Char('0')),
+         QDateTime(QDate(QDate::currentDate().year(), 12, 31), QTime(10, 20, 39))},
         {"dd.MM.yy", "HH:mm:ss", QStringLiteral("07.05.24"), QDateTime()},
         {"dd.MM.yy", "HH:mm:ss", QStringLiteral("07.05.24 25:00:00"), QDateTime()},
         {"dd.MM.yy", "HH:mm:ss", QStringLiteral("31.02.24 10:00:00"), QDateTime()},

@@ -66,7 +66,7 @@ TEST_F(CliControls, ImportAddsTheControlsAndSavesTheMapReference)
     writeFile(folderOf(program) + QStringLiteral("course.xml"), course);
     const CliRun imported = run({"import", "course.xml"});
     ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
-    EXPECT_EQ(imported.out, QStringLiteral("2 controls added: 1 scoring controls, 1 start, 0 finish\n"
+    EXPECT_EQ(imported.out, QStringLiteral("2 controls added: 1 scoring control, 1 start, 0 finish\n"
                                            "Start (S): S1; also in the file, not added: S2\n"
                                            "Map: scale 1:10000, reference point 1418, -1779 (tenths of a millimetre)\n"
                                            "eMap_Scale=10000\neMap_OffsetX=1418\neMap_OffsetY=-1779\n"));

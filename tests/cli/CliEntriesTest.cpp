@@ -76,7 +76,7 @@ TEST_F(CliEntriesFixture, EncodingsAndErrorsWithTheirLineNumbers)
     for (const auto &failure : failures) {
         run = cli(failure.arguments);
         EXPECT_NE(run.exitCode, 0) << failure.arguments.join(u' ').toStdString();
-        EXPECT_TRUE(run.err.contains(QLatin1String(failure.message))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(failure.message))) << run.err.toStdString();
     }
     EXPECT_EQ(TdmData(event).rowCount(QStringLiteral("team")), 1);
 }
@@ -110,9 +110,10 @@ TEST_F(CliEntriesFixture, NumberTheTeamsAndMarkTheirRunnersStarted)
 {
     ASSERT_EQ(cli({"import", "teams", QStringLiteral(KORVENT_SOURCE_DIR "/common/import-example.csv")}).exitCode, 0);
     const struct { QStringList arguments; const char *out; } steps[] = {
-        {{"teams", "number", "--class", "6h", "--from", "7"}, "Numbered 1 teams: 7-7\n"},
+        {{"teams", "number", "--class", "6h", "--from", "7"}, "Numbered 1 team: 7\n"},
         {{"teams", "number"}, "Numbered 3 teams: 8-10\n"},
         {{"teams", "number", "--from", "1"}, "Numbered 0 teams: no team is without a number\n"},
+        {{"teams", "number", "--class", "6h"}, "Numbered 0 teams: no team is without a number\n"},
         {{"teams", "mark-started", "--read-out"}, "Marked 0 runners as started, 0 were already\n"},
         {{"teams", "mark-started", "--all"}, "Marked 8 runners as started, 0 were already\n"},
     };
@@ -131,12 +132,14 @@ TEST_F(CliEntriesFixture, NumberTheTeamsAndMarkTheirRunnersStarted)
         {{"teams", "number", "--from", "0"}, "between 1 and"},
         {{"teams", "number", "--from"}, "--from needs"},
         {{"teams", "number", "7"}, "teams number takes"},
+        {{"teams", "number", "--class", "6H"}, "no team in class 6H"},
+        {{"teams", "number", "--class", "Nöörid"}, "no team in class Nöörid"},
         {{"teams", "mark-started"}, "--read-out or --all"},
         {{"teams", "mark-started", "--read-out", "--all"}, "--read-out or --all"},
     };
     for (const auto &failure : failures) {
         const CliRun run = cli(failure.arguments);
         EXPECT_NE(run.exitCode, 0) << failure.arguments.join(u' ').toStdString();
-        EXPECT_TRUE(run.err.contains(QLatin1String(failure.message))) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(failure.message))) << run.err.toStdString();
     }
 }

@@ -93,7 +93,7 @@ TEST_F(CliResults, ClassesAfterOneOptionOrRepeatedAndUnknownClassesRefused)
 
 TEST_F(CliResults, CalculationAndResultsWarnOfTeamsListedWithoutMembersUntilRunnersAreMarked)
 {
-    const QString warning = QStringLiteral("teams with a result have no started runner: their members are not listed");
+    const QString warning = QStringLiteral("teams in the results have no started runner: their members are not listed");
     ASSERT_EQ(cli({"sql", "--yes", "UPDATE runner SET started=0"}).exitCode, 0);
     for (const QStringList &command : {QStringList{"calculate", "--all"}, QStringList{"report", "results-table"}}) {
         const CliRun run = cli(command);

@@ -142,10 +142,19 @@ TEST_F(CourseDataImport, StartAndFinishAreOneRowEachAndTheSummarySaysWhatWasLeft
          "<FinishPoint><FinishPointCode>F2</FinishPointCode><MapPosition x='7' y='8'/></FinishPoint>"
          "<StartPoint><StartPointCode>S3</StartPointCode><MapPosition x='9' y='9'/></StartPoint>",
          {"31 31 3 C 10 10 P:31", QStringLiteral("S 10 0 S -15 20 S\u00f5"), "F 11 0 F 50 60 F1"},
-         {"3 controls added: 1 scoring controls, 1 start, 1 finish", "Start (S): S\u00f5; also in the file, not added: S2, S3",
+         {"3 controls added: 1 scoring control, 1 start, 1 finish", "Start (S): S\u00f5; also in the file, not added: S2, S3",
           "Finish (F): F1; also in the file, not added: F2", "Map: the file has no map reference; the map settings stay as they were"}},
+        // Points without a code, and a code repeated: named once each.
+        {"<StartPoint><StartPointCode> </StartPointCode><MapPosition x='1' y='2'/></StartPoint>"
+         "<StartPoint><StartPointCode>S2</StartPointCode><MapPosition x='3' y='4'/></StartPoint>"
+         "<StartPoint><StartPointCode>S2</StartPointCode><MapPosition x='3' y='4'/></StartPoint>"
+         "<StartPoint><StartPointCode></StartPointCode><MapPosition x='3' y='4'/></StartPoint>"
+         "<FinishPoint><MapPosition x='5' y='6'/></FinishPoint>",
+         {"31 31 3 C 10 10 P:31", "S 10 0 S 10 20 ", "F 11 0 F 50 60 "},
+         {"3 controls added: 1 scoring control, 1 start, 1 finish", "Start (S): (no code); also in the file, not added: S2, (no code)",
+          "Finish (F): (no code)", "Map: the file has no map reference; the map settings stay as they were"}},
         {"", {"31 31 3 C 10 10 P:31"},
-         {"1 controls added: 1 scoring controls, 0 start, 0 finish", "Map: the file has no map reference; the map settings stay as they were"}},
+         {"1 control added: 1 scoring control, 0 start, 0 finish", "Map: the file has no map reference; the map settings stay as they were"}},
     };
     for (const auto &c : cases) {
         data->connection().exec(QStringLiteral("DELETE FROM control"));

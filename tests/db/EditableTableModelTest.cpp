@@ -137,7 +137,11 @@ TEST_F(EditableTableFixture, RefusedEditsAreReportedAndLeaveTheStoredValue)
     for (const Case &c : {Case{"number", QStringLiteral("12a"), "Number: \"12a\" is not a whole number"},
                           Case{"number", QStringLiteral("99999999999"), "Number: \"99999999999\" is outside"},
                           Case{"name", QStringLiteral("Anna-Lena Smith"), "Name: \"Anna-Lena Smith\" is longer than 10 characters"},
-                          Case{"born", QStringLiteral("1990-02-30"), "Birthdate: \"1990-02-30\" is not a date"},
+                          Case{"born", QStringLiteral("1990-02-30"), "Birthdate: \"1990-02-30\" is not a date: no such day"},
+                          Case{"born", QStringLiteral("29.02.1999"), "Birthdate: \"29.02.1999\" is not a date: no such day"},
+                          Case{"born", QStringLiteral("1899-12-31"), "Birthdate: \"1899-12-31\" is before 1900-01-01"},
+                          Case{"born", QDate::currentDate().addDays(1), "Birthdate: \""},
+                          Case{"born", QStringLiteral("noon"), "Birthdate: \"noon\" is not a date of the form"},
                           Case{"seen", QStringLiteral("noon"), "seen: \"noon\" is not a date and time"}}) {
         EXPECT_FALSE(model.setData(cell(0, c.field), c.value)) << c.field;
         EXPECT_TRUE(lastFailure().startsWith(QLatin1String(c.says))) << lastFailure().toStdString();

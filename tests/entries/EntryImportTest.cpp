@@ -143,8 +143,14 @@ TEST_F(EntryImportFixture, ABadLineKeepsNothingOfTheFileAndSaysWhereAndWhy)
     const QString good = QStringLiteral("12;Changed;Club;H12;Ann;Lee;;W;101;EST");
     const struct { QString line; const char *reason; } cases[] = {
         {QString(), "empty"},
-        {QStringLiteral("13;B;Club;H12;Bob;Ox;31.02.1980;M;102;EST"), "31.02.1980"},
-        {QStringLiteral("13;B;Club;H12;Bob;Ox;1980-02-31;M;102;EST"), "1980-02-31"},
+        {QStringLiteral("13;B;Club;H12;Bob;Ox;31.02.1980;M;102;EST"), "\"31.02.1980\" is not a date: no such day"},
+        {QStringLiteral("13;B;Club;H12;Bob;Ox;29.02.1999;M;102;EST"), "\"29.02.1999\" is not a date: no such day"},
+        {QStringLiteral("13;B;Club;H12;Bob;Ox;31.04.2000;M;102;EST"), "\"31.04.2000\" is not a date: no such day"},
+        {QStringLiteral("13;B;Club;H12;Bob;Ox;1980-02-31;M;102;EST"), "\"1980-02-31\" is not a date: no such day"},
+        {QStringLiteral("13;B;Club;H12;Bob;Ox;31.12.1899;M;102;EST"), "\"31.12.1899\" is before 1900-01-01"},
+        {QStringLiteral("13;B;Club;H12;Bob;Ox;") + QDate::currentDate().addDays(1).toString(Qt::ISODate) + QStringLiteral(";M;102;EST"),
+         "is after today"},
+        {QStringLiteral("13;B;Club;H12;Bob;Ox;19/01/1996x;M;102;EST"), "\"19/01/1996x\" is not a date of the form"},
         {QStringLiteral("13;B;Club;H12;Bob;Ox;;M;102;EST") + QStringLiteral(";x").repeated(12), "21"},
         {QStringLiteral("13;B;Club;H12;Bob;Ox;;M;12345678901;EST"), "Chipnr"},
     };

@@ -1,19 +1,23 @@
 #include "EventDatabaseFixture.h"
 
 #include "entries/StartedMarking.h"
+#include "store/EventSettings.h"
 
 namespace {
 
 struct StartedMarkingFixture : EventDatabaseFixture
 {
     qint64 team = 0;
+    qint64 otherTeam = 0;
     void SetUp() override
     {
         EventDatabaseFixture::SetUp();
         team = data->insertRow(QStringLiteral("team"), {{"number", 1}, {"name", QStringLiteral("Mõisa")}});
+        otherTeam = data->insertRow(QStringLiteral("team"), {{"number", 2}, {"name", QStringLiteral("Järve")}});
     }
-    qint64 addRunner(const char *lastName, bool started, int punches)
+    qint64 addRunner(const char *lastName, bool started, int punches, qint64 teamId = 0)
     {
+        const qint64 team = teamId ? teamId : this->team;
         const qint64 runner = data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"lastname", QString::fromUtf8(lastName)},
                                                                         {"started", started ? 1 : 0}});
         for (int i = 0; i < punches; ++i)
@@ -31,13 +35,17 @@ struct StartedMarkingFixture : EventDatabaseFixture
 
 } // namespace
 
-TEST_F(StartedMarkingFixture, ReadOutRunnersOrAllOfThem)
+TEST_F(StartedMarkingFixture, ReadOutRunnersOrAllOfThemByTheEventsCards)
 {
-    const struct { StartedRunners which; QStringList started; const char *summary; } cases[] = {
-        {StartedRunners::ReadOut, {QStringLiteral("Šmidt"), QStringLiteral("Ütt"), QStringLiteral("Kask")},
-         "Marked 2 runners as started, 1 were already"},
-        {StartedRunners::All, {QStringLiteral("Šmidt"), QStringLiteral("Ütt"), QStringLiteral("Kask"), QStringLiteral("Pärn")},
-         "Marked 3 runners as started, 1 were already"},
+    const QStringList all = {QStringLiteral("Šmidt"), QStringLiteral("Ütt"), QStringLiteral("Kask"), QStringLiteral("Pärn"), QStringLiteral("Org")};
+    const QString calculate = QStringLiteral(". Calculate again: with a card per runner the started runners decide how many must punch");
+    const struct { StartedRunners which; int card; QStringList started; QString summary; } cases[] = {
+        {StartedRunners::ReadOut, EventSettings::CardPerRunner, {QStringLiteral("Šmidt"), QStringLiteral("Ütt"), QStringLiteral("Kask")},
+         QStringLiteral("Marked 2 runners as started, 1 were already") + calculate},
+        // One card per team: its carrier's punches stand for every member of that team, none of a team without punches.
+        {StartedRunners::ReadOut, EventSettings::CardPerTeam, all.first(4), QStringLiteral("Marked 3 runners as started, 1 were already")},
+        {StartedRunners::All, EventSettings::CardPerRunner, all, QStringLiteral("Marked 4 runners as started, 1 were already") + calculate},
+        {StartedRunners::All, EventSettings::CardPerTeam, all, QStringLiteral("Marked 4 runners as started, 1 were already")},
     };
     for (const auto &c : cases) {
         data->connection().exec(QStringLiteral("DELETE FROM runner"));
@@ -46,9 +54,13 @@ TEST_F(StartedMarkingFixture, ReadOutRunnersOrAllOfThem)
         addRunner("Ütt", true, 1);
         addRunner("Kask", false, 1);
         addRunner("Pärn", false, 0);
-        EXPECT_EQ(StartedMarkSummaryText(MarkRunnersStarted(data->connection(), c.which)), QLatin1String(c.summary));
+        addRunner("Org", false, 0, otherTeam);
+        EXPECT_EQ(CountRunnersToMarkStarted(data->connection(), c.which, c.card), c.started.size() - 1);
+        EXPECT_EQ(StartedMarkSummaryText(MarkRunnersStarted(data->connection(), c.which, c.card)), c.summary);
         EXPECT_EQ(started(), c.started);
-        // Again: nothing more to mark.
-        EXPECT_EQ(MarkRunnersStarted(data->connection(), c.which).marked, 0);
+        // Again: nothing more to mark, and nothing to calculate again.
+        const StartedMarkSummary again = MarkRunnersStarted(data->connection(), c.which, c.card);
+        EXPECT_EQ(again.marked, 0);
+        EXPECT_FALSE(again.calculateAgain);
     }
 }

@@ -41,8 +41,8 @@ TEST_F(TeamNumberingFixture, TeamsWithoutANumberGetTheNextFreeOnesInEntryOrder)
         // Above the highest number used, the 3 held by a team skipped nowhere.
         {"above the highest", std::nullopt, "", {5, 6, 3, 7, 8}, "Numbered 3 teams: 6-8"},
         // From 1: the numbers that teams hold are passed over.
-        {"from one", 1, "", {5, 1, 3, 2, 4}, "Numbered 3 teams: 1-4, 1 numbers in use skipped"},
-        {"one class", 100, "Põhja ÄÜ", {5, 0, 3, 100, 0}, "Numbered 1 teams: 100-100"},
+        {"from one", 1, "", {5, 1, 3, 2, 4}, "Numbered 3 teams: 1-4, 1 number in use skipped"},
+        {"one class", 100, "Põhja ÄÜ", {5, 0, 3, 100, 0}, "Numbered 1 team: 100"},
     };
     for (const auto &c : cases) {
         data->connection().exec(QStringLiteral("DELETE FROM team"));

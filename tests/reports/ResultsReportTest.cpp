@@ -156,9 +156,9 @@ TEST_F(ResultsReportFixture, ResultsWarnOfListedTeamsWhoseMembersAreNotListed)
     team(5, "Other class", "R6", 70, 3600);
 
     const struct { ReportKind kind; QStringList classes; const char *warning; } cases[] = {
-        {ReportKind::ResultsTable, {u"H12"_s}, "2 teams with a result have no started runner: their members are not listed"},
-        {ReportKind::Winners, {u"H12"_s, u"R6"_s}, "3 teams with a result have no started runner: their members are not listed"},
-        {ReportKind::ResultsSplits, {u"R6"_s}, "1 teams with a result have no started runner: their members are not listed"},
+        {ReportKind::ResultsTable, {u"H12"_s}, "3 teams in the results have no started runner: their members are not listed"},
+        {ReportKind::Winners, {u"H12"_s, u"R6"_s}, "4 teams in the results have no started runner: their members are not listed"},
+        {ReportKind::ResultsSplits, {u"R6"_s}, "1 teams in the results have no started runner: their members are not listed"},
     };
     for (const auto &c : cases) {
         messages.errors.clear();

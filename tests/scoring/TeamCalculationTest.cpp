@@ -234,7 +234,7 @@ TEST_F(ScoringFixture, AllTeamsWarnsOfTeamsWithAResultAndNoStartedRunner)
     EXPECT_EQ(summary.withResult, 3);
     EXPECT_TRUE(messages.errors.isEmpty());
     ASSERT_EQ(messages.warnings.size(), 1) << messages.warnings.join(u'\n').toStdString();
-    EXPECT_TRUE(messages.warnings[0].startsWith(QLatin1String("2 teams with a result have no started runner: their members are not listed")))
+    EXPECT_TRUE(messages.warnings[0].startsWith(QLatin1String("2 teams in the results have no started runner: their members are not listed")))
         << messages.warnings[0].toStdString();
 
     // Marked started: no warning.

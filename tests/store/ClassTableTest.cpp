@@ -117,6 +117,17 @@ TEST(ClassTable, NodeTextsTakenApartAndBuiltAgain)
     }
 }
 
+TEST(ClassTable, ANameStandsOnceInTheTree)
+{
+    const ClassTree tree = {{QStringLiteral("12h<*>(10:00:00|012:00:00|00:30:00)"), 0}, {QStringLiteral("12h V\u00e4ike"), 1}};
+    const struct { const char *name; bool taken; } cases[] = {
+        {"12h", true}, {"12h V\u00e4ike", true}, {"6h", false}, {"12H", false}, {"12h<*>(10:00:00|012:00:00|00:30:00)", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(!DuplicateClassNameProblem(tree, QString::fromUtf8(c.name)).isEmpty(), c.taken) << c.name;
+    EXPECT_EQ(DuplicateClassNameProblem(tree, QStringLiteral("12h")), QStringLiteral("There is a class 12h already; a class name may stand once in the tree"));
+}
+
 TEST(ClassTable, NamesAndTimesTheTreeCannotHoldAreRefused)
 {
     const struct

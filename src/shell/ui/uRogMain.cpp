@@ -262,17 +262,32 @@ void TfRogMain::loadStartedClick()
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const OverrideCursor wait(Qt::WaitCursor);
-    LoadStarted(m_data.connection(), ReadImportLines(dialog.selectedFiles().first(), QStringLiteral("ANSI")));
+    const StartedImportSummary summary = LoadStarted(m_data.connection(), ReadImportLines(dialog.selectedFiles().first(), QStringLiteral("ANSI")));
+    QMessageBox::information(this, tr("Korvent"), StartedImportSummaryText(summary));
 }
 
 void TfRogMain::markReadOutStartedClick()
 {
-    QMessageBox::information(this, tr("Korvent"), StartedMarkSummaryText(MarkRunnersStarted(m_data.connection(), StartedRunners::ReadOut)));
+    markRunnersStarted(StartedRunners::ReadOut);
 }
 
 void TfRogMain::markAllStartedClick()
 {
-    QMessageBox::information(this, tr("Korvent"), StartedMarkSummaryText(MarkRunnersStarted(m_data.connection(), StartedRunners::All)));
+    markRunnersStarted(StartedRunners::All);
+}
+
+void TfRogMain::markRunnersStarted(StartedRunners which)
+{
+    const int card = m_setup.snapshot()->settings.rgControlCard;
+    if (which == StartedRunners::All) {
+        // Marking cannot be undone: the operator sees how many first.
+        const int count = CountRunnersToMarkStarted(m_data.connection(), which, card);
+        if (QMessageBox::question(this, tr("Korvent"),
+                                  tr("Runners not yet started to mark as started: %1. This cannot be undone. Mark them?").arg(count))
+            != QMessageBox::Yes)
+            return;
+    }
+    QMessageBox::information(this, tr("Korvent"), StartedMarkSummaryText(MarkRunnersStarted(m_data.connection(), which, card)));
 }
 
 void TfRogMain::editControlsClick()

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <functional>
 
+enum class StartedRunners;
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -57,6 +58,7 @@ private:
     void loadStartedClick();
     void markReadOutStartedClick();
     void markAllStartedClick();
+    void markRunnersStarted(StartedRunners which);
     void editControlsClick();
     void calculateClick();
     void dbEditorClick();

@@ -521,9 +521,11 @@ void TfEventInfo::showSelectedClass()
         edit->setEnabled(item && !item->parent());
 }
 
-bool TfEventInfo::acceptableClass(const QString &name, const MainClassTimes *times)
+bool TfEventInfo::acceptableClass(const QString &name, const MainClassTimes *times, const QString &oldName)
 {
     QString problem = ClassNameProblem(name);
+    if (problem.isEmpty() && name != oldName)
+        problem = DuplicateClassNameProblem(classTree(), name);
     if (problem.isEmpty() && times)
         problem = MainClassTimesProblem(*times);
     if (problem.isEmpty())
@@ -534,7 +536,7 @@ bool TfEventInfo::acceptableClass(const QString &name, const MainClassTimes *tim
 
 void TfEventInfo::btnAddClassClick()
 {
-    const QString name = findChild<QLineEdit *>(QStringLiteral("eClassName"))->text();
+    const QString name = findChild<QLineEdit *>(QStringLiteral("eClassName"))->text().trimmed();
     if (name.isEmpty())
         return;
     QTreeWidgetItem *selected = selectedClass();
@@ -571,12 +573,12 @@ void TfEventInfo::btnChangeClassClick()
     QTreeWidgetItem *item = selectedClass();
     if (!item)
         return;
-    const QString name = eEditClassName->text();
+    const QString name = eEditClassName->text().trimmed();
     const bool mainClass = item->parent() == nullptr;
     const MainClassTimes times{meEditStartTime->text(), meEditControlTime->text(), meEditPenaltyTime->text()};
-    if (!acceptableClass(name, mainClass ? &times : nullptr))
-        return;
     const QString oldName = item->text(NameColumn);
+    if (!acceptableClass(name, mainClass ? &times : nullptr, oldName))
+        return;
     const qint64 entered = name == oldName ? 0 : TeamsEnteredInClass(m_data.connection(), oldName);
     if (entered > 0) {
         const QString question = tr("Teams entered in class %1: %2. They keep that class and are left out of the results until it "

@@ -83,8 +83,9 @@ private:
     QTreeWidgetItem *selectedClass() const;
     void showSelectedClass();
     QTreeWidgetItem *addClassItem(QTreeWidgetItem *parent, const QString &nodeText);
-    // Shows the problem and returns false when the name or times cannot be stored.
-    bool acceptableClass(const QString &name, const MainClassTimes *times);
+    // Shows the problem and returns false when the name or times cannot be
+    // stored; a class being renamed (oldName) may keep its own name.
+    bool acceptableClass(const QString &name, const MainClassTimes *times, const QString &oldName = {});
     // Shows the settings and classes as the event's files hold them.
     void loadFiles();
 

@@ -519,7 +519,7 @@ TEST_F(TeamsWindowFixture, NumberTeamsGivesTheChosenClassNumbersAndSaysWhich)
     });
     action("NumberTeams1")->trigger();
     EXPECT_EQ(classes, QStringList({"All classes", "D6", "H12"}));
-    EXPECT_EQ(message, QStringLiteral("Numbered 2 teams: 4-6, 1 numbers in use skipped"));
+    EXPECT_EQ(message, QStringLiteral("Numbered 2 teams: 4-6, 1 number in use skipped"));
     // The grid shows the teams in their new number order; the other class keeps none.
     EXPECT_EQ(shownTeams(), QStringList({"Other class", "Esimene", "Numbered", "Teine"}));
 }

@@ -341,7 +341,7 @@ TEST_F(EditControlsFixture, LinesTheOperatorTypedStayAtTheNextCorrection)
     find(QStringLiteral("12"));
     child<QTabWidget>("pcTeamStatus")->setCurrentIndex(1);
     choose(list("cbRemoveControl"), QStringLiteral("31"));
-    enter();
+    enterAnswering(QMessageBox::Yes);
     const QStringList lines = {"31 removed from team:12 #:1", "Team:12 Status:NA >DNS", "Team 12 says the unit at 31 was broken",
                                "45 removed from team:12 #:0"};
     EXPECT_EQ(window->logLines(), lines);

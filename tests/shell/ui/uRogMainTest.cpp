@@ -3,6 +3,7 @@
 
 #include "shell/ui/uRogMain.h"
 #include "base/Platform.h"
+#include "entries/EntryImport.h"
 #include "readout/ReadoutServer.h"
 #include "readout/ui/uServerMain.h"
 #include "exports/MapPicture.h"
@@ -500,8 +501,14 @@ TEST_F(MainWindowFixture, LoadStartedMarksTheRunnersOfTheChosenList)
         title = dialog->windowTitle();
         typeFileName(dialog, list);
     });
+    QString summary;
+    whenModal<QMessageBox>([&](QMessageBox *box) {
+        summary = box->text();
+        box->accept();
+    });
     window->command("actLoadStarted")->trigger();
     EXPECT_EQ(title, QStringLiteral("Open file"));
+    EXPECT_EQ(summary, StartedImportSummaryText({1, 1}));
     EXPECT_EQ(data->findRow(QStringLiteral("runner"), runner)->value("started").toInt(), 1);
 }
 
@@ -511,19 +518,33 @@ TEST_F(MainWindowFixture, MarkStartedCommandsMarkTheChosenRunnersAndSayHowMany)
     const qint64 team = data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Öökullid"}});
     const qint64 readOut = data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Šmidt"}, {"chipnr", "101"}});
     const qint64 partner = data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Väli"}});
+    const qint64 other = data->insertRow(QStringLiteral("runner"), {{"team_id", data->insertRow(QStringLiteral("team"), {{"number", 8}})}});
     data->insertRow(QStringLiteral("res_cp"), {{"team_id", team}, {"runner_id", readOut}, {"KP", "31"}});
     const auto started = [&](qint64 runner) { return data->findRow(QStringLiteral("runner"), runner)->value("started").toInt(); };
-    const auto run = [&](const char *command) {
-        QString message;
-        whenModal<QMessageBox>([&](QMessageBox *box) {
-            message = box->text();
-            box->accept();
-        });
+    // Every box of the command, answering a question with the given button
+    // (after No no other box comes).
+    const auto run = [&](const char *command, QMessageBox::StandardButton answer) {
+        QStringList texts;
+        std::function<void(QMessageBox *)> handle = [&](QMessageBox *box) {
+            texts.append(box->text());
+            if (box->button(QMessageBox::Yes)) {
+                if (answer == QMessageBox::Yes)
+                    whenModal<QMessageBox>(handle);
+                box->button(answer)->click();
+            } else {
+                box->accept();
+            }
+        };
+        whenModal<QMessageBox>(handle);
         window->command(QLatin1String(command))->trigger();
-        return message;
+        return texts;
     };
-    EXPECT_EQ(run("actMarkReadOutStarted"), QStringLiteral("Marked 1 runners as started, 0 were already"));
-    EXPECT_EQ(std::make_pair(started(readOut), started(partner)), std::make_pair(1, 0));
-    EXPECT_EQ(run("actMarkAllStarted"), QStringLiteral("Marked 1 runners as started, 1 were already"));
-    EXPECT_EQ(started(partner), 1);
+    // The event's default: one card per team, whose punches stand for every member.
+    EXPECT_EQ(run("actMarkReadOutStarted", QMessageBox::Yes), QStringList({QStringLiteral("Marked 2 runners as started, 0 were already")}));
+    EXPECT_EQ(std::make_pair(started(partner), started(other)), std::make_pair(1, 0));
+    const QString question = QStringLiteral("Runners not yet started to mark as started: 1. This cannot be undone. Mark them?");
+    EXPECT_EQ(run("actMarkAllStarted", QMessageBox::No), QStringList({question}));
+    EXPECT_EQ(started(other), 0);
+    EXPECT_EQ(run("actMarkAllStarted", QMessageBox::Yes), QStringList({question, QStringLiteral("Marked 1 runners as started, 2 were already")}));
+    EXPECT_EQ(std::make_pair(started(partner), started(other)), std::make_pair(1, 1));
 }

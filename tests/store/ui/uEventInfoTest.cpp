@@ -462,6 +462,8 @@ TEST_F(ClassEditor, NamesAndTimesTheTreeCannotHoldAreRefusedAndChangeNothing)
         {"6*h", "120000", "The class name \"6*h\" holds"},
         {"", "120000", "A class needs a name"},
         {"6h", "127500", "Start time \"12:75:00\" is not a time"},
+        {"12h", "120000", "There is a class 12h already"},
+        {"  6hV ", "120000", "There is a class 6hV already"},
     };
     for (const auto &c : cases) {
         boxes.clear();
@@ -482,6 +484,28 @@ TEST_F(ClassEditor, NamesAndTimesTheTreeCannotHoldAreRefusedAndChangeNothing)
     click("btnAddClass");
     EXPECT_EQ(boxes.size(), 1);
     EXPECT_EQ(nodeTexts(), before);
+    for (const char *taken : {"6h", " 12h V\u00e4ike "}) {
+        boxes.clear();
+        tree->clearSelection();
+        window->findChild<QLineEdit *>(QStringLiteral("eClassName"))->setText(QString::fromUtf8(taken));
+        click("btnAddClass");
+        ASSERT_EQ(boxes.size(), 1) << taken;
+        EXPECT_TRUE(boxes.first().startsWith(QStringLiteral("There is a class ") + QString::fromUtf8(taken).trimmed() + QStringLiteral(" already")))
+            << boxes.first().toStdString();
+        EXPECT_EQ(nodeTexts(), before);
+    }
+
+    // Names are stored trimmed; a class keeps its own name when only its times change.
+    boxes.clear();
+    window->findChild<QLineEdit *>(QStringLiteral("eClassName"))->setText(QStringLiteral("  3h "));
+    click("btnAddClass");
+    clickClass(QStringLiteral("6h"));
+    field("eEditClassName")->setText(QStringLiteral(" 6h "));
+    typeTime(*window, "meEditStartTime", "130000");
+    click("btnChangeClass");
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join(u'\n').toStdString();
+    EXPECT_TRUE(nodeTexts().contains(QStringLiteral("3h<*>(12:00:00|012:00:00|00:30:00)"))) << nodeTexts().join(u' ').toStdString();
+    EXPECT_TRUE(nodeTexts().contains(QStringLiteral("6h<*>(13:00:00|006:00:00|00:30:00)"))) << nodeTexts().join(u' ').toStdString();
 }
 
 TEST_F(ClassEditor, RenamingAClassTeamsAreEnteredInAsksFirst)
