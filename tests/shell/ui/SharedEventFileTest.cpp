@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTextBrowser>
 #include <QTcpSocket>
 
@@ -47,6 +48,7 @@ struct SharedEventWindow : ReadoutFixture
             EXPECT_TRUE(waitUntilListed(dialog, dir.path(), 1));
             typeFileName(dialog, list);
         });
+        whenModal<QMessageBox>([](QMessageBox *summary) { summary->accept(); });
         window->command("actLoadStarted")->trigger();
     }
 
