@@ -6,6 +6,7 @@
 #include "base/Platform.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <cmath>
 
@@ -31,6 +32,19 @@ QString decodeTemplate(const QByteArray &bytes)
     return Platform::decodeText(bytes);
 }
 
+// Names the file looked for and where it is set: a new secretary meets this
+// on the first report.
+QString missingHeaderText(const QString &headerFile)
+{
+    const SettingDefinition &setting = *FindSetting(QStringLiteral("eResultHeader"));
+    const QString where = tr("set it as \"%1\" on the \"%2\" tab of the event setup (key %3), or NON for pages without one")
+                              .arg(QCoreApplication::translate("EventSettings", setting.caption),
+                                   QCoreApplication::translate("EventSettings", setting.tab), QString::fromLatin1(setting.key));
+    if (headerFile.isEmpty())
+        return tr("Can't find report header file: none is set; ") + where;
+    return tr("Can't find report header file %1; ").arg(QFileInfo(headerFile).absoluteFilePath()) + where;
+}
+
 } // namespace
 
 void ReportPage::ReportHeader(const QString &headerFile, const QString &title, const QString &info, const EventSettings &settings)
@@ -39,9 +53,9 @@ void ReportPage::ReportHeader(const QString &headerFile, const QString &title, c
         m_lines.clear();
         return;
     }
-    const std::optional<QByteArray> header = ReadPlainFile(headerFile);
+    const std::optional<QByteArray> header = headerFile.isEmpty() ? std::nullopt : ReadPlainFile(headerFile);
     if (!header)
-        throw KorventError(tr("Can't find report header file"));
+        throw KorventError(missingHeaderText(headerFile));
     QStringList lines = decodeTemplate(*header).split(u'\n');
     for (QString &line : lines) {
         if (line.endsWith(u'\r'))

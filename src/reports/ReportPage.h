@@ -16,7 +16,8 @@ class ReportPage
 {
 public:
     // Starts the page from the template. "NON" means no header. A missing
-    // template raises KorventError "Can't find report header file". The title
+    // template raises KorventError "Can't find report header file" naming its
+    // absolute path and the setting that names it. The title
     // is plain text; the info is markup.
     void ReportHeader(const QString &headerFile, const QString &title, const QString &info, const EventSettings &settings);
     void append(const QString &line) { m_lines.append(line); }

@@ -5,6 +5,7 @@
 #include "store/EventSettings.h"
 #include "base/KorventError.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -83,13 +84,23 @@ TEST(ReportPage, AMissingTemplateStopsTheReport)
 {
     QTemporaryDir dir;
     ReportPage page;
+    const QString where = QStringLiteral("; set it as \"Results header\" on the \"Lists and extras\" tab of the event setup "
+                                         "(key eResultHeader), or NON for pages without one");
     // A folder or a device is no template either: /dev/zero would be read without end.
-    for (const QString &missing : {folderOf(dir) + QStringLiteral("none.htm"), QString(), dir.path(), QStringLiteral("/dev/null")}) {
+    // The file looked for is named whole: a relative one is taken from the working directory.
+    const struct { QString header; QString named; } cases[] = {
+        {folderOf(dir) + QStringLiteral("nõne.htm"), u' ' + folderOf(dir) + QStringLiteral("nõne.htm")},
+        {QStringLiteral("common/missing-header.htm"), u' ' + QDir::currentPath() + QStringLiteral("/common/missing-header.htm")},
+        {QString(), QStringLiteral(": none is set")},
+        {dir.path(), u' ' + dir.path()},
+        {QStringLiteral("/dev/null"), QStringLiteral(" /dev/null")},
+    };
+    for (const auto &c : cases) {
         try {
-            page.ReportHeader(missing, QStringLiteral("Startlist"), QString(), eventSettings());
-            FAIL() << "a missing template was accepted";
+            page.ReportHeader(c.header, QStringLiteral("Startlist"), QString(), eventSettings());
+            FAIL() << "a missing template was accepted: " << c.header.toStdString();
         } catch (const KorventError &error) {
-            EXPECT_EQ(error.message(), QStringLiteral("Can't find report header file"));
+            EXPECT_EQ(error.message(), QStringLiteral("Can't find report header file") + c.named + where);
         }
     }
 }
