@@ -78,7 +78,7 @@ void writeSettingsAndClasses(const QString &eventDirectory, const QDate &day, in
         settings.sePenaltyPoints = -10;
         settings.sePenaltySeconds = 60;
         settings.eSubClasses = QStringLiteral("MV;WV");
-        settings.eResultHeader = QStringLiteral("common/header.htm"); // relative to the program directory
+        settings.eResultHeader = EventSettings::newEventResultHeader();
         settings.cbShowCountry = true;
     });
 

@@ -4,8 +4,11 @@
 #include "base/IniFile.h"
 #include "base/KorventError.h"
 #include "base/Platform.h"
+#include "store/EventSettings.h"
+#include "store/uData.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 namespace StartupSequence {
@@ -23,6 +26,43 @@ void applyTextEncoding(const QString &settingsFile)
                                .arg(codepage, settingsFile));
 }
 
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("StartupSequence", text);
+}
+
+bool isFolder(const QString &directory)
+{
+    return !directory.isEmpty() && QFileInfo(directory).isDir();
+}
+
+// The start window until it names a folder that exists, is cancelled, or the
+// user lets a missing one be created.
+StartWindowAnswer askUntilSettled(const QString &proposed, const AskStartWindow &askStartWindow, const AskCreateFolder &askCreateFolder)
+{
+    StartWindowAnswer answer = askStartWindow(proposed);
+    while (answer.confirmed && askCreateFolder && !answer.eventDirectory.isEmpty() && !isFolder(answer.eventDirectory)) {
+        const QString path = QFileInfo(answer.eventDirectory).absoluteFilePath();
+        if (askCreateFolder(path)) {
+            if (!QDir().mkpath(path))
+                throw KorventError(tr("Cannot create the event folder %1").arg(path));
+            break;
+        }
+        answer = askStartWindow(answer.eventDirectory);
+    }
+    return answer;
+}
+
+// A new event starts with the program's report header, so that its first
+// report can be made; a header the organiser set or emptied stays.
+void giveNewEventTheProgramHeader(const QString &eventDirectory)
+{
+    EventSettings::update(eventDirectory, [&](EventSettings &settings) {
+        if (!IniFile(EventSettings::fileName(eventDirectory)).hasKey(EventSettings::sectionName(), QStringLiteral("eResultHeader")))
+            settings.eResultHeader = EventSettings::newEventResultHeader();
+    });
+}
+
 } // namespace
 
 QString programSettingsFile(const QString &programDirectory)
@@ -31,7 +71,7 @@ QString programSettingsFile(const QString &programDirectory)
 }
 
 EventLocation settle(const QString &currentDirectory, const QStringList &arguments, const AskStartWindow &askStartWindow,
-                     const OpenEvent &openEvent)
+                     const OpenEvent &openEvent, const AskCreateFolder &askCreateFolder)
 {
     EventLocation location;
     location.programDirectory = Platform::withTrailingSeparator(currentDirectory);
@@ -48,18 +88,23 @@ EventLocation settle(const QString &currentDirectory, const QStringList &argumen
         eventDirectory = arguments.first();
         location.confirmed = true;
     } else {
-        const StartWindowAnswer answer = askStartWindow(eventDirectory);
+        const StartWindowAnswer answer = askUntilSettled(eventDirectory, askStartWindow, askCreateFolder);
         eventDirectory = answer.eventDirectory;
         location.confirmed = answer.confirmed;
     }
 
-    if (eventDirectory.isEmpty() || !QFileInfo(eventDirectory).isDir())
-        throw KorventError(QCoreApplication::translate("StartupSequence", "Event directory is missing"));
+    if (eventDirectory.isEmpty())
+        throw KorventError(tr("Event directory is missing: no folder was given"));
+    if (!isFolder(eventDirectory))
+        throw KorventError(tr("Event directory is missing: %1").arg(QFileInfo(eventDirectory).absoluteFilePath()));
 
     location.eventDirectory = Platform::withTrailingSeparator(eventDirectory);
     location.resultsDirectory = location.eventDirectory + QStringLiteral("results/");
+    const bool newEvent = !QFileInfo::exists(TdmData::databaseFileName(location.eventDirectory));
     if (openEvent)
         openEvent(location);
+    if (location.confirmed && newEvent && QFileInfo::exists(TdmData::databaseFileName(location.eventDirectory)))
+        giveNewEventTheProgramHeader(location.eventDirectory);
     if (location.confirmed) {
         // Written only when the folder is another one: the file may hold what
         // this program cannot read, and is left as it is.

@@ -30,6 +30,9 @@ using AskStartWindow = std::function<StartWindowAnswer(const QString &proposedDi
 // Opens the event (its database) once the folder is settled; raises
 // KorventError for a folder that holds no event of this program.
 using OpenEvent = std::function<void(const EventLocation &location)>;
+// Asked when the start window was confirmed with a folder that does not
+// exist (its absolute path): true creates it, false shows the start window again.
+using AskCreateFolder = std::function<bool(const QString &absolutePath)>;
 
 // The program settings file in the program directory.
 QString programSettingsFile(const QString &programDirectory);
@@ -40,10 +43,12 @@ QString programSettingsFile(const QString &programDirectory);
 // is written only when that changes it) and prepares the results folder with
 // the style sheets of common/. A [system] codepage that is unknown or unfit
 // for text files raises KorventError.
-// Raises KorventError "Event directory is missing" when the folder does not exist.
+// Raises KorventError "Event directory is missing", naming the folder, when
+// it does not exist and is not created through askCreateFolder.
 // openEvent runs before anything is written: a folder it refuses gets no
-// results folder and is not remembered.
+// results folder and is not remembered. A confirmed event that openEvent made
+// new gets the program's report header (EventSettings::newEventResultHeader).
 EventLocation settle(const QString &currentDirectory, const QStringList &arguments, const AskStartWindow &askStartWindow,
-                     const OpenEvent &openEvent = {});
+                     const OpenEvent &openEvent = {}, const AskCreateFolder &askCreateFolder = {});
 
 } // namespace StartupSequence

@@ -43,6 +43,9 @@ struct EventSettings
 
     static QString sectionName() { return QStringLiteral("fEventInfo"); }
     static QString fileName(const QString &eventDirectory) { return eventDirectory + QStringLiteral("setup.ini"); }
+    // The program's own report header, relative to the program directory:
+    // what a new event and a generated one start with.
+    static QString newEventResultHeader() { return QStringLiteral("common/header.htm"); }
 
     // Missing or unreadable keys keep their defaults; numbers are held to their range.
     static EventSettings load(const QString &eventDirectory);

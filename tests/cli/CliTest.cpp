@@ -44,7 +44,8 @@ TEST(Cli, ErrorsGoToStderrWithNonZeroExit)
     QTemporaryDir program;
     const CliRun missing = runCliIn(program.path(), {"--event", "nowhere", "info"});
     EXPECT_NE(missing.exitCode, 0);
-    EXPECT_TRUE(missing.err.contains(QLatin1String("Event directory is missing"))) << missing.err.toStdString();
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("Event directory is missing: ") + folderOf(program) + QStringLiteral("nowhere")))
+        << missing.err.toStdString();
     EXPECT_TRUE(missing.out.isEmpty());
 
     QDir().mkpath(folderOf(program) + QStringLiteral("event"));
@@ -276,6 +277,28 @@ TEST(Cli, ACalculationThatFailsForATeamFailsTheCommand)
     EXPECT_NE(two.exitCode, 0);
     EXPECT_TRUE(two.err.contains(QLatin1String("error: To many controls! :"))) << two.err.toStdString();
     EXPECT_EQ(runCliIn(program.path(), {"--event", "event", "calculate", "--team", "1"}).exitCode, 0);
+}
+
+TEST(Cli, ANewEventMakesItsFirstReportWithTheProgramsHeader)
+{
+    QTemporaryDir program;
+    QDir().mkpath(folderOf(program) + QStringLiteral("event"));
+    for (const char *file : {"header.htm", "style.css", "style_p.css"})
+        writeFile(folderOf(program) + QStringLiteral("common/") + QLatin1String(file),
+                  readFile(QStringLiteral(KORVENT_SOURCE_DIR "/common/") + QLatin1String(file)));
+    const CliRun report = runCliIn(program.path(), {"--event", "event", "report", "results-table"});
+    ASSERT_EQ(report.exitCode, 0) << report.err.toStdString();
+    const QByteArray written = readFile(folderOf(program) + QStringLiteral("event/results/results.htm"));
+    EXPECT_TRUE(written.startsWith("\xEF\xBB\xBF<!DOCTYPE html>\r\n")) << written.left(40).toStdString();
+    EXPECT_EQ(EventSettings::load(folderOf(program) + QStringLiteral("event/")).eResultHeader, EventSettings::newEventResultHeader());
+
+    // Emptied on purpose: it stays empty, and the refusal says where to set it.
+    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "settings", "set", "eResultHeader="}).exitCode, 0);
+    const CliRun refused = runCliIn(program.path(), {"--event", "event", "report", "results-table"});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_TRUE(refused.err.contains(QLatin1String("Can't find report header file: none is set; set it as \"Results header\"")))
+        << refused.err.toStdString();
+    EXPECT_EQ(EventSettings::load(folderOf(program) + QStringLiteral("event/")).eResultHeader, QString());
 }
 
 TEST(Cli, ReportWritesThePagesOfTheRegistryAndRefusesWhatItCannotDo)

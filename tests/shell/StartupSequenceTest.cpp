@@ -4,6 +4,7 @@
 #include "base/IniFile.h"
 #include "base/KorventError.h"
 #include "base/Platform.h"
+#include "store/EventSettings.h"
 #include "store/uData.h"
 
 #include <gtest/gtest.h>
@@ -126,7 +127,7 @@ TEST_F(StartupFixture, MissingEventFolderStopsWhateverButtonClosedTheWindow)
             StartupSequence::settle(programDirectory, {}, answer(folderOf(root) + QStringLiteral("nowhere"), confirmed));
             FAIL() << "a missing folder was accepted";
         } catch (const KorventError &error) {
-            EXPECT_EQ(error.message(), QStringLiteral("Event directory is missing"));
+            EXPECT_EQ(error.message(), QStringLiteral("Event directory is missing: ") + folderOf(root) + QStringLiteral("nowhere"));
         }
     }
     EXPECT_THROW(StartupSequence::settle(programDirectory, {folderOf(root) + QStringLiteral("nowhere")}, neverAsked()), KorventError);
@@ -230,4 +231,76 @@ TEST_F(StartupFixture, AFolderTheEventOpeningRefusesGetsNothingAndIsNotRemembere
     EXPECT_FALSE(QDir(eventDirectory + QStringLiteral("/results")).exists());
     EXPECT_EQ(readFile(settingsFile()), settings);
     EXPECT_EQ(readFile(eventDirectory + QStringLiteral("/rogain.abs")), QByteArray("the accounts of another program"));
+}
+
+TEST_F(StartupFixture, AMissingFolderConfirmedInTheStartWindowIsCreatedOnlyWhenTheUserSaysYes)
+{
+    const QString typed = folderOf(root) + QStringLiteral("events/Rogain Tõrva");
+    const struct
+    {
+        QList<bool> answers; // to "create it?", in turn
+        bool created;
+    } cases[] = {
+        {{true}, true},
+        {{false, true}, true}, // no: the start window again, with the folder typed
+        {{false, false}, false},
+    };
+    for (const auto &c : cases) {
+        QDir(folderOf(root) + QStringLiteral("events")).removeRecursively();
+        QStringList shown, asked;
+        int windows = 0;
+        const auto startWindow = [&](const QString &proposed) {
+            shown.append(proposed);
+            ++windows;
+            // The last "no" is followed by Cancel.
+            return StartWindowAnswer{typed, windows <= c.answers.size()};
+        };
+        const auto askCreate = [&](const QString &path) {
+            asked.append(path);
+            return c.answers.at(asked.size() - 1);
+        };
+        QStringList opened;
+        const auto openEvent = [&](const EventLocation &location) { opened.append(location.eventDirectory); };
+        if (c.created) {
+            const EventLocation location = StartupSequence::settle(programDirectory, {}, startWindow, openEvent, askCreate);
+            EXPECT_TRUE(location.confirmed);
+            EXPECT_EQ(opened, QStringList({typed + u'/'}));
+            EXPECT_EQ(IniFile(settingsFile()).readString(QStringLiteral("event"), QStringLiteral("dir")), typed);
+        } else {
+            try {
+                StartupSequence::settle(programDirectory, {}, startWindow, openEvent, askCreate);
+                ADD_FAILURE() << "a folder not created was opened";
+            } catch (const KorventError &error) {
+                EXPECT_EQ(error.message(), QStringLiteral("Event directory is missing: ") + typed);
+            }
+            EXPECT_TRUE(opened.isEmpty());
+        }
+        EXPECT_EQ(QFileInfo(typed).isDir(), c.created);
+        EXPECT_EQ(asked, QStringList(c.answers.size(), typed));
+        EXPECT_EQ(shown.mid(1), QStringList(shown.size() - 1, typed)) << "the start window comes back with the folder typed";
+    }
+}
+
+TEST_F(StartupFixture, ANewEventGetsTheProgramsReportHeaderAndAnExistingOneKeepsItsOwn)
+{
+    const auto openEvent = [](const EventLocation &location) { TdmData data(location.eventDirectory); };
+    const auto header = [this] { return EventSettings::load(eventDirectory + u'/').eResultHeader; };
+
+    // Cancelled start window: the event opens, nothing of it is written.
+    StartupSequence::settle(programDirectory, {}, answer(eventDirectory, false), openEvent);
+    EXPECT_FALSE(QFile::exists(EventSettings::fileName(eventDirectory + u'/')));
+    QFile::remove(TdmData::databaseFileName(eventDirectory + u'/'));
+
+    StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked(), openEvent);
+    EXPECT_EQ(header(), QStringLiteral("common/header.htm"));
+
+    // An existing event: its header, even an empty one, is the organiser's.
+    EventSettings::update(eventDirectory + u'/', [](EventSettings &settings) { settings.eResultHeader.clear(); });
+    StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked(), openEvent);
+    EXPECT_EQ(header(), QString());
+
+    // A folder with settings but no database yet keeps the header it names.
+    QFile::remove(TdmData::databaseFileName(eventDirectory + u'/'));
+    StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked(), openEvent);
+    EXPECT_EQ(header(), QString());
 }

@@ -28,7 +28,8 @@ int main(int argc, char *argv[])
             TfStartForm startForm(proposed);
             const bool confirmed = startForm.exec() == QDialog::Accepted;
             return StartWindowAnswer{startForm.eventDirectory(), confirmed};
-        }, [&data](const EventLocation &event) { data = std::make_unique<TdmData>(event.eventDirectory); });
+        }, [&data](const EventLocation &event) { data = std::make_unique<TdmData>(event.eventDirectory); },
+            [](const QString &folder) { return TfStartForm::askCreateFolder(folder); });
         setup = std::make_unique<SharedEventSetup>(location.eventDirectory);
         TfRogMain mainWindow(location, *data, *setup);
         mainWindow.show();

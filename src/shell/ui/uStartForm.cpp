@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
@@ -84,4 +85,11 @@ void TfStartForm::sbChoosEventClick()
     const QString chosen = ChooseExistingDirectory(this, tr("Choose event"), start);
     if (!chosen.isEmpty())
         eEventDir->setText(chosen);
+}
+
+bool TfStartForm::askCreateFolder(const QString &absolutePath, QWidget *parent)
+{
+    return QMessageBox::question(parent, tr("Korvent"), tr("The event folder %1 does not exist. Create it as a new event?").arg(absolutePath),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+        == QMessageBox::Yes;
 }

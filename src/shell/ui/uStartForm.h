@@ -15,6 +15,8 @@ public:
     explicit TfStartForm(const QString &eventDirectory, QWidget *parent = nullptr);
 
     QString eventDirectory() const;
+    // Asks whether the event folder typed, which does not exist, is to be made.
+    static bool askCreateFolder(const QString &absolutePath, QWidget *parent = nullptr);
 
 protected:
     void showEvent(QShowEvent *event) override;
