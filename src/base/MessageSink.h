@@ -11,4 +11,9 @@ public:
     virtual ~MessageSink() = default;
     virtual void error(const QString &message) = 0;
     virtual void warning(const QString &message) = 0;
+
+    // A message that says how to mend something names the commands of the
+    // front end that shows it: menu commands in a window, commands on the CLI.
+    enum class Front { Window, CommandLine };
+    virtual Front front() const { return Front::Window; }
 };

@@ -15,6 +15,7 @@ public:
         m_err << "error: " << message << Qt::endl;
     }
     void warning(const QString &message) override { m_err << "warning: " << message << Qt::endl; }
+    Front front() const override { return Front::CommandLine; }
 
     int errors = 0;
 

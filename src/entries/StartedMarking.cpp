@@ -1,5 +1,6 @@
 #include "entries/StartedMarking.h"
 
+#include "base/CountText.h"
 #include "db/Connection.h"
 #include "store/EventSettings.h"
 
@@ -42,9 +43,8 @@ StartedMarkSummary MarkRunnersStarted(db::Connection &connection, StartedRunners
 
 QString StartedMarkSummaryText(const StartedMarkSummary &summary)
 {
-    return QCoreApplication::translate("StartedMarking", "Marked %1 runners as started, %2 were already")
-        .arg(summary.marked)
-        .arg(summary.alreadyStarted)
+    return CountText("StartedMarking", "Marked %n runner as started, ", "Marked %n runners as started, ", summary.marked)
+        + CountText("StartedMarking", "%n was already", "%n were already", summary.alreadyStarted)
         + (summary.calculateAgain
                ? QCoreApplication::translate("StartedMarking",
                                              ". Calculate again: with a card per runner the started runners decide how many must punch")

@@ -1,5 +1,6 @@
 #include "scoring/UnlistedMembers.h"
 
+#include "base/CountText.h"
 #include "base/MessageSink.h"
 #include "db/Connection.h"
 
@@ -21,9 +22,13 @@ int CountResultTeamsWithoutStartedRunner(db::Connection &connection, const QStri
 void WarnResultTeamsWithoutStartedRunner(db::Connection &connection, MessageSink &messages, const QStringList &classes)
 {
     const int teams = CountResultTeamsWithoutStartedRunner(connection, classes);
-    if (teams > 0)
-        messages.warning(QCoreApplication::translate("UnlistedMembers",
-                                                     "%1 teams in the results have no started runner: their members are not listed. "
-                                                     "Mark the runners started (Tools menu, or korvent-cli teams mark-started --read-out | --all)")
-                             .arg(teams));
+    if (teams == 0)
+        return;
+    const QString mend = messages.front() == MessageSink::Front::CommandLine
+        ? QCoreApplication::translate("UnlistedMembers", "Mark the runners started: korvent-cli teams mark-started --read-out | --all")
+        : QCoreApplication::translate("UnlistedMembers",
+                                      "Mark the runners started: Tools menu, \"Mark read-out runners started\" or \"Mark all runners started\"");
+    messages.warning(CountText("UnlistedMembers", "%n team in the results has no started runner: its members are not listed. ",
+                               "%n teams in the results have no started runner: their members are not listed. ", teams)
+                     + mend);
 }

@@ -12,6 +12,6 @@ namespace db { class Connection; }
 // lists hold them, none of whose runners is marked started.
 int CountResultTeamsWithoutStartedRunner(db::Connection &connection, const QStringList &classes = {});
 
-// A warning naming how many such teams there are and how to mend it; nothing
-// when there are none.
+// A warning naming how many such teams there are and how to mend it with the
+// commands of the sink's front end; nothing when there are none.
 void WarnResultTeamsWithoutStartedRunner(db::Connection &connection, MessageSink &messages, const QStringList &classes = {});

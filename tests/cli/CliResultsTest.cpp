@@ -99,6 +99,8 @@ TEST_F(CliResults, CalculationAndResultsWarnOfTeamsListedWithoutMembersUntilRunn
         const CliRun run = cli(command);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(QLatin1String("warning: ")) && run.err.contains(warning)) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QLatin1String("korvent-cli teams mark-started --read-out | --all"))) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains(QLatin1String("Tools menu"))) << run.err.toStdString();
     }
     const CliRun marked = cli({"teams", "mark-started", "--read-out"});
     ASSERT_EQ(marked.exitCode, 0) << marked.err.toStdString();

@@ -41,11 +41,11 @@ TEST_F(StartedMarkingFixture, ReadOutRunnersOrAllOfThemByTheEventsCards)
     const QString calculate = QStringLiteral(". Calculate again: with a card per runner the started runners decide how many must punch");
     const struct { StartedRunners which; int card; QStringList started; QString summary; } cases[] = {
         {StartedRunners::ReadOut, EventSettings::CardPerRunner, {QStringLiteral("Šmidt"), QStringLiteral("Ütt"), QStringLiteral("Kask")},
-         QStringLiteral("Marked 2 runners as started, 1 were already") + calculate},
+         QStringLiteral("Marked 2 runners as started, 1 was already") + calculate},
         // One card per team: its carrier's punches stand for every member of that team, none of a team without punches.
-        {StartedRunners::ReadOut, EventSettings::CardPerTeam, all.first(4), QStringLiteral("Marked 3 runners as started, 1 were already")},
-        {StartedRunners::All, EventSettings::CardPerRunner, all, QStringLiteral("Marked 4 runners as started, 1 were already") + calculate},
-        {StartedRunners::All, EventSettings::CardPerTeam, all, QStringLiteral("Marked 4 runners as started, 1 were already")},
+        {StartedRunners::ReadOut, EventSettings::CardPerTeam, all.first(4), QStringLiteral("Marked 3 runners as started, 1 was already")},
+        {StartedRunners::All, EventSettings::CardPerRunner, all, QStringLiteral("Marked 4 runners as started, 1 was already") + calculate},
+        {StartedRunners::All, EventSettings::CardPerTeam, all, QStringLiteral("Marked 4 runners as started, 1 was already")},
     };
     for (const auto &c : cases) {
         data->connection().exec(QStringLiteral("DELETE FROM runner"));

@@ -158,13 +158,17 @@ TEST_F(ResultsReportFixture, ResultsWarnOfListedTeamsWhoseMembersAreNotListed)
     const struct { ReportKind kind; QStringList classes; const char *warning; } cases[] = {
         {ReportKind::ResultsTable, {u"H12"_s}, "3 teams in the results have no started runner: their members are not listed"},
         {ReportKind::Winners, {u"H12"_s, u"R6"_s}, "4 teams in the results have no started runner: their members are not listed"},
-        {ReportKind::ResultsSplits, {u"R6"_s}, "1 teams in the results have no started runner: their members are not listed"},
+        {ReportKind::ResultsSplits, {u"R6"_s}, "1 team in the results has no started runner: its members are not listed"},
     };
     for (const auto &c : cases) {
         messages.errors.clear();
         run(c.kind, c.classes);
         ASSERT_EQ(messages.errors.size(), 1) << messages.errors.join(u'\n').toStdString();
         EXPECT_TRUE(messages.errors[0].startsWith(QLatin1String(c.warning))) << messages.errors[0].toStdString();
+        // Shown in a window: the mend is the window's own commands.
+        EXPECT_TRUE(messages.errors[0].endsWith(QLatin1String("Tools menu, \"Mark read-out runners started\" or \"Mark all runners started\"")))
+            << messages.errors[0].toStdString();
+        EXPECT_FALSE(messages.errors[0].contains(QLatin1String("korvent-cli"))) << messages.errors[0].toStdString();
     }
     messages.errors.clear();
     data->connection().exec(u"DELETE FROM team WHERE number <> 1"_s);

@@ -546,6 +546,6 @@ TEST_F(MainWindowFixture, MarkStartedCommandsMarkTheChosenRunnersAndSayHowMany)
     const QString question = QStringLiteral("Runners not yet started to mark as started: 1. This cannot be undone. Mark them?");
     EXPECT_EQ(run("actMarkAllStarted", QMessageBox::No), QStringList({question}));
     EXPECT_EQ(started(other), 0);
-    EXPECT_EQ(run("actMarkAllStarted", QMessageBox::Yes), QStringList({question, QStringLiteral("Marked 1 runners as started, 2 were already")}));
+    EXPECT_EQ(run("actMarkAllStarted", QMessageBox::Yes), QStringList({question, QStringLiteral("Marked 1 runner as started, 2 were already")}));
     EXPECT_EQ(std::make_pair(started(partner), started(other)), std::make_pair(1, 1));
 }
