@@ -9,6 +9,7 @@
 #include "base/Platform.h"
 #include "cli/StderrSink.h"
 #include "entries/EntryImport.h"
+#include "entries/ImportedClasses.h"
 #include "entries/StartedMarking.h"
 #include "entries/TeamNumbering.h"
 #include "entries/TeamsText.h"
@@ -41,6 +42,8 @@ int CliImportCommand(CliContext &context, const QStringList &arguments)
     if (kind == QLatin1String("teams")) {
         const TeamImportSummary summary = ImportTeams(connection, ReadImportLines(file, encoding.value_or(QStringLiteral("UTF-8"))));
         context.out << TeamImportSummaryText(summary) << '\n';
+        StderrSink messages;
+        WarnImportedClassesUnknown(summary, *cli::storedSetup(context.location.eventDirectory), messages);
         return 0;
     }
     if (kind == QLatin1String("chips")) {

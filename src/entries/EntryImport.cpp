@@ -1,6 +1,7 @@
 #include "entries/EntryImport.h"
 
 #include "base/BirthDate.h"
+#include "base/CountText.h"
 #include "base/KorventError.h"
 #include "base/TextFile.h"
 #include "base/Platform.h"
@@ -115,6 +116,7 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
     QSqlQuery insertRunner = connection.prepare(QStringLiteral(
         "INSERT INTO runner (team_id, chipnr, firstname, lastname, birthdate, country, sex, started) VALUES (?, ?, ?, ?, ?, ?, ?, 0)"));
     QSet<qint64> added, updated;
+    QHash<qint64, std::pair<QString, QString>> classesOfTeam; // the team's last line decides
     const QString team = QStringLiteral("team");
     const QString runner = QStringLiteral("runner");
 
@@ -143,11 +145,12 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
                 updated.insert(teamId);
             }
             const QString extraClass = fields.size() > ExtraClass && !fields[ExtraClass].isEmpty() ? column(ExtraClass) : QString();
+            const QVariant className = fieldText(team, QStringLiteral("class"), column(ClassName));
+            const QVariant extraClassName = fieldText(team, QStringLiteral("subclass"), extraClass);
             connection.exec(updateTeam, {fieldText(team, QStringLiteral("name"), column(TeamName)),
-                                         fieldText(team, QStringLiteral("country"), column(Country)),
-                                         fieldText(team, QStringLiteral("class"), column(ClassName)),
-                                         fieldText(team, QStringLiteral("club"), column(Club)), TeamNew,
-                                         fieldText(team, QStringLiteral("subclass"), extraClass), teamId});
+                                         fieldText(team, QStringLiteral("country"), column(Country)), className,
+                                         fieldText(team, QStringLiteral("club"), column(Club)), TeamNew, extraClassName, teamId});
+            classesOfTeam.insert(teamId, {className.toString(), extraClassName.toString()});
 
             const QString birthText = column(BirthDate);
             QVariant birthDate(QMetaType::fromType<QString>());
@@ -166,6 +169,12 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
         });
     }
     transaction.commit();
+    for (const auto &[className, extraClassName] : std::as_const(classesOfTeam)) {
+        if (!className.isEmpty())
+            ++summary.teamsInClass[className];
+        if (!extraClassName.isEmpty())
+            ++summary.teamsInExtraClass[extraClassName];
+    }
     summary.teamsAdded = static_cast<int>(added.size());
     summary.teamsUpdated = static_cast<int>(updated.size());
     return summary;
@@ -173,11 +182,10 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
 
 QString TeamImportSummaryText(const TeamImportSummary &summary)
 {
-    return tr("Imported %1 runners: %2 teams added, %3 updated, %4 lines skipped")
-        .arg(summary.runnersAdded)
-        .arg(summary.teamsAdded)
-        .arg(summary.teamsUpdated)
-        .arg(summary.linesSkipped);
+    return CountText("EntryImport", "Imported %n runner: ", "Imported %n runners: ", summary.runnersAdded)
+        + CountText("EntryImport", "%n team added, ", "%n teams added, ", summary.teamsAdded)
+        + tr("%1 updated, ").arg(summary.teamsUpdated)
+        + CountText("EntryImport", "%n line skipped", "%n lines skipped", summary.linesSkipped);
 }
 
 QString EntryExampleFileName(const QString &programDirectory)
@@ -279,5 +287,6 @@ StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &
 
 QString StartedImportSummaryText(const StartedImportSummary &summary)
 {
-    return tr("Started %1 runners, %2 lines passed over").arg(summary.runnersStarted).arg(summary.linesPassedOver);
+    return CountText("EntryImport", "Started %n runner, ", "Started %n runners, ", summary.runnersStarted)
+        + CountText("EntryImport", "%n line passed over", "%n lines passed over", summary.linesPassedOver);
 }

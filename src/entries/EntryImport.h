@@ -7,6 +7,7 @@
 // reason, and nothing of that file is kept, so the operator can mend the file
 // and load it again without duplicates.
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +27,9 @@ struct TeamImportSummary
     int teamsUpdated = 0;
     int runnersAdded = 0;
     int linesSkipped = 0; // lines with 8 fields or fewer
+    // The imported teams by the class and the extra class the file gave them
+    // (none when the field is empty).
+    QMap<QString, int> teamsInClass, teamsInExtraClass;
 };
 
 // Team entry lines, the first a header: entry id, team name, club, class,

@@ -14,6 +14,7 @@
 #include "base/ui/TextFileDialog.h"
 #include "db/EditableTableModel.h"
 #include "entries/EntryImport.h"
+#include "entries/ImportedClasses.h"
 #include "entries/TeamDeletion.h"
 #include "entries/TeamNumbering.h"
 #include "entries/TeamPickLists.h"
@@ -583,7 +584,15 @@ void TfTeams::Import1Click()
     }
     // The imported teams are all shown.
     showAllTeams();
-    QMessageBox::information(this, tr("Import teams from file"), TeamImportSummaryText(summary));
+    // What the import warns of belongs in its summary, not in boxes of its own.
+    struct : MessageSink
+    {
+        QStringList lines;
+        void error(const QString &message) override { lines.append(message); }
+        void warning(const QString &message) override { lines.append(message); }
+    } warnings;
+    WarnImportedClassesUnknown(summary, *m_setup.snapshot(), warnings);
+    QMessageBox::information(this, tr("Import teams from file"), (QStringList{TeamImportSummaryText(summary)} + warnings.lines).join(QStringLiteral("\n\n")));
 }
 
 void TfTeams::NumberTeams1Click()

@@ -447,7 +447,7 @@ TEST_F(TeamsWindowFixture, ImportTeamsFromTheChosenFileAndEncoding)
     EXPECT_EQ(asked, QStringList({"All files (*.*)|CSV files (*.csv)|Text files (*.txt)", "csv", "1", "UTF-8", "1"}));
     EXPECT_EQ(shownTeams(), QStringList({"Mägi"}));
     EXPECT_EQ(window->runnerModel()->rowCount(), 1);
-    EXPECT_EQ(summary, QStringLiteral("Imported 1 runners: 1 teams added, 0 updated, 0 lines skipped"));
+    EXPECT_EQ(summary, QStringLiteral("Imported 1 runner: 1 team added, 0 updated, 0 lines skipped"));
 
     // A bad file says which line and keeps nothing.
     writeFile(location.eventDirectory + QStringLiteral("import.csv"), "id\r\n13;B;Club;H12;Bob;Ox;;M;102;EST\r\n\r\n");
@@ -493,7 +493,12 @@ TEST_F(TeamsWindowFixture, ImportDialogDescribesTheColumnsAndWritesTheShippedExa
     ASSERT_EQ(messages.size(), 3);
     EXPECT_TRUE(messages[0].startsWith(QLatin1String("The example is written to ") + written)) << messages[0].toStdString();
     EXPECT_TRUE(messages[1].contains(QLatin1String("is there already"))) << messages[1].toStdString();
-    EXPECT_EQ(messages[2], QStringLiteral("Imported 8 runners: 4 teams added, 0 updated, 0 lines skipped"));
+    // The example's classes are not this event's: imported, and named in the summary.
+    EXPECT_TRUE(messages[2].startsWith(QLatin1String("Imported 8 runners: 4 teams added, 0 updated, 0 lines skipped\n\n"
+                                                     "Classes not in the class tree: 24h MW (1 team), 6h (1 team), 6h MM (1 team), 6h WW (1 team).")))
+        << messages[2].toStdString();
+    EXPECT_TRUE(messages[2].contains(QLatin1String("Extra classes not among the event's extra classes (SC1;SC2): MV (")))
+        << messages[2].toStdString();
     EXPECT_EQ(shownTeams(), QStringList({"Metsa Mõmmid", "Šokolaadid", "Ülikooli Sõbrad", "Kõrve, Tamm & Co"}));
 }
 
