@@ -107,6 +107,7 @@ TEST_F(CliControls, FailuresChangeNothing)
     // Settings that cannot be written keep the controls out as well.
     writeFile(folderOf(program) + QStringLiteral("course.xml"), course);
     const QString settingsFile = EventSettings::fileName(event);
+    QFile::remove(settingsFile); // the new event's own, with its report header
     QDir().mkpath(settingsFile);
     const CliRun unsaved = run({"import", "course.xml"});
     EXPECT_EQ(unsaved.exitCode, 1);
