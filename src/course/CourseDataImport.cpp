@@ -121,10 +121,12 @@ MapReference mapReference(const NumberReader &numbers, const XmlElement &map)
     // Distances are worked out with the scale: a map without one is no map reference.
     if (scaleNumber.negative || (scaleNumber.whole == 0 && !scaleNumber.nonZeroDecimals))
         numbers.fail(tr("the map Scale \"%1\" is not a scale").arg(scale));
-    if (scaleNumber.whole > MapScaleLimit)
-        numbers.fail(tr("the map Scale \"%1\" is outside 1 to %2").arg(scale).arg(MapScaleLimit));
+    // Maps are printed at whole scales: "15000.0" is 1:15,000 and stored so,
+    // while "0.5" or "7500.5" is a value from the wrong field, not rounded into a scale.
+    if (scaleNumber.nonZeroDecimals || scaleNumber.whole < 1 || scaleNumber.whole > MapScaleLimit)
+        numbers.fail(tr("the map Scale \"%1\" is not a whole number from 1 to %2").arg(scale).arg(MapScaleLimit));
     const Position offset = mapPosition(numbers, map, tr("the Map"));
-    return {scale, QString::number(offset.x), QString::number(offset.y)};
+    return {QString::number(scaleNumber.whole), QString::number(offset.x), QString::number(offset.y)};
 }
 
 } // namespace

@@ -17,15 +17,6 @@ QString tr(const char *text)
     return QCoreApplication::translate("CourseMapFile", text);
 }
 
-qint64 offset(const QString &text, const char *key)
-{
-    bool ok = false;
-    const qint64 value = text.trimmed().toLongLong(&ok);
-    if (!ok)
-        throw KorventError(tr("Setting %1: \"%2\" is not a whole number").arg(QLatin1String(key), text));
-    return value;
-}
-
 } // namespace
 
 QString CourseMapFileName(const EventSettings &settings, const QString &eventDirectory)
@@ -35,8 +26,8 @@ QString CourseMapFileName(const EventSettings &settings, const QString &eventDir
 
 QString SaveCourseMapFile(TdmData &data, const EventSettings &settings, const QString &eventDirectory)
 {
-    const qint64 offsetX = offset(settings.eMap_OffsetX, "eMap_OffsetX");
-    const qint64 offsetY = offset(settings.eMap_OffsetY, "eMap_OffsetY");
+    const qint64 offsetX = MapSettingNumber(settings, "eMap_OffsetX");
+    const qint64 offsetY = MapSettingNumber(settings, "eMap_OffsetY");
     if (settings.eMap_Filename.isEmpty())
         throw KorventError(tr("Setting eMap_Filename is empty: the course picture would have no file name"));
     // "base" + a name with a separator would lead through any folder named base... out of the event folder.

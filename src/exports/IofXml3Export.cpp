@@ -148,10 +148,12 @@ void appendTeam(const XmlElement &classResult, const IofTeamRow &team, const Rep
     const std::vector<IofRunnerRow> runners = RunnersOfTeam(connection, team.id);
     for (const IofRunnerRow &runner : runners) {
         const XmlElement person = teamResult.appendElement(QStringLiteral("TeamMemberResult")).appendElement(QStringLiteral("Person"));
-        // The runners grid offers M and W; women are "F" in the standard.
-        if (runner.sex == QLatin1String("M"))
-            person.setAttribute(QStringLiteral("sex"), runner.sex);
-        else if (runner.sex == QLatin1String("F") || runner.sex == QLatin1String("W"))
+        // The runners grid offers M and W, but imports and typing bring any case
+        // and blanks; women are "F" in the standard.
+        const QString sex = runner.sex.trimmed().toUpper();
+        if (sex == QLatin1String("M"))
+            person.setAttribute(QStringLiteral("sex"), sex);
+        else if (sex == QLatin1String("F") || sex == QLatin1String("W"))
             person.setAttribute(QStringLiteral("sex"), QStringLiteral("F"));
         appendPersonName(person, runner.lastname, runner.firstname);
         if (!runner.country.isEmpty())

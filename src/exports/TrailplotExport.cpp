@@ -50,14 +50,6 @@ qint64 shifted(qint64 origin, qint64 mapUnits, qint64 dpi, bool add, const Contr
     return position;
 }
 
-qint64 wholeNumber(const QString &text, const QString &what)
-{
-    bool ok = false;
-    const qint64 value = text.trimmed().toLongLong(&ok);
-    if (!ok)
-        throw KorventError(tr("The map's %1 \"%2\" is not a whole number").arg(what, text));
-    return value;
-}
 
 int pictureHeight(const QString &fileName)
 {
@@ -91,9 +83,9 @@ QString typeSuffix(const ControlRow &control)
 QStringList pointsLines(const ReportContext &context, int mapHeight)
 {
     const EventSettings &settings = context.setup.settings;
-    const qint64 dpi = wholeNumber(settings.eMap_DPI, tr("DPI"));
-    qint64 originX = wholeNumber(settings.eMap_OffsetX, tr("start offset x"));
-    qint64 originY = wholeNumber(settings.eMap_OffsetY, tr("start offset y"));
+    const qint64 dpi = MapSettingNumber(settings, "eMap_DPI");
+    qint64 originX = MapSettingNumber(settings, "eMap_OffsetX");
+    qint64 originY = MapSettingNumber(settings, "eMap_OffsetY");
 
     std::vector<ControlRow> controls;
     QSqlQuery rows = context.connection.exec(QStringLiteral("SELECT controlnr, type, pos_x, pos_y FROM control ORDER BY controlnr, id"));

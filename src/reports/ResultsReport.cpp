@@ -9,6 +9,7 @@
 #include "reports/TeamsTogether.h"
 #include "reports/WinnersList.h"
 
+#include "base/CountText.h"
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"
@@ -315,7 +316,20 @@ void ResultsRun::teamRow(const ResultTeam &team, const QString &placeText, QStri
 void ResultsRun::refuseSharedNumbers(const std::vector<ClassGroup> &groups)
 {
     // The calculation and the team pages find a team by its number: two teams
-    // sharing one would both show the first one's punches, on one page.
+    // sharing one would both show the first one's punches, on one page. A team
+    // without a number (none stored, 0, or no number at all) has no page of its
+    // own either: it would be teamresult_0.htm, shared with every such team.
+    QStringList unnumbered;
+    for (const ClassGroup &group : groups)
+        for (const ResultTeam &team : teamsOf(group))
+            if (team.number == 0)
+                unnumbered.append(u'"' + team.name + u'"');
+    if (!unnumbered.isEmpty())
+        throw KorventError(CountText("Reports", "%n team without a number: %1.", "%n teams without a number: %1.", unnumbered.size())
+                               .arg(unnumbered.join(QStringLiteral(", ")))
+                           + u' '
+                           + tr("Splits and team pages need each team's own number: number the teams (the teams window's "
+                                "\"Number teams\", or korvent-cli --event DIR teams number) and publish the results again."));
     for (const ClassGroup &group : groups) {
         for (const ResultTeam &team : teamsOf(group)) {
             QStringList sharing;

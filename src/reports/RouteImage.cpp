@@ -1,7 +1,6 @@
 #include "reports/RouteImage.h"
 
 #include "store/EventSettings.h"
-#include "store/TextHelpers.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -31,9 +30,9 @@ QPoint RouteBase::pixel(const MapPoint &position) const
 RouteBase PrepareRouteBase(db::Connection &connection, const EventSettings &settings, const QString &eventDirectory)
 {
     RouteBase base;
-    base.offsetX = LeadingInteger(settings.eMap_OffsetX);
-    base.offsetY = LeadingInteger(settings.eMap_OffsetY);
-    base.dpi = LeadingNumber(settings.eMap_DPI);
+    base.offsetX = MapSettingNumber(settings, "eMap_OffsetX");
+    base.offsetY = MapSettingNumber(settings, "eMap_OffsetY");
+    base.dpi = MapSettingNumber(settings, "eMap_DPI");
     base.map = DrawCourseMap(connection, settings, eventDirectory, settings.eMap_Filename, base.offsetX, base.offsetY);
     return base;
 }

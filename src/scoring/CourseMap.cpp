@@ -4,7 +4,6 @@
 #include "store/EventSettings.h"
 #include "base/GuardedFiles.h"
 #include "base/KorventError.h"
-#include "store/TextHelpers.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -128,7 +127,7 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
             map.originX = start.value(0).toLongLong();
             map.originY = start.value(1).toLongLong();
         }
-        dpi = LeadingNumber(settings.eMap_DPI);
+        dpi = MapSettingNumber(settings, "eMap_DPI");
     } else {
         const int height = pictureHeight(spanY * map.scale + 20, width + 20, tr("The controls span %1 x %2 map units").arg(QString::number(spanX, 'f', 0), QString::number(spanY, 'f', 0)));
         map.picture = QImage(width + 20, height, QImage::Format_RGB888);

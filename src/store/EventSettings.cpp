@@ -81,6 +81,14 @@ bool matchesMask(const QString &text, const char *mask)
     return QRegularExpression(QStringLiteral("^") + pattern + u'$').match(text).hasMatch();
 }
 
+QString mapNumberWanted(const SettingDefinition &definition)
+{
+    return definition.minimum < 0 ? tr("is not a whole number from %1 to %2 (digits, a minus sign in front if below zero)")
+                                        .arg(definition.minimum)
+                                        .arg(definition.maximum)
+                                  : tr("is not a whole number from %1 to %2 (digits only)").arg(definition.minimum).arg(definition.maximum);
+}
+
 } // namespace
 
 const std::vector<SettingDefinition> &SettingDefinitions()
@@ -132,18 +140,11 @@ void SetSettingText(EventSettings &settings, const SettingDefinition &definition
     };
     switch (definition.kind) {
     case SettingKind::Text:
-        // An empty number gives no distances, as before; anything else is checked.
-        if (definition.maximum > definition.minimum && !text.trimmed().isEmpty()) {
-            // Decimals are kept as the course file gave them; the whole part counts.
-            static const QRegularExpression number(QStringLiteral("^\\s*([+-]?\\d+)(\\.\\d*)?\\s*$"));
-            const QRegularExpressionMatch match = number.match(text);
-            if (!match.hasMatch())
-                refuse(tr("is not a number"));
-            bool whole = false;
-            const qint64 value = match.captured(1).toLongLong(&whole);
-            if (!whole || value < definition.minimum || value > definition.maximum)
-                refuse(tr("is outside %1 to %2").arg(definition.minimum).arg(definition.maximum));
-        }
+        // An empty scale gives no distances, as before; anything else is read
+        // as every part of the program reads it.
+        if (definition.maximum > definition.minimum && !(text.isEmpty() && definition.member == SettingMember(&S::eMap_Scale))
+            && !ReadMapNumber(text, definition.minimum, definition.maximum))
+            refuse(mapNumberWanted(definition));
         settings.*std::get<QString EventSettings::*>(definition.member) = text;
         break;
     case SettingKind::Masked:
@@ -176,6 +177,16 @@ void SetSettingText(EventSettings &settings, const SettingDefinition &definition
         break;
     }
     }
+}
+
+qint64 MapSettingNumber(const EventSettings &settings, const char *key)
+{
+    const SettingDefinition *definition = FindSetting(QLatin1String(key));
+    Q_ASSERT(definition && definition->kind == SettingKind::Text && definition->maximum > definition->minimum);
+    const QString text = SettingText(settings, *definition);
+    if (const std::optional<qint64> value = ReadMapNumber(text, definition->minimum, definition->maximum))
+        return *value;
+    throw KorventError(tr("%1 (%2): \"%3\" %4").arg(tr(definition->caption), QString::fromLatin1(key), text, mapNumberWanted(*definition)));
 }
 
 EventSettings EventSettings::load(const QString &eventDirectory)

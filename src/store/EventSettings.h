@@ -91,3 +91,7 @@ QString SettingText(const EventSettings &settings, const SettingDefinition &defi
 // Sets a setting from its setup.ini text. Raises KorventError naming the key
 // and what is wrong when the text is not of the setting's kind or range.
 void SetSettingText(EventSettings &settings, const SettingDefinition &definition, const QString &text);
+// The number a map setting (eMap_Scale, eMap_DPI, eMap_OffsetX, eMap_OffsetY)
+// holds, read as ReadMapNumber reads it. Raises KorventError naming the
+// setting and its text when it holds none (empty, or edited by hand).
+qint64 MapSettingNumber(const EventSettings &settings, const char *key);

@@ -1,11 +1,11 @@
 #include "store/MapHelpers.h"
 
 #include "base/Platform.h"
-#include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"
 
 #include <QtNumeric>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -22,6 +22,19 @@ qint64 truncated(double value)
 }
 
 } // namespace
+
+std::optional<qint64> ReadMapNumber(QStringView text, qint64 minimum, qint64 maximum)
+{
+    const QStringView digits = minimum < 0 && text.startsWith(u'-') ? text.sliced(1) : text;
+    // More digits than any bound has cannot be within it, and would overflow.
+    if (digits.isEmpty() || digits.size() > 18
+        || !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
+    const qint64 value = digits.toLongLong() * (digits.size() < text.size() ? -1 : 1);
+    if (value < minimum || value > maximum)
+        return std::nullopt;
+    return value;
+}
 
 qint64 MapDistance(qint64 x1, qint64 y1, qint64 x2, qint64 y2)
 {
@@ -42,7 +55,7 @@ qint64 MapDistance(qint64 x1, qint64 y1, qint64 x2, qint64 y2)
 
 qint64 MapUnitsToMeters(qint64 mapUnits, const QString &mapScale)
 {
-    const qint64 scale = LeadingNumber(mapScale);
+    const qint64 scale = ReadMapNumber(mapScale, 1, MapScaleLimit).value_or(0);
     if (scale <= 0 || mapUnits <= 0)
         return 0;
     qint64 product = 0;

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Course setting programs put the origin in the middle of the map, so a
 // negative position is as real as a positive one. A control without a
 // position has no value stored, or -1 for both coordinates: the marker the
@@ -25,9 +27,17 @@ constexpr qint64 MapCoordinateLimit = 1'000'000; // map units
 constexpr int MapScaleLimit = 1'000'000;
 constexpr int MapDpiLimit = 10'000;
 
+// The map numbers of the settings (scale, DPI, start offsets) are texts; this
+// is their one reading, for the check where they are set and for every
+// program part that uses them: plain digits, a leading minus only where the
+// range takes negatives, nothing else (no "+", blanks or decimals, which
+// other readers would take differently), within minimum to maximum.
+std::optional<qint64> ReadMapNumber(QStringView text, qint64 minimum, qint64 maximum);
+
 // Distances are worked out in floating point and held to what a qint64
 // takes: positions changed by hand in the database cannot overflow them.
 qint64 MapDistance(qint64 x1, qint64 y1, qint64 x2, qint64 y2);
+// A scale the reading does not take (empty included) gives no distances: 0.
 qint64 MapUnitsToMeters(qint64 mapUnits, const QString &mapScale);
 // Kilometres with two decimals, in the regional decimal separator.
 QString DistanceText(qint64 mapUnits, const QString &mapScale);

@@ -1,38 +1,10 @@
 #include "base/Platform.h"
 
+#include "TimeZoneScope.h"
+
 #include <QLocale>
 #include <QTimeZone>
 #include <gtest/gtest.h>
-#include <ctime>
-
-namespace {
-
-// Sets the process's time zone for one test.
-class TimeZoneScope
-{
-public:
-    explicit TimeZoneScope(const QByteArray &zone)
-        : m_old(qgetenv("TZ"))
-        , m_had(qEnvironmentVariableIsSet("TZ"))
-    {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~TimeZoneScope()
-    {
-        if (m_had)
-            qputenv("TZ", m_old);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-
-private:
-    QByteArray m_old;
-    bool m_had;
-};
-
-} // namespace
 
 TEST(Platform, UtcOffsetIsTheOneInForceAtThatTime)
 {

@@ -88,10 +88,19 @@ TEST_F(CliControls, MapfileSavesTheCoursePictureWithTheEventSettings)
     EXPECT_EQ(saved.out, QStringLiteral("event/baseforest.gif\n"));
     EXPECT_EQ(QImage(event + QStringLiteral("baseforest.gif"), "gif").width(), 220);
 
-    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "settings", "set", "eMap_OffsetY=1.5"}).exitCode, 0);
+    const QString notWhole = QStringLiteral("Start Offset (pix) y (eMap_OffsetY): \"1.5\" is not a whole number from -1000000 to 1000000 "
+                                            "(digits, a minus sign in front if below zero)\n");
+    const CliRun notSet = runCliIn(program.path(), {"--event", "event", "settings", "set", "eMap_OffsetY=1.5"});
+    EXPECT_EQ(notSet.exitCode, 1);
+    EXPECT_TRUE(notSet.err.endsWith(notWhole)) << notSet.err.toStdString();
+    EXPECT_EQ(EventSettings::load(event).eMap_OffsetY, QStringLiteral("-1779"));
+    // As a setup.ini edited by hand holds it: read the same way, refused the same way.
+    EventSettings edited = EventSettings::load(event);
+    edited.eMap_OffsetY = QStringLiteral("1.5");
+    edited.save(event);
     const CliRun refused = run({"mapfile"});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.contains(QStringLiteral("korvent-cli: Setting eMap_OffsetY: \"1.5\" is not a whole number\n"))) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.endsWith(QStringLiteral("korvent-cli: ") + notWhole)) << refused.err.toStdString();
     EXPECT_TRUE(refused.out.isEmpty());
 }
 

@@ -94,6 +94,21 @@ TEST_F(CourseDataImport, ControlsStartFinishAndTheMapReference)
     EXPECT_EQ(settings.eMap_OffsetY, QStringLiteral("2770"));
 }
 
+TEST_F(CourseDataImport, TheScaleIsStoredAsTheSettingsReadIt)
+{
+    const struct { const char *inFile; const char *stored; } cases[] = {
+        {"15000", "15000"}, {" 15000 ", "15000"}, {"15000.0", "15000"}, {"+10000", "10000"}, {"010000", "10000"}, {"1000000", "1000000"},
+    };
+    for (const auto &c : cases) {
+        const CourseData course = ReadCourseData(file(QByteArray("<CourseData><Map><Scale>") + c.inFile + "</Scale></Map></CourseData>"), false);
+        ASSERT_TRUE(course.map.has_value()) << c.inFile;
+        EventSettings settings;
+        ApplyMapReference(settings, *course.map);
+        EXPECT_EQ(settings.eMap_Scale, QLatin1String(c.stored)) << c.inFile;
+        EXPECT_EQ(MapSettingNumber(settings, "eMap_Scale"), QByteArray(c.stored).toLongLong()) << c.inFile;
+    }
+}
+
 TEST_F(CourseDataImport, UnitNumbersPlusElevenAndAFileWithoutMap)
 {
     const CourseData course = ImportCourseData(*data, file(R"(<CourseData><Control><ControlCode>31</ControlCode>
@@ -201,6 +216,9 @@ TEST_F(CourseDataImport, RefusalsNameTheFileAndWhatIsWrong)
         {"<CourseData><Control><ControlCode>-4</ControlCode></Control></CourseData>", "outside 0 to 99999"},
         {"<CourseData><Map><Scale/></Map><Control><ControlCode>4</ControlCode></Control></CourseData>", "the map Scale \"\" is not a scale"},
         {"<CourseData><Map><Scale>fine</Scale></Map></CourseData>", "the map Scale \"fine\" is not a number"},
+        {"<CourseData><Map><Scale>0.5</Scale></Map></CourseData>", "the map Scale \"0.5\" is not a whole number from 1 to 1000000"},
+        {"<CourseData><Map><Scale>7500.5</Scale></Map></CourseData>", "the map Scale \"7500.5\" is not a whole number from 1 to 1000000"},
+        {"<CourseData><Map><Scale>1000001</Scale></Map></CourseData>", "the map Scale \"1000001\" is not a whole number from 1 to 1000000"},
         {"<CourseData><Control><ControlCode>4</ControlCode><MapPosition x=\"12345678901234567\"/></Control></CourseData>", "is too large"},
     };
     for (const Case &c : cases) {

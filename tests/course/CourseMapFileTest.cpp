@@ -88,8 +88,9 @@ TEST_F(CourseMapFile, RefusalsLeaveAnEarlierFileAsItWas)
         const char *message;
     };
     const Case cases[] = {
-        {"1.5", "0", "rogainmap.gif", "Setting eMap_OffsetX: \"1.5\" is not a whole number"},
-        {"0", "", "rogainmap.gif", "Setting eMap_OffsetY: \"\" is not a whole number"},
+        {"1.5", "0", "rogainmap.gif", "Start Offset (pix) x (eMap_OffsetX): \"1.5\" is not a whole number"},
+        {"+3", "0", "rogainmap.gif", "Start Offset (pix) x (eMap_OffsetX): \"+3\" is not a whole number"},
+        {"0", "", "rogainmap.gif", "Start Offset (pix) y (eMap_OffsetY): \"\" is not a whole number"},
         {"0", "0", "", "Setting eMap_Filename is empty"},
     };
     for (const Case &c : cases) {

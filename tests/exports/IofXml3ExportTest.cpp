@@ -1,11 +1,12 @@
 #include "IofExportFixture.h"
+#include "TimeZoneScope.h"
 
 #include "exports/IofFormats.h"
 
 #include "base/KorventError.h"
-#include "base/Platform.h"
 
 #include <QRegularExpression>
+#include <QTimeZone>
 
 namespace {
 
@@ -33,6 +34,12 @@ TEST_F(Xml3Export, EmptyClassTreeGivesResultListAndEventOnly)
     setup.settings.leOrganiser = QStringLiteral("Rogaining Club");
     setup.settings.meEventStartTime = QStringLiteral("11:30:00");
     setup.settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+    // A zone in summer time now, north or south, so the offset in force is not the standard one.
+    const QByteArray north("Europe/Tallinn"), south("Australia/Sydney");
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QByteArray zone = QTimeZone(north).isDaylightTime(now) ? north : south;
+    ASSERT_TRUE(QTimeZone(zone).isDaylightTime(now)) << zone.toStdString();
+    const TimeZoneScope scope(zone);
     const XmlElement root = export3();
 
     const QByteArray written = bytes(IofExportFiles::xml3);
@@ -42,8 +49,10 @@ TEST_F(Xml3Export, EmptyClassTreeGivesResultListAndEventOnly)
     const QRegularExpressionMatch match = head.match(QString::fromUtf8(written));
     ASSERT_TRUE(match.hasMatch()) << written.toStdString();
     const QDateTime created = QDateTime::fromString(match.captured(1), Qt::ISODate);
-    EXPECT_EQ(match.captured(2), UtcOffsetText(Platform::utcOffsetSecondsAt(created)));
-    EXPECT_LT(qAbs(created.secsTo(QDateTime::currentDateTime())), 60);
+    const QTimeZone pinned(zone);
+    EXPECT_EQ(match.captured(2), UtcOffsetText(pinned.offsetFromUtc(now)));
+    EXPECT_NE(match.captured(2), UtcOffsetText(pinned.standardTimeOffset(now)));
+    EXPECT_LT(qAbs(QDateTime(created.date(), created.time(), pinned).secsTo(now)), 60);
 
     EXPECT_EQ(childNames(root), QStringList({"Event"}));
     const XmlElement event = root.child(QStringLiteral("Event"));
@@ -167,8 +176,8 @@ TEST_F(Xml3Export, TeamsWithOrganisationMembersAndTheTeamTotal)
         people.append(person.attribute(QStringLiteral("sex")) + u'|' + node(person, QStringLiteral("Name/Family")).text() + u'|'
                       + node(person, QStringLiteral("Name/Given")).text() + u'|' + person.child(QStringLiteral("Nationality")).attribute(QStringLiteral("code")));
     }
-    // "m" is not a sex the list knows.
-    EXPECT_EQ(people, QStringList({"M|Tamm|Given Tamm|EST", "|Kask|Given Kask|", "F|Saar|Given Saar|FIN", "|TEAMTOTAL||"}));
+    // "m" typed in lower case is a man all the same.
+    EXPECT_EQ(people, QStringList({"M|Tamm|Given Tamm|EST", "M|Kask|Given Kask|", "F|Saar|Given Saar|FIN", "|TEAMTOTAL||"}));
     EXPECT_EQ(childNames(members[1].child(QStringLiteral("Person"))), QStringList({"Name"}));
     EXPECT_EQ(childNames(members[0]), QStringList({"Person"}));
 
@@ -234,7 +243,10 @@ TEST_F(Xml3Export, AStatusWithoutAWordIsNoResultYet)
 TEST_F(Xml3Export, RunnersEnteredAsWomenAreFemale)
 {
     const qint64 id = calculatedTeam(1);
-    const struct { const char *entered; const char *written; } cases[] = {{"M", "M"}, {"W", "F"}, {"F", "F"}, {"w", ""}, {"N", ""}, {"", ""}};
+    const struct { const char *entered; const char *written; } cases[] = {
+        {"M", "M"}, {"W", "F"}, {"F", "F"}, {"m", "M"}, {"w", "F"}, {"f", "F"}, {" W", "F"}, {"M ", "M"},
+        {"N", ""}, {"", ""}, {"WM", ""},
+    };
     for (const auto &c : cases)
         member(id, QString::fromLatin1(c.entered), QString(), {{"sex", c.entered}});
     const QList<XmlElement> members = childrenNamed(teamResults(export3()).first(), QStringLiteral("TeamMemberResult"));

@@ -75,12 +75,12 @@ TEST_F(TrailplotFixture, PointsArePixelsFromTheStartAtTheOffsets)
 TEST_F(TrailplotFixture, WithoutStartTheOffsetsAreTheOrigin)
 {
     placed(QStringLiteral("31"), QStringLiteral("C"), 254, 254);
-    setup.settings.eMap_DPI = QStringLiteral(" 300 ");
+    setup.settings.eMap_DPI = QStringLiteral("300");
     setup.settings.eMap_OffsetX = QStringLiteral("-20");
     setup.settings.eMap_OffsetY = QStringLiteral("400");
     run();
     const QStringList points = lines(QStringLiteral("rogainmap.rada"));
-    EXPECT_EQ(points.value(3), QStringLiteral("dpi= 300 "));
+    EXPECT_EQ(points.value(3), QStringLiteral("dpi=300"));
     EXPECT_EQ(points.value(9), QStringLiteral("1=280|100|7|()31"));
 }
 
@@ -174,9 +174,10 @@ TEST_F(TrailplotFixture, WhatStopsTheExportWritesNothing)
     } cases[] = {
         {"eMap_Filename", "missing.gif", "No MAP file"},
         {"eMap_Filename", "", "No MAP file"},
-        {"eMap_DPI", "150dpi", "The map's DPI \"150dpi\" is not a whole number"},
-        {"eMap_OffsetX", "", "The map's start offset x \"\" is not a whole number"},
-        {"eMap_OffsetY", "1.5", "The map's start offset y \"1.5\" is not a whole number"},
+        {"eMap_DPI", "150dpi", "DPI: (eMap_DPI): \"150dpi\" is not a whole number from 1 to 10000 (digits only)"},
+        {"eMap_DPI", "150.5", "DPI: (eMap_DPI): \"150.5\" is not a whole number from 1 to 10000 (digits only)"},
+        {"eMap_OffsetX", "", "Start Offset (pix) x (eMap_OffsetX): \"\" is not a whole number from -1000000 to 1000000 (digits, a minus sign in front if below zero)"},
+        {"eMap_OffsetY", "1.5", "Start Offset (pix) y (eMap_OffsetY): \"1.5\" is not a whole number from -1000000 to 1000000 (digits, a minus sign in front if below zero)"},
     };
     for (const auto &c : cases) {
         const EventSettings original = setup.settings;
@@ -193,23 +194,31 @@ TEST_F(TrailplotFixture, WhatStopsTheExportWritesNothing)
 
 TEST_F(TrailplotFixture, PixelPositionsBeyondSixtyFourBitsAreRefusedNotWrittenWrong)
 {
+    // Map numbers are bounded where they are read; positions edited by hand in the database are not.
     placed(QStringLiteral("S"), QStringLiteral("S"), 1, 1);
     placed(QStringLiteral("31"), QStringLiteral("C"), 2000, 500);
     const struct
     {
         const char *dpi;
         const char *offsetX;
+        qint64 x;
         const char *message;
     } cases[] = {
-        {"100000000000000000", "0", "Control 31 at 2000, 500 has no pixel position a whole number can hold with DPI 100000000000000000"},
-        {"150", "9223372036854775807", "Control 31 at 2000, 500 has no pixel position a whole number can hold with DPI 150"},
-        {"-9223372036854775807", "0", "Control 31 at 2000, 500 has no pixel position a whole number can hold with DPI -9223372036854775807"},
+        {"10000", "0", 4'000'000'000'000'000'000,
+         "Control 31 at 4000000000000000000, 500 has no pixel position a whole number can hold with DPI 10000 and these start offsets"},
+        {"150", "-1000000", -9'223'372'036'854'775'807,
+         "Control 31 at -9223372036854775807, 500 has no pixel position a whole number can hold with DPI 150 and these start offsets"},
+        {"100000000000000000", "0", 2000, "DPI: (eMap_DPI): \"100000000000000000\" is not a whole number from 1 to 10000 (digits only)"},
+        {"-9223372036854775807", "0", 2000, "DPI: (eMap_DPI): \"-9223372036854775807\" is not a whole number from 1 to 10000 (digits only)"},
+        {"150", "9223372036854775807", 2000,
+         "Start Offset (pix) x (eMap_OffsetX): \"9223372036854775807\" is not a whole number from -1000000 to 1000000 (digits, a minus sign in front if below zero)"},
     };
     for (const auto &c : cases) {
         const EventSettings original = setup.settings;
         setup.settings.eMap_DPI = QLatin1String(c.dpi);
         setup.settings.eMap_OffsetX = QLatin1String(c.offsetX);
-        EXPECT_EQ(failure(), QLatin1String(c.message) + QStringLiteral(" and these start offsets")) << c.dpi;
+        data->connection().exec(QStringLiteral("UPDATE control SET pos_x=? WHERE controlnr='31'"), {c.x});
+        EXPECT_EQ(failure(), QLatin1String(c.message)) << c.dpi;
         setup.settings = original;
     }
     EXPECT_TRUE(output.files().isEmpty());

@@ -420,3 +420,37 @@ TEST_F(ResultsReportFixture, TeamsSharingANumberGetNoSplitsOrPagesOfEachOther)
     EXPECT_TRUE(lines({ReportFolder::Web, u"teamresult_7.htm"_s}).join(u'\n').contains(u"Owls"_s));
     EXPECT_TRUE(lines({ReportFolder::Web, u"teamresult_8.htm"_s}).join(u'\n').contains(u"Hares"_s));
 }
+
+TEST_F(ResultsReportFixture, TeamsWithoutANumberGetNoSplitsOrPages)
+{
+    course();
+    // No number stored and 0 both read as 0: every such team would be teamresult_0.htm.
+    const QVariant none;
+    const struct { std::vector<QVariant> numbers; const char *named; } cases[] = {
+        {{none, none}, "2 teams without a number: \"Team 1\", \"Team 2\"."},
+        {{none, 0}, "2 teams without a number: \"Team 1\", \"Team 2\"."},
+        {{none}, "1 team without a number: \"Team 1\"."},
+        {{0, 5}, "1 team without a number: \"Team 1\"."},
+    };
+    for (const auto &c : cases) {
+        data->connection().exec(u"DELETE FROM team"_s);
+        for (size_t i = 0; i < c.numbers.size(); ++i) {
+            const qint64 id = team(1, QStringLiteral("Team %1").arg(i + 1).toUtf8().constData(), "H12", 30 - qint64(i), 3600);
+            data->updateRow(u"team"_s, id, {{"number", c.numbers[i]}});
+        }
+        for (const ReportKind kind : {ReportKind::ResultsSplits, ReportKind::ResultsWeb}) {
+            try {
+                run(kind, {u"H12"_s});
+                ADD_FAILURE() << "published teams without a number: " << c.named;
+            } catch (const KorventError &error) {
+                EXPECT_TRUE(error.message().startsWith(QString::fromUtf8(c.named))) << error.message().toStdString();
+                EXPECT_TRUE(error.message().contains(u"\"Number teams\""_s)) << error.message().toStdString();
+                EXPECT_TRUE(error.message().contains(u"teams number"_s)) << error.message().toStdString();
+            }
+            EXPECT_FALSE(output->committed()) << c.named;
+            EXPECT_TRUE(output->files().isEmpty()) << c.named;
+        }
+        // The plain result table shows every team as it is.
+        EXPECT_EQ(teamRows(results(ReportKind::ResultsTable, {u"H12"_s})).size(), qsizetype(c.numbers.size())) << c.named;
+    }
+}

@@ -3,6 +3,7 @@
 #include "store/ClassTable.h"
 #include "store/EventSettings.h"
 #include "store/EventSetup.h"
+#include "store/MapHelpers.h"
 #include "base/IniFile.h"
 #include "base/KorventError.h"
 
@@ -93,7 +94,7 @@ TEST(EventSettings, SettingFromTextChecksKindAndRange)
         {"dtpDate", "04.07.2026", false},
         // Map numbers: what a real map can need, nothing that overflows a distance.
         {"eMap_Scale", "15000", true},
-        {"eMap_Scale", "7500.5", true},
+        {"eMap_Scale", "7500.5", false},
         {"eMap_Scale", "", true},
         {"eMap_Scale", "1000000", true},
         {"eMap_Scale", "1000001", false},
@@ -124,6 +125,81 @@ TEST(EventSettings, SettingFromTextChecksKindAndRange)
         }
     }
     EXPECT_EQ(FindSetting(QStringLiteral("lename")), nullptr);
+}
+
+TEST(EventSettings, MapNumbersReadTheSameWhereSetAndWhereUsed)
+{
+    // What `settings set` and the setup window accept, what the map readers
+    // (route maps, Trailplot, map file) take, and the metres of one metre of
+    // map: a text the check refuses is never read as some other number.
+    const std::optional<qint64> refused;
+    const struct { const char *key; const char *text; bool accepted; std::optional<qint64> read; qint64 metres; } cases[] = {
+        {"eMap_Scale", "15000", true, 15000, 15000},
+        {"eMap_Scale", "015000", true, 15000, 15000},
+        {"eMap_Scale", "1000000", true, 1000000, 1000000},
+        {"eMap_Scale", "", true, refused, 0}, // no distances
+        {"eMap_Scale", "+15000", false, refused, 0},
+        {"eMap_Scale", "\t15000", false, refused, 0},
+        {"eMap_Scale", " 15000", false, refused, 0},
+        {"eMap_Scale", "15000 ", false, refused, 0},
+        {"eMap_Scale", "15000.0", false, refused, 0},
+        {"eMap_Scale", "0.5", false, refused, 0},
+        {"eMap_Scale", "-15000", false, refused, 0},
+        {"eMap_Scale", "0", false, refused, 0},
+        {"eMap_Scale", "15 000", false, refused, 0},
+        {"eMap_Scale", "\uff11\uff15000", false, refused, 0}, // full-width digits
+        {"eMap_DPI", "150", true, 150, 0},
+        {"eMap_DPI", "10000", true, 10000, 0},
+        {"eMap_DPI", "", false, refused, 0},
+        {"eMap_DPI", "150.5", false, refused, 0},
+        {"eMap_DPI", "+150", false, refused, 0},
+        {"eMap_DPI", "-150", false, refused, 0},
+        {"eMap_DPI", "0", false, refused, 0},
+        {"eMap_DPI", "150dpi", false, refused, 0},
+        {"eMap_OffsetX", "822", true, 822, 0},
+        {"eMap_OffsetX", "-822", true, -822, 0},
+        {"eMap_OffsetX", "0", true, 0, 0},
+        {"eMap_OffsetX", "822.0", false, refused, 0},
+        {"eMap_OffsetX", "+822", false, refused, 0},
+        {"eMap_OffsetX", "--822", false, refused, 0},
+        {"eMap_OffsetX", "-", false, refused, 0},
+        {"eMap_OffsetX", "", false, refused, 0},
+        {"eMap_OffsetY", "-1000000", true, -1000000, 0},
+        {"eMap_OffsetY", "1000001", false, refused, 0},
+        {"eMap_OffsetY", "99999999999999999999", false, refused, 0},
+        {"eMap_OffsetY", "\t-5", false, refused, 0},
+    };
+    for (const auto &c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        const SettingDefinition *definition = FindSetting(QLatin1String(c.key));
+        ASSERT_TRUE(definition) << c.key;
+        EventSettings checked;
+        bool accepted = true;
+        try {
+            SetSettingText(checked, *definition, text);
+        } catch (const KorventError &error) {
+            accepted = false;
+            EXPECT_TRUE(error.message().contains(QLatin1String(c.key))) << error.message().toStdString();
+        }
+        EXPECT_EQ(accepted, c.accepted) << c.key << "=\"" << c.text << '"';
+
+        // As a setup.ini edited by hand holds it.
+        EventSettings stored;
+        stored.*std::get<QString EventSettings::*>(definition->member) = text;
+        if (c.read) {
+            EXPECT_EQ(MapSettingNumber(stored, c.key), *c.read) << c.key << "=\"" << c.text << '"';
+        } else {
+            try {
+                MapSettingNumber(stored, c.key);
+                ADD_FAILURE() << c.key << "=\"" << c.text << "\" was read";
+            } catch (const KorventError &error) {
+                EXPECT_TRUE(error.message().contains(QLatin1String(c.key) + QStringLiteral("): \"") + text + u'"')) << error.message().toStdString();
+            }
+        }
+        if (definition->member == SettingMember(&EventSettings::eMap_Scale)) {
+            EXPECT_EQ(MapUnitsToMeters(10'000, text), c.metres) << c.text;
+        }
+    }
 }
 
 TEST(EventSettings, EventStartIsTheDayAtTheFirstStartTime)

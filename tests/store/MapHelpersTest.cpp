@@ -23,6 +23,8 @@ TEST(MapHelpers, UnitsToMetersByScale)
         {1000, "0", 0},
         {1000, "", 0},
         {1000, "abc", 0},
+        {1000, "+30000", 0},     // never read as some other number
+        {1000, "30000.5", 0},
         {0, "30000", 0},
         {-10, "30000", 0},
     };
@@ -47,7 +49,8 @@ TEST(MapHelpers, PositionsOfAnySizeNeitherOverflowNorHang)
     };
     for (const auto &c : cases)
         EXPECT_EQ(MapDistance(c.x1, c.y1, c.x2, c.y2), c.distance) << c.x1 << " " << c.y1 << " " << c.x2 << " " << c.y2;
-    EXPECT_EQ(MapUnitsToMeters(2 * fifteen, QStringLiteral("999999999999999")), most);
+    EXPECT_EQ(MapUnitsToMeters(most, QStringLiteral("1000000")), most);
+    EXPECT_EQ(MapUnitsToMeters(2 * fifteen, QStringLiteral("999999999999999")), 0) << "beyond the largest scale: no distance";
     EXPECT_EQ(MapUnitsToMeters(2'828'427, QStringLiteral("1000000")), 282'842'700);
 }
 

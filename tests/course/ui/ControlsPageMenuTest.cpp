@@ -262,7 +262,8 @@ TEST_F(ControlsPage, MapFileDrawsWithTheWindowsSettings)
     trigger("miMapFile");
     ASSERT_EQ(boxes.texts.size(), 1);
     // Refused where the window's settings are taken, before anything is drawn.
-    EXPECT_EQ(boxes.texts.first(), QStringLiteral("Start Offset (pix) x (eMap_OffsetX): \"x\" is not a number"));
+    EXPECT_EQ(boxes.texts.first(), QStringLiteral("Start Offset (pix) x (eMap_OffsetX): \"x\" is not a whole number from -1000000 to 1000000 "
+                                                  "(digits, a minus sign in front if below zero)"));
 }
 
 TEST_F(ControlsPage, PrintWithoutAPrinterSaysSo)
