@@ -25,6 +25,10 @@ qint64 truncated(double value)
 
 std::optional<qint64> ReadMapNumber(QStringView text, qint64 minimum, qint64 maximum)
 {
+    // "15000.0" is a whole number too: older course imports stored the file's text as it stood.
+    if (const qsizetype point = text.indexOf(u'.'); point > 0 && point + 1 < text.size()
+        && std::all_of(text.begin() + point + 1, text.end(), [](QChar c) { return c == u'0'; }))
+        text = text.first(point);
     const QStringView digits = minimum < 0 && text.startsWith(u'-') ? text.sliced(1) : text;
     // More digits than any bound has cannot be within it, and would overflow.
     if (digits.isEmpty() || digits.size() > 18
