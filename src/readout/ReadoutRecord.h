@@ -26,7 +26,9 @@ struct ReadoutRecord
 };
 
 // std::nullopt is the "Wrong parameters" refusal: fewer than 6 fields, fewer
-// punch pairs than announced, or a finish or punch time that does not fit
-// the record's 32-bit hundredths. Raises KorventError for more than 601
+// punch pairs than announced, a chip number that is not all digits, a numeric
+// field that is no whole number or is negative (but the no-finish marks -1
+// and -99), or a finish or punch time that does not fit the record's 32-bit
+// hundredths. Raises KorventError for more than 601
 // fields or more than MaxRecordPunches punches.
 std::optional<ReadoutRecord> ParseReadoutRecord(const QString &text);

@@ -9,6 +9,7 @@
 #include "store/EventSetup.h"
 #include "store/uData.h"
 
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 struct ReadoutFixture : EventDatabaseFixture
@@ -41,6 +42,16 @@ struct ReadoutFixture : EventDatabaseFixture
     int punchRows(const QString &where = QString())
     {
         return data->connection().scalar(QStringLiteral("SELECT COUNT(*) FROM res_cp") + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where)).toInt();
+    }
+    // Stored punches as "KP status hh:mm:ss count", in insertion order.
+    QStringList rows()
+    {
+        QStringList result;
+        QSqlQuery query = data->connection().exec(QStringLiteral("SELECT KP, status, ctime, count FROM res_cp ORDER BY id"));
+        while (query.next())
+            result.append(QStringLiteral("%1 %2 %3 %4").arg(query.value(0).toString(), query.value(1).toString(),
+                                                            query.value(2).toString().mid(11), query.value(3).toString()));
+        return result;
     }
 };
 

@@ -3,8 +3,6 @@
 #include "readout/ReadoutProcessor.h"
 #include "base/KorventError.h"
 
-#include <QSqlQuery>
-
 namespace {
 
 struct ProcessorFixture : ReadoutFixture
@@ -23,16 +21,6 @@ struct ProcessorFixture : ReadoutFixture
         processor->LoadCourseCopy();
     }
     QString readout(const QString &record) { return processor->ProcessReadout(record).reply; }
-    // Rows of the runner as "KP status hh:mm:ss count", in insertion order.
-    QStringList rows()
-    {
-        QStringList result;
-        QSqlQuery query = data->connection().exec(QStringLiteral("SELECT KP, status, ctime, count FROM res_cp ORDER BY id"));
-        while (query.next())
-            result.append(QStringLiteral("%1 %2 %3 %4").arg(query.value(0).toString(), query.value(1).toString(),
-                                                            query.value(2).toString().mid(11), query.value(3).toString()));
-        return result;
-    }
 };
 
 // A record of punch pairs given as "code time" texts.
@@ -64,6 +52,14 @@ TEST_F(ProcessorFixture, RefusedReadoutsChangeNothing)
         {QStringLiteral("8001234;0;0;5430000;8;3;31;43800;45"), "E \"Wrong parameters\""}, // announces more pairs than it has
         {QStringLiteral("999;0;0;5430000;8;0"), "E \"Wrong chip nr\""},
         {QStringLiteral("8001234;0;0;-1;8;0"), "E \"No Finish Time\""},
+        // Negative or non-numeric fields: before any lookup, so even a known chip keeps its rows.
+        {QStringLiteral("8001234;0;0;-4000000;8;1;31;36100"), "E \"Wrong parameters\""},
+        {QStringLiteral("8001234;0;0;4000000;8;1;31;-5"), "E \"Wrong parameters\""},
+        {QStringLiteral("8001234;0;0;4000000;8;-1"), "E \"Wrong parameters\""},
+        {QStringLiteral("8001234;0;0;4000000;-8;0"), "E \"Wrong parameters\""},
+        {QStringLiteral("8001234;0;0;4000000;x;0"), "E \"Wrong parameters\""},
+        {QStringLiteral("-8001234;0;0;4000000;8;0"), "E \"Wrong parameters\""},
+        {QStringLiteral("8001234;0;0;4000000;8;1;-31;36100"), "E \"Wrong parameters\""},
     };
     for (const auto &c : cases) {
         const ReadoutResult result = processor->ProcessReadout(c.record);

@@ -255,6 +255,21 @@ TEST_F(ServerFixture, AnAbsurdTimeIsRefusedAndStallsNoOtherStation)
     EXPECT_EQ(punchRows(), 4);
 }
 
+TEST_F(ServerFixture, ARefusedLineLeavesTheRunnersStoredPunchesUntouched)
+{
+    auto first = station();
+    EXPECT_EQ(first->ask("si"), QByteArray("OK\r\n"));
+    EXPECT_EQ(first->ask("s " + exampleRecord.toLatin1()), exampleReply.toLatin1() + "\r\n");
+    const QStringList stored = rows();
+    for (const char *line : {"s 8001234;0;0;-4000000;8;1;31;36100", "s 8001234;0;0;4000000;8;1;31;-5", "s 8001234;0;0;4000000;8;-1",
+                             "s 8001234;0;0;4000000;x;0", "s 8001234x;0;0;4000000;8;0"}) {
+        auto s = station();
+        EXPECT_EQ(s->ask("si"), QByteArray("OK\r\n"));
+        EXPECT_EQ(s->ask(line), QByteArray("E \"Wrong parameters\"\r\n")) << line;
+        EXPECT_EQ(rows(), stored) << line;
+    }
+}
+
 TEST_F(ServerFixture, AStationThatTakesNoRepliesIsNotReadFromUntilItDoes)
 {
     setup.settings.leName = QString(1000, u'n'); // replies of about a kilobyte
