@@ -41,6 +41,11 @@ const QByteArray absurdNumbers[] = {"99999999999999999", "-99999999999999999", "
                                     "18446744073709551616", "1e308", "NaN", "-0", "00000000000000000000001", "", " ", "12:00:00",
                                     "2147483648", "-1", "4294967296", "0x10", "3.5", "864000000", "8640000000000"};
 
+// Records of a known chip that must be refused whole: negative times, a
+// negative punch count, a negative or non-numeric card type or chip.
+const char *const refusedRecords[] = {"0;0;-4000000;8;1;31;36100", "0;0;4000000;8;1;31;-5", "0;0;4000000;8;-1",
+                                      "0;0;4000000;-8;0", "0;0;4000000;x;0", "-1;0;4000000;8;0", "0;0;4000000;8;1;-31;36100"};
+
 QByteArray randomNumber(Random &random)
 {
     if (random.below(3) == 0)
@@ -94,6 +99,9 @@ QByteArray hostileLine(Random &random, const std::vector<QByteArray> &chips)
     case 6: return "s";
     case 7: return "s ";
     case 8: return garbage(random);
+    case 9:
+        return "s " + chips[static_cast<size_t>(random.below(static_cast<int>(chips.size())))] + ';'
+            + refusedRecords[random.below(static_cast<int>(std::size(refusedRecords)))];
     default: return readoutLine(random, chips);
     }
 }
