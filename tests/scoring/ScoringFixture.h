@@ -58,6 +58,15 @@ struct ScoringFixture : EventDatabaseFixture
     {
         data->insertRow(QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runnerId}, {"KP", code}, {"ctime", at(time)}, {"status", status}});
     }
+    // Team "Busy Bees", whose 26 punches at control 31 are more than a team list holds: its id and first runner.
+    std::pair<qint64, qint64> teamWithTooManyPunches(qint64 number)
+    {
+        const qint64 id = team(number, QStringLiteral("H6"), QStringLiteral("Busy Bees"));
+        const qint64 a = runner(id), b = runner(id);
+        for (int i = 0; i < 26; ++i)
+            punch(id, i % 2 ? a : b, "31", QTime(10, 0).addSecs(i * 30).toString(QStringLiteral("HH:mm:ss")));
+        return {id, a};
+    }
 
     TeamCalculation calculation()
     {

@@ -158,10 +158,7 @@ TEST_F(ScoringFixture, TooManyPunchesAtOneControlIsReportedAndWritesNothing)
 {
     control("31", 30);
     control("F", 0, "F");
-    const qint64 id = team(1, QStringLiteral("H6"), QStringLiteral("Busy Bees"));
-    const qint64 a = runner(id), b = runner(id);
-    for (int i = 0; i < 26; ++i)
-        punch(id, i % 2 ? a : b, "31", QTime(10, 0).addSecs(i * 30).toString(QStringLiteral("HH:mm:ss")));
+    const auto [id, a] = teamWithTooManyPunches(1);
     punch(id, a, "F", "15:00:00");
     EXPECT_FALSE(calculate(1));
     EXPECT_EQ(messages.errors, QStringList({"To many controls! :Busy Bees"}));
@@ -266,10 +263,7 @@ TEST_F(ScoringFixture, AllTeamsDecidesEachTeamFromItsRowsInsideTheWrite)
     control("31", 30);
     control("F", 0, "F");
     // Team 1 fails first (too many punches at 31), so its error comes before the others are written.
-    const qint64 busy = team(1, QStringLiteral("H6"), QStringLiteral("Busy Bees"));
-    const qint64 a = runner(busy), b = runner(busy);
-    for (int i = 0; i < 26; ++i)
-        punch(busy, i % 2 ? a : b, "31", QTime(10, 0).addSecs(i * 30).toString(QStringLiteral("HH:mm:ss")));
+    teamWithTooManyPunches(1);
     const qint64 handSet = team(2);
     punch(handSet, runner(handSet), "31", "10:10:00");
     punch(handSet, runner(handSet), "F", "15:00:00");
