@@ -77,7 +77,7 @@ void WriteTextLines(const QString &fileName, const QStringList &lines)
     WriteFileBytes(fileName, Platform::encodeText(TextOfLines(lines)));
 }
 
-void WriteFileBytes(const QString &fileName, const QByteArray &bytes)
+void RefuseUnwritableFile(const QString &fileName)
 {
     // The whole file is swapped in by a rename: a device or a pipe of that
     // name would be replaced by a plain file, never written to.
@@ -85,6 +85,11 @@ void WriteFileBytes(const QString &fileName, const QByteArray &bytes)
     const QFileInfo target(fileName);
     if (target.exists() && !target.isFile() && !target.isDir())
         throw KorventError(QCoreApplication::translate("TextFile", "Cannot write %1: it is not a plain file").arg(fileName));
+}
+
+void WriteFileBytes(const QString &fileName, const QByteArray &bytes)
+{
+    RefuseUnwritableFile(fileName);
     QSaveFile file(fileName);
     // The bytes are flushed before the commit: a write refused at the flush
     // (a full disk) would otherwise not stop the commit from replacing the

@@ -38,3 +38,6 @@ QString TextOfLines(const QStringList &lines);
 void WriteTextLines(const QString &fileName, const QStringList &lines);
 // The same for bytes already encoded.
 void WriteFileBytes(const QString &fileName, const QByteArray &bytes);
+// Raises the KorventError WriteFileBytes would raise before writing: a guarded
+// file, a device or a pipe at that name.
+void RefuseUnwritableFile(const QString &fileName);

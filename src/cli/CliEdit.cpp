@@ -62,6 +62,7 @@ int CliEditCommand(CliContext &context, const QStringList &arguments)
 
     db::Connection &connection = context.data.connection();
     const auto setup = storedSetup(context.location.eventDirectory);
+    RefuseUnwritableCorrectionLog(context.location.eventDirectory);
     QString line;
     CorrectedTeam team;
     if (correction == QLatin1String("add-control")) {

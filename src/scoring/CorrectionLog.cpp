@@ -60,6 +60,11 @@ void SaveCorrectionLog(const QString &eventDirectory, const QStringList &lines)
     WriteTextLines(CorrectionLogFileName(eventDirectory), lines);
 }
 
+void RefuseUnwritableCorrectionLog(const QString &eventDirectory)
+{
+    RefuseUnwritableFile(CorrectionLogFileName(eventDirectory));
+}
+
 void PrependCorrectionLog(const QString &eventDirectory, const QString &line)
 {
     const LogWriterTurn turn(eventDirectory);

@@ -18,5 +18,9 @@ void SaveCorrectionLog(const QString &eventDirectory, const QStringList &lines);
 // `edited` as the operator left it. Lines that other programs put at the top
 // since stay above the edit. Returns the log as written.
 QStringList MergeCorrectionLog(const QString &eventDirectory, const QStringList &shown, const QStringList &edited);
+// Raises the KorventError a line put at the top would raise for what is at the
+// log's name (the database's file, a device, a pipe), so that a correction is
+// refused before it is made rather than made without its line.
+void RefuseUnwritableCorrectionLog(const QString &eventDirectory);
 // Puts one line at the top of the log.
 void PrependCorrectionLog(const QString &eventDirectory, const QString &line);

@@ -7,6 +7,30 @@
 #include "store/uData.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// SQLite takes a file at one of the database's names for its own even before
+// it exists (a "-journal" it finds is rolled back and removed), so those names
+// are refused in the event folder whether or not a file is there, also when
+// `target` is a link to one of them.
+bool namesDatabaseFile(const QString &eventDirectory, const QString &target)
+{
+    const QStringList names = GuardedFiles::databaseFiles(QFileInfo(TdmData::databaseFileName(eventDirectory)).fileName());
+    QFileInfo file(QDir::cleanPath(QFileInfo(target).absoluteFilePath()));
+    for (int links = 0; links < 40; ++links) {
+        if (names.contains(file.fileName()) && GuardedFiles::sameFile(file.absolutePath(), eventDirectory))
+            return true;
+        if (!file.isSymLink())
+            return false;
+        file = QFileInfo(QDir::cleanPath(QFileInfo(file.absolutePath(), file.symLinkTarget()).absoluteFilePath()));
+    }
+    return false;
+}
+
+} // namespace
 
 void RefuseEventFileAsTarget(const QString &eventDirectory, const QString &target)
 {
@@ -14,7 +38,8 @@ void RefuseEventFileAsTarget(const QString &eventDirectory, const QString &targe
         throw KorventError(QCoreApplication::translate("EventFiles", "Cannot write %1: %2")
                                .arg(target, QCoreApplication::translate("EventFiles", reason)));
     };
-    if (!GuardedFiles::sameFileAmong(target, GuardedFiles::databaseFiles(TdmData::databaseFileName(eventDirectory))).isEmpty())
+    if (!GuardedFiles::sameFileAmong(target, GuardedFiles::databaseFiles(TdmData::databaseFileName(eventDirectory))).isEmpty()
+        || namesDatabaseFile(eventDirectory, target))
         refuse("it is the event's database");
     if (GuardedFiles::sameFile(target, EventSettings::fileName(eventDirectory)))
         refuse("it is the event's settings file");

@@ -152,6 +152,18 @@ TEST_F(CliEditFixture, ALogThatCannotBeWrittenStillShowsTheCorrectionDone)
     EXPECT_TRUE(run.err.contains(QLatin1String("timelog.txt"))) << run.err.toStdString();
 }
 
+TEST_F(CliEditFixture, ALogAtTheDatabasesFileIsRefusedBeforeTheCorrection)
+{
+    punch(runnerA, "31", "10:20:00");
+    ASSERT_TRUE(QFile::link(TdmData::databaseFileName(event), CorrectionLogFileName(event)));
+    const CliRun run = edit({"remove", "12", "31"});
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains(QLatin1String("timelog.txt: it is the event's database")))
+        << run.err.toStdString();
+    EXPECT_EQ(punches(), QStringList({"31 2026-06-13 10:20:00 8"}));
+}
+
 TEST_F(CliEditFixture, CorrectionsOfSeveralProcessesAtOnceEachKeepTheirLogLine)
 {
     const QStringList statuses = {"OK", "LATE", "OutOfBounds", "DNF - W/D", "DQS", "DNS", "OK", "LATE"};

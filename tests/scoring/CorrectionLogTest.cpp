@@ -1,3 +1,4 @@
+#include "EventDatabaseFixture.h"
 #include "FullDisk.h"
 #include "TestFolder.h"
 
@@ -6,7 +7,9 @@
 #include "scoring/CorrectionLog.h"
 
 #include <QScopeGuard>
+#include <functional>
 #include <optional>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 TEST(CorrectionLog, NewestLineFirstWithCrLfLines)
@@ -91,4 +94,41 @@ TEST(CorrectionLog, OnAFullDiskTheErrorNamesTheSystemsReason)
     EXPECT_TRUE(message->contains(QLatin1String("File too large"))) << message->toStdString();
     EXPECT_FALSE(message->contains(QLatin1String("another program"))) << message->toStdString();
     EXPECT_FALSE(CorrectionLogExists(event));
+}
+
+// A correction is made only when its line can go to the log: what is at the
+// log's name is judged before the correction's transaction.
+struct CorrectionLogOfOpenEvent : EventDatabaseFixture
+{
+};
+
+TEST_F(CorrectionLogOfOpenEvent, ALogThatCannotTakeTheLineIsRefusedBeforeTheCorrection)
+{
+    const QString event = folderOf(dir);
+    const QString log = CorrectionLogFileName(event);
+    EXPECT_NO_THROW(RefuseUnwritableCorrectionLog(event)); // no log yet
+    writeFile(log, "earlier line\r\n");
+    EXPECT_NO_THROW(RefuseUnwritableCorrectionLog(event));
+
+    const struct
+    {
+        const char *what;
+        std::function<void()> make;
+        QString reason;
+    } cases[] = {
+        {"a link to the database", [&] { ASSERT_TRUE(QFile::link(TdmData::databaseFileName(event), log)); },
+         QStringLiteral("it is the event's database")},
+        {"a pipe", [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(log).constData(), 0600), 0); },
+         QStringLiteral("it is not a plain file")},
+    };
+    for (const auto &c : cases) {
+        QFile::remove(log);
+        c.make();
+        try {
+            RefuseUnwritableCorrectionLog(event);
+            ADD_FAILURE() << c.what << " was taken for the log";
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QStringLiteral("Cannot write %1: %2").arg(log, c.reason)) << c.what;
+        }
+    }
 }

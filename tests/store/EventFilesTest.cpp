@@ -75,3 +75,28 @@ TEST_F(OpenEvent, EveryFileOfTheEventIsRefusedAsATarget)
     EXPECT_NO_THROW(RefuseEventFileAsTarget(event(), event() + QStringLiteral("participants.csv")));
     EXPECT_NO_THROW(RefuseEventFileAsTarget(event(), event() + QStringLiteral("results/setup.ini")));
 }
+
+// In WAL mode the -journal never exists, and SQLite removes one it finds as
+// a stale journal: a file written there would be gone at the next open.
+TEST_F(OpenEvent, TheDatabaseNamesAreRefusedAsTargetsBeforeTheFilesExist)
+{
+    const QString journal = database() + QStringLiteral("-journal");
+    ASSERT_FALSE(QFileInfo::exists(journal));
+    ASSERT_TRUE(QDir(event()).mkpath(QStringLiteral("results")));
+    const QString folderLink = dir.path() + QStringLiteral("/event-link");
+    ASSERT_TRUE(QFile::link(QDir::cleanPath(event()), folderLink));
+    const QString danglingLink = event() + QStringLiteral("results/journal.xml");
+    ASSERT_TRUE(QFile::link(journal, danglingLink));
+    for (const QString &target : {journal, event() + QStringLiteral("results/../rogain.abs-journal"),
+                                  folderLink + QStringLiteral("/rogain.abs-journal"), danglingLink}) {
+        try {
+            RefuseEventFileAsTarget(event(), target);
+            ADD_FAILURE() << target.toStdString() << " was allowed";
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QStringLiteral("Cannot write %1: it is the event's database").arg(target));
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(journal));
+    EXPECT_NO_THROW(RefuseEventFileAsTarget(event(), event() + QStringLiteral("results/rogain.abs-journal")));
+    EXPECT_NO_THROW(RefuseEventFileAsTarget(event(), event() + QStringLiteral("rogain.abs-journal.xml")));
+}

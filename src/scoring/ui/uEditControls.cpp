@@ -229,6 +229,7 @@ void TfEditControls::btnEnterClick()
             return;
     }
     try {
+        RefuseUnwritableCorrectionLog(m_eventDirectory);
         const QString line = correctTeam();
         addToLogFile(line);
         if (cbCalcTeamResult->isChecked()) {

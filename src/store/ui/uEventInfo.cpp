@@ -38,6 +38,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -630,28 +631,62 @@ void TfEventInfo::sbOpenFileClick()
         header->setText(dialog.selectedFiles().constFirst());
 }
 
+namespace {
+
+bool sameTree(const ClassTree &a, const ClassTree &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const ClassNode &x, const ClassNode &y) { return x.depth == y.depth && x.text == y.text; });
+}
+
+} // namespace
+
 void TfEventInfo::loadFiles()
 {
     m_filesShown = EventSetupFileStamps(m_eventDirectory);
-    showSettings(EventSettings::load(m_eventDirectory));
+    const EventSettings loaded = EventSettings::load(m_eventDirectory);
+    showSettings(loaded);
+    // Read back from the controls: a value a control shows in its own way is
+    // not taken for an edit.
+    m_settingsShown = shownSettings(loaded);
     setClassTree(ReadClassTreeFile(ClassTreeFileName(m_eventDirectory)));
+    m_treeShown = classTree();
+}
+
+EventSettings TfEventInfo::shownSettings(const EventSettings &fallback)
+{
+    EventSettings shown = fallback;
+    for (const SettingDefinition &definition : SettingDefinitions()) {
+        try {
+            SetSettingText(shown, definition, ControlText(settingControl(definition)).value_or(QString()));
+        } catch (const KorventError &) {
+        }
+    }
+    return shown;
 }
 
 void TfEventInfo::save(const EventSettings &current)
 {
     m_filesShown.reset();
-    current.save(m_eventDirectory);
+    const EventSettings saved = EventSettings::update(m_eventDirectory, [&](EventSettings &onDisk) {
+        for (const SettingDefinition &definition : SettingDefinitions()) {
+            const QString text = SettingText(current, definition);
+            if (text != SettingText(m_settingsShown, definition))
+                SetSettingText(onDisk, definition, text);
+        }
+    });
     // An emptied tree leaves the last stored one in place, and that one stays
     // the program's tree.
     ClassTree tree = classTree();
-    if (tree.empty())
+    if (tree.empty() || sameTree(tree, m_treeShown))
         tree = ReadClassTreeFile(ClassTreeFileName(m_eventDirectory));
     else
         WriteClassTreeFile(ClassTreeFileName(m_eventDirectory), tree);
     SaveCountryList(CountryListFileName(m_programDirectory), m_countries->countries());
 
-    m_shared.publish(EventSetup{current, tree});
-    m_filesShown = EventSetupFileStamps(m_eventDirectory);
+    m_shared.publish(EventSetup{saved, tree});
+    // What other programs changed meanwhile is shown from now on.
+    loadFiles();
 }
 
 void TfEventInfo::showEvent(QShowEvent *event)

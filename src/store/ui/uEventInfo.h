@@ -1,9 +1,11 @@
 #pragma once
 
 // The event setup window: event settings, classes, controls, server and list
-// options. Created once at start-up; every close writes setup.ini (through
-// EventSettings, as `korvent-cli settings set` does), the class tree and the
-// country list and publishes the new settings to all readers. The grids write
+// options. Created once at start-up; every close writes the settings and the
+// class tree the operator changed (through EventSettings::update, as
+// `korvent-cli settings set` does, so that what other programs changed
+// meanwhile stays) and the country list, and publishes the new settings to
+// all readers. The grids write
 // each edit to the database as it is made.
 
 #include "store/ClassTable.h"
@@ -88,6 +90,9 @@ private:
     bool acceptableClass(const QString &name, const MainClassTimes *times, const QString &oldName = {});
     // Shows the settings and classes as the event's files hold them.
     void loadFiles();
+    // The settings as the controls show them, a control that holds no value
+    // of its kind leaving the setting as `fallback` has it.
+    EventSettings shownSettings(const EventSettings &fallback);
 
     QString m_eventDirectory;
     QString m_programDirectory;
@@ -105,4 +110,8 @@ private:
     // The files as the controls last loaded or saved them; none while the
     // controls hold edits that could not be saved.
     std::optional<EventSetupStamps> m_filesShown;
+    // What the controls showed when the files were last loaded: a close
+    // writes only what differs from it.
+    EventSettings m_settingsShown;
+    ClassTree m_treeShown;
 };

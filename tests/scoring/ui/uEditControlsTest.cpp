@@ -285,6 +285,24 @@ TEST_F(EditControlsFixture, TeamStatusOkOnALateTeamEndsLateWhenCalculated)
     EXPECT_TRUE(child<QLabel>("lTeamStatus")->text().startsWith(QLatin1String("LATE ")));
 }
 
+TEST_F(EditControlsFixture, ALogAtTheDatabasesFileRefusesTheCorrectionBeforeItIsMade)
+{
+    open();
+    ASSERT_TRUE(QFile::link(TdmData::databaseFileName(folderOf(dir)), CorrectionLogFileName(folderOf(dir))));
+    find(QStringLiteral("12"));
+    child<QTabWidget>("pcTeamStatus")->setCurrentIndex(3);
+    choose(list("cbNewTeamStatus"), QStringLiteral("DNS"));
+    QString shown;
+    whenModal<QMessageBox>([&shown](QMessageBox *box) {
+        shown = box->text();
+        box->accept();
+    });
+    enter();
+    EXPECT_EQ(shown, QStringLiteral("Cannot write %1: it is the event's database").arg(CorrectionLogFileName(folderOf(dir))));
+    EXPECT_EQ(team().value("status").toInt(), TeamNew);
+    EXPECT_TRUE(window->logLines().isEmpty());
+}
+
 TEST_F(EditControlsFixture, TheLogSurvivesCloseAndReopenInOrder)
 {
     writeFile(folderOf(dir) + QStringLiteral("timelog.txt"), "Team:12 Status:NA >DNS\r\n\r\n45 removed from team:12 #:0\r\n");

@@ -612,3 +612,44 @@ TEST_F(EventInfoFixture, ChangesOfAnotherProgramAreShownOnOpeningAndKeptByClosin
     EXPECT_EQ(shared.snapshot()->settings.leName, QStringLiteral("Changed elsewhere"));
     EXPECT_EQ(shared.snapshot()->classTree.size(), 1u);
 }
+
+TEST_F(EventInfoFixture, ClosingWritesOnlyWhatTheOperatorChangedAndKeepsOtherProgramsChanges)
+{
+    WriteClassTreeFile(ClassTreeFileName(event), {{QStringLiteral("H12<*>(10:00:00|012:00:00|00:30:00)"), 0}});
+    auto window = open();
+    window->show();
+
+    // Another program changes settings and classes while the window is open.
+    QProcess cli;
+    cli.setWorkingDirectory(folderOf(root));
+    cli.start(QStringLiteral(KORVENT_CLI_PATH),
+              {"--event", "event", "settings", "set", "leOrganiser=Põhja Klubi", "leLocation=Järvselja"});
+    ASSERT_TRUE(cli.waitForFinished(30'000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const ClassTree otherTree = {{QStringLiteral("W6<*>(11:00:00|006:00:00|00:20:00)"), 0}, {QStringLiteral("W6 Juniors"), 1}};
+    WriteClassTreeFile(ClassTreeFileName(event), otherTree);
+
+    window->findChild<QLineEdit *>(QStringLiteral("leName"))->setText(QStringLiteral("Öine rogain"));
+    window->close();
+    const EventSettings stored = EventSettings::load(event);
+    EXPECT_EQ(stored.leName, QStringLiteral("Öine rogain"));
+    EXPECT_EQ(stored.leOrganiser, QStringLiteral("Põhja Klubi"));
+    EXPECT_EQ(stored.leLocation, QStringLiteral("Järvselja"));
+    ASSERT_EQ(ReadClassTreeFile(ClassTreeFileName(event)).size(), 2u);
+    EXPECT_EQ(ReadClassTreeFile(ClassTreeFileName(event))[1].text, QStringLiteral("W6 Juniors"));
+    EXPECT_EQ(shared.snapshot()->settings.leOrganiser, QStringLiteral("Põhja Klubi"));
+    EXPECT_EQ(shared.snapshot()->classTree.size(), 2u);
+
+    // Opened again it shows both changes; classes the operator changes are written.
+    window->show();
+    EXPECT_EQ(window->findChild<QLineEdit *>(QStringLiteral("leOrganiser"))->text(), QStringLiteral("Põhja Klubi"));
+    addClass(*window, QStringLiteral("M18"), true);
+    EventSettings::update(event, [](EventSettings &settings) { settings.leCourseMaster = QStringLiteral("Mari Mets"); });
+    window->close();
+    const ClassTree written = ReadClassTreeFile(ClassTreeFileName(event));
+    ASSERT_EQ(written.size(), 3u);
+    EXPECT_TRUE(std::any_of(written.begin(), written.end(),
+                            [](const ClassNode &node) { return node.text.startsWith(QStringLiteral("M18<*>")); }));
+    EXPECT_EQ(EventSettings::load(event).leCourseMaster, QStringLiteral("Mari Mets"));
+    EXPECT_EQ(EventSettings::load(event).leName, QStringLiteral("Öine rogain"));
+}
