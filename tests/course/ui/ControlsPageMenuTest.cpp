@@ -115,8 +115,9 @@ struct ControlsPage : ::testing::Test
                 return;
             summaries.append(box->text() + u'\n' + box->informativeText());
             const QString target = qEnvironmentVariable("KORVENT_SCREENSHOT_DIR");
-            if (!target.isEmpty() && !screenshot.isEmpty())
+            if (!target.isEmpty() && !screenshot.isEmpty()) {
                 EXPECT_TRUE(box->grab().save(target + u'/' + screenshot));
+            }
             box->accept();
         });
         summary.start(10);

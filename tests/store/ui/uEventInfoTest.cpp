@@ -568,8 +568,9 @@ TEST_F(ClassEditor, Screenshot)
     const QImage shot = window->grab().toImage();
     ASSERT_FALSE(shot.isNull());
     const QString target = qEnvironmentVariable("KORVENT_SCREENSHOT_DIR");
-    if (!target.isEmpty())
+    if (!target.isEmpty()) {
         EXPECT_TRUE(shot.save(target + QStringLiteral("/class-editor.png")));
+    }
 }
 
 TEST_F(EventInfoFixture, DeletingACountryAsksFirst)
