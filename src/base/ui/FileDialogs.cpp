@@ -34,14 +34,37 @@ NameOnlyIconProvider &nameOnlyIconProvider()
 
 } // namespace
 
-TFileDialog::TFileDialog(QWidget *parent, const QString &caption, const QString &directory, const QString &filter)
+TFileDialog::TFileDialog(QWidget *parent, const FileQuestion &question)
     // The folder is shown only once the provider is in place: listing it starts at once.
-    : QFileDialog(parent, caption, QStringLiteral("/"), filter)
+    : QFileDialog(parent, question.caption, QStringLiteral("/"), question.filters)
 {
     setOption(QFileDialog::DontUseNativeDialog);
     setIconProvider(&nameOnlyIconProvider());
+    setObjectName(question.objectName);
+    switch (question.kind) {
+    case FileQuestion::ExistingFile:
+        setFileMode(QFileDialog::ExistingFile);
+        break;
+    case FileQuestion::AnyFileToOpen:
+        setFileMode(QFileDialog::AnyFile);
+        break;
+    case FileQuestion::FileToWrite:
+        setAcceptMode(QFileDialog::AcceptSave);
+        break;
+    case FileQuestion::FileToReplace:
+        setAcceptMode(QFileDialog::AcceptSave);
+        setOption(QFileDialog::DontConfirmOverwrite);
+        break;
+    case FileQuestion::Folder:
+        setFileMode(QFileDialog::Directory);
+        setOption(QFileDialog::ShowDirsOnly);
+        break;
+    }
+    if (!question.selectedFilter.isEmpty())
+        selectNameFilter(question.selectedFilter);
+    setDefaultSuffix(question.defaultSuffix);
     // A file name stands for its folder with the file chosen, as in QFileDialog.
-    const QFileInfo start(directory.isEmpty() ? QDir::currentPath() : directory);
+    const QFileInfo start(question.start.isEmpty() ? QDir::currentPath() : question.start);
     if (start.isDir()) {
         setDirectory(start.filePath());
     } else {
@@ -50,22 +73,13 @@ TFileDialog::TFileDialog(QWidget *parent, const QString &caption, const QString 
     }
 }
 
-QString ChooseExistingDirectory(QWidget *parent, const QString &caption, const QString &directory)
+QString TFileDialog::ask()
 {
-    TFileDialog dialog(parent, caption, directory);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().first();
+    return exec() == QDialog::Accepted ? selectedFiles().value(0) : QString();
 }
 
-QString ChooseSaveFileName(QWidget *parent, const QString &caption, const QString &directory, const QString &filter)
+QString ChooseFileName(QWidget *parent, const FileQuestion &question)
 {
-    TFileDialog dialog(parent, caption, directory, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().first();
+    TFileDialog dialog(parent, question);
+    return dialog.ask();
 }

@@ -5,13 +5,12 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <utility>
 
-TTextFileDialog::TTextFileDialog(AcceptMode mode, QWidget *parent)
-    : TFileDialog(parent, QString())
+TTextFileDialog::TTextFileDialog(QWidget *parent, const FileQuestion &question)
+    : TFileDialog(parent, question)
     , m_encodings(new QComboBox(this))
 {
-    setAcceptMode(mode);
-    setFileMode(mode == AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     m_encodings->setObjectName(QStringLiteral("cbEncoding"));
     m_encodings->addItems(Platform::textFileEncodings());
     auto *label = new QLabel(tr("Encoding:"), this);
@@ -34,15 +33,30 @@ void TTextFileDialog::setEncoding(const QString &name)
     m_encodings->setCurrentIndex(m_encodings->findText(name));
 }
 
-TOpenTextFileDialog::TOpenTextFileDialog(QWidget *parent)
-    : TTextFileDialog(AcceptOpen, parent)
+namespace {
+
+FileQuestion named(FileQuestion question, const QString &objectName)
 {
-    setObjectName(QStringLiteral("OpenTextFileDialog"));
+    if (question.objectName.isEmpty())
+        question.objectName = objectName;
+    return question;
+}
+
+FileQuestion existingFile(FileQuestion question)
+{
+    question.kind = FileQuestion::ExistingFile;
+    return question;
+}
+
+} // namespace
+
+TOpenTextFileDialog::TOpenTextFileDialog(FileQuestion question, QWidget *parent)
+    : TTextFileDialog(parent, named(existingFile(std::move(question)), QStringLiteral("OpenTextFileDialog")))
+{
     setEncoding(QStringLiteral("UTF-8"));
 }
 
-TSaveTextFileDialog::TSaveTextFileDialog(QWidget *parent)
-    : TTextFileDialog(AcceptSave, parent)
+TSaveTextFileDialog::TSaveTextFileDialog(const FileQuestion &question, QWidget *parent)
+    : TTextFileDialog(parent, named(question, QStringLiteral("SaveTextFileDialog")))
 {
-    setObjectName(QStringLiteral("SaveTextFileDialog"));
 }

@@ -17,7 +17,7 @@ public:
     void setEncoding(const QString &name);
 
 protected:
-    TTextFileDialog(AcceptMode mode, QWidget *parent);
+    TTextFileDialog(QWidget *parent, const FileQuestion &question);
 
 private:
     QComboBox *m_encodings;
@@ -29,7 +29,8 @@ class TOpenTextFileDialog : public TTextFileDialog
     Q_OBJECT
 
 public:
-    explicit TOpenTextFileDialog(QWidget *parent = nullptr);
+    // The question's kind is always an existing file.
+    explicit TOpenTextFileDialog(FileQuestion question = {}, QWidget *parent = nullptr);
 };
 
 // Names a file to write; the first encoding chosen at first.
@@ -38,5 +39,6 @@ class TSaveTextFileDialog : public TTextFileDialog
     Q_OBJECT
 
 public:
-    explicit TSaveTextFileDialog(QWidget *parent = nullptr);
+    // The question's kind says whether replacing a file is asked about.
+    explicit TSaveTextFileDialog(const FileQuestion &question, QWidget *parent = nullptr);
 };

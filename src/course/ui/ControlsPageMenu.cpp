@@ -76,12 +76,13 @@ void ControlsPageMenu::changeControls(const std::function<void()> &command)
 
 void ControlsPageMenu::miImportOCAD9Click()
 {
-    TFileDialog dialog(&m_window, tr("Import OCAD9 course data"), m_eventDirectory, tr("XML files (*.xml)"));
-    dialog.setObjectName(QStringLiteral("odImportOCAD9"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("xml"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        importFile(dialog.selectedFiles().constFirst());
+    const QString fileName = ChooseFileName(&m_window, {.caption = tr("Import OCAD9 course data"),
+                                                        .start = m_eventDirectory,
+                                                        .filters = tr("XML files (*.xml)"),
+                                                        .defaultSuffix = QStringLiteral("xml"),
+                                                        .objectName = QStringLiteral("odImportOCAD9")});
+    if (!fileName.isEmpty())
+        importFile(fileName);
 }
 
 void ControlsPageMenu::importFile(const QString &fileName)

@@ -12,8 +12,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-TEntryFileDialog::TEntryFileDialog(const QString &programDirectory, QWidget *parent)
-    : TOpenTextFileDialog(parent)
+TEntryFileDialog::TEntryFileDialog(const QString &programDirectory, const FileQuestion &question, QWidget *parent)
+    : TOpenTextFileDialog(question, parent)
     , m_programDirectory(programDirectory)
     , lFormat(new QLabel(this))
     , btnWriteExample(new QPushButton(tr("Write an example file"), this))

@@ -14,7 +14,7 @@ class TEntryFileDialog : public TOpenTextFileDialog
     Q_OBJECT
 
 public:
-    TEntryFileDialog(const QString &programDirectory, QWidget *parent = nullptr);
+    TEntryFileDialog(const QString &programDirectory, const FileQuestion &question, QWidget *parent = nullptr);
 
     // Writes the example as import-example.csv into the folder the dialog
     // shows and selects it there; says where, or why it could not.

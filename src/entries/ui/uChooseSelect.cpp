@@ -61,16 +61,15 @@ void TfChooseSelect::clbCheckListDblClick()
 
 void CheckData(QWidget *parent, db::Connection &connection, const QString &programDirectory, const ClassTree &classTree)
 {
-    TFileDialog dialog(parent, QObject::tr("Open file"), programDirectory + QStringLiteral("common"), QObject::tr("KVTCheck (*.kvchk)"));
-    dialog.setObjectName(QStringLiteral("OpenDialog1"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A name that is not there is answered with "No file".
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("kvchk"));
-    dialog.selectFile(QStringLiteral("checklist.kvchk"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString fileName = ChooseFileName(parent, {.kind = FileQuestion::AnyFileToOpen,
+                                                     .caption = QObject::tr("Open file"),
+                                                     .start = programDirectory + QStringLiteral("common/checklist.kvchk"),
+                                                     .filters = QObject::tr("KVTCheck (*.kvchk)"),
+                                                     .defaultSuffix = QStringLiteral("kvchk"),
+                                                     .objectName = QStringLiteral("OpenDialog1")});
+    if (fileName.isEmpty())
         return;
-    const QString fileName = dialog.selectedFiles().first();
 
     const std::optional<std::vector<CheckRule>> rules = ReadCheckRules(fileName);
     if (!rules) {

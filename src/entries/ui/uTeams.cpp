@@ -566,21 +566,21 @@ void TfTeams::Results1Click()
 
 void TfTeams::Import1Click()
 {
-    TEntryFileDialog dialog(m_location.programDirectory, this);
-    dialog.setWindowTitle(tr("Import teams from file"));
-    const QStringList filters{tr("All files (*.*)"), tr("CSV files (*.csv)"), tr("Text files (*.txt)")};
-    dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    dialog.setDirectory(m_location.eventDirectory);
-    dialog.selectFile(m_location.eventDirectory + QStringLiteral("import.csv"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    TEntryFileDialog dialog(m_location.programDirectory,
+                            {.caption = tr("Import teams from file"),
+                             .start = m_location.eventDirectory + QStringLiteral("import.csv"),
+                             .filters = tr("All files (*.*);;CSV files (*.csv);;Text files (*.txt)"),
+                             .defaultSuffix = QStringLiteral("csv")},
+                            this);
+    const QString fileName = dialog.ask();
+    if (fileName.isEmpty())
         return;
     if (!storeEdits())
         return;
     TeamImportSummary summary;
     {
         const OverrideCursor wait(Qt::WaitCursor);
-        summary = ImportTeams(m_data.connection(), ReadImportLines(dialog.selectedFiles().first(), dialog.encoding()));
+        summary = ImportTeams(m_data.connection(), ReadImportLines(fileName, dialog.encoding()));
     }
     // The imported teams are all shown.
     showAllTeams();
@@ -609,18 +609,19 @@ void TfTeams::NumberTeams1Click()
 
 void TfTeams::Importchips1Click()
 {
-    TFileDialog dialog(this, tr("Open file"), m_location.eventDirectory, QStringLiteral("*.txt"));
-    dialog.setObjectName(QStringLiteral("OpenDialog1"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString fileName = ChooseFileName(this, {.caption = tr("Open file"),
+                                                   .start = m_location.eventDirectory,
+                                                   .filters = QStringLiteral("*.txt"),
+                                                   .defaultSuffix = QStringLiteral("txt"),
+                                                   .objectName = QStringLiteral("OpenDialog1")});
+    if (fileName.isEmpty())
         return;
     if (!storeEdits())
         return;
     ChipImportSummary summary;
     {
         const OverrideCursor wait(Qt::WaitCursor);
-        summary = ImportChips(m_data.connection(), ReadImportLines(dialog.selectedFiles().first(), QStringLiteral("ANSI")),
+        summary = ImportChips(m_data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")),
                               m_setup.snapshot()->settings.rgControlCard);
     }
     showAllTeams();

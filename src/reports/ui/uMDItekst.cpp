@@ -86,8 +86,10 @@ bool TfMDItekst::saveTo(const QString &fileName)
 
 bool TfMDItekst::saveClick()
 {
-    const QString fileName = ChooseSaveFileName(this, tr("Salvesta fail kui"), windowTitle(),
-                                                tr("All files (*.*);;Text files (*.txt);;RTF files (*.rtf);;HTML files (*.htm)"));
+    const QString fileName = ChooseFileName(this, {.kind = FileQuestion::FileToReplace,
+                                                   .caption = tr("Salvesta fail kui"),
+                                                   .start = windowTitle(),
+                                                   .filters = tr("All files (*.*);;Text files (*.txt);;RTF files (*.rtf);;HTML files (*.htm)")});
     return !fileName.isEmpty() && saveTo(fileName);
 }
 

@@ -33,10 +33,7 @@ namespace {
 // folder names do not count) before it asks whether to overwrite.
 QString askSaveFileName(QWidget *parent, const QString &title, const QString &filter, const QString &extension)
 {
-    TFileDialog dialog(parent, title, QString(), filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(extension);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    return ChooseFileName(parent, {.kind = FileQuestion::FileToWrite, .caption = title, .filters = filter, .defaultSuffix = extension});
 }
 
 // A page names its pictures and style sheets itself (the organiser's header

@@ -422,13 +422,13 @@ db::SqlOutcome TfDataEditor::shownRows()
 
 void TfDataEditor::bbtnLoadClick()
 {
-    TFileDialog dialog(this, tr("Open query from.."), m_location.programDirectory + QStringLiteral("common"), tr("SQL files (*.sql)"));
-    dialog.setObjectName(QStringLiteral("OpenDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("sql"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        mSQLEditor->setPlainText(LoadSqlText(dialog.selectedFiles().first()));
+    const QString fileName = ChooseFileName(this, {.caption = tr("Open query from.."),
+                                                   .start = m_location.programDirectory + QStringLiteral("common"),
+                                                   .filters = tr("SQL files (*.sql)"),
+                                                   .defaultSuffix = QStringLiteral("sql"),
+                                                   .objectName = QStringLiteral("OpenDialog")});
+    if (!fileName.isEmpty())
+        mSQLEditor->setPlainText(LoadSqlText(fileName));
 }
 
 QString TfDataEditor::eventFileRefused(const QString &target) const
@@ -441,12 +441,14 @@ void TfDataEditor::bbtnSaveClick()
 {
     if (mSQLEditor->toPlainText().isEmpty())
         return;
-    TFileDialog dialog(this, tr("Save query as.."), m_location.programDirectory + QStringLiteral("common"), tr("SQL files (*.sql)"));
-    dialog.setObjectName(QStringLiteral("SaveDialog"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("sql"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        SaveSqlText(eventFileRefused(dialog.selectedFiles().first()), mSQLEditor->toPlainText());
+    const QString fileName = ChooseFileName(this, {.kind = FileQuestion::FileToWrite,
+                                                   .caption = tr("Save query as.."),
+                                                   .start = m_location.programDirectory + QStringLiteral("common"),
+                                                   .filters = tr("SQL files (*.sql)"),
+                                                   .defaultSuffix = QStringLiteral("sql"),
+                                                   .objectName = QStringLiteral("SaveDialog")});
+    if (!fileName.isEmpty())
+        SaveSqlText(eventFileRefused(fileName), mSQLEditor->toPlainText());
 }
 
 void TfDataEditor::saveTextFileClick()
@@ -454,12 +456,13 @@ void TfDataEditor::saveTextFileClick()
     const db::SqlOutcome rows = shownRows();
     if (rows.rows.empty())
         return;
-    TFileDialog dialog(this, QString(), m_location.resultsDirectory, tr("Text files (*.txt);;All files (*.*)"));
-    dialog.setObjectName(QStringLiteral("SaveDialogText"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        SaveResultAsText(eventFileRefused(dialog.selectedFiles().first()), rows);
+    const QString fileName = ChooseFileName(this, {.kind = FileQuestion::FileToWrite,
+                                                   .start = m_location.resultsDirectory,
+                                                   .filters = tr("Text files (*.txt);;All files (*.*)"),
+                                                   .defaultSuffix = QStringLiteral("txt"),
+                                                   .objectName = QStringLiteral("SaveDialogText")});
+    if (!fileName.isEmpty())
+        SaveResultAsText(eventFileRefused(fileName), rows);
 }
 
 void TfDataEditor::saveXmlFileClick()
@@ -467,12 +470,14 @@ void TfDataEditor::saveXmlFileClick()
     const db::SqlOutcome rows = shownRows();
     if (rows.rows.empty())
         return;
-    TFileDialog dialog(this, tr("Save table as XML file."), m_location.resultsDirectory, tr("XML files (*.xml)"));
-    dialog.setObjectName(QStringLiteral("SaveDialogXml"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("xml"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        SaveResultAsXml(eventFileRefused(dialog.selectedFiles().first()), rows);
+    const QString fileName = ChooseFileName(this, {.kind = FileQuestion::FileToWrite,
+                                                   .caption = tr("Save table as XML file."),
+                                                   .start = m_location.resultsDirectory,
+                                                   .filters = tr("XML files (*.xml)"),
+                                                   .defaultSuffix = QStringLiteral("xml"),
+                                                   .objectName = QStringLiteral("SaveDialogXml")});
+    if (!fileName.isEmpty())
+        SaveResultAsXml(eventFileRefused(fileName), rows);
 }
 
 void TfDataEditor::saveToExcelClick()

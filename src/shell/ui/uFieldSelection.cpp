@@ -7,6 +7,7 @@
 #include "shell/SpreadsheetExport.h"
 #include "base/ui/FileDialogs.h"
 
+#include <QDir>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -119,15 +120,14 @@ void ExportDataSetToExcel(const db::SqlOutcome &data, bool showDialog, QStatusBa
         return;
     }
 
-    TFileDialog dialog(parent, QCoreApplication::translate("ExportDataSetToExcel", "Save table as spreadsheet"), folder,
-                       QCoreApplication::translate("ExportDataSetToExcel", "Excel workbooks (*.xlsx)"));
-    dialog.setObjectName(QStringLiteral("SaveDialogExcel"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("xlsx"));
-    dialog.selectFile(QStringLiteral("AbsDb.xlsx"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString fileName = ChooseFileName(parent, {.kind = FileQuestion::FileToWrite,
+                                                     .caption = QCoreApplication::translate("ExportDataSetToExcel", "Save table as spreadsheet"),
+                                                     .start = QDir(folder).filePath(QStringLiteral("AbsDb.xlsx")),
+                                                     .filters = QCoreApplication::translate("ExportDataSetToExcel", "Excel workbooks (*.xlsx)"),
+                                                     .defaultSuffix = QStringLiteral("xlsx"),
+                                                     .objectName = QStringLiteral("SaveDialogExcel")});
+    if (fileName.isEmpty())
         return;
-    const QString fileName = dialog.selectedFiles().first();
 
     qint64 written = 0;
     {

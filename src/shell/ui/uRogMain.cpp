@@ -255,14 +255,15 @@ void TfRogMain::teamsClick()
 
 void TfRogMain::loadStartedClick()
 {
-    TFileDialog dialog(this, tr("Open file"), m_location.eventDirectory, QStringLiteral("*.csv"));
-    dialog.setObjectName(QStringLiteral("OpenDialog1"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString fileName = ChooseFileName(this, {.caption = tr("Open file"),
+                                                   .start = m_location.eventDirectory,
+                                                   .filters = QStringLiteral("*.csv"),
+                                                   .defaultSuffix = QStringLiteral("csv"),
+                                                   .objectName = QStringLiteral("OpenDialog1")});
+    if (fileName.isEmpty())
         return;
     const OverrideCursor wait(Qt::WaitCursor);
-    const StartedImportSummary summary = LoadStarted(m_data.connection(), ReadImportLines(dialog.selectedFiles().first(), QStringLiteral("ANSI")));
+    const StartedImportSummary summary = LoadStarted(m_data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")));
     QMessageBox::information(this, tr("Korvent"), StartedImportSummaryText(summary));
 }
 
@@ -364,14 +365,15 @@ std::optional<QString> TfRogMain::runReport(ReportKind kind, const ReportRequest
 
 void TfRogMain::exportToChosenFile(ReportKind kind, const QString &filter, const QString &extension)
 {
-    TFileDialog dialog(this, tr("Save to file"), m_location.eventDirectory, filter);
-    dialog.setObjectName(QStringLiteral("SaveDialog1"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(extension);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
     ReportRequest request;
-    request.target = dialog.selectedFiles().first();
+    request.target = ChooseFileName(this, {.kind = FileQuestion::FileToWrite,
+                                           .caption = tr("Save to file"),
+                                           .start = m_location.eventDirectory,
+                                           .filters = filter,
+                                           .defaultSuffix = extension,
+                                           .objectName = QStringLiteral("SaveDialog1")});
+    if (request.target.isEmpty())
+        return;
     runReport(kind, request);
     ShowDoneMessage(this, {request.target});
 }
@@ -393,17 +395,16 @@ void TfRogMain::exportTeamInfoClick()
 
 void TfRogMain::exportTeamsRunnersClick()
 {
-    TSaveTextFileDialog dialog(this);
-    const QStringList filters{tr("All files (*.*)"), tr("CSV files (*.csv)")};
-    dialog.setNameFilters(filters);
-    dialog.selectNameFilter(filters[1]);
-    dialog.setDefaultSuffix(QStringLiteral(".csv"));
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setDirectory(m_location.eventDirectory);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
+    TSaveTextFileDialog dialog({.kind = FileQuestion::FileToReplace,
+                                .start = m_location.eventDirectory,
+                                .filters = tr("All files (*.*);;CSV files (*.csv)"),
+                                .selectedFilter = tr("CSV files (*.csv)"),
+                                .defaultSuffix = QStringLiteral(".csv")},
+                               this);
     ReportRequest request;
-    request.target = dialog.selectedFiles().first();
+    request.target = dialog.ask();
+    if (request.target.isEmpty())
+        return;
     request.encoding = dialog.encoding();
     runReport(ReportKind::TeamsRunners, request);
     ShowDoneMessage(this, {request.target});

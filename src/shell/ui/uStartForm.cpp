@@ -82,7 +82,7 @@ void TfStartForm::sbChoosEventClick()
 {
     // Qt's folder dialog offers "Create New Folder" itself.
     const QString start = QFileInfo(eEventDir->text()).isDir() ? eEventDir->text() : QString();
-    const QString chosen = ChooseExistingDirectory(this, tr("Choose event"), start);
+    const QString chosen = ChooseFileName(this, {.kind = FileQuestion::Folder, .caption = tr("Choose event"), .start = start});
     if (!chosen.isEmpty())
         eEventDir->setText(chosen);
 }

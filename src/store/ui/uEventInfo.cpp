@@ -623,12 +623,13 @@ void TfEventInfo::btnRemoveClassClick()
 void TfEventInfo::sbOpenFileClick()
 {
     QLineEdit *header = findChild<QLineEdit *>(QStringLiteral("eResultHeader"));
-    TFileDialog dialog(this, tr("Report header file"), header->text(), tr("HTML files (*.htm)"));
-    dialog.setObjectName(QStringLiteral("odResultHeader"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("htm"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        header->setText(dialog.selectedFiles().constFirst());
+    const QString fileName = ChooseFileName(this, {.caption = tr("Report header file"),
+                                                   .start = header->text(),
+                                                   .filters = tr("HTML files (*.htm)"),
+                                                   .defaultSuffix = QStringLiteral("htm"),
+                                                   .objectName = QStringLiteral("odResultHeader")});
+    if (!fileName.isEmpty())
+        header->setText(fileName);
 }
 
 namespace {

@@ -33,7 +33,7 @@ TEST_F(EventFolderDialogs, ListTheFolderWithoutOpeningItsFiles)
     const QStringList locks = ownLocks();
     ASSERT_FALSE(locks.isEmpty());
     {
-        TFileDialog open(nullptr, QStringLiteral("Open file"), folderOf(dir), QStringLiteral("All files (*)"));
+        TFileDialog open(nullptr, {.caption = QStringLiteral("Open file"), .start = folderOf(dir), .filters = QStringLiteral("All files (*)")});
         showUntilListed(open, folderOf(dir));
     }
     EXPECT_TRUE(locksKept(locks));
@@ -49,10 +49,10 @@ TEST(FileDialogs, StartInTheFolderOrBesideTheFileGiven)
 {
     QTemporaryDir dir;
     writeFile(folderOf(dir) + QStringLiteral("report.txt"), "text");
-    TFileDialog inFolder(nullptr, QStringLiteral("Open"), folderOf(dir));
+    TFileDialog inFolder(nullptr, {.caption = QStringLiteral("Open"), .start = folderOf(dir)});
     EXPECT_EQ(inFolder.directory().absolutePath(), dir.path());
     EXPECT_TRUE(inFolder.testOption(QFileDialog::DontUseNativeDialog));
-    TFileDialog besideFile(nullptr, QStringLiteral("Save"), folderOf(dir) + QStringLiteral("report.txt"));
+    TFileDialog besideFile(nullptr, {.kind = FileQuestion::FileToWrite, .caption = QStringLiteral("Save"), .start = folderOf(dir) + QStringLiteral("report.txt")});
     EXPECT_EQ(besideFile.directory().absolutePath(), dir.path());
     EXPECT_EQ(besideFile.selectedFiles().value(0), folderOf(dir) + QStringLiteral("report.txt"));
 }
