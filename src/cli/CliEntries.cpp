@@ -42,8 +42,8 @@ int CliImportCommand(CliContext &context, const QStringList &arguments)
     if (kind == QLatin1String("teams")) {
         const TeamImportSummary summary = ImportTeams(connection, ReadImportLines(file, encoding.value_or(QStringLiteral("UTF-8"))));
         context.out << TeamImportSummaryText(summary) << '\n';
-        StderrSink messages;
-        WarnImportedClassesUnknown(summary, *cli::storedSetup(context.location.eventDirectory), messages);
+        for (const QString &warning : ImportedClassesUnknown(summary, *cli::storedSetup(context.location.eventDirectory)))
+            StderrSink().warning(warning);
         return 0;
     }
     if (kind == QLatin1String("chips")) {

@@ -13,6 +13,7 @@
 #include "store/TextHelpers.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QRegularExpression>
 #include <QHash>
 #include <QSet>
@@ -193,9 +194,23 @@ QString EntryExampleFileName(const QString &programDirectory)
     return programDirectory + QStringLiteral("common/import-example.csv");
 }
 
-void WriteEntryExample(const QString &programDirectory, const QString &fileName)
+bool WriteEntryExample(const QString &programDirectory, const QString &fileName)
 {
-    WriteFileBytes(fileName, ReadFileBytes(EntryExampleFileName(programDirectory)));
+    const QByteArray example = ReadFileBytes(EntryExampleFileName(programDirectory));
+    RefuseUnwritableFile(fileName);
+    QFile file(fileName);
+    // Made new or not at all, so that a file made meanwhile is not written over either.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (file.exists())
+            return false;
+        throw KorventError(tr("Cannot write %1: %2").arg(fileName, file.errorString()));
+    }
+    if (file.write(example) != example.size() || !file.flush()) {
+        const QString reason = file.errorString();
+        file.remove();
+        throw KorventError(tr("Cannot write %1: %2").arg(fileName, reason));
+    }
+    return true;
 }
 
 ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lines, int controlCard)

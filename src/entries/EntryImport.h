@@ -43,9 +43,10 @@ QString TeamImportSummaryText(const TeamImportSummary &summary);
 // The example entry file in the program's common folder: every column, in
 // UTF-8, imported as it is.
 QString EntryExampleFileName(const QString &programDirectory);
-// Writes a copy of it to fileName; raises KorventError naming the file that
-// is missing or cannot be written.
-void WriteEntryExample(const QString &programDirectory, const QString &fileName);
+// Writes a copy of it to fileName, unless a file of that name is there (it
+// may be the operator's own work): then false. Raises KorventError naming the
+// file that is missing or cannot be written.
+bool WriteEntryExample(const QString &programDirectory, const QString &fileName);
 
 struct ChipImportSummary
 {

@@ -2,7 +2,6 @@
 
 #include "base/CountText.h"
 #include "base/KorventError.h"
-#include "base/MessageSink.h"
 #include "entries/EntryImport.h"
 #include "entries/TeamPickLists.h"
 #include "store/EventSetup.h"
@@ -29,12 +28,13 @@ QString unknownClassesText(const QMap<QString, int> &teamsInClass, const std::fu
 
 } // namespace
 
-void WarnImportedClassesUnknown(const TeamImportSummary &summary, const EventSetup &setup, MessageSink &messages)
+QStringList ImportedClassesUnknown(const TeamImportSummary &summary, const EventSetup &setup)
 {
+    QStringList warnings;
     const ClassTable classes = LoadClassTable(setup.classTree);
     const QString notInTree = unknownClassesText(summary.teamsInClass, [&](const QString &name) { return FindClass(classes, name).has_value(); });
     if (!notInTree.isEmpty())
-        messages.warning(tr("Classes not in the class tree: %1. The teams are imported; add the classes in the event setup "
+        warnings.append(tr("Classes not in the class tree: %1. The teams are imported; add the classes in the event setup "
                             "before calculating")
                              .arg(notInTree));
 
@@ -42,11 +42,12 @@ void WarnImportedClassesUnknown(const TeamImportSummary &summary, const EventSet
     try {
         extraClasses = ExtraClassPickList(setup.settings.eSubClasses);
     } catch (const KorventError &error) {
-        messages.warning(error.message());
+        warnings.append(error.message());
     }
     const QString extras = unknownClassesText(summary.teamsInExtraClass, [&](const QString &name) { return extraClasses.contains(name); });
     if (!extras.isEmpty())
-        messages.warning(tr("Extra classes not among the event's extra classes (%1): %2. The teams are imported; add them to "
+        warnings.append(tr("Extra classes not among the event's extra classes (%1): %2. The teams are imported; add them to "
                             "\"Extra Classes\" on the \"Classes\" tab of the event setup")
                              .arg(extraClasses.isEmpty() ? tr("none are set") : extraClasses.join(u';'), extras));
+    return warnings;
 }

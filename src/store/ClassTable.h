@@ -16,6 +16,7 @@ struct ClassNode
 {
     QString text;
     int depth = 0; // 0 for a top-level node
+    bool operator==(const ClassNode &) const = default;
 };
 using ClassTree = std::vector<ClassNode>; // tree order: a parent before its children
 

@@ -1,6 +1,5 @@
 #include "TestFolder.h"
 
-#include "base/MessageSink.h"
 #include "entries/EntryImport.h"
 #include "entries/ImportedClasses.h"
 #include "store/EventSetup.h"
@@ -9,17 +8,6 @@
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-struct Warnings : MessageSink
-{
-    QStringList lines;
-    void error(const QString &message) override { lines.append(u"error: "_s + message); }
-    void warning(const QString &message) override { lines.append(message); }
-};
-
-} // namespace
 
 TEST(ImportedClasses, ClassesTheEventDoesNotKnowAreNamedWithTheirTeamsAndStillImported)
 {
@@ -54,9 +42,7 @@ TEST(ImportedClasses, ClassesTheEventDoesNotKnowAreNamedWithTheirTeamsAndStillIm
         TdmData data(folderOf(dir));
         setup.settings.eSubClasses = QLatin1String(c.subClasses);
         const TeamImportSummary summary = ImportTeams(data.connection(), QStringList{header} + c.lines);
-        Warnings warnings;
-        WarnImportedClassesUnknown(summary, setup, warnings);
-        EXPECT_EQ(warnings.lines, c.warnings) << c.lines.join(u'\n').toStdString();
+        EXPECT_EQ(ImportedClassesUnknown(summary, setup), c.warnings) << c.lines.join(u'\n').toStdString();
         EXPECT_EQ(data.connection().scalar(QStringLiteral("SELECT COUNT(*) FROM runner")).toInt(), c.lines.size());
     }
 }

@@ -112,8 +112,9 @@ TEST(ClassTable, NodeTextsTakenApartAndBuiltAgain)
         const ClassNodeParts parts = ParseClassNodeText(text);
         EXPECT_EQ(parts.name, QString::fromUtf8(c.name)) << c.text;
         EXPECT_EQ(parts.times, c.times) << c.text;
-        if (parts.times)
+        if (parts.times) {
             EXPECT_EQ(MainClassNodeText(parts.name, *parts.times), text) << c.text;
+        }
     }
 }
 

@@ -6,7 +6,6 @@
 #include "entries/EntryImport.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -41,19 +40,16 @@ void TEntryFileDialog::btnWriteExampleClick()
 {
     const QString fileName = QDir(directory().absolutePath()).filePath(QStringLiteral("import-example.csv"));
     const QString shown = QDir::toNativeSeparators(fileName);
-    QString message;
-    // A file of that name may be the operator's own work: it is never overwritten.
-    if (QFileInfo::exists(fileName)) {
-        message = tr("%1 is there already and is left as it is.").arg(shown);
-    } else {
-        try {
-            WriteEntryExample(m_programDirectory, fileName);
-        } catch (const KorventError &error) {
-            MessageBoxSink(this).error(error.message());
-            return;
-        }
-        message = tr("The example is written to %1 (UTF-8). Open it to import it, or fill it in with a spreadsheet or text editor.").arg(shown);
+    bool written = false;
+    try {
+        written = WriteEntryExample(m_programDirectory, fileName);
+    } catch (const KorventError &error) {
+        MessageBoxSink(this).error(error.message());
+        return;
     }
+    const QString message = written
+        ? tr("The example is written to %1 (UTF-8). Open it to import it, or fill it in with a spreadsheet or text editor.").arg(shown)
+        : tr("%1 is there already and is left as it is.").arg(shown);
     setEncoding(QStringLiteral("UTF-8"));
     selectFile(fileName);
     QMessageBox::information(this, tr("Import teams from file"), message);

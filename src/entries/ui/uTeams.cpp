@@ -585,14 +585,9 @@ void TfTeams::Import1Click()
     // The imported teams are all shown.
     showAllTeams();
     // What the import warns of belongs in its summary, not in boxes of its own.
-    struct : MessageSink
-    {
-        QStringList lines;
-        void error(const QString &message) override { lines.append(message); }
-        void warning(const QString &message) override { lines.append(message); }
-    } warnings;
-    WarnImportedClassesUnknown(summary, *m_setup.snapshot(), warnings);
-    QMessageBox::information(this, tr("Import teams from file"), (QStringList{TeamImportSummaryText(summary)} + warnings.lines).join(QStringLiteral("\n\n")));
+    QMessageBox::information(this, tr("Import teams from file"),
+                             (QStringList{TeamImportSummaryText(summary)} + ImportedClassesUnknown(summary, *m_setup.snapshot()))
+                                 .join(QStringLiteral("\n\n")));
 }
 
 void TfTeams::NumberTeams1Click()

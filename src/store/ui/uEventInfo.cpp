@@ -632,16 +632,6 @@ void TfEventInfo::sbOpenFileClick()
         header->setText(fileName);
 }
 
-namespace {
-
-bool sameTree(const ClassTree &a, const ClassTree &b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const ClassNode &x, const ClassNode &y) { return x.depth == y.depth && x.text == y.text; });
-}
-
-} // namespace
-
 void TfEventInfo::loadFiles()
 {
     m_filesShown = EventSetupFileStamps(m_eventDirectory);
@@ -679,7 +669,7 @@ void TfEventInfo::save(const EventSettings &current)
     // An emptied tree leaves the last stored one in place, and that one stays
     // the program's tree.
     ClassTree tree = classTree();
-    if (tree.empty() || sameTree(tree, m_treeShown))
+    if (tree.empty() || tree == m_treeShown)
         tree = ReadClassTreeFile(ClassTreeFileName(m_eventDirectory));
     else
         WriteClassTreeFile(ClassTreeFileName(m_eventDirectory), tree);
