@@ -24,8 +24,11 @@
 #include "store/TimeHelpers.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QLocale>
+#include <QSqlQuery>
 #include <QUrl>
+#include <optional>
 
 namespace {
 
@@ -319,30 +322,32 @@ void ResultsRun::refuseSharedNumbers(const std::vector<ClassGroup> &groups)
     // sharing one would both show the first one's punches, on one page. A team
     // without a number (none stored, 0, or no number at all) has no page of its
     // own either: it would be teamresult_0.htm, shared with every such team.
+    QHash<qint64, QStringList> sharedNumbers;
+    QSqlQuery shared = m_context.connection.exec(QStringLiteral(
+        "SELECT number, name FROM team WHERE number IN (SELECT number FROM team GROUP BY number HAVING COUNT(*) > 1) ORDER BY number, id"));
+    while (shared.next())
+        sharedNumbers[shared.value(0).toLongLong()].append(u'"' + shared.value(1).toString() + u'"');
+
     QStringList unnumbered;
+    std::optional<qint64> firstShared;
     for (const ClassGroup &group : groups)
-        for (const ResultTeam &team : teamsOf(group))
+        for (const ResultTeam &team : teamsOf(group)) {
             if (team.number == 0)
                 unnumbered.append(u'"' + team.name + u'"');
+            else if (!firstShared && sharedNumbers.contains(team.number))
+                firstShared = team.number;
+        }
     if (!unnumbered.isEmpty())
         throw KorventError(CountText("Reports", "%n team without a number: %1.", "%n teams without a number: %1.", unnumbered.size())
                                .arg(unnumbered.join(QStringLiteral(", ")))
                            + u' '
                            + tr("Splits and team pages need each team's own number: number the teams (the teams window's "
                                 "\"Number teams\", or korvent-cli --event DIR teams number) and publish the results again."));
-    for (const ClassGroup &group : groups) {
-        for (const ResultTeam &team : teamsOf(group)) {
-            QStringList sharing;
-            QSqlQuery names = m_context.connection.exec(QStringLiteral("SELECT name FROM team WHERE number=? ORDER BY id"), {team.number});
-            while (names.next())
-                sharing.append(u'"' + names.value(0).toString() + u'"');
-            if (sharing.size() > 1)
-                throw KorventError(tr("Team number %1 is shared by %2: their splits and team pages cannot be told apart. "
-                                      "Give each team its own number and publish the results again.")
-                                       .arg(team.number)
-                                       .arg(sharing.join(QStringLiteral(", "))));
-        }
-    }
+    if (firstShared)
+        throw KorventError(tr("Team number %1 is shared by %2: their splits and team pages cannot be told apart. "
+                              "Give each team its own number and publish the results again.")
+                               .arg(*firstShared)
+                               .arg(sharedNumbers.value(*firstShared).join(QStringLiteral(", "))));
 }
 
 const tResArray *ResultsRun::punchList(const ResultTeam &team)
