@@ -79,6 +79,7 @@ int main(int argc, char *argv[])
     std::printf("floor (read all punches in calculation order): %.3f s\n", floor);
     std::printf("CalculateAllTeams: %.3f s\n", calculation);
     std::printf("ratio: %.2f\n", calculation / floor);
+    std::printf("longest writer-lock hold: %.1f ms\n", summary.longestWriteMs);
     std::printf("peak RSS: %.1f MB\n", usage.ru_maxrss / 1024.0);
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
+#include "base/WorkProgress.h"
 #include "store/StatusTexts.h"
 #include "store/TimeHelpers.h"
 #include "store/uData.h"
@@ -12,7 +13,11 @@
 #include <QCoreApplication>
 #include <QHash>
 #include <QMap>
+#include <QElapsedTimer>
 #include <QSqlQuery>
+
+#include <algorithm>
+#include <limits>
 
 struct TeamCalculation::TeamRow
 {
@@ -113,7 +118,7 @@ bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
             team = readTeam(byNumber, number);
             if (!team)
                 return false;
-            outcome = calculate(*team, false, list);
+            outcome = evaluate(*team, false, list);
         } else {
             // The team is read inside the transaction that writes it: a status
             // set by another program meanwhile is seen, not written over.
@@ -121,7 +126,8 @@ bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
             team = readTeam(byNumber, number);
             if (!team)
                 return false;
-            outcome = calculate(*team, true, list);
+            outcome = evaluate(*team, true, list);
+            write(outcome);
             transaction.commit();
         }
         report(team->team, outcome);
@@ -139,7 +145,7 @@ void TeamCalculation::report(const TeamRow &team, const Outcome &outcome)
         m_messages.error(tr("To many controls! :") + team.name);
 }
 
-TeamCalculation::Outcome TeamCalculation::calculate(const TeamInputs &inputs, bool store, tResArray &list)
+TeamCalculation::Outcome TeamCalculation::evaluate(const TeamInputs &inputs, bool store, tResArray &list)
 {
     const TeamRow &team = inputs.team;
     Outcome outcome;
@@ -155,11 +161,11 @@ TeamCalculation::Outcome TeamCalculation::calculate(const TeamInputs &inputs, bo
         outcome.ok = list.size() >= 2;
         return outcome;
     }
-    storeResult(team, list, evaluation.finishTime, outcome);
+    planResult(team, list, evaluation.finishTime, outcome);
     return outcome;
 }
 
-void TeamCalculation::storeResult(const TeamRow &team, const tResArray &list, TDateTime finishTime, Outcome &outcome)
+void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, TDateTime finishTime, Outcome &outcome)
 {
     const EventSettings &settings = m_setup->settings;
     qint64 points = 0;
@@ -177,10 +183,9 @@ void TeamCalculation::storeResult(const TeamRow &team, const tResArray &list, TD
             inCenter += SecondsBetween(entry.time, list[i + 1].time);
     }
 
-    db::Connection &connection = m_connection;
     if (finishTime == 0 || points == 0) {
         if (team.status >= TeamNoResult && list.size() >= 2) {
-            connection.exec(QStringLiteral("UPDATE team SET status=? WHERE id=?"), {TeamNoResult, team.id});
+            outcome.write = ResultWrite{false, {TeamNoResult, team.id}};
             outcome.status = TeamNoResult;
         }
         return;
@@ -198,76 +203,170 @@ void TeamCalculation::storeResult(const TeamRow &team, const tResArray &list, TD
     const int effectiveStatus = statusFollowsCalculation(team.status) ? computedStatus : team.status;
     const qint64 result = effectiveStatus == TeamOK ? qMax<qint64>(points + penalty, 0) : -effectiveStatus;
 
-    connection.exec(QStringLiteral("UPDATE team SET status=?, rtime=?, start=?, finis=?, points=?, penalty=?, result=?, "
-                                   "calctime=?, inCenter=? WHERE id=?"),
-                    {effectiveStatus, runningTime / 100, DateTime::toStored(eventDay + teamClass->start / 8'640'000.0),
-                     DateTime::toStored(finishTime), points, penalty, result, DateTime::toStored(DateTime::now()), inCenter,
-                     team.id});
+    outcome.write = ResultWrite{true,
+                                {effectiveStatus, runningTime / 100, DateTime::toStored(eventDay + teamClass->start / 8'640'000.0),
+                                 DateTime::toStored(finishTime), points, penalty, result, DateTime::toStored(DateTime::now()),
+                                 inCenter, team.id}};
     outcome.status = effectiveStatus;
     outcome.ok = true;
 }
 
-CalculationSummary TeamCalculation::CalculateAllTeams(bool all)
+void TeamCalculation::write(const Outcome &outcome)
+{
+    if (!outcome.write)
+        return;
+    if (!outcome.write->full) {
+        m_connection.exec(QStringLiteral("UPDATE team SET status=? WHERE id=?"), outcome.write->values);
+        return;
+    }
+    m_connection.exec(QStringLiteral("UPDATE team SET status=?, rtime=?, start=?, finis=?, points=?, penalty=?, result=?, "
+                                     "calctime=?, inCenter=? WHERE id=?"),
+                      outcome.write->values);
+}
+
+std::map<qint64, TeamCalculation::TeamInputs> TeamCalculation::readTeams(qint64 firstId, qint64 lastId)
+{
+    db::Connection &connection = m_connection;
+    const QVariantList range{firstId, lastId};
+    std::map<qint64, TeamInputs> teams;
+    QSqlQuery teamRows = connection.exec(QStringLiteral("SELECT %1 FROM team WHERE id BETWEEN ? AND ? ORDER BY id").arg(teamColumns), range);
+    while (teamRows.next()) {
+        const TeamRow row = teamRowOf<TeamRow>(teamRows);
+        teams.emplace(row.id, TeamInputs{row, 0, {}});
+    }
+    QSqlQuery started = connection.exec(QStringLiteral("SELECT team_id, COUNT(*) FROM runner WHERE started=1 AND team_id BETWEEN ? AND ? "
+                                                       "GROUP BY team_id"), range);
+    while (started.next())
+        if (const auto team = teams.find(started.value(0).toLongLong()); team != teams.end())
+            team->second.startedRunners = started.value(1).toInt();
+    QSqlQuery punches = connection.exec(QStringLiteral("SELECT team_id, id, runner_id, KP, ctime, status FROM res_cp "
+                                                       "WHERE team_id BETWEEN ? AND ? ORDER BY team_id, KP, ctime, id"), range);
+    auto team = teams.end();
+    while (punches.next()) {
+        const qint64 teamId = punches.value(0).toLongLong();
+        if (team == teams.end() || team->first != teamId)
+            team = teams.find(teamId);
+        if (team != teams.end())
+            team->second.punches.push_back(punchOf(punches, 1));
+    }
+    return teams;
+}
+
+// The teams are written in batches, one transaction each. A commit is durable
+// (a disk flush), so one per team made the run several times slower than
+// reading its punches; one transaction for the whole run would keep the
+// readouts waiting for seconds. A batch is worked out before its transaction
+// from rows read at a known data version, and inside it only written; only
+// when another program committed meanwhile is it read and worked out again
+// inside, so that every team is decided from its rows as they are. Its size
+// follows the measured cost per team, so the writer lock is held for a few
+// milliseconds at a time, and the work on the next batch leaves it free for
+// the readouts of other programs, which wait on SQLite's polling.
+namespace {
+constexpr qint64 batchTargetNs = 8'000'000;
+constexpr size_t firstBatchTeams = 32;
+constexpr size_t mostBatchTeams = 2000;
+} // namespace
+
+CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &progress)
 {
     LoadCourseDefinition();
     db::Connection &connection = m_connection;
 
     // Taken before the reads: any commit of another connection after it shows as a new version.
-    const qint64 readVersion = dataVersion();
-    std::vector<TeamRow> teams;
-    QSqlQuery teamRows = connection.exec(QStringLiteral("SELECT %1 FROM team ORDER BY id").arg(teamColumns));
-    while (teamRows.next())
-        teams.push_back(teamRowOf<TeamRow>(teamRows));
+    qint64 readVersion = dataVersion();
+    std::map<qint64, TeamInputs> inputs = readTeams(std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
+    bool whole = true; // inputs holds every team, as read at readVersion
 
-    // Everything the teams need is read in two passes over the tables.
-    QHash<qint64, int> startedRunners;
-    QSqlQuery started = connection.exec(QStringLiteral("SELECT team_id, COUNT(*) FROM runner WHERE started=1 GROUP BY team_id"));
-    while (started.next())
-        startedRunners.insert(started.value(0).toLongLong(), started.value(1).toInt());
-    QHash<qint64, std::vector<StoredPunch>> punchesOfTeam;
-    QSqlQuery punches = connection.exec(QStringLiteral("SELECT team_id, id, runner_id, KP, ctime, status FROM res_cp "
-                                                       "ORDER BY team_id, KP, ctime, id"));
-    while (punches.next())
-        punchesOfTeam[punches.value(0).toLongLong()].push_back(punchOf(punches, 1));
+    // Teams are found by number: of teams sharing one, only the first is calculated.
+    std::vector<qint64> queue;
+    QMap<qint64, QStringList> namesOfNumber;
+    for (const auto &[id, team] : inputs) {
+        namesOfNumber[team.team.number].append(team.team.name);
+        if ((all || !team.team.calculatedBefore) && namesOfNumber[team.team.number].size() == 1)
+            queue.push_back(id);
+    }
 
     CalculationSummary summary;
-    QMap<qint64, QStringList> namesOfNumber;
-    for (const TeamRow &team : teams) {
-        namesOfNumber[team.number].append(team.name);
-        if (!all && team.calculatedBefore)
-            continue;
-        // Teams are found by number: of teams sharing one, only the first is calculated.
-        if (namesOfNumber[team.number].size() > 1)
-            continue;
-        try {
-            tResArray list;
-            std::optional<TeamInputs> inputs;
-            Outcome outcome;
-            {
-                db::Transaction transaction(connection);
-                // Each team is decided from its rows as they are inside the write: when
-                // another program committed since the reads above, the team is read again.
-                if (dataVersion() == readVersion)
-                    inputs = TeamInputs{team, startedRunners.value(team.id), punchesOfTeam.value(team.id)};
-                else
-                    inputs = readTeam(QStringLiteral("id=?"), team.id);
-                if (!inputs || (!all && inputs->team.calculatedBefore))
-                    continue;
-                ++summary.calculated;
-                outcome = calculate(*inputs, true, list);
-                transaction.commit();
-            }
-            report(inputs->team, outcome);
-            if (outcome.ok)
-                ++summary.withResult;
-            else if (outcome.tooManyPunches)
-                ++summary.errors;
-            if (!outcome.ok && outcome.status == TeamNoResult)
-                ++summary.noResult;
-        } catch (const KorventError &error) {
-            m_messages.error(tr("Error: Team nr") + QString::number(team.number) + u' ' + error.message());
-            ++summary.errors;
+    const QString what = tr("Calculating the teams");
+    progress.step(what, 0, static_cast<qint64>(queue.size()));
+    size_t batchTeams = firstBatchTeams;
+    size_t next = 0;
+    // After a batch failed, its teams go again one per transaction, so that only the failing team is left out.
+    size_t aloneUntil = 0;
+    struct Planned
+    {
+        TeamRow team;
+        Outcome outcome;
+    };
+    while (next < queue.size()) {
+        if (progress.cancelled()) {
+            summary.cancelled = true;
+            break;
         }
+        const size_t first = next;
+        const size_t end = next < aloneUntil ? next + 1 : std::min(queue.size(), next + batchTeams);
+        const qint64 firstId = queue[first];
+        const qint64 lastId = queue[end - 1];
+        QElapsedTimer worked;
+        worked.start();
+        std::vector<Planned> planned;
+        const auto plan = [&] {
+            planned.clear();
+            for (size_t i = first; i < end; ++i) {
+                const auto team = inputs.find(queue[i]);
+                if (team == inputs.end() || (!all && team->second.team.calculatedBefore))
+                    continue;
+                tResArray list;
+                planned.push_back({team->second.team, evaluate(team->second, true, list)});
+            }
+        };
+        try {
+            // Once another program has committed, each batch is read afresh.
+            if (!whole || dataVersion() != readVersion) {
+                readVersion = dataVersion();
+                inputs = readTeams(firstId, lastId);
+                whole = false;
+            }
+            plan();
+            db::Transaction transaction(connection);
+            QElapsedTimer held;
+            held.start();
+            if (dataVersion() != readVersion) {
+                inputs = readTeams(firstId, lastId);
+                plan();
+            }
+            for (const Planned &team : planned)
+                write(team.outcome);
+            transaction.commit();
+            summary.longestWriteMs = std::max(summary.longestWriteMs, held.nsecsElapsed() / 1e6);
+        } catch (const KorventError &error) {
+            if (end - first > 1) {
+                aloneUntil = end;
+                continue;
+            }
+            m_messages.error(tr("Error: Team nr") + QString::number(inputs.count(firstId) ? inputs.at(firstId).team.number : 0)
+                             + u' ' + error.message());
+            ++summary.errors;
+            next = end;
+            continue;
+        }
+        next = end;
+        for (const Planned &team : planned) {
+            ++summary.calculated;
+            report(team.team, team.outcome);
+            if (team.outcome.ok)
+                ++summary.withResult;
+            else if (team.outcome.tooManyPunches)
+                ++summary.errors;
+            if (!team.outcome.ok && team.outcome.status == TeamNoResult)
+                ++summary.noResult;
+        }
+        if (next > aloneUntil) {
+            const qint64 perTeamNs = std::max<qint64>(worked.nsecsElapsed() / static_cast<qint64>(end - first), 1);
+            batchTeams = std::clamp<size_t>(static_cast<size_t>(batchTargetNs / perTeamNs), 1, mostBatchTeams);
+        }
+        progress.step(what, static_cast<qint64>(next), static_cast<qint64>(queue.size()));
     }
     for (auto it = namesOfNumber.cbegin(); it != namesOfNumber.cend(); ++it)
         if (it->size() > 1)

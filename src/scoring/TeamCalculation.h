@@ -8,6 +8,9 @@
 
 #include "store/EventSetup.h"
 
+#include "base/WorkProgress.h"
+
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -21,6 +24,8 @@ struct CalculationSummary
     int withResult = 0;  // ... and wrote a full result
     int noResult = 0;    // ... and stand at NARes.
     int errors = 0;      // teams whose calculation failed (reported to the sink)
+    bool cancelled = false; // stopped on request: the teams not counted are as before
+    double longestWriteMs = 0; // the longest the run held the writer lock at once
 };
 
 class TeamCalculation
@@ -40,27 +45,39 @@ public:
     bool CalculateTeam(qint64 number, bool store, tResArray &list);
 
     // Every team (all) or only those never calculated; loads the course first.
-    // A team that fails is reported and the run goes on.
-    CalculationSummary CalculateAllTeams(bool all);
+    // A team that fails is reported and the run goes on. Cancelled, it stops
+    // between teams: each team is as before or freshly calculated.
+    CalculationSummary CalculateAllTeams(bool all, WorkProgress &progress = NoProgress());
 
 private:
     struct TeamRow;
     // What the calculation of one team reads.
     struct TeamInputs;
+    // What a calculation stores on the team row: the status alone (NARes.) or the full result.
+    struct ResultWrite
+    {
+        bool full = false;
+        QVariantList values;
+    };
     struct Outcome
     {
         bool ok = false;
         bool tooManyPunches = false;
         int status = 0; // the team's status afterwards
+        std::optional<ResultWrite> write; // none: the row stays as it is
     };
 
     // The first team row that meets the condition (one "?" for key), with its started runners and punches.
     std::optional<TeamInputs> readTeam(const QString &condition, qint64 key);
+    // Every team with an id in the range, with its started runners and punches.
+    std::map<qint64, TeamInputs> readTeams(qint64 firstId, qint64 lastId);
     // Changes whenever another connection commits.
     qint64 dataVersion();
-    Outcome calculate(const TeamInputs &inputs, bool store, tResArray &list);
+    // Works the team out; storing, the outcome holds what to write.
+    Outcome evaluate(const TeamInputs &inputs, bool store, tResArray &list);
+    void planResult(const TeamRow &team, const tResArray &list, TDateTime finishTime, Outcome &outcome);
+    void write(const Outcome &outcome);
     void report(const TeamRow &team, const Outcome &outcome);
-    void storeResult(const TeamRow &team, const tResArray &list, TDateTime finishTime, Outcome &outcome);
     int requiredRunners(int startedRunners) const;
 
     db::Connection &m_connection;

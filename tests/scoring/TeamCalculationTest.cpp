@@ -1,5 +1,6 @@
 #include "ScoringFixture.h"
 
+#include "base/WorkProgress.h"
 #include "store/StatusTexts.h"
 
 #include <functional>
@@ -243,17 +244,20 @@ TEST_F(ScoringFixture, AllTeamsWarnsOfTeamsWithAResultAndNoStartedRunner)
 
 namespace {
 
-// Reports like RecordingSink and, at the first error, lets another program
-// write: the moment between the run's reads and the next team's write.
-struct WriteMeanwhileSink : RecordingSink
+// Runs its hooks at the steps of a run: the first step comes after the run's
+// reads and before its first write; cancelling after the nth step stops it.
+struct HookedProgress : WorkProgress
 {
     std::function<void()> meanwhile;
-    void error(const QString &message) override
+    qint64 cancelAfter = -1;
+    qint64 lastDone = 0;
+    void step(const QString &, qint64 done, qint64) override
     {
-        RecordingSink::error(message);
+        lastDone = done;
         if (meanwhile)
             std::exchange(meanwhile, {})();
     }
+    bool cancelled() const override { return cancelAfter >= 0 && lastDone >= cancelAfter; }
 };
 
 } // namespace
@@ -272,14 +276,14 @@ TEST_F(ScoringFixture, AllTeamsDecidesEachTeamFromItsRowsInsideTheWrite)
     punch(readLate, late, "31", "10:20:00");
 
     TdmData other(folderOf(dir));
-    WriteMeanwhileSink sink;
-    sink.meanwhile = [&] {
+    HookedProgress progress;
+    progress.meanwhile = [&] {
         other.connection().exec(QStringLiteral("UPDATE team SET status=? WHERE id=?"), {TeamDSQ, handSet});
         other.insertRow(QStringLiteral("res_cp"), {{"team_id", readLate}, {"runner_id", late}, {"KP", "F"},
                                                    {"ctime", at(QStringLiteral("15:30:00"))}, {"status", PunchReadOK}});
     };
-    const CalculationSummary summary = TeamCalculation(*data, std::make_shared<const EventSetup>(setup), sink).CalculateAllTeams(true);
-    EXPECT_EQ(sink.errors, QStringList({"To many controls! :Busy Bees"}));
+    const CalculationSummary summary = calculation().CalculateAllTeams(true, progress);
+    EXPECT_EQ(messages.errors, QStringList({"To many controls! :Busy Bees"}));
     EXPECT_EQ(summary.calculated, 3);
 
     const struct { const char *name; qint64 id; int status; int result; } cases[] = {
@@ -293,4 +297,63 @@ TEST_F(ScoringFixture, AllTeamsDecidesEachTeamFromItsRowsInsideTheWrite)
         EXPECT_EQ(row.value("result").toInt(), c.result);
         EXPECT_EQ(row.value("points").toInt(), 30);
     }
+}
+
+TEST_F(ScoringFixture, AllTeamsCancelledLeavesEachTeamAsBeforeOrFreshlyCalculated)
+{
+    control("31", 30);
+    control("F", 0, "F");
+    std::vector<qint64> teams;
+    for (int number = 1; number <= 300; ++number) {
+        const qint64 id = team(number, QStringLiteral("H6"), QStringLiteral("Ölands %1").arg(number));
+        const qint64 a = runner(id);
+        punch(id, a, "31", "10:10:00");
+        punch(id, a, "F", "15:00:00");
+        teams.push_back(id);
+    }
+    HookedProgress progress;
+    progress.cancelAfter = 1;
+    const CalculationSummary summary = calculation().CalculateAllTeams(true, progress);
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_GT(summary.calculated, 0);
+    EXPECT_LT(summary.calculated, 300);
+    EXPECT_EQ(progress.lastDone, summary.calculated);
+
+    int fresh = 0;
+    for (const qint64 id : teams) {
+        const Row row = teamRow(id);
+        if (row.value("calctime").isNull()) {
+            EXPECT_EQ(row.value("status").toInt(), TeamNew);
+            EXPECT_EQ(row.value("result").toInt(), 0);
+        } else {
+            ++fresh;
+            EXPECT_EQ(row.value("status").toInt(), TeamOK);
+            EXPECT_EQ(row.value("result").toInt(), 30);
+        }
+    }
+    EXPECT_EQ(fresh, summary.calculated);
+}
+
+TEST_F(ScoringFixture, AllTeamsLeavesOutOnlyTheTeamWhoseWriteFails)
+{
+    control("31", 30);
+    control("F", 0, "F");
+    std::vector<qint64> teams;
+    for (int number = 1; number <= 5; ++number) {
+        const qint64 id = team(number);
+        const qint64 a = runner(id);
+        punch(id, a, "31", "10:10:00");
+        punch(id, a, "F", "15:00:00");
+        teams.push_back(id);
+    }
+    // Another tool's rule refuses the write of the third team, in the middle of a batch.
+    data->connection().exec(QStringLiteral("CREATE TRIGGER refuse_third BEFORE UPDATE ON team WHEN NEW.id=%1 "
+                                           "BEGIN SELECT RAISE(ABORT, 'refused by a rule'); END").arg(teams[2]));
+    const CalculationSummary summary = calculation().CalculateAllTeams(true);
+    EXPECT_EQ(summary.calculated, 4);
+    EXPECT_EQ(summary.errors, 1);
+    ASSERT_EQ(messages.errors.size(), 1);
+    EXPECT_TRUE(messages.errors[0].startsWith(QLatin1String("Error: Team nr3"))) << messages.errors[0].toStdString();
+    for (size_t i = 0; i < teams.size(); ++i)
+        EXPECT_EQ(teamRow(teams[i]).value("result").toInt(), i == 2 ? 0 : 30) << i;
 }
