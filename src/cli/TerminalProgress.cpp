@@ -23,7 +23,8 @@ qsizetype terminalWidth()
 } // namespace
 
 TerminalProgress::TerminalProgress()
-    : m_terminal(::isatty(STDERR_FILENO) == 1)
+    // A terminal that knows no escape sequences would show the clearing as text.
+    : m_terminal(::isatty(STDERR_FILENO) == 1 && qgetenv("TERM") != "dumb")
 {
 }
 

@@ -4,7 +4,8 @@
 // "\r", the text and a clear to the end of the line, so that each step
 // overwrites the last, drawn at most ten times a second and wiped before the
 // command prints anything else. When stderr is no terminal (a pipe, a file)
-// it writes nothing at all: scripts see the command's output alone.
+// or a terminal without escape sequences (TERM=dumb), it writes nothing at
+// all: scripts see the command's output alone.
 
 #include "base/WorkProgress.h"
 

@@ -40,9 +40,9 @@ struct CliProgressFixture : ::testing::Test
                                                          "Runners without a chip|SELECT lastname FROM runner WHERE chipnr IS NULL\r\n");
     }
     CliRun cli(const QStringList &arguments) { return runCliIn(program.path(), QStringList({"--event", "event"}) + arguments); }
-    TerminalRun cliOnTerminal(const QStringList &arguments)
+    TerminalRun cliOnTerminal(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
-        return runCliOnTerminal(program.path(), QStringList({"--event", "event"}) + arguments);
+        return runCliOnTerminal(program.path(), QStringList({"--event", "event"}) + arguments, environment);
     }
 };
 
@@ -107,4 +107,9 @@ TEST_F(CliProgressFixture, AnErrorPartWayIsPrintedOnAWipedLine)
     EXPECT_EQ(shown.exitCode, 1);
     EXPECT_EQ(QString::fromUtf8(shown.transcript),
               QStringLiteral("\rImporting teams: 0 of 3\x1b[K\r\x1b[Kkorvent-cli: Line 3: the line is empty\n"));
+
+    // A terminal that knows no escape sequences gets no progress line.
+    QProcessEnvironment dumb = QProcessEnvironment::systemEnvironment();
+    dumb.insert(QStringLiteral("TERM"), QStringLiteral("dumb"));
+    EXPECT_EQ(QString::fromUtf8(cliOnTerminal(arguments, dumb).transcript), piped.err);
 }

@@ -20,7 +20,8 @@ struct TerminalRun
     QByteArray transcript;
 };
 
-inline TerminalRun runCliOnTerminal(const QString &workingDirectory, const QStringList &arguments)
+inline TerminalRun runCliOnTerminal(const QString &workingDirectory, const QStringList &arguments,
+                                    const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     int terminal = -1;
     int side = -1;
@@ -37,6 +38,7 @@ inline TerminalRun runCliOnTerminal(const QString &workingDirectory, const QStri
     ::fcntl(terminal, F_SETFL, ::fcntl(terminal, F_GETFL) | O_NONBLOCK);
 
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingDirectory);
     process.setChildProcessModifier([side] {
         ::dup2(side, STDOUT_FILENO);
