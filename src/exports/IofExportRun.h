@@ -44,6 +44,7 @@ struct IofClassTeams
 // The class entries with their calculated teams, all read before the
 // document is begun, so that a team is a step of a known total.
 std::vector<IofClassTeams> IofClassesWithTeams(const ReportContext &context);
+// A step for each team of the classes.
 WorkSteps IofTeamSteps(const ReportContext &context, const std::vector<IofClassTeams> &classes);
 
 // Writes the document to `fileName` in the event folder and, when compress is
