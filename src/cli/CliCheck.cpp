@@ -4,6 +4,7 @@
 #include "cli/CliArguments.h"
 
 #include "base/KorventError.h"
+#include "cli/TerminalProgress.h"
 #include "entries/DataCheck.h"
 #include "store/uData.h"
 
@@ -29,8 +30,11 @@ int CliCheckCommand(CliContext &context, const QStringList &arguments)
     if (!rules)
         throw KorventError(tr("No file") + ruleFile);
     const std::vector<bool> chosen = only.isEmpty() ? std::vector<bool>(rules->size(), true) : ChosenByTitle(*rules, only);
+    TerminalProgress progress;
     const QStringList report = RunDataCheck(context.data.connection(), *rules, chosen,
-                                            ReadClassTreeFile(ClassTreeFileName(context.location.eventDirectory)));
+                                            ReadClassTreeFile(ClassTreeFileName(context.location.eventDirectory)), DataCheckMostFindings,
+                                            progress);
+    progress.clear();
     if (report.isEmpty())
         context.out << tr("No errors") << '\n';
     for (const QString &line : report)

@@ -4,6 +4,7 @@
 #include "cli/CliCommands.h"
 
 #include "base/KorventError.h"
+#include "cli/TerminalProgress.h"
 #include "course/ControlCreation.h"
 #include "course/ControlList.h"
 #include "course/CourseDataImport.h"
@@ -42,10 +43,15 @@ int importFile(CliContext &context, const QString &fileName)
     EventSettings settings = EventSettings::load(eventDirectory);
     // The map reference is saved before the rows are committed: a settings
     // file that cannot be written leaves the control table as it was.
-    const CourseData course = ImportCourseData(context.data, fileName, settings.cbUnit11, [&](const CourseData &read) {
-        if (read.map)
-            settings = EventSettings::update(eventDirectory, [&](EventSettings &saved) { ApplyMapReference(saved, *read.map); });
-    });
+    TerminalProgress progress;
+    const CourseData course = ImportCourseData(
+        context.data, fileName, settings.cbUnit11,
+        [&](const CourseData &read) {
+            if (read.map)
+                settings = EventSettings::update(eventDirectory, [&](EventSettings &saved) { ApplyMapReference(saved, *read.map); });
+        },
+        progress);
+    progress.clear();
     for (const QString &line : CourseImportSummary(course))
         context.out << line << '\n';
     if (course.map)

@@ -8,6 +8,7 @@
 #include "base/KorventError.h"
 #include "base/Platform.h"
 #include "cli/StderrSink.h"
+#include "cli/TerminalProgress.h"
 #include "entries/EntryImport.h"
 #include "entries/ImportedClasses.h"
 #include "entries/StartedMarking.h"
@@ -39,8 +40,10 @@ int CliImportCommand(CliContext &context, const QStringList &arguments)
     const QString &kind = words[0];
     const QString &file = words[1];
     db::Connection &connection = context.data.connection();
+    TerminalProgress progress;
     if (kind == QLatin1String("teams")) {
-        const TeamImportSummary summary = ImportTeams(connection, ReadImportLines(file, encoding.value_or(QStringLiteral("UTF-8"))));
+        const TeamImportSummary summary = ImportTeams(connection, ReadImportLines(file, encoding.value_or(QStringLiteral("UTF-8"))), progress);
+        progress.clear();
         context.out << TeamImportSummaryText(summary) << '\n';
         for (const QString &warning : ImportedClassesUnknown(summary, *cli::storedSetup(context.location.eventDirectory)))
             StderrSink().warning(warning);
@@ -48,7 +51,8 @@ int CliImportCommand(CliContext &context, const QStringList &arguments)
     }
     if (kind == QLatin1String("chips")) {
         const int card = EventSettings::load(context.location.eventDirectory).rgControlCard;
-        const ChipImportSummary summary = ImportChips(connection, ReadImportLines(file, QStringLiteral("ANSI")), card);
+        const ChipImportSummary summary = ImportChips(connection, ReadImportLines(file, QStringLiteral("ANSI")), card, progress);
+        progress.clear();
         context.out << ChipImportSummaryText(summary) << '\n';
         // The chips are given; the operator learns that the list ran out.
         if (summary.listUsedUp)
@@ -56,7 +60,8 @@ int CliImportCommand(CliContext &context, const QStringList &arguments)
         return 0;
     }
     if (kind == QLatin1String("started")) {
-        const StartedImportSummary summary = LoadStarted(connection, ReadImportLines(file, QStringLiteral("ANSI")));
+        const StartedImportSummary summary = LoadStarted(connection, ReadImportLines(file, QStringLiteral("ANSI")), progress);
+        progress.clear();
         context.out << StartedImportSummaryText(summary) << '\n';
         return 0;
     }

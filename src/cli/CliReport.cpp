@@ -5,6 +5,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliArguments.h"
 #include "cli/StderrSink.h"
+#include "cli/TerminalProgress.h"
 
 #include "reports/ClassGroup.h"
 #include "reports/ReportFileOutput.h"
@@ -85,8 +86,11 @@ int runKind(CliContext &context, const QStringList &arguments, ReportFamily fami
                 throw KorventError(tr("Unknown class \"%1\"; the classes are %2").arg(name, mainClasses.join(QStringLiteral(", "))));
     }
     ReportFileOutput output(context.location);
-    StderrSink messages;
-    RunReport(*kind, {context.data.connection(), setup, output, &messages, context.location.eventDirectory, &context.location}, request);
+    TerminalProgress progress;
+    StderrSink messages(&progress);
+    RunReport(*kind, {context.data.connection(), setup, output, &messages, context.location.eventDirectory, &context.location, &progress},
+              request);
+    progress.clear();
     if (output.files().isEmpty())
         throw KorventError(report ? tr("No page was written") : tr("No file was written"));
     for (const ReportFile &file : output.files())

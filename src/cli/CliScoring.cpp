@@ -9,6 +9,7 @@
 #include "scoring/UnlistedMembers.h"
 #include "base/KorventError.h"
 #include "cli/StderrSink.h"
+#include "cli/TerminalProgress.h"
 #include "store/StatusTexts.h"
 #include "store/TimeHelpers.h"
 #include "store/uData.h"
@@ -44,10 +45,12 @@ int countNumber(const QString &text, const char *what)
 
 int CliCalculateCommand(CliContext &context, const QStringList &arguments)
 {
-    StderrSink messages;
+    TerminalProgress progress;
+    StderrSink messages(&progress);
     if (arguments.size() == 1 && (arguments[0] == QLatin1String("--all") || arguments[0] == QLatin1String("--new"))) {
         TeamCalculation calculation(context.data, storedSetup(context.location.eventDirectory), messages);
-        const CalculationSummary summary = calculation.CalculateAllTeams(arguments[0] == QLatin1String("--all"));
+        const CalculationSummary summary = calculation.CalculateAllTeams(arguments[0] == QLatin1String("--all"), progress);
+        progress.clear();
         context.out << "Calculated " << summary.calculated << " teams: " << summary.withResult << " with result, "
                     << summary.noResult << " NARes., " << summary.errors << " errors\n";
         // The others are calculated; the run as a whole did not do what was asked.

@@ -1,8 +1,11 @@
 #include "course/ControlRows.h"
 
+#include "base/WorkSteps.h"
 #include "db/Connection.h"
 #include "store/EventSchema.h"
 #include "store/uData.h"
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -58,16 +61,19 @@ ControlRow CheckOutRow()
     return specialRow(QStringLiteral("O"), 201, QStringLiteral("CheckOUT"));
 }
 
-void AddControlRows(TdmData &data, const std::vector<ControlRow> &rows)
+void AddControlRows(TdmData &data, const std::vector<ControlRow> &rows, WorkProgress &progress)
 {
     db::Connection &connection = data.connection();
     QSqlQuery insert = connection.prepare(QStringLiteral(
         "INSERT INTO control (controlnr, unitnumber, points, type, pos_x, pos_y, text) VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    WorkSteps steps(progress, QCoreApplication::translate("ControlRows", "Adding controls"), static_cast<qint64>(rows.size()));
+    qint64 added = 0;
     for (const ControlRow &row : rows) {
         // An empty label is stored as no label, as every other empty text.
         const QString text = fitted(row.text, QStringLiteral("text"));
         connection.exec(insert, {fitted(row.controlnr, QStringLiteral("controlnr")), row.unitnumber, row.points, row.type, row.posX,
                                  row.posY, text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text)});
+        steps.reached(++added);
     }
 }
 

@@ -4,6 +4,8 @@
 // scoring controls worth their number div 10, and the start, finish,
 // check-in and check-out rows with their fixed unit numbers.
 
+#include "base/WorkProgress.h"
+
 #include <QString>
 #include <vector>
 
@@ -28,7 +30,8 @@ ControlRow CheckInRow();
 ControlRow CheckOutRow();
 
 // Adds the rows after those the table holds. Texts longer than their field
-// are cut to its size. The caller holds the transaction.
-void AddControlRows(TdmData &data, const std::vector<ControlRow> &rows);
+// are cut to its size. The caller holds the transaction, which Cancel
+// (WorkCancelled between rows) leaves to be rolled back.
+void AddControlRows(TdmData &data, const std::vector<ControlRow> &rows, WorkProgress &progress = NoProgress());
 // The same in a transaction of its own: all rows or none.
 void InsertControlRows(TdmData &data, const std::vector<ControlRow> &rows);

@@ -175,11 +175,13 @@ CourseData ReadCourseData(const QString &fileName, bool unitPlus11)
 }
 
 CourseData ImportCourseData(TdmData &data, const QString &fileName, bool unitPlus11,
-                            const std::function<void(const CourseData &)> &beforeCommit)
+                            const std::function<void(const CourseData &)> &beforeCommit, WorkProgress &progress)
 {
     CourseData course = ReadCourseData(fileName, unitPlus11);
     db::Transaction transaction(data.connection());
-    AddControlRows(data, course.rows);
+    AddControlRows(data, course.rows, progress);
+    // The last moment to stop: what beforeCommit saves elsewhere must be followed by the commit.
+    progress.stopIfCancelled();
     if (beforeCommit)
         beforeCommit(course);
     transaction.commit();

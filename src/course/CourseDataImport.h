@@ -5,6 +5,7 @@
 // use "." for decimals whatever the regional settings; map positions in
 // millimetres become tenths of a millimetre, truncated toward zero.
 
+#include "base/WorkProgress.h"
 #include "course/ControlRows.h"
 
 #include <QString>
@@ -42,8 +43,10 @@ CourseData ReadCourseData(const QString &fileName, bool unitPlus11);
 // Adds the file's controls in one transaction (nothing when the file is
 // refused) and returns what was read: the caller sets the map reference where
 // the live settings are. `beforeCommit` runs with what was read once the rows
-// are in, before they are committed: when it raises, no row is added.
+// are in, before they are committed: when it raises, no row is added. Cancel
+// is heeded until `beforeCommit` runs, and adds no row either.
 CourseData ImportCourseData(TdmData &data, const QString &fileName, bool unitPlus11,
-                            const std::function<void(const CourseData &)> &beforeCommit = {});
+                            const std::function<void(const CourseData &)> &beforeCommit = {},
+                            WorkProgress &progress = NoProgress());
 
 void ApplyMapReference(EventSettings &settings, const MapReference &map);

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <algorithm>
 
 namespace {
 
@@ -53,7 +54,7 @@ std::optional<std::vector<CheckRule>> ReadCheckRules(const QString &fileName)
 }
 
 QStringList RunDataCheck(db::Connection &connection, const std::vector<CheckRule> &rules, const std::vector<bool> &chosen,
-                         const ClassTree &classTree, qint64 mostFindings)
+                         const ClassTree &classTree, qint64 mostFindings, WorkProgress &progress)
 {
     QStringList report;
     if (std::find(chosen.begin(), chosen.end(), true) == chosen.end())
@@ -69,14 +70,20 @@ QStringList RunDataCheck(db::Connection &connection, const std::vector<CheckRule
     // The findings become report lines as the engine gives them; a check that
     // finds more than anyone reads stops before it fills the memory.
     qint64 findings = 0;
+    const qint64 checks = std::count(chosen.begin(), chosen.begin() + static_cast<qsizetype>(std::min(rules.size(), chosen.size())), true);
+    qint64 checked = 0;
     for (size_t i = 0; i < rules.size() && i < chosen.size(); ++i) {
         if (!chosen[i])
             continue;
         const CheckRule &rule = rules[i];
+        // The operator sees which check takes long.
+        progress.step(tr("Checking \"%1\"").arg(rule.title), checked++, checks);
+        progress.stopIfCancelled();
         bool headed = false;
         try {
             db::RunSqlScript(connection, rule.statement, {}, db::SqlAccess::ReadOnly, nullptr,
                              [&](const std::vector<db::SqlColumn> &, QVariantList &&row) {
+                                 progress.stopIfCancelled();
                                  if (++findings > mostFindings)
                                      throw KorventError(tr("more than %1 findings; narrow the check").arg(mostFindings));
                                  if (!headed)
@@ -84,6 +91,8 @@ QStringList RunDataCheck(db::Connection &connection, const std::vector<CheckRule
                                  headed = true;
                                  report.append(db::SqlRowLine(row));
                              });
+        } catch (const WorkCancelled &) {
+            throw;
         } catch (const KorventError &error) {
             throw KorventError(tr("Check \"%1\": %2").arg(rule.title, error.message()));
         }

@@ -8,6 +8,7 @@
 // (one `name` per class), the classes of the class tree, which lives in a
 // file of its own and not in the database.
 
+#include "base/WorkProgress.h"
 #include "store/ClassTable.h"
 
 #include <QString>
@@ -39,9 +40,11 @@ std::optional<std::vector<CheckRule>> ReadCheckRules(const QString &fileName);
 // statement the engine rejects, or one that would change data, raises
 // KorventError naming the check; nothing is changed. So do more than
 // mostFindings rows in all: such a report would only fill the memory.
+// Progress counts the chosen checks; Cancel, looked at between checks and
+// between the rows a check finds, raises WorkCancelled.
 inline constexpr qint64 DataCheckMostFindings = 1'000'000;
 QStringList RunDataCheck(db::Connection &connection, const std::vector<CheckRule> &rules, const std::vector<bool> &chosen,
-                         const ClassTree &classTree, qint64 mostFindings = DataCheckMostFindings);
+                         const ClassTree &classTree, qint64 mostFindings = DataCheckMostFindings, WorkProgress &progress = NoProgress());
 
 // The rules named by title, in file order; a title no rule has raises
 // KorventError naming it and the titles there are.

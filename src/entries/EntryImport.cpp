@@ -4,6 +4,7 @@
 #include "base/CountText.h"
 #include "base/KorventError.h"
 #include "base/TextFile.h"
+#include "base/WorkSteps.h"
 #include "base/Platform.h"
 #include "db/Connection.h"
 #include "entries/EntryFields.h"
@@ -98,7 +99,7 @@ QStringList ReadImportLines(const QString &fileName, const QString &encodingName
     return lines;
 }
 
-TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lines)
+TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lines, WorkProgress &progress)
 {
     TeamImportSummary summary;
     db::Transaction transaction(connection);
@@ -121,6 +122,7 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
     const QString team = QStringLiteral("team");
     const QString runner = QStringLiteral("runner");
 
+    WorkSteps steps(progress, tr("Importing teams"), std::max<qsizetype>(lines.size() - 1, 0));
     for (qsizetype index = 1; index < lines.size(); ++index) {
         onLine(static_cast<int>(index) + 1, [&] {
             const QString &line = lines[index];
@@ -168,6 +170,7 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
                                            fieldText(runner, QStringLiteral("sex"), column(Sex))});
             ++summary.runnersAdded;
         });
+        steps.reached(index);
     }
     transaction.commit();
     for (const auto &[className, extraClassName] : std::as_const(classesOfTeam)) {
@@ -213,7 +216,7 @@ bool WriteEntryExample(const QString &programDirectory, const QString &fileName)
     return true;
 }
 
-ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lines, int controlCard)
+ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lines, int controlCard, WorkProgress &progress)
 {
     if (lines.isEmpty())
         throw KorventError(tr("List is empty"));
@@ -242,6 +245,8 @@ ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lin
         if (++next == lines.size())
             summary.listUsedUp = true;
     };
+    WorkSteps steps(progress, tr("Handing out chips"), teamIds.size());
+    qint64 teamsDone = 0;
     for (const qint64 teamId : teamIds) {
         connection.exec(runnersOfTeam, {teamId});
         std::vector<std::pair<qint64, bool>> runners; // id, has a chip
@@ -258,6 +263,7 @@ ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lin
             if (!runners.empty() && !teamHasChip)
                 give(runners.front().first);
         }
+        steps.reached(++teamsDone);
         if (summary.listUsedUp)
             break;
     }
@@ -270,7 +276,7 @@ QString ChipImportSummaryText(const ChipImportSummary &summary)
     return tr("Handed out %1 chips").arg(summary.chipsGiven);
 }
 
-StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &lines)
+StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &lines, WorkProgress &progress)
 {
     std::vector<QStringList> split;
     for (qsizetype index = 0; index < lines.size(); ++index)
@@ -280,7 +286,10 @@ StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &
     db::Transaction transaction(connection);
     QSqlQuery findRunner = connection.prepare(QStringLiteral("SELECT id FROM runner WHERE chipnr=? ORDER BY id LIMIT 1"));
     QSqlQuery start = connection.prepare(QStringLiteral("UPDATE runner SET started=1 WHERE id=?"));
+    WorkSteps steps(progress, tr("Marking started runners"), static_cast<qint64>(split.size()));
+    qint64 linesDone = 0;
     for (const QStringList &fields : split) {
+        steps.reached(linesDone++);
         if (fields.size() < 2) {
             ++summary.linesPassedOver;
             continue;
@@ -296,6 +305,7 @@ StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &
         connection.exec(start, {runnerId});
         ++summary.runnersStarted;
     }
+    steps.reached(linesDone);
     transaction.commit();
     return summary;
 }

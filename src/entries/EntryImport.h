@@ -5,7 +5,10 @@
 // marked as started from a start list. Each file is loaded in one
 // transaction: a bad line raises KorventError with its line number and the
 // reason, and nothing of that file is kept, so the operator can mend the file
-// and load it again without duplicates.
+// and load it again without duplicates. Cancel (WorkCancelled) keeps nothing
+// either.
+
+#include "base/WorkProgress.h"
 
 #include <QMap>
 #include <QString>
@@ -36,7 +39,7 @@ struct TeamImportSummary
 // first name, last name, birth date, sex, chip number, country and an
 // optional extra class. A team is found by its entry id or added; every line
 // updates its team (status back to NA) and adds one runner.
-TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lines);
+TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lines, WorkProgress &progress = NoProgress());
 // "Imported 9 runners: 4 teams added, 0 updated, 0 lines skipped".
 QString TeamImportSummaryText(const TeamImportSummary &summary);
 
@@ -58,7 +61,8 @@ struct ChipImportSummary
 // number order: with cards per runner every runner without a chip gets one;
 // with one card per team the first runner of a team in which no runner has a
 // chip gets it. Given chips are marked rented. An empty list raises "List is empty".
-ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lines, int controlCard);
+ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lines, int controlCard,
+                              WorkProgress &progress = NoProgress());
 // "Handed out 3 chips".
 QString ChipImportSummaryText(const ChipImportSummary &summary);
 
@@ -70,6 +74,6 @@ struct StartedImportSummary
 
 // Start list lines of up to 6 fields separated by ";": the runner whose chip
 // is the second field has started. Other lines are passed over.
-StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &lines);
+StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &lines, WorkProgress &progress = NoProgress());
 // "Started 5 runners, 1 lines passed over".
 QString StartedImportSummaryText(const StartedImportSummary &summary);

@@ -114,7 +114,8 @@ void appendTeam(const XmlElement &classResult, const XmlElement &courseData, con
 void ExportIofXml2(const ReportContext &context, bool compress)
 {
     XmlDocument document;
-    // A failing step ends the walk; what was built is still written.
+    // A failing step ends the walk; what was built is still written. Cancel
+    // writes nothing.
     std::exception_ptr failure;
     try {
         const EventSettings &settings = context.setup.settings;
@@ -129,12 +130,19 @@ void ExportIofXml2(const ReportContext &context, bool compress)
         const XmlElement courseData = root.appendElement(QStringLiteral("CourseData"));
 
         IofExportCalculation calculation(context);
-        for (const QString &className : IofClassNames(context.setup.classTree, context.connection)) {
+        const std::vector<IofClassTeams> classes = IofClassesWithTeams(context);
+        WorkSteps steps = IofTeamSteps(context, classes);
+        qint64 written = 0;
+        for (const IofClassTeams &entry : classes) {
             const XmlElement classResult = root.appendElement(QStringLiteral("ClassResult"));
-            classResult.appendTextElement(QStringLiteral("ClassShortName"), className);
-            for (const IofTeamRow &team : CalculatedTeamsOfClass(context.connection, className))
-                appendTeam(classResult, courseData, className, team, context, calculation);
+            classResult.appendTextElement(QStringLiteral("ClassShortName"), entry.className);
+            for (const IofTeamRow &team : entry.teams) {
+                appendTeam(classResult, courseData, entry.className, team, context, calculation);
+                steps.reached(++written);
+            }
         }
+    } catch (const WorkCancelled &) {
+        throw;
     } catch (const KorventError &) {
         failure = std::current_exception();
     }

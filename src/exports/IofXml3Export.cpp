@@ -178,17 +178,25 @@ void ExportIofXml3(const ReportContext &context, bool compress)
     root.setAttribute(QStringLiteral("status"), QStringLiteral("Complete"));
     appendEvent(root, settings);
 
-    // A failing step ends the walk; what was built is still written.
+    // A failing step ends the walk; what was built is still written. Cancel
+    // writes nothing.
     std::exception_ptr failure;
     try {
         IofExportCalculation calculation(context);
-        for (const QString &className : IofClassNames(context.setup.classTree, context.connection)) {
+        const std::vector<IofClassTeams> classes = IofClassesWithTeams(context);
+        WorkSteps steps = IofTeamSteps(context, classes);
+        qint64 written = 0;
+        for (const IofClassTeams &entry : classes) {
             const XmlElement classResult = root.appendElement(QStringLiteral("ClassResult"));
             classResult.setAttribute(QStringLiteral("timeResolution"), QStringLiteral("1"));
-            classResult.appendElement(QStringLiteral("Class")).appendTextElement(QStringLiteral("Name"), className);
-            for (const IofTeamRow &team : CalculatedTeamsOfClass(context.connection, className))
+            classResult.appendElement(QStringLiteral("Class")).appendTextElement(QStringLiteral("Name"), entry.className);
+            for (const IofTeamRow &team : entry.teams) {
                 appendTeam(classResult, team, context, calculation);
+                steps.reached(++written);
+            }
         }
+    } catch (const WorkCancelled &) {
+        throw;
     } catch (const KorventError &) {
         failure = std::current_exception();
     }

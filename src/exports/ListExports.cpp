@@ -3,22 +3,57 @@
 #include "base/KorventError.h"
 #include "base/Platform.h"
 #include "base/TextFile.h"
+#include "base/WorkSteps.h"
 #include "db/Connection.h"
 #include "store/EventSetup.h"
 #include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QSqlQuery>
 
 namespace {
 
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("ListExports", text);
+}
+
+// The rows of a list, each a step of the run.
+class ListRows
+{
+public:
+    // SELECT `columns` `from`, where `from` is the rest of the statement
+    // (FROM on); the rows are counted with it first.
+    ListRows(const ReportContext &context, const QString &columns, const QString &from)
+        : m_steps(context.workProgress(), tr("Writing the list"),
+                  context.connection.scalar(QStringLiteral("SELECT count(*)") + from).toLongLong())
+        , m_query(context.connection.exec(QStringLiteral("SELECT ") + columns + from))
+    {
+    }
+
+    bool next()
+    {
+        if (m_read > 0)
+            m_steps.reached(m_read);
+        ++m_read;
+        return m_query.next();
+    }
+    const QSqlQuery &row() const { return m_query; }
+    QVariant value(int column) const { return m_query.value(column); }
+
+private:
+    WorkSteps m_steps;
+    QSqlQuery m_query;
+    qint64 m_read = 0;
+};
+
 // Runners joined with their teams, by team number; a team's runners in the
 // order they were entered.
-QSqlQuery runnersWithTeams(const ReportContext &context, const QString &columns)
+ListRows runnersWithTeams(const ReportContext &context, const QString &columns)
 {
-    return context.connection.exec(QStringLiteral("SELECT ") + columns
-                                   + QStringLiteral(" FROM runner r, team t WHERE t.id=r.team_id ORDER BY t.number, t.id, r.id"));
+    return ListRows(context, columns, QStringLiteral(" FROM runner r, team t WHERE t.id=r.team_id ORDER BY t.number, t.id, r.id"));
 }
 
 // Columns first .. first + count - 1 of the row, each followed by the separator.
@@ -66,9 +101,9 @@ void ExportParticipantsCsv(const ReportContext &context, const ReportFile &file,
 {
     const QString encodingName = checkedEncoding(encoding);
     QStringList lines{QStringLiteral("NR;Firstname;LastName;Club;TeamName;Class;")};
-    QSqlQuery rows = runnersWithTeams(context, QStringLiteral("t.number, r.firstname, r.lastname, t.club, t.name, t.class"));
+    ListRows rows = runnersWithTeams(context, QStringLiteral("t.number, r.firstname, r.lastname, t.club, t.name, t.class"));
     while (rows.next())
-        lines.append(fieldsText(rows, 0, 6, u';'));
+        lines.append(fieldsText(rows.row(), 0, 6, u';'));
     writeLines(context, file, lines, encodingName);
 }
 
@@ -77,11 +112,11 @@ void ExportCardexStartList(const ReportContext &context, const ReportFile &file,
     const QString encodingName = checkedEncoding(encoding);
     const ClassTable classes = LoadClassTable(context.setup.classTree);
     QStringList lines;
-    QSqlQuery rows = runnersWithTeams(context, QStringLiteral("t.number, r.chipnr, r.firstname, r.lastname, t.name, t.class"));
+    ListRows rows = runnersWithTeams(context, QStringLiteral("t.number, r.chipnr, r.firstname, r.lastname, t.name, t.class"));
     while (rows.next()) {
         // A class missing from the class tree starts at midnight.
         const std::optional<TClassInfo> teamClass = FindClass(classes, rows.value(5).toString());
-        lines.append(fieldsText(rows, 0, 6, u';') + FormatHundredths(teamClass ? teamClass->start : 0, 0) + u';');
+        lines.append(fieldsText(rows.row(), 0, 6, u';') + FormatHundredths(teamClass ? teamClass->start : 0, 0) + u';');
     }
     writeLines(context, file, lines, encodingName);
 }
@@ -90,7 +125,7 @@ void ExportTeamInfoText(const ReportContext &context, const ReportFile &file, co
 {
     const QString encodingName = checkedEncoding(encoding);
     QStringList lines;
-    QSqlQuery rows = runnersWithTeams(context, QStringLiteral("t.number, t.class, t.name, t.club, r.firstname, r.lastname, r.sex, "
+    ListRows rows = runnersWithTeams(context, QStringLiteral("t.number, t.class, t.name, t.club, r.firstname, r.lastname, r.sex, "
                                                               "r.birthdate, r.chipnr"));
     // Runners of consecutive teams of one name come under one header.
     QString previousName;
@@ -116,20 +151,20 @@ void ExportTeamsWithRunners(const ReportContext &context, const ReportFile &file
         header += QStringLiteral("FirstName") + QString::number(i) + QStringLiteral("|LastName|Sex|Club|Country|BirthDate|ChipNr|RentChip|*|");
     QStringList lines{header};
 
-    QSqlQuery rows = context.connection.exec(QStringLiteral(
-        "SELECT t.id, t.number, t.name, t.class, t.subclass, t.club, t.country, t.entryID, "
-        "r.id, r.firstname, r.lastname, r.sex, r.club, r.country, r.birthdate, r.chipnr, r.rentchip "
-        "FROM team t LEFT JOIN runner r ON r.team_id=t.id ORDER BY t.id, r.id"));
+    ListRows rows(context,
+                  QStringLiteral("t.id, t.number, t.name, t.class, t.subclass, t.club, t.country, t.entryID, "
+                                 "r.id, r.firstname, r.lastname, r.sex, r.club, r.country, r.birthdate, r.chipnr, r.rentchip"),
+                  QStringLiteral(" FROM team t LEFT JOIN runner r ON r.team_id=t.id ORDER BY t.id, r.id"));
     QVariant teamId;
     while (rows.next()) {
         if (lines.size() == 1 || rows.value(0) != teamId) {
             teamId = rows.value(0);
-            lines.append(fieldsText(rows, 1, 6, u'|') + QString::number(rows.value(7).toLongLong()) + QStringLiteral("|#|"));
+            lines.append(fieldsText(rows.row(), 1, 6, u'|') + QString::number(rows.value(7).toLongLong()) + QStringLiteral("|#|"));
         }
         if (rows.value(8).isNull())
             continue;
         QString &line = lines.last();
-        line += fieldsText(rows, 9, 5, u'|') + dateText(rows.value(14)) + u'|' + rows.value(15).toString() + u'|'
+        line += fieldsText(rows.row(), 9, 5, u'|') + dateText(rows.value(14)) + u'|' + rows.value(15).toString() + u'|'
             + booleanText(rows.value(16)) + QStringLiteral("|*|");
     }
     writeLines(context, file, lines, encodingName);

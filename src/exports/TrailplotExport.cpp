@@ -4,6 +4,7 @@
 #include "base/KorventError.h"
 #include "base/Platform.h"
 #include "base/TextFile.h"
+#include "base/WorkSteps.h"
 #include "db/Connection.h"
 #include "exports/IofExportRun.h"
 #include "exports/IofResultRows.h"
@@ -152,6 +153,7 @@ QStringList routeLines(const ReportContext &context)
     }
 
     IofExportCalculation calculation(context);
+    WorkSteps steps(context.workProgress(), tr("Writing the routes"), static_cast<qint64>(teams.size()));
     QStringList lines;
     for (const RouteTeam &team : teams) {
         // A line break in a name would split the team's line.
@@ -161,6 +163,7 @@ QStringList routeLines(const ReportContext &context)
             if (const std::optional<QString> field = routeField(entry.code))
                 line += *field + u'\t';
         lines.append(line);
+        steps.reached(lines.size());
     }
     return lines;
 }

@@ -8,6 +8,7 @@
 #include "exports/TrailplotExport.h"
 
 #include "base/KorventError.h"
+#include "base/WorkProgress.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -111,6 +112,11 @@ bool isSet(ReportOption option, const ReportRequest &request)
 
 } // namespace
 
+WorkProgress &ReportContext::workProgress() const
+{
+    return progress ? *progress : NoProgress();
+}
+
 QString ReportKindEntry::captionText() const
 {
     return QCoreApplication::translate("Reports", caption);
@@ -207,6 +213,7 @@ std::optional<ReportFile> RunReport(const ReportKindEntry &kind, const ReportCon
 {
     CheckReportRequest(kind, request);
     const std::optional<ReportFile> page = kind.generate(kind, context, request);
+    context.workProgress().stopIfCancelled();
     context.output.commit();
     return page;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 class MessageSink;
+class WorkProgress;
 namespace db { class Connection; }
 struct EventLocation;
 struct EventSetup;
@@ -58,6 +59,12 @@ struct ReportContext
     // The event's folders and the program's check settings: the results need
     // them. The windows and the command line always give them.
     const EventLocation *location = nullptr;
+    // Where a run reports its steps and learns that the operator asked to
+    // stop; nullptr: no one to tell. A run is all-or-nothing: Cancel raises
+    // WorkCancelled before the output is committed.
+    WorkProgress *progress = nullptr;
+
+    WorkProgress &workProgress() const;
 };
 
 struct ReportKindEntry;
@@ -99,5 +106,6 @@ void CheckReportRequest(const ReportKindEntry &kind, const ReportRequest &reques
 
 // Checks the request, runs the generator and commits the output. Returns the
 // page to show (nullopt when none was written). Nothing is committed when the
-// generator raises an error.
+// generator raises an error or the run is cancelled before the commit; the
+// commit itself, once begun, is finished.
 std::optional<ReportFile> RunReport(const ReportKindEntry &kind, const ReportContext &context, const ReportRequest &request);

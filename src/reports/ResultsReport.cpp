@@ -14,6 +14,7 @@
 #include "base/MessageSink.h"
 #include "base/Platform.h"
 #include "base/TextFile.h"
+#include "base/WorkSteps.h"
 #include "db/Connection.h"
 #include "scoring/TeamCalculation.h"
 #include "scoring/UnlistedMembers.h"
@@ -61,7 +62,7 @@ private:
     bool web() const { return m_variant == ResultsVariant::Web; }
     ReportFile pageFile(const QString &className) const;
     void startPage();
-    void oneClass(ClassGroup &group);
+    void oneClass(ClassGroup &group, const std::vector<ResultTeam> &teams);
     std::vector<ResultTeam> teamsOf(const ClassGroup &group);
     std::vector<ResultRunner> runnersOf(qint64 teamId);
     void headingRow();
@@ -69,7 +70,7 @@ private:
     void courseCell(const ResultTeam &team);
     void teamPage(const ResultTeam &team, const std::vector<ResultRunner> &runners, const QString &placeText, const QString &subClassText);
     const tResArray *punchList(const ResultTeam &team);
-    void refuseSharedNumbers(const std::vector<ClassGroup> &groups);
+    void refuseSharedNumbers(const std::vector<std::vector<ResultTeam>> &teamsOfGroups);
 
     const ReportContext &m_context;
     const EventSettings &m_settings;
@@ -91,6 +92,8 @@ private:
     RouteMapEncoder m_maps;
     std::vector<tTeamTimeCheck> m_checks;
     WinnersList m_winners;
+    std::optional<WorkSteps> m_steps; // a team is a step
+    qint64 m_teamsDone = 0;
 };
 
 const EventLocation &locationOf(const ReportContext &context)
@@ -129,9 +132,15 @@ std::optional<ReportFile> ResultsRun::run()
     std::vector<ClassGroup> groups;
     for (const QString &className : std::as_const(m_classes))
         groups.push_back(BuildClassGroup(m_context.setup.classTree, className, m_settings.eSubClasses));
+    std::vector<std::vector<ResultTeam>> teamsOfGroups;
+    qint64 teams = 0;
+    for (const ClassGroup &group : groups) {
+        teamsOfGroups.push_back(teamsOf(group));
+        teams += static_cast<qint64>(teamsOfGroups.back().size());
+    }
 
     if (splits() || web()) {
-        refuseSharedNumbers(groups);
+        refuseSharedNumbers(teamsOfGroups);
         m_calculation.emplace(m_context.connection, std::make_shared<const EventSetup>(m_context.setup),
                               m_context.messages ? *m_context.messages : m_silent);
         m_calculation->LoadCourseDefinition();
@@ -143,10 +152,11 @@ std::optional<ReportFile> ResultsRun::run()
     m_runners = m_context.connection.prepare(QStringLiteral(
         "SELECT firstname, lastname, sex, birthdate, country FROM runner WHERE started=1 AND team_id=? ORDER BY id"));
 
+    m_steps.emplace(m_context.workProgress(), web() ? tr("Writing the results and the team pages") : tr("Writing the results"), teams);
     if (!m_perClass)
         startPage();
-    for (ClassGroup &group : groups)
-        oneClass(group);
+    for (size_t i = 0; i < groups.size(); ++i)
+        oneClass(groups[i], teamsOfGroups[i]);
     if (!m_perClass)
         m_written = m_page.FinishReport(m_context.output, pageFile(QString()));
     if (m_context.messages) {
@@ -166,7 +176,7 @@ std::optional<ReportFile> ResultsRun::run()
     return m_written;
 }
 
-void ResultsRun::oneClass(ClassGroup &group)
+void ResultsRun::oneClass(ClassGroup &group, const std::vector<ResultTeam> &teams)
 {
     // Every class has the same course picture: it is drawn once a run.
     if (web() && m_settings.cbTeamRoute && !m_routeBase)
@@ -180,7 +190,6 @@ void ResultsRun::oneClass(ClassGroup &group)
                               + QStringLiteral("\">") + Html(other) + QStringLiteral("</a> &nbsp;"));
         m_page.append(QStringLiteral("<hr />"));
     }
-    const std::vector<ResultTeam> teams = teamsOf(group);
     m_page.append(QStringLiteral("<span class=\"classheader\">") + Html(group.className) + QStringLiteral("</span><br />"));
     m_page.append(QStringLiteral("<table class=\"\" border=\"0\">"));
     headingRow();
@@ -217,6 +226,7 @@ void ResultsRun::oneClass(ClassGroup &group)
         m_page.append(QStringLiteral("</tr>"));
         if (web())
             teamPage(team, runnersOf(team.id), placeText, subClassText);
+        m_steps->reached(++m_teamsDone);
     }
     m_page.append(QStringLiteral("</table>"));
     if (splits())
@@ -316,7 +326,7 @@ void ResultsRun::teamRow(const ResultTeam &team, const QString &placeText, QStri
                   + QString::number(team.penalty) + QStringLiteral("</td><td class=\"css_result\">") + ResultText(team.result) + QStringLiteral("</td>"));
 }
 
-void ResultsRun::refuseSharedNumbers(const std::vector<ClassGroup> &groups)
+void ResultsRun::refuseSharedNumbers(const std::vector<std::vector<ResultTeam>> &teamsOfGroups)
 {
     // The calculation and the team pages find a team by its number: two teams
     // sharing one would both show the first one's punches, on one page. A team
@@ -330,8 +340,8 @@ void ResultsRun::refuseSharedNumbers(const std::vector<ClassGroup> &groups)
 
     QStringList unnumbered;
     std::optional<qint64> firstShared;
-    for (const ClassGroup &group : groups)
-        for (const ResultTeam &team : teamsOf(group)) {
+    for (const std::vector<ResultTeam> &teams : teamsOfGroups)
+        for (const ResultTeam &team : teams) {
             if (team.number == 0)
                 unnumbered.append(u'"' + team.name + u'"');
             else if (!firstShared && sharedNumbers.contains(team.number))

@@ -2,6 +2,7 @@
 
 #include "reports/ReportPage.h"
 
+#include "base/WorkSteps.h"
 #include "db/Connection.h"
 #include "store/EventSetup.h"
 #include "store/TimeHelpers.h"
@@ -50,10 +51,12 @@ ReportFile StartListReport(const ReportContext &context, const ReportFile &file,
 
     QSqlQuery runners = context.connection.prepare(QStringLiteral(
         "SELECT firstname, lastname, sex, birthdate, country, chipnr FROM runner WHERE team_id=? ORDER BY id"));
+    WorkSteps steps(context.workProgress(), tr("Writing the start list"),
+                    context.connection.scalar(QStringLiteral("SELECT count(*) FROM team")).toLongLong());
     QSqlQuery teams = context.connection.exec(QStringLiteral(
         "SELECT id, number, name, club, country, class, subclass FROM team ORDER BY number, id"));
     const QDate eventDate = settings.dtpDate.date();
-    for (int row = 0; teams.next(); ++row) {
+    for (int row = 0; teams.next(); steps.reached(++row)) {
         const QString parity = QString::number(row % 2);
         page.append(QStringLiteral("<tr class=\"team") + parity + QStringLiteral("\">") + cell(teams.value(1)) + cell(teams.value(2)) + cell(teams.value(3)));
         if (showCountry)
@@ -77,10 +80,12 @@ ReportFile CheckListReport(const ReportContext &context, const ReportFile &file)
 {
     ReportPage page = beginPage(context, tr("Startlist"), QString());
     page.append(QStringLiteral("<table class=\"\" border=\"1\">"));
-    QSqlQuery rows = context.connection.exec(QStringLiteral(
-        "SELECT t.number, r.firstname, r.lastname, r.chipnr, t.class, t.name FROM runner r, team t "
-        "WHERE t.id=r.team_id AND r.chipnr<>'' ORDER BY t.number, r.chipnr"));
-    while (rows.next())
+    const QString chipRunners = QStringLiteral(" FROM runner r, team t WHERE t.id=r.team_id AND r.chipnr<>''");
+    WorkSteps steps(context.workProgress(), tr("Writing the check list"),
+                    context.connection.scalar(QStringLiteral("SELECT count(*)") + chipRunners).toLongLong());
+    QSqlQuery rows = context.connection.exec(QStringLiteral("SELECT t.number, r.firstname, r.lastname, r.chipnr, t.class, t.name")
+                                             + chipRunners + QStringLiteral(" ORDER BY t.number, r.chipnr"));
+    for (qint64 row = 0; rows.next(); steps.reached(++row))
         page.append(QStringLiteral("<tr><td>") + Html(rows.value(0).toString()) + QStringLiteral("</td><td><b>") + Html(rows.value(3).toString())
                     + QStringLiteral("</b></td><td width=\"40px\">&nbsp;</td><td><b>") + Html(rows.value(5).toString())
                     + QStringLiteral("</b></td>") + cell(rows.value(4)) + QStringLiteral("<td>")
@@ -91,6 +96,8 @@ ReportFile CheckListReport(const ReportContext &context, const ReportFile &file)
 ReportFile ControlStatisticsReport(const ReportContext &context, const ReportFile &file)
 {
     ReportPage page = beginPage(context, tr("Statistics"), QString());
+    WorkSteps steps(context.workProgress(), tr("Counting the punches of each control"),
+                    context.connection.scalar(QStringLiteral("SELECT count(*) FROM control")).toLongLong());
     // The first team and runner are the first rows of subqueries ordered by time.
     QSqlQuery rows = context.connection.exec(QStringLiteral(
         "SELECT controlnr, (SELECT count(*) FROM res_cp WHERE KP=c.controlnr) AS mitu,\n"
@@ -102,7 +109,7 @@ ReportFile ControlStatisticsReport(const ReportContext &context, const ReportFil
     page.append(QStringLiteral("<tr class=\"resultheader\"><td>") + tr("Control") + QStringLiteral("</td><td>") + tr("Punches")
                 + QStringLiteral("</td><td>") + tr("First punch") + QStringLiteral("</td></tr>"));
     int listed = 0;
-    while (rows.next()) {
+    for (qint64 row = 0; rows.next(); steps.reached(++row)) {
         if (rows.value(1).toString() == QLatin1String("0"))
             continue;
         // A control punched only by hand has no first punch to name.

@@ -1,6 +1,10 @@
 #include "course/CourseFixture.h"
 
+#include "DatabaseDump.h"
+#include "RecordedProgress.h"
+
 #include "base/KorventError.h"
+#include "course/ControlCreation.h"
 #include "course/CourseDataImport.h"
 #include "course/CourseImportSummary.h"
 #include "store/EventSettings.h"
@@ -239,4 +243,28 @@ TEST_F(CourseDataImport, AFailureBeforeTheCommitAddsNoRow)
     EXPECT_THROW(ImportCourseData(*data, fileName, false, [](const CourseData &) { throw KorventError(QStringLiteral("settings")); }),
                  KorventError);
     EXPECT_TRUE(controls().isEmpty());
+}
+
+TEST_F(CourseDataImport, CancelledItAddsNoRowAndSavesNoMapReference)
+{
+    CreateControls(*data, 31, 32, false, false);
+    const QStringList before = DatabaseDump(data->connection());
+    const QString fileName = file(smallCourse);
+    // A look after each of the five rows, then one before the map reference is saved.
+    for (const int stopAtLook : {2, 6}) {
+        SCOPED_TRACE(stopAtLook);
+        RecordedProgress progress;
+        progress.stopAtLook = stopAtLook;
+        bool saved = false;
+        EXPECT_THROW(ImportCourseData(*data, fileName, false, [&](const CourseData &) { saved = true; }, progress), WorkCancelled);
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(DatabaseDump(data->connection()), before);
+        EXPECT_EQ(progress.disorder(), QString());
+    }
+
+    RecordedProgress progress;
+    ImportCourseData(*data, fileName, false, {}, progress);
+    EXPECT_EQ(controls().size(), 4 + 5);
+    EXPECT_EQ(progress.steps.back().done, 5);
+    EXPECT_EQ(progress.steps.back().total, 5);
 }

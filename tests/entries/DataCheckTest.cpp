@@ -1,3 +1,4 @@
+#include "RecordedProgress.h"
 #include "TestFolder.h"
 
 #include "base/KorventError.h"
@@ -127,6 +128,24 @@ TEST_F(DataCheckFixture, CheckFindingMoreThanAnyoneReadsStopsNamingIt)
         EXPECT_EQ(error.message(), QStringLiteral("Check \"Endless\": more than 100 findings; narrow the check"));
     }
     EXPECT_EQ(RunDataCheck(data.connection(), list, {true, false}, {}, 1), QStringList({"*** Teams ***", "1;"}));
+}
+
+TEST_F(DataCheckFixture, CancelStopsACheckBetweenTheRowsItFinds)
+{
+    team(1, "Foxes", "H12");
+    const auto list = rules({QStringLiteral("Teams|SELECT number FROM team"), QStringLiteral("Skipped|SELECT 1"),
+                             QStringLiteral("Endless|WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c) SELECT n FROM c")});
+    RecordedProgress progress;
+    progress.stopAtLook = 1000;
+    // Cancelled, not a failed check: the window says nothing went wrong.
+    EXPECT_THROW(RunDataCheck(data.connection(), list, {true, false, true}, {}, DataCheckMostFindings, progress), WorkCancelled);
+    ASSERT_EQ(progress.steps.size(), 2u);
+    EXPECT_EQ(progress.steps[0].what, QStringLiteral("Checking \"Teams\""));
+    EXPECT_EQ(progress.steps[1].what, QStringLiteral("Checking \"Endless\""));
+    EXPECT_EQ(progress.steps[1].done, 1);
+    EXPECT_EQ(progress.steps[1].total, 2);
+    EXPECT_EQ(progress.disorder(), QString());
+    EXPECT_EQ(check(list, {true, false, false}), QStringList({"*** Teams ***", "1;"}));
 }
 
 TEST_F(DataCheckFixture, ShippedRulesFindWhatOrganisersLookFor)

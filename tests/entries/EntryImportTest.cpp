@@ -1,3 +1,5 @@
+#include "DatabaseDump.h"
+#include "RecordedProgress.h"
 #include "TestFolder.h"
 
 #include "base/KorventError.h"
@@ -294,4 +296,49 @@ TEST_F(EntryImportFixture, StartListMarksTheRunnerOfTheSecondField)
     const QString message = errorOf([&] { LoadStarted(data.connection(), {"1;8001235", "1;2;3;4;5;6;7"}); });
     EXPECT_TRUE(message.startsWith(QLatin1String("Line 2: "))) << message.toStdString();
     EXPECT_EQ(data.findRow(QStringLiteral("runner"), bob)->value("started").toInt(), 0);
+}
+
+TEST_F(EntryImportFixture, CancelledPartWayEveryImportLeavesEveryTableAsBefore)
+{
+    const qint64 known = addTeam(1, "Ölands");
+    data.updateRow(QStringLiteral("team"), known, {{"entryID", 12}, {"status", 1}});
+    addRunner(known, "Lee", "8001234");
+    for (int number = 2; number <= 5; ++number)
+        addRunner(addTeam(number, "Järve"), "Ox");
+    const QStringList entries{header, QStringLiteral("12;Ölands;Club;H12;Ann;Lee;;W;8001299;EST"),
+                              QStringLiteral("13;Team B;Club;H12;Bob;Ox;;M;8001300;EST"),
+                              QStringLiteral("14;Team C;Club;H12;Cy;Põld;;M;;EST"),
+                              QStringLiteral("15;Team D;Club;H12;Di;Uus;;W;;EST")};
+    const QStringList chips{"901", "902", "903", "904", "905", "906", "907", "908", "909"};
+    const QStringList started{"1;8001234", "2;8001299", "3;8001300", "4;999"};
+
+    const struct
+    {
+        const char *name;
+        std::function<void(WorkProgress &)> import;
+        qint64 steps; // the whole run's
+    } cases[] = {
+        {"teams", [&](WorkProgress &progress) { ImportTeams(data.connection(), entries, progress); }, 4},
+        // A step a team: the five and the three the entry file added.
+        {"chips per runner", [&](WorkProgress &progress) { ImportChips(data.connection(), chips, EventSettings::CardPerRunner, progress); }, 8},
+        {"started", [&](WorkProgress &progress) { LoadStarted(data.connection(), started, progress); }, 4},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QStringList before = DatabaseDump(data.connection());
+        RecordedProgress progress;
+        progress.stopAtLook = 3;
+        EXPECT_THROW(c.import(progress), WorkCancelled);
+        EXPECT_EQ(DatabaseDump(data.connection()), before);
+        EXPECT_EQ(progress.disorder(), QString());
+        ASSERT_FALSE(progress.steps.empty());
+        EXPECT_EQ(progress.steps.front().total, c.steps);
+
+        // Not cancelled, the same import changes the tables, and its steps end full.
+        RecordedProgress whole;
+        c.import(whole);
+        EXPECT_NE(DatabaseDump(data.connection()), before);
+        EXPECT_EQ(whole.disorder(), QString());
+        EXPECT_EQ(whole.steps.back().done, c.steps);
+    }
 }

@@ -1,0 +1,30 @@
+#pragma once
+
+// Every table of a database with every row, as text: two dumps are equal
+// when no row, key or counter (sqlite_sequence) differs.
+
+#include "db/Connection.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+
+inline QStringList DatabaseDump(db::Connection &connection)
+{
+    QStringList dump;
+    QSqlQuery tables = connection.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"));
+    QStringList names;
+    while (tables.next())
+        names.append(tables.value(0).toString());
+    for (const QString &name : std::as_const(names)) {
+        dump.append(QStringLiteral("table ") + name);
+        QSqlQuery rows = connection.exec(QStringLiteral("SELECT * FROM ") + db::quoteIdentifier(name) + QStringLiteral(" ORDER BY rowid"));
+        while (rows.next()) {
+            QStringList values;
+            for (int i = 0; i < rows.record().count(); ++i)
+                values.append(rows.value(i).isNull() ? QStringLiteral("NULL") : u'\'' + rows.value(i).toString() + u'\'');
+            dump.append(values.join(u'|'));
+        }
+    }
+    return dump;
+}
