@@ -133,7 +133,8 @@ public:
     void refresh()
     {
         const SharedProgress::State state = m_progress.state();
-        m_what->setText(m_progress.cancelled() ? text("Stopping...") : state.what);
+        // Before the work's first step, or work that reports none: what the command is.
+        m_what->setText(m_progress.cancelled() ? text("Stopping...") : state.what.isEmpty() ? windowTitle() : state.what);
         if (state.total > 0) {
             // Per mille: counts beyond an int fit too.
             m_bar->setRange(0, 1000);
