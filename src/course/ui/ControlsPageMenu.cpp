@@ -2,6 +2,7 @@
 
 #include "base/KorventError.h"
 #include "base/ui/DoneMessage.h"
+#include "base/ui/LongWork.h"
 #include "base/ui/MessageBoxSink.h"
 #include "base/ui/OverrideCursor.h"
 #include "base/ui/TDBNavigator.h"
@@ -89,8 +90,12 @@ void ControlsPageMenu::importFile(const QString &fileName)
 {
     std::optional<CourseData> imported;
     changeControls([&] {
-        imported = ImportCourseData(m_data, fileName, isTicked("cbUnit11"));
-        if (imported->map) {
+        const bool unitPlus11 = isTicked("cbUnit11");
+        // One transaction: Cancel adds no row.
+        imported = LongWork(&m_window, m_eventDirectory, tr("Import OCAD9"), LongWork::Stopping::Allowed).run([&](LongWorkTools &work) {
+            return ImportCourseData(work.data, fileName, unitPlus11);
+        });
+        if (imported && imported->map) {
             EventSettings settings;
             ApplyMapReference(settings, *imported->map);
             for (const auto &[key, value] : {std::pair{"eMap_Scale", settings.eMap_Scale}, std::pair{"eMap_OffsetX", settings.eMap_OffsetX},

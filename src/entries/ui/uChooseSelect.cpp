@@ -1,7 +1,7 @@
 #include "entries/ui/uChooseSelect.h"
 
 #include "base/ui/CheckListItems.h"
-#include "base/ui/OverrideCursor.h"
+#include "base/ui/LongWork.h"
 #include "entries/DataCheck.h"
 #include "reports/ui/uMDItekst.h"
 #include "base/ui/FileDialogs.h"
@@ -59,7 +59,7 @@ void TfChooseSelect::clbCheckListDblClick()
     InvertCheckListTicks(clbCheckList);
 }
 
-void CheckData(QWidget *parent, db::Connection &connection, const QString &programDirectory, const ClassTree &classTree)
+void CheckData(QWidget *parent, const QString &eventDirectory, const QString &programDirectory, const ClassTree &classTree)
 {
     // A name that is not there is answered with "No file".
     const QString fileName = ChooseFileName(parent, {.kind = FileQuestion::AnyFileToOpen,
@@ -84,13 +84,16 @@ void CheckData(QWidget *parent, db::Connection &connection, const QString &progr
     // However the dialog is closed, the entries ticked then are run.
     choose.exec();
 
-    QStringList report;
-    {
-        const OverrideCursor wait(Qt::WaitCursor);
-        report = RunDataCheck(connection, *rules, choose.checkedEntries(), classTree);
-    }
-    if (report.isEmpty())
+    const std::vector<bool> chosen = choose.checkedEntries();
+    // The checks only read: stopping them leaves nothing to undo.
+    const std::optional<QStringList> report =
+        LongWork(parent, eventDirectory, QObject::tr("Check Data"), LongWork::Stopping::Allowed).run([&](LongWorkTools &work) {
+            return RunDataCheck(work.data.connection(), *rules, chosen, classTree);
+        });
+    if (!report)
+        return;
+    if (report->isEmpty())
         QMessageBox::information(parent, QObject::tr("Korvent"), QObject::tr("No errors"));
     else
-        ShowTextWindow(report, parent);
+        ShowTextWindow(*report, parent);
 }

@@ -9,9 +9,6 @@
 #include <vector>
 
 class QListWidget;
-namespace db {
-class Connection;
-}
 
 class TfChooseSelect : public QDialog
 {
@@ -35,7 +32,8 @@ private:
 };
 
 // Asks for the rule file (common/checklist.kvchk offered), lets the operator
-// choose the checks, runs the ticked ones and shows their findings, or
-// "No errors". A missing file is reported as "No file" + its name and
-// nothing is checked. A rejected statement raises KorventError.
-void CheckData(QWidget *parent, db::Connection &connection, const QString &programDirectory, const ClassTree &classTree);
+// choose the checks, runs the ticked ones on the event's database off the
+// window thread and shows their findings, or "No errors". A missing file is
+// reported as "No file" + its name and nothing is checked. A rejected
+// statement raises KorventError.
+void CheckData(QWidget *parent, const QString &eventDirectory, const QString &programDirectory, const ClassTree &classTree);

@@ -8,6 +8,7 @@
 
 #include "base/KorventError.h"
 #include "base/ui/MessageBoxSink.h"
+#include "base/ui/LongWork.h"
 #include "base/ui/OverrideCursor.h"
 #include "base/ui/PickListDelegate.h"
 #include "base/ui/TDBNavigator.h"
@@ -367,6 +368,11 @@ void TfTeams::runCommand(const std::function<void()> &command)
     }
 }
 
+LongWork TfTeams::longWork(const QString &caption)
+{
+    return LongWork(this, m_location.eventDirectory, caption, LongWork::Stopping::Allowed);
+}
+
 void TfTeams::showEvent(QShowEvent *event)
 {
     runCommand([this] { fillPickLists(); });
@@ -399,7 +405,7 @@ void TfTeams::CheckData1Click()
     if (!storeEdits())
         return;
     showAllTeams();
-    CheckData(this, m_data.connection(), m_location.programDirectory, m_setup.snapshot()->classTree);
+    CheckData(this, m_location.eventDirectory, m_location.programDirectory, m_setup.snapshot()->classTree);
 }
 
 bool TfTeams::storeEdits()
@@ -577,16 +583,19 @@ void TfTeams::Import1Click()
         return;
     if (!storeEdits())
         return;
-    TeamImportSummary summary;
-    {
-        const OverrideCursor wait(Qt::WaitCursor);
-        summary = ImportTeams(m_data.connection(), ReadImportLines(fileName, dialog.encoding()));
-    }
+    const QString encoding = dialog.encoding();
+    // One transaction: Cancel leaves the event as it was.
+    const std::optional<TeamImportSummary> summary =
+        longWork(tr("Import teams from file")).run([&](LongWorkTools &work) {
+            return ImportTeams(work.data.connection(), ReadImportLines(fileName, encoding));
+        });
+    if (!summary)
+        return;
     // The imported teams are all shown.
     showAllTeams();
     // What the import warns of belongs in its summary, not in boxes of its own.
     QMessageBox::information(this, tr("Import teams from file"),
-                             (QStringList{TeamImportSummaryText(summary)} + ImportedClassesUnknown(summary, *m_setup.snapshot()))
+                             (QStringList{TeamImportSummaryText(*summary)} + ImportedClassesUnknown(*summary, *m_setup.snapshot()))
                                  .join(QStringLiteral("\n\n")));
 }
 
@@ -613,13 +622,13 @@ void TfTeams::Importchips1Click()
         return;
     if (!storeEdits())
         return;
-    ChipImportSummary summary;
-    {
-        const OverrideCursor wait(Qt::WaitCursor);
-        summary = ImportChips(m_data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")),
-                              m_setup.snapshot()->settings.rgControlCard);
-    }
+    const int controlCard = m_setup.snapshot()->settings.rgControlCard;
+    const std::optional<ChipImportSummary> summary = longWork(tr("Import chips")).run([&](LongWorkTools &work) {
+        return ImportChips(work.data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")), controlCard);
+    });
+    if (!summary)
+        return;
     showAllTeams();
-    if (summary.listUsedUp)
+    if (summary->listUsedUp)
         MessageBoxSink(this).error(tr("List is empty"));
 }

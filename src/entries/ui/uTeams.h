@@ -5,6 +5,7 @@
 // beside them; every edit is written to the event database as it is made.
 // Created once; shown modally.
 
+#include "base/ui/LongWork.h"
 #include "entries/TeamSearch.h"
 #include "shell/StartupSequence.h"
 
@@ -88,6 +89,8 @@ private:
     void fillPickLists();
     // Runs a command; an error it raises is shown to the operator.
     void runCommand(const std::function<void()> &command);
+    // An import off the window thread; all-or-nothing, so it may be cancelled.
+    LongWork longWork(const QString &caption);
 
     EventLocation m_location;
     TdmData &m_data;

@@ -4,7 +4,7 @@
 #include "base/ui/DoneMessage.h"
 #include "base/ui/AlarmLabel.h"
 #include "base/ui/MessageBoxSink.h"
-#include "base/ui/OverrideCursor.h"
+#include "base/ui/LongWork.h"
 #include "shell/ui/uAbout.h"
 #include "shell/ui/uDataEditor.h"
 
@@ -17,7 +17,9 @@
 #include "entries/StartedMarking.h"
 #include "entries/ui/uTeams.h"
 
+#include "base/CountText.h"
 #include "base/KorventError.h"
+#include "base/WorkProgress.h"
 #include "store/ui/uEventInfo.h"
 #include "readout/ReadoutServer.h"
 #include "readout/ui/uServerMain.h"
@@ -238,6 +240,8 @@ void TfRogMain::runCommand(const std::function<void()> &command)
 {
     try {
         command();
+    } catch (const WorkCancelled &) {
+        // The operator stopped it: nothing to tell.
     } catch (const KorventError &error) {
         MessageBoxSink(this).error(error.message());
     }
@@ -262,9 +266,12 @@ void TfRogMain::loadStartedClick()
                                                    .objectName = QStringLiteral("OpenDialog1")});
     if (fileName.isEmpty())
         return;
-    const OverrideCursor wait(Qt::WaitCursor);
-    const StartedImportSummary summary = LoadStarted(m_data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")));
-    QMessageBox::information(this, tr("Korvent"), StartedImportSummaryText(summary));
+    const std::optional<StartedImportSummary> summary =
+        LongWork(this, m_location.eventDirectory, tr("Load started"), LongWork::Stopping::Allowed).run([&](LongWorkTools &work) {
+            return LoadStarted(work.data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")));
+        });
+    if (summary)
+        QMessageBox::information(this, tr("Korvent"), StartedImportSummaryText(*summary));
 }
 
 void TfRogMain::markReadOutStartedClick()
@@ -302,12 +309,19 @@ void TfRogMain::calculateClick()
                                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel)
         return;
-    MessageBoxSink messages(this);
-    {
-        const OverrideCursor wait(Qt::WaitCursor);
-        TeamCalculation(m_data, m_setup.snapshot(), messages).CalculateAllTeams(answer == QMessageBox::Yes);
-    }
-    QMessageBox::information(this, tr("Korvent"), tr("Done!"));
+    const bool all = answer == QMessageBox::Yes;
+    const auto setup = m_setup.snapshot();
+    // Stopping between teams leaves each team as before or freshly calculated.
+    const std::optional<CalculationSummary> summary =
+        LongWork(this, m_location.eventDirectory, tr("Calculate"), LongWork::Stopping::Allowed).run([&](LongWorkTools &work) {
+            return TeamCalculation(work.data, setup, work.messages).CalculateAllTeams(all, work.progress);
+        });
+    if (summary && !summary->cancelled)
+        QMessageBox::information(this, tr("Korvent"), tr("Done!"));
+    else
+        QMessageBox::information(this, tr("Korvent"),
+                                 CountText("TfRogMain", "Calculation stopped: %n team calculated before it.",
+                                           "Calculation stopped: %n teams calculated before it.", summary ? summary->calculated : 0));
 }
 
 void TfRogMain::dbEditorClick()
@@ -352,15 +366,20 @@ void TfRogMain::exportIofXmlClick()
 std::optional<QString> TfRogMain::runReport(ReportKind kind, const ReportRequest &request, QStringList *written)
 {
     const auto setup = m_setup.snapshot();
-    MessageBoxSink messages(this);
+    const ReportKindEntry &entry = ReportKindOf(kind);
     ReportFileOutput output(m_location);
-    const OverrideCursor wait(Qt::WaitCursor);
-    const std::optional<ReportFile> page =
-        RunReport(ReportKindOf(kind), {m_data.connection(), *setup, output, &messages, m_location.eventDirectory, &m_location}, request);
+    // The files stay in memory until the run is through: Cancel leaves the folders as they were.
+    const std::optional<std::optional<ReportFile>> page =
+        LongWork(this, m_location.eventDirectory, entry.captionText(), LongWork::Stopping::Allowed).run([&](LongWorkTools &work) {
+            return RunReport(entry, {work.data.connection(), *setup, output, &work.messages, m_location.eventDirectory, &m_location},
+                             request);
+        });
+    if (!page)
+        throw WorkCancelled();
     if (written)
         for (const ReportFile &file : output.files())
             written->append(output.path(file));
-    return page ? std::optional<QString>(output.path(*page)) : std::nullopt;
+    return *page ? std::optional<QString>(output.path(**page)) : std::nullopt;
 }
 
 void TfRogMain::exportToChosenFile(ReportKind kind, const QString &filter, const QString &extension)

@@ -63,7 +63,7 @@ struct CheckDataFixture : ::testing::Test
             }
             typeFileName(dialog, fileName);
         });
-        CheckData(&parent, data.connection(), folderOf(program), {});
+        CheckData(&parent, folderOf(event), folderOf(program), {});
         return message;
     }
     QList<TfMDItekst *> textWindows() const { return parent.findChildren<TfMDItekst *>(); }
@@ -131,7 +131,7 @@ TEST_F(CheckDataFixture, RejectedStatementStopsTheCommandWithTheEngineMessage)
         typeFileName(dialog, QStringLiteral("broken.kvchk"));
     });
     try {
-        CheckData(&parent, data.connection(), folderOf(program), {});
+        CheckData(&parent, folderOf(event), folderOf(program), {});
         FAIL();
     } catch (const KorventError &error) {
         EXPECT_EQ(error.message(), QStringLiteral("Check \"Broken\": no such column: nosuch (line 1, column 8)"));

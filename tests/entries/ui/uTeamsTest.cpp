@@ -1,10 +1,13 @@
 #include "ModalDialogs.h"
+#include "TableDump.h"
 #include "TestFolder.h"
 
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"
+#include "base/WorkProgress.h"
 #include "db/EditableTableModel.h"
+#include "entries/EntryImport.h"
 #include "base/ui/TextFileDialog.h"
 #include "entries/ui/uChooseSelect.h"
 #include "entries/ui/uTeamControls.h"
@@ -617,4 +620,53 @@ TEST_F(TeamsWindowFixture, ScreenshotOnTheDemoEvent)
     }
     EXPECT_EQ(window->teamModel()->rowCount(), 60);
     EXPECT_GT(window->runnerModel()->rowCount(), 0);
+}
+
+// The teams import stops on Cancel once the window hands it the progress of its dialog.
+template<typename Progress>
+constexpr bool importTeamsTakes =
+    requires(db::Connection &connection, const QStringList &lines, Progress &progress) { ImportTeams(connection, lines, progress); };
+
+TEST_F(TeamsWindowFixture, ACancelledImportLeavesTheEventAsItWas)
+{
+    if constexpr (!importTeamsTakes<WorkProgress>)
+        GTEST_SKIP() << "the teams import does not take its progress yet";
+    runner(team(1, "Owls"), "Lee", "101");
+    runner(team(2, "Foxes"), "Tamm", "102");
+    // Enough lines that the import is still running when its dialog shows.
+    QByteArray file = "id\r\n";
+    for (int line = 0; line < 40'000; ++line)
+        file += QStringLiteral("%1;Jõud %1;Klubi;H12;Ann;Õun;;W;%2;EST\r\n").arg(line / 2 + 1000).arg(line + 5000).toUtf8();
+    writeFile(location.eventDirectory + QStringLiteral("import.csv"), file);
+    const QStringList before = TableDump(data->connection());
+    open();
+    const QStringList shownBefore = shownTeams();
+
+    bool cancelled = false;
+    QStringList boxes;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto *progress = window->findChild<QDialog *>(QStringLiteral("fLongWork"));
+        if (!cancelled && progress && progress->isVisible()) {
+            cancelled = true;
+            QTest::mouseClick(progress->findChild<QPushButton *>(QStringLiteral("btnCancel")), Qt::LeftButton);
+        }
+        // No box belongs after Cancel; one that comes is read and closed.
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            boxes.append(box->text());
+            box->accept();
+        }
+    });
+    watch.start(20);
+    whenModal<TOpenTextFileDialog>([](TOpenTextFileDialog *dialog) {
+        dialog->setEncoding(QStringLiteral("UTF-8"));
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    action("Import1")->trigger();
+    watch.stop();
+
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(boxes, QStringList());
+    EXPECT_EQ(TableDump(data->connection()), before);
+    EXPECT_EQ(shownTeams(), shownBefore);
 }
