@@ -93,7 +93,7 @@ void ControlsPageMenu::importFile(const QString &fileName)
         const bool unitPlus11 = isTicked("cbUnit11");
         // One transaction: Cancel adds no row.
         imported = LongWork(&m_window, m_eventDirectory, tr("Import OCAD9"), LongWork::Stopping::Allowed).run([&](LongWorkTools &work) {
-            return ImportCourseData(work.data, fileName, unitPlus11);
+            return ImportCourseData(work.data, fileName, unitPlus11, {}, work.progress);
         });
         if (imported && imported->map) {
             EventSettings settings;

@@ -587,7 +587,7 @@ void TfTeams::Import1Click()
     // One transaction: Cancel leaves the event as it was.
     const std::optional<TeamImportSummary> summary =
         longWork(tr("Import teams from file")).run([&](LongWorkTools &work) {
-            return ImportTeams(work.data.connection(), ReadImportLines(fileName, encoding));
+            return ImportTeams(work.data.connection(), ReadImportLines(fileName, encoding), work.progress);
         });
     if (!summary)
         return;
@@ -624,7 +624,7 @@ void TfTeams::Importchips1Click()
         return;
     const int controlCard = m_setup.snapshot()->settings.rgControlCard;
     const std::optional<ChipImportSummary> summary = longWork(tr("Import chips")).run([&](LongWorkTools &work) {
-        return ImportChips(work.data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")), controlCard);
+        return ImportChips(work.data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")), controlCard, work.progress);
     });
     if (!summary)
         return;

@@ -268,7 +268,7 @@ void TfRogMain::loadStartedClick()
         return;
     const std::optional<StartedImportSummary> summary =
         LongWork(this, m_location.eventDirectory, tr("Load started"), LongWork::Stopping::Allowed).run([&](LongWorkTools &work) {
-            return LoadStarted(work.data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")));
+            return LoadStarted(work.data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")), work.progress);
         });
     if (summary)
         QMessageBox::information(this, tr("Korvent"), StartedImportSummaryText(*summary));
@@ -371,7 +371,7 @@ std::optional<QString> TfRogMain::runReport(ReportKind kind, const ReportRequest
     // The files stay in memory until the run is through: Cancel leaves the folders as they were.
     const std::optional<std::optional<ReportFile>> page =
         LongWork(this, m_location.eventDirectory, entry.captionText(), LongWork::Stopping::Allowed).run([&](LongWorkTools &work) {
-            return RunReport(entry, {work.data.connection(), *setup, output, &work.messages, m_location.eventDirectory, &m_location},
+            return RunReport(entry, {work.data.connection(), *setup, output, &work.messages, m_location.eventDirectory, &m_location, &work.progress},
                              request);
         });
     if (!page)
