@@ -14,6 +14,7 @@
 // of the writer lock.
 //
 //   readout_during_work [--teams N] [--clients N] [--readouts N] [--punches N]
+//                       [--no-calculation] [--no-report]
 
 #include "StationReadouts.h"
 
@@ -144,6 +145,9 @@ int main(int argc, char *argv[])
     const int readoutsEach = option(args, "--readouts", 200);
     const int punchCount = option(args, "--punches", 50);
     const int perCase = clients * readoutsEach;
+    // Either part of the long work can be left out, to see what the other costs alone.
+    const bool calculating = !args.contains(QStringLiteral("--no-calculation"));
+    const bool reporting = !args.contains(QStringLiteral("--no-report"));
 
     QTemporaryDir dir;
     EventLocation location;
@@ -218,10 +222,10 @@ int main(int argc, char *argv[])
         WorkCount work;
         std::vector<std::thread> workers;
         const StationRun run = runStationsWhile(port, readouts, clients, done, [&] {
-            if (!withWork)
-                return;
-            workers.emplace_back(repeatCommand, event, calculate, std::cref(done), std::ref(work.calculations), std::ref(work.failures));
-            workers.emplace_back(repeatCommand, event, webResults, std::cref(done), std::ref(work.reports), std::ref(work.failures));
+            if (withWork && calculating)
+                workers.emplace_back(repeatCommand, event, calculate, std::cref(done), std::ref(work.calculations), std::ref(work.failures));
+            if (withWork && reporting)
+                workers.emplace_back(repeatCommand, event, webResults, std::cref(done), std::ref(work.reports), std::ref(work.failures));
         });
         for (std::thread &worker : workers)
             worker.join();
@@ -247,20 +251,26 @@ int main(int argc, char *argv[])
                 TdmData data(event);
                 QuietSink quiet;
                 StopWhen stop(done);
-                while (!done) {
+                const auto calculateAll = [&] {
+                    const CalculationSummary summary = TeamCalculation(data, setup.snapshot(), quiet).CalculateAllTeams(true, stop);
+                    work.longestHoldMs = std::max(work.longestHoldMs, summary.longestWriteMs);
+                    if (!summary.cancelled)
+                        ++work.calculations;
+                };
+                const auto webResults = [&] {
+                    const std::shared_ptr<const EventSetup> now = setup.snapshot();
+                    ReportRequest request;
+                    request.classes = MainClassNames(now->classTree);
+                    ReportFileOutput output(location);
+                    RunReport(ReportKindOf(ReportKind::ResultsWeb), {data.connection(), *now, output, &quiet, event, &location}, request);
+                    ++work.reports;
+                };
+                while (!done && (calculating || reporting)) {
                     try {
-                        const CalculationSummary summary = TeamCalculation(data, setup.snapshot(), quiet).CalculateAllTeams(true, stop);
-                        work.longestHoldMs = std::max(work.longestHoldMs, summary.longestWriteMs);
-                        if (!summary.cancelled)
-                            ++work.calculations;
-                        if (done)
-                            break;
-                        const std::shared_ptr<const EventSetup> now = setup.snapshot();
-                        ReportRequest request;
-                        request.classes = MainClassNames(now->classTree);
-                        ReportFileOutput output(location);
-                        RunReport(ReportKindOf(ReportKind::ResultsWeb), {data.connection(), *now, output, &quiet, event, &location}, request);
-                        ++work.reports;
+                        if (calculating)
+                            calculateAll();
+                        if (reporting && !done)
+                            webResults();
                     } catch (const KorventError &error) {
                         std::fprintf(stderr, "long work: %s\n", qPrintable(error.message()));
                         ++work.failures;
