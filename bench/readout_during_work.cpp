@@ -34,6 +34,7 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QGuiApplication>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -91,7 +92,9 @@ void repeatCommand(const QString &event, const QStringList &command, const std::
     while (!done) {
         QProcess process;
         process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
+        // A file, not a pipe: nobody reads a pipe while the command runs.
+        const QString errors = event + command.first() + QStringLiteral(".err");
+        process.setStandardErrorFile(errors);
         process.start(QStringLiteral(KORVENT_CLI_PATH), QStringList{QStringLiteral("--event"), event} + command);
         process.waitForStarted(10'000);
         while (!process.waitForFinished(20))
@@ -100,11 +103,15 @@ void repeatCommand(const QString &event, const QStringList &command, const std::
         if (process.state() != QProcess::NotRunning) {
             process.kill();
             process.waitForFinished(10'000);
-        } else if (process.exitStatus() == QProcess::NormalExit && process.exitCode() <= 1) {
-            // calculate exits 1 when single teams failed (the generated event has some); the rest is calculated
+        } else if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) {
             ++finished;
         } else {
+            // Said once and not tried again: a failing command would only start processes in a loop.
+            QFile said(errors);
+            said.open(QIODevice::ReadOnly);
+            std::fprintf(stderr, "%s: %s\n", qPrintable(command.join(u' ')), said.readAll().trimmed().left(300).constData());
             ++failures;
+            return;
         }
     }
 }
@@ -176,7 +183,10 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%d runners are too few for three cases of %d readouts\n", generated.runners, perCase);
             return 1;
         }
-        EventSettings::update(event, [](EventSettings &settings) { settings.cbTeamRoute = true; });
+        EventSettings::update(event, [](EventSettings &settings) {
+            settings.cbTeamRoute = true;
+            settings.eResultHeader = QStringLiteral("NON");
+        });
         // The stations' chips: runners spread over the whole event, their earlier punches gone.
         const int step = generated.runners / (3 * perCase);
         QSqlQuery chipRows = data.connection().exec(QStringLiteral("SELECT id, chipnr FROM runner ORDER BY id"));
