@@ -66,6 +66,7 @@ struct WorkCount
     std::atomic<int> reports{0};
     std::atomic<int> failures{0};
     double longestHoldMs = 0; // of the calculations in this process
+    int teamsOfStoppedRun = -1; // teams the calculation had written when the stations were done
 };
 
 void printCase(const char *name, const std::vector<Readout> &readouts, const StationRun &run, const StoredCheck &stored, const WorkCount *work)
@@ -80,6 +81,8 @@ void printCase(const char *name, const std::vector<Readout> &readouts, const Sta
                     work->reports.load(), work->failures.load());
         if (work->longestHoldMs > 0)
             std::printf("calculation's longest writer-lock hold: %.1f ms\n", work->longestHoldMs);
+        if (work->teamsOfStoppedRun >= 0)
+            std::printf("the calculation running when the stations were done had written %d teams\n", work->teamsOfStoppedRun);
     }
     std::fflush(stdout);
 }
@@ -266,6 +269,8 @@ int main(int argc, char *argv[])
                     work.longestHoldMs = std::max(work.longestHoldMs, summary.longestWriteMs);
                     if (!summary.cancelled)
                         ++work.calculations;
+                    else
+                        work.teamsOfStoppedRun = summary.calculated;
                 };
                 const auto webResults = [&] {
                     const std::shared_ptr<const EventSetup> now = setup.snapshot();
