@@ -7,9 +7,8 @@
 //
 //   readout_load [--clients N] [--readouts N] [--punches N]
 
-#include "ServeStations.h"
+#include "StationReadouts.h"
 
-#include "db/Connection.h"
 #include "shell/EventGenerator.h"
 #include "store/DateTime.h"
 #include "store/uData.h"
@@ -20,22 +19,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <mutex>
-#include <thread>
-
-namespace {
-
-struct Readout
-{
-    QString chip;
-    QByteArray request; // "s ..." with CR LF
-    std::vector<std::pair<qint64, qint64>> punches; // unit, seconds since midnight
-    qint64 finish;      // hundredths
-};
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -70,26 +54,8 @@ int main(int argc, char *argv[])
             units.push_back(unitRows.value(0).toLongLong());
     }
 
-    // The readouts: a distinct chip each, punches two to four minutes apart from 10:00.
-    std::vector<Readout> readouts;
-    quint64 state = 99;
-    auto next = [&state](int n) { state = state * 6364136223846793005ULL + 1442695040888963407ULL; return static_cast<int>((state >> 33) % static_cast<quint64>(n)); };
-    for (int r = 0; r < total; ++r) {
-        Readout readout;
-        readout.chip = chips[static_cast<size_t>(r)];
-        qint64 seconds = 36'000;
-        QByteArray pairs;
-        for (int k = 0; k < punchCount; ++k) {
-            seconds += 120 + next(120);
-            const qint64 unit = units[static_cast<size_t>(next(static_cast<int>(units.size())))];
-            readout.punches.emplace_back(unit, seconds);
-            pairs += ';' + QByteArray::number(unit) + ';' + QByteArray::number(seconds);
-        }
-        readout.finish = (seconds + 300) * 100;
-        readout.request = "s " + readout.chip.toLatin1() + ";0;0;" + QByteArray::number(readout.finish) + ";8;"
-            + QByteArray::number(punchCount) + pairs + "\r\n";
-        readouts.push_back(std::move(readout));
-    }
+    // The readouts: a distinct chip each.
+    const std::vector<Readout> readouts = MakeReadouts(std::vector<QString>(chips.begin(), chips.begin() + total), units, punchCount);
 
     QProcess server;
     const quint16 port = startServe(server, dir.path(), event, {QStringLiteral("--max-connections"), QString::number(clients)});
@@ -98,49 +64,8 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    std::vector<double> latencies(static_cast<size_t>(total), -1);
-    std::vector<char> acknowledged(static_cast<size_t>(total), 0);
-    std::atomic<int> errors{0};
-    QElapsedTimer wall;
-    wall.start();
-    std::vector<std::thread> stations;
-    for (int c = 0; c < clients; ++c) {
-        stations.emplace_back([&, c] {
-            QTcpSocket socket;
-            socket.connectToHost(QHostAddress::LocalHost, port);
-            const bool connected = socket.waitForConnected(10'000);
-            const QByteArray banner = connected ? readLine(socket, 10'000) : QByteArray();
-            if (!banner.startsWith("K*V")) {
-                std::fprintf(stderr, "station %d: no banner (%s) %s\n", c, banner.constData(), qPrintable(socket.errorString()));
-                errors += readoutsEach;
-                return;
-            }
-            socket.write("si\r\n");
-            const QByteArray ok = readLine(socket, 10'000);
-            if (ok != "OK\r\n") {
-                std::fprintf(stderr, "station %d: si answered %s\n", c, ok.constData());
-                errors += readoutsEach;
-                return;
-            }
-            for (int r = c * readoutsEach; r < (c + 1) * readoutsEach; ++r) {
-                QElapsedTimer timer;
-                timer.start();
-                socket.write(readouts[static_cast<size_t>(r)].request);
-                const QByteArray reply = readLine(socket, 10'000);
-                latencies[static_cast<size_t>(r)] = timer.nsecsElapsed() / 1e6;
-                if (reply.startsWith("S " + readouts[static_cast<size_t>(r)].chip.toLatin1() + ';'))
-                    acknowledged[static_cast<size_t>(r)] = 1;
-                else if (++errors <= 3)
-                    std::fprintf(stderr, "station %d: %s\n", c, reply.left(120).constData());
-            }
-            socket.write("quit\r\n");
-            if (socket.state() != QAbstractSocket::UnconnectedState)
-                socket.waitForDisconnected(5000);
-        });
-    }
-    for (std::thread &station : stations)
-        station.join();
-    const double seconds = wall.nsecsElapsed() / 1e9;
+    const StationRun run = RunStations(port, readouts, clients);
+    const double seconds = run.seconds;
     server.terminate();
     server.waitForFinished(15'000);
     {
@@ -151,25 +76,17 @@ int main(int argc, char *argv[])
                     std::fprintf(stderr, "server: %s\n", line.constData());
     }
 
-    // Every acknowledged readout must have exactly its punches and finish stored.
-    int lost = 0, extra = 0;
+    // Every acknowledged readout must have exactly its punches and finish stored, and nothing else be there.
     qint64 rows = 0;
+    StoredCheck stored;
     {
         db::Connection check(event + QStringLiteral("rogain.abs"));
         rows = check.scalar(QStringLiteral("SELECT COUNT(*) FROM res_cp")).toLongLong();
-        QSqlQuery perRunner = check.prepare(QStringLiteral("SELECT COUNT(*) FROM res_cp r JOIN runner u ON u.id = r.runner_id WHERE u.chipnr=?"));
-        for (int r = 0; r < total; ++r) {
-            if (!acknowledged[static_cast<size_t>(r)])
-                continue;
-            check.exec(perRunner, {readouts[static_cast<size_t>(r)].chip});
-            perRunner.next();
-            const int stored = perRunner.value(0).toInt();
-            lost += std::max(0, punchCount + 1 - stored);
-            extra += std::max(0, stored - (punchCount + 1));
-        }
+        stored = CheckStored(check, readouts, run);
     }
-    const int acknowledgedCount = static_cast<int>(std::count(acknowledged.begin(), acknowledged.end(), 1));
-    extra += static_cast<int>(std::max<qint64>(0, rows - static_cast<qint64>(acknowledgedCount) * (punchCount + 1)));
+    const int acknowledgedCount = run.acknowledgedCount();
+    const int lost = stored.lost;
+    const int extra = stored.extra + static_cast<int>(std::max<qint64>(0, rows - static_cast<qint64>(acknowledgedCount) * (punchCount + 1)));
 
     // The floor: the same rows through one connection, one transaction per readout.
     double floorSeconds;
@@ -194,19 +111,12 @@ int main(int argc, char *argv[])
         floorSeconds = timer.nsecsElapsed() / 1e9;
     }
 
-    std::vector<double> sorted;
-    for (double latency : latencies)
-        if (latency >= 0)
-            sorted.push_back(latency);
-    std::sort(sorted.begin(), sorted.end());
-    auto percentile = [&](double p) { return sorted.empty() ? 0.0 : sorted[std::min(sorted.size() - 1, static_cast<size_t>(p * sorted.size()))]; };
-
     std::printf("clients %d x readouts %d x punches %d\n", clients, readoutsEach, punchCount);
-    std::printf("acknowledged: %d of %d, errors: %d\n", acknowledgedCount, total, errors.load());
+    std::printf("acknowledged: %d of %d, errors: %d\n", acknowledgedCount, total, run.errors);
     std::printf("rows stored: %lld, lost: %d, extra: %d\n", static_cast<long long>(rows), lost, extra);
     std::printf("server: %.2f s, %.0f readouts/s\n", seconds, total / seconds);
-    std::printf("latency ms: p50 %.2f, p99 %.2f, max %.2f\n", percentile(0.50), percentile(0.99), sorted.empty() ? 0.0 : sorted.back());
+    std::printf("latency ms: p50 %.2f, p99 %.2f, max %.2f\n", run.percentile(0.50), run.percentile(0.99), run.percentile(1));
     std::printf("floor (one connection, one transaction per readout): %.2f s, %.0f readouts/s\n", floorSeconds, total / floorSeconds);
     std::printf("ratio server/floor time: %.2f\n", seconds / floorSeconds);
-    return errors.load() == 0 && lost == 0 && extra == 0 ? 0 : 1;
+    return run.errors == 0 && lost == 0 && extra == 0 ? 0 : 1;
 }

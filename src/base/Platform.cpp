@@ -23,6 +23,7 @@
 #include <utility>
 #include <unicode/ucnv.h>
 #include <cerrno>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -273,6 +274,17 @@ int utcOffsetSecondsAt(const QDateTime &localTime)
 quint64 currentThreadNumber()
 {
     return static_cast<quint64>(::gettid());
+}
+
+void lowerThreadPriority()
+{
+    // On Linux a nice value set for a thread id applies to that thread only.
+    const id_t thread = static_cast<id_t>(::gettid());
+    errno = 0;
+    const int now = ::getpriority(PRIO_PROCESS, thread);
+    constexpr int background = 10;
+    if (errno == 0 && now < background)
+        ::setpriority(PRIO_PROCESS, thread, background);
 }
 
 QStringList localAddresses()

@@ -32,6 +32,17 @@ QAtomicInteger<quint64> connectionCounter;
 constexpr int busyTimeoutMs = 30'000;
 // SQLite's primary result code for a file that is not a database.
 constexpr int notADatabase = 26;
+// Pages in the write-ahead log from which the committing connection copies it
+// back into the database (SQLite's own default).
+constexpr int checkpointPages = 1000;
+
+// Replaces SQLite's automatic checkpoint, which runs inside COMMIT: it only
+// notes the log's length for Connection::commit.
+int noteLogPages(void *walPages, sqlite3 *, const char *, int pages)
+{
+    *static_cast<int *>(walPages) = pages;
+    return SQLITE_OK;
+}
 
 QString tr(const char *text)
 {
@@ -105,6 +116,7 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
         // A readout is acknowledged after its commit: the commit must be on
         // the disk by then, power cut or not (NORMAL may roll it back).
         exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        sqlite3_wal_hook(nativeHandle(), noteLogPages, &m_walPages);
         for (const TableDefinition &table : schema)
             if (!tableExists(table.name))
                 createTable(table);
@@ -213,6 +225,8 @@ void Connection::exec(QSqlQuery &prepared, const QVariantList &parameters)
         prepared.bindValue(i, parameters.at(i));
     if (!prepared.exec())
         fail(tr("Database error in %1"), prepared.lastError().text() + QStringLiteral(" [") + prepared.lastQuery() + u']');
+    // A change made outside a Transaction commits on its own.
+    checkpointWhenLong();
 }
 
 QSqlQuery Connection::exec(const QString &sql, const QVariantList &parameters)
@@ -289,6 +303,22 @@ void Connection::commit()
 {
     exec(QStringLiteral("COMMIT"));
     releaseWriterLock();
+    checkpointWhenLong();
+}
+
+void Connection::checkpointWhenLong()
+{
+    // The checkpoint writes a thousand pages or more back into the database
+    // and flushes it, which takes long on a large event. SQLite would run it
+    // inside COMMIT, with this process's writer lock still held, so every
+    // other readout of the server waited for it; here it runs after the
+    // commit, and the others write meanwhile (a passive checkpoint never
+    // blocks them). One that fails or finds another one running leaves the
+    // pages for a later one: the log keeps them safe until then.
+    if (m_walPages < checkpointPages || m_holdsWriterLock || !sqlite3_get_autocommit(nativeHandle()))
+        return;
+    m_walPages = 0;
+    sqlite3_wal_checkpoint_v2(nativeHandle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
 }
 
 void Connection::rollback()

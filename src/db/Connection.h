@@ -100,6 +100,8 @@ private:
     void commit();
     void rollback();
     void releaseWriterLock();
+    // Copies the write-ahead log back into the database once it is long, outside any transaction.
+    void checkpointWhenLong();
 
     QString m_fileName;
     QString m_connectionName;
@@ -108,6 +110,8 @@ private:
     // polling in SQLite's busy handler.
     WriterLock *m_writerLock;
     bool m_holdsWriterLock = false;
+    // Pages in the write-ahead log after this connection's last commit.
+    int m_walPages = 0;
 };
 
 // One change of the database: begun on construction with the file's writer

@@ -2,6 +2,7 @@
 
 #include "base/GifWriter.h"
 #include "base/KorventError.h"
+#include "base/Platform.h"
 
 #include <QBuffer>
 
@@ -34,6 +35,8 @@ void RouteMapEncoder::add(const ReportFile &file, const QImage &picture)
     m_encoded.push_back(std::make_unique<Encoded>(Encoded{file, {}, {}}));
     Encoded *encoded = m_encoded.back().get();
     m_pool.start([this, encoded, picture] {
+        // Encoding takes every core for the whole report: readouts arriving meanwhile go first.
+        Platform::lowerThreadPriority();
         QBuffer buffer(&encoded->bytes);
         buffer.open(QIODevice::WriteOnly);
         try {

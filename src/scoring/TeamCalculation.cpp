@@ -252,10 +252,10 @@ std::map<qint64, TeamCalculation::TeamInputs> TeamCalculation::readTeams(qint64 
     return teams;
 }
 
-// The teams are written in batches, one transaction each. A commit is durable
-// (a disk flush), so one per team made the run several times slower than
-// reading its punches; one transaction for the whole run would keep the
-// readouts waiting for seconds. A batch is worked out before its transaction
+// The teams are written in batches, one transaction each. One commit per team
+// (each a disk flush, when commits were flushed) made the run several times
+// slower than reading its punches; one transaction for the whole run would
+// keep the readouts waiting for seconds. A batch is worked out before its transaction
 // from rows read at a known data version, and inside it only written; only
 // when another program committed meanwhile is it read and worked out again
 // inside, so that every team is decided from its rows as they are. Its size
@@ -266,12 +266,43 @@ namespace {
 constexpr qint64 batchTargetNs = 8'000'000;
 constexpr size_t firstBatchTeams = 32;
 constexpr size_t mostBatchTeams = 2000;
+
+// The run's commits go to the log without a disk flush of their own: a flush
+// held the writer lock for as long as the disk was busy (tens of milliseconds
+// beside readouts and reports), and every readout waited for it. It is safe:
+// the log keeps its commits in order and the next readout's commit flushes it
+// with all before it, so a power cut can take back only the last batches of
+// the calculation, never a readout acknowledged after them, and those rows
+// are worked out again by calculating again. A killed process loses nothing:
+// what it wrote is with the system.
+class UnflushedCommits
+{
+public:
+    explicit UnflushedCommits(db::Connection &connection) : m_connection(connection)
+    {
+        m_connection.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    }
+    ~UnflushedCommits()
+    {
+        try {
+            m_connection.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        } catch (const KorventError &) {
+            // the connection is failing; its next change says so
+        }
+    }
+    UnflushedCommits(const UnflushedCommits &) = delete;
+    UnflushedCommits &operator=(const UnflushedCommits &) = delete;
+
+private:
+    db::Connection &m_connection;
+};
 } // namespace
 
 CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &progress)
 {
     LoadCourseDefinition();
     db::Connection &connection = m_connection;
+    const UnflushedCommits unflushed(connection);
 
     // Taken before the reads: any commit of another connection after it shows as a new version.
     qint64 readVersion = dataVersion();
@@ -310,6 +341,7 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
         const qint64 lastId = queue[end - 1];
         QElapsedTimer worked;
         worked.start();
+        qint64 waitedNs = 0; // for the writer lock: not the batch's own work
         std::vector<Planned> planned;
         const auto plan = [&] {
             planned.clear();
@@ -329,7 +361,10 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
                 whole = false;
             }
             plan();
+            QElapsedTimer waiting;
+            waiting.start();
             db::Transaction transaction(connection);
+            waitedNs = waiting.nsecsElapsed();
             QElapsedTimer held;
             held.start();
             if (dataVersion() != readVersion) {
@@ -363,7 +398,7 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
                 ++summary.noResult;
         }
         if (next > aloneUntil) {
-            const qint64 perTeamNs = std::max<qint64>(worked.nsecsElapsed() / static_cast<qint64>(end - first), 1);
+            const qint64 perTeamNs = std::max<qint64>((worked.nsecsElapsed() - waitedNs) / static_cast<qint64>(end - first), 1);
             batchTeams = std::clamp<size_t>(static_cast<size_t>(batchTargetNs / perTeamNs), 1, mostBatchTeams);
         }
         progress.step(what, static_cast<qint64>(next), static_cast<qint64>(queue.size()));

@@ -5,6 +5,10 @@
 #include <QLocale>
 #include <QTimeZone>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
 
 TEST(Platform, UtcOffsetIsTheOneInForceAtThatTime)
 {
@@ -132,4 +136,25 @@ TEST(PlatformReadDateTime, ADateABlankAndATime)
                                                            : Platform::readDateTime(c.text);
         EXPECT_EQ(read.value_or(QDateTime()), c.expected) << c.text.toStdString();
     }
+}
+
+TEST(Platform, ALoweredThreadGivesWayAloneAndNeverRisesAgain)
+{
+    // Readout workers of the same process must keep their priority.
+    const auto niceOf = [](pid_t thread) { return ::getpriority(PRIO_PROCESS, static_cast<id_t>(thread)); };
+    const int before = niceOf(::gettid());
+    int lowered = 0, again = 0;
+    std::thread worker([&] {
+        Platform::lowerThreadPriority();
+        lowered = niceOf(::gettid());
+        Platform::lowerThreadPriority();
+        again = niceOf(::gettid());
+    });
+    worker.join();
+    EXPECT_GE(lowered, std::max(before, 10));
+    EXPECT_EQ(again, lowered);
+    EXPECT_EQ(niceOf(::gettid()), before);
+    std::thread other([&] { again = niceOf(::gettid()); });
+    other.join();
+    EXPECT_EQ(again, before);
 }

@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "base/KorventError.h"
 
+#include <QFileInfo>
 #include <QThread>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -275,5 +276,34 @@ TEST(Connection, ATableThatOnlySharesANameWithOursIsAnotherProgramsAndStaysUntou
         }
         EXPECT_EQ(readFile(name), content);
         EXPECT_FALSE(QFile::exists(name + QStringLiteral("-wal")));
+    }
+}
+
+TEST(Connection, TheWriteAheadLogIsCopiedBackOnceLongWhetherChangesCommitInATransactionOrAlone)
+{
+    // The log is copied back after the commit instead of inside it; it must
+    // still be, or it grows without end over a day of readouts.
+    constexpr qint64 pageSize = 4096;
+    constexpr qint64 writtenPages = 4000;
+    for (const bool inTransaction : {true, false}) {
+        QTemporaryDir dir;
+        const QString name = folderOf(dir) + QStringLiteral("t.db");
+        db::Connection connection(name);
+        db::Connection reader(name);
+        connection.exec(QStringLiteral("CREATE TABLE t (v BLOB)"));
+        for (qint64 written = 0; written < writtenPages; written += 10) {
+            const QString insert = QStringLiteral("INSERT INTO t VALUES (randomblob(%1))").arg(10 * pageSize);
+            if (inTransaction) {
+                db::Transaction transaction(connection);
+                connection.exec(insert);
+                transaction.commit();
+            } else {
+                connection.exec(insert);
+            }
+            // Another connection reads meanwhile, as the windows and reports do.
+            reader.scalar(QStringLiteral("SELECT COUNT(*) FROM t"));
+        }
+        EXPECT_LT(QFileInfo(name + QStringLiteral("-wal")).size(), writtenPages / 2 * pageSize) << "in a transaction: " << inTransaction;
+        EXPECT_EQ(reader.scalar(QStringLiteral("SELECT COUNT(*) FROM t")).toLongLong(), writtenPages / 10);
     }
 }

@@ -357,3 +357,36 @@ TEST_F(ScoringFixture, AllTeamsLeavesOutOnlyTheTeamWhoseWriteFails)
     for (size_t i = 0; i < teams.size(); ++i)
         EXPECT_EQ(teamRow(teams[i]).value("result").toInt(), i == 2 ? 0 : 30) << i;
 }
+
+TEST_F(ScoringFixture, AllTeamsLeavesItsConnectionFlushingEveryCommitAgain)
+{
+    // The run writes without a flush per commit; whatever way it ends, the
+    // connection's next change (a readout, a correction) is on the disk before it returns.
+    control("31", 30);
+    control("F", 0, "F");
+    for (int number = 1; number <= 3; ++number) {
+        const qint64 id = team(number);
+        punch(id, runner(id), "31", "10:10:00");
+        punch(id, runner(id), "F", "15:00:00");
+    }
+    const auto synchronous = [&] { return data->connection().scalar(QStringLiteral("PRAGMA synchronous")).toInt(); };
+    constexpr int full = 2;
+    const struct { const char *name; qint64 cancelAfter; bool failing; } cases[] = {
+        {"to the end", -1, false},
+        {"cancelled", 0, false},
+        {"with a team that fails", -1, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.failing)
+            data->connection().exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON team WHEN NEW.number=2 "
+                                                   "BEGIN SELECT RAISE(ABORT, 'refused by a rule'); END"));
+        HookedProgress progress;
+        progress.cancelAfter = c.cancelAfter;
+        int during = 0;
+        progress.meanwhile = [&] { during = synchronous(); };
+        calculation().CalculateAllTeams(true, progress);
+        EXPECT_LT(during, full);
+        EXPECT_EQ(synchronous(), full);
+    }
+}

@@ -1,0 +1,305 @@
+// Readouts during long work: N stations at full speed on a generated event of
+// many teams, in three cases:
+//   alone            against a `korvent-cli serve` process, nothing else running;
+//   other processes  the same, while `korvent-cli calculate --all` and the web
+//                    results with route maps run in processes of their own,
+//                    started once the stations are going and again and again
+//                    until the stations are done;
+//   serving process  the readout server in this process, with the same long
+//                    work on a thread of its own with its own connection, as
+//                    the main window runs it beside its server.
+// Each case reads out chips of its own (their earlier punches removed), prints
+// the reply times and checks that every acknowledged readout's rows are
+// stored. The serving-process case also gives the calculation's longest hold
+// of the writer lock.
+//
+//   readout_during_work [--teams N] [--clients N] [--readouts N] [--punches N]
+//                       [--no-calculation] [--no-report]
+
+#include "StationReadouts.h"
+
+#include "base/MessageSink.h"
+#include "base/Platform.h"
+#include "base/WorkProgress.h"
+#include "readout/ReadoutServer.h"
+#include "reports/ClassGroup.h"
+#include "reports/ReportFileOutput.h"
+#include "reports/ReportRegistry.h"
+#include "scoring/TeamCalculation.h"
+#include "shell/EventGenerator.h"
+#include "shell/StartupSequence.h"
+#include "store/EventSettings.h"
+#include "store/EventSetup.h"
+#include "store/uData.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QGuiApplication>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <thread>
+
+namespace {
+
+struct QuietSink : MessageSink
+{
+    void error(const QString &) override {}
+    void warning(const QString &) override {}
+};
+
+// The long work stops between teams once the stations are done.
+struct StopWhen : WorkProgress
+{
+    const std::atomic<bool> &done;
+    explicit StopWhen(const std::atomic<bool> &flag) : done(flag) {}
+    void step(const QString &, qint64, qint64) override {}
+    bool cancelled() const override { return done.load(); }
+};
+
+struct WorkCount
+{
+    std::atomic<int> calculations{0};
+    std::atomic<int> reports{0};
+    std::atomic<int> failures{0};
+    double longestHoldMs = 0; // of the calculations in this process
+    int teamsOfStoppedRun = -1; // teams the calculation had written when the stations were done
+};
+
+void printCase(const char *name, const std::vector<Readout> &readouts, const StationRun &run, const StoredCheck &stored, const WorkCount *work)
+{
+    std::printf("== %s\n", name);
+    std::printf("readouts: %d acknowledged of %zu, %d errors; rows lost %d, extra %d\n", run.acknowledgedCount(), readouts.size(), run.errors,
+                stored.lost, stored.extra);
+    std::printf("stations: %.2f s, %.0f readouts/s\n", run.seconds, readouts.size() / run.seconds);
+    std::printf("readout ms: p50 %.1f, p99 %.1f, max %.1f\n", run.percentile(0.50), run.percentile(0.99), run.percentile(1));
+    if (work) {
+        std::printf("long work meanwhile: %d calculations and %d reports finished, %d failed\n", work->calculations.load(),
+                    work->reports.load(), work->failures.load());
+        if (work->longestHoldMs > 0)
+            std::printf("calculation's longest writer-lock hold: %.1f ms\n", work->longestHoldMs);
+        if (work->teamsOfStoppedRun >= 0)
+            std::printf("the calculation running when the stations were done had written %d teams\n", work->teamsOfStoppedRun);
+    }
+    std::fflush(stdout);
+}
+
+// Runs `command` of korvent-cli again and again until `done`; a run still
+// going then is killed (what its batches committed stays).
+void repeatCommand(const QString &event, const QStringList &command, const std::atomic<bool> &done, std::atomic<int> &finished,
+                   std::atomic<int> &failures)
+{
+    while (!done) {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        // A file, not a pipe: nobody reads a pipe while the command runs.
+        const QString errors = event + command.first() + QStringLiteral(".err");
+        process.setStandardErrorFile(errors);
+        process.start(QStringLiteral(KORVENT_CLI_PATH), QStringList{QStringLiteral("--event"), event} + command);
+        process.waitForStarted(10'000);
+        while (!process.waitForFinished(20))
+            if (done || process.state() == QProcess::NotRunning)
+                break;
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(10'000);
+        } else if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) {
+            ++finished;
+        } else {
+            // Said once and not tried again: a failing command would only start processes in a loop.
+            QFile said(errors);
+            said.open(QIODevice::ReadOnly);
+            std::fprintf(stderr, "%s: %s\n", qPrintable(command.join(u' ')), said.readAll().trimmed().left(300).constData());
+            ++failures;
+            return;
+        }
+    }
+}
+
+// The stations run on a thread while this thread serves events (the readout
+// server of this process lives here) until they are done.
+StationRun runStationsWhile(quint16 port, const std::vector<Readout> &readouts, int clients, std::atomic<bool> &done,
+                            const std::function<void()> &startWork)
+{
+    StationRun run;
+    std::thread stations([&] {
+        run = RunStations(port, readouts, clients);
+        done = true;
+    });
+    // The long work begins once the stations are going.
+    QEventLoop loop;
+    QTimer::singleShot(200, &loop, [&] { startWork(); });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done)
+            loop.quit();
+    });
+    poll.start(10);
+    loop.exec();
+    stations.join();
+    return run;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    Platform::useOffscreenPlatform();
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int teams = option(args, "--teams", 10'000);
+    const int clients = option(args, "--clients", 10);
+    const int readoutsEach = option(args, "--readouts", 200);
+    const int punchCount = option(args, "--punches", 50);
+    const int perCase = clients * readoutsEach;
+    // Either part of the long work can be left out, to see what the other costs alone.
+    const bool calculating = !args.contains(QStringLiteral("--no-calculation"));
+    const bool reporting = !args.contains(QStringLiteral("--no-report"));
+
+    QTemporaryDir dir;
+    EventLocation location;
+    location.programDirectory = dir.path() + u'/';
+    location.eventDirectory = dir.path() + QStringLiteral("/event/");
+    location.resultsDirectory = location.eventDirectory + QStringLiteral("results/");
+    location.confirmed = true;
+    const QString event = location.eventDirectory;
+    QDir().mkpath(location.resultsDirectory);
+
+    std::vector<QString> chips;
+    std::vector<qint64> units;
+    {
+        QElapsedTimer timer;
+        timer.start();
+        TdmData data(event);
+        GeneratorOptions options;
+        options.seed = 2026;
+        options.teams = teams;
+        options.minRunners = 3;
+        options.maxRunners = 3;
+        options.controls = 40;
+        options.visits = 40;
+        const GeneratedEvent generated = GenerateEvent(data, event, options);
+        if (generated.runners < 3 * perCase) {
+            std::fprintf(stderr, "%d runners are too few for three cases of %d readouts\n", generated.runners, perCase);
+            return 1;
+        }
+        EventSettings::update(event, [](EventSettings &settings) {
+            settings.cbTeamRoute = true;
+            settings.eResultHeader = QStringLiteral("NON");
+        });
+        // The stations' chips: runners spread over the whole event, their earlier punches gone.
+        const int step = generated.runners / (3 * perCase);
+        QSqlQuery chipRows = data.connection().exec(QStringLiteral("SELECT id, chipnr FROM runner ORDER BY id"));
+        std::vector<qint64> chipRunners;
+        for (int i = 0; chipRows.next(); ++i)
+            if (i % step == 0 && static_cast<int>(chips.size()) < 3 * perCase) {
+                chipRunners.push_back(chipRows.value(0).toLongLong());
+                chips.push_back(chipRows.value(1).toString());
+            }
+        {
+            db::Transaction transaction(data.connection());
+            QSqlQuery remove = data.connection().prepare(QStringLiteral("DELETE FROM res_cp WHERE runner_id=?"));
+            for (const qint64 runner : chipRunners)
+                data.connection().exec(remove, {runner});
+            transaction.commit();
+        }
+        QSqlQuery unitRows = data.connection().exec(QStringLiteral("SELECT unitnumber FROM control WHERE type='C' ORDER BY unitnumber"));
+        while (unitRows.next())
+            units.push_back(unitRows.value(0).toLongLong());
+        QuietSink quiet;
+        const CalculationSummary summary = TeamCalculation(data, std::make_shared<const EventSetup>(EventSetup::load(event)), quiet).CalculateAllTeams(true);
+        std::printf("event: %d teams, %d runners, %d punches; %d with result; generated and calculated in %.1f s\n", generated.teams,
+                    generated.runners, generated.punches, summary.withResult, timer.nsecsElapsed() / 1e9);
+        std::printf("stations: %d x %d readouts of %d punches a case\n", clients, readoutsEach, punchCount);
+        std::fflush(stdout);
+    }
+    const std::vector<Readout> all = MakeReadouts(chips, units, punchCount);
+    auto caseReadouts = [&](int c) { return std::vector<Readout>(all.begin() + c * perCase, all.begin() + (c + 1) * perCase); };
+    const QStringList calculate{QStringLiteral("calculate"), QStringLiteral("--all")};
+    const QStringList webResults{QStringLiteral("report"), QStringLiteral("results-web")};
+    bool allStored = true;
+
+    // Alone, and with the long work in other processes: a `korvent-cli serve` process each.
+    for (const bool withWork : {false, true}) {
+        const std::vector<Readout> readouts = caseReadouts(withWork ? 1 : 0);
+        QProcess server;
+        const quint16 port = startServe(server, dir.path(), event, {QStringLiteral("--max-connections"), QString::number(clients)});
+        if (port == 0) {
+            std::fprintf(stderr, "the server did not start: %s\n", server.readAllStandardError().constData());
+            return 1;
+        }
+        std::atomic<bool> done{false};
+        WorkCount work;
+        std::vector<std::thread> workers;
+        const StationRun run = runStationsWhile(port, readouts, clients, done, [&] {
+            if (withWork && calculating)
+                workers.emplace_back(repeatCommand, event, calculate, std::cref(done), std::ref(work.calculations), std::ref(work.failures));
+            if (withWork && reporting)
+                workers.emplace_back(repeatCommand, event, webResults, std::cref(done), std::ref(work.reports), std::ref(work.failures));
+        });
+        for (std::thread &worker : workers)
+            worker.join();
+        server.terminate();
+        server.waitForFinished(15'000);
+        db::Connection check(event + QStringLiteral("rogain.abs"));
+        const StoredCheck stored = CheckStored(check, readouts, run);
+        allStored = allStored && run.errors == 0 && stored.lost == 0 && stored.extra == 0;
+        printCase(withWork ? "long work in other processes" : "alone", readouts, run, stored, withWork ? &work : nullptr);
+    }
+
+    // The long work on a thread of the serving process, as the window runs it.
+    {
+        const std::vector<Readout> readouts = caseReadouts(2);
+        SharedEventSetup setup(event);
+        ReadoutServer server(event, setup);
+        server.start(0, clients);
+        std::atomic<bool> done{false};
+        WorkCount work;
+        std::thread worker;
+        const StationRun run = runStationsWhile(server.port(), readouts, clients, done, [&] {
+            worker = std::thread([&] {
+                TdmData data(event);
+                QuietSink quiet;
+                StopWhen stop(done);
+                const auto calculateAll = [&] {
+                    const CalculationSummary summary = TeamCalculation(data, setup.snapshot(), quiet).CalculateAllTeams(true, stop);
+                    work.longestHoldMs = std::max(work.longestHoldMs, summary.longestWriteMs);
+                    if (!summary.cancelled)
+                        ++work.calculations;
+                    else
+                        work.teamsOfStoppedRun = summary.calculated;
+                };
+                const auto webResults = [&] {
+                    const std::shared_ptr<const EventSetup> now = setup.snapshot();
+                    ReportRequest request;
+                    request.classes = MainClassNames(now->classTree);
+                    ReportFileOutput output(location);
+                    RunReport(ReportKindOf(ReportKind::ResultsWeb), {data.connection(), *now, output, &quiet, event, &location}, request);
+                    ++work.reports;
+                };
+                while (!done && (calculating || reporting)) {
+                    try {
+                        if (calculating)
+                            calculateAll();
+                        if (reporting && !done)
+                            webResults();
+                    } catch (const KorventError &error) {
+                        std::fprintf(stderr, "long work: %s\n", qPrintable(error.message()));
+                        ++work.failures;
+                    }
+                }
+            });
+        });
+        if (worker.joinable())
+            worker.join();
+        server.StopServer();
+        db::Connection check(event + QStringLiteral("rogain.abs"));
+        const StoredCheck stored = CheckStored(check, readouts, run);
+        allStored = allStored && run.errors == 0 && stored.lost == 0 && stored.extra == 0;
+        printCase("long work in the serving process", readouts, run, stored, &work);
+    }
+    return allStored ? 0 : 1;
+}
