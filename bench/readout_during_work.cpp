@@ -261,6 +261,8 @@ int main(int argc, char *argv[])
         std::thread worker;
         const StationRun run = runStationsWhile(server.port(), readouts, clients, done, [&] {
             worker = std::thread([&] {
+                // As the window's long work does.
+                Platform::lowerThreadPriority();
                 TdmData data(event);
                 QuietSink quiet;
                 StopWhen stop(done);

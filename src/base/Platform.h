@@ -87,9 +87,10 @@ std::optional<QString> decodeTextFile(const QString &encodingName, const QByteAr
 // The operating system's number of the calling thread, as log lines show it.
 quint64 currentThreadNumber();
 
-// Bulk work of a report (encoding pictures) gives way to the readouts and the
-// window when they want a core: the calling thread alone gets a lower
-// priority (a nice value of at least 10), and keeps it for its life.
+// Long work (a calculation, a report, an import, encoding pictures) gives way
+// to the readouts and the window when they want a core: the calling thread
+// alone gets a lower priority (a nice value of at least 10), and keeps it for
+// its life.
 void lowerThreadPriority();
 
 // The computer's own IP addresses (IPv4, loopback last), without a name lookup.

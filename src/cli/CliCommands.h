@@ -29,6 +29,9 @@ struct CliCommand
     const char *usage;
     // Returns the process exit code.
     int (*run)(CliContext &context, const QStringList &arguments);
+    // Long work (a calculation, a report, an import) runs at a lower priority:
+    // on the event laptop it gives way to the readout server.
+    bool givesWay = false;
 };
 
 const std::vector<CliCommand> &CliCommands();

@@ -58,6 +58,8 @@ int main(int argc, char *argv[])
         return usage(err);
     }
 
+    if (command->givesWay)
+        Platform::lowerThreadPriority();
     try {
         std::unique_ptr<TdmData> data;
         const EventLocation location = StartupSequence::settle(QDir::currentPath(), {eventDirectory}, nullptr, [&data](const EventLocation &event) {

@@ -11,7 +11,9 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
+#include <utility>
 #include <map>
 #include <memory>
 #include <sqlite3.h>
@@ -24,6 +26,9 @@ struct WriterLock
     QMutex mutex;
     // The thread that holds the mutex, so that it is told at once when it asks again.
     std::atomic<Qt::HANDLE> owner{nullptr};
+    // The length of the write-ahead log, in pages, from which a committing
+    // connection copies it back into the database.
+    std::atomic<int> checkpointAt{0};
 };
 
 namespace {
@@ -315,10 +320,26 @@ void Connection::checkpointWhenLong()
     // commit, and the others write meanwhile (a passive checkpoint never
     // blocks them). One that fails or finds another one running leaves the
     // pages for a later one: the log keeps them safe until then.
-    if (m_walPages < checkpointPages || m_holdsWriterLock || !sqlite3_get_autocommit(nativeHandle()))
+    //
+    // A reader in the middle of a long report keeps the pages after its
+    // snapshot in the log; trying again at every commit would make each
+    // readout pay for a checkpoint that cannot finish, so the next try waits
+    // until the log has grown by as much again.
+    if (m_walPages == 0 || m_holdsWriterLock || !sqlite3_get_autocommit(nativeHandle()))
+        return; // nothing committed since the last look, or not yet
+    const int pages = std::exchange(m_walPages, 0);
+    if (pages < checkpointPages) {
+        // The log was started afresh since the last try.
+        m_writerLock->checkpointAt = checkpointPages;
         return;
-    m_walPages = 0;
-    sqlite3_wal_checkpoint_v2(nativeHandle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    }
+    if (pages < m_writerLock->checkpointAt)
+        return;
+    int logPages = 0;
+    int copiedPages = 0;
+    const int result = sqlite3_wal_checkpoint_v2(nativeHandle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, &logPages, &copiedPages);
+    const bool finished = result == SQLITE_OK && copiedPages >= logPages;
+    m_writerLock->checkpointAt = finished ? checkpointPages : std::max(pages, logPages) + checkpointPages;
 }
 
 void Connection::rollback()

@@ -17,6 +17,8 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <limits>
 
 struct TeamCalculation::TeamRow
@@ -255,15 +257,20 @@ std::map<qint64, TeamCalculation::TeamInputs> TeamCalculation::readTeams(qint64 
 // The teams are written in batches, one transaction each. One commit per team
 // (each a disk flush, when commits were flushed) made the run several times
 // slower than reading its punches; one transaction for the whole run would
-// keep the readouts waiting for seconds. A batch is worked out before its transaction
-// from rows read at a known data version, and inside it only written; only
-// when another program committed meanwhile is it read and worked out again
-// inside, so that every team is decided from its rows as they are. Its size
-// follows the measured cost per team, so the writer lock is held for a few
-// milliseconds at a time, and the work on the next batch leaves it free for
-// the readouts of other programs, which wait on SQLite's polling.
+// keep the readouts waiting for seconds. While no other program writes, a
+// batch is worked out before its transaction from rows read at a known data
+// version and only written inside it, so the work on the next batch leaves
+// the writer lock free. Once another program commits (readouts coming in), a
+// batch read before its transaction would be stale by then: it is read and
+// worked out inside, so that every team is decided from its rows as they are.
+// The batch size follows the measured cost per team, so that the lock is held
+// for a few milliseconds at a time.
 namespace {
 constexpr qint64 batchTargetNs = 8'000'000;
+// While others write, a batch is read and worked out inside its transaction:
+// smaller, so that a readout waits for it no more than a few milliseconds.
+constexpr qint64 sharedBatchTargetNs = 2'000'000;
+constexpr qint64 giveWayFactor = 4;
 constexpr size_t firstBatchTeams = 32;
 constexpr size_t mostBatchTeams = 2000;
 
@@ -342,6 +349,7 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
         QElapsedTimer worked;
         worked.start();
         qint64 waitedNs = 0; // for the writer lock: not the batch's own work
+        qint64 heldNs = 0;
         std::vector<Planned> planned;
         const auto plan = [&] {
             planned.clear();
@@ -353,28 +361,34 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
                 planned.push_back({team->second.team, evaluate(team->second, true, list)});
             }
         };
+        const auto readBatch = [&] {
+            readVersion = dataVersion();
+            inputs = readTeams(firstId, lastId);
+            whole = false;
+        };
+        // Another program committed since this run last looked: readouts are coming in.
+        const bool othersWrite = dataVersion() != readVersion;
         try {
-            // Once another program has committed, each batch is read afresh.
-            if (!whole || dataVersion() != readVersion) {
-                readVersion = dataVersion();
-                inputs = readTeams(firstId, lastId);
-                whole = false;
+            if (!othersWrite) {
+                if (!whole)
+                    readBatch();
+                plan();
             }
-            plan();
             QElapsedTimer waiting;
             waiting.start();
             db::Transaction transaction(connection);
             waitedNs = waiting.nsecsElapsed();
             QElapsedTimer held;
             held.start();
-            if (dataVersion() != readVersion) {
-                inputs = readTeams(firstId, lastId);
+            if (othersWrite || dataVersion() != readVersion) {
+                readBatch();
                 plan();
             }
             for (const Planned &team : planned)
                 write(team.outcome);
             transaction.commit();
-            summary.longestWriteMs = std::max(summary.longestWriteMs, held.nsecsElapsed() / 1e6);
+            heldNs = held.nsecsElapsed();
+            summary.longestWriteMs = std::max(summary.longestWriteMs, heldNs / 1e6);
         } catch (const KorventError &error) {
             if (end - first > 1) {
                 aloneUntil = end;
@@ -386,6 +400,13 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
             next = end;
             continue;
         }
+        const qint64 workedNs = worked.nsecsElapsed() - waitedNs;
+        // While readouts come in, the writer lock is left free several times
+        // as long as it was held: they come first, and a writer of another
+        // process, polling for the lock with growing sleeps, would not get it
+        // between two batches taken back at once.
+        if (othersWrite)
+            std::this_thread::sleep_for(std::chrono::nanoseconds(heldNs * giveWayFactor));
         next = end;
         for (const Planned &team : planned) {
             ++summary.calculated;
@@ -398,8 +419,9 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
                 ++summary.noResult;
         }
         if (next > aloneUntil) {
-            const qint64 perTeamNs = std::max<qint64>((worked.nsecsElapsed() - waitedNs) / static_cast<qint64>(end - first), 1);
-            batchTeams = std::clamp<size_t>(static_cast<size_t>(batchTargetNs / perTeamNs), 1, mostBatchTeams);
+            const qint64 perTeamNs = std::max<qint64>(workedNs / static_cast<qint64>(end - first), 1);
+            const qint64 targetNs = othersWrite ? sharedBatchTargetNs : batchTargetNs;
+            batchTeams = std::clamp<size_t>(static_cast<size_t>(targetNs / perTeamNs), 1, mostBatchTeams);
         }
         progress.step(what, static_cast<qint64>(next), static_cast<qint64>(queue.size()));
     }

@@ -307,3 +307,31 @@ TEST(Connection, TheWriteAheadLogIsCopiedBackOnceLongWhetherChangesCommitInATran
         EXPECT_EQ(reader.scalar(QStringLiteral("SELECT COUNT(*) FROM t")).toLongLong(), writtenPages / 10);
     }
 }
+
+TEST(Connection, AReaderKeepingItsSnapshotDelaysTheCopyingBackOnlyWhileItKeepsIt)
+{
+    // A report reading while readouts commit keeps the pages after its
+    // snapshot in the log; once it lets go, the log is copied back and
+    // starts afresh.
+    constexpr int pagesPerCommit = 10;
+    QTemporaryDir dir;
+    const QString name = folderOf(dir) + QStringLiteral("t.db");
+    db::Connection connection(name);
+    db::Connection reader(name);
+    connection.exec(QStringLiteral("CREATE TABLE t (v BLOB)"));
+    const auto commitPages = [&](int pages) {
+        for (int written = 0; written < pages; written += pagesPerCommit)
+            connection.exec(QStringLiteral("INSERT INTO t VALUES (randomblob(%1))").arg(pagesPerCommit * 4096));
+    };
+    const auto logPages = [&] { return connection.firstRow(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"))->value(1).toInt(); };
+    commitPages(100);
+    {
+        QSqlQuery held = reader.exec(QStringLiteral("SELECT v FROM t"));
+        ASSERT_TRUE(held.next());
+        commitPages(3000);
+        EXPECT_GE(logPages(), 3000);
+    }
+    commitPages(3000);
+    EXPECT_LT(logPages(), 2000);
+    EXPECT_EQ(reader.scalar(QStringLiteral("SELECT COUNT(*) FROM t")).toInt(), 610);
+}
