@@ -298,6 +298,7 @@ void Connection::begin()
         // IMMEDIATE takes SQLite's write lock at once, so a writer of another
         // process waits on the busy timeout at the start instead of failing half-way.
         exec(QStringLiteral("BEGIN IMMEDIATE"));
+        m_writing.start();
     } catch (...) {
         releaseWriterLock();
         throw;
@@ -307,6 +308,7 @@ void Connection::begin()
 void Connection::commit()
 {
     exec(QStringLiteral("COMMIT"));
+    m_lastWriteNs = m_writing.nsecsElapsed();
     releaseWriterLock();
     checkpointWhenLong();
 }

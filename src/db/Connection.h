@@ -14,6 +14,7 @@
 
 #include "base/KorventError.h"
 
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -77,6 +78,10 @@ public:
     // no other program.
     QString replacedFileMessage() const;
 
+    // How long the last committed transaction held the file's write lock,
+    // from its BEGIN to the end of its COMMIT.
+    qint64 lastWriteNs() const { return m_lastWriteNs; }
+
     // The engine's version text, e.g. "3.40.1".
     QString engineVersion();
 
@@ -112,6 +117,8 @@ private:
     bool m_holdsWriterLock = false;
     // Pages in the write-ahead log after this connection's last commit.
     int m_walPages = 0;
+    QElapsedTimer m_writing;
+    qint64 m_lastWriteNs = 0;
 };
 
 // One change of the database: begun on construction with the file's writer

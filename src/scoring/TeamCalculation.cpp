@@ -378,8 +378,6 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
             waiting.start();
             db::Transaction transaction(connection);
             waitedNs = waiting.nsecsElapsed();
-            QElapsedTimer held;
-            held.start();
             if (othersWrite || dataVersion() != readVersion) {
                 readBatch();
                 plan();
@@ -387,7 +385,7 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
             for (const Planned &team : planned)
                 write(team.outcome);
             transaction.commit();
-            heldNs = held.nsecsElapsed();
+            heldNs = connection.lastWriteNs();
             summary.longestWriteMs = std::max(summary.longestWriteMs, heldNs / 1e6);
         } catch (const KorventError &error) {
             if (end - first > 1) {
