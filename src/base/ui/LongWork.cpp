@@ -97,20 +97,18 @@ private:
     std::vector<std::pair<bool, QString>> m_messages;
 };
 
-// What is being done, "n of N", and Cancel when the work may stop.
+// What is being done, "n of N", and Cancel.
 class TLongWorkDialog final : public QDialog
 {
 public:
-    TLongWorkDialog(QWidget *parent, const QString &caption, bool cancellable, SharedProgress &progress)
+    TLongWorkDialog(QWidget *parent, const QString &caption, SharedProgress &progress)
         : QDialog(parent)
         , m_progress(progress)
-        , m_cancellable(cancellable)
     {
         setObjectName(QStringLiteral("fLongWork"));
         setWindowTitle(caption);
         setWindowModality(Qt::ApplicationModal);
         setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-        setWindowFlag(Qt::WindowCloseButtonHint, cancellable);
         m_what = new QLabel(this);
         m_what->setObjectName(QStringLiteral("lWhat"));
         m_bar = new QProgressBar(this);
@@ -120,7 +118,6 @@ public:
         m_count->setObjectName(QStringLiteral("lCount"));
         m_cancel = new QPushButton(text("Cancel"), this);
         m_cancel->setObjectName(QStringLiteral("btnCancel"));
-        m_cancel->setVisible(cancellable);
         connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
         auto *layout = new QVBoxLayout(this);
         layout->addWidget(m_what);
@@ -151,7 +148,7 @@ public:
     // stays until it has.
     void reject() override
     {
-        if (!m_cancellable || m_progress.cancelled())
+        if (m_progress.cancelled())
             return;
         m_progress.cancel();
         m_cancel->setEnabled(false);
@@ -160,7 +157,6 @@ public:
 
 private:
     SharedProgress &m_progress;
-    bool m_cancellable;
     QLabel *m_what;
     QProgressBar *m_bar;
     QLabel *m_count;
@@ -182,9 +178,12 @@ protected:
         case QEvent::Shortcut:
             return true; // menu commands and their shortcuts of every window
         case QEvent::Close:
-            // Closing a window would end it under the work.
-            if (auto *widget = qobject_cast<QWidget *>(watched); widget && widget->isWindow())
-                return !toDialog(watched);
+            // Closing a window would end it under the work. A close event
+            // comes accepted: filtered out as it is, the window would still close.
+            if (auto *widget = qobject_cast<QWidget *>(watched); widget && widget->isWindow() && !toDialog(watched)) {
+                event->ignore();
+                return true;
+            }
             return false;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
@@ -220,11 +219,10 @@ private:
 
 } // namespace
 
-LongWork::LongWork(QWidget *parent, const QString &eventDirectory, const QString &caption, Stopping stopping)
+LongWork::LongWork(QWidget *parent, const QString &eventDirectory, const QString &caption)
     : m_parent(parent)
     , m_eventDirectory(eventDirectory)
     , m_caption(caption)
-    , m_stopping(stopping)
 {
 }
 
@@ -235,7 +233,7 @@ bool LongWork::execute(const std::function<void(LongWorkTools &)> &work)
     std::exception_ptr failure;
 
     {
-        TLongWorkDialog dialog(m_parent, m_caption, m_stopping == Stopping::Allowed, progress);
+        TLongWorkDialog dialog(m_parent, m_caption, progress);
         const InputHold hold(dialog);
         const OverrideCursor busy(Qt::BusyCursor);
         // A Qt SQL connection belongs to the thread that opens it: the work

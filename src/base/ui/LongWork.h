@@ -5,7 +5,8 @@
 // window thread stays in its event loop: the windows repaint and readouts go
 // on. Input to every window is held back from the first moment, so no second
 // command starts; after a short while a modal dialog shows what is being done
-// and "n of N", with Cancel where the caller allows it.
+// and "n of N", with Cancel: the long work of the windows is all-or-nothing
+// or stops between whole steps (a team of a calculation).
 //
 // What the core tells a MessageSink during the work is shown in message boxes
 // once the work is over, in order: a box never waits on the operator while the
@@ -35,11 +36,9 @@ struct LongWorkTools
 class LongWork
 {
 public:
-    enum class Stopping { NotAllowed, Allowed };
-
     // The dialog over `parent` is captioned `caption`; the work's database is
     // the one in `eventDirectory`.
-    LongWork(QWidget *parent, const QString &eventDirectory, const QString &caption, Stopping stopping);
+    LongWork(QWidget *parent, const QString &eventDirectory, const QString &caption);
 
     // Runs the work and returns its result, or nullopt when it was cancelled
     // (raised WorkCancelled). Work without a result gives true when it ran to
@@ -68,5 +67,4 @@ private:
     QWidget *m_parent;
     QString m_eventDirectory;
     QString m_caption;
-    Stopping m_stopping;
 };

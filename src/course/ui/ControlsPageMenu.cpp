@@ -92,7 +92,7 @@ void ControlsPageMenu::importFile(const QString &fileName)
     changeControls([&] {
         const bool unitPlus11 = isTicked("cbUnit11");
         // One transaction: Cancel adds no row.
-        imported = LongWork(&m_window, m_eventDirectory, tr("Import OCAD9"), LongWork::Stopping::Allowed).run([&](LongWorkTools &work) {
+        imported = LongWork(&m_window, m_eventDirectory, tr("Import OCAD9")).run([&](LongWorkTools &work) {
             return ImportCourseData(work.data, fileName, unitPlus11, {}, work.progress);
         });
         if (imported && imported->map) {

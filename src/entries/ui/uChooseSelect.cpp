@@ -87,7 +87,7 @@ void CheckData(QWidget *parent, const QString &eventDirectory, const QString &pr
     const std::vector<bool> chosen = choose.checkedEntries();
     // The checks only read: stopping them leaves nothing to undo.
     const std::optional<QStringList> report =
-        LongWork(parent, eventDirectory, QObject::tr("Check Data"), LongWork::Stopping::Allowed).run([&](LongWorkTools &work) {
+        LongWork(parent, eventDirectory, QObject::tr("Check Data")).run([&](LongWorkTools &work) {
             return RunDataCheck(work.data.connection(), *rules, chosen, classTree, DataCheckMostFindings, work.progress);
         });
     if (!report)

@@ -370,7 +370,7 @@ void TfTeams::runCommand(const std::function<void()> &command)
 
 LongWork TfTeams::longWork(const QString &caption)
 {
-    return LongWork(this, m_location.eventDirectory, caption, LongWork::Stopping::Allowed);
+    return LongWork(this, m_location.eventDirectory, caption);
 }
 
 void TfTeams::showEvent(QShowEvent *event)

@@ -267,7 +267,7 @@ void TfRogMain::loadStartedClick()
     if (fileName.isEmpty())
         return;
     const std::optional<StartedImportSummary> summary =
-        LongWork(this, m_location.eventDirectory, tr("Load started"), LongWork::Stopping::Allowed).run([&](LongWorkTools &work) {
+        LongWork(this, m_location.eventDirectory, tr("Load started")).run([&](LongWorkTools &work) {
             return LoadStarted(work.data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")), work.progress);
         });
     if (summary)
@@ -313,7 +313,7 @@ void TfRogMain::calculateClick()
     const auto setup = m_setup.snapshot();
     // Stopping between teams leaves each team as before or freshly calculated.
     const std::optional<CalculationSummary> summary =
-        LongWork(this, m_location.eventDirectory, tr("Calculate"), LongWork::Stopping::Allowed).run([&](LongWorkTools &work) {
+        LongWork(this, m_location.eventDirectory, tr("Calculate")).run([&](LongWorkTools &work) {
             return TeamCalculation(work.data, setup, work.messages).CalculateAllTeams(all, work.progress);
         });
     if (summary && !summary->cancelled)
@@ -370,7 +370,7 @@ std::optional<QString> TfRogMain::runReport(ReportKind kind, const ReportRequest
     ReportFileOutput output(m_location);
     // The files stay in memory until the run is through: Cancel leaves the folders as they were.
     const std::optional<std::optional<ReportFile>> page =
-        LongWork(this, m_location.eventDirectory, entry.captionText(), LongWork::Stopping::Allowed).run([&](LongWorkTools &work) {
+        LongWork(this, m_location.eventDirectory, entry.captionText()).run([&](LongWorkTools &work) {
             return RunReport(entry, {work.data.connection(), *setup, output, &work.messages, m_location.eventDirectory, &m_location, &work.progress},
                              request);
         });
