@@ -40,6 +40,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <thread>
 
@@ -275,11 +276,25 @@ int main(int argc, char *argv[])
                         work.teamsOfStoppedRun = summary.calculated;
                 };
                 const auto webResults = [&] {
-                    const std::shared_ptr<const EventSetup> now = setup.snapshot();
-                    ReportRequest request;
-                    request.classes = MainClassNames(now->classTree);
-                    ReportFileOutput output(location);
-                    RunReport(ReportKindOf(ReportKind::ResultsWeb), {data.connection(), *now, output, &quiet, event, &location}, request);
+                    // On a thread of its own at a lower priority, as the window makes a report.
+                    std::exception_ptr failure;
+                    std::thread report([&] {
+                        Platform::lowerThreadPriority();
+                        try {
+                            TdmData reportData(event);
+                            const std::shared_ptr<const EventSetup> now = setup.snapshot();
+                            ReportRequest request;
+                            request.classes = MainClassNames(now->classTree);
+                            ReportFileOutput output(location);
+                            RunReport(ReportKindOf(ReportKind::ResultsWeb),
+                                      {reportData.connection(), *now, output, &quiet, event, &location}, request);
+                        } catch (...) {
+                            failure = std::current_exception();
+                        }
+                    });
+                    report.join();
+                    if (failure)
+                        std::rethrow_exception(failure);
                     ++work.reports;
                 };
                 while (!done && (calculating || reporting)) {

@@ -87,10 +87,10 @@ std::optional<QString> decodeTextFile(const QString &encodingName, const QByteAr
 // The operating system's number of the calling thread, as log lines show it.
 quint64 currentThreadNumber();
 
-// Long work (a calculation, a report, an import, encoding pictures) gives way
-// to the readouts and the window when they want a core: the calling thread
-// alone gets a lower priority (a nice value of at least 10), and keeps it for
-// its life.
+// Long reading work (a report or an export, encoding its pictures) gives
+// way to the readouts and the window when they want a core: the calling
+// thread alone gets a lower priority (a nice value of at least 10), and keeps
+// it for its life. Never for a thread that takes the writer lock.
 void lowerThreadPriority();
 
 // The computer's own IP addresses (IPv4, loopback last), without a name lookup.

@@ -73,21 +73,21 @@ const std::vector<CliCommand> &CliCommands()
         {"info", "info                 database version, tables with row counts, folders", info},
         {"settings", "settings [set KEY=VALUE ...]  print every event setting, or change some", CliSettingsCommand},
         {"classes", "classes              the class table: index, name, start, maximum, penalty (hundredths), path", CliClassesCommand},
-        {"calculate", "calculate --all | --new | --team N  calculate and store team results", CliCalculateCommand, true},
+        {"calculate", "calculate --all | --new | --team N  calculate and store team results", CliCalculateCommand},
         {"punchlist", "punchlist N          the punch list of team N", CliPunchListCommand},
         {"edit", "edit add-control TEAM FROM MISSING | remove TEAM CONTROL | status TEAM CONTROL NEWSTATUS | team-status TEAM STATUS [--calc]"
                  "  correct punches or the team status by hand; logged in timelog.txt",
          CliEditCommand},
         {"controls", "controls import FILE | create FROM TO | list | mapfile  import controls from IOF XML 2.0.3 course data, create a numbered run, "
                      "list them, or save the course picture as base + the map file name",
-         CliControlsCommand, true},
+         CliControlsCommand},
         {"teams", "teams | teams number [--from N] [--class NAME] | teams mark-started --read-out | --all  the teams in number order "
                   "with their runners, tab-separated; number the teams without a number in entry order (from N, or above the highest "
                   "used); mark as started the runners with a punch, or all runners",
          CliTeamsCommand},
         {"import", "import teams FILE [--encoding NAME] | chips FILE | started FILE  load an entry file (UTF-8 by default), "
                    "hand out rental chips from a chip list, mark the runners of a start list as started",
-         CliImportCommand, true},
+         CliImportCommand},
         {"generate", "generate [--seed N] [--teams N] [--runners MIN-MAX] [--controls N] [--visits N] [--classes N]  fill an empty event with a synthetic one",
          CliGenerateCommand},
         {"report", "report KIND [--class NAME ...] [--per-class]  write a report and print its files; `report` alone names the kinds",
@@ -96,7 +96,7 @@ const std::vector<CliCommand> &CliCommands()
                    "ANSI (default), ASCII, Unicode, \"Big Endian Unicode\", UTF-8, UTF-7; `export` alone names the kinds",
          CliExportCommand, true},
         {"check", "check RULEFILE [--only TITLE ...]  run the entry checks of a rule file (all, or those named) and print their findings",
-         CliCheckCommand, true},
+         CliCheckCommand},
         {"sql", "sql [--yes] \"STATEMENT\"  run SQL on the event database and print the rows as \";\"-separated lines; "
                 "a statement that may change data needs --yes",
          CliSqlCommand},

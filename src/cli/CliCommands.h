@@ -29,8 +29,10 @@ struct CliCommand
     const char *usage;
     // Returns the process exit code.
     int (*run)(CliContext &context, const QStringList &arguments);
-    // Long work (a calculation, a report, an import) runs at a lower priority:
-    // on the event laptop it gives way to the readout server.
+    // Long reading work (a report, an export) runs at a lower
+    // priority: on the event laptop it gives way to the readout server. Work
+    // that takes the writer lock does not: held by a thread that waits for a
+    // processor, the lock would keep the readouts waiting longer.
     bool givesWay = false;
 };
 

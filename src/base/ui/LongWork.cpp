@@ -1,7 +1,6 @@
 #include "base/ui/LongWork.h"
 
 #include "base/MessageSink.h"
-#include "base/Platform.h"
 #include "base/WorkProgress.h"
 #include "base/ui/MessageBoxSink.h"
 #include "base/ui/OverrideCursor.h"
@@ -239,8 +238,6 @@ bool LongWork::execute(const std::function<void(LongWorkTools &)> &work)
         // A Qt SQL connection belongs to the thread that opens it: the work
         // opens its own, beside the window's.
         std::unique_ptr<QThread> worker(QThread::create([&] {
-            // Readouts of the window's server come first.
-            Platform::lowerThreadPriority();
             try {
                 TdmData data(m_eventDirectory);
                 LongWorkTools tools{data, progress, messages};

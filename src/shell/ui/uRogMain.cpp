@@ -19,6 +19,7 @@
 
 #include "base/CountText.h"
 #include "base/KorventError.h"
+#include "base/Platform.h"
 #include "base/WorkProgress.h"
 #include "store/ui/uEventInfo.h"
 #include "readout/ReadoutServer.h"
@@ -371,6 +372,8 @@ std::optional<QString> TfRogMain::runReport(ReportKind kind, const ReportRequest
     // The files stay in memory until the run is through: Cancel leaves the folders as they were.
     const std::optional<std::optional<ReportFile>> page =
         LongWork(this, m_location.eventDirectory, entry.captionText()).run([&](LongWorkTools &work) {
+            // Only reading: it gives way to the readouts of the window's server.
+            Platform::lowerThreadPriority();
             return RunReport(entry, {work.data.connection(), *setup, output, &work.messages, m_location.eventDirectory, &m_location, &work.progress},
                              request);
         });
