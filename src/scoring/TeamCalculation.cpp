@@ -278,10 +278,11 @@ constexpr size_t mostBatchTeams = 2000;
 // held the writer lock for as long as the disk was busy (tens of milliseconds
 // beside readouts and reports), and every readout waited for it. It is safe:
 // the log keeps its commits in order and the next readout's commit flushes it
-// with all before it, so a power cut can take back only the last batches of
-// the calculation, never a readout acknowledged after them, and those rows
-// are worked out again by calculating again. A killed process loses nothing:
-// what it wrote is with the system.
+// with all before it, and the run ends with a flush of its own (a passive
+// checkpoint flushes the log before it copies it back). A power cut during
+// the run can take back only its last batches, never a readout acknowledged
+// after them, and those rows are worked out again by calculating again. A
+// killed process loses nothing: what it wrote is with the system.
 class UnflushedCommits
 {
 public:
@@ -293,6 +294,7 @@ public:
     {
         try {
             m_connection.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+            m_connection.firstRow(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
         } catch (const KorventError &) {
             // the connection is failing; its next change says so
         }
@@ -318,11 +320,14 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
 
     // Teams are found by number: of teams sharing one, only the first is calculated.
     std::vector<qint64> queue;
+    QHash<qint64, qint64> numberOf; // by team id
     QMap<qint64, QStringList> namesOfNumber;
     for (const auto &[id, team] : inputs) {
         namesOfNumber[team.team.number].append(team.team.name);
-        if ((all || !team.team.calculatedBefore) && namesOfNumber[team.team.number].size() == 1)
+        if ((all || !team.team.calculatedBefore) && namesOfNumber[team.team.number].size() == 1) {
             queue.push_back(id);
+            numberOf.insert(id, team.team.number);
+        }
     }
 
     CalculationSummary summary;
@@ -392,8 +397,7 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
                 aloneUntil = end;
                 continue;
             }
-            m_messages.error(tr("Error: Team nr") + QString::number(inputs.count(firstId) ? inputs.at(firstId).team.number : 0)
-                             + u' ' + error.message());
+            m_messages.error(tr("Error: Team nr") + QString::number(numberOf.value(firstId)) + u' ' + error.message());
             ++summary.errors;
             next = end;
             continue;

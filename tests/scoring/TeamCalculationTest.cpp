@@ -3,7 +3,11 @@
 #include "base/WorkProgress.h"
 #include "store/StatusTexts.h"
 
+#include <QSemaphore>
+#include <QThread>
+
 #include <functional>
+#include <thread>
 #include <utility>
 
 TEST_F(ScoringFixture, WorkedExample)
@@ -262,41 +266,87 @@ struct HookedProgress : WorkProgress
 
 } // namespace
 
-TEST_F(ScoringFixture, AllTeamsDecidesEachTeamFromItsRowsInsideTheWrite)
-{
-    control("31", 30);
-    control("F", 0, "F");
-    // Team 1 fails first (too many punches at 31), so its error comes before the others are written.
-    teamWithTooManyPunches(1);
-    const qint64 handSet = team(2);
-    punch(handSet, runner(handSet), "31", "10:10:00");
-    punch(handSet, runner(handSet), "F", "15:00:00");
-    const qint64 readLate = team(3);
-    const qint64 late = runner(readLate);
-    punch(readLate, late, "31", "10:20:00");
+namespace {
 
-    TdmData other(folderOf(dir));
-    HookedProgress progress;
-    progress.meanwhile = [&] {
+// Teams another program changes while the run is under way: a status set by
+// hand on one, a finish read out for another.
+struct ChangedMeanwhileFixture : ScoringFixture
+{
+    qint64 handSet = 0;
+    qint64 readLate = 0;
+    qint64 late = 0;
+
+    void SetUp() override
+    {
+        ScoringFixture::SetUp();
+        control("31", 30);
+        control("F", 0, "F");
+        // Team 1 fails (too many punches at 31): the run reports it and goes on.
+        teamWithTooManyPunches(1);
+        handSet = team(2);
+        punch(handSet, runner(handSet), "31", "10:10:00");
+        punch(handSet, runner(handSet), "F", "15:00:00");
+        readLate = team(3);
+        late = runner(readLate);
+        punch(readLate, late, "31", "10:20:00");
+    }
+    // The other program's change, on a connection of its own.
+    void change(TdmData &other) const
+    {
         other.connection().exec(QStringLiteral("UPDATE team SET status=? WHERE id=?"), {TeamDSQ, handSet});
         other.insertRow(QStringLiteral("res_cp"), {{"team_id", readLate}, {"runner_id", late}, {"KP", "F"},
                                                    {"ctime", at(QStringLiteral("15:30:00"))}, {"status", PunchReadOK}});
+    }
+    void expectDecidedFromTheChangedRows(const CalculationSummary &summary)
+    {
+        EXPECT_EQ(messages.errors, QStringList({"To many controls! :Busy Bees"}));
+        EXPECT_EQ(summary.calculated, 3);
+        const struct { const char *name; qint64 id; int status; int result; } cases[] = {
+            {"a status set by hand meanwhile survives", handSet, TeamDSQ, -TeamDSQ},
+            {"a finish read out meanwhile counts", readLate, TeamOK, 30},
+        };
+        for (const auto &c : cases) {
+            SCOPED_TRACE(c.name);
+            const Row row = teamRow(c.id);
+            EXPECT_EQ(row.value("status").toInt(), c.status);
+            EXPECT_EQ(row.value("result").toInt(), c.result);
+            EXPECT_EQ(row.value("points").toInt(), 30);
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(ChangedMeanwhileFixture, AllTeamsDecidesEachTeamFromItsRowsWhenAChangeCameAfterTheRunsReads)
+{
+    TdmData other(folderOf(dir));
+    HookedProgress progress;
+    progress.meanwhile = [&] { change(other); };
+    expectDecidedFromTheChangedRows(calculation().CalculateAllTeams(true, progress));
+}
+
+TEST_F(ChangedMeanwhileFixture, AllTeamsDecidesEachTeamFromItsRowsWhenAChangeCommitsWhileTheBatchWaitsForTheLock)
+{
+    // The other program holds the writer lock when the run looks for changes,
+    // so the run works its batch out from the rows it read and waits; the
+    // change commits before the batch is written.
+    QSemaphore holding;
+    std::thread writer;
+    HookedProgress progress;
+    progress.meanwhile = [&] {
+        writer = std::thread([&] {
+            TdmData other(folderOf(dir));
+            db::Transaction transaction(other.connection());
+            holding.release();
+            QThread::msleep(300);
+            change(other);
+            transaction.commit();
+        });
+        holding.acquire();
     };
     const CalculationSummary summary = calculation().CalculateAllTeams(true, progress);
-    EXPECT_EQ(messages.errors, QStringList({"To many controls! :Busy Bees"}));
-    EXPECT_EQ(summary.calculated, 3);
-
-    const struct { const char *name; qint64 id; int status; int result; } cases[] = {
-        {"a status set by hand meanwhile survives", handSet, TeamDSQ, -TeamDSQ},
-        {"a finish read out meanwhile counts", readLate, TeamOK, 30},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        const Row row = teamRow(c.id);
-        EXPECT_EQ(row.value("status").toInt(), c.status);
-        EXPECT_EQ(row.value("result").toInt(), c.result);
-        EXPECT_EQ(row.value("points").toInt(), 30);
-    }
+    writer.join();
+    expectDecidedFromTheChangedRows(summary);
 }
 
 TEST_F(ScoringFixture, AllTeamsCancelledLeavesEachTeamAsBeforeOrFreshlyCalculated)
