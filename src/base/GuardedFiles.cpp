@@ -16,15 +16,22 @@ namespace GuardedFiles {
 
 namespace {
 
-QMutex registryLock;
-// Open connections by database file (absolute path).
-std::map<QString, int> openDatabases;
-
 struct FileIdentity
 {
     dev_t device;
     ino_t inode;
 };
+
+struct OpenDatabase
+{
+    int connections = 0;
+    // The file the first connection opened; later ones must reach it too.
+    std::optional<FileIdentity> file;
+};
+
+QMutex registryLock;
+// By database file (absolute path).
+std::map<QString, OpenDatabase> openDatabases;
 
 std::optional<FileIdentity> identityOf(const QString &path)
 {
@@ -47,14 +54,22 @@ QStringList databaseFiles(const QString &databaseFile)
 void addDatabase(const QString &databaseFile)
 {
     QMutexLocker lock(&registryLock);
-    ++openDatabases[QFileInfo(databaseFile).absoluteFilePath()];
+    ++openDatabases[QFileInfo(databaseFile).absoluteFilePath()].connections;
+}
+
+void opened(const QString &databaseFile)
+{
+    QMutexLocker lock(&registryLock);
+    OpenDatabase &entry = openDatabases[QFileInfo(databaseFile).absoluteFilePath()];
+    if (!entry.file)
+        entry.file = identityOf(databaseFile);
 }
 
 void removeDatabase(const QString &databaseFile)
 {
     QMutexLocker lock(&registryLock);
     const auto entry = openDatabases.find(QFileInfo(databaseFile).absoluteFilePath());
-    if (entry != openDatabases.end() && --entry->second <= 0)
+    if (entry != openDatabases.end() && --entry->second.connections <= 0)
         openDatabases.erase(entry);
 }
 
@@ -83,7 +98,7 @@ QString guardedFileAt(const QString &path)
     QStringList guarded;
     {
         QMutexLocker lock(&registryLock);
-        for (const auto &[databaseFile, connections] : openDatabases)
+        for (const auto &[databaseFile, open] : openDatabases)
             guarded += databaseFiles(databaseFile);
     }
     return sameFileAmong(path, guarded);
@@ -91,6 +106,15 @@ QString guardedFileAt(const QString &path)
 
 QString replacedDatabaseFile(const QString &databaseFile)
 {
+    {
+        QMutexLocker lock(&registryLock);
+        const auto entry = openDatabases.find(QFileInfo(databaseFile).absoluteFilePath());
+        if (entry != openDatabases.end() && entry->second.file) {
+            const std::optional<FileIdentity> now = identityOf(databaseFile);
+            if (!now || now->device != entry->second.file->device || now->inode != entry->second.file->inode)
+                return databaseFile;
+        }
+    }
     // The kernel names the file behind each descriptor, " (deleted)" added
     // once it is gone; names are given with links resolved.
     const QFileInfo database(databaseFile);

@@ -21,6 +21,8 @@ QStringList databaseFiles(const QString &databaseFile);
 // connection, so the last one to close ends the guard).
 void addDatabase(const QString &databaseFile);
 void removeDatabase(const QString &databaseFile);
+// A connection has the file open: the first one notes which file that is.
+void opened(const QString &databaseFile);
 
 // Both names reach the same existing file.
 bool sameFile(const QString &first, const QString &second);
@@ -31,7 +33,7 @@ QString guardedFileAt(const QString &path);
 
 // The file of the database (itself, its -wal or -shm) that this process has
 // open but that is no longer the one at its name: another program deleted or
-// replaced it. Empty while all are in place.
+// replaced it. Empty while all are in place (or none is open).
 QString replacedDatabaseFile(const QString &databaseFile);
 
 enum class Access { Read, Write };

@@ -54,6 +54,12 @@ QString tr(const char *text)
     return QCoreApplication::translate("Database", text);
 }
 
+QString replacedMessage(const QString &replacedFile)
+{
+    return tr("The database file %1 was deleted or replaced by another program: what is stored now reaches no other "
+              "program. Close Korvent and open the event again.").arg(replacedFile);
+}
+
 WriterLock *writerLockOf(const QString &fileName)
 {
     static QMutex registryLock;
@@ -105,6 +111,11 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile())
         fail(tr("Cannot open the database file %1"), info.isDir() ? tr("it is a folder") : tr("it is not a plain file"));
+    // A connection opened by name beside the program's others (a readout
+    // worker, a window's long work) must reach the file they have open, not
+    // one another program has put at its name since.
+    if (const QString replaced = GuardedFiles::replacedDatabaseFile(m_fileName); !replaced.isEmpty())
+        throw DatabaseError(replacedMessage(replaced));
     GuardedFiles::addDatabase(m_fileName);
     try {
         open();
@@ -112,6 +123,7 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
         GuardedFiles::removeDatabase(m_fileName);
         throw;
     }
+    GuardedFiles::opened(m_fileName);
     try {
         // Nothing is written before the file has shown itself to be ours.
         refuseForeignDatabase(storedTables(), schema);
@@ -366,10 +378,7 @@ QString Connection::replacedFileMessage() const
     int moved = 0;
     const bool databaseMoved = sqlite3_file_control(nativeHandle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
     const QString replaced = databaseMoved ? m_fileName : GuardedFiles::replacedDatabaseFile(m_fileName);
-    if (replaced.isEmpty())
-        return QString();
-    return tr("The database file %1 was deleted or replaced by another program: what is stored now reaches no other "
-              "program. Close Korvent and open the event again.").arg(replaced);
+    return replaced.isEmpty() ? QString() : replacedMessage(replaced);
 }
 
 QString Connection::engineVersion()

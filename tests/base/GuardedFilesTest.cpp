@@ -103,9 +103,18 @@ TEST_F(OpenDatabase, ReplacedFilesAreToldWithTheirName)
     EXPECT_TRUE(message.contains(QLatin1String("another program"))) << message.toStdString();
 }
 
-TEST_F(OpenDatabase, AReplacedDatabaseFileIsToldToo)
+TEST_F(OpenDatabase, AReplacedDatabaseFileIsToldAndNoNewConnectionReachesTheOtherFile)
 {
     ASSERT_TRUE(QFile::rename(database, database + QStringLiteral(".old")));
     writeFile(database, {});
     EXPECT_TRUE(connection->replacedFileMessage().contains(database + QStringLiteral(" was"))) << connection->replacedFileMessage().toStdString();
+    // A readout worker or a window's long work opening the event now would
+    // write to the file at the name, which none of the others has open.
+    try {
+        db::Connection other(database);
+        ADD_FAILURE() << "a second connection opened the file put in place of the first";
+    } catch (const db::DatabaseError &error) {
+        EXPECT_TRUE(error.message().contains(QLatin1String("another program"))) << error.message().toStdString();
+    }
+    EXPECT_EQ(QFileInfo(database).size(), 0);
 }
