@@ -309,12 +309,14 @@ private:
 
 CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &progress)
 {
-    LoadCourseDefinition();
+    const QString what = tr("Calculating the teams");
+    progress.step(tr("Reading the teams and their punches"), 0, 0);
     db::Connection &connection = m_connection;
     const UnflushedCommits unflushed(connection);
 
     // Taken before the reads: any commit of another connection after it shows as a new version.
     qint64 readVersion = dataVersion();
+    LoadCourseDefinition();
     std::map<qint64, TeamInputs> inputs = readTeams(std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
     bool whole = true; // inputs holds every team, as read at readVersion
 
@@ -331,7 +333,6 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
     }
 
     CalculationSummary summary;
-    const QString what = tr("Calculating the teams");
     progress.step(what, 0, static_cast<qint64>(queue.size()));
     size_t batchTeams = firstBatchTeams;
     size_t next = 0;
@@ -366,8 +367,11 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
                 planned.push_back({team->second.team, evaluate(team->second, true, list)});
             }
         };
+        // The controls and extra-point rules too: points changed by another
+        // program count for every team written after the change.
         const auto readBatch = [&] {
             readVersion = dataVersion();
+            LoadCourseDefinition();
             inputs = readTeams(firstId, lastId);
             whole = false;
         };

@@ -248,17 +248,18 @@ TEST_F(ScoringFixture, AllTeamsWarnsOfTeamsWithAResultAndNoStartedRunner)
 
 namespace {
 
-// Runs its hooks at the steps of a run: the first step comes after the run's
-// reads and before its first write; cancelling after the nth step stops it.
+// Runs its hooks at the steps of a run: the first counted step comes after
+// the run's reads and before its first write; cancelling after the nth step
+// stops it.
 struct HookedProgress : WorkProgress
 {
     std::function<void()> meanwhile;
     qint64 cancelAfter = -1;
     qint64 lastDone = 0;
-    void step(const QString &, qint64 done, qint64) override
+    void step(const QString &, qint64 done, qint64 total) override
     {
         lastDone = done;
-        if (meanwhile)
+        if (meanwhile && total > 0)
             std::exchange(meanwhile, {})();
     }
     bool cancelled() const override { return cancelAfter >= 0 && lastDone >= cancelAfter; }
@@ -290,9 +291,11 @@ struct ChangedMeanwhileFixture : ScoringFixture
         late = runner(readLate);
         punch(readLate, late, "31", "10:20:00");
     }
-    // The other program's change, on a connection of its own.
+    // The other program's change, on a connection of its own: control 31 now
+    // counts 40 points.
     void change(TdmData &other) const
     {
+        other.connection().exec(QStringLiteral("UPDATE control SET points=40 WHERE controlnr='31'"));
         other.connection().exec(QStringLiteral("UPDATE team SET status=? WHERE id=?"), {TeamDSQ, handSet});
         other.insertRow(QStringLiteral("res_cp"), {{"team_id", readLate}, {"runner_id", late}, {"KP", "F"},
                                                    {"ctime", at(QStringLiteral("15:30:00"))}, {"status", PunchReadOK}});
@@ -303,14 +306,14 @@ struct ChangedMeanwhileFixture : ScoringFixture
         EXPECT_EQ(summary.calculated, 3);
         const struct { const char *name; qint64 id; int status; int result; } cases[] = {
             {"a status set by hand meanwhile survives", handSet, TeamDSQ, -TeamDSQ},
-            {"a finish read out meanwhile counts", readLate, TeamOK, 30},
+            {"a finish read out meanwhile counts", readLate, TeamOK, 40},
         };
         for (const auto &c : cases) {
             SCOPED_TRACE(c.name);
             const Row row = teamRow(c.id);
             EXPECT_EQ(row.value("status").toInt(), c.status);
             EXPECT_EQ(row.value("result").toInt(), c.result);
-            EXPECT_EQ(row.value("points").toInt(), 30);
+            EXPECT_EQ(row.value("points").toInt(), 40) << "the control's points as changed meanwhile";
         }
     }
 };
