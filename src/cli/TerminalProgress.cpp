@@ -11,13 +11,26 @@ constexpr qint64 drawnEveryMs = 100;
 const QByteArray clearToEnd = QByteArrayLiteral("\x1b[K");
 
 // A line longer than the terminal wraps, and "\r" then goes back to the start
-// of its last row only: the text is cut to the width.
+// of its last row only: the text is cut to the width (the last column left
+// free, where some terminals wrap already).
 qsizetype terminalWidth()
 {
     winsize size{};
-    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1)
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
         return size.ws_col - 1;
     return 79;
+}
+
+// What is being done, cut before the count is: the count is what moves.
+QString progressLine(const QString &what, qint64 done, qint64 total, qsizetype width)
+{
+    const QString count = total > 0 ? QCoreApplication::translate("Cli", "%1 of %2").arg(done).arg(total)
+                          : done > 0 ? QString::number(done)
+                                     : QString();
+    if (count.isEmpty())
+        return what.left(width);
+    const qsizetype room = width - count.size() - 2;
+    return room > 0 ? what.left(room) + QStringLiteral(": ") + count : count.left(width);
 }
 
 } // namespace
@@ -38,9 +51,7 @@ void TerminalProgress::step(const QString &what, qint64 done, qint64 total)
     if (!m_terminal || (m_sinceDrawn.isValid() && m_sinceDrawn.elapsed() < drawnEveryMs))
         return;
     m_sinceDrawn.start();
-    const QString text = total > 0 ? QCoreApplication::translate("Cli", "%1: %2 of %3").arg(what).arg(done).arg(total)
-                                   : QCoreApplication::translate("Cli", "%1: %2").arg(what).arg(done);
-    write('\r' + text.left(terminalWidth()).toLocal8Bit() + clearToEnd);
+    write('\r' + progressLine(what, done, total, terminalWidth()).toLocal8Bit() + clearToEnd);
     m_shown = true;
 }
 

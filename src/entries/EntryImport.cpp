@@ -122,7 +122,7 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
     const QString team = QStringLiteral("team");
     const QString runner = QStringLiteral("runner");
 
-    WorkSteps steps(progress, tr("Importing teams"), std::max<qsizetype>(lines.size() - 1, 0));
+    WorkSteps steps(progress, tr("Importing the lines of the entry file"), std::max<qsizetype>(lines.size() - 1, 0));
     for (qsizetype index = 1; index < lines.size(); ++index) {
         onLine(static_cast<int>(index) + 1, [&] {
             const QString &line = lines[index];

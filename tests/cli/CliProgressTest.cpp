@@ -40,9 +40,10 @@ struct CliProgressFixture : ::testing::Test
                                                          "Runners without a chip|SELECT lastname FROM runner WHERE chipnr IS NULL\r\n");
     }
     CliRun cli(const QStringList &arguments) { return runCliIn(program.path(), QStringList({"--event", "event"}) + arguments); }
-    TerminalRun cliOnTerminal(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+    TerminalRun cliOnTerminal(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                              unsigned short columns = 120)
     {
-        return runCliOnTerminal(program.path(), QStringList({"--event", "event"}) + arguments, environment);
+        return runCliOnTerminal(program.path(), QStringList({"--event", "event"}) + arguments, environment, columns);
     }
 };
 
@@ -59,12 +60,12 @@ TEST_F(CliProgressFixture, LongCommandsShowAProgressLineOnATerminalAndNothingMor
         QStringList arguments;
         const char *firstStep;
     } cases[] = {
-        {{"import", "teams", event + "import.csv"}, "Importing teams: 0 of 2"},
+        {{"import", "teams", event + "import.csv"}, "Importing the lines of the entry file: 0 of 2"},
         {{"import", "chips", event + "chips.txt"}, "Handing out chips: 0 of 202"},
         {{"import", "started", event + "started.csv"}, "Marking started runners: 0 of 2"},
         {{"controls", "import", event + "course.xml"}, "Adding controls: 0 of 4"},
         {{"check", event + "rules.kvchk"}, "Checking \"Teams of no class\": 0 of 2"},
-        {{"calculate", "--all"}, "Calculating the teams: 0 of 202"},
+        {{"calculate", "--all"}, "Reading the teams and their punches\x1b[K"},
         {{"report", "results-web"}, "Writing the results and the team pages: 0 of "},
         {{"export", "iof3", "--compress"}, "Writing the IOF XML result list: 0 of "},
         {{"export", "participants", event + "participants.csv"}, "Writing the list: 0 of "},
@@ -106,10 +107,30 @@ TEST_F(CliProgressFixture, AnErrorPartWayIsPrintedOnAWipedLine)
     const TerminalRun shown = cliOnTerminal(arguments);
     EXPECT_EQ(shown.exitCode, 1);
     EXPECT_EQ(QString::fromUtf8(shown.transcript),
-              QStringLiteral("\rImporting teams: 0 of 3\x1b[K\r\x1b[Kkorvent-cli: Line 3: the line is empty\n"));
+              QStringLiteral("\rImporting the lines of the entry file: 0 of 3\x1b[K\r\x1b[Kkorvent-cli: Line 3: the line is empty\n"));
 
     // A terminal that knows no escape sequences gets no progress line.
     QProcessEnvironment dumb = QProcessEnvironment::systemEnvironment();
     dumb.insert(QStringLiteral("TERM"), QStringLiteral("dumb"));
     EXPECT_EQ(QString::fromUtf8(cliOnTerminal(arguments, dumb).transcript), piped.err);
+}
+
+TEST_F(CliProgressFixture, OnANarrowTerminalTheLineIsCutBeforeItsCount)
+{
+    const QStringList arguments{"import", "teams", event + QStringLiteral("import.csv")};
+    const struct
+    {
+        unsigned short columns;
+        const char *firstLine;
+    } cases[] = {
+        {20, "\rImporting t: 0 of 2\x1b[K"},
+        {7, "\r0 of 2\x1b[K"},
+        {1, "\r\x1b[K"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.columns);
+        const TerminalRun shown = cliOnTerminal(arguments, QProcessEnvironment::systemEnvironment(), c.columns);
+        ASSERT_EQ(shown.exitCode, 0) << shown.transcript.toStdString();
+        EXPECT_TRUE(shown.transcript.startsWith(c.firstLine)) << shown.transcript.toStdString();
+    }
 }

@@ -21,13 +21,14 @@ struct TerminalRun
 };
 
 inline TerminalRun runCliOnTerminal(const QString &workingDirectory, const QStringList &arguments,
-                                    const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+                                    const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                                    unsigned short columns = 120)
 {
     int terminal = -1;
     int side = -1;
     winsize size{};
     size.ws_row = 24;
-    size.ws_col = 120;
+    size.ws_col = columns;
     if (::openpty(&terminal, &side, nullptr, nullptr, &size) != 0)
         return {-1, QByteArrayLiteral("no pseudo-terminal")};
     // Raw: the bytes arrive as written, "\n" not turned into "\r\n".
