@@ -4,10 +4,10 @@
 //
 //   calculation_bench [--teams N] [--runs N]
 
+#include "BenchEvent.h"
 #include "BenchOptions.h"
 
 #include "scoring/TeamCalculation.h"
-#include "shell/EventGenerator.h"
 #include "base/MessageSink.h"
 #include "store/uData.h"
 
@@ -40,13 +40,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const QString event = dir.path() + u'/';
     TdmData data(event);
-    GeneratorOptions options;
-    options.seed = 2026;
-    options.teams = teams;
-    options.minRunners = 3;
-    options.maxRunners = 3;
-    options.controls = 40;
-    options.visits = 40;
+    const GeneratorOptions options = BenchEventOptions(teams);
     QElapsedTimer generation;
     generation.start();
     const GeneratedEvent generated = GenerateEvent(data, event, options);

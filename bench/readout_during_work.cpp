@@ -16,6 +16,7 @@
 //   readout_during_work [--teams N] [--clients N] [--readouts N] [--punches N]
 //                       [--no-calculation] [--no-report]
 
+#include "BenchEvent.h"
 #include "StationReadouts.h"
 
 #include "base/MessageSink.h"
@@ -26,7 +27,6 @@
 #include "reports/ReportFileOutput.h"
 #include "reports/ReportRegistry.h"
 #include "scoring/TeamCalculation.h"
-#include "shell/EventGenerator.h"
 #include "shell/StartupSequence.h"
 #include "store/EventSettings.h"
 #include "store/EventSetup.h"
@@ -175,13 +175,7 @@ int main(int argc, char *argv[])
         QElapsedTimer timer;
         timer.start();
         TdmData data(event);
-        GeneratorOptions options;
-        options.seed = 2026;
-        options.teams = teams;
-        options.minRunners = 3;
-        options.maxRunners = 3;
-        options.controls = 40;
-        options.visits = 40;
+        const GeneratorOptions options = BenchEventOptions(teams);
         const GeneratedEvent generated = GenerateEvent(data, event, options);
         if (generated.runners < 3 * perCase) {
             std::fprintf(stderr, "%d runners are too few for three cases of %d readouts\n", generated.runners, perCase);
