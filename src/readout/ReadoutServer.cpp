@@ -31,7 +31,6 @@ ReadoutServer::~ReadoutServer()
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(2);
     }
-    m_shuttingDown.storeRelaxed(1);
     // A worker that is stuck all the same is let go rather than destroyed while it runs.
     for (const QPointer<TTCPDataThread> &thread : std::as_const(m_threads))
         if (thread && !thread->wait(1000))
@@ -113,15 +112,11 @@ void ReadoutServer::AddLog(const QString &text)
 
 void ReadoutServer::PostLog(const QString &text, bool withDateTime)
 {
-    // The worker waits until its line is in the log, as long as the server
-    // is not ending (then nobody would serve the hand-over).
-    const auto deliver = [this, text, withDateTime] {
-        if (withDateTime)
-            AddLog(text);
-        else
-            emit logLine(text);
-    };
-    QMetaObject::invokeMethod(this, deliver, m_shuttingDown.loadRelaxed() ? Qt::QueuedConnection : Qt::BlockingQueuedConnection);
+    // Posted, not waited for: a station must never wait for the window (a
+    // report being shown, a message box open). Lines of one worker keep their
+    // order in the queue of the server's thread; the time is the worker's.
+    const QString line = withDateTime ? DateTimeText(true, DateTime::now()) + text : text;
+    QMetaObject::invokeMethod(this, [this, line] { emit logLine(line); }, Qt::QueuedConnection);
 }
 
 void ReadoutServer::pushToClients(TThrdSrvClient *sender, const QByteArray &notification)

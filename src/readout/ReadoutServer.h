@@ -110,7 +110,6 @@ private:
     QAtomicInt m_idleTimeout{DefaultIdleTimeout};
     QAtomicInt m_showLog{0};
     QAtomicInt m_debug{0};
-    QAtomicInt m_shuttingDown{0};
     mutable QMutex m_storeFaultLock;
     QString m_storeFault;
 };

@@ -9,6 +9,9 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
+#include <QThread>
+
+#include <sys/socket.h>
 
 namespace {
 
@@ -400,4 +403,23 @@ TEST_F(ReadoutFixture, StationsGetTheSetupAsAnyProgramLeftItWhenTheySendSi)
         EXPECT_EQ(punchRows(QStringLiteral("KP='31' AND count=10 AND ctime='2026-06-14 12:10:00'")), 1);
         EXPECT_EQ(punchRows(QStringLiteral("KP='F' AND ctime='2026-06-14 15:05:00'")), 1);
     }
+}
+
+TEST_F(ServerFixture, AStationIsAnsweredWhileTheWindowThreadIsBusyWithTheLogShown)
+{
+    // The log lines go to the window's thread; a report being shown there
+    // must not keep a station waiting for its reply.
+    server->setShowLog(true);
+    server->setDebug(true);
+    auto s = station();
+    s->socket.write("i x\r\n");
+    ASSERT_TRUE(s->socket.flush());
+    QThread::msleep(1500); // the window's thread busy, its events waiting
+    char reply[16];
+    const ssize_t waiting = ::recv(static_cast<int>(s->socket.socketDescriptor()), reply, sizeof reply, MSG_PEEK | MSG_DONTWAIT);
+    EXPECT_GT(waiting, 0) << "no reply while the window's thread was busy";
+    EXPECT_TRUE(s->line().startsWith("I 1;"));
+    // The lines come to the log afterwards, in order.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.size() >= 2; }, 5000));
+    EXPECT_TRUE(log.first().contains(QLatin1String("Client connected"))) << log.join(u'\n').toStdString();
 }
