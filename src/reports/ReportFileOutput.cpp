@@ -2,8 +2,10 @@
 
 #include "reports/ReportDirectory.h"
 
-#include "base/TextFile.h"
+#include "base/FilesTogether.h"
 #include "store/EventFiles.h"
+
+#include <set>
 
 ReportFileOutput::ReportFileOutput(const EventLocation &location)
     : m_location(location)
@@ -35,9 +37,15 @@ void ReportFileOutput::commit()
     for (const ReportFile &file : files())
         if (file.folder == ReportFolder::Chosen)
             RefuseEventFileAsTarget(m_location.eventDirectory, path(file));
+    std::vector<FileBytes> written;
+    std::set<ReportFolder> reportFolders;
     for (const ReportFile &file : files()) {
+        written.push_back({path(file), bytes(file)});
         if (file.folder == ReportFolder::Results || file.folder == ReportFolder::Web)
-            PrepareReportDirectory(m_location.programDirectory, folderPath(file.folder));
-        WriteFileBytes(path(file), bytes(file));
+            reportFolders.insert(file.folder);
     }
+    WriteFilesTogether(written, [&] {
+        for (const ReportFolder folder : reportFolders)
+            PrepareReportDirectory(m_location.programDirectory, folderPath(folder));
+    });
 }

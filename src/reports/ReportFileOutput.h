@@ -2,8 +2,9 @@
 
 // The files of a report run written into the event's folders: results/ and
 // web/ are made (with the program's style sheets) when first written to, and
-// each file is replaced as a whole. A chosen file that is one of the event's
-// own files (RefuseEventFileAsTarget) is refused before anything is written.
+// the run's files are put in place together (WriteFilesTogether): all of them,
+// or, when one cannot be written, none. A chosen file that is one of the
+// event's own files (RefuseEventFileAsTarget) is refused before anything is written.
 
 #include "reports/ReportOutput.h"
 #include "shell/StartupSequence.h"

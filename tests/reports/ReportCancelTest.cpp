@@ -8,9 +8,6 @@
 #include "reports/ReportRegistry.h"
 #include "shell/StartupSequence.h"
 
-#include <QCryptographicHash>
-#include <QDirIterator>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -49,22 +46,8 @@ struct ReportCancelFixture : ResultsFixture
         }
     }
 
-    // Every file and folder below the event folder with a digest of its
-    // content, but for the database's own files.
-    QStringList eventFolder() const
-    {
-        QStringList entries;
-        QDirIterator it(folderOf(dir), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QFileInfo entry(it.next());
-            if (entry.fileName().startsWith(u"rogain.abs"_s))
-                continue;
-            const QByteArray digest = QCryptographicHash::hash(readFile(entry.filePath()), QCryptographicHash::Sha1).toHex();
-            entries.append(entry.filePath() + u' ' + (entry.isDir() ? u"folder"_s : QString::fromLatin1(digest)));
-        }
-        entries.sort();
-        return entries;
-    }
+    // Every file and folder of the event folder but the database's own files.
+    QStringList eventFolder() const { return folderContents(folderOf(dir), u"rogain.abs"_s); }
 
     void run(const ReportKindEntry &kind, WorkProgress &progress)
     {

@@ -1,11 +1,13 @@
 #include "TestFolder.h"
 
+#include "reports/ReportDirectory.h"
 #include "reports/ReportFileOutput.h"
 #include "base/KorventError.h"
 
 #include <QFileInfo>
 #include <QIODevice>
 #include <gtest/gtest.h>
+#include <optional>
 
 TEST(ReportOutput, KeepsEachFileInOrderAndStartsItAfreshWhenAskedAgain)
 {
@@ -88,7 +90,7 @@ TEST_F(FileOutputFixture, WritesNothingBeforeCommitThenEveryFileInItsFolder)
     EXPECT_FALSE(QFile::exists(location.eventDirectory + QStringLiteral("style.css")));
 }
 
-TEST_F(FileOutputFixture, ReplacesOldFilesWholeAndNamesTheFileItCannotWrite)
+TEST_F(FileOutputFixture, NamesTheFileItCannotWriteAndReplacesNoneOfTheRun)
 {
     writeFile(location.resultsDirectory + QStringLiteral("checklist.htm"), "an old and much longer check list");
     ReportFileOutput output(location);
@@ -101,7 +103,100 @@ TEST_F(FileOutputFixture, ReplacesOldFilesWholeAndNamesTheFileItCannotWrite)
     } catch (const KorventError &error) {
         EXPECT_TRUE(error.message().contains(nowhere)) << error.message().toStdString();
     }
-    EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("checklist.htm")), QByteArray("new"));
+    EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("checklist.htm")), QByteArray("an old and much longer check list"));
+}
+
+namespace {
+
+// The web folder of an earlier run, and a new run of its pages.
+struct WebRunFixture : FileOutputFixture
+{
+    QString web;
+    std::vector<ReportFile> pages;
+
+    void SetUp() override
+    {
+        FileOutputFixture::SetUp();
+        web = location.eventDirectory + QStringLiteral("web/");
+        PrepareReportDirectory(location.programDirectory, web);
+        pages.push_back({ReportFolder::Web, QStringLiteral("results.htm")});
+        for (int team = 1; team <= 6; ++team)
+            pages.push_back({ReportFolder::Web, QStringLiteral("teamresult_%1.htm").arg(team)});
+        for (const ReportFile &page : pages)
+            writeFile(web + page.name, "old " + page.name.toUtf8());
+        writeFile(web + QStringLiteral("notes.txt"), "the operator's own");
+    }
+
+    // The run's pages with `broken` (when given) as its file number `at`.
+    void commitRun(const std::optional<ReportFile> &broken = std::nullopt, size_t at = 0)
+    {
+        ReportFileOutput output(location);
+        for (size_t i = 0; i < pages.size(); ++i) {
+            if (broken && i == at)
+                output.create(*broken).write("new broken");
+            output.create(pages[i]).write("new " + pages[i].name.toUtf8());
+        }
+        output.commit();
+    }
+};
+
+} // namespace
+
+TEST_F(WebRunFixture, ARunThatCannotWriteOneFileLeavesEveryFileAsItWasAndNoTemporaryFile)
+{
+    const QString tooLong = QString(300, u'x') + QStringLiteral(".htm");
+    const QString missingFolder = folderOf(dir) + QStringLiteral("gone/list.csv");
+    ASSERT_TRUE(QFile::remove(web + QStringLiteral("teamresult_4.htm")));
+    writeFile(web + QStringLiteral("teamresult_4.htm/x"), "in the way");
+    pages.erase(pages.begin() + 4); // its folder stands in the way
+    const struct
+    {
+        ReportFile broken;
+        size_t at;
+        QString named;
+        QString reason;
+    } cases[] = {
+        {{ReportFolder::Web, QStringLiteral("teamresult_4.htm")}, 3, web + QStringLiteral("teamresult_4.htm"), QStringLiteral("it is a folder")},
+        {{ReportFolder::Web, tooLong}, 5, web + tooLong, QStringLiteral("File name too long")},
+        {{ReportFolder::Chosen, missingFolder}, pages.size() - 1, missingFolder, QStringLiteral("No such file or directory")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.named.toStdString());
+        const std::string before = folderContents(folderOf(dir)).join(u'\n').toStdString();
+        try {
+            commitRun(c.broken, c.at);
+            ADD_FAILURE() << "the run was reported written";
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QStringLiteral("Cannot write %1: %2").arg(c.named, c.reason));
+        }
+        EXPECT_EQ(folderContents(folderOf(dir)).join(u'\n').toStdString(), before);
+    }
+}
+
+TEST_F(WebRunFixture, ASuccessfulRunReplacesEveryFileKeepingLinksAndPermissions)
+{
+    // A page kept elsewhere and linked into the folder stays linked; the file it leads to is replaced.
+    const QString kept = folderOf(dir) + QStringLiteral("kept results.htm");
+    writeFile(kept, "old kept");
+    QFile::remove(web + QStringLiteral("results.htm"));
+    ASSERT_TRUE(QFile::link(kept, web + QStringLiteral("results.htm")));
+    ASSERT_TRUE(QFile::setPermissions(web + QStringLiteral("teamresult_2.htm"),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther));
+    const QFileDevice::Permissions readable = QFile::permissions(web + QStringLiteral("teamresult_2.htm"));
+
+    commitRun();
+    for (const ReportFile &page : pages)
+        EXPECT_EQ(readFile(web + page.name), "new " + page.name.toUtf8()) << page.name.toStdString();
+    EXPECT_TRUE(QFileInfo(web + QStringLiteral("results.htm")).isSymLink());
+    EXPECT_EQ(readFile(kept), QByteArray("new results.htm"));
+    EXPECT_EQ(QFile::permissions(web + QStringLiteral("teamresult_2.htm")), readable);
+    QStringList left = QDir(web).entryList(QDir::Files | QDir::Hidden);
+    left.sort();
+    EXPECT_EQ(left, QStringList({QStringLiteral("notes.txt"), QStringLiteral("results.htm"), QStringLiteral("style.css"),
+                                 QStringLiteral("style_p.css"), QStringLiteral("teamresult_1.htm"), QStringLiteral("teamresult_2.htm"),
+                                 QStringLiteral("teamresult_3.htm"), QStringLiteral("teamresult_4.htm"),
+                                 QStringLiteral("teamresult_5.htm"), QStringLiteral("teamresult_6.htm")}));
+    EXPECT_EQ(readFile(web + QStringLiteral("notes.txt")), QByteArray("the operator's own"));
 }
 
 TEST_F(FileOutputFixture, TheEventDatabaseAndItsCompanionFilesAreRefusedWithNothingWritten)
