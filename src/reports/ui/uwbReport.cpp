@@ -86,6 +86,10 @@ TfwbReport::TfwbReport(QWidget *parent)
     setWindowTitle(tr("Report viewer"));
     m_browser->setObjectName(QStringLiteral("WebBrowser1"));
     m_browser->setOpenLinks(false);
+    // A scroll bar that appeared once the page was long would narrow the page
+    // and lay the whole of it out again: on a results page of thousands of
+    // teams that doubles the seconds the window stands still.
+    m_browser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setCentralWidget(m_browser);
     m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
     m_toolBar->setMovable(false);

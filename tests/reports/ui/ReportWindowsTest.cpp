@@ -208,6 +208,23 @@ TEST(TextWindow, FindDialogRemembersItsTextAndF3FindsTheNextHit)
     EXPECT_EQ(text->selectedText(), QStringLiteral("beta")); // ready to be typed over
 }
 
+TEST(ReportViewer, ALongPageKeepsTheWidthOfAShortOne)
+{
+    QTemporaryDir dir;
+    const QString page = folderOf(dir) + QStringLiteral("short.htm");
+    writeFile(page, "<html><body>abc</body></html>");
+    TfwbReport viewer;
+    viewer.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
+    viewer.OpenReportFile(page);
+    QTest::qWait(50);
+    const int width = viewer.browser()->viewport()->width();
+    viewer.OpenReportFile(writeLongPage(dir));
+    QTest::qWait(50);
+    ASSERT_GT(viewer.browser()->document()->size().height(), viewer.browser()->viewport()->height());
+    EXPECT_EQ(viewer.browser()->viewport()->width(), width);
+}
+
 TEST(ReportViewer, PrintToChoosesForOneJobOnlyAndStartsOnThePageRange)
 {
     QTemporaryDir dir;
