@@ -1,13 +1,12 @@
 #include "reports/ui/uwbReport.h"
 
 #include "reports/ui/TextPrinter.h"
+#include "reports/ui/ReportDocument.h"
 
 #include "reports/ui/PrintJob.h"
 
-#include "base/ui/OverrideCursor.h"
 #include "base/KorventError.h"
 #include "base/ui/MessageBoxSink.h"
-#include "base/GuardedFiles.h"
 #include "base/TextFile.h"
 #include "base/ui/FileDialogs.h"
 
@@ -15,17 +14,15 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QStringEncoder>
-#include <QDir>
 #include <QFileInfo>
-#include <QImage>
 #include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QThread>
 #include <QToolBar>
 #include <QUrl>
-#include <algorithm>
 
 namespace {
 
@@ -36,56 +33,21 @@ QString askSaveFileName(QWidget *parent, const QString &title, const QString &fi
     return ChooseFileName(parent, {.kind = FileQuestion::FileToWrite, .caption = title, .filters = filter, .defaultSuffix = extension});
 }
 
-// A page names its pictures and style sheets itself (the organiser's header
-// template among them): one that leads to the event's database is not loaded.
-// It gets a blank stand-in, since for nothing Qt would load the name itself.
-class ReportBrowser final : public QTextBrowser
-{
-public:
-    using QTextBrowser::QTextBrowser;
-
-    QVariant loadResource(int type, const QUrl &name) override
-    {
-        if (!leadsToGuardedFile(name))
-            return QTextBrowser::loadResource(type, name);
-        if (type == QTextDocument::ImageResource) {
-            QImage blank(1, 1, QImage::Format_ARGB32);
-            blank.fill(Qt::transparent);
-            return blank;
-        }
-        return QString();
-    }
-
-private:
-    // Relative names are looked up beside the page and in the search paths.
-    bool leadsToGuardedFile(const QUrl &name) const
-    {
-        QStringList candidates;
-        if (!name.isRelative()) {
-            if (name.isLocalFile())
-                candidates.append(name.toLocalFile());
-        } else {
-            if (source().isLocalFile())
-                candidates.append(source().resolved(name).toLocalFile());
-            for (const QString &folder : searchPaths())
-                candidates.append(QDir(folder).filePath(name.path()));
-        }
-        return std::any_of(candidates.cbegin(), candidates.cend(),
-                           [](const QString &file) { return !GuardedFiles::guardedFileAt(file).isEmpty(); });
-    }
-};
-
 } // namespace
 
 TfwbReport::TfwbReport(QWidget *parent)
     : QMainWindow(parent, Qt::Window)
-    , m_browser(new ReportBrowser(this))
+    , m_browser(new QTextBrowser(this))
     , m_toolBar(addToolBar(tr("Report")))
 {
     setObjectName(QStringLiteral("fwbReport"));
     setWindowTitle(tr("Report viewer"));
     m_browser->setObjectName(QStringLiteral("WebBrowser1"));
     m_browser->setOpenLinks(false);
+    // A scroll bar that appeared once the page was long would narrow the page
+    // and lay the whole of it out again: on a results page of thousands of
+    // teams that doubles the seconds the window stands still.
+    m_browser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setCentralWidget(m_browser);
     m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
     m_toolBar->setMovable(false);
@@ -138,19 +100,60 @@ QAction *TfwbReport::addAction(const char *name, const QString &caption, const Q
     return action;
 }
 
+TfwbReport::~TfwbReport()
+{
+    for (QThread *loading : findChildren<QThread *>(Qt::FindDirectChildrenOnly))
+        loading->wait();
+}
+
 void TfwbReport::OpenReportFile(const QString &fileName)
 {
     m_toolBar->setEnabled(false);
-    const OverrideCursor wait(Qt::WaitCursor);
     m_fileName = fileName;
+    const int request = ++m_request;
     // Read afresh every time: the same file name holds a new report.
-    m_browser->clearHistory();
-    m_browser->setSource(QUrl());
-    m_browser->document()->clear();
+    // A page shown before is ours to delete; the browser deletes its own.
+    QTextDocument *shown = m_browser->document();
+    const bool loadedPage = shown->parent() == m_browser;
+    m_browser->setDocument(nullptr);
+    if (loadedPage)
+        delete shown;
+    m_browser->setPlainText(tr("Loading…"));
     m_browser->setSearchPaths({QFileInfo(fileName).absolutePath()});
-    m_browser->setSource(QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath()));
     statusBar()->showMessage(fileName);
-    m_toolBar->setEnabled(true);
+
+    struct Loaded
+    {
+        std::unique_ptr<ReportDocument> document;
+        std::optional<KorventError> error;
+    };
+    auto loaded = std::make_shared<Loaded>();
+    QThread *owner = thread();
+    QThread *worker = QThread::create([loaded, fileName, owner] {
+        try {
+            loaded->document = ReportDocument::load(fileName, owner);
+        } catch (const KorventError &error) {
+            loaded->error = error;
+        }
+    });
+    worker->setParent(this);
+    connect(worker, &QThread::finished, this, [this, worker, loaded, request] {
+        worker->wait(); // it has just said it is finished
+        delete worker;
+        if (request != m_request)
+            return; // another page was asked for meanwhile
+        if (loaded->error) {
+            // Said in the viewer rather than in a box: the operator has
+            // gone on with other work meanwhile.
+            m_browser->setPlainText(loaded->error->message());
+            return;
+        }
+        // The browser owns the page; the next one deletes it.
+        loaded->document->setParent(m_browser);
+        m_browser->setDocument(loaded->document.release());
+        m_toolBar->setEnabled(true);
+    });
+    worker->start();
 }
 
 void TfwbReport::saveHtml(const QString &target) const

@@ -21,12 +21,14 @@ class TfwbReport : public QMainWindow
 
 public:
     explicit TfwbReport(QWidget *parent = nullptr);
+    ~TfwbReport() override;
 
     // A printer for one job: the default printer with the page setup. "Print"
     // prints on it; "Print to" lets the operator change it for that job only.
     std::unique_ptr<QPrinter> jobPrinter(const QPrinterInfo &target = QPrinterInfo::defaultPrinter()) const;
 
-    // Loads the page; the tool bar is off while it loads.
+    // Loads the page on a worker thread and returns at once; the browser says
+    // "Loading…" and the tool bar is off until the page is shown.
     void OpenReportFile(const QString &fileName);
     const QString &fileName() const { return m_fileName; }
     QTextBrowser *browser() const { return m_browser; }
@@ -55,4 +57,5 @@ private:
     std::optional<QPageLayout> m_pageLayout; // from page setup
     QString m_fileName;
     bool m_placed = false;
+    int m_request = 0; // the latest page asked for; pages loaded for earlier ones are dropped
 };

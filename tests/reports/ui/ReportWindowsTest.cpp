@@ -1,3 +1,4 @@
+#include "LoopBeat.h"
 #include "ModalDialogs.h"
 #include "TestFolder.h"
 
@@ -53,6 +54,13 @@ QString writeLongPage(const QTemporaryDir &dir)
     return page;
 }
 
+// Opens the page and waits until the viewer shows it.
+bool showPage(TfwbReport &viewer, const QString &page)
+{
+    viewer.OpenReportFile(page);
+    return QTest::qWaitFor([&] { return viewer.toolBar()->isEnabled(); }, 20000);
+}
+
 } // namespace
 
 TEST(ReportViewer, SavesTheVisibleTextAsUtf16AndTheMarkupAsWritten)
@@ -63,7 +71,7 @@ TEST(ReportViewer, SavesTheVisibleTextAsUtf16AndTheMarkupAsWritten)
     TfwbReport viewer;
     EXPECT_EQ(viewer.windowTitle(), QStringLiteral("Report viewer"));
     EXPECT_FALSE(viewer.toolBar()->isEnabled());
-    viewer.OpenReportFile(page);
+    ASSERT_TRUE(showPage(viewer, page));
     EXPECT_TRUE(viewer.toolBar()->isEnabled());
     viewer.saveText(folderOf(dir) + QStringLiteral("page.txt"));
     EXPECT_EQ(readFile(folderOf(dir) + QStringLiteral("page.txt")), QByteArray("a\0b\0c\0", 6));
@@ -163,7 +171,7 @@ TEST(ReportViewer, ScreenshotOfTheStartListWithMembers)
     const std::optional<ReportFile> page = RunReport(ReportKindOf(ReportKind::StartListMembers), {data.connection(), setup, output}, {});
     ASSERT_TRUE(page);
     TfwbReport viewer;
-    viewer.OpenReportFile(output.path(*page));
+    ASSERT_TRUE(showPage(viewer, output.path(*page)));
     viewer.show();
     EXPECT_TRUE(viewer.browser()->toPlainText().contains(QLatin1String("Demo Rogaine")));
     const QString target = qEnvironmentVariable("KORVENT_SCREENSHOT_DIR");
@@ -208,12 +216,64 @@ TEST(TextWindow, FindDialogRemembersItsTextAndF3FindsTheNextHit)
     EXPECT_EQ(text->selectedText(), QStringLiteral("beta")); // ready to be typed over
 }
 
+TEST(ReportViewer, ALongPageKeepsTheWidthOfAShortOne)
+{
+    QTemporaryDir dir;
+    const QString page = folderOf(dir) + QStringLiteral("short.htm");
+    writeFile(page, "<html><body>abc</body></html>");
+    TfwbReport viewer;
+    viewer.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
+    ASSERT_TRUE(showPage(viewer, page));
+    QTest::qWait(50);
+    const int width = viewer.browser()->viewport()->width();
+    ASSERT_TRUE(showPage(viewer, writeLongPage(dir)));
+    QTest::qWait(50);
+    ASSERT_GT(viewer.browser()->document()->size().height(), viewer.browser()->viewport()->height());
+    EXPECT_EQ(viewer.browser()->viewport()->width(), width);
+}
+
+TEST(ReportViewer, ALargePageIsReadWhileTheWindowGoesOnAndThenShown)
+{
+    QTemporaryDir dir;
+    QByteArray html = "\xEF\xBB\xBF<html><body><h1>Results</h1>";
+    for (int i = 1; i <= 20'000; ++i)
+        html += "<p><b>" + QByteArray::number(i) + "</b> Käärid Öö " + QByteArray::number(i) + " <i>Mikk Pärn, Laura Ots</i> 1700</p>\n";
+    const QString page = folderOf(dir) + QStringLiteral("large.htm");
+    writeFile(page, html + "</body></html>");
+    TfwbReport viewer;
+    viewer.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
+
+    LoopBeat beat;
+    viewer.OpenReportFile(page);
+    EXPECT_EQ(viewer.browser()->toPlainText(), QStringLiteral("Loading…"));
+    EXPECT_FALSE(viewer.toolBar()->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.toolBar()->isEnabled(); }, 60000));
+    QTest::qWait(500); // the rest of the page is laid out a part at a time
+    EXPECT_LE(beat.longestBlock(), 100) << "longest gap between beats " << beat.longestGap() << " ms";
+    RecordProperty("longestBlockMs", static_cast<int>(beat.longestBlock()));
+    const QString text = viewer.browser()->toPlainText();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Results\n1 Käärid Öö 1 Mikk Pärn, Laura Ots 1700"))) << text.left(80).toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("20000 Käärid Öö 20000 Mikk Pärn, Laura Ots 1700")));
+}
+
+TEST(ReportViewer, APageThatCannotBeReadSaysWhyInTheViewer)
+{
+    QTemporaryDir dir;
+    TfwbReport viewer;
+    viewer.OpenReportFile(folderOf(dir) + QStringLiteral("gone.htm"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return viewer.browser()->toPlainText().contains(QLatin1String("gone.htm")); }, 5000))
+        << viewer.browser()->toPlainText().toStdString();
+    EXPECT_FALSE(viewer.toolBar()->isEnabled());
+}
+
 TEST(ReportViewer, PrintToChoosesForOneJobOnlyAndStartsOnThePageRange)
 {
     QTemporaryDir dir;
     const QString pdf = folderOf(dir) + QStringLiteral("chosen.pdf");
     TfwbReport viewer;
-    viewer.OpenReportFile(writeLongPage(dir));
+    ASSERT_TRUE(showPage(viewer, writeLongPage(dir)));
     int pages = 0;
     QAbstractPrintDialog::PrintRange range = QAbstractPrintDialog::AllPages;
     int from = 0, to = 0;
@@ -256,7 +316,7 @@ TEST(ReportViewer, SavingAddsTheDefaultExtensionToANameWithoutOne)
     const QString page = folder + QStringLiteral("/page.htm");
     writeFile(page, "<html><body>abc</body></html>");
     TfwbReport viewer;
-    viewer.OpenReportFile(page);
+    ASSERT_TRUE(showPage(viewer, page));
     struct Case
     {
         const char *action;

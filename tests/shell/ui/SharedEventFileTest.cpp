@@ -17,6 +17,8 @@
 #include <QMessageBox>
 #include <QTextBrowser>
 #include <QTcpSocket>
+#include <QTest>
+#include <QToolBar>
 
 namespace {
 
@@ -134,7 +136,8 @@ TEST_F(SharedEventWindow, AReportPageThatNamesTheDatabaseAsAPictureLeavesItAlone
     writeFile(page, "<html><body><p>Results</p><img src=\"../rogain.abs\"><img src=\"" + folderOf(dir).toUtf8()
                         + "rogain.abs-shm\"></body></html>");
     window->ShowReport(page);
-    QTest::qWait(100);
-    EXPECT_TRUE(window->findChild<TfwbReport *>()->browser()->toPlainText().contains(QLatin1String("Results")));
+    auto *viewer = window->findChild<TfwbReport *>();
+    EXPECT_TRUE(QTest::qWaitFor([viewer] { return viewer->toolBar()->isEnabled(); }, 5000));
+    EXPECT_TRUE(viewer->browser()->toPlainText().contains(QLatin1String("Results")));
     EXPECT_TRUE(locksKept(locks));
 }
