@@ -272,6 +272,7 @@ constexpr qint64 batchTargetNs = 8'000'000;
 constexpr qint64 sharedBatchTargetNs = 2'000'000;
 constexpr qint64 giveWayFactor = 4;
 constexpr size_t firstBatchTeams = 32;
+constexpr size_t firstSharedBatchTeams = 8;
 constexpr size_t mostBatchTeams = 2000;
 
 // The run's commits go to the log without a disk flush of their own: a flush
@@ -334,7 +335,10 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
 
     CalculationSummary summary;
     progress.step(what, 0, static_cast<qint64>(queue.size()));
-    size_t batchTeams = firstBatchTeams;
+    // Each way of working has its own size: a batch read inside its
+    // transaction costs several times one worked out from rows in hand.
+    size_t quietBatchTeams = firstBatchTeams;
+    size_t sharedBatchTeams = firstSharedBatchTeams;
     size_t next = 0;
     // After a batch failed, its teams go again one per transaction, so that only the failing team is left out.
     size_t aloneUntil = 0;
@@ -348,6 +352,9 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
             summary.cancelled = true;
             break;
         }
+        // Another program committed since this run last looked: readouts are coming in.
+        const bool othersWrite = dataVersion() != readVersion;
+        size_t &batchTeams = othersWrite ? sharedBatchTeams : quietBatchTeams;
         const size_t first = next;
         const size_t end = next < aloneUntil ? next + 1 : std::min(queue.size(), next + batchTeams);
         const qint64 firstId = queue[first];
@@ -375,8 +382,6 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
             inputs = readTeams(firstId, lastId);
             whole = false;
         };
-        // Another program committed since this run last looked: readouts are coming in.
-        const bool othersWrite = dataVersion() != readVersion;
         try {
             if (!othersWrite) {
                 if (!whole)
@@ -387,7 +392,9 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
             waiting.start();
             db::Transaction transaction(connection);
             waitedNs = waiting.nsecsElapsed();
-            if (othersWrite || dataVersion() != readVersion) {
+            if (!othersWrite && dataVersion() != readVersion)
+                continue; // sized for rows in hand: left unwritten, and taken again in the smaller batches of shared work
+            if (othersWrite) {
                 readBatch();
                 plan();
             }
