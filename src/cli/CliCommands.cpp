@@ -62,6 +62,15 @@ void cli::requireNoArguments(const char *command, const QStringList &arguments)
         throw KorventError(tr("%1 takes no arguments, got \"%2\"").arg(QString::fromLatin1(command), arguments.join(u' ')));
 }
 
+qint64 cli::wholeNumber(const QString &text, const char *what)
+{
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    if (!ok)
+        throw KorventError(tr("%1 \"%2\" is not a whole number").arg(QLatin1String(what), text));
+    return value;
+}
+
 std::shared_ptr<const EventSetup> cli::storedSetup(const QString &eventDirectory)
 {
     return std::make_shared<const EventSetup>(EventSetup::load(eventDirectory));

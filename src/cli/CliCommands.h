@@ -43,6 +43,8 @@ namespace cli {
 QString tr(const char *text);
 // Raises KorventError naming the command and the words it was given.
 void requireNoArguments(const char *command, const QStringList &arguments);
+// The whole number `text`; raises KorventError naming `what` when it is none.
+qint64 wholeNumber(const QString &text, const char *what);
 // The first team with the number `text`, as the calculation finds it; raises
 // KorventError for a text that is no whole number or a number no team has.
 CorrectedTeam teamNumbered(db::Connection &connection, const QString &text);

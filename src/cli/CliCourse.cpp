@@ -18,6 +18,7 @@
 namespace {
 
 using cli::tr;
+using cli::wholeNumber;
 
 const QString usageText = QStringLiteral("controls import FILE | create FROM TO | list | mapfile");
 
@@ -26,15 +27,6 @@ void requireForm(const QStringList &arguments, qsizetype count, const char *form
 {
     if (arguments.size() != count + 1)
         throw KorventError(tr("Wrong arguments for controls %1; use: controls %2").arg(arguments.first(), QLatin1String(form)));
-}
-
-qint64 wholeNumber(const QString &text, const char *what)
-{
-    bool ok = false;
-    const qint64 value = text.toLongLong(&ok);
-    if (!ok)
-        throw KorventError(tr("%1 \"%2\" is not a whole number").arg(QLatin1String(what), text));
-    return value;
 }
 
 int importFile(CliContext &context, const QString &fileName)

@@ -22,15 +22,7 @@ namespace {
 using cli::storedSetup;
 using cli::teamNumbered;
 using cli::tr;
-
-qint64 wholeNumber(const QString &text, const char *what)
-{
-    bool ok = false;
-    const qint64 value = text.toLongLong(&ok);
-    if (!ok)
-        throw KorventError(tr("%1 must be a whole number, not \"%2\"").arg(QString::fromLatin1(what), text));
-    return value;
-}
+using cli::wholeNumber;
 
 // A generator count: a value beyond int would be cut to another, smaller count.
 int countNumber(const QString &text, const char *what)
