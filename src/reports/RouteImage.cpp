@@ -1,21 +1,12 @@
 #include "reports/RouteImage.h"
 
 #include "store/EventSettings.h"
+#include "store/MapHelpers.h"
 
 #include <QFont>
 #include <QFontMetrics>
 
 #include <algorithm>
-
-namespace {
-
-// A pixel far off the picture stays far off it, whatever the positions.
-int pixelOf(double value)
-{
-    return static_cast<int>(std::clamp(value, -1e9, 1e9));
-}
-
-} // namespace
 
 QPoint RouteBase::pixel(const MapPoint &position) const
 {
@@ -23,8 +14,8 @@ QPoint RouteBase::pixel(const MapPoint &position) const
     const double dx = static_cast<double>(position.x) - static_cast<double>(map.originX);
     const double dy = static_cast<double>(position.y) - static_cast<double>(map.originY);
     if (map.withMapImage)
-        return QPoint(pixelOf((offsetX + dx * dpi / 254.0) * map.scale), pixelOf((offsetY - dy * dpi / 254.0) * map.scale));
-    return QPoint(pixelOf(dx * map.scale) + 10, pixelOf(map.picture.height() - dy * map.scale - 10));
+        return QPoint(MapPixel((offsetX + dx * dpi / 254.0) * map.scale), MapPixel((offsetY - dy * dpi / 254.0) * map.scale));
+    return QPoint(MapPixel(dx * map.scale) + 10, MapPixel(map.picture.height() - dy * map.scale - 10));
 }
 
 RouteBase PrepareRouteBase(db::Connection &connection, const EventSettings &settings, const QString &eventDirectory)

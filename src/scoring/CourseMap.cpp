@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "store/EventSettings.h"
+#include "store/MapHelpers.h"
 #include "base/GuardedFiles.h"
 #include "base/KorventError.h"
 
@@ -67,12 +68,6 @@ int pictureHeight(double height, int width, const QString &what)
 // Controls with a position; one without has no value or the marker -1, -1.
 const QString placedControls = QStringLiteral(
     " FROM control WHERE pos_x IS NOT NULL AND pos_y IS NOT NULL AND NOT (pos_x = -1 AND pos_y = -1)");
-
-// Map units to pixels in floating point, truncated: hand-edited positions cannot overflow.
-qint64 pixelOf(double value)
-{
-    return static_cast<qint64>(std::clamp(std::trunc(value), -1e9, 1e9));
-}
 
 } // namespace
 
@@ -144,11 +139,11 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
         const double dy = static_cast<double>(posY) - static_cast<double>(map.originY);
         qint64 x, y;
         if (map.withMapImage) {
-            x = pixelOf((offsetX + std::trunc(dx * dpi / 254)) * map.scale);
-            y = pixelOf((offsetY - std::trunc(dy * dpi / 254)) * map.scale);
+            x = MapPixel((offsetX + std::trunc(dx * dpi / 254)) * map.scale);
+            y = MapPixel((offsetY - std::trunc(dy * dpi / 254)) * map.scale);
         } else {
-            x = pixelOf(dx * map.scale) + 10;
-            y = map.picture.height() - pixelOf(dy * map.scale) - 10;
+            x = MapPixel(dx * map.scale) + 10;
+            y = map.picture.height() - MapPixel(dy * map.scale) - 10;
         }
         painter.setPen(QPen(outlineOf(controls.value(2).toString()), 1));
         painter.drawEllipse(QRectF(x - 3, y - 3, 6, 6));

@@ -57,6 +57,11 @@ qint64 MapDistance(qint64 x1, qint64 y1, qint64 x2, qint64 y2)
     return root;
 }
 
+int MapPixel(double value)
+{
+    return static_cast<int>(std::clamp(value, -1e9, 1e9));
+}
+
 qint64 MapUnitsToMeters(qint64 mapUnits, const QString &mapScale)
 {
     const qint64 scale = ReadMapNumber(mapScale, 1, MapScaleLimit).value_or(0);

@@ -37,6 +37,9 @@ std::optional<qint64> ReadMapNumber(QStringView text, qint64 minimum, qint64 max
 // Distances are worked out in floating point and held to what a qint64
 // takes: positions changed by hand in the database cannot overflow them.
 qint64 MapDistance(qint64 x1, qint64 y1, qint64 x2, qint64 y2);
+// A pixel of a map picture worked out in floating point, truncated; one far
+// off the picture stays far off it, so positions changed by hand cannot overflow.
+int MapPixel(double value);
 // A scale the reading does not take (empty included) gives no distances: 0.
 qint64 MapUnitsToMeters(qint64 mapUnits, const QString &mapScale);
 // Kilometres with two decimals, in the regional decimal separator.
