@@ -89,20 +89,15 @@ int TeamCalculation::requiredRunners(int startedRunners) const
     return m_setup->settings.rgControlCard == EventSettings::CardPerTeam ? 1 : startedRunners;
 }
 
-std::optional<TeamCalculation::TeamInputs> TeamCalculation::readTeam(const QString &condition, qint64 key)
+std::optional<TeamCalculation::TeamInputs> TeamCalculation::readTeamNumbered(qint64 number)
 {
-    db::Connection &connection = m_connection;
-    const std::optional<QSqlRecord> found =
-        connection.firstRow(QStringLiteral("SELECT %1 FROM team WHERE %2 ORDER BY id LIMIT 1").arg(teamColumns, condition), {key});
-    if (!found)
+    const QVariant id = m_connection.scalar(QStringLiteral("SELECT id FROM team WHERE number=? ORDER BY id LIMIT 1"), {number});
+    if (!id.isValid())
         return std::nullopt;
-    TeamInputs inputs{teamRowOf<TeamRow>(*found), 0, {}};
-    inputs.startedRunners = connection.scalar(QStringLiteral("SELECT COUNT(*) FROM runner WHERE started=1 AND team_id=?"), {inputs.team.id}).toInt();
-    QSqlQuery rows = connection.exec(QStringLiteral("SELECT id, runner_id, KP, ctime, status FROM res_cp WHERE team_id=? "
-                                                    "ORDER BY KP, ctime, id"), {inputs.team.id});
-    while (rows.next())
-        inputs.punches.push_back(punchOf(rows, 0));
-    return inputs;
+    std::map<qint64, TeamInputs> team = readTeams(id.toLongLong(), id.toLongLong());
+    if (team.empty())
+        return std::nullopt;
+    return std::move(team.begin()->second);
 }
 
 qint64 TeamCalculation::dataVersion()
@@ -112,12 +107,11 @@ qint64 TeamCalculation::dataVersion()
 
 bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
 {
-    const QString byNumber = QStringLiteral("number=?");
     try {
         std::optional<TeamInputs> team;
         Outcome outcome;
         if (!store) {
-            team = readTeam(byNumber, number);
+            team = readTeamNumbered(number);
             if (!team)
                 return false;
             outcome = evaluate(*team, false, list);
@@ -125,7 +119,7 @@ bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
             // The team is read inside the transaction that writes it: a status
             // set by another program meanwhile is seen, not written over.
             db::Transaction transaction(m_connection);
-            team = readTeam(byNumber, number);
+            team = readTeamNumbered(number);
             if (!team)
                 return false;
             outcome = evaluate(*team, true, list);

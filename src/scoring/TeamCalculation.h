@@ -67,8 +67,8 @@ private:
         std::optional<ResultWrite> write; // none: the row stays as it is
     };
 
-    // The first team row that meets the condition (one "?" for key), with its started runners and punches.
-    std::optional<TeamInputs> readTeam(const QString &condition, qint64 key);
+    // The first team with the number (the calculation finds teams by number), as readTeams reads it.
+    std::optional<TeamInputs> readTeamNumbered(qint64 number);
     // Every team with an id in the range, with its started runners and punches.
     std::map<qint64, TeamInputs> readTeams(qint64 firstId, qint64 lastId);
     // Changes whenever another connection commits.
