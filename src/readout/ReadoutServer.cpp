@@ -105,11 +105,6 @@ void ReadoutServer::disconnectClient(quintptr id)
     emit clientsChanged();
 }
 
-void ReadoutServer::AddLog(const QString &text)
-{
-    emit logLine(DateTimeText(true, DateTime::now()) + text);
-}
-
 void ReadoutServer::PostLog(const QString &text, bool withDateTime)
 {
     // Posted, not waited for: a station must never wait for the window (a

@@ -64,10 +64,6 @@ public:
     void setShowLog(bool on) { m_showLog.storeRelaxed(on); }
     void setDebug(bool on) { m_debug.storeRelaxed(on); }
 
-    // Log lines with the date-time prefix, and the debug lines without it,
-    // delivered in this object's thread.
-    void AddLog(const QString &text);
-
     // Why readouts are not stored as they should be (stations refused on a
     // database error, or the database files replaced under the server);
     // empty while they are. Set by the last readout of any station.
@@ -93,6 +89,8 @@ private:
     void accept(qintptr descriptor);
     // Called from workers.
     friend class TThrdSrvClient;
+    // A log line (with the date-time prefix, or a debug line without it)
+    // posted to this object's thread.
     void PostLog(const QString &text, bool withDateTime);
     void pushToClients(TThrdSrvClient *sender, const QByteArray &notification);
     void removeClient(TThrdSrvClient *client);
