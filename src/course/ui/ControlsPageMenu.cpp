@@ -143,12 +143,12 @@ void ControlsPageMenu::miMapFileClick()
         if (!m_navigator->post())
             return;
         const EventSettings settings = m_window.settings();
-        QString written;
-        {
-            OverrideCursor wait(Qt::WaitCursor);
-            written = SaveCourseMapFile(m_data, settings, m_eventDirectory);
-        }
-        ShowDoneMessage(&m_window, {written});
+        // Drawing a large map picture and encoding it takes seconds: off the window thread.
+        const std::optional<QString> written = LongWork(&m_window, m_eventDirectory, tr("Map file")).run([&](LongWorkTools &work) {
+            return SaveCourseMapFile(work.data, settings, m_eventDirectory);
+        });
+        if (written)
+            ShowDoneMessage(&m_window, {*written});
     } catch (const KorventError &error) {
         MessageBoxSink(&m_window).error(error.message());
     }
