@@ -2,8 +2,8 @@
 
 #include "base/KorventError.h"
 #include "base/TextFile.h"
-#include "exports/XmlDocument.h"
-#include "reports/TextPrinting.h"
+#include "base/XmlDocument.h"
+#include "base/TextPrinting.h"
 #include "store/EventSchema.h"
 #include "store/TimeHelpers.h"
 

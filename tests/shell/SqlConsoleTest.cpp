@@ -1,7 +1,7 @@
 #include "TestFolder.h"
 
 #include "base/KorventError.h"
-#include "exports/XmlDocument.h"
+#include "base/XmlDocument.h"
 #include "shell/SqlConsole.h"
 #include "store/uData.h"
 

@@ -3,7 +3,7 @@
 // Reads a workbook written by the spreadsheet export back: an .xlsx file is a
 // zip of XML parts (the sheet, its shared strings, the styles).
 
-#include "exports/XmlDocument.h"
+#include "base/XmlDocument.h"
 
 #include <QByteArray>
 #include <QMap>

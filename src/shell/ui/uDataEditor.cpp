@@ -4,7 +4,7 @@
 #include "base/ui/MessageBoxSink.h"
 #include "base/ui/TDBNavigator.h"
 #include "db/EditableTableModel.h"
-#include "reports/TextPrinting.h"
+#include "base/TextPrinting.h"
 #include "shell/SqlConsole.h"
 #include "shell/SqlResultModel.h"
 #include "shell/SqlRunner.h"

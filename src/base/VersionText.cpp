@@ -1,4 +1,4 @@
-#include "shell/VersionText.h"
+#include "base/VersionText.h"
 
 #include "BuildVersion.h"
 

@@ -1,4 +1,4 @@
-#include "exports/XmlDocument.h"
+#include "base/XmlDocument.h"
 
 #include "base/KorventError.h"
 #include "base/TextFile.h"

@@ -1,6 +1,6 @@
 #include "TestFolder.h"
 
-#include "reports/TextPrinting.h"
+#include "base/TextPrinting.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #include "TestFolder.h"
 
-#include "exports/XmlDocument.h"
+#include "base/XmlDocument.h"
 
 #include "base/KorventError.h"
 

@@ -1,4 +1,4 @@
-#include "reports/TextPrinting.h"
+#include "base/TextPrinting.h"
 
 #include <QFont>
 #include <QFontMetrics>
