@@ -27,7 +27,7 @@
 #include "reports/ReportFileOutput.h"
 #include "reports/ReportRegistry.h"
 #include "scoring/TeamCalculation.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 #include "store/EventSettings.h"
 #include "store/EventSetup.h"
 #include "store/uData.h"

@@ -17,7 +17,7 @@
 #include "reports/ui/uwbReport.h"
 #include "scoring/TeamCalculation.h"
 #include "shell/EventGenerator.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 #include "store/EventSetup.h"
 #include "store/uData.h"
 

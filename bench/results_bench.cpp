@@ -21,7 +21,7 @@
 #include "reports/ClassGroup.h"
 #include "scoring/TeamCalculation.h"
 #include "shell/EventGenerator.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 #include "store/uData.h"
 
 #include <QBuffer>

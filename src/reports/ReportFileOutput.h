@@ -7,7 +7,7 @@
 // event's own files (RefuseEventFileAsTarget) is refused before anything is written.
 
 #include "reports/ReportOutput.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 
 class ReportFileOutput final : public ReportOutput
 {

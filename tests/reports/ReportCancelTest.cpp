@@ -6,7 +6,7 @@
 #include "base/WorkProgress.h"
 #include "reports/ReportFileOutput.h"
 #include "reports/ReportRegistry.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 
 using namespace Qt::StringLiterals;
 

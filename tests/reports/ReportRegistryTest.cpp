@@ -1,7 +1,7 @@
 #include "TestFolder.h"
 
 #include "reports/ReportRegistry.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 #include "store/EventSetup.h"
 #include "base/KorventError.h"
 #include "store/uData.h"

@@ -5,7 +5,7 @@
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 #include "store/TimeHelpers.h"
 
 #include <QBuffer>

@@ -5,7 +5,7 @@
 #include "reports/ReportOutput.h"
 #include "reports/ReportRegistry.h"
 #include "scoring/CourseMap.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 #include "store/MapHelpers.h"
 
 #include <QFileInfo>

@@ -7,7 +7,7 @@
 // rows with their key and "Live results" is ticked; a timed log keeps what
 // was run. The editor text is kept in the event's sqlhistory.sql.
 
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 #include "db/SqlScript.h"
 
 #include <QDialog>

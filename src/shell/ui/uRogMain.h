@@ -3,7 +3,7 @@
 // The main window: the event's workspace, its command menu and tool bar.
 
 #include "reports/ReportRegistry.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 
 #include <QHash>
 #include <QMainWindow>
