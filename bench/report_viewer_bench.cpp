@@ -11,8 +11,8 @@
 
 #include "base/MessageSink.h"
 #include "base/Platform.h"
-#include "reports/ReportFileOutput.h"
-#include "reports/ReportRegistry.h"
+#include "output/ReportFileOutput.h"
+#include "registry/ReportRegistry.h"
 #include "reports/ClassGroup.h"
 #include "reports/ui/uwbReport.h"
 #include "scoring/TeamCalculation.h"

@@ -1,7 +1,7 @@
 #include "ResultsFixture.h"
 
 #include "reports/ReportPage.h"
-#include "reports/ReportRegistry.h"
+#include "registry/ReportRegistry.h"
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"

@@ -2,8 +2,8 @@
 
 #include "course/CourseDataImport.h"
 #include "reports/CourseLegs.h"
-#include "reports/ReportOutput.h"
-#include "reports/ReportRegistry.h"
+#include "output/ReportOutput.h"
+#include "registry/ReportRegistry.h"
 #include "scoring/CourseMap.h"
 #include "store/EventLocation.h"
 #include "store/MapHelpers.h"

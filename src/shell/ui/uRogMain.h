@@ -2,7 +2,7 @@
 
 // The main window: the event's workspace, its command menu and tool bar.
 
-#include "reports/ReportRegistry.h"
+#include "registry/ReportRegistry.h"
 #include "store/EventLocation.h"
 
 #include <QHash>

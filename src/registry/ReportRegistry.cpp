@@ -1,4 +1,4 @@
-#include "reports/ReportRegistry.h"
+#include "registry/ReportRegistry.h"
 
 #include "reports/ResultsReport.h"
 #include "reports/StartReports.h"
@@ -111,11 +111,6 @@ bool isSet(ReportOption option, const ReportRequest &request)
 }
 
 } // namespace
-
-WorkProgress &ReportContext::workProgress() const
-{
-    return progress ? *progress : NoProgress();
-}
 
 QString ReportKindEntry::captionText() const
 {

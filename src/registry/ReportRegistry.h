@@ -6,18 +6,12 @@
 // from this table; a kind whose generator is not built yet stays listed,
 // disabled in the windows and refused by the command line.
 
-#include "reports/ReportOutput.h"
+#include "output/ReportContext.h"
 
 #include <QFlags>
 #include <QStringList>
 #include <optional>
 #include <vector>
-
-class MessageSink;
-class WorkProgress;
-namespace db { class Connection; }
-struct EventLocation;
-struct EventSetup;
 
 enum class ReportKind {
     StartList, StartListMembers, CheckList, ResultsTable, ResultsSplits, ResultsWeb, Statistics, Winners,
@@ -36,36 +30,6 @@ enum class ReportOption {
 };
 Q_DECLARE_FLAGS(ReportOptions, ReportOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(ReportOptions)
-
-// What the operator asked for. A field is set only for a kind that takes its option.
-struct ReportRequest
-{
-    QStringList classes;   // Classes: in the chooser's order
-    bool perClass = false; // PerClass
-    QString encoding;      // Encoding: by name; empty for the program's text encoding
-    bool compress = false; // Compress
-    QString target;        // the file the operator chose, for kinds writing to ReportFolder::Chosen
-};
-
-struct ReportContext
-{
-    db::Connection &connection;
-    const EventSetup &setup;
-    ReportOutput &output;
-    // Where a run reports what does not stop it (a team whose punch list
-    // cannot be worked out); nullptr leaves such reports out.
-    MessageSink *messages = nullptr;
-    QString eventDirectory = QString(); // where the event's own files are read (the map picture)
-    // The event's folders and the program's check settings: the results need
-    // them. The windows and the command line always give them.
-    const EventLocation *location = nullptr;
-    // Where a run reports its steps and learns that the operator asked to
-    // stop; nullptr: no one to tell. A run is all-or-nothing: Cancel raises
-    // WorkCancelled before the output is committed.
-    WorkProgress *progress = nullptr;
-
-    WorkProgress &workProgress() const;
-};
 
 struct ReportKindEntry;
 

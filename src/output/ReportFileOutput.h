@@ -6,7 +6,7 @@
 // or, when one cannot be written, none. A chosen file that is one of the
 // event's own files (RefuseEventFileAsTarget) is refused before anything is written.
 
-#include "reports/ReportOutput.h"
+#include "output/ReportOutput.h"
 #include "store/EventLocation.h"
 
 class ReportFileOutput final : public ReportOutput

@@ -1,6 +1,6 @@
 #include "TestFolder.h"
 
-#include "reports/ReportRegistry.h"
+#include "registry/ReportRegistry.h"
 #include "store/EventLocation.h"
 #include "store/EventSetup.h"
 #include "base/KorventError.h"

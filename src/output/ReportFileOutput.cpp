@@ -1,6 +1,6 @@
-#include "reports/ReportFileOutput.h"
+#include "output/ReportFileOutput.h"
 
-#include "reports/ReportDirectory.h"
+#include "output/ReportDirectory.h"
 
 #include "base/FilesTogether.h"
 #include "store/EventFiles.h"

@@ -1,4 +1,4 @@
-#include "reports/ReportDirectory.h"
+#include "output/ReportDirectory.h"
 
 #include "base/GuardedFiles.h"
 #include "base/KorventError.h"

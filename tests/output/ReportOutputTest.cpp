@@ -1,7 +1,7 @@
 #include "TestFolder.h"
 
-#include "reports/ReportDirectory.h"
-#include "reports/ReportFileOutput.h"
+#include "output/ReportDirectory.h"
+#include "output/ReportFileOutput.h"
 #include "base/KorventError.h"
 
 #include <QFileInfo>

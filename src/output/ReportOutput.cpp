@@ -1,4 +1,4 @@
-#include "reports/ReportOutput.h"
+#include "output/ReportOutput.h"
 
 #include "base/KorventError.h"
 
