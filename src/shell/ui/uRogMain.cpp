@@ -6,7 +6,7 @@
 #include "base/ui/MessageBoxSink.h"
 #include "base/ui/LongWork.h"
 #include "shell/ui/uAbout.h"
-#include "shell/ui/uDataEditor.h"
+#include "dataeditor/ui/uDataEditor.h"
 
 #include "scoring/TeamCalculation.h"
 #include "scoring/ui/uEditControls.h"

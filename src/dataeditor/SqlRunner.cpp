@@ -1,4 +1,4 @@
-#include "shell/SqlRunner.h"
+#include "dataeditor/SqlRunner.h"
 
 #include "base/KorventError.h"
 #include "db/Connection.h"

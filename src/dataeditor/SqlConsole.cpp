@@ -1,4 +1,4 @@
-#include "shell/SqlConsole.h"
+#include "dataeditor/SqlConsole.h"
 
 #include "base/KorventError.h"
 #include "base/TextFile.h"

@@ -1,8 +1,8 @@
-#include "shell/SpreadsheetExport.h"
+#include "dataeditor/SpreadsheetExport.h"
 
 #include "base/KorventError.h"
 #include "base/TextFile.h"
-#include "shell/SqlConsole.h"
+#include "dataeditor/SqlConsole.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

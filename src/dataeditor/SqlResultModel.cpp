@@ -1,4 +1,4 @@
-#include "shell/SqlResultModel.h"
+#include "dataeditor/SqlResultModel.h"
 
 SqlResultModel::SqlResultModel(db::SqlOutcome outcome, QObject *parent)
     : QAbstractTableModel(parent)

@@ -1,11 +1,11 @@
 #include "ModalDialogs.h"
 #include "TestFolder.h"
-#include "shell/XlsxReader.h"
+#include "dataeditor/XlsxReader.h"
 
 #include "db/EditableTableModel.h"
-#include "shell/SqlResultModel.h"
-#include "shell/ui/uDataEditor.h"
-#include "shell/ui/uFieldSelection.h"
+#include "dataeditor/SqlResultModel.h"
+#include "dataeditor/ui/uDataEditor.h"
+#include "dataeditor/ui/uFieldSelection.h"
 #include "store/uData.h"
 
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 
 #include "base/KorventError.h"
 #include "base/XmlDocument.h"
-#include "shell/SqlConsole.h"
+#include "dataeditor/SqlConsole.h"
 #include "store/uData.h"
 
 #include <QRegularExpression>

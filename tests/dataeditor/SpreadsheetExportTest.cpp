@@ -2,7 +2,7 @@
 #include "XlsxReader.h"
 
 #include "base/KorventError.h"
-#include "shell/SpreadsheetExport.h"
+#include "dataeditor/SpreadsheetExport.h"
 #include "store/uData.h"
 
 #include <gtest/gtest.h>

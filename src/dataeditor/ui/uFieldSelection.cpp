@@ -1,10 +1,10 @@
-#include "shell/ui/uFieldSelection.h"
+#include "dataeditor/ui/uFieldSelection.h"
 
 #include "base/KorventError.h"
 #include "base/ui/CheckListItems.h"
 #include "base/Platform.h"
 #include "base/ui/OverrideCursor.h"
-#include "shell/SpreadsheetExport.h"
+#include "dataeditor/SpreadsheetExport.h"
 #include "base/ui/FileDialogs.h"
 
 #include <QDir>

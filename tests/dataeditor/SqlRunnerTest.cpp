@@ -1,6 +1,6 @@
 #include "TestFolder.h"
 
-#include "shell/SqlRunner.h"
+#include "dataeditor/SqlRunner.h"
 #include "store/uData.h"
 
 #include <QSignalSpy>
