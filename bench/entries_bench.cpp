@@ -10,7 +10,7 @@
 #include "entries/EntryImport.h"
 #include "entries/ui/uTeams.h"
 #include "shell/EventGenerator.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 #include "store/EventSetup.h"
 #include "store/uData.h"
 

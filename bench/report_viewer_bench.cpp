@@ -11,13 +11,13 @@
 
 #include "base/MessageSink.h"
 #include "base/Platform.h"
-#include "reports/ReportFileOutput.h"
-#include "reports/ReportRegistry.h"
+#include "output/ReportFileOutput.h"
+#include "registry/ReportRegistry.h"
 #include "reports/ClassGroup.h"
 #include "reports/ui/uwbReport.h"
 #include "scoring/TeamCalculation.h"
 #include "shell/EventGenerator.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 #include "store/EventSetup.h"
 #include "store/uData.h"
 

@@ -14,14 +14,14 @@
 #include "base/GifWriter.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"
-#include "reports/ReportFileOutput.h"
-#include "reports/ReportRegistry.h"
+#include "output/ReportFileOutput.h"
+#include "registry/ReportRegistry.h"
 #include "reports/RouteImage.h"
 #include "reports/TeamResultPage.h"
 #include "reports/ClassGroup.h"
 #include "scoring/TeamCalculation.h"
 #include "shell/EventGenerator.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 #include "store/uData.h"
 
 #include <QBuffer>

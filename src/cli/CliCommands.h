@@ -4,7 +4,7 @@
 // main window's command and writes its findings to `out`; errors are raised
 // as KorventError and reported by the caller.
 
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 
 #include <QStringList>
 #include <QTextStream>

@@ -8,8 +8,8 @@
 #include "cli/TerminalProgress.h"
 
 #include "reports/ClassGroup.h"
-#include "reports/ReportFileOutput.h"
-#include "reports/ReportRegistry.h"
+#include "output/ReportFileOutput.h"
+#include "registry/ReportRegistry.h"
 #include "store/EventSetup.h"
 #include "base/KorventError.h"
 #include "store/uData.h"

@@ -5,7 +5,7 @@
 
 #include "base/KorventError.h"
 #include "db/SqlScript.h"
-#include "shell/SqlConsole.h"
+#include "dataeditor/SqlConsole.h"
 #include "store/uData.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 #include "base/KorventError.h"
 #include "course/ControlCreation.h"
 #include "db/Connection.h"
-#include "exports/XmlDocument.h"
+#include "base/XmlDocument.h"
 #include "store/EventSettings.h"
 #include "store/MapHelpers.h"
 #include "store/uData.h"

@@ -1,7 +1,7 @@
 #include "entries/TeamControls.h"
 
 #include "db/Connection.h"
-#include "reports/TextPrinting.h"
+#include "base/TextPrinting.h"
 #include "store/DateTime.h"
 #include "store/EventSchema.h"
 #include "store/FieldDisplay.h"

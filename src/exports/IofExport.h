@@ -6,7 +6,7 @@
 // built so far is still written and committed (with its compressed copy when
 // asked), and the failure is then raised as KorventError.
 
-#include "reports/ReportRegistry.h"
+#include "output/ReportContext.h"
 
 #include <QString>
 

@@ -6,7 +6,7 @@
 
 #include "exports/IofExport.h"
 #include "exports/IofResultRows.h"
-#include "exports/XmlDocument.h"
+#include "base/XmlDocument.h"
 #include "scoring/TeamCalculation.h"
 
 #include "base/MessageSink.h"

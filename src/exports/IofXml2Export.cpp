@@ -10,7 +10,7 @@
 #include "exports/IofStatusWord.h"
 
 #include "base/KorventError.h"
-#include "shell/VersionText.h"
+#include "base/VersionText.h"
 #include "store/EventSetup.h"
 #include "store/StatusTexts.h"
 #include "store/TimeHelpers.h"

@@ -6,7 +6,7 @@
 // file as `file` of the context's output; fields are written as they are,
 // without quoting, and every line ends with CR LF.
 
-#include "reports/ReportRegistry.h"
+#include "output/ReportContext.h"
 
 // encoding: one of Platform::textFileEncodings(), empty for the program's
 // text encoding (the windows offer the choice for the teams-with-runners

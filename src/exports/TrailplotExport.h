@@ -6,7 +6,7 @@
 // pixels, B.txt lists, for each calculated team, the controls it visited in
 // time order. Both are in the program's text encoding with CR LF line ends.
 
-#include "reports/ReportRegistry.h"
+#include "output/ReportContext.h"
 
 // Raises KorventError "No MAP file", writing nothing, when the map picture is
 // missing; a picture that cannot be read, or a DPI or start offset that is

@@ -4,7 +4,7 @@
 // template (with its placeholders filled in), the generator's body, and the
 // footer. Written as UTF-8 with a byte-order mark and CR LF line ends.
 
-#include "reports/ReportOutput.h"
+#include "output/ReportOutput.h"
 #include "store/DateTime.h"
 
 #include <QString>

@@ -18,7 +18,7 @@
 #include "db/Connection.h"
 #include "scoring/TeamCalculation.h"
 #include "scoring/UnlistedMembers.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 #include "store/EventSetup.h"
 #include "store/MapHelpers.h"
 #include "store/StatusTexts.h"

@@ -4,7 +4,7 @@
 // of teams that punched together), for the web (with a page and a route map
 // per team) or with the winners list for the prize giving.
 
-#include "reports/ReportRegistry.h"
+#include "output/ReportContext.h"
 
 enum class ResultsVariant { Table, Splits, Web, Winners };
 

@@ -3,7 +3,7 @@
 // Route maps are encoded as GIF files on every core while the pages are
 // built: encoding a picture takes longer than drawing it and the team's page.
 
-#include "reports/ReportOutput.h"
+#include "output/ReportOutput.h"
 
 #include <QImage>
 #include <QSemaphore>

@@ -3,7 +3,7 @@
 // Start list (with or without members), chip check list and control
 // statistics. Each writes its page as `file` of the context's output.
 
-#include "reports/ReportRegistry.h"
+#include "output/ReportContext.h"
 
 ReportFile StartListReport(const ReportContext &context, const ReportFile &file, bool withMembers);
 ReportFile CheckListReport(const ReportContext &context, const ReportFile &file);

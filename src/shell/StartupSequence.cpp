@@ -1,6 +1,6 @@
 #include "shell/StartupSequence.h"
 
-#include "reports/ReportDirectory.h"
+#include "output/ReportDirectory.h"
 #include "base/IniFile.h"
 #include "base/KorventError.h"
 #include "base/Platform.h"

@@ -4,6 +4,8 @@
 // the program setup.ini, the command line, or the start window's answer.
 // Free of widgets so that the application and the CLI take the same path.
 
+#include "store/EventLocation.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -12,16 +14,6 @@ struct StartWindowAnswer
 {
     QString eventDirectory; // the edit box text, whatever closed the window
     bool confirmed = false; // closed with OK
-};
-
-struct EventLocation
-{
-    QString programDirectory;  // with a trailing separator
-    QString eventDirectory;    // with a trailing separator
-    QString resultsDirectory;  // eventDirectory + "results/"
-    bool confirmed = false;    // from the command line or the start window's OK
-    int teamsMinTimeWindow = 60;
-    int teamsTogetherControls = 15;
 };
 
 namespace StartupSequence {

@@ -7,7 +7,7 @@
 #include "scoring/ScoringFixture.h"
 
 #include "exports/IofExport.h"
-#include "exports/XmlDocument.h"
+#include "base/XmlDocument.h"
 
 #include <algorithm>
 

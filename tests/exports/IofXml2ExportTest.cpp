@@ -1,6 +1,6 @@
 #include "IofExportFixture.h"
 
-#include "shell/VersionText.h"
+#include "base/VersionText.h"
 #include "store/TimeHelpers.h"
 
 namespace {

@@ -2,6 +2,7 @@
 #include "IofExportFixture.h"
 
 #include "base/KorventError.h"
+#include "registry/ReportRegistry.h"
 
 #include <algorithm>
 

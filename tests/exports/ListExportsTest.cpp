@@ -2,7 +2,7 @@
 
 #include "base/KorventError.h"
 #include "base/Platform.h"
-#include "reports/ReportRegistry.h"
+#include "registry/ReportRegistry.h"
 #include "store/EventSetup.h"
 #include "store/TimeHelpers.h"
 #include "store/uData.h"

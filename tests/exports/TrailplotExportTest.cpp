@@ -2,7 +2,7 @@
 #include "exports/MapPicture.h"
 
 #include "base/KorventError.h"
-#include "reports/ReportRegistry.h"
+#include "registry/ReportRegistry.h"
 #include "store/StatusTexts.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include "exports/MapPicture.h"
 
 #include "base/WorkProgress.h"
-#include "reports/ReportFileOutput.h"
-#include "reports/ReportRegistry.h"
-#include "shell/StartupSequence.h"
+#include "output/ReportFileOutput.h"
+#include "registry/ReportRegistry.h"
+#include "store/EventLocation.h"
 
 using namespace Qt::StringLiterals;
 

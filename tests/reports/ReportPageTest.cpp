@@ -1,6 +1,6 @@
 #include "TestFolder.h"
 
-#include "reports/ReportDirectory.h"
+#include "output/ReportDirectory.h"
 #include "reports/ReportPage.h"
 #include "store/EventSettings.h"
 #include "base/KorventError.h"

@@ -1,11 +1,11 @@
 #include "ResultsFixture.h"
 
 #include "reports/ReportPage.h"
-#include "reports/ReportRegistry.h"
+#include "registry/ReportRegistry.h"
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 #include "store/TimeHelpers.h"
 
 #include <QBuffer>

@@ -2,10 +2,10 @@
 
 #include "course/CourseDataImport.h"
 #include "reports/CourseLegs.h"
-#include "reports/ReportOutput.h"
-#include "reports/ReportRegistry.h"
+#include "output/ReportOutput.h"
+#include "registry/ReportRegistry.h"
 #include "scoring/CourseMap.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 #include "store/MapHelpers.h"
 
 #include <QFileInfo>

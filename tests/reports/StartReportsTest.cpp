@@ -3,6 +3,7 @@
 #include "reports/StartReports.h"
 #include "store/EventSetup.h"
 #include "base/KorventError.h"
+#include "registry/ReportRegistry.h"
 #include "store/uData.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 
 #include "base/KorventError.h"
 #include "entries/EntryImport.h"
-#include "exports/XmlDocument.h"
+#include "base/XmlDocument.h"
 #include "reports/ReportPage.h"
 #include "scoring/CourseMap.h"
 #include "store/ClassTable.h"

@@ -11,25 +11,24 @@
 #include "course/CourseDataImport.h"
 #include "course/CourseImportSummary.h"
 #include "course/CourseMapFile.h"
+#include "course/ui/ControlsPageHost.h"
 #include "course/ui/uCreateControls.h"
 #include "reports/ui/TextPrinter.h"
 #include "store/uData.h"
-#include "store/ui/uEventInfo.h"
+#include "store/EventSettings.h"
 #include "base/ui/FileDialogs.h"
 
-#include <QCheckBox>
 #include <QDir>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrinterInfo>
-#include <QTabWidget>
 #include <QTableView>
 
-ControlsPageMenu::ControlsPageMenu(TfEventInfo &window, QTableView *grid, TDBNavigator *navigator, TdmData &data,
+ControlsPageMenu::ControlsPageMenu(QWidget &window, ControlsPageHost &host, QTableView *grid, TDBNavigator *navigator, TdmData &data,
                                    const QString &eventDirectory)
     : QObject(&window)
     , m_window(window)
+    , m_host(host)
     , m_grid(grid)
     , m_navigator(navigator)
     , m_data(data)
@@ -53,11 +52,6 @@ ControlsPageMenu::ControlsPageMenu(TfEventInfo &window, QTableView *grid, TDBNav
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_grid, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &position) { pmControls->popup(m_grid->viewport()->mapToGlobal(position)); });
-}
-
-bool ControlsPageMenu::isTicked(const char *name) const
-{
-    return m_window.findChild<QCheckBox *>(QString::fromLatin1(name))->isChecked();
 }
 
 void ControlsPageMenu::changeControls(const std::function<void()> &command)
@@ -90,26 +84,18 @@ void ControlsPageMenu::importFile(const QString &fileName)
 {
     std::optional<CourseData> imported;
     changeControls([&] {
-        const bool unitPlus11 = isTicked("cbUnit11");
+        const bool unitPlus11 = m_host.unitNumbersPlus11();
         // One transaction: Cancel adds no row.
         imported = LongWork(&m_window, m_eventDirectory, tr("Import OCAD9")).run([&](LongWorkTools &work) {
             return ImportCourseData(work.data, fileName, unitPlus11, {}, work.progress);
         });
-        if (imported && imported->map) {
-            EventSettings settings;
-            ApplyMapReference(settings, *imported->map);
-            for (const auto &[key, value] : {std::pair{"eMap_Scale", settings.eMap_Scale}, std::pair{"eMap_OffsetX", settings.eMap_OffsetX},
-                                             std::pair{"eMap_OffsetY", settings.eMap_OffsetY}})
-                m_window.findChild<QLineEdit *>(QString::fromLatin1(key))->setText(value);
-        }
+        if (imported && imported->map)
+            m_host.showMapReference(*imported->map);
     });
     if (!imported)
         return;
     // The command may come from the window's menu on another page: the rows are shown.
-    if (auto *tabs = m_window.findChild<QTabWidget *>(QStringLiteral("pcEventInfo")))
-        for (int i = 0; i < tabs->count(); ++i)
-            if (tabs->widget(i)->isAncestorOf(m_grid))
-                tabs->setCurrentIndex(i);
+    m_host.showPageOf(m_grid);
     QMessageBox summary(QMessageBox::Information, tr("Import OCAD9"), tr("Course data imported from %1").arg(QDir::toNativeSeparators(fileName)),
                         QMessageBox::Ok, &m_window);
     summary.setObjectName(QStringLiteral("mbImportSummary"));
@@ -122,7 +108,7 @@ void ControlsPageMenu::miCreateClick()
     TfCreateControls dialog(&m_window);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    changeControls([&] { CreateControls(m_data, dialog.from(), dialog.to(), isTicked("cbUnit11"), isTicked("cbCheckInOut")); });
+    changeControls([&] { CreateControls(m_data, dialog.from(), dialog.to(), m_host.unitNumbersPlus11(), m_host.checkInOut()); });
 }
 
 void ControlsPageMenu::miPrintClick()
@@ -142,7 +128,7 @@ void ControlsPageMenu::miMapFileClick()
     try {
         if (!m_navigator->post())
             return;
-        const EventSettings settings = m_window.settings();
+        const EventSettings settings = m_host.settings();
         // Drawing a large map picture and encoding it takes seconds: off the window thread.
         const std::optional<QString> written = LongWork(&m_window, m_eventDirectory, tr("Map file")).run([&](LongWorkTools &work) {
             return SaveCourseMapFile(work.data, settings, m_eventDirectory);

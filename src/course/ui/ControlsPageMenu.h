@@ -4,26 +4,28 @@
 // window's "Controls" menu: import
 // the controls and map reference of a course data file, create a run of
 // controls, print the control list, and save the course picture. The window's
-// controls are the live settings: the commands read their check boxes and map
-// settings there, and an import sets the map reference there, to be saved
-// with the rest when the window closes.
+// controls are the live settings: the commands read the options and map
+// settings through its ControlsPageHost, and an import sets the map reference
+// there, to be saved with the rest when the window closes.
 
 #include <QObject>
 #include <QString>
 #include <functional>
 
+class ControlsPageHost;
 class QMenu;
 class QTableView;
+class QWidget;
 class TDBNavigator;
 class TdmData;
-class TfEventInfo;
 
 class ControlsPageMenu : public QObject
 {
     Q_OBJECT
 
 public:
-    ControlsPageMenu(TfEventInfo &window, QTableView *grid, TDBNavigator *navigator, TdmData &data, const QString &eventDirectory);
+    // `window` shows the page and implements `host`; it parents the commands' dialogs.
+    ControlsPageMenu(QWidget &window, ControlsPageHost &host, QTableView *grid, TDBNavigator *navigator, TdmData &data, const QString &eventDirectory);
 
     QMenu *menu() const { return pmControls; }
 
@@ -38,9 +40,9 @@ private:
     // Runs a command that adds rows: the cell being edited is written first,
     // the grid shows the table afterwards, an error is shown in a message box.
     void changeControls(const std::function<void()> &command);
-    bool isTicked(const char *name) const;
 
-    TfEventInfo &m_window;
+    QWidget &m_window;
+    ControlsPageHost &m_host;
     QTableView *m_grid;
     TDBNavigator *m_navigator;
     TdmData &m_data;

@@ -7,7 +7,7 @@
 
 #include "base/ui/LongWork.h"
 #include "entries/TeamSearch.h"
-#include "shell/StartupSequence.h"
+#include "store/EventLocation.h"
 
 #include <QDialog>
 #include <QHash>

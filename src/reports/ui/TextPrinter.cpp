@@ -1,7 +1,7 @@
 #include "reports/ui/TextPrinter.h"
 
 #include "base/KorventError.h"
-#include "reports/TextPrinting.h"
+#include "base/TextPrinting.h"
 
 #include <QCoreApplication>
 #include <QPrinter>

@@ -4,7 +4,7 @@
 // Its items are the reports of the registry, in order; those not built yet
 // are shown disabled.
 
-#include "reports/ReportRegistry.h"
+#include "registry/ReportRegistry.h"
 
 #include "store/ClassTable.h"
 

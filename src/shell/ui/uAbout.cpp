@@ -1,7 +1,7 @@
 #include "shell/ui/uAbout.h"
 
 #include "shell/ui/AppIcon.h"
-#include "shell/VersionText.h"
+#include "base/VersionText.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

@@ -2,8 +2,8 @@
 
 // The main window: the event's workspace, its command menu and tool bar.
 
-#include "reports/ReportRegistry.h"
-#include "shell/StartupSequence.h"
+#include "registry/ReportRegistry.h"
+#include "store/EventLocation.h"
 
 #include <QHash>
 #include <QMainWindow>

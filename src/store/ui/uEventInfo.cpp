@@ -5,6 +5,7 @@
 #include "base/ui/MessageBoxSink.h"
 #include "base/ui/TDBNavigator.h"
 #include "base/ui/TRadioGroup.h"
+#include "course/CourseDataImport.h"
 #include "course/ui/ControlsPageMenu.h"
 #include "db/EditableTableModel.h"
 #include "store/ClassUse.h"
@@ -362,7 +363,7 @@ QWidget *TfEventInfo::createControlsTab()
     grid.view->setToolTip(tr("Control: S,F,I,O,W or CP number"));
     grid.view->setItemDelegateForColumn(grid.model->columnOf(QStringLiteral("type")),
                                         new PickListDelegate(QStringLiteral("C,S,F,I,O,W").split(u','), grid.view));
-    m_controlsMenu = new ControlsPageMenu(*this, grid.view, grid.navigator, m_data, m_eventDirectory);
+    m_controlsMenu = new ControlsPageMenu(*this, *this, grid.view, grid.navigator, m_data, m_eventDirectory);
     auto *gridColumn = new QVBoxLayout;
     gridColumn->addWidget(grid.view, 1);
     gridColumn->addWidget(grid.navigator);
@@ -453,10 +454,7 @@ void TfEventInfo::takeSetting(EventSettings &settings, const SettingDefinition &
         // The text each control holds goes the way of `settings set KEY=VALUE`.
         SetSettingText(settings, definition, ControlText(control).value_or(QString()));
     } catch (const KorventError &) {
-        auto *tabs = findChild<QTabWidget *>(QStringLiteral("pcEventInfo"));
-        for (int i = 0; i < tabs->count(); ++i)
-            if (tabs->widget(i)->isAncestorOf(control))
-                tabs->setCurrentIndex(i);
+        showPageOf(control);
         control->setFocus();
         throw;
     }
@@ -468,6 +466,33 @@ EventSettings TfEventInfo::settings()
     for (const SettingDefinition &definition : SettingDefinitions())
         takeSetting(settings, definition);
     return settings;
+}
+
+bool TfEventInfo::unitNumbersPlus11() const
+{
+    return findChild<QCheckBox *>(QStringLiteral("cbUnit11"))->isChecked();
+}
+
+bool TfEventInfo::checkInOut() const
+{
+    return findChild<QCheckBox *>(QStringLiteral("cbCheckInOut"))->isChecked();
+}
+
+void TfEventInfo::showMapReference(const MapReference &map)
+{
+    EventSettings reference;
+    ApplyMapReference(reference, map);
+    for (const auto &[key, value] : {std::pair{"eMap_Scale", reference.eMap_Scale}, std::pair{"eMap_OffsetX", reference.eMap_OffsetX},
+                                     std::pair{"eMap_OffsetY", reference.eMap_OffsetY}})
+        findChild<QLineEdit *>(QString::fromLatin1(key))->setText(value);
+}
+
+void TfEventInfo::showPageOf(QWidget *widget)
+{
+    auto *tabs = findChild<QTabWidget *>(QStringLiteral("pcEventInfo"));
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->widget(i)->isAncestorOf(widget))
+            tabs->setCurrentIndex(i);
 }
 
 ClassTree TfEventInfo::classTree() const

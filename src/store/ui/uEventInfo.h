@@ -8,6 +8,7 @@
 // all readers. The grids write
 // each edit to the database as it is made.
 
+#include "course/ui/ControlsPageHost.h"
 #include "store/ClassTable.h"
 #include "store/EventSetup.h"
 #include "store/EventSettings.h"
@@ -30,7 +31,7 @@ class EditableTableModel;
 struct TableDefinition;
 }
 
-class TfEventInfo : public QDialog
+class TfEventInfo : public QDialog, public ControlsPageHost
 {
     Q_OBJECT
 
@@ -45,8 +46,12 @@ public:
     // The settings as the controls show them. Raises KorventError naming the
     // field when one does not hold a value of its kind (a half-typed time),
     // after bringing that control to front.
-    EventSettings settings();
+    EventSettings settings() override;
     void showSettings(const EventSettings &settings);
+    bool unitNumbersPlus11() const override;
+    bool checkInOut() const override;
+    void showMapReference(const MapReference &map) override;
+    void showPageOf(QWidget *widget) override;
 
     void btnAddClassClick();
     // Writes the editor's name and times into the selected class.

@@ -3,7 +3,7 @@
 #include "base/IniFile.h"
 #include "course/ControlList.h"
 #include "course/ui/uCreateControls.h"
-#include "reports/TextPrinting.h"
+#include "base/TextPrinting.h"
 #include "store/EventSettings.h"
 #include "store/EventSetup.h"
 #include "store/uData.h"

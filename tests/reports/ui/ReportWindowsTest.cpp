@@ -2,8 +2,8 @@
 #include "ModalDialogs.h"
 #include "TestFolder.h"
 
-#include "reports/ReportFileOutput.h"
-#include "reports/ReportRegistry.h"
+#include "output/ReportFileOutput.h"
+#include "registry/ReportRegistry.h"
 #include "reports/ui/FindDialog.h"
 #include "reports/ui/PrintJob.h"
 #include "reports/ui/uMDItekst.h"

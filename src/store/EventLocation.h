@@ -1,0 +1,16 @@
+#pragma once
+
+// Where the event the program works on lives, settled at start-up and fixed
+// from then on, and the program's check settings read with it.
+
+#include <QString>
+
+struct EventLocation
+{
+    QString programDirectory;  // with a trailing separator
+    QString eventDirectory;    // with a trailing separator
+    QString resultsDirectory;  // eventDirectory + "results/"
+    bool confirmed = false;    // from the command line or the start window's OK
+    int teamsMinTimeWindow = 60;
+    int teamsTogetherControls = 15;
+};
