@@ -64,7 +64,7 @@ int CliEditCommand(CliContext &context, const QStringList &arguments)
     const auto setup = storedSetup(context.location.eventDirectory);
     RefuseUnwritableCorrectionLog(context.location.eventDirectory);
     QString line;
-    CorrectedTeam team;
+    TeamRow team;
     if (correction == QLatin1String("add-control")) {
         requireWords(3);
         team = teamNumbered(connection, words[0]);

@@ -39,7 +39,7 @@ TEST_F(PunchCorrectionsFixture, FindsTheFirstTeamWithTheNumber)
 {
     const qint64 first = team(12, QStringLiteral("H6"), QStringLiteral("Hill Runners"));
     team(12, QStringLiteral("H6"), QStringLiteral("Second Twelve"));
-    const std::optional<CorrectedTeam> found = FindTeamByNumber(connection(), 12);
+    const std::optional<TeamRow> found = FindTeamByNumber(connection(), 12);
     ASSERT_TRUE(found);
     EXPECT_EQ(found->id, first);
     EXPECT_EQ(found->name, QStringLiteral("Hill Runners"));

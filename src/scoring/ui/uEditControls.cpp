@@ -202,7 +202,7 @@ void TfEditControls::btnFindClick()
     try {
         bool isNumber = false;
         const qint64 number = eTeamNR->text().trimmed().toLongLong(&isNumber);
-        const std::optional<CorrectedTeam> team = isNumber ? FindTeamByNumber(m_data.connection(), number) : std::nullopt;
+        const std::optional<TeamRow> team = isNumber ? FindTeamByNumber(m_data.connection(), number) : std::nullopt;
         if (!team) {
             m_teamId.reset();
             setPagesEnabled(false);
@@ -233,13 +233,13 @@ void TfEditControls::btnEnterClick()
         const QString line = correctTeam();
         addToLogFile(line);
         if (cbCalcTeamResult->isChecked()) {
-            if (const std::optional<CorrectedTeam> team = ReadTeam(m_data.connection(), *m_teamId)) {
+            if (const std::optional<TeamRow> team = ReadTeam(m_data.connection(), *m_teamId)) {
                 MessageBoxSink messages(this);
                 RecalculateTeam(m_data, m_setup.snapshot(), messages, team->number);
             }
         }
         // The labels follow what the correction and the calculation left on the team row.
-        if (const std::optional<CorrectedTeam> team = ReadTeam(m_data.connection(), *m_teamId))
+        if (const std::optional<TeamRow> team = ReadTeam(m_data.connection(), *m_teamId))
             showTeam(*team);
     } catch (const KorventError &error) {
         showError(error.message());
@@ -266,7 +266,7 @@ QString TfEditControls::correctTeam()
     return QString();
 }
 
-void TfEditControls::showTeam(const CorrectedTeam &team)
+void TfEditControls::showTeam(const TeamRow &team)
 {
     const QString table = QStringLiteral("team");
     lTeamName->setText(team.name);

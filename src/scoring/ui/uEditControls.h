@@ -16,7 +16,7 @@ class QPushButton;
 class QTabWidget;
 class SharedEventSetup;
 class TdmData;
-struct CorrectedTeam;
+struct TeamRow;
 
 class TfEditControls : public QDialog
 {
@@ -37,7 +37,7 @@ protected:
 
 private:
     QWidget *createPages();
-    void showTeam(const CorrectedTeam &team);
+    void showTeam(const TeamRow &team);
     void setPagesEnabled(bool enabled);
     QWidget *firstListOfPage(int page) const;
     // The correction of the active page; its log line.
