@@ -2,6 +2,7 @@
 
 #include "base/KorventError.h"
 #include "base/ui/MessageBoxSink.h"
+#include "scoring/ApplyCorrection.h"
 #include "scoring/CorrectionLog.h"
 #include "scoring/CourseDefinition.h"
 #include "scoring/PunchCorrections.h"
@@ -229,18 +230,12 @@ void TfEditControls::btnEnterClick()
             return;
     }
     try {
-        RefuseUnwritableCorrectionLog(m_eventDirectory);
-        const QString line = correctTeam();
-        addToLogFile(line);
-        if (cbCalcTeamResult->isChecked()) {
-            if (const std::optional<TeamRow> team = ReadTeam(m_data.connection(), *m_teamId)) {
-                MessageBoxSink messages(this);
-                RecalculateTeam(m_data, m_setup.snapshot(), messages, team->number);
-            }
-        }
-        // The labels follow what the correction and the calculation left on the team row.
-        if (const std::optional<TeamRow> team = ReadTeam(m_data.connection(), *m_teamId))
-            showTeam(*team);
+        MessageBoxSink messages(this);
+        const CorrectionOutcome outcome = ApplyCorrection(m_data, m_eventDirectory, m_setup.snapshot(), chosenCorrection(),
+                                                          cbCalcTeamResult->isChecked(), messages,
+                                                          [this](const QString &line) { addToLogFile(line); });
+        if (outcome.team)
+            showTeam(*outcome.team);
     } catch (const KorventError &error) {
         showError(error.message());
     }
@@ -248,22 +243,31 @@ void TfEditControls::btnEnterClick()
     eTeamNR->selectAll();
 }
 
-QString TfEditControls::correctTeam()
+Correction TfEditControls::chosenCorrection() const
 {
-    db::Connection &connection = m_data.connection();
-    const qint64 teamId = *m_teamId;
+    Correction correction;
+    correction.teamId = *m_teamId;
     switch (pcTeamStatus->currentIndex()) {
     case AddControlPage:
-        return AddMissingControl(connection, teamId, chosen(cbFromCtrl), chosen(cbMissingControl),
-                                 m_setup.snapshot()->settings.EventStartDateTime());
+        correction.kind = CorrectionKind::AddControl;
+        correction.control = chosen(cbFromCtrl);
+        correction.missing = chosen(cbMissingControl);
+        break;
     case RemovePage:
-        return RemoveControl(connection, teamId, chosen(cbRemoveControl));
+        correction.kind = CorrectionKind::RemoveControl;
+        correction.control = chosen(cbRemoveControl);
+        break;
     case ChangeStatusPage:
-        return ChangeControlStatus(connection, teamId, chosen(cbControlNr), cbNewStatus->currentIndex());
+        correction.kind = CorrectionKind::ChangeStatus;
+        correction.control = chosen(cbControlNr);
+        correction.choice = cbNewStatus->currentIndex();
+        break;
     case TeamStatusPage:
-        return SetTeamStatus(connection, teamId, cbNewTeamStatus->currentIndex());
+        correction.kind = CorrectionKind::TeamStatus;
+        correction.choice = cbNewTeamStatus->currentIndex();
+        break;
     }
-    return QString();
+    return correction;
 }
 
 void TfEditControls::showTeam(const TeamRow &team)

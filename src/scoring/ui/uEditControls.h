@@ -16,6 +16,7 @@ class QPushButton;
 class QTabWidget;
 class SharedEventSetup;
 class TdmData;
+struct Correction;
 struct TeamRow;
 
 class TfEditControls : public QDialog
@@ -40,8 +41,8 @@ private:
     void showTeam(const TeamRow &team);
     void setPagesEnabled(bool enabled);
     QWidget *firstListOfPage(int page) const;
-    // The correction of the active page; its log line.
-    QString correctTeam();
+    // The correction the active page asks for.
+    Correction chosenCorrection() const;
     void setLogLines(const QStringList &lines);
     void insertLogLine(const QString &line);
     void addToLogFile(const QString &line);
