@@ -54,6 +54,32 @@ TEST_F(ScoringFixture, ControlCodesForHandEntry)
     EXPECT_EQ(ControlCodeList(data->connection()), QStringList({"I", "31", "F", "S"}));
 }
 
+TEST_F(ScoringFixture, ControlsByUnitNumberWithTheirPunchCodesAndTheStartAndFinish)
+{
+    const auto add = [&](const char *code, qint64 unit, const char *type, qint64 x, qint64 y) {
+        data->insertRow(QStringLiteral("control"),
+                        {{"controlnr", code}, {"unitnumber", unit}, {"type", type}, {"points", 10}, {"pos_x", x}, {"pos_y", y}});
+    };
+    add("45", 31, "C", 10, 20);
+    add("31", 31, "C", 30, 40); // shares the unit: the earlier row stands for it
+    add("S", 1, "S", -100, 200);
+    add("S2", 5, "S", 300, -400); // the start with the higher unit number
+    add("200", 60, "I", 0, 0);
+    add("F", 2, "F", 7, 8);
+    const CourseDefinition course = CourseDefinition::load(data->connection(), {});
+    ASSERT_TRUE(course.findControlByUnit(31));
+    EXPECT_EQ(course.findControlByUnit(31)->code, QStringLiteral("45"));
+    ASSERT_TRUE(course.findControlByUnit(60));
+    EXPECT_EQ(course.findControlByUnit(60)->punchCode, QStringLiteral("I"));
+    EXPECT_EQ(course.findControlByUnit(1)->punchCode, QStringLiteral("S"));
+    EXPECT_EQ(course.findControlByUnit(99), nullptr);
+    EXPECT_EQ(course.findControl(QStringLiteral("31"))->punchCode, QStringLiteral("31"));
+    EXPECT_EQ(course.startPosition().x, 300);
+    EXPECT_EQ(course.startPosition().y, -400);
+    EXPECT_EQ(course.finishPosition().x, 7);
+    EXPECT_EQ(course.finishPosition().y, 8);
+}
+
 TEST_F(ScoringFixture, CourseMapWithoutMapPicture)
 {
     data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 0}, {"pos_y", 0}});
