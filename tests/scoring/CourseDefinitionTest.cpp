@@ -1,4 +1,5 @@
 #include "ScoringFixture.h"
+#include "EventRows.h"
 #include "exports/MapPicture.h"
 
 #include "scoring/CourseDefinition.h"
@@ -11,9 +12,9 @@
 
 TEST_F(ScoringFixture, ControlsLoadInTextOrderOfTheirCodes)
 {
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "2"}, {"points", 20}, {"text", "Boulder"}, {"pos_x", 5}, {"pos_y", 6}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "10"}, {"points", 10}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "F"}, {"type", "F"}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "2"}, {"points", 20}, {"text", "Boulder"}, {"pos_x", 5}, {"pos_y", 6}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "10"}, {"points", 10}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "F"}, {"type", "F"}});
     const CourseDefinition course = CourseDefinition::load(data->connection(), setup.classTree);
     QStringList codes;
     for (const TControlPoint &control : course.controls())
@@ -57,7 +58,7 @@ TEST_F(ScoringFixture, ControlCodesForHandEntry)
 TEST_F(ScoringFixture, ControlsByUnitNumberWithTheirPunchCodesAndTheStartAndFinish)
 {
     const auto add = [&](const char *code, qint64 unit, const char *type, qint64 x, qint64 y) {
-        data->insertRow(QStringLiteral("control"),
+        insertRow(*data, QStringLiteral("control"),
                         {{"controlnr", code}, {"unitnumber", unit}, {"type", type}, {"points", 10}, {"pos_x", x}, {"pos_y", y}});
     };
     add("45", 31, "C", 10, 20);
@@ -82,8 +83,8 @@ TEST_F(ScoringFixture, ControlsByUnitNumberWithTheirPunchCodesAndTheStartAndFini
 
 TEST_F(ScoringFixture, CourseMapWithoutMapPicture)
 {
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 0}, {"pos_y", 0}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "F"}, {"type", "F"}, {"pos_x", 1000}, {"pos_y", 400}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 0}, {"pos_y", 0}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "F"}, {"type", "F"}, {"pos_x", 1000}, {"pos_y", 400}});
     EventSettings settings;
     settings.seMapWidth = 500;
     // A folder of the name is no map picture either.
@@ -106,8 +107,8 @@ TEST_F(ScoringFixture, CourseMapOnTheMapPictureStartsAtTheStart)
     // A 2 x 1 GIF: black and white pixels.
     writeFile(folderOf(dir) + QStringLiteral("map.gif"),
               QByteArray::fromHex("47494638396102000100800000000000ffffff2c0000000002000100000202440a003b"));
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 300}, {"pos_y", 200}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 100}, {"pos_y", 100}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 300}, {"pos_y", 200}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 100}, {"pos_y", 100}});
     EventSettings settings;
     settings.seMapWidth = 200;
     const CourseMap map = DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("map.gif"), 0, 0);
@@ -125,15 +126,15 @@ TEST_F(ScoringFixture, CourseMapNeedsControlsWithExtent)
 {
     EventSettings settings;
     EXPECT_THROW(DrawCourseMap(data->connection(), settings, folderOf(dir), QString(), 0, 0), KorventError);
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"pos_x", 50}, {"pos_y", 0}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "32"}, {"pos_x", 50}, {"pos_y", 90}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"pos_x", 50}, {"pos_y", 0}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "32"}, {"pos_x", 50}, {"pos_y", 90}});
     EXPECT_THROW(DrawCourseMap(data->connection(), settings, folderOf(dir), QString(), 0, 0), KorventError);
 }
 
 TEST_F(ScoringFixture, CoursePictureHeightsOutOfReasonAreRefused)
 {
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 0}, {"pos_y", 0}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 1}, {"pos_y", 100000}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 0}, {"pos_y", 0}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 1}, {"pos_y", 100000}});
     EventSettings settings;
     settings.seMapWidth = 200;
     // A few bytes of GIF can name a picture that, stretched to the width, would take gigabytes.
@@ -185,8 +186,8 @@ TEST_F(ScoringFixture, TheMapPictureIsScaledSmoothly)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     WriteGif(drawn, file);
     file.close();
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 0}, {"pos_y", 0}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 100}, {"pos_y", 100}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 0}, {"pos_y", 0}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 100}, {"pos_y", 100}});
     EventSettings settings;
     settings.seMapWidth = 200;
     const CourseMap map = DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("map.gif"), 1000, 1000);
