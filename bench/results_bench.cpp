@@ -150,7 +150,7 @@ double encodingTime(Event &event, int &pictures)
     std::vector<QImage> routes;
     QSqlQuery teams = event.data->connection().exec(QStringLiteral("SELECT number, start FROM team WHERE calctime > ''"));
     while (teams.next()) {
-        ResultTeam team;
+        TeamRow team;
         team.number = teams.value(0).toLongLong();
         team.start = DateTime::fromStored(teams.value(1));
         tResArray list;

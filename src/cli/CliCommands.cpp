@@ -44,13 +44,13 @@ QString cli::tr(const char *text)
     return QCoreApplication::translate("Cli", text);
 }
 
-CorrectedTeam cli::teamNumbered(db::Connection &connection, const QString &text)
+TeamRow cli::teamNumbered(db::Connection &connection, const QString &text)
 {
     bool isNumber = false;
     const qint64 number = text.toLongLong(&isNumber);
     if (!isNumber)
         throw KorventError(tr("The team number must be a whole number, not \"%1\"").arg(text));
-    const std::optional<CorrectedTeam> team = FindTeamByNumber(connection, number);
+    const std::optional<TeamRow> team = FindTeamByNumber(connection, number);
     if (!team)
         throw KorventError(tr("There is no team with number %1").arg(number));
     return *team;

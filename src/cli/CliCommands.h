@@ -12,7 +12,7 @@
 #include <vector>
 
 class TdmData;
-struct CorrectedTeam;
+struct TeamRow;
 struct EventSetup;
 namespace db { class Connection; }
 
@@ -47,7 +47,7 @@ void requireNoArguments(const char *command, const QStringList &arguments);
 qint64 wholeNumber(const QString &text, const char *what);
 // The first team with the number `text`, as the calculation finds it; raises
 // KorventError for a text that is no whole number or a number no team has.
-CorrectedTeam teamNumbered(db::Connection &connection, const QString &text);
+TeamRow teamNumbered(db::Connection &connection, const QString &text);
 // The event's setup as its files hold it now.
 std::shared_ptr<const EventSetup> storedSetup(const QString &eventDirectory);
 }

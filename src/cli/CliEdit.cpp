@@ -5,6 +5,7 @@
 
 #include "base/KorventError.h"
 #include "cli/StderrSink.h"
+#include "scoring/ApplyCorrection.h"
 #include "scoring/CorrectionLog.h"
 #include "scoring/CourseDefinition.h"
 #include "scoring/PunchCorrections.h"
@@ -62,47 +63,53 @@ int CliEditCommand(CliContext &context, const QStringList &arguments)
 
     db::Connection &connection = context.data.connection();
     const auto setup = storedSetup(context.location.eventDirectory);
-    RefuseUnwritableCorrectionLog(context.location.eventDirectory);
-    QString line;
-    CorrectedTeam team;
+    qint64 teamNumber = 0;
+    const auto teamId = [&] {
+        const TeamRow team = teamNumbered(connection, words[0]);
+        teamNumber = team.number;
+        return team.id;
+    };
+    Correction request;
     if (correction == QLatin1String("add-control")) {
         requireWords(3);
-        team = teamNumbered(connection, words[0]);
+        request.kind = CorrectionKind::AddControl;
         const QStringList codes = ControlCodeList(connection);
-        line = AddMissingControl(connection, team.id, courseCode(codes, words[1]), courseCode(codes, words[2]),
-                                 setup->settings.EventStartDateTime());
+        request.teamId = teamId();
+        request.control = courseCode(codes, words[1]);
+        request.missing = courseCode(codes, words[2]);
     } else if (correction == QLatin1String("remove")) {
         requireWords(2);
-        team = teamNumbered(connection, words[0]);
-        line = RemoveControl(connection, team.id, courseCode(ControlCodeList(connection), words[1]));
+        request.kind = CorrectionKind::RemoveControl;
+        request.teamId = teamId();
+        request.control = courseCode(ControlCodeList(connection), words[1]);
     } else if (correction == QLatin1String("status")) {
         requireWords(3);
-        team = teamNumbered(connection, words[0]);
-        const int choice = choiceNamed(NewPunchStatusChoices(), words[2], "NEWSTATUS");
-        line = ChangeControlStatus(connection, team.id, courseCode(ControlCodeList(connection), words[1]), choice);
+        request.kind = CorrectionKind::ChangeStatus;
+        request.teamId = teamId();
+        request.choice = choiceNamed(NewPunchStatusChoices(), words[2], "NEWSTATUS");
+        request.control = courseCode(ControlCodeList(connection), words[1]);
     } else if (correction == QLatin1String("team-status")) {
         requireWords(2);
-        team = teamNumbered(connection, words[0]);
-        line = SetTeamStatus(connection, team.id, choiceNamed(NewTeamStatusChoices(), words[1], "STATUS"));
+        request.kind = CorrectionKind::TeamStatus;
+        request.teamId = teamId();
+        request.choice = choiceNamed(NewTeamStatusChoices(), words[1], "STATUS");
     } else {
         throw KorventError(editUsage);
     }
 
-    // The correction is committed: its line is shown first, so that a log that
-    // cannot be written never hides a correction that was made.
-    context.out << line << '\n';
-    context.out.flush();
-    PrependCorrectionLog(context.location.eventDirectory, line);
-    int exitCode = 0;
-    if (line == NoResultRecordLine()) {
-        QTextStream(stderr) << "korvent-cli: " << tr("nothing added: team %1 has no punch at control %2").arg(team.number).arg(words[1]) << '\n';
-        exitCode = 1;
-    }
-    if (calculate) {
-        StderrSink messages;
-        RecalculateTeam(context.data, setup, messages, team.number);
-        if (messages.errors > 0)
-            exitCode = 1;
-    }
-    return exitCode;
+    StderrSink messages;
+    const CorrectionOutcome outcome =
+        ApplyCorrection(context.data, context.location.eventDirectory, setup, request, calculate,
+                        messages, [&](const QString &line) {
+                            // The correction is committed: its line is shown first, so that a log
+                            // that cannot be written never hides a correction that was made.
+                            context.out << line << '\n';
+                            context.out.flush();
+                            PrependCorrectionLog(context.location.eventDirectory, line);
+                            if (line == NoResultRecordLine())
+                                QTextStream(stderr) << "korvent-cli: "
+                                                    << tr("nothing added: team %1 has no punch at control %2").arg(teamNumber).arg(words[1])
+                                                    << '\n';
+                        });
+    return outcome.line == NoResultRecordLine() || messages.errors > 0 ? 1 : 0;
 }

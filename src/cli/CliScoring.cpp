@@ -51,7 +51,7 @@ int CliCalculateCommand(CliContext &context, const QStringList &arguments)
     if (arguments.size() == 2 && arguments[0] == QLatin1String("--team")) {
         const qint64 number = teamNumbered(context.data.connection(), arguments[1]).number;
         const bool written = RecalculateTeam(context.data, storedSetup(context.location.eventDirectory), messages, number);
-        const CorrectedTeam team = teamNumbered(context.data.connection(), arguments[1]);
+        const TeamRow team = teamNumbered(context.data.connection(), arguments[1]);
         context.out << "Team " << number << ": " << (written ? QStringLiteral("result ") + ResultText(team.result)
                                                              : QStringLiteral("no full result")) << ", status "
                     << TeamStatusText(team.status) << '\n';

@@ -38,7 +38,7 @@ private:
 struct IofClassTeams
 {
     QString className;
-    std::vector<IofTeamRow> teams;
+    std::vector<TeamRow> teams;
 };
 
 // The class entries with their calculated teams, all read before the

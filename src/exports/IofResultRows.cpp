@@ -31,16 +31,14 @@ QStringList IofClassNames(const ClassTree &tree, db::Connection &connection)
     return names;
 }
 
-std::vector<IofTeamRow> CalculatedTeamsOfClass(db::Connection &connection, const QString &className)
+std::vector<TeamRow> CalculatedTeamsOfClass(db::Connection &connection, const QString &className)
 {
     QSqlQuery rows = connection.exec(QStringLiteral("SELECT id, number, name, club, country, start, finis, points, penalty, result, rtime, status")
                                          + calculatedTeamsOfClass + QStringLiteral(" ORDER BY id"), {className});
-    std::vector<IofTeamRow> teams;
+    const TeamRowReader reader(rows);
+    std::vector<TeamRow> teams;
     while (rows.next())
-        teams.push_back({rows.value(0).toLongLong(), rows.value(1).toLongLong(), !rows.value(1).isNull(), rows.value(2).toString(),
-                         rows.value(3).toString(), rows.value(4).toString(), DateTime::fromStored(rows.value(5)),
-                         DateTime::fromStored(rows.value(6)), rows.value(7).toLongLong(), rows.value(8).toLongLong(),
-                         rows.value(9).toLongLong(), rows.value(10).toLongLong(), rows.value(11).toInt()});
+        teams.push_back(reader.read(rows));
     return teams;
 }
 
@@ -55,13 +53,12 @@ std::vector<IofRunnerRow> RunnersOfTeam(db::Connection &connection, qint64 teamI
     return runners;
 }
 
-std::optional<tResArray> IofPunchList(TeamCalculation &calculation, db::Connection &connection, const IofTeamRow &team,
+std::optional<tResArray> IofPunchList(TeamCalculation &calculation, db::Connection &connection, const TeamRow &team,
                                       MessageSink &messages)
 {
     if (!team.numbered)
         return std::nullopt;
-    const QVariant first = connection.scalar(QStringLiteral("SELECT id FROM team WHERE number=? ORDER BY id LIMIT 1"), {team.number});
-    if (first.toLongLong() != team.id) {
+    if (FirstTeamNumbered(connection, team.number) != team.id) {
         messages.warning(QCoreApplication::translate("IofExport", "Team \"%1\" shares the number %2 with another team; its splits are left out")
                              .arg(team.name)
                              .arg(team.number));

@@ -5,7 +5,7 @@
 
 #include "scoring/TeamPunchList.h"
 #include "store/ClassTable.h"
-#include "store/DateTime.h"
+#include "store/TeamRow.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,17 +15,6 @@
 class MessageSink;
 class TeamCalculation;
 namespace db { class Connection; }
-
-struct IofTeamRow
-{
-    qint64 id = 0;
-    qint64 number = 0;
-    bool numbered = false; // number set: the calculation finds the team by it
-    QString name, club, country;
-    TDateTime start = 0, finis = 0;
-    qint64 points = 0, penalty = 0, result = 0, rtime = 0;
-    int status = 0;
-};
 
 struct IofRunnerRow
 {
@@ -38,7 +27,7 @@ struct IofRunnerRow
 QStringList IofClassNames(const ClassTree &tree, db::Connection &connection);
 
 // The teams of the class calculated at least once, by id.
-std::vector<IofTeamRow> CalculatedTeamsOfClass(db::Connection &connection, const QString &className);
+std::vector<TeamRow> CalculatedTeamsOfClass(db::Connection &connection, const QString &className);
 
 // The team's runners by id.
 std::vector<IofRunnerRow> RunnersOfTeam(db::Connection &connection, qint64 teamId);
@@ -47,5 +36,5 @@ std::vector<IofRunnerRow> RunnersOfTeam(db::Connection &connection, qint64 teamI
 // the calculation gives no valid list. The calculation finds teams by number:
 // a team without one gets no list, and a team that shares its number with an
 // earlier one gets none either (reported as a warning), never the other team's.
-std::optional<tResArray> IofPunchList(TeamCalculation &calculation, db::Connection &connection, const IofTeamRow &team,
+std::optional<tResArray> IofPunchList(TeamCalculation &calculation, db::Connection &connection, const TeamRow &team,
                                       MessageSink &messages);

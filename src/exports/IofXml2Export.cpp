@@ -52,7 +52,7 @@ void appendEvent(const XmlElement &root, const EventSettings &settings)
     event.appendElement(QStringLiteral("StartDate")).appendTextElement(QStringLiteral("Date"), IsoDateText(settings.dtpDate.date()));
 }
 
-void appendTeam(const XmlElement &classResult, const XmlElement &courseData, const QString &className, const IofTeamRow &team,
+void appendTeam(const XmlElement &classResult, const XmlElement &courseData, const QString &className, const TeamRow &team,
                 const ReportContext &context, IofExportCalculation &calculation)
 {
     db::Connection &connection = context.connection;
@@ -136,7 +136,7 @@ void ExportIofXml2(const ReportContext &context, bool compress)
         for (const IofClassTeams &entry : classes) {
             const XmlElement classResult = root.appendElement(QStringLiteral("ClassResult"));
             classResult.appendTextElement(QStringLiteral("ClassShortName"), entry.className);
-            for (const IofTeamRow &team : entry.teams) {
+            for (const TeamRow &team : entry.teams) {
                 appendTeam(classResult, courseData, entry.className, team, context, calculation);
                 steps.reached(++written);
             }

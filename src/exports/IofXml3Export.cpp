@@ -87,7 +87,7 @@ void appendEvent(const XmlElement &root, const EventSettings &settings)
     }
 }
 
-void appendTeamTotal(const XmlElement &teamResult, const IofTeamRow &team, const QString &chip, const std::optional<tResArray> &punches)
+void appendTeamTotal(const XmlElement &teamResult, const TeamRow &team, const QString &chip, const std::optional<tResArray> &punches)
 {
     const XmlElement member = teamResult.appendElement(QStringLiteral("TeamMemberResult"));
     appendPersonName(member.appendElement(QStringLiteral("Person")), QStringLiteral("TEAMTOTAL"), QString());
@@ -126,7 +126,7 @@ void appendTeamTotal(const XmlElement &teamResult, const IofTeamRow &team, const
     result.appendTextElement(QStringLiteral("ControlCard"), chip).setAttribute(QStringLiteral("punchingSystem"), QStringLiteral("SI"));
 }
 
-void appendTeam(const XmlElement &classResult, const IofTeamRow &team, const ReportContext &context, IofExportCalculation &calculation)
+void appendTeam(const XmlElement &classResult, const TeamRow &team, const ReportContext &context, IofExportCalculation &calculation)
 {
     const XmlElement teamResult = classResult.appendElement(QStringLiteral("TeamResult"));
     teamResult.appendTextElement(QStringLiteral("Name"), team.name);
@@ -190,7 +190,7 @@ void ExportIofXml3(const ReportContext &context, bool compress)
             const XmlElement classResult = root.appendElement(QStringLiteral("ClassResult"));
             classResult.setAttribute(QStringLiteral("timeResolution"), QStringLiteral("1"));
             classResult.appendElement(QStringLiteral("Class")).appendTextElement(QStringLiteral("Name"), entry.className);
-            for (const IofTeamRow &team : entry.teams) {
+            for (const TeamRow &team : entry.teams) {
                 appendTeam(classResult, team, context, calculation);
                 steps.reached(++written);
             }

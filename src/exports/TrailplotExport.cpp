@@ -133,32 +133,20 @@ std::optional<QString> routeField(const QString &code)
 
 QStringList routeLines(const ReportContext &context)
 {
-    struct RouteTeam
-    {
-        IofTeamRow row;
-        QString className;
-    };
-    std::vector<RouteTeam> teams;
+    std::vector<TeamRow> teams;
     QSqlQuery rows = context.connection.exec(QStringLiteral(
         "SELECT id, number, name, class, result FROM team WHERE calctime IS NOT NULL AND calctime<>'' ORDER BY id"));
-    while (rows.next()) {
-        RouteTeam team;
-        team.row.id = rows.value(0).toLongLong();
-        team.row.number = rows.value(1).toLongLong();
-        team.row.name = rows.value(2).toString();
-        team.row.result = rows.value(4).toLongLong();
-        team.className = rows.value(3).toString();
-        team.row.numbered = !rows.value(1).isNull();
-        teams.push_back(team);
-    }
+    const TeamRowReader reader(rows);
+    while (rows.next())
+        teams.push_back(reader.read(rows));
 
     IofExportCalculation calculation(context);
     WorkSteps steps(context.workProgress(), tr("Writing the routes"), static_cast<qint64>(teams.size()));
     QStringList lines;
-    for (const RouteTeam &team : teams) {
+    for (const TeamRow &team : teams) {
         // A line break in a name would split the team's line.
-        QString line = QString::number(team.row.result) + u'\t' + OneLineText(team.row.name + u'/' + team.className) + u'\t';
-        const std::optional<tResArray> list = IofPunchList(calculation.calculation(), context.connection, team.row, calculation.messages());
+        QString line = QString::number(team.result) + u'\t' + OneLineText(team.name + u'/' + team.className) + u'\t';
+        const std::optional<tResArray> list = IofPunchList(calculation.calculation(), context.connection, team, calculation.messages());
         for (const tControlRes &entry : list.value_or(tResArray()))
             if (const std::optional<QString> field = routeField(entry.code))
                 line += *field + u'\t';

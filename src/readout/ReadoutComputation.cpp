@@ -35,10 +35,12 @@ bool storable(TDateTime time)
 
 } // namespace
 
-ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamClass, const ReadoutCourse &course,
+ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamClass, const CourseCopy &copy,
                                const EventSettings &settings)
 {
-    const std::optional<TClassInfo> classInfo = FindClass(course.classes, teamClass);
+    const CourseDefinition &course = *copy.course;
+    const EventSettings &loaded = copy.setup->settings;
+    const std::optional<TClassInfo> classInfo = FindClass(course.classes(), teamClass);
     if (!classInfo || classInfo->start == -1)
         return refused("No course/class description for runner");
     const bool hasFinish = std::find(std::begin(noFinishValues), std::end(noFinishValues), record.finish) == std::end(noFinishValues);
@@ -49,23 +51,24 @@ ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamC
     computed.replacesEarlierRows = !settings.cbMultiReadout;
     computed.start = classInfo->start;
     qint64 clock = classInfo->start;
-    TDateTime stamp = course.eventDate + classInfo->start / hundredthsPerDay;
+    const TDateTime eventDate = DateTime::fromDateAndTime(loaded.dtpDate.date(), QTime(0, 0));
+    TDateTime stamp = eventDate + classInfo->start / hundredthsPerDay;
     QString previousKp = ExtraPointRules::startCode();
-    qint64 previousX = course.startX, previousY = course.startY;
+    qint64 previousX = course.startPosition().x, previousY = course.startPosition().y;
     std::vector<qint64> seenCodes;
     for (size_t k = 0; k < record.punches.size(); ++k) {
         const RecordPunch &punch = record.punches[k];
-        const ReadoutControl *control = course.FindControlByCode(punch.code);
+        const TControlPoint *control = course.findControlByUnit(punch.code);
         QString kp = QStringLiteral("?");
         qint64 points = 0, x = 0, y = 0, code = -1;
         if (control) {
-            kp = control->kp;
+            kp = control->punchCode;
             points = control->points;
             x = control->x;
             y = control->y;
             code = LeadingInteger(kp);
         }
-        points += course.extraPoints.legPoints(previousKp, kp);
+        points += course.extraPoints().legPoints(previousKp, kp);
         previousKp = kp;
         if (settings.cbCalcDistSpeed)
             computed.distances += DistanceMetersText(MapDistance(previousX, previousY, x, y), settings.eMap_Scale) + u';';
@@ -103,7 +106,7 @@ ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamC
         computed.runningTime = computed.finish - classInfo->start;
         // A class without a valid maximum time has no time rule.
         if (classInfo->maximumTime >= 0) {
-            const Overtime overtime = OvertimePenalty(computed.runningTime, *classInfo, course.penaltySeconds, course.penaltyPoints);
+            const Overtime overtime = OvertimePenalty(computed.runningTime, *classInfo, loaded.sePenaltySeconds, loaded.sePenaltyPoints);
             if (overtime.late) {
                 computed.runningTime = overTimeCode;
                 computed.points = 0;
@@ -113,7 +116,7 @@ ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamC
         }
         computed.rows.push_back({QStringLiteral("F"), PunchReadOK, finishStamp, 0});
         if (settings.cbCalcDistSpeed)
-            computed.distances += DistanceMetersText(MapDistance(previousX, previousY, course.finishX, course.finishY), settings.eMap_Scale) + u';';
+            computed.distances += DistanceMetersText(MapDistance(previousX, previousY, course.finishPosition().x, course.finishPosition().y), settings.eMap_Scale) + u';';
     }
 
     if (!std::all_of(computed.rows.cbegin(), computed.rows.cend(), [](const ReadoutRow &row) { return storable(row.time); }))

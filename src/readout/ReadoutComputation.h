@@ -4,15 +4,24 @@
 // record, the team's class and the worker's course copy, without the
 // database: the rows to store and the values of the reply.
 
-#include "readout/ReadoutCourse.h"
 #include "readout/ReadoutRecord.h"
 
+#include "scoring/CourseDefinition.h"
 #include "store/DateTime.h"
+#include "store/EventSetup.h"
 
 #include <QString>
+#include <memory>
 #include <vector>
 
-struct EventSettings;
+// A worker's copy from its client's last "si": the course, and the setup as it
+// was then, which gives the event day and the penalty rule. Until the first
+// "si" it is empty: no class is known.
+struct CourseCopy
+{
+    std::shared_ptr<const CourseDefinition> course = std::make_shared<const CourseDefinition>();
+    std::shared_ptr<const EventSetup> setup = std::make_shared<const EventSetup>();
+};
 
 // A res_cp row of the readout.
 struct ReadoutRow
@@ -47,6 +56,7 @@ struct ComputedReadout
 
 // Refuses a readout whose team class is unknown or has no start time, that
 // has no finish without multi readout, or whose times run past the year 9999.
-// Raises KorventError when a penalty is due and the penalty span is not positive.
-ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamClass, const ReadoutCourse &course,
+// Raises KorventError when a penalty is due and the penalty span is not
+// positive. Multi readout and distances follow the settings as they are now.
+ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamClass, const CourseCopy &copy,
                                const EventSettings &settings);

@@ -1,6 +1,5 @@
 #include "readout/ReadoutProcessor.h"
 
-#include "readout/ReadoutComputation.h"
 #include "readout/ReadoutRecord.h"
 #include "readout/ReadoutReply.h"
 #include "readout/ReadoutStore.h"
@@ -32,7 +31,9 @@ ReadoutProcessor::~ReadoutProcessor() = default;
 void ReadoutProcessor::LoadCourseCopy()
 {
     // Settings and classes as the event's files hold them now, whichever program changed them.
-    m_course = ReadoutCourse::load(m_data->connection(), *m_setup.snapshot());
+    std::shared_ptr<const EventSetup> setup = m_setup.snapshot();
+    m_course.course = std::make_shared<const CourseDefinition>(CourseDefinition::load(m_data->connection(), setup->classTree));
+    m_course.setup = std::move(setup);
 }
 
 QString ReadoutProcessor::EventInfoReply(const QString &argument) const

@@ -4,7 +4,7 @@
 // own copy of the course ("si"), answer event information ("i") and store a
 // chip's punches ("s"), replying with a provisional score.
 
-#include "readout/ReadoutCourse.h"
+#include "readout/ReadoutComputation.h"
 #include "store/EventSetup.h"
 
 #include <QString>
@@ -45,5 +45,5 @@ public:
 private:
     std::unique_ptr<TdmData> m_data;
     const SharedEventSetup &m_setup;
-    ReadoutCourse m_course;
+    CourseCopy m_course;
 };

@@ -10,12 +10,6 @@
 #include <QString>
 #include <optional>
 
-struct MapPoint
-{
-    qint64 x = 0;
-    qint64 y = 0;
-};
-
 struct CourseLeg
 {
     QString label;

@@ -22,6 +22,7 @@
 #include "store/EventSetup.h"
 #include "store/MapHelpers.h"
 #include "store/StatusTexts.h"
+#include "store/TeamRow.h"
 #include "store/TimeHelpers.h"
 
 #include <QCoreApplication>
@@ -62,15 +63,15 @@ private:
     bool web() const { return m_variant == ResultsVariant::Web; }
     ReportFile pageFile(const QString &className) const;
     void startPage();
-    void oneClass(ClassGroup &group, const std::vector<ResultTeam> &teams);
-    std::vector<ResultTeam> teamsOf(const ClassGroup &group);
+    void oneClass(ClassGroup &group, const std::vector<TeamRow> &teams);
+    std::vector<TeamRow> teamsOf(const ClassGroup &group);
     std::vector<ResultRunner> runnersOf(qint64 teamId);
     void headingRow();
-    void teamRow(const ResultTeam &team, const QString &placeText, QString &medalList, int rowNumber);
-    void courseCell(const ResultTeam &team);
-    void teamPage(const ResultTeam &team, const std::vector<ResultRunner> &runners, const QString &placeText, const QString &subClassText);
-    const tResArray *punchList(const ResultTeam &team);
-    void refuseSharedNumbers(const std::vector<std::vector<ResultTeam>> &teamsOfGroups);
+    void teamRow(const TeamRow &team, const QString &placeText, QString &medalList, int rowNumber);
+    void courseCell(const TeamRow &team);
+    void teamPage(const TeamRow &team, const std::vector<ResultRunner> &runners, const QString &placeText, const QString &subClassText);
+    const tResArray *punchList(const TeamRow &team);
+    void refuseSharedNumbers(const std::vector<std::vector<TeamRow>> &teamsOfGroups);
 
     const ReportContext &m_context;
     const EventSettings &m_settings;
@@ -132,7 +133,7 @@ std::optional<ReportFile> ResultsRun::run()
     std::vector<ClassGroup> groups;
     for (const QString &className : std::as_const(m_classes))
         groups.push_back(BuildClassGroup(m_context.setup.classTree, className, m_settings.eSubClasses));
-    std::vector<std::vector<ResultTeam>> teamsOfGroups;
+    std::vector<std::vector<TeamRow>> teamsOfGroups;
     qint64 teams = 0;
     for (const ClassGroup &group : groups) {
         teamsOfGroups.push_back(teamsOf(group));
@@ -176,7 +177,7 @@ std::optional<ReportFile> ResultsRun::run()
     return m_written;
 }
 
-void ResultsRun::oneClass(ClassGroup &group, const std::vector<ResultTeam> &teams)
+void ResultsRun::oneClass(ClassGroup &group, const std::vector<TeamRow> &teams)
 {
     // Every class has the same course picture: it is drawn once a run.
     if (web() && m_settings.cbTeamRoute && !m_routeBase)
@@ -200,7 +201,7 @@ void ResultsRun::oneClass(ClassGroup &group, const std::vector<ResultTeam> &team
     qint64 previousResult = -100;
     qint64 previousTime = 0;
     int rowNumber = 0;
-    for (const ResultTeam &team : teams) {
+    for (const TeamRow &team : teams) {
         QString placeText = QStringLiteral("-");
         QString subClassText;
         QString medalList;
@@ -238,7 +239,7 @@ void ResultsRun::oneClass(ClassGroup &group, const std::vector<ResultTeam> &team
         m_written = m_page.FinishReport(m_context.output, pageFile(group.className));
 }
 
-std::vector<ResultTeam> ResultsRun::teamsOf(const ClassGroup &group)
+std::vector<TeamRow> ResultsRun::teamsOf(const ClassGroup &group)
 {
     // The class list goes in as bound values, one placeholder each.
     QStringList placeholders;
@@ -252,24 +253,10 @@ std::vector<ResultTeam> ResultsRun::teamsOf(const ClassGroup &group)
                        "FROM team WHERE calctime > '' AND class IN (%1) ORDER BY result DESC, rtime, id")
             .arg(placeholders.join(u',')),
         values);
-    std::vector<ResultTeam> teams;
-    while (rows.next()) {
-        ResultTeam team;
-        team.id = rows.value(0).toLongLong();
-        team.number = rows.value(1).toLongLong();
-        team.name = rows.value(2).toString();
-        team.club = rows.value(3).toString();
-        team.country = rows.value(4).toString();
-        team.className = rows.value(5).toString();
-        team.subclass = rows.value(6).toString();
-        team.start = DateTime::fromStored(rows.value(7));
-        team.points = rows.value(8).toLongLong();
-        team.penalty = rows.value(9).toLongLong();
-        team.result = rows.value(10).toLongLong();
-        team.rtime = rows.value(11).toLongLong();
-        team.inCenter = rows.value(12).toLongLong();
-        teams.push_back(team);
-    }
+    const TeamRowReader reader(rows);
+    std::vector<TeamRow> teams;
+    while (rows.next())
+        teams.push_back(reader.read(rows));
     return teams;
 }
 
@@ -297,7 +284,7 @@ void ResultsRun::headingRow()
     m_page.append(QStringLiteral("<td>") + (splits() ? tr("Course") : tr("Place in class")) + QStringLiteral("</td></tr>"));
 }
 
-void ResultsRun::teamRow(const ResultTeam &team, const QString &placeText, QString &medalList, int rowNumber)
+void ResultsRun::teamRow(const TeamRow &team, const QString &placeText, QString &medalList, int rowNumber)
 {
     const QString number = QString::number(team.number);
     m_page.append(QStringLiteral("<tr class=\"team") + QString::number(rowNumber % 2) + QStringLiteral("\"><td align=\"right\">") + placeText
@@ -314,19 +301,18 @@ void ResultsRun::teamRow(const ResultTeam &team, const QString &placeText, QStri
 
     m_page.append(QStringLiteral("<td class=\"css_members\" nowrap=nowrap>"));
     const QDate eventDate = m_settings.dtpDate.date();
-    const WinnerTeam winner{team.number, team.name, team.result, team.rtime, placeText};
     for (const ResultRunner &runner : runnersOf(team.id)) {
         m_page.append(Html(runner.firstname + u' ' + runner.lastname + u' ' + runner.sex) + u' ' + AgeText(runner.birthdate, eventDate) + u' '
                       + Html(runner.country) + QStringLiteral("<br />"));
         if (m_variant == ResultsVariant::Winners && !medalList.isEmpty())
-            m_winners.addRunner(winner, {runner.firstname, runner.lastname, runner.country}, medalList);
+            m_winners.addRunner(team, placeText, {runner.firstname, runner.lastname, runner.country}, medalList);
     }
     m_page.append(QStringLiteral("</td>"));
     m_page.append(QStringLiteral("<td>") + FormatSeconds(team.rtime) + QStringLiteral("<br />") + QString::number(team.points) + QStringLiteral("<br />")
                   + QString::number(team.penalty) + QStringLiteral("</td><td class=\"css_result\">") + ResultText(team.result) + QStringLiteral("</td>"));
 }
 
-void ResultsRun::refuseSharedNumbers(const std::vector<std::vector<ResultTeam>> &teamsOfGroups)
+void ResultsRun::refuseSharedNumbers(const std::vector<std::vector<TeamRow>> &teamsOfGroups)
 {
     // The calculation and the team pages find a team by its number: two teams
     // sharing one would both show the first one's punches, on one page. A team
@@ -340,8 +326,8 @@ void ResultsRun::refuseSharedNumbers(const std::vector<std::vector<ResultTeam>> 
 
     QStringList unnumbered;
     std::optional<qint64> firstShared;
-    for (const std::vector<ResultTeam> &teams : teamsOfGroups)
-        for (const ResultTeam &team : teams) {
+    for (const std::vector<TeamRow> &teams : teamsOfGroups)
+        for (const TeamRow &team : teams) {
             if (team.number == 0)
                 unnumbered.append(u'"' + team.name + u'"');
             else if (!firstShared && sharedNumbers.contains(team.number))
@@ -360,12 +346,12 @@ void ResultsRun::refuseSharedNumbers(const std::vector<std::vector<ResultTeam>> 
                                .arg(sharedNumbers.value(*firstShared).join(QStringLiteral(", "))));
 }
 
-const tResArray *ResultsRun::punchList(const ResultTeam &team)
+const tResArray *ResultsRun::punchList(const TeamRow &team)
 {
     return m_calculation->CalculateTeam(team.number, false, m_list) ? &m_list : nullptr;
 }
 
-void ResultsRun::courseCell(const ResultTeam &team)
+void ResultsRun::courseCell(const TeamRow &team)
 {
     m_page.append(QStringLiteral("<td>"));
     if (const tResArray *list = punchList(team)) {
@@ -401,7 +387,7 @@ void ResultsRun::courseCell(const ResultTeam &team)
     m_page.append(QStringLiteral("</td>"));
 }
 
-void ResultsRun::teamPage(const ResultTeam &team, const std::vector<ResultRunner> &runners, const QString &placeText, const QString &subClassText)
+void ResultsRun::teamPage(const TeamRow &team, const std::vector<ResultRunner> &runners, const QString &placeText, const QString &subClassText)
 {
     const TeamPageContext context{m_settings, m_countries, m_calculation->course(), m_teamHeader, m_routeBase ? &*m_routeBase : nullptr};
     const TeamResultPage page = WriteTeamResultPage(context, team, runners, placeText, subClassText, punchList(team));

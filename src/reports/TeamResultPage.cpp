@@ -24,7 +24,7 @@ QString dayNightCell(int dayFlag)
     return QStringLiteral("<td nowrap=nowrap class=\"time_ND") + QString::number(dayFlag) + QStringLiteral("\">");
 }
 
-void appendRouteTable(QStringList &page, std::optional<RouteImage> &image, const TeamPageContext &context, const ResultTeam &team,
+void appendRouteTable(QStringList &page, std::optional<RouteImage> &image, const TeamPageContext &context, const TeamRow &team,
                       const tResArray &list)
 {
     const EventSettings &settings = context.settings;
@@ -111,7 +111,7 @@ QString CountryName(const CountryList &countries, const QString &code)
     return QString();
 }
 
-TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const ResultTeam &team, const std::vector<ResultRunner> &runners,
+TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const TeamRow &team, const std::vector<ResultRunner> &runners,
                                    const QString &placeText, const QString &subClassText, const tResArray *list)
 {
     const EventSettings &settings = context.settings;

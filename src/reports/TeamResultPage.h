@@ -11,6 +11,7 @@
 
 #include "store/CountryList.h"
 #include "store/DateTime.h"
+#include "store/TeamRow.h"
 
 #include <QImage>
 #include <QString>
@@ -18,18 +19,6 @@
 #include <vector>
 
 struct EventSettings;
-
-// A calculated team as the result pages read it.
-struct ResultTeam
-{
-    qint64 id = 0;
-    qint64 number = 0;
-    QString name, club, country, className, subclass;
-    TDateTime start = 0;
-    qint64 points = 0, penalty = 0, result = 0;
-    qint64 rtime = 0;    // seconds
-    qint64 inCenter = 0; // seconds in the administration area
-};
 
 // A started runner of the team.
 struct ResultRunner
@@ -62,5 +51,5 @@ struct TeamResultPage
 };
 
 // list: the team's punch list, nullptr when it has none.
-TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const ResultTeam &team, const std::vector<ResultRunner> &runners,
+TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const TeamRow &team, const std::vector<ResultRunner> &runners,
                                    const QString &placeText, const QString &subClassText, const tResArray *list);

@@ -5,6 +5,7 @@
 #include "base/Platform.h"
 #include "base/TextFile.h"
 #include "db/SqlScript.h"
+#include "store/TeamRow.h"
 #include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"
 
@@ -13,7 +14,7 @@ WinnersList::WinnersList()
 {
 }
 
-void WinnersList::addRunner(const WinnerTeam &team, const WinnerRunner &runner, const QString &medalList)
+void WinnersList::addRunner(const TeamRow &team, const QString &placeText, const WinnerRunner &runner, const QString &medalList)
 {
     // A name holding the separator, a quote or a line break is quoted, so that
     // it keeps its column and its line.
@@ -24,7 +25,7 @@ void WinnersList::addRunner(const WinnerTeam &team, const WinnerRunner &runner, 
         const QString place = medal.mid(medal.lastIndexOf(u';') + 1);
         m_lines.append(QStringList{QString::number(team.number), field(runner.firstname), field(runner.lastname), field(runner.country),
                                    field(team.name), field(subClass), place, ResultText(team.result), FormatSeconds(team.rtime),
-                                   team.placeText}
+                                   placeText}
                            .join(u';'));
     }
 }

@@ -14,22 +14,15 @@ struct WinnerRunner
     QString country;
 };
 
-struct WinnerTeam
-{
-    qint64 number = 0;
-    QString name;
-    qint64 result = 0;
-    qint64 rtime = 0;
-    QString placeText; // the overall place
-};
+struct TeamRow;
 
 class WinnersList
 {
 public:
     WinnersList();
 
-    // medalList as SubClassPlaces fills it: "name;I|name;II|...".
-    void addRunner(const WinnerTeam &team, const WinnerRunner &runner, const QString &medalList);
+    // placeText is the team's overall place; medalList as SubClassPlaces fills it: "name;I|name;II|...".
+    void addRunner(const TeamRow &team, const QString &placeText, const WinnerRunner &runner, const QString &medalList);
     const QStringList &lines() const { return m_lines; }
     // The program's text encoding, CR LF after every line.
     QByteArray bytes() const;

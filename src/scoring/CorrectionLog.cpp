@@ -54,12 +54,6 @@ QStringList LoadCorrectionLog(const QString &eventDirectory)
     return *lines;
 }
 
-void SaveCorrectionLog(const QString &eventDirectory, const QStringList &lines)
-{
-    const LogWriterTurn turn(eventDirectory);
-    WriteTextLines(CorrectionLogFileName(eventDirectory), lines);
-}
-
 void RefuseUnwritableCorrectionLog(const QString &eventDirectory)
 {
     RefuseUnwritableFile(CorrectionLogFileName(eventDirectory));

@@ -12,8 +12,6 @@ QString CorrectionLogFileName(const QString &eventDirectory);
 // cannot be read raises KorventError, so that it is never written over.
 QStringList LoadCorrectionLog(const QString &eventDirectory);
 bool CorrectionLogExists(const QString &eventDirectory);
-// Replaces the log by these lines.
-void SaveCorrectionLog(const QString &eventDirectory, const QStringList &lines);
 // Writes the operator's edit of the log shown: `shown` as it was loaded,
 // `edited` as the operator left it. Lines that other programs put at the top
 // since stay above the edit. Returns the log as written.

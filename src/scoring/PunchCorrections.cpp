@@ -14,19 +14,10 @@ namespace {
 
 constexpr double minutesPerDay = 24 * 60;
 
-const QString teamColumns = QStringLiteral("id, number, name, class, status, rtime, result");
-
-CorrectedTeam teamOf(const QSqlRecord &row)
-{
-    return CorrectedTeam{row.value(0).toLongLong(), row.value(1).toLongLong(), row.value(2).toString(),
-                         row.value(3).toString(), row.value(4).toInt(), row.value(5).toLongLong(),
-                         row.value(6).toLongLong()};
-}
-
 // The team inside the correction's transaction: it may have gone since it was found.
-CorrectedTeam requireTeam(db::Connection &connection, qint64 teamId)
+TeamRow requireTeam(db::Connection &connection, qint64 teamId)
 {
-    std::optional<CorrectedTeam> team = ReadTeam(connection, teamId);
+    std::optional<TeamRow> team = ReadTeam(connection, teamId);
     if (!team)
         throw KorventError(QCoreApplication::translate("PunchCorrections", "The team is no longer in the event database; find it again"));
     return *team;
@@ -39,21 +30,19 @@ bool isChoice(const std::vector<StatusChoice> &choices, int choice)
 
 } // namespace
 
-std::optional<CorrectedTeam> FindTeamByNumber(db::Connection &connection, qint64 number)
+std::optional<TeamRow> FindTeamByNumber(db::Connection &connection, qint64 number)
 {
-    const std::optional<QSqlRecord> row =
-        connection.firstRow(QStringLiteral("SELECT %1 FROM team WHERE number=? ORDER BY id LIMIT 1").arg(teamColumns), {number});
-    if (!row)
-        return std::nullopt;
-    return teamOf(*row);
+    const std::optional<qint64> id = FirstTeamNumbered(connection, number);
+    return id ? ReadTeam(connection, *id) : std::nullopt;
 }
 
-std::optional<CorrectedTeam> ReadTeam(db::Connection &connection, qint64 teamId)
+std::optional<TeamRow> ReadTeam(db::Connection &connection, qint64 teamId)
 {
-    const std::optional<QSqlRecord> row = connection.firstRow(QStringLiteral("SELECT %1 FROM team WHERE id=?").arg(teamColumns), {teamId});
+    const std::optional<QSqlRecord> row =
+        connection.firstRow(QStringLiteral("SELECT id, number, name, class, status, rtime, result, points, penalty FROM team WHERE id=?"), {teamId});
     if (!row)
         return std::nullopt;
-    return teamOf(*row);
+    return TeamRowReader(*row).read(*row);
 }
 
 const std::vector<StatusChoice> &NewPunchStatusChoices()
@@ -107,7 +96,7 @@ QString AddMissingControl(db::Connection &connection, qint64 teamId, const QStri
     if (from.isEmpty() || missing.isEmpty())
         return QString();
     db::Transaction transaction(connection);
-    const CorrectedTeam team = requireTeam(connection, teamId);
+    const TeamRow team = requireTeam(connection, teamId);
     TDateTime punchTime = 0;
     if (from == QLatin1String("S")) {
         punchTime = eventStart + 10 / minutesPerDay;
@@ -137,7 +126,7 @@ QString RemoveControl(db::Connection &connection, qint64 teamId, const QString &
     if (control.isEmpty())
         return QString();
     db::Transaction transaction(connection);
-    const CorrectedTeam team = requireTeam(connection, teamId);
+    const TeamRow team = requireTeam(connection, teamId);
     const int removed = connection.exec(QStringLiteral("DELETE FROM res_cp WHERE team_id=? AND KP=?"), {team.id, control}).numRowsAffected();
     transaction.commit();
     return control + QStringLiteral(" removed from team:") + QString::number(team.number) + QStringLiteral(" #:")
@@ -151,7 +140,7 @@ QString ChangeControlStatus(db::Connection &connection, qint64 teamId, const QSt
         return QString();
     const StatusChoice &newStatus = choices[static_cast<size_t>(choice)];
     db::Transaction transaction(connection);
-    const CorrectedTeam team = requireTeam(connection, teamId);
+    const TeamRow team = requireTeam(connection, teamId);
     QString line = QStringLiteral("Team:") + QString::number(team.number) + QStringLiteral(" Change control:") + control
         + QStringLiteral(" status::") + newStatus.text + QStringLiteral(" <<=");
     // The old statuses in the punch table's own order: by runner, then time.
@@ -172,9 +161,8 @@ QString SetTeamStatus(db::Connection &connection, qint64 teamId, int choice)
         return QString();
     const StatusChoice &newStatus = choices[static_cast<size_t>(choice)];
     db::Transaction transaction(connection);
-    const CorrectedTeam team = requireTeam(connection, teamId);
-    const std::optional<QSqlRecord> totals = connection.firstRow(QStringLiteral("SELECT points, penalty FROM team WHERE id=?"), {team.id});
-    const qint64 sum = totals->value(0).toLongLong() + totals->value(1).toLongLong();
+    const TeamRow team = requireTeam(connection, teamId);
+    const qint64 sum = team.points + team.penalty;
     // As the calculation has it: an OK team never scores below 0, any other status is its negative code.
     const qint64 result = newStatus.code == TeamOK ? qMax<qint64>(sum, 0) : -newStatus.code;
     connection.exec(QStringLiteral("UPDATE team SET status=?, result=?, calctime=? WHERE id=?"),

@@ -8,6 +8,7 @@
 // made changes nothing and returns an empty line.
 
 #include "store/DateTime.h"
+#include "store/TeamRow.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,22 +21,10 @@ class TdmData;
 struct EventSetup;
 namespace db { class Connection; }
 
-// The team a correction works on, as the team row holds it.
-struct CorrectedTeam
-{
-    qint64 id = 0;
-    qint64 number = 0;
-    QString name;
-    QString className;
-    int status = 0;
-    qint64 rtime = 0;
-    qint64 result = 0;
-};
-
 // The first team with this number, as the calculation finds it.
-std::optional<CorrectedTeam> FindTeamByNumber(db::Connection &connection, qint64 number);
+std::optional<TeamRow> FindTeamByNumber(db::Connection &connection, qint64 number);
 // The team row as it is now; nullopt when the row is gone.
-std::optional<CorrectedTeam> ReadTeam(db::Connection &connection, qint64 teamId);
+std::optional<TeamRow> ReadTeam(db::Connection &connection, qint64 teamId);
 
 // A status offered for choosing: its list text and the code it stores.
 struct StatusChoice

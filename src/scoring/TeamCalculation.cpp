@@ -7,6 +7,7 @@
 #include "base/MessageSink.h"
 #include "base/WorkProgress.h"
 #include "store/StatusTexts.h"
+#include "store/TeamRow.h"
 #include "store/TimeHelpers.h"
 #include "store/uData.h"
 
@@ -20,16 +21,6 @@
 #include <chrono>
 #include <thread>
 #include <limits>
-
-struct TeamCalculation::TeamRow
-{
-    qint64 id = 0;
-    qint64 number = 0;
-    QString name;
-    QString className;
-    int status = 0;
-    bool calculatedBefore = false;
-};
 
 struct TeamCalculation::TeamInputs
 {
@@ -46,13 +37,6 @@ QString tr(const char *text)
 }
 
 const QString teamColumns = QStringLiteral("id, number, name, class, status, calctime");
-
-template <typename Row, typename Source>
-Row teamRowOf(const Source &source)
-{
-    return Row{source.value(0).toLongLong(), source.value(1).toLongLong(), source.value(2).toString(),
-               source.value(3).toString(), source.value(4).toInt(), !source.value(5).toString().isEmpty()};
-}
 
 StoredPunch punchOf(const QSqlQuery &query, int first)
 {
@@ -91,10 +75,10 @@ int TeamCalculation::requiredRunners(int startedRunners) const
 
 std::optional<TeamCalculation::TeamInputs> TeamCalculation::readTeamNumbered(qint64 number)
 {
-    const QVariant id = m_connection.scalar(QStringLiteral("SELECT id FROM team WHERE number=? ORDER BY id LIMIT 1"), {number});
-    if (!id.isValid())
+    const std::optional<qint64> id = FirstTeamNumbered(m_connection, number);
+    if (!id)
         return std::nullopt;
-    std::map<qint64, TeamInputs> team = readTeams(id.toLongLong(), id.toLongLong());
+    std::map<qint64, TeamInputs> team = readTeams(*id, *id);
     if (team.empty())
         return std::nullopt;
     return std::move(team.begin()->second);
@@ -226,8 +210,9 @@ std::map<qint64, TeamCalculation::TeamInputs> TeamCalculation::readTeams(qint64 
     const QVariantList range{firstId, lastId};
     std::map<qint64, TeamInputs> teams;
     QSqlQuery teamRows = connection.exec(QStringLiteral("SELECT %1 FROM team WHERE id BETWEEN ? AND ? ORDER BY id").arg(teamColumns), range);
+    const TeamRowReader reader(teamRows);
     while (teamRows.next()) {
-        const TeamRow row = teamRowOf<TeamRow>(teamRows);
+        const TeamRow row = reader.read(teamRows);
         teams.emplace(row.id, TeamInputs{row, 0, {}});
     }
     QSqlQuery started = connection.exec(QStringLiteral("SELECT team_id, COUNT(*) FROM runner WHERE started=1 AND team_id BETWEEN ? AND ? "
@@ -321,7 +306,7 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
     QMap<qint64, QStringList> namesOfNumber;
     for (const auto &[id, team] : inputs) {
         namesOfNumber[team.team.number].append(team.team.name);
-        if ((all || !team.team.calculatedBefore) && namesOfNumber[team.team.number].size() == 1) {
+        if ((all || !team.team.calculated) && namesOfNumber[team.team.number].size() == 1) {
             queue.push_back(id);
             numberOf.insert(id, team.team.number);
         }
@@ -362,7 +347,7 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
             planned.clear();
             for (size_t i = first; i < end; ++i) {
                 const auto team = inputs.find(queue[i]);
-                if (team == inputs.end() || (!all && team->second.team.calculatedBefore))
+                if (team == inputs.end() || (!all && team->second.team.calculated))
                     continue;
                 tResArray list;
                 planned.push_back({team->second.team, evaluate(team->second, true, list)});

@@ -16,6 +16,7 @@
 
 class MessageSink;
 class TdmData;
+struct TeamRow;
 namespace db { class Connection; }
 
 struct CalculationSummary
@@ -50,7 +51,6 @@ public:
     CalculationSummary CalculateAllTeams(bool all, WorkProgress &progress = NoProgress());
 
 private:
-    struct TeamRow;
     // What the calculation of one team reads.
     struct TeamInputs;
     // What a calculation stores on the team row: the status alone (NARes.) or the full result.

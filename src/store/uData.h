@@ -9,11 +9,6 @@
 #include "db/Connection.h"
 
 #include <QString>
-#include <QVariantMap>
-#include <optional>
-#include <vector>
-
-using Row = QVariantMap;
 
 class TdmData
 {
@@ -24,18 +19,7 @@ public:
 
     db::Connection &connection() { return m_connection; }
 
-    // Rows by values: date-time fields take a TDateTime (double) or its
-    // stored text, booleans take bool, an empty text is stored as NULL.
-    // New team rows get status 9 (NA) unless the values name another.
-    qint64 insertRow(const QString &table, const Row &values);
-    void updateRow(const QString &table, qint64 id, const Row &values);
-    std::optional<Row> findRow(const QString &table, qint64 id);
-    // Rows whose fields equal the given values (all rows for none), ordered by the fields named.
-    std::vector<Row> selectRows(const QString &table, const Row &equals = {}, const QStringList &orderBy = {});
     qint64 rowCount(const QString &table);
-
-    // Deletes the team's runners and then the team; its punches stay.
-    void deleteTeam(qint64 teamId);
 
 private:
     db::Connection m_connection;

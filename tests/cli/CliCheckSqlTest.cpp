@@ -1,4 +1,5 @@
 #include "CliRun.h"
+#include "EventRows.h"
 #include "TestFolder.h"
 
 #include "store/uData.h"
@@ -21,9 +22,9 @@ struct CliCheckSqlFixture : ::testing::Test
         QDir().mkpath(event);
         writeFile(event + QStringLiteral("classlist.tree"), "H12<*>(12:00:00|012:00:00|00:30:00)\r\n");
         data = std::make_unique<TdmData>(event);
-        const qint64 foxes = data->insertRow(QStringLiteral("team"), {{"number", 1}, {"name", "Foxes"}, {"class", "H12"}});
-        data->insertRow(QStringLiteral("team"), {{"number", 2}, {"name", "Owls"}, {"class", "D9"}});
-        data->insertRow(QStringLiteral("runner"), {{"team_id", foxes}, {"firstname", "Ann"}, {"lastname", "Lee"}});
+        const qint64 foxes = insertRow(*data, QStringLiteral("team"), {{"number", 1}, {"name", "Foxes"}, {"class", "H12"}});
+        insertRow(*data, QStringLiteral("team"), {{"number", 2}, {"name", "Owls"}, {"class", "D9"}});
+        insertRow(*data, QStringLiteral("runner"), {{"team_id", foxes}, {"firstname", "Ann"}, {"lastname", "Lee"}});
         writeFile(folderOf(program) + QStringLiteral("rules.kvchk"),
                   "Runners without chip|SELECT firstname, lastname FROM runner WHERE chipnr IS NULL\r\n"
                   "Classes not in the class tree|SELECT number, class FROM team WHERE class NOT IN (SELECT name FROM classtree)\r\n"
@@ -36,7 +37,7 @@ struct CliCheckSqlFixture : ::testing::Test
     }
     QString teamName(int number)
     {
-        return data->selectRows(QStringLiteral("team"), {{"number", number}}).front().value(QStringLiteral("name")).toString();
+        return selectRows(*data, QStringLiteral("team"), {{"number", number}}).front().value(QStringLiteral("name")).toString();
     }
 };
 

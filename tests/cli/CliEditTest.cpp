@@ -1,4 +1,5 @@
 #include "CliRun.h"
+#include "EventRows.h"
 #include "TestFolder.h"
 
 #include "scoring/CorrectionLog.h"
@@ -31,10 +32,10 @@ struct CliEditFixture : ::testing::Test
         writeFile(event + QStringLiteral("classlist.tree"), "H6<*>(10:00:00|006:00:00|00:30:00)\r\n");
         data = std::make_unique<TdmData>(event);
         for (const auto &[code, type, points] : {std::tuple{"31", "C", 30}, {"45", "C", 40}, {"S", "S", 0}, {"F", "F", 0}})
-            data->insertRow(QStringLiteral("control"), {{"controlnr", code}, {"type", type}, {"points", points}});
-        teamId = data->insertRow(QStringLiteral("team"), {{"number", 12}, {"name", "Hill Runners"}, {"class", "H6"}});
-        runnerA = data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"started", true}});
-        runnerB = data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"started", true}});
+            insertRow(*data, QStringLiteral("control"), {{"controlnr", code}, {"type", type}, {"points", points}});
+        teamId = insertRow(*data, QStringLiteral("team"), {{"number", 12}, {"name", "Hill Runners"}, {"class", "H6"}});
+        runnerA = insertRow(*data, QStringLiteral("runner"), {{"team_id", teamId}, {"started", true}});
+        runnerB = insertRow(*data, QStringLiteral("runner"), {{"team_id", teamId}, {"started", true}});
     }
 
     CliRun edit(const QStringList &arguments)
@@ -43,17 +44,17 @@ struct CliEditFixture : ::testing::Test
     }
     void punch(qint64 runner, const char *code, const char *time, int status = PunchReadOK)
     {
-        data->insertRow(QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runner}, {"KP", code}, {"status", status},
+        insertRow(*data, QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runner}, {"KP", code}, {"status", status},
                                                    {"ctime", QStringLiteral("2026-06-13 ") + QLatin1String(time)}});
     }
     QStringList punches()
     {
         QStringList rows;
-        for (const Row &row : data->selectRows(QStringLiteral("res_cp"), {}, {QStringLiteral("id")}))
+        for (const Row &row : selectRows(*data, QStringLiteral("res_cp"), {}, {QStringLiteral("id")}))
             rows.append(row.value("KP").toString() + u' ' + row.value("ctime").toString() + u' ' + row.value("status").toString());
         return rows;
     }
-    Row team() { return *data->findRow(QStringLiteral("team"), teamId); }
+    Row team() { return *findRow(*data, QStringLiteral("team"), teamId); }
 };
 
 } // namespace

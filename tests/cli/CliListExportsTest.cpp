@@ -1,4 +1,5 @@
 #include "TestFolder.h"
+#include "EventRows.h"
 #include "cli/CliRun.h"
 #include "exports/MapPicture.h"
 
@@ -17,8 +18,8 @@ struct CliListExports : ::testing::Test
     {
         QDir().mkpath(folderOf(program) + QStringLiteral("event"));
         TdmData data(folderOf(program) + QStringLiteral("event/"));
-        const qint64 owls = data.insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Õun"}, {"class", "H12"}});
-        data.insertRow(QStringLiteral("runner"), {{"team_id", owls}, {"firstname", "Anna"}, {"lastname", "Tamm"}, {"chipnr", "101"}});
+        const qint64 owls = insertRow(data, QStringLiteral("team"), {{"number", 7}, {"name", "Õun"}, {"class", "H12"}});
+        insertRow(data, QStringLiteral("runner"), {{"team_id", owls}, {"firstname", "Anna"}, {"lastname", "Tamm"}, {"chipnr", "101"}});
     }
     CliRun exportCli(const QStringList &arguments)
     {

@@ -1,4 +1,5 @@
 #include "ServeProcess.h"
+#include "EventRows.h"
 
 #include "store/EventSettings.h"
 #include "store/uData.h"
@@ -263,9 +264,9 @@ TEST(Cli, ACalculationThatFailsForATeamFailsTheCommand)
     {
         // Team 2 has more punches at one control than a punch list takes: it cannot be calculated.
         TdmData data(folderOf(program) + QStringLiteral("event/"));
-        const Row team = data.selectRows(QStringLiteral("team"), {{QStringLiteral("number"), 2}}, {QStringLiteral("id")}).front();
+        const Row team = selectRows(data, QStringLiteral("team"), {{QStringLiteral("number"), 2}}, {QStringLiteral("id")}).front();
         for (int i = 0; i < 30; ++i)
-            data.insertRow(QStringLiteral("res_cp"), {{"team_id", team.value("id")}, {"runner_id", 1000 + i}, {"KP", "31"}, {"status", 8},
+            insertRow(data, QStringLiteral("res_cp"), {{"team_id", team.value("id")}, {"runner_id", 1000 + i}, {"KP", "31"}, {"status", 8},
                                                       {"ctime", QStringLiteral("2026-06-13 12:%1:00").arg(i, 2, 10, QLatin1Char('0'))}});
     }
     const CliRun all = runCliIn(program.path(), {"--event", "event", "calculate", "--all"});

@@ -1,4 +1,5 @@
 #include "course/CourseFixture.h"
+#include "EventRows.h"
 
 #include "course/ControlCreation.h"
 #include "course/ControlList.h"
@@ -22,7 +23,7 @@ TEST_F(ControlList, LinesInCodeOrderWithWideValuesAndEmptyFields)
     wide.posX = 123456;
     wide.posY = -2770;
     InsertControlRows(*data, {wide});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "W"}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "W"}});
     EXPECT_EQ(ControlListLines(data->connection()), QStringList({
                                                         "  100  100  10 C   -1   -1 100% hill",
                                                         "   31   42   3 C   -1   -1 P:31",

@@ -3,6 +3,7 @@
 // An event database and a way to read back its control table.
 
 #include "EventDatabaseFixture.h"
+#include "EventRows.h"
 
 #include "store/uData.h"
 
@@ -15,7 +16,7 @@ struct CourseFixture : EventDatabaseFixture
     QStringList controls() const
     {
         QStringList rows;
-        for (const Row &row : data->selectRows(QStringLiteral("control"), {}, {QStringLiteral("id")}))
+        for (const Row &row : selectRows(*data, QStringLiteral("control"), {}, {QStringLiteral("id")}))
             rows.append(QStringList({row.value("controlnr").toString(), row.value("unitnumber").toString(), row.value("points").toString(),
                                      row.value("type").toString(), row.value("pos_x").toString(), row.value("pos_y").toString(),
                                      row.value("text").toString()})

@@ -1,4 +1,5 @@
 #include "TestFolder.h"
+#include "EventRows.h"
 
 #include "base/KorventError.h"
 #include "base/XmlDocument.h"
@@ -17,8 +18,8 @@ struct SqlConsoleFixture : ::testing::Test
 
     void SetUp() override
     {
-        data.insertRow(QStringLiteral("team"), {{"number", 1}, {"name", "A & B <1>"}, {"rtime", 3600}});
-        data.insertRow(QStringLiteral("team"), {{"number", 2}, {"name", "Foxes"}});
+        insertRow(data, QStringLiteral("team"), {{"number", 1}, {"name", "A & B <1>"}, {"rtime", 3600}});
+        insertRow(data, QStringLiteral("team"), {{"number", 2}, {"name", "Foxes"}});
     }
     db::SqlOutcome run(const QString &sql)
     {

@@ -1,4 +1,5 @@
 #include "TestFolder.h"
+#include "EventRows.h"
 
 #include "dataeditor/SqlRunner.h"
 #include "store/uData.h"
@@ -30,7 +31,7 @@ const QString endless = QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION A
 
 TEST_F(SqlRunnerFixture, RunsOnItsOwnConnectionAndHandsTheOutcomeBack)
 {
-    data.insertRow(QStringLiteral("team"), {{"number", 4}, {"name", "Foxes"}});
+    insertRow(data, QStringLiteral("team"), {{"number", 4}, {"name", "Foxes"}});
     ASSERT_TRUE(runner.start(QStringLiteral("UPDATE team SET name = :name; SELECT number, name FROM team"), {QStringLiteral("Owls")},
                              db::SqlAccess::MayChange));
     const SqlRunResult run = result();
@@ -38,7 +39,7 @@ TEST_F(SqlRunnerFixture, RunsOnItsOwnConnectionAndHandsTheOutcomeBack)
     EXPECT_EQ(run.outcome.rowsAffected, 1);
     ASSERT_EQ(run.outcome.rows.size(), 1u);
     EXPECT_EQ(run.outcome.rows[0][1].toString(), QStringLiteral("Owls"));
-    EXPECT_EQ(data.findRow(QStringLiteral("team"), 1)->value(QStringLiteral("name")).toString(), QStringLiteral("Owls"));
+    EXPECT_EQ(findRow(data, QStringLiteral("team"), 1)->value(QStringLiteral("name")).toString(), QStringLiteral("Owls"));
 
     ASSERT_TRUE(runner.start(QStringLiteral("SELECT 1\nFROM teem"), {}, db::SqlAccess::MayChange));
     const SqlRunResult failed = result();
@@ -62,7 +63,7 @@ TEST_F(SqlRunnerFixture, LongQueryLeavesTheDatabaseFreeAndCanBeStopped)
     EXPECT_TRUE(runner.isRunning());
     EXPECT_FALSE(runner.start(QStringLiteral("SELECT 1"), {}, db::SqlAccess::MayChange));
     // Others write while the query runs: a readout would not wait for it.
-    data.insertRow(QStringLiteral("team"), {{"number", 9}, {"name", "Late entry"}});
+    insertRow(data, QStringLiteral("team"), {{"number", 9}, {"name", "Late entry"}});
     EXPECT_EQ(data.rowCount(QStringLiteral("team")), 1);
     runner.cancel();
     runner.wait();
@@ -80,7 +81,7 @@ TEST(SqlRunner, ResultOfMoreRowsThanTheLimitStopsTheRun)
     QTemporaryDir dir;
     TdmData data(folderOf(dir));
     for (int n = 1; n <= 4; ++n)
-        data.insertRow(QStringLiteral("team"), {{"number", n}, {"name", "Foxes"}});
+        insertRow(data, QStringLiteral("team"), {{"number", n}, {"name", "Foxes"}});
     SqlRunner runner(TdmData::databaseFileName(folderOf(dir)), 3);
     QSignalSpy finished(&runner, &SqlRunner::finished);
     const auto result = [&] {
@@ -97,7 +98,7 @@ TEST(SqlRunner, ResultOfMoreRowsThanTheLimitStopsTheRun)
     const SqlRunResult tooMany = result();
     EXPECT_FALSE(tooMany.ok);
     EXPECT_TRUE(tooMany.error.startsWith(QLatin1String("The result has more than 3 rows"))) << tooMany.error.toStdString();
-    EXPECT_EQ(data.selectRows(QStringLiteral("team"), {{"name", "Owls"}}).size(), 0u);
+    EXPECT_EQ(selectRows(data, QStringLiteral("team"), {{"name", "Owls"}}).size(), 0u);
 }
 
 TEST(SqlRunner, DestroyedWhileRunningStopsTheStatement)

@@ -1,4 +1,5 @@
 #include "RecordedProgress.h"
+#include "EventRows.h"
 #include "TestFolder.h"
 
 #include "base/KorventError.h"
@@ -19,11 +20,11 @@ struct DataCheckFixture : ::testing::Test
         Row values{{"name", QString::fromUtf8(name)}, {"class", QString::fromUtf8(className)}};
         if (number.isValid())
             values.insert(QStringLiteral("number"), number);
-        return data.insertRow(QStringLiteral("team"), values);
+        return insertRow(data, QStringLiteral("team"), values);
     }
     void runner(qint64 teamId, const char *first, const char *last, const char *chip, bool started = false)
     {
-        data.insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", QString::fromUtf8(first)}, {"lastname", QString::fromUtf8(last)},
+        insertRow(data, QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", QString::fromUtf8(first)}, {"lastname", QString::fromUtf8(last)},
                                                   {"chipnr", QString::fromUtf8(chip)}, {"started", started}});
     }
     std::vector<CheckRule> rules(const QStringList &lines)
@@ -172,10 +173,10 @@ TEST_F(DataCheckFixture, ShippedRulesFindWhatOrganisersLookFor)
     runner(same, "Hal", "Fir", "108", true);
     // A calculated team's started runners are fine, and so are those of a
     // team calculated to "NARes.", which the calculation leaves without calctime.
-    data.updateRow(QStringLiteral("team"), good, {{"calctime", QStringLiteral("2026-06-13 12:00:00")}});
+    updateRow(data, QStringLiteral("team"), good, {{"calctime", QStringLiteral("2026-06-13 12:00:00")}});
     const qint64 noResult = team(8, "NoResult", "H12");
     runner(noResult, "Ivy", "Elm", "109", true);
-    data.updateRow(QStringLiteral("team"), noResult, {{"status", 7}});
+    updateRow(data, QStringLiteral("team"), noResult, {{"status", 7}});
 
     const QStringList report = check(*rules, std::vector<bool>(rules->size(), true), tree);
     const QStringList expected{

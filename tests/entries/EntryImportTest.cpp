@@ -1,4 +1,5 @@
 #include "DatabaseDump.h"
+#include "EventRows.h"
 #include "RecordedProgress.h"
 #include "TestFolder.h"
 
@@ -21,20 +22,20 @@ struct EntryImportFixture : ::testing::Test
     TdmData data{folderOf(dir)};
 
     TeamImportSummary importTeams(const QStringList &lines) { return ImportTeams(data.connection(), QStringList{header} + lines); }
-    std::vector<Row> teams() { return data.selectRows(QStringLiteral("team"), {}, {QStringLiteral("id")}); }
-    std::vector<Row> runners() { return data.selectRows(QStringLiteral("runner"), {}, {QStringLiteral("id")}); }
+    std::vector<Row> teams() { return selectRows(data, QStringLiteral("team"), {}, {QStringLiteral("id")}); }
+    std::vector<Row> runners() { return selectRows(data, QStringLiteral("runner"), {}, {QStringLiteral("id")}); }
     Row runnerWithChip(const char *chip)
     {
-        const auto rows = data.selectRows(QStringLiteral("runner"), {{QStringLiteral("chipnr"), QLatin1String(chip)}});
+        const auto rows = selectRows(data, QStringLiteral("runner"), {{QStringLiteral("chipnr"), QLatin1String(chip)}});
         return rows.empty() ? Row() : rows.front();
     }
     qint64 addTeam(int number, const char *name)
     {
-        return data.insertRow(QStringLiteral("team"), {{"number", number}, {"name", QLatin1String(name)}});
+        return insertRow(data, QStringLiteral("team"), {{"number", number}, {"name", QLatin1String(name)}});
     }
     qint64 addRunner(qint64 team, const char *lastName, const char *chip = "")
     {
-        return data.insertRow(QStringLiteral("runner"), {{"team_id", team}, {"lastname", QLatin1String(lastName)}, {"chipnr", QLatin1String(chip)}});
+        return insertRow(data, QStringLiteral("runner"), {{"team_id", team}, {"lastname", QLatin1String(lastName)}, {"chipnr", QLatin1String(chip)}});
     }
     // The error text of the call; empty when it raised none.
     template <typename Call>
@@ -110,12 +111,12 @@ TEST_F(EntryImportFixture, SeparatorsQuotesAndTheExtraClassGiveTheSameValues)
 TEST_F(EntryImportFixture, ATeamIsFoundByItsEntryIdAndKeepsItsNumber)
 {
     const qint64 existing = addTeam(7, "Old name");
-    data.updateRow(QStringLiteral("team"), existing, {{"entryID", 40}, {"status", 1}});
+    updateRow(data, QStringLiteral("team"), existing, {{"entryID", 40}, {"status", 1}});
     const TeamImportSummary summary = importTeams({QStringLiteral("40;New name;Club;H12;Ann;Lee;;W;101;EST"),
                                                    QStringLiteral("41;Other;Club;H12;Bob;Ox;;M;102;EST")});
     EXPECT_EQ(summary.teamsUpdated, 1);
     EXPECT_EQ(summary.teamsAdded, 1);
-    const Row team = *data.findRow(QStringLiteral("team"), existing);
+    const Row team = *findRow(data, QStringLiteral("team"), existing);
     EXPECT_EQ(team.value("name").toString(), QStringLiteral("New name"));
     EXPECT_EQ(team.value("number").toInt(), 7);
     EXPECT_EQ(team.value("status").toInt(), 9);
@@ -131,17 +132,17 @@ TEST_F(EntryImportFixture, OfTwoTeamsWithOneEntryIdTheFirstIsFound)
     const qint64 first = addTeam(1, "First");
     const qint64 second = addTeam(2, "Second");
     for (const qint64 id : {first, second})
-        data.updateRow(QStringLiteral("team"), id, {{"entryID", 40}});
+        updateRow(data, QStringLiteral("team"), id, {{"entryID", 40}});
     importTeams({QStringLiteral("40;Entered;Club;H12;Ann;Lee;;W;101;EST")});
     EXPECT_EQ(runnerWithChip("101").value("team_id").toLongLong(), first);
-    EXPECT_EQ(data.findRow(QStringLiteral("team"), first)->value("name").toString(), QStringLiteral("Entered"));
-    EXPECT_EQ(data.findRow(QStringLiteral("team"), second)->value("name").toString(), QStringLiteral("Second"));
+    EXPECT_EQ(findRow(data, QStringLiteral("team"), first)->value("name").toString(), QStringLiteral("Entered"));
+    EXPECT_EQ(findRow(data, QStringLiteral("team"), second)->value("name").toString(), QStringLiteral("Second"));
 }
 
 TEST_F(EntryImportFixture, ABadLineKeepsNothingOfTheFileAndSaysWhereAndWhy)
 {
     const qint64 existing = addTeam(1, "Kept");
-    data.updateRow(QStringLiteral("team"), existing, {{"entryID", 12}});
+    updateRow(data, QStringLiteral("team"), existing, {{"entryID", 12}});
     const QString good = QStringLiteral("12;Changed;Club;H12;Ann;Lee;;W;101;EST");
     const struct { QString line; const char *reason; } cases[] = {
         {QString(), "empty"},
@@ -161,7 +162,7 @@ TEST_F(EntryImportFixture, ABadLineKeepsNothingOfTheFileAndSaysWhereAndWhy)
         EXPECT_TRUE(message.startsWith(QLatin1String("Line 4: "))) << message.toStdString();
         EXPECT_TRUE(message.contains(QLatin1String(c.reason))) << message.toStdString();
         EXPECT_EQ(teams().size(), 1u);
-        EXPECT_EQ(data.findRow(QStringLiteral("team"), existing)->value("name").toString(), QStringLiteral("Kept"));
+        EXPECT_EQ(findRow(data, QStringLiteral("team"), existing)->value("name").toString(), QStringLiteral("Kept"));
         EXPECT_TRUE(runners().empty());
     }
     // Mended, the file goes in whole.
@@ -250,11 +251,11 @@ TEST_F(EntryImportFixture, ChipsPerTeamGoToTeamsWithoutAnyChip)
     const ChipImportSummary summary = ImportChips(data.connection(), {"901", "902", "903"}, EventSettings::CardPerTeam);
     EXPECT_EQ(summary.chipsGiven, 2);
     EXPECT_FALSE(summary.listUsedUp);
-    const Row aho = *data.findRow(QStringLiteral("runner"), ahoId);
+    const Row aho = *findRow(data, QStringLiteral("runner"), ahoId);
     EXPECT_EQ(aho.value("chipnr").toString(), QStringLiteral("901"));
     EXPECT_EQ(aho.value("rentchip").toInt(), 1);
-    EXPECT_TRUE(data.findRow(QStringLiteral("runner"), bergId)->value("chipnr").isNull());
-    EXPECT_EQ(data.findRow(QStringLiteral("runner"), lastId)->value("chipnr").toString(), QStringLiteral("902"));
+    EXPECT_TRUE(findRow(data, QStringLiteral("runner"), bergId)->value("chipnr").isNull());
+    EXPECT_EQ(findRow(data, QStringLiteral("runner"), lastId)->value("chipnr").toString(), QStringLiteral("902"));
     EXPECT_TRUE(runnerWithChip("903").isEmpty());
 }
 
@@ -270,15 +271,15 @@ TEST_F(EntryImportFixture, ChipsPerRunnerUntilTheListIsUsedUp)
     const ChipImportSummary summary = ImportChips(data.connection(), {"901", "902"}, EventSettings::CardPerRunner);
     EXPECT_EQ(summary.chipsGiven, 2);
     EXPECT_TRUE(summary.listUsedUp);
-    EXPECT_EQ(data.findRow(QStringLiteral("runner"), berg)->value("chipnr").toString(), QStringLiteral("901"));
-    EXPECT_EQ(data.findRow(QStringLiteral("runner"), cole)->value("chipnr").toString(), QStringLiteral("902"));
-    EXPECT_TRUE(data.findRow(QStringLiteral("runner"), dahl)->value("chipnr").isNull());
+    EXPECT_EQ(findRow(data, QStringLiteral("runner"), berg)->value("chipnr").toString(), QStringLiteral("901"));
+    EXPECT_EQ(findRow(data, QStringLiteral("runner"), cole)->value("chipnr").toString(), QStringLiteral("902"));
+    EXPECT_TRUE(findRow(data, QStringLiteral("runner"), dahl)->value("chipnr").isNull());
 
     EXPECT_EQ(errorOf([&] { ImportChips(data.connection(), {}, EventSettings::CardPerRunner); }), QStringLiteral("List is empty"));
     // A bad chip line gives no chip at all.
     const QString message = errorOf([&] { ImportChips(data.connection(), {"903", ""}, EventSettings::CardPerRunner); });
     EXPECT_TRUE(message.startsWith(QLatin1String("Line 2: "))) << message.toStdString();
-    EXPECT_TRUE(data.findRow(QStringLiteral("runner"), dahl)->value("chipnr").isNull());
+    EXPECT_TRUE(findRow(data, QStringLiteral("runner"), dahl)->value("chipnr").isNull());
 }
 
 TEST_F(EntryImportFixture, StartListMarksTheRunnerOfTheSecondField)
@@ -289,19 +290,19 @@ TEST_F(EntryImportFixture, StartListMarksTheRunnerOfTheSecondField)
     const StartedImportSummary summary = LoadStarted(data.connection(), {"101;8001234", "8001235", "", "102;999"});
     EXPECT_EQ(summary.runnersStarted, 1);
     EXPECT_EQ(summary.linesPassedOver, 3);
-    EXPECT_EQ(data.findRow(QStringLiteral("runner"), ann)->value("started").toInt(), 1);
-    EXPECT_EQ(data.findRow(QStringLiteral("runner"), bob)->value("started").toInt(), 0);
+    EXPECT_EQ(findRow(data, QStringLiteral("runner"), ann)->value("started").toInt(), 1);
+    EXPECT_EQ(findRow(data, QStringLiteral("runner"), bob)->value("started").toInt(), 0);
 
     // A line of more than 6 fields keeps the whole list out.
     const QString message = errorOf([&] { LoadStarted(data.connection(), {"1;8001235", "1;2;3;4;5;6;7"}); });
     EXPECT_TRUE(message.startsWith(QLatin1String("Line 2: "))) << message.toStdString();
-    EXPECT_EQ(data.findRow(QStringLiteral("runner"), bob)->value("started").toInt(), 0);
+    EXPECT_EQ(findRow(data, QStringLiteral("runner"), bob)->value("started").toInt(), 0);
 }
 
 TEST_F(EntryImportFixture, CancelledPartWayEveryImportLeavesEveryTableAsBefore)
 {
     const qint64 known = addTeam(1, "Ölands");
-    data.updateRow(QStringLiteral("team"), known, {{"entryID", 12}, {"status", 1}});
+    updateRow(data, QStringLiteral("team"), known, {{"entryID", 12}, {"status", 1}});
     addRunner(known, "Lee", "8001234");
     for (int number = 2; number <= 5; ++number)
         addRunner(addTeam(number, "Järve"), "Ox");

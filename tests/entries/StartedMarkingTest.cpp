@@ -1,4 +1,5 @@
 #include "EventDatabaseFixture.h"
+#include "EventRows.h"
 
 #include "entries/StartedMarking.h"
 #include "store/EventSettings.h"
@@ -12,22 +13,22 @@ struct StartedMarkingFixture : EventDatabaseFixture
     void SetUp() override
     {
         EventDatabaseFixture::SetUp();
-        team = data->insertRow(QStringLiteral("team"), {{"number", 1}, {"name", QStringLiteral("Mõisa")}});
-        otherTeam = data->insertRow(QStringLiteral("team"), {{"number", 2}, {"name", QStringLiteral("Järve")}});
+        team = insertRow(*data, QStringLiteral("team"), {{"number", 1}, {"name", QStringLiteral("Mõisa")}});
+        otherTeam = insertRow(*data, QStringLiteral("team"), {{"number", 2}, {"name", QStringLiteral("Järve")}});
     }
     qint64 addRunner(const char *lastName, bool started, int punches, qint64 teamId = 0)
     {
         const qint64 team = teamId ? teamId : this->team;
-        const qint64 runner = data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"lastname", QString::fromUtf8(lastName)},
+        const qint64 runner = insertRow(*data, QStringLiteral("runner"), {{"team_id", team}, {"lastname", QString::fromUtf8(lastName)},
                                                                         {"started", started ? 1 : 0}});
         for (int i = 0; i < punches; ++i)
-            data->insertRow(QStringLiteral("res_cp"), {{"team_id", team}, {"runner_id", runner}, {"KP", QStringLiteral("31")}});
+            insertRow(*data, QStringLiteral("res_cp"), {{"team_id", team}, {"runner_id", runner}, {"KP", QStringLiteral("31")}});
         return runner;
     }
     QStringList started()
     {
         QStringList names;
-        for (const Row &runner : data->selectRows(QStringLiteral("runner"), {{"started", 1}}, {QStringLiteral("id")}))
+        for (const Row &runner : selectRows(*data, QStringLiteral("runner"), {{"started", 1}}, {QStringLiteral("id")}))
             names.append(runner.value(QStringLiteral("lastname")).toString());
         return names;
     }

@@ -1,4 +1,5 @@
 #include "EventDatabaseFixture.h"
+#include "EventRows.h"
 
 #include "base/KorventError.h"
 #include "entries/TeamNumbering.h"
@@ -13,14 +14,14 @@ struct TeamNumberingFixture : EventDatabaseFixture
     void addTeams(std::initializer_list<std::pair<int, const char *>> teams)
     {
         for (const auto &[number, className] : teams)
-            data->insertRow(QStringLiteral("team"), {{"number", number > 0 ? QVariant(number) : QVariant()},
+            insertRow(*data, QStringLiteral("team"), {{"number", number > 0 ? QVariant(number) : QVariant()},
                                                      {"class", QString::fromUtf8(className)}});
     }
     // The numbers in entry order, 0 for none.
     std::vector<qint64> numbers()
     {
         std::vector<qint64> result;
-        for (const Row &team : data->selectRows(QStringLiteral("team"), {}, {QStringLiteral("id")}))
+        for (const Row &team : selectRows(*data, QStringLiteral("team"), {}, {QStringLiteral("id")}))
             result.push_back(team.value(QStringLiteral("number")).toLongLong());
         return result;
     }

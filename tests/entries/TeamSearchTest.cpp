@@ -1,4 +1,5 @@
 #include "TestFolder.h"
+#include "EventRows.h"
 
 #include "base/KorventError.h"
 #include "entries/TeamControls.h"
@@ -20,11 +21,11 @@ struct TeamSearchFixture : ::testing::Test
 
     qint64 team(int number, const char *name)
     {
-        return data.insertRow(QStringLiteral("team"), {{"number", number}, {"name", QString::fromUtf8(name)}});
+        return insertRow(data, QStringLiteral("team"), {{"number", number}, {"name", QString::fromUtf8(name)}});
     }
     qint64 runner(qint64 teamId, const char *lastName, const char *chip = "")
     {
-        return data.insertRow(QStringLiteral("runner"),
+        return insertRow(data, QStringLiteral("runner"),
                               {{"team_id", teamId}, {"lastname", QString::fromUtf8(lastName)}, {"chipnr", QLatin1String(chip)}});
     }
     std::vector<qint64> hits(const char *field, const QString &text)
@@ -110,11 +111,11 @@ TEST(TeamPickLists, SubClassesOnlyInTreeOrder)
 TEST_F(TeamSearchFixture, TeamControlsInTimeOrderWithTheirRunners)
 {
     const qint64 id = team(5, "Owls");
-    const qint64 ann = data.insertRow(QStringLiteral("runner"),
+    const qint64 ann = insertRow(data, QStringLiteral("runner"),
                                       {{"team_id", id}, {"firstname", "Ann"}, {"lastname", "Lee"}, {"chipnr", "8001234"}});
-    const qint64 bob = data.insertRow(QStringLiteral("runner"), {{"team_id", id}, {"firstname", "Bob"}, {"lastname", "Longername"}});
+    const qint64 bob = insertRow(data, QStringLiteral("runner"), {{"team_id", id}, {"firstname", "Bob"}, {"lastname", "Longername"}});
     for (const auto &[runnerId, code, time] : {std::tuple{bob, "45", "11:00:00"}, {ann, "31", "10:30:00"}})
-        data.insertRow(QStringLiteral("res_cp"), {{"team_id", id}, {"runner_id", runnerId}, {"KP", code}, {"status", 8},
+        insertRow(data, QStringLiteral("res_cp"), {{"team_id", id}, {"runner_id", runnerId}, {"KP", code}, {"status", 8},
                                                   {"ctime", QStringLiteral("2026-06-13 ") + QLatin1String(time)}});
     const auto rows = TeamControlRows(data.connection(), id);
     ASSERT_EQ(rows.size(), 2u);
@@ -148,7 +149,7 @@ TEST_F(TeamSearchFixture, TeamsWithTheirRunnersAsText)
 {
     const qint64 second = team(2, "Two");
     const qint64 first = team(1, "One");
-    data.insertRow(QStringLiteral("runner"), {{"team_id", first}, {"firstname", "Ann"}, {"lastname", "Lee"}, {"sex", "W"},
+    insertRow(data, QStringLiteral("runner"), {{"team_id", first}, {"firstname", "Ann"}, {"lastname", "Lee"}, {"sex", "W"},
                                               {"birthdate", "1980-05-17"}, {"chipnr", "101"}, {"country", "EST"}, {"rentchip", true},
                                               {"started", true}});
     runner(second, "Ox");

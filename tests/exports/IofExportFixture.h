@@ -4,6 +4,7 @@
 // memory, and the written documents read back.
 
 #include "IofSchema.h"
+#include "EventRows.h"
 #include "scoring/ScoringFixture.h"
 
 #include "exports/IofExport.h"
@@ -112,7 +113,7 @@ struct IofExportFixture : ScoringFixture
             fields.insert(QStringLiteral("start"), at(QStringLiteral("10:00:00")));
         if (!fields.contains(QStringLiteral("status")))
             fields.insert(QStringLiteral("status"), 1);
-        data->updateRow(QStringLiteral("team"), id, fields);
+        updateRow(*data, QStringLiteral("team"), id, fields);
         return id;
     }
     qint64 member(qint64 teamId, const QString &lastname, const QString &chip = QString(), Row fields = {})
@@ -121,7 +122,7 @@ struct IofExportFixture : ScoringFixture
         fields.insert(QStringLiteral("lastname"), lastname);
         fields.insert(QStringLiteral("firstname"), QStringLiteral("Given ") + lastname);
         fields.insert(QStringLiteral("chipnr"), chip);
-        data->updateRow(QStringLiteral("runner"), id, fields);
+        updateRow(*data, QStringLiteral("runner"), id, fields);
         return id;
     }
     // A member whose card visited 31 at 10:30 and finished at 12:00.

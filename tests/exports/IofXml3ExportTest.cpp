@@ -1,4 +1,5 @@
 #include "IofExportFixture.h"
+#include "EventRows.h"
 #include "TimeZoneScope.h"
 
 #include "exports/IofFormats.h"
@@ -312,7 +313,7 @@ TEST_F(Xml3Export, ALastRunnerWithoutChipGetsNoSplitsNorCard)
 TEST_F(Xml3Export, AnEmptyStartGivesTheZeroDateTimeAndZeroSplitTimes)
 {
     const qint64 id = team(1, QStringLiteral("H6A"));
-    data->updateRow(QStringLiteral("team"), id, {{"calctime", at(QStringLiteral("17:00:00"))}, {"status", 7}});
+    updateRow(*data, QStringLiteral("team"), id, {{"calctime", at(QStringLiteral("17:00:00"))}, {"status", 7}});
     const qint64 a = member(id, QStringLiteral("A"), QStringLiteral("101"));
     punch(id, a, QStringLiteral("31"), QStringLiteral("10:30:00"));
     punch(id, a, QStringLiteral("45"), QStringLiteral("11:00:00"));
@@ -399,7 +400,7 @@ TEST_F(Xml3Export, ARichEventValidatesAgainstTheOfficialSchema)
     visit(id, a, b, QStringLiteral("F"), QStringLiteral("16:05:00"), QStringLiteral("16:05:10"));
     calculatedTeam(2, QStringLiteral("H6A"), {{"club", "Solo"}, {"status", 2}, {"result", -2}});
     const qint64 empty = team(3, QStringLiteral("H6A"));
-    data->updateRow(QStringLiteral("team"), empty, {{"calctime", at(QStringLiteral("17:00:00"))}, {"status", 9}});
+    updateRow(*data, QStringLiteral("team"), empty, {{"calctime", at(QStringLiteral("17:00:00"))}, {"status", 9}});
     member(empty, QStringLiteral("C"), QStringLiteral("303"), {{"sex", "m"}});
 
     ExportIofXml3(context(), false);

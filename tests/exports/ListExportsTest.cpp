@@ -1,4 +1,5 @@
 #include "EventDatabaseFixture.h"
+#include "EventRows.h"
 
 #include "base/KorventError.h"
 #include "base/Platform.h"
@@ -26,7 +27,7 @@ struct ListExportFixture : EventDatabaseFixture
     }
     qint64 team(int number, const QString &name, const QString &className = QStringLiteral("H12"))
     {
-        return data->insertRow(QStringLiteral("team"), {{"number", number}, {"name", name}, {"club", "OK Ilves"}, {"country", "EST"},
+        return insertRow(*data, QStringLiteral("team"), {{"number", number}, {"name", name}, {"club", "OK Ilves"}, {"country", "EST"},
                                                         {"class", className}, {"subclass", "MV"}, {"entryID", 4711}});
     }
     qint64 runner(qint64 teamId, const QString &first, const QString &chip, const QVariant &birthdate = QStringLiteral("1970-07-01"),
@@ -36,7 +37,7 @@ struct ListExportFixture : EventDatabaseFixture
                 {"chipnr", chip}, {"birthdate", birthdate}};
         if (rentchip.isValid())
             row.insert(QStringLiteral("rentchip"), rentchip);
-        return data->insertRow(QStringLiteral("runner"), row);
+        return insertRow(*data, QStringLiteral("runner"), row);
     }
     QByteArray run(ReportKind kind, const QString &encoding = QString())
     {
@@ -147,7 +148,7 @@ TEST_F(ListExportFixture, TeamInfoGivesAFirstTeamWithoutNameNoHeader)
 
 TEST_F(ListExportFixture, TeamsWithRunnersShowEmptyFieldsAsEmpty)
 {
-    const qint64 id = data->insertRow(QStringLiteral("team"), {{"number", 5}, {"name", "Bare"}});
+    const qint64 id = insertRow(*data, QStringLiteral("team"), {{"number", 5}, {"name", "Bare"}});
     runner(id, QStringLiteral("Anna"), QString(), QVariant(), QVariant());
     runner(id, QStringLiteral("Mari"), QStringLiteral("7"), QVariant(), false);
     const QStringList teams = lines(ReportKind::TeamsRunners);

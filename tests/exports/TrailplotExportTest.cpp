@@ -1,4 +1,5 @@
 #include "scoring/ScoringFixture.h"
+#include "EventRows.h"
 #include "exports/MapPicture.h"
 
 #include "base/KorventError.h"
@@ -18,7 +19,7 @@ struct TrailplotFixture : ScoringFixture
     }
     void placed(const QString &code, const QString &type, qint64 x, qint64 y, qint64 points = 0)
     {
-        data->insertRow(QStringLiteral("control"), {{"controlnr", code}, {"type", type}, {"pos_x", x}, {"pos_y", y}, {"points", points}});
+        insertRow(*data, QStringLiteral("control"), {{"controlnr", code}, {"type", type}, {"pos_x", x}, {"pos_y", y}, {"points", points}});
     }
     void run()
     {
@@ -105,7 +106,7 @@ TEST_F(TrailplotFixture, RoutesOfCalculatedTeamsInTimeOrder)
 
     const qint64 disqualified = team(3, QStringLiteral("H6"), QStringLiteral("Hares"));
     punch(disqualified, runner(disqualified), QStringLiteral("31"), QStringLiteral("10:30:00"));
-    data->updateRow(QStringLiteral("team"), disqualified, {{"status", TeamDSQ}, {"result", -TeamDSQ}, {"calctime", DateTime::now()}});
+    updateRow(*data, QStringLiteral("team"), disqualified, {{"status", TeamDSQ}, {"result", -TeamDSQ}, {"calctime", DateTime::now()}});
 
     run();
     EXPECT_EQ(lines(QStringLiteral("rogainmap.txt")), QStringList({
@@ -125,7 +126,7 @@ TEST_F(TrailplotFixture, ATeamSharingAnEarlierNumberGetsNoRouteOfTheOther)
     punch(first, a, QStringLiteral("F"), QStringLiteral("11:00:00"));
     ASSERT_TRUE(calculate(4));
     const qint64 second = team(4, QStringLiteral("H6"), QStringLiteral("Hares"));
-    data->updateRow(QStringLiteral("team"), second, {{"result", 0}, {"calctime", DateTime::now()}});
+    updateRow(*data, QStringLiteral("team"), second, {{"result", 0}, {"calctime", DateTime::now()}});
     run();
     EXPECT_EQ(lines(QStringLiteral("rogainmap.txt")), QStringList({"30\tOwls/H6\t31\t", "0\tHares/H6\t"}));
     EXPECT_EQ(messages.warnings, QStringList({"Team \"Hares\" shares the number 4 with another team; its splits are left out"}));
@@ -134,7 +135,7 @@ TEST_F(TrailplotFixture, ATeamSharingAnEarlierNumberGetsNoRouteOfTheOther)
 TEST_F(TrailplotFixture, ATeamWithoutNumberGetsALineWithoutRoute)
 {
     control(QStringLiteral("31"), 30);
-    const qint64 unnumbered = data->insertRow(QStringLiteral("team"), {{"name", "Owls"}, {"class", "H6"}, {"result", 30},
+    const qint64 unnumbered = insertRow(*data, QStringLiteral("team"), {{"name", "Owls"}, {"class", "H6"}, {"result", 30},
                                                                        {"calctime", DateTime::now()}});
     const qint64 a = runner(unnumbered);
     punch(unnumbered, a, QStringLiteral("31"), QStringLiteral("10:30:00"));
@@ -146,7 +147,7 @@ TEST_F(TrailplotFixture, ATeamWithoutNumberGetsALineWithoutRoute)
 
 TEST_F(TrailplotFixture, ALineBreakInANameDoesNotSplitTheTeamsLine)
 {
-    const qint64 id = data->insertRow(QStringLiteral("team"), {{"number", 5}, {"name", "Ha\r\nres"}, {"class", "H6\n"}, {"result", 0},
+    const qint64 id = insertRow(*data, QStringLiteral("team"), {{"number", 5}, {"name", "Ha\r\nres"}, {"class", "H6\n"}, {"result", 0},
                                                                {"calctime", DateTime::now()}});
     runner(id);
     run();

@@ -10,20 +10,32 @@
 
 namespace {
 
+TControlPoint control(qint64 unitNumber, const char *code, qint64 x, qint64 y, qint64 points)
+{
+    TControlPoint control;
+    control.unitNumber = unitNumber;
+    control.code = QString::fromLatin1(code);
+    control.punchCode = control.code;
+    control.x = x;
+    control.y = y;
+    control.points = points;
+    return control;
+}
+
 struct ComputationFixture : ::testing::Test
 {
-    ReadoutCourse course;
+    std::vector<TControlPoint> controls;
+    ExtraPointRules extraPoints;
+    ClassTable classes;
+    EventSetup loaded; // the setup as the worker took it on "si"
     EventSettings settings;
 
     void SetUp() override
     {
-        course.eventDate = DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(0, 0));
-        course.penaltyPoints = -1;
-        course.penaltySeconds = 60;
-        course.controls = {{1, QStringLiteral("S"), 0, 0, 0}, {2, QStringLiteral("F"), 0, 1000, 0},
-                           {31, QStringLiteral("31"), 1000, 0, 3}, {45, QStringLiteral("45"), 1000, 1000, 4}};
-        course.finishX = 0;
-        course.finishY = 1000;
+        loaded.settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+        loaded.settings.sePenaltyPoints = -1;
+        loaded.settings.sePenaltySeconds = 60;
+        controls = {control(1, "S", 0, 0, 0), control(2, "F", 0, 1000, 0), control(31, "31", 1000, 0, 3), control(45, "45", 1000, 1000, 4)};
         TClassInfo a;
         a.name = QStringLiteral("A");
         a.start = 4'320'000;       // 12:00:00
@@ -32,12 +44,14 @@ struct ComputationFixture : ::testing::Test
         TClassInfo b = a;
         b.name = QStringLiteral("B");
         b.start = -1;
-        course.classes = {a, b};
+        classes = {a, b};
     }
 
     ComputedReadout compute(const QString &record, const QString &teamClass = QStringLiteral("A"))
     {
-        return ComputeReadout(*ParseReadoutRecord(record), teamClass, course, settings);
+        const CourseCopy copy{std::make_shared<const CourseDefinition>(controls, extraPoints, classes, MapPoint{0, 0}, MapPoint{0, 1000}),
+                              std::make_shared<const EventSetup>(loaded)};
+        return ComputeReadout(*ParseReadoutRecord(record), teamClass, copy, settings);
     }
 
     static QStringList rows(const ComputedReadout &computed)
@@ -70,7 +84,7 @@ TEST_F(ComputationFixture, TheExampleReadout)
 
 TEST_F(ComputationFixture, ExtraPointsDistancesAndMultiReadout)
 {
-    course.extraPoints = ExtraPointRules({{QStringLiteral("31>45"), 10}});
+    extraPoints = ExtraPointRules({{QStringLiteral("31>45"), 10}});
     settings.cbCalcDistSpeed = true;
     settings.eMap_Scale = QStringLiteral("10000");
     settings.cbMultiReadout = true;
@@ -94,7 +108,7 @@ TEST_F(ComputationFixture, Refusals)
 
 TEST_F(ComputationFixture, TimesPastTheYear9999AreWrongParameters)
 {
-    course.eventDate = DateTime::fromDateAndTime(QDate(9999, 12, 31), QTime(0, 0));
+    loaded.settings.dtpDate = QDateTime(QDate(9999, 12, 31), QTime(0, 0));
     const ComputedReadout lastDay = compute(QStringLiteral("1;0;0;5430000;8;1;31;43800"));
     EXPECT_TRUE(lastDay.refusal.isEmpty());
     EXPECT_EQ(rows(lastDay).last(), QStringLiteral("F 8 9999-12-31 15:05:00 0"));
@@ -105,7 +119,7 @@ TEST_F(ComputationFixture, TimesPastTheYear9999AreWrongParameters)
 
 TEST_F(ComputationFixture, APenaltyWithoutSpanRaises)
 {
-    course.penaltySeconds = 0;
+    loaded.settings.sePenaltySeconds = 0;
     EXPECT_THROW(compute(QStringLiteral("1;0;0;5430001;8;0")), KorventError);
     EXPECT_EQ(compute(QStringLiteral("1;0;0;5400000;8;0")).points, 0);
 }

@@ -5,6 +5,7 @@
 // 45 (4 points), team 12 "Team 12" with runner Ann Lee on chip 8001234.
 
 #include "EventDatabaseFixture.h"
+#include "EventRows.h"
 
 #include "store/EventSetup.h"
 #include "store/uData.h"
@@ -32,9 +33,9 @@ struct ReadoutFixture : EventDatabaseFixture
         shared.publish(setup);
         for (const auto &[code, unit, points, type, x, y] : std::vector<std::tuple<const char *, int, int, const char *, int, int>>{
                  {"31", 31, 3, "C", 1000, 0}, {"45", 45, 4, "C", 1000, 1000}, {"S", 1, 0, "S", 0, 0}, {"F", 2, 0, "F", 0, 1000}})
-            data->insertRow(QStringLiteral("control"), {{"controlnr", code}, {"unitnumber", unit}, {"points", points}, {"type", type}, {"pos_x", x}, {"pos_y", y}});
-        teamId = data->insertRow(QStringLiteral("team"), {{"number", 12}, {"name", "Team 12"}, {"class", "A"}});
-        runnerId = data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", "Ann"}, {"lastname", "Lee"}, {"chipnr", "8001234"}, {"rentchip", false}});
+            insertRow(*data, QStringLiteral("control"), {{"controlnr", code}, {"unitnumber", unit}, {"points", points}, {"type", type}, {"pos_x", x}, {"pos_y", y}});
+        teamId = insertRow(*data, QStringLiteral("team"), {{"number", 12}, {"name", "Team 12"}, {"class", "A"}});
+        runnerId = insertRow(*data, QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", "Ann"}, {"lastname", "Lee"}, {"chipnr", "8001234"}, {"rentchip", false}});
     }
 
     void publish() { shared.publish(setup); }

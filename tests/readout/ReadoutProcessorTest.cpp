@@ -1,4 +1,5 @@
 #include "ReadoutFixture.h"
+#include "EventRows.h"
 
 #include "readout/ReadoutProcessor.h"
 #include "base/KorventError.h"
@@ -67,10 +68,10 @@ TEST_F(ProcessorFixture, RefusedReadoutsChangeNothing)
         EXPECT_TRUE(result.notification.isEmpty());
         EXPECT_EQ(rows(), before);
     }
-    data->insertRow(QStringLiteral("runner"), {{"team_id", 999}, {"chipnr", "555"}});
+    insertRow(*data, QStringLiteral("runner"), {{"team_id", 999}, {"chipnr", "555"}});
     EXPECT_EQ(readout(QStringLiteral("555;0;0;5430000;8;0")), QStringLiteral("E \"No Team record\""));
-    const qint64 other = data->insertRow(QStringLiteral("team"), {{"number", 13}, {"class", "B"}});
-    data->insertRow(QStringLiteral("runner"), {{"team_id", other}, {"chipnr", "556"}});
+    const qint64 other = insertRow(*data, QStringLiteral("team"), {{"number", 13}, {"class", "B"}});
+    insertRow(*data, QStringLiteral("runner"), {{"team_id", other}, {"chipnr", "556"}});
     EXPECT_EQ(readout(QStringLiteral("556;0;0;5430000;8;0")), QStringLiteral("E \"No course/class description for runner\""));
     EXPECT_EQ(rows(), before);
     EXPECT_THROW(readout(QStringLiteral("8001234;0;0;5430000;8;194")), KorventError);
@@ -159,7 +160,7 @@ TEST_F(ProcessorFixture, NoFinishValues)
 
 TEST_F(ProcessorFixture, ExtraPointsDistancesAndAnUnsetRentChip)
 {
-    data->insertRow(QStringLiteral("extrapoint"), {{"from", 31}, {"to", 45}, {"points", 10}});
+    insertRow(*data, QStringLiteral("extrapoint"), {{"from", 31}, {"to", 45}, {"points", 10}});
     setup.settings.cbCalcDistSpeed = true;
     setup.settings.eMap_Scale = QStringLiteral("10000");
     reload();

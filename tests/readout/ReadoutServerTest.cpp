@@ -1,4 +1,5 @@
 #include "ReadoutFixture.h"
+#include "EventRows.h"
 
 #include "readout/ReadoutProcessor.h"
 #include "readout/ReadoutServer.h"
@@ -200,7 +201,7 @@ TEST_F(ServerFixture, ConcurrentReadoutsOfSeveralStationsAreAllStored)
     std::vector<std::unique_ptr<Station>> stations;
     for (int i = 0; i < 4; ++i) {
         const QString chip = QStringLiteral("90%1").arg(i);
-        data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", "R"}, {"lastname", chip}, {"chipnr", chip}});
+        insertRow(*data, QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", "R"}, {"lastname", chip}, {"chipnr", chip}});
         stations.push_back(station());
         EXPECT_EQ(stations.back()->ask("si"), QByteArray("OK\r\n"));
     }

@@ -1,4 +1,5 @@
 #include "ReadoutFixture.h"
+#include "EventRows.h"
 
 #include "readout/ReadoutComputation.h"
 #include "readout/ReadoutReply.h"
@@ -18,15 +19,15 @@ TEST_F(ReadoutFixture, TheOwnerOfAChip)
     EXPECT_EQ(owner.teamNumber, QStringLiteral("12"));
     EXPECT_EQ(owner.teamClass, QStringLiteral("A"));
     EXPECT_EQ(FindReadoutOwner(data->connection(), QStringLiteral("999")).refusal, QStringLiteral("Wrong chip nr"));
-    data->insertRow(QStringLiteral("runner"), {{"team_id", 999}, {"chipnr", "555"}});
+    insertRow(*data, QStringLiteral("runner"), {{"team_id", 999}, {"chipnr", "555"}});
     EXPECT_EQ(FindReadoutOwner(data->connection(), QStringLiteral("555")).refusal, QStringLiteral("No Team record"));
 }
 
 TEST_F(ReadoutFixture, StoringReplacesTheRunnersRowsOrAddsToThem)
 {
-    const qint64 otherRunner = data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"chipnr", "8001235"}});
-    data->insertRow(QStringLiteral("res_cp"), {{"runner_id", runnerId}, {"team_id", teamId}, {"KP", "99"}, {"status", PunchReadOK}});
-    data->insertRow(QStringLiteral("res_cp"), {{"runner_id", otherRunner}, {"team_id", teamId}, {"KP", "98"}, {"status", PunchReadOK}});
+    const qint64 otherRunner = insertRow(*data, QStringLiteral("runner"), {{"team_id", teamId}, {"chipnr", "8001235"}});
+    insertRow(*data, QStringLiteral("res_cp"), {{"runner_id", runnerId}, {"team_id", teamId}, {"KP", "99"}, {"status", PunchReadOK}});
+    insertRow(*data, QStringLiteral("res_cp"), {{"runner_id", otherRunner}, {"team_id", teamId}, {"KP", "98"}, {"status", PunchReadOK}});
     const ReadoutOwner owner = FindReadoutOwner(data->connection(), QStringLiteral("8001234"));
     ComputedReadout computed;
     const TDateTime noon = DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(12, 10));

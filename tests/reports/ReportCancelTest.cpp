@@ -1,4 +1,5 @@
 #include "ResultsFixture.h"
+#include "EventRows.h"
 #include "RecordedProgress.h"
 
 #include "exports/MapPicture.h"
@@ -39,7 +40,7 @@ struct ReportCancelFixture : ResultsFixture
         for (int number = 1; number <= 4; ++number) {
             const qint64 id = team(number, names[number - 1], number < 4 ? "H12" : "R6", 30 * number, 3600);
             const qint64 r = runner(id, "Anna");
-            data->updateRow(u"runner"_s, r, {{"chipnr", 8000 + number}});
+            updateRow(*data, u"runner"_s, r, {{"chipnr", 8000 + number}});
             punch(id, r, "31", "10:20:00");
             punch(id, r, "33", "10:40:00");
             punch(id, r, "F", "11:00:00");

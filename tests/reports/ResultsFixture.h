@@ -3,6 +3,7 @@
 // An event with a course, classes and calculated teams for the result pages.
 
 #include "EventDatabaseFixture.h"
+#include "EventRows.h"
 
 #include "scoring/TeamCalculation.h"
 #include "store/EventSetup.h"
@@ -38,7 +39,7 @@ struct ResultsFixture : EventDatabaseFixture
 
     void control(const char *code, qint64 points, qint64 x, qint64 y, const char *type = "C", const char *text = "")
     {
-        data->insertRow(QStringLiteral("control"), {{"controlnr", code}, {"points", points}, {"type", type}, {"pos_x", x}, {"pos_y", y}, {"text", text}});
+        insertRow(*data, QStringLiteral("control"), {{"controlnr", code}, {"points", points}, {"type", type}, {"pos_x", x}, {"pos_y", y}, {"text", text}});
     }
     // The usual course: start, three controls 1 km apart on a line, the finish back at the start.
     void course()
@@ -53,7 +54,7 @@ struct ResultsFixture : EventDatabaseFixture
     qint64 team(qint64 number, const char *name, const char *className, qint64 result, qint64 rtime, const char *subclass = "",
                 qint64 inCenter = 0)
     {
-        return data->insertRow(QStringLiteral("team"),
+        return insertRow(*data, QStringLiteral("team"),
                                {{"number", number}, {"name", name}, {"class", className}, {"subclass", subclass}, {"club", "OK"},
                                 {"country", "EST"}, {"result", result}, {"rtime", rtime}, {"points", result > 0 ? result : 0},
                                 {"penalty", 0}, {"inCenter", inCenter}, {"start", at("10:00:00")}, {"calctime", at("18:00:00")},
@@ -61,11 +62,11 @@ struct ResultsFixture : EventDatabaseFixture
     }
     qint64 runner(qint64 teamId, const char *first, bool started = true)
     {
-        return data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", first}, {"lastname", "Tamm"}, {"sex", "W"},
+        return insertRow(*data, QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", first}, {"lastname", "Tamm"}, {"sex", "W"},
                                                           {"birthdate", "1970-07-01"}, {"country", "EST"}, {"started", started}});
     }
     void punch(qint64 teamId, qint64 runnerId, const char *code, const char *time, int status = 8)
     {
-        data->insertRow(QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runnerId}, {"KP", code}, {"ctime", at(time)}, {"status", status}});
+        insertRow(*data, QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runnerId}, {"KP", code}, {"ctime", at(time)}, {"status", status}});
     }
 };

@@ -1,4 +1,5 @@
 #include "ResultsFixture.h"
+#include "EventRows.h"
 
 #include "reports/ReportPage.h"
 #include "registry/ReportRegistry.h"
@@ -87,7 +88,7 @@ TEST_F(ResultsReportFixture, PlacesWithTiesAndTeamsWithoutRank)
     team(4, "D", "H12", 100, 3 * 3600);
     team(5, "Disqualified", "H12", -5, 3 * 3600);
     team(6, "Late", "H12", -2, 13 * 3600);
-    data->insertRow(u"team"_s, {{"number", 7}, {"name", "Never calculated"}, {"class", "H12"}, {"result", 500}});
+    insertRow(*data, u"team"_s, {{"number", 7}, {"name", "Never calculated"}, {"class", "H12"}, {"result", 500}});
     team(8, "Slower", "R6", 110, 3 * 3600 + 55 * 60);
     team(9, "Faster", "R6", 110, 3 * 3600 + 50 * 60);
 
@@ -415,7 +416,7 @@ TEST_F(ResultsReportFixture, TeamsSharingANumberGetNoSplitsOrPagesOfEachOther)
     // Lists without splits or team pages name each team once, as they are.
     EXPECT_EQ(teamRows(results(ReportKind::ResultsTable, {u"H12"_s, u"R6"_s})).size(), 2);
 
-    data->updateRow(u"team"_s, hares, {{"number", 8}});
+    updateRow(*data, u"team"_s, hares, {{"number", 8}});
     ASSERT_TRUE(run(ReportKind::ResultsWeb, {u"H12"_s, u"R6"_s}));
     EXPECT_TRUE(lines({ReportFolder::Web, u"teamresult_7.htm"_s}).join(u'\n').contains(u"Owls"_s));
     EXPECT_TRUE(lines({ReportFolder::Web, u"teamresult_8.htm"_s}).join(u'\n').contains(u"Hares"_s));
@@ -436,7 +437,7 @@ TEST_F(ResultsReportFixture, TeamsWithoutANumberGetNoSplitsOrPages)
         data->connection().exec(u"DELETE FROM team"_s);
         for (size_t i = 0; i < c.numbers.size(); ++i) {
             const qint64 id = team(1, QStringLiteral("Team %1").arg(i + 1).toUtf8().constData(), "H12", 30 - qint64(i), 3600);
-            data->updateRow(u"team"_s, id, {{"number", c.numbers[i]}});
+            updateRow(*data, u"team"_s, id, {{"number", c.numbers[i]}});
         }
         for (const ReportKind kind : {ReportKind::ResultsSplits, ReportKind::ResultsWeb}) {
             try {

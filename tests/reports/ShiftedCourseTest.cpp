@@ -1,4 +1,5 @@
 #include "ResultsFixture.h"
+#include "EventRows.h"
 
 #include "course/CourseDataImport.h"
 #include "reports/CourseLegs.h"
@@ -112,7 +113,7 @@ TEST_F(ShiftedCourse, OnlyTheMarkerOrNoValueMeansNotPlaced)
     control("S", 0, -20, -20, "S");
     control("31", 10, -1, 50);    // a real position with one coordinate at -1
     control("32", 10, -1, -1);    // the marker: not placed
-    data->insertRow(u"control"_s, {{"controlnr", "33"}, {"points", 10}, {"type", "C"}, {"pos_x", 70}}); // half a position
+    insertRow(*data, u"control"_s, {{"controlnr", "33"}, {"points", 10}, {"type", "C"}, {"pos_x", 70}}); // half a position
     control("34", 10, -40, -20);
     const CourseDefinition course = CourseDefinition::load(data->connection(), setup.classTree);
 

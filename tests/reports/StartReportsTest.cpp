@@ -1,4 +1,5 @@
 #include "EventDatabaseFixture.h"
+#include "EventRows.h"
 
 #include "reports/StartReports.h"
 #include "store/EventSetup.h"
@@ -29,11 +30,11 @@ struct ReportFixture : EventDatabaseFixture
     }
     qint64 team(int number, const char *name, const char *subclass = "")
     {
-        return data->insertRow(QStringLiteral("team"), {{"number", number}, {"name", name}, {"club", "OK"}, {"country", "EST"}, {"class", "H12"}, {"subclass", subclass}});
+        return insertRow(*data, QStringLiteral("team"), {{"number", number}, {"name", name}, {"club", "OK"}, {"country", "EST"}, {"class", "H12"}, {"subclass", subclass}});
     }
     qint64 runner(qint64 teamId, const char *first, const char *chip, bool started = true)
     {
-        return data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", first}, {"lastname", "Tamm"}, {"sex", "W"},
+        return insertRow(*data, QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", first}, {"lastname", "Tamm"}, {"sex", "W"},
                                                           {"birthdate", "1970-07-01"}, {"country", "EST"}, {"chipnr", chip}, {"started", started}});
     }
     // The body lines of the written page, without the footer.
@@ -101,11 +102,11 @@ TEST_F(ReportFixture, CheckListHasRunnersWithChipsOnly)
 TEST_F(ReportFixture, ControlStatistics)
 {
     for (const char *code : {"31", "32", "33", "34"})
-        data->insertRow(QStringLiteral("control"), {{"controlnr", code}});
+        insertRow(*data, QStringLiteral("control"), {{"controlnr", code}});
     const qint64 owls = team(1, "Owls"), hares = team(2, "Hares");
     const qint64 anna = runner(owls, "Anna", "1"), eva = runner(hares, "Eva", "2");
     auto punch = [&](qint64 teamId, qint64 runnerId, const char *code, const char *time, int status) {
-        data->insertRow(QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runnerId}, {"KP", code}, {"ctime", QString::fromLatin1(time)}, {"status", status}});
+        insertRow(*data, QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runnerId}, {"KP", code}, {"ctime", QString::fromLatin1(time)}, {"status", status}});
     };
     punch(owls, anna, "32", "2026-06-13 10:20:00", 8);
     punch(hares, eva, "32", "2026-06-13 10:10:00", 2);  // by hand: never first

@@ -14,7 +14,7 @@ struct TeamPageFixture : ResultsFixture
     CountryList countries{{QStringLiteral("EST"), QStringLiteral("Estonia")}};
     std::optional<CourseDefinition> loaded;
     std::optional<RouteBase> routeBase;
-    ResultTeam row;
+    TeamRow row;
 
     void SetUp() override
     {

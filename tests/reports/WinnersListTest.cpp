@@ -1,16 +1,34 @@
 #include "reports/WinnersList.h"
 
+#include "store/TeamRow.h"
+
 #include <gtest/gtest.h>
+
+namespace {
+
+TeamRow team(qint64 number, const QString &name, qint64 result, qint64 rtime)
+{
+    TeamRow row;
+    row.number = number;
+    row.name = name;
+    row.result = result;
+    row.rtime = rtime;
+    return row;
+}
+
+} // namespace
 
 TEST(WinnersList, ALinePerRunnerAndMedal)
 {
     WinnersList winners;
-    const WinnerTeam team{7, QStringLiteral("Owls; the fast"), 120, 14400, QStringLiteral("2")};
+    const TeamRow owls = team(7, QStringLiteral("Owls; the fast"), 120, 14400);
     for (const char *first : {"Anna", "Mari"})
-        winners.addRunner(team, {QString::fromLatin1(first), QStringLiteral("Tamm"), QStringLiteral("EST")}, QStringLiteral("MV;I|H12J;II|"));
-    winners.addRunner({9, QStringLiteral("Hares"), 90, 14000, QStringLiteral("3")}, {QStringLiteral("Jaan"), QStringLiteral("Kask"), QString()}, QString());
+        winners.addRunner(owls, QStringLiteral("2"), {QString::fromLatin1(first), QStringLiteral("Tamm"), QStringLiteral("EST")},
+                          QStringLiteral("MV;I|H12J;II|"));
+    winners.addRunner(team(9, QStringLiteral("Hares"), 90, 14000), QStringLiteral("3"), {QStringLiteral("Jaan"), QStringLiteral("Kask"), QString()},
+                      QString());
     // A line break keeps its line inside quotes.
-    winners.addRunner({4, QStringLiteral("Elks"), 80, 14000, QStringLiteral("4")}, {QStringLiteral("Jaan"), QStringLiteral("Ka\nsk"), QString()},
+    winners.addRunner(team(4, QStringLiteral("Elks"), 80, 14000), QStringLiteral("4"), {QStringLiteral("Jaan"), QStringLiteral("Ka\nsk"), QString()},
                       QStringLiteral("MV;III|"));
     EXPECT_EQ(winners.lines(), QStringList({
         "NR;Firstname;Lastname;Country;Teamname;Class;Place;Result;Time;TotalPlace",

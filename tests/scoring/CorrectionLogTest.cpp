@@ -4,6 +4,7 @@
 
 #include "base/KorventError.h"
 #include "base/Platform.h"
+#include "base/TextFile.h"
 #include "scoring/CorrectionLog.h"
 
 #include <QScopeGuard>
@@ -27,7 +28,8 @@ TEST(CorrectionLog, NewestLineFirstWithCrLfLines)
     EXPECT_EQ(LoadCorrectionLog(event), QStringList({"Team:12 Status:NA >DNS", "", "31 removed from team:12 #:2"}));
     EXPECT_EQ(CorrectionLogFileName(event), event + QStringLiteral("timelog.txt"));
 
-    SaveCorrectionLog(event, {QString()});
+    // The operator left one empty line in the window's memo.
+    MergeCorrectionLog(event, LoadCorrectionLog(event), {QString()});
     EXPECT_EQ(readFile(CorrectionLogFileName(event)), QByteArray("\r\n"));
     EXPECT_EQ(LoadCorrectionLog(event), QStringList({QString()}));
 }
@@ -73,7 +75,7 @@ TEST(CorrectionLog, AnEditOfTheShownLogKeepsWhatOthersAddedMeanwhile)
     };
     for (const auto &c : cases) {
         QTemporaryDir dir;
-        SaveCorrectionLog(folderOf(dir), c.onDisk);
+        WriteTextLines(CorrectionLogFileName(folderOf(dir)), c.onDisk);
         EXPECT_EQ(MergeCorrectionLog(folderOf(dir), c.shown, c.edited), c.written) << c.edited.join(u'|').toStdString();
         EXPECT_EQ(LoadCorrectionLog(folderOf(dir)), c.written);
     }

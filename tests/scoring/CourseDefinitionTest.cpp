@@ -1,4 +1,5 @@
 #include "ScoringFixture.h"
+#include "EventRows.h"
 #include "exports/MapPicture.h"
 
 #include "scoring/CourseDefinition.h"
@@ -11,9 +12,9 @@
 
 TEST_F(ScoringFixture, ControlsLoadInTextOrderOfTheirCodes)
 {
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "2"}, {"points", 20}, {"text", "Boulder"}, {"pos_x", 5}, {"pos_y", 6}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "10"}, {"points", 10}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "F"}, {"type", "F"}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "2"}, {"points", 20}, {"text", "Boulder"}, {"pos_x", 5}, {"pos_y", 6}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "10"}, {"points", 10}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "F"}, {"type", "F"}});
     const CourseDefinition course = CourseDefinition::load(data->connection(), setup.classTree);
     QStringList codes;
     for (const TControlPoint &control : course.controls())
@@ -54,10 +55,36 @@ TEST_F(ScoringFixture, ControlCodesForHandEntry)
     EXPECT_EQ(ControlCodeList(data->connection()), QStringList({"I", "31", "F", "S"}));
 }
 
+TEST_F(ScoringFixture, ControlsByUnitNumberWithTheirPunchCodesAndTheStartAndFinish)
+{
+    const auto add = [&](const char *code, qint64 unit, const char *type, qint64 x, qint64 y) {
+        insertRow(*data, QStringLiteral("control"),
+                        {{"controlnr", code}, {"unitnumber", unit}, {"type", type}, {"points", 10}, {"pos_x", x}, {"pos_y", y}});
+    };
+    add("45", 31, "C", 10, 20);
+    add("31", 31, "C", 30, 40); // shares the unit: the earlier row stands for it
+    add("S", 1, "S", -100, 200);
+    add("S2", 5, "S", 300, -400); // the start with the higher unit number
+    add("200", 60, "I", 0, 0);
+    add("F", 2, "F", 7, 8);
+    const CourseDefinition course = CourseDefinition::load(data->connection(), {});
+    ASSERT_TRUE(course.findControlByUnit(31));
+    EXPECT_EQ(course.findControlByUnit(31)->code, QStringLiteral("45"));
+    ASSERT_TRUE(course.findControlByUnit(60));
+    EXPECT_EQ(course.findControlByUnit(60)->punchCode, QStringLiteral("I"));
+    EXPECT_EQ(course.findControlByUnit(1)->punchCode, QStringLiteral("S"));
+    EXPECT_EQ(course.findControlByUnit(99), nullptr);
+    EXPECT_EQ(course.findControl(QStringLiteral("31"))->punchCode, QStringLiteral("31"));
+    EXPECT_EQ(course.startPosition().x, 300);
+    EXPECT_EQ(course.startPosition().y, -400);
+    EXPECT_EQ(course.finishPosition().x, 7);
+    EXPECT_EQ(course.finishPosition().y, 8);
+}
+
 TEST_F(ScoringFixture, CourseMapWithoutMapPicture)
 {
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 0}, {"pos_y", 0}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "F"}, {"type", "F"}, {"pos_x", 1000}, {"pos_y", 400}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 0}, {"pos_y", 0}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "F"}, {"type", "F"}, {"pos_x", 1000}, {"pos_y", 400}});
     EventSettings settings;
     settings.seMapWidth = 500;
     // A folder of the name is no map picture either.
@@ -80,8 +107,8 @@ TEST_F(ScoringFixture, CourseMapOnTheMapPictureStartsAtTheStart)
     // A 2 x 1 GIF: black and white pixels.
     writeFile(folderOf(dir) + QStringLiteral("map.gif"),
               QByteArray::fromHex("47494638396102000100800000000000ffffff2c0000000002000100000202440a003b"));
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 300}, {"pos_y", 200}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 100}, {"pos_y", 100}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 300}, {"pos_y", 200}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 100}, {"pos_y", 100}});
     EventSettings settings;
     settings.seMapWidth = 200;
     const CourseMap map = DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("map.gif"), 0, 0);
@@ -99,15 +126,15 @@ TEST_F(ScoringFixture, CourseMapNeedsControlsWithExtent)
 {
     EventSettings settings;
     EXPECT_THROW(DrawCourseMap(data->connection(), settings, folderOf(dir), QString(), 0, 0), KorventError);
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"pos_x", 50}, {"pos_y", 0}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "32"}, {"pos_x", 50}, {"pos_y", 90}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"pos_x", 50}, {"pos_y", 0}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "32"}, {"pos_x", 50}, {"pos_y", 90}});
     EXPECT_THROW(DrawCourseMap(data->connection(), settings, folderOf(dir), QString(), 0, 0), KorventError);
 }
 
 TEST_F(ScoringFixture, CoursePictureHeightsOutOfReasonAreRefused)
 {
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 0}, {"pos_y", 0}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 1}, {"pos_y", 100000}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 0}, {"pos_y", 0}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 1}, {"pos_y", 100000}});
     EventSettings settings;
     settings.seMapWidth = 200;
     // A few bytes of GIF can name a picture that, stretched to the width, would take gigabytes.
@@ -159,8 +186,8 @@ TEST_F(ScoringFixture, TheMapPictureIsScaledSmoothly)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     WriteGif(drawn, file);
     file.close();
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 0}, {"pos_y", 0}});
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 100}, {"pos_y", 100}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 0}, {"pos_y", 0}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 100}, {"pos_y", 100}});
     EventSettings settings;
     settings.seMapWidth = 200;
     const CourseMap map = DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("map.gif"), 1000, 1000);

@@ -4,6 +4,7 @@
 // controls, teams and punches in a line each.
 
 #include "EventDatabaseFixture.h"
+#include "EventRows.h"
 
 #include "scoring/TeamCalculation.h"
 #include "store/EventSetup.h"
@@ -39,24 +40,24 @@ struct ScoringFixture : EventDatabaseFixture
 
     void control(const QString &code, qint64 points, const QString &type = QStringLiteral("C"))
     {
-        data->insertRow(QStringLiteral("control"), {{"controlnr", code}, {"points", points}, {"type", type}});
+        insertRow(*data, QStringLiteral("control"), {{"controlnr", code}, {"points", points}, {"type", type}});
     }
     void rule(int from, int to, int points)
     {
-        data->insertRow(QStringLiteral("extrapoint"), {{"from", from}, {"to", to}, {"points", points}});
+        insertRow(*data, QStringLiteral("extrapoint"), {{"from", from}, {"to", to}, {"points", points}});
     }
     qint64 team(qint64 number, const QString &className = QStringLiteral("H6"), const QString &name = QString())
     {
-        return data->insertRow(QStringLiteral("team"), {{"number", number}, {"class", className},
+        return insertRow(*data, QStringLiteral("team"), {{"number", number}, {"class", className},
                                                         {"name", name.isEmpty() ? QStringLiteral("Team %1").arg(number) : name}});
     }
     qint64 runner(qint64 teamId, bool started = true)
     {
-        return data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"started", started}});
+        return insertRow(*data, QStringLiteral("runner"), {{"team_id", teamId}, {"started", started}});
     }
     void punch(qint64 teamId, qint64 runnerId, const QString &code, const QString &time, int status = 8)
     {
-        data->insertRow(QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runnerId}, {"KP", code}, {"ctime", at(time)}, {"status", status}});
+        insertRow(*data, QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runnerId}, {"KP", code}, {"ctime", at(time)}, {"status", status}});
     }
     // Team "Busy Bees", whose 26 punches at control 31 are more than a team list holds: its id and first runner.
     std::pair<qint64, qint64> teamWithTooManyPunches(qint64 number)
@@ -79,5 +80,5 @@ struct ScoringFixture : EventDatabaseFixture
         tResArray list;
         return calculation().CalculateTeam(number, true, list);
     }
-    Row teamRow(qint64 id) { return *data->findRow(QStringLiteral("team"), id); }
+    Row teamRow(qint64 id) { return *findRow(*data, QStringLiteral("team"), id); }
 };

@@ -1,4 +1,5 @@
 #include "ScoringFixture.h"
+#include "EventRows.h"
 
 #include "base/WorkProgress.h"
 #include "store/StatusTexts.h"
@@ -78,7 +79,7 @@ TEST_F(ScoringFixture, PenaltyStatusAndResult)
         control(QStringLiteral("31"), c.points);
         control(QStringLiteral("F"), 0, QStringLiteral("F"));
         const qint64 id = team(++number);
-        data->updateRow(QStringLiteral("team"), id, {{"status", c.handStatus}});
+        updateRow(*data, QStringLiteral("team"), id, {{"status", c.handStatus}});
         const qint64 a = runner(id);
         punch(id, a, "31", "11:00:00");
         punch(id, a, "F", QLatin1String(c.finish));
@@ -205,7 +206,7 @@ TEST_F(ScoringFixture, AllTeamsVisitsEachRowOnceWarnsOfSharedNumbersAndGoesOnAft
     EXPECT_EQ(teamRow(last).value("result").toInt(), 30);
 
     // Only teams never calculated: the last one again after its row was reset.
-    data->updateRow(QStringLiteral("team"), last, {{"calctime", QVariant()}, {"result", 0}});
+    updateRow(*data, QStringLiteral("team"), last, {{"calctime", QVariant()}, {"result", 0}});
     messages.warnings.clear();
     messages.errors.clear();
     const CalculationSummary fresh = calc.CalculateAllTeams(false);
@@ -297,7 +298,7 @@ struct ChangedMeanwhileFixture : ScoringFixture
     {
         other.connection().exec(QStringLiteral("UPDATE control SET points=40 WHERE controlnr='31'"));
         other.connection().exec(QStringLiteral("UPDATE team SET status=? WHERE id=?"), {TeamDSQ, handSet});
-        other.insertRow(QStringLiteral("res_cp"), {{"team_id", readLate}, {"runner_id", late}, {"KP", "F"},
+        insertRow(other, QStringLiteral("res_cp"), {{"team_id", readLate}, {"runner_id", late}, {"KP", "F"},
                                                    {"ctime", at(QStringLiteral("15:30:00"))}, {"status", PunchReadOK}});
     }
     void expectDecidedFromTheChangedRows(const CalculationSummary &summary)

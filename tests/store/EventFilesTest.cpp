@@ -2,6 +2,7 @@
 // lead to its database; none of them is opened while the event is open.
 
 #include "EventDatabaseFixture.h"
+#include "EventRows.h"
 #include "ProcessLocks.h"
 
 #include "base/KorventError.h"
@@ -27,9 +28,9 @@ struct OpenEvent : EventDatabaseFixture
 
 TEST_F(OpenEvent, NamesLeadingToTheDatabaseAreRefusedAndTheLocksStay)
 {
-    data->insertRow(QStringLiteral("control"), {{QStringLiteral("controlnr"), QStringLiteral("31")},
+    insertRow(*data, QStringLiteral("control"), {{QStringLiteral("controlnr"), QStringLiteral("31")},
                                                 {QStringLiteral("pos_x"), -1200}, {QStringLiteral("pos_y"), 300}});
-    data->insertRow(QStringLiteral("control"), {{QStringLiteral("controlnr"), QStringLiteral("32")},
+    insertRow(*data, QStringLiteral("control"), {{QStringLiteral("controlnr"), QStringLiteral("32")},
                                                 {QStringLiteral("pos_x"), 800}, {QStringLiteral("pos_y"), -450}});
     const QStringList locks = ownLocks();
     ASSERT_FALSE(locks.isEmpty());

@@ -64,7 +64,7 @@ void CheckData(QWidget *parent, const QString &eventDirectory, const QString &pr
     // A name that is not there is answered with "No file".
     const QString fileName = ChooseFileName(parent, {.kind = FileQuestion::AnyFileToOpen,
                                                      .caption = QObject::tr("Open file"),
-                                                     .start = programDirectory + QStringLiteral("common/checklist.kvchk"),
+                                                     .start = DataCheckRuleFileName(programDirectory),
                                                      .filters = QObject::tr("KVTCheck (*.kvchk)"),
                                                      .defaultSuffix = QStringLiteral("kvchk"),
                                                      .objectName = QStringLiteral("OpenDialog1")});

@@ -2,6 +2,7 @@
 
 #include "base/KorventError.h"
 #include "base/ui/MessageBoxSink.h"
+#include "scoring/ApplyCorrection.h"
 #include "scoring/CorrectionLog.h"
 #include "scoring/CourseDefinition.h"
 #include "scoring/PunchCorrections.h"
@@ -202,7 +203,7 @@ void TfEditControls::btnFindClick()
     try {
         bool isNumber = false;
         const qint64 number = eTeamNR->text().trimmed().toLongLong(&isNumber);
-        const std::optional<CorrectedTeam> team = isNumber ? FindTeamByNumber(m_data.connection(), number) : std::nullopt;
+        const std::optional<TeamRow> team = isNumber ? FindTeamByNumber(m_data.connection(), number) : std::nullopt;
         if (!team) {
             m_teamId.reset();
             setPagesEnabled(false);
@@ -229,18 +230,12 @@ void TfEditControls::btnEnterClick()
             return;
     }
     try {
-        RefuseUnwritableCorrectionLog(m_eventDirectory);
-        const QString line = correctTeam();
-        addToLogFile(line);
-        if (cbCalcTeamResult->isChecked()) {
-            if (const std::optional<CorrectedTeam> team = ReadTeam(m_data.connection(), *m_teamId)) {
-                MessageBoxSink messages(this);
-                RecalculateTeam(m_data, m_setup.snapshot(), messages, team->number);
-            }
-        }
-        // The labels follow what the correction and the calculation left on the team row.
-        if (const std::optional<CorrectedTeam> team = ReadTeam(m_data.connection(), *m_teamId))
-            showTeam(*team);
+        MessageBoxSink messages(this);
+        const CorrectionOutcome outcome = ApplyCorrection(m_data, m_eventDirectory, m_setup.snapshot(), chosenCorrection(),
+                                                          cbCalcTeamResult->isChecked(), messages,
+                                                          [this](const QString &line) { addToLogFile(line); });
+        if (outcome.team)
+            showTeam(*outcome.team);
     } catch (const KorventError &error) {
         showError(error.message());
     }
@@ -248,25 +243,34 @@ void TfEditControls::btnEnterClick()
     eTeamNR->selectAll();
 }
 
-QString TfEditControls::correctTeam()
+Correction TfEditControls::chosenCorrection() const
 {
-    db::Connection &connection = m_data.connection();
-    const qint64 teamId = *m_teamId;
+    Correction correction;
+    correction.teamId = *m_teamId;
     switch (pcTeamStatus->currentIndex()) {
     case AddControlPage:
-        return AddMissingControl(connection, teamId, chosen(cbFromCtrl), chosen(cbMissingControl),
-                                 m_setup.snapshot()->settings.EventStartDateTime());
+        correction.kind = CorrectionKind::AddControl;
+        correction.control = chosen(cbFromCtrl);
+        correction.missing = chosen(cbMissingControl);
+        break;
     case RemovePage:
-        return RemoveControl(connection, teamId, chosen(cbRemoveControl));
+        correction.kind = CorrectionKind::RemoveControl;
+        correction.control = chosen(cbRemoveControl);
+        break;
     case ChangeStatusPage:
-        return ChangeControlStatus(connection, teamId, chosen(cbControlNr), cbNewStatus->currentIndex());
+        correction.kind = CorrectionKind::ChangeStatus;
+        correction.control = chosen(cbControlNr);
+        correction.choice = cbNewStatus->currentIndex();
+        break;
     case TeamStatusPage:
-        return SetTeamStatus(connection, teamId, cbNewTeamStatus->currentIndex());
+        correction.kind = CorrectionKind::TeamStatus;
+        correction.choice = cbNewTeamStatus->currentIndex();
+        break;
     }
-    return QString();
+    return correction;
 }
 
-void TfEditControls::showTeam(const CorrectedTeam &team)
+void TfEditControls::showTeam(const TeamRow &team)
 {
     const QString table = QStringLiteral("team");
     lTeamName->setText(team.name);

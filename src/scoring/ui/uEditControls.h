@@ -16,7 +16,8 @@ class QPushButton;
 class QTabWidget;
 class SharedEventSetup;
 class TdmData;
-struct CorrectedTeam;
+struct Correction;
+struct TeamRow;
 
 class TfEditControls : public QDialog
 {
@@ -37,11 +38,11 @@ protected:
 
 private:
     QWidget *createPages();
-    void showTeam(const CorrectedTeam &team);
+    void showTeam(const TeamRow &team);
     void setPagesEnabled(bool enabled);
     QWidget *firstListOfPage(int page) const;
-    // The correction of the active page; its log line.
-    QString correctTeam();
+    // The correction the active page asks for.
+    Correction chosenCorrection() const;
     void setLogLines(const QStringList &lines);
     void insertLogLine(const QString &line);
     void addToLogFile(const QString &line);

@@ -1,4 +1,5 @@
 #include "ModalDialogs.h"
+#include "EventRows.h"
 #include "TestFolder.h"
 
 #include "base/MessageSink.h"
@@ -59,7 +60,7 @@ void stepThrough(LongWorkTools &work, int total)
 
 TEST_F(LongWorkFixture, ShortWorkRunsOnItsOwnThreadAndConnectionWithoutADialog)
 {
-    data.insertRow(QStringLiteral("team"), {{"number", 1}, {"name", "Owls"}});
+    insertRow(data, QStringLiteral("team"), {{"number", 1}, {"name", "Owls"}});
     bool shown = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] { shown = shown || progressDialog(); });

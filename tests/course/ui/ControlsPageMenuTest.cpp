@@ -1,4 +1,5 @@
 #include "TestFolder.h"
+#include "EventRows.h"
 
 #include "base/IniFile.h"
 #include "course/ControlList.h"
@@ -280,7 +281,7 @@ TEST(ControlListPrinting, TheListPrintedToPdf)
 {
     QTemporaryDir dir;
     TdmData data(folderOf(dir));
-    data.insertRow(QStringLiteral("control"), {{"controlnr", "S"}, {"unitnumber", 10}, {"points", 0}, {"type", "S"}, {"text", "Start"}});
+    insertRow(data, QStringLiteral("control"), {{"controlnr", "S"}, {"unitnumber", 10}, {"points", 0}, {"type", "S"}, {"text", "Start"}});
     const QString pdf = folderOf(dir) + QStringLiteral("controls.pdf");
     {
         QPdfWriter writer(pdf);

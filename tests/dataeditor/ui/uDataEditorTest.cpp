@@ -1,4 +1,5 @@
 #include "ModalDialogs.h"
+#include "EventRows.h"
 #include "TestFolder.h"
 #include "dataeditor/XlsxReader.h"
 
@@ -188,7 +189,7 @@ TEST_F(DataEditorFixture, ChangeWithoutTheWordsStillAsksBeforeItRuns)
     });
     run(QStringLiteral("REPLACE INTO team (id, number, name) VALUES (1, 1, 'Replaced')"));
     EXPECT_EQ(asked, 2);
-    EXPECT_EQ(data.findRow(QStringLiteral("team"), 1)->value(QStringLiteral("name")).toString(), QStringLiteral("Replaced"));
+    EXPECT_EQ(findRow(data, QStringLiteral("team"), 1)->value(QStringLiteral("name")).toString(), QStringLiteral("Replaced"));
     EXPECT_EQ(logTexts().mid(1), QStringList({"REPLACE INTO team (id, number, name) VALUES (1, 1, 'Replaced')", "Ok.", " 1 rows affected."}));
 
     // Without "Warning" nothing is asked.
@@ -225,7 +226,7 @@ TEST_F(DataEditorFixture, UpdateOfFiveRowsLogsOkAndTheRowsAffected)
     run(QStringLiteral("UPDATE team SET name = 'x'"));
     EXPECT_EQ(logTexts(), QStringList({"UPDATE team SET name = 'x'", "Ok.", " 5 rows affected."}));
     EXPECT_EQ(pages()->currentWidget()->objectName(), QStringLiteral("tsLog"));
-    EXPECT_EQ(data.selectRows(QStringLiteral("team"), {{"name", "x"}}).size(), 5u);
+    EXPECT_EQ(selectRows(data, QStringLiteral("team"), {{"name", "x"}}).size(), 5u);
 }
 
 TEST_F(DataEditorFixture, ParametersAreAskedInOrder)
@@ -261,7 +262,7 @@ TEST_F(DataEditorFixture, CancelOfAParameterRunsNothingAndLogsNothing)
     child<QCheckBox>("cbWarning")->setChecked(false);
     run(QStringLiteral("UPDATE team SET name = :name WHERE number = :number"));
     EXPECT_TRUE(logTexts().isEmpty()) << logTexts().join(u'|').toStdString();
-    EXPECT_EQ(data.selectRows(QStringLiteral("team"), {{"name", "New"}}).size(), 0u);
+    EXPECT_EQ(selectRows(data, QStringLiteral("team"), {{"name", "New"}}).size(), 0u);
     EXPECT_EQ(grid()->model(), nullptr);
 }
 
@@ -308,7 +309,7 @@ TEST_F(DataEditorFixture, EmptyResultSavesNothing)
 
 TEST_F(DataEditorFixture, ResultIsSavedAsTextAndAsXml)
 {
-    data.insertRow(QStringLiteral("team"), {{"number", 1}, {"name", "A<B & C"}});
+    insertRow(data, QStringLiteral("team"), {{"number", 1}, {"name", "A<B & C"}});
     run(QStringLiteral("SELECT number, name FROM team"));
     const QString text = location.resultsDirectory + QStringLiteral("rows.txt");
     whenModal<QFileDialog>([&](QFileDialog *dialog) {
@@ -333,7 +334,7 @@ TEST_F(DataEditorFixture, TheEventsOwnFilesAreNeverOverwrittenByASavedResult)
 {
     const QString settings = location.eventDirectory + QStringLiteral("setup.ini");
     writeFile(settings, "[fEventInfo]\r\nleName=Rogain 2026\r\n");
-    data.insertRow(QStringLiteral("team"), {{"number", 1}, {"name", "Owls"}});
+    insertRow(data, QStringLiteral("team"), {{"number", 1}, {"name", "Owls"}});
     run(QStringLiteral("SELECT number, name FROM team"));
     for (const QString &target : {settings, location.eventDirectory + QStringLiteral("rogain.abs")}) {
         QString shown;
@@ -384,7 +385,7 @@ TEST_F(DataEditorFixture, LiveResultOfOneTableWithItsKeyIsEditedInPlace)
     EXPECT_TRUE(child<QWidget>("DBNavigator")->isVisible());
     EXPECT_EQ(live->headerData(1, Qt::Horizontal).toString(), QStringLiteral("team"));
     ASSERT_TRUE(live->setData(live->index(0, 1), QStringLiteral("Renamed")));
-    EXPECT_EQ(data.findRow(QStringLiteral("team"), 2)->value(QStringLiteral("name")).toString(), QStringLiteral("Renamed"));
+    EXPECT_EQ(findRow(data, QStringLiteral("team"), 2)->value(QStringLiteral("name")).toString(), QStringLiteral("Renamed"));
 
     // Other results are shown read-only, and the log says so.
     run(QStringLiteral("SELECT name FROM team"));

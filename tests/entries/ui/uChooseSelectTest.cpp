@@ -1,4 +1,5 @@
 #include "ModalDialogs.h"
+#include "EventRows.h"
 #include "TestFolder.h"
 
 #include "base/KorventError.h"
@@ -28,8 +29,8 @@ struct CheckDataFixture : ::testing::Test
 
     void SetUp() override
     {
-        const qint64 team = data.insertRow(QStringLiteral("team"), {{"number", 3}, {"name", "Foxes"}, {"class", "H12"}});
-        data.insertRow(QStringLiteral("runner"), {{"team_id", team}, {"firstname", "Ann"}, {"lastname", "Lee"}});
+        const qint64 team = insertRow(data, QStringLiteral("team"), {{"number", 3}, {"name", "Foxes"}, {"class", "H12"}});
+        insertRow(data, QStringLiteral("runner"), {{"team_id", team}, {"firstname", "Ann"}, {"lastname", "Lee"}});
         writeFile(folderOf(program) + QStringLiteral("common/checklist.kvchk"),
                   "Teams without number|SELECT name FROM team WHERE number IS NULL\r\n"
                   "Runners without chip|SELECT firstname, lastname FROM runner WHERE chipnr IS NULL\r\n");

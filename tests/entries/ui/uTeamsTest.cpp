@@ -1,4 +1,5 @@
 #include "ModalDialogs.h"
+#include "EventRows.h"
 #include "DatabaseDump.h"
 #include "TestFolder.h"
 
@@ -79,12 +80,12 @@ struct TeamsWindowFixture : ::testing::Test
     }
     qint64 team(int number, const char *name, const char *className = "H12")
     {
-        return data->insertRow(QStringLiteral("team"),
+        return insertRow(*data, QStringLiteral("team"),
                                {{"number", number}, {"name", QLatin1String(name)}, {"class", QLatin1String(className)}});
     }
     qint64 runner(qint64 teamId, const char *lastName, const char *chip = "")
     {
-        return data->insertRow(QStringLiteral("runner"),
+        return insertRow(*data, QStringLiteral("runner"),
                                {{"team_id", teamId}, {"lastname", QLatin1String(lastName)}, {"chipnr", QLatin1String(chip)}});
     }
     void open()
@@ -274,7 +275,7 @@ TEST_F(TeamsWindowFixture, EditsAreWrittenAtOnceAndADeletedTeamTakesItsRunners)
     QTest::keyClicks(editor, QStringLiteral("Anna"));
     QTest::keyClick(editor, Qt::Key_Return);
     QApplication::processEvents(); // the grid commits an edit ended by Return once its events run
-    const auto added = data->selectRows(QStringLiteral("runner"), {{QStringLiteral("firstname"), QStringLiteral("Anna")}});
+    const auto added = selectRows(*data, QStringLiteral("runner"), {{QStringLiteral("firstname"), QStringLiteral("Anna")}});
     ASSERT_EQ(added.size(), 1u);
     EXPECT_EQ(added.front().value("team_id").toLongLong(), one);
 
@@ -284,7 +285,7 @@ TEST_F(TeamsWindowFixture, EditsAreWrittenAtOnceAndADeletedTeamTakesItsRunners)
     note->setFocus();
     QTest::keyClicks(note, QStringLiteral("Late entry"));
     teamGrid()->setFocus();
-    EXPECT_EQ(data->findRow(QStringLiteral("team"), one)->value("teamNote").toString(), QStringLiteral("Late entry"));
+    EXPECT_EQ(findRow(*data, QStringLiteral("team"), one)->value("teamNote").toString(), QStringLiteral("Late entry"));
 
     QString question;
     whenModal<QMessageBox>([&question](QMessageBox *box) {
@@ -294,9 +295,9 @@ TEST_F(TeamsWindowFixture, EditsAreWrittenAtOnceAndADeletedTeamTakesItsRunners)
     teamGrid()->setCurrentIndex(window->teamModel()->index(0, 0));
     QTest::mouseClick(child<QWidget>("DBNavigator1")->findChild<QWidget *>(QStringLiteral("nbDelete")), Qt::LeftButton);
     EXPECT_EQ(question, QStringLiteral("Delete team 1 One with its runners (3)?"));
-    EXPECT_FALSE(data->findRow(QStringLiteral("team"), one));
+    EXPECT_FALSE(findRow(*data, QStringLiteral("team"), one));
     EXPECT_EQ(data->rowCount(QStringLiteral("runner")), 1);
-    EXPECT_TRUE(data->findRow(QStringLiteral("runner"), kept));
+    EXPECT_TRUE(findRow(*data, QStringLiteral("runner"), kept));
     EXPECT_EQ(window->currentTeamId(), two);
     EXPECT_EQ(window->runnerModel()->rowCount(), 1);
 }
@@ -304,8 +305,8 @@ TEST_F(TeamsWindowFixture, EditsAreWrittenAtOnceAndADeletedTeamTakesItsRunners)
 TEST_F(TeamsWindowFixture, DatesShowInTheComputersFormatsAndAreTypedSo)
 {
     const qint64 one = team(1, "One");
-    data->updateRow(QStringLiteral("team"), one, {{"start", QStringLiteral("2026-06-13 10:00:00")}});
-    const qint64 lee = data->insertRow(QStringLiteral("runner"),
+    updateRow(*data, QStringLiteral("team"), one, {{"start", QStringLiteral("2026-06-13 10:00:00")}});
+    const qint64 lee = insertRow(*data, QStringLiteral("runner"),
                                        {{"team_id", one}, {"lastname", QStringLiteral("Lee")}, {"birthdate", QStringLiteral("1980-05-07")}});
     open();
     EXPECT_EQ(resultField("start"), DateTimeText(true, DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(10, 0))));
@@ -323,7 +324,7 @@ TEST_F(TeamsWindowFixture, DatesShowInTheComputersFormatsAndAreTypedSo)
     QTest::keyClicks(editor, QLocale::system().toString(QDate(1981, 12, 24), Platform::shortDateFormat()));
     QTest::keyClick(editor, Qt::Key_Return);
     QApplication::processEvents();
-    EXPECT_EQ(data->findRow(QStringLiteral("runner"), lee)->value("birthdate").toString(), QStringLiteral("1981-12-24"));
+    EXPECT_EQ(findRow(*data, QStringLiteral("runner"), lee)->value("birthdate").toString(), QStringLiteral("1981-12-24"));
 }
 
 TEST_F(TeamsWindowFixture, CalculateTeamFillsTheResultsPage)
@@ -332,11 +333,11 @@ TEST_F(TeamsWindowFixture, CalculateTeamFillsTheResultsPage)
     event.classTree = {{QStringLiteral("H6<*>(10:00:00|006:00:00|00:30:00)"), 0}};
     setup.publish(event);
     for (const auto &[code, type, points] : {std::tuple{"31", "C", 30}, {"F", "F", 0}})
-        data->insertRow(QStringLiteral("control"), {{"controlnr", code}, {"type", type}, {"points", points}});
+        insertRow(*data, QStringLiteral("control"), {{"controlnr", code}, {"type", type}, {"points", points}});
     const qint64 id = team(6, "Owls", "H6");
     const qint64 ann = runner(id, "Lee");
     for (const auto &[code, time] : {std::pair{"31", "10:30:00"}, {"F", "15:00:00"}})
-        data->insertRow(QStringLiteral("res_cp"), {{"team_id", id}, {"runner_id", ann}, {"KP", code}, {"status", PunchReadOK},
+        insertRow(*data, QStringLiteral("res_cp"), {{"team_id", id}, {"runner_id", ann}, {"KP", code}, {"status", PunchReadOK},
                                                    {"ctime", QStringLiteral("2026-06-13 ") + QLatin1String(time)}});
     open();
     EXPECT_EQ(resultField("status"), QStringLiteral("NA"));
@@ -355,7 +356,7 @@ TEST_F(TeamsWindowFixture, CalculateTeamFillsTheResultsPage)
 TEST_F(TeamsWindowFixture, CalculateTeamRefusesATeamWithoutNumber)
 {
     // The calculation finds teams by number: a team without one is refused, not mistaken for another.
-    const qint64 id = data->insertRow(QStringLiteral("team"), {{"name", "Late entry"}});
+    const qint64 id = insertRow(*data, QStringLiteral("team"), {{"name", "Late entry"}});
     team(0, "Zero");
     open();
     teamGrid()->setCurrentIndex(window->teamModel()->index(window->teamModel()->rowOf(id), 0));
@@ -365,7 +366,7 @@ TEST_F(TeamsWindowFixture, CalculateTeamRefusesATeamWithoutNumber)
     } catch (const KorventError &error) {
         EXPECT_TRUE(error.message().contains(QLatin1String("no number"))) << error.message().toStdString();
     }
-    for (const Row &row : data->selectRows(QStringLiteral("team"), {}))
+    for (const Row &row : selectRows(*data, QStringLiteral("team"), {}))
         EXPECT_TRUE(row.value("calctime").isNull()) << row.value("name").toString().toStdString();
 }
 
@@ -384,7 +385,7 @@ TEST_F(TeamsWindowFixture, PunchesOfTheTeamAndOfOneRunner)
 {
     const qint64 id = team(1, "Owls");
     const qint64 ann = runner(id, "Lee", "8001234");
-    data->insertRow(QStringLiteral("res_cp"), {{"team_id", id}, {"runner_id", ann}, {"KP", "31"}, {"status", PunchReadOK},
+    insertRow(*data, QStringLiteral("res_cp"), {{"team_id", id}, {"runner_id", ann}, {"KP", "31"}, {"status", PunchReadOK},
                                                {"ctime", "2026-06-13 10:30:00"}});
     open();
     int rows = -1;
@@ -416,7 +417,7 @@ TEST_F(TeamsWindowFixture, PunchesOfTheTeamAndOfOneRunner)
     action("RunnerControls1")->trigger();
     EXPECT_EQ(caption, QStringLiteral("Controls"));
     EXPECT_EQ(rows, 1);
-    const auto added = data->selectRows(QStringLiteral("res_cp"), {{QStringLiteral("KP"), QStringLiteral("45")}});
+    const auto added = selectRows(*data, QStringLiteral("res_cp"), {{QStringLiteral("KP"), QStringLiteral("45")}});
     ASSERT_EQ(added.size(), 1u);
     EXPECT_EQ(added.front().value("team_id").toLongLong(), id);
     EXPECT_EQ(added.front().value("runner_id").toLongLong(), ann);
@@ -509,8 +510,8 @@ TEST_F(TeamsWindowFixture, NumberTeamsGivesTheChosenClassNumbersAndSaysWhich)
 {
     team(5, "Numbered", "H12");
     for (const char *name : {"Esimene", "Teine"})
-        data->insertRow(QStringLiteral("team"), {{"name", QString::fromUtf8(name)}, {"class", QStringLiteral("D6")}});
-    data->insertRow(QStringLiteral("team"), {{"name", QStringLiteral("Other class")}, {"class", QStringLiteral("H12")}});
+        insertRow(*data, QStringLiteral("team"), {{"name", QString::fromUtf8(name)}, {"class", QStringLiteral("D6")}});
+    insertRow(*data, QStringLiteral("team"), {{"name", QStringLiteral("Other class")}, {"class", QStringLiteral("H12")}});
     open();
     QStringList classes;
     QString message;
@@ -590,8 +591,8 @@ TEST_F(TeamsWindowFixture, ImportChipsSaysWhenTheListIsUsedUpOrEmpty)
     };
     // One chip a team, the list just long enough: every chip given, then the box.
     EXPECT_EQ(importFrom(chips), QStringLiteral("List is empty"));
-    EXPECT_EQ(data->findRow(QStringLiteral("runner"), ann)->value("chipnr").toString(), QStringLiteral("901"));
-    EXPECT_EQ(data->findRow(QStringLiteral("runner"), bob)->value("chipnr").toString(), QStringLiteral("902"));
+    EXPECT_EQ(findRow(*data, QStringLiteral("runner"), ann)->value("chipnr").toString(), QStringLiteral("901"));
+    EXPECT_EQ(findRow(*data, QStringLiteral("runner"), bob)->value("chipnr").toString(), QStringLiteral("902"));
     EXPECT_EQ(importFrom(empty), QStringLiteral("List is empty"));
 }
 

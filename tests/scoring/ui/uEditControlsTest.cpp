@@ -1,4 +1,5 @@
 #include "EventDatabaseFixture.h"
+#include "EventRows.h"
 #include "ModalDialogs.h"
 
 #include "scoring/CorrectionLog.h"
@@ -39,9 +40,9 @@ struct EditControlsFixture : EventDatabaseFixture
         event.classTree = {{QStringLiteral("H6<*>(10:00:00|006:00:00|00:30:00)"), 0}};
         setup.publish(event);
         for (const auto &[code, type, points] : {std::tuple{"31", "C", 30}, {"45", "C", 40}, {"S", "S", 0}, {"F", "F", 0}, {"200", "I", 0}})
-            data->insertRow(QStringLiteral("control"), {{"controlnr", code}, {"type", type}, {"points", points}});
-        teamId = data->insertRow(QStringLiteral("team"), {{"number", 12}, {"name", "Hill Runners"}, {"class", "H6"}});
-        runnerId = data->insertRow(QStringLiteral("runner"), {{"team_id", teamId}, {"started", true}});
+            insertRow(*data, QStringLiteral("control"), {{"controlnr", code}, {"type", type}, {"points", points}});
+        teamId = insertRow(*data, QStringLiteral("team"), {{"number", 12}, {"name", "Hill Runners"}, {"class", "H6"}});
+        runnerId = insertRow(*data, QStringLiteral("runner"), {{"team_id", teamId}, {"started", true}});
         window = std::make_unique<TfEditControls>(folderOf(dir), *data, setup);
     }
 
@@ -56,7 +57,7 @@ struct EditControlsFixture : EventDatabaseFixture
 
     void punch(const QString &code, const QString &time)
     {
-        data->insertRow(QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runnerId}, {"KP", code}, {"status", PunchReadOK},
+        insertRow(*data, QStringLiteral("res_cp"), {{"team_id", teamId}, {"runner_id", runnerId}, {"KP", code}, {"status", PunchReadOK},
                                                    {"ctime", QStringLiteral("2026-06-13 ") + time}});
     }
     void open()
@@ -86,7 +87,7 @@ struct EditControlsFixture : EventDatabaseFixture
         enter();
         return question;
     }
-    Row team() const { return *data->findRow(QStringLiteral("team"), teamId); }
+    Row team() const { return *findRow(*data, QStringLiteral("team"), teamId); }
 };
 
 QStringList itemsOf(const QComboBox *list)
@@ -144,7 +145,7 @@ TEST_F(EditControlsFixture, LabelsNameTheirFields)
 
 TEST_F(EditControlsFixture, FindShowsTheTeamAndFocusesTheActivePage)
 {
-    data->updateRow(QStringLiteral("team"), teamId, {{"rtime", 3661}});
+    updateRow(*data, QStringLiteral("team"), teamId, {{"rtime", 3661}});
     open();
     child<QTabWidget>("pcTeamStatus")->setCurrentIndex(2);
     find(QStringLiteral("12"));
@@ -203,7 +204,7 @@ TEST_F(EditControlsFixture, AddControlPageAddsThePunchAndLogsIt)
     child<QPushButton>("btnEnter")->setFocus();
     QTest::keyClick(child<QPushButton>("btnEnter"), Qt::Key_Return);
 
-    const std::vector<Row> added = data->selectRows(QStringLiteral("res_cp"), {{"KP", "45"}});
+    const std::vector<Row> added = selectRows(*data, QStringLiteral("res_cp"), {{"KP", "45"}});
     ASSERT_EQ(added.size(), 1u);
     EXPECT_EQ(added[0].value("ctime").toString(), QStringLiteral("2026-06-13 10:25:00"));
     EXPECT_EQ(added[0].value("status").toInt(), PunchMan);

@@ -3,6 +3,7 @@
 // when the store fails anyway the main window says so in red until it works.
 
 #include "ModalDialogs.h"
+#include "EventRows.h"
 #include "ProcessLocks.h"
 #include "cli/CliRun.h"
 #include "readout/ReadoutFixture.h"
@@ -81,7 +82,7 @@ TEST_F(SharedEventWindow, DialogsAndOtherProgramsLoseNothingOfEachOther)
     ASSERT_FALSE(locks.isEmpty());
     writeFile(folderOf(dir) + QStringLiteral("started.csv"), "12;8001234\r\n");
     loadStarted(folderOf(dir) + QStringLiteral("started.csv"));
-    ASSERT_EQ(data->findRow(QStringLiteral("runner"), runnerId)->value("started").toInt(), 1);
+    ASSERT_EQ(findRow(*data, QStringLiteral("runner"), runnerId)->value("started").toInt(), 1);
 
     // Other programs open and close the file: the window's change is theirs to see.
     ASSERT_EQ(cli({"info"}).exitCode, 0);
@@ -90,8 +91,8 @@ TEST_F(SharedEventWindow, DialogsAndOtherProgramsLoseNothingOfEachOther)
     ASSERT_EQ(renamed.exitCode, 0) << renamed.err.toStdString();
 
     // The window sees the other program's change, and its next one reaches the others.
-    EXPECT_EQ(data->findRow(QStringLiteral("team"), teamId)->value("name").toString(), QStringLiteral("Renamed elsewhere"));
-    data->updateRow(QStringLiteral("runner"), runnerId, {{QStringLiteral("started"), false}});
+    EXPECT_EQ(findRow(*data, QStringLiteral("team"), teamId)->value("name").toString(), QStringLiteral("Renamed elsewhere"));
+    updateRow(*data, QStringLiteral("runner"), runnerId, {{QStringLiteral("started"), false}});
     EXPECT_EQ(cli({"sql", "SELECT started FROM runner"}).out.trimmed(), QStringLiteral("0;"));
     loadStarted(folderOf(dir) + QStringLiteral("started.csv"));
     EXPECT_EQ(cli({"sql", "SELECT started FROM runner"}).out.trimmed(), QStringLiteral("1;"));

@@ -1,4 +1,5 @@
 #include "ModalDialogs.h"
+#include "EventRows.h"
 #include "TestFolder.h"
 
 #include "shell/ui/uRogMain.h"
@@ -189,7 +190,7 @@ TEST_F(MainWindowFixture, ReportsCommandWritesTheChosenReportAndShowsIt)
     chosen.settings.eResultHeader = QStringLiteral("NON");
     setup.publish(chosen);
     auto window = open(true);
-    data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
+    insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
     whenModal<TfSelectReport>([](TfSelectReport *chooser) {
         chooser->findChildren<QRadioButton *>().at(2)->click(); // Check list
         chooser->findChild<QPushButton *>(QStringLiteral("btnPrint"))->click();
@@ -223,9 +224,9 @@ TEST_F(MainWindowFixture, ExportIofXmlAsksForTheCompressedCopyAndSaysDoneOnlyWhe
     chosen.classTree = {{QStringLiteral("H6<*>(10:00:00|006:00:00|00:30:00)"), 0}, {QStringLiteral("H6A"), 1}};
     setup.publish(chosen);
     auto window = open(true);
-    const qint64 team = data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}, {"class", "H6A"},
+    const qint64 team = insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}, {"class", "H6A"},
                                                                 {"calctime", "2026-06-13 17:00:00"}});
-    data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Tamm"}, {"chipnr", "101"}});
+    insertRow(*data, QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Tamm"}, {"chipnr", "101"}});
 
     // Answers the question, then reads the box that ends the command.
     const auto exportAnswering = [&](QMessageBox::StandardButton answer) {
@@ -274,9 +275,9 @@ TEST_F(MainWindowFixture, WinnersReportSaysWhereTheListIs)
     chosen.classTree = {{QStringLiteral("H12<*>(12:00:00|012:00:00|00:30:00)"), 0}};
     setup.publish(chosen);
     auto window = open(true);
-    const qint64 owls = data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}, {"class", "H12"}, {"subclass", "MV"},
+    const qint64 owls = insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}, {"class", "H12"}, {"subclass", "MV"},
                                                                {"result", 90}, {"rtime", 3600}, {"calctime", "2026-06-13 18:00:00"}});
-    data->insertRow(QStringLiteral("runner"), {{"team_id", owls}, {"firstname", "Anna"}, {"started", true}});
+    insertRow(*data, QStringLiteral("runner"), {{"team_id", owls}, {"firstname", "Anna"}, {"started", true}});
     whenModal<TfSelectReport>([](TfSelectReport *chooser) {
         QRadioButton *winners = chooser->findChildren<QRadioButton *>().at(7);
         EXPECT_EQ(winners->text(), QStringLiteral("Winners"));
@@ -315,8 +316,8 @@ TEST_F(MainWindowFixture, ReportViewerIsCentredOnlyTheFirstTime)
 TEST_F(MainWindowFixture, ListExportsAskForTheFileAndWriteIt)
 {
     auto window = open(true);
-    const qint64 owls = data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}, {"class", "H12"}});
-    data->insertRow(QStringLiteral("runner"), {{"team_id", owls}, {"firstname", "Anna"}, {"lastname", "Tamm"}, {"chipnr", "101"}});
+    const qint64 owls = insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}, {"class", "H12"}});
+    insertRow(*data, QStringLiteral("runner"), {{"team_id", owls}, {"firstname", "Anna"}, {"lastname", "Tamm"}, {"chipnr", "101"}});
     const struct
     {
         const char *command;
@@ -360,7 +361,7 @@ TEST_F(MainWindowFixture, ListExportsAskForTheFileAndWriteIt)
 TEST_F(MainWindowFixture, TeamsWithRunnersAskForTheEncoding)
 {
     auto window = open(true);
-    data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
+    insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
     const QString name = folderOf(dir) + QStringLiteral("teams.csv");
     writeFile(name, "older");
     QStringList asked;
@@ -473,8 +474,8 @@ TEST_F(MainWindowFixture, ClosingWhileTheServerRunsAsksFirst)
 TEST_F(MainWindowFixture, TeamsButtonOpensTheTeamsWindowModally)
 {
     auto window = open(true);
-    const qint64 team = data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
-    data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Tamm"}});
+    const qint64 team = insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
+    insertRow(*data, QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Tamm"}});
     window->show();
     QString shown;
     bool modal = false;
@@ -494,8 +495,8 @@ TEST_F(MainWindowFixture, TeamsButtonOpensTheTeamsWindowModally)
 TEST_F(MainWindowFixture, LoadStartedMarksTheRunnersOfTheChosenList)
 {
     auto window = open(true);
-    const qint64 team = data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
-    const qint64 runner = data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"chipnr", "8001234"}});
+    const qint64 team = insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
+    const qint64 runner = insertRow(*data, QStringLiteral("runner"), {{"team_id", team}, {"chipnr", "8001234"}});
     const QString list = folderOf(dir) + QStringLiteral("started.csv");
     writeFile(list, "101;8001234\r\n8001235\r\n");
     QString title;
@@ -511,18 +512,18 @@ TEST_F(MainWindowFixture, LoadStartedMarksTheRunnersOfTheChosenList)
     window->command("actLoadStarted")->trigger();
     EXPECT_EQ(title, QStringLiteral("Open file"));
     EXPECT_EQ(summary, StartedImportSummaryText({1, 1}));
-    EXPECT_EQ(data->findRow(QStringLiteral("runner"), runner)->value("started").toInt(), 1);
+    EXPECT_EQ(findRow(*data, QStringLiteral("runner"), runner)->value("started").toInt(), 1);
 }
 
 TEST_F(MainWindowFixture, MarkStartedCommandsMarkTheChosenRunnersAndSayHowMany)
 {
     auto window = open(true);
-    const qint64 team = data->insertRow(QStringLiteral("team"), {{"number", 7}, {"name", "Öökullid"}});
-    const qint64 readOut = data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Šmidt"}, {"chipnr", "101"}});
-    const qint64 partner = data->insertRow(QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Väli"}});
-    const qint64 other = data->insertRow(QStringLiteral("runner"), {{"team_id", data->insertRow(QStringLiteral("team"), {{"number", 8}})}});
-    data->insertRow(QStringLiteral("res_cp"), {{"team_id", team}, {"runner_id", readOut}, {"KP", "31"}});
-    const auto started = [&](qint64 runner) { return data->findRow(QStringLiteral("runner"), runner)->value("started").toInt(); };
+    const qint64 team = insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Öökullid"}});
+    const qint64 readOut = insertRow(*data, QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Šmidt"}, {"chipnr", "101"}});
+    const qint64 partner = insertRow(*data, QStringLiteral("runner"), {{"team_id", team}, {"lastname", "Väli"}});
+    const qint64 other = insertRow(*data, QStringLiteral("runner"), {{"team_id", insertRow(*data, QStringLiteral("team"), {{"number", 8}})}});
+    insertRow(*data, QStringLiteral("res_cp"), {{"team_id", team}, {"runner_id", readOut}, {"KP", "31"}});
+    const auto started = [&](qint64 runner) { return findRow(*data, QStringLiteral("runner"), runner)->value("started").toInt(); };
     // Every box of the command, answering a question with the given button
     // (after No no other box comes).
     const auto run = [&](const char *command, QMessageBox::StandardButton answer) {

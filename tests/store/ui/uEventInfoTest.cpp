@@ -1,4 +1,5 @@
 #include "ModalDialogs.h"
+#include "EventRows.h"
 #include "TestFolder.h"
 
 #include "store/ClassTable.h"
@@ -169,7 +170,7 @@ TEST_F(EventInfoFixture, ScreenshotOfEveryTab)
     auto window = open();
     addClass(*window, QStringLiteral("H12"), true);
     addClass(*window, QStringLiteral("H12V"), false);
-    data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"unitnumber", 31}, {"points", 30}, {"type", "C"}, {"pos_x", 1200}, {"pos_y", 800}});
+    insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"unitnumber", 31}, {"points", 30}, {"type", "C"}, {"pos_x", 1200}, {"pos_y", 800}});
     window->show();
     auto *tabs = window->findChild<QTabWidget *>();
     const QString target = qEnvironmentVariable("KORVENT_SCREENSHOT_DIR");
@@ -288,7 +289,7 @@ TEST_F(EventInfoFixture, ReportHeaderDialogDefaultsToHtm)
 
 TEST_F(EventInfoFixture, GridEditsAreWrittenAtOnceAndRefusalsShown)
 {
-    const qint64 control = data->insertRow(QStringLiteral("control"), {{"controlnr", "31"}, {"points", 3}, {"text", "Boulder"}});
+    const qint64 control = insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"points", 3}, {"text", "Boulder"}});
     auto window = open();
     window->show();
     auto *grid = window->findChild<QTableView *>(QStringLiteral("dbGridControls"));
@@ -310,7 +311,7 @@ TEST_F(EventInfoFixture, GridEditsAreWrittenAtOnceAndRefusalsShown)
         // The delegate commits a finished edit from the event loop.
         QApplication::processEvents();
     };
-    const auto stored = [&](const char *field) { return data->findRow(QStringLiteral("control"), control)->value(QLatin1String(field)); };
+    const auto stored = [&](const char *field) { return findRow(*data, QStringLiteral("control"), control)->value(QLatin1String(field)); };
     MessageBoxWatcher boxes;
 
     typeInto("Point", "25", Qt::Key_Return);
@@ -510,8 +511,8 @@ TEST_F(ClassEditor, NamesAndTimesTheTreeCannotHoldAreRefusedAndChangeNothing)
 
 TEST_F(ClassEditor, RenamingAClassTeamsAreEnteredInAsksFirst)
 {
-    data->insertRow(QStringLiteral("team"), {{"number", 1}, {"name", "Owls"}, {"class", "6h"}});
-    data->insertRow(QStringLiteral("team"), {{"number", 2}, {"name", "Larks"}, {"class", "12h"}, {"subclass", "6h"}});
+    insertRow(*data, QStringLiteral("team"), {{"number", 1}, {"name", "Owls"}, {"class", "6h"}});
+    insertRow(*data, QStringLiteral("team"), {{"number", 2}, {"name", "Larks"}, {"class", "12h"}, {"subclass", "6h"}});
     clickClass(QStringLiteral("6h"));
     typeTime(*window, "eEditClassName", "");
     QTest::keyClicks(field("eEditClassName"), QStringLiteral("8h"));
@@ -535,7 +536,7 @@ TEST_F(ClassEditor, RenamingAClassTeamsAreEnteredInAsksFirst)
 
 TEST_F(ClassEditor, RemovingAsksNamingTheSubClassesAndLeavesNothingSelected)
 {
-    data->insertRow(QStringLiteral("team"), {{"number", 1}, {"name", "Owls"}, {"class", "12h V\u00e4ike"}});
+    insertRow(*data, QStringLiteral("team"), {{"number", 1}, {"name", "Owls"}, {"class", "12h V\u00e4ike"}});
     clickClass(QStringLiteral("12h"));
     click("btnRemoveClass", QMessageBox::No);
     ASSERT_EQ(boxes.size(), 1);

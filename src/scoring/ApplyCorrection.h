@@ -1,0 +1,42 @@
+#pragma once
+
+// One hand correction as korvent-cli edit and the edit controls window make
+// it: the correction (one transaction), its line at the top of the edit log,
+// then, when asked, the team calculated again.
+
+#include "store/TeamRow.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class MessageSink;
+class TdmData;
+struct EventSetup;
+
+enum class CorrectionKind { AddControl, RemoveControl, ChangeStatus, TeamStatus };
+
+struct Correction
+{
+    CorrectionKind kind = CorrectionKind::AddControl;
+    qint64 teamId = 0;
+    QString control; // the control removed or changed; the from-control of an added one
+    QString missing; // the control added
+    int choice = -1; // position in NewPunchStatusChoices or NewTeamStatusChoices; -1 for none
+};
+
+struct CorrectionOutcome
+{
+    QString line;                // the log line, empty when the choices were not all made
+    std::optional<TeamRow> team; // the team row afterwards; nullopt when it is gone
+};
+
+// Refuses a log that could not be written before anything is changed. The
+// correction's line goes to logLine, which puts it in the log (and may show
+// it first); a KorventError it raises ends the call before the calculation.
+// The calculation reports to messages and finds the team by the number its
+// row holds after the correction.
+CorrectionOutcome ApplyCorrection(TdmData &data, const QString &eventDirectory, std::shared_ptr<const EventSetup> setup,
+                                  const Correction &correction, bool calculate, MessageSink &messages,
+                                  const std::function<void(const QString &line)> &logLine);
