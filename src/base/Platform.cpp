@@ -23,7 +23,10 @@
 #include <utility>
 #include <unicode/ucnv.h>
 #include <cerrno>
+#include <linux/ioprio.h>
+#include <sched.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -278,13 +281,21 @@ quint64 currentThreadNumber()
 
 void lowerThreadPriority()
 {
-    // On Linux a nice value set for a thread id applies to that thread only.
+    // On Linux a nice value, a scheduling policy and an I/O priority set for
+    // a thread id apply to that thread only, and threads it starts inherit them.
     const id_t thread = static_cast<id_t>(::gettid());
     errno = 0;
     const int now = ::getpriority(PRIO_PROCESS, thread);
     constexpr int background = 10;
     if (errno == 0 && now < background)
         ::setpriority(PRIO_PROCESS, thread, background);
+    // A nice value of 10 still takes a tenth of a core from a readout and
+    // can run on while a woken readout waits for the core; an idle thread
+    // runs only when no other thread wants the core. Its reads of the disk
+    // likewise wait until nothing else reads or writes.
+    const sched_param none{};
+    ::sched_setscheduler(static_cast<pid_t>(thread), SCHED_IDLE, &none);
+    ::syscall(SYS_ioprio_set, IOPRIO_WHO_PROCESS, static_cast<int>(thread), IOPRIO_PRIO_VALUE(IOPRIO_CLASS_IDLE, 0));
 }
 
 QStringList localAddresses()

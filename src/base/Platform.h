@@ -88,9 +88,11 @@ std::optional<QString> decodeTextFile(const QString &encodingName, const QByteAr
 quint64 currentThreadNumber();
 
 // Long reading work (a report or an export, encoding its pictures) gives
-// way to the readouts and the window when they want a core: the calling
-// thread alone gets a lower priority (a nice value of at least 10), and keeps
-// it for its life. Never for a thread that takes the writer lock.
+// way to the readouts and the window when they want a core or the disk: the
+// calling thread alone (and the threads it starts) runs only when nothing else
+// wants the core (idle scheduling, a nice value of at least 10 besides) and
+// reads the disk at idle I/O priority, and keeps that for its life. Never for a
+// thread that takes the writer lock: it would keep the readouts waiting.
 void lowerThreadPriority();
 
 // The computer's own IP addresses (IPv4, loopback last), without a name lookup.

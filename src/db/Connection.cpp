@@ -54,6 +54,22 @@ QString tr(const char *text)
     return QCoreApplication::translate("Database", text);
 }
 
+// How a prompt writer waits for another program's write lock. SQLite's own
+// busy handler sleeps 1, 2, 5, 10 ... up to 100 ms between tries: a readout
+// that met another program's short write (the calculation's batches leave the
+// lock free most of the time) slept on long after the lock was free, and the
+// readouts queued behind it with it. Short even naps cost a lock try each.
+int napUntilFree(void *waiting, int tries)
+{
+    auto &since = *static_cast<QElapsedTimer *>(waiting);
+    if (tries == 0)
+        since.start();
+    if (since.elapsed() >= busyTimeoutMs)
+        return 0;
+    QThread::usleep(500);
+    return 1;
+}
+
 QString replacedMessage(const QString &replacedFile)
 {
     return tr("The database file %1 was deleted or replaced by another program: what is stored now reaches no other "
@@ -309,6 +325,13 @@ void Connection::begin()
     try {
         // IMMEDIATE takes SQLite's write lock at once, so a writer of another
         // process waits on the busy timeout at the start instead of failing half-way.
+        QElapsedTimer waiting;
+        if (m_waitsPromptly)
+            sqlite3_busy_handler(nativeHandle(), napUntilFree, &waiting);
+        const auto usualWaits = qScopeGuard([this] {
+            if (m_waitsPromptly)
+                sqlite3_busy_timeout(nativeHandle(), busyTimeoutMs);
+        });
         exec(QStringLiteral("BEGIN IMMEDIATE"));
         m_writing.start();
     } catch (...) {

@@ -82,6 +82,12 @@ public:
     // from its BEGIN to the end of its COMMIT.
     qint64 lastWriteNs() const { return m_lastWriteNs; }
 
+    // A writer that must not wait long (a readout: the station waits for
+    // its reply) tries another program's write lock again every half
+    // millisecond instead of sleeping up to 100 ms between tries as SQLite
+    // does; other writers keep SQLite's waits and so leave the lock to it.
+    void waitPromptlyForOtherPrograms() { m_waitsPromptly = true; }
+
     // The engine's version text, e.g. "3.40.1".
     QString engineVersion();
 
@@ -115,6 +121,7 @@ private:
     // polling in SQLite's busy handler.
     WriterLock *m_writerLock;
     bool m_holdsWriterLock = false;
+    bool m_waitsPromptly = false;
     // Pages in the write-ahead log after this connection's last commit.
     int m_walPages = 0;
     QElapsedTimer m_writing;

@@ -6,7 +6,10 @@
 #include <QTimeZone>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <linux/ioprio.h>
+#include <sched.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -140,21 +143,36 @@ TEST(PlatformReadDateTime, ADateABlankAndATime)
 
 TEST(Platform, ALoweredThreadGivesWayAloneAndNeverRisesAgain)
 {
-    // Readout workers of the same process must keep their priority.
-    const auto niceOf = [](pid_t thread) { return ::getpriority(PRIO_PROCESS, static_cast<id_t>(thread)); };
-    const int before = niceOf(::gettid());
-    int lowered = 0, again = 0;
+    // Readout workers of the same process must keep their priority; threads
+    // the lowered one starts (a report's picture encoders) give way as it does.
+    struct Priority
+    {
+        int nice, policy, ioClass;
+        bool operator==(const Priority &) const = default;
+    };
+    const auto priorityOf = [](pid_t thread) {
+        const long io = ::syscall(SYS_ioprio_get, IOPRIO_WHO_PROCESS, static_cast<int>(thread));
+        return Priority{::getpriority(PRIO_PROCESS, static_cast<id_t>(thread)), ::sched_getscheduler(thread),
+                        io < 0 ? -1 : static_cast<int>(IOPRIO_PRIO_CLASS(io))};
+    };
+    const Priority before = priorityOf(::gettid());
+    Priority lowered{}, again{}, started{};
     std::thread worker([&] {
         Platform::lowerThreadPriority();
-        lowered = niceOf(::gettid());
+        lowered = priorityOf(::gettid());
         Platform::lowerThreadPriority();
-        again = niceOf(::gettid());
+        again = priorityOf(::gettid());
+        std::thread child([&] { started = priorityOf(::gettid()); });
+        child.join();
     });
     worker.join();
-    EXPECT_GE(lowered, std::max(before, 10));
+    EXPECT_GE(lowered.nice, std::max(before.nice, 10));
+    EXPECT_EQ(lowered.policy, SCHED_IDLE);
+    EXPECT_EQ(lowered.ioClass, IOPRIO_CLASS_IDLE);
     EXPECT_EQ(again, lowered);
-    EXPECT_EQ(niceOf(::gettid()), before);
-    std::thread other([&] { again = niceOf(::gettid()); });
+    EXPECT_EQ(started, lowered);
+    EXPECT_EQ(priorityOf(::gettid()), before);
+    std::thread other([&] { again = priorityOf(::gettid()); });
     other.join();
     EXPECT_EQ(again, before);
 }

@@ -3,11 +3,13 @@
 #include "db/Connection.h"
 #include "base/KorventError.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <atomic>
 #include <thread>
 #include <type_traits>
 
@@ -334,4 +336,35 @@ TEST(Connection, AReaderKeepingItsSnapshotDelaysTheCopyingBackOnlyWhileItKeepsIt
     commitPages(3000);
     EXPECT_LT(logPages(), 2000);
     EXPECT_EQ(reader.scalar(QStringLiteral("SELECT COUNT(*) FROM t")).toInt(), 610);
+}
+
+TEST(Connection, APromptWriterWaitsForAnotherProgramsWriteAndKeepsTheUsualTimeout)
+{
+    QTemporaryDir dir;
+    const QString file = folderOf(dir) + QStringLiteral("rogain.abs");
+    db::Connection readout(file);
+    readout.exec(QStringLiteral("CREATE TABLE t (v INTEGER)"));
+    // Another program's connection: it does not take turns on this process's lock.
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; INSERT INTO t VALUES (1)", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::atomic<bool> written{false};
+    int timeout = 0;
+    std::thread writer([&] {
+        db::Connection prompt(file);
+        prompt.waitPromptlyForOtherPrograms();
+        db::Transaction transaction(prompt);
+        prompt.exec(QStringLiteral("INSERT INTO t VALUES (2)"));
+        transaction.commit();
+        written = true;
+        // Reads and the statement runner see SQLite's usual wait.
+        timeout = prompt.scalar(QStringLiteral("PRAGMA busy_timeout")).toInt();
+    });
+    QThread::msleep(50);
+    EXPECT_FALSE(written);
+    ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    writer.join();
+    sqlite3_close(other);
+    EXPECT_EQ(readout.scalar(QStringLiteral("SELECT group_concat(v) FROM (SELECT v FROM t ORDER BY v)")).toString(), QStringLiteral("1,2"));
+    EXPECT_EQ(timeout, 30'000);
 }
