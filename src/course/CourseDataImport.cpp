@@ -126,7 +126,7 @@ MapReference mapReference(const NumberReader &numbers, const XmlElement &map)
     if (scaleNumber.nonZeroDecimals || scaleNumber.whole < 1 || scaleNumber.whole > MapScaleLimit)
         numbers.fail(tr("the map Scale \"%1\" is not a whole number from 1 to %2").arg(scale).arg(MapScaleLimit));
     const Position offset = mapPosition(numbers, map, tr("the Map"));
-    return {QString::number(scaleNumber.whole), QString::number(offset.x), QString::number(offset.y)};
+    return {scaleNumber.whole, offset.x, offset.y};
 }
 
 } // namespace
@@ -190,7 +190,7 @@ CourseData ImportCourseData(TdmData &data, const QString &fileName, bool unitPlu
 
 void ApplyMapReference(EventSettings &settings, const MapReference &map)
 {
-    settings.eMap_Scale = map.scale;
-    settings.eMap_OffsetX = map.offsetX;
-    settings.eMap_OffsetY = map.offsetY;
+    settings.mapScale = map.scale;
+    settings.mapOffsetX = map.offsetX;
+    settings.mapOffsetY = map.offsetY;
 }

@@ -61,7 +61,7 @@ QStringList CourseImportSummary(const CourseData &course)
         lines.append(pointLine(QT_TRANSLATE_NOOP("CourseImportSummary", "Finish (F): %1"), codeOfFirst(course, QStringLiteral("F")), course.otherFinishes));
     if (course.map)
         lines.append(tr("Map: scale 1:%1, reference point %2, %3 (tenths of a millimetre)")
-                         .arg(course.map->scale, course.map->offsetX, course.map->offsetY));
+                         .arg(QString::number(course.map->scale), QString::number(course.map->offsetX), QString::number(course.map->offsetY)));
     else
         lines.append(tr("Map: the file has no map reference; the map settings stay as they were"));
     return lines;

@@ -40,7 +40,7 @@ QStringList ImportedClassesUnknown(const TeamImportSummary &summary, const Event
 
     QStringList extraClasses;
     try {
-        extraClasses = ExtraClassPickList(setup.settings.eSubClasses);
+        extraClasses = ExtraClassPickList(setup.settings.extraClasses);
     } catch (const KorventError &error) {
         warnings.append(error.message());
     }

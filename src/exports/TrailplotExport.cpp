@@ -84,9 +84,9 @@ QString typeSuffix(const ControlRow &control)
 QStringList pointsLines(const ReportContext &context, int mapHeight)
 {
     const EventSettings &settings = context.setup.settings;
-    const qint64 dpi = MapSettingNumber(settings, "eMap_DPI");
-    qint64 originX = MapSettingNumber(settings, "eMap_OffsetX");
-    qint64 originY = MapSettingNumber(settings, "eMap_OffsetY");
+    const qint64 dpi = settings.mapDpi;
+    qint64 originX = settings.mapOffsetX;
+    qint64 originY = settings.mapOffsetY;
 
     std::vector<ControlRow> controls;
     QSqlQuery rows = context.connection.exec(QStringLiteral("SELECT controlnr, type, pos_x, pos_y FROM control ORDER BY controlnr, id"));
@@ -103,10 +103,10 @@ QStringList pointsLines(const ReportContext &context, int mapHeight)
 
     QStringList lines{
         QStringLiteral("[general]"),
-        QStringLiteral("map=") + settings.eMap_Filename,
+        QStringLiteral("map=") + settings.mapFileName,
         QStringLiteral("route=1"),
-        QStringLiteral("dpi=") + settings.eMap_DPI,
-        QStringLiteral("mastap=") + settings.eMap_Scale,
+        QStringLiteral("dpi=") + QString::number(settings.mapDpi),
+        QStringLiteral("mastap=") + SettingText(settings, SettingOf(&EventSettings::mapScale)),
         QStringLiteral("points=") + QString::number(controls.size()),
         QStringLiteral("mapX=0"),
         QStringLiteral("mapY=") + QString::number(mapHeight),
@@ -172,7 +172,7 @@ QStringList routeLines(const ReportContext &context)
 
 void ExportTrailplotRoute(const ReportContext &context)
 {
-    const QString mapName = context.setup.settings.eMap_Filename;
+    const QString mapName = context.setup.settings.mapFileName;
     const QString mapFile = context.eventDirectory + mapName;
     if (mapName.isEmpty() || !QFileInfo(mapFile).isFile())
         throw KorventError(tr("No MAP file"));

@@ -42,11 +42,11 @@ ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamC
     if (!classInfo || classInfo->start == -1)
         return refused("No course/class description for runner");
     const bool hasFinish = std::find(std::begin(noFinishValues), std::end(noFinishValues), record.finish) == std::end(noFinishValues);
-    if (record.finish == -1 && !settings.cbMultiReadout)
+    if (record.finish == -1 && !settings.multiReadout)
         return refused("No Finish Time");
 
     ComputedReadout computed;
-    computed.replacesEarlierRows = !settings.cbMultiReadout;
+    computed.replacesEarlierRows = !settings.multiReadout;
     computed.start = classInfo->start;
     qint64 clock = classInfo->start;
     TDateTime stamp = course.eventDate + classInfo->start / hundredthsPerDay;
@@ -67,8 +67,8 @@ ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamC
         }
         points += course.extraPoints.legPoints(previousKp, kp);
         previousKp = kp;
-        if (settings.cbCalcDistSpeed)
-            computed.distances += DistanceMetersText(MapDistance(previousX, previousY, x, y), settings.eMap_Scale) + u';';
+        if (settings.replyDistances)
+            computed.distances += DistanceMetersText(MapDistance(previousX, previousY, x, y), settings.mapScale) + u';';
         previousX = x;
         previousY = y;
 
@@ -112,8 +112,8 @@ ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamC
             }
         }
         computed.rows.push_back({QStringLiteral("F"), PunchReadOK, finishStamp, 0});
-        if (settings.cbCalcDistSpeed)
-            computed.distances += DistanceMetersText(MapDistance(previousX, previousY, course.finishX, course.finishY), settings.eMap_Scale) + u';';
+        if (settings.replyDistances)
+            computed.distances += DistanceMetersText(MapDistance(previousX, previousY, course.finishX, course.finishY), settings.mapScale) + u';';
     }
 
     if (!std::all_of(computed.rows.cbegin(), computed.rows.cend(), [](const ReadoutRow &row) { return storable(row.time); }))

@@ -6,9 +6,9 @@
 ReadoutCourse ReadoutCourse::load(db::Connection &connection, const EventSetup &setup)
 {
     ReadoutCourse course;
-    course.eventDate = DateTime::fromDateAndTime(setup.settings.dtpDate.date(), QTime(0, 0));
-    course.penaltyPoints = setup.settings.sePenaltyPoints;
-    course.penaltySeconds = setup.settings.sePenaltySeconds;
+    course.eventDate = DateTime::fromDateAndTime(setup.settings.eventDate.date(), QTime(0, 0));
+    course.penaltyPoints = setup.settings.penaltyPoints;
+    course.penaltySeconds = setup.settings.penaltySpanSeconds;
 
     QSqlQuery controls = connection.exec(QStringLiteral("SELECT unitnumber, controlnr, points, pos_x, pos_y, type FROM control ORDER BY unitnumber, id"));
     while (controls.next()) {

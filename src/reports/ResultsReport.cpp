@@ -122,7 +122,7 @@ ReportFile ResultsRun::pageFile(const QString &className) const
 
 void ResultsRun::startPage()
 {
-    m_page.ReportHeader(m_settings.eResultHeader, tr("Results"), EventInfoBlock(m_settings), m_settings);
+    m_page.ReportHeader(m_settings.resultHeader, tr("Results"), EventInfoBlock(m_settings), m_settings);
 }
 
 std::optional<ReportFile> ResultsRun::run()
@@ -131,7 +131,7 @@ std::optional<ReportFile> ResultsRun::run()
     // cannot show stops the run with nothing written.
     std::vector<ClassGroup> groups;
     for (const QString &className : std::as_const(m_classes))
-        groups.push_back(BuildClassGroup(m_context.setup.classTree, className, m_settings.eSubClasses));
+        groups.push_back(BuildClassGroup(m_context.setup.classTree, className, m_settings.extraClasses));
     std::vector<std::vector<ResultTeam>> teamsOfGroups;
     qint64 teams = 0;
     for (const ClassGroup &group : groups) {
@@ -147,7 +147,7 @@ std::optional<ReportFile> ResultsRun::run()
     }
     if (web()) {
         m_countries = LoadCountryList(CountryListFileName(m_location.programDirectory));
-        m_teamHeader.ReportHeader(m_settings.eResultHeader, tr("Results") + u':' + m_settings.leName, QString(), m_settings);
+        m_teamHeader.ReportHeader(m_settings.resultHeader, tr("Results") + u':' + m_settings.eventName, QString(), m_settings);
     }
     m_runners = m_context.connection.prepare(QStringLiteral(
         "SELECT firstname, lastname, sex, birthdate, country FROM runner WHERE started=1 AND team_id=? ORDER BY id"));
@@ -179,7 +179,7 @@ std::optional<ReportFile> ResultsRun::run()
 void ResultsRun::oneClass(ClassGroup &group, const std::vector<ResultTeam> &teams)
 {
     // Every class has the same course picture: it is drawn once a run.
-    if (web() && m_settings.cbTeamRoute && !m_routeBase)
+    if (web() && m_settings.teamRouteMaps && !m_routeBase)
         m_routeBase = PrepareRouteBase(m_context.connection, m_settings, m_context.eventDirectory);
     if (m_perClass) {
         startPage();
@@ -288,9 +288,9 @@ void ResultsRun::headingRow()
 {
     m_page.append(QStringLiteral("<tr class=\"resultheader\"><td>") + tr("Place") + QStringLiteral("</td><td>") + tr("NR")
                   + QStringLiteral("</td><td>") + tr("Class") + QStringLiteral("</td><td>") + tr("Name") + QStringLiteral("</td>"));
-    if (m_settings.cbShowClub)
+    if (m_settings.showClub)
         m_page.append(QStringLiteral("<td>") + tr("Club") + QStringLiteral("</td>"));
-    if (m_settings.cbShowCountry)
+    if (m_settings.showCountry)
         m_page.append(QStringLiteral("<td>") + tr("Ctry") + QStringLiteral("</td>"));
     m_page.append(QStringLiteral("<td>") + tr("Members") + QStringLiteral("</td><td>") + tr("Time") + QStringLiteral("<br />") + tr("Points")
                   + QStringLiteral("<br />") + tr("Penalty") + QStringLiteral("</td><td>") + tr("Result") + QStringLiteral("</td>"));
@@ -307,13 +307,13 @@ void ResultsRun::teamRow(const ResultTeam &team, const QString &placeText, QStri
                       + QStringLiteral("');\">") + Html(team.name) + QStringLiteral("</a></td>"));
     else
         m_page.append(QStringLiteral("<td>") + Html(team.name) + QStringLiteral("</td>"));
-    if (m_settings.cbShowClub)
+    if (m_settings.showClub)
         m_page.append(QStringLiteral("<td>") + Html(team.club) + QStringLiteral("</td>"));
-    if (m_settings.cbShowCountry)
+    if (m_settings.showCountry)
         m_page.append(QStringLiteral("<td>") + Html(team.country) + QStringLiteral("</td>"));
 
     m_page.append(QStringLiteral("<td class=\"css_members\" nowrap=nowrap>"));
-    const QDate eventDate = m_settings.dtpDate.date();
+    const QDate eventDate = m_settings.eventDate.date();
     const WinnerTeam winner{team.number, team.name, team.result, team.rtime, placeText};
     for (const ResultRunner &runner : runnersOf(team.id)) {
         m_page.append(Html(runner.firstname + u' ' + runner.lastname + u' ' + runner.sex) + u' ' + AgeText(runner.birthdate, eventDate) + u' '
@@ -387,14 +387,14 @@ void ResultsRun::courseCell(const ResultTeam &team)
             m_page.append(previousTime != 0 ? FormatSeconds(SecondsBetween(entry.time, previousTime)) + QStringLiteral("<br />")
                                             : QStringLiteral("--<br />"));
             previousTime = manual ? 0 : entry.time;
-            m_page.append(PunchMark(entry, leg.points, QString::number(leg.points), m_settings.sePunchWindow));
+            m_page.append(PunchMark(entry, leg.points, QString::number(leg.points), m_settings.punchWindowSeconds));
             m_page.append(QStringLiteral("</td>"));
         }
         if (team.result >= 0) {
             m_page.append(QStringLiteral("<td nowrap=nowrap>") + tr("On Course: ") + FormatSeconds(team.rtime - team.inCenter) + QStringLiteral("<br />"));
             if (team.inCenter > 0)
                 m_page.append(tr("At admin.area: ") + FormatSeconds(team.inCenter) + QStringLiteral("<br />"));
-            m_page.append(tr("Distance: ") + DistanceText(legs.total(), m_settings.eMap_Scale) + QStringLiteral("km</td>"));
+            m_page.append(tr("Distance: ") + DistanceText(legs.total(), m_settings.mapScale) + QStringLiteral("km</td>"));
         }
         m_page.append(QStringLiteral("</tr></table>"));
     }

@@ -26,7 +26,7 @@ QString cell(const QVariant &value)
 ReportPage beginPage(const ReportContext &context, const QString &title, const QString &info)
 {
     ReportPage page;
-    page.ReportHeader(context.setup.settings.eResultHeader, title, info, context.setup.settings);
+    page.ReportHeader(context.setup.settings.resultHeader, title, info, context.setup.settings);
     return page;
 }
 
@@ -42,7 +42,7 @@ ReportFile StartListReport(const ReportContext &context, const ReportFile &file,
 {
     const EventSettings &settings = context.setup.settings;
     ReportPage page = beginPage(context, tr("Startlist"), EventInfoBlock(settings));
-    const bool showCountry = settings.cbShowCountry;
+    const bool showCountry = settings.showCountry;
     page.append(QStringLiteral("<table class=\"\"><tr class=\"resultheader\"><td>") + tr("NR") + QStringLiteral("</td><td>") + tr("Name")
                 + QStringLiteral("</td><td>") + tr("Club") + QStringLiteral("</td>"));
     if (showCountry)
@@ -55,7 +55,7 @@ ReportFile StartListReport(const ReportContext &context, const ReportFile &file,
                     context.connection.scalar(QStringLiteral("SELECT count(*) FROM team")).toLongLong());
     QSqlQuery teams = context.connection.exec(QStringLiteral(
         "SELECT id, number, name, club, country, class, subclass FROM team ORDER BY number, id"));
-    const QDate eventDate = settings.dtpDate.date();
+    const QDate eventDate = settings.eventDate.date();
     for (int row = 0; teams.next(); steps.reached(++row)) {
         const QString parity = QString::number(row % 2);
         page.append(QStringLiteral("<tr class=\"team") + parity + QStringLiteral("\">") + cell(teams.value(1)) + cell(teams.value(2)) + cell(teams.value(3)));

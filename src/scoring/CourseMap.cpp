@@ -83,7 +83,7 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
     map.originY = extent.value(2).toLongLong();
     const double spanX = extent.value(1).toDouble() - static_cast<double>(map.originX);
     const double spanY = extent.value(3).toDouble() - static_cast<double>(map.originY);
-    const int width = settings.seMapWidth;
+    const int width = settings.courseMapWidth;
     if (spanX <= 0)
         throw KorventError(tr("The controls lie on one vertical line of the map: there is no width to draw"));
     map.scale = static_cast<double>(width) / spanX;
@@ -122,7 +122,7 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
             map.originX = start.value(0).toLongLong();
             map.originY = start.value(1).toLongLong();
         }
-        dpi = MapSettingNumber(settings, "eMap_DPI");
+        dpi = settings.mapDpi;
     } else {
         const int height = pictureHeight(spanY * map.scale + 20, width + 20, tr("The controls span %1 x %2 map units").arg(QString::number(spanX, 'f', 0), QString::number(spanY, 'f', 0)));
         map.picture = QImage(width + 20, height, QImage::Format_RGB888);

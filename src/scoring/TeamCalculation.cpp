@@ -86,7 +86,7 @@ void TeamCalculation::LoadCourseDefinition()
 
 int TeamCalculation::requiredRunners(int startedRunners) const
 {
-    return m_setup->settings.rgControlCard == EventSettings::CardPerTeam ? 1 : startedRunners;
+    return m_setup->settings.controlCard == EventSettings::CardPerTeam ? 1 : startedRunners;
 }
 
 std::optional<TeamCalculation::TeamInputs> TeamCalculation::readTeamNumbered(qint64 number)
@@ -147,7 +147,7 @@ TeamCalculation::Outcome TeamCalculation::evaluate(const TeamInputs &inputs, boo
     Outcome outcome;
     outcome.status = team.status;
     TeamPunchEvaluation evaluation =
-        EvaluateTeamPunches(inputs.punches, requiredRunners(inputs.startedRunners), m_setup->settings.sePunchWindow);
+        EvaluateTeamPunches(inputs.punches, requiredRunners(inputs.startedRunners), m_setup->settings.punchWindowSeconds);
     if (evaluation.tooManyPunches) {
         outcome.tooManyPunches = true;
         return outcome;
@@ -190,9 +190,9 @@ void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, TDa
     if (!teamClass)
         return;
 
-    const TDateTime eventDay = DateTime::fromDateAndTime(settings.dtpDate.date(), QTime(0, 0));
+    const TDateTime eventDay = DateTime::fromDateAndTime(settings.eventDate.date(), QTime(0, 0));
     const qint64 runningTime = SecondsBetween(eventDay, finishTime) * 100 - teamClass->start;
-    const Overtime overtime = OvertimePenalty(runningTime, *teamClass, settings.sePenaltySeconds, settings.sePenaltyPoints);
+    const Overtime overtime = OvertimePenalty(runningTime, *teamClass, settings.penaltySpanSeconds, settings.penaltyPoints);
     const int computedStatus = overtime.late ? TeamLate : TeamOK;
     const qint64 penalty = overtime.penalty;
     // Statuses set by hand (OB, W/D, DSQ, DNS, ...) survive the calculation.

@@ -65,21 +65,21 @@ QString tr(const char *text)
 void writeSettingsAndClasses(const QString &eventDirectory, const QDate &day, int classes)
 {
     EventSettings::update(eventDirectory, [&](EventSettings &settings) {
-        settings.leName = QStringLiteral("Demo Rogaine");
-        settings.leDate = day.toString(QStringLiteral("d MMMM yyyy"));
-        settings.leOrganiser = QStringLiteral("Korvent demo club");
-        settings.leLocation = QStringLiteral("Forest of Examples");
-        settings.dtpDate = QDateTime(day, QTime(0, 0));
-        settings.meEventStartTime = QStringLiteral("10:00:00");
-        settings.meSunrise = QStringLiteral("04:30:00");
-        settings.meSunSet = QStringLiteral("22:10:00");
-        settings.rgControlCard = EventSettings::CardPerRunner;
-        settings.sePunchWindow = 120;
-        settings.sePenaltyPoints = -10;
-        settings.sePenaltySeconds = 60;
-        settings.eSubClasses = QStringLiteral("MV;WV");
-        settings.eResultHeader = EventSettings::newEventResultHeader();
-        settings.cbShowCountry = true;
+        settings.eventName = QStringLiteral("Demo Rogaine");
+        settings.headingDate = day.toString(QStringLiteral("d MMMM yyyy"));
+        settings.organiser = QStringLiteral("Korvent demo club");
+        settings.eventArea = QStringLiteral("Forest of Examples");
+        settings.eventDate = QDateTime(day, QTime(0, 0));
+        settings.firstStart = std::chrono::hours(10);
+        settings.sunrise = std::chrono::hours(4) + std::chrono::minutes(30);
+        settings.sunset = std::chrono::hours(22) + std::chrono::minutes(10);
+        settings.controlCard = EventSettings::CardPerRunner;
+        settings.punchWindowSeconds = 120;
+        settings.penaltyPoints = -10;
+        settings.penaltySpanSeconds = 60;
+        settings.extraClasses = QStringLiteral("MV;WV");
+        settings.resultHeader = EventSettings::newEventResultHeader();
+        settings.showCountry = true;
     });
 
     ClassTree tree;

@@ -59,7 +59,7 @@ void giveNewEventTheProgramHeader(const QString &eventDirectory)
 {
     EventSettings::update(eventDirectory, [&](EventSettings &settings) {
         if (!IniFile(EventSettings::fileName(eventDirectory)).hasKey(EventSettings::sectionName(), QStringLiteral("eResultHeader")))
-            settings.eResultHeader = EventSettings::newEventResultHeader();
+            settings.resultHeader = EventSettings::newEventResultHeader();
     });
 }
 

@@ -71,9 +71,9 @@ TEST_F(ComputationFixture, TheExampleReadout)
 TEST_F(ComputationFixture, ExtraPointsDistancesAndMultiReadout)
 {
     course.extraPoints = ExtraPointRules({{QStringLiteral("31>45"), 10}});
-    settings.cbCalcDistSpeed = true;
-    settings.eMap_Scale = QStringLiteral("10000");
-    settings.cbMultiReadout = true;
+    settings.replyDistances = true;
+    settings.mapScale = 10000;
+    settings.multiReadout = true;
     const ComputedReadout computed = compute(QStringLiteral("8001234;0;0;-1;8;2;31;43800;45;45600"));
     EXPECT_FALSE(computed.replacesEarlierRows);
     EXPECT_EQ(rows(computed), QStringList({"31 8 2026-06-13 12:10:00 3", "45 8 2026-06-13 12:40:00 14"}));

@@ -97,7 +97,7 @@ TEST(ReportRegistry, RunReportCommitsOnlyWhatABuiltKindWrote)
     QTemporaryDir dir;
     TdmData data(folderOf(dir));
     EventSetup setup;
-    setup.settings.eResultHeader = QStringLiteral("NON");
+    setup.settings.resultHeader = QStringLiteral("NON");
     EventLocation location;
     location.eventDirectory = folderOf(dir);
     const ReportKindEntry later{ReportKind::Statistics, ReportFamily::Report, "Later", "later",

@@ -98,9 +98,11 @@ void ControlsPageMenu::importFile(const QString &fileName)
         if (imported && imported->map) {
             EventSettings settings;
             ApplyMapReference(settings, *imported->map);
-            for (const auto &[key, value] : {std::pair{"eMap_Scale", settings.eMap_Scale}, std::pair{"eMap_OffsetX", settings.eMap_OffsetX},
-                                             std::pair{"eMap_OffsetY", settings.eMap_OffsetY}})
-                m_window.findChild<QLineEdit *>(QString::fromLatin1(key))->setText(value);
+            for (const SettingMember member : {SettingMember(&EventSettings::mapScale), SettingMember(&EventSettings::mapOffsetX),
+                                               SettingMember(&EventSettings::mapOffsetY)}) {
+                const SettingDefinition &setting = SettingOf(member);
+                m_window.findChild<QLineEdit *>(QString::fromLatin1(setting.key))->setText(SettingText(settings, setting));
+            }
         }
     });
     if (!imported)

@@ -162,7 +162,7 @@ TEST(ReportViewer, ScreenshotOfTheStartListWithMembers)
     options.teams = 12;
     GenerateEvent(data, event, options);
     EventSetup setup = EventSetup::load(event);
-    setup.settings.eResultHeader = QStringLiteral(KORVENT_SOURCE_DIR "/common/header.htm");
+    setup.settings.resultHeader = QStringLiteral(KORVENT_SOURCE_DIR "/common/header.htm");
     EventLocation location;
     location.programDirectory = QStringLiteral(KORVENT_SOURCE_DIR "/");
     location.eventDirectory = event;
