@@ -1,4 +1,5 @@
 #include "entries/EntryImport.h"
+#include "db/StoredValue.h"
 
 #include "base/BirthDate.h"
 #include "base/CountText.h"
@@ -64,7 +65,7 @@ QString quotedField(const QString &text)
 QVariant fieldText(const QString &table, const QString &fieldName, const QString &text)
 {
     if (text.isEmpty())
-        return QVariant(QMetaType::fromType<QString>());
+        return db::NullText();
     const db::FieldDefinition *field = EventTable(table).field(fieldName);
     if (field->size > 0 && text.size() > field->size)
         throw KorventError(tr("%1 %2 is longer than %3 characters").arg(field->title(), quotedField(text)).arg(field->size));

@@ -2,6 +2,7 @@
 
 #include "base/KorventError.h"
 #include "base/TextFile.h"
+#include "db/StoredValue.h"
 #include "shell/SqlConsole.h"
 
 #include <QCoreApplication>
@@ -68,11 +69,7 @@ bool isNumber(const QVariant &value)
 // A stored date or date-time text as the spreadsheet's date; nullopt when it is none.
 std::optional<lxw_datetime> spreadsheetDate(const QVariant &value)
 {
-    const QString text = value.toString().trimmed();
-    QDateTime dateTime;
-    for (const char *format : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd"})
-        if (!dateTime.isValid())
-            dateTime = QDateTime::fromString(text, QLatin1String(format));
+    const QDateTime dateTime = db::ReadStoredDateTime(value.toString()).value_or(QDateTime());
     // The spreadsheet's dates begin in 1900.
     if (!dateTime.isValid() || dateTime.date().year() < 1900 || dateTime.date().year() > 9999)
         return std::nullopt;

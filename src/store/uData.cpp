@@ -1,4 +1,5 @@
 #include "store/uData.h"
+#include "db/StoredValue.h"
 
 #include "store/DateTime.h"
 #include "store/EventSchema.h"
@@ -22,10 +23,10 @@ const db::FieldDefinition &requireField(const db::TableDefinition &table, const 
 QVariant storedValue(const db::FieldDefinition &field, const QVariant &value)
 {
     if (!value.isValid() || value.isNull())
-        return QVariant(QMetaType::fromType<QString>());
+        return db::NullText();
     const bool isText = value.typeId() == QMetaType::QString;
     if (isText && value.toString().isEmpty())
-        return QVariant(QMetaType::fromType<QString>());
+        return db::NullText();
     switch (field.kind) {
     case db::FieldKind::DateTime:
         return isText ? value : DateTime::toStored(value.toDouble());
