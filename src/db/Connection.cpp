@@ -103,7 +103,7 @@ QString quoteIdentifier(const QString &name)
     return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-Connection::Connection(const QString &fileName, const std::vector<TableDefinition> &schema)
+Connection::Connection(const QString &fileName, const std::vector<TableDefinition> &schema, int schemaVersion)
     : m_fileName(fileName)
     , m_connectionName(QStringLiteral("korvent-%1").arg(++connectionCounter))
     , m_writerLock(writerLockOf(fileName))
@@ -127,6 +127,7 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
     try {
         // Nothing is written before the file has shown itself to be ours.
         refuseForeignDatabase(storedTables(), schema);
+        refuseNewerSchema(schemaVersion);
         const QString mode = scalar(QStringLiteral("PRAGMA journal_mode=WAL")).toString();
         if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
             fail(tr("Cannot open the database file %1"), tr("write-ahead journal not available (%1)").arg(mode));
@@ -134,9 +135,7 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
         // the disk by then, power cut or not (NORMAL may roll it back).
         exec(QStringLiteral("PRAGMA synchronous=FULL"));
         sqlite3_wal_hook(nativeHandle(), noteLogPages, &m_walPages);
-        for (const TableDefinition &table : schema)
-            if (!tableExists(table.name))
-                createTable(table);
+        completeSchema(schema, schemaVersion);
     } catch (...) {
         database().close();
         QSqlDatabase::removeDatabase(m_connectionName);
@@ -274,6 +273,37 @@ bool Connection::tableExists(const QString &table)
     return scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"), {table}).toInt() > 0;
 }
 
+void Connection::refuseNewerSchema(int schemaVersion)
+{
+    const int stored = scalar(QStringLiteral("PRAGMA user_version")).toInt();
+    if (schemaVersion > 0 && stored > schemaVersion)
+        fail(tr("Cannot open the database file %1"),
+             tr("it was made by a newer version of the program (database version %1; this version reads up to %2)").arg(stored).arg(schemaVersion));
+}
+
+void Connection::completeSchema(const std::vector<TableDefinition> &schema, int schemaVersion)
+{
+    const auto complete = [&] {
+        if (scalar(QStringLiteral("PRAGMA user_version")).toInt() < schemaVersion)
+            return false;
+        for (const TableDefinition &table : schema)
+            if (!tableExists(table.name))
+                return false;
+        return true;
+    };
+    if (schema.empty() || complete())
+        return;
+    // Decided again inside the transaction: another program may have opened the file meanwhile.
+    Transaction transaction(*this);
+    refuseNewerSchema(schemaVersion);
+    for (const TableDefinition &table : schema)
+        if (!tableExists(table.name))
+            createTable(table);
+    if (scalar(QStringLiteral("PRAGMA user_version")).toInt() < schemaVersion)
+        exec(QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion));
+    transaction.commit();
+}
+
 void Connection::createTable(const TableDefinition &table)
 {
     QStringList columns;
@@ -283,7 +313,6 @@ void Connection::createTable(const TableDefinition &table)
             column += QStringLiteral(" DEFAULT ") + sqlLiteral(field.defaultValue);
         columns.append(column);
     }
-    Transaction transaction(*this);
     exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(table.name), columns.join(QStringLiteral(", "))));
     for (const IndexDefinition &index : table.indexes) {
         QStringList fields;
@@ -295,7 +324,6 @@ void Connection::createTable(const TableDefinition &table)
                       quoteIdentifier(table.name),
                       fields.join(QStringLiteral(", "))));
     }
-    transaction.commit();
 }
 
 void Connection::begin()

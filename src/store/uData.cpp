@@ -51,7 +51,7 @@ Row rowOf(const QSqlQuery &query)
 } // namespace
 
 TdmData::TdmData(const QString &eventDirectory)
-    : m_connection(databaseFileName(eventDirectory), EventTables())
+    : m_connection(databaseFileName(eventDirectory), EventTables(), EventSchemaVersion)
 {
 }
 
