@@ -198,8 +198,6 @@ QString ReportOptionName(ReportOption option)
 void CheckReportRequest(const ReportKindEntry &kind, const ReportRequest &request)
 {
     const QString name = QLatin1String(kind.cliName);
-    if (!kind.built())
-        throw KorventError(tr("%1 (\"%2\") is not available in this version").arg(name, kind.captionText()));
     for (const ReportOption option : allOptions)
         if (isSet(option, request) && !kind.takes(option))
             throw KorventError(tr("%1 takes no %2").arg(name, ReportOptionName(option)));

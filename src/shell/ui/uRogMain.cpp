@@ -141,7 +141,7 @@ void TfRogMain::createCommands()
         QAction *action = menu->addAction(exportKind ? exportKind->captionText() : tr(entry.caption));
         action->setObjectName(QString::fromLatin1(entry.name));
         action->setShortcut(entry.shortcut);
-        if (entry.handler && (!exportKind || exportKind->built())) {
+        if (entry.handler) {
             action->setStatusTip(tr(entry.hint));
             connect(action, &QAction::triggered, this, [this, handler = entry.handler] { runCommand([this, handler] { (this->*handler)(); }); });
         } else {
