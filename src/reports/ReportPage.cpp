@@ -38,8 +38,7 @@ QString missingHeaderText(const QString &headerFile)
 {
     const SettingDefinition &setting = SettingOf(&EventSettings::resultHeader);
     const QString where = tr("set it as \"%1\" on the \"%2\" tab of the event setup (key %3), or NON for pages without one")
-                              .arg(QCoreApplication::translate("EventSettings", setting.caption),
-                                   QCoreApplication::translate("EventSettings", setting.tab), QString::fromLatin1(setting.key));
+                              .arg(EventSettings::tr(setting.caption), EventSettings::tr(setting.tab), QString::fromLatin1(setting.key));
     if (headerFile.isEmpty())
         return tr("Can't find report header file: none is set; ") + where;
     return tr("Can't find report header file %1; ").arg(QFileInfo(headerFile).absoluteFilePath()) + where;

@@ -6,7 +6,6 @@
 #include "store/MapHelpers.h"
 #include "store/TimeHelpers.h"
 
-#include <QCoreApplication>
 
 namespace {
 
@@ -69,14 +68,9 @@ std::vector<SettingDefinition> makeDefinitions()
     };
 }
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("EventSettings", text);
-}
-
 QString refusal(const SettingDefinition &definition, const QString &text, const QString &why)
 {
-    return tr("%1 (%2): \"%3\" %4").arg(tr(definition.caption), QString::fromLatin1(definition.key), text, why);
+    return EventSettings::tr("%1 (%2): \"%3\" %4").arg(EventSettings::tr(definition.caption), QString::fromLatin1(definition.key), text, why);
 }
 
 int maximumOf(const SettingDefinition &definition)
@@ -117,10 +111,10 @@ std::optional<qint64> readMapSetting(const SettingDefinition &definition, const 
 
 QString mapNumberWanted(const SettingDefinition &definition)
 {
-    return definition.minimum < 0 ? tr("is not a whole number from %1 to %2 (digits, a minus sign in front if below zero)")
+    return definition.minimum < 0 ? EventSettings::tr("is not a whole number from %1 to %2 (digits, a minus sign in front if below zero)")
                                         .arg(definition.minimum)
                                         .arg(definition.maximum)
-                                  : tr("is not a whole number from %1 to %2 (digits only)").arg(definition.minimum).arg(definition.maximum);
+                                  : EventSettings::tr("is not a whole number from %1 to %2 (digits only)").arg(definition.minimum).arg(definition.maximum);
 }
 
 QString defaultText(const SettingDefinition &definition)
@@ -202,7 +196,7 @@ void SetSettingText(EventSettings &settings, const SettingDefinition &definition
     case SettingKind::Masked: {
         const std::optional<std::chrono::seconds> value = readMaskedClock(text, definition.mask);
         if (!value)
-            refuse(tr("is not of the form %1 with minutes and seconds below 60").arg(QString::fromLatin1(definition.mask)));
+            refuse(EventSettings::tr("is not of the form %1 with minutes and seconds below 60").arg(QString::fromLatin1(definition.mask)));
         settings.*std::get<std::chrono::seconds EventSettings::*>(definition.member) = *value;
         break;
     }
@@ -211,21 +205,21 @@ void SetSettingText(EventSettings &settings, const SettingDefinition &definition
         bool ok = false;
         const int value = text.trimmed().toInt(&ok);
         if (!ok)
-            refuse(tr("is not a whole number"));
+            refuse(EventSettings::tr("is not a whole number"));
         if (value < definition.minimum || value > maximumOf(definition))
-            refuse(tr("is outside %1 to %2").arg(definition.minimum).arg(maximumOf(definition)));
+            refuse(EventSettings::tr("is outside %1 to %2").arg(definition.minimum).arg(maximumOf(definition)));
         settings.*std::get<int EventSettings::*>(definition.member) = value;
         break;
     }
     case SettingKind::Boolean:
         if (text != QLatin1String("0") && text != QLatin1String("1"))
-            refuse(tr("is not 0 or 1"));
+            refuse(EventSettings::tr("is not 0 or 1"));
         settings.*std::get<bool EventSettings::*>(definition.member) = text == QLatin1String("1");
         break;
     case SettingKind::DateTime: {
         const QDateTime value = QDateTime::fromString(text.trimmed(), IniFile::dateTimeFormat());
         if (!value.isValid())
-            refuse(tr("is not a date-time of the form YYYY-MM-DD HH:MM:SS"));
+            refuse(EventSettings::tr("is not a date-time of the form YYYY-MM-DD HH:MM:SS"));
         settings.*std::get<QDateTime EventSettings::*>(definition.member) = value;
         break;
     }
@@ -280,7 +274,7 @@ EventSettings EventSettings::load(const QString &eventDirectory)
             const QString text = ini.readString(section, key);
             const qint64 hundredths = ClockTextToHundredths(text, QLatin1Char(','));
             if (hundredths < 0)
-                refuse(text, tr("is not a clock time of the form %1").arg(QString::fromLatin1(definition.mask)));
+                refuse(text, EventSettings::tr("is not a clock time of the form %1").arg(QString::fromLatin1(definition.mask)));
             settings.*std::get<std::chrono::seconds EventSettings::*>(definition.member) = std::chrono::seconds(hundredths / 100);
             break;
         }
@@ -302,7 +296,7 @@ EventSettings EventSettings::update(const QString &eventDirectory, const std::fu
 {
     // A lock left by a program that was killed is taken over (its process is gone).
     constexpr int waitMs = 30'000;
-    const LockFileTurn turn(fileName(eventDirectory) + QStringLiteral(".lock"), waitMs, tr("Cannot change %1").arg(fileName(eventDirectory)));
+    const LockFileTurn turn(fileName(eventDirectory) + QStringLiteral(".lock"), waitMs, EventSettings::tr("Cannot change %1").arg(fileName(eventDirectory)));
     EventSettings settings = load(eventDirectory);
     change(settings);
     settings.save(eventDirectory);

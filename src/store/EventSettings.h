@@ -6,6 +6,7 @@
 
 #include "store/DateTime.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,9 @@
 
 struct EventSettings
 {
+    Q_DECLARE_TR_FUNCTIONS(EventSettings)
+
+public:
     QString eventName, headingDate, organiser, eventArea, courseSetter;
     int controlCard;
     QDateTime eventDate; // its date part is the event day
