@@ -12,10 +12,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("CourseMapFile", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(CourseMapFile)
+};
 
 } // namespace
 
@@ -27,10 +27,10 @@ QString CourseMapFileName(const EventSettings &settings, const QString &eventDir
 QString SaveCourseMapFile(TdmData &data, const EventSettings &settings, const QString &eventDirectory)
 {
     if (settings.mapFileName.isEmpty())
-        throw KorventError(tr("Setting eMap_Filename is empty: the course picture would have no file name"));
+        throw KorventError(Texts::tr("Setting eMap_Filename is empty: the course picture would have no file name"));
     // "base" + a name with a separator would lead through any folder named base... out of the event folder.
     if (settings.mapFileName.contains(u'/') || settings.mapFileName.contains(u'\\'))
-        throw KorventError(tr("Setting eMap_Filename \"%1\" is no plain file name: the course picture is written in the event folder")
+        throw KorventError(Texts::tr("Setting eMap_Filename \"%1\" is no plain file name: the course picture is written in the event folder")
                                .arg(settings.mapFileName));
     const CourseMap map = DrawCourseMap(data.connection(), settings, eventDirectory, settings.mapFileName, settings.mapOffsetX, settings.mapOffsetY);
 

@@ -49,14 +49,14 @@ int noteLogPages(void *walPages, sqlite3 *, const char *, int pages)
     return SQLITE_OK;
 }
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("Database", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Database)
+};
 
 QString replacedMessage(const QString &replacedFile)
 {
-    return tr("The database file %1 was deleted or replaced by another program: what is stored now reaches no other "
+    return Texts::tr("The database file %1 was deleted or replaced by another program: what is stored now reaches no other "
               "program. Close Korvent and open the event again.").arg(replacedFile);
 }
 
@@ -110,7 +110,7 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
 {
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile())
-        fail(tr("Cannot open the database file %1"), info.isDir() ? tr("it is a folder") : tr("it is not a plain file"));
+        fail(Texts::tr("Cannot open the database file %1"), info.isDir() ? Texts::tr("it is a folder") : Texts::tr("it is not a plain file"));
     // A connection opened by name beside the program's others (a readout
     // worker, a window's long work) must reach the file they have open, not
     // one another program has put at its name since.
@@ -130,7 +130,7 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
         refuseNewerSchema(schemaVersion);
         const QString mode = scalar(QStringLiteral("PRAGMA journal_mode=WAL")).toString();
         if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
-            fail(tr("Cannot open the database file %1"), tr("write-ahead journal not available (%1)").arg(mode));
+            fail(Texts::tr("Cannot open the database file %1"), Texts::tr("write-ahead journal not available (%1)").arg(mode));
         // A readout is acknowledged after its commit: the commit must be on
         // the disk by then, power cut or not (NORMAL may roll it back).
         exec(QStringLiteral("PRAGMA synchronous=FULL"));
@@ -157,7 +157,7 @@ void Connection::open()
     }
     // The handle is gone: the registration goes without a warning.
     QSqlDatabase::removeDatabase(m_connectionName);
-    fail(tr("Cannot open the database file %1"), cause);
+    fail(Texts::tr("Cannot open the database file %1"), cause);
 }
 
 QStringList Connection::storedTables()
@@ -167,8 +167,8 @@ QStringList Connection::storedTables()
     if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"))) {
         const QSqlError error = query.lastError();
         if ((error.nativeErrorCode().toInt() & 0xff) == notADatabase)
-            fail(tr("Cannot open the database file %1"), tr("it is not an SQLite 3 database"));
-        fail(tr("Cannot open the database file %1"), error.text());
+            fail(Texts::tr("Cannot open the database file %1"), Texts::tr("it is not an SQLite 3 database"));
+        fail(Texts::tr("Cannot open the database file %1"), error.text());
     }
     QStringList names;
     while (query.next())
@@ -199,13 +199,13 @@ void Connection::refuseForeignDatabase(const QStringList &storedTables, const st
                 missing.append(field.name);
         if (missing.isEmpty())
             return;
-        strangers.append(tr("table %1 without the fields %2").arg(table.name, missing.join(QStringLiteral(", "))));
+        strangers.append(Texts::tr("table %1 without the fields %2").arg(table.name, missing.join(QStringLiteral(", "))));
     }
     if (!holdsOurs)
-        fail(tr("Cannot open the database file %1"),
-             tr("it is the database of another program (tables %1), not an event database").arg(storedTables.join(QStringLiteral(", "))));
-    fail(tr("Cannot open the database file %1"),
-         tr("it is the database of another program (%1), not an event database").arg(strangers.join(QStringLiteral("; "))));
+        fail(Texts::tr("Cannot open the database file %1"),
+             Texts::tr("it is the database of another program (tables %1), not an event database").arg(storedTables.join(QStringLiteral(", "))));
+    fail(Texts::tr("Cannot open the database file %1"),
+         Texts::tr("it is the database of another program (%1), not an event database").arg(strangers.join(QStringLiteral("; "))));
 }
 
 Connection::~Connection()
@@ -231,7 +231,7 @@ QSqlQuery Connection::prepare(const QString &sql)
     QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        fail(tr("Database error in %1"), query.lastError().text() + QStringLiteral(" [") + sql + u']');
+        fail(Texts::tr("Database error in %1"), query.lastError().text() + QStringLiteral(" [") + sql + u']');
     return query;
 }
 
@@ -240,7 +240,7 @@ void Connection::exec(QSqlQuery &prepared, const QVariantList &parameters)
     for (int i = 0; i < parameters.size(); ++i)
         prepared.bindValue(i, parameters.at(i));
     if (!prepared.exec())
-        fail(tr("Database error in %1"), prepared.lastError().text() + QStringLiteral(" [") + prepared.lastQuery() + u']');
+        fail(Texts::tr("Database error in %1"), prepared.lastError().text() + QStringLiteral(" [") + prepared.lastQuery() + u']');
     // A change made outside a Transaction commits on its own.
     checkpointWhenLong();
 }
@@ -277,8 +277,8 @@ void Connection::refuseNewerSchema(int schemaVersion)
 {
     const int stored = scalar(QStringLiteral("PRAGMA user_version")).toInt();
     if (schemaVersion > 0 && stored > schemaVersion)
-        fail(tr("Cannot open the database file %1"),
-             tr("it was made by a newer version of the program (database version %1; this version reads up to %2)").arg(stored).arg(schemaVersion));
+        fail(Texts::tr("Cannot open the database file %1"),
+             Texts::tr("it was made by a newer version of the program (database version %1; this version reads up to %2)").arg(stored).arg(schemaVersion));
 }
 
 void Connection::completeSchema(const std::vector<TableDefinition> &schema, int schemaVersion)
@@ -329,9 +329,9 @@ void Connection::createTable(const TableDefinition &table)
 void Connection::begin()
 {
     if (m_writerLock->owner.load() == QThread::currentThreadId())
-        fail(tr("Database error in %1"), tr("a transaction is already open in this thread; a change cannot start inside another one"));
+        fail(Texts::tr("Database error in %1"), Texts::tr("a transaction is already open in this thread; a change cannot start inside another one"));
     if (!m_writerLock->mutex.tryLock(busyTimeoutMs))
-        fail(tr("Database error in %1"), tr("another writer kept the database busy for %1 seconds").arg(busyTimeoutMs / 1000));
+        fail(Texts::tr("Database error in %1"), Texts::tr("another writer kept the database busy for %1 seconds").arg(busyTimeoutMs / 1000));
     m_writerLock->owner.store(QThread::currentThreadId());
     m_holdsWriterLock = true;
     try {
@@ -418,10 +418,10 @@ sqlite3 *Connection::nativeHandle() const
 {
     const QVariant handle = database().driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        fail(tr("Database error in %1"), tr("the connection has no engine handle"));
+        fail(Texts::tr("Database error in %1"), Texts::tr("the connection has no engine handle"));
     sqlite3 *engine = *static_cast<sqlite3 *const *>(handle.constData());
     if (!engine)
-        fail(tr("Database error in %1"), tr("the connection is closed"));
+        fail(Texts::tr("Database error in %1"), Texts::tr("the connection is closed"));
     return engine;
 }
 
@@ -445,7 +445,7 @@ Transaction::~Transaction()
 void Transaction::commit()
 {
     if (m_done)
-        m_connection.fail(tr("Database error in %1"), tr("the transaction was committed already"));
+        m_connection.fail(Texts::tr("Database error in %1"), Texts::tr("the transaction was committed already"));
     m_connection.commit();
     m_done = true;
 }

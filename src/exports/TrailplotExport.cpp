@@ -21,10 +21,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("Exports", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Exports)
+};
 
 struct ControlRow
 {
@@ -43,7 +43,7 @@ qint64 shifted(qint64 origin, qint64 mapUnits, qint64 dpi, bool add, const Contr
     qint64 position = 0;
     if (qMulOverflow(mapUnits, dpi, &product)
         || (add ? qAddOverflow(origin, product / 254, &position) : qSubOverflow(origin, product / 254, &position)))
-        throw KorventError(tr("Control %1 at %2, %3 has no pixel position a whole number can hold with DPI %4 and these start offsets")
+        throw KorventError(Texts::tr("Control %1 at %2, %3 has no pixel position a whole number can hold with DPI %4 and these start offsets")
                                .arg(control.code)
                                .arg(control.x)
                                .arg(control.y)
@@ -58,7 +58,7 @@ int pictureHeight(const QString &fileName)
     QImageReader reader(fileName);
     const QSize size = reader.canRead() ? reader.size() : QSize();
     if (!size.isValid())
-        throw KorventError(tr("Cannot read the map picture %1: %2").arg(fileName, reader.errorString()));
+        throw KorventError(Texts::tr("Cannot read the map picture %1: %2").arg(fileName, reader.errorString()));
     return size.height();
 }
 
@@ -153,7 +153,7 @@ QStringList routeLines(const ReportContext &context)
     }
 
     IofExportCalculation calculation(context);
-    WorkSteps steps(context.workProgress(), tr("Writing the routes"), static_cast<qint64>(teams.size()));
+    WorkSteps steps(context.workProgress(), Texts::tr("Writing the routes"), static_cast<qint64>(teams.size()));
     QStringList lines;
     for (const RouteTeam &team : teams) {
         // A line break in a name would split the team's line.
@@ -175,7 +175,7 @@ void ExportTrailplotRoute(const ReportContext &context)
     const QString mapName = context.setup.settings.mapFileName;
     const QString mapFile = context.eventDirectory + mapName;
     if (mapName.isEmpty() || !QFileInfo(mapFile).isFile())
-        throw KorventError(tr("No MAP file"));
+        throw KorventError(Texts::tr("No MAP file"));
     const int mapHeight = pictureHeight(mapFile);
 
     const QStringList points = pointsLines(context, mapHeight);

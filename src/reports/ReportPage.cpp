@@ -12,10 +12,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("Reports", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Reports)
+};
 
 QString decodeTemplate(const QByteArray &bytes)
 {
@@ -37,11 +37,11 @@ QString decodeTemplate(const QByteArray &bytes)
 QString missingHeaderText(const QString &headerFile)
 {
     const SettingDefinition &setting = SettingOf(&EventSettings::resultHeader);
-    const QString where = tr("set it as \"%1\" on the \"%2\" tab of the event setup (key %3), or NON for pages without one")
+    const QString where = Texts::tr("set it as \"%1\" on the \"%2\" tab of the event setup (key %3), or NON for pages without one")
                               .arg(EventSettings::tr(setting.caption), EventSettings::tr(setting.tab), QString::fromLatin1(setting.key));
     if (headerFile.isEmpty())
-        return tr("Can't find report header file: none is set; ") + where;
-    return tr("Can't find report header file %1; ").arg(QFileInfo(headerFile).absoluteFilePath()) + where;
+        return Texts::tr("Can't find report header file: none is set; ") + where;
+    return Texts::tr("Can't find report header file %1; ").arg(QFileInfo(headerFile).absoluteFilePath()) + where;
 }
 
 // A clock time of the event as the setup window shows it.
@@ -90,7 +90,7 @@ ReportFile ReportPage::FinishReport(ReportOutput &output, const ReportFile &file
 
 QString ReportFooterLine()
 {
-    return QStringLiteral("<font size=1>") + tr("Korvent - rogaining event secretariat") + QStringLiteral("</font></body></html>");
+    return QStringLiteral("<font size=1>") + Texts::tr("Korvent - rogaining event secretariat") + QStringLiteral("</font></body></html>");
 }
 
 QByteArray ReportPageBytes(const QStringList &lines)

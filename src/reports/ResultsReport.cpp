@@ -33,10 +33,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("Reports", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Reports)
+};
 
 // Messages nobody asked to see.
 struct SilentSink : MessageSink
@@ -99,7 +99,7 @@ private:
 const EventLocation &locationOf(const ReportContext &context)
 {
     if (!context.location)
-        throw KorventError(tr("The results need the event's folders"));
+        throw KorventError(Texts::tr("The results need the event's folders"));
     return *context.location;
 }
 
@@ -122,7 +122,7 @@ ReportFile ResultsRun::pageFile(const QString &className) const
 
 void ResultsRun::startPage()
 {
-    m_page.ReportHeader(m_settings.resultHeader, tr("Results"), EventInfoBlock(m_settings), m_settings);
+    m_page.ReportHeader(m_settings.resultHeader, Texts::tr("Results"), EventInfoBlock(m_settings), m_settings);
 }
 
 std::optional<ReportFile> ResultsRun::run()
@@ -147,12 +147,12 @@ std::optional<ReportFile> ResultsRun::run()
     }
     if (web()) {
         m_countries = LoadCountryList(CountryListFileName(m_location.programDirectory));
-        m_teamHeader.ReportHeader(m_settings.resultHeader, tr("Results") + u':' + m_settings.eventName, QString(), m_settings);
+        m_teamHeader.ReportHeader(m_settings.resultHeader, Texts::tr("Results") + u':' + m_settings.eventName, QString(), m_settings);
     }
     m_runners = m_context.connection.prepare(QStringLiteral(
         "SELECT firstname, lastname, sex, birthdate, country FROM runner WHERE started=1 AND team_id=? ORDER BY id"));
 
-    m_steps.emplace(m_context.workProgress(), web() ? tr("Writing the results and the team pages") : tr("Writing the results"), teams);
+    m_steps.emplace(m_context.workProgress(), web() ? Texts::tr("Writing the results and the team pages") : Texts::tr("Writing the results"), teams);
     if (!m_perClass)
         startPage();
     for (size_t i = 0; i < groups.size(); ++i)
@@ -230,7 +230,7 @@ void ResultsRun::oneClass(ClassGroup &group, const std::vector<ResultTeam> &team
     }
     m_page.append(QStringLiteral("</table>"));
     if (splits())
-        m_page.append(QStringLiteral("<div class=\"info\">") + tr("<b>Legend</b>: <i>MP</i> - missing punch; <i>Double</i> - double control; "
+        m_page.append(QStringLiteral("<div class=\"info\">") + Texts::tr("<b>Legend</b>: <i>MP</i> - missing punch; <i>Double</i> - double control; "
                                                                  "<i>&gt;xs</i> - over punch limit; <i>DQ</i> - disqualified control")
                       + QStringLiteral("</div>"));
     m_maps.finish();
@@ -286,15 +286,15 @@ std::vector<ResultRunner> ResultsRun::runnersOf(qint64 teamId)
 
 void ResultsRun::headingRow()
 {
-    m_page.append(QStringLiteral("<tr class=\"resultheader\"><td>") + tr("Place") + QStringLiteral("</td><td>") + tr("NR")
-                  + QStringLiteral("</td><td>") + tr("Class") + QStringLiteral("</td><td>") + tr("Name") + QStringLiteral("</td>"));
+    m_page.append(QStringLiteral("<tr class=\"resultheader\"><td>") + Texts::tr("Place") + QStringLiteral("</td><td>") + Texts::tr("NR")
+                  + QStringLiteral("</td><td>") + Texts::tr("Class") + QStringLiteral("</td><td>") + Texts::tr("Name") + QStringLiteral("</td>"));
     if (m_settings.showClub)
-        m_page.append(QStringLiteral("<td>") + tr("Club") + QStringLiteral("</td>"));
+        m_page.append(QStringLiteral("<td>") + Texts::tr("Club") + QStringLiteral("</td>"));
     if (m_settings.showCountry)
-        m_page.append(QStringLiteral("<td>") + tr("Ctry") + QStringLiteral("</td>"));
-    m_page.append(QStringLiteral("<td>") + tr("Members") + QStringLiteral("</td><td>") + tr("Time") + QStringLiteral("<br />") + tr("Points")
-                  + QStringLiteral("<br />") + tr("Penalty") + QStringLiteral("</td><td>") + tr("Result") + QStringLiteral("</td>"));
-    m_page.append(QStringLiteral("<td>") + (splits() ? tr("Course") : tr("Place in class")) + QStringLiteral("</td></tr>"));
+        m_page.append(QStringLiteral("<td>") + Texts::tr("Ctry") + QStringLiteral("</td>"));
+    m_page.append(QStringLiteral("<td>") + Texts::tr("Members") + QStringLiteral("</td><td>") + Texts::tr("Time") + QStringLiteral("<br />") + Texts::tr("Points")
+                  + QStringLiteral("<br />") + Texts::tr("Penalty") + QStringLiteral("</td><td>") + Texts::tr("Result") + QStringLiteral("</td>"));
+    m_page.append(QStringLiteral("<td>") + (splits() ? Texts::tr("Course") : Texts::tr("Place in class")) + QStringLiteral("</td></tr>"));
 }
 
 void ResultsRun::teamRow(const ResultTeam &team, const QString &placeText, QString &medalList, int rowNumber)
@@ -351,10 +351,10 @@ void ResultsRun::refuseSharedNumbers(const std::vector<std::vector<ResultTeam>> 
         throw KorventError(CountText("Reports", "%n team without a number: %1.", "%n teams without a number: %1.", unnumbered.size())
                                .arg(unnumbered.join(QStringLiteral(", ")))
                            + u' '
-                           + tr("Splits and team pages need each team's own number: number the teams (the teams window's "
+                           + Texts::tr("Splits and team pages need each team's own number: number the teams (the teams window's "
                                 "\"Number teams\", or korvent-cli --event DIR teams number) and publish the results again."));
     if (firstShared)
-        throw KorventError(tr("Team number %1 is shared by %2: their splits and team pages cannot be told apart. "
+        throw KorventError(Texts::tr("Team number %1 is shared by %2: their splits and team pages cannot be told apart. "
                               "Give each team its own number and publish the results again.")
                                .arg(*firstShared)
                                .arg(sharedNumbers.value(*firstShared).join(QStringLiteral(", "))));
@@ -391,10 +391,10 @@ void ResultsRun::courseCell(const ResultTeam &team)
             m_page.append(QStringLiteral("</td>"));
         }
         if (team.result >= 0) {
-            m_page.append(QStringLiteral("<td nowrap=nowrap>") + tr("On Course: ") + FormatSeconds(team.rtime - team.inCenter) + QStringLiteral("<br />"));
+            m_page.append(QStringLiteral("<td nowrap=nowrap>") + Texts::tr("On Course: ") + FormatSeconds(team.rtime - team.inCenter) + QStringLiteral("<br />"));
             if (team.inCenter > 0)
-                m_page.append(tr("At admin.area: ") + FormatSeconds(team.inCenter) + QStringLiteral("<br />"));
-            m_page.append(tr("Distance: ") + DistanceText(legs.total(), m_settings.mapScale) + QStringLiteral("km</td>"));
+                m_page.append(Texts::tr("At admin.area: ") + FormatSeconds(team.inCenter) + QStringLiteral("<br />"));
+            m_page.append(Texts::tr("Distance: ") + DistanceText(legs.total(), m_settings.mapScale) + QStringLiteral("km</td>"));
         }
         m_page.append(QStringLiteral("</tr></table>"));
     }

@@ -9,10 +9,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("Reports", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Reports)
+};
 
 QString dataRow(const QString &label, const QString &value)
 {
@@ -31,10 +31,10 @@ void appendRouteTable(QStringList &page, std::optional<RouteImage> &image, const
     const bool punchTimeColumn = settings.showPunchTimes && settings.controlCard == EventSettings::CardPerRunner;
     int dayFlag = 1;
     page.append(QStringLiteral("<table class=\"r0\">"));
-    page.append(QStringLiteral("<tr class=\"resultheader\">") + tr("<td>KP</td><td>Time</td><td>SplitTime</td><td>Points</td>"
+    page.append(QStringLiteral("<tr class=\"resultheader\">") + Texts::tr("<td>KP</td><td>Time</td><td>SplitTime</td><td>Points</td>"
                                                                    "<td>Distance</td><td>Speed (1km)</td><td>1 point</td>"));
     if (punchTimeColumn)
-        page.append(QStringLiteral("<td>") + tr("Punch time") + QStringLiteral("</td>"));
+        page.append(QStringLiteral("<td>") + Texts::tr("Punch time") + QStringLiteral("</td>"));
     page.append(QStringLiteral("</tr>"));
 
     CourseLegs legs(context.course);
@@ -119,26 +119,26 @@ TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const ResultT
     QStringList &page = result.lines;
     page = context.header.lines();
     page.append(QStringLiteral("<table class=\"r1\" border=\"0\"><tr><td><table class=\"r0\" >"));
-    page.append(dataRow(tr("NR"), QString::number(team.number)));
-    page.append(dataRow(tr("Name"), Html(team.name)));
+    page.append(dataRow(Texts::tr("NR"), QString::number(team.number)));
+    page.append(dataRow(Texts::tr("Name"), Html(team.name)));
     if (settings.showClub)
-        page.append(dataRow(tr("Club"), Html(team.club)));
+        page.append(dataRow(Texts::tr("Club"), Html(team.club)));
     if (settings.showCountry)
-        page.append(dataRow(tr("Country"), Html(CountryName(context.countries, team.country))));
-    page.append(dataRow(tr("Class"), Html(team.className)));
+        page.append(dataRow(Texts::tr("Country"), Html(CountryName(context.countries, team.country))));
+    page.append(dataRow(Texts::tr("Class"), Html(team.className)));
     page.append(QStringLiteral("</table></td></tr><tr><td><table class=\"r0\" >"));
-    page.append(QStringLiteral("<tr><td class=\"resultheader\">") + tr("Place") + QStringLiteral("</td><td><b>") + placeText
+    page.append(QStringLiteral("<tr><td class=\"resultheader\">") + Texts::tr("Place") + QStringLiteral("</td><td><b>") + placeText
                 + QStringLiteral("</b>&nbsp;") + subClassText + QStringLiteral("</td></tr>"));
-    page.append(dataRow(tr("Points"), QString::number(team.points)));
-    page.append(dataRow(tr("Penalty"), QString::number(team.penalty)));
-    page.append(dataRow(tr("Time"), FormatSeconds(team.rtime)));
+    page.append(dataRow(Texts::tr("Points"), QString::number(team.points)));
+    page.append(dataRow(Texts::tr("Penalty"), QString::number(team.penalty)));
+    page.append(dataRow(Texts::tr("Time"), FormatSeconds(team.rtime)));
     if (team.inCenter > 0) {
-        page.append(dataRow(tr("At admin.area: "), FormatSeconds(team.inCenter)));
-        page.append(dataRow(tr("On Course: "), FormatSeconds(team.rtime - team.inCenter)));
+        page.append(dataRow(Texts::tr("At admin.area: "), FormatSeconds(team.inCenter)));
+        page.append(dataRow(Texts::tr("On Course: "), FormatSeconds(team.rtime - team.inCenter)));
     }
-    page.append(QStringLiteral("<tr><td class=\"resultheader\">") + tr("Result") + QStringLiteral("</td><td class=\"css_result\">")
+    page.append(QStringLiteral("<tr><td class=\"resultheader\">") + Texts::tr("Result") + QStringLiteral("</td><td class=\"css_result\">")
                 + ResultText(team.result) + QStringLiteral("</td></tr></table></td></tr>"));
-    page.append(QStringLiteral("<tr><td colspan=\"2\" class=\"resultheader\" nowrap=nowrap>") + tr("Members") + QStringLiteral("</td></tr>"));
+    page.append(QStringLiteral("<tr><td colspan=\"2\" class=\"resultheader\" nowrap=nowrap>") + Texts::tr("Members") + QStringLiteral("</td></tr>"));
     page.append(QStringLiteral("<tr><td colspan=\"2\" class=\"css_members\" nowrap=nowrap>"));
     const QDate eventDate = settings.eventDate.date();
     for (const ResultRunner &runner : runners)

@@ -40,10 +40,10 @@ struct TeamCalculation::TeamInputs
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("TeamCalculation", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(TeamCalculation)
+};
 
 const QString teamColumns = QStringLiteral("id, number, name, class, status, calctime");
 
@@ -129,7 +129,7 @@ bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
         report(team->team, outcome);
         return outcome.ok;
     } catch (const KorventError &error) {
-        m_messages.error(tr("Error: Team nr") + QString::number(number) + u' ' + error.message());
+        m_messages.error(Texts::tr("Error: Team nr") + QString::number(number) + u' ' + error.message());
         return false;
     }
 }
@@ -138,7 +138,7 @@ void TeamCalculation::report(const TeamRow &team, const Outcome &outcome)
 {
     // Only after the transaction: a message box waiting for the operator must not hold the writer lock.
     if (outcome.tooManyPunches)
-        m_messages.error(tr("To many controls! :") + team.name);
+        m_messages.error(Texts::tr("To many controls! :") + team.name);
 }
 
 TeamCalculation::Outcome TeamCalculation::evaluate(const TeamInputs &inputs, bool store, tResArray &list)
@@ -304,8 +304,8 @@ private:
 
 CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &progress)
 {
-    const QString what = tr("Calculating the teams");
-    progress.step(tr("Reading the teams and their punches"), 0, 0);
+    const QString what = Texts::tr("Calculating the teams");
+    progress.step(Texts::tr("Reading the teams and their punches"), 0, 0);
     db::Connection &connection = m_connection;
     const UnflushedCommits unflushed(connection);
 
@@ -402,7 +402,7 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
                 aloneUntil = end;
                 continue;
             }
-            m_messages.error(tr("Error: Team nr") + QString::number(numberOf.value(firstId)) + u' ' + error.message());
+            m_messages.error(Texts::tr("Error: Team nr") + QString::number(numberOf.value(firstId)) + u' ' + error.message());
             ++summary.errors;
             next = end;
             continue;
@@ -434,7 +434,7 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
     }
     for (auto it = namesOfNumber.cbegin(); it != namesOfNumber.cend(); ++it)
         if (it->size() > 1)
-            m_messages.warning(tr("Teams share the number %1: %2; only the first is calculated").arg(it.key()).arg(it->join(QStringLiteral(", "))));
+            m_messages.warning(Texts::tr("Teams share the number %1: %2; only the first is calculated").arg(it.key()).arg(it->join(QStringLiteral(", "))));
     WarnResultTeamsWithoutStartedRunner(connection, m_messages);
     return summary;
 }

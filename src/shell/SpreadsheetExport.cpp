@@ -14,10 +14,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("SpreadsheetExport", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(SpreadsheetExport)
+};
 
 // What a column holds, by the type of the field it comes from; expressions go by each value.
 enum class ColumnKind { ByValue, Text, Number, Float, Boolean, Date, DateTime };
@@ -87,7 +87,7 @@ public:
         , m_workbook(m_folder.isValid() ? workbook_new(QFile::encodeName(m_partFile).constData()) : nullptr)
     {
         if (!m_workbook)
-            throw KorventError(tr("Cannot write the spreadsheet file %1").arg(fileName));
+            throw KorventError(Texts::tr("Cannot write the spreadsheet file %1").arg(fileName));
     }
     ~Workbook()
     {
@@ -114,7 +114,7 @@ public:
     void check(lxw_error error, qint64 row, const QString &column) const
     {
         if (error != LXW_NO_ERROR)
-            throw KorventError(tr("Cannot write row %1, column \"%2\" into %3: %4")
+            throw KorventError(Texts::tr("Cannot write row %1, column \"%2\" into %3: %4")
                                    .arg(row + 1).arg(column, m_fileName, QString::fromUtf8(lxw_strerror(error))));
     }
     // The workbook is made apart and takes the file's place whole: a failed
@@ -124,10 +124,10 @@ public:
         const lxw_error error = workbook_close(m_workbook);
         m_workbook = nullptr;
         if (error != LXW_NO_ERROR)
-            throw KorventError(tr("Cannot write the spreadsheet file %1: %2").arg(m_fileName, QString::fromUtf8(lxw_strerror(error))));
+            throw KorventError(Texts::tr("Cannot write the spreadsheet file %1: %2").arg(m_fileName, QString::fromUtf8(lxw_strerror(error))));
         QFile part(m_partFile);
         if (!part.open(QIODevice::ReadOnly))
-            throw KorventError(tr("Cannot write the spreadsheet file %1: %2").arg(m_fileName, part.errorString()));
+            throw KorventError(Texts::tr("Cannot write the spreadsheet file %1: %2").arg(m_fileName, part.errorString()));
         WriteFileBytes(m_fileName, part.readAll());
     }
 
