@@ -182,8 +182,8 @@ int main(int argc, char *argv[])
             return 1;
         }
         EventSettings::update(event, [](EventSettings &settings) {
-            settings.cbTeamRoute = true;
-            settings.eResultHeader = QStringLiteral("NON");
+            settings.teamRouteMaps = true;
+            settings.resultHeader = QStringLiteral("NON");
         });
         // The stations' chips: runners spread over the whole event, their earlier punches gone.
         const int step = generated.runners / (3 * perCase);

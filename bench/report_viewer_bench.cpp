@@ -54,7 +54,7 @@ QString writeSplitsPage(const QTemporaryDir &dir, int teams)
     options.teams = teams;
     GenerateEvent(data, location.eventDirectory, options);
     EventSetup setup = EventSetup::load(location.eventDirectory);
-    setup.settings.eResultHeader = QStringLiteral("NON");
+    setup.settings.resultHeader = QStringLiteral("NON");
     QuietSink quiet;
     TeamCalculation(data, std::make_shared<const EventSetup>(setup), quiet).CalculateAllTeams(true);
     ReportFileOutput output(location);

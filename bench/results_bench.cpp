@@ -70,7 +70,7 @@ struct Event
         timer.start();
         const GeneratedEvent generated = GenerateEvent(*data, location.eventDirectory, options);
         setup = EventSetup::load(location.eventDirectory);
-        setup.settings.eResultHeader = QStringLiteral("NON");
+        setup.settings.resultHeader = QStringLiteral("NON");
         const CalculationSummary summary =
             TeamCalculation(*data, std::make_shared<const EventSetup>(setup), messages).CalculateAllTeams(true);
         std::printf("event: %d teams, %d runners, %d punches, %d with result; generated and calculated in %.2f s\n", generated.teams,
@@ -211,16 +211,16 @@ int main(int argc, char *argv[])
         const int listed = event.listedTeams();
         const double pagesOnly = event.report(ReportKind::ResultsWeb, runs);
         const double pagesInMemory = event.report(ReportKind::ResultsWeb, runs, false);
-        event.setup.settings.cbTeamRoute = true;
+        event.setup.settings.teamRouteMaps = true;
         int pictures = 0;
         double blankProcessor = 0;
         const double blank = event.report(ReportKind::ResultsWeb, runs, true, &blankProcessor);
         const double blankEncoding = encodingTime(event, pictures);
         const QPoint start = writeMapPicture(event);
-        event.setup.settings.eMap_Filename = QStringLiteral("rogainmap.gif");
-        event.setup.settings.eMap_DPI = QStringLiteral("150");
-        event.setup.settings.eMap_OffsetX = QString::number(start.x());
-        event.setup.settings.eMap_OffsetY = QString::number(start.y());
+        event.setup.settings.mapFileName = QStringLiteral("rogainmap.gif");
+        event.setup.settings.mapDpi = 150;
+        event.setup.settings.mapOffsetX = start.x();
+        event.setup.settings.mapOffsetY = start.y();
         double onMapProcessor = 0;
         const double onMap = event.report(ReportKind::ResultsWeb, runs, true, &onMapProcessor);
         const double mapEncoding = encodingTime(event, pictures);

@@ -7,6 +7,7 @@
 
 #include "base/KorventError.h"
 #include "db/Connection.h"
+#include "db/StoredValue.h"
 #include "store/DateTime.h"
 #include "store/EventSchema.h"
 #include "store/StatusTexts.h"
@@ -32,10 +33,10 @@ inline const db::FieldDefinition &requireField(const db::TableDefinition &table,
 inline QVariant storedValue(const db::FieldDefinition &field, const QVariant &value)
 {
     if (!value.isValid() || value.isNull())
-        return QVariant(QMetaType::fromType<QString>());
+        return db::NullText();
     const bool isText = value.typeId() == QMetaType::QString;
     if (isText && value.toString().isEmpty())
-        return QVariant(QMetaType::fromType<QString>());
+        return db::NullText();
     switch (field.kind) {
     case db::FieldKind::DateTime:
         return isText ? value : DateTime::toStored(value.toDouble());

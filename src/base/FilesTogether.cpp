@@ -16,14 +16,14 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("TextFile", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(TextFile)
+};
 
 KorventError cannotWrite(const QString &fileName, int error)
 {
-    return KorventError(tr("Cannot write %1: %2").arg(fileName, qt_error_string(error)));
+    return KorventError(Texts::tr("Cannot write %1: %2").arg(fileName, qt_error_string(error)));
 }
 
 // Where the file is replaced: at a link, the file it leads to (as WriteFileBytes does).
@@ -151,9 +151,9 @@ void WriteFilesTogether(const std::vector<FileBytes> &files, const std::function
         targets.push_back(replacedName(file.fileName));
         const QFileInfo target(targets.back());
         if (target.isDir())
-            throw KorventError(tr("Cannot write %1: it is a folder").arg(file.fileName));
+            throw KorventError(Texts::tr("Cannot write %1: it is a folder").arg(file.fileName));
         if (target.exists() && !target.isWritable())
-            throw KorventError(tr("Cannot write %1: it is read-only").arg(file.fileName));
+            throw KorventError(Texts::tr("Cannot write %1: it is read-only").arg(file.fileName));
     }
     if (beforeWriting)
         beforeWriting();

@@ -12,10 +12,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("GifWriter", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(GifWriter)
+};
 
 struct QuantizerDeleter
 {
@@ -41,7 +41,7 @@ IndexedPicture quantize(const QImage &picture)
     const QImage rgba = picture.convertToFormat(QImage::Format_RGBA8888);
     QuantizerPtr<liq_attr> attributes(liq_attr_create());
     if (!attributes)
-        throw KorventError(tr("Cannot start the colour reduction of a GIF picture"));
+        throw KorventError(Texts::tr("Cannot start the colour reduction of a GIF picture"));
     liq_set_max_colors(attributes.get(), 256);
     liq_set_speed(attributes.get(), QuantizerSpeed);
 
@@ -52,7 +52,7 @@ IndexedPicture quantize(const QImage &picture)
                                                              rgba.width(), rgba.height(), 0));
     liq_result *quantized = nullptr;
     if (!image || liq_image_quantize(image.get(), attributes.get(), &quantized) != LIQ_OK)
-        throw KorventError(tr("Cannot reduce the picture to 256 colours for a GIF file"));
+        throw KorventError(Texts::tr("Cannot reduce the picture to 256 colours for a GIF file"));
     QuantizerPtr<liq_result> result(quantized);
     // Full Floyd–Steinberg error diffusion.
     liq_set_dithering_level(result.get(), 1.0f);
@@ -60,7 +60,7 @@ IndexedPicture quantize(const QImage &picture)
     IndexedPicture indexed;
     indexed.pixels.resize(static_cast<size_t>(rgba.width()) * static_cast<size_t>(rgba.height()));
     if (liq_write_remapped_image(result.get(), image.get(), indexed.pixels.data(), indexed.pixels.size()) != LIQ_OK)
-        throw KorventError(tr("Cannot reduce the picture to 256 colours for a GIF file"));
+        throw KorventError(Texts::tr("Cannot reduce the picture to 256 colours for a GIF file"));
     const liq_palette *palette = liq_get_palette(result.get());
     for (unsigned int i = 0; i < palette->count; ++i)
         indexed.palette.push_back(GifColorType{palette->entries[i].r, palette->entries[i].g, palette->entries[i].b});
@@ -78,7 +78,7 @@ int writeToDevice(GifFileType *file, const GifByteType *bytes, int length)
     const QString reason = device.errorString().isEmpty() || error != E_GIF_ERR_WRITE_FAILED
         ? QString::fromUtf8(GifErrorString(error))
         : device.errorString();
-    throw KorventError(tr("Cannot write the GIF picture: %1").arg(reason));
+    throw KorventError(Texts::tr("Cannot write the GIF picture: %1").arg(reason));
 }
 
 } // namespace
@@ -86,7 +86,7 @@ int writeToDevice(GifFileType *file, const GifByteType *bytes, int length)
 void WriteGif(const QImage &picture, QIODevice &device)
 {
     if (picture.isNull())
-        throw KorventError(tr("Cannot write an empty picture as GIF"));
+        throw KorventError(Texts::tr("Cannot write an empty picture as GIF"));
     IndexedPicture indexed = quantize(picture);
 
     // A GIF colour table holds a power of two of colours.
@@ -96,7 +96,7 @@ void WriteGif(const QImage &picture, QIODevice &device)
     indexed.palette.resize(size_t{1} << bits, GifColorType{0, 0, 0});
     ColorMapObject *colours = GifMakeMapObject(1 << bits, indexed.palette.data());
     if (!colours)
-        throw KorventError(tr("Cannot write the GIF picture: %1").arg(QString::fromUtf8(GifErrorString(E_GIF_ERR_NOT_ENOUGH_MEM))));
+        throw KorventError(Texts::tr("Cannot write the GIF picture: %1").arg(QString::fromUtf8(GifErrorString(E_GIF_ERR_NOT_ENOUGH_MEM))));
 
     int error = 0;
     GifFileType *file = EGifOpen(&device, writeToDevice, &error);

@@ -13,10 +13,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("XmlDocument", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(XmlDocument)
+};
 
 void initialiseLibrary()
 {
@@ -137,7 +137,7 @@ QString textOf(const xmlNode *first, const std::function<QString()> &what)
     QByteArray text;
     qsizetype entityText = 0;
     if (!appendText(first, text, entityText, false))
-        throw KorventError(tr("%1 expands its entities to more than %2 bytes").arg(what()).arg(MaxEntityText));
+        throw KorventError(Texts::tr("%1 expands its entities to more than %2 bytes").arg(what()).arg(MaxEntityText));
     return QString::fromUtf8(text);
 }
 
@@ -153,7 +153,7 @@ QString XmlElement::text() const
     if (!m_node)
         return QString();
     return textOf(m_node->children, [this] {
-        return tr("The text of element %1 (line %2)").arg(name()).arg(xmlGetLineNo(m_node));
+        return Texts::tr("The text of element %1 (line %2)").arg(name()).arg(xmlGetLineNo(m_node));
     });
 }
 
@@ -173,7 +173,7 @@ QString XmlElement::attribute(const QString &name) const
         return text;
     }
     return textOf(attribute->children, [&] {
-        return tr("The attribute %1 of element %2 (line %3)").arg(name, this->name()).arg(xmlGetLineNo(m_node));
+        return Texts::tr("The attribute %1 of element %2 (line %3)").arg(name, this->name()).arg(xmlGetLineNo(m_node));
     });
 }
 
@@ -206,7 +206,7 @@ XmlElement XmlElement::appendElement(const QString &name) const
     // libxml2 would write any name, and the file would not read back; a
     // prefix ("a:b") would need a namespace that nothing declares.
     if (xmlValidateNCName(xml(elementName), 0) != 0)
-        throw KorventError(tr("\"%1\" cannot be the name of an XML element").arg(name));
+        throw KorventError(Texts::tr("\"%1\" cannot be the name of an XML element").arg(name));
     // A null namespace makes the child take its parent's.
     return XmlElement(xmlNewChild(m_node, nullptr, xml(elementName), nullptr));
 }
@@ -271,7 +271,7 @@ void XmlDocument::loadBytes(const QByteArray &bytes, const QString &sourceName)
     close();
     xmlParserCtxtPtr context = xmlNewParserCtxt();
     if (!context)
-        throw KorventError(tr("Cannot read %1: out of memory").arg(sourceName));
+        throw KorventError(Texts::tr("Cannot read %1: out of memory").arg(sourceName));
     FirstError firstError;
     context->sax->serror = keepFirstError;
     context->_private = &firstError;
@@ -284,8 +284,8 @@ void XmlDocument::loadBytes(const QByteArray &bytes, const QString &sourceName)
     if (!wellFormed) {
         if (document)
             xmlFreeDoc(document);
-        const QString reason = firstError.set ? firstError.message : tr("unreadable");
-        throw KorventError(tr("%1 is not a well-formed XML file: %2 (line %3)").arg(sourceName, reason).arg(firstError.line));
+        const QString reason = firstError.set ? firstError.message : Texts::tr("unreadable");
+        throw KorventError(Texts::tr("%1 is not a well-formed XML file: %2 (line %3)").arg(sourceName, reason).arg(firstError.line));
     }
     m_document = document;
 }
@@ -334,9 +334,9 @@ QByteArray XmlDocument::toBytes(XmlEncoding encoding, XmlEmptyElements empty) co
         options |= XML_SAVE_NO_EMPTY;
     xmlSaveCtxtPtr writer = xmlSaveToIO(appendToBuffer, closeBuffer, &bytes, encodingName(encoding), options);
     if (!writer)
-        throw KorventError(tr("The XML document cannot be written in %1").arg(QLatin1String(encodingName(encoding))));
+        throw KorventError(Texts::tr("The XML document cannot be written in %1").arg(QLatin1String(encodingName(encoding))));
     const long written = xmlSaveDoc(writer, m_document);
     if (xmlSaveClose(writer) < 0 || written < 0)
-        throw KorventError(tr("The XML document cannot be written in %1").arg(QLatin1String(encodingName(encoding))));
+        throw KorventError(Texts::tr("The XML document cannot be written in %1").arg(QLatin1String(encodingName(encoding))));
     return bytes;
 }

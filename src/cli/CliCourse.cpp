@@ -37,7 +37,7 @@ int importFile(CliContext &context, const QString &fileName)
     // file that cannot be written leaves the control table as it was.
     TerminalProgress progress;
     const CourseData course = ImportCourseData(
-        context.data, fileName, settings.cbUnit11,
+        context.data, fileName, settings.unitNumberPlus11,
         [&](const CourseData &read) {
             if (read.map)
                 settings = EventSettings::update(eventDirectory, [&](EventSettings &saved) { ApplyMapReference(saved, *read.map); });
@@ -47,8 +47,11 @@ int importFile(CliContext &context, const QString &fileName)
     for (const QString &line : CourseImportSummary(course))
         context.out << line << '\n';
     if (course.map)
-        context.out << "eMap_Scale=" << settings.eMap_Scale << "\neMap_OffsetX=" << settings.eMap_OffsetX
-                    << "\neMap_OffsetY=" << settings.eMap_OffsetY << '\n';
+        for (const SettingMember member : {SettingMember(&EventSettings::mapScale), SettingMember(&EventSettings::mapOffsetX),
+                                           SettingMember(&EventSettings::mapOffsetY)}) {
+            const SettingDefinition &setting = SettingOf(member);
+            context.out << setting.key << '=' << SettingText(settings, setting) << '\n';
+        }
     return 0;
 }
 
@@ -65,7 +68,7 @@ int CliControlsCommand(CliContext &context, const QStringList &arguments)
         requireForm(arguments, 2, "create FROM TO");
         const EventSettings settings = EventSettings::load(context.location.eventDirectory);
         const qsizetype added = CreateControls(context.data, wholeNumber(arguments.at(1), "FROM"), wholeNumber(arguments.at(2), "TO"),
-                                               settings.cbUnit11, settings.cbCheckInOut);
+                                               settings.unitNumberPlus11, settings.checkInOutControls);
         context.out << tr("%1 controls added").arg(added) << '\n';
         return 0;
     }

@@ -50,7 +50,7 @@ int CliImportCommand(CliContext &context, const QStringList &arguments)
         return 0;
     }
     if (kind == QLatin1String("chips")) {
-        const int card = EventSettings::load(context.location.eventDirectory).rgControlCard;
+        const int card = EventSettings::load(context.location.eventDirectory).controlCard;
         const ChipImportSummary summary = ImportChips(connection, ReadImportLines(file, QStringLiteral("ANSI")), card, progress);
         progress.clear();
         context.out << ChipImportSummaryText(summary) << '\n';
@@ -92,7 +92,7 @@ int CliTeamsCommand(CliContext &context, const QStringList &arguments)
         if (choice.size() != 1 || (choice[0] != QLatin1String("--read-out") && choice[0] != QLatin1String("--all")))
             throw KorventError(tr("teams mark-started needs --read-out or --all"));
         const StartedRunners which = choice[0] == QLatin1String("--all") ? StartedRunners::All : StartedRunners::ReadOut;
-        const int card = EventSettings::load(context.location.eventDirectory).rgControlCard;
+        const int card = EventSettings::load(context.location.eventDirectory).controlCard;
         context.out << StartedMarkSummaryText(MarkRunnersStarted(connection, which, card)) << '\n';
         return 0;
     }

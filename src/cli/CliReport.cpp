@@ -21,17 +21,14 @@ namespace {
 
 using cli::tr;
 
-// The family's kinds by name, those not built yet apart.
+// The family's kinds by name.
 QString kindNames(ReportFamily family)
 {
-    QStringList built, later;
+    QStringList names;
     for (const ReportKindEntry &entry : ReportRegistry())
         if (entry.family == family)
-            (entry.built() ? built : later).append(QLatin1String(entry.cliName));
-    QString names = built.join(QStringLiteral(", "));
-    if (!later.isEmpty())
-        names += tr(" (not available in this version: %1)").arg(later.join(QStringLiteral(", ")));
-    return names;
+            names.append(QLatin1String(entry.cliName));
+    return names.join(QStringLiteral(", "));
 }
 
 // Every option of the registry is understood here; the kind then refuses

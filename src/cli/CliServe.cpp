@@ -68,8 +68,8 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
     SharedEventSetup setup(context.location.eventDirectory);
     const EventSettings &settings = setup.snapshot()->settings;
     // Port 0 lets the system choose one (the log names it), for tests and tools.
-    const int port = option(options, QStringLiteral("--port"), settings.seServerDataIn, 0, 65535);
-    const int maxConnections = option(options, QStringLiteral("--max-connections"), settings.seMaxConnections, 1, 100);
+    const int port = option(options, QStringLiteral("--port"), settings.serverPort, 0, 65535);
+    const int maxConnections = option(options, QStringLiteral("--max-connections"), settings.maxConnections, 1, 100);
     const int idleTimeout = option(options, QStringLiteral("--idle-timeout"), ReadoutServer::DefaultIdleTimeout, 0, 86'400);
     if (!options.rest().isEmpty())
         throw KorventError(tr("Unknown serve option \"%1\"").arg(options.rest().first()));

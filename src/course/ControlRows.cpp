@@ -1,4 +1,5 @@
 #include "course/ControlRows.h"
+#include "db/StoredValue.h"
 
 #include "base/WorkSteps.h"
 #include "db/Connection.h"
@@ -72,7 +73,7 @@ void AddControlRows(TdmData &data, const std::vector<ControlRow> &rows, WorkProg
         // An empty label is stored as no label, as every other empty text.
         const QString text = fitted(row.text, QStringLiteral("text"));
         connection.exec(insert, {fitted(row.controlnr, QStringLiteral("controlnr")), row.unitnumber, row.points, row.type, row.posX,
-                                 row.posY, text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text)});
+                                 row.posY, db::StoredText(text)});
         steps.reached(++added);
     }
 }

@@ -15,10 +15,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("CourseDataImport", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(CourseDataImport)
+};
 
 // A plain decimal number: sign, digits, "." and decimals. Exponents, group
 // separators and decimal commas are not numbers here.
@@ -51,9 +51,9 @@ public:
         const QString whole = match.captured(2);
         const QString decimals = match.captured(3);
         if (!match.hasMatch() || (whole.isEmpty() && decimals.isEmpty()))
-            fail(tr("%1 \"%2\" is not a number (decimals after \".\")").arg(what, value));
+            fail(Texts::tr("%1 \"%2\" is not a number (decimals after \".\")").arg(what, value));
         if (whole.size() > 15)
-            fail(tr("%1 \"%2\" is too large").arg(what, value));
+            fail(Texts::tr("%1 \"%2\" is too large").arg(what, value));
         number.negative = match.captured(1) == QLatin1String("-");
         number.whole = whole.isEmpty() ? 0 : whole.toLongLong();
         number.firstDecimal = decimals.isEmpty() ? 0 : decimals.at(0).digitValue();
@@ -74,7 +74,7 @@ public:
     {
         const qint64 units = tenths(text, what);
         if (units < -MapCoordinateLimit || units > MapCoordinateLimit)
-            fail(tr("%1 \"%2\" is outside %3 to %4 mm").arg(what, text.trimmed()).arg(-MapCoordinateLimit / 10).arg(MapCoordinateLimit / 10));
+            fail(Texts::tr("%1 \"%2\" is outside %3 to %4 mm").arg(what, text.trimmed()).arg(-MapCoordinateLimit / 10).arg(MapCoordinateLimit / 10));
         return units;
     }
 
@@ -87,7 +87,7 @@ public:
 
     [[noreturn]] void fail(const QString &why) const
     {
-        throw KorventError(tr("Cannot import %1: %2").arg(m_fileName, why));
+        throw KorventError(Texts::tr("Cannot import %1: %2").arg(m_fileName, why));
     }
 
 private:
@@ -103,8 +103,8 @@ struct Position
 Position mapPosition(const NumberReader &numbers, const XmlElement &element, const QString &where)
 {
     const XmlElement position = element.child(QStringLiteral("MapPosition"));
-    return {numbers.position(position.attribute(QStringLiteral("x")), tr("the MapPosition x of %1").arg(where)),
-            numbers.position(position.attribute(QStringLiteral("y")), tr("the MapPosition y of %1").arg(where))};
+    return {numbers.position(position.attribute(QStringLiteral("x")), Texts::tr("the MapPosition x of %1").arg(where)),
+            numbers.position(position.attribute(QStringLiteral("y")), Texts::tr("the MapPosition y of %1").arg(where))};
 }
 
 ControlRow placed(ControlRow row, Position position)
@@ -117,16 +117,16 @@ ControlRow placed(ControlRow row, Position position)
 MapReference mapReference(const NumberReader &numbers, const XmlElement &map)
 {
     const QString scale = map.child(QStringLiteral("Scale")).text().trimmed();
-    const Decimal scaleNumber = numbers.read(scale, tr("the map Scale"));
+    const Decimal scaleNumber = numbers.read(scale, Texts::tr("the map Scale"));
     // Distances are worked out with the scale: a map without one is no map reference.
     if (scaleNumber.negative || (scaleNumber.whole == 0 && !scaleNumber.nonZeroDecimals))
-        numbers.fail(tr("the map Scale \"%1\" is not a scale").arg(scale));
+        numbers.fail(Texts::tr("the map Scale \"%1\" is not a scale").arg(scale));
     // Maps are printed at whole scales: "15000.0" is 1:15,000 and stored so,
     // while "0.5" or "7500.5" is a value from the wrong field, not rounded into a scale.
     if (scaleNumber.nonZeroDecimals || scaleNumber.whole < 1 || scaleNumber.whole > MapScaleLimit)
-        numbers.fail(tr("the map Scale \"%1\" is not a whole number from 1 to %2").arg(scale).arg(MapScaleLimit));
-    const Position offset = mapPosition(numbers, map, tr("the Map"));
-    return {QString::number(scaleNumber.whole), QString::number(offset.x), QString::number(offset.y)};
+        numbers.fail(Texts::tr("the map Scale \"%1\" is not a whole number from 1 to %2").arg(scale).arg(MapScaleLimit));
+    const Position offset = mapPosition(numbers, map, Texts::tr("the Map"));
+    return {scaleNumber.whole, offset.x, offset.y};
 }
 
 } // namespace
@@ -138,9 +138,9 @@ CourseData ReadCourseData(const QString &fileName, bool unitPlus11)
     const NumberReader numbers(fileName);
     const XmlElement root = document.documentElement();
     if (root.name() != QLatin1String("CourseData"))
-        numbers.fail(tr("the file holds %1, not IOF XML 2.0.3 CourseData").arg(root.name()));
+        numbers.fail(Texts::tr("the file holds %1, not IOF XML 2.0.3 CourseData").arg(root.name()));
     if (root.attribute(QStringLiteral("iofVersion")).startsWith(u'3'))
-        numbers.fail(tr("the file is IOF XML 3.0 course data; export the course data in IOF XML 2.0.3"));
+        numbers.fail(Texts::tr("the file is IOF XML 3.0 course data; export the course data in IOF XML 2.0.3"));
 
     CourseData course;
     int controls = 0, starts = 0, finishes = 0;
@@ -150,24 +150,24 @@ CourseData ReadCourseData(const QString &fileName, bool unitPlus11)
             course.map = mapReference(numbers, element);
         } else if (name == QLatin1String("StartPoint")) {
             const QString code = element.child(QStringLiteral("StartPointCode")).text().trimmed();
-            const ControlRow row = placed(StartRow(code), mapPosition(numbers, element, tr("start %1 (StartPoint %2)").arg(code).arg(++starts)));
+            const ControlRow row = placed(StartRow(code), mapPosition(numbers, element, Texts::tr("start %1 (StartPoint %2)").arg(code).arg(++starts)));
             if (starts == 1)
                 course.rows.push_back(row);
             else
                 course.otherStarts.append(code);
         } else if (name == QLatin1String("FinishPoint")) {
             const QString code = element.child(QStringLiteral("FinishPointCode")).text().trimmed();
-            const ControlRow row = placed(FinishRow(code), mapPosition(numbers, element, tr("finish %1 (FinishPoint %2)").arg(code).arg(++finishes)));
+            const ControlRow row = placed(FinishRow(code), mapPosition(numbers, element, Texts::tr("finish %1 (FinishPoint %2)").arg(code).arg(++finishes)));
             if (finishes == 1)
                 course.rows.push_back(row);
             else
                 course.otherFinishes.append(code);
         } else if (name == QLatin1String("Control")) {
             const QString code = element.child(QStringLiteral("ControlCode")).text().trimmed();
-            const QString where = tr("control %1 (Control %2)").arg(code).arg(++controls);
-            const qint64 number = numbers.whole(code, tr("the ControlCode of Control %1").arg(controls));
+            const QString where = Texts::tr("control %1 (Control %2)").arg(code).arg(++controls);
+            const qint64 number = numbers.whole(code, Texts::tr("the ControlCode of Control %1").arg(controls));
             if (number < LowestControlNumber || number > HighestControlNumber)
-                numbers.fail(tr("the ControlCode \"%1\" is outside %2 to %3").arg(code).arg(LowestControlNumber).arg(HighestControlNumber));
+                numbers.fail(Texts::tr("the ControlCode \"%1\" is outside %2 to %3").arg(code).arg(LowestControlNumber).arg(HighestControlNumber));
             course.rows.push_back(placed(ScoringControlRow(number, unitPlus11, QStringLiteral("P:") + code), mapPosition(numbers, element, where)));
         }
     }
@@ -190,7 +190,7 @@ CourseData ImportCourseData(TdmData &data, const QString &fileName, bool unitPlu
 
 void ApplyMapReference(EventSettings &settings, const MapReference &map)
 {
-    settings.eMap_Scale = map.scale;
-    settings.eMap_OffsetX = map.offsetX;
-    settings.eMap_OffsetY = map.offsetY;
+    settings.mapScale = map.scale;
+    settings.mapOffsetX = map.offsetX;
+    settings.mapOffsetY = map.offsetY;
 }

@@ -19,9 +19,9 @@ struct EventSettings;
 // The map's scale and reference point, as the event settings hold them.
 struct MapReference
 {
-    QString scale;   // eMap_Scale
-    QString offsetX; // eMap_OffsetX
-    QString offsetY; // eMap_OffsetY
+    qint64 scale;
+    qint64 offsetX;
+    qint64 offsetY;
 };
 
 struct CourseData

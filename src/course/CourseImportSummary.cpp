@@ -9,10 +9,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("CourseImportSummary", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(CourseImportSummary)
+};
 
 qsizetype rowsOfType(const CourseData &course, const QString &type)
 {
@@ -28,19 +28,19 @@ QString codeOfFirst(const CourseData &course, const QString &type)
 // A point's code as the operator reads it: a point may come without one.
 QString pointCode(const QString &code)
 {
-    return code.isEmpty() ? tr("(no code)") : code;
+    return code.isEmpty() ? Texts::tr("(no code)") : code;
 }
 
 // "Start (S): s1", with the later points of the file that have no row, each code once.
 QString pointLine(const char *caption, const QString &code, const QStringList &others)
 {
-    QString line = tr(caption).arg(pointCode(code));
+    QString line = Texts::tr(caption).arg(pointCode(code));
     QStringList notAdded;
     for (const QString &other : others)
         if (!notAdded.contains(pointCode(other)))
             notAdded.append(pointCode(other));
     if (!notAdded.isEmpty())
-        line += tr("; also in the file, not added: %1").arg(notAdded.join(QStringLiteral(", ")));
+        line += Texts::tr("; also in the file, not added: %1").arg(notAdded.join(QStringLiteral(", ")));
     return line;
 }
 
@@ -54,15 +54,15 @@ QStringList CourseImportSummary(const CourseData &course)
     QStringList lines;
     lines.append(CountText("CourseImportSummary", "%n control added: ", "%n controls added: ", static_cast<qint64>(course.rows.size()))
                  + CountText("CourseImportSummary", "%n scoring control", "%n scoring controls", scoring)
-                 + tr(", %1 start, %2 finish").arg(starts).arg(finishes));
+                 + Texts::tr(", %1 start, %2 finish").arg(starts).arg(finishes));
     if (starts > 0)
         lines.append(pointLine(QT_TRANSLATE_NOOP("CourseImportSummary", "Start (S): %1"), codeOfFirst(course, QStringLiteral("S")), course.otherStarts));
     if (finishes > 0)
         lines.append(pointLine(QT_TRANSLATE_NOOP("CourseImportSummary", "Finish (F): %1"), codeOfFirst(course, QStringLiteral("F")), course.otherFinishes));
     if (course.map)
-        lines.append(tr("Map: scale 1:%1, reference point %2, %3 (tenths of a millimetre)")
-                         .arg(course.map->scale, course.map->offsetX, course.map->offsetY));
+        lines.append(Texts::tr("Map: scale 1:%1, reference point %2, %3 (tenths of a millimetre)")
+                         .arg(QString::number(course.map->scale), QString::number(course.map->offsetX), QString::number(course.map->offsetY)));
     else
-        lines.append(tr("Map: the file has no map reference; the map settings stay as they were"));
+        lines.append(Texts::tr("Map: the file has no map reference; the map settings stay as they were"));
     return lines;
 }

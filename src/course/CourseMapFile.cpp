@@ -12,29 +12,27 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("CourseMapFile", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(CourseMapFile)
+};
 
 } // namespace
 
 QString CourseMapFileName(const EventSettings &settings, const QString &eventDirectory)
 {
-    return eventDirectory + QStringLiteral("base") + settings.eMap_Filename;
+    return eventDirectory + QStringLiteral("base") + settings.mapFileName;
 }
 
 QString SaveCourseMapFile(TdmData &data, const EventSettings &settings, const QString &eventDirectory)
 {
-    const qint64 offsetX = MapSettingNumber(settings, "eMap_OffsetX");
-    const qint64 offsetY = MapSettingNumber(settings, "eMap_OffsetY");
-    if (settings.eMap_Filename.isEmpty())
-        throw KorventError(tr("Setting eMap_Filename is empty: the course picture would have no file name"));
+    if (settings.mapFileName.isEmpty())
+        throw KorventError(Texts::tr("Setting eMap_Filename is empty: the course picture would have no file name"));
     // "base" + a name with a separator would lead through any folder named base... out of the event folder.
-    if (settings.eMap_Filename.contains(u'/') || settings.eMap_Filename.contains(u'\\'))
-        throw KorventError(tr("Setting eMap_Filename \"%1\" is no plain file name: the course picture is written in the event folder")
-                               .arg(settings.eMap_Filename));
-    const CourseMap map = DrawCourseMap(data.connection(), settings, eventDirectory, settings.eMap_Filename, offsetX, offsetY);
+    if (settings.mapFileName.contains(u'/') || settings.mapFileName.contains(u'\\'))
+        throw KorventError(Texts::tr("Setting eMap_Filename \"%1\" is no plain file name: the course picture is written in the event folder")
+                               .arg(settings.mapFileName));
+    const CourseMap map = DrawCourseMap(data.connection(), settings, eventDirectory, settings.mapFileName, settings.mapOffsetX, settings.mapOffsetY);
 
     const QString fileName = CourseMapFileName(settings, eventDirectory);
     QByteArray bytes;

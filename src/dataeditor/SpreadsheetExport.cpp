@@ -3,6 +3,7 @@
 #include "base/KorventError.h"
 #include "base/TextFile.h"
 #include "dataeditor/SqlConsole.h"
+#include "db/StoredValue.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -13,10 +14,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("SpreadsheetExport", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(SpreadsheetExport)
+};
 
 // What a column holds, by the type of the field it comes from; expressions go by each value.
 enum class ColumnKind { ByValue, Text, Number, Float, Boolean, Date, DateTime };
@@ -68,11 +69,7 @@ bool isNumber(const QVariant &value)
 // A stored date or date-time text as the spreadsheet's date; nullopt when it is none.
 std::optional<lxw_datetime> spreadsheetDate(const QVariant &value)
 {
-    const QString text = value.toString().trimmed();
-    QDateTime dateTime;
-    for (const char *format : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd"})
-        if (!dateTime.isValid())
-            dateTime = QDateTime::fromString(text, QLatin1String(format));
+    const QDateTime dateTime = db::ReadStoredDateTime(value.toString()).value_or(QDateTime());
     // The spreadsheet's dates begin in 1900.
     if (!dateTime.isValid() || dateTime.date().year() < 1900 || dateTime.date().year() > 9999)
         return std::nullopt;
@@ -90,7 +87,7 @@ public:
         , m_workbook(m_folder.isValid() ? workbook_new(QFile::encodeName(m_partFile).constData()) : nullptr)
     {
         if (!m_workbook)
-            throw KorventError(tr("Cannot write the spreadsheet file %1").arg(fileName));
+            throw KorventError(Texts::tr("Cannot write the spreadsheet file %1").arg(fileName));
     }
     ~Workbook()
     {
@@ -117,7 +114,7 @@ public:
     void check(lxw_error error, qint64 row, const QString &column) const
     {
         if (error != LXW_NO_ERROR)
-            throw KorventError(tr("Cannot write row %1, column \"%2\" into %3: %4")
+            throw KorventError(Texts::tr("Cannot write row %1, column \"%2\" into %3: %4")
                                    .arg(row + 1).arg(column, m_fileName, QString::fromUtf8(lxw_strerror(error))));
     }
     // The workbook is made apart and takes the file's place whole: a failed
@@ -127,10 +124,10 @@ public:
         const lxw_error error = workbook_close(m_workbook);
         m_workbook = nullptr;
         if (error != LXW_NO_ERROR)
-            throw KorventError(tr("Cannot write the spreadsheet file %1: %2").arg(m_fileName, QString::fromUtf8(lxw_strerror(error))));
+            throw KorventError(Texts::tr("Cannot write the spreadsheet file %1: %2").arg(m_fileName, QString::fromUtf8(lxw_strerror(error))));
         QFile part(m_partFile);
         if (!part.open(QIODevice::ReadOnly))
-            throw KorventError(tr("Cannot write the spreadsheet file %1: %2").arg(m_fileName, part.errorString()));
+            throw KorventError(Texts::tr("Cannot write the spreadsheet file %1: %2").arg(m_fileName, part.errorString()));
         WriteFileBytes(m_fileName, part.readAll());
     }
 

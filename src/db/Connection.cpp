@@ -49,10 +49,10 @@ int noteLogPages(void *walPages, sqlite3 *, const char *, int pages)
     return SQLITE_OK;
 }
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("Database", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Database)
+};
 
 // How a prompt writer waits for another program's write lock. SQLite's own
 // busy handler sleeps 1, 2, 5, 10 ... up to 100 ms between tries: a readout
@@ -72,7 +72,7 @@ int napUntilFree(void *waiting, int tries)
 
 QString replacedMessage(const QString &replacedFile)
 {
-    return tr("The database file %1 was deleted or replaced by another program: what is stored now reaches no other "
+    return Texts::tr("The database file %1 was deleted or replaced by another program: what is stored now reaches no other "
               "program. Close Korvent and open the event again.").arg(replacedFile);
 }
 
@@ -119,14 +119,14 @@ QString quoteIdentifier(const QString &name)
     return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-Connection::Connection(const QString &fileName, const std::vector<TableDefinition> &schema)
+Connection::Connection(const QString &fileName, const std::vector<TableDefinition> &schema, int schemaVersion)
     : m_fileName(fileName)
     , m_connectionName(QStringLiteral("korvent-%1").arg(++connectionCounter))
     , m_writerLock(writerLockOf(fileName))
 {
     const QFileInfo info(fileName);
     if (info.exists() && !info.isFile())
-        fail(tr("Cannot open the database file %1"), info.isDir() ? tr("it is a folder") : tr("it is not a plain file"));
+        fail(Texts::tr("Cannot open the database file %1"), info.isDir() ? Texts::tr("it is a folder") : Texts::tr("it is not a plain file"));
     // A connection opened by name beside the program's others (a readout
     // worker, a window's long work) must reach the file they have open, not
     // one another program has put at its name since.
@@ -143,16 +143,15 @@ Connection::Connection(const QString &fileName, const std::vector<TableDefinitio
     try {
         // Nothing is written before the file has shown itself to be ours.
         refuseForeignDatabase(storedTables(), schema);
+        refuseNewerSchema(schemaVersion);
         const QString mode = scalar(QStringLiteral("PRAGMA journal_mode=WAL")).toString();
         if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0)
-            fail(tr("Cannot open the database file %1"), tr("write-ahead journal not available (%1)").arg(mode));
+            fail(Texts::tr("Cannot open the database file %1"), Texts::tr("write-ahead journal not available (%1)").arg(mode));
         // A readout is acknowledged after its commit: the commit must be on
         // the disk by then, power cut or not (NORMAL may roll it back).
         exec(QStringLiteral("PRAGMA synchronous=FULL"));
         sqlite3_wal_hook(nativeHandle(), noteLogPages, &m_walPages);
-        for (const TableDefinition &table : schema)
-            if (!tableExists(table.name))
-                createTable(table);
+        completeSchema(schema, schemaVersion);
     } catch (...) {
         database().close();
         QSqlDatabase::removeDatabase(m_connectionName);
@@ -174,7 +173,7 @@ void Connection::open()
     }
     // The handle is gone: the registration goes without a warning.
     QSqlDatabase::removeDatabase(m_connectionName);
-    fail(tr("Cannot open the database file %1"), cause);
+    fail(Texts::tr("Cannot open the database file %1"), cause);
 }
 
 QStringList Connection::storedTables()
@@ -184,8 +183,8 @@ QStringList Connection::storedTables()
     if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"))) {
         const QSqlError error = query.lastError();
         if ((error.nativeErrorCode().toInt() & 0xff) == notADatabase)
-            fail(tr("Cannot open the database file %1"), tr("it is not an SQLite 3 database"));
-        fail(tr("Cannot open the database file %1"), error.text());
+            fail(Texts::tr("Cannot open the database file %1"), Texts::tr("it is not an SQLite 3 database"));
+        fail(Texts::tr("Cannot open the database file %1"), error.text());
     }
     QStringList names;
     while (query.next())
@@ -216,13 +215,13 @@ void Connection::refuseForeignDatabase(const QStringList &storedTables, const st
                 missing.append(field.name);
         if (missing.isEmpty())
             return;
-        strangers.append(tr("table %1 without the fields %2").arg(table.name, missing.join(QStringLiteral(", "))));
+        strangers.append(Texts::tr("table %1 without the fields %2").arg(table.name, missing.join(QStringLiteral(", "))));
     }
     if (!holdsOurs)
-        fail(tr("Cannot open the database file %1"),
-             tr("it is the database of another program (tables %1), not an event database").arg(storedTables.join(QStringLiteral(", "))));
-    fail(tr("Cannot open the database file %1"),
-         tr("it is the database of another program (%1), not an event database").arg(strangers.join(QStringLiteral("; "))));
+        fail(Texts::tr("Cannot open the database file %1"),
+             Texts::tr("it is the database of another program (tables %1), not an event database").arg(storedTables.join(QStringLiteral(", "))));
+    fail(Texts::tr("Cannot open the database file %1"),
+         Texts::tr("it is the database of another program (%1), not an event database").arg(strangers.join(QStringLiteral("; "))));
 }
 
 Connection::~Connection()
@@ -248,7 +247,7 @@ QSqlQuery Connection::prepare(const QString &sql)
     QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        fail(tr("Database error in %1"), query.lastError().text() + QStringLiteral(" [") + sql + u']');
+        fail(Texts::tr("Database error in %1"), query.lastError().text() + QStringLiteral(" [") + sql + u']');
     return query;
 }
 
@@ -257,7 +256,7 @@ void Connection::exec(QSqlQuery &prepared, const QVariantList &parameters)
     for (int i = 0; i < parameters.size(); ++i)
         prepared.bindValue(i, parameters.at(i));
     if (!prepared.exec())
-        fail(tr("Database error in %1"), prepared.lastError().text() + QStringLiteral(" [") + prepared.lastQuery() + u']');
+        fail(Texts::tr("Database error in %1"), prepared.lastError().text() + QStringLiteral(" [") + prepared.lastQuery() + u']');
     // A change made outside a Transaction commits on its own.
     checkpointWhenLong();
 }
@@ -290,6 +289,37 @@ bool Connection::tableExists(const QString &table)
     return scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"), {table}).toInt() > 0;
 }
 
+void Connection::refuseNewerSchema(int schemaVersion)
+{
+    const int stored = scalar(QStringLiteral("PRAGMA user_version")).toInt();
+    if (schemaVersion > 0 && stored > schemaVersion)
+        fail(Texts::tr("Cannot open the database file %1"),
+             Texts::tr("it was made by a newer version of the program (database version %1; this version reads up to %2)").arg(stored).arg(schemaVersion));
+}
+
+void Connection::completeSchema(const std::vector<TableDefinition> &schema, int schemaVersion)
+{
+    const auto complete = [&] {
+        if (scalar(QStringLiteral("PRAGMA user_version")).toInt() < schemaVersion)
+            return false;
+        for (const TableDefinition &table : schema)
+            if (!tableExists(table.name))
+                return false;
+        return true;
+    };
+    if (schema.empty() || complete())
+        return;
+    // Decided again inside the transaction: another program may have opened the file meanwhile.
+    Transaction transaction(*this);
+    refuseNewerSchema(schemaVersion);
+    for (const TableDefinition &table : schema)
+        if (!tableExists(table.name))
+            createTable(table);
+    if (scalar(QStringLiteral("PRAGMA user_version")).toInt() < schemaVersion)
+        exec(QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion));
+    transaction.commit();
+}
+
 void Connection::createTable(const TableDefinition &table)
 {
     QStringList columns;
@@ -299,7 +329,6 @@ void Connection::createTable(const TableDefinition &table)
             column += QStringLiteral(" DEFAULT ") + sqlLiteral(field.defaultValue);
         columns.append(column);
     }
-    Transaction transaction(*this);
     exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(table.name), columns.join(QStringLiteral(", "))));
     for (const IndexDefinition &index : table.indexes) {
         QStringList fields;
@@ -311,15 +340,14 @@ void Connection::createTable(const TableDefinition &table)
                       quoteIdentifier(table.name),
                       fields.join(QStringLiteral(", "))));
     }
-    transaction.commit();
 }
 
 void Connection::begin()
 {
     if (m_writerLock->owner.load() == QThread::currentThreadId())
-        fail(tr("Database error in %1"), tr("a transaction is already open in this thread; a change cannot start inside another one"));
+        fail(Texts::tr("Database error in %1"), Texts::tr("a transaction is already open in this thread; a change cannot start inside another one"));
     if (!m_writerLock->mutex.tryLock(busyTimeoutMs))
-        fail(tr("Database error in %1"), tr("another writer kept the database busy for %1 seconds").arg(busyTimeoutMs / 1000));
+        fail(Texts::tr("Database error in %1"), Texts::tr("another writer kept the database busy for %1 seconds").arg(busyTimeoutMs / 1000));
     m_writerLock->owner.store(QThread::currentThreadId());
     m_holdsWriterLock = true;
     try {
@@ -413,10 +441,10 @@ sqlite3 *Connection::nativeHandle() const
 {
     const QVariant handle = database().driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        fail(tr("Database error in %1"), tr("the connection has no engine handle"));
+        fail(Texts::tr("Database error in %1"), Texts::tr("the connection has no engine handle"));
     sqlite3 *engine = *static_cast<sqlite3 *const *>(handle.constData());
     if (!engine)
-        fail(tr("Database error in %1"), tr("the connection is closed"));
+        fail(Texts::tr("Database error in %1"), Texts::tr("the connection is closed"));
     return engine;
 }
 
@@ -440,7 +468,7 @@ Transaction::~Transaction()
 void Transaction::commit()
 {
     if (m_done)
-        m_connection.fail(tr("Database error in %1"), tr("the transaction was committed already"));
+        m_connection.fail(Texts::tr("Database error in %1"), Texts::tr("the transaction was committed already"));
     m_connection.commit();
     m_done = true;
 }

@@ -47,7 +47,11 @@ public:
     // existing ones never altered. A database that holds tables but none of the
     // schema's with all of its fields belongs to another program and is
     // refused, left untouched.
-    explicit Connection(const QString &fileName, const std::vector<TableDefinition> &schema = {});
+    // A schema may have a version, kept in the file (PRAGMA user_version): a file
+    // of a newer version is refused untouched, naming both versions; an older
+    // one (0: made before versions were kept) is completed and marked with
+    // this version in one transaction.
+    explicit Connection(const QString &fileName, const std::vector<TableDefinition> &schema = {}, int schemaVersion = 0);
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -68,8 +72,6 @@ public:
     QVariant scalar(const QString &sql, const QVariantList &parameters = {});
 
     bool tableExists(const QString &table);
-    // Creates the table and its indexes (named <table>_<index>) in one transaction.
-    void createTable(const TableDefinition &table);
 
     // Empty while the files this connection works in (the database, its
     // write-ahead log and shared memory) are the ones at their names; else the operator's
@@ -105,6 +107,10 @@ private:
     // Names of the tables the file holds, read through SQLite (the first read of the header).
     QStringList storedTables();
     void refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema);
+    void refuseNewerSchema(int schemaVersion);
+    void completeSchema(const std::vector<TableDefinition> &schema, int schemaVersion);
+    // The table and its indexes (named <table>_<index>), inside a transaction.
+    void createTable(const TableDefinition &table);
 
     // Only through Transaction.
     void begin();

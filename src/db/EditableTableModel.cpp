@@ -4,6 +4,7 @@
 #include "base/KorventError.h"
 #include "base/Platform.h"
 #include "db/Connection.h"
+#include "db/StoredValue.h"
 #include "db/TextMatch.h"
 
 #include <QDate>
@@ -36,11 +37,6 @@ QString marks(qsizetype count)
     QStringList list;
     list.fill(QStringLiteral("?"), count);
     return list.join(u',');
-}
-
-QString dateTimeText(const QDateTime &value)
-{
-    return value.toString(value.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 } // namespace
@@ -295,7 +291,7 @@ void EditableTableModel::checkRow(int row) const
 
 QVariant EditableTableModel::storedValue(const FieldDefinition &f, const QVariant &value) const
 {
-    const QVariant null(QMetaType::fromType<QString>());
+    const QVariant null = NullText();
     if (!value.isValid() || value.isNull())
         return null;
     const QString text = value.toString();
@@ -348,16 +344,13 @@ QVariant EditableTableModel::storedValue(const FieldDefinition &f, const QVarian
         return born.date.toString(Qt::ISODate);
     }
     case FieldKind::DateTime: {
-        QDateTime dateTime = value.typeId() == QMetaType::QDateTime ? value.toDateTime() : QDateTime();
-        for (const char *format : {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm"})
-            if (!dateTime.isValid())
-                dateTime = QDateTime::fromString(text.trimmed(), QLatin1String(format));
+        QDateTime dateTime = value.typeId() == QMetaType::QDateTime ? value.toDateTime() : ReadStoredDateTime(text).value_or(QDateTime());
         if (!dateTime.isValid())
             dateTime = Platform::readDateTime(text).value_or(QDateTime());
         if (!dateTime.isValid())
             return refuse(tr("is not a date and time of the form %1 or YYYY-MM-DD HH:MM:SS")
                               .arg(Platform::shortDateFormat() + u' ' + Platform::longTimeFormat()));
-        return dateTimeText(dateTime);
+        return StoredDateTimeText(dateTime);
     }
     }
     return text;

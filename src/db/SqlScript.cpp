@@ -12,10 +12,10 @@ namespace db {
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("SqlScript", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(SqlScript)
+};
 
 // A parameter where it stands in the text.
 struct ParameterUse
@@ -303,7 +303,7 @@ int authorizePragma(void *refusedPragma, int action, const char *name, const cha
 } // namespace
 
 SqlError::SqlError(const QString &reason, int line, int column)
-    : KorventError(line > 0 ? reason + tr(" (line %1, column %2)").arg(line).arg(column) : reason)
+    : KorventError(line > 0 ? reason + Texts::tr(" (line %1, column %2)").arg(line).arg(column) : reason)
     , m_reason(reason)
     , m_line(line)
     , m_column(column)
@@ -351,7 +351,7 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
     std::vector<SqlParameter> parameters;
     const std::vector<ParameterUse> uses = text.parameterUses(&parameters);
     if (static_cast<size_t>(values.size()) != parameters.size())
-        throw KorventError(tr("The statement has %1 parameters, %2 values were given").arg(parameters.size()).arg(values.size()));
+        throw KorventError(Texts::tr("The statement has %1 parameters, %2 values were given").arg(parameters.size()).arg(values.size()));
 
     sqlite3 *engine = connection.nativeHandle();
     if (cancel)
@@ -360,14 +360,14 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
         if (cancel)
             sqlite3_progress_handler(engine, 0, nullptr, nullptr);
     });
-    const auto stopped = [] { return tr("Stopped before the end; the run changed nothing"); };
+    const auto stopped = [] { return Texts::tr("Stopped before the end; the run changed nothing"); };
     QString refusedPragma;
     sqlite3_set_authorizer(engine, authorizePragma, &refusedPragma);
     const auto removeAuthorizer = qScopeGuard([engine] { sqlite3_set_authorizer(engine, nullptr, nullptr); });
     // The engine's "not authorized" said as what it is.
     const auto engineError = [&] {
         return refusedPragma.isEmpty() ? engineMessage(engine)
-                                       : tr("PRAGMA %1 is not taken here: pragmas may only read, not change the settings of "
+                                       : Texts::tr("PRAGMA %1 is not taken here: pragmas may only read, not change the settings of "
                                             "the database or of the program's connection").arg(refusedPragma);
     };
 
@@ -375,7 +375,7 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
     const TextPlaces places(sql, utf8);
     // The engine reads a text only as far as its first NUL, and would find no statement there.
     if (const qsizetype nul = sql.indexOf(QChar(0)); nul >= 0)
-        throw places.error(tr("The text holds a NUL character (code 0), which SQL cannot hold"), nul);
+        throw places.error(Texts::tr("The text holds a NUL character (code 0), which SQL cannot hold"), nul);
     std::optional<Transaction> transaction;
     SqlOutcome outcome;
     qsizetype offset = 0;
@@ -404,16 +404,16 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
         static const QStringList transactionWords{QStringLiteral("BEGIN"), QStringLiteral("COMMIT"), QStringLiteral("END"),
                                                    QStringLiteral("ROLLBACK"), QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE")};
         if (transactionWords.contains(text.firstWord(begin)))
-            throw places.error(tr("Each run is one transaction of its own; BEGIN, COMMIT, ROLLBACK, END, SAVEPOINT and RELEASE are not taken"),
+            throw places.error(Texts::tr("Each run is one transaction of its own; BEGIN, COMMIT, ROLLBACK, END, SAVEPOINT and RELEASE are not taken"),
                                statementStart);
         const bool changesData = !sqlite3_stmt_readonly(statement);
         // ATTACH counts as reading, yet it creates a missing file.
         static const QStringList connectionWords{QStringLiteral("ATTACH"), QStringLiteral("DETACH")};
         if (access == SqlAccess::ReadOnly && connectionWords.contains(text.firstWord(begin)))
-            throw places.refusal(tr("Only queries are taken here; ATTACH and DETACH are not"), statementStart);
+            throw places.refusal(Texts::tr("Only queries are taken here; ATTACH and DETACH are not"), statementStart);
         if (changesData) {
             if (access == SqlAccess::ReadOnly)
-                throw places.refusal(tr("Only queries are taken here; this statement would change data"), statementStart);
+                throw places.refusal(Texts::tr("Only queries are taken here; this statement would change data"), statementStart);
             if (!transaction)
                 transaction.emplace(connection);
         }

@@ -13,10 +13,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("DataCheck", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(DataCheck)
+};
 
 // The class tree as a table the queries can join: dropped again after the run.
 void offerClassTree(db::Connection &connection, const ClassTree &classTree)
@@ -45,7 +45,7 @@ std::optional<std::vector<CheckRule>> ReadCheckRules(const QString &fileName)
         return std::nullopt;
     const std::optional<QStringList> lines = ReadTextLines(fileName);
     if (!lines)
-        throw KorventError(tr("Cannot read the rule file %1").arg(fileName));
+        throw KorventError(Texts::tr("Cannot read the rule file %1").arg(fileName));
     std::vector<CheckRule> rules;
     for (const QString &line : *lines)
         if (!line.trimmed().isEmpty())
@@ -77,7 +77,7 @@ QStringList RunDataCheck(db::Connection &connection, const std::vector<CheckRule
             continue;
         const CheckRule &rule = rules[i];
         // The operator sees which check takes long.
-        progress.step(tr("Checking \"%1\"").arg(rule.title), checked++, checks);
+        progress.step(Texts::tr("Checking \"%1\"").arg(rule.title), checked++, checks);
         progress.stopIfCancelled();
         bool headed = false;
         try {
@@ -85,7 +85,7 @@ QStringList RunDataCheck(db::Connection &connection, const std::vector<CheckRule
                              [&](const std::vector<db::SqlColumn> &, QVariantList &&row) {
                                  progress.stopIfCancelled();
                                  if (++findings > mostFindings)
-                                     throw KorventError(tr("more than %1 findings; narrow the check").arg(mostFindings));
+                                     throw KorventError(Texts::tr("more than %1 findings; narrow the check").arg(mostFindings));
                                  if (!headed)
                                      report.append(QStringLiteral("*** ") + rule.title + QStringLiteral(" ***"));
                                  headed = true;
@@ -94,7 +94,7 @@ QStringList RunDataCheck(db::Connection &connection, const std::vector<CheckRule
         } catch (const WorkCancelled &) {
             throw;
         } catch (const KorventError &error) {
-            throw KorventError(tr("Check \"%1\": %2").arg(rule.title, error.message()));
+            throw KorventError(Texts::tr("Check \"%1\": %2").arg(rule.title, error.message()));
         }
     }
     return report;
@@ -115,7 +115,7 @@ std::vector<bool> ChosenByTitle(const std::vector<CheckRule> &rules, const QStri
             QStringList known;
             for (const CheckRule &rule : rules)
                 known.append(u'"' + rule.title + u'"');
-            throw KorventError(tr("There is no check \"%1\" in the rule file; its checks are %2").arg(title, known.join(QStringLiteral(", "))));
+            throw KorventError(Texts::tr("There is no check \"%1\" in the rule file; its checks are %2").arg(title, known.join(QStringLiteral(", "))));
         }
     }
     return chosen;

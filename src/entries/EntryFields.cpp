@@ -12,10 +12,10 @@ constexpr int entryLineMaxIndex = 20;
 // Fewer fields than this after splitting at ";" mean the line uses ",".
 constexpr int entryLineMinFields = 8;
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("EntryFields", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(EntryFields)
+};
 
 } // namespace
 
@@ -24,7 +24,7 @@ QStringList SplitQuotedFields(const QString &text, QChar separator, int maxIndex
     QStringList fields;
     const auto store = [&](const QString &field) {
         if (fields.size() > maxIndex)
-            throw KorventError(tr("Too many fields: more than %1 in \"%2\"").arg(maxIndex + 1).arg(text.left(80)));
+            throw KorventError(Texts::tr("Too many fields: more than %1 in \"%2\"").arg(maxIndex + 1).arg(text.left(80)));
         fields.append(field);
     };
     const QChar quote(u'"');

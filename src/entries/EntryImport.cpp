@@ -1,4 +1,5 @@
 #include "entries/EntryImport.h"
+#include "db/StoredValue.h"
 
 #include "base/BirthDate.h"
 #include "base/CountText.h"
@@ -24,10 +25,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("EntryImport", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(EntryImport)
+};
 
 // Entry lines have at most 21 fields and need more than 8; start list lines at most 6.
 constexpr int entryMinFields = 9;
@@ -43,13 +44,13 @@ void onLine(int number, const std::function<void()> &work)
     try {
         work();
     } catch (const KorventError &error) {
-        throw KorventError(tr("Line %1: %2").arg(number).arg(error.message()));
+        throw KorventError(Texts::tr("Line %1: %2").arg(number).arg(error.message()));
     }
 }
 
 [[noreturn]] void emptyLine()
 {
-    throw KorventError(tr("the line is empty"));
+    throw KorventError(Texts::tr("the line is empty"));
 }
 
 // A field as an error quotes it: the first characters of a huge one (a file
@@ -64,10 +65,10 @@ QString quotedField(const QString &text)
 QVariant fieldText(const QString &table, const QString &fieldName, const QString &text)
 {
     if (text.isEmpty())
-        return QVariant(QMetaType::fromType<QString>());
+        return db::NullText();
     const db::FieldDefinition *field = EventTable(table).field(fieldName);
     if (field->size > 0 && text.size() > field->size)
-        throw KorventError(tr("%1 %2 is longer than %3 characters").arg(field->title(), quotedField(text)).arg(field->size));
+        throw KorventError(Texts::tr("%1 %2 is longer than %3 characters").arg(field->title(), quotedField(text)).arg(field->size));
     return text;
 }
 
@@ -91,7 +92,7 @@ QStringList ReadImportLines(const QString &fileName, const QString &encodingName
         if (line.startsWith(QChar(0xFEFF)))
             line.remove(0, 1);
         if (line.contains(QChar(0)))
-            throw KorventError(tr("Line %1 holds a NUL character; choose the encoding the file was written in").arg(index + 1));
+            throw KorventError(Texts::tr("Line %1 holds a NUL character; choose the encoding the file was written in").arg(index + 1));
     }
     // The line end of the last line.
     if (!lines.isEmpty() && lines.last().isEmpty())
@@ -122,7 +123,7 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
     const QString team = QStringLiteral("team");
     const QString runner = QStringLiteral("runner");
 
-    WorkSteps steps(progress, tr("Importing the lines of the entry file"), std::max<qsizetype>(lines.size() - 1, 0));
+    WorkSteps steps(progress, Texts::tr("Importing the lines of the entry file"), std::max<qsizetype>(lines.size() - 1, 0));
     for (qsizetype index = 1; index < lines.size(); ++index) {
         onLine(static_cast<int>(index) + 1, [&] {
             const QString &line = lines[index];
@@ -137,7 +138,7 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
 
             const qint64 entryId = LeadingNumber(column(EntryId));
             if (entryId > std::numeric_limits<qint32>::max())
-                throw KorventError(tr("the entry id %1 is too large").arg(entryId));
+                throw KorventError(Texts::tr("the entry id %1 is too large").arg(entryId));
             qint64 teamId = teamOfEntry.value(entryId, 0);
             if (teamId == 0) {
                 connection.exec(insertTeam, {entryId, TeamNew});
@@ -160,7 +161,7 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
             if (!birthText.isEmpty() && birthText != QLatin1String("00.00.0000")) {
                 const BirthDateReading born = readBirthDate(birthText);
                 if (!born.date.isValid())
-                    throw KorventError(tr("the birth date %1 %2").arg(quotedField(birthText), born.refusal));
+                    throw KorventError(Texts::tr("the birth date %1 %2").arg(quotedField(birthText), born.refusal));
                 birthDate = born.date.toString(Qt::ISODate);
             }
             connection.exec(insertRunner, {teamId, fieldText(runner, QStringLiteral("chipnr"), column(Chip).trimmed()),
@@ -188,7 +189,7 @@ QString TeamImportSummaryText(const TeamImportSummary &summary)
 {
     return CountText("EntryImport", "Imported %n runner: ", "Imported %n runners: ", summary.runnersAdded)
         + CountText("EntryImport", "%n team added, ", "%n teams added, ", summary.teamsAdded)
-        + tr("%1 updated, ").arg(summary.teamsUpdated)
+        + Texts::tr("%1 updated, ").arg(summary.teamsUpdated)
         + CountText("EntryImport", "%n line skipped", "%n lines skipped", summary.linesSkipped);
 }
 
@@ -206,12 +207,12 @@ bool WriteEntryExample(const QString &programDirectory, const QString &fileName)
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         if (file.exists())
             return false;
-        throw KorventError(tr("Cannot write %1: %2").arg(fileName, file.errorString()));
+        throw KorventError(Texts::tr("Cannot write %1: %2").arg(fileName, file.errorString()));
     }
     if (file.write(example) != example.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.remove();
-        throw KorventError(tr("Cannot write %1: %2").arg(fileName, reason));
+        throw KorventError(Texts::tr("Cannot write %1: %2").arg(fileName, reason));
     }
     return true;
 }
@@ -219,7 +220,7 @@ bool WriteEntryExample(const QString &programDirectory, const QString &fileName)
 ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lines, int controlCard, WorkProgress &progress)
 {
     if (lines.isEmpty())
-        throw KorventError(tr("List is empty"));
+        throw KorventError(Texts::tr("List is empty"));
     // Every chip is checked before the first is given.
     for (qsizetype index = 0; index < lines.size(); ++index)
         onLine(static_cast<int>(index) + 1, [&] {
@@ -245,7 +246,7 @@ ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lin
         if (++next == lines.size())
             summary.listUsedUp = true;
     };
-    WorkSteps steps(progress, tr("Handing out chips"), teamIds.size());
+    WorkSteps steps(progress, Texts::tr("Handing out chips"), teamIds.size());
     qint64 teamsDone = 0;
     for (const qint64 teamId : teamIds) {
         connection.exec(runnersOfTeam, {teamId});
@@ -273,7 +274,7 @@ ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lin
 
 QString ChipImportSummaryText(const ChipImportSummary &summary)
 {
-    return tr("Handed out %1 chips").arg(summary.chipsGiven);
+    return Texts::tr("Handed out %1 chips").arg(summary.chipsGiven);
 }
 
 StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &lines, WorkProgress &progress)
@@ -286,7 +287,7 @@ StartedImportSummary LoadStarted(db::Connection &connection, const QStringList &
     db::Transaction transaction(connection);
     QSqlQuery findRunner = connection.prepare(QStringLiteral("SELECT id FROM runner WHERE chipnr=? ORDER BY id LIMIT 1"));
     QSqlQuery start = connection.prepare(QStringLiteral("UPDATE runner SET started=1 WHERE id=?"));
-    WorkSteps steps(progress, tr("Marking started runners"), static_cast<qint64>(split.size()));
+    WorkSteps steps(progress, Texts::tr("Marking started runners"), static_cast<qint64>(split.size()));
     qint64 linesDone = 0;
     for (const QStringList &fields : split) {
         steps.reached(linesDone++);

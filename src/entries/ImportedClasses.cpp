@@ -11,10 +11,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("ImportedClasses", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(ImportedClasses)
+};
 
 // "H21 (3 teams), Ö55 (1 team)" for the classes not known; empty when all are.
 QString unknownClassesText(const QMap<QString, int> &teamsInClass, const std::function<bool(const QString &)> &known)
@@ -34,20 +34,20 @@ QStringList ImportedClassesUnknown(const TeamImportSummary &summary, const Event
     const ClassTable classes = LoadClassTable(setup.classTree);
     const QString notInTree = unknownClassesText(summary.teamsInClass, [&](const QString &name) { return FindClass(classes, name).has_value(); });
     if (!notInTree.isEmpty())
-        warnings.append(tr("Classes not in the class tree: %1. The teams are imported; add the classes in the event setup "
+        warnings.append(Texts::tr("Classes not in the class tree: %1. The teams are imported; add the classes in the event setup "
                             "before calculating")
                              .arg(notInTree));
 
     QStringList extraClasses;
     try {
-        extraClasses = ExtraClassPickList(setup.settings.eSubClasses);
+        extraClasses = ExtraClassPickList(setup.settings.extraClasses);
     } catch (const KorventError &error) {
         warnings.append(error.message());
     }
     const QString extras = unknownClassesText(summary.teamsInExtraClass, [&](const QString &name) { return extraClasses.contains(name); });
     if (!extras.isEmpty())
-        warnings.append(tr("Extra classes not among the event's extra classes (%1): %2. The teams are imported; add them to "
+        warnings.append(Texts::tr("Extra classes not among the event's extra classes (%1): %2. The teams are imported; add them to "
                             "\"Extra Classes\" on the \"Classes\" tab of the event setup")
-                             .arg(extraClasses.isEmpty() ? tr("none are set") : extraClasses.join(u';'), extras));
+                             .arg(extraClasses.isEmpty() ? Texts::tr("none are set") : extraClasses.join(u';'), extras));
     return warnings;
 }

@@ -10,10 +10,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("TeamNumbering", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(TeamNumbering)
+};
 
 // Team numbers are shown, typed and sent to readout stations as 32-bit integers.
 constexpr qint64 largestNumber = std::numeric_limits<qint32>::max();
@@ -23,12 +23,12 @@ constexpr qint64 largestNumber = std::numeric_limits<qint32>::max();
 NumberingSummary NumberTeams(db::Connection &connection, std::optional<qint64> from, const QString &className)
 {
     if (from && (*from < 1 || *from > largestNumber))
-        throw KorventError(tr("The first number must lie between 1 and %1, not %2").arg(largestNumber).arg(*from));
+        throw KorventError(Texts::tr("The first number must lie between 1 and %1, not %2").arg(largestNumber).arg(*from));
 
     db::Transaction transaction(connection);
     // A class no team stands in is a mistyped name, not a class already numbered.
     if (!className.isEmpty() && connection.scalar(QStringLiteral("SELECT COUNT(*) FROM team WHERE class=?"), {className}).toInt() == 0)
-        throw KorventError(tr("There is no team in class %1").arg(className));
+        throw KorventError(Texts::tr("There is no team in class %1").arg(className));
     QSet<qint64> used;
     qint64 highest = 0;
     QSqlQuery numbers = connection.exec(QStringLiteral("SELECT DISTINCT number FROM team WHERE number > 0"));
@@ -54,7 +54,7 @@ NumberingSummary NumberTeams(db::Connection &connection, std::optional<qint64> f
         for (; used.contains(next); ++next)
             summary.skipped += summary.numbered > 0;
         if (next > largestNumber)
-            throw KorventError(tr("%1 teams need numbers, but the free numbers from %2 run out at %3")
+            throw KorventError(Texts::tr("%1 teams need numbers, but the free numbers from %2 run out at %3")
                                    .arg(teams.size())
                                    .arg(from.value_or(highest + 1))
                                    .arg(largestNumber));
@@ -79,9 +79,9 @@ QStringList TeamClassNames(db::Connection &connection)
 QString NumberingSummaryText(const NumberingSummary &summary)
 {
     if (summary.numbered == 0)
-        return tr("Numbered 0 teams: no team is without a number");
+        return Texts::tr("Numbered 0 teams: no team is without a number");
     QString text = CountText("TeamNumbering", "Numbered %n team: ", "Numbered %n teams: ", summary.numbered)
-        + (summary.first == summary.last ? QString::number(summary.first) : tr("%1-%2").arg(summary.first).arg(summary.last));
+        + (summary.first == summary.last ? QString::number(summary.first) : Texts::tr("%1-%2").arg(summary.first).arg(summary.last));
     if (summary.skipped > 0)
         text += CountText("TeamNumbering", ", %n number in use skipped", ", %n numbers in use skipped", summary.skipped);
     return text;

@@ -10,10 +10,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("CompressedXml", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(CompressedXml)
+};
 
 // 57 bytes of the stream make one line.
 constexpr qsizetype base64LineLength = 76;
@@ -25,7 +25,7 @@ QByteArray zlibStream(const QByteArray &source)
     const int status = compress2(reinterpret_cast<Bytef *>(stream.data()), &length,
                                  reinterpret_cast<const Bytef *>(source.constData()), static_cast<uLong>(source.size()), 9);
     if (status != Z_OK)
-        throw KorventError(tr("The XML file cannot be compressed (zlib error %1)").arg(status));
+        throw KorventError(Texts::tr("The XML file cannot be compressed (zlib error %1)").arg(status));
     stream.resize(static_cast<qsizetype>(length));
     return stream;
 }
@@ -35,8 +35,8 @@ void writeAll(QIODevice &device, const QByteArray &bytes)
     if (device.write(bytes) == bytes.size())
         return;
     const auto *file = qobject_cast<QFileDevice *>(&device);
-    const QString name = file ? file->fileName() : tr("the compressed XML file");
-    throw KorventError(tr("Cannot write %1: %2").arg(name, device.errorString()));
+    const QString name = file ? file->fileName() : Texts::tr("the compressed XML file");
+    throw KorventError(Texts::tr("Cannot write %1: %2").arg(name, device.errorString()));
 }
 
 } // namespace

@@ -47,9 +47,9 @@ void appendEvent(const XmlElement &root, const EventSettings &settings)
     const XmlElement event = root.appendElement(QStringLiteral("Event"));
     event.setAttribute(QStringLiteral("eventForm"), QStringLiteral("Rogain"));
     event.appendTextElement(QStringLiteral("EventId"), QString());
-    event.appendTextElement(QStringLiteral("Name"), settings.leName);
+    event.appendTextElement(QStringLiteral("Name"), settings.eventName);
     event.appendTextElement(QStringLiteral("EventClassificationId"), QString());
-    event.appendElement(QStringLiteral("StartDate")).appendTextElement(QStringLiteral("Date"), IsoDateText(settings.dtpDate.date()));
+    event.appendElement(QStringLiteral("StartDate")).appendTextElement(QStringLiteral("Date"), IsoDateText(settings.eventDate.date()));
 }
 
 void appendTeam(const XmlElement &classResult, const XmlElement &courseData, const QString &className, const TeamRow &team,

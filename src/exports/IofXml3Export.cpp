@@ -50,13 +50,13 @@ SplitStatus splitStatus(int punchStatus)
 
 void appendStartTime(const XmlElement &parent, const EventSettings &settings)
 {
-    // The field takes any digits; "25:00:00" would make a file result services refuse.
-    if (!QTime::fromString(settings.meEventStartTime, QStringLiteral("HH:mm:ss")).isValid())
-        throw KorventError(QCoreApplication::translate("IofExport", "The first start time \"%1\" of the event is no time of day")
-                               .arg(settings.meEventStartTime));
+    // The field takes hours up to 99; "25:00:00" would make a file result services refuse.
+    const QString firstStart = SettingText(settings, SettingOf(&EventSettings::firstStart));
+    if (settings.firstStart >= std::chrono::hours(24))
+        throw KorventError(QCoreApplication::translate("IofExport", "The first start time \"%1\" of the event is no time of day").arg(firstStart));
     const XmlElement startTime = parent.appendElement(QStringLiteral("StartTime"));
-    startTime.appendTextElement(QStringLiteral("Date"), IsoDateText(settings.dtpDate.date()));
-    startTime.appendTextElement(QStringLiteral("Time"), settings.meEventStartTime);
+    startTime.appendTextElement(QStringLiteral("Date"), IsoDateText(settings.eventDate.date()));
+    startTime.appendTextElement(QStringLiteral("Time"), firstStart);
 }
 
 void appendPersonName(const XmlElement &person, const QString &family, const QString &given)
@@ -69,16 +69,16 @@ void appendPersonName(const XmlElement &person, const QString &family, const QSt
 void appendEvent(const XmlElement &root, const EventSettings &settings)
 {
     const XmlElement event = root.appendElement(QStringLiteral("Event"));
-    event.appendTextElement(QStringLiteral("Name"), settings.leName);
+    event.appendTextElement(QStringLiteral("Name"), settings.eventName);
     appendStartTime(event, settings);
     event.appendTextElement(QStringLiteral("Form"), QStringLiteral("Team"));
-    event.appendElement(QStringLiteral("Organiser")).appendTextElement(QStringLiteral("Name"), settings.leOrganiser);
+    event.appendElement(QStringLiteral("Organiser")).appendTextElement(QStringLiteral("Name"), settings.organiser);
 
     const XmlElement race = event.appendElement(QStringLiteral("Race"));
     race.appendTextElement(QStringLiteral("RaceNumber"), QStringLiteral("1"));
-    race.appendTextElement(QStringLiteral("Name"), settings.leName);
+    race.appendTextElement(QStringLiteral("Name"), settings.eventName);
     appendStartTime(race, settings);
-    const QString &courseSetter = settings.leCourseMaster;
+    const QString &courseSetter = settings.courseSetter;
     if (!courseSetter.isEmpty()) {
         const XmlElement official = race.appendElement(QStringLiteral("Official"));
         official.setAttribute(QStringLiteral("type"), QStringLiteral("CourseSetter"));

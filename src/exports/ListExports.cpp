@@ -15,10 +15,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("ListExports", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(ListExports)
+};
 
 // The rows of a list, each a step of the run.
 class ListRows
@@ -27,7 +27,7 @@ public:
     // SELECT `columns` `from`, where `from` is the rest of the statement
     // (FROM on); the rows are counted with it first.
     ListRows(const ReportContext &context, const QString &columns, const QString &from)
-        : m_steps(context.workProgress(), tr("Writing the list"),
+        : m_steps(context.workProgress(), Texts::tr("Writing the list"),
                   context.connection.scalar(QStringLiteral("SELECT count(*)") + from).toLongLong())
         , m_query(context.connection.exec(QStringLiteral("SELECT ") + columns + from))
     {

@@ -21,10 +21,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("Exports", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Exports)
+};
 
 struct ControlRow
 {
@@ -43,7 +43,7 @@ qint64 shifted(qint64 origin, qint64 mapUnits, qint64 dpi, bool add, const Contr
     qint64 position = 0;
     if (qMulOverflow(mapUnits, dpi, &product)
         || (add ? qAddOverflow(origin, product / 254, &position) : qSubOverflow(origin, product / 254, &position)))
-        throw KorventError(tr("Control %1 at %2, %3 has no pixel position a whole number can hold with DPI %4 and these start offsets")
+        throw KorventError(Texts::tr("Control %1 at %2, %3 has no pixel position a whole number can hold with DPI %4 and these start offsets")
                                .arg(control.code)
                                .arg(control.x)
                                .arg(control.y)
@@ -58,7 +58,7 @@ int pictureHeight(const QString &fileName)
     QImageReader reader(fileName);
     const QSize size = reader.canRead() ? reader.size() : QSize();
     if (!size.isValid())
-        throw KorventError(tr("Cannot read the map picture %1: %2").arg(fileName, reader.errorString()));
+        throw KorventError(Texts::tr("Cannot read the map picture %1: %2").arg(fileName, reader.errorString()));
     return size.height();
 }
 
@@ -84,9 +84,9 @@ QString typeSuffix(const ControlRow &control)
 QStringList pointsLines(const ReportContext &context, int mapHeight)
 {
     const EventSettings &settings = context.setup.settings;
-    const qint64 dpi = MapSettingNumber(settings, "eMap_DPI");
-    qint64 originX = MapSettingNumber(settings, "eMap_OffsetX");
-    qint64 originY = MapSettingNumber(settings, "eMap_OffsetY");
+    const qint64 dpi = settings.mapDpi;
+    qint64 originX = settings.mapOffsetX;
+    qint64 originY = settings.mapOffsetY;
 
     std::vector<ControlRow> controls;
     QSqlQuery rows = context.connection.exec(QStringLiteral("SELECT controlnr, type, pos_x, pos_y FROM control ORDER BY controlnr, id"));
@@ -103,10 +103,10 @@ QStringList pointsLines(const ReportContext &context, int mapHeight)
 
     QStringList lines{
         QStringLiteral("[general]"),
-        QStringLiteral("map=") + settings.eMap_Filename,
+        QStringLiteral("map=") + settings.mapFileName,
         QStringLiteral("route=1"),
-        QStringLiteral("dpi=") + settings.eMap_DPI,
-        QStringLiteral("mastap=") + settings.eMap_Scale,
+        QStringLiteral("dpi=") + QString::number(settings.mapDpi),
+        QStringLiteral("mastap=") + SettingText(settings, SettingOf(&EventSettings::mapScale)),
         QStringLiteral("points=") + QString::number(controls.size()),
         QStringLiteral("mapX=0"),
         QStringLiteral("mapY=") + QString::number(mapHeight),
@@ -141,7 +141,7 @@ QStringList routeLines(const ReportContext &context)
         teams.push_back(reader.read(rows));
 
     IofExportCalculation calculation(context);
-    WorkSteps steps(context.workProgress(), tr("Writing the routes"), static_cast<qint64>(teams.size()));
+    WorkSteps steps(context.workProgress(), Texts::tr("Writing the routes"), static_cast<qint64>(teams.size()));
     QStringList lines;
     for (const TeamRow &team : teams) {
         // A line break in a name would split the team's line.
@@ -160,10 +160,10 @@ QStringList routeLines(const ReportContext &context)
 
 void ExportTrailplotRoute(const ReportContext &context)
 {
-    const QString mapName = context.setup.settings.eMap_Filename;
+    const QString mapName = context.setup.settings.mapFileName;
     const QString mapFile = context.eventDirectory + mapName;
     if (mapName.isEmpty() || !QFileInfo(mapFile).isFile())
-        throw KorventError(tr("No MAP file"));
+        throw KorventError(Texts::tr("No MAP file"));
     const int mapHeight = pictureHeight(mapFile);
 
     const QStringList points = pointsLines(context, mapHeight);

@@ -44,14 +44,14 @@ ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamC
     if (!classInfo || classInfo->start == -1)
         return refused("No course/class description for runner");
     const bool hasFinish = std::find(std::begin(noFinishValues), std::end(noFinishValues), record.finish) == std::end(noFinishValues);
-    if (record.finish == -1 && !settings.cbMultiReadout)
+    if (record.finish == -1 && !settings.multiReadout)
         return refused("No Finish Time");
 
     ComputedReadout computed;
-    computed.replacesEarlierRows = !settings.cbMultiReadout;
+    computed.replacesEarlierRows = !settings.multiReadout;
     computed.start = classInfo->start;
     qint64 clock = classInfo->start;
-    const TDateTime eventDate = DateTime::fromDateAndTime(loaded.dtpDate.date(), QTime(0, 0));
+    const TDateTime eventDate = DateTime::fromDateAndTime(loaded.eventDate.date(), QTime(0, 0));
     TDateTime stamp = eventDate + classInfo->start / hundredthsPerDay;
     QString previousKp = ExtraPointRules::startCode();
     qint64 previousX = course.startPosition().x, previousY = course.startPosition().y;
@@ -70,8 +70,8 @@ ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamC
         }
         points += course.extraPoints().legPoints(previousKp, kp);
         previousKp = kp;
-        if (settings.cbCalcDistSpeed)
-            computed.distances += DistanceMetersText(MapDistance(previousX, previousY, x, y), settings.eMap_Scale) + u';';
+        if (settings.replyDistances)
+            computed.distances += DistanceMetersText(MapDistance(previousX, previousY, x, y), settings.mapScale) + u';';
         previousX = x;
         previousY = y;
 
@@ -106,7 +106,7 @@ ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamC
         computed.runningTime = computed.finish - classInfo->start;
         // A class without a valid maximum time has no time rule.
         if (classInfo->maximumTime >= 0) {
-            const Overtime overtime = OvertimePenalty(computed.runningTime, *classInfo, loaded.sePenaltySeconds, loaded.sePenaltyPoints);
+            const Overtime overtime = OvertimePenalty(computed.runningTime, *classInfo, loaded.penaltySpanSeconds, loaded.penaltyPoints);
             if (overtime.late) {
                 computed.runningTime = overTimeCode;
                 computed.points = 0;
@@ -115,8 +115,8 @@ ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamC
             }
         }
         computed.rows.push_back({QStringLiteral("F"), PunchReadOK, finishStamp, 0});
-        if (settings.cbCalcDistSpeed)
-            computed.distances += DistanceMetersText(MapDistance(previousX, previousY, course.finishPosition().x, course.finishPosition().y), settings.eMap_Scale) + u';';
+        if (settings.replyDistances)
+            computed.distances += DistanceMetersText(MapDistance(previousX, previousY, course.finishPosition().x, course.finishPosition().y), settings.mapScale) + u';';
     }
 
     if (!std::all_of(computed.rows.cbegin(), computed.rows.cend(), [](const ReadoutRow &row) { return storable(row.time); }))

@@ -15,10 +15,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("Reports", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Reports)
+};
 
 std::optional<ReportFile> startList(const ReportKindEntry &kind, const ReportContext &context, const ReportRequest &)
 {
@@ -193,15 +193,13 @@ QString ReportOptionName(ReportOption option)
 void CheckReportRequest(const ReportKindEntry &kind, const ReportRequest &request)
 {
     const QString name = QLatin1String(kind.cliName);
-    if (!kind.built())
-        throw KorventError(tr("%1 (\"%2\") is not available in this version").arg(name, kind.captionText()));
     for (const ReportOption option : allOptions)
         if (isSet(option, request) && !kind.takes(option))
-            throw KorventError(tr("%1 takes no %2").arg(name, ReportOptionName(option)));
+            throw KorventError(Texts::tr("%1 takes no %2").arg(name, ReportOptionName(option)));
     const bool writesChosenFile = std::any_of(kind.files.begin(), kind.files.end(),
                                               [](const ReportFile &file) { return file.folder == ReportFolder::Chosen; });
     if (writesChosenFile && request.target.isEmpty())
-        throw KorventError(tr("%1 needs the name of the file to write").arg(name));
+        throw KorventError(Texts::tr("%1 needs the name of the file to write").arg(name));
 }
 
 std::optional<ReportFile> RunReport(const ReportKindEntry &kind, const ReportContext &context, const ReportRequest &request)

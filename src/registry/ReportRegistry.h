@@ -3,8 +3,7 @@
 // Every report and export the program writes, in one table: its caption,
 // its command-line name, its files, the options it takes and its generator.
 // The report chooser, the main window's commands and korvent-cli are built
-// from this table; a kind whose generator is not built yet stays listed,
-// disabled in the windows and refused by the command line.
+// from this table.
 
 #include "output/ReportContext.h"
 
@@ -47,10 +46,9 @@ struct ReportKindEntry
     std::vector<ReportFile> files; // its files with fixed names, the page to show first; a page per class puts the class name before ".htm";
                                    // a Chosen file (no name) is ReportRequest::target
     ReportOptions options;
-    ReportGenerator generate;      // nullptr: not built in this version
+    ReportGenerator generate;
     const char *doneMessage = nullptr; // told to the operator after a run that wrote its files (context "Reports")
 
-    bool built() const { return generate != nullptr; }
     bool takes(ReportOption option) const { return options.testFlag(option); }
     QString captionText() const;
 };
@@ -64,8 +62,7 @@ const ReportKindEntry *FindReportKind(const QString &cliName, ReportFamily famil
 // The option as the command line writes it ("--class").
 QString ReportOptionName(ReportOption option);
 
-// Raises KorventError when the kind is not built yet, or when the request
-// sets an option the kind does not take ("startlist takes no --class").
+// Raises KorventError when the request sets an option the kind does not take ("startlist takes no --class").
 void CheckReportRequest(const ReportKindEntry &kind, const ReportRequest &request);
 
 // Checks the request, runs the generator and commits the output. Returns the

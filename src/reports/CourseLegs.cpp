@@ -10,10 +10,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("Reports", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Reports)
+};
 
 } // namespace
 
@@ -57,14 +57,14 @@ QString PunchMark(const tControlRes &entry, qint64 points, const QString &points
     case PunchMan:
         return points >= 1 ? QStringLiteral("<font color=\"green\">") + pointsText + QStringLiteral("</font>") : QString();
     case PunchOverInterval:
-        return QStringLiteral("<font color=\"blue\"><a title=\"") + tr("Over punch interval:") + FormatSeconds(entry.seconds)
+        return QStringLiteral("<font color=\"blue\"><a title=\"") + Texts::tr("Over punch interval:") + FormatSeconds(entry.seconds)
             + QStringLiteral("\">&gt;") + QString::number(punchWindow) + QStringLiteral("s.</a></font>");
     case PunchMissing:
-        return QStringLiteral("<font color=\"blue\">") + tr("MP") + QStringLiteral("</font>");
+        return QStringLiteral("<font color=\"blue\">") + Texts::tr("MP") + QStringLiteral("</font>");
     case PunchDQ:
-        return QStringLiteral("<font color=\"red\">") + tr("DQ") + QStringLiteral("</font>");
+        return QStringLiteral("<font color=\"red\">") + Texts::tr("DQ") + QStringLiteral("</font>");
     case PunchDouble:
-        return QStringLiteral("<font color=\"blue\">") + tr("Double") + QStringLiteral("</font>");
+        return QStringLiteral("<font color=\"blue\">") + Texts::tr("Double") + QStringLiteral("</font>");
     default:
         return QString();
     }

@@ -12,10 +12,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("Reports", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Reports)
+};
 
 QString decodeTemplate(const QByteArray &bytes)
 {
@@ -36,13 +36,18 @@ QString decodeTemplate(const QByteArray &bytes)
 // on the first report.
 QString missingHeaderText(const QString &headerFile)
 {
-    const SettingDefinition &setting = *FindSetting(QStringLiteral("eResultHeader"));
-    const QString where = tr("set it as \"%1\" on the \"%2\" tab of the event setup (key %3), or NON for pages without one")
-                              .arg(QCoreApplication::translate("EventSettings", setting.caption),
-                                   QCoreApplication::translate("EventSettings", setting.tab), QString::fromLatin1(setting.key));
+    const SettingDefinition &setting = SettingOf(&EventSettings::resultHeader);
+    const QString where = Texts::tr("set it as \"%1\" on the \"%2\" tab of the event setup (key %3), or NON for pages without one")
+                              .arg(EventSettings::tr(setting.caption), EventSettings::tr(setting.tab), QString::fromLatin1(setting.key));
     if (headerFile.isEmpty())
-        return tr("Can't find report header file: none is set; ") + where;
-    return tr("Can't find report header file %1; ").arg(QFileInfo(headerFile).absoluteFilePath()) + where;
+        return Texts::tr("Can't find report header file: none is set; ") + where;
+    return Texts::tr("Can't find report header file %1; ").arg(QFileInfo(headerFile).absoluteFilePath()) + where;
+}
+
+// A clock time of the event as the setup window shows it.
+QString clockText(const EventSettings &settings, std::chrono::seconds EventSettings::*member)
+{
+    return SettingText(settings, SettingOf(member));
 }
 
 } // namespace
@@ -64,9 +69,9 @@ void ReportPage::ReportHeader(const QString &headerFile, const QString &title, c
         if (line == QLatin1String("<%TITLE%>"))
             line = Html(title);
         else if (line == QLatin1String("<%EVENT%>"))
-            line = Html(settings.leName);
+            line = Html(settings.eventName);
         else if (line == QLatin1String("<%EDATE%>"))
-            line = Html(settings.leDate);
+            line = Html(settings.headingDate);
         else if (line == QLatin1String("<%INFO%>"))
             line = info;
     }
@@ -85,7 +90,7 @@ ReportFile ReportPage::FinishReport(ReportOutput &output, const ReportFile &file
 
 QString ReportFooterLine()
 {
-    return QStringLiteral("<font size=1>") + tr("Korvent - rogaining event secretariat") + QStringLiteral("</font></body></html>");
+    return QStringLiteral("<font size=1>") + Texts::tr("Korvent - rogaining event secretariat") + QStringLiteral("</font></body></html>");
 }
 
 QByteArray ReportPageBytes(const QStringList &lines)
@@ -98,9 +103,9 @@ QByteArray ReportPageBytes(const QStringList &lines)
 
 QString EventInfoBlock(const EventSettings &settings)
 {
-    return Html(settings.leDate) + QStringLiteral("<br />") + Html(settings.leLocation) + QStringLiteral("<br />") + Html(settings.leOrganiser)
-        + QStringLiteral("<br />Start:") + Html(settings.meEventStartTime) + QStringLiteral("<br />Sunset:") + Html(settings.meSunSet)
-        + QStringLiteral("<br />Sunrise:") + Html(settings.meSunrise);
+    return Html(settings.headingDate) + QStringLiteral("<br />") + Html(settings.eventArea) + QStringLiteral("<br />") + Html(settings.organiser)
+        + QStringLiteral("<br />Start:") + clockText(settings, &EventSettings::firstStart) + QStringLiteral("<br />Sunset:")
+        + clockText(settings, &EventSettings::sunset) + QStringLiteral("<br />Sunrise:") + clockText(settings, &EventSettings::sunrise);
 }
 
 QString AgeText(TDateTime birthDate, const QDate &eventDate)

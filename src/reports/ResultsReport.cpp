@@ -34,10 +34,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("Reports", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Reports)
+};
 
 // Messages nobody asked to see.
 struct SilentSink : MessageSink
@@ -100,7 +100,7 @@ private:
 const EventLocation &locationOf(const ReportContext &context)
 {
     if (!context.location)
-        throw KorventError(tr("The results need the event's folders"));
+        throw KorventError(Texts::tr("The results need the event's folders"));
     return *context.location;
 }
 
@@ -123,7 +123,7 @@ ReportFile ResultsRun::pageFile(const QString &className) const
 
 void ResultsRun::startPage()
 {
-    m_page.ReportHeader(m_settings.eResultHeader, tr("Results"), EventInfoBlock(m_settings), m_settings);
+    m_page.ReportHeader(m_settings.resultHeader, Texts::tr("Results"), EventInfoBlock(m_settings), m_settings);
 }
 
 std::optional<ReportFile> ResultsRun::run()
@@ -132,7 +132,7 @@ std::optional<ReportFile> ResultsRun::run()
     // cannot show stops the run with nothing written.
     std::vector<ClassGroup> groups;
     for (const QString &className : std::as_const(m_classes))
-        groups.push_back(BuildClassGroup(m_context.setup.classTree, className, m_settings.eSubClasses));
+        groups.push_back(BuildClassGroup(m_context.setup.classTree, className, m_settings.extraClasses));
     std::vector<std::vector<TeamRow>> teamsOfGroups;
     qint64 teams = 0;
     for (const ClassGroup &group : groups) {
@@ -148,12 +148,12 @@ std::optional<ReportFile> ResultsRun::run()
     }
     if (web()) {
         m_countries = LoadCountryList(CountryListFileName(m_location.programDirectory));
-        m_teamHeader.ReportHeader(m_settings.eResultHeader, tr("Results") + u':' + m_settings.leName, QString(), m_settings);
+        m_teamHeader.ReportHeader(m_settings.resultHeader, Texts::tr("Results") + u':' + m_settings.eventName, QString(), m_settings);
     }
     m_runners = m_context.connection.prepare(QStringLiteral(
         "SELECT firstname, lastname, sex, birthdate, country FROM runner WHERE started=1 AND team_id=? ORDER BY id"));
 
-    m_steps.emplace(m_context.workProgress(), web() ? tr("Writing the results and the team pages") : tr("Writing the results"), teams);
+    m_steps.emplace(m_context.workProgress(), web() ? Texts::tr("Writing the results and the team pages") : Texts::tr("Writing the results"), teams);
     if (!m_perClass)
         startPage();
     for (size_t i = 0; i < groups.size(); ++i)
@@ -180,7 +180,7 @@ std::optional<ReportFile> ResultsRun::run()
 void ResultsRun::oneClass(ClassGroup &group, const std::vector<TeamRow> &teams)
 {
     // Every class has the same course picture: it is drawn once a run.
-    if (web() && m_settings.cbTeamRoute && !m_routeBase)
+    if (web() && m_settings.teamRouteMaps && !m_routeBase)
         m_routeBase = PrepareRouteBase(m_context.connection, m_settings, m_context.eventDirectory);
     if (m_perClass) {
         startPage();
@@ -231,7 +231,7 @@ void ResultsRun::oneClass(ClassGroup &group, const std::vector<TeamRow> &teams)
     }
     m_page.append(QStringLiteral("</table>"));
     if (splits())
-        m_page.append(QStringLiteral("<div class=\"info\">") + tr("<b>Legend</b>: <i>MP</i> - missing punch; <i>Double</i> - double control; "
+        m_page.append(QStringLiteral("<div class=\"info\">") + Texts::tr("<b>Legend</b>: <i>MP</i> - missing punch; <i>Double</i> - double control; "
                                                                  "<i>&gt;xs</i> - over punch limit; <i>DQ</i> - disqualified control")
                       + QStringLiteral("</div>"));
     m_maps.finish();
@@ -273,15 +273,15 @@ std::vector<ResultRunner> ResultsRun::runnersOf(qint64 teamId)
 
 void ResultsRun::headingRow()
 {
-    m_page.append(QStringLiteral("<tr class=\"resultheader\"><td>") + tr("Place") + QStringLiteral("</td><td>") + tr("NR")
-                  + QStringLiteral("</td><td>") + tr("Class") + QStringLiteral("</td><td>") + tr("Name") + QStringLiteral("</td>"));
-    if (m_settings.cbShowClub)
-        m_page.append(QStringLiteral("<td>") + tr("Club") + QStringLiteral("</td>"));
-    if (m_settings.cbShowCountry)
-        m_page.append(QStringLiteral("<td>") + tr("Ctry") + QStringLiteral("</td>"));
-    m_page.append(QStringLiteral("<td>") + tr("Members") + QStringLiteral("</td><td>") + tr("Time") + QStringLiteral("<br />") + tr("Points")
-                  + QStringLiteral("<br />") + tr("Penalty") + QStringLiteral("</td><td>") + tr("Result") + QStringLiteral("</td>"));
-    m_page.append(QStringLiteral("<td>") + (splits() ? tr("Course") : tr("Place in class")) + QStringLiteral("</td></tr>"));
+    m_page.append(QStringLiteral("<tr class=\"resultheader\"><td>") + Texts::tr("Place") + QStringLiteral("</td><td>") + Texts::tr("NR")
+                  + QStringLiteral("</td><td>") + Texts::tr("Class") + QStringLiteral("</td><td>") + Texts::tr("Name") + QStringLiteral("</td>"));
+    if (m_settings.showClub)
+        m_page.append(QStringLiteral("<td>") + Texts::tr("Club") + QStringLiteral("</td>"));
+    if (m_settings.showCountry)
+        m_page.append(QStringLiteral("<td>") + Texts::tr("Ctry") + QStringLiteral("</td>"));
+    m_page.append(QStringLiteral("<td>") + Texts::tr("Members") + QStringLiteral("</td><td>") + Texts::tr("Time") + QStringLiteral("<br />") + Texts::tr("Points")
+                  + QStringLiteral("<br />") + Texts::tr("Penalty") + QStringLiteral("</td><td>") + Texts::tr("Result") + QStringLiteral("</td>"));
+    m_page.append(QStringLiteral("<td>") + (splits() ? Texts::tr("Course") : Texts::tr("Place in class")) + QStringLiteral("</td></tr>"));
 }
 
 void ResultsRun::teamRow(const TeamRow &team, const QString &placeText, QString &medalList, int rowNumber)
@@ -294,13 +294,13 @@ void ResultsRun::teamRow(const TeamRow &team, const QString &placeText, QString 
                       + QStringLiteral("');\">") + Html(team.name) + QStringLiteral("</a></td>"));
     else
         m_page.append(QStringLiteral("<td>") + Html(team.name) + QStringLiteral("</td>"));
-    if (m_settings.cbShowClub)
+    if (m_settings.showClub)
         m_page.append(QStringLiteral("<td>") + Html(team.club) + QStringLiteral("</td>"));
-    if (m_settings.cbShowCountry)
+    if (m_settings.showCountry)
         m_page.append(QStringLiteral("<td>") + Html(team.country) + QStringLiteral("</td>"));
 
     m_page.append(QStringLiteral("<td class=\"css_members\" nowrap=nowrap>"));
-    const QDate eventDate = m_settings.dtpDate.date();
+    const QDate eventDate = m_settings.eventDate.date();
     for (const ResultRunner &runner : runnersOf(team.id)) {
         m_page.append(Html(runner.firstname + u' ' + runner.lastname + u' ' + runner.sex) + u' ' + AgeText(runner.birthdate, eventDate) + u' '
                       + Html(runner.country) + QStringLiteral("<br />"));
@@ -337,10 +337,10 @@ void ResultsRun::refuseSharedNumbers(const std::vector<std::vector<TeamRow>> &te
         throw KorventError(CountText("Reports", "%n team without a number: %1.", "%n teams without a number: %1.", unnumbered.size())
                                .arg(unnumbered.join(QStringLiteral(", ")))
                            + u' '
-                           + tr("Splits and team pages need each team's own number: number the teams (the teams window's "
+                           + Texts::tr("Splits and team pages need each team's own number: number the teams (the teams window's "
                                 "\"Number teams\", or korvent-cli --event DIR teams number) and publish the results again."));
     if (firstShared)
-        throw KorventError(tr("Team number %1 is shared by %2: their splits and team pages cannot be told apart. "
+        throw KorventError(Texts::tr("Team number %1 is shared by %2: their splits and team pages cannot be told apart. "
                               "Give each team its own number and publish the results again.")
                                .arg(*firstShared)
                                .arg(sharedNumbers.value(*firstShared).join(QStringLiteral(", "))));
@@ -373,14 +373,14 @@ void ResultsRun::courseCell(const TeamRow &team)
             m_page.append(previousTime != 0 ? FormatSeconds(SecondsBetween(entry.time, previousTime)) + QStringLiteral("<br />")
                                             : QStringLiteral("--<br />"));
             previousTime = manual ? 0 : entry.time;
-            m_page.append(PunchMark(entry, leg.points, QString::number(leg.points), m_settings.sePunchWindow));
+            m_page.append(PunchMark(entry, leg.points, QString::number(leg.points), m_settings.punchWindowSeconds));
             m_page.append(QStringLiteral("</td>"));
         }
         if (team.result >= 0) {
-            m_page.append(QStringLiteral("<td nowrap=nowrap>") + tr("On Course: ") + FormatSeconds(team.rtime - team.inCenter) + QStringLiteral("<br />"));
+            m_page.append(QStringLiteral("<td nowrap=nowrap>") + Texts::tr("On Course: ") + FormatSeconds(team.rtime - team.inCenter) + QStringLiteral("<br />"));
             if (team.inCenter > 0)
-                m_page.append(tr("At admin.area: ") + FormatSeconds(team.inCenter) + QStringLiteral("<br />"));
-            m_page.append(tr("Distance: ") + DistanceText(legs.total(), m_settings.eMap_Scale) + QStringLiteral("km</td>"));
+                m_page.append(Texts::tr("At admin.area: ") + FormatSeconds(team.inCenter) + QStringLiteral("<br />"));
+            m_page.append(Texts::tr("Distance: ") + DistanceText(legs.total(), m_settings.mapScale) + QStringLiteral("km</td>"));
         }
         m_page.append(QStringLiteral("</tr></table>"));
     }

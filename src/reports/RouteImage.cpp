@@ -21,10 +21,10 @@ QPoint RouteBase::pixel(const MapPoint &position) const
 RouteBase PrepareRouteBase(db::Connection &connection, const EventSettings &settings, const QString &eventDirectory)
 {
     RouteBase base;
-    base.offsetX = MapSettingNumber(settings, "eMap_OffsetX");
-    base.offsetY = MapSettingNumber(settings, "eMap_OffsetY");
-    base.dpi = MapSettingNumber(settings, "eMap_DPI");
-    base.map = DrawCourseMap(connection, settings, eventDirectory, settings.eMap_Filename, base.offsetX, base.offsetY);
+    base.offsetX = settings.mapOffsetX;
+    base.offsetY = settings.mapOffsetY;
+    base.dpi = settings.mapDpi;
+    base.map = DrawCourseMap(connection, settings, eventDirectory, settings.mapFileName, base.offsetX, base.offsetY);
     return base;
 }
 

@@ -12,10 +12,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("Reports", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Reports)
+};
 
 QString cell(const QVariant &value)
 {
@@ -26,7 +26,7 @@ QString cell(const QVariant &value)
 ReportPage beginPage(const ReportContext &context, const QString &title, const QString &info)
 {
     ReportPage page;
-    page.ReportHeader(context.setup.settings.eResultHeader, title, info, context.setup.settings);
+    page.ReportHeader(context.setup.settings.resultHeader, title, info, context.setup.settings);
     return page;
 }
 
@@ -41,21 +41,21 @@ ReportFile finishTable(ReportPage &page, const ReportContext &context, const Rep
 ReportFile StartListReport(const ReportContext &context, const ReportFile &file, bool withMembers)
 {
     const EventSettings &settings = context.setup.settings;
-    ReportPage page = beginPage(context, tr("Startlist"), EventInfoBlock(settings));
-    const bool showCountry = settings.cbShowCountry;
-    page.append(QStringLiteral("<table class=\"\"><tr class=\"resultheader\"><td>") + tr("NR") + QStringLiteral("</td><td>") + tr("Name")
-                + QStringLiteral("</td><td>") + tr("Club") + QStringLiteral("</td>"));
+    ReportPage page = beginPage(context, Texts::tr("Startlist"), EventInfoBlock(settings));
+    const bool showCountry = settings.showCountry;
+    page.append(QStringLiteral("<table class=\"\"><tr class=\"resultheader\"><td>") + Texts::tr("NR") + QStringLiteral("</td><td>") + Texts::tr("Name")
+                + QStringLiteral("</td><td>") + Texts::tr("Club") + QStringLiteral("</td>"));
     if (showCountry)
-        page.append(QStringLiteral("<td>") + tr("Country") + QStringLiteral("</td>"));
-    page.append(QStringLiteral("<td>") + tr("Class") + QStringLiteral("</td></tr>"));
+        page.append(QStringLiteral("<td>") + Texts::tr("Country") + QStringLiteral("</td>"));
+    page.append(QStringLiteral("<td>") + Texts::tr("Class") + QStringLiteral("</td></tr>"));
 
     QSqlQuery runners = context.connection.prepare(QStringLiteral(
         "SELECT firstname, lastname, sex, birthdate, country, chipnr FROM runner WHERE team_id=? ORDER BY id"));
-    WorkSteps steps(context.workProgress(), tr("Writing the start list"),
+    WorkSteps steps(context.workProgress(), Texts::tr("Writing the start list"),
                     context.connection.scalar(QStringLiteral("SELECT count(*) FROM team")).toLongLong());
     QSqlQuery teams = context.connection.exec(QStringLiteral(
         "SELECT id, number, name, club, country, class, subclass FROM team ORDER BY number, id"));
-    const QDate eventDate = settings.dtpDate.date();
+    const QDate eventDate = settings.eventDate.date();
     for (int row = 0; teams.next(); steps.reached(++row)) {
         const QString parity = QString::number(row % 2);
         page.append(QStringLiteral("<tr class=\"team") + parity + QStringLiteral("\">") + cell(teams.value(1)) + cell(teams.value(2)) + cell(teams.value(3)));
@@ -78,10 +78,10 @@ ReportFile StartListReport(const ReportContext &context, const ReportFile &file,
 
 ReportFile CheckListReport(const ReportContext &context, const ReportFile &file)
 {
-    ReportPage page = beginPage(context, tr("Startlist"), QString());
+    ReportPage page = beginPage(context, Texts::tr("Startlist"), QString());
     page.append(QStringLiteral("<table class=\"\" border=\"1\">"));
     const QString chipRunners = QStringLiteral(" FROM runner r, team t WHERE t.id=r.team_id AND r.chipnr<>''");
-    WorkSteps steps(context.workProgress(), tr("Writing the check list"),
+    WorkSteps steps(context.workProgress(), Texts::tr("Writing the check list"),
                     context.connection.scalar(QStringLiteral("SELECT count(*)") + chipRunners).toLongLong());
     QSqlQuery rows = context.connection.exec(QStringLiteral("SELECT t.number, r.firstname, r.lastname, r.chipnr, t.class, t.name")
                                              + chipRunners + QStringLiteral(" ORDER BY t.number, r.chipnr"));
@@ -95,8 +95,8 @@ ReportFile CheckListReport(const ReportContext &context, const ReportFile &file)
 
 ReportFile ControlStatisticsReport(const ReportContext &context, const ReportFile &file)
 {
-    ReportPage page = beginPage(context, tr("Statistics"), QString());
-    WorkSteps steps(context.workProgress(), tr("Counting the punches of each control"),
+    ReportPage page = beginPage(context, Texts::tr("Statistics"), QString());
+    WorkSteps steps(context.workProgress(), Texts::tr("Counting the punches of each control"),
                     context.connection.scalar(QStringLiteral("SELECT count(*) FROM control")).toLongLong());
     // The first team and runner are the first rows of subqueries ordered by time.
     QSqlQuery rows = context.connection.exec(QStringLiteral(
@@ -106,8 +106,8 @@ ReportFile ControlStatisticsReport(const ReportContext &context, const ReportFil
         "(SELECT (t.firstname || ' ' || t.lastname) FROM res_cp r, runner t WHERE KP=c.controlnr AND t.id=r.runner_id AND r.status<>2 "
         "ORDER BY r.ctime) AS firstname FROM control c ORDER BY mitu DESC, c.id"));
     page.append(QStringLiteral("<table class=\"\" border=\"0\">"));
-    page.append(QStringLiteral("<tr class=\"resultheader\"><td>") + tr("Control") + QStringLiteral("</td><td>") + tr("Punches")
-                + QStringLiteral("</td><td>") + tr("First punch") + QStringLiteral("</td></tr>"));
+    page.append(QStringLiteral("<tr class=\"resultheader\"><td>") + Texts::tr("Control") + QStringLiteral("</td><td>") + Texts::tr("Punches")
+                + QStringLiteral("</td><td>") + Texts::tr("First punch") + QStringLiteral("</td></tr>"));
     int listed = 0;
     for (qint64 row = 0; rows.next(); steps.reached(++row)) {
         if (rows.value(1).toString() == QLatin1String("0"))
@@ -115,7 +115,7 @@ ReportFile ControlStatisticsReport(const ReportContext &context, const ReportFil
         // A control punched only by hand has no first punch to name.
         const QString first = rows.value(2).isNull()
             ? QString()
-            : DateTimeText(true, DateTime::fromStored(rows.value(2))) + tr(" by ") + Html(rows.value(4).toString()) + QStringLiteral(" (")
+            : DateTimeText(true, DateTime::fromStored(rows.value(2))) + Texts::tr(" by ") + Html(rows.value(4).toString()) + QStringLiteral(" (")
                 + Html(rows.value(3).toString()) + u')';
         page.append(QStringLiteral("<tr class=\"team") + QString::number(listed % 2) + QStringLiteral("\">") + cell(rows.value(0))
                     + cell(rows.value(1)) + QStringLiteral("<td>") + first + QStringLiteral("</td></tr>"));

@@ -9,10 +9,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("Reports", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(Reports)
+};
 
 QString dataRow(const QString &label, const QString &value)
 {
@@ -28,17 +28,17 @@ void appendRouteTable(QStringList &page, std::optional<RouteImage> &image, const
                       const tResArray &list)
 {
     const EventSettings &settings = context.settings;
-    const bool punchTimeColumn = settings.cbPunchTime && settings.rgControlCard == EventSettings::CardPerRunner;
+    const bool punchTimeColumn = settings.showPunchTimes && settings.controlCard == EventSettings::CardPerRunner;
     int dayFlag = 1;
     page.append(QStringLiteral("<table class=\"r0\">"));
-    page.append(QStringLiteral("<tr class=\"resultheader\">") + tr("<td>KP</td><td>Time</td><td>SplitTime</td><td>Points</td>"
+    page.append(QStringLiteral("<tr class=\"resultheader\">") + Texts::tr("<td>KP</td><td>Time</td><td>SplitTime</td><td>Points</td>"
                                                                    "<td>Distance</td><td>Speed (1km)</td><td>1 point</td>"));
     if (punchTimeColumn)
-        page.append(QStringLiteral("<td>") + tr("Punch time") + QStringLiteral("</td>"));
+        page.append(QStringLiteral("<td>") + Texts::tr("Punch time") + QStringLiteral("</td>"));
     page.append(QStringLiteral("</tr>"));
 
     CourseLegs legs(context.course);
-    UpdateDayNight(dayFlag, settings.meSunSet, settings.meSunrise, team.start);
+    UpdateDayNight(dayFlag, settings.sunset, settings.sunrise, team.start);
     if (image && legs.start().at)
         image->drawStart(*legs.start().at);
     page.append(QStringLiteral("<tr><td><b>") + Html(legs.start().label) + QStringLiteral("</b></td>") + dayNightCell(dayFlag)
@@ -48,7 +48,7 @@ void appendRouteTable(QStringList &page, std::optional<RouteImage> &image, const
     qint64 cumulativePoints = 0;
     for (const tControlRes &entry : list) {
         const CourseLeg leg = legs.next(entry.code);
-        UpdateDayNight(dayFlag, settings.meSunSet, settings.meSunrise, entry.time);
+        UpdateDayNight(dayFlag, settings.sunset, settings.sunrise, entry.time);
         if (image)
             image->drawLeg(leg);
         page.append(QStringLiteral("<tr><td><b>") + Html(leg.label) + QStringLiteral("</b></td>") + dayNightCell(dayFlag));
@@ -67,9 +67,9 @@ void appendRouteTable(QStringList &page, std::optional<RouteImage> &image, const
         if ((entry.status == PunchOK || entry.status == PunchMan) && leg.points >= 1)
             cumulativePoints += leg.points;
         page.append(PunchMark(entry, leg.points, QString::number(leg.points) + QStringLiteral(" /") + QString::number(cumulativePoints),
-                              settings.sePunchWindow));
-        page.append(QStringLiteral("</td><td>") + DistanceText(leg.length, settings.eMap_Scale) + u'/' + DistanceText(legs.total(), settings.eMap_Scale)
-                    + QStringLiteral(" km</td><td>") + SpeedText(split, leg.length, settings.eMap_Scale) + QStringLiteral("</td><td>")
+                              settings.punchWindowSeconds));
+        page.append(QStringLiteral("</td><td>") + DistanceText(leg.length, settings.mapScale) + u'/' + DistanceText(legs.total(), settings.mapScale)
+                    + QStringLiteral(" km</td><td>") + SpeedText(split, leg.length, settings.mapScale) + QStringLiteral("</td><td>")
                     + TimePerPointText(split, leg.points, entry.status) + QStringLiteral("</td>"));
         if (punchTimeColumn)
             page.append(QStringLiteral("<td>") + QString::number(entry.seconds) + QStringLiteral(" s</td>"));
@@ -78,8 +78,8 @@ void appendRouteTable(QStringList &page, std::optional<RouteImage> &image, const
 
     const qint64 onCourse = team.rtime - team.inCenter;
     page.append(QStringLiteral("<tr class=\"resultheader\"><td>&nbsp;</td><td>") + FormatSeconds(team.rtime) + QStringLiteral("</td><td>&nbsp;</td><td>")
-                + QString::number(team.points) + QStringLiteral("</td><td>") + DistanceText(legs.total(), settings.eMap_Scale)
-                + QStringLiteral(" km</td><td>") + SpeedText(onCourse, legs.total(), settings.eMap_Scale) + QStringLiteral("</td><td>")
+                + QString::number(team.points) + QStringLiteral("</td><td>") + DistanceText(legs.total(), settings.mapScale)
+                + QStringLiteral(" km</td><td>") + SpeedText(onCourse, legs.total(), settings.mapScale) + QStringLiteral("</td><td>")
                 + TimePerPointText(onCourse, team.points, PunchOK) + QStringLiteral("</td>"));
     if (punchTimeColumn)
         page.append(QStringLiteral("<td>&nbsp;</td>"));
@@ -88,7 +88,7 @@ void appendRouteTable(QStringList &page, std::optional<RouteImage> &image, const
 
 } // namespace
 
-QString SpeedText(qint64 seconds, qint64 distance, const QString &mapScale)
+QString SpeedText(qint64 seconds, qint64 distance, qint64 mapScale)
 {
     const qint64 meters = MapUnitsToMeters(distance, mapScale);
     if (seconds <= 0 || distance <= 0 || meters < 1)
@@ -119,40 +119,40 @@ TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const TeamRow
     QStringList &page = result.lines;
     page = context.header.lines();
     page.append(QStringLiteral("<table class=\"r1\" border=\"0\"><tr><td><table class=\"r0\" >"));
-    page.append(dataRow(tr("NR"), QString::number(team.number)));
-    page.append(dataRow(tr("Name"), Html(team.name)));
-    if (settings.cbShowClub)
-        page.append(dataRow(tr("Club"), Html(team.club)));
-    if (settings.cbShowCountry)
-        page.append(dataRow(tr("Country"), Html(CountryName(context.countries, team.country))));
-    page.append(dataRow(tr("Class"), Html(team.className)));
+    page.append(dataRow(Texts::tr("NR"), QString::number(team.number)));
+    page.append(dataRow(Texts::tr("Name"), Html(team.name)));
+    if (settings.showClub)
+        page.append(dataRow(Texts::tr("Club"), Html(team.club)));
+    if (settings.showCountry)
+        page.append(dataRow(Texts::tr("Country"), Html(CountryName(context.countries, team.country))));
+    page.append(dataRow(Texts::tr("Class"), Html(team.className)));
     page.append(QStringLiteral("</table></td></tr><tr><td><table class=\"r0\" >"));
-    page.append(QStringLiteral("<tr><td class=\"resultheader\">") + tr("Place") + QStringLiteral("</td><td><b>") + placeText
+    page.append(QStringLiteral("<tr><td class=\"resultheader\">") + Texts::tr("Place") + QStringLiteral("</td><td><b>") + placeText
                 + QStringLiteral("</b>&nbsp;") + subClassText + QStringLiteral("</td></tr>"));
-    page.append(dataRow(tr("Points"), QString::number(team.points)));
-    page.append(dataRow(tr("Penalty"), QString::number(team.penalty)));
-    page.append(dataRow(tr("Time"), FormatSeconds(team.rtime)));
+    page.append(dataRow(Texts::tr("Points"), QString::number(team.points)));
+    page.append(dataRow(Texts::tr("Penalty"), QString::number(team.penalty)));
+    page.append(dataRow(Texts::tr("Time"), FormatSeconds(team.rtime)));
     if (team.inCenter > 0) {
-        page.append(dataRow(tr("At admin.area: "), FormatSeconds(team.inCenter)));
-        page.append(dataRow(tr("On Course: "), FormatSeconds(team.rtime - team.inCenter)));
+        page.append(dataRow(Texts::tr("At admin.area: "), FormatSeconds(team.inCenter)));
+        page.append(dataRow(Texts::tr("On Course: "), FormatSeconds(team.rtime - team.inCenter)));
     }
-    page.append(QStringLiteral("<tr><td class=\"resultheader\">") + tr("Result") + QStringLiteral("</td><td class=\"css_result\">")
+    page.append(QStringLiteral("<tr><td class=\"resultheader\">") + Texts::tr("Result") + QStringLiteral("</td><td class=\"css_result\">")
                 + ResultText(team.result) + QStringLiteral("</td></tr></table></td></tr>"));
-    page.append(QStringLiteral("<tr><td colspan=\"2\" class=\"resultheader\" nowrap=nowrap>") + tr("Members") + QStringLiteral("</td></tr>"));
+    page.append(QStringLiteral("<tr><td colspan=\"2\" class=\"resultheader\" nowrap=nowrap>") + Texts::tr("Members") + QStringLiteral("</td></tr>"));
     page.append(QStringLiteral("<tr><td colspan=\"2\" class=\"css_members\" nowrap=nowrap>"));
-    const QDate eventDate = settings.dtpDate.date();
+    const QDate eventDate = settings.eventDate.date();
     for (const ResultRunner &runner : runners)
         page.append(Html(runner.firstname + u' ' + runner.lastname + u' ' + runner.sex + u'-') + AgeText(runner.birthdate, eventDate) + u' '
                     + Html(runner.country) + QStringLiteral("<br />"));
     page.append(QStringLiteral("</td></tr><tr><td colspan=\"2\">"));
     if (list) {
         std::optional<RouteImage> image;
-        if (settings.cbTeamRoute && context.routeBase)
+        if (settings.teamRouteMaps && context.routeBase)
             image.emplace(*context.routeBase);
         appendRouteTable(page, image, context, team, *list);
         if (image) {
             page.append(QStringLiteral("</td></tr><tr><td><img src=\"map_") + QString::number(team.number) + QStringLiteral(".gif\" alt=\"\" />"));
-            result.route = image->finish(settings.leName + QStringLiteral(" :: ") + team.name);
+            result.route = image->finish(settings.eventName + QStringLiteral(" :: ") + team.name);
         }
     }
     page.append(QStringLiteral("</td></tr></table>"));

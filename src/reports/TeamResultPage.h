@@ -28,7 +28,7 @@ struct ResultRunner
 };
 
 // Time per kilometre: empty unless both are positive and the distance is a metre or more.
-QString SpeedText(qint64 seconds, qint64 distance, const QString &mapScale);
+QString SpeedText(qint64 seconds, qint64 distance, qint64 mapScale);
 // Time per point of an OK or hand-entered punch; empty otherwise.
 QString TimePerPointText(qint64 seconds, qint64 points, int status);
 // The country's name in the list; empty for a code it does not hold.

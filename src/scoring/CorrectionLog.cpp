@@ -9,10 +9,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("CorrectionLog", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(CorrectionLog)
+};
 
 // Writers of the log take turns (the window and commands of other
 // processes): a line put at the top while another writer read the old log
@@ -22,7 +22,7 @@ class LogWriterTurn
 public:
     explicit LogWriterTurn(const QString &eventDirectory)
         : m_turn(CorrectionLogFileName(eventDirectory) + QStringLiteral(".lock"), waitMs,
-                 tr("Cannot write the edit log %1").arg(CorrectionLogFileName(eventDirectory)))
+                 Texts::tr("Cannot write the edit log %1").arg(CorrectionLogFileName(eventDirectory)))
     {
     }
 
@@ -50,7 +50,7 @@ QStringList LoadCorrectionLog(const QString &eventDirectory)
         return {};
     const std::optional<QStringList> lines = ReadTextLines(fileName);
     if (!lines)
-        throw KorventError(tr("Cannot read the edit log %1").arg(fileName));
+        throw KorventError(Texts::tr("Cannot read the edit log %1").arg(fileName));
     return *lines;
 }
 

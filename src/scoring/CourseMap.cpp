@@ -15,10 +15,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("CourseMap", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(CourseMap)
+};
 
 QColor outlineOf(const QString &type)
 {
@@ -57,7 +57,7 @@ int pictureHeight(double height, int width, const QString &what)
 {
     const int most = MaxHeightPerWidth * width;
     if (!(height >= 1 && height < most + 1))
-        throw KorventError(tr("%1: %2 pixels wide the course picture would be %3 pixels high; it can be 1 to %4")
+        throw KorventError(Texts::tr("%1: %2 pixels wide the course picture would be %3 pixels high; it can be 1 to %4")
                                .arg(what)
                                .arg(width)
                                .arg(QString::number(std::floor(height), 'f', 0))
@@ -78,14 +78,14 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
     QSqlQuery extent = connection.exec(QStringLiteral("SELECT min(pos_x), max(pos_x), min(pos_y), max(pos_y)") + placedControls);
     extent.next();
     if (extent.value(0).isNull())
-        throw KorventError(tr("There are no controls to draw"));
+        throw KorventError(Texts::tr("There are no controls to draw"));
     map.originX = extent.value(0).toLongLong();
     map.originY = extent.value(2).toLongLong();
     const double spanX = extent.value(1).toDouble() - static_cast<double>(map.originX);
     const double spanY = extent.value(3).toDouble() - static_cast<double>(map.originY);
-    const int width = settings.seMapWidth;
+    const int width = settings.courseMapWidth;
     if (spanX <= 0)
-        throw KorventError(tr("The controls lie on one vertical line of the map: there is no width to draw"));
+        throw KorventError(Texts::tr("The controls lie on one vertical line of the map: there is no width to draw"));
     map.scale = static_cast<double>(width) / spanX;
 
     const QString mapFile = eventDirectory + mapFileName;
@@ -99,16 +99,16 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
         const QImage image = reader.read();
         // Qt refuses a picture beyond its allocation limit with only "Unable to read image data".
         if (image.isNull() && size.isValid() && qint64(size.width()) * size.height() * 4 > qint64(QImageReader::allocationLimit()) << 20)
-            throw KorventError(tr("Cannot read the map picture %1: at %2 x %3 pixels it is larger than the %4 MB a picture may take")
+            throw KorventError(Texts::tr("Cannot read the map picture %1: at %2 x %3 pixels it is larger than the %4 MB a picture may take")
                                    .arg(mapFile)
                                    .arg(size.width())
                                    .arg(size.height())
                                    .arg(QImageReader::allocationLimit()));
         if (image.isNull())
-            throw KorventError(tr("Cannot read the map picture %1: %2").arg(mapFile, reader.errorString()));
+            throw KorventError(Texts::tr("Cannot read the map picture %1: %2").arg(mapFile, reader.errorString()));
         map.scale = static_cast<double>(width) / image.width();
         const int height = pictureHeight(image.height() * map.scale, width,
-                                         tr("The map picture %1 is %2 x %3 pixels").arg(mapFile).arg(image.width()).arg(image.height()));
+                                         Texts::tr("The map picture %1 is %2 x %3 pixels").arg(mapFile).arg(image.width()).arg(image.height()));
         // Smoothly: thin map lines scaled down by sampling turn dotted or vanish.
         // Transparent parts of the picture are paper.
         map.picture = QImage(width, height, QImage::Format_RGB888);
@@ -122,9 +122,9 @@ CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &setting
             map.originX = start.value(0).toLongLong();
             map.originY = start.value(1).toLongLong();
         }
-        dpi = MapSettingNumber(settings, "eMap_DPI");
+        dpi = settings.mapDpi;
     } else {
-        const int height = pictureHeight(spanY * map.scale + 20, width + 20, tr("The controls span %1 x %2 map units").arg(QString::number(spanX, 'f', 0), QString::number(spanY, 'f', 0)));
+        const int height = pictureHeight(spanY * map.scale + 20, width + 20, Texts::tr("The controls span %1 x %2 map units").arg(QString::number(spanX, 'f', 0), QString::number(spanY, 'f', 0)));
         map.picture = QImage(width + 20, height, QImage::Format_RGB888);
         map.picture.fill(Qt::white);
     }

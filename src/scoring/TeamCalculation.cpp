@@ -31,10 +31,10 @@ struct TeamCalculation::TeamInputs
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("TeamCalculation", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(TeamCalculation)
+};
 
 const QString teamColumns = QStringLiteral("id, number, name, class, status, calctime");
 
@@ -70,7 +70,7 @@ void TeamCalculation::LoadCourseDefinition()
 
 int TeamCalculation::requiredRunners(int startedRunners) const
 {
-    return m_setup->settings.rgControlCard == EventSettings::CardPerTeam ? 1 : startedRunners;
+    return m_setup->settings.controlCard == EventSettings::CardPerTeam ? 1 : startedRunners;
 }
 
 std::optional<TeamCalculation::TeamInputs> TeamCalculation::readTeamNumbered(qint64 number)
@@ -113,7 +113,7 @@ bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
         report(team->team, outcome);
         return outcome.ok;
     } catch (const KorventError &error) {
-        m_messages.error(tr("Error: Team nr") + QString::number(number) + u' ' + error.message());
+        m_messages.error(Texts::tr("Error: Team nr") + QString::number(number) + u' ' + error.message());
         return false;
     }
 }
@@ -122,7 +122,7 @@ void TeamCalculation::report(const TeamRow &team, const Outcome &outcome)
 {
     // Only after the transaction: a message box waiting for the operator must not hold the writer lock.
     if (outcome.tooManyPunches)
-        m_messages.error(tr("To many controls! :") + team.name);
+        m_messages.error(Texts::tr("To many controls! :") + team.name);
 }
 
 TeamCalculation::Outcome TeamCalculation::evaluate(const TeamInputs &inputs, bool store, tResArray &list)
@@ -131,7 +131,7 @@ TeamCalculation::Outcome TeamCalculation::evaluate(const TeamInputs &inputs, boo
     Outcome outcome;
     outcome.status = team.status;
     TeamPunchEvaluation evaluation =
-        EvaluateTeamPunches(inputs.punches, requiredRunners(inputs.startedRunners), m_setup->settings.sePunchWindow);
+        EvaluateTeamPunches(inputs.punches, requiredRunners(inputs.startedRunners), m_setup->settings.punchWindowSeconds);
     if (evaluation.tooManyPunches) {
         outcome.tooManyPunches = true;
         return outcome;
@@ -174,9 +174,9 @@ void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, TDa
     if (!teamClass)
         return;
 
-    const TDateTime eventDay = DateTime::fromDateAndTime(settings.dtpDate.date(), QTime(0, 0));
+    const TDateTime eventDay = DateTime::fromDateAndTime(settings.eventDate.date(), QTime(0, 0));
     const qint64 runningTime = SecondsBetween(eventDay, finishTime) * 100 - teamClass->start;
-    const Overtime overtime = OvertimePenalty(runningTime, *teamClass, settings.sePenaltySeconds, settings.sePenaltyPoints);
+    const Overtime overtime = OvertimePenalty(runningTime, *teamClass, settings.penaltySpanSeconds, settings.penaltyPoints);
     const int computedStatus = overtime.late ? TeamLate : TeamOK;
     const qint64 penalty = overtime.penalty;
     // Statuses set by hand (OB, W/D, DSQ, DNS, ...) survive the calculation.
@@ -289,8 +289,8 @@ private:
 
 CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &progress)
 {
-    const QString what = tr("Calculating the teams");
-    progress.step(tr("Reading the teams and their punches"), 0, 0);
+    const QString what = Texts::tr("Calculating the teams");
+    progress.step(Texts::tr("Reading the teams and their punches"), 0, 0);
     db::Connection &connection = m_connection;
     const UnflushedCommits unflushed(connection);
 
@@ -387,7 +387,7 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
                 aloneUntil = end;
                 continue;
             }
-            m_messages.error(tr("Error: Team nr") + QString::number(numberOf.value(firstId)) + u' ' + error.message());
+            m_messages.error(Texts::tr("Error: Team nr") + QString::number(numberOf.value(firstId)) + u' ' + error.message());
             ++summary.errors;
             next = end;
             continue;
@@ -419,7 +419,7 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
     }
     for (auto it = namesOfNumber.cbegin(); it != namesOfNumber.cend(); ++it)
         if (it->size() > 1)
-            m_messages.warning(tr("Teams share the number %1: %2; only the first is calculated").arg(it.key()).arg(it->join(QStringLiteral(", "))));
+            m_messages.warning(Texts::tr("Teams share the number %1: %2; only the first is calculated").arg(it.key()).arg(it->join(QStringLiteral(", "))));
     WarnResultTeamsWithoutStartedRunner(connection, m_messages);
     return summary;
 }

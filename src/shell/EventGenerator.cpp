@@ -57,29 +57,29 @@ const QStringList countries = {u"EST"_s, u"LAT"_s, u"LTU"_s, u"FIN"_s, u"SWE"_s}
 
 constexpr double secondDays = 1.0 / 86'400.0;
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("EventGenerator", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(EventGenerator)
+};
 
 void writeSettingsAndClasses(const QString &eventDirectory, const QDate &day, int classes)
 {
     EventSettings::update(eventDirectory, [&](EventSettings &settings) {
-        settings.leName = QStringLiteral("Demo Rogaine");
-        settings.leDate = day.toString(QStringLiteral("d MMMM yyyy"));
-        settings.leOrganiser = QStringLiteral("Korvent demo club");
-        settings.leLocation = QStringLiteral("Forest of Examples");
-        settings.dtpDate = QDateTime(day, QTime(0, 0));
-        settings.meEventStartTime = QStringLiteral("10:00:00");
-        settings.meSunrise = QStringLiteral("04:30:00");
-        settings.meSunSet = QStringLiteral("22:10:00");
-        settings.rgControlCard = EventSettings::CardPerRunner;
-        settings.sePunchWindow = 120;
-        settings.sePenaltyPoints = -10;
-        settings.sePenaltySeconds = 60;
-        settings.eSubClasses = QStringLiteral("MV;WV");
-        settings.eResultHeader = EventSettings::newEventResultHeader();
-        settings.cbShowCountry = true;
+        settings.eventName = QStringLiteral("Demo Rogaine");
+        settings.headingDate = day.toString(QStringLiteral("d MMMM yyyy"));
+        settings.organiser = QStringLiteral("Korvent demo club");
+        settings.eventArea = QStringLiteral("Forest of Examples");
+        settings.eventDate = QDateTime(day, QTime(0, 0));
+        settings.firstStart = std::chrono::hours(10);
+        settings.sunrise = std::chrono::hours(4) + std::chrono::minutes(30);
+        settings.sunset = std::chrono::hours(22) + std::chrono::minutes(10);
+        settings.controlCard = EventSettings::CardPerRunner;
+        settings.punchWindowSeconds = 120;
+        settings.penaltyPoints = -10;
+        settings.penaltySpanSeconds = 60;
+        settings.extraClasses = QStringLiteral("MV;WV");
+        settings.resultHeader = EventSettings::newEventResultHeader();
+        settings.showCountry = true;
     });
 
     ClassTree tree;
@@ -98,7 +98,7 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
 {
     if (options.teams < 1 || options.controls < 1 || options.minRunners < 1 || options.maxRunners < options.minRunners
         || options.visits < 0 || options.classes < 1 || options.classes > static_cast<int>(classPlans.size()))
-        throw KorventError(tr("Generator options out of range: teams, controls and runners must be at least 1, runners MIN-MAX ordered, "
+        throw KorventError(Texts::tr("Generator options out of range: teams, controls and runners must be at least 1, runners MIN-MAX ordered, "
                               "classes 1 to %1").arg(classPlans.size()));
     // Checked inside the transaction: two generators started at once would
     // otherwise both find the event empty and mix two events.
@@ -106,7 +106,7 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
     db::Transaction transaction(connection);
     for (const char *table : {"team", "runner", "control", "res_cp", "extrapoint"})
         if (data.rowCount(QString::fromLatin1(table)) > 0)
-            throw KorventError(tr("The event already has data in table %1; generate into an empty event only").arg(QString::fromLatin1(table)));
+            throw KorventError(Texts::tr("The event already has data in table %1; generate into an empty event only").arg(QString::fromLatin1(table)));
 
     Random random(options.seed);
     const QDate day(2026, 6, 13);

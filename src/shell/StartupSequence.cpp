@@ -26,10 +26,10 @@ void applyTextEncoding(const QString &settingsFile)
                                .arg(codepage, settingsFile));
 }
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("StartupSequence", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(StartupSequence)
+};
 
 bool isFolder(const QString &directory)
 {
@@ -45,7 +45,7 @@ StartWindowAnswer askUntilSettled(const QString &proposed, const AskStartWindow 
         const QString path = QFileInfo(answer.eventDirectory).absoluteFilePath();
         if (askCreateFolder(path)) {
             if (!QDir().mkpath(path))
-                throw KorventError(tr("Cannot create the event folder %1").arg(path));
+                throw KorventError(Texts::tr("Cannot create the event folder %1").arg(path));
             break;
         }
         answer = askStartWindow(answer.eventDirectory);
@@ -59,7 +59,7 @@ void giveNewEventTheProgramHeader(const QString &eventDirectory)
 {
     EventSettings::update(eventDirectory, [&](EventSettings &settings) {
         if (!IniFile(EventSettings::fileName(eventDirectory)).hasKey(EventSettings::sectionName(), QStringLiteral("eResultHeader")))
-            settings.eResultHeader = EventSettings::newEventResultHeader();
+            settings.resultHeader = EventSettings::newEventResultHeader();
     });
 }
 
@@ -94,9 +94,9 @@ EventLocation settle(const QString &currentDirectory, const QStringList &argumen
     }
 
     if (eventDirectory.isEmpty())
-        throw KorventError(tr("Event directory is missing: no folder was given"));
+        throw KorventError(Texts::tr("Event directory is missing: no folder was given"));
     if (!isFolder(eventDirectory))
-        throw KorventError(tr("Event directory is missing: %1").arg(QFileInfo(eventDirectory).absoluteFilePath()));
+        throw KorventError(Texts::tr("Event directory is missing: %1").arg(QFileInfo(eventDirectory).absoluteFilePath()));
 
     location.eventDirectory = Platform::withTrailingSeparator(eventDirectory);
     location.resultsDirectory = location.eventDirectory + QStringLiteral("results/");

@@ -12,10 +12,10 @@
 
 namespace {
 
-QString tr(const char *text)
+struct Texts
 {
-    return QCoreApplication::translate("ClassTable", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(ClassTable)
+};
 
 } // namespace
 
@@ -53,19 +53,19 @@ ClassNodeParts ParseClassNodeText(const QString &nodeText)
 QString ClassNameProblem(const QString &name)
 {
     if (name.trimmed().isEmpty())
-        return tr("A class needs a name");
+        return Texts::tr("A class needs a name");
     const bool unfit = std::any_of(name.cbegin(), name.cend(), [](QChar c) {
         return c == u'<' || c == u'*' || c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
     });
     if (unfit)
-        return tr("The class name \"%1\" holds \"<\", \"*\", a tab or a line break, which a class name may not hold").arg(name.simplified());
+        return Texts::tr("The class name \"%1\" holds \"<\", \"*\", a tab or a line break, which a class name may not hold").arg(name.simplified());
     return QString();
 }
 
 QString DuplicateClassNameProblem(const ClassTree &tree, const QString &name)
 {
     const bool taken = std::any_of(tree.cbegin(), tree.cend(), [&](const ClassNode &node) { return ParseClassNodeText(node.text).name == name; });
-    return taken ? tr("There is a class %1 already; a class name may stand once in the tree").arg(name) : QString();
+    return taken ? Texts::tr("There is a class %1 already; a class name may stand once in the tree").arg(name) : QString();
 }
 
 QString MainClassTimesProblem(const MainClassTimes &times)
@@ -78,7 +78,7 @@ QString MainClassTimesProblem(const MainClassTimes &times)
     };
     for (const auto &[caption, text] : fields)
         if (!form.match(*text).hasMatch())
-            return tr("%1 \"%2\" is not a time of hours, minutes and seconds (minutes and seconds below 60)").arg(tr(caption), *text);
+            return Texts::tr("%1 \"%2\" is not a time of hours, minutes and seconds (minutes and seconds below 60)").arg(Texts::tr(caption), *text);
     return QString();
 }
 
@@ -178,10 +178,10 @@ ClassTree ReadClassTreeFile(const QString &fileName)
             ++depth;
         const int parentDepth = tree.empty() ? -1 : tree.back().depth;
         if (depth >= ClassPathLevels)
-            throw KorventError(tr("%1, line %2: classes may be nested %3 levels deep at most")
+            throw KorventError(Texts::tr("%1, line %2: classes may be nested %3 levels deep at most")
                                    .arg(fileName).arg(lineNumber).arg(ClassPathLevels));
         if (depth > parentDepth + 1)
-            throw KorventError(tr("%1, line %2: \"%3\" is more than one level below the class before it")
+            throw KorventError(Texts::tr("%1, line %2: \"%3\" is more than one level below the class before it")
                                    .arg(fileName).arg(lineNumber).arg(line.mid(depth)));
         tree.push_back(ClassNode{line.mid(depth), depth});
     }

@@ -1,5 +1,7 @@
 #include "store/DateTime.h"
 
+#include "db/StoredValue.h"
+
 #include <cmath>
 #include <optional>
 
@@ -69,7 +71,7 @@ QString toStorageText(TDateTime value)
 QVariant toStored(TDateTime value)
 {
     if (value == 0)
-        return QVariant(QMetaType::fromType<QString>());
+        return db::NullText();
     return toStorageText(value);
 }
 
@@ -119,21 +121,8 @@ TDateTime fromStored(const QVariant &stored)
         if (const std::optional<TDateTime> value = parseCanonical(QStringView(*static_cast<const QString *>(stored.constData()))))
             return *value;
     }
-    const QString text = stored.toString().trimmed();
-    if (text.isEmpty())
-        return 0;
-    const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
-    if (!date.isValid())
-        return 0;
-    if (text.size() <= 10)
-        return fromDateAndTime(date, QTime(0, 0));
-    const QString timeText = text.mid(11);
-    QTime time = QTime::fromString(timeText, QStringLiteral("HH:mm:ss.z"));
-    if (!time.isValid())
-        time = QTime::fromString(timeText, QStringLiteral("HH:mm:ss"));
-    if (!time.isValid())
-        return 0;
-    return fromDateAndTime(date, time);
+    const std::optional<QDateTime> value = db::ReadStoredDateTime(stored.toString());
+    return value ? fromDateAndTime(value->date(), value->time()) : 0;
 }
 
 } // namespace DateTime

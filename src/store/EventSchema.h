@@ -7,5 +7,9 @@
 #include <vector>
 
 const std::vector<db::TableDefinition> &EventTables();
+// The version of the tables, kept in the file. 1: the five tables as they are;
+// a file without one (0) holds them too. A change to the tables raises it and
+// adds the step that brings an older file to it.
+inline constexpr int EventSchemaVersion = 1;
 // The table by name; raises KorventError for a name that is not one of them.
 const db::TableDefinition &EventTable(const QString &name);

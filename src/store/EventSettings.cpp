@@ -6,8 +6,6 @@
 #include "store/MapHelpers.h"
 #include "store/TimeHelpers.h"
 
-#include <QCoreApplication>
-#include <QRegularExpression>
 
 namespace {
 
@@ -21,72 +19,114 @@ std::vector<SettingDefinition> makeDefinitions()
 {
     const QStringList cards = {QStringLiteral("per Team"), QStringLiteral("per Runner(s)")};
     return {
-        {"leName", K::Text, &S::leName, QString(), "Event", "Event name"},
-        {"leDate", K::Text, &S::leDate, QString(), "Event", "Date"},
-        {"leOrganiser", K::Text, &S::leOrganiser, QString(), "Event", "Organiser"},
-        {"leLocation", K::Text, &S::leLocation, QString(), "Event", "Event area / place"},
-        {"leCourseMaster", K::Text, &S::leCourseMaster, QString(), "Event", "Coursesetter"},
-        {"rgControlCard", K::Choice, &S::rgControlCard, 0, "Event", "Control Card", "", 0, 1, "", cards},
-        {"dtpDate", K::DateTime, &S::dtpDate, QDateTime(QDate(2008, 9, 1), QTime(0, 0)), "Event", "Start date"},
-        {"meSunrise", K::Masked, &S::meSunrise, QStringLiteral("00:00:00"), "Event", "Sunrise", "", 0, 0, "00:00:00"},
-        {"meSunSet", K::Masked, &S::meSunSet, QStringLiteral("00:00:00"), "Event", "Sunset", "", 0, 0, "00:00:00"},
-        {"meEventStartTime", K::Masked, &S::meEventStartTime, QStringLiteral("00:00:00"), "Event", "First starttime", "", 0, 0, "00:00:00"},
-        {"eClassName", K::Text, &S::eClassName, QString(), "Classes", "Class"},
-        {"meStartTime", K::Masked, &S::meStartTime, QStringLiteral("12:00:00"), "Classes", "Start time", "", 0, 0, "00:00:00"},
-        {"meControlTime", K::Masked, &S::meControlTime, QStringLiteral("012:00:00"), "Classes", "Maximum time", "", 0, 0, "000:00:00"},
-        {"mePenaltyTime", K::Masked, &S::mePenaltyTime, QStringLiteral("00:30:00"), "Classes", "Penalty time", "", 0, 0, "00:00:00"},
-        {"cbMainClass", K::Boolean, &S::cbMainClass, false, "Classes", "Add main class"},
-        {"eSubClasses", K::Text, &S::eSubClasses, QString(), "Classes", "Extra Classes (SC1;SC2 etc)", "Extra separated by ;"},
-        {"cbCheckInOut", K::Boolean, &S::cbCheckInOut, true, "Controls", "Check IN/OUT"},
-        {"cbUnit11", K::Boolean, &S::cbUnit11, false, "Controls", "UnitNr +11"},
-        {"sePenaltyPoints", K::Integer, &S::sePenaltyPoints, -1, "Setup", "- points", "", -9999, 0},
+        {"leName", K::Text, &S::eventName, QString(), "Event", "Event name"},
+        {"leDate", K::Text, &S::headingDate, QString(), "Event", "Date"},
+        {"leOrganiser", K::Text, &S::organiser, QString(), "Event", "Organiser"},
+        {"leLocation", K::Text, &S::eventArea, QString(), "Event", "Event area / place"},
+        {"leCourseMaster", K::Text, &S::courseSetter, QString(), "Event", "Coursesetter"},
+        {"rgControlCard", K::Choice, &S::controlCard, 0, "Event", "Control Card", "", 0, 1, "", cards},
+        {"dtpDate", K::DateTime, &S::eventDate, QDateTime(QDate(2008, 9, 1), QTime(0, 0)), "Event", "Start date"},
+        {"meSunrise", K::Masked, &S::sunrise, QStringLiteral("00:00:00"), "Event", "Sunrise", "", 0, 0, "00:00:00"},
+        {"meSunSet", K::Masked, &S::sunset, QStringLiteral("00:00:00"), "Event", "Sunset", "", 0, 0, "00:00:00"},
+        {"meEventStartTime", K::Masked, &S::firstStart, QStringLiteral("00:00:00"), "Event", "First starttime", "", 0, 0, "00:00:00"},
+        {"eClassName", K::Text, &S::newClassName, QString(), "Classes", "Class"},
+        {"meStartTime", K::Masked, &S::newClassStart, QStringLiteral("12:00:00"), "Classes", "Start time", "", 0, 0, "00:00:00"},
+        {"meControlTime", K::Masked, &S::newClassMaximumTime, QStringLiteral("012:00:00"), "Classes", "Maximum time", "", 0, 0, "000:00:00"},
+        {"mePenaltyTime", K::Masked, &S::newClassPenaltyTime, QStringLiteral("00:30:00"), "Classes", "Penalty time", "", 0, 0, "00:00:00"},
+        {"cbMainClass", K::Boolean, &S::addMainClass, false, "Classes", "Add main class"},
+        {"eSubClasses", K::Text, &S::extraClasses, QString(), "Classes", "Extra Classes (SC1;SC2 etc)", "Extra separated by ;"},
+        {"cbCheckInOut", K::Boolean, &S::checkInOutControls, true, "Controls", "Check IN/OUT"},
+        {"cbUnit11", K::Boolean, &S::unitNumberPlus11, false, "Controls", "UnitNr +11"},
+        {"sePenaltyPoints", K::Integer, &S::penaltyPoints, -1, "Setup", "- points", "", -9999, 0},
         // A penalty span of no length would divide the overtime by zero.
-        {"sePenaltySeconds", K::Integer, &S::sePenaltySeconds, 60, "Setup", "per (sec)", "", 1, 999'999},
-        {"sePunchWindow", K::Integer, &S::sePunchWindow, -1, "Setup", "Max Punch interval (sec)",
+        {"sePenaltySeconds", K::Integer, &S::penaltySpanSeconds, 60, "Setup", "per (sec)", "", 1, 999'999},
+        {"sePunchWindow", K::Integer, &S::punchWindowSeconds, -1, "Setup", "Max Punch interval (sec)",
          "Time in seconds when all team member had to punch, -1 dont check", -1, 99'999},
-        {"seServerDataIn", K::Integer, &S::seServerDataIn, 6001, "Setup", "Server PORT", "", 1024, 9999},
-        {"seMaxConnections", K::Integer, &S::seMaxConnections, 5, "Setup", "Max connections", "", 1, 100},
-        {"cbSendToClient", K::Boolean, &S::cbSendToClient, false, "Setup", "Send To Clients (push)"},
-        {"cbSendToServer", K::Boolean, &S::cbSendToServer, false, "Setup", "Forward to server", "", 0, 0, "", {}, false},
-        {"eServerAddressPort", K::Text, &S::eServerAddressPort, QString(), "Setup", "Server address:port", "", 0, 0, "", {}, false},
-        {"cbCalcDistSpeed", K::Boolean, &S::cbCalcDistSpeed, false, "Setup", "Calc distance/speed"},
-        {"cbMultiReadout", K::Boolean, &S::cbMultiReadout, false, "Setup", "Multi readout", "Support for double readout (during event )"},
-        {"eResultHeader", K::Text, &S::eResultHeader, QString(), "Lists and extras", "Results header"},
-        {"cbTeamRoute", K::Boolean, &S::cbTeamRoute, false, "Lists and extras", "Create team route map (for Web)"},
-        {"cbPunchTime", K::Boolean, &S::cbPunchTime, false, "Lists and extras", "Show punching time  (for Web)"},
-        {"cbShowCountry", K::Boolean, &S::cbShowCountry, false, "Lists and extras", "Show country"},
-        {"cbShowClub", K::Boolean, &S::cbShowClub, false, "Lists and extras", "Show Club"},
-        {"cbDifferentClass", K::Boolean, &S::cbDifferentClass, false, "Lists and extras", "Results file per class"},
-        {"cbXML3Format", K::Boolean, &S::cbXML3Format, true, "Lists and extras", "IOF XML ver 3.0"},
-        // Numbers kept as texts, bounded to what a real map can need.
-        {"eMap_Scale", K::Text, &S::eMap_Scale, QStringLiteral("30000"), "Controls", "Scale 1:", "", 1, MapScaleLimit},
-        {"eMap_DPI", K::Text, &S::eMap_DPI, QStringLiteral("150"), "Controls", "DPI:", "", 1, MapDpiLimit},
-        {"eMap_OffsetX", K::Text, &S::eMap_OffsetX, QStringLiteral("0"), "Controls", "Start Offset (pix) x", "Start pos x-pix on image file",
+        {"seServerDataIn", K::Integer, &S::serverPort, 6001, "Setup", "Server PORT", "", 1024, 9999},
+        {"seMaxConnections", K::Integer, &S::maxConnections, 5, "Setup", "Max connections", "", 1, 100},
+        {"cbSendToClient", K::Boolean, &S::pushToClients, false, "Setup", "Send To Clients (push)"},
+        {"cbSendToServer", K::Boolean, &S::forwardToServer, false, "Setup", "Forward to server", "", 0, 0, "", {}, false},
+        {"eServerAddressPort", K::Text, &S::forwardAddress, QString(), "Setup", "Server address:port", "", 0, 0, "", {}, false},
+        {"cbCalcDistSpeed", K::Boolean, &S::replyDistances, false, "Setup", "Calc distance/speed"},
+        {"cbMultiReadout", K::Boolean, &S::multiReadout, false, "Setup", "Multi readout", "Support for double readout (during event )"},
+        {"eResultHeader", K::Text, &S::resultHeader, QString(), "Lists and extras", "Results header"},
+        {"cbTeamRoute", K::Boolean, &S::teamRouteMaps, false, "Lists and extras", "Create team route map (for Web)"},
+        {"cbPunchTime", K::Boolean, &S::showPunchTimes, false, "Lists and extras", "Show punching time  (for Web)"},
+        {"cbShowCountry", K::Boolean, &S::showCountry, false, "Lists and extras", "Show country"},
+        {"cbShowClub", K::Boolean, &S::showClub, false, "Lists and extras", "Show Club"},
+        {"cbDifferentClass", K::Boolean, &S::resultsFilePerClass, false, "Lists and extras", "Results file per class"},
+        {"cbXML3Format", K::Boolean, &S::iofXml3, true, "Lists and extras", "IOF XML ver 3.0"},
+        // Bounded to what a real map can need. An empty scale gives no distances.
+        {"eMap_Scale", K::MapNumber, &S::mapScale, QStringLiteral("30000"), "Controls", "Scale 1:", "", 1, MapScaleLimit, "", {}, true, true},
+        {"eMap_DPI", K::MapNumber, &S::mapDpi, QStringLiteral("150"), "Controls", "DPI:", "", 1, MapDpiLimit},
+        {"eMap_OffsetX", K::MapNumber, &S::mapOffsetX, QStringLiteral("0"), "Controls", "Start Offset (pix) x", "Start pos x-pix on image file",
          -MapCoordinateLimit, MapCoordinateLimit},
-        {"eMap_OffsetY", K::Text, &S::eMap_OffsetY, QStringLiteral("0"), "Controls", "Start Offset (pix) y", "Start pos y-pix on image file",
+        {"eMap_OffsetY", K::MapNumber, &S::mapOffsetY, QStringLiteral("0"), "Controls", "Start Offset (pix) y", "Start pos y-pix on image file",
          -MapCoordinateLimit, MapCoordinateLimit},
-        {"eMap_Filename", K::Text, &S::eMap_Filename, QStringLiteral("rogainmap.gif"), "Controls", "Map file name"},
-        {"seMapWidth", K::Integer, &S::seMapWidth, 500, "Controls", "map file width", "", 200, 2000},
+        {"eMap_Filename", K::Text, &S::mapFileName, QStringLiteral("rogainmap.gif"), "Controls", "Map file name"},
+        {"seMapWidth", K::Integer, &S::courseMapWidth, 500, "Controls", "map file width", "", 200, 2000},
     };
 }
 
-QString tr(const char *text)
+QString refusal(const SettingDefinition &definition, const QString &text, const QString &why)
 {
-    return QCoreApplication::translate("EventSettings", text);
+    return EventSettings::tr("%1 (%2): \"%3\" %4").arg(EventSettings::tr(definition.caption), QString::fromLatin1(definition.key), text, why);
 }
 
-bool matchesMask(const QString &text, const char *mask)
+int maximumOf(const SettingDefinition &definition)
 {
-    const QString pattern = QRegularExpression::escape(QString::fromLatin1(mask)).replace(QLatin1String("0"), QLatin1String("\\d"));
-    return QRegularExpression(QStringLiteral("^") + pattern + u'$').match(text).hasMatch();
+    return definition.kind == SettingKind::Choice ? static_cast<int>(definition.choices.size()) - 1 : definition.maximum;
+}
+
+// The digits of a masked clock field: every '0' of the mask a digit, every
+// other character itself, minutes and seconds below 60.
+std::optional<std::chrono::seconds> readMaskedClock(QStringView text, const char *mask)
+{
+    const QLatin1StringView pattern(mask);
+    if (text.size() != pattern.size())
+        return std::nullopt;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (pattern[i] == '0' ? !(text[i] >= u'0' && text[i] <= u'9') : text[i] != QLatin1Char(pattern[i]))
+            return std::nullopt;
+    const QList<QStringView> parts = text.split(u':');
+    if (parts.size() != 3 || parts[1].toInt() > 59 || parts[2].toInt() > 59)
+        return std::nullopt;
+    return std::chrono::seconds(parts[0].toLongLong() * 3600 + parts[1].toInt() * 60 + parts[2].toInt());
+}
+
+QString maskedClockText(std::chrono::seconds value, const char *mask)
+{
+    const qsizetype hourDigits = QLatin1StringView(mask).indexOf(u':');
+    const qint64 seconds = value.count();
+    const auto digits = [](qint64 number, qsizetype width) { return QString::number(number).rightJustified(width, u'0'); };
+    return digits(seconds / 3600, hourDigits) + u':' + digits(seconds / 60 % 60, 2) + u':' + digits(seconds % 60, 2);
+}
+
+std::optional<qint64> readMapSetting(const SettingDefinition &definition, const QString &text)
+{
+    if (text.isEmpty() && definition.emptyIsNone)
+        return 0;
+    return ReadMapNumber(text, definition.minimum, definition.maximum);
 }
 
 QString mapNumberWanted(const SettingDefinition &definition)
 {
-    return definition.minimum < 0 ? tr("is not a whole number from %1 to %2 (digits, a minus sign in front if below zero)")
+    return definition.minimum < 0 ? EventSettings::tr("is not a whole number from %1 to %2 (digits, a minus sign in front if below zero)")
                                         .arg(definition.minimum)
                                         .arg(definition.maximum)
-                                  : tr("is not a whole number from %1 to %2 (digits only)").arg(definition.minimum).arg(definition.maximum);
+                                  : EventSettings::tr("is not a whole number from %1 to %2 (digits only)").arg(definition.minimum).arg(definition.maximum);
+}
+
+QString defaultText(const SettingDefinition &definition)
+{
+    switch (definition.kind) {
+    case SettingKind::Boolean:
+        return definition.defaultValue.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case SettingKind::DateTime:
+        return definition.defaultValue.toDateTime().toString(IniFile::dateTimeFormat());
+    default:
+        return definition.defaultValue.toString();
+    }
 }
 
 } // namespace
@@ -105,88 +145,85 @@ const SettingDefinition *FindSetting(const QString &key)
     return nullptr;
 }
 
-EventSettings::EventSettings()
+const SettingDefinition &SettingOf(SettingMember member)
 {
-    for (const SettingDefinition &definition : SettingDefinitions()) {
-        std::visit([&](auto member) {
-            using T = std::remove_reference_t<decltype(this->*member)>;
-            this->*member = definition.defaultValue.template value<T>();
-        }, definition.member);
-    }
+    for (const SettingDefinition &definition : SettingDefinitions())
+        if (definition.member == member)
+            return definition;
+    Q_UNREACHABLE();
 }
 
-QVariant SettingValue(const EventSettings &settings, const SettingDefinition &definition)
+EventSettings::EventSettings()
 {
-    return std::visit([&](auto member) { return QVariant::fromValue(settings.*member); }, definition.member);
+    for (const SettingDefinition &definition : SettingDefinitions())
+        SetSettingText(*this, definition, defaultText(definition));
 }
 
 QString SettingText(const EventSettings &settings, const SettingDefinition &definition)
 {
-    const QVariant value = SettingValue(settings, definition);
-    switch (definition.kind) {
-    case SettingKind::Boolean:
-        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case SettingKind::DateTime:
-        return value.toDateTime().toString(IniFile::dateTimeFormat());
-    default:
-        return value.toString();
-    }
+    return std::visit([&](auto member) -> QString {
+        const auto &value = settings.*member;
+        using T = std::remove_cvref_t<decltype(value)>;
+        if constexpr (std::is_same_v<T, QString>)
+            return value;
+        else if constexpr (std::is_same_v<T, bool>)
+            return value ? QStringLiteral("1") : QStringLiteral("0");
+        else if constexpr (std::is_same_v<T, QDateTime>)
+            return value.toString(IniFile::dateTimeFormat());
+        else if constexpr (std::is_same_v<T, std::chrono::seconds>)
+            return maskedClockText(value, definition.mask);
+        else if constexpr (std::is_same_v<T, qint64>)
+            return value == 0 && definition.emptyIsNone ? QString() : QString::number(value);
+        else
+            return QString::number(value);
+    }, definition.member);
 }
 
 void SetSettingText(EventSettings &settings, const SettingDefinition &definition, const QString &text)
 {
-    auto refuse = [&](const QString &why) {
-        throw KorventError(tr("%1 (%2): \"%3\" %4").arg(tr(definition.caption), QString::fromLatin1(definition.key), text, why));
-    };
+    auto refuse = [&](const QString &why) { throw KorventError(refusal(definition, text, why)); };
     switch (definition.kind) {
     case SettingKind::Text:
-        // An empty scale gives no distances, as before; anything else is read
-        // as every part of the program reads it.
-        if (definition.maximum > definition.minimum && !(text.isEmpty() && definition.member == SettingMember(&S::eMap_Scale))
-            && !ReadMapNumber(text, definition.minimum, definition.maximum))
+        settings.*std::get<QString EventSettings::*>(definition.member) = text;
+        break;
+    case SettingKind::MapNumber: {
+        const std::optional<qint64> value = readMapSetting(definition, text);
+        if (!value)
             refuse(mapNumberWanted(definition));
-        settings.*std::get<QString EventSettings::*>(definition.member) = text;
+        settings.*std::get<qint64 EventSettings::*>(definition.member) = *value;
         break;
-    case SettingKind::Masked:
-        if (!matchesMask(text, definition.mask))
-            refuse(tr("is not of the form %1").arg(QString::fromLatin1(definition.mask)));
-        settings.*std::get<QString EventSettings::*>(definition.member) = text;
+    }
+    case SettingKind::Masked: {
+        const std::optional<std::chrono::seconds> value = readMaskedClock(text, definition.mask);
+        if (!value)
+            refuse(EventSettings::tr("is not of the form %1 with minutes and seconds below 60").arg(QString::fromLatin1(definition.mask)));
+        settings.*std::get<std::chrono::seconds EventSettings::*>(definition.member) = *value;
         break;
+    }
     case SettingKind::Integer:
     case SettingKind::Choice: {
         bool ok = false;
         const int value = text.trimmed().toInt(&ok);
-        const int maximum = definition.kind == SettingKind::Choice ? static_cast<int>(definition.choices.size()) - 1 : definition.maximum;
         if (!ok)
-            refuse(tr("is not a whole number"));
-        if (value < definition.minimum || value > maximum)
-            refuse(tr("is outside %1 to %2").arg(definition.minimum).arg(maximum));
+            refuse(EventSettings::tr("is not a whole number"));
+        if (value < definition.minimum || value > maximumOf(definition))
+            refuse(EventSettings::tr("is outside %1 to %2").arg(definition.minimum).arg(maximumOf(definition)));
         settings.*std::get<int EventSettings::*>(definition.member) = value;
         break;
     }
     case SettingKind::Boolean:
         if (text != QLatin1String("0") && text != QLatin1String("1"))
-            refuse(tr("is not 0 or 1"));
+            refuse(EventSettings::tr("is not 0 or 1"));
         settings.*std::get<bool EventSettings::*>(definition.member) = text == QLatin1String("1");
         break;
     case SettingKind::DateTime: {
         const QDateTime value = QDateTime::fromString(text.trimmed(), IniFile::dateTimeFormat());
         if (!value.isValid())
-            refuse(tr("is not a date-time of the form YYYY-MM-DD HH:MM:SS"));
+            refuse(EventSettings::tr("is not a date-time of the form YYYY-MM-DD HH:MM:SS"));
         settings.*std::get<QDateTime EventSettings::*>(definition.member) = value;
         break;
     }
     }
-}
-
-qint64 MapSettingNumber(const EventSettings &settings, const char *key)
-{
-    const SettingDefinition *definition = FindSetting(QLatin1String(key));
-    Q_ASSERT(definition && definition->kind == SettingKind::Text && definition->maximum > definition->minimum);
-    const QString text = SettingText(settings, *definition);
-    if (const std::optional<qint64> value = ReadMapNumber(text, definition->minimum, definition->maximum))
-        return *value;
-    throw KorventError(tr("%1 (%2): \"%3\" %4").arg(tr(definition->caption), QString::fromLatin1(key), text, mapNumberWanted(*definition)));
 }
 
 EventSettings EventSettings::load(const QString &eventDirectory)
@@ -198,21 +235,50 @@ EventSettings EventSettings::load(const QString &eventDirectory)
         const QString key = QString::fromLatin1(definition.key);
         if (!ini.hasKey(section, key))
             continue;
-        // The window's own rules: unreadable numbers keep the current value,
-        // spin boxes hold a number to their range.
-        std::visit([&](auto member) {
-            using T = std::remove_reference_t<decltype(settings.*member)>;
-            if constexpr (std::is_same_v<T, QString>) {
-                settings.*member = ini.readString(section, key);
-            } else if constexpr (std::is_same_v<T, bool>) {
-                settings.*member = ini.readBool(section, key, settings.*member);
-            } else if constexpr (std::is_same_v<T, int>) {
-                const int maximum = definition.kind == SettingKind::Choice ? static_cast<int>(definition.choices.size()) - 1 : definition.maximum;
-                settings.*member = static_cast<int>(std::clamp<qint64>(ini.readInteger(section, key, settings.*member), definition.minimum, maximum));
-            } else {
-                settings.*member = ini.readDateTime(section, key, settings.*member);
-            }
-        }, definition.member);
+        const auto refuse = [&](const QString &text, const QString &why) {
+            throw KorventError(fileName(eventDirectory) + QStringLiteral(": ") + refusal(definition, text, why));
+        };
+        // The window's own rules: unreadable integers and dates keep the
+        // current value, spin boxes hold a number to their range.
+        switch (definition.kind) {
+        case SettingKind::Text:
+            settings.*std::get<QString EventSettings::*>(definition.member) = ini.readString(section, key);
+            break;
+        case SettingKind::Boolean: {
+            bool &value = settings.*std::get<bool EventSettings::*>(definition.member);
+            value = ini.readBool(section, key, value);
+            break;
+        }
+        case SettingKind::Integer:
+        case SettingKind::Choice: {
+            int &value = settings.*std::get<int EventSettings::*>(definition.member);
+            value = static_cast<int>(std::clamp<qint64>(ini.readInteger(section, key, value), definition.minimum, maximumOf(definition)));
+            break;
+        }
+        case SettingKind::DateTime: {
+            QDateTime &value = settings.*std::get<QDateTime EventSettings::*>(definition.member);
+            value = ini.readDateTime(section, key, value);
+            break;
+        }
+        case SettingKind::MapNumber: {
+            const QString text = ini.readString(section, key);
+            const std::optional<qint64> value = readMapSetting(definition, text);
+            if (!value)
+                refuse(text, mapNumberWanted(definition));
+            settings.*std::get<qint64 EventSettings::*>(definition.member) = *value;
+            break;
+        }
+        case SettingKind::Masked: {
+            // Read as every reader of these fields read them before they were
+            // numbers, so files written by hand or by older versions keep their times.
+            const QString text = ini.readString(section, key);
+            const qint64 hundredths = ClockTextToHundredths(text, QLatin1Char(','));
+            if (hundredths < 0)
+                refuse(text, EventSettings::tr("is not a clock time of the form %1").arg(QString::fromLatin1(definition.mask)));
+            settings.*std::get<std::chrono::seconds EventSettings::*>(definition.member) = std::chrono::seconds(hundredths / 100);
+            break;
+        }
+        }
     }
     return settings;
 }
@@ -230,7 +296,7 @@ EventSettings EventSettings::update(const QString &eventDirectory, const std::fu
 {
     // A lock left by a program that was killed is taken over (its process is gone).
     constexpr int waitMs = 30'000;
-    const LockFileTurn turn(fileName(eventDirectory) + QStringLiteral(".lock"), waitMs, tr("Cannot change %1").arg(fileName(eventDirectory)));
+    const LockFileTurn turn(fileName(eventDirectory) + QStringLiteral(".lock"), waitMs, EventSettings::tr("Cannot change %1").arg(fileName(eventDirectory)));
     EventSettings settings = load(eventDirectory);
     change(settings);
     settings.save(eventDirectory);
@@ -239,6 +305,6 @@ EventSettings EventSettings::update(const QString &eventDirectory, const std::fu
 
 TDateTime EventSettings::EventStartDateTime() const
 {
-    const TDateTime day = DateTime::fromDateAndTime(dtpDate.date(), QTime(0, 0));
-    return day + ClockTextToHundredths(meEventStartTime, QLatin1Char(',')) / 8'640'000.0;
+    const TDateTime day = DateTime::fromDateAndTime(eventDate.date(), QTime(0, 0));
+    return day + static_cast<double>(firstStart.count()) / 86'400.0;
 }

@@ -6,34 +6,45 @@
 
 #include "store/DateTime.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <chrono>
 #include <functional>
 #include <variant>
 #include <vector>
 
 struct EventSettings
 {
-    QString leName, leDate, leOrganiser, leLocation, leCourseMaster;
-    int rgControlCard;
-    QDateTime dtpDate;
-    QString meSunrise, meSunSet, meEventStartTime;
-    QString eClassName, meStartTime, meControlTime, mePenaltyTime;
-    bool cbMainClass;
-    QString eSubClasses;
-    bool cbCheckInOut, cbUnit11;
-    int sePenaltyPoints, sePenaltySeconds, sePunchWindow;
-    int seServerDataIn, seMaxConnections;
-    bool cbSendToClient, cbSendToServer;
-    QString eServerAddressPort;
-    bool cbCalcDistSpeed;
-    QString eResultHeader;
-    bool cbTeamRoute, cbPunchTime, cbShowCountry, cbShowClub, cbDifferentClass, cbXML3Format;
-    QString eMap_Scale, eMap_DPI, eMap_OffsetX, eMap_OffsetY, eMap_Filename;
-    int seMapWidth;
-    bool cbMultiReadout;
+    Q_DECLARE_TR_FUNCTIONS(EventSettings)
+
+public:
+    QString eventName, headingDate, organiser, eventArea, courseSetter;
+    int controlCard;
+    QDateTime eventDate; // its date part is the event day
+    // Clock times of the event day.
+    std::chrono::seconds sunrise, sunset, firstStart;
+    // What the next main class added in the setup window gets.
+    QString newClassName;
+    std::chrono::seconds newClassStart, newClassMaximumTime, newClassPenaltyTime;
+    bool addMainClass;
+    QString extraClasses;
+    bool checkInOutControls, unitNumberPlus11;
+    int penaltyPoints, penaltySpanSeconds, punchWindowSeconds;
+    int serverPort, maxConnections;
+    bool pushToClients, forwardToServer;
+    QString forwardAddress;
+    bool replyDistances;
+    QString resultHeader;
+    bool teamRouteMaps, showPunchTimes, showCountry, showClub, resultsFilePerClass, iofXml3;
+    // The map: scale 1:mapScale (0: none set, no distances), picture
+    // resolution and the picture pixel of the start.
+    qint64 mapScale, mapDpi, mapOffsetX, mapOffsetY;
+    QString mapFileName;
+    int courseMapWidth;
+    bool multiReadout;
 
     // Every setting at its default.
     EventSettings();
@@ -47,7 +58,10 @@ struct EventSettings
     // what a new event and a generated one start with.
     static QString newEventResultHeader() { return QStringLiteral("common/header.htm"); }
 
-    // Missing or unreadable keys keep their defaults; numbers are held to their range.
+    // Missing keys keep their defaults; integers, booleans and the date the
+    // window could not read keep theirs too, and integers are held to their
+    // range. A clock time or map number that does not read raises KorventError
+    // naming the file, the key and the text: it is never replaced unseen.
     static EventSettings load(const QString &eventDirectory);
     // Rewrites the section: keys of no setting disappear. Raises KorventError when not written.
     void save(const QString &eventDirectory) const;
@@ -56,13 +70,16 @@ struct EventSettings
     // settings at once both keep their change. Returns the settings saved.
     static EventSettings update(const QString &eventDirectory, const std::function<void(EventSettings &)> &change);
 
-    // The event day (date of dtpDate) at the first start time.
+    // The event day at the first start time.
     TDateTime EventStartDateTime() const;
 };
 
-enum class SettingKind { Text, Masked, Integer, Boolean, Choice, DateTime };
+// Masked: a clock time typed in a masked field; MapNumber: a whole number
+// typed in a plain field.
+enum class SettingKind { Text, Masked, Integer, Boolean, Choice, DateTime, MapNumber };
 
-using SettingMember = std::variant<QString EventSettings::*, int EventSettings::*, bool EventSettings::*, QDateTime EventSettings::*>;
+using SettingMember = std::variant<QString EventSettings::*, int EventSettings::*, bool EventSettings::*, QDateTime EventSettings::*,
+                                   qint64 EventSettings::*, std::chrono::seconds EventSettings::*>;
 
 // What the setup window shows for a setting and how its value is checked.
 struct SettingDefinition
@@ -70,28 +87,27 @@ struct SettingDefinition
     const char *key;
     SettingKind kind;
     SettingMember member;
-    QVariant defaultValue;
+    QVariant defaultValue; // as setup.ini holds it
     const char *tab;
     const char *caption;
     const char *hint = "";
-    int minimum = 0;        // Integer; a Text setting with a range holds a number
+    int minimum = 0;        // Integer, MapNumber
     int maximum = 0;
     const char *mask = "";  // Masked: '0' a digit, other characters are literals
     QStringList choices = {}; // Choice
     bool enabled = true;
+    bool emptyIsNone = false; // MapNumber: an empty text stands for 0, none set
 };
 
 const std::vector<SettingDefinition> &SettingDefinitions();
 // The setting by key (exact name); nullptr when there is none.
 const SettingDefinition *FindSetting(const QString &key);
+// The setting that fills this member.
+const SettingDefinition &SettingOf(SettingMember member);
 
-QVariant SettingValue(const EventSettings &settings, const SettingDefinition &definition);
 // The value as setup.ini holds it.
 QString SettingText(const EventSettings &settings, const SettingDefinition &definition);
-// Sets a setting from its setup.ini text. Raises KorventError naming the key
-// and what is wrong when the text is not of the setting's kind or range.
+// Sets a setting from its text (`settings set`, the setup window). Raises
+// KorventError naming the key and the text when it is not of the setting's
+// kind or range.
 void SetSettingText(EventSettings &settings, const SettingDefinition &definition, const QString &text);
-// The number a map setting (eMap_Scale, eMap_DPI, eMap_OffsetX, eMap_OffsetY)
-// holds, read as ReadMapNumber reads it. Raises KorventError naming the
-// setting and its text when it holds none (empty, or edited by hand).
-qint64 MapSettingNumber(const EventSettings &settings, const char *key);

@@ -1,7 +1,6 @@
 #include "store/MapHelpers.h"
 
 #include "base/Platform.h"
-#include "store/TimeHelpers.h"
 
 #include <QtNumeric>
 
@@ -62,9 +61,8 @@ int MapPixel(double value)
     return static_cast<int>(std::clamp(value, -1e9, 1e9));
 }
 
-qint64 MapUnitsToMeters(qint64 mapUnits, const QString &mapScale)
+qint64 MapUnitsToMeters(qint64 mapUnits, qint64 scale)
 {
-    const qint64 scale = ReadMapNumber(mapScale, 1, MapScaleLimit).value_or(0);
     if (scale <= 0 || mapUnits <= 0)
         return 0;
     qint64 product = 0;
@@ -73,24 +71,24 @@ qint64 MapUnitsToMeters(qint64 mapUnits, const QString &mapScale)
     return truncated(static_cast<double>(mapUnits) * static_cast<double>(scale) / 10'000.0);
 }
 
-QString DistanceText(qint64 mapUnits, const QString &mapScale)
+QString DistanceText(qint64 mapUnits, qint64 mapScale)
 {
     QString text = QString::number(MapUnitsToMeters(mapUnits, mapScale) / 1000.0, 'f', 2);
     text.replace(QLatin1Char('.'), Platform::decimalSeparator());
     return text;
 }
 
-QString DistanceMetersText(qint64 mapUnits, const QString &mapScale)
+QString DistanceMetersText(qint64 mapUnits, qint64 mapScale)
 {
     return QString::number(MapUnitsToMeters(mapUnits, mapScale));
 }
 
-void UpdateDayNight(int &flag, const QString &sunsetText, const QString &sunriseText, TDateTime dateTime)
+void UpdateDayNight(int &flag, std::chrono::seconds sunsetTime, std::chrono::seconds sunriseTime, TDateTime dateTime)
 {
     const double fraction = dateTime - std::floor(dateTime);
     qint64 t = static_cast<qint64>(fraction * 86'400.0);
-    const qint64 sunset = ClockTextToHundredths(sunsetText, QLatin1Char(',')) / 100;
-    const qint64 sunrise = ClockTextToHundredths(sunriseText, QLatin1Char(',')) / 100;
+    const qint64 sunset = sunsetTime.count();
+    const qint64 sunrise = sunriseTime.count();
     if (flag == 1) {
         if (sunrise > t)
             t += 86'400;

@@ -1,12 +1,13 @@
 #pragma once
 
 // Control positions are kept in tenths of a millimetre on the map; the map
-// scale (a text, as the event settings hold it) turns them into metres.
+// scale turns them into metres.
 
 #include "store/DateTime.h"
 
 #include <QString>
 
+#include <chrono>
 #include <optional>
 
 // Course setting programs put the origin in the middle of the map, so a
@@ -27,11 +28,10 @@ constexpr qint64 MapCoordinateLimit = 1'000'000; // map units
 constexpr int MapScaleLimit = 1'000'000;
 constexpr int MapDpiLimit = 10'000;
 
-// The map numbers of the settings (scale, DPI, start offsets) are texts; this
-// is their one reading, for the check where they are set and for every
-// program part that uses them: plain digits, a leading minus only where the
-// range takes negatives, nothing else (no "+", blanks or decimals, which
-// other readers would take differently), within minimum to maximum.
+// The one reading of a map number typed or stored as text (the settings'
+// scale, DPI and start offsets): plain digits, a leading minus only where
+// the range takes negatives, nothing else (no "+", blanks or decimals),
+// within minimum to maximum.
 std::optional<qint64> ReadMapNumber(QStringView text, qint64 minimum, qint64 maximum);
 
 // Distances are worked out in floating point and held to what a qint64
@@ -40,12 +40,12 @@ qint64 MapDistance(qint64 x1, qint64 y1, qint64 x2, qint64 y2);
 // A pixel of a map picture worked out in floating point, truncated; one far
 // off the picture stays far off it, so positions changed by hand cannot overflow.
 int MapPixel(double value);
-// A scale the reading does not take (empty included) gives no distances: 0.
-qint64 MapUnitsToMeters(qint64 mapUnits, const QString &mapScale);
+// A map without a scale (0) gives no distances: 0.
+qint64 MapUnitsToMeters(qint64 mapUnits, qint64 mapScale);
 // Kilometres with two decimals, in the regional decimal separator.
-QString DistanceText(qint64 mapUnits, const QString &mapScale);
-QString DistanceMetersText(qint64 mapUnits, const QString &mapScale);
+QString DistanceText(qint64 mapUnits, qint64 mapScale);
+QString DistanceMetersText(qint64 mapUnits, qint64 mapScale);
 
 // The day/night flag (1 daylight, 0 dark) changes only at the crossings of
 // sunset and sunrise, so the caller keeps it from punch to punch.
-void UpdateDayNight(int &flag, const QString &sunsetText, const QString &sunriseText, TDateTime dateTime);
+void UpdateDayNight(int &flag, std::chrono::seconds sunset, std::chrono::seconds sunrise, TDateTime dateTime);

@@ -3,7 +3,7 @@
 #include "store/EventSchema.h"
 
 TdmData::TdmData(const QString &eventDirectory)
-    : m_connection(databaseFileName(eventDirectory), EventTables())
+    : m_connection(databaseFileName(eventDirectory), EventTables(), EventSchemaVersion)
 {
 }
 

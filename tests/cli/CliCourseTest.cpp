@@ -1,6 +1,7 @@
 #include "TestFolder.h"
 #include "cli/CliRun.h"
 
+#include "base/IniFile.h"
 #include "store/EventSettings.h"
 
 #include <QDir>
@@ -72,10 +73,10 @@ TEST_F(CliControls, ImportAddsTheControlsAndSavesTheMapReference)
                                            "eMap_Scale=10000\neMap_OffsetX=1418\neMap_OffsetY=-1779\n"));
     EXPECT_EQ(list(), QStringList({"  170  170  17 C 1577   -6 P:170", "    S   10   0 S 1681 -214 S1"}));
     const EventSettings settings = EventSettings::load(event);
-    EXPECT_EQ(settings.eMap_Scale, QStringLiteral("10000"));
-    EXPECT_EQ(settings.eMap_OffsetX, QStringLiteral("1418"));
-    EXPECT_EQ(settings.eMap_OffsetY, QStringLiteral("-1779"));
-    EXPECT_EQ(settings.eMap_DPI, QStringLiteral("150")) << "the other settings stay";
+    EXPECT_EQ(settings.mapScale, 10000);
+    EXPECT_EQ(settings.mapOffsetX, 1418);
+    EXPECT_EQ(settings.mapOffsetY, -1779);
+    EXPECT_EQ(settings.mapDpi, 150) << "the other settings stay";
 }
 
 TEST_F(CliControls, MapfileSavesTheCoursePictureWithTheEventSettings)
@@ -93,14 +94,14 @@ TEST_F(CliControls, MapfileSavesTheCoursePictureWithTheEventSettings)
     const CliRun notSet = runCliIn(program.path(), {"--event", "event", "settings", "set", "eMap_OffsetY=1.5"});
     EXPECT_EQ(notSet.exitCode, 1);
     EXPECT_TRUE(notSet.err.endsWith(notWhole)) << notSet.err.toStdString();
-    EXPECT_EQ(EventSettings::load(event).eMap_OffsetY, QStringLiteral("-1779"));
+    EXPECT_EQ(EventSettings::load(event).mapOffsetY, -1779);
     // As a setup.ini edited by hand holds it: read the same way, refused the same way.
-    EventSettings edited = EventSettings::load(event);
-    edited.eMap_OffsetY = QStringLiteral("1.5");
-    edited.save(event);
+    IniFile edited(EventSettings::fileName(event));
+    edited.writeString(EventSettings::sectionName(), QStringLiteral("eMap_OffsetY"), QStringLiteral("1.5"));
+    edited.save();
     const CliRun refused = run({"mapfile"});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.endsWith(QStringLiteral("korvent-cli: ") + notWhole)) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.endsWith(QStringLiteral("korvent-cli: event/setup.ini: ") + notWhole)) << refused.err.toStdString();
     EXPECT_TRUE(refused.out.isEmpty());
 }
 

@@ -26,8 +26,8 @@ struct CliEditFixture : ::testing::Test
         event = folderOf(program) + QStringLiteral("event/");
         QDir().mkpath(event);
         EventSettings settings;
-        settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
-        settings.meEventStartTime = QStringLiteral("10:00:00");
+        settings.eventDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+        settings.firstStart = std::chrono::hours(10);
         settings.save(event);
         writeFile(event + QStringLiteral("classlist.tree"), "H6<*>(10:00:00|006:00:00|00:30:00)\r\n");
         data = std::make_unique<TdmData>(event);

@@ -39,7 +39,7 @@ TEST_F(CliEntriesFixture, ImportTeamsThenChipsThenStartedAndListTheTeams)
                                       "add the classes in the event setup before calculating\n"));
 
     EventSettings settings;
-    settings.rgControlCard = EventSettings::CardPerRunner;
+    settings.controlCard = EventSettings::CardPerRunner;
     settings.save(event);
     run = cli({"import", "chips", file("chips.txt", "901\r\n")});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();

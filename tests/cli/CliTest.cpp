@@ -199,7 +199,7 @@ TEST(Cli, SettingsChangedByTwoProgramsAtOnceKeepBothChanges)
     ASSERT_TRUE(cli.waitForStarted());
     // Gives the command time to change the settings were it not to wait.
     cli.waitForFinished(500);
-    changed.sePunchWindow = 300;
+    changed.punchWindowSeconds = 300;
     changed.save(event);
     other.unlock();
     cli.waitForFinished(30'000);
@@ -207,8 +207,8 @@ TEST(Cli, SettingsChangedByTwoProgramsAtOnceKeepBothChanges)
     EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
 
     const EventSettings saved = EventSettings::load(event);
-    EXPECT_EQ(saved.leCourseMaster, QStringLiteral("Ann"));
-    EXPECT_EQ(saved.sePunchWindow, 300);
+    EXPECT_EQ(saved.courseSetter, QStringLiteral("Ann"));
+    EXPECT_EQ(saved.punchWindowSeconds, 300);
 }
 
 TEST(Cli, GeneratorCountsBeyondAWholeNumberAreRefusedNotCut)
@@ -291,7 +291,7 @@ TEST(Cli, ANewEventMakesItsFirstReportWithTheProgramsHeader)
     ASSERT_EQ(report.exitCode, 0) << report.err.toStdString();
     const QByteArray written = readFile(folderOf(program) + QStringLiteral("event/results/results.htm"));
     EXPECT_TRUE(written.startsWith("\xEF\xBB\xBF<!DOCTYPE html>\r\n")) << written.left(40).toStdString();
-    EXPECT_EQ(EventSettings::load(folderOf(program) + QStringLiteral("event/")).eResultHeader, EventSettings::newEventResultHeader());
+    EXPECT_EQ(EventSettings::load(folderOf(program) + QStringLiteral("event/")).resultHeader, EventSettings::newEventResultHeader());
 
     // Emptied on purpose: it stays empty, and the refusal says where to set it.
     ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "settings", "set", "eResultHeader="}).exitCode, 0);
@@ -299,7 +299,7 @@ TEST(Cli, ANewEventMakesItsFirstReportWithTheProgramsHeader)
     EXPECT_NE(refused.exitCode, 0);
     EXPECT_TRUE(refused.err.contains(QLatin1String("Can't find report header file: none is set; set it as \"Results header\"")))
         << refused.err.toStdString();
-    EXPECT_EQ(EventSettings::load(folderOf(program) + QStringLiteral("event/")).eResultHeader, QString());
+    EXPECT_EQ(EventSettings::load(folderOf(program) + QStringLiteral("event/")).resultHeader, QString());
 }
 
 TEST(Cli, ReportWritesThePagesOfTheRegistryAndRefusesWhatItCannotDo)

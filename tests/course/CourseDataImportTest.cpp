@@ -86,16 +86,16 @@ TEST_F(CourseDataImport, ControlsStartFinishAndTheMapReference)
                               QStringLiteral("F 11 0 F 0 5 F\u00f61"),
                           }));
     ASSERT_TRUE(course.map.has_value());
-    EXPECT_EQ(course.map->scale, QStringLiteral("15000"));
-    EXPECT_EQ(course.map->offsetX, QStringLiteral("-105"));
-    EXPECT_EQ(course.map->offsetY, QStringLiteral("2770"));
+    EXPECT_EQ(course.map->scale, 15000);
+    EXPECT_EQ(course.map->offsetX, -105);
+    EXPECT_EQ(course.map->offsetY, 2770);
     EXPECT_EQ(course.rows.size(), 5u);
 
     EventSettings settings;
     ApplyMapReference(settings, *course.map);
-    EXPECT_EQ(settings.eMap_Scale, QStringLiteral("15000"));
-    EXPECT_EQ(settings.eMap_OffsetX, QStringLiteral("-105"));
-    EXPECT_EQ(settings.eMap_OffsetY, QStringLiteral("2770"));
+    EXPECT_EQ(settings.mapScale, 15000);
+    EXPECT_EQ(settings.mapOffsetX, -105);
+    EXPECT_EQ(settings.mapOffsetY, 2770);
 }
 
 TEST_F(CourseDataImport, TheScaleIsStoredAsTheSettingsReadIt)
@@ -108,8 +108,8 @@ TEST_F(CourseDataImport, TheScaleIsStoredAsTheSettingsReadIt)
         ASSERT_TRUE(course.map.has_value()) << c.inFile;
         EventSettings settings;
         ApplyMapReference(settings, *course.map);
-        EXPECT_EQ(settings.eMap_Scale, QLatin1String(c.stored)) << c.inFile;
-        EXPECT_EQ(MapSettingNumber(settings, "eMap_Scale"), QByteArray(c.stored).toLongLong()) << c.inFile;
+        EXPECT_EQ(SettingText(settings, SettingOf(&EventSettings::mapScale)), QLatin1String(c.stored)) << c.inFile;
+        EXPECT_EQ(settings.mapScale, QByteArray(c.stored).toLongLong()) << c.inFile;
     }
 }
 
@@ -129,9 +129,9 @@ TEST_F(CourseDataImport, TheExampleCourseDataOfTheIofStandard)
                      << " (KORVENT_IOF_COURSE_EXAMPLE); its import is not tested";
     const CourseData course = ImportCourseData(*data, example, false);
     ASSERT_TRUE(course.map.has_value());
-    EXPECT_EQ(course.map->scale, QStringLiteral("15000"));
-    EXPECT_EQ(course.map->offsetX, QStringLiteral("-105"));
-    EXPECT_EQ(course.map->offsetY, QStringLiteral("2770"));
+    EXPECT_EQ(course.map->scale, 15000);
+    EXPECT_EQ(course.map->offsetX, -105);
+    EXPECT_EQ(course.map->offsetY, 2770);
 
     // In the order of the file: the first of the three starts, 115 controls,
     // the finish. The start is one row: the other start points are named.

@@ -57,7 +57,7 @@ TEST_F(CourseMapFile, TheCoursePictureIsSavedAsBasePlusTheMapFileName)
     EXPECT_FALSE(hasPixelNear(picture, 10, 10, [](QColor c) { return c != QColor(Qt::white); }));
 
     // Replaced by the next one.
-    settings.seMapWidth = 300;
+    settings.courseMapWidth = 300;
     SaveCourseMapFile(*data, settings, folderOf(dir));
     EXPECT_EQ(QImage(written, "gif").width(), 320);
 }
@@ -95,9 +95,15 @@ TEST_F(CourseMapFile, RefusalsLeaveAnEarlierFileAsItWas)
     };
     for (const Case &c : cases) {
         EventSettings refused = settings;
-        refused.eMap_OffsetX = QString::fromUtf8(c.offsetX);
-        refused.eMap_OffsetY = QString::fromUtf8(c.offsetY);
-        refused.eMap_Filename = QString::fromUtf8(c.mapFile);
+        try {
+            // Offsets the picture cannot take never get past their reading.
+            SetSettingText(refused, SettingOf(&EventSettings::mapOffsetX), QString::fromUtf8(c.offsetX));
+            SetSettingText(refused, SettingOf(&EventSettings::mapOffsetY), QString::fromUtf8(c.offsetY));
+        } catch (const KorventError &error) {
+            EXPECT_TRUE(error.message().startsWith(QString::fromUtf8(c.message))) << error.message().toStdString();
+            continue;
+        }
+        refused.mapFileName = QString::fromUtf8(c.mapFile);
         try {
             SaveCourseMapFile(*data, refused, folderOf(dir));
             ADD_FAILURE() << c.message;
@@ -126,7 +132,7 @@ TEST_F(CourseMapFile, TheMapFileNameCannotLeadOutOfTheEventFolder)
     QDir().mkpath(folderOf(dir) + QStringLiteral("event/base"));
     const QString eventDirectory = folderOf(dir) + QStringLiteral("event/");
     for (const char *name : {"/../../escaped.gif", "\\..\\escaped.gif"}) {
-        settings.eMap_Filename = QLatin1String(name);
+        settings.mapFileName = QLatin1String(name);
         try {
             SaveCourseMapFile(*data, settings, eventDirectory);
             ADD_FAILURE() << name;

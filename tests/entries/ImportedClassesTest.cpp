@@ -40,7 +40,7 @@ TEST(ImportedClasses, ClassesTheEventDoesNotKnowAreNamedWithTheirTeamsAndStillIm
     for (const auto &c : cases) {
         QTemporaryDir dir;
         TdmData data(folderOf(dir));
-        setup.settings.eSubClasses = QLatin1String(c.subClasses);
+        setup.settings.extraClasses = QLatin1String(c.subClasses);
         const TeamImportSummary summary = ImportTeams(data.connection(), QStringList{header} + c.lines);
         EXPECT_EQ(ImportedClassesUnknown(summary, setup), c.warnings) << c.lines.join(u'\n').toStdString();
         EXPECT_EQ(data.connection().scalar(QStringLiteral("SELECT COUNT(*) FROM runner")).toInt(), c.lines.size());

@@ -50,7 +50,7 @@ struct IofExportFixture : ScoringFixture
     void SetUp() override
     {
         ScoringFixture::SetUp();
-        setup.settings.leName = QStringLiteral("Night Rogaine");
+        setup.settings.eventName = QStringLiteral("Night Rogaine");
         setup.classTree = {{QStringLiteral("H6<*>(10:00:00|006:00:00|00:30:00)"), 0}, {QStringLiteral("H6A"), 1}};
     }
 
@@ -151,8 +151,8 @@ struct IofExportFixture : ScoringFixture
     // seconds) with punches of every kind, then the finish at 16:05.
     CardTeam teamWithEveryPunchKind()
     {
-        setup.settings.rgControlCard = EventSettings::CardPerRunner;
-        setup.settings.sePunchWindow = 60;
+        setup.settings.controlCard = EventSettings::CardPerRunner;
+        setup.settings.punchWindowSeconds = 60;
         const qint64 id = calculatedTeam(1);
         const qint64 a = member(id, QStringLiteral("A"), QStringLiteral("101"));
         const qint64 b = member(id, QStringLiteral("B"), QStringLiteral("102"));

@@ -32,9 +32,9 @@ struct Xml3Export : IofExportFixture
 TEST_F(Xml3Export, EmptyClassTreeGivesResultListAndEventOnly)
 {
     setup.classTree.clear();
-    setup.settings.leOrganiser = QStringLiteral("Rogaining Club");
-    setup.settings.meEventStartTime = QStringLiteral("11:30:00");
-    setup.settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+    setup.settings.organiser = QStringLiteral("Rogaining Club");
+    setup.settings.firstStart = std::chrono::hours(11) + std::chrono::minutes(30);
+    setup.settings.eventDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
     // A zone in summer time now, north or south, so the offset in force is not the standard one.
     const QByteArray north("Europe/Tallinn"), south("Australia/Sydney");
     const QDateTime now = QDateTime::currentDateTimeUtc();
@@ -90,7 +90,7 @@ TEST_F(Xml3Export, CourseSetterIsSplitAtTheFirstBlank)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.courseSetter);
-        setup.settings.leCourseMaster = QString::fromUtf8(c.courseSetter);
+        setup.settings.courseSetter = QString::fromUtf8(c.courseSetter);
         const XmlElement race = node(export3(), QStringLiteral("Event/Race"));
         const XmlElement official = race.child(QStringLiteral("Official"));
         ASSERT_EQ(!official.isNull(), c.official);
@@ -361,9 +361,9 @@ TEST_F(Xml3Export, ATeamWithoutNumberGetsNoSplitsAndNoWordOfSharingOne)
 
 TEST_F(Xml3Export, AFirstStartTimeThatIsNoTimeOfDayWritesNothing)
 {
-    // The start time field takes any digits; the schema takes times of day only.
-    for (const char *time : {"25:00:00", "10:61:00", "  :  :  "}) {
-        setup.settings.meEventStartTime = QLatin1String(time);
+    // The start time field takes hours up to 99; the schema takes times of day only.
+    for (const char *time : {"25:00:00", "24:00:00", "99:59:59"}) {
+        SetSettingText(setup.settings, SettingOf(&EventSettings::firstStart), QLatin1String(time));
         try {
             ExportIofXml3(context(), true);
             ADD_FAILURE() << time;
@@ -382,10 +382,10 @@ TEST_F(Xml3Export, ARichEventValidatesAgainstTheOfficialSchema)
     // The check bites: a document the schema does not admit is refused.
     EXPECT_TRUE(iofSchemaErrors("<ResultList xmlns=\"http://www.orienteering.org/datastandard/3.0\"><Nonsense/></ResultList>").has_value());
 
-    setup.settings.leOrganiser = QStringLiteral("Rogaining Club");
-    setup.settings.leCourseMaster = QStringLiteral("Mari Anne Tamm");
-    setup.settings.rgControlCard = EventSettings::CardPerRunner;
-    setup.settings.sePunchWindow = 60;
+    setup.settings.organiser = QStringLiteral("Rogaining Club");
+    setup.settings.courseSetter = QStringLiteral("Mari Anne Tamm");
+    setup.settings.controlCard = EventSettings::CardPerRunner;
+    setup.settings.punchWindowSeconds = 60;
     setup.classTree.push_back({QStringLiteral("H6B"), 1});
     const qint64 id = calculatedTeam(1, QStringLiteral("H6A"),
                                      {{"name", "Łódź ☃ & <Co>"}, {"club", "Club"}, {"country", "EST"}, {"finis", at(QStringLiteral("16:05:10"))},

@@ -1,3 +1,4 @@
+#include "SettingsFileFailure.h"
 #include "scoring/ScoringFixture.h"
 #include "EventRows.h"
 #include "exports/MapPicture.h"
@@ -56,7 +57,7 @@ TEST_F(TrailplotFixture, PointsArePixelsFromTheStartAtTheOffsets)
     placed(QStringLiteral("I"), QStringLiteral("I"), 0, 0);
     placed(QStringLiteral("O"), QStringLiteral("O"), 2540, 0);
     placed(QStringLiteral("W"), QStringLiteral("W"), 254, 2540);
-    setup.settings.eMap_Scale = QStringLiteral("25000");
+    setup.settings.mapScale = 25000;
     run();
     EXPECT_TRUE(output.committed());
     EXPECT_EQ(output.files(), QList<ReportFile>({{ReportFolder::Event, QStringLiteral("rogainmap.rada")},
@@ -76,9 +77,9 @@ TEST_F(TrailplotFixture, PointsArePixelsFromTheStartAtTheOffsets)
 TEST_F(TrailplotFixture, WithoutStartTheOffsetsAreTheOrigin)
 {
     placed(QStringLiteral("31"), QStringLiteral("C"), 254, 254);
-    setup.settings.eMap_DPI = QStringLiteral("300");
-    setup.settings.eMap_OffsetX = QStringLiteral("-20");
-    setup.settings.eMap_OffsetY = QStringLiteral("400");
+    setup.settings.mapDpi = 300;
+    setup.settings.mapOffsetX = -20;
+    setup.settings.mapOffsetY = 400;
     run();
     const QStringList points = lines(QStringLiteral("rogainmap.rada"));
     EXPECT_EQ(points.value(3), QStringLiteral("dpi=300"));
@@ -156,7 +157,7 @@ TEST_F(TrailplotFixture, ALineBreakInANameDoesNotSplitTheTeamsLine)
 
 TEST_F(TrailplotFixture, AMapNameWithoutDotGivesBareExtensions)
 {
-    setup.settings.eMap_Filename = QStringLiteral("map");
+    setup.settings.mapFileName = QStringLiteral("map");
     writeFile(folderOf(dir) + QStringLiteral("map"), gifPicture(10, 20));
     run();
     EXPECT_EQ(output.files(), QList<ReportFile>({{ReportFolder::Event, QStringLiteral(".rada")}, {ReportFolder::Event, QStringLiteral(".txt")}}));
@@ -181,9 +182,13 @@ TEST_F(TrailplotFixture, WhatStopsTheExportWritesNothing)
         {"eMap_OffsetY", "1.5", "Start Offset (pix) y (eMap_OffsetY): \"1.5\" is not a whole number from -1000000 to 1000000 (digits, a minus sign in front if below zero)"},
     };
     for (const auto &c : cases) {
+        if (FindSetting(QLatin1String(c.setting))->kind == SettingKind::MapNumber) {
+            // A map number the export could not take never gets past the reading of setup.ini.
+            EXPECT_EQ(settingsFileFailure(folderOf(dir), c.setting, QLatin1String(c.value)), QLatin1String(c.message)) << c.setting;
+            continue;
+        }
         const EventSettings original = setup.settings;
-        // As a setup.ini edited by hand holds them: the setup window and `settings set` refuse some of them.
-        setup.settings.*std::get<QString EventSettings::*>(FindSetting(QLatin1String(c.setting))->member) = QLatin1String(c.value);
+        SetSettingText(setup.settings, *FindSetting(QLatin1String(c.setting)), QLatin1String(c.value));
         EXPECT_EQ(failure(), QLatin1String(c.message)) << c.setting;
         setup.settings = original;
     }
@@ -216,8 +221,13 @@ TEST_F(TrailplotFixture, PixelPositionsBeyondSixtyFourBitsAreRefusedNotWrittenWr
     };
     for (const auto &c : cases) {
         const EventSettings original = setup.settings;
-        setup.settings.eMap_DPI = QLatin1String(c.dpi);
-        setup.settings.eMap_OffsetX = QLatin1String(c.offsetX);
+        try {
+            SetSettingText(setup.settings, SettingOf(&EventSettings::mapDpi), QLatin1String(c.dpi));
+            SetSettingText(setup.settings, SettingOf(&EventSettings::mapOffsetX), QLatin1String(c.offsetX));
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), QLatin1String(c.message)) << c.dpi;
+            continue;
+        }
         data->connection().exec(QStringLiteral("UPDATE control SET pos_x=? WHERE controlnr='31'"), {c.x});
         EXPECT_EQ(failure(), QLatin1String(c.message)) << c.dpi;
         setup.settings = original;

@@ -32,9 +32,9 @@ struct ComputationFixture : ::testing::Test
 
     void SetUp() override
     {
-        loaded.settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
-        loaded.settings.sePenaltyPoints = -1;
-        loaded.settings.sePenaltySeconds = 60;
+        loaded.settings.eventDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+        loaded.settings.penaltyPoints = -1;
+        loaded.settings.penaltySpanSeconds = 60;
         controls = {control(1, "S", 0, 0, 0), control(2, "F", 0, 1000, 0), control(31, "31", 1000, 0, 3), control(45, "45", 1000, 1000, 4)};
         TClassInfo a;
         a.name = QStringLiteral("A");
@@ -85,9 +85,9 @@ TEST_F(ComputationFixture, TheExampleReadout)
 TEST_F(ComputationFixture, ExtraPointsDistancesAndMultiReadout)
 {
     extraPoints = ExtraPointRules({{QStringLiteral("31>45"), 10}});
-    settings.cbCalcDistSpeed = true;
-    settings.eMap_Scale = QStringLiteral("10000");
-    settings.cbMultiReadout = true;
+    settings.replyDistances = true;
+    settings.mapScale = 10000;
+    settings.multiReadout = true;
     const ComputedReadout computed = compute(QStringLiteral("8001234;0;0;-1;8;2;31;43800;45;45600"));
     EXPECT_FALSE(computed.replacesEarlierRows);
     EXPECT_EQ(rows(computed), QStringList({"31 8 2026-06-13 12:10:00 3", "45 8 2026-06-13 12:40:00 14"}));
@@ -108,7 +108,7 @@ TEST_F(ComputationFixture, Refusals)
 
 TEST_F(ComputationFixture, TimesPastTheYear9999AreWrongParameters)
 {
-    loaded.settings.dtpDate = QDateTime(QDate(9999, 12, 31), QTime(0, 0));
+    loaded.settings.eventDate = QDateTime(QDate(9999, 12, 31), QTime(0, 0));
     const ComputedReadout lastDay = compute(QStringLiteral("1;0;0;5430000;8;1;31;43800"));
     EXPECT_TRUE(lastDay.refusal.isEmpty());
     EXPECT_EQ(rows(lastDay).last(), QStringLiteral("F 8 9999-12-31 15:05:00 0"));
@@ -119,7 +119,7 @@ TEST_F(ComputationFixture, TimesPastTheYear9999AreWrongParameters)
 
 TEST_F(ComputationFixture, APenaltyWithoutSpanRaises)
 {
-    loaded.settings.sePenaltySeconds = 0;
+    loaded.settings.penaltySpanSeconds = 0;
     EXPECT_THROW(compute(QStringLiteral("1;0;0;5430001;8;0")), KorventError);
     EXPECT_EQ(compute(QStringLiteral("1;0;0;5400000;8;0")).points, 0);
 }

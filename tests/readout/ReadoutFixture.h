@@ -23,12 +23,12 @@ struct ReadoutFixture : EventDatabaseFixture
     void SetUp() override
     {
         EventDatabaseFixture::SetUp();
-        setup.settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
-        setup.settings.sePenaltyPoints = -1;
-        setup.settings.sePenaltySeconds = 60;
-        setup.settings.leName = QStringLiteral("Summer Rogaine");
-        setup.settings.leLocation = QStringLiteral("Lake Forest");
-        setup.settings.meEventStartTime = QStringLiteral("12:00:00");
+        setup.settings.eventDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+        setup.settings.penaltyPoints = -1;
+        setup.settings.penaltySpanSeconds = 60;
+        setup.settings.eventName = QStringLiteral("Summer Rogaine");
+        setup.settings.eventArea = QStringLiteral("Lake Forest");
+        setup.settings.firstStart = std::chrono::hours(12);
         setup.classTree = {{QStringLiteral("A<*>(12:00:00|003:00:00|00:30:00)"), 0}, {QStringLiteral("B<*>(xx|003:00:00|00:30:00)"), 0}};
         shared.publish(setup);
         for (const auto &[code, unit, points, type, x, y] : std::vector<std::tuple<const char *, int, int, const char *, int, int>>{

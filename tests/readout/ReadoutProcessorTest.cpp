@@ -151,7 +151,7 @@ TEST_F(ProcessorFixture, NoFinishValues)
         EXPECT_TRUE(reply.startsWith(QStringLiteral("S 8001234;4320000;-9900;300000000;0;"))) << reply.toStdString();
         EXPECT_EQ(rows(), QStringList({"45 8 12:40:00 4"})); // earlier rows deleted, no finish row
     }
-    setup.settings.cbMultiReadout = true;
+    setup.settings.multiReadout = true;
     reload();
     const QString reply = readout(record(-1, 8, {"31 43800"}));
     EXPECT_TRUE(reply.startsWith(QStringLiteral("S 8001234;4320000;-9900;300000000;0;"))) << reply.toStdString();
@@ -161,8 +161,8 @@ TEST_F(ProcessorFixture, NoFinishValues)
 TEST_F(ProcessorFixture, ExtraPointsDistancesAndAnUnsetRentChip)
 {
     insertRow(*data, QStringLiteral("extrapoint"), {{"from", 31}, {"to", 45}, {"points", 10}});
-    setup.settings.cbCalcDistSpeed = true;
-    setup.settings.eMap_Scale = QStringLiteral("10000");
+    setup.settings.replyDistances = true;
+    setup.settings.mapScale = 10000;
     reload();
     data->connection().exec(QStringLiteral("UPDATE runner SET rentchip=NULL"));
     const QString reply = readout(record(5'000'000, 8, {"31 43800", "45 45600"}));
@@ -176,7 +176,7 @@ TEST_F(ProcessorFixture, AFailureHalfWayLeavesTheEarlierPunchesInPlace)
 {
     readout(exampleRecord);
     const QStringList before = rows();
-    setup.settings.sePenaltySeconds = 0; // the penalty division fails
+    setup.settings.penaltySpanSeconds = 0; // the penalty division fails
     reload();
     EXPECT_THROW(readout(record(5'430'000, 8, {"45 45600"})), KorventError);
     EXPECT_EQ(rows(), before);
@@ -197,7 +197,7 @@ TEST_F(ProcessorFixture, AbsurdTimesAreRefusedBeforeAnythingChanges)
 
 TEST_F(ProcessorFixture, AFinishAfterTheYear9999IsRefused)
 {
-    setup.settings.dtpDate = QDateTime(QDate(9999, 12, 31), QTime(0, 0));
+    setup.settings.eventDate = QDateTime(QDate(9999, 12, 31), QTime(0, 0));
     reload();
     readout(exampleRecord);
     EXPECT_EQ(data->connection().scalar(QStringLiteral("SELECT ctime FROM res_cp WHERE KP='F'")).toString(), QStringLiteral("9999-12-31 15:05:00"));
@@ -212,10 +212,7 @@ TEST_F(ProcessorFixture, EventInformation)
     EXPECT_TRUE(reply.startsWith(QStringLiteral("I 1;")));
     EXPECT_TRUE(reply.endsWith(QStringLiteral(";Lake Forest;Summer Rogaine;43200;10;O;"))) << reply.toStdString();
     EXPECT_EQ(processor->EventInfoReply(QString()), QStringLiteral("E \"No Data\""));
-    // An event start time out of range reads as no clock text, as a bad one does.
-    for (const char *startTime : {"999999999999999999:00:00", "xx"}) {
-        setup.settings.meEventStartTime = QLatin1String(startTime);
-        publish();
-        EXPECT_TRUE(processor->EventInfoReply(QStringLiteral("x")).endsWith(QStringLiteral(";Summer Rogaine;0;10;O;"))) << startTime;
-    }
+    setup.settings.firstStart = std::chrono::hours(99) + std::chrono::minutes(59) + std::chrono::seconds(59);
+    publish();
+    EXPECT_TRUE(processor->EventInfoReply(QStringLiteral("x")).endsWith(QStringLiteral(";Summer Rogaine;359999;10;O;")));
 }

@@ -123,13 +123,13 @@ TEST_F(ServerFixture, SixthOfFiveIsRefusedWhileTheFiveWork)
 TEST_F(ServerFixture, AReplyOfExactly510CharactersIsMarked)
 {
     const QString base = ReadoutProcessor(folderOf(dir), shared).EventInfoReply(QStringLiteral("x"));
-    setup.settings.leName += QString(510 - base.size(), u'n');
+    setup.settings.eventName += QString(510 - base.size(), u'n');
     publish();
     auto s = station();
     const QByteArray reply = s->ask("i x");
     EXPECT_EQ(reply.size(), 515);
     EXPECT_TRUE(reply.endsWith("n;43200;10;O;;##\r\n")) << reply.right(30).toStdString();
-    setup.settings.leName += u'n';
+    setup.settings.eventName += u'n';
     publish();
     EXPECT_EQ(s->ask("i x").size(), 513);
 }
@@ -276,7 +276,7 @@ TEST_F(ServerFixture, ARefusedLineLeavesTheRunnersStoredPunchesUntouched)
 
 TEST_F(ServerFixture, AStationThatTakesNoRepliesIsNotReadFromUntilItDoes)
 {
-    setup.settings.leName = QString(1000, u'n'); // replies of about a kilobyte
+    setup.settings.eventName = QString(1000, u'n'); // replies of about a kilobyte
     publish();
     const int requests = 50'000;
     qint64 handled = 0;
@@ -385,9 +385,9 @@ TEST_F(ReadoutFixture, StationsGetTheSetupAsAnyProgramLeftItWhenTheySendSi)
     // Other programs move the event a day on, double the penalty, start class A
     // ten minutes earlier and make control 31 worth 10 points.
     EventSettings::update(event, [](EventSettings &settings) {
-        settings.dtpDate = QDateTime(QDate(2026, 6, 14), QTime(0, 0));
-        settings.sePenaltyPoints = -2;
-        settings.leName = QStringLiteral("Autumn Rogaine");
+        settings.eventDate = QDateTime(QDate(2026, 6, 14), QTime(0, 0));
+        settings.penaltyPoints = -2;
+        settings.eventName = QStringLiteral("Autumn Rogaine");
     });
     WriteClassTreeFile(ClassTreeFileName(event), {{QStringLiteral("A<*>(11:50:00|003:00:00|00:30:00)"), 0}});
     TdmData(event).connection().exec(QStringLiteral("UPDATE control SET points=10 WHERE controlnr='31'"));

@@ -30,10 +30,10 @@ struct ReportCancelFixture : ResultsFixture
         writeFile(location.eventDirectory + u"Rogain_iofXML3.xml"_s, "last list");
         writeFile(location.eventDirectory + u"teams.csv"_s, "last teams");
         writeFile(location.eventDirectory + u"map.gif"_s, gifPicture(400, 300));
-        setup.settings.eMap_Filename = u"map.gif"_s;
-        setup.settings.eMap_DPI = u"300"_s;
-        setup.settings.cbTeamRoute = true;
-        setup.settings.seMapWidth = 300;
+        setup.settings.mapFileName = u"map.gif"_s;
+        setup.settings.mapDpi = 300;
+        setup.settings.teamRouteMaps = true;
+        setup.settings.courseMapWidth = 300;
 
         course();
         const char *names[] = {"Öökull", "Kärbes", "Sääsk", "Mesilane"};

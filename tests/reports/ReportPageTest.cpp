@@ -15,13 +15,13 @@ const QByteArray footer = "<br />\r\n<font size=1>Korvent - rogaining event secr
 EventSettings eventSettings()
 {
     EventSettings settings;
-    settings.leName = QStringLiteral("Spring Rogaine");
-    settings.leDate = QStringLiteral("4 May 2026");
-    settings.leLocation = QStringLiteral("Lakeside");
-    settings.leOrganiser = QStringLiteral("OK Ilves");
-    settings.meEventStartTime = QStringLiteral("10:00:00");
-    settings.meSunSet = QStringLiteral("21:30:00");
-    settings.meSunrise = QStringLiteral("05:10:00");
+    settings.eventName = QStringLiteral("Spring Rogaine");
+    settings.headingDate = QStringLiteral("4 May 2026");
+    settings.eventArea = QStringLiteral("Lakeside");
+    settings.organiser = QStringLiteral("OK Ilves");
+    settings.firstStart = std::chrono::hours(10);
+    settings.sunset = std::chrono::hours(21) + std::chrono::minutes(30);
+    settings.sunrise = std::chrono::hours(5) + std::chrono::minutes(10);
     return settings;
 }
 
@@ -56,11 +56,11 @@ TEST(ReportPage, SettingsAndTitleAreTextNotMarkup)
     const QString header = folderOf(dir) + QStringLiteral("header.htm");
     writeFile(header, "<%TITLE%>\n<%EVENT%>\n<%EDATE%>\n<%INFO%>\n");
     EventSettings settings = eventSettings();
-    settings.leName = QStringLiteral("Rock & Roll </h1><script>alert(1)</script>");
-    settings.leDate = QStringLiteral("<b>4 May</b>");
-    settings.leLocation = QStringLiteral("\"Lake\" <side>");
+    settings.eventName = QStringLiteral("Rock & Roll </h1><script>alert(1)</script>");
+    settings.headingDate = QStringLiteral("<b>4 May</b>");
+    settings.eventArea = QStringLiteral("\"Lake\" <side>");
     ReportPage page;
-    page.ReportHeader(header, QStringLiteral("Results:") + settings.leName, EventInfoBlock(settings), settings);
+    page.ReportHeader(header, QStringLiteral("Results:") + settings.eventName, EventInfoBlock(settings), settings);
     EXPECT_EQ(page.lines(), QStringList({"Results:Rock &amp; Roll &lt;/h1&gt;&lt;script&gt;alert(1)&lt;/script&gt;",
                                          "Rock &amp; Roll &lt;/h1&gt;&lt;script&gt;alert(1)&lt;/script&gt;", "&lt;b&gt;4 May&lt;/b&gt;",
                                          "&lt;b&gt;4 May&lt;/b&gt;<br />&quot;Lake&quot; &lt;side&gt;<br />OK Ilves<br />Start:10:00:00"
@@ -110,7 +110,7 @@ TEST(ReportPage, EventInfoBlockKeepsEmptySegments)
     EventSettings settings = eventSettings();
     EXPECT_EQ(EventInfoBlock(settings),
               QStringLiteral("4 May 2026<br />Lakeside<br />OK Ilves<br />Start:10:00:00<br />Sunset:21:30:00<br />Sunrise:05:10:00"));
-    settings.leLocation.clear();
+    settings.eventArea.clear();
     EXPECT_TRUE(EventInfoBlock(settings).startsWith(QStringLiteral("4 May 2026<br /><br />OK Ilves")));
 }
 

@@ -19,13 +19,13 @@ struct ResultsFixture : EventDatabaseFixture
     {
         EventDatabaseFixture::SetUp();
         EventSettings &settings = setup.settings;
-        settings.eResultHeader = QStringLiteral("NON");
-        settings.leName = QStringLiteral("Night & Day");
-        settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
-        settings.meSunSet = QStringLiteral("21:00:00");
-        settings.meSunrise = QStringLiteral("04:30:00");
-        settings.eMap_Scale = QStringLiteral("10000"); // a map unit is a metre
-        settings.eMap_Filename.clear();
+        settings.resultHeader = QStringLiteral("NON");
+        settings.eventName = QStringLiteral("Night & Day");
+        settings.eventDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+        settings.sunset = std::chrono::hours(21);
+        settings.sunrise = std::chrono::hours(4) + std::chrono::minutes(30);
+        settings.mapScale = 10000; // a map unit is a metre
+        settings.mapFileName.clear();
         setup.classTree = {{QStringLiteral("H12<*>(10:00:00|012:00:00|00:30:00)"), 0},
                            {QStringLiteral("H12J"), 1},
                            {QStringLiteral("H12J2"), 2},

@@ -105,9 +105,9 @@ TEST_F(ResultsReportFixture, PlacesWithTiesAndTeamsWithoutRank)
 
 TEST_F(ResultsReportFixture, TableWithHeadingSubClassPlacesAndMembers)
 {
-    setup.settings.cbShowClub = true;
-    setup.settings.cbShowCountry = true;
-    setup.settings.eSubClasses = u"MV"_s;
+    setup.settings.showClub = true;
+    setup.settings.showCountry = true;
+    setup.settings.extraClasses = u"MV"_s;
     const qint64 deep = team(1, "Deep & Co", "H12J2", 100, 3600);
     runner(deep, "Anna");
     runner(deep, "Mari", false);
@@ -205,8 +205,8 @@ TEST_F(ResultsReportFixture, PagePerClassWithLinksToTheOthers)
 TEST_F(ResultsReportFixture, SplitsCourseCell)
 {
     course();
-    setup.settings.rgControlCard = EventSettings::CardPerRunner;
-    setup.settings.sePunchWindow = 60;
+    setup.settings.controlCard = EventSettings::CardPerRunner;
+    setup.settings.punchWindowSeconds = 60;
     const qint64 id = team(7, "Owls", "H12", 50, 2 * 3600);
     const qint64 a = runner(id, "Anna");
     const qint64 b = runner(id, "Mari");
@@ -311,7 +311,7 @@ TEST_F(ResultsReportFixture, WebPagesLinkTeamPagesAndDrawRoutes)
 {
     course();
     writeFile(folderOf(dir) + u"header.htm"_s, "<html><head><title>\n<%TITLE%>\n</title></head><body>\n<%INFO%>\n");
-    setup.settings.eResultHeader = folderOf(dir) + u"header.htm"_s;
+    setup.settings.resultHeader = folderOf(dir) + u"header.htm"_s;
     const qint64 id = team(7, "Owls <7>", "H12", 30, 3600);
     const qint64 r = runner(id, "Anna");
     punch(id, r, "31", "10:20:00");
@@ -335,8 +335,8 @@ TEST_F(ResultsReportFixture, WebPagesLinkTeamPagesAndDrawRoutes)
     for (const ReportFile &file : output->files())
         EXPECT_FALSE(file.name.endsWith(u".gif"_s)) << file.name.toStdString();
 
-    setup.settings.cbTeamRoute = true;
-    setup.settings.seMapWidth = 300;
+    setup.settings.teamRouteMaps = true;
+    setup.settings.courseMapWidth = 300;
     control("34", 10, 0, 3000);
     run(ReportKind::ResultsWeb, {u"H12"_s});
     EXPECT_TRUE(lines({ReportFolder::Web, u"teamresult_7.htm"_s}).contains(u"</td></tr><tr><td><img src=\"map_7.gif\" alt=\"\" />"_s));
@@ -360,7 +360,7 @@ TEST_F(ResultsReportFixture, WebPagesLinkTeamPagesAndDrawRoutes)
 
 TEST_F(ResultsReportFixture, WinnersOverAllClassesWrittenOnce)
 {
-    setup.settings.eSubClasses = u"MV"_s;
+    setup.settings.extraClasses = u"MV"_s;
     const qint64 gold = team(1, "Deep", "H12J2", 100, 3600, "MV");
     runner(gold, "Anna");
     runner(gold, "Mari");
@@ -388,7 +388,7 @@ TEST_F(ResultsReportFixture, TooManySubClassesStopsTheRunWithNothingWritten)
 {
     for (int i = 0; i < 44; ++i)
         setup.classTree.insert(setup.classTree.begin() + 3, {u"X%1"_s.arg(i), 1});
-    setup.settings.eSubClasses = u"MV;WV"_s;
+    setup.settings.extraClasses = u"MV;WV"_s;
     team(1, "A", "H12", 100, 3600);
     EXPECT_THROW(run(ReportKind::ResultsTable, {u"H12"_s}), KorventError);
     EXPECT_FALSE(output->committed());

@@ -41,8 +41,8 @@ struct ShiftedCourse : ResultsFixture
         if (!QFileInfo::exists(example))
             GTEST_SKIP() << "The IOF XML 2.0.3 course data example is expected at " << example.toStdString();
         ImportCourseData(*data, example, false);
-        setup.settings.eMap_Scale = u"15000"_s;
-        setup.settings.cbTeamRoute = true;
+        setup.settings.mapScale = 15000;
+        setup.settings.teamRouteMaps = true;
         location.programDirectory = folderOf(dir);
         location.eventDirectory = folderOf(dir);
         location.resultsDirectory = folderOf(dir) + u"results/"_s;
@@ -100,7 +100,7 @@ TEST_F(ShiftedCourse, NegativePositionsAreRealPositions)
     EXPECT_EQ(asGiven.total, shifted.total);
     // s1 (197.6, 42.1) over 93, 97, ... to f1 (159.7, -79.7): 484.1 mm of map, 7.26 km at 1:15,000.
     EXPECT_EQ(asGiven.total, 4841);
-    EXPECT_TRUE(asGiven.splits.contains("Distance: " + DistanceText(asGiven.total, u"15000"_s).toUtf8() + "km"));
+    EXPECT_TRUE(asGiven.splits.contains("Distance: " + DistanceText(asGiven.total, 15000).toUtf8() + "km"));
     EXPECT_EQ(asGiven.splits, shifted.splits);
     ASSERT_FALSE(asGiven.route.isEmpty());
     EXPECT_EQ(asGiven.route, shifted.route);
@@ -133,7 +133,7 @@ TEST_F(ShiftedCourse, OnlyTheMarkerOrNoValueMeansNotPlaced)
     EXPECT_EQ(legs.total(), 152);
 
     // The picture spans the placed controls only: -40 to -1 across, 390 pixels wide.
-    setup.settings.seMapWidth = 390;
+    setup.settings.courseMapWidth = 390;
     const CourseMap map = DrawCourseMap(data->connection(), setup.settings, folderOf(dir), QString(), 0, 0);
     EXPECT_EQ(map.originX, -40);
     EXPECT_EQ(map.originY, -20);

@@ -19,8 +19,8 @@ struct ReportFixture : EventDatabaseFixture
     void SetUp() override
     {
         EventDatabaseFixture::SetUp();
-        setup.settings.eResultHeader = QStringLiteral("NON");
-        setup.settings.dtpDate = QDateTime(QDate(2012, 6, 30), QTime(0, 0));
+        setup.settings.resultHeader = QStringLiteral("NON");
+        setup.settings.eventDate = QDateTime(QDate(2012, 6, 30), QTime(0, 0));
     }
     // The report run through the registry: the page it shows.
     ReportFile run(ReportKind kind)
@@ -54,7 +54,7 @@ TEST_F(ReportFixture, StartListWithMembers)
     runner(owls, "Anna", "101");
     runner(owls, "Mari", "", false);
     team(1, "Hares");
-    setup.settings.cbShowCountry = true;
+    setup.settings.showCountry = true;
     const QStringList lines = body(run(ReportKind::StartListMembers));
     EXPECT_EQ(lines, QStringList({
         "<table class=\"\"><tr class=\"resultheader\"><td>NR</td><td>Name</td><td>Club</td>",
@@ -128,7 +128,7 @@ TEST_F(ReportFixture, ControlStatistics)
 
 TEST_F(ReportFixture, AMissingTemplateWritesNothing)
 {
-    setup.settings.eResultHeader = folderOf(dir) + QStringLiteral("missing.htm");
+    setup.settings.resultHeader = folderOf(dir) + QStringLiteral("missing.htm");
     EXPECT_THROW(run(ReportKind::StartListMembers), KorventError);
     EXPECT_THROW(run(ReportKind::Statistics), KorventError);
     EXPECT_TRUE(output.files().isEmpty());

@@ -33,7 +33,7 @@ struct TeamPageFixture : ResultsFixture
     TeamResultPage page(const tResArray *list, const std::vector<ResultRunner> &runners = {})
     {
         loaded = CourseDefinition::load(data->connection(), setup.classTree);
-        if (setup.settings.cbTeamRoute)
+        if (setup.settings.teamRouteMaps)
             routeBase = PrepareRouteBase(data->connection(), setup.settings, folderOf(dir));
         const TeamPageContext context{setup.settings, countries, *loaded, header, routeBase ? &*routeBase : nullptr};
         return WriteTeamResultPage(context, row, runners, QStringLiteral("2"), QStringLiteral("MV:4. "), list);
@@ -70,7 +70,7 @@ struct TeamPageFixture : ResultsFixture
 
 TEST_F(TeamPageFixture, TeamDataPlacesAndMembers)
 {
-    setup.settings.cbShowCountry = true;
+    setup.settings.showCountry = true;
     row.inCenter = 600;
     const QStringList lines = page(nullptr, {{QStringLiteral("Anna"), QStringLiteral("Tamm"), QStringLiteral("W"), QStringLiteral("EST"),
                                               DateTime::fromDateAndTime(QDate(1970, 7, 1), QTime(0, 0))}}).lines;
@@ -134,7 +134,7 @@ TEST_F(TeamPageFixture, RouteTableSplitsRunningPointsAndDistances)
 
 TEST_F(TeamPageFixture, OverIntervalMissingAndDisqualifiedMarks)
 {
-    setup.settings.sePunchWindow = 60;
+    setup.settings.punchWindowSeconds = 60;
     const tResArray list = {entry("31", "10:20:00", PunchOverInterval, 125), entry("32", "10:40:00", PunchMissing), entry("33", "11:00:00", PunchDQ)};
     const QStringList lines = page(&list).lines;
     EXPECT_TRUE(controlRow(lines, "31").contains(QLatin1String("<td><font color=\"blue\"><a title=\"Over punch interval:0:02:05\">&gt;60s.</a></font></td>")));
@@ -158,11 +158,11 @@ TEST_F(TeamPageFixture, DayFlagChangesAtSunsetAndSunrise)
 TEST_F(TeamPageFixture, PunchTimeColumnOnlyWithCardsPerRunner)
 {
     const tResArray list = {entry("31", "10:20:00", PunchOK, 20)};
-    setup.settings.cbPunchTime = true;
-    setup.settings.rgControlCard = EventSettings::CardPerTeam;
+    setup.settings.showPunchTimes = true;
+    setup.settings.controlCard = EventSettings::CardPerTeam;
     EXPECT_FALSE(page(&list).lines.contains(QStringLiteral("<td>Punch time</td>")));
 
-    setup.settings.rgControlCard = EventSettings::CardPerRunner;
+    setup.settings.controlCard = EventSettings::CardPerRunner;
     const QStringList lines = page(&list).lines;
     EXPECT_TRUE(lines.contains(QStringLiteral("<td>Punch time</td>")));
     EXPECT_TRUE(controlRow(lines, "31").endsWith(QLatin1String("<td>0:00:40</td><td>20 s</td></tr>")));
@@ -173,8 +173,8 @@ TEST_F(TeamPageFixture, PunchTimeColumnOnlyWithCardsPerRunner)
 
 TEST_F(TeamPageFixture, RouteMapWithTeamRoute)
 {
-    setup.settings.cbTeamRoute = true;
-    setup.settings.seMapWidth = 300;
+    setup.settings.teamRouteMaps = true;
+    setup.settings.courseMapWidth = 300;
     control("34", 10, 0, 3000);
     const tResArray list = {entry("31", "10:20:00", PunchOK), entry("F", "11:00:00", PunchOK)};
     const TeamResultPage written = page(&list);
@@ -195,8 +195,8 @@ TEST_F(TeamPageFixture, RouteMapWithTeamRoute)
 
 TEST_F(TeamPageFixture, TheCaptionHidesNoRouteInTheCorner)
 {
-    setup.settings.cbTeamRoute = true;
-    setup.settings.seMapWidth = 300;
+    setup.settings.teamRouteMaps = true;
+    setup.settings.courseMapWidth = 300;
     control("34", 10, 0, 3000); // drawn at pixel (10, 10), under the caption
     const tResArray list = {entry("34", "10:20:00", PunchOK), entry("F", "11:00:00", PunchOK)};
     const TeamResultPage written = page(&list);
@@ -225,9 +225,9 @@ TEST(TeamPageTexts, SpeedAndTimePerPoint)
         const char *speed;
     } speeds[] = {{1200, 1000, "0:20:00"}, {1200, 1500, "0:13:20"}, {0, 1000, ""}, {1200, 0, ""}, {100, 0, ""}};
     for (const auto &speed : speeds)
-        EXPECT_EQ(SpeedText(speed.seconds, speed.distance, QStringLiteral("10000")), QLatin1String(speed.speed)) << speed.seconds << " " << speed.distance;
+        EXPECT_EQ(SpeedText(speed.seconds, speed.distance, 10000), QLatin1String(speed.speed)) << speed.seconds << " " << speed.distance;
     // Below a whole metre there is no speed.
-    EXPECT_EQ(SpeedText(60, 3, QStringLiteral("3000")), QString());
+    EXPECT_EQ(SpeedText(60, 3, 3000), QString());
 
     const struct
     {

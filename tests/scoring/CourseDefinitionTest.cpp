@@ -86,7 +86,7 @@ TEST_F(ScoringFixture, CourseMapWithoutMapPicture)
     insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 0}, {"pos_y", 0}});
     insertRow(*data, QStringLiteral("control"), {{"controlnr", "F"}, {"type", "F"}, {"pos_x", 1000}, {"pos_y", 400}});
     EventSettings settings;
-    settings.seMapWidth = 500;
+    settings.courseMapWidth = 500;
     // A folder of the name is no map picture either.
     QDir().mkpath(folderOf(dir) + QStringLiteral("folder.gif"));
     EXPECT_FALSE(DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("folder.gif"), 0, 0).withMapImage);
@@ -110,7 +110,7 @@ TEST_F(ScoringFixture, CourseMapOnTheMapPictureStartsAtTheStart)
     insertRow(*data, QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 300}, {"pos_y", 200}});
     insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 100}, {"pos_y", 100}});
     EventSettings settings;
-    settings.seMapWidth = 200;
+    settings.courseMapWidth = 200;
     const CourseMap map = DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("map.gif"), 0, 0);
     ASSERT_TRUE(map.withMapImage);
     EXPECT_DOUBLE_EQ(map.scale, 100.0);
@@ -136,7 +136,7 @@ TEST_F(ScoringFixture, CoursePictureHeightsOutOfReasonAreRefused)
     insertRow(*data, QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 0}, {"pos_y", 0}});
     insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 1}, {"pos_y", 100000}});
     EventSettings settings;
-    settings.seMapWidth = 200;
+    settings.courseMapWidth = 200;
     // A few bytes of GIF can name a picture that, stretched to the width, would take gigabytes.
     const struct
     {
@@ -189,7 +189,7 @@ TEST_F(ScoringFixture, TheMapPictureIsScaledSmoothly)
     insertRow(*data, QStringLiteral("control"), {{"controlnr", "S"}, {"type", "S"}, {"pos_x", 0}, {"pos_y", 0}});
     insertRow(*data, QStringLiteral("control"), {{"controlnr", "31"}, {"type", "C"}, {"pos_x", 100}, {"pos_y", 100}});
     EventSettings settings;
-    settings.seMapWidth = 200;
+    settings.courseMapWidth = 200;
     const CourseMap map = DrawCourseMap(data->connection(), settings, folderOf(dir), QStringLiteral("map.gif"), 1000, 1000);
     ASSERT_EQ(map.picture.size(), QSize(200, 100));
     // Every column of every line keeps some of its ink: darker than the lightened paper.

@@ -35,7 +35,7 @@ struct PunchCorrectionsFixture : ScoringFixture
     }
     TDateTime eventStart()
     {
-        setup.settings.meEventStartTime = QStringLiteral("10:00:00");
+        setup.settings.firstStart = std::chrono::hours(10);
         return setup.settings.EventStartDateTime();
     }
 };

@@ -29,7 +29,7 @@ struct ScoringFixture : EventDatabaseFixture
     void SetUp() override
     {
         EventDatabaseFixture::SetUp();
-        setup.settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+        setup.settings.eventDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
         setup.classTree = {{QStringLiteral("H6<*>(10:00:00|006:00:00|00:30:00)"), 0}};
     }
 

@@ -13,10 +13,10 @@
 
 TEST_F(ScoringFixture, WorkedExample)
 {
-    setup.settings.rgControlCard = EventSettings::CardPerRunner;
-    setup.settings.sePunchWindow = 60;
-    setup.settings.sePenaltyPoints = -10;
-    setup.settings.sePenaltySeconds = 60;
+    setup.settings.controlCard = EventSettings::CardPerRunner;
+    setup.settings.punchWindowSeconds = 60;
+    setup.settings.penaltyPoints = -10;
+    setup.settings.penaltySpanSeconds = 60;
     control("31", 30);
     control("45", 40);
     control("52", 50);
@@ -94,7 +94,7 @@ TEST_F(ScoringFixture, PenaltyStatusAndResult)
 
 TEST_F(ScoringFixture, ExtraPointsFollowTheOrderOfVisitsWhateverTheirStatus)
 {
-    setup.settings.rgControlCard = EventSettings::CardPerRunner;
+    setup.settings.controlCard = EventSettings::CardPerRunner;
     control("31", 30);
     control("32", 20);
     control("33", 10);
@@ -132,7 +132,7 @@ TEST_F(ScoringFixture, TimeInCentreFromCheckInToCheckOut)
 
 TEST_F(ScoringFixture, NoFullResultWritesOnlyTheNoResultStatus)
 {
-    setup.settings.rgControlCard = EventSettings::CardPerRunner;
+    setup.settings.controlCard = EventSettings::CardPerRunner;
     control("31", 30);
     control("F", 0, "F");
     const qint64 oneFinish = team(1);

@@ -284,7 +284,7 @@ TEST_F(StartupFixture, AMissingFolderConfirmedInTheStartWindowIsCreatedOnlyWhenT
 TEST_F(StartupFixture, ANewEventGetsTheProgramsReportHeaderAndAnExistingOneKeepsItsOwn)
 {
     const auto openEvent = [](const EventLocation &location) { TdmData data(location.eventDirectory); };
-    const auto header = [this] { return EventSettings::load(eventDirectory + u'/').eResultHeader; };
+    const auto header = [this] { return EventSettings::load(eventDirectory + u'/').resultHeader; };
 
     // Cancelled start window: the event opens, nothing of it is written.
     StartupSequence::settle(programDirectory, {}, answer(eventDirectory, false), openEvent);
@@ -295,7 +295,7 @@ TEST_F(StartupFixture, ANewEventGetsTheProgramsReportHeaderAndAnExistingOneKeeps
     EXPECT_EQ(header(), QStringLiteral("common/header.htm"));
 
     // An existing event: its header, even an empty one, is the organiser's.
-    EventSettings::update(eventDirectory + u'/', [](EventSettings &settings) { settings.eResultHeader.clear(); });
+    EventSettings::update(eventDirectory + u'/', [](EventSettings &settings) { settings.resultHeader.clear(); });
     StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked(), openEvent);
     EXPECT_EQ(header(), QString());
 

@@ -1,3 +1,4 @@
+#include "SettingsFileFailure.h"
 #include "TestFolder.h"
 
 #include "store/ClassTable.h"
@@ -13,21 +14,23 @@
 TEST(EventSettings, DefaultsOfEveryKind)
 {
     const EventSettings settings;
-    EXPECT_EQ(settings.rgControlCard, 0);
-    EXPECT_EQ(settings.dtpDate, QDateTime(QDate(2008, 9, 1), QTime(0, 0)));
-    EXPECT_EQ(settings.meControlTime, QStringLiteral("012:00:00"));
-    EXPECT_EQ(settings.mePenaltyTime, QStringLiteral("00:30:00"));
-    EXPECT_TRUE(settings.cbCheckInOut);
-    EXPECT_TRUE(settings.cbXML3Format);
-    EXPECT_FALSE(settings.cbMultiReadout);
-    EXPECT_EQ(settings.sePenaltyPoints, -1);
-    EXPECT_EQ(settings.sePenaltySeconds, 60);
-    EXPECT_EQ(settings.sePunchWindow, -1);
-    EXPECT_EQ(settings.seServerDataIn, 6001);
-    EXPECT_EQ(settings.seMaxConnections, 5);
-    EXPECT_EQ(settings.eMap_Scale, QStringLiteral("30000"));
-    EXPECT_EQ(settings.eMap_Filename, QStringLiteral("rogainmap.gif"));
-    EXPECT_EQ(settings.seMapWidth, 500);
+    EXPECT_EQ(settings.controlCard, 0);
+    EXPECT_EQ(settings.eventDate, QDateTime(QDate(2008, 9, 1), QTime(0, 0)));
+    EXPECT_EQ(settings.newClassMaximumTime, std::chrono::hours(12));
+    EXPECT_EQ(settings.newClassPenaltyTime, std::chrono::minutes(30));
+    EXPECT_EQ(settings.sunrise, std::chrono::seconds(0));
+    EXPECT_TRUE(settings.checkInOutControls);
+    EXPECT_TRUE(settings.iofXml3);
+    EXPECT_FALSE(settings.multiReadout);
+    EXPECT_EQ(settings.penaltyPoints, -1);
+    EXPECT_EQ(settings.penaltySpanSeconds, 60);
+    EXPECT_EQ(settings.punchWindowSeconds, -1);
+    EXPECT_EQ(settings.serverPort, 6001);
+    EXPECT_EQ(settings.maxConnections, 5);
+    EXPECT_EQ(settings.mapScale, 30000);
+    EXPECT_EQ(settings.mapDpi, 150);
+    EXPECT_EQ(settings.mapFileName, QStringLiteral("rogainmap.gif"));
+    EXPECT_EQ(settings.courseMapWidth, 500);
     EXPECT_EQ(SettingDefinitions().size(), 41u);
 }
 
@@ -37,11 +40,15 @@ TEST(EventSettings, SaveRewritesTheSectionAndLoadReadsItBack)
     const QString event = folderOf(dir);
     writeFile(event + QStringLiteral("setup.ini"), "[fEventInfo]\r\nleName=Old\r\nnoSuchControl=1\r\n[other]\r\nkeep=yes\r\n");
     EventSettings settings = EventSettings::load(event);
-    EXPECT_EQ(settings.leName, QStringLiteral("Old"));
-    settings.leName = QStringLiteral("Rogaine, Summer 2026");
-    settings.dtpDate = QDateTime(QDate(2026, 7, 4), QTime(0, 0));
-    settings.cbMultiReadout = true;
-    settings.sePunchWindow = 120;
+    EXPECT_EQ(settings.eventName, QStringLiteral("Old"));
+    settings.eventName = QStringLiteral("Rogaine, Summer 2026");
+    settings.eventDate = QDateTime(QDate(2026, 7, 4), QTime(0, 0));
+    settings.multiReadout = true;
+    settings.punchWindowSeconds = 120;
+    settings.sunrise = std::chrono::hours(5) + std::chrono::minutes(30);
+    settings.newClassMaximumTime = std::chrono::hours(100);
+    settings.mapScale = 0;
+    settings.mapOffsetY = -1779;
     settings.save(event);
 
     const IniFile ini(EventSettings::fileName(event));
@@ -50,12 +57,48 @@ TEST(EventSettings, SaveRewritesTheSectionAndLoadReadsItBack)
     EXPECT_EQ(ini.readString(QStringLiteral("fEventInfo"), QStringLiteral("dtpDate")), QStringLiteral("2026-07-04 00:00:00"));
     EXPECT_EQ(ini.readString(QStringLiteral("fEventInfo"), QStringLiteral("cbMultiReadout")), QStringLiteral("1"));
     EXPECT_EQ(ini.keys(QStringLiteral("fEventInfo")).size(), static_cast<int>(SettingDefinitions().size()));
+    // Times and map numbers are written as the fields show them.
+    for (const auto &[key, text] : {std::pair{"meSunrise", "05:30:00"}, std::pair{"meControlTime", "100:00:00"}, std::pair{"mePenaltyTime", "00:30:00"},
+                                    std::pair{"eMap_Scale", ""}, std::pair{"eMap_DPI", "150"}, std::pair{"eMap_OffsetY", "-1779"}})
+        EXPECT_EQ(ini.readString(QStringLiteral("fEventInfo"), QLatin1String(key)), QLatin1String(text)) << key;
 
     const EventSettings again = EventSettings::load(event);
-    EXPECT_EQ(again.leName, QStringLiteral("Rogaine, Summer 2026"));
-    EXPECT_EQ(again.dtpDate.date(), QDate(2026, 7, 4));
-    EXPECT_TRUE(again.cbMultiReadout);
-    EXPECT_EQ(again.sePunchWindow, 120);
+    EXPECT_EQ(again.eventName, QStringLiteral("Rogaine, Summer 2026"));
+    EXPECT_EQ(again.eventDate.date(), QDate(2026, 7, 4));
+    EXPECT_TRUE(again.multiReadout);
+    EXPECT_EQ(again.punchWindowSeconds, 120);
+    EXPECT_EQ(again.sunrise, std::chrono::hours(5) + std::chrono::minutes(30));
+    EXPECT_EQ(again.newClassMaximumTime, std::chrono::hours(100));
+    EXPECT_EQ(again.mapScale, 0);
+    EXPECT_EQ(again.mapOffsetY, -1779);
+}
+
+TEST(EventSettings, ClockTimesReadFromTheFileAsTheirReadersAlwaysTookThem)
+{
+    // Files written by hand or by older programs: what every reader of a
+    // time took is taken with the same meaning; what none could read is
+    // refused, naming the file, the key and the text.
+    QTemporaryDir dir;
+    const QString event = folderOf(dir);
+    const struct { const char *text; std::optional<qint64> seconds; } cases[] = {
+        {"05:30:00", 5 * 3600 + 30 * 60},
+        {"  :  :  ", 0},           // a field left blank
+        {"5:30:00", 5 * 3600 + 30 * 60},
+        {"10:61:00", 11 * 3600 + 60},
+        {"25:00:00", 25 * 3600},
+        {"", std::nullopt},
+        {"xx", std::nullopt},
+        {"999999999999999999:00:00", std::nullopt},
+    };
+    for (const auto &c : cases) {
+        const QString failure = settingsFileFailure(event, "meSunSet", QLatin1String(c.text));
+        if (c.seconds) {
+            EXPECT_TRUE(failure.isEmpty()) << c.text << ": " << failure.toStdString();
+            EXPECT_EQ(EventSettings::load(event).sunset.count(), *c.seconds) << c.text;
+        } else {
+            EXPECT_EQ(failure, QStringLiteral("Sunset (meSunSet): \"%1\" is not a clock time of the form 00:00:00").arg(QLatin1String(c.text)));
+        }
+    }
 }
 
 TEST(EventSettings, UnreadableValuesKeepDefaultsAndNumbersStayInRange)
@@ -64,11 +107,11 @@ TEST(EventSettings, UnreadableValuesKeepDefaultsAndNumbersStayInRange)
     writeFile(folderOf(dir) + QStringLiteral("setup.ini"),
               "[fEventInfo]\r\nsePunchWindow=lots\r\nseMaxConnections=1000\r\nsePenaltyPoints=5\r\ndtpDate=someday\r\nrgControlCard=7\r\n");
     const EventSettings settings = EventSettings::load(folderOf(dir));
-    EXPECT_EQ(settings.sePunchWindow, -1);
-    EXPECT_EQ(settings.seMaxConnections, 100);
-    EXPECT_EQ(settings.sePenaltyPoints, 0);
-    EXPECT_EQ(settings.dtpDate, QDateTime(QDate(2008, 9, 1), QTime(0, 0)));
-    EXPECT_EQ(settings.rgControlCard, 1);
+    EXPECT_EQ(settings.punchWindowSeconds, -1);
+    EXPECT_EQ(settings.maxConnections, 100);
+    EXPECT_EQ(settings.penaltyPoints, 0);
+    EXPECT_EQ(settings.eventDate, QDateTime(QDate(2008, 9, 1), QTime(0, 0)));
+    EXPECT_EQ(settings.controlCard, 1);
 }
 
 TEST(EventSettings, SettingFromTextChecksKindAndRange)
@@ -88,6 +131,10 @@ TEST(EventSettings, SettingFromTextChecksKindAndRange)
         {"rgControlCard", "2", false},
         {"meSunSet", "21:30:00", true},
         {"meSunSet", "21:30", false},
+        {"meSunSet", "21:60:00", false},
+        {"meSunSet", "21:30:60", false},
+        {"meSunSet", "99:59:59", true},
+        {"meSunSet", "  :  :  ", false},
         {"meControlTime", "012:00:00", true},
         {"meControlTime", "12:00:00", false},
         {"dtpDate", "2026-07-04 00:00:00", true},
@@ -129,15 +176,17 @@ TEST(EventSettings, SettingFromTextChecksKindAndRange)
 
 TEST(EventSettings, MapNumbersReadTheSameWhereSetAndWhereUsed)
 {
-    // What `settings set` and the setup window accept, what the map readers
-    // (route maps, Trailplot, map file) take, and the metres of one metre of
-    // map: a text the check refuses is never read as some other number.
+    // What `settings set` and the setup window accept is what is read from
+    // setup.ini, as the number every map reader (route maps, Trailplot, map
+    // file, distances) takes: a text refused in one place is never read as
+    // some other number in another.
+    QTemporaryDir dir;
     const std::optional<qint64> refused;
     const struct { const char *key; const char *text; bool accepted; std::optional<qint64> read; qint64 metres; } cases[] = {
         {"eMap_Scale", "15000", true, 15000, 15000},
         {"eMap_Scale", "015000", true, 15000, 15000},
         {"eMap_Scale", "1000000", true, 1000000, 1000000},
-        {"eMap_Scale", "", true, refused, 0}, // no distances
+        {"eMap_Scale", "", true, 0, 0}, // no distances
         {"eMap_Scale", "+15000", false, refused, 0},
         {"eMap_Scale", "\t15000", false, refused, 0},
         {"eMap_Scale", " 15000", false, refused, 0},
@@ -187,21 +236,19 @@ TEST(EventSettings, MapNumbersReadTheSameWhereSetAndWhereUsed)
         }
         EXPECT_EQ(accepted, c.accepted) << c.key << "=\"" << c.text << '"';
 
-        // As a setup.ini edited by hand holds it.
-        EventSettings stored;
-        stored.*std::get<QString EventSettings::*>(definition->member) = text;
-        if (c.read) {
-            EXPECT_EQ(MapSettingNumber(stored, c.key), *c.read) << c.key << "=\"" << c.text << '"';
-        } else {
-            try {
-                MapSettingNumber(stored, c.key);
-                ADD_FAILURE() << c.key << "=\"" << c.text << "\" was read";
-            } catch (const KorventError &error) {
-                EXPECT_TRUE(error.message().contains(QLatin1String(c.key) + QStringLiteral("): \"") + text + u'"')) << error.message().toStdString();
-            }
+        if (accepted) {
+            EXPECT_EQ(checked.*std::get<qint64 EventSettings::*>(definition->member), c.read) << c.key << "=\"" << c.text << '"';
         }
-        if (definition->member == SettingMember(&EventSettings::eMap_Scale)) {
-            EXPECT_EQ(MapUnitsToMeters(10'000, text), c.metres) << c.text;
+
+        // As a setup.ini edited by hand holds it.
+        const QString failure = settingsFileFailure(folderOf(dir), c.key, text);
+        if (c.read) {
+            EXPECT_TRUE(failure.isEmpty()) << c.key << "=\"" << c.text << "\": " << failure.toStdString();
+        } else {
+            EXPECT_TRUE(failure.contains(QLatin1String(c.key) + QStringLiteral("): \"") + text + u'"')) << failure.toStdString();
+        }
+        if (definition->member == SettingMember(&EventSettings::mapScale)) {
+            EXPECT_EQ(MapUnitsToMeters(10'000, failure.isEmpty() ? EventSettings::load(folderOf(dir)).mapScale : 0), c.metres) << c.text;
         }
     }
 }
@@ -209,8 +256,8 @@ TEST(EventSettings, MapNumbersReadTheSameWhereSetAndWhereUsed)
 TEST(EventSettings, EventStartIsTheDayAtTheFirstStartTime)
 {
     EventSettings settings;
-    settings.dtpDate = QDateTime(QDate(2026, 7, 4), QTime(15, 30));
-    settings.meEventStartTime = QStringLiteral("10:00:00");
+    settings.eventDate = QDateTime(QDate(2026, 7, 4), QTime(15, 30));
+    settings.firstStart = std::chrono::hours(10);
     EXPECT_EQ(DateTime::toQDateTime(settings.EventStartDateTime()), QDateTime(QDate(2026, 7, 4), QTime(10, 0)));
 }
 
@@ -221,35 +268,35 @@ TEST(SharedEventSetup, ASnapshotNeverChangesUnderItsReader)
     std::thread writer([&] {
         for (int i = 0; i < 200; ++i) {
             EventSetup next;
-            next.settings.leName = QString::number(i);
-            next.settings.leDate = QString::number(i);
+            next.settings.eventName = QString::number(i);
+            next.settings.headingDate = QString::number(i);
             shared.publish(next);
         }
     });
     for (int i = 0; i < 200; ++i) {
         const auto now = shared.snapshot();
-        EXPECT_EQ(now->settings.leName, now->settings.leDate);
+        EXPECT_EQ(now->settings.eventName, now->settings.headingDate);
     }
     writer.join();
-    EXPECT_TRUE(before->settings.leName.isEmpty());
-    EXPECT_EQ(shared.snapshot()->settings.leName, QStringLiteral("199"));
+    EXPECT_TRUE(before->settings.eventName.isEmpty());
+    EXPECT_EQ(shared.snapshot()->settings.eventName, QStringLiteral("199"));
 }
 
 TEST(SharedEventSetup, FollowingAFolderTakesInWhatAnotherProgramWrote)
 {
     QTemporaryDir dir;
     const QString event = folderOf(dir);
-    EventSettings::update(event, [](EventSettings &settings) { settings.leName = QStringLiteral("First"); });
+    EventSettings::update(event, [](EventSettings &settings) { settings.eventName = QStringLiteral("First"); });
     const SharedEventSetup shared(event);
     const auto first = shared.snapshot();
-    EXPECT_EQ(first->settings.leName, QStringLiteral("First"));
+    EXPECT_EQ(first->settings.eventName, QStringLiteral("First"));
     EXPECT_EQ(shared.snapshot(), first); // files unchanged: not read again
 
-    EventSettings::update(event, [](EventSettings &settings) { settings.sePenaltyPoints = -3; });
+    EventSettings::update(event, [](EventSettings &settings) { settings.penaltyPoints = -3; });
     WriteClassTreeFile(ClassTreeFileName(event), {{QStringLiteral("Ö<*>(10:00:00|006:00:00|00:30:00)"), 0}});
     const auto changed = shared.snapshot();
-    EXPECT_EQ(changed->settings.sePenaltyPoints, -3);
+    EXPECT_EQ(changed->settings.penaltyPoints, -3);
     ASSERT_EQ(changed->classTree.size(), 1u);
     EXPECT_EQ(changed->classTree[0].text, QStringLiteral("Ö<*>(10:00:00|006:00:00|00:30:00)"));
-    EXPECT_EQ(first->settings.sePenaltyPoints, -1); // an earlier snapshot stays as it was
+    EXPECT_EQ(first->settings.penaltyPoints, -1); // an earlier snapshot stays as it was
 }

@@ -168,3 +168,47 @@ TEST(EventDatabase, TheControlGridTakesOnlyPositionsARealMapCanHave)
         }
     }
 }
+
+TEST(EventSchemaVersion, AFileOfTheProgramBeforeVersionsOpensAndIsMarked)
+{
+    QTemporaryDir dir;
+    const QString event = folderOf(dir);
+    {
+        // As the program before schema versions made it: the same tables, user_version 0.
+        db::Connection before(TdmData::databaseFileName(event), EventTables());
+        before.exec(QStringLiteral("INSERT INTO team (number, name, status) VALUES (7, 'Öökull', 9)"));
+        ASSERT_EQ(before.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 0);
+    }
+    TdmData data(event);
+    EXPECT_EQ(data.connection().scalar(QStringLiteral("PRAGMA user_version")).toInt(), EventSchemaVersion);
+    EXPECT_EQ(data.connection().scalar(QStringLiteral("SELECT name FROM team WHERE number=7")).toString(), QStringLiteral("Öökull"));
+
+    QTemporaryDir fresh;
+    EXPECT_EQ(TdmData(folderOf(fresh)).connection().scalar(QStringLiteral("PRAGMA user_version")).toInt(), EventSchemaVersion);
+}
+
+TEST(EventSchemaVersion, AFileOfANewerVersionIsRefusedUntouched)
+{
+    QTemporaryDir dir;
+    const QString event = folderOf(dir);
+    const QString file = TdmData::databaseFileName(event);
+    {
+        db::Connection newer(file, EventTables());
+        newer.exec(QStringLiteral("INSERT INTO team (number, name) VALUES (7, 'Foxes')"));
+        newer.exec(QStringLiteral("PRAGMA user_version=%1").arg(EventSchemaVersion + 1));
+        newer.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    }
+    const QByteArray content = readFile(file);
+    try {
+        TdmData data(event);
+        ADD_FAILURE() << "a newer file was opened";
+    } catch (const KorventError &error) {
+        EXPECT_EQ(error.message(), QStringLiteral("Cannot open the database file %1: it was made by a newer version of the program "
+                                                  "(database version %2; this version reads up to %3)")
+                                       .arg(file)
+                                       .arg(EventSchemaVersion + 1)
+                                       .arg(EventSchemaVersion));
+    }
+    EXPECT_EQ(readFile(file), content);
+    EXPECT_FALSE(QFile::exists(file + QStringLiteral("-wal")));
+}

@@ -386,7 +386,7 @@ void TfTeams::fillPickLists()
     const auto setup = m_setup.snapshot();
     m_countries->setItems(CountryPickList(LoadCountryList(CountryListFileName(m_location.programDirectory))));
     m_classes->setItems(ClassPickList(setup->classTree));
-    m_extraClasses->setItems(ExtraClassPickList(setup->settings.eSubClasses));
+    m_extraClasses->setItems(ExtraClassPickList(setup->settings.extraClasses));
 }
 
 void TfTeams::done(int result)
@@ -622,7 +622,7 @@ void TfTeams::Importchips1Click()
         return;
     if (!storeEdits())
         return;
-    const int controlCard = m_setup.snapshot()->settings.rgControlCard;
+    const int controlCard = m_setup.snapshot()->settings.controlCard;
     const std::optional<ChipImportSummary> summary = longWork(tr("Import chips")).run([&](LongWorkTools &work) {
         return ImportChips(work.data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")), controlCard, work.progress);
     });

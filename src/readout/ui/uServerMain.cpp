@@ -98,7 +98,7 @@ void TfServerMain::cbServerClick(bool checked)
         }
         const EventSettings &settings = m_setup.snapshot()->settings;
         try {
-            m_server->start(static_cast<quint16>(settings.seServerDataIn), settings.seMaxConnections);
+            m_server->start(static_cast<quint16>(settings.serverPort), settings.maxConnections);
             lTCPAddr->setText(Platform::localAddresses().join(u'\n'));
             return;
         } catch (const KorventError &error) {

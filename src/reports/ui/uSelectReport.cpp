@@ -20,18 +20,14 @@ TfSelectReport::TfSelectReport(QWidget *parent)
     clbClasses = new QListWidget(this);
     clbClasses->setObjectName(QStringLiteral("clbClasses"));
     QStringList items;
-    std::vector<bool> built;
     for (const ReportKindEntry &entry : ReportRegistry()) {
         if (entry.family != ReportFamily::Report)
             continue;
         m_kinds.push_back(entry.kind);
         items.append(entry.captionText());
-        built.push_back(entry.built());
     }
     rgReport = new TRadioGroup(tr("Select report"), items, this);
     rgReport->setObjectName(QStringLiteral("rgReport"));
-    for (size_t i = 0; i < built.size(); ++i)
-        rgReport->setItemEnabled(static_cast<int>(i), built[i]);
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *print = buttons->addButton(tr("Print"), QDialogButtonBox::AcceptRole);

@@ -141,7 +141,7 @@ void TfRogMain::createCommands()
         QAction *action = menu->addAction(exportKind ? exportKind->captionText() : tr(entry.caption));
         action->setObjectName(QString::fromLatin1(entry.name));
         action->setShortcut(entry.shortcut);
-        if (entry.handler && (!exportKind || exportKind->built())) {
+        if (entry.handler) {
             action->setStatusTip(tr(entry.hint));
             connect(action, &QAction::triggered, this, [this, handler = entry.handler] { runCommand([this, handler] { (this->*handler)(); }); });
         } else {
@@ -287,7 +287,7 @@ void TfRogMain::markAllStartedClick()
 
 void TfRogMain::markRunnersStarted(StartedRunners which)
 {
-    const int card = m_setup.snapshot()->settings.rgControlCard;
+    const int card = m_setup.snapshot()->settings.controlCard;
     if (which == StartedRunners::All) {
         // Marking cannot be undone: the operator sees how many first.
         const int count = CountRunnersToMarkStarted(m_data.connection(), which, card);
@@ -340,7 +340,7 @@ void TfRogMain::reportsClick()
     if (kind.takes(ReportOption::Classes))
         request.classes = m_selectReport->checkedClasses();
     if (kind.takes(ReportOption::PerClass))
-        request.perClass = m_setup.snapshot()->settings.cbDifferentClass;
+        request.perClass = m_setup.snapshot()->settings.resultsFilePerClass;
     QStringList written;
     const std::optional<QString> page = runReport(kind.kind, request, &written);
     if (kind.doneMessage) {
@@ -360,7 +360,7 @@ void TfRogMain::exportIofXmlClick()
     ReportRequest request;
     request.compress = compress;
     QStringList written;
-    runReport(m_setup.snapshot()->settings.cbXML3Format ? ReportKind::IofXml3 : ReportKind::IofXml2, request, &written);
+    runReport(m_setup.snapshot()->settings.iofXml3 ? ReportKind::IofXml3 : ReportKind::IofXml2, request, &written);
     ShowDoneMessage(this, written);
 }
 

@@ -178,6 +178,7 @@ QWidget *TfEventInfo::createSettingControl(const SettingDefinition &definition, 
     QWidget *control = nullptr;
     switch (definition.kind) {
     case SettingKind::Text:
+    case SettingKind::MapNumber:
     case SettingKind::Masked: {
         auto *edit = new QLineEdit(definition.defaultValue.toString(), parent);
         if (definition.kind == SettingKind::Masked)
@@ -570,14 +571,17 @@ void TfEventInfo::btnAddClassClick()
     if (!selected || findChild<QCheckBox *>(QStringLiteral("cbMainClass"))->isChecked()) {
         // A half-typed time would make a class that starts at no time.
         EventSettings times;
+        QStringList texts;
         try {
-            for (const char *key : {"meStartTime", "meControlTime", "mePenaltyTime"})
-                takeSetting(times, *FindSetting(QLatin1String(key)));
+            for (const auto member : {&EventSettings::newClassStart, &EventSettings::newClassMaximumTime, &EventSettings::newClassPenaltyTime}) {
+                takeSetting(times, SettingOf(member));
+                texts.append(SettingText(times, SettingOf(member)));
+            }
         } catch (const KorventError &error) {
             MessageBoxSink(this).error(error.message());
             return;
         }
-        const MainClassTimes classTimes{times.meStartTime, times.meControlTime, times.mePenaltyTime};
+        const MainClassTimes classTimes{texts[0], texts[1], texts[2]};
         if (!acceptableClass(name, &classTimes))
             return;
         item = addClassItem(nullptr, MainClassNodeText(name, classTimes));

@@ -223,14 +223,14 @@ TEST_F(ControlsPage, ImportSetsTheMapReferenceInTheWindowUntilItCloses)
     EXPECT_EQ(setting("eMap_Scale"), QStringLiteral("15000"));
     EXPECT_EQ(setting("eMap_OffsetX"), QStringLiteral("-105"));
     EXPECT_EQ(setting("eMap_OffsetY"), QStringLiteral("2770"));
-    EXPECT_EQ(EventSettings::load(event).eMap_Scale, QStringLiteral("30000")) << "setup.ini is written when the window closes";
+    EXPECT_EQ(EventSettings::load(event).mapScale, 30000) << "setup.ini is written when the window closes";
 
     window->accept();
     const EventSettings saved = EventSettings::load(event);
-    EXPECT_EQ(saved.eMap_Scale, QStringLiteral("15000"));
-    EXPECT_EQ(saved.eMap_OffsetX, QStringLiteral("-105"));
-    EXPECT_EQ(saved.eMap_OffsetY, QStringLiteral("2770"));
-    EXPECT_EQ(shared.snapshot()->settings.eMap_OffsetY, QStringLiteral("2770"));
+    EXPECT_EQ(saved.mapScale, 15000);
+    EXPECT_EQ(saved.mapOffsetX, -105);
+    EXPECT_EQ(saved.mapOffsetY, 2770);
+    EXPECT_EQ(shared.snapshot()->settings.mapOffsetY, 2770);
 }
 
 TEST_F(ControlsPage, AFileThatIsNotWellFormedIsShownAndChangesNothing)

@@ -72,8 +72,8 @@ struct TeamsWindowFixture : ::testing::Test
         writeFile(location.programDirectory + QStringLiteral("common/countrys.txt"), "EST=Estonia\r\nFIN=Finland\r\n");
         data = std::make_unique<TdmData>(location.eventDirectory);
         EventSetup event;
-        event.settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
-        event.settings.eSubClasses = QStringLiteral("SC1;SC2");
+        event.settings.eventDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+        event.settings.extraClasses = QStringLiteral("SC1;SC2");
         event.classTree = {{QStringLiteral("H12<*>(10:00:00|012:00:00|00:30:00)"), 0}, {QStringLiteral("H12"), 1},
                            {QStringLiteral("D6<*>(10:00:00|006:00:00|00:30:00)"), 0}, {QStringLiteral("D6"), 1}};
         setup.publish(event);

@@ -35,7 +35,7 @@ struct ServerWindowFixture : EventDatabaseFixture
     {
         EventDatabaseFixture::SetUp();
         EventSetup setup;
-        setup.settings.seServerDataIn = freePort();
+        setup.settings.serverPort = freePort();
         shared.publish(setup);
         window = std::make_unique<TfServerMain>(folderOf(dir), shared);
         window->show();
@@ -77,7 +77,7 @@ TEST_F(ServerWindowFixture, StartListClientsAndDisconnectOne)
 TEST_F(ServerWindowFixture, APortInUseIsReportedAndTheServerStaysOff)
 {
     QTcpServer occupant;
-    ASSERT_TRUE(occupant.listen(QHostAddress::AnyIPv4, shared.snapshot()->settings.seServerDataIn));
+    ASSERT_TRUE(occupant.listen(QHostAddress::AnyIPv4, shared.snapshot()->settings.serverPort));
     QString shown;
     QTimer::singleShot(100, [&] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {

@@ -140,14 +140,14 @@ TEST(ReportChooser, MainClassesAllTickedAndUnbuiltReportsDisabled)
     EXPECT_EQ(chooser.checkedClasses(), QStringList({"H6"}));
     EXPECT_EQ(chooser.chosenReport(), ReportKind::StartList);
 
-    // The items are the registry's reports; those not built yet are disabled.
+    // The items are the registry's reports, every one of them enabled.
     QStringList items;
     for (QRadioButton *item : chooser.findChildren<QRadioButton *>())
         items.append(item->text() + (item->isEnabled() ? QString() : QStringLiteral(" -")));
     QStringList expected;
     for (const ReportKindEntry &entry : ReportRegistry())
         if (entry.family == ReportFamily::Report)
-            expected.append(entry.captionText() + (entry.built() ? QString() : QStringLiteral(" -")));
+            expected.append(entry.captionText());
     EXPECT_EQ(items, expected);
     chooser.findChildren<QRadioButton *>().at(6)->click();
     EXPECT_EQ(chooser.chosenReport(), ReportKind::Statistics);
@@ -162,7 +162,7 @@ TEST(ReportViewer, ScreenshotOfTheStartListWithMembers)
     options.teams = 12;
     GenerateEvent(data, event, options);
     EventSetup setup = EventSetup::load(event);
-    setup.settings.eResultHeader = QStringLiteral(KORVENT_SOURCE_DIR "/common/header.htm");
+    setup.settings.resultHeader = QStringLiteral(KORVENT_SOURCE_DIR "/common/header.htm");
     EventLocation location;
     location.programDirectory = QStringLiteral(KORVENT_SOURCE_DIR "/");
     location.eventDirectory = event;

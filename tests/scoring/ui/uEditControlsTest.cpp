@@ -35,8 +35,8 @@ struct EditControlsFixture : EventDatabaseFixture
     {
         EventDatabaseFixture::SetUp();
         EventSetup event;
-        event.settings.dtpDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
-        event.settings.meEventStartTime = QStringLiteral("10:00:00");
+        event.settings.eventDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+        event.settings.firstStart = std::chrono::hours(10);
         event.classTree = {{QStringLiteral("H6<*>(10:00:00|006:00:00|00:30:00)"), 0}};
         setup.publish(event);
         for (const auto &[code, type, points] : {std::tuple{"31", "C", 30}, {"45", "C", 40}, {"S", "S", 0}, {"F", "F", 0}, {"200", "I", 0}})

@@ -187,7 +187,7 @@ TEST_F(MainWindowFixture, DbEditorOpensTheDataEditorModally)
 TEST_F(MainWindowFixture, ReportsCommandWritesTheChosenReportAndShowsIt)
 {
     EventSetup chosen;
-    chosen.settings.eResultHeader = QStringLiteral("NON");
+    chosen.settings.resultHeader = QStringLiteral("NON");
     setup.publish(chosen);
     auto window = open(true);
     insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
@@ -204,7 +204,7 @@ TEST_F(MainWindowFixture, ReportsCommandWritesTheChosenReportAndShowsIt)
 
     // A report that cannot be made says why and writes nothing.
     QFile::remove(page);
-    chosen.settings.eResultHeader = folderOf(dir) + QStringLiteral("missing.htm");
+    chosen.settings.resultHeader = folderOf(dir) + QStringLiteral("missing.htm");
     setup.publish(chosen);
     whenModal<TfSelectReport>([](TfSelectReport *chooser) { chooser->findChild<QPushButton *>(QStringLiteral("btnPrint"))->click(); });
     QString message;
@@ -249,7 +249,7 @@ TEST_F(MainWindowFixture, ExportIofXmlAsksForTheCompressedCopyAndSaysDoneOnlyWhe
     EXPECT_TRUE(QFile::exists(event + QStringLiteral("temp.zlb")));
 
     // The setting chooses the version; No writes no compressed copy.
-    chosen.settings.cbXML3Format = false;
+    chosen.settings.iofXml3 = false;
     setup.publish(chosen);
     EXPECT_EQ(exportAnswering(QMessageBox::No), QStringList({"Save as compressed XML file?", "Done!"}));
     EXPECT_TRUE(readFile(event + QStringLiteral("iofXML.xml")).contains("<TeamName>Owls</TeamName>"));
@@ -270,8 +270,8 @@ TEST_F(MainWindowFixture, ExportIofXmlAsksForTheCompressedCopyAndSaysDoneOnlyWhe
 TEST_F(MainWindowFixture, WinnersReportSaysWhereTheListIs)
 {
     EventSetup chosen;
-    chosen.settings.eResultHeader = QStringLiteral("NON");
-    chosen.settings.eSubClasses = QStringLiteral("MV");
+    chosen.settings.resultHeader = QStringLiteral("NON");
+    chosen.settings.extraClasses = QStringLiteral("MV");
     chosen.classTree = {{QStringLiteral("H12<*>(12:00:00|012:00:00|00:30:00)"), 0}};
     setup.publish(chosen);
     auto window = open(true);

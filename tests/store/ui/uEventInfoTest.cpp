@@ -127,7 +127,7 @@ TEST_F(EventInfoFixture, AddingMainAndSubClassAndClosingPublishesThem)
 
     EXPECT_EQ(readFile(ClassTreeFileName(event)), QByteArray("H12<*>(12:00:00|012:00:00|00:30:00)\r\n\tH12V\r\n"));
     const auto published = shared.snapshot();
-    EXPECT_EQ(published->settings.leName, QStringLiteral("Autumn Rogaine"));
+    EXPECT_EQ(published->settings.eventName, QStringLiteral("Autumn Rogaine"));
     const ClassTable table = LoadClassTable(published->classTree);
     ASSERT_EQ(table.size(), 2u);
     EXPECT_EQ(table[1].path[0], QStringLiteral("H12"));
@@ -216,9 +216,9 @@ TEST_F(EventInfoFixture, WindowAndSettingsSetWriteTheSameFile)
 
     // What the window shows again is what was written.
     auto reopened = open();
-    EXPECT_EQ(reopened->settings().leName, QStringLiteral("Night Rogaine"));
-    EXPECT_EQ(reopened->settings().dtpDate, QDateTime(QDate(2026, 6, 13), QTime(0, 0)));
-    EXPECT_EQ(reopened->settings().rgControlCard, 1);
+    EXPECT_EQ(reopened->settings().eventName, QStringLiteral("Night Rogaine"));
+    EXPECT_EQ(reopened->settings().eventDate, QDateTime(QDate(2026, 6, 13), QTime(0, 0)));
+    EXPECT_EQ(reopened->settings().controlCard, 1);
 }
 
 TEST_F(EventInfoFixture, HalfTypedTimesAreRefusedNamingTheField)
@@ -263,7 +263,7 @@ TEST_F(EventInfoFixture, OutOfRangeControlCardReadsAsTheCoreReadsIt)
 {
     for (const auto &[stored, read] : {std::pair{"5", 1}, std::pair{"-3", 0}}) {
         writeFile(EventSettings::fileName(event), QByteArray("[fEventInfo]\r\nrgControlCard=") + stored + "\r\n");
-        EXPECT_EQ(EventSettings::load(event).rgControlCard, read) << stored;
+        EXPECT_EQ(EventSettings::load(event).controlCard, read) << stored;
         auto window = open();
         EXPECT_EQ(window->findChild<TRadioGroup *>(QStringLiteral("rgControlCard"))->itemIndex(), read) << stored;
         window->show();
@@ -602,7 +602,7 @@ TEST_F(EventInfoFixture, ChangesOfAnotherProgramAreShownOnOpeningAndKeptByClosin
     window->close();
 
     // korvent-cli settings set and a class tree written by another program, while the window is closed.
-    EventSettings::update(event, [](EventSettings &settings) { settings.leName = QStringLiteral("Changed elsewhere"); });
+    EventSettings::update(event, [](EventSettings &settings) { settings.eventName = QStringLiteral("Changed elsewhere"); });
     WriteClassTreeFile(ClassTreeFileName(event), {{QStringLiteral("H21<*>(09:00:00|006:00:00|00:30:00)"), 0}});
     window->show();
     EXPECT_EQ(window->findChild<QLineEdit *>(QStringLiteral("leName"))->text(), QStringLiteral("Changed elsewhere"));
@@ -610,8 +610,8 @@ TEST_F(EventInfoFixture, ChangesOfAnotherProgramAreShownOnOpeningAndKeptByClosin
     ASSERT_EQ(window->classTree().size(), 1u);
     EXPECT_EQ(window->classTree()[0].text, QStringLiteral("H21<*>(09:00:00|006:00:00|00:30:00)"));
     window->close();
-    EXPECT_EQ(EventSettings::load(event).leName, QStringLiteral("Changed elsewhere"));
-    EXPECT_EQ(shared.snapshot()->settings.leName, QStringLiteral("Changed elsewhere"));
+    EXPECT_EQ(EventSettings::load(event).eventName, QStringLiteral("Changed elsewhere"));
+    EXPECT_EQ(shared.snapshot()->settings.eventName, QStringLiteral("Changed elsewhere"));
     EXPECT_EQ(shared.snapshot()->classTree.size(), 1u);
 }
 
@@ -634,24 +634,24 @@ TEST_F(EventInfoFixture, ClosingWritesOnlyWhatTheOperatorChangedAndKeepsOtherPro
     window->findChild<QLineEdit *>(QStringLiteral("leName"))->setText(QStringLiteral("Öine rogain"));
     window->close();
     const EventSettings stored = EventSettings::load(event);
-    EXPECT_EQ(stored.leName, QStringLiteral("Öine rogain"));
-    EXPECT_EQ(stored.leOrganiser, QStringLiteral("Põhja Klubi"));
-    EXPECT_EQ(stored.leLocation, QStringLiteral("Järvselja"));
+    EXPECT_EQ(stored.eventName, QStringLiteral("Öine rogain"));
+    EXPECT_EQ(stored.organiser, QStringLiteral("Põhja Klubi"));
+    EXPECT_EQ(stored.eventArea, QStringLiteral("Järvselja"));
     ASSERT_EQ(ReadClassTreeFile(ClassTreeFileName(event)).size(), 2u);
     EXPECT_EQ(ReadClassTreeFile(ClassTreeFileName(event))[1].text, QStringLiteral("W6 Juniors"));
-    EXPECT_EQ(shared.snapshot()->settings.leOrganiser, QStringLiteral("Põhja Klubi"));
+    EXPECT_EQ(shared.snapshot()->settings.organiser, QStringLiteral("Põhja Klubi"));
     EXPECT_EQ(shared.snapshot()->classTree.size(), 2u);
 
     // Opened again it shows both changes; classes the operator changes are written.
     window->show();
     EXPECT_EQ(window->findChild<QLineEdit *>(QStringLiteral("leOrganiser"))->text(), QStringLiteral("Põhja Klubi"));
     addClass(*window, QStringLiteral("M18"), true);
-    EventSettings::update(event, [](EventSettings &settings) { settings.leCourseMaster = QStringLiteral("Mari Mets"); });
+    EventSettings::update(event, [](EventSettings &settings) { settings.courseSetter = QStringLiteral("Mari Mets"); });
     window->close();
     const ClassTree written = ReadClassTreeFile(ClassTreeFileName(event));
     ASSERT_EQ(written.size(), 3u);
     EXPECT_TRUE(std::any_of(written.begin(), written.end(),
                             [](const ClassNode &node) { return node.text.startsWith(QStringLiteral("M18<*>")); }));
-    EXPECT_EQ(EventSettings::load(event).leCourseMaster, QStringLiteral("Mari Mets"));
-    EXPECT_EQ(EventSettings::load(event).leName, QStringLiteral("Öine rogain"));
+    EXPECT_EQ(EventSettings::load(event).courseSetter, QStringLiteral("Mari Mets"));
+    EXPECT_EQ(EventSettings::load(event).eventName, QStringLiteral("Öine rogain"));
 }

@@ -1,0 +1,43 @@
+#include "db/StoredValue.h"
+
+namespace db {
+
+QVariant NullText()
+{
+    return QVariant(QMetaType::fromType<QString>());
+}
+
+QVariant StoredText(const QString &text)
+{
+    return text.isEmpty() ? NullText() : QVariant(text);
+}
+
+std::optional<QDateTime> ReadStoredDateTime(QStringView text)
+{
+    text = text.trimmed();
+    const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+    if (text.size() < 10 || !date.isValid())
+        return std::nullopt;
+    if (text.size() == 10)
+        return QDateTime(date, QTime(0, 0));
+    if (text.at(10) != u' ')
+        return std::nullopt;
+    const QStringView clock = text.sliced(11);
+    QTime time;
+    if (clock.size() == 5)
+        time = QTime::fromString(clock.toString(), QStringLiteral("HH:mm"));
+    else if (clock.size() == 8)
+        time = QTime::fromString(clock.toString(), QStringLiteral("HH:mm:ss"));
+    else if (clock.size() >= 10 && clock.size() <= 12 && clock.at(8) == u'.')
+        time = QTime::fromString(clock.toString(), QStringLiteral("HH:mm:ss.z"));
+    if (!time.isValid())
+        return std::nullopt;
+    return QDateTime(date, time);
+}
+
+QString StoredDateTimeText(const QDateTime &value)
+{
+    return value.toString(value.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+} // namespace db

@@ -1,0 +1,30 @@
+#pragma once
+
+// The one conversion between the values the event database stores and Qt
+// values, for the grids, the spreadsheet export, the store and the tests.
+// Date-times are stored as text "YYYY-MM-DD HH:MM:SS" with ".zzz" when the
+// time has milliseconds; an empty text is stored as NULL.
+
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+
+#include <optional>
+
+namespace db {
+
+// The NULL of a text column.
+QVariant NullText();
+// `text`, or NULL when it is empty.
+QVariant StoredText(const QString &text);
+
+// Reads a stored date-time, leading and trailing blanks ignored, in any of
+// the forms the database holds: "YYYY-MM-DD HH:MM:SS" with one to three
+// fraction digits after a ".", without them, "YYYY-MM-DD HH:MM" (written by
+// hand or by other programs) and a plain date "YYYY-MM-DD" (at midnight).
+// Nothing for anything else, a date or time that does not exist included.
+std::optional<QDateTime> ReadStoredDateTime(QStringView text);
+// The stored form of a date-time.
+QString StoredDateTimeText(const QDateTime &value);
+
+} // namespace db
