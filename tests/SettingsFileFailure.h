@@ -8,15 +8,16 @@
 #include "base/KorventError.h"
 #include "store/EventSettings.h"
 
-// The error without the file name before it; empty when the text was read.
+// What is said of the text read from setup.ini, without the file name
+// before it; empty when the text was read.
 inline QString settingsFileFailure(const QString &eventDirectory, const char *key, const QString &text)
 {
     writeFile(EventSettings::fileName(eventDirectory), QByteArray("[fEventInfo]\r\n") + key + '=' + text.toUtf8() + "\r\n");
-    try {
-        EventSettings::load(eventDirectory);
+    const EventSettings settings = EventSettings::load(eventDirectory);
+    const auto kept = settings.unreadable.find(QString::fromLatin1(key));
+    if (kept == settings.unreadable.end())
         return QString();
-    } catch (const KorventError &error) {
-        const QString prefix = EventSettings::fileName(eventDirectory) + QStringLiteral(": ");
-        return error.message().startsWith(prefix) ? error.message().mid(prefix.size()) : error.message();
-    }
+    const QString prefix = EventSettings::fileName(eventDirectory) + QStringLiteral(": ");
+    const QString &message = kept->second.message;
+    return message.startsWith(prefix) ? message.mid(prefix.size()) : message;
 }

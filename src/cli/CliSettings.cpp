@@ -1,6 +1,7 @@
 // korvent-cli settings, settings set, classes.
 
 #include "cli/CliCommands.h"
+#include "cli/StderrSink.h"
 
 #include "store/EventSetup.h"
 #include "base/KorventError.h"
@@ -42,8 +43,13 @@ int CliSettingsCommand(CliContext &context, const QStringList &arguments)
         return 0;
     }
     const EventSettings settings = EventSettings::load(eventDirectory);
-    for (const SettingDefinition &definition : SettingDefinitions())
-        context.out << definition.key << '=' << SettingText(settings, definition) << '\n';
+    StderrSink messages;
+    for (const SettingDefinition &definition : SettingDefinitions()) {
+        const auto kept = settings.unreadable.find(QString::fromLatin1(definition.key));
+        context.out << definition.key << '=' << (kept != settings.unreadable.end() ? kept->second.text : SettingText(settings, definition)) << '\n';
+        if (kept != settings.unreadable.end())
+            messages.warning(kept->second.message);
+    }
     return 0;
 }
 

@@ -182,6 +182,9 @@ QString SettingText(const EventSettings &settings, const SettingDefinition &defi
 void SetSettingText(EventSettings &settings, const SettingDefinition &definition, const QString &text)
 {
     auto refuse = [&](const QString &why) { throw KorventError(refusal(definition, text, why)); };
+    // A text set replaces one that did not read; a refusal throws, and the
+    // caller saves nothing.
+    settings.unreadable.erase(QString::fromLatin1(definition.key));
     switch (definition.kind) {
     case SettingKind::Text:
         settings.*std::get<QString EventSettings::*>(definition.member) = text;
@@ -236,7 +239,7 @@ EventSettings EventSettings::load(const QString &eventDirectory)
         if (!ini.hasKey(section, key))
             continue;
         const auto refuse = [&](const QString &text, const QString &why) {
-            throw KorventError(fileName(eventDirectory) + QStringLiteral(": ") + refusal(definition, text, why));
+            settings.unreadable[key] = {text, fileName(eventDirectory) + QStringLiteral(": ") + refusal(definition, text, why)};
         };
         // The window's own rules: unreadable integers and dates keep the
         // current value, spin boxes hold a number to their range.
@@ -265,7 +268,8 @@ EventSettings EventSettings::load(const QString &eventDirectory)
             const std::optional<qint64> value = readMapSetting(definition, text);
             if (!value)
                 refuse(text, mapNumberWanted(definition));
-            settings.*std::get<qint64 EventSettings::*>(definition.member) = *value;
+            else
+                settings.*std::get<qint64 EventSettings::*>(definition.member) = *value;
             break;
         }
         case SettingKind::Masked: {
@@ -275,7 +279,8 @@ EventSettings EventSettings::load(const QString &eventDirectory)
             const qint64 hundredths = ClockTextToHundredths(text, QLatin1Char(','));
             if (hundredths < 0)
                 refuse(text, EventSettings::tr("is not a clock time of the form %1").arg(QString::fromLatin1(definition.mask)));
-            settings.*std::get<std::chrono::seconds EventSettings::*>(definition.member) = std::chrono::seconds(hundredths / 100);
+            else
+                settings.*std::get<std::chrono::seconds EventSettings::*>(definition.member) = std::chrono::seconds(hundredths / 100);
             break;
         }
         }
@@ -287,9 +292,20 @@ void EventSettings::save(const QString &eventDirectory) const
 {
     IniFile ini(fileName(eventDirectory));
     ini.eraseSection(sectionName());
-    for (const SettingDefinition &definition : SettingDefinitions())
-        ini.writeString(sectionName(), QString::fromLatin1(definition.key), SettingText(*this, definition));
+    for (const SettingDefinition &definition : SettingDefinitions()) {
+        const QString key = QString::fromLatin1(definition.key);
+        const auto kept = unreadable.find(key);
+        ini.writeString(sectionName(), key, kept != unreadable.end() ? kept->second.text : SettingText(*this, definition));
+    }
     ini.save();
+}
+
+void EventSettings::requireMapNumbers() const
+{
+    for (const SettingDefinition &definition : SettingDefinitions())
+        if (definition.kind == SettingKind::MapNumber)
+            if (const auto kept = unreadable.find(QString::fromLatin1(definition.key)); kept != unreadable.end())
+                throw KorventError(kept->second.message);
 }
 
 EventSettings EventSettings::update(const QString &eventDirectory, const std::function<void(EventSettings &)> &change)

@@ -13,6 +13,7 @@
 #include <QVariant>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <variant>
 #include <vector>
 
@@ -46,6 +47,16 @@ public:
     int courseMapWidth;
     bool multiReadout;
 
+    // Clock times and map numbers of setup.ini that did not read, by key:
+    // each keeps its default so that the event still opens and runs, is
+    // written back as it stood until it is set again, and what needs its
+    // value refuses, naming the file, the key and the text.
+    struct Unreadable
+    {
+        QString text, message;
+    };
+    std::map<QString, Unreadable> unreadable;
+
     // Every setting at its default.
     EventSettings();
 
@@ -60,9 +71,12 @@ public:
 
     // Missing keys keep their defaults; integers, booleans and the date the
     // window could not read keep theirs too, and integers are held to their
-    // range. A clock time or map number that does not read raises KorventError
-    // naming the file, the key and the text: it is never replaced unseen.
+    // range. A clock time or map number that does not read is kept in
+    // `unreadable`: it is never replaced unseen.
     static EventSettings load(const QString &eventDirectory);
+    // Raises KorventError with the message of the first unreadable map number:
+    // a map drawn or placed with a default would be silently wrong.
+    void requireMapNumbers() const;
     // Rewrites the section: keys of no setting disappear. Raises KorventError when not written.
     void save(const QString &eventDirectory) const;
     // Loads, changes and saves the settings as one step, other programs that

@@ -103,6 +103,14 @@ TEST_F(CliControls, MapfileSavesTheCoursePictureWithTheEventSettings)
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.endsWith(QStringLiteral("korvent-cli: event/setup.ini: ") + notWhole)) << refused.err.toStdString();
     EXPECT_TRUE(refused.out.isEmpty());
+    // The rest of the event runs on; the text stays as it stood until it is set.
+    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "settings", "set", "leName=Forest"}).exitCode, 0);
+    EXPECT_EQ(IniFile(EventSettings::fileName(event)).readString(EventSettings::sectionName(), QStringLiteral("eMap_OffsetY")), QStringLiteral("1.5"));
+    const CliRun listed = runCliIn(program.path(), {"--event", "event", "settings"});
+    EXPECT_TRUE(listed.out.contains(QStringLiteral("\neMap_OffsetY=1.5\n")));
+    EXPECT_TRUE(listed.err.contains(QStringLiteral("warning: event/setup.ini: ") + notWhole)) << listed.err.toStdString();
+    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "settings", "set", "eMap_OffsetY=-1779"}).exitCode, 0);
+    EXPECT_EQ(run({"mapfile"}).exitCode, 0);
 }
 
 TEST_F(CliControls, FailuresChangeNothing)

@@ -182,12 +182,16 @@ TEST_F(TrailplotFixture, WhatStopsTheExportWritesNothing)
         {"eMap_OffsetY", "1.5", "Start Offset (pix) y (eMap_OffsetY): \"1.5\" is not a whole number from -1000000 to 1000000 (digits, a minus sign in front if below zero)"},
     };
     for (const auto &c : cases) {
+        const EventSettings original = setup.settings;
         if (FindSetting(QLatin1String(c.setting))->kind == SettingKind::MapNumber) {
-            // A map number the export could not take never gets past the reading of setup.ini.
+            // A map number setup.ini holds and nothing could read: the event
+            // opens on its default, and the export refuses, naming it.
             EXPECT_EQ(settingsFileFailure(folderOf(dir), c.setting, QLatin1String(c.value)), QLatin1String(c.message)) << c.setting;
+            setup.settings.unreadable = EventSettings::load(folderOf(dir)).unreadable;
+            EXPECT_EQ(failure(), EventSettings::fileName(folderOf(dir)) + QStringLiteral(": ") + QLatin1String(c.message)) << c.setting;
+            setup.settings = original;
             continue;
         }
-        const EventSettings original = setup.settings;
         SetSettingText(setup.settings, *FindSetting(QLatin1String(c.setting)), QLatin1String(c.value));
         EXPECT_EQ(failure(), QLatin1String(c.message)) << c.setting;
         setup.settings = original;

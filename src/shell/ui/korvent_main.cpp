@@ -33,6 +33,12 @@ int main(int argc, char *argv[])
         setup = std::make_unique<SharedEventSetup>(location.eventDirectory);
         TfRogMain mainWindow(location, *data, *setup);
         mainWindow.show();
+        // The event runs on their defaults; the operator is told what to set.
+        QStringList unreadable;
+        for (const auto &[key, setting] : setup->snapshot()->settings.unreadable)
+            unreadable.append(setting.message);
+        if (!unreadable.isEmpty())
+            QMessageBox::warning(&mainWindow, QStringLiteral("Korvent"), unreadable.join(u'\n'));
         return app.exec();
     } catch (const KorventError &error) {
         QMessageBox::critical(nullptr, QStringLiteral("Korvent"), error.message());

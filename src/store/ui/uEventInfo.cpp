@@ -483,9 +483,11 @@ void TfEventInfo::showMapReference(const MapReference &map)
 {
     EventSettings reference;
     ApplyMapReference(reference, map);
-    for (const auto &[key, value] : {std::pair{"eMap_Scale", reference.eMap_Scale}, std::pair{"eMap_OffsetX", reference.eMap_OffsetX},
-                                     std::pair{"eMap_OffsetY", reference.eMap_OffsetY}})
-        findChild<QLineEdit *>(QString::fromLatin1(key))->setText(value);
+    for (const SettingMember member : {SettingMember(&EventSettings::mapScale), SettingMember(&EventSettings::mapOffsetX),
+                                       SettingMember(&EventSettings::mapOffsetY)}) {
+        const SettingDefinition &setting = SettingOf(member);
+        findChild<QLineEdit *>(QString::fromLatin1(setting.key))->setText(SettingText(reference, setting));
+    }
 }
 
 void TfEventInfo::showPageOf(QWidget *widget)
