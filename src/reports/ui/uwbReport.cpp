@@ -129,9 +129,10 @@ void TfwbReport::OpenReportFile(const QString &fileName)
     };
     auto loaded = std::make_shared<Loaded>();
     QThread *owner = thread();
-    QThread *worker = QThread::create([loaded, fileName, owner] {
+    const ReportDocument::View view{m_browser->viewport()->width(), m_browser->wordWrapMode()};
+    QThread *worker = QThread::create([loaded, fileName, owner, view] {
         try {
-            loaded->document = ReportDocument::load(fileName, owner);
+            loaded->document = ReportDocument::load(fileName, owner, view);
         } catch (const KorventError &error) {
             loaded->error = error;
         }
