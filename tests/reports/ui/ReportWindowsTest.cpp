@@ -292,11 +292,11 @@ TEST(ReportViewer, ALargeTablePageIsLaidOutWhileTheWindowGoesOn)
     QTemporaryDir dir;
     const QString page = writeSplitsPage(dir, 600, 25);
     TfwbReport viewer;
+    LoopBeat beat;
+    // As the main window does: the page is asked for before the viewer is shown.
+    viewer.OpenReportFile(page);
     viewer.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
-
-    LoopBeat beat;
-    viewer.OpenReportFile(page);
     ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.toolBar()->isEnabled(); }, 60000));
     QTest::qWait(200);
     // Drawn from the end, where nothing was drawn before.
