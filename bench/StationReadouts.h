@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <functional>
+#include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -54,8 +56,8 @@ inline std::vector<Readout> MakeReadouts(const std::vector<QString> &chips, cons
 
 struct StationRun
 {
-    std::vector<double> latencies;  // ms per readout; -1 when not sent
-    std::vector<char> acknowledged; // the reply was the readout's "S" line
+    std::vector<double> latencies;  // ms per reply, of every round
+    std::vector<char> acknowledged; // per readout: a reply was its "S" line
     int errors = 0;
     double seconds = 0;             // wall time of the whole run
 
@@ -63,10 +65,7 @@ struct StationRun
     // The latency below which the share p of the replies came, in ms.
     double percentile(double p) const
     {
-        std::vector<double> sorted;
-        for (double latency : latencies)
-            if (latency >= 0)
-                sorted.push_back(latency);
+        std::vector<double> sorted = latencies;
         std::sort(sorted.begin(), sorted.end());
         if (sorted.empty())
             return 0;
@@ -76,13 +75,15 @@ struct StationRun
 
 // `clients` stations on loopback, each sending "si" and then its equal share
 // of the readouts one after the other, each as soon as the last was answered.
-// Blocks until every station is done.
-inline StationRun RunStations(quint16 port, const std::vector<Readout> &readouts, int clients)
+// A station that has sent its share sends it again while `goOn` says so (a
+// chip read again replaces its rows). Blocks until every station is done.
+inline StationRun RunStations(quint16 port, const std::vector<Readout> &readouts, int clients,
+                              const std::function<bool()> &goOn = {})
 {
     const int each = static_cast<int>(readouts.size()) / clients;
     StationRun run;
-    run.latencies.assign(readouts.size(), -1);
     run.acknowledged.assign(readouts.size(), 0);
+    std::mutex merging;
     std::atomic<int> errors{0};
     QElapsedTimer wall;
     wall.start();
@@ -105,16 +106,23 @@ inline StationRun RunStations(quint16 port, const std::vector<Readout> &readouts
                 errors += each;
                 return;
             }
-            for (size_t r = static_cast<size_t>(c * each); r < static_cast<size_t>((c + 1) * each); ++r) {
-                QElapsedTimer timer;
-                timer.start();
-                socket.write(readouts[r].request);
-                const QByteArray reply = readLine(socket, 10'000);
-                run.latencies[r] = timer.nsecsElapsed() / 1e6;
-                if (reply.startsWith("S " + readouts[r].chip.toLatin1() + ';'))
-                    run.acknowledged[r] = 1;
-                else if (++errors <= 3)
-                    std::fprintf(stderr, "station %d: %s\n", c, reply.left(120).constData());
+            std::vector<double> latencies;
+            do {
+                for (size_t r = static_cast<size_t>(c * each); r < static_cast<size_t>((c + 1) * each); ++r) {
+                    QElapsedTimer timer;
+                    timer.start();
+                    socket.write(readouts[r].request);
+                    const QByteArray reply = readLine(socket, 10'000);
+                    latencies.push_back(timer.nsecsElapsed() / 1e6);
+                    if (reply.startsWith("S " + readouts[r].chip.toLatin1() + ';'))
+                        run.acknowledged[r] = 1;
+                    else if (++errors <= 3)
+                        std::fprintf(stderr, "station %d: %s\n", c, reply.left(120).constData());
+                }
+            } while (goOn && goOn());
+            {
+                const std::lock_guard lock(merging);
+                run.latencies.insert(run.latencies.end(), latencies.begin(), latencies.end());
             }
             socket.write("quit\r\n");
             if (socket.state() != QAbstractSocket::UnconnectedState)

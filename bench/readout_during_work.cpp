@@ -10,11 +10,16 @@
 //                    the main window runs it beside its server.
 // Each case reads out chips of its own (their earlier punches removed), prints
 // the reply times and checks that every acknowledged readout's rows are
-// stored. The serving-process case also gives the calculation's longest hold
-// of the writer lock.
+// stored. With long work, the stations read their chips again and again until
+// at least one run of each kind of work has finished, so that the reply times
+// cover the whole of it. The serving-process case also gives the
+// calculation's longest hold of the writer lock.
+//
+// Generating the event takes most of a run's time: with --event-dir the event
+// is made in DIR once and used again by later runs with the same --teams.
 //
 //   readout_during_work [--teams N] [--clients N] [--readouts N] [--punches N]
-//                       [--no-calculation] [--no-report]
+//                       [--no-calculation] [--no-report] [--event-dir DIR]
 
 #include "BenchEvent.h"
 #include "StationReadouts.h"
@@ -75,7 +80,7 @@ void printCase(const char *name, const std::vector<Readout> &readouts, const Sta
     std::printf("== %s\n", name);
     std::printf("readouts: %d acknowledged of %zu, %d errors; rows lost %d, extra %d\n", run.acknowledgedCount(), readouts.size(), run.errors,
                 stored.lost, stored.extra);
-    std::printf("stations: %.2f s, %.0f readouts/s\n", run.seconds, readouts.size() / run.seconds);
+    std::printf("stations: %.2f s, %zu replies, %.0f readouts/s\n", run.seconds, run.latencies.size(), run.latencies.size() / run.seconds);
     std::printf("readout ms: p50 %.1f, p99 %.1f, max %.1f\n", run.percentile(0.50), run.percentile(0.99), run.percentile(1));
     if (work) {
         std::printf("long work meanwhile: %d calculations and %d reports finished, %d failed\n", work->calculations.load(),
@@ -120,14 +125,26 @@ void repeatCommand(const QString &event, const QStringList &command, const std::
     }
 }
 
+// The stations go on until every kind of long work asked for has finished
+// once, or one has failed; ten minutes at most.
+std::function<bool()> untilFinishedOnce(const WorkCount &work, bool calculating, bool reporting)
+{
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    return [&work, calculating, reporting, clock] {
+        const bool waiting = (calculating && work.calculations == 0) || (reporting && work.reports == 0);
+        return waiting && work.failures == 0 && clock->elapsed() < 600'000;
+    };
+}
+
 // The stations run on a thread while this thread serves events (the readout
 // server of this process lives here) until they are done.
 StationRun runStationsWhile(quint16 port, const std::vector<Readout> &readouts, int clients, std::atomic<bool> &done,
-                            const std::function<void()> &startWork)
+                            const std::function<void()> &startWork, const std::function<bool()> &goOn = {})
 {
     StationRun run;
     std::thread stations([&] {
-        run = RunStations(port, readouts, clients);
+        run = RunStations(port, readouts, clients, goOn);
         done = true;
     });
     // The long work begins once the stations are going.
@@ -161,32 +178,55 @@ int main(int argc, char *argv[])
     const bool reporting = !args.contains(QStringLiteral("--no-report"));
 
     QTemporaryDir dir;
+    const qsizetype eventDirAt = args.indexOf(QLatin1String("--event-dir"));
+    const QString eventHome = eventDirAt >= 0 && eventDirAt + 1 < args.size() ? QDir(args[eventDirAt + 1]).absolutePath() : dir.path();
     EventLocation location;
     location.programDirectory = dir.path() + u'/';
-    location.eventDirectory = dir.path() + QStringLiteral("/event/");
+    location.eventDirectory = eventHome + QStringLiteral("/event/");
     location.resultsDirectory = location.eventDirectory + QStringLiteral("results/");
     location.confirmed = true;
     const QString event = location.eventDirectory;
-    QDir().mkpath(location.resultsDirectory);
 
     std::vector<QString> chips;
     std::vector<qint64> units;
     {
         QElapsedTimer timer;
         timer.start();
+        const bool reused = QFile::exists(event + QStringLiteral("rogain.abs"));
+        if (!reused) {
+            // Made beside and renamed when whole: an event left half made by a killed run is never used.
+            const QString making = eventHome + QStringLiteral("/event.making/");
+            QDir(making).removeRecursively();
+            QDir().mkpath(making);
+            {
+                TdmData data(making);
+                GenerateEvent(data, making, BenchEventOptions(teams));
+            }
+            EventSettings::update(making, [](EventSettings &settings) {
+                settings.teamRouteMaps = true;
+                settings.resultHeader = QStringLiteral("NON");
+            });
+            if (!QDir().rename(making, event)) {
+                std::fprintf(stderr, "cannot rename %s to %s\n", qPrintable(making), qPrintable(event));
+                return 1;
+            }
+        }
+        QDir().mkpath(location.resultsDirectory);
+        const double making = timer.nsecsElapsed() / 1e9;
         TdmData data(event);
-        const GeneratorOptions options = BenchEventOptions(teams);
-        const GeneratedEvent generated = GenerateEvent(data, event, options);
-        if (generated.runners < 3 * perCase) {
-            std::fprintf(stderr, "%d runners are too few for three cases of %d readouts\n", generated.runners, perCase);
+        const int eventTeams = data.connection().firstRow(QStringLiteral("SELECT COUNT(*) FROM team"))->value(0).toInt();
+        const int runners = data.connection().firstRow(QStringLiteral("SELECT COUNT(*) FROM runner"))->value(0).toInt();
+        if (eventTeams != teams) {
+            std::fprintf(stderr, "the event in %s has %d teams, not %d: give --teams %d or another --event-dir\n", qPrintable(event),
+                         eventTeams, teams, eventTeams);
             return 1;
         }
-        EventSettings::update(event, [](EventSettings &settings) {
-            settings.teamRouteMaps = true;
-            settings.resultHeader = QStringLiteral("NON");
-        });
+        if (runners < 3 * perCase) {
+            std::fprintf(stderr, "%d runners are too few for three cases of %d readouts\n", runners, perCase);
+            return 1;
+        }
         // The stations' chips: runners spread over the whole event, their earlier punches gone.
-        const int step = generated.runners / (3 * perCase);
+        const int step = runners / (3 * perCase);
         QSqlQuery chipRows = data.connection().exec(QStringLiteral("SELECT id, chipnr FROM runner ORDER BY id"));
         std::vector<qint64> chipRunners;
         for (int i = 0; chipRows.next(); ++i)
@@ -206,8 +246,10 @@ int main(int argc, char *argv[])
             units.push_back(unitRows.value(0).toLongLong());
         QuietSink quiet;
         const CalculationSummary summary = TeamCalculation(data, std::make_shared<const EventSetup>(EventSetup::load(event)), quiet).CalculateAllTeams(true);
-        std::printf("event: %d teams, %d runners, %d punches; %d with result; generated and calculated in %.1f s\n", generated.teams,
-                    generated.runners, generated.punches, summary.withResult, timer.nsecsElapsed() / 1e9);
+        const qint64 punches = data.connection().firstRow(QStringLiteral("SELECT COUNT(*) FROM res_cp"))->value(0).toLongLong();
+        std::printf("event: %d teams, %d runners, %lld punches; %d with result; %s in %.1f s, calculated in %.1f s\n", eventTeams, runners,
+                    static_cast<long long>(punches), summary.withResult, reused ? "reused" : "generated", making,
+                    timer.nsecsElapsed() / 1e9 - making);
         std::printf("stations: %d x %d readouts of %d punches a case\n", clients, readoutsEach, punchCount);
         std::fflush(stdout);
     }
@@ -234,7 +276,7 @@ int main(int argc, char *argv[])
                 workers.emplace_back(repeatCommand, event, calculate, std::cref(done), std::ref(work.calculations), std::ref(work.failures));
             if (withWork && reporting)
                 workers.emplace_back(repeatCommand, event, webResults, std::cref(done), std::ref(work.reports), std::ref(work.failures));
-        });
+        }, withWork ? untilFinishedOnce(work, calculating, reporting) : std::function<bool()>());
         for (std::thread &worker : workers)
             worker.join();
         server.terminate();
@@ -303,7 +345,7 @@ int main(int argc, char *argv[])
                     }
                 }
             });
-        });
+        }, untilFinishedOnce(work, calculating, reporting));
         if (worker.joinable())
             worker.join();
         server.StopServer();

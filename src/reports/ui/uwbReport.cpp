@@ -15,6 +15,7 @@
 #include <QDesktopServices>
 #include <QStringEncoder>
 #include <QFileInfo>
+#include <QLayout>
 #include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -129,9 +130,10 @@ void TfwbReport::OpenReportFile(const QString &fileName)
     };
     auto loaded = std::make_shared<Loaded>();
     QThread *owner = thread();
-    QThread *worker = QThread::create([loaded, fileName, owner] {
+    const ReportDocument::View view{pageWidth(), m_browser->wordWrapMode()};
+    QThread *worker = QThread::create([loaded, fileName, owner, view] {
         try {
-            loaded->document = ReportDocument::load(fileName, owner);
+            loaded->document = ReportDocument::load(fileName, owner, view);
         } catch (const KorventError &error) {
             loaded->error = error;
         }
@@ -154,6 +156,16 @@ void TfwbReport::OpenReportFile(const QString &fileName)
         m_toolBar->setEnabled(true);
     });
     worker->start();
+}
+
+int TfwbReport::pageWidth()
+{
+    if (isVisible())
+        return m_browser->viewport()->width();
+    // The main window opens the page before it shows the viewer: the width
+    // the page will have once the window is laid out.
+    layout()->activate();
+    return m_browser->maximumViewportSize().width();
 }
 
 void TfwbReport::saveHtml(const QString &target) const

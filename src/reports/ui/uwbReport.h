@@ -44,6 +44,7 @@ protected:
 private:
     QAction *addAction(const char *name, const QString &caption, const QString &hint, const QKeySequence &shortcut,
                        void (TfwbReport::*handler)());
+    int pageWidth(); // of the page in the browser
     void aPrintClick();
     void aPrintToClick();
     void aPrintPreviewClick();

@@ -26,6 +26,9 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QAbstractTextDocumentLayout>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -50,6 +53,31 @@ QString writeLongPage(const QTemporaryDir &dir)
     for (int i = 0; i < 150; ++i)
         html += "<p>Team " + QByteArray::number(i) + "</p>";
     const QString page = folderOf(dir) + QStringLiteral("long.htm");
+    writeFile(page, html + "</body></html>");
+    return page;
+}
+
+// A results page with splits: a table per class, a row per team holding its
+// splits as a table of their own, team names as links.
+QString writeSplitsPage(const QTemporaryDir &dir, int teamsPerClass, int splits)
+{
+    QByteArray html = "\xEF\xBB\xBF<html><body>";
+    for (const char *className : {"R12", "Ü6"}) {
+        html += QByteArray("<span class=\"classheader\">") + className + "</span><br /><table border=\"0\">"
+                "<tr><td>Place</td><td>NR</td><td>Name</td><td>Members</td><td>Result</td><td>Course</td></tr>\n";
+        for (int t = 1; t <= teamsPerClass; ++t) {
+            const QByteArray n = QByteArray::number(t);
+            html += "<tr><td align=\"right\">" + n + "</td><td>" + n + "</td><td><a href=\"team" + n + ".htm\">Käärid Öö " + n
+                + "</a></td><td nowrap=nowrap>Mikk Pärn M 35<br />Laura Ots W 36<br /></td><td>" + QByteArray::number(2000 - t)
+                + "</td><td><table border=\"0\"><tr>";
+            for (int k = 1; k <= splits; ++k)
+                html += "<td><b>" + QByteArray::number(30 + k) + "</b><br />10:" + QByteArray::number(10 + k) + ":20<br />0:2"
+                    + QByteArray::number(k % 10) + ":20<br /><font color=\"green\">" + QByteArray::number(10 * (k % 9 + 1)) + "</font></td>";
+            html += "</tr></table></td></tr>\n";
+        }
+        html += "</table>";
+    }
+    const QString page = folderOf(dir) + QStringLiteral("splits.htm");
     writeFile(page, html + "</body></html>");
     return page;
 }
@@ -256,6 +284,84 @@ TEST(ReportViewer, ALargePageIsReadWhileTheWindowGoesOnAndThenShown)
     const QString text = viewer.browser()->toPlainText();
     EXPECT_TRUE(text.startsWith(QStringLiteral("Results\n1 Käärid Öö 1 Mikk Pärn, Laura Ots 1700"))) << text.left(80).toStdString();
     EXPECT_TRUE(text.endsWith(QStringLiteral("20000 Käärid Öö 20000 Mikk Pärn, Laura Ots 1700")));
+}
+
+// Timed: runs alone in CTest.
+TEST(ReportViewer, ALargeTablePageIsLaidOutWhileTheWindowGoesOn)
+{
+    QTemporaryDir dir;
+    const QString page = writeSplitsPage(dir, 600, 25);
+    TfwbReport viewer;
+    LoopBeat beat;
+    // As the main window does: the page is asked for before the viewer is shown.
+    viewer.OpenReportFile(page);
+    viewer.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.toolBar()->isEnabled(); }, 60000));
+    QTest::qWait(200);
+    // Drawn from the end, where nothing was drawn before.
+    QScrollBar *scroll = viewer.browser()->verticalScrollBar();
+    ASSERT_GT(scroll->maximum(), 100'000);
+    scroll->setValue(scroll->maximum());
+    const QImage end = viewer.browser()->viewport()->grab().toImage();
+    QTest::qWait(200);
+    EXPECT_LE(beat.longestBlock(), 100) << "longest gap between beats " << beat.longestGap() << " ms";
+    RecordProperty("longestBlockMs", static_cast<int>(beat.longestBlock()));
+    EXPECT_FALSE(end.isNull());
+    EXPECT_TRUE(viewer.browser()->toPlainText().contains(QStringLiteral("Käärid Öö 600")));
+}
+
+// The page as shown is the page as the window thread would lay it out itself:
+// the same text, links and places, also after the viewer is made wider.
+TEST(ReportViewer, APageLaidOutOnTheWorkerIsThePageTheWindowWouldLayOut)
+{
+    QTemporaryDir dir;
+    const QString page = writeSplitsPage(dir, 40, 12);
+    TfwbReport viewer;
+    viewer.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
+    ASSERT_TRUE(showPage(viewer, page));
+    QTextDocument *shown = viewer.browser()->document();
+
+    QTextDocument expected;
+    QTextOption option = expected.defaultTextOption();
+    option.setWrapMode(viewer.browser()->wordWrapMode());
+    expected.setDefaultTextOption(option);
+    const QByteArray bytes = readFile(page);
+    expected.setHtml(QString::fromUtf8(bytes.mid(3)));
+    const auto linksOf = [](const QTextDocument &document) {
+        QStringList links;
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+            for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
+                if (fragment.fragment().charFormat().isAnchor())
+                    links << fragment.fragment().text() + u'>' + fragment.fragment().charFormat().anchorHref();
+        return links;
+    };
+    const auto placesOf = [](QTextDocument &document) {
+        std::vector<QRectF> places;
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+            places.push_back(document.documentLayout()->blockBoundingRect(block));
+        return places;
+    };
+    const auto expectTheSame = [&] {
+        expected.setPageSize(shown->pageSize());
+        EXPECT_EQ(shown->size(), expected.size());
+        EXPECT_EQ(shown->toPlainText(), expected.toPlainText());
+        EXPECT_EQ(linksOf(*shown), linksOf(expected));
+        EXPECT_EQ(placesOf(*shown), placesOf(expected));
+    };
+    ASSERT_EQ(linksOf(expected).size(), 80);
+    EXPECT_EQ(shown->pageSize().width(), viewer.browser()->viewport()->width());
+    expectTheSame();
+    // A link is found where it is drawn.
+    const QTextBlock linked = shown->findBlock(shown->toPlainText().indexOf(QStringLiteral("Käärid Öö 3")));
+    const QPointF at = shown->documentLayout()->blockBoundingRect(linked).center();
+    EXPECT_EQ(shown->documentLayout()->anchorAt(at), QStringLiteral("team3.htm"));
+
+    viewer.resize(viewer.width() + 300, viewer.height());
+    QTest::qWait(50);
+    ASSERT_EQ(shown->pageSize().width(), viewer.browser()->viewport()->width());
+    expectTheSame();
 }
 
 TEST(ReportViewer, APageThatCannotBeReadSaysWhyInTheViewer)
