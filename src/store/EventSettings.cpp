@@ -238,7 +238,7 @@ EventSettings EventSettings::load(const QString &eventDirectory)
         const QString key = QString::fromLatin1(definition.key);
         if (!ini.hasKey(section, key))
             continue;
-        const auto refuse = [&](const QString &text, const QString &why) {
+        const auto keepUnreadable = [&](const QString &text, const QString &why) {
             settings.unreadable[key] = {text, fileName(eventDirectory) + QStringLiteral(": ") + refusal(definition, text, why)};
         };
         // The window's own rules: unreadable integers and dates keep the
@@ -267,7 +267,7 @@ EventSettings EventSettings::load(const QString &eventDirectory)
             const QString text = ini.readString(section, key);
             const std::optional<qint64> value = readMapSetting(definition, text);
             if (!value)
-                refuse(text, mapNumberWanted(definition));
+                keepUnreadable(text, mapNumberWanted(definition));
             else
                 settings.*std::get<qint64 EventSettings::*>(definition.member) = *value;
             break;
@@ -278,7 +278,7 @@ EventSettings EventSettings::load(const QString &eventDirectory)
             const QString text = ini.readString(section, key);
             const qint64 hundredths = ClockTextToHundredths(text, QLatin1Char(','));
             if (hundredths < 0)
-                refuse(text, EventSettings::tr("is not a clock time of the form %1").arg(QString::fromLatin1(definition.mask)));
+                keepUnreadable(text, EventSettings::tr("is not a clock time of the form %1").arg(QString::fromLatin1(definition.mask)));
             else
                 settings.*std::get<std::chrono::seconds EventSettings::*>(definition.member) = std::chrono::seconds(hundredths / 100);
             break;
