@@ -58,7 +58,7 @@ StartWindowAnswer askUntilSettled(const QString &proposed, const AskStartWindow 
 void giveNewEventTheProgramHeader(const QString &eventDirectory)
 {
     EventSettings::update(eventDirectory, [&](EventSettings &settings) {
-        if (!IniFile(EventSettings::fileName(eventDirectory)).hasKey(EventSettings::sectionName(), QStringLiteral("eResultHeader")))
+        if (!IniFile(EventSettings::fileName(eventDirectory)).hasKey(EventSettings::sectionName(), QString::fromLatin1(SettingOf(&EventSettings::resultHeader).key)))
             settings.resultHeader = EventSettings::newEventResultHeader();
     });
 }

@@ -471,12 +471,12 @@ EventSettings TfEventInfo::settings()
 
 bool TfEventInfo::unitNumbersPlus11() const
 {
-    return findChild<QCheckBox *>(QStringLiteral("cbUnit11"))->isChecked();
+    return qobject_cast<QCheckBox *>(settingControl(SettingOf(&EventSettings::unitNumberPlus11)))->isChecked();
 }
 
 bool TfEventInfo::checkInOut() const
 {
-    return findChild<QCheckBox *>(QStringLiteral("cbCheckInOut"))->isChecked();
+    return qobject_cast<QCheckBox *>(settingControl(SettingOf(&EventSettings::checkInOutControls)))->isChecked();
 }
 
 void TfEventInfo::showMapReference(const MapReference &map)
@@ -486,7 +486,7 @@ void TfEventInfo::showMapReference(const MapReference &map)
     for (const SettingMember member : {SettingMember(&EventSettings::mapScale), SettingMember(&EventSettings::mapOffsetX),
                                        SettingMember(&EventSettings::mapOffsetY)}) {
         const SettingDefinition &setting = SettingOf(member);
-        findChild<QLineEdit *>(QString::fromLatin1(setting.key))->setText(SettingText(reference, setting));
+        SetControlText(settingControl(setting), SettingText(reference, setting));
     }
 }
 
