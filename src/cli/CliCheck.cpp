@@ -12,7 +12,7 @@
 
 namespace {
 
-using cli::tr;
+using cli::Texts;
 
 const QString checkUsage = QStringLiteral("check needs the rule file: check RULEFILE [--only TITLE ...]");
 
@@ -21,14 +21,14 @@ const QString checkUsage = QStringLiteral("check needs the rule file: check RULE
 int CliCheckCommand(CliContext &context, const QStringList &arguments)
 {
     CliArguments options(arguments);
-    const QStringList only = options.takeValues(QStringLiteral("--only"), tr("--only needs the title of a check"));
+    const QStringList only = options.takeValues(QStringLiteral("--only"), Texts::tr("--only needs the title of a check"));
     if (options.rest().size() != 1)
         throw KorventError(checkUsage);
     const QString &ruleFile = options.rest().first();
 
     const std::optional<std::vector<CheckRule>> rules = ReadCheckRules(ruleFile);
     if (!rules)
-        throw KorventError(tr("No file") + ruleFile);
+        throw KorventError(Texts::tr("No file") + ruleFile);
     const std::vector<bool> chosen = only.isEmpty() ? std::vector<bool>(rules->size(), true) : ChosenByTitle(*rules, only);
     TerminalProgress progress;
     const QStringList report = RunDataCheck(context.data.connection(), *rules, chosen,
@@ -36,7 +36,7 @@ int CliCheckCommand(CliContext &context, const QStringList &arguments)
                                             progress);
     progress.clear();
     if (report.isEmpty())
-        context.out << tr("No errors") << '\n';
+        context.out << Texts::tr("No errors") << '\n';
     for (const QString &line : report)
         context.out << line << '\n';
     return 0;

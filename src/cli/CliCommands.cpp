@@ -39,27 +39,22 @@ int CliTeamsCommand(CliContext &context, const QStringList &arguments);
 int CliCheckCommand(CliContext &context, const QStringList &arguments);
 int CliSqlCommand(CliContext &context, const QStringList &arguments);
 
-QString cli::tr(const char *text)
-{
-    return QCoreApplication::translate("Cli", text);
-}
-
 TeamRow cli::teamNumbered(db::Connection &connection, const QString &text)
 {
     bool isNumber = false;
     const qint64 number = text.toLongLong(&isNumber);
     if (!isNumber)
-        throw KorventError(tr("The team number must be a whole number, not \"%1\"").arg(text));
+        throw KorventError(Texts::tr("The team number must be a whole number, not \"%1\"").arg(text));
     const std::optional<TeamRow> team = FindTeamByNumber(connection, number);
     if (!team)
-        throw KorventError(tr("There is no team with number %1").arg(number));
+        throw KorventError(Texts::tr("There is no team with number %1").arg(number));
     return *team;
 }
 
 void cli::requireNoArguments(const char *command, const QStringList &arguments)
 {
     if (!arguments.isEmpty())
-        throw KorventError(tr("%1 takes no arguments, got \"%2\"").arg(QString::fromLatin1(command), arguments.join(u' ')));
+        throw KorventError(Texts::tr("%1 takes no arguments, got \"%2\"").arg(QString::fromLatin1(command), arguments.join(u' ')));
 }
 
 qint64 cli::wholeNumber(const QString &text, const char *what)
@@ -67,7 +62,7 @@ qint64 cli::wholeNumber(const QString &text, const char *what)
     bool ok = false;
     const qint64 value = text.toLongLong(&ok);
     if (!ok)
-        throw KorventError(tr("%1 \"%2\" is not a whole number").arg(QLatin1String(what), text));
+        throw KorventError(Texts::tr("%1 \"%2\" is not a whole number").arg(QLatin1String(what), text));
     return value;
 }
 

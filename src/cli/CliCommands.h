@@ -6,6 +6,7 @@
 
 #include "store/EventLocation.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <QTextStream>
 #include <memory>
@@ -40,7 +41,10 @@ const std::vector<CliCommand> &CliCommands();
 
 namespace cli {
 // The command line's messages share one translation context.
-QString tr(const char *text);
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Cli)
+};
 // Raises KorventError naming the command and the words it was given.
 void requireNoArguments(const char *command, const QStringList &arguments);
 // The whole number `text`; raises KorventError naming `what` when it is none.

@@ -17,7 +17,7 @@
 
 namespace {
 
-using cli::tr;
+using cli::Texts;
 using cli::wholeNumber;
 
 const QString usageText = QStringLiteral("controls import FILE | create FROM TO | list | mapfile");
@@ -26,7 +26,7 @@ const QString usageText = QStringLiteral("controls import FILE | create FROM TO 
 void requireForm(const QStringList &arguments, qsizetype count, const char *form)
 {
     if (arguments.size() != count + 1)
-        throw KorventError(tr("Wrong arguments for controls %1; use: controls %2").arg(arguments.first(), QLatin1String(form)));
+        throw KorventError(Texts::tr("Wrong arguments for controls %1; use: controls %2").arg(arguments.first(), QLatin1String(form)));
 }
 
 int importFile(CliContext &context, const QString &fileName)
@@ -69,7 +69,7 @@ int CliControlsCommand(CliContext &context, const QStringList &arguments)
         const EventSettings settings = EventSettings::load(context.location.eventDirectory);
         const qsizetype added = CreateControls(context.data, wholeNumber(arguments.at(1), "FROM"), wholeNumber(arguments.at(2), "TO"),
                                                settings.unitNumberPlus11, settings.checkInOutControls);
-        context.out << tr("%1 controls added").arg(added) << '\n';
+        context.out << Texts::tr("%1 controls added").arg(added) << '\n';
         return 0;
     }
     if (action == QLatin1String("list")) {
@@ -85,6 +85,6 @@ int CliControlsCommand(CliContext &context, const QStringList &arguments)
         return 0;
     }
     if (action.isEmpty())
-        throw KorventError(tr("controls needs an action: %1").arg(usageText));
-    throw KorventError(tr("Unknown controls action \"%1\"; use %2").arg(action, usageText));
+        throw KorventError(Texts::tr("controls needs an action: %1").arg(usageText));
+    throw KorventError(Texts::tr("Unknown controls action \"%1\"; use %2").arg(action, usageText));
 }

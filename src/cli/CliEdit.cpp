@@ -18,7 +18,7 @@ namespace {
 
 using cli::storedSetup;
 using cli::teamNumbered;
-using cli::tr;
+using cli::Texts;
 
 QString quotedList(const QStringList &texts)
 {
@@ -29,8 +29,8 @@ QString quotedList(const QStringList &texts)
 QString courseCode(const QStringList &codes, const QString &code)
 {
     if (!codes.contains(code))
-        throw KorventError(codes.isEmpty() ? tr("Control \"%1\" is not in the course: the course has no controls").arg(code)
-                                           : tr("Control \"%1\" is not in the course; its codes are %2").arg(code, quotedList(codes)));
+        throw KorventError(codes.isEmpty() ? Texts::tr("Control \"%1\" is not in the course: the course has no controls").arg(code)
+                                           : Texts::tr("Control \"%1\" is not in the course; its codes are %2").arg(code, quotedList(codes)));
     return code;
 }
 
@@ -38,7 +38,7 @@ int choiceNamed(const std::vector<StatusChoice> &choices, const QString &text, c
 {
     const int choice = ChoiceIndex(choices, text);
     if (choice < 0)
-        throw KorventError(tr("%1 must be one of %2, not \"%3\"").arg(QString::fromLatin1(what), quotedList(ChoiceTexts(choices)), text));
+        throw KorventError(Texts::tr("%1 must be one of %2, not \"%3\"").arg(QString::fromLatin1(what), quotedList(ChoiceTexts(choices)), text));
     return choice;
 }
 
@@ -108,7 +108,7 @@ int CliEditCommand(CliContext &context, const QStringList &arguments)
                             PrependCorrectionLog(context.location.eventDirectory, line);
                             if (line == NoResultRecordLine())
                                 QTextStream(stderr) << "korvent-cli: "
-                                                    << tr("nothing added: team %1 has no punch at control %2").arg(teamNumber).arg(words[1])
+                                                    << Texts::tr("nothing added: team %1 has no punch at control %2").arg(teamNumber).arg(words[1])
                                                     << '\n';
                         });
     return outcome.line == NoResultRecordLine() || messages.errors > 0 ? 1 : 0;

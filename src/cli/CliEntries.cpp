@@ -21,7 +21,7 @@
 
 namespace {
 
-using cli::tr;
+using cli::Texts;
 
 const QString importUsage = QStringLiteral("import needs one of: teams FILE [--encoding NAME] | chips FILE | started FILE");
 
@@ -31,10 +31,10 @@ int CliImportCommand(CliContext &context, const QStringList &arguments)
 {
     CliArguments options(arguments);
     const std::optional<QString> encoding = options.takeValue(
-        QStringLiteral("--encoding"), tr("--encoding needs one of %1").arg(Platform::textFileEncodings().join(QStringLiteral(", "))));
+        QStringLiteral("--encoding"), Texts::tr("--encoding needs one of %1").arg(Platform::textFileEncodings().join(QStringLiteral(", "))));
     const QStringList &words = options.rest();
     if (encoding && words.value(0) != QLatin1String("teams"))
-        throw KorventError(tr("Only import teams takes --encoding; chip and start lists are in the program's text encoding"));
+        throw KorventError(Texts::tr("Only import teams takes --encoding; chip and start lists are in the program's text encoding"));
     if (words.size() != 2)
         throw KorventError(importUsage);
     const QString &kind = words[0];
@@ -56,7 +56,7 @@ int CliImportCommand(CliContext &context, const QStringList &arguments)
         context.out << ChipImportSummaryText(summary) << '\n';
         // The chips are given; the operator learns that the list ran out.
         if (summary.listUsedUp)
-            StderrSink().warning(tr("List is empty"));
+            StderrSink().warning(Texts::tr("List is empty"));
         return 0;
     }
     if (kind == QLatin1String("started")) {
@@ -73,16 +73,16 @@ int CliTeamsCommand(CliContext &context, const QStringList &arguments)
     db::Connection &connection = context.data.connection();
     if (arguments.value(0) == QLatin1String("number")) {
         CliArguments options(arguments.sliced(1));
-        const std::optional<QString> from = options.takeValue(QStringLiteral("--from"), tr("--from needs the first number"));
-        const std::optional<QString> className = options.takeValue(QStringLiteral("--class"), tr("--class needs a class name"));
+        const std::optional<QString> from = options.takeValue(QStringLiteral("--from"), Texts::tr("--from needs the first number"));
+        const std::optional<QString> className = options.takeValue(QStringLiteral("--class"), Texts::tr("--class needs a class name"));
         if (!options.rest().isEmpty())
-            throw KorventError(tr("teams number takes [--from N] [--class NAME], got \"%1\"").arg(options.rest().join(u' ')));
+            throw KorventError(Texts::tr("teams number takes [--from N] [--class NAME], got \"%1\"").arg(options.rest().join(u' ')));
         std::optional<qint64> first;
         if (from) {
             bool isNumber = false;
             first = from->toLongLong(&isNumber);
             if (!isNumber)
-                throw KorventError(tr("--from needs a whole number, not \"%1\"").arg(*from));
+                throw KorventError(Texts::tr("--from needs a whole number, not \"%1\"").arg(*from));
         }
         context.out << NumberingSummaryText(NumberTeams(connection, first, className.value_or(QString()))) << '\n';
         return 0;
@@ -90,7 +90,7 @@ int CliTeamsCommand(CliContext &context, const QStringList &arguments)
     if (arguments.value(0) == QLatin1String("mark-started")) {
         const QStringList choice = arguments.sliced(1);
         if (choice.size() != 1 || (choice[0] != QLatin1String("--read-out") && choice[0] != QLatin1String("--all")))
-            throw KorventError(tr("teams mark-started needs --read-out or --all"));
+            throw KorventError(Texts::tr("teams mark-started needs --read-out or --all"));
         const StartedRunners which = choice[0] == QLatin1String("--all") ? StartedRunners::All : StartedRunners::ReadOut;
         const int card = EventSettings::load(context.location.eventDirectory).controlCard;
         context.out << StartedMarkSummaryText(MarkRunnersStarted(connection, which, card)) << '\n';

@@ -19,7 +19,7 @@
 
 namespace {
 
-using cli::tr;
+using cli::Texts;
 
 // The family's kinds by name.
 QString kindNames(ReportFamily family)
@@ -37,7 +37,7 @@ QString kindNames(ReportFamily family)
 ReportRequest parseOptions(const QStringList &arguments, const QString &command, QStringList &files)
 {
     CliArguments options(arguments);
-    const auto missing = [](ReportOption option) { return tr("%1 needs a value").arg(ReportOptionName(option)); };
+    const auto missing = [](ReportOption option) { return Texts::tr("%1 needs a value").arg(ReportOptionName(option)); };
     ReportRequest request;
     request.classes = options.takeValues(ReportOptionName(ReportOption::Classes), missing(ReportOption::Classes));
     request.perClass = options.takeFlag(ReportOptionName(ReportOption::PerClass));
@@ -45,7 +45,7 @@ ReportRequest parseOptions(const QStringList &arguments, const QString &command,
     request.compress = options.takeFlag(ReportOptionName(ReportOption::Compress));
     for (const QString &word : options.rest()) {
         if (word.startsWith(QLatin1String("--")))
-            throw KorventError(tr("Unknown %1 option \"%2\"").arg(command, word));
+            throw KorventError(Texts::tr("Unknown %1 option \"%2\"").arg(command, word));
         files.append(word);
     }
     return request;
@@ -56,10 +56,10 @@ int runKind(CliContext &context, const QStringList &arguments, ReportFamily fami
     const bool report = family == ReportFamily::Report;
     const QString command = report ? QStringLiteral("report") : QStringLiteral("export");
     if (arguments.isEmpty())
-        throw KorventError(tr("%1 needs a kind: %2").arg(command, kindNames(family)));
+        throw KorventError(Texts::tr("%1 needs a kind: %2").arg(command, kindNames(family)));
     const ReportKindEntry *kind = FindReportKind(arguments.first(), family);
     if (!kind)
-        throw KorventError((report ? tr("Unknown report \"%1\"; the reports are %2") : tr("Unknown export \"%1\"; the exports are %2"))
+        throw KorventError((report ? Texts::tr("Unknown report \"%1\"; the reports are %2") : Texts::tr("Unknown export \"%1\"; the exports are %2"))
                                .arg(arguments.first(), kindNames(family)));
     QStringList files;
     ReportRequest request = parseOptions(arguments.mid(1), command, files);
@@ -67,9 +67,9 @@ int runKind(CliContext &context, const QStringList &arguments, ReportFamily fami
     const bool writesChosenFile = std::any_of(kind->files.begin(), kind->files.end(),
                                               [](const ReportFile &file) { return file.folder == ReportFolder::Chosen; });
     if (writesChosenFile && files.size() > 1)
-        throw KorventError(tr("%1 writes one file, got \"%2\"").arg(name, files.join(QStringLiteral("\", \""))));
+        throw KorventError(Texts::tr("%1 writes one file, got \"%2\"").arg(name, files.join(QStringLiteral("\", \""))));
     if (!writesChosenFile && !files.isEmpty())
-        throw KorventError(tr("%1 takes no file name, got \"%2\"").arg(name, files.join(QStringLiteral("\", \""))));
+        throw KorventError(Texts::tr("%1 takes no file name, got \"%2\"").arg(name, files.join(QStringLiteral("\", \""))));
     request.target = files.value(0);
     const EventSetup setup = EventSetup::load(context.location.eventDirectory);
     // The chooser offers the main classes and checks them all: without
@@ -80,7 +80,7 @@ int runKind(CliContext &context, const QStringList &arguments, ReportFamily fami
             request.classes = mainClasses;
         for (const QString &name : std::as_const(request.classes))
             if (!mainClasses.contains(name))
-                throw KorventError(tr("Unknown class \"%1\"; the classes are %2").arg(name, mainClasses.join(QStringLiteral(", "))));
+                throw KorventError(Texts::tr("Unknown class \"%1\"; the classes are %2").arg(name, mainClasses.join(QStringLiteral(", "))));
     }
     ReportFileOutput output(context.location);
     TerminalProgress progress;
@@ -89,7 +89,7 @@ int runKind(CliContext &context, const QStringList &arguments, ReportFamily fami
               request);
     progress.clear();
     if (output.files().isEmpty())
-        throw KorventError(report ? tr("No page was written") : tr("No file was written"));
+        throw KorventError(report ? Texts::tr("No page was written") : Texts::tr("No file was written"));
     for (const ReportFile &file : output.files())
         context.out << output.path(file) << '\n';
     return 0;

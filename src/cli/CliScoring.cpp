@@ -21,7 +21,7 @@ namespace {
 
 using cli::storedSetup;
 using cli::teamNumbered;
-using cli::tr;
+using cli::Texts;
 using cli::wholeNumber;
 
 // A generator count: a value beyond int would be cut to another, smaller count.
@@ -29,7 +29,7 @@ int countNumber(const QString &text, const char *what)
 {
     const qint64 value = wholeNumber(text, what);
     if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        throw KorventError(tr("%1 \"%2\" is too large").arg(QString::fromLatin1(what), text));
+        throw KorventError(Texts::tr("%1 \"%2\" is too large").arg(QString::fromLatin1(what), text));
     return static_cast<int>(value);
 }
 
@@ -58,13 +58,13 @@ int CliCalculateCommand(CliContext &context, const QStringList &arguments)
         WarnResultTeamsWithoutStartedRunner(context.data.connection(), messages);
         return messages.errors > 0 ? 1 : 0;
     }
-    throw KorventError(tr("calculate needs --all, --new or --team N"));
+    throw KorventError(Texts::tr("calculate needs --all, --new or --team N"));
 }
 
 int CliPunchListCommand(CliContext &context, const QStringList &arguments)
 {
     if (arguments.size() != 1)
-        throw KorventError(tr("punchlist needs a team number"));
+        throw KorventError(Texts::tr("punchlist needs a team number"));
     const qint64 number = teamNumbered(context.data.connection(), arguments[0]).number;
     StderrSink messages;
     // The lines of the teams window's "Results (view)".
@@ -79,7 +79,7 @@ int CliGenerateCommand(CliContext &context, const QStringList &arguments)
     for (qsizetype i = 0; i < arguments.size(); i += 2) {
         const QString &option = arguments[i];
         if (i + 1 >= arguments.size())
-            throw KorventError(tr("%1 needs a value").arg(option));
+            throw KorventError(Texts::tr("%1 needs a value").arg(option));
         const QString &value = arguments[i + 1];
         if (option == QLatin1String("--seed"))
             options.seed = static_cast<quint64>(wholeNumber(value, "--seed"));
@@ -96,7 +96,7 @@ int CliGenerateCommand(CliContext &context, const QStringList &arguments)
             options.minRunners = countNumber(range.first(), "--runners");
             options.maxRunners = countNumber(range.last(), "--runners");
         } else
-            throw KorventError(tr("Unknown generate option \"%1\"").arg(option));
+            throw KorventError(Texts::tr("Unknown generate option \"%1\"").arg(option));
     }
     const GeneratedEvent event = GenerateEvent(context.data, context.location.eventDirectory, options);
     context.out << "Generated " << event.teams << " teams, " << event.runners << " runners, " << event.controls

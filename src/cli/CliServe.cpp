@@ -14,12 +14,12 @@
 
 namespace {
 
-using cli::tr;
+using cli::Texts;
 
 // The last value counts, as for every option of the command line.
 int option(CliArguments &arguments, const QString &name, int defaultValue, int minimum, int maximum)
 {
-    const QString range = tr("%1 needs a whole number from %2 to %3").arg(name).arg(minimum).arg(maximum);
+    const QString range = Texts::tr("%1 needs a whole number from %2 to %3").arg(name).arg(minimum).arg(maximum);
     const std::optional<QString> text = arguments.takeValue(name, range);
     if (!text)
         return defaultValue;
@@ -72,7 +72,7 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
     const int maxConnections = option(options, QStringLiteral("--max-connections"), settings.maxConnections, 1, 100);
     const int idleTimeout = option(options, QStringLiteral("--idle-timeout"), ReadoutServer::DefaultIdleTimeout, 0, 86'400);
     if (!options.rest().isEmpty())
-        throw KorventError(tr("Unknown serve option \"%1\"").arg(options.rest().first()));
+        throw KorventError(Texts::tr("Unknown serve option \"%1\"").arg(options.rest().first()));
 
     QTextStream &out = context.out;
     TerminationSignals termination;
@@ -85,7 +85,7 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
     QTextStream err(stderr);
     QObject::connect(&server, &ReadoutServer::storeFaultChanged, &server, [&err, &server] {
         const QString fault = server.storeFault();
-        err << "korvent-cli: " << (fault.isEmpty() ? tr("readouts are stored again") : fault) << Qt::endl;
+        err << "korvent-cli: " << (fault.isEmpty() ? Texts::tr("readouts are stored again") : fault) << Qt::endl;
     });
     server.start(static_cast<quint16>(port), maxConnections);
     out << "Listening on port " << server.port() << Qt::endl;

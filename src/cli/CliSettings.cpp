@@ -10,22 +10,22 @@
 
 namespace {
 
-using cli::tr;
+using cli::Texts;
 
 // Every assignment is checked before the file is written, so a bad one changes nothing.
 void setSettings(const QString &eventDirectory, const QStringList &assignments)
 {
     if (assignments.isEmpty())
-        throw KorventError(tr("settings set needs KEY=VALUE arguments"));
+        throw KorventError(Texts::tr("settings set needs KEY=VALUE arguments"));
     EventSettings::update(eventDirectory, [&](EventSettings &settings) {
         for (const QString &assignment : assignments) {
             const qsizetype equals = assignment.indexOf(u'=');
             if (equals <= 0)
-                throw KorventError(tr("\"%1\" is not of the form KEY=VALUE").arg(assignment));
+                throw KorventError(Texts::tr("\"%1\" is not of the form KEY=VALUE").arg(assignment));
             const QString key = assignment.left(equals);
             const SettingDefinition *definition = FindSetting(key);
             if (!definition)
-                throw KorventError(tr("There is no setting \"%1\"").arg(key));
+                throw KorventError(Texts::tr("There is no setting \"%1\"").arg(key));
             SetSettingText(settings, *definition, assignment.mid(equals + 1));
         }
     });
@@ -38,7 +38,7 @@ int CliSettingsCommand(CliContext &context, const QStringList &arguments)
     const QString eventDirectory = context.location.eventDirectory;
     if (!arguments.isEmpty()) {
         if (arguments.first() != QLatin1String("set"))
-            throw KorventError(tr("Unknown settings argument \"%1\"; use settings or settings set KEY=VALUE ...").arg(arguments.first()));
+            throw KorventError(Texts::tr("Unknown settings argument \"%1\"; use settings or settings set KEY=VALUE ...").arg(arguments.first()));
         setSettings(eventDirectory, arguments.mid(1));
         return 0;
     }
@@ -56,7 +56,7 @@ int CliSettingsCommand(CliContext &context, const QStringList &arguments)
 int CliClassesCommand(CliContext &context, const QStringList &arguments)
 {
     if (!arguments.isEmpty())
-        throw KorventError(tr("classes takes no arguments"));
+        throw KorventError(Texts::tr("classes takes no arguments"));
     const ClassTable table = LoadClassTable(EventSetup::load(context.location.eventDirectory).classTree);
     int index = 0;
     for (const TClassInfo &entry : table) {

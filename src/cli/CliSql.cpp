@@ -15,7 +15,7 @@
 
 namespace {
 
-using cli::tr;
+using cli::Texts;
 
 const QString sqlUsage = QStringLiteral("sql needs one statement: sql [--yes] \"STATEMENT\"");
 
@@ -54,7 +54,7 @@ public:
 private:
     [[noreturn]] void fail() const
     {
-        throw KorventError(tr("Cannot keep the rows in a temporary file %1: %2").arg(m_file.fileName(), m_file.errorString()));
+        throw KorventError(Texts::tr("Cannot keep the rows in a temporary file %1: %2").arg(m_file.fileName(), m_file.errorString()));
     }
 
     QTemporaryFile m_file;
@@ -73,9 +73,9 @@ int CliSqlCommand(CliContext &context, const QStringList &arguments)
     const QString &sql = words.first();
     // The counterpart of the editor's question: nothing that may change data runs unconfirmed.
     if (!confirmed && AsksBeforeChange(sql))
-        throw KorventError(tr("The statement holds DELETE, INSERT or UPDATE and may change data; add --yes to run it"));
+        throw KorventError(Texts::tr("The statement holds DELETE, INSERT or UPDATE and may change data; add --yes to run it"));
     if (!db::SqlParameters(sql).empty())
-        throw KorventError(tr("The statement has parameters; korvent-cli sql cannot ask for their values"));
+        throw KorventError(Texts::tr("The statement has parameters; korvent-cli sql cannot ask for their values"));
 
     // Rows only: a script reads each line as a row. A query's rows are printed
     // as the engine gives them, so that a result of any size goes through;
@@ -96,13 +96,13 @@ int CliSqlCommand(CliContext &context, const QStringList &arguments)
                                    nullptr, takeRow);
     } catch (const db::SqlChangeRefused &refused) {
         // Changes that hold none of those words (DROP, CREATE, ...) are found by the engine.
-        throw db::SqlError(tr("The statement would change data; add --yes to run it"), refused.line(), refused.column());
+        throw db::SqlError(Texts::tr("The statement would change data; add --yes to run it"), refused.line(), refused.column());
     }
     if (spool) {
         try {
             spool->copyTo(context.out);
         } catch (const KorventError &error) {
-            throw KorventError(tr("The run was committed, but its rows cannot be shown. %1").arg(error.message()));
+            throw KorventError(Texts::tr("The run was committed, but its rows cannot be shown. %1").arg(error.message()));
         }
     }
     if (outcome.rowsAffected != -1)
