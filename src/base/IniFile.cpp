@@ -132,16 +132,6 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
     m_modified = true;
 }
 
-void IniFile::writeInteger(const QString &section, const QString &key, qint64 value)
-{
-    writeString(section, key, QString::number(value));
-}
-
-void IniFile::writeDateTime(const QString &section, const QString &key, const QDateTime &value)
-{
-    writeString(section, key, value.toString(dateTimeFormat()));
-}
-
 void IniFile::eraseSection(const QString &section)
 {
     if (std::erase_if(m_sections, [&](const Section &s) {

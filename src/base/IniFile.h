@@ -33,9 +33,6 @@ public:
 
     // Raises KorventError for a line break in the section, key or value: a line holds one entry.
     void writeString(const QString &section, const QString &key, const QString &value);
-    void writeInteger(const QString &section, const QString &key, qint64 value);
-    // Written in dateTimeFormat().
-    void writeDateTime(const QString &section, const QString &key, const QDateTime &value);
     void eraseSection(const QString &section);
 
     // A value was written that differs from the one read, or a section erased.

@@ -99,12 +99,6 @@ void EditableTableModel::setMaster(const QString &fieldName, const QVariant &val
     m_masterValue = value;
 }
 
-void EditableTableModel::clearMaster()
-{
-    m_masterField.clear();
-    m_masterValue.clear();
-}
-
 void EditableTableModel::setNewRowValues(const QVariantMap &values)
 {
     QVariantMap named;

@@ -46,7 +46,6 @@ public:
     // Only rows whose field equals the value; new rows get the value. A null
     // value (no master row) shows no rows and refuses new ones.
     void setMaster(const QString &field, const QVariant &value);
-    void clearMaster();
     // Values every new row starts with besides the master's (the team of a
     // punch entered by hand, its status).
     void setNewRowValues(const QVariantMap &values);

@@ -1,5 +1,6 @@
 #include "store/ui/ControlPersistence.h"
 
+#include "base/IniFile.h"
 #include "base/ui/TRadioGroup.h"
 #include "store/ui/lmTimeEdit.h"
 
@@ -8,13 +9,6 @@
 #include <QDateTimeEdit>
 #include <QLineEdit>
 #include <QSpinBox>
-
-namespace {
-
-// Date-times as IniFile writes them.
-const QString dateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-
-} // namespace
 
 std::optional<QString> ControlText(const QWidget *widget)
 {
@@ -25,7 +19,7 @@ std::optional<QString> ControlText(const QWidget *widget)
     if (auto *spin = qobject_cast<const QSpinBox *>(widget))
         return QString::number(spin->value());
     if (auto *picker = qobject_cast<const QDateTimeEdit *>(widget))
-        return picker->dateTime().toString(dateTimeFormat);
+        return picker->dateTime().toString(IniFile::dateTimeFormat());
     if (auto *check = qobject_cast<const QCheckBox *>(widget))
         return check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     if (auto *radio = qobject_cast<const TRadioGroup *>(widget))
@@ -48,7 +42,7 @@ void SetControlText(QWidget *widget, const QString &text)
         if (ok)
             spin->setValue(static_cast<int>(std::clamp<qint64>(number, spin->minimum(), spin->maximum())));
     } else if (auto *picker = qobject_cast<QDateTimeEdit *>(widget)) {
-        if (const QDateTime value = QDateTime::fromString(text.trimmed(), dateTimeFormat); value.isValid())
+        if (const QDateTime value = QDateTime::fromString(text.trimmed(), IniFile::dateTimeFormat()); value.isValid())
             picker->setDateTime(value);
     } else if (auto *check = qobject_cast<QCheckBox *>(widget)) {
         if (ok)
