@@ -96,7 +96,7 @@ int main(int argc, char *argv[])
         db::Connection &connection = floorData.connection();
         QSqlQuery remove = connection.prepare(QStringLiteral("DELETE FROM res_cp WHERE runner_id=?"));
         QSqlQuery insert = connection.prepare(QStringLiteral("INSERT INTO res_cp (runner_id, team_id, KP, status, ctime, count) VALUES (?, ?, ?, ?, ?, ?)"));
-        const TDateTime day = DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(0, 0));
+        const SerialDateTime day = DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(0, 0));
         QElapsedTimer timer;
         timer.start();
         for (int r = 0; r < total; ++r) {

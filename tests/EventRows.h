@@ -2,7 +2,7 @@
 
 // Rows of the event database written and read by field values, for setting
 // up events and checking what a command left: date-time fields take a
-// TDateTime (double) or its stored text, booleans take bool, an empty text
+// SerialDateTime (double) or its stored text, booleans take bool, an empty text
 // is stored as NULL. New team rows get status 9 (NA) unless the values name another.
 
 #include "base/KorventError.h"

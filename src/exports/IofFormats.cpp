@@ -1,6 +1,6 @@
 #include "exports/IofFormats.h"
 
-QString IsoDateTimeText(TDateTime dateTime)
+QString IsoDateTimeText(SerialDateTime dateTime)
 {
     return IsoDateText(DateTime::datePart(dateTime)) + u'T' + DateTime::timePart(dateTime).toString(QStringLiteral("HH:mm:ss"));
 }

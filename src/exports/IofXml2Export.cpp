@@ -36,7 +36,7 @@ QString splitStatusWord(int punchStatus)
 }
 
 // Clock and Date children of a time of day, in the regional formats.
-void appendClockAndDate(const XmlElement &parent, TDateTime dateTime)
+void appendClockAndDate(const XmlElement &parent, SerialDateTime dateTime)
 {
     parent.appendTextElement(QStringLiteral("Clock"), DateTimeText(false, dateTime));
     parent.appendTextElement(QStringLiteral("Date"), DateText(dateTime));

@@ -67,7 +67,7 @@ QString fieldsText(const QSqlQuery &row, int first, int count, QChar separator)
 
 QString dateText(const QVariant &stored)
 {
-    const TDateTime date = DateTime::fromStored(stored);
+    const SerialDateTime date = DateTime::fromStored(stored);
     return date == 0 ? QString() : DateText(date);
 }
 

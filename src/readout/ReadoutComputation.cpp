@@ -27,7 +27,7 @@ ComputedReadout refused(const char *message)
 }
 
 // The store writes four-digit years only.
-bool storable(TDateTime time)
+bool storable(SerialDateTime time)
 {
     const QDate date = DateTime::datePart(time);
     return date.isValid() && date.year() <= 9999;
@@ -51,8 +51,8 @@ ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamC
     computed.replacesEarlierRows = !settings.multiReadout;
     computed.start = classInfo->start;
     qint64 clock = classInfo->start;
-    const TDateTime eventDate = DateTime::fromDateAndTime(loaded.eventDate.date(), QTime(0, 0));
-    TDateTime stamp = eventDate + classInfo->start / hundredthsPerDay;
+    const SerialDateTime eventDate = DateTime::fromDateAndTime(loaded.eventDate.date(), QTime(0, 0));
+    SerialDateTime stamp = eventDate + classInfo->start / hundredthsPerDay;
     QString previousKp = ExtraPointRules::startCode();
     qint64 previousX = course.startPosition().x, previousY = course.startPosition().y;
     std::vector<qint64> seenCodes;
@@ -102,7 +102,7 @@ ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamC
         computed.runningTime = didNotFinishCode;
     } else {
         computed.finish = record.finish;
-        const TDateTime finishStamp = UnwrapClockTime(clock, computed.finish, stamp);
+        const SerialDateTime finishStamp = UnwrapClockTime(clock, computed.finish, stamp);
         computed.runningTime = computed.finish - classInfo->start;
         // A class without a valid maximum time has no time rule.
         if (classInfo->maximumTime >= 0) {

@@ -28,7 +28,7 @@ struct ReadoutRow
 {
     QString kp;
     int status = 0;     // PunchStatus
-    TDateTime time = 0;
+    SerialDateTime time = 0;
     qint64 count = 0;   // points of the visit, extra points included
 };
 

@@ -108,7 +108,7 @@ QString EventInfoBlock(const EventSettings &settings)
         + clockText(settings, &EventSettings::sunset) + QStringLiteral("<br />Sunrise:") + clockText(settings, &EventSettings::sunrise);
 }
 
-QString AgeText(TDateTime birthDate, const QDate &eventDate)
+QString AgeText(SerialDateTime birthDate, const QDate &eventDate)
 {
     if (DateTime::datePart(birthDate).year() <= 1900)
         return QString();

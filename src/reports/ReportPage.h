@@ -39,7 +39,7 @@ QByteArray ReportPageBytes(const QStringList &lines);
 QString EventInfoBlock(const EventSettings &settings);
 
 // Whole years between birth and the event day; empty for a birth year of 1900 or before (unset).
-QString AgeText(TDateTime birthDate, const QDate &eventDate);
+QString AgeText(SerialDateTime birthDate, const QDate &eventDate);
 
 // The text escaped for an HTML page.
 QString Html(const QString &text);

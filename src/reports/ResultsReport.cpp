@@ -361,7 +361,7 @@ void ResultsRun::courseCell(const TeamRow &team)
         m_page.append(QStringLiteral("<td><b>") + Html(legs.start().label) + QStringLiteral("</b><br />")
                       + locale.toString(DateTime::datePart(team.start), Platform::shortDateFormat()) + QStringLiteral("<br />")
                       + DateTimeText(false, team.start) + QStringLiteral("</td>"));
-        TDateTime previousTime = team.start;
+        SerialDateTime previousTime = team.start;
         for (const tControlRes &entry : *list) {
             m_checks.push_back({team.number, entry.code, entry.time});
             const CourseLeg leg = legs.next(entry.code);

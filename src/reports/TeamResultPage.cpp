@@ -44,7 +44,7 @@ void appendRouteTable(QStringList &page, std::optional<RouteImage> &image, const
     page.append(QStringLiteral("<tr><td><b>") + Html(legs.start().label) + QStringLiteral("</b></td>") + dayNightCell(dayFlag)
                 + DateTimeText(true, team.start) + QStringLiteral("</td><td>&nbsp;</td><td>&nbsp;</td><td>&nbsp;</td><td>&nbsp;</td><td>&nbsp;</td></tr>"));
 
-    TDateTime previousTime = team.start;
+    SerialDateTime previousTime = team.start;
     qint64 cumulativePoints = 0;
     for (const tControlRes &entry : list) {
         const CourseLeg leg = legs.next(entry.code);

@@ -24,7 +24,7 @@ struct EventSettings;
 struct ResultRunner
 {
     QString firstname, lastname, sex, country;
-    TDateTime birthdate = 0;
+    SerialDateTime birthdate = 0;
 };
 
 // Time per kilometre: empty unless both are positive and the distance is a metre or more.

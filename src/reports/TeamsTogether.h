@@ -14,7 +14,7 @@ struct tTeamTimeCheck
 {
     qint64 number = 0;
     QString code;
-    TDateTime time = 0;
+    SerialDateTime time = 0;
 };
 
 struct TeamsTogether

@@ -91,13 +91,13 @@ QString NoResultRecordLine()
 }
 
 QString AddMissingControl(db::Connection &connection, qint64 teamId, const QString &from, const QString &missing,
-                          TDateTime eventStart)
+                          SerialDateTime eventStart)
 {
     if (from.isEmpty() || missing.isEmpty())
         return QString();
     db::Transaction transaction(connection);
     const TeamRow team = requireTeam(connection, teamId);
-    TDateTime punchTime = 0;
+    SerialDateTime punchTime = 0;
     if (from == QLatin1String("S")) {
         punchTime = eventStart + 10 / minutesPerDay;
     } else {

@@ -47,7 +47,7 @@ QString NoResultRecordLine();
 // five minutes after the team's earliest timed punch at `from`; without such
 // a punch nothing is added and the line is NoResultRecordLine().
 QString AddMissingControl(db::Connection &connection, qint64 teamId, const QString &from, const QString &missing,
-                          TDateTime eventStart);
+                          SerialDateTime eventStart);
 // Deletes the team's punches at `control`.
 QString RemoveControl(db::Connection &connection, qint64 teamId, const QString &control);
 // Stores the chosen new status (position in NewPunchStatusChoices, -1 for

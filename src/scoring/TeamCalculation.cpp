@@ -145,7 +145,7 @@ TeamCalculation::Outcome TeamCalculation::evaluate(const TeamInputs &inputs, boo
     return outcome;
 }
 
-void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, TDateTime finishTime, Outcome &outcome)
+void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, SerialDateTime finishTime, Outcome &outcome)
 {
     const EventSettings &settings = m_setup->settings;
     qint64 points = 0;
@@ -174,7 +174,7 @@ void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, TDa
     if (!teamClass)
         return;
 
-    const TDateTime eventDay = DateTime::fromDateAndTime(settings.eventDate.date(), QTime(0, 0));
+    const SerialDateTime eventDay = DateTime::fromDateAndTime(settings.eventDate.date(), QTime(0, 0));
     const qint64 runningTime = SecondsBetween(eventDay, finishTime) * 100 - teamClass->start;
     const Overtime overtime = OvertimePenalty(runningTime, *teamClass, settings.penaltySpanSeconds, settings.penaltyPoints);
     const int computedStatus = overtime.late ? TeamLate : TeamOK;

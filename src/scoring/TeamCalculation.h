@@ -75,7 +75,7 @@ private:
     qint64 dataVersion();
     // Works the team out; storing, the outcome holds what to write.
     Outcome evaluate(const TeamInputs &inputs, bool store, tResArray &list);
-    void planResult(const TeamRow &team, const tResArray &list, TDateTime finishTime, Outcome &outcome);
+    void planResult(const TeamRow &team, const tResArray &list, SerialDateTime finishTime, Outcome &outcome);
     void write(const Outcome &outcome);
     void report(const TeamRow &team, const Outcome &outcome);
     int requiredRunners(int startedRunners) const;

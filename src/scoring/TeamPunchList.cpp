@@ -89,7 +89,7 @@ void ControlGroup::evaluateScoringControl(int distinct)
     if (m_window == -1 || distinct == 1) {
         // The latest punch scores; earlier visits more than the gap apart are repeats.
         append(last, PunchOK);
-        TDateTime anchor = record(last).time;
+        SerialDateTime anchor = record(last).time;
         for (int k = last - 1; k >= 1; --k) {
             if (SecondsBetween(anchor, record(k).time) > VisitGapSeconds) {
                 anchor = record(k).time;
@@ -108,7 +108,7 @@ void ControlGroup::searchWindows()
     const int last = m_count;
     int start = 1;
     bool found = false;
-    TDateTime lastTime = 0;
+    SerialDateTime lastTime = 0;
     do {
         for (int i = start + m_required - 1; i <= last; ++i) {
             if (distinctRunners(start, i) != m_required)
@@ -147,7 +147,7 @@ void ControlGroup::evaluateFinish(int distinct)
 void ControlGroup::evaluateOtherControl()
 {
     append(1, PunchOK);
-    TDateTime anchor = record(1).time;
+    SerialDateTime anchor = record(1).time;
     for (int k = 2; k <= m_count; ++k) {
         if (SecondsBetween(anchor, record(k).time) > VisitGapSeconds) {
             append(k, PunchOK);

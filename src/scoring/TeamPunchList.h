@@ -14,14 +14,14 @@ struct StoredPunch
     qint64 id = 0;
     qint64 runnerId = 0;
     QString code;
-    TDateTime time = 0;
+    SerialDateTime time = 0;
     int status = 0;
 };
 
 struct tControlRes
 {
     QString code;
-    TDateTime time = 0;
+    SerialDateTime time = 0;
     int status = 0;      // worked-out PunchStatus
     qint64 punchId = 0;  // res_cp.id the entry was copied from
     qint64 seconds = 0;  // spread of the team's punches of the visit
@@ -37,7 +37,7 @@ inline constexpr qint64 VisitGapSeconds = 300;
 struct TeamPunchEvaluation
 {
     tResArray list;
-    TDateTime finishTime = 0; // 0 when no complete finish
+    SerialDateTime finishTime = 0; // 0 when no complete finish
     bool tooManyPunches = false; // more than MaxGroupPunches at one control: no list
 };
 

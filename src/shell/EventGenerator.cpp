@@ -110,7 +110,7 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
 
     Random random(options.seed);
     const QDate day(2026, 6, 13);
-    const TDateTime eventDay = DateTime::fromDateAndTime(day, QTime(0, 0));
+    const SerialDateTime eventDay = DateTime::fromDateAndTime(day, QTime(0, 0));
     writeSettingsAndClasses(eventDirectory, day, options.classes);
 
     GeneratedEvent generated;
@@ -177,7 +177,7 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
         if (runners.empty())
             continue; // nobody started: a team without punches
 
-        auto punch = [&](const Member &runner, const QString &code, qint64 points, TDateTime time, int status) {
+        auto punch = [&](const Member &runner, const QString &code, qint64 points, SerialDateTime time, int status) {
             connection.exec(insertPunch, {teamId, runner.id, points, code, status, DateTime::toStored(time)});
             ++generated.punches;
         };
@@ -190,7 +190,7 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
             std::swap(order[i - 1], order[static_cast<size_t>(random.between(0, static_cast<qint64>(i) - 1))]);
         const size_t visits = qMin(order.size(), static_cast<size_t>(options.visits > 0 ? options.visits
                                                                                         : qMax(1, options.controls * plan.coursePercent / 100)));
-        const TDateTime start = eventDay + plan.startHour / 24.0;
+        const SerialDateTime start = eventDay + plan.startHour / 24.0;
         qint64 raceSeconds = plan.hours * 3600 - random.between(0, 45 * 60);
         if (random.chance(10))
             raceSeconds = plan.hours * 3600 + random.between(1, 30 * 60); // in the penalty time
@@ -199,8 +199,8 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
         const qint64 legSeconds = raceSeconds / static_cast<qint64>(visits + 1);
         const bool visitsCentre = random.chance(20) && visits > 2;
 
-        TDateTime at = start;
-        const TDateTime lastVisit = start + (raceSeconds - 120) * secondDays;
+        SerialDateTime at = start;
+        const SerialDateTime lastVisit = start + (raceSeconds - 120) * secondDays;
         for (size_t v = 0; v < visits; ++v) {
             at = qMin(lastVisit, at + (legSeconds + random.between(-legSeconds / 4, legSeconds / 4)) * secondDays);
             const Control &control = course[order[v]];
@@ -218,8 +218,8 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
                 punch(runners[0], QStringLiteral("?"), 0, at + random.between(60, 600) * secondDays, PunchUnknown);
             if (visitsCentre && v == visits / 2) {
                 // A rest in the centre between this control and the next.
-                const TDateTime checkIn = at + random.between(60, 120) * secondDays;
-                const TDateTime checkOut = checkIn + random.between(120, qMax<qint64>(121, legSeconds / 2)) * secondDays;
+                const SerialDateTime checkIn = at + random.between(60, 120) * secondDays;
+                const SerialDateTime checkOut = checkIn + random.between(120, qMax<qint64>(121, legSeconds / 2)) * secondDays;
                 for (const Member &runner : runners) {
                     punch(runner, QStringLiteral("I"), 0, checkIn + random.between(0, 20) * secondDays, PunchReadOK);
                     punch(runner, QStringLiteral("O"), 0, checkOut + random.between(0, 20) * secondDays, PunchReadOK);
@@ -228,7 +228,7 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
         }
         if (random.chance(3))
             continue; // no finish read
-        const TDateTime finish = start + raceSeconds * secondDays;
+        const SerialDateTime finish = start + raceSeconds * secondDays;
         const size_t withoutFinish = random.chance(3) ? 0 : runners.size();
         for (size_t r = 0; r < runners.size(); ++r)
             if (r != withoutFinish || runners.size() == 1)

@@ -17,7 +17,7 @@ struct DayAndMs
     qint64 ms;
 };
 
-DayAndMs split(TDateTime value)
+DayAndMs split(SerialDateTime value)
 {
     qint64 day = static_cast<qint64>(std::floor(value));
     qint64 ms = std::llround((value - static_cast<double>(day)) * msPerDay);
@@ -29,46 +29,41 @@ DayAndMs split(TDateTime value)
 }
 } // namespace
 
-TDateTime fromDateAndTime(const QDate &date, const QTime &time)
+SerialDateTime fromDateAndTime(const QDate &date, const QTime &time)
 {
     const double days = static_cast<double>(origin.daysTo(date));
     const double ms = time.isValid() ? time.msecsSinceStartOfDay() : 0;
     return days + ms / msPerDay;
 }
 
-TDateTime fromQDateTime(const QDateTime &dateTime)
+SerialDateTime fromQDateTime(const QDateTime &dateTime)
 {
     return fromDateAndTime(dateTime.date(), dateTime.time());
 }
 
-QDate datePart(TDateTime value)
+QDate datePart(SerialDateTime value)
 {
     return origin.addDays(split(value).day);
 }
 
-QTime timePart(TDateTime value)
+QTime timePart(SerialDateTime value)
 {
     return QTime::fromMSecsSinceStartOfDay(static_cast<int>(split(value).ms));
 }
 
-QDateTime toQDateTime(TDateTime value)
-{
-    return QDateTime(datePart(value), timePart(value));
-}
-
-TDateTime now()
+SerialDateTime now()
 {
     return fromQDateTime(QDateTime::currentDateTime());
 }
 
-QString toStorageText(TDateTime value)
+QString toStorageText(SerialDateTime value)
 {
     const QTime time = timePart(value);
     const QString format = time.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss");
     return datePart(value).toString(Qt::ISODate) + QLatin1Char(' ') + time.toString(format);
 }
 
-QVariant toStored(TDateTime value)
+QVariant toStored(SerialDateTime value)
 {
     if (value == 0)
         return db::NullText();
@@ -79,7 +74,7 @@ namespace {
 
 // Reads "YYYY-MM-DD HH:MM:SS[.f]" digit by digit: punches are read by the
 // hundred thousand and QDateTime parsing would dominate the calculation.
-std::optional<TDateTime> parseCanonical(QStringView text)
+std::optional<SerialDateTime> parseCanonical(QStringView text)
 {
     if (text.size() != 19 && !(text.size() > 20 && text.size() <= 23 && text.at(19) == u'.'))
         return std::nullopt;
@@ -113,12 +108,12 @@ std::optional<TDateTime> parseCanonical(QStringView text)
 
 } // namespace
 
-TDateTime fromStored(const QVariant &stored)
+SerialDateTime fromStored(const QVariant &stored)
 {
     if (stored.isNull())
         return 0;
     if (stored.typeId() == QMetaType::QString) {
-        if (const std::optional<TDateTime> value = parseCanonical(QStringView(*static_cast<const QString *>(stored.constData()))))
+        if (const std::optional<SerialDateTime> value = parseCanonical(QStringView(*static_cast<const QString *>(stored.constData()))))
             return *value;
     }
     const std::optional<QDateTime> value = db::ReadStoredDateTime(stored.toString());

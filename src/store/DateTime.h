@@ -1,6 +1,6 @@
 #pragma once
 
-// Stored instants are date-times: days since 1899-12-30 with the time of day
+// Stored instants are serial date-times: days since 1899-12-30 with the time of day
 // as the fraction. 0 stands for "not set". The arithmetic of the scoring and
 // readout rules is done on this value, so it is kept as it is.
 
@@ -10,24 +10,23 @@
 #include <QTime>
 #include <QVariant>
 
-using TDateTime = double;
+using SerialDateTime = double;
 
 namespace DateTime {
 
-TDateTime fromDateAndTime(const QDate &date, const QTime &time);
-TDateTime fromQDateTime(const QDateTime &dateTime);
-QDate datePart(TDateTime value);
+SerialDateTime fromDateAndTime(const QDate &date, const QTime &time);
+SerialDateTime fromQDateTime(const QDateTime &dateTime);
+QDate datePart(SerialDateTime value);
 // Time of day rounded to the millisecond.
-QTime timePart(TDateTime value);
-QDateTime toQDateTime(TDateTime value);
-TDateTime now();
+QTime timePart(SerialDateTime value);
+SerialDateTime now();
 
 // Stored form in the event database: "YYYY-MM-DD HH:MM:SS" with ".zzz" when
 // the time has milliseconds. Not set (0) is stored as NULL.
-QVariant toStored(TDateTime value);
+QVariant toStored(SerialDateTime value);
 // Reads the stored form (also a plain date "YYYY-MM-DD"); NULL, empty or
 // unreadable text gives 0.
-TDateTime fromStored(const QVariant &stored);
-QString toStorageText(TDateTime value);
+SerialDateTime fromStored(const QVariant &stored);
+QString toStorageText(SerialDateTime value);
 
 } // namespace DateTime

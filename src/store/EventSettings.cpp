@@ -319,8 +319,8 @@ EventSettings EventSettings::update(const QString &eventDirectory, const std::fu
     return settings;
 }
 
-TDateTime EventSettings::EventStartDateTime() const
+SerialDateTime EventSettings::EventStartDateTime() const
 {
-    const TDateTime day = DateTime::fromDateAndTime(eventDate.date(), QTime(0, 0));
+    const SerialDateTime day = DateTime::fromDateAndTime(eventDate.date(), QTime(0, 0));
     return day + static_cast<double>(firstStart.count()) / 86'400.0;
 }

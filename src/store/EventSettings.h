@@ -85,7 +85,7 @@ public:
     static EventSettings update(const QString &eventDirectory, const std::function<void(EventSettings &)> &change);
 
     // The event day at the first start time.
-    TDateTime EventStartDateTime() const;
+    SerialDateTime EventStartDateTime() const;
 };
 
 // Masked: a clock time typed in a masked field; MapNumber: a whole number

@@ -34,7 +34,7 @@ QString FieldDisplayText(const QString &table, const QString &field, const QVari
     const db::FieldDefinition *definition = eventField(table, field);
     if (definition && (definition->kind == db::FieldKind::Date || definition->kind == db::FieldKind::DateTime)) {
         // Text that is not a stored date shows as it is.
-        if (const TDateTime dateTime = DateTime::fromStored(value); dateTime != 0)
+        if (const SerialDateTime dateTime = DateTime::fromStored(value); dateTime != 0)
             return definition->kind == db::FieldKind::Date ? DateText(dateTime) : DateTimeText(true, dateTime);
     }
     return value.toString();

@@ -83,7 +83,7 @@ QString DistanceMetersText(qint64 mapUnits, qint64 mapScale)
     return QString::number(MapUnitsToMeters(mapUnits, mapScale));
 }
 
-void UpdateDayNight(int &flag, std::chrono::seconds sunsetTime, std::chrono::seconds sunriseTime, TDateTime dateTime)
+void UpdateDayNight(int &flag, std::chrono::seconds sunsetTime, std::chrono::seconds sunriseTime, SerialDateTime dateTime)
 {
     const double fraction = dateTime - std::floor(dateTime);
     qint64 t = static_cast<qint64>(fraction * 86'400.0);

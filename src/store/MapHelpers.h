@@ -48,4 +48,4 @@ QString DistanceMetersText(qint64 mapUnits, qint64 mapScale);
 
 // The day/night flag (1 daylight, 0 dark) changes only at the crossings of
 // sunset and sunrise, so the caller keeps it from punch to punch.
-void UpdateDayNight(int &flag, std::chrono::seconds sunset, std::chrono::seconds sunrise, TDateTime dateTime);
+void UpdateDayNight(int &flag, std::chrono::seconds sunset, std::chrono::seconds sunrise, SerialDateTime dateTime);

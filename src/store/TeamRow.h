@@ -20,7 +20,7 @@ struct TeamRow
     bool numbered = false; // a number is stored: the calculation finds the team by it
     QString name, club, country, className, subclass;
     int status = 0;
-    TDateTime start = 0, finis = 0;
+    SerialDateTime start = 0, finis = 0;
     qint64 points = 0, penalty = 0, result = 0;
     qint64 rtime = 0;    // seconds
     qint64 inCenter = 0; // seconds in the administration area

@@ -67,7 +67,7 @@ QString ResultText(qint64 result)
     return TeamStatusText(-result);
 }
 
-qint64 SecondsBetween(TDateTime a, TDateTime b)
+qint64 SecondsBetween(SerialDateTime a, SerialDateTime b)
 {
     if (a <= 0 || b <= 0)
         return 0;
@@ -75,7 +75,7 @@ qint64 SecondsBetween(TDateTime a, TDateTime b)
     return static_cast<qint64>(std::nearbyint(std::fabs(a - b) * 86'400.0));
 }
 
-TDateTime UnwrapClockTime(qint64 reference, qint64 &time, TDateTime referenceDateTime)
+SerialDateTime UnwrapClockTime(qint64 reference, qint64 &time, SerialDateTime referenceDateTime)
 {
     if (time < reference) {
         // The gap is taken unsigned so that no pair of values overflows it.
@@ -85,13 +85,13 @@ TDateTime UnwrapClockTime(qint64 reference, qint64 &time, TDateTime referenceDat
     return referenceDateTime + static_cast<double>(time - reference) / 8'640'000.0;
 }
 
-QString DateTimeText(bool withDate, TDateTime dateTime)
+QString DateTimeText(bool withDate, SerialDateTime dateTime)
 {
     const QString time = QLocale::system().toString(DateTime::timePart(dateTime), Platform::longTimeFormat());
     return withDate ? DateText(dateTime) + u' ' + time : time;
 }
 
-QString DateText(TDateTime dateTime)
+QString DateText(SerialDateTime dateTime)
 {
     return QLocale::system().toString(DateTime::datePart(dateTime), Platform::shortDateFormat());
 }

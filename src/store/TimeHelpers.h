@@ -29,19 +29,19 @@ QString FormatHundredths(qint64 hundredths, int fractionDigits);
 QString ResultText(qint64 result);
 
 // Whole seconds between two date-times; 0 when either is not set.
-qint64 SecondsBetween(TDateTime a, TDateTime b);
+qint64 SecondsBetween(SerialDateTime a, SerialDateTime b);
 
 // Moves `time` forward by the fewest 12-hour steps that make it not before
 // `reference` and returns the date-time it stands for. The caller keeps the
 // updated time as its next reference. `reference` must leave 12 hours of room
 // below the largest qint64.
-TDateTime UnwrapClockTime(qint64 reference, qint64 &time, TDateTime referenceDateTime);
+SerialDateTime UnwrapClockTime(qint64 reference, qint64 &time, SerialDateTime referenceDateTime);
 
 // The date in the short date format and a blank when withDate, then the time
 // in the long time format.
-QString DateTimeText(bool withDate, TDateTime dateTime);
+QString DateTimeText(bool withDate, SerialDateTime dateTime);
 // The date alone in the short date format.
-QString DateText(TDateTime dateTime);
+QString DateText(SerialDateTime dateTime);
 
 // The current time of day as h:m:s:hundredths without leading zeros.
 QString ClockStamp();

@@ -1,5 +1,6 @@
 #include "db/StoredValue.h"
 #include "store/DateTime.h"
+#include "QDateTimeOf.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +29,9 @@ TEST(StoredValue, DateTimeFormsReadAlikeEverywhere)
     for (const auto &c : cases) {
         const QString text = QString::fromLatin1(c.text);
         EXPECT_EQ(db::ReadStoredDateTime(text), c.read) << c.text;
-        const TDateTime stored = DateTime::fromStored(text);
+        const SerialDateTime stored = DateTime::fromStored(text);
         if (c.read)
-            EXPECT_EQ(DateTime::toQDateTime(stored), *c.read) << c.text;
+            EXPECT_EQ(qDateTimeOf(stored), *c.read) << c.text;
         else
             EXPECT_EQ(stored, 0) << c.text;
     }

@@ -179,7 +179,7 @@ TEST_F(Xml2Export, AnInvalidPunchListGivesNeitherSplitsNorCourseControls)
 
 TEST_F(Xml2Export, AFinishOnTheNextDayGetsTheLaterDate)
 {
-    const TDateTime nextDay = at(QStringLiteral("01:30:00")) + 1;
+    const SerialDateTime nextDay = at(QStringLiteral("01:30:00")) + 1;
     calculatedTeam(1, QStringLiteral("H6A"), {{"start", at(QStringLiteral("22:00:00"))}, {"finis", nextDay}, {"rtime", 12600}});
     const XmlElement result = teamResults(export2()).first().child(QStringLiteral("Result"));
     EXPECT_EQ(node(result, QStringLiteral("FinishTime/Date")).text(), DateText(nextDay));

@@ -30,7 +30,7 @@ TEST_F(ReadoutFixture, StoringReplacesTheRunnersRowsOrAddsToThem)
     insertRow(*data, QStringLiteral("res_cp"), {{"runner_id", otherRunner}, {"team_id", teamId}, {"KP", "98"}, {"status", PunchReadOK}});
     const ReadoutOwner owner = FindReadoutOwner(data->connection(), QStringLiteral("8001234"));
     ComputedReadout computed;
-    const TDateTime noon = DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(12, 10));
+    const SerialDateTime noon = DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(12, 10));
     computed.rows = {{QStringLiteral("31"), PunchReadOK, noon, 3}, {QStringLiteral("F"), PunchReadOK, noon + 0.1, 0}};
     const auto store = [&] {
         db::Transaction transaction(data->connection());

@@ -32,7 +32,7 @@ struct ResultsFixture : EventDatabaseFixture
                            {QStringLiteral("R6<*>(10:00:00|006:00:00|00:30:00)"), 0}};
     }
 
-    static TDateTime at(const char *time)
+    static SerialDateTime at(const char *time)
     {
         return DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime::fromString(QString::fromLatin1(time), QStringLiteral("HH:mm:ss")));
     }

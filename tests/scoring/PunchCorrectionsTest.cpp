@@ -33,7 +33,7 @@ struct PunchCorrectionsFixture : ScoringFixture
     {
         updateRow(*data, QStringLiteral("team"), teamId, {{"points", points}, {"penalty", penalty}});
     }
-    TDateTime eventStart()
+    SerialDateTime eventStart()
     {
         setup.settings.firstStart = std::chrono::hours(10);
         return setup.settings.EventStartDateTime();

@@ -33,7 +33,7 @@ struct ScoringFixture : EventDatabaseFixture
         setup.classTree = {{QStringLiteral("H6<*>(10:00:00|006:00:00|00:30:00)"), 0}};
     }
 
-    static TDateTime at(const QString &time)
+    static SerialDateTime at(const QString &time)
     {
         return DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime::fromString(time, QStringLiteral("HH:mm:ss")));
     }

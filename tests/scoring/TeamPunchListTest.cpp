@@ -24,7 +24,7 @@ struct E
     qint64 seconds;
 };
 
-TDateTime at(const char *time)
+SerialDateTime at(const char *time)
 {
     return DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime::fromString(QLatin1String(time), QStringLiteral("HH:mm:ss")));
 }

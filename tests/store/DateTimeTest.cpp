@@ -1,4 +1,5 @@
 #include "store/DateTime.h"
+#include "QDateTimeOf.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +19,9 @@ TEST(DateTime, StoredFormRoundTrips)
         {QDate(2026, 6, 2), QTime(0, 0, 0), "2026-06-02 00:00:00"},
     };
     for (const auto &c : cases) {
-        const TDateTime value = DateTime::fromDateAndTime(c.date, c.time);
+        const SerialDateTime value = DateTime::fromDateAndTime(c.date, c.time);
         EXPECT_EQ(DateTime::toStored(value).toString(), QLatin1String(c.stored));
-        EXPECT_EQ(DateTime::toQDateTime(DateTime::fromStored(QString::fromLatin1(c.stored))), QDateTime(c.date, c.time)) << c.stored;
+        EXPECT_EQ(qDateTimeOf(DateTime::fromStored(QString::fromLatin1(c.stored))), QDateTime(c.date, c.time)) << c.stored;
     }
 }
 

@@ -7,6 +7,7 @@
 #include "store/MapHelpers.h"
 #include "base/IniFile.h"
 #include "base/KorventError.h"
+#include "QDateTimeOf.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -258,7 +259,7 @@ TEST(EventSettings, EventStartIsTheDayAtTheFirstStartTime)
     EventSettings settings;
     settings.eventDate = QDateTime(QDate(2026, 7, 4), QTime(15, 30));
     settings.firstStart = std::chrono::hours(10);
-    EXPECT_EQ(DateTime::toQDateTime(settings.EventStartDateTime()), QDateTime(QDate(2026, 7, 4), QTime(10, 0)));
+    EXPECT_EQ(qDateTimeOf(settings.EventStartDateTime()), QDateTime(QDate(2026, 7, 4), QTime(10, 0)));
 }
 
 TEST(SharedEventSetup, ASnapshotNeverChangesUnderItsReader)

@@ -36,8 +36,8 @@ TEST(FieldDisplay, StatusResultAndTimesShowTheirTexts)
 
 TEST(FieldDisplay, DatesInTheShortDateFormatAndDateTimesWithTheLongTime)
 {
-    const TDateTime birthday = DateTime::fromDateAndTime(QDate(1980, 5, 7), QTime(0, 0));
-    const TDateTime start = DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(10, 25, 0, 500));
+    const SerialDateTime birthday = DateTime::fromDateAndTime(QDate(1980, 5, 7), QTime(0, 0));
+    const SerialDateTime start = DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(10, 25, 0, 500));
     const struct { const char *table; const char *field; QVariant value; QString expected; } cases[] = {
         {"runner", "birthdate", QStringLiteral("1980-05-07"), DateText(birthday)},
         {"team", "start", QStringLiteral("2026-06-13 10:25:00.500"), DateTimeText(true, start)},

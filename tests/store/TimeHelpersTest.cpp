@@ -68,8 +68,8 @@ TEST(ResultText, PointsOrTeamStatus)
 
 TEST(SecondsBetween, WholeSecondsOrZeroWhenUnset)
 {
-    const TDateTime a = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(10, 0, 0));
-    const TDateTime b = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(16, 5, 10));
+    const SerialDateTime a = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(10, 0, 0));
+    const SerialDateTime b = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(16, 5, 10));
     EXPECT_EQ(SecondsBetween(a, b), 21'910);
     EXPECT_EQ(SecondsBetween(b, a), 21'910);
     EXPECT_EQ(SecondsBetween(a, a), 0);
@@ -82,9 +82,9 @@ TEST(SecondsBetween, WholeSecondsOrZeroWhenUnset)
 
 TEST(UnwrapClockTime, StepsTwelveHoursUntilNotBeforeReference)
 {
-    const TDateTime reference = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(0, 0, 0));
+    const SerialDateTime reference = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(0, 0, 0));
     qint64 time = 1'000;
-    const TDateTime unwrapped = UnwrapClockTime(40'000'000, time, reference);
+    const SerialDateTime unwrapped = UnwrapClockTime(40'000'000, time, reference);
     EXPECT_EQ(time, 43'201'000);
     EXPECT_EQ(SecondsBetween(reference, unwrapped), 32'010); // 3,201,000 hundredths = 8:53:30
     EXPECT_EQ(DateTime::timePart(unwrapped), QTime(8, 53, 30));
@@ -100,7 +100,7 @@ TEST(UnwrapClockTime, StepsTwelveHoursUntilNotBeforeReference)
 
 TEST(UnwrapClockTime, AnyGapTakesOneStep)
 {
-    const TDateTime reference = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(12, 0, 0));
+    const SerialDateTime reference = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(12, 0, 0));
     const struct { qint64 reference; qint64 time; qint64 expected; } cases[] = {
         {4'320'000, -2'147'483'600, 8'196'400},
         {4'320'000, -9'000'000'000'000'000'000, 7'200'000},
@@ -143,7 +143,7 @@ TEST(ClockStamp, PlainNumbersWithoutLeadingZeros)
 
 TEST(DateTimeText, TimeAloneOrWithDate)
 {
-    const TDateTime value = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(9, 5, 7));
+    const SerialDateTime value = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(9, 5, 7));
     const QString timeOnly = DateTimeText(false, value);
     EXPECT_TRUE(timeOnly.contains(QLatin1String("05"))) << timeOnly.toStdString();
     EXPECT_FALSE(timeOnly.contains(QLatin1String("2026")));

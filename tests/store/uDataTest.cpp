@@ -101,7 +101,7 @@ TEST(EventDatabase, StoredFormsOfDateTimesBooleansAndEmptyTexts)
 {
     QTemporaryDir dir;
     TdmData data(folderOf(dir));
-    const TDateTime start = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(10, 0, 0));
+    const SerialDateTime start = DateTime::fromDateAndTime(QDate(2026, 6, 1), QTime(10, 0, 0));
     const qint64 team = insertRow(data, QStringLiteral("team"), {{"number", 1}, {"start", start}, {"club", ""}});
     const qint64 runner = insertRow(data, QStringLiteral("runner"), {{"team_id", team}, {"started", true},
                                                                     {"birthdate", DateTime::fromDateAndTime(QDate(1970, 7, 1), QTime())}});
