@@ -400,8 +400,9 @@ void ResultsRun::courseCell(const TeamRow &team)
 void ResultsRun::teamPage(const TeamRow &team, const std::vector<ResultRunner> &runners, const QString &placeText, const QString &subClassText)
 {
     const TeamPageContext context{m_settings, m_countries, m_calculation->course(), m_teamHeader, m_routeBase ? &*m_routeBase : nullptr};
-    const TeamResultPage page = WriteTeamResultPage(context, team, runners, placeText, subClassText, punchList(team),
-                                                    ExplainTeamResult(*m_calculation, m_context.connection, m_correctionLog, team.number).lines);
+    const tResArray *list = punchList(team);
+    const QStringList why = list ? ExplainTeamResult(*m_calculation, m_context.connection, m_correctionLog, team.number).lines : QStringList();
+    const TeamResultPage page = WriteTeamResultPage(context, team, runners, placeText, subClassText, list, why);
     const QString number = QString::number(team.number);
     m_context.output.write({ReportFolder::Web, QStringLiteral("teamresult_") + number + QStringLiteral(".htm")}, ReportPageBytes(page.lines));
     if (page.route)

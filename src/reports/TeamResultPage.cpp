@@ -151,13 +151,13 @@ TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const TeamRow
         if (settings.teamRouteMaps && context.routeBase)
             image.emplace(*context.routeBase);
         appendRouteTable(page, image, context, team, *list);
-    }
-    // Under the punch table: why the team has the result above.
-    if (!whyLines.isEmpty()) {
-        page.append(QStringLiteral("<div class=\"css_why\"><b>") + Texts::tr("Why") + QStringLiteral("</b>"));
-        for (const QString &line : whyLines)
-            page.append(QStringLiteral("<p>") + Html(line) + QStringLiteral("</p>"));
-        page.append(QStringLiteral("</div>"));
+        // Under the punch table: why the team has the result above.
+        if (!whyLines.isEmpty()) {
+            page.append(QStringLiteral("<div class=\"css_why\"><b>") + Texts::tr("Why") + QStringLiteral("</b>"));
+            for (const QString &line : whyLines)
+                page.append(QStringLiteral("<p>") + Html(line) + QStringLiteral("</p>"));
+            page.append(QStringLiteral("</div>"));
+        }
     }
     if (image) {
         page.append(QStringLiteral("</td></tr><tr><td><img src=\"map_") + QString::number(team.number) + QStringLiteral(".gif\" alt=\"\" />"));

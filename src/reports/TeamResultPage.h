@@ -51,7 +51,7 @@ struct TeamResultPage
 };
 
 // list: the team's punch list, nullptr when it has none. whyLines: why the
-// team has its result, shown under the punch table.
+// team has its result, shown under the punch table (so only with a list).
 TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const TeamRow &team, const std::vector<ResultRunner> &runners,
                                    const QString &placeText, const QString &subClassText, const tResArray *list,
                                    const QStringList &whyLines = {});

@@ -361,6 +361,8 @@ QString Explainer::pointsText(const QString &code, const CodeStory &story) const
 {
     QStringList sentences;
     for (const Counted &c : story.counted) {
+        if (c.inCenter > 0)
+            sentences.append(Texts::tr("Time in the administration area: %1.").arg(FormatSeconds(c.inCenter)));
         if (!c.scores)
             continue;
         if (!c.known) {
@@ -371,8 +373,6 @@ QString Explainer::pointsText(const QString &code, const CodeStory &story) const
         } else if (LeadingNumber(code) > 0) {
             sentences.append(Texts::tr("The control is worth 0 points."));
         }
-        if (c.inCenter > 0)
-            sentences.append(Texts::tr("Time in the administration area: %1.").arg(FormatSeconds(c.inCenter)));
     }
     return sentences.join(u' ');
 }
@@ -443,8 +443,10 @@ QString Explainer::codeLine(const QString &code, const CodeStory &story) const
     }
     for (const StoredPunch &punch : story.unknown)
         sentences.append(Texts::tr("The punch of %1 at %2 is stored as unknown (?) and takes no part.")
-                             .arg(runnerName(punch.runnerId), timeText(punch.time))
-                         + (story.decisions.empty() ? logNote(NewestControlCorrection(m_log, m_team.number, code)) : QString()));
+                             .arg(runnerName(punch.runnerId), timeText(punch.time)));
+    // A readout stores unknown codes so; a status changed to "NA" by hand has its log line.
+    if (const QString line = NewestControlCorrection(m_log, m_team.number, code); !story.unknown.empty() && !line.isEmpty())
+        sentences.append(Texts::tr("Edit log: \"%1\".").arg(line));
     if (const QString text = pointsText(code, story); !text.isEmpty())
         sentences.append(text);
     if (const QString text = pairsText(code, story); !text.isEmpty())
