@@ -69,6 +69,8 @@ struct CodeStory
     bool tooMany = false;
 };
 
+QString allRunners(int count);
+
 class Explainer : public CalculationRecorder
 {
 public:
@@ -236,9 +238,8 @@ QString Explainer::rulesLine() const
             started.push_back(runner.id);
     if (m_required == 0)
         return Texts::tr("Control card per runner, but no runner of the team is marked as started: no control can count.");
-    const QString needed = Texts::tr("Control card per runner: a control counts when all %1 started runners (%2) punch it")
-                               .arg(m_required)
-                               .arg(runnerList(started));
+    const QString needed = Texts::tr("Control card per runner: a control counts when %1 punch it (started: %2)")
+                               .arg(allRunners(m_required), runnerList(started));
     return m_window == -1 ? needed + Texts::tr("; the punch window is not checked.")
                           : needed + Texts::tr(" within the punch window of %1 s.").arg(m_window);
 }
@@ -293,32 +294,33 @@ QString Explainer::decisionText(const Decision &d) const
     case PunchRule::SameVisit:
         return QString(); // told together, below
     case PunchRule::WindowKept:
-        return Texts::tr("OK at %1: all %2 runners needed punched within %3 s (from %4), inside the punch window of %5 s.")
-            .arg(at)
-            .arg(d.required)
+        if (d.required == 1)
+            return Texts::tr("OK at %1: the first punch counts; one punch makes the control.").arg(at);
+        return Texts::tr("OK at %1: %2 needed punched within %3 s (from %4), inside the punch window of %5 s.")
+            .arg(at, allRunners(d.required))
             .arg(seconds)
             .arg(from)
             .arg(d.window);
     case PunchRule::WindowMissed:
-        return Texts::tr("OverInt. at %1: all %2 runners needed punched, but %3 s apart (from %4), more than the punch window of %5 s; no points.")
-            .arg(at)
-            .arg(d.required)
+        return Texts::tr("OverInt. at %1: %2 needed punched, but %3 s apart (from %4), more than the punch window of %5 s; no points.")
+            .arg(at, allRunners(d.required))
             .arg(seconds)
             .arg(from)
             .arg(d.window);
     case PunchRule::WindowAgain:
+        if (d.required == 1)
+            return Texts::tr("Double at %1: punched again after the punch that counted; no points.").arg(at);
         return Texts::tr("Double at %1: the runners punched it again (%2 s apart) after the visit that counted; no points.").arg(at).arg(seconds);
     case PunchRule::NoWindow:
-        return Texts::tr("OverInt. at %1: the punches never brought all %2 runners needed together within the punch window of %3 s "
+        return Texts::tr("OverInt. at %1: the punches never brought %2 needed together within the punch window of %3 s "
                          "(first to last punch %4 s); no points.")
-            .arg(at)
-            .arg(d.required)
+            .arg(at, allRunners(d.required))
             .arg(d.window)
             .arg(seconds);
     case PunchRule::FinishComplete:
-        return Texts::tr("OK: the %1 runners needed punched the finish; the team's finish time is the last of their punches, %2.")
-            .arg(d.required)
-            .arg(at);
+        return d.required == 1 ? Texts::tr("OK: the finish was punched; the team's finish time is %1.").arg(at)
+                               : Texts::tr("OK: %1 needed punched the finish; the team's finish time is the last of their punches, %2.")
+                                     .arg(allRunners(d.required), at);
     case PunchRule::FinishIncomplete:
         return d.runners < d.required
             ? Texts::tr("OverInt.: only %1 of the %2 runners needed punched the finish, so the team has no finish time.").arg(d.runners).arg(d.required)
@@ -560,6 +562,11 @@ TeamExplanation Explainer::explanation() const
         lines.append(Texts::tr("The team has no punches."));
     appendTotals(lines, explanation);
     return explanation;
+}
+
+QString allRunners(int count)
+{
+    return count == 1 ? Texts::tr("the one runner") : count == 2 ? Texts::tr("both runners") : Texts::tr("all %1 runners").arg(count);
 }
 
 std::vector<Runner> runnersOf(db::Connection &connection, qint64 teamId)

@@ -62,14 +62,14 @@ const Case cases[] = {
          f.punch(t, a, "31", "10:30:00");
          f.punch(t, b, "31", "10:30:20");
      },
-     {"31: Åsa Öberg 10:30:00; Bob Lind 10:30:20. OK at 10:30:20: all 2 runners needed punched within 20 s (from 10:30:00), "
+     {"31: Åsa Öberg 10:30:00; Bob Lind 10:30:20. OK at 10:30:20: both runners needed punched within 20 s (from 10:30:00), "
       "inside the punch window of 60 s. 30 points."}},
     {"OverInt.: the members further apart than the window",
      [](ExplanationFixture &f, qint64 t, qint64 a, qint64 b) {
          f.punch(t, a, "31", "10:30:00");
          f.punch(t, b, "31", "10:32:00");
      },
-     {"OverInt. at 10:32:00: all 2 runners needed punched, but 120 s apart (from 10:30:00), more than the punch window of 60 s; no points."}},
+     {"OverInt. at 10:32:00: both runners needed punched, but 120 s apart (from 10:30:00), more than the punch window of 60 s; no points."}},
     {"MP: a member missing",
      [](ExplanationFixture &f, qint64 t, qint64 a, qint64) { f.punch(t, a, "45", "11:15:00"); },
      {"45: Åsa Öberg 11:15:00; Bob Lind missing.", "MP (missing punch): only 1 of the 2 runners needed punched it; no points."}},
@@ -80,7 +80,8 @@ const Case cases[] = {
          f.punch(t, a, "31", "10:30:00");
          f.punch(t, b, "31", "10:30:10");
      },
-     {"OK at 10:00:20", "Double at 10:30:10: the runners punched it again (10 s apart) after the visit that counted; no points."}},
+     {"Control card per runner: a control counts when both runners punch it (started: Åsa Öberg, Bob Lind) within the punch window of 60 s.",
+      "OK at 10:00:20", "Double at 10:30:10: the runners punched it again (10 s apart) after the visit that counted; no points."}},
     {"Double: an earlier visit with no window to check",
      [](ExplanationFixture &f, qint64 t, qint64 a, qint64 b) {
          f.setup.settings.punchWindowSeconds = -1;
@@ -98,6 +99,17 @@ const Case cases[] = {
      {"Control card per team: one punch makes a control count.",
       "OK at 10:00:00: one runner punched it, so the latest punch counts without a punch window.",
       "A runner's punch right after the same runner's earlier one here is left out: Åsa Öberg 10:03:00."}},
+    {"team card, two runners: the first punch counts, the next is Double",
+     [](ExplanationFixture &f, qint64 t, qint64 a, qint64 b) {
+         f.setup.settings.controlCard = EventSettings::CardPerTeam;
+         f.punch(t, a, "31", "10:00:00");
+         f.punch(t, b, "31", "10:00:30");
+         f.punch(t, a, "31", "10:01:00"); // the last punch never starts a window of its own
+         f.punch(t, a, "F", "15:00:00");
+     },
+     {"OK at 10:00:00: the first punch counts; one punch makes the control.",
+      "Double at 10:00:30: punched again after the punch that counted; no points.",
+      "OK: the finish was punched; the team's finish time is 15:00:00."}},
     {"OverInt.: the last punches never bring all runners together",
      [](ExplanationFixture &f, qint64 t, qint64 a, qint64 b) {
          const qint64 c = f.named(t, u"Cai"_s, u"Ng"_s);
@@ -157,7 +169,7 @@ const Case cases[] = {
          f.punch(t, a, "F", "16:05:00");
          f.punch(t, b, "F", "16:05:10");
      },
-     {"OK: the 2 runners needed punched the finish; the team's finish time is the last of their punches, 16:05:10.",
+     {"OK: both runners needed punched the finish; the team's finish time is the last of their punches, 16:05:10.",
       "Finish 16:05:10: running time 6:05:10 from the class start 10:00:00 (class H6: maximum time 6:00:00, penalty time 0:30:00).",
       "Overtime 0:05:10: 6 started spans of 60 s × -10 points = -60 penalty points.",
       "Status OK: the team finished within its class's maximum time plus the penalty time.",
