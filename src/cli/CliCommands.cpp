@@ -28,6 +28,7 @@ int CliSettingsCommand(CliContext &context, const QStringList &arguments);
 int CliClassesCommand(CliContext &context, const QStringList &arguments);
 int CliCalculateCommand(CliContext &context, const QStringList &arguments);
 int CliPunchListCommand(CliContext &context, const QStringList &arguments);
+int CliExplainCommand(CliContext &context, const QStringList &arguments);
 int CliGenerateCommand(CliContext &context, const QStringList &arguments);
 int CliServeCommand(CliContext &context, const QStringList &arguments);
 int CliReportCommand(CliContext &context, const QStringList &arguments);
@@ -79,6 +80,7 @@ const std::vector<CliCommand> &CliCommands()
         {"classes", "classes              the class table: index, name, start, maximum, penalty (hundredths), path", CliClassesCommand},
         {"calculate", "calculate --all | --new | --team N  calculate and store team results", CliCalculateCommand},
         {"punchlist", "punchlist N          the punch list of team N", CliPunchListCommand},
+        {"explain", "explain N            why team N has its result: each control's rule and points, the time, penalty and status", CliExplainCommand},
         {"edit", "edit add-control TEAM FROM MISSING | remove TEAM CONTROL | status TEAM CONTROL NEWSTATUS | team-status TEAM STATUS [--calc]"
                  "  correct punches or the team status by hand; logged in timelog.txt",
          CliEditCommand},

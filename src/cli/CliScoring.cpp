@@ -1,10 +1,11 @@
-// korvent-cli calculate, punchlist and generate.
+// korvent-cli calculate, punchlist, explain and generate.
 
 #include "cli/CliCommands.h"
 #include "shell/EventGenerator.h"
 
 #include "entries/TeamResultLines.h"
 #include "scoring/PunchCorrections.h"
+#include "scoring/ResultExplanation.h"
 #include "scoring/TeamCalculation.h"
 #include "scoring/UnlistedMembers.h"
 #include "base/KorventError.h"
@@ -69,6 +70,16 @@ int CliPunchListCommand(CliContext &context, const QStringList &arguments)
     StderrSink messages;
     // The lines of the teams window's "Results (view)".
     for (const QString &line : TeamResultLines(context.data, storedSetup(context.location.eventDirectory), messages, number))
+        context.out << line << '\n';
+    return 0;
+}
+
+int CliExplainCommand(CliContext &context, const QStringList &arguments)
+{
+    if (arguments.size() != 1)
+        throw KorventError(Texts::tr("explain needs a team number"));
+    const qint64 number = teamNumbered(context.data.connection(), arguments[0]).number;
+    for (const QString &line : ExplainTeamResult(context.data, storedSetup(context.location.eventDirectory), context.location.eventDirectory, number).lines)
         context.out << line << '\n';
     return 0;
 }

@@ -16,6 +16,8 @@
 #include "base/TextFile.h"
 #include "base/WorkSteps.h"
 #include "db/Connection.h"
+#include "scoring/CorrectionLog.h"
+#include "scoring/ResultExplanation.h"
 #include "scoring/TeamCalculation.h"
 #include "scoring/UnlistedMembers.h"
 #include "store/EventLocation.h"
@@ -87,6 +89,7 @@ private:
     std::optional<TeamCalculation> m_calculation;
     tResArray m_list;
     CountryList m_countries;
+    QStringList m_correctionLog; // the team pages name the hand corrections behind a result
     ReportPage m_teamHeader;
     std::optional<RouteBase> m_routeBase;
     QSqlQuery m_runners;
@@ -149,6 +152,13 @@ std::optional<ReportFile> ResultsRun::run()
     if (web()) {
         m_countries = LoadCountryList(CountryListFileName(m_location.programDirectory));
         m_teamHeader.ReportHeader(m_settings.resultHeader, Texts::tr("Results") + u':' + m_settings.eventName, QString(), m_settings);
+        try {
+            m_correctionLog = LoadCorrectionLog(m_location.eventDirectory);
+        } catch (const KorventError &error) {
+            // The pages are still right; only the log lines behind hand corrections are missing.
+            if (m_context.messages)
+                m_context.messages->warning(error.message());
+        }
     }
     m_runners = m_context.connection.prepare(QStringLiteral(
         "SELECT firstname, lastname, sex, birthdate, country FROM runner WHERE started=1 AND team_id=? ORDER BY id"));
@@ -390,7 +400,9 @@ void ResultsRun::courseCell(const TeamRow &team)
 void ResultsRun::teamPage(const TeamRow &team, const std::vector<ResultRunner> &runners, const QString &placeText, const QString &subClassText)
 {
     const TeamPageContext context{m_settings, m_countries, m_calculation->course(), m_teamHeader, m_routeBase ? &*m_routeBase : nullptr};
-    const TeamResultPage page = WriteTeamResultPage(context, team, runners, placeText, subClassText, punchList(team));
+    const tResArray *list = punchList(team);
+    const QStringList why = list ? ExplainTeamResult(*m_calculation, m_context.connection, m_correctionLog, team.number).lines : QStringList();
+    const TeamResultPage page = WriteTeamResultPage(context, team, runners, placeText, subClassText, list, why);
     const QString number = QString::number(team.number);
     m_context.output.write({ReportFolder::Web, QStringLiteral("teamresult_") + number + QStringLiteral(".htm")}, ReportPageBytes(page.lines));
     if (page.route)

@@ -112,7 +112,8 @@ QString CountryName(const CountryList &countries, const QString &code)
 }
 
 TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const TeamRow &team, const std::vector<ResultRunner> &runners,
-                                   const QString &placeText, const QString &subClassText, const tResArray *list)
+                                   const QString &placeText, const QString &subClassText, const tResArray *list,
+                                   const QStringList &whyLines)
 {
     const EventSettings &settings = context.settings;
     TeamResultPage result;
@@ -145,15 +146,22 @@ TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const TeamRow
         page.append(Html(runner.firstname + u' ' + runner.lastname + u' ' + runner.sex + u'-') + AgeText(runner.birthdate, eventDate) + u' '
                     + Html(runner.country) + QStringLiteral("<br />"));
     page.append(QStringLiteral("</td></tr><tr><td colspan=\"2\">"));
+    std::optional<RouteImage> image;
     if (list) {
-        std::optional<RouteImage> image;
         if (settings.teamRouteMaps && context.routeBase)
             image.emplace(*context.routeBase);
         appendRouteTable(page, image, context, team, *list);
-        if (image) {
-            page.append(QStringLiteral("</td></tr><tr><td><img src=\"map_") + QString::number(team.number) + QStringLiteral(".gif\" alt=\"\" />"));
-            result.route = image->finish(settings.eventName + QStringLiteral(" :: ") + team.name);
+        // Under the punch table: why the team has the result above.
+        if (!whyLines.isEmpty()) {
+            page.append(QStringLiteral("<div class=\"css_why\"><b>") + Texts::tr("Why") + QStringLiteral("</b>"));
+            for (const QString &line : whyLines)
+                page.append(QStringLiteral("<p>") + Html(line) + QStringLiteral("</p>"));
+            page.append(QStringLiteral("</div>"));
         }
+    }
+    if (image) {
+        page.append(QStringLiteral("</td></tr><tr><td><img src=\"map_") + QString::number(team.number) + QStringLiteral(".gif\" alt=\"\" />"));
+        result.route = image->finish(settings.eventName + QStringLiteral(" :: ") + team.name);
     }
     page.append(QStringLiteral("</td></tr></table>"));
     page.append(ReportFooterLine());

@@ -50,6 +50,8 @@ struct TeamResultPage
     std::optional<QImage> route;  // with route maps, for a team with a punch list
 };
 
-// list: the team's punch list, nullptr when it has none.
+// list: the team's punch list, nullptr when it has none. whyLines: why the
+// team has its result, shown under the punch table (so only with a list).
 TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const TeamRow &team, const std::vector<ResultRunner> &runners,
-                                   const QString &placeText, const QString &subClassText, const tResArray *list);
+                                   const QString &placeText, const QString &subClassText, const tResArray *list,
+                                   const QStringList &whyLines = {});

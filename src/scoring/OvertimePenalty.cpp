@@ -13,7 +13,8 @@ Overtime OvertimePenalty(qint64 runningTime, const TClassInfo &classInfo, int pe
         if (penaltySeconds <= 0)
             throw KorventError(QCoreApplication::translate("OvertimePenalty", "the penalty span (sePenaltySeconds) must be at least one second"));
         // Every started span counts: exactly one span over is two.
-        overtime.penalty = ((runningTime - classInfo.maximumTime) / (penaltySeconds * 100LL) + 1) * penaltyPoints;
+        overtime.spans = (runningTime - classInfo.maximumTime) / (penaltySeconds * 100LL) + 1;
+        overtime.penalty = overtime.spans * penaltyPoints;
     }
     return overtime;
 }

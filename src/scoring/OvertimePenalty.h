@@ -9,7 +9,8 @@
 struct Overtime
 {
     bool late = false;   // beyond maximum time plus penalty time
-    qint64 penalty = 0;  // zero or negative points; 0 when late
+    qint64 spans = 0;    // started penalty spans beyond the maximum time; 0 when late
+    qint64 penalty = 0;  // spans × penalty points: zero or negative; 0 when late
 };
 
 // runningTime in hundredths; penaltyPoints per started span of penaltySeconds.

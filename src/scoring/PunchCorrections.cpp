@@ -28,6 +28,27 @@ bool isChoice(const std::vector<StatusChoice> &choices, int choice)
     return choice >= 0 && choice < static_cast<int>(choices.size());
 }
 
+// How each correction's log line begins: what finds a team's corrections in the log again.
+QString addedLineStart(const QString &missing, qint64 number)
+{
+    return missing + QStringLiteral(" control added to team:") + QString::number(number) + QStringLiteral(" >");
+}
+
+QString removedLineStart(const QString &control, qint64 number)
+{
+    return control + QStringLiteral(" removed from team:") + QString::number(number) + QStringLiteral(" #:");
+}
+
+QString changedLineStart(qint64 number, const QString &control)
+{
+    return QStringLiteral("Team:") + QString::number(number) + QStringLiteral(" Change control:") + control + QStringLiteral(" status::");
+}
+
+QString teamStatusLineStart(qint64 number)
+{
+    return QStringLiteral("Team:") + QString::number(number) + QStringLiteral(" Status:");
+}
+
 } // namespace
 
 std::optional<TeamRow> FindTeamByNumber(db::Connection &connection, qint64 number)
@@ -117,8 +138,7 @@ QString AddMissingControl(db::Connection &connection, qint64 teamId, const QStri
     for (qint64 runnerId : runners)
         connection.exec(insert, {runnerId, team.id, missing, PunchMan, DateTime::toStored(punchTime)});
     transaction.commit();
-    return missing + QStringLiteral(" control added to team:") + QString::number(team.number) + QStringLiteral(" >")
-        + DateTimeText(true, punchTime) + QStringLiteral(" #:") + QString::number(runners.size());
+    return addedLineStart(missing, team.number) + DateTimeText(true, punchTime) + QStringLiteral(" #:") + QString::number(runners.size());
 }
 
 QString RemoveControl(db::Connection &connection, qint64 teamId, const QString &control)
@@ -129,8 +149,7 @@ QString RemoveControl(db::Connection &connection, qint64 teamId, const QString &
     const TeamRow team = requireTeam(connection, teamId);
     const int removed = connection.exec(QStringLiteral("DELETE FROM res_cp WHERE team_id=? AND KP=?"), {team.id, control}).numRowsAffected();
     transaction.commit();
-    return control + QStringLiteral(" removed from team:") + QString::number(team.number) + QStringLiteral(" #:")
-        + QString::number(removed);
+    return removedLineStart(control, team.number) + QString::number(removed);
 }
 
 QString ChangeControlStatus(db::Connection &connection, qint64 teamId, const QString &control, int choice)
@@ -141,8 +160,7 @@ QString ChangeControlStatus(db::Connection &connection, qint64 teamId, const QSt
     const StatusChoice &newStatus = choices[static_cast<size_t>(choice)];
     db::Transaction transaction(connection);
     const TeamRow team = requireTeam(connection, teamId);
-    QString line = QStringLiteral("Team:") + QString::number(team.number) + QStringLiteral(" Change control:") + control
-        + QStringLiteral(" status::") + newStatus.text + QStringLiteral(" <<=");
+    QString line = changedLineStart(team.number, control) + newStatus.text + QStringLiteral(" <<=");
     // The old statuses in the punch table's own order: by runner, then time.
     QSqlQuery punches = connection.exec(QStringLiteral("SELECT status FROM res_cp WHERE team_id=? AND KP=? ORDER BY runner_id, ctime, id"),
                                         {team.id, control});
@@ -168,8 +186,26 @@ QString SetTeamStatus(db::Connection &connection, qint64 teamId, int choice)
     connection.exec(QStringLiteral("UPDATE team SET status=?, result=?, calctime=? WHERE id=?"),
                     {newStatus.code, result, DateTime::toStored(DateTime::now()), team.id});
     transaction.commit();
-    return QStringLiteral("Team:") + QString::number(team.number) + QStringLiteral(" Status:") + TeamStatusText(team.status)
-        + QStringLiteral(" >") + newStatus.text;
+    return teamStatusLineStart(team.number) + TeamStatusText(team.status) + QStringLiteral(" >") + newStatus.text;
+}
+
+QString NewestControlCorrection(const QStringList &log, qint64 teamNumber, const QString &control)
+{
+    const QString starts[] = {addedLineStart(control, teamNumber), removedLineStart(control, teamNumber), changedLineStart(teamNumber, control)};
+    for (const QString &line : log)
+        for (const QString &start : starts)
+            if (line.startsWith(start))
+                return line;
+    return QString();
+}
+
+QString NewestTeamStatusCorrection(const QStringList &log, qint64 teamNumber)
+{
+    const QString start = teamStatusLineStart(teamNumber);
+    for (const QString &line : log)
+        if (line.startsWith(start))
+            return line;
+    return QString();
 }
 
 bool RecalculateTeam(TdmData &data, std::shared_ptr<const EventSetup> setup, MessageSink &messages, qint64 number)

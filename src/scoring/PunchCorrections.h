@@ -57,6 +57,12 @@ QString ChangeControlStatus(db::Connection &connection, qint64 teamId, const QSt
 // the result that goes with it.
 QString SetTeamStatus(db::Connection &connection, qint64 teamId, int choice);
 
+// The newest line of the log (newest first) that added, removed or changed
+// the team's punches at `control`; empty when there is none.
+QString NewestControlCorrection(const QStringList &log, qint64 teamNumber, const QString &control);
+// The newest line of the log that set the team's status by hand; empty when there is none.
+QString NewestTeamStatusCorrection(const QStringList &log, qint64 teamNumber);
+
 // CalculateTeam with the result stored, on the course as the tables hold it
 // now. Opens its own transaction: call it after the correction's commit.
 bool RecalculateTeam(TdmData &data, std::shared_ptr<const EventSetup> setup, MessageSink &messages, qint64 number);

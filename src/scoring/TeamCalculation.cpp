@@ -1,5 +1,6 @@
 #include "scoring/TeamCalculation.h"
 
+#include "scoring/CalculationRecorder.h"
 #include "scoring/OvertimePenalty.h"
 #include "scoring/UnlistedMembers.h"
 
@@ -118,6 +119,16 @@ bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
     }
 }
 
+bool TeamCalculation::ExplainTeam(qint64 number, CalculationRecorder &recorder)
+{
+    const std::optional<TeamInputs> team = readTeamNumbered(number);
+    if (!team)
+        return false;
+    tResArray list;
+    evaluate(*team, true, list, &recorder);
+    return true;
+}
+
 void TeamCalculation::report(const TeamRow &team, const Outcome &outcome)
 {
     // Only after the transaction: a message box waiting for the operator must not hold the writer lock.
@@ -125,15 +136,20 @@ void TeamCalculation::report(const TeamRow &team, const Outcome &outcome)
         m_messages.error(Texts::tr("To many controls! :") + team.name);
 }
 
-TeamCalculation::Outcome TeamCalculation::evaluate(const TeamInputs &inputs, bool store, tResArray &list)
+TeamCalculation::Outcome TeamCalculation::evaluate(const TeamInputs &inputs, bool store, tResArray &list, CalculationRecorder *recorder)
 {
     const TeamRow &team = inputs.team;
     Outcome outcome;
     outcome.status = team.status;
-    TeamPunchEvaluation evaluation =
-        EvaluateTeamPunches(inputs.punches, requiredRunners(inputs.startedRunners), m_setup->settings.punchWindowSeconds);
+    const int required = requiredRunners(inputs.startedRunners);
+    if (recorder)
+        recorder->teamRead(team, inputs.punches, inputs.startedRunners, required,
+                           m_setup->settings.controlCard == EventSettings::CardPerTeam, m_setup->settings.punchWindowSeconds);
+    TeamPunchEvaluation evaluation = EvaluateTeamPunches(inputs.punches, required, m_setup->settings.punchWindowSeconds, recorder);
     if (evaluation.tooManyPunches) {
         outcome.tooManyPunches = true;
+        if (recorder)
+            recorder->noResult(NoResultReason::TooManyPunches, 0, team.status, team.status, 0);
         return outcome;
     }
     list = std::move(evaluation.list);
@@ -141,11 +157,12 @@ TeamCalculation::Outcome TeamCalculation::evaluate(const TeamInputs &inputs, boo
         outcome.ok = list.size() >= 2;
         return outcome;
     }
-    planResult(team, list, evaluation.finishTime, outcome);
+    planResult(team, list, evaluation.finishTime, outcome, recorder);
     return outcome;
 }
 
-void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, SerialDateTime finishTime, Outcome &outcome)
+void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, SerialDateTime finishTime, Outcome &outcome,
+                                 CalculationRecorder *recorder)
 {
     const EventSettings &settings = m_setup->settings;
     qint64 points = 0;
@@ -153,14 +170,21 @@ void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, Ser
     QString previousCode = ExtraPointRules::startCode();
     for (size_t i = 0; i < list.size(); ++i) {
         const tControlRes &entry = list[i];
-        if (entry.status <= PunchMan)
-            points += m_course.controlPoints(entry.code);
+        const TControlPoint *control = m_course.findControl(entry.code);
+        const bool scores = entry.status <= PunchMan;
+        if (scores && control)
+            points += control->points;
         // Extra points follow the order of visits, whatever their statuses.
-        points += m_course.extraPoints().legPoints(previousCode, entry.code);
-        previousCode = entry.code;
+        const qint64 extraPoints = m_course.extraPoints().legPoints(previousCode, entry.code);
+        points += extraPoints;
+        qint64 centre = 0;
         if (i + 1 < list.size() && entry.code == QLatin1String("I")
             && (list[i + 1].code == QLatin1String("O") || list[i + 1].code == QLatin1String("F")))
-            inCenter += SecondsBetween(entry.time, list[i + 1].time);
+            centre = SecondsBetween(entry.time, list[i + 1].time);
+        inCenter += centre;
+        if (recorder)
+            recorder->entryCounted(i, entry, control, scores, previousCode, extraPoints, centre);
+        previousCode = entry.code;
     }
 
     if (finishTime == 0 || points == 0) {
@@ -168,11 +192,17 @@ void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, Ser
             outcome.write = ResultWrite{false, {TeamNoResult, team.id}};
             outcome.status = TeamNoResult;
         }
+        if (recorder)
+            recorder->noResult(finishTime == 0 ? NoResultReason::NoFinish : NoResultReason::NoPoints, points, team.status, outcome.status,
+                               list.size());
         return;
     }
     const std::optional<TClassInfo> teamClass = FindClass(m_course.classes(), team.className);
-    if (!teamClass)
+    if (!teamClass) {
+        if (recorder)
+            recorder->noResult(NoResultReason::ClassMissing, points, team.status, team.status, list.size());
         return;
+    }
 
     const SerialDateTime eventDay = DateTime::fromDateAndTime(settings.eventDate.date(), QTime(0, 0));
     const qint64 runningTime = SecondsBetween(eventDay, finishTime) * 100 - teamClass->start;
@@ -189,6 +219,9 @@ void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, Ser
                                  inCenter, team.id}};
     outcome.status = effectiveStatus;
     outcome.ok = true;
+    if (recorder)
+        recorder->resultMade({points, eventDay, finishTime, runningTime, *teamClass, settings.penaltySpanSeconds, settings.penaltyPoints,
+                              overtime, computedStatus, team.status, effectiveStatus, result, inCenter});
 }
 
 void TeamCalculation::write(const Outcome &outcome)

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+class CalculationRecorder;
 class MessageSink;
 class TdmData;
 struct TeamRow;
@@ -39,11 +40,15 @@ public:
     void LoadCourseDefinition();
     // The course of the last load.
     const CourseDefinition &course() const { return m_course; }
+    const EventSetup &setup() const { return *m_setup; }
 
     // The team with this number (the first, when numbers repeat). List-only:
     // true when the list has two entries or more. Storing: true when the team
     // row got a full result. When false the list must not be used.
     bool CalculateTeam(qint64 number, bool store, tResArray &list);
+    // Works the team with this number out as CalculateTeam storing does and
+    // tells the recorder every decision; writes nothing. False when there is no such team.
+    bool ExplainTeam(qint64 number, CalculationRecorder &recorder);
 
     // Every team (all) or only those never calculated; loads the course first.
     // A team that fails is reported and the run goes on. Cancelled, it stops
@@ -74,8 +79,8 @@ private:
     // Changes whenever another connection commits.
     qint64 dataVersion();
     // Works the team out; storing, the outcome holds what to write.
-    Outcome evaluate(const TeamInputs &inputs, bool store, tResArray &list);
-    void planResult(const TeamRow &team, const tResArray &list, SerialDateTime finishTime, Outcome &outcome);
+    Outcome evaluate(const TeamInputs &inputs, bool store, tResArray &list, CalculationRecorder *recorder = nullptr);
+    void planResult(const TeamRow &team, const tResArray &list, SerialDateTime finishTime, Outcome &outcome, CalculationRecorder *recorder);
     void write(const Outcome &outcome);
     void report(const TeamRow &team, const Outcome &outcome);
     int requiredRunners(int startedRunners) const;

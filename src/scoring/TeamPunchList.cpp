@@ -1,5 +1,7 @@
 #include "scoring/TeamPunchList.h"
 
+#include "scoring/CalculationRecorder.h"
+
 #include "store/StatusTexts.h"
 #include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"
@@ -12,8 +14,8 @@ namespace {
 class ControlGroup
 {
 public:
-    ControlGroup(int requiredRunners, int punchWindow, TeamPunchEvaluation &result)
-        : m_required(requiredRunners), m_window(punchWindow), m_result(result) {}
+    ControlGroup(int requiredRunners, int punchWindow, TeamPunchEvaluation &result, CalculationRecorder *recorder)
+        : m_required(requiredRunners), m_window(punchWindow), m_result(result), m_recorder(recorder) {}
 
     int size() const { return m_count; }
     void clear() { m_count = 0; }
@@ -29,10 +31,20 @@ public:
 
 private:
     const StoredPunch &record(int k) const { return *m_records[k - 1]; }
-    void append(int k, int status, qint64 seconds = 0)
+    // Lists record k; `runners` and `other` tell the recorder what the rule weighed.
+    void append(int k, int status, PunchRule rule, qint64 seconds = 0, int runners = 0, const StoredPunch *other = nullptr,
+                std::optional<SerialDateTime> time = std::nullopt)
     {
         const StoredPunch &punch = record(k);
-        m_result.list.push_back(tControlRes{punch.code, punch.time, status, punch.id, seconds, 0});
+        m_result.list.push_back(tControlRes{punch.code, time.value_or(punch.time), status, punch.id, seconds, 0});
+        if (m_recorder)
+            m_recorder->punchDecided({rule, punch, &m_result.list.back(), runners, m_required, m_window, other});
+    }
+    // Record k makes no entry: it belongs to the visit of `visit`.
+    void pass(int k, PunchRule rule, const StoredPunch &visit)
+    {
+        if (m_recorder)
+            m_recorder->punchDecided({rule, record(k), nullptr, 0, m_required, m_window, &visit});
     }
     int distinctRunners(int from, int to) const;
     void evaluateScoringControl(int distinct);
@@ -43,6 +55,7 @@ private:
     int m_required;
     int m_window;
     TeamPunchEvaluation &m_result;
+    CalculationRecorder *m_recorder;
     const StoredPunch *m_records[MaxGroupPunches] = {};
     int m_count = 0;
 };
@@ -62,8 +75,13 @@ int ControlGroup::distinctRunners(int from, int to) const
 
 void ControlGroup::evaluate()
 {
-    if (m_count == 0 || m_required == 0)
+    if (m_count == 0)
         return;
+    if (m_required == 0) {
+        if (m_recorder)
+            m_recorder->groupIgnored(record(1).code);
+        return;
+    }
     const int distinct = distinctRunners(1, m_count);
     const QString &code = record(1).code;
     if (LeadingNumber(code) > 0)
@@ -78,22 +96,24 @@ void ControlGroup::evaluateScoringControl(int distinct)
 {
     const int last = m_count;
     if (distinct < m_required) {
-        append(1, PunchMissing);
+        append(1, PunchMissing, PunchRule::NotAllRunners, 0, distinct);
         return;
     }
     const int firstStatus = record(1).status;
     if (firstStatus == PunchMan || firstStatus == PunchDQ) {
-        append(1, firstStatus);
+        append(1, firstStatus, PunchRule::SetByHand, 0, distinct);
         return;
     }
     if (m_window == -1 || distinct == 1) {
         // The latest punch scores; earlier visits more than the gap apart are repeats.
-        append(last, PunchOK);
-        SerialDateTime anchor = record(last).time;
+        append(last, PunchOK, PunchRule::LatestPunch, 0, distinct);
+        int anchor = last;
         for (int k = last - 1; k >= 1; --k) {
-            if (SecondsBetween(anchor, record(k).time) > VisitGapSeconds) {
-                anchor = record(k).time;
-                append(k, PunchDouble);
+            if (SecondsBetween(record(anchor).time, record(k).time) > VisitGapSeconds) {
+                append(k, PunchDouble, PunchRule::EarlierVisit, 0, 0, &record(anchor));
+                anchor = k;
+            } else {
+                pass(k, PunchRule::SameVisit, record(anchor));
             }
         }
         return;
@@ -116,13 +136,13 @@ void ControlGroup::searchWindows()
             const qint64 spread = SecondsBetween(record(start).time, record(i).time);
             const int status = (m_window == -1 || spread <= m_window) ? PunchOK : PunchOverInterval;
             if (!found) {
-                append(i, status, spread);
+                append(i, status, status == PunchOK ? PunchRule::WindowKept : PunchRule::WindowMissed, spread, m_required, &record(start));
                 if (status == PunchOK) {
                     found = true;
                     start = i;
                 }
             } else {
-                append(i, PunchDouble, spread);
+                append(i, PunchDouble, PunchRule::WindowAgain, spread, m_required, &record(start));
             }
             lastTime = record(i).time;
             break;
@@ -130,28 +150,30 @@ void ControlGroup::searchWindows()
         ++start;
     } while (start < last);
     if (lastTime != record(last).time && !found)
-        append(last, PunchOverInterval, SecondsBetween(record(last).time, record(1).time));
+        append(last, PunchOverInterval, PunchRule::NoWindow, SecondsBetween(record(last).time, record(1).time),
+               distinctRunners(1, last), &record(1));
 }
 
 void ControlGroup::evaluateFinish(int distinct)
 {
-    append(1, PunchOverInterval);
-    tControlRes &entry = m_result.list.back();
-    entry.time = record(m_count).time;
-    if (distinct == m_required) {
+    // The entry carries the last finish punch's time, the first one's id.
+    const bool complete = distinct == m_required;
+    if (complete)
         m_result.finishTime = record(m_count).time;
-        entry.status = PunchOK;
-    }
+    append(1, complete ? PunchOK : PunchOverInterval, complete ? PunchRule::FinishComplete : PunchRule::FinishIncomplete, 0, distinct,
+           &record(m_count), record(m_count).time);
 }
 
 void ControlGroup::evaluateOtherControl()
 {
-    append(1, PunchOK);
-    SerialDateTime anchor = record(1).time;
+    append(1, PunchOK, PunchRule::OtherCode);
+    int anchor = 1;
     for (int k = 2; k <= m_count; ++k) {
-        if (SecondsBetween(anchor, record(k).time) > VisitGapSeconds) {
-            append(k, PunchOK);
-            anchor = record(k).time;
+        if (SecondsBetween(record(anchor).time, record(k).time) > VisitGapSeconds) {
+            append(k, PunchOK, PunchRule::OtherCodeAgain, 0, 0, &record(anchor));
+            anchor = k;
+        } else {
+            pass(k, PunchRule::SameVisit, record(anchor));
         }
     }
 }
@@ -168,16 +190,19 @@ void sortByTime(tResArray &list)
 
 } // namespace
 
-TeamPunchEvaluation EvaluateTeamPunches(const std::vector<StoredPunch> &punches, int requiredRunners, int punchWindow)
+TeamPunchEvaluation EvaluateTeamPunches(const std::vector<StoredPunch> &punches, int requiredRunners, int punchWindow,
+                                        CalculationRecorder *recorder)
 {
     TeamPunchEvaluation result;
-    ControlGroup group(requiredRunners, punchWindow, result);
+    ControlGroup group(requiredRunners, punchWindow, result, recorder);
     QString previousCode;
     std::optional<qint64> previousRunner;
     QString groupCode = punches.empty() ? QString() : punches.front().code;
     for (const StoredPunch &punch : punches) {
         // A runner's repeated punch next to the earlier one: only the earliest counts.
         const bool repeat = punch.code == previousCode && previousRunner == punch.runnerId;
+        if (repeat && recorder)
+            recorder->repeatSkipped(punch);
         if (!repeat) {
             if (punch.code != groupCode) {
                 group.evaluate();
@@ -185,18 +210,26 @@ TeamPunchEvaluation EvaluateTeamPunches(const std::vector<StoredPunch> &punches,
                 groupCode = punch.code;
             }
             // Unknown controls (status 9 and up) take no part.
-            if (punch.status < PunchUnknown && !group.add(punch)) {
+            if (punch.status >= PunchUnknown) {
+                if (recorder)
+                    recorder->unknownSkipped(punch);
+            } else if (!group.add(punch)) {
                 result.list.clear();
                 result.finishTime = 0;
                 result.tooManyPunches = true;
+                if (recorder)
+                    recorder->tooManyPunches(punch.code, MaxGroupPunches);
                 return result;
             }
         }
         previousCode = punch.code;
         previousRunner = punch.runnerId;
     }
-    if (group.size() > 0 && requiredRunners > 0)
+    // The last group without required runners is not weighed either.
+    if (group.size() > 0)
         group.evaluate();
     sortByTime(result.list);
+    if (recorder)
+        recorder->listMade(result.list);
     return result;
 }

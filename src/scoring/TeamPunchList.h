@@ -8,6 +8,8 @@
 #include <QString>
 #include <vector>
 
+class CalculationRecorder;
+
 // A punch as stored in res_cp.
 struct StoredPunch
 {
@@ -44,4 +46,6 @@ struct TeamPunchEvaluation
 // `punches` in index order: by code as text, then time, then id.
 // requiredRunners: 1 for a team card, else the team's started runners.
 // punchWindow: seconds within which all required runners must punch; -1 = no check.
-TeamPunchEvaluation EvaluateTeamPunches(const std::vector<StoredPunch> &punches, int requiredRunners, int punchWindow);
+// recorder, when given, is told every decision as it is made.
+TeamPunchEvaluation EvaluateTeamPunches(const std::vector<StoredPunch> &punches, int requiredRunners, int punchWindow,
+                                        CalculationRecorder *recorder = nullptr);

@@ -183,3 +183,28 @@ TEST_F(CliEditFixture, CorrectionsOfSeveralProcessesAtOnceEachKeepTheirLogLine)
     for (const QString &line : log)
         EXPECT_TRUE(line.startsWith(QLatin1String("Team:12 Status:"))) << line.toStdString();
 }
+
+TEST_F(CliEditFixture, ExplainNamesTheRuleAndTheCorrectionBehindIt)
+{
+    punch(runnerA, "31", "10:20:00");
+    punch(runnerA, "F", "15:00:00");
+    ASSERT_EQ(edit({"status", "12", "31", "DQ"}).exitCode, 0);
+    const CliRun why = runCliIn(program.path(), {"--event", "event", "explain", "12"});
+    ASSERT_EQ(why.exitCode, 0) << why.err.toStdString();
+    EXPECT_TRUE(why.out.startsWith(QStringLiteral("Team 12 \"Hill Runners\", class H6.\n"))) << why.out.toStdString();
+    EXPECT_TRUE(why.out.contains(QStringLiteral("\n31: ")) && why.out.contains(QStringLiteral(
+        "DQ: its first punch is stored as disqualified, so it gives no points. Edit log: \"Team:12 Change control:31 status::DQ <<=ReadOK,\".")))
+        << why.out.toStdString();
+    EXPECT_TRUE(why.out.contains(QStringLiteral("\nNo result: the team has 0 points.\n"))) << why.out.toStdString();
+
+    const struct { QStringList arguments; const char *error; } refused[] = {
+        {{"explain"}, "explain needs a team number"},
+        {{"explain", "12x"}, "The team number must be a whole number, not \"12x\""},
+        {{"explain", "99"}, "There is no team with number 99"},
+    };
+    for (const auto &bad : refused) {
+        const CliRun run = runCliIn(program.path(), QStringList({"--event", "event"}) + bad.arguments);
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_TRUE(run.err.contains(QLatin1String(bad.error))) << run.err.toStdString();
+    }
+}

@@ -358,6 +358,29 @@ TEST_F(ResultsReportFixture, WebPagesLinkTeamPagesAndDrawRoutes)
     EXPECT_EQ(route.pixel(60, 310), qRgb(255, 0, 0)); // the leg from the start to 31
 }
 
+TEST_F(ResultsReportFixture, WebTeamPagesTellWhyUnderThePunchTable)
+{
+    course();
+    const qint64 id = team(7, "Owls <7>", "H12", 30, 3600);
+    const qint64 r = runner(id, "Anna");
+    punch(id, r, "31", "10:20:00");
+    punch(id, r, "F", "11:00:00");
+    run(ReportKind::ResultsWeb, {u"H12"_s});
+    const QStringList page = lines({ReportFolder::Web, u"teamresult_7.htm"_s});
+    const qsizetype table = page.indexOf(u"</tr></table>"_s);
+    const qsizetype why = page.indexOf(u"<div class=\"css_why\"><b>Why</b>"_s);
+    ASSERT_GT(table, 0);
+    EXPECT_EQ(why, table + 1);
+    EXPECT_EQ(page.value(why + 1), u"<p>Team 7 &quot;Owls &lt;7&gt;&quot;, class H12.</p>"_s);
+    // The same lines the explanation gives, each a paragraph, then the page goes on as before.
+    const qsizetype end = page.indexOf(u"</div>"_s, why);
+    ASSERT_GT(end, why + 3);
+    for (qsizetype i = why + 1; i < end; ++i)
+        EXPECT_TRUE(page[i].startsWith(u"<p>"_s) && page[i].endsWith(u"</p>"_s)) << page[i].toStdString();
+    EXPECT_TRUE(page.mid(why, end - why).join(u'\n').contains(u"<p>31: Anna "_s));
+    EXPECT_EQ(page.value(end + 1), u"</td></tr></table>"_s);
+}
+
 TEST_F(ResultsReportFixture, WinnersOverAllClassesWrittenOnce)
 {
     setup.settings.extraClasses = u"MV"_s;

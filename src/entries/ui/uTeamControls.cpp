@@ -3,6 +3,8 @@
 #include "base/KorventError.h"
 #include "base/ui/MessageBoxSink.h"
 #include "entries/TeamControls.h"
+#include "scoring/ResultExplanation.h"
+#include "store/EventSetup.h"
 #include "store/uData.h"
 #include "reports/ui/TextPrinter.h"
 
@@ -11,14 +13,18 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QStandardItemModel>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
-TfTeamControls::TfTeamControls(TdmData &data, QWidget *parent)
+TfTeamControls::TfTeamControls(const QString &eventDirectory, TdmData &data, SharedEventSetup &setup, QWidget *parent)
     : QDialog(parent)
+    , m_eventDirectory(eventDirectory)
     , m_data(data)
+    , m_setup(setup)
     , m_model(new QStandardItemModel(this))
 {
     setObjectName(QStringLiteral("fTeamControls"));
@@ -50,11 +56,18 @@ TfTeamControls::TfTeamControls(TdmData &data, QWidget *parent)
     dbgControlTimes->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgControlTimes->verticalHeader()->setDefaultSectionSize(22);
     dbgControlTimes->horizontalHeader()->setStretchLastSection(true);
+    mWhy = new QPlainTextEdit(this);
+    mWhy->setObjectName(QStringLiteral("mWhy"));
+    mWhy->setReadOnly(true);
+    pcControls = new QTabWidget(this);
+    pcControls->setObjectName(QStringLiteral("pcControls"));
+    pcControls->addTab(dbgControlTimes, tr("Punches"));
+    pcControls->addTab(mWhy, tr("Why"));
 
     auto *layout = new QVBoxLayout(this);
     layout->setMenuBar(menuBar);
     layout->addWidget(lTeamName);
-    layout->addWidget(dbgControlTimes, 1);
+    layout->addWidget(pcControls, 1);
     resize(640, 420);
 }
 
@@ -81,6 +94,11 @@ void TfTeamControls::showEvent(QShowEvent *event)
         m_model->appendRow(items);
     }
     dbgControlTimes->resizeColumnsToContents();
+    try {
+        mWhy->setPlainText(ExplainTeamRow(m_data, m_setup.snapshot(), m_eventDirectory, m_teamId).lines.join(QStringLiteral("\n\n")));
+    } catch (const KorventError &error) {
+        mWhy->setPlainText(error.message());
+    }
     QDialog::showEvent(event);
 }
 
@@ -88,6 +106,7 @@ void TfTeamControls::done(int result)
 {
     m_rows.clear();
     m_model->removeRows(0, m_model->rowCount());
+    mWhy->clear();
     QDialog::done(result);
 }
 

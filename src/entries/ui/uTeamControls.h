@@ -1,7 +1,8 @@
 #pragma once
 
 // A team's punches with the runner who punched each, read-only, and printed
-// for the team at the counter. Created once; shown modally.
+// for the team at the counter; on the page "Why", why the team has its
+// result. Created once; shown modally.
 
 #include <QDialog>
 #include <QStringList>
@@ -9,8 +10,11 @@
 
 class QAction;
 class QLabel;
+class QPlainTextEdit;
 class QStandardItemModel;
+class QTabWidget;
 class QTableView;
+class SharedEventSetup;
 class TdmData;
 
 class TfTeamControls : public QDialog
@@ -18,7 +22,7 @@ class TfTeamControls : public QDialog
     Q_OBJECT
 
 public:
-    explicit TfTeamControls(TdmData &data, QWidget *parent = nullptr);
+    TfTeamControls(const QString &eventDirectory, TdmData &data, SharedEventSetup &setup, QWidget *parent = nullptr);
 
     // The team shown at the next showing.
     void showTeam(qint64 teamId, const QString &name);
@@ -32,11 +36,15 @@ protected:
     void done(int result) override;
 
 private:
+    QString m_eventDirectory;
     TdmData &m_data;
+    SharedEventSetup &m_setup;
     qint64 m_teamId = 0;
     std::vector<QStringList> m_rows;
     QStandardItemModel *m_model;
     QLabel *lTeamName;
+    QTabWidget *pcControls;
     QTableView *dbgControlTimes;
+    QPlainTextEdit *mWhy;
     QAction *Print1;
 };

@@ -81,7 +81,7 @@ TfTeams::TfTeams(const EventLocation &location, TdmData &data, SharedEventSetup 
                                             QStringLiteral("club"), QStringLiteral("country"), QStringLiteral("birthdate"),
                                             QStringLiteral("chipnr"), QStringLiteral("rentchip"), QStringLiteral("started")},
                                            this))
-    , m_teamControls(new TfTeamControls(data, this))
+    , m_teamControls(new TfTeamControls(location.eventDirectory, data, setup, this))
     , m_viewControls(new TfViewControls(data, this))
     , m_numberTeams(new TfNumberTeams(this))
 {

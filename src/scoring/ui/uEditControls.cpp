@@ -6,6 +6,7 @@
 #include "scoring/CorrectionLog.h"
 #include "scoring/CourseDefinition.h"
 #include "scoring/PunchCorrections.h"
+#include "scoring/ResultExplanation.h"
 #include "store/EventSetup.h"
 #include "store/FieldDisplay.h"
 #include "store/uData.h"
@@ -80,6 +81,13 @@ TfEditControls::TfEditControls(const QString &eventDirectory, TdmData &data, Sha
     mLogi->setObjectName(QStringLiteral("mLogi"));
     mLogi->setLineWrapMode(QPlainTextEdit::NoWrap);
     mLogi->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mWhy = new QPlainTextEdit(this);
+    mWhy->setObjectName(QStringLiteral("mWhy"));
+    mWhy->setReadOnly(true);
+    pcLog = new QTabWidget(this);
+    pcLog->setObjectName(QStringLiteral("pcLog"));
+    pcLog->addTab(mLogi, tr("Log"));
+    pcLog->addTab(mWhy, tr("Why"));
     QWidget *pages = createPages();
 
     auto *find = new QHBoxLayout;
@@ -99,7 +107,7 @@ TfEditControls::TfEditControls(const QString &eventDirectory, TdmData &data, Sha
     layout->addLayout(find);
     layout->addLayout(team);
     layout->addLayout(correction);
-    layout->addWidget(mLogi, 1);
+    layout->addWidget(pcLog, 1);
     resize(520, 420);
 
     m_nextOnEnter = {
@@ -207,10 +215,12 @@ void TfEditControls::btnFindClick()
         if (!team) {
             m_teamId.reset();
             setPagesEnabled(false);
+            mWhy->clear();
             return;
         }
         m_teamId = team->id;
         showTeam(*team);
+        showWhy();
         setPagesEnabled(true);
         firstListOfPage(pcTeamStatus->currentIndex())->setFocus(Qt::OtherFocusReason);
     } catch (const KorventError &error) {
@@ -239,6 +249,7 @@ void TfEditControls::btnEnterClick()
     } catch (const KorventError &error) {
         showError(error.message());
     }
+    showWhy();
     eTeamNR->setFocus(Qt::OtherFocusReason);
     eTeamNR->selectAll();
 }
@@ -277,6 +288,17 @@ void TfEditControls::showTeam(const TeamRow &team)
     lTeamClass->setText(team.className);
     lTeamStatus->setText(FieldDisplayText(table, QStringLiteral("status"), team.status) + u' '
                          + FieldDisplayText(table, QStringLiteral("rtime"), team.rtime));
+}
+
+void TfEditControls::showWhy()
+{
+    if (!m_teamId)
+        return;
+    try {
+        mWhy->setPlainText(ExplainTeamRow(m_data, m_setup.snapshot(), m_eventDirectory, *m_teamId).lines.join(QStringLiteral("\n\n")));
+    } catch (const KorventError &error) {
+        mWhy->setPlainText(error.message());
+    }
 }
 
 void TfEditControls::setPagesEnabled(bool enabled)

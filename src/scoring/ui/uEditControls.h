@@ -1,7 +1,8 @@
 #pragma once
 
 // Hand corrections of one team's punches and status, found by team number,
-// with the edit log shown newest first. Created once; shown modally.
+// with the edit log shown newest first and, on the page "Why", why the team
+// found has its result. Created once; shown modally.
 
 #include <QDialog>
 #include <QHash>
@@ -39,6 +40,7 @@ protected:
 private:
     QWidget *createPages();
     void showTeam(const TeamRow &team);
+    void showWhy();
     void setPagesEnabled(bool enabled);
     QWidget *firstListOfPage(int page) const;
     // The correction the active page asks for.
@@ -69,7 +71,9 @@ private:
     QComboBox *cbNewStatus;
     QComboBox *cbNewTeamStatus;
     QPushButton *btnEnter;
+    QTabWidget *pcLog;
     QPlainTextEdit *mLogi;
+    QPlainTextEdit *mWhy;
     // Where Enter in a list moves the focus.
     QHash<QObject *, QWidget *> m_nextOnEnter;
 };

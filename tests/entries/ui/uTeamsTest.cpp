@@ -39,6 +39,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -422,6 +423,43 @@ TEST_F(TeamsWindowFixture, PunchesOfTheTeamAndOfOneRunner)
     EXPECT_EQ(added.front().value("team_id").toLongLong(), id);
     EXPECT_EQ(added.front().value("runner_id").toLongLong(), ann);
     EXPECT_EQ(added.front().value("status").toInt(), PunchMan);
+}
+
+TEST_F(TeamsWindowFixture, TeamControlsWhyPageExplainsTheResult)
+{
+    const qint64 owls = team(1, "Owls");
+    const qint64 lee = runner(owls, "Lee", "8001234");
+    updateRow(*data, QStringLiteral("runner"), lee, {{"started", true}});
+    insertRow(*data, QStringLiteral("res_cp"), {{"team_id", owls}, {"runner_id", lee}, {"KP", "31"}, {"status", PunchReadOK},
+                                               {"ctime", "2026-06-13 10:30:00"}});
+    const qint64 twin = team(1, "Twin");
+    open();
+    const auto whyOf = [&](qint64 teamId) {
+        teamGrid()->setCurrentIndex(window->teamModel()->index(window->teamModel()->rowOf(teamId), 0));
+        QString text;
+        bool shown = false;
+        whenModal<TfTeamControls>([&](TfTeamControls *controls) {
+            auto *pages = controls->findChild<QTabWidget *>(QStringLiteral("pcControls"));
+            auto *why = controls->findChild<QPlainTextEdit *>(QStringLiteral("mWhy"));
+            if (pages && why) {
+                EXPECT_EQ(pages->tabText(1), QStringLiteral("Why"));
+                QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(1).center());
+                shown = why->isVisible();
+                text = why->toPlainText();
+            }
+            controls->accept();
+        });
+        action("Controls1")->trigger();
+        EXPECT_TRUE(shown);
+        return text;
+    };
+    const QString owlsWhy = whyOf(owls);
+    EXPECT_TRUE(owlsWhy.startsWith(QStringLiteral("Team 1 \"Owls\", class H12."))) << owlsWhy.toStdString();
+    EXPECT_TRUE(owlsWhy.contains(QStringLiteral("31: Lee 10:30:00."))) << owlsWhy.toStdString();
+    EXPECT_TRUE(owlsWhy.contains(QStringLiteral("31 is not a control of the course: no points."))) << owlsWhy.toStdString();
+    // The calculation finds the first team of a number: the second is told so.
+    const QString twinWhy = whyOf(twin);
+    EXPECT_TRUE(twinWhy.startsWith(QStringLiteral("Number 1 belongs first to the team \"Owls\""))) << twinWhy.toStdString();
 }
 
 TEST_F(TeamsWindowFixture, ImportTeamsFromTheChosenFileAndEncoding)

@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -372,4 +373,37 @@ TEST_F(EditControlsFixture, LinesTheOperatorTypedStayAtTheNextCorrection)
     PrependCorrectionLog(folderOf(dir), QStringLiteral("Team:12 Status:DNS >OK"));
     window->close();
     EXPECT_EQ(LoadCorrectionLog(folderOf(dir)), QStringList({"Team:12 Status:DNS >OK"}) + lines + QStringList({"checked"}));
+}
+
+TEST_F(EditControlsFixture, WhyPageExplainsTheTeamFoundAndFollowsEachCorrection)
+{
+    punch(QStringLiteral("31"), QStringLiteral("10:20:00"));
+    punch(QStringLiteral("F"), QStringLiteral("15:00:00"));
+    open();
+    auto *pages = child<QTabWidget>("pcLog");
+    auto *why = child<QPlainTextEdit>("mWhy");
+    EXPECT_EQ(pages->tabText(0), QStringLiteral("Log"));
+    EXPECT_EQ(pages->tabText(1), QStringLiteral("Why"));
+    QTest::mouseClick(pages->tabBar(), Qt::LeftButton, {}, pages->tabBar()->tabRect(1).center());
+    EXPECT_TRUE(why->isVisible());
+    EXPECT_TRUE(why->isReadOnly());
+    EXPECT_TRUE(why->toPlainText().isEmpty());
+
+    find(QStringLiteral("12"));
+    EXPECT_TRUE(why->toPlainText().startsWith(QStringLiteral("Team 12 \"Hill Runners\", class H6."))) << why->toPlainText().toStdString();
+    EXPECT_TRUE(why->toPlainText().contains(QStringLiteral("Result: 30 points and 0 penalty points make 30."))) << why->toPlainText().toStdString();
+
+    // The page follows the correction: control 31 disqualified, with its log line.
+    pages->setCurrentIndex(0);
+    child<QTabWidget>("pcTeamStatus")->setCurrentIndex(2);
+    choose(list("cbControlNr"), QStringLiteral("31"));
+    choose(list("cbNewStatus"), QStringLiteral("DQ"));
+    enter();
+    EXPECT_TRUE(why->toPlainText().contains(QStringLiteral("DQ: its first punch is stored as disqualified, so it gives no points. "
+                                                           "Edit log: \"Team:12 Change control:31 status::DQ <<=ReadOK,\".")))
+        << why->toPlainText().toStdString();
+    EXPECT_TRUE(why->toPlainText().contains(QStringLiteral("No result: the team has 0 points.")));
+
+    find(QStringLiteral("99"));
+    EXPECT_TRUE(why->toPlainText().isEmpty());
 }
