@@ -61,10 +61,16 @@ void LiveCalculation::run()
             return;
         const QSet<qint64> teams = std::exchange(m_teams, {});
         lock.unlock();
-        QList<qint64> calculated;
         try {
-            if (!data)
+            if (!data) {
                 data = std::make_unique<TdmData>(m_eventDirectory);
+                // Its commits go to the log without a disk flush of their own,
+                // as the calculation of all teams does: a flush per readout
+                // would hold the writer lock as long again as the readout's
+                // own. What they write can be worked out again from the
+                // punches, which the readouts' own commits flush with it.
+                data->connection().exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+            }
             db::Connection &connection = data->connection();
             TeamCalculation calculation(connection, m_setup.snapshot(), messages);
             calculation.LoadCourseDefinition();
@@ -75,13 +81,14 @@ void LiveCalculation::run()
                     continue;
                 tResArray list;
                 calculation.CalculateTeam(number.toLongLong(), true, list);
-                calculated.append(id);
+                // Told at once: the team's result is published while the next one is calculated.
+                m_calculated({id});
             }
         } catch (const KorventError &error) {
             m_failed(error.message());
+            // What was stored is published all the same.
+            m_calculated(QList<qint64>(teams.cbegin(), teams.cend()));
         }
-        // Told even after a failure: what was stored is published.
-        m_calculated(calculated.isEmpty() ? QList<qint64>(teams.cbegin(), teams.cend()) : calculated);
         lock.lock();
     }
 }

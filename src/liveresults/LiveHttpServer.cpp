@@ -96,8 +96,25 @@ void LiveHttpServer::start(const QHostAddress &address, quint16 port)
         bind = reinterpret_cast<const sockaddr *>(&v4);
     }
     const auto handler = [](void *self, MHD_Connection *connection, const char *url, const char *method, const char *, const char *,
-                            size_t *, void **) -> MHD_Result {
-        return static_cast<MHD_Result>(answer(self, connection, url, method));
+                            size_t *uploadSize, void **state) -> MHD_Result {
+        // The first call comes with the headers. An answer queued then makes
+        // the library close the connection after it (the request is not read
+        // to its end): so it is for what is refused. A GET is answered on the
+        // next call, once the request is complete, and the connection is kept.
+        static char headersSeen;
+        const bool isGet = std::strcmp(method, MHD_HTTP_METHOD_GET) == 0 || std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0;
+        if (!isGet)
+            return send(connection, MHD_HTTP_METHOD_NOT_ALLOWED, textType, nullptr, QByteArrayLiteral("Only GET and HEAD are served.\n"));
+        if (!*state) {
+            const char *length = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
+            if ((length && std::strcmp(length, "0") != 0) || MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_TRANSFER_ENCODING))
+                return send(connection, MHD_HTTP_CONTENT_TOO_LARGE, textType, nullptr, QByteArrayLiteral("A request to read has no body.\n"));
+            *state = &headersSeen;
+            return MHD_YES;
+        }
+        if (*uploadSize != 0)
+            return MHD_NO;
+        return static_cast<MHD_Result>(answer(self, connection, url));
     };
     m_daemon = MHD_start_daemon(flags, port, nullptr, nullptr, handler, this,
                                 MHD_OPTION_SOCK_ADDR, bind,
@@ -124,13 +141,10 @@ void LiveHttpServer::stop()
     m_port = 0;
 }
 
-int LiveHttpServer::answer(void *self, void *rawConnection, const char *url, const char *method)
+int LiveHttpServer::answer(void *self, void *rawConnection, const char *url)
 {
     auto &server = *static_cast<LiveHttpServer *>(self);
     auto *connection = static_cast<MHD_Connection *>(rawConnection);
-    // Answered at the first call, before any body: nothing a client uploads is read.
-    if (std::strcmp(method, MHD_HTTP_METHOD_GET) != 0 && std::strcmp(method, MHD_HTTP_METHOD_HEAD) != 0)
-        return send(connection, MHD_HTTP_METHOD_NOT_ALLOWED, textType, nullptr, QByteArrayLiteral("Only GET and HEAD are served.\n"));
     const QString path = QString::fromUtf8(url);
     if (!plainPath(path))
         return send(connection, MHD_HTTP_NOT_FOUND, textType, nullptr, QByteArrayLiteral("Not found.\n"));

@@ -22,7 +22,7 @@ struct LiveHttpLimits
     unsigned connections = 256;       // open at once; further ones are closed at once
     unsigned connectionsPerAddress = 32; // from one address; 0 for no limit of its own
     unsigned timeoutSeconds = 15;     // a connection silent this long (a request sent slowly) is closed
-    size_t requestMemory = 16 * 1024; // request line and headers of one request
+    size_t requestMemory = 64 * 1024; // request line and headers of one request
 };
 
 class LiveHttpServer
@@ -43,7 +43,7 @@ public:
     quint64 servedRequests() const { return m_served.loadRelaxed(); }
 
 private:
-    static int answer(void *self, void *connection, const char *url, const char *method);
+    static int answer(void *self, void *connection, const char *url);
 
     const LiveSite &m_site;
     LiveHttpLimits m_limits;

@@ -107,6 +107,8 @@ table.r0 { display: block; overflow-x: auto; max-width: 100%; }
   body.live > table[class=""] > tbody > tr > td:last-child:empty { display: none; }
   table.css_splits { display: block; overflow-x: auto; max-width: calc(100vw - 24px); }
   table.r1 { width: 100%; }
+  table.r0 { max-width: calc(100vw - 40px); }
+  body.live img { max-width: calc(100vw - 40px); }
 }
 )");
 }

@@ -57,6 +57,31 @@ QByteArray reportStyleSheet(const EventLocation &location)
     return QByteArray();
 }
 
+// A build reads the event as it was at one moment: every page of it agrees
+// with every other. A read transaction only: writers go on beside it.
+class ReadSnapshot
+{
+public:
+    explicit ReadSnapshot(db::Connection &connection) : m_connection(connection) { m_connection.exec(QStringLiteral("BEGIN")); }
+    ~ReadSnapshot()
+    {
+        try {
+            m_connection.exec(QStringLiteral("COMMIT"));
+        } catch (const KorventError &) {
+            try {
+                m_connection.exec(QStringLiteral("ROLLBACK"));
+            } catch (const KorventError &) {
+                // the connection is failing; its next statement says so
+            }
+        }
+    }
+    ReadSnapshot(const ReadSnapshot &) = delete;
+    ReadSnapshot &operator=(const ReadSnapshot &) = delete;
+
+private:
+    db::Connection &m_connection;
+};
+
 } // namespace
 
 // What one build produces: every path with its content before framing.
@@ -132,16 +157,20 @@ void LivePublisher::run()
     std::unique_ptr<TdmData> data;
     std::unique_lock lock(m_mutex);
     while (!m_stop) {
+        if (m_sinceBuild.isValid() && m_sinceBuild.elapsed() < buildSpacingMs) {
+            m_wake.wait_for(lock, std::chrono::milliseconds(buildSpacingMs - m_sinceBuild.elapsed()), [this] { return m_stop; });
+            continue;
+        }
         QSet<qint64> told = std::exchange(m_told, {});
         lock.unlock();
         try {
             if (!data)
                 data = std::make_unique<TdmData>(m_location.eventDirectory);
+            const ReadSnapshot snapshot(data->connection());
             cycle(*data, told);
         } catch (const KorventError &error) {
             // Tried again on the next round; what was published stays.
             setProblem(error.message());
-            m_built = m_built && data;
         }
         lock.lock();
         m_wake.wait_for(lock, std::chrono::milliseconds(pollMs), [this] { return m_stop || !m_told.isEmpty(); });
@@ -172,33 +201,44 @@ void LivePublisher::cycle(TdmData &data, const QSet<qint64> &told)
         m_teams = std::move(teams);
     }
     if (full) {
-        build(data, setup, nullptr, {});
+        build(data, setup, nullptr, {}, true);
         m_builtSetup = setup;
         m_built = true;
         return;
     }
-    if (changed.isEmpty())
+    const bool settleNow = !m_unsettled.isEmpty() && m_sinceUnsettled.elapsed() >= settleLatestMs;
+    if (changed.isEmpty()) {
+        if (!m_unsettled.isEmpty() && (settleNow || m_sinceBuild.elapsed() >= settleQuietMs)) {
+            const QSet<QString> classes = m_unsettled;
+            build(data, setup, &classes, {}, true);
+        }
         return;
+    }
 
     // The classes the teams were in and are in now, and the teams whose route maps change.
     QSet<QString> teamClasses;
-    QSet<qint64> mapTeams;
-    QSqlQuery now = connection.prepare(QStringLiteral("SELECT class, number FROM team WHERE id=?"));
+    QSqlQuery now = connection.prepare(QStringLiteral("SELECT class FROM team WHERE id=?"));
     for (const qint64 id : std::as_const(changed)) {
         if (m_mainClassOfTeam.contains(id))
             teamClasses.insert(m_mainClassOfTeam.value(id));
         connection.exec(now, {id});
-        if (now.next()) {
-            teamClasses.insert(u'\x1f' + now.value(0).toString()); // a team class, its main class found in build()
-            mapTeams.insert(now.value(1).toLongLong());
-        }
+        if (now.next())
+            teamClasses.insert(u'\x1f' + now.value(0).toString());
         now.finish();
     }
-    build(data, setup, &teamClasses, mapTeams);
+    if (settleNow)
+        teamClasses += m_unsettled;
+    build(data, setup, &teamClasses, changed, settleNow);
 }
 
-void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup> &setup, const QSet<QString> *classes, const QSet<qint64> &mapTeams)
+void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup> &setup, const QSet<QString> *classes, const QSet<qint64> &changedTeams,
+                          bool allTeamPages)
 {
+    if (!classes)
+        m_teamDetails.clear();
+    for (const qint64 id : changedTeams)
+        m_teamDetails.remove(id);
+    m_sinceBuild.start();
     db::Connection &connection = data.connection();
     // The pages come without the organiser's header template: the live site gives its own head.
     EventSetup pageSetup = *setup;
@@ -219,6 +259,17 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
             result.problems.append(error.message());
         }
     }
+    // The changed teams' route maps are drawn again, by number.
+    QSet<qint64> mapTeams;
+    if (classes) {
+        QSqlQuery numbers = connection.prepare(QStringLiteral("SELECT number FROM team WHERE id=?"));
+        for (const qint64 id : changedTeams) {
+            connection.exec(numbers, {id});
+            if (numbers.next())
+                mapTeams.insert(numbers.value(0).toLongLong());
+            numbers.finish();
+        }
+    }
     QStringList toBuild;
     for (const ClassGroup &group : groups)
         if (!classes || classes->contains(group.className) || std::any_of(group.sqlClasses.cbegin(), group.sqlClasses.cend(), [&](const QString &teamClass) {
@@ -233,7 +284,8 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
         const ReportContext context{connection, pageSetup, output, nullptr, m_location.eventDirectory, &m_location, nullptr};
         const ReportRequest request{names, true, QString(), false, QString()};
         if (variant == ResultsVariant::Web && classes)
-            ResultsReport(context, variant, request, mapTeams);
+            ResultsReport(context, variant, request,
+                          TeamPageChoice{allTeamPages ? std::nullopt : std::optional<QSet<qint64>>(mapTeams), mapTeams});
         else
             ResultsReport(context, variant, request);
         for (const ReportFile &file : output.files()) {
@@ -285,7 +337,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     // The JSON documents: every class for the results, the built classes' teams one by one.
     SilentSink silent;
     TeamCalculation calculation(connection, setup, silent);
-    calculation.LoadCourseDefinition();
+    calculation.LoadCourseDefinition(); // a few small tables
     QHash<qint64, int> teamsOfNumber;
     {
         QSqlQuery numbers = connection.exec(QStringLiteral("SELECT number, COUNT(*) FROM team GROUP BY number"));
@@ -313,20 +365,23 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
             for (const QString &path : QStringList{QStringLiteral("/teamresult_") + number + QStringLiteral(".htm"), QStringLiteral("/map_") + number + QStringLiteral(".gif")})
                 if (result.items.contains(path))
                     result.pathsOfClass[group.className].insert(path);
-            std::vector<LiveRunner> members;
-            connection.exec(runners, {team.id});
-            while (runners.next()) {
-                LiveRunner runner{runners.value(0).toString(), runners.value(1).toString(), runners.value(2).toString(), runners.value(3).toString(),
-                                  std::nullopt};
-                if (!runners.value(4).isNull())
-                    runner.finish = DateTime::fromStored(runners.value(4));
-                members.push_back(std::move(runner));
+            // Runners and punches are read again only for a team that changed: its place may change with any team of its class.
+            if (!m_teamDetails.contains(team.id)) {
+                std::vector<LiveRunner> members;
+                connection.exec(runners, {team.id});
+                while (runners.next()) {
+                    LiveRunner runner{runners.value(0).toString(), runners.value(1).toString(), runners.value(2).toString(),
+                                      runners.value(3).toString(), std::nullopt};
+                    if (!runners.value(4).isNull())
+                        runner.finish = DateTime::fromStored(runners.value(4));
+                    members.push_back(std::move(runner));
+                }
+                runners.finish();
+                tResArray list;
+                const bool listed = calculation.CalculateTeam(team.number, false, list);
+                m_teamDetails.insert(team.id, TeamDetailsJson(members, listed ? &list : nullptr, calculation.course()));
             }
-            runners.finish();
-            tResArray list;
-            const bool listed = calculation.CalculateTeam(team.number, false, list);
-            result.add(group.className, teamPath(team.number), TeamJsonDocument(TeamJson(team, place), members, listed ? &list : nullptr, calculation.course()),
-                       jsonType, false);
+            result.add(group.className, teamPath(team.number), TeamJsonDocument(TeamJson(team, place), m_teamDetails.value(team.id)), jsonType, false);
         }
     }
     const QString problem = result.problems.join(u'\n');
@@ -367,10 +422,22 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
             drop(path);
         m_pathsOfClass.clear();
     } else {
+        // Team pages and maps not written again stay.
         for (const QString &name : std::as_const(toBuild))
             for (const QString &path : m_pathsOfClass.value(name))
-                if (!path.contains(QLatin1String("/map_"))) // maps not drawn again stay
+                if (!path.contains(QLatin1String("/map_")) && !path.contains(QLatin1String("/teamresult_")))
                     drop(path);
+    }
+    if (classes && !allTeamPages) {
+        if (m_unsettled.isEmpty())
+            m_sinceUnsettled.start();
+        for (const QString &name : std::as_const(toBuild))
+            m_unsettled.insert(name);
+    } else {
+        for (const QString &name : std::as_const(toBuild))
+            m_unsettled.remove(name);
+        if (!classes)
+            m_unsettled.clear();
     }
     for (auto it = result.pathsOfClass.cbegin(); it != result.pathsOfClass.cend(); ++it)
         m_pathsOfClass[it.key()] += it.value();

@@ -51,10 +51,9 @@ QByteArray ResultsJson(const QString &eventName, quint64 version, const std::vec
     return QJsonDocument(document).toJson(QJsonDocument::Compact);
 }
 
-QByteArray TeamJsonDocument(const QJsonObject &team, const std::vector<LiveRunner> &runners, const tResArray *list,
-                            const CourseDefinition &course)
+QJsonObject TeamDetailsJson(const std::vector<LiveRunner> &runners, const tResArray *list, const CourseDefinition &course)
 {
-    QJsonObject document = team;
+    QJsonObject document;
     QJsonArray runnerArray;
     for (const LiveRunner &runner : runners)
         runnerArray.append(QJsonObject{{QStringLiteral("firstname"), runner.firstname},
@@ -72,5 +71,13 @@ QByteArray TeamJsonDocument(const QJsonObject &team, const std::vector<LiveRunne
                                        // What the visit scores: only an OK or hand-entered punch counts.
                                        {QStringLiteral("points"), entry.status <= PunchMan ? course.controlPoints(entry.code) : 0}});
     document.insert(QStringLiteral("punches"), punches);
+    return document;
+}
+
+QByteArray TeamJsonDocument(const QJsonObject &team, const QJsonObject &details)
+{
+    QJsonObject document = team;
+    for (auto it = details.begin(); it != details.end(); ++it)
+        document.insert(it.key(), it.value());
     return QJsonDocument(document).toJson(QJsonDocument::Compact);
 }

@@ -34,6 +34,8 @@ QJsonObject TeamJson(const TeamRow &team, std::optional<int> place);
 
 QByteArray ResultsJson(const QString &eventName, quint64 version, const std::vector<LiveClassTeams> &classes);
 
-// list: the team's punch list, nullptr when it has none.
-QByteArray TeamJsonDocument(const QJsonObject &team, const std::vector<LiveRunner> &runners, const tResArray *list,
-                            const CourseDefinition &course);
+// The team's "runners" and "punches"; list: its punch list, nullptr when it has none.
+QJsonObject TeamDetailsJson(const std::vector<LiveRunner> &runners, const tResArray *list, const CourseDefinition &course);
+
+// GET /api/team/N: the team's fields and its details.
+QByteArray TeamJsonDocument(const QJsonObject &team, const QJsonObject &details);

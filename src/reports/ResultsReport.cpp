@@ -58,7 +58,7 @@ class ResultsRun
 {
 public:
     ResultsRun(const ReportContext &context, ResultsVariant variant, const ReportRequest &request,
-               std::optional<QSet<qint64>> routeMapTeams = std::nullopt);
+               TeamPageChoice teamPages = {});
     std::optional<ReportFile> run();
 
 private:
@@ -96,7 +96,7 @@ private:
     RouteMapEncoder m_maps;
     std::vector<tTeamTimeCheck> m_checks;
     WinnersList m_winners;
-    std::optional<QSet<qint64>> m_routeMapTeams; // by number; none: every team's
+    TeamPageChoice m_teamPages;
     std::optional<WorkSteps> m_steps; // a team is a step
     qint64 m_teamsDone = 0;
 };
@@ -109,7 +109,7 @@ const EventLocation &locationOf(const ReportContext &context)
 }
 
 ResultsRun::ResultsRun(const ReportContext &context, ResultsVariant variant, const ReportRequest &request,
-                       std::optional<QSet<qint64>> routeMapTeams)
+                       TeamPageChoice teamPages)
     : m_context(context)
     , m_settings(context.setup.settings)
     , m_location(locationOf(context))
@@ -118,7 +118,7 @@ ResultsRun::ResultsRun(const ReportContext &context, ResultsVariant variant, con
     , m_perClass(request.perClass && variant != ResultsVariant::Winners)
     , m_folder(variant == ResultsVariant::Web ? ReportFolder::Web : ReportFolder::Results)
     , m_maps(context.output)
-    , m_routeMapTeams(std::move(routeMapTeams))
+    , m_teamPages(std::move(teamPages))
 {
 }
 
@@ -222,7 +222,7 @@ void ResultsRun::oneClass(ClassGroup &group, const std::vector<TeamRow> &teams)
         else
             courseCell(team);
         m_page.append(QStringLiteral("</tr>"));
-        if (web())
+        if (web() && (!m_teamPages.pages || m_teamPages.pages->contains(team.number)))
             teamPage(team, runnersOf(team.id), placeText, subClassText);
         m_steps->reached(++m_teamsDone);
     }
@@ -399,7 +399,7 @@ void ResultsRun::teamPage(const TeamRow &team, const std::vector<ResultRunner> &
     const TeamResultPage page = WriteTeamResultPage(context, team, runners, placeText, subClassText, punchList(team));
     const QString number = QString::number(team.number);
     m_context.output.write({ReportFolder::Web, QStringLiteral("teamresult_") + number + QStringLiteral(".htm")}, ReportPageBytes(page.lines));
-    if (page.route && (!m_routeMapTeams || m_routeMapTeams->contains(team.number)))
+    if (page.route && (!m_teamPages.maps || m_teamPages.maps->contains(team.number)))
         m_maps.add({ReportFolder::Web, QStringLiteral("map_") + number + QStringLiteral(".gif")}, *page.route);
 }
 
@@ -411,7 +411,7 @@ std::optional<ReportFile> ResultsReport(const ReportContext &context, ResultsVar
 }
 
 std::optional<ReportFile> ResultsReport(const ReportContext &context, ResultsVariant variant, const ReportRequest &request,
-                                        const QSet<qint64> &routeMapTeams)
+                                        const TeamPageChoice &teamPages)
 {
-    return ResultsRun(context, variant, request, routeMapTeams).run();
+    return ResultsRun(context, variant, request, teamPages).run();
 }

@@ -23,11 +23,17 @@ enum class ResultsVariant { Table, Splits, Web, Winners };
 // many sub-classes or the course picture cannot be drawn.
 std::optional<ReportFile> ResultsReport(const ReportContext &context, ResultsVariant variant, const ReportRequest &request);
 
-// The same, with the route maps of only the teams numbered in routeMapTeams:
-// the other teams' pages are written, their maps left as they were. The live
-// results draw the maps of the teams whose punches changed.
+// The team pages and route maps a web results run writes, by team number;
+// unset: every team's. The live results build a class again when one of its
+// teams changed: that team's page and map at once, the other pages (whose
+// places may have moved) a little later, and no other map.
+struct TeamPageChoice
+{
+    std::optional<QSet<qint64>> pages;
+    std::optional<QSet<qint64>> maps;
+};
 std::optional<ReportFile> ResultsReport(const ReportContext &context, ResultsVariant variant, const ReportRequest &request,
-                                        const QSet<qint64> &routeMapTeams);
+                                        const TeamPageChoice &teamPages);
 
 // The teams the results list for a class: the calculated teams of the group's
 // classes, best result first, then shortest time.

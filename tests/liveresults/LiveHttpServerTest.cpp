@@ -48,6 +48,17 @@ TEST_F(LiveHttpFixture, ServesTheSitePagesByTheirDecodedPathAndTheirVersion)
     EXPECT_EQ(server->servedRequests(), 3u);
 }
 
+TEST_F(LiveHttpFixture, ABrowserKeepsItsConnectionForTheNextPage)
+{
+    const quint16 port = start();
+    HttpConnection browser(port);
+    browser.socket.write("GET / HTTP/1.1\r\nHost: localhost\r\n\r\nGET /api/version HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browser.received.endsWith("\r\n\r\n7"); }, 5000)) << browser.received.constData();
+    EXPECT_EQ(browser.received.count("HTTP/1.1 200"), 2);
+    EXPECT_FALSE(browser.received.contains("Connection: close"));
+    EXPECT_EQ(browser.socket.state(), QAbstractSocket::ConnectedState);
+}
+
 TEST_F(LiveHttpFixture, HostileRequestsGetTheirRefusalAndNothingOfTheDisk)
 {
     const quint16 port = start();
@@ -76,6 +87,8 @@ TEST_F(LiveHttpFixture, HostileRequestsGetTheirRefusalAndNothingOfTheDisk)
         if (c.status == 405)
             EXPECT_TRUE(reply.headers.contains("Allow: GET, HEAD"));
     }
+    // A body where none belongs is not read.
+    EXPECT_EQ(HttpRequest(port, "GET", "/", "Content-Length: 5\r\n\r\nhello").status, 413);
     EXPECT_EQ(server->servedRequests(), 0u);
 }
 

@@ -135,6 +135,18 @@ TEST_F(LiveResultsFixture, APageVersionChangesOnlyWithItsPage)
     EXPECT_EQ(get("/api/version?path=%2FresultsB.htm").body, otherVersion);
 }
 
+TEST_F(LiveResultsFixture, ThePagesOfTeamsOvertakenFollowWithTheirNewPlace)
+{
+    data->connection().exec(QStringLiteral("UPDATE team SET result=0, points=0 WHERE number=7"));
+    startLive();
+    ASSERT_TRUE(get("/teamresult_7.htm").body.contains("<b>1</b>"));
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    // Team 12 scores 1 and goes ahead: team 7's page says so once the changes pause.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/teamresult_7.htm").body.contains("<b>2</b>"); }, 4000));
+    EXPECT_TRUE(get("/teamresult_12.htm").body.contains("<b>1</b>"));
+    EXPECT_EQ(json("/api/team/7")[QStringLiteral("place")].toInt(), 2);
+}
+
 TEST_F(LiveResultsFixture, AChangeByAnotherProgramIsServedWithinAFewSeconds)
 {
     startLive();
