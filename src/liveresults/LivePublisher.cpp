@@ -319,7 +319,6 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
         }
         return refused;
     };
-    QStringList withoutSplits;
     if (!toBuild.isEmpty()) {
         // Teams sharing a number, or without one, have no pages of their own:
         // their class is shown as the results table.
@@ -331,7 +330,6 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
                 result.problems.append(name + QStringLiteral(": ") + error.message());
             }
         }
-        withoutSplits = eachClass(ResultsVariant::Splits, ReportFolder::Results, QStringLiteral("/splits/"));
     }
 
     // The JSON documents: every class for the results, the built classes' teams one by one.
@@ -348,10 +346,8 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
         "SELECT firstname, lastname, sex, country, (SELECT MAX(ctime) FROM res_cp WHERE runner_id=runner.id AND KP='F') "
         "FROM runner WHERE started=1 AND team_id=? ORDER BY id"));
     std::vector<LiveClassTeams> allClasses;
-    QList<LiveClassLinks> links;
     for (const ClassGroup &group : groups) {
         allClasses.push_back({group.className, ClassResultTeams(connection, group)});
-        links.append({group.className, !withoutSplits.contains(group.className)});
         if (!toBuild.contains(group.className))
             continue;
         ClassPlaces places;
@@ -384,32 +380,50 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
             result.add(group.className, teamPath(team.number), TeamJsonDocument(TeamJson(team, place), m_teamDetails.value(team.id)), jsonType, false);
         }
     }
-    const QString problem = result.problems.join(u'\n');
-    result.add(QString(), QStringLiteral("/"), LiveIndexPage(eventName, links, problem, 0), htmlType, false);
     result.add(QString(), QStringLiteral("/api/results"), ResultsJson(eventName, 0, allClasses), jsonType, false);
+
+    // What changed so far is served at once; the splits, which take as long
+    // again, follow.
+    QList<LiveClassLinks> links;
+    QString problem;
+    const auto publishChanges = [&](const QList<QString> &removed) {
+        // Only what changed gets the new version: a page reloads when its own content changed.
+        const quint64 version = m_version + 1;
+        QHash<QString, std::shared_ptr<const LiveResource>> changed;
+        for (auto it = result.items.cbegin(); it != result.items.cend(); ++it) {
+            if (m_content.contains(it.key()) && m_content.value(it.key()) == it->content)
+                continue;
+            m_content.insert(it.key(), it->content);
+            auto resource = std::make_shared<LiveResource>();
+            resource->contentType = it->type;
+            resource->version = version;
+            if (it.key() == QLatin1String("/"))
+                resource->body = LiveIndexPage(eventName, links, problem, version);
+            else if (it.key() == QLatin1String("/api/results"))
+                resource->body = ResultsJson(eventName, version, allClasses);
+            else
+                resource->body = it->page ? FramedPage(it->content, Texts::tr("Results") + u':' + eventName, eventName, version) : it->content;
+            changed.insert(it.key(), std::move(resource));
+        }
+        if (changed.isEmpty() && removed.isEmpty())
+            return;
+        m_version = version;
+        m_site.publish(changed, removed, version);
+    };
+    if (classes)
+        publishChanges({});
+
+    const QStringList withoutSplits =
+        toBuild.isEmpty() ? QStringList() : eachClass(ResultsVariant::Splits, ReportFolder::Results, QStringLiteral("/splits/"));
+    for (const ClassGroup &group : groups)
+        links.append({group.className, !withoutSplits.contains(group.className)});
+    problem = result.problems.join(u'\n');
+    result.add(QString(), QStringLiteral("/"), LiveIndexPage(eventName, links, problem, 0), htmlType, false);
     if (!classes) {
         result.add(QString(), QStringLiteral("/style.css"), reportStyleSheet(m_location), cssType, false);
         result.add(QString(), QStringLiteral("/live.css"), LiveStyleSheet(), cssType, false);
     }
 
-    // Only what changed gets the new version: a page reloads when its own content changed.
-    const quint64 version = m_version + 1;
-    QHash<QString, std::shared_ptr<const LiveResource>> changed;
-    for (auto it = result.items.cbegin(); it != result.items.cend(); ++it) {
-        if (m_content.value(it.key()) == it->content && m_content.contains(it.key()))
-            continue;
-        m_content.insert(it.key(), it->content);
-        auto resource = std::make_shared<LiveResource>();
-        resource->contentType = it->type;
-        resource->version = version;
-        if (it.key() == QLatin1String("/"))
-            resource->body = LiveIndexPage(eventName, links, problem, version);
-        else if (it.key() == QLatin1String("/api/results"))
-            resource->body = ResultsJson(eventName, version, allClasses);
-        else
-            resource->body = it->page ? FramedPage(it->content, Texts::tr("Results") + u':' + eventName, eventName, version) : it->content;
-        changed.insert(it.key(), std::move(resource));
-    }
     // What a built class published before and not now (a team gone) goes; a
     // whole build leaves nothing of the last.
     QList<QString> removed;
@@ -442,8 +456,5 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     for (auto it = result.pathsOfClass.cbegin(); it != result.pathsOfClass.cend(); ++it)
         m_pathsOfClass[it.key()] += it.value();
     setProblem(problem);
-    if (changed.isEmpty() && removed.isEmpty())
-        return;
-    m_version = version;
-    m_site.publish(changed, removed, version);
+    publishChanges(removed);
 }
