@@ -35,9 +35,11 @@ inline QString serverLogFile(const QString &folder)
 // Starts `korvent-cli --event EVENT serve --port 0 OPTIONS` in `folder`, its
 // log in serverLogFile(folder), and returns the port it listens on; 0 when it
 // stopped or did not listen within 30 seconds.
-inline quint16 startServe(QProcess &server, const QString &folder, const QString &event, const QStringList &options)
+inline quint16 startServe(QProcess &server, const QString &folder, const QString &event, const QStringList &options, const QString &errorFile = {})
 {
     server.setStandardOutputFile(serverLogFile(folder));
+    if (!errorFile.isEmpty())
+        server.setStandardErrorFile(errorFile);
     server.setWorkingDirectory(folder);
     server.start(QStringLiteral(KORVENT_CLI_PATH),
                  QStringList{QStringLiteral("--event"), event, QStringLiteral("serve"), QStringLiteral("--port"), QStringLiteral("0")} + options);

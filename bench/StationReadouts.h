@@ -77,8 +77,9 @@ struct StationRun
 // of the readouts one after the other, each as soon as the last was answered.
 // A station that has sent its share sends it again while `goOn` says so (a
 // chip read again replaces its rows). Blocks until every station is done.
+// `acknowledged` is told each readout (by index) whose reply was its "S" line, as it comes.
 inline StationRun RunStations(quint16 port, const std::vector<Readout> &readouts, int clients,
-                              const std::function<bool()> &goOn = {})
+                              const std::function<bool()> &goOn = {}, const std::function<void(size_t)> &acknowledged = {})
 {
     const int each = static_cast<int>(readouts.size()) / clients;
     StationRun run;
@@ -114,8 +115,11 @@ inline StationRun RunStations(quint16 port, const std::vector<Readout> &readouts
                     socket.write(readouts[r].request);
                     const QByteArray reply = readLine(socket, 10'000);
                     latencies.push_back(timer.nsecsElapsed() / 1e6);
-                    if (reply.startsWith("S " + readouts[r].chip.toLatin1() + ';'))
+                    if (reply.startsWith("S " + readouts[r].chip.toLatin1() + ';')) {
                         run.acknowledged[r] = 1;
+                        if (acknowledged)
+                            acknowledged(r);
+                    }
                     else if (++errors <= 3)
                         std::fprintf(stderr, "station %d: %s\n", c, reply.left(120).constData());
                 }

@@ -7,9 +7,9 @@
 //
 //   readout_load [--clients N] [--readouts N] [--punches N]
 
+#include "ReadoutEvent.h"
 #include "StationReadouts.h"
 
-#include "shell/EventGenerator.h"
 #include "store/DateTime.h"
 #include "store/uData.h"
 
@@ -32,27 +32,9 @@ int main(int argc, char *argv[])
 
     QTemporaryDir dir;
     const QString event = dir.path() + u'/';
-    std::vector<QString> chips;
-    std::vector<qint64> units;
-    {
-        TdmData data(event);
-        GeneratorOptions options;
-        options.seed = 4;
-        options.teams = total / 3 + 1;
-        options.minRunners = 3;
-        options.maxRunners = 3;
-        options.controls = 60;
-        options.visits = 1;
-        GenerateEvent(data, event, options);
-        data.connection().exec(QStringLiteral("DELETE FROM res_cp"));
-        data.connection().exec(QStringLiteral("UPDATE runner SET started=1"));
-        QSqlQuery chipRows = data.connection().exec(QStringLiteral("SELECT chipnr FROM runner ORDER BY id"));
-        while (chipRows.next())
-            chips.push_back(chipRows.value(0).toString());
-        QSqlQuery unitRows = data.connection().exec(QStringLiteral("SELECT unitnumber FROM control WHERE type='C' ORDER BY unitnumber"));
-        while (unitRows.next())
-            units.push_back(unitRows.value(0).toLongLong());
-    }
+    const ReadoutEvent made = MakeReadoutEvent(event, total / 3 + 1);
+    const std::vector<QString> &chips = made.chips;
+    const std::vector<qint64> &units = made.units;
 
     // The readouts: a distinct chip each.
     const std::vector<Readout> readouts = MakeReadouts(std::vector<QString>(chips.begin(), chips.begin() + total), units, punchCount);

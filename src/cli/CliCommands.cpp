@@ -106,7 +106,7 @@ const std::vector<CliCommand> &CliCommands()
         {"sql", "sql [--yes] \"STATEMENT\"  run SQL on the event database and print the rows as \";\"-separated lines; "
                 "a statement that may change data needs --yes",
          CliSqlCommand},
-        {"serve", "serve [--port N] [--max-connections N] [--idle-timeout SECONDS] [--show-log] [--debug]  run the readout server until SIGINT or SIGTERM", CliServeCommand},
+        {"serve", "serve [--port N] [--max-connections N] [--idle-timeout SECONDS] [--show-log] [--debug] [--http PORT [--http-bind ADDRESS]]  run the readout server (and the live results over HTTP) until SIGINT or SIGTERM", CliServeCommand},
     };
     return commands;
 }

@@ -1,14 +1,17 @@
-// korvent-cli serve: the readout server without a window, until SIGINT or SIGTERM.
+// korvent-cli serve: the readout server without a window, until SIGINT or SIGTERM,
+// with the live results over HTTP beside it when asked for.
 
 #include "cli/CliCommands.h"
 #include "cli/CliArguments.h"
 #include "cli/TerminationSignals.h"
 
+#include "liveresults/LiveResults.h"
 #include "readout/ReadoutServer.h"
 #include "store/EventSetup.h"
 #include "base/KorventError.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QTextStream>
 #include <QTimer>
 
@@ -71,6 +74,13 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
     const int port = option(options, QStringLiteral("--port"), settings.serverPort, 0, 65535);
     const int maxConnections = option(options, QStringLiteral("--max-connections"), settings.maxConnections, 1, 100);
     const int idleTimeout = option(options, QStringLiteral("--idle-timeout"), ReadoutServer::DefaultIdleTimeout, 0, 86'400);
+    // The live results: off unless a port is given; on every local IPv4 address unless one is named.
+    const int httpPort = option(options, QStringLiteral("--http"), -1, 0, 65535);
+    const std::optional<QString> httpBind =
+        options.takeValue(QStringLiteral("--http-bind"), Texts::tr("--http-bind needs an IP address"));
+    if (httpBind && httpPort < 0)
+        throw KorventError(Texts::tr("--http-bind needs --http PORT"));
+    const QHostAddress httpAddress = httpBind ? LiveResults::bindAddress(*httpBind) : QHostAddress(QHostAddress::AnyIPv4);
     if (!options.rest().isEmpty())
         throw KorventError(Texts::tr("Unknown serve option \"%1\"").arg(options.rest().first()));
 
@@ -89,6 +99,16 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
     });
     server.start(static_cast<quint16>(port), maxConnections);
     out << "Listening on port " << server.port() << Qt::endl;
+    std::unique_ptr<LiveResults> live;
+    if (httpPort >= 0) {
+        // Failures of the live results are said on stderr; the stations go on.
+        live = std::make_unique<LiveResults>(context.location, setup, [](const QString &message) {
+            QTextStream(stderr) << "korvent-cli: " << printable(message) << Qt::endl;
+        });
+        live->start(httpAddress, static_cast<quint16>(httpPort));
+        live->follow(server);
+        out << "Live results on http://" << (httpBind ? httpAddress.toString() : QStringLiteral("0.0.0.0")) << ':' << live->port() << '/' << Qt::endl;
+    }
 
     QObject::connect(&termination, &TerminationSignals::received, &server, [&server] {
         server.StopServer();
@@ -102,6 +122,7 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
         QTimer::singleShot(10'000, &server, [] { QCoreApplication::quit(); });
     });
     QCoreApplication::exec();
+    live.reset();
     out << "Server stopped" << Qt::endl;
     return 0;
 }

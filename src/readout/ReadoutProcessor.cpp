@@ -65,7 +65,7 @@ ReadoutResult ReadoutProcessor::ProcessReadout(const QString &text)
         return refused(computed.refusal);
     StoreReadout(connection, owner, computed);
     transaction.commit();
-    return {ReadoutReplyText(*record, owner, computed), QStringLiteral("Z 0")};
+    return {ReadoutReplyText(*record, owner, computed), QStringLiteral("Z 0"), owner.teamId};
 }
 
 QString ReadoutProcessor::replacedFileMessage() const

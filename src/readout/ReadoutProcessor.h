@@ -16,6 +16,7 @@ struct ReadoutResult
 {
     QString reply;        // without line end
     QString notification; // "Z 0" after a stored readout, else empty
+    qint64 teamId = 0;    // the team whose punches were stored; 0 for a refusal
 };
 
 class ReadoutProcessor

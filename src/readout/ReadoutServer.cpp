@@ -154,3 +154,16 @@ void ReadoutServer::removeClient(TThrdSrvClient *client)
     QMutexLocker lock(&m_clientsLock);
     m_clients.removeAll(client);
 }
+
+void ReadoutServer::setReadoutFollower(ReadoutFollower follower)
+{
+    QMutexLocker lock(&m_followerLock);
+    m_follower = std::move(follower);
+}
+
+void ReadoutServer::followReadout(qint64 teamId)
+{
+    QMutexLocker lock(&m_followerLock);
+    if (m_follower)
+        m_follower(teamId);
+}

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTcpServer>
 #include <QThread>
+#include <functional>
 
 class SharedEventSetup;
 class TThrdSrvClient;
@@ -61,6 +62,11 @@ public:
     static constexpr int DefaultIdleTimeout = 600;
     void setIdleTimeout(int seconds) { m_idleTimeout.storeRelaxed(seconds); }
 
+    // Told, in the worker's thread, of every stored readout's team (by id)
+    // once its reply is on its way; it must return at once. None: nobody is.
+    using ReadoutFollower = std::function<void(qint64 teamId)>;
+    void setReadoutFollower(ReadoutFollower follower);
+
     void setShowLog(bool on) { m_showLog.storeRelaxed(on); }
     void setDebug(bool on) { m_debug.storeRelaxed(on); }
 
@@ -95,6 +101,7 @@ private:
     void pushToClients(TThrdSrvClient *sender, const QByteArray &notification);
     void removeClient(TThrdSrvClient *client);
     void reportStore(const QString &fault);
+    void followReadout(qint64 teamId);
     bool showLog() const { return m_showLog.loadRelaxed(); }
     bool debug() const { return m_debug.loadRelaxed(); }
 
@@ -108,6 +115,8 @@ private:
     QAtomicInt m_idleTimeout{DefaultIdleTimeout};
     QAtomicInt m_showLog{0};
     QAtomicInt m_debug{0};
+    QMutex m_followerLock;
+    ReadoutFollower m_follower;
     mutable QMutex m_storeFaultLock;
     QString m_storeFault;
 };

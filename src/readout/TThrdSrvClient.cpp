@@ -210,6 +210,7 @@ void TThrdSrvClient::HandleLine(const QByteArray &line)
         sendLine(QStringLiteral("ERR"));
     } else {
         QString reply = QStringLiteral("ERR");
+        qint64 storedTeam = 0;
         const QChar letter = text.at(0);
         const QString argument = text.mid(2);
         try {
@@ -225,6 +226,7 @@ void TThrdSrvClient::HandleLine(const QByteArray &line)
             } else if (letter == u's') {
                 const ReadoutResult result = m_processor->ProcessReadout(argument);
                 reply = result.reply;
+                storedTeam = result.teamId;
                 m_server.reportStore(m_processor->replacedFileMessage());
                 m_server.pushToClients(this, Platform::encodeText(result.notification));
             }
@@ -238,6 +240,8 @@ void TThrdSrvClient::HandleLine(const QByteArray &line)
         if (bytes.size() == markedReplyLength)
             bytes += ";##";
         m_socket->write(bytes + "\r\n");
+        if (storedTeam != 0)
+            m_server.followReadout(storedTeam);
         if (m_server.debug())
             m_server.PostLog(QStringLiteral(">SendToClient:") + reply, false);
     }

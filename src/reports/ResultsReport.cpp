@@ -1,6 +1,7 @@
 #include "reports/ResultsReport.h"
 
 #include "reports/ClassGroup.h"
+#include "reports/ClassPlaces.h"
 #include "reports/CourseLegs.h"
 #include "reports/ReportPage.h"
 #include "reports/RouteImage.h"
@@ -29,6 +30,7 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QSet>
 #include <QLocale>
 #include <QSqlQuery>
 #include <QUrl>
@@ -57,7 +59,8 @@ QByteArray textFileBytes(const QStringList &lines)
 class ResultsRun
 {
 public:
-    ResultsRun(const ReportContext &context, ResultsVariant variant, const ReportRequest &request);
+    ResultsRun(const ReportContext &context, ResultsVariant variant, const ReportRequest &request,
+               TeamPageChoice teamPages = {});
     std::optional<ReportFile> run();
 
 private:
@@ -96,6 +99,7 @@ private:
     RouteMapEncoder m_maps;
     std::vector<tTeamTimeCheck> m_checks;
     WinnersList m_winners;
+    TeamPageChoice m_teamPages;
     std::optional<WorkSteps> m_steps; // a team is a step
     qint64 m_teamsDone = 0;
 };
@@ -107,7 +111,8 @@ const EventLocation &locationOf(const ReportContext &context)
     return *context.location;
 }
 
-ResultsRun::ResultsRun(const ReportContext &context, ResultsVariant variant, const ReportRequest &request)
+ResultsRun::ResultsRun(const ReportContext &context, ResultsVariant variant, const ReportRequest &request,
+                       TeamPageChoice teamPages)
     : m_context(context)
     , m_settings(context.setup.settings)
     , m_location(locationOf(context))
@@ -116,6 +121,7 @@ ResultsRun::ResultsRun(const ReportContext &context, ResultsVariant variant, con
     , m_perClass(request.perClass && variant != ResultsVariant::Winners)
     , m_folder(variant == ResultsVariant::Web ? ReportFolder::Web : ReportFolder::Results)
     , m_maps(context.output)
+    , m_teamPages(std::move(teamPages))
 {
 }
 
@@ -205,23 +211,14 @@ void ResultsRun::oneClass(ClassGroup &group, const std::vector<TeamRow> &teams)
     m_page.append(QStringLiteral("<table class=\"\" border=\"0\">"));
     headingRow();
 
-    // Teams tied on result and time share a place; the next place skips.
-    int ranked = 0;
-    int place = 0;
-    qint64 previousResult = -100;
-    qint64 previousTime = 0;
+    ClassPlaces places;
     int rowNumber = 0;
     for (const TeamRow &team : teams) {
         QString placeText = QStringLiteral("-");
         QString subClassText;
         QString medalList;
-        if (team.result >= 0) {
-            ++ranked;
-            if (team.result != previousResult || team.rtime != previousTime)
-                place = ranked;
-            previousResult = team.result;
-            previousTime = team.rtime;
-            placeText = QString::number(place);
+        if (const std::optional<int> place = places.next(team)) {
+            placeText = QString::number(*place);
             for (size_t i = 0; i < group.subClasses.size(); ++i) {
                 const QString &name = group.subClasses[i].name;
                 if (name == team.className || name == team.subclass)
@@ -235,7 +232,7 @@ void ResultsRun::oneClass(ClassGroup &group, const std::vector<TeamRow> &teams)
         else
             courseCell(team);
         m_page.append(QStringLiteral("</tr>"));
-        if (web())
+        if (web() && (!m_teamPages.pages || m_teamPages.pages->contains(team.number)))
             teamPage(team, runnersOf(team.id), placeText, subClassText);
         m_steps->reached(++m_teamsDone);
     }
@@ -251,6 +248,13 @@ void ResultsRun::oneClass(ClassGroup &group, const std::vector<TeamRow> &teams)
 
 std::vector<TeamRow> ResultsRun::teamsOf(const ClassGroup &group)
 {
+    return ClassResultTeams(m_context.connection, group);
+}
+
+} // namespace
+
+std::vector<TeamRow> ClassResultTeams(db::Connection &connection, const ClassGroup &group)
+{
     // The class list goes in as bound values, one placeholder each.
     QStringList placeholders;
     QVariantList values;
@@ -258,8 +262,8 @@ std::vector<TeamRow> ResultsRun::teamsOf(const ClassGroup &group)
         placeholders.append(QStringLiteral("?"));
         values.append(name);
     }
-    QSqlQuery rows = m_context.connection.exec(
-        QStringLiteral("SELECT id, number, name, club, country, class, subclass, start, points, penalty, result, rtime, inCenter "
+    QSqlQuery rows = connection.exec(
+        QStringLiteral("SELECT id, number, name, club, country, class, subclass, status, start, points, penalty, result, rtime, inCenter "
                        "FROM team WHERE calctime > '' AND class IN (%1) ORDER BY result DESC, rtime, id")
             .arg(placeholders.join(u',')),
         values);
@@ -269,6 +273,8 @@ std::vector<TeamRow> ResultsRun::teamsOf(const ClassGroup &group)
         teams.push_back(reader.read(rows));
     return teams;
 }
+
+namespace {
 
 std::vector<ResultRunner> ResultsRun::runnersOf(qint64 teamId)
 {
@@ -405,7 +411,7 @@ void ResultsRun::teamPage(const TeamRow &team, const std::vector<ResultRunner> &
     const TeamResultPage page = WriteTeamResultPage(context, team, runners, placeText, subClassText, list, why);
     const QString number = QString::number(team.number);
     m_context.output.write({ReportFolder::Web, QStringLiteral("teamresult_") + number + QStringLiteral(".htm")}, ReportPageBytes(page.lines));
-    if (page.route)
+    if (page.route && (!m_teamPages.maps || m_teamPages.maps->contains(team.number)))
         m_maps.add({ReportFolder::Web, QStringLiteral("map_") + number + QStringLiteral(".gif")}, *page.route);
 }
 
@@ -414,4 +420,10 @@ void ResultsRun::teamPage(const TeamRow &team, const std::vector<ResultRunner> &
 std::optional<ReportFile> ResultsReport(const ReportContext &context, ResultsVariant variant, const ReportRequest &request)
 {
     return ResultsRun(context, variant, request).run();
+}
+
+std::optional<ReportFile> ResultsReport(const ReportContext &context, ResultsVariant variant, const ReportRequest &request,
+                                        const TeamPageChoice &teamPages)
+{
+    return ResultsRun(context, variant, request, teamPages).run();
 }

@@ -3,6 +3,8 @@
 #include "readout/ReadoutServer.h"
 #include "readout/ServerLogModel.h"
 
+#include "liveresults/LiveResults.h"
+
 #include "base/ui/AlarmLabel.h"
 #include "base/ui/OverrideCursor.h"
 #include "store/EventSetup.h"
@@ -16,12 +18,14 @@
 #include <QListView>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
-TfServerMain::TfServerMain(const QString &eventDirectory, const SharedEventSetup &setup, QWidget *parent)
+TfServerMain::TfServerMain(const EventLocation &location, const SharedEventSetup &setup, QWidget *parent)
     : QWidget(parent)
+    , m_location(location)
     , m_setup(setup)
-    , m_server(new ReadoutServer(eventDirectory, setup, this))
+    , m_server(new ReadoutServer(location.eventDirectory, setup, this))
     , m_log(new ServerLogModel(this))
 {
     setObjectName(QStringLiteral("fServerMain"));
@@ -42,6 +46,15 @@ TfServerMain::TfServerMain(const QString &eventDirectory, const SharedEventSetup
     lTCPAddr = new QLabel(this);
     lTCPAddr->setObjectName(QStringLiteral("lTCPAddr"));
     lTCPAddr->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    cbLiveResults = new QCheckBox(tr("Live results (HTTP) on port"), this);
+    cbLiveResults->setObjectName(QStringLiteral("cbLiveResults"));
+    seLivePort = new QSpinBox(this);
+    seLivePort->setObjectName(QStringLiteral("seLivePort"));
+    seLivePort->setRange(1, 65535);
+    seLivePort->setValue(8080);
+    lLiveAddr = new QLabel(this);
+    lLiveAddr->setObjectName(QStringLiteral("lLiveAddr"));
+    lLiveAddr->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lStoreFault = new TAlarmLabel(this);
     lStoreFault->setObjectName(QStringLiteral("lStoreFault"));
 
@@ -62,6 +75,7 @@ TfServerMain::TfServerMain(const QString &eventDirectory, const SharedEventSetup
     mLogi->setFont(QFont(QStringLiteral("Monospace"), 9));
 
     connect(cbServer, &QCheckBox::toggled, this, &TfServerMain::cbServerClick);
+    connect(cbLiveResults, &QCheckBox::toggled, this, &TfServerMain::cbLiveResultsClick);
     connect(cbServerLog, &QCheckBox::toggled, m_server, &ReadoutServer::setShowLog);
     connect(cbDebug, &QCheckBox::toggled, m_server, &ReadoutServer::setDebug);
     connect(m_server, &ReadoutServer::logLine, m_log, &ServerLogModel::addLine);
@@ -80,6 +94,11 @@ TfServerMain::TfServerMain(const QString &eventDirectory, const SharedEventSetup
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lStoreFault);
     layout->addLayout(top);
+    auto *live = new QHBoxLayout;
+    live->addWidget(cbLiveResults);
+    live->addWidget(seLivePort);
+    live->addWidget(lLiveAddr, 1);
+    layout->addLayout(live);
     layout->addWidget(mLogi, 2);
     resize(640, 420);
 }
@@ -124,4 +143,38 @@ void TfServerMain::Disconnect1Click()
     if (QListWidgetItem *item = lbClients->currentItem())
         m_server->disconnectClient(item->data(Qt::UserRole).value<quintptr>());
     RefreshClientList();
+}
+
+void TfServerMain::cbLiveResultsClick(bool checked)
+{
+    QString failure;
+    {
+        const OverrideCursor wait(Qt::WaitCursor);
+        m_live.reset();
+        lLiveAddr->clear();
+        seLivePort->setEnabled(!checked);
+        if (!checked)
+            return;
+        // Failures of the live results go to the log, from whichever thread they come.
+        ServerLogModel *log = m_log;
+        auto live = std::make_unique<LiveResults>(m_location, m_setup, [log](const QString &message) {
+            QMetaObject::invokeMethod(log, [log, message] { log->addLine(message); }, Qt::QueuedConnection);
+        });
+        try {
+            live->start(QHostAddress(QHostAddress::AnyIPv4), static_cast<quint16>(seLivePort->value()));
+            live->follow(*m_server);
+            QStringList addresses;
+            for (const QString &address : Platform::localAddresses())
+                addresses.append(QStringLiteral("http://%1:%2/").arg(address).arg(live->port()));
+            lLiveAddr->setText(addresses.join(u'\n'));
+            m_live = std::move(live);
+            return;
+        } catch (const KorventError &error) {
+            failure = error.message();
+        }
+    }
+    seLivePort->setEnabled(true);
+    const QSignalBlocker blocker(cbLiveResults);
+    cbLiveResults->setChecked(false);
+    QMessageBox::critical(this, tr("Korvent"), failure);
 }

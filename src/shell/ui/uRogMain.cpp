@@ -91,7 +91,7 @@ TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, SharedEventSe
     createStatusBar();
     applyEventState();
     // The server window stands in the workspace from the start, as long as the program runs.
-    m_serverMain = new TfServerMain(location.eventDirectory, setup);
+    m_serverMain = new TfServerMain(location, setup);
     QMdiSubWindow *serverWindow = m_mdiArea->addSubWindow(m_serverMain);
     serverWindow->setAttribute(Qt::WA_DeleteOnClose, false);
     serverWindow->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);

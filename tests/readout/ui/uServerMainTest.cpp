@@ -2,6 +2,7 @@
 
 #include "readout/ReadoutServer.h"
 #include "readout/ServerLogModel.h"
+#include "liveresults/LiveResults.h"
 #include "readout/ui/uServerMain.h"
 #include "store/EventSetup.h"
 #include "store/uData.h"
@@ -9,9 +10,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTcpServer>
+#include <QSpinBox>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
@@ -37,7 +40,10 @@ struct ServerWindowFixture : EventDatabaseFixture
         EventSetup setup;
         setup.settings.serverPort = freePort();
         shared.publish(setup);
-        window = std::make_unique<TfServerMain>(folderOf(dir), shared);
+        EventLocation location;
+        location.eventDirectory = folderOf(dir);
+        location.programDirectory = QStringLiteral(KORVENT_SOURCE_DIR "/");
+        window = std::make_unique<TfServerMain>(location, shared);
         window->show();
     }
     QCheckBox *check(const char *name) { return window->findChild<QCheckBox *>(QLatin1String(name)); }
@@ -89,6 +95,52 @@ TEST_F(ServerWindowFixture, APortInUseIsReportedAndTheServerStaysOff)
     EXPECT_TRUE(shown.contains(QLatin1String("Cannot start the server"))) << shown.toStdString();
     EXPECT_FALSE(check("cbServer")->isChecked());
     EXPECT_FALSE(window->server().isListening());
+}
+
+TEST_F(ServerWindowFixture, LiveResultsAreServedOnTheirPortWhileChecked)
+{
+    const quint16 port = freePort();
+    window->findChild<QSpinBox *>(QStringLiteral("seLivePort"))->setValue(port);
+    QTest::mouseClick(check("cbLiveResults"), Qt::LeftButton);
+    ASSERT_NE(window->liveResults(), nullptr);
+    EXPECT_EQ(window->liveResults()->port(), port);
+    EXPECT_TRUE(window->findChild<QLabel *>(QStringLiteral("lLiveAddr"))->text().contains(QStringLiteral(":%1/").arg(port)));
+    const auto served = [&] {
+        QTcpSocket browser;
+        browser.connectToHost(QHostAddress::LocalHost, port);
+        if (!browser.waitForConnected(2000))
+            return false;
+        browser.write("GET / HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+        QByteArray reply;
+        while (browser.waitForReadyRead(2000))
+            reply += browser.readAll();
+        return reply.startsWith("HTTP/1.1 200");
+    };
+    EXPECT_TRUE(QTest::qWaitFor(served, 10'000));
+
+    QTest::mouseClick(check("cbLiveResults"), Qt::LeftButton);
+    EXPECT_EQ(window->liveResults(), nullptr);
+    QTcpSocket refused;
+    refused.connectToHost(QHostAddress::LocalHost, port);
+    EXPECT_FALSE(refused.waitForConnected(1000));
+}
+
+TEST_F(ServerWindowFixture, ALiveResultsPortInUseIsReportedAndLeftUnchecked)
+{
+    QTcpServer occupant;
+    ASSERT_TRUE(occupant.listen(QHostAddress::AnyIPv4, 0));
+    window->findChild<QSpinBox *>(QStringLiteral("seLivePort"))->setValue(occupant.serverPort());
+    QString shown;
+    QTimer::singleShot(100, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    QTest::mouseClick(check("cbLiveResults"), Qt::LeftButton);
+    EXPECT_TRUE(shown.contains(QString::number(occupant.serverPort()))) << shown.toStdString();
+    EXPECT_FALSE(check("cbLiveResults")->isChecked());
+    EXPECT_EQ(window->liveResults(), nullptr);
 }
 
 TEST(ServerLogModel, NewestOnTopAndTheOldestDropped)

@@ -1,0 +1,39 @@
+#pragma once
+
+// The generated event of the readout load benchmarks: teams of three started
+// runners with chips of their own, 60 controls, no punches stored yet.
+
+#include "shell/EventGenerator.h"
+#include "store/uData.h"
+
+#include <QSqlQuery>
+#include <vector>
+
+struct ReadoutEvent
+{
+    std::vector<QString> chips;  // every runner's, in runner order
+    std::vector<qint64> units;   // the controls' unit numbers
+};
+
+inline ReadoutEvent MakeReadoutEvent(const QString &event, int teams)
+{
+    ReadoutEvent made;
+    TdmData data(event);
+    GeneratorOptions options;
+    options.seed = 4;
+    options.teams = teams;
+    options.minRunners = 3;
+    options.maxRunners = 3;
+    options.controls = 60;
+    options.visits = 1;
+    GenerateEvent(data, event, options);
+    data.connection().exec(QStringLiteral("DELETE FROM res_cp"));
+    data.connection().exec(QStringLiteral("UPDATE runner SET started=1"));
+    QSqlQuery chipRows = data.connection().exec(QStringLiteral("SELECT chipnr FROM runner ORDER BY id"));
+    while (chipRows.next())
+        made.chips.push_back(chipRows.value(0).toString());
+    QSqlQuery unitRows = data.connection().exec(QStringLiteral("SELECT unitnumber FROM control WHERE type='C' ORDER BY unitnumber"));
+    while (unitRows.next())
+        made.units.push_back(unitRows.value(0).toLongLong());
+    return made;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+// With the live results on, each stored readout is followed by the
+// calculation of its team, stored as the Calculate command stores it, so that
+// the published result is the team's new one. It runs on a thread of its own
+// with its own connection, after the station's reply: the stations never wait
+// for it. Readouts of one team that come while it works are calculated once.
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+class SharedEventSetup;
+
+class LiveCalculation
+{
+public:
+    // calculated: told the teams (by id) whose calculation was stored; failed:
+    // told a team's failure (the calculation's own message).
+    LiveCalculation(const QString &eventDirectory, const SharedEventSetup &setup, std::function<void(const QList<qint64> &)> calculated,
+                    std::function<void(const QString &)> failed);
+    // Calculates what was asked for, then stops.
+    ~LiveCalculation();
+    LiveCalculation(const LiveCalculation &) = delete;
+    LiveCalculation &operator=(const LiveCalculation &) = delete;
+
+    // Returns at once.
+    void follow(qint64 teamId);
+
+private:
+    void run();
+
+    QString m_eventDirectory;
+    const SharedEventSetup &m_setup;
+    std::function<void(const QList<qint64> &)> m_calculated;
+    std::function<void(const QString &)> m_failed;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    QSet<qint64> m_teams;
+    bool m_stop = false;
+    std::thread m_thread;
+};

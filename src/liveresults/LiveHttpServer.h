@@ -1,0 +1,53 @@
+#pragma once
+
+// The read-only HTTP server of the live results: answers GET and HEAD from
+// the LiveSite, on a thread of its own, and bounds what a client may take.
+//
+// Built on libmicrohttpd rather than Qt HTTP Server: libmicrohttpd bounds a
+// hostile client in the library itself (connections in all and per address,
+// the time a connection may take to send its request, the memory for the
+// request line and headers, answered 414/431 when they do not fit) and is
+// mature, while the Qt HTTP Server Debian ships is a technology preview that
+// leaves connection counts, request timeouts and header sizes to its caller.
+
+#include <QAtomicInteger>
+#include <QHostAddress>
+#include <QString>
+
+struct MHD_Daemon;
+class LiveSite;
+
+struct LiveHttpLimits
+{
+    unsigned connections = 256;       // open at once; further ones are closed at once
+    unsigned connectionsPerAddress = 32; // from one address; 0 for no limit of its own
+    unsigned timeoutSeconds = 15;     // a connection silent this long (a request sent slowly) is closed
+    size_t requestMemory = 64 * 1024; // request line and headers of one request
+};
+
+class LiveHttpServer
+{
+public:
+    LiveHttpServer(const LiveSite &site, LiveHttpLimits limits = {});
+    ~LiveHttpServer();
+    LiveHttpServer(const LiveHttpServer &) = delete;
+    LiveHttpServer &operator=(const LiveHttpServer &) = delete;
+
+    // Listens on the address (QHostAddress::AnyIPv4 for every local IPv4
+    // address) and port (0: the system chooses); raises KorventError when it cannot.
+    void start(const QHostAddress &address, quint16 port);
+    void stop();
+    bool isListening() const { return m_daemon != nullptr; }
+    quint16 port() const { return m_port; }
+    // Requests answered with a resource since the start.
+    quint64 servedRequests() const { return m_served.loadRelaxed(); }
+
+private:
+    static int answer(void *self, void *connection, const char *url);
+
+    const LiveSite &m_site;
+    LiveHttpLimits m_limits;
+    MHD_Daemon *m_daemon = nullptr;
+    quint16 m_port = 0;
+    QAtomicInteger<quint64> m_served{0};
+};

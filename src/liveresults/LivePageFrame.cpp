@@ -1,0 +1,114 @@
+#include "liveresults/LivePageFrame.h"
+
+#include "reports/ReportPage.h"
+
+#include <QCoreApplication>
+#include <QUrl>
+
+namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(LiveResults)
+};
+
+// openPopUp is what the web results' team links call; on a phone the team's
+// page opens in place. The version is asked for the page's own path, so a
+// page reloads only when it changed.
+const char *const reloadScript = R"(<script>
+function openPopUp(page, name) { location.href = page; }
+(function () {
+  var version = "%1", path = encodeURIComponent(decodeURIComponent(location.pathname));
+  setInterval(function () {
+    fetch("/api/version?path=" + path, {cache: "no-store"})
+      .then(function (r) { return r.ok ? r.text() : version; })
+      .then(function (v) { if (v !== version) location.reload(); })
+      .catch(function () {});
+  }, 3000);
+})();
+</script>)";
+
+QByteArray head(const QString &title, const QString &eventName, quint64 version)
+{
+    const QString text = QStringLiteral("<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\">\r\n"
+                                        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n<title>")
+        + Html(title) + QStringLiteral("</title>\r\n<link rel=\"stylesheet\" href=\"/style.css\">\r\n<link rel=\"stylesheet\" href=\"/live.css\">\r\n")
+        + QString::fromLatin1(reloadScript).arg(version) + QStringLiteral("\r\n</head><body class=\"live\">\r\n<nav class=\"live-nav\"><a href=\"/\">")
+        + Texts::tr("All classes") + QStringLiteral("</a> ") + Html(eventName) + QStringLiteral("</nav>\r\n");
+    return text.toUtf8();
+}
+
+QString href(const QString &path)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(path, "/"));
+}
+
+} // namespace
+
+QString ClassPagePath(const QString &className, bool splits)
+{
+    return (splits ? QStringLiteral("/splits/") : QStringLiteral("/")) + QStringLiteral("results") + className + QStringLiteral(".htm");
+}
+
+QByteArray FramedPage(const QByteArray &generatedPage, const QString &title, const QString &eventName, quint64 version)
+{
+    const QByteArray byteOrderMark("\xEF\xBB\xBF");
+    return head(title, eventName, version) + (generatedPage.startsWith(byteOrderMark) ? generatedPage.mid(3) : generatedPage);
+}
+
+QByteArray LiveIndexPage(const QString &eventName, const QList<LiveClassLinks> &classes, const QString &problem, quint64 version)
+{
+    QStringList lines;
+    lines.append(QStringLiteral("<h1>") + Html(eventName) + QStringLiteral("</h1>"));
+    if (!problem.isEmpty())
+        lines.append(QStringLiteral("<p class=\"live-problem\">") + Html(problem) + QStringLiteral("</p>"));
+    lines.append(QStringLiteral("<ul class=\"live-classes\">"));
+    for (const LiveClassLinks &liveClass : classes) {
+        QString item = QStringLiteral("<li><a href=\"") + href(ClassPagePath(liveClass.name, false)) + QStringLiteral("\">") + Html(liveClass.name)
+            + QStringLiteral("</a>");
+        if (liveClass.splits)
+            item += QStringLiteral(" &middot; <a href=\"") + href(ClassPagePath(liveClass.name, true)) + QStringLiteral("\">") + Texts::tr("Splits")
+                + QStringLiteral("</a>");
+        lines.append(item + QStringLiteral("</li>"));
+    }
+    lines.append(QStringLiteral("</ul>"));
+    lines.append(ReportFooterLine());
+    return FramedPage(ReportPageBytes(lines), Texts::tr("Results") + u':' + eventName, eventName, version);
+}
+
+QByteArray LiveStyleSheet()
+{
+    // The result pages are tables of many columns. On a narrow screen every
+    // team becomes a block of its own: place, number and name on top, the
+    // members below, then time, result and places; the splits and a team's
+    // route table scroll sideways within the screen, pictures fit it.
+    return QByteArrayLiteral(R"(body.live { margin: 0 8px 12px 8px; font-size: 11pt; }
+nav.live-nav { position: sticky; top: 0; background: #ffffff; padding: 8px 0; border-bottom: 1px solid #d5dee3; margin-bottom: 6px; }
+nav.live-nav a { font-weight: bold; margin-right: 1em; }
+body.live img { max-width: 100%; height: auto; }
+ul.live-classes { padding-left: 1.2em; }
+ul.live-classes li { margin: 10px 0; font-size: 13pt; }
+p.live-problem { color: #b00020; }
+table.r0 { display: block; overflow-x: auto; max-width: 100%; }
+@media (max-width: 720px) {
+  body.live { font-size: 10.5pt; }
+  body.live > table[class=""], body.live > table[class=""] > tbody { display: block; }
+  body.live > table[class=""] > tbody > tr.resultheader { display: none; }
+  body.live > table[class=""] > tbody > tr { display: flex; flex-wrap: wrap; align-items: baseline; padding: 6px 2px; border-bottom: 1px solid #d5dee3; }
+  body.live > table[class=""] > tbody > tr > td { display: block; padding: 1px 4px; }
+  body.live > table[class=""] > tbody > tr > td:nth-child(1) { font-weight: bold; font-size: 13pt; min-width: 1.6em; }
+  body.live > table[class=""] > tbody > tr > td:nth-child(2) { color: #5f6d77; }
+  body.live > table[class=""] > tbody > tr > td:nth-child(3) { color: #5f6d77; }
+  body.live > table[class=""] > tbody > tr > td:nth-child(4) { font-weight: bold; flex: 1 1 40%; }
+  body.live > table[class=""] > tbody > tr > td.css_members { order: 10; flex-basis: 100%; white-space: normal; }
+  body.live > table[class=""] > tbody > tr > td:nth-last-child(3) { order: 11; font-size: 9pt; }
+  body.live > table[class=""] > tbody > tr > td.css_result { order: 1; margin-left: auto; font-size: 13pt; }
+  body.live > table[class=""] > tbody > tr > td:last-child { order: 12; flex-basis: 100%; }
+  body.live > table[class=""] > tbody > tr > td:last-child:empty { display: none; }
+  table.css_splits { display: block; overflow-x: auto; max-width: calc(100vw - 24px); }
+  table.r1 { width: 100%; }
+  table.r0 { max-width: calc(100vw - 40px); }
+  body.live img { max-width: calc(100vw - 40px); }
+}
+)");
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+// Keeps the live site up to date on a thread of its own with its own
+// connection to the event, which only reads: it never takes the writer lock.
+// Each build reads one snapshot of the event. The first makes every page;
+// afterwards only the classes of changed teams are built again (their results
+// and splits pages, their teams' JSON documents, the changed teams' pages and
+// route maps; the other teams' pages, whose places may have moved, follow
+// once the changes pause). Changes of
+// this process are told (teamsChanged) and built at once; those of other
+// programs are found by polling the database's data version and comparing
+// every team's row, runners and punches, at most once a second. A change of
+// the settings, the class tree or the course builds the whole site again.
+
+#include "store/EventLocation.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QJsonObject>
+#include <QMutex>
+#include <QSet>
+#include <QString>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "liveresults/LiveChanges.h"
+#include "liveresults/LiveSite.h"
+
+struct EventSetup;
+class SharedEventSetup;
+class TdmData;
+
+class LivePublisher
+{
+public:
+    LivePublisher(const EventLocation &location, const SharedEventSetup &setup, LiveSite &site);
+    // Stops after the build under way.
+    ~LivePublisher();
+    LivePublisher(const LivePublisher &) = delete;
+    LivePublisher &operator=(const LivePublisher &) = delete;
+
+    void start();
+    // These teams (by id) changed in this process: their classes are built again at once.
+    void teamsChanged(const QList<qint64> &teamIds);
+    // Why the last build left something out (a class whose pages cannot be
+    // made, a database that cannot be read); empty when it did not.
+    QString problem() const;
+
+    static constexpr int pollMs = 200;  // the data version is looked at this often
+    static constexpr int scanMs = 1000; // other programs' changes are looked for at most this often
+    // Builds begin no closer than this: readouts coming in one after the
+    // other are built together. The thread runs at idle priority, so the
+    // stations have the processor whenever they want it.
+    static constexpr int buildSpacingMs = 250;
+    // A class built for a changed team gets that team's page at once; the
+    // pages of its other teams (their places may have moved) once nothing
+    // changed for a while, and at the latest after this long.
+    static constexpr int settleQuietMs = 1000;
+    static constexpr int settleLatestMs = 10'000;
+
+private:
+    struct Build;
+    void run();
+    void cycle(TdmData &data, const QSet<qint64> &told);
+    // classes: the main classes to build, or team classes marked by a leading
+    // \x1f; all when none. changedTeams: the teams (by id) whose punches or
+    // runners may have changed since the last build.
+    // allTeamPages: every team page of the classes, not only the changed teams'.
+    void build(TdmData &data, const std::shared_ptr<const EventSetup> &setup, const QSet<QString> *classes, const QSet<qint64> &changedTeams,
+               bool allTeamPages);
+    void setProblem(const QString &problem);
+
+    EventLocation m_location;
+    const SharedEventSetup &m_setup;
+    LiveSite &m_site;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    QSet<qint64> m_told; // under m_mutex
+    mutable QMutex m_problemLock;
+    QString m_problem;
+
+    // The publishing thread's own.
+    bool m_built = false;
+    std::shared_ptr<const EventSetup> m_builtSetup;
+    qint64 m_dataVersion = -1;
+    QElapsedTimer m_sinceScan;
+    QElapsedTimer m_sinceBuild;
+    QSet<QString> m_unsettled;      // classes whose other teams' pages wait
+    QElapsedTimer m_sinceUnsettled; // since the oldest of them waits
+    QString m_course;
+    QHash<qint64, TeamState> m_teams;             // as last scanned
+    QHash<qint64, QString> m_mainClassOfTeam;      // as last built
+    QHash<QString, QSet<QString>> m_pathsOfClass; // what each class's build published
+    QHash<QString, QByteArray> m_content;         // each path's content before framing
+    QHash<qint64, QJsonObject> m_teamDetails;     // runners and punches by team id, until the team changes
+    quint64 m_version = 0;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+// The JSON documents of the live results: GET /api/results (every main
+// class with its teams in result order) and GET /api/team/N (one team with
+// its runners and punches). Texts are as the result pages show them; times of
+// day are ISO 8601 local times, durations "h:mm:ss" as on the pages.
+
+#include "scoring/TeamPunchList.h"
+#include "store/DateTime.h"
+#include "store/TeamRow.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+#include <optional>
+#include <vector>
+
+class CourseDefinition;
+
+struct LiveClassTeams
+{
+    QString name;               // the main class
+    std::vector<TeamRow> teams; // in result order (ClassResultTeams)
+};
+
+struct LiveRunner
+{
+    QString firstname, lastname, sex, country;
+    std::optional<SerialDateTime> finish; // the runner's finish punch, once read out
+};
+
+// A team's fields as both documents give them; `place` none for a team without a result.
+QJsonObject TeamJson(const TeamRow &team, std::optional<int> place);
+
+QByteArray ResultsJson(const QString &eventName, quint64 version, const std::vector<LiveClassTeams> &classes);
+
+// The team's "runners" and "punches"; list: its punch list, nullptr when it has none.
+QJsonObject TeamDetailsJson(const std::vector<LiveRunner> &runners, const tResArray *list, const CourseDefinition &course);
+
+// GET /api/team/N: the team's fields and its details.
+QByteArray TeamJsonDocument(const QJsonObject &team, const QJsonObject &details);

@@ -1,0 +1,185 @@
+#include "HttpClient.h"
+#include "readout/ReadoutFixture.h"
+
+#include "liveresults/LiveResults.h"
+#include "readout/ReadoutServer.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpSocket>
+#include <QUrl>
+
+namespace {
+
+// The readout event with a second team in class A, already calculated, with
+// a name that is not ASCII; a station on the readout server, the live
+// results beside it.
+struct LiveResultsFixture : ReadoutFixture
+{
+    std::unique_ptr<ReadoutServer> server;
+    std::unique_ptr<LiveResults> live;
+    QStringList problems;
+
+    void SetUp() override
+    {
+        ReadoutFixture::SetUp();
+        insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Jõe Ääre"}, {"class", "A"}, {"status", 1}, {"points", 5},
+                                                  {"result", 5}, {"rtime", 9000}, {"calctime", "2026-06-13 15:00:00"}});
+        server = std::make_unique<ReadoutServer>(folderOf(dir), shared);
+        server->start(0, 5);
+    }
+    void TearDown() override
+    {
+        live.reset();
+        server.reset();
+    }
+    void startLive()
+    {
+        EventLocation location;
+        location.programDirectory = QStringLiteral(KORVENT_SOURCE_DIR "/");
+        location.eventDirectory = folderOf(dir);
+        live = std::make_unique<LiveResults>(location, shared, [this](const QString &message) { problems.append(message); });
+        live->start(QHostAddress::LocalHost, 0);
+        live->follow(*server);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return live->site().version() > 0; }, 10'000));
+    }
+    HttpReply get(const QByteArray &target) { return HttpRequest(live->port(), "GET", target); }
+    QJsonObject json(const QByteArray &target) { return QJsonDocument::fromJson(get(target).body).object(); }
+
+    // A station reads out Ann Lee's chip; returns the reply.
+    QByteArray readOut()
+    {
+        QTcpSocket station;
+        station.connectToHost(QHostAddress::LocalHost, server->port());
+        QByteArray received;
+        QObject::connect(&station, &QTcpSocket::readyRead, [&] { received += station.readAll(); });
+        const auto line = [&] {
+            QTest::qWaitFor([&] { return received.contains("\r\n"); }, 5000);
+            const QByteArray first = received.left(received.indexOf("\r\n") + 2);
+            received.remove(0, first.size());
+            return first;
+        };
+        line(); // banner
+        station.write("si\r\n");
+        line();
+        station.write("s " + exampleRecord.toLatin1() + "\r\n");
+        return line();
+    }
+};
+
+TEST_F(LiveResultsFixture, AReadoutIsServedWithItsNewResultWithinASecond)
+{
+    startLive();
+    // Never calculated: not listed yet.
+    EXPECT_EQ(get("/api/team/12").status, 404);
+    EXPECT_FALSE(get("/resultsA.htm").body.contains("Team 12"));
+
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    QElapsedTimer sinceReply;
+    sinceReply.start();
+    QJsonObject team;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (team = json("/api/team/12")).contains(QStringLiteral("punches")); }, 5000));
+    const qint64 teamMs = sinceReply.elapsed();
+    HttpReply classPage;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (classPage = get("/resultsA.htm")).body.contains("Team 12"); }, 5000));
+    const qint64 classMs = sinceReply.elapsed();
+    // The splits follow the class page, built after it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return get("/splits/resultsA.htm").body.contains("Team 12"); }, 5000));
+    const qint64 splitsMs = sinceReply.elapsed();
+    EXPECT_LT(teamMs, 1000);
+    EXPECT_LT(classMs, 1000);
+    EXPECT_LT(splitsMs, 1000);
+
+    // Stored as the Calculate command stores it: 3 + 4 points, 6 penalty points for 5:00 over.
+    EXPECT_EQ(team[QStringLiteral("points")].toInt(), 7);
+    EXPECT_EQ(team[QStringLiteral("penalty")].toInt(), -6);
+    EXPECT_EQ(team[QStringLiteral("result")].toInt(), 1);
+    EXPECT_EQ(team[QStringLiteral("status")].toString(), QStringLiteral("OK"));
+    EXPECT_EQ(team[QStringLiteral("time")].toString(), QStringLiteral("3:05:00"));
+    EXPECT_EQ(team[QStringLiteral("place")].toInt(), 2);
+    QStringList punches;
+    for (const QJsonValue &punch : team[QStringLiteral("punches")].toArray())
+        punches.append(punch[QStringLiteral("code")].toString() + u' ' + punch[QStringLiteral("status")].toString() + u' '
+                       + QString::number(punch[QStringLiteral("points")].toInt()) + u' ' + punch[QStringLiteral("time")].toString());
+    EXPECT_EQ(punches, (QStringList{QStringLiteral("31 OK 3 2026-06-13T12:10:00"), QStringLiteral("45 OK 4 2026-06-13T12:40:00"),
+                                    QStringLiteral("F OK 0 2026-06-13T15:05:00")}));
+    const QJsonArray runners = team[QStringLiteral("runners")].toArray();
+    ASSERT_EQ(runners.size(), 0); // Ann has not been marked as started
+
+    // The class page: the generators' table with the live head; Jõe Ääre first.
+    EXPECT_TRUE(classPage.body.startsWith("<!DOCTYPE html>"));
+    EXPECT_TRUE(classPage.body.contains("name=\"viewport\""));
+    EXPECT_TRUE(classPage.body.contains("/api/version?path="));
+    EXPECT_LT(classPage.body.indexOf("Jõe Ääre"), classPage.body.indexOf("Team 12"));
+    EXPECT_TRUE(get("/teamresult_12.htm").body.contains("Team 12"));
+
+    const QJsonObject results = json("/api/results");
+    EXPECT_EQ(results[QStringLiteral("event")].toString(), QStringLiteral("Summer Rogaine"));
+    EXPECT_EQ(QByteArray::number(results[QStringLiteral("version")].toInteger()), get("/api/version?path=%2Fapi%2Fresults").body);
+    const QJsonArray classes = results[QStringLiteral("classes")].toArray();
+    ASSERT_EQ(classes.size(), 2);
+    EXPECT_EQ(classes[0][QStringLiteral("name")].toString(), QStringLiteral("A"));
+    const QJsonArray teams = classes[0][QStringLiteral("teams")].toArray();
+    ASSERT_EQ(teams.size(), 2);
+    EXPECT_EQ(teams[0][QStringLiteral("name")].toString(), QStringLiteral("Jõe Ääre"));
+    EXPECT_EQ(teams[1][QStringLiteral("number")].toInt(), 12);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
+}
+
+TEST_F(LiveResultsFixture, APageVersionChangesOnlyWithItsPage)
+{
+    startLive();
+    const QByteArray classVersion = get("/api/version?path=%2FresultsA.htm").body;
+    const QByteArray otherVersion = get("/api/version?path=%2FresultsB.htm").body;
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return get("/api/version?path=%2FresultsA.htm").body != classVersion; }, 5000));
+    EXPECT_EQ(get("/api/version?path=%2FresultsB.htm").body, otherVersion);
+}
+
+TEST_F(LiveResultsFixture, ThePagesOfTeamsOvertakenFollowWithTheirNewPlace)
+{
+    data->connection().exec(QStringLiteral("UPDATE team SET result=0, points=0 WHERE number=7"));
+    startLive();
+    ASSERT_TRUE(get("/teamresult_7.htm").body.contains("<b>1</b>"));
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    // Team 12 scores 1 and goes ahead: team 7's page says so once the changes pause.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/teamresult_7.htm").body.contains("<b>2</b>"); }, 4000));
+    EXPECT_TRUE(get("/teamresult_12.htm").body.contains("<b>1</b>"));
+    EXPECT_EQ(json("/api/team/7")[QStringLiteral("place")].toInt(), 2);
+}
+
+TEST_F(LiveResultsFixture, AChangeByAnotherProgramIsServedWithinAFewSeconds)
+{
+    startLive();
+    // Another connection, as another program would: the publisher is not told.
+    data->connection().exec(QStringLiteral("UPDATE team SET name=?, result=8, points=8 WHERE number=7"), {QStringLiteral("Þórsmörk")});
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/resultsA.htm").body.contains("Þórsmörk"); }, 5000));
+    EXPECT_LT(timer.elapsed(), 3000);
+    EXPECT_EQ(json("/api/team/7")[QStringLiteral("result")].toInt(), 8);
+}
+
+TEST_F(LiveResultsFixture, WithoutTheLiveResultsAReadoutCalculatesNothing)
+{
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    QTest::qWait(300);
+    EXPECT_TRUE(data->connection().scalar(QStringLiteral("SELECT calctime FROM team WHERE number=12")).toString().isEmpty());
+}
+
+TEST_F(LiveResultsFixture, TeamsSharingANumberKeepTheirClassListedWithoutTeamPages)
+{
+    insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Second Seven"}, {"class", "A"}, {"status", 1}, {"points", 3},
+                                              {"result", 3}, {"rtime", 9000}, {"calctime", "2026-06-13 15:00:00"}});
+    startLive();
+    const HttpReply page = get("/resultsA.htm");
+    EXPECT_TRUE(page.body.contains("Second Seven"));
+    EXPECT_EQ(get("/api/team/7").status, 404);
+    EXPECT_EQ(get("/teamresult_7.htm").status, 404);
+    EXPECT_TRUE(get("/").body.contains("7"));
+    EXPECT_FALSE(live->problem().isEmpty());
+}
+
+} // namespace
