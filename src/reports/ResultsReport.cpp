@@ -147,7 +147,7 @@ std::optional<ReportFile> ResultsRun::run()
         m_calculation->LoadCourseDefinition();
     }
     if (web()) {
-        m_countries = LoadCountryList(CountryListFileName(m_location.programDirectory));
+        m_countries = LoadCountryList(CountryListFileName(m_location.program));
         m_teamHeader.ReportHeader(m_settings.resultHeader, Texts::tr("Results") + u':' + m_settings.eventName, QString(), m_settings);
     }
     m_runners = m_context.connection.prepare(QStringLiteral(
