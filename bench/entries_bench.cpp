@@ -93,7 +93,7 @@ int main(int argc, char *argv[])
     // The teams window on a generated event.
     QTemporaryDir dir;
     EventLocation location;
-    location.programDirectory = dir.path() + u'/';
+    location.program = ProgramFiles::inProgramDirectory(dir.path() + u'/');
     location.eventDirectory = dir.path() + QStringLiteral("/event/");
     QDir().mkpath(location.eventDirectory);
     TdmData data(location.eventDirectory);

@@ -181,7 +181,7 @@ int main(int argc, char *argv[])
     const qsizetype eventDirAt = args.indexOf(QLatin1String("--event-dir"));
     const QString eventHome = eventDirAt >= 0 && eventDirAt + 1 < args.size() ? QDir(args[eventDirAt + 1]).absolutePath() : dir.path();
     EventLocation location;
-    location.programDirectory = dir.path() + u'/';
+    location.program = ProgramFiles::inProgramDirectory(dir.path() + u'/');
     location.eventDirectory = eventHome + QStringLiteral("/event/");
     location.resultsDirectory = location.eventDirectory + QStringLiteral("results/");
     location.confirmed = true;

@@ -57,7 +57,7 @@ struct Event
 
     explicit Event(int teams)
     {
-        location.programDirectory = QDir::currentPath() + u'/';
+        location.program = ProgramFiles::inProgramDirectory(QDir::currentPath() + u'/');
         location.eventDirectory = dir.path() + u'/';
         location.resultsDirectory = location.eventDirectory + QStringLiteral("results/");
         location.confirmed = true;

@@ -9,6 +9,7 @@ packages=(
   libsqlite3-dev sqlite3 zlib1g-dev libxml2-dev libicu-dev libgif-dev libimagequant-dev libxlsxwriter-dev libmicrohttpd-dev
   libgtest-dev libgmock-dev libxml2-utils libminizip-dev
   fonts-dejavu-core
+  dpkg-dev file help2man librsvg2-bin desktop-file-utils appstream
 )
 
 missing=()

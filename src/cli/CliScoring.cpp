@@ -109,6 +109,7 @@ int CliGenerateCommand(CliContext &context, const QStringList &arguments)
         } else
             throw KorventError(Texts::tr("Unknown generate option \"%1\"").arg(option));
     }
+    options.resultHeader = context.location.program.newEventHeader;
     const GeneratedEvent event = GenerateEvent(context.data, context.location.eventDirectory, options);
     context.out << "Generated " << event.teams << " teams, " << event.runners << " runners, " << event.controls
                 << " controls, " << event.punches << " punches\n";

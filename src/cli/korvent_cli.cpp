@@ -1,9 +1,11 @@
 // korvent-cli --event DIR <command> [arguments]: the main window's commands, headless.
 
 #include "cli/CliCommands.h"
+#include "cli/CliCompletion.h"
 #include "shell/StartupSequence.h"
 #include "base/KorventError.h"
 #include "base/Platform.h"
+#include "base/VersionText.h"
 #include "store/uData.h"
 
 #include <QGuiApplication>
@@ -14,11 +16,26 @@
 
 namespace {
 
+// The usage text, also the source of the manual page (help2man reads it).
+void writeUsage(QTextStream &stream)
+{
+    stream << "Usage: korvent-cli --event DIR <command> [arguments]\n"
+              "Runs a command of Korvent, the rogaining secretariat program, on the event in the folder DIR.\n"
+              "\n"
+              "Options:\n"
+              "  --event DIR          the event folder (made an event when it holds none)\n"
+              "  --help               print this text\n"
+              "  --version            print the version\n"
+              "  --bash-completion    print the bash completion script\n"
+              "\n"
+              "Commands:\n";
+    for (const CliCommand &command : CliCommands())
+        stream << "  " << command.usage << '\n';
+}
+
 int usage(QTextStream &err)
 {
-    err << "usage: korvent-cli --event DIR <command> [arguments]\ncommands:\n";
-    for (const CliCommand &command : CliCommands())
-        err << "  " << command.usage << '\n';
+    writeUsage(err);
     return 2;
 }
 
@@ -41,6 +58,21 @@ int main(int argc, char *argv[])
         }
     }
     QStringList arguments = app.arguments().mid(1);
+    if (arguments.size() == 1) {
+        const QString &option = arguments.first();
+        if (option == QLatin1String("--help")) {
+            writeUsage(out);
+            return 0;
+        }
+        if (option == QLatin1String("--version")) {
+            out << "korvent-cli " << VersionText(ProgramVersion(), true, u'.') << '\n';
+            return 0;
+        }
+        if (option == QLatin1String("--bash-completion")) {
+            out << BashCompletionScript();
+            return 0;
+        }
+    }
     QString eventDirectory;
     if (arguments.size() >= 2 && arguments.first() == QLatin1String("--event")) {
         eventDirectory = arguments.at(1);
@@ -62,7 +94,7 @@ int main(int argc, char *argv[])
         Platform::lowerThreadPriority();
     try {
         std::unique_ptr<TdmData> data;
-        const EventLocation location = StartupSequence::settle(QDir::currentPath(), {eventDirectory}, nullptr, [&data](const EventLocation &event) {
+        const EventLocation location = StartupSequence::settle(ProgramFiles::ofThisProgram(), {eventDirectory}, nullptr, [&data](const EventLocation &event) {
             data = std::make_unique<TdmData>(event.eventDirectory);
         });
         CliContext context{location, *data, out};

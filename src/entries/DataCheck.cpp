@@ -29,9 +29,9 @@ void offerClassTree(db::Connection &connection, const ClassTree &classTree)
 
 } // namespace
 
-QString DataCheckRuleFileName(const QString &programDirectory)
+QString DataCheckRuleFileName(const ProgramFiles &program)
 {
-    return programDirectory + QStringLiteral("common/checklist.kvchk");
+    return program.file(QStringLiteral("checklist.kvchk"));
 }
 
 CheckRule CheckRuleOfLine(const QString &line)

@@ -8,6 +8,7 @@
 // (one `name` per class), the classes of the class tree, which lives in a
 // file of its own and not in the database.
 
+#include "base/ProgramFiles.h"
 #include "base/WorkProgress.h"
 #include "store/ClassTable.h"
 
@@ -26,8 +27,8 @@ struct CheckRule
     QString statement; // the text after it; the whole line when there is none
 };
 
-// common/checklist.kvchk of the program directory: the rule file offered first.
-QString DataCheckRuleFileName(const QString &programDirectory);
+// The program's checklist.kvchk (the user's own first): the rule file offered first.
+QString DataCheckRuleFileName(const ProgramFiles &program);
 
 CheckRule CheckRuleOfLine(const QString &line);
 // The rules of the file in file order (blank lines hold none); nullopt when

@@ -193,14 +193,14 @@ QString TeamImportSummaryText(const TeamImportSummary &summary)
         + CountText("EntryImport", "%n line skipped", "%n lines skipped", summary.linesSkipped);
 }
 
-QString EntryExampleFileName(const QString &programDirectory)
+QString EntryExampleFileName(const ProgramFiles &program)
 {
-    return programDirectory + QStringLiteral("common/import-example.csv");
+    return program.file(QStringLiteral("import-example.csv"));
 }
 
-bool WriteEntryExample(const QString &programDirectory, const QString &fileName)
+bool WriteEntryExample(const ProgramFiles &program, const QString &fileName)
 {
-    const QByteArray example = ReadFileBytes(EntryExampleFileName(programDirectory));
+    const QByteArray example = ReadFileBytes(EntryExampleFileName(program));
     RefuseUnwritableFile(fileName);
     QFile file(fileName);
     // Made new or not at all, so that a file made meanwhile is not written over either.

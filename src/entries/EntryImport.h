@@ -8,6 +8,7 @@
 // and load it again without duplicates. Cancel (WorkCancelled) keeps nothing
 // either.
 
+#include "base/ProgramFiles.h"
 #include "base/WorkProgress.h"
 
 #include <QMap>
@@ -43,13 +44,13 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
 // "Imported 9 runners: 4 teams added, 0 updated, 0 lines skipped".
 QString TeamImportSummaryText(const TeamImportSummary &summary);
 
-// The example entry file in the program's common folder: every column, in
+// The example entry file the program ships (the user's own first): every column, in
 // UTF-8, imported as it is.
-QString EntryExampleFileName(const QString &programDirectory);
+QString EntryExampleFileName(const ProgramFiles &program);
 // Writes a copy of it to fileName, unless a file of that name is there (it
 // may be the operator's own work): then false. Raises KorventError naming the
 // file that is missing or cannot be written.
-bool WriteEntryExample(const QString &programDirectory, const QString &fileName);
+bool WriteEntryExample(const ProgramFiles &program, const QString &fileName);
 
 struct ChipImportSummary
 {

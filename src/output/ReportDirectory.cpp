@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 
-void PrepareReportDirectory(const QString &programDirectory, const QString &directory)
+void PrepareReportDirectory(const ProgramFiles &program, const QString &directory)
 {
     if (QDir(directory).exists())
         return;
@@ -16,7 +16,7 @@ void PrepareReportDirectory(const QString &programDirectory, const QString &dire
     const QString target = directory.endsWith(u'/') ? directory : directory + u'/';
     for (const char *sheet : {"style.css", "style_p.css"}) {
         const QString name = QString::fromLatin1(sheet);
-        const QString source = programDirectory + QStringLiteral("common/") + name;
+        const QString source = program.file(name);
         GuardedFiles::refuse(source, GuardedFiles::Access::Read);
         // QFile::copy never overwrites an existing target.
         QFile::copy(source, target + name);

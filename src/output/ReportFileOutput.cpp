@@ -46,6 +46,6 @@ void ReportFileOutput::commit()
     }
     WriteFilesTogether(written, [&] {
         for (const ReportFolder folder : reportFolders)
-            PrepareReportDirectory(m_location.programDirectory, folderPath(folder));
+            PrepareReportDirectory(m_location.program, folderPath(folder));
     });
 }

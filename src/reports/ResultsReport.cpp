@@ -156,7 +156,7 @@ std::optional<ReportFile> ResultsRun::run()
         m_calculation->LoadCourseDefinition();
     }
     if (web()) {
-        m_countries = LoadCountryList(CountryListFileName(m_location.programDirectory));
+        m_countries = LoadCountryList(CountryListFileName(m_location.program));
         m_teamHeader.ReportHeader(m_settings.resultHeader, Texts::tr("Results") + u':' + m_settings.eventName, QString(), m_settings);
         try {
             m_correctionLog = LoadCorrectionLog(m_location.eventDirectory);

@@ -62,7 +62,7 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(EventGenerator)
 };
 
-void writeSettingsAndClasses(const QString &eventDirectory, const QDate &day, int classes)
+void writeSettingsAndClasses(const QString &eventDirectory, const QDate &day, const GeneratorOptions &options)
 {
     EventSettings::update(eventDirectory, [&](EventSettings &settings) {
         settings.eventName = QStringLiteral("Demo Rogaine");
@@ -78,12 +78,13 @@ void writeSettingsAndClasses(const QString &eventDirectory, const QDate &day, in
         settings.penaltyPoints = -10;
         settings.penaltySpanSeconds = 60;
         settings.extraClasses = QStringLiteral("MV;WV");
-        settings.resultHeader = EventSettings::newEventResultHeader();
+        if (!options.resultHeader.isEmpty())
+            settings.resultHeader = options.resultHeader;
         settings.showCountry = true;
     });
 
     ClassTree tree;
-    for (const ClassPlan &plan : std::vector<ClassPlan>(classPlans.begin(), classPlans.begin() + classes)) {
+    for (const ClassPlan &plan : std::vector<ClassPlan>(classPlans.begin(), classPlans.begin() + options.classes)) {
         tree.push_back({MainClassNodeText(plan.name, QStringLiteral("%1:00:00").arg(plan.startHour, 2, 10, QLatin1Char('0')),
                                           QStringLiteral("%1:00:00").arg(plan.hours, 3, 10, QLatin1Char('0')), QStringLiteral("00:30:00")),
                         0});
@@ -111,7 +112,7 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
     Random random(options.seed);
     const QDate day(2026, 6, 13);
     const SerialDateTime eventDay = DateTime::fromDateAndTime(day, QTime(0, 0));
-    writeSettingsAndClasses(eventDirectory, day, options.classes);
+    writeSettingsAndClasses(eventDirectory, day, options);
 
     GeneratedEvent generated;
 

@@ -19,6 +19,7 @@ struct GeneratorOptions
     int controls = 40;       // scoring controls on the course
     int visits = 0;          // controls each team visits; 0: a share of the course by class
     int classes = 2;         // main classes, 1 to 6: R6 and R12 first, then R3, R8, R24, R4
+    QString resultHeader;    // the report header the event names (ProgramFiles::newEventHeader); empty: the setting stays
 };
 
 struct GeneratedEvent

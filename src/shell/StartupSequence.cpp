@@ -55,27 +55,22 @@ StartWindowAnswer askUntilSettled(const QString &proposed, const AskStartWindow 
 
 // A new event starts with the program's report header, so that its first
 // report can be made; a header the organiser set or emptied stays.
-void giveNewEventTheProgramHeader(const QString &eventDirectory)
+void giveNewEventTheProgramHeader(const QString &eventDirectory, const QString &header)
 {
     EventSettings::update(eventDirectory, [&](EventSettings &settings) {
         if (!IniFile(EventSettings::fileName(eventDirectory)).hasKey(EventSettings::sectionName(), QString::fromLatin1(SettingOf(&EventSettings::resultHeader).key)))
-            settings.resultHeader = EventSettings::newEventResultHeader();
+            settings.resultHeader = header;
     });
 }
 
 } // namespace
 
-QString programSettingsFile(const QString &programDirectory)
-{
-    return programDirectory + QStringLiteral("setup.ini");
-}
-
-EventLocation settle(const QString &currentDirectory, const QStringList &arguments, const AskStartWindow &askStartWindow,
+EventLocation settle(const ProgramFiles &program, const QStringList &arguments, const AskStartWindow &askStartWindow,
                      const OpenEvent &openEvent, const AskCreateFolder &askCreateFolder)
 {
     EventLocation location;
-    location.programDirectory = Platform::withTrailingSeparator(currentDirectory);
-    const QString settingsFile = programSettingsFile(location.programDirectory);
+    location.program = program;
+    const QString &settingsFile = program.settingsFile;
     applyTextEncoding(settingsFile);
 
     IniFile settings(settingsFile);
@@ -104,14 +99,17 @@ EventLocation settle(const QString &currentDirectory, const QStringList &argumen
     if (openEvent)
         openEvent(location);
     if (location.confirmed && newEvent && QFileInfo::exists(TdmData::databaseFileName(location.eventDirectory)))
-        giveNewEventTheProgramHeader(location.eventDirectory);
+        giveNewEventTheProgramHeader(location.eventDirectory, program.newEventHeader);
     if (location.confirmed) {
         // Written only when the folder is another one: the file may hold what
         // this program cannot read, and is left as it is.
         settings.writeString(QStringLiteral("event"), QStringLiteral("dir"), eventDirectory);
-        if (settings.isModified())
+        if (settings.isModified()) {
+            // An installed program's configuration folder may not exist yet.
+            QDir().mkpath(QFileInfo(settingsFile).absolutePath());
             settings.save();
-        PrepareReportDirectory(location.programDirectory, location.resultsDirectory);
+        }
+        PrepareReportDirectory(program, location.resultsDirectory);
     }
     return location;
 }

@@ -26,21 +26,18 @@ using OpenEvent = std::function<void(const EventLocation &location)>;
 // exist (its absolute path): true creates it, false shows the start window again.
 using AskCreateFolder = std::function<bool(const QString &absolutePath)>;
 
-// The program settings file in the program directory.
-QString programSettingsFile(const QString &programDirectory);
-
-// Program directory = currentDirectory. With at least one argument the first
+// The program's files are `program`'s. With at least one argument the first
 // names the event (confirmed); otherwise askStartWindow is shown the last
-// event folder (the user's documents folder before there is one). A confirmed start remembers the folder in setup.ini (the file
-// is written only when that changes it) and prepares the results folder with
-// the style sheets of common/. A [system] codepage that is unknown or unfit
+// event folder (the user's documents folder before there is one). A confirmed start remembers the folder in the program
+// setup.ini (the file is written only when that changes it) and prepares the results folder with
+// the program's style sheets. A [system] codepage that is unknown or unfit
 // for text files raises KorventError.
 // Raises KorventError "Event directory is missing", naming the folder, when
 // it does not exist and is not created through askCreateFolder.
 // openEvent runs before anything is written: a folder it refuses gets no
 // results folder and is not remembered. A confirmed event that openEvent made
-// new gets the program's report header (EventSettings::newEventResultHeader).
-EventLocation settle(const QString &currentDirectory, const QStringList &arguments, const AskStartWindow &askStartWindow,
+// new gets the program's report header (ProgramFiles::newEventHeader).
+EventLocation settle(const ProgramFiles &program, const QStringList &arguments, const AskStartWindow &askStartWindow,
                      const OpenEvent &openEvent = {}, const AskCreateFolder &askCreateFolder = {});
 
 } // namespace StartupSequence

@@ -5,9 +5,18 @@
 #include <QDir>
 #include <QFileInfo>
 
-QString CountryListFileName(const QString &programDirectory)
+namespace {
+const QString countryListName = QStringLiteral("countrys.txt");
+}
+
+QString CountryListFileName(const ProgramFiles &program)
 {
-    return programDirectory + QStringLiteral("common/countrys.txt");
+    return program.file(countryListName);
+}
+
+QString OwnCountryListFileName(const ProgramFiles &program)
+{
+    return program.userFile(countryListName);
 }
 
 CountryList LoadCountryList(const QString &fileName)
@@ -27,7 +36,7 @@ CountryList LoadCountryList(const QString &fileName)
 
 void SaveCountryList(const QString &fileName, const CountryList &countries)
 {
-    // The program's common folder may not exist yet on a fresh installation.
+    // The user's folder may not exist yet on a fresh installation.
     QDir().mkpath(QFileInfo(fileName).absolutePath());
     QStringList lines;
     for (const Country &country : countries)

@@ -1,7 +1,9 @@
 #pragma once
 
-// The country list: code=name lines in common/countrys.txt of the program
-// directory, edited as a two-column table whose codes stay unique.
+// The country list: code=name lines in the program's countrys.txt, edited as
+// a two-column table whose codes stay unique.
+
+#include "base/ProgramFiles.h"
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -11,7 +13,10 @@
 using Country = std::pair<QString, QString>; // code, name
 using CountryList = std::vector<Country>;
 
-QString CountryListFileName(const QString &programDirectory);
+// The list read: the user's own when there is one, else the one the program ships.
+QString CountryListFileName(const ProgramFiles &program);
+// Where a changed list is written: the user's own.
+QString OwnCountryListFileName(const ProgramFiles &program);
 // A missing file is an empty list; a line without "=" is a code without a name.
 // Saving makes the folder when it is missing.
 CountryList LoadCountryList(const QString &fileName);

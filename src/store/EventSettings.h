@@ -65,9 +65,6 @@ public:
 
     static QString sectionName() { return QStringLiteral("fEventInfo"); }
     static QString fileName(const QString &eventDirectory) { return eventDirectory + QStringLiteral("setup.ini"); }
-    // The program's own report header, relative to the program directory:
-    // what a new event and a generated one start with.
-    static QString newEventResultHeader() { return QStringLiteral("common/header.htm"); }
 
     // Missing keys keep their defaults; integers, booleans and the date the
     // window could not read keep theirs too, and integers are held to their

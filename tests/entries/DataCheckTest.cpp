@@ -67,7 +67,7 @@ TEST(CheckRules, FileInFileOrderWithoutBlankLinesMissingFileIsNone)
     EXPECT_EQ((*rules)[0].title, QStringLiteral("B"));
     EXPECT_EQ((*rules)[1].statement, QStringLiteral("SELECT 1"));
     EXPECT_FALSE(ReadCheckRules(folderOf(dir) + QStringLiteral("none.kvchk")));
-    EXPECT_EQ(DataCheckRuleFileName(QStringLiteral("/prog/")), QStringLiteral("/prog/common/checklist.kvchk"));
+    EXPECT_EQ(DataCheckRuleFileName(ProgramFiles::inProgramDirectory(QStringLiteral("/prog/"))), QStringLiteral("/prog/common/checklist.kvchk"));
 }
 
 TEST_F(DataCheckFixture, RunnersWithoutChipReportsOneLinePerRunner)

@@ -50,11 +50,11 @@ struct FileOutputFixture : ::testing::Test
 
     void SetUp() override
     {
-        location.programDirectory = folderOf(dir) + QStringLiteral("program/");
+        location.program = ProgramFiles::inProgramDirectory(folderOf(dir) + QStringLiteral("program/"));
         location.eventDirectory = folderOf(dir) + QStringLiteral("event/");
         location.resultsDirectory = location.eventDirectory + QStringLiteral("results/");
-        writeFile(location.programDirectory + QStringLiteral("common/style.css"), "screen");
-        writeFile(location.programDirectory + QStringLiteral("common/style_p.css"), "print");
+        writeFile(location.program.userFolder + QStringLiteral("style.css"), "screen");
+        writeFile(location.program.userFolder + QStringLiteral("style_p.css"), "print");
         QDir().mkpath(location.eventDirectory);
     }
 };
@@ -118,7 +118,7 @@ struct WebRunFixture : FileOutputFixture
     {
         FileOutputFixture::SetUp();
         web = location.eventDirectory + QStringLiteral("web/");
-        PrepareReportDirectory(location.programDirectory, web);
+        PrepareReportDirectory(location.program, web);
         pages.push_back({ReportFolder::Web, QStringLiteral("results.htm")});
         for (int team = 1; team <= 6; ++team)
             pages.push_back({ReportFolder::Web, QStringLiteral("teamresult_%1.htm").arg(team)});

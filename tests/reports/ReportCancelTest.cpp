@@ -20,10 +20,10 @@ struct ReportCancelFixture : ResultsFixture
     void SetUp() override
     {
         ResultsFixture::SetUp();
-        location.programDirectory = folderOf(dir) + u"program/"_s;
+        location.program = ProgramFiles::inProgramDirectory(folderOf(dir) + u"program/"_s);
         location.eventDirectory = folderOf(dir);
         location.resultsDirectory = folderOf(dir) + u"results/"_s;
-        writeFile(location.programDirectory + u"common/style.css"_s, "screen");
+        writeFile(location.program.userFolder + u"style.css"_s, "screen");
         writeFile(location.resultsDirectory + u"results.htm"_s, "last results");
         writeFile(location.resultsDirectory + u"startlist.htm"_s, "last start list");
         writeFile(location.eventDirectory + u"winners.csv"_s, "last winners");

@@ -130,10 +130,10 @@ TEST(ReportPage, ReportFoldersAreMadeOnceAndNeverOverwritten)
     writeFile(program + QStringLiteral("common/style.css"), "new");
     writeFile(program + QStringLiteral("common/style_p.css"), "new print");
     const QString web = folderOf(dir) + QStringLiteral("event/web");
-    PrepareReportDirectory(program, web);
+    PrepareReportDirectory(ProgramFiles::inProgramDirectory(program), web);
     EXPECT_EQ(readFile(web + QStringLiteral("/style_p.css")), QByteArray("new print"));
     writeFile(web + QStringLiteral("/style.css"), "organiser's");
     writeFile(program + QStringLiteral("common/style.css"), "newer");
-    PrepareReportDirectory(program, web);
+    PrepareReportDirectory(ProgramFiles::inProgramDirectory(program), web);
     EXPECT_EQ(readFile(web + QStringLiteral("/style.css")), QByteArray("organiser's"));
 }

@@ -33,7 +33,7 @@ struct ResultsReportFixture : ResultsFixture
     void SetUp() override
     {
         ResultsFixture::SetUp();
-        location.programDirectory = folderOf(dir);
+        location.program = ProgramFiles::inProgramDirectory(folderOf(dir));
         location.eventDirectory = folderOf(dir);
         location.resultsDirectory = folderOf(dir) + u"results/"_s;
     }

@@ -43,7 +43,7 @@ struct ShiftedCourse : ResultsFixture
         ImportCourseData(*data, example, false);
         setup.settings.mapScale = 15000;
         setup.settings.teamRouteMaps = true;
-        location.programDirectory = folderOf(dir);
+        location.program = ProgramFiles::inProgramDirectory(folderOf(dir));
         location.eventDirectory = folderOf(dir);
         location.resultsDirectory = folderOf(dir) + u"results/"_s;
 

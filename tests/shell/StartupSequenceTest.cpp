@@ -52,11 +52,11 @@ struct StartupFixture : ::testing::Test
 TEST_F(StartupFixture, FirstConfirmedStartRemembersTheFolderAndPreparesResults)
 {
     QString shown;
-    const EventLocation location = StartupSequence::settle(programDirectory, {}, answer(eventDirectory, true, &shown));
+    const EventLocation location = StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {}, answer(eventDirectory, true, &shown));
 
     EXPECT_EQ(shown, Platform::documentsFolder()); // no setup.ini: the user's documents are proposed
     EXPECT_TRUE(location.confirmed);
-    EXPECT_EQ(location.programDirectory, programDirectory + u'/');
+    EXPECT_EQ(location.program.settingsFile, settingsFile());
     EXPECT_EQ(location.eventDirectory, eventDirectory + u'/');
     EXPECT_EQ(location.resultsDirectory, eventDirectory + QStringLiteral("/results/"));
     EXPECT_EQ(location.teamsMinTimeWindow, 60);
@@ -85,7 +85,7 @@ TEST_F(StartupFixture, FirstStartProposesTheDocumentsFolderThatExists)
         QDir(home).removeRecursively();
         QDir().mkpath(home + u'/' + QLatin1String(c.folder));
         QString shown;
-        StartupSequence::settle(programDirectory, {}, answer(eventDirectory, false, &shown));
+        StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {}, answer(eventDirectory, false, &shown));
         EXPECT_EQ(shown.toStdString(), c.proposed.toStdString()) << c.folder;
     }
     qputenv("HOME", savedHome);
@@ -99,7 +99,7 @@ TEST_F(StartupFixture, FirstStartProposesTheDocumentsFolderThatExists)
 TEST_F(StartupFixture, CommandLineFolderSkipsTheStartWindow)
 {
     writeFile(settingsFile(), "[event]\r\ndir=/somewhere/else\r\n[check]\r\nTeamsMinTimeWindow=90\r\nTeamsTogetherControls=20\r\n");
-    const EventLocation location = StartupSequence::settle(programDirectory, {eventDirectory, QStringLiteral("ignored")}, neverAsked());
+    const EventLocation location = StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory, QStringLiteral("ignored")}, neverAsked());
     EXPECT_TRUE(location.confirmed);
     EXPECT_EQ(location.eventDirectory, eventDirectory + u'/');
     EXPECT_EQ(location.teamsMinTimeWindow, 90);
@@ -112,7 +112,7 @@ TEST_F(StartupFixture, CancelledStartWindowOpensTheEventAndWritesNothing)
     const QByteArray settings("[event]\r\ndir=" + eventDirectory.toUtf8() + "\r\n");
     writeFile(settingsFile(), settings);
     QString shown;
-    const EventLocation location = StartupSequence::settle(programDirectory, {}, answer(eventDirectory + u'/', false, &shown));
+    const EventLocation location = StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {}, answer(eventDirectory + u'/', false, &shown));
     EXPECT_EQ(shown, eventDirectory);
     EXPECT_FALSE(location.confirmed);
     EXPECT_EQ(location.eventDirectory, eventDirectory + u'/');
@@ -124,20 +124,20 @@ TEST_F(StartupFixture, MissingEventFolderStopsWhateverButtonClosedTheWindow)
 {
     for (bool confirmed : {true, false}) {
         try {
-            StartupSequence::settle(programDirectory, {}, answer(folderOf(root) + QStringLiteral("nowhere"), confirmed));
+            StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {}, answer(folderOf(root) + QStringLiteral("nowhere"), confirmed));
             FAIL() << "a missing folder was accepted";
         } catch (const KorventError &error) {
             EXPECT_EQ(error.message(), QStringLiteral("Event directory is missing: ") + folderOf(root) + QStringLiteral("nowhere"));
         }
     }
-    EXPECT_THROW(StartupSequence::settle(programDirectory, {folderOf(root) + QStringLiteral("nowhere")}, neverAsked()), KorventError);
+    EXPECT_THROW(StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {folderOf(root) + QStringLiteral("nowhere")}, neverAsked()), KorventError);
     EXPECT_FALSE(QFile::exists(settingsFile()));
 }
 
 TEST_F(StartupFixture, ExistingResultsFolderKeepsItsOwnStyleSheets)
 {
     writeFile(eventDirectory + QStringLiteral("/results/style.css"), "/* the organiser's own */");
-    const EventLocation location = StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked());
+    const EventLocation location = StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory}, neverAsked());
     EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("style.css")), QByteArray("/* the organiser's own */"));
     EXPECT_FALSE(QFile::exists(location.resultsDirectory + QStringLiteral("style_p.css")));
 }
@@ -146,7 +146,7 @@ TEST_F(StartupFixture, MissingStyleSheetsLeaveTheNewResultsFolderEmpty)
 {
     QFile::remove(programDirectory + QStringLiteral("/common/style.css"));
     QFile::remove(programDirectory + QStringLiteral("/common/style_p.css"));
-    const EventLocation location = StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked());
+    const EventLocation location = StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory}, neverAsked());
     EXPECT_TRUE(QDir(location.resultsDirectory).exists());
     EXPECT_TRUE(QDir(location.resultsDirectory).isEmpty());
 }
@@ -154,13 +154,13 @@ TEST_F(StartupFixture, MissingStyleSheetsLeaveTheNewResultsFolderEmpty)
 TEST_F(StartupFixture, CodepageOfTheProgramSettingsSetsTheTextEncoding)
 {
     writeFile(settingsFile(), "[system]\r\ncodepage=windows-1257\r\n");
-    StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked());
+    StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory}, neverAsked());
     EXPECT_EQ(Platform::textEncoding(), QStringLiteral("windows-1257"));
     Platform::setTextEncoding(QStringLiteral("UTF-8"));
 
     writeFile(settingsFile(), "[system]\r\ncodepage=klingon-42\r\n");
     try {
-        StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked());
+        StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory}, neverAsked());
         FAIL() << "an unknown encoding was accepted";
     } catch (const KorventError &error) {
         EXPECT_TRUE(error.message().contains(QLatin1String("klingon-42")));
@@ -174,7 +174,7 @@ TEST_F(StartupFixture, CodepageUnfitForTextFilesIsRefusedLikeAnUnknownOne)
         const QByteArray settings = QByteArray("[system]\r\ncodepage=") + codepage + "\r\n";
         writeFile(settingsFile(), settings);
         try {
-            StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked());
+            StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory}, neverAsked());
             ADD_FAILURE() << codepage << " was accepted";
         } catch (const KorventError &error) {
             EXPECT_EQ(error.message(), QStringLiteral("Unknown text encoding \"%1\" in [system] codepage of %2")
@@ -191,14 +191,14 @@ TEST_F(StartupFixture, ProgramSettingsAreRewrittenOnlyWhenTheFolderChanges)
     const QByteArray binary = QByteArrayLiteral("\x00\x01\xfe\xff\x80stuff\r\n[event]\r\ndir=") + eventDirectory.toUtf8()
         + QByteArrayLiteral("\r\n\x9c\xa0\x00" "end");
     writeFile(settingsFile(), binary);
-    StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked());
+    StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory}, neverAsked());
     EXPECT_EQ(readFile(settingsFile()), binary);
 
     // Another folder is not written into such a file, and the operator is told why.
     const QString otherEvent = folderOf(root) + QStringLiteral("other");
     QDir().mkpath(otherEvent);
     try {
-        StartupSequence::settle(programDirectory, {otherEvent}, neverAsked());
+        StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {otherEvent}, neverAsked());
         ADD_FAILURE() << "wrote into a binary setup.ini";
     } catch (const KorventError &error) {
         EXPECT_TRUE(error.message().startsWith(QStringLiteral("Cannot write %1: it is not a text file").arg(settingsFile())))
@@ -209,7 +209,7 @@ TEST_F(StartupFixture, ProgramSettingsAreRewrittenOnlyWhenTheFolderChanges)
     // A text file with bytes this program cannot read gets the line changed in place.
     const QByteArray odd = QByteArrayLiteral("\x80stuff\r\n[event]\r\ndir=") + eventDirectory.toUtf8() + QByteArrayLiteral("\r\n\x9c\xa0" "end");
     writeFile(settingsFile(), odd);
-    StartupSequence::settle(programDirectory, {otherEvent}, neverAsked());
+    StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {otherEvent}, neverAsked());
     QByteArray expected = odd;
     expected.replace(eventDirectory.toUtf8() + "\r\n", otherEvent.toUtf8() + "\r\n");
     EXPECT_EQ(readFile(settingsFile()), expected);
@@ -226,7 +226,7 @@ TEST_F(StartupFixture, AFolderTheEventOpeningRefusesGetsNothingAndIsNotRemembere
         EXPECT_EQ(location.eventDirectory.right(1), QStringLiteral("/"));
         TdmData data(location.eventDirectory);
     };
-    EXPECT_THROW(StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked(), refuseEvent), KorventError);
+    EXPECT_THROW(StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory}, neverAsked(), refuseEvent), KorventError);
     EXPECT_EQ(opened, 1);
     EXPECT_FALSE(QDir(eventDirectory + QStringLiteral("/results")).exists());
     EXPECT_EQ(readFile(settingsFile()), settings);
@@ -262,13 +262,13 @@ TEST_F(StartupFixture, AMissingFolderConfirmedInTheStartWindowIsCreatedOnlyWhenT
         QStringList opened;
         const auto openEvent = [&](const EventLocation &location) { opened.append(location.eventDirectory); };
         if (c.created) {
-            const EventLocation location = StartupSequence::settle(programDirectory, {}, startWindow, openEvent, askCreate);
+            const EventLocation location = StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {}, startWindow, openEvent, askCreate);
             EXPECT_TRUE(location.confirmed);
             EXPECT_EQ(opened, QStringList({typed + u'/'}));
             EXPECT_EQ(IniFile(settingsFile()).readString(QStringLiteral("event"), QStringLiteral("dir")), typed);
         } else {
             try {
-                StartupSequence::settle(programDirectory, {}, startWindow, openEvent, askCreate);
+                StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {}, startWindow, openEvent, askCreate);
                 ADD_FAILURE() << "a folder not created was opened";
             } catch (const KorventError &error) {
                 EXPECT_EQ(error.message(), QStringLiteral("Event directory is missing: ") + typed);
@@ -287,20 +287,37 @@ TEST_F(StartupFixture, ANewEventGetsTheProgramsReportHeaderAndAnExistingOneKeeps
     const auto header = [this] { return EventSettings::load(eventDirectory + u'/').resultHeader; };
 
     // Cancelled start window: the event opens, nothing of it is written.
-    StartupSequence::settle(programDirectory, {}, answer(eventDirectory, false), openEvent);
+    StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {}, answer(eventDirectory, false), openEvent);
     EXPECT_FALSE(QFile::exists(EventSettings::fileName(eventDirectory + u'/')));
     QFile::remove(TdmData::databaseFileName(eventDirectory + u'/'));
 
-    StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked(), openEvent);
+    StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory}, neverAsked(), openEvent);
     EXPECT_EQ(header(), QStringLiteral("common/header.htm"));
 
     // An existing event: its header, even an empty one, is the organiser's.
     EventSettings::update(eventDirectory + u'/', [](EventSettings &settings) { settings.resultHeader.clear(); });
-    StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked(), openEvent);
+    StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory}, neverAsked(), openEvent);
     EXPECT_EQ(header(), QString());
 
     // A folder with settings but no database yet keeps the header it names.
     QFile::remove(TdmData::databaseFileName(eventDirectory + u'/'));
-    StartupSequence::settle(programDirectory, {eventDirectory}, neverAsked(), openEvent);
+    StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory}, neverAsked(), openEvent);
     EXPECT_EQ(header(), QString());
+}
+
+TEST_F(StartupFixture, AnInstalledProgramRemembersTheEventInTheUsersConfigurationFolder)
+{
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(folderOf(root) + QStringLiteral("home")));
+    ProgramFiles program = ProgramFiles::installed(programDirectory + QStringLiteral("/common"));
+    writeFile(program.userFile(QStringLiteral("style.css")), "body { color: navy; }");
+
+    const EventLocation location = StartupSequence::settle(program, {eventDirectory}, neverAsked());
+    qputenv("HOME", home);
+
+    EXPECT_EQ(IniFile(program.settingsFile).readString(QStringLiteral("event"), QStringLiteral("dir")), eventDirectory);
+    EXPECT_FALSE(QFileInfo::exists(settingsFile()));
+    // The user's own style sheet first, the shipped one where the user has none.
+    EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("style.css")), QByteArray("body { color: navy; }"));
+    EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("style_p.css")), QByteArray("body { color: gray; }"));
 }

@@ -8,7 +8,7 @@
 TEST(CountryList, CodeEqualsNameLinesRoundTrip)
 {
     QTemporaryDir dir;
-    const QString file = CountryListFileName(folderOf(dir));
+    const QString file = CountryListFileName(ProgramFiles::inProgramDirectory(folderOf(dir)));
     writeFile(file, "EST=Estonia\r\nLTU=Lithuania\r\n\r\nXYZ\r\n");
     const CountryList countries = LoadCountryList(file);
     ASSERT_EQ(countries.size(), 3u);

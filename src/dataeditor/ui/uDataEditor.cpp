@@ -16,6 +16,7 @@
 #include "reports/ui/TextPrinter.h"
 #include "base/ui/FileDialogs.h"
 
+#include <QDir>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -423,12 +424,18 @@ db::SqlOutcome TfDataEditor::shownRows()
 void TfDataEditor::bbtnLoadClick()
 {
     const QString fileName = ChooseFileName(this, {.caption = tr("Open query from.."),
-                                                   .start = m_location.programDirectory + QStringLiteral("common"),
+                                                   .start = queriesFolder(),
                                                    .filters = tr("SQL files (*.sql)"),
                                                    .defaultSuffix = QStringLiteral("sql"),
                                                    .objectName = QStringLiteral("OpenDialog")});
     if (!fileName.isEmpty())
         mSQLEditor->setPlainText(LoadSqlText(fileName));
+}
+
+QString TfDataEditor::queriesFolder() const
+{
+    QDir().mkpath(m_location.program.userFolder);
+    return m_location.program.userFolder;
 }
 
 QString TfDataEditor::eventFileRefused(const QString &target) const
@@ -443,7 +450,7 @@ void TfDataEditor::bbtnSaveClick()
         return;
     const QString fileName = ChooseFileName(this, {.kind = FileQuestion::FileToWrite,
                                                    .caption = tr("Save query as.."),
-                                                   .start = m_location.programDirectory + QStringLiteral("common"),
+                                                   .start = queriesFolder(),
                                                    .filters = tr("SQL files (*.sql)"),
                                                    .defaultSuffix = QStringLiteral("sql"),
                                                    .objectName = QStringLiteral("SaveDialog")});

@@ -78,6 +78,8 @@ private:
     void bbtnSaveClick();
     // The chosen file, unless it is one of the event's own files (KorventError).
     QString eventFileRefused(const QString &target) const;
+    // The user's folder of the program's files, where queries are saved; made when missing.
+    QString queriesFolder() const;
     void saveTextFileClick();
     void saveXmlFileClick();
     void saveToExcelClick();

@@ -11,9 +11,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-TEntryFileDialog::TEntryFileDialog(const QString &programDirectory, const FileQuestion &question, QWidget *parent)
+TEntryFileDialog::TEntryFileDialog(const ProgramFiles &program, const FileQuestion &question, QWidget *parent)
     : TOpenTextFileDialog(question, parent)
-    , m_programDirectory(programDirectory)
+    , m_program(program)
     , lFormat(new QLabel(this))
     , btnWriteExample(new QPushButton(tr("Write an example file"), this))
 {
@@ -42,7 +42,7 @@ void TEntryFileDialog::btnWriteExampleClick()
     const QString shown = QDir::toNativeSeparators(fileName);
     bool written = false;
     try {
-        written = WriteEntryExample(m_programDirectory, fileName);
+        written = WriteEntryExample(m_program, fileName);
     } catch (const KorventError &error) {
         MessageBoxSink(this).error(error.message());
         return;

@@ -4,6 +4,7 @@
 // file's columns described below it and a button that writes the example
 // file to look at or to fill in.
 
+#include "base/ProgramFiles.h"
 #include "base/ui/TextFileDialog.h"
 
 class QLabel;
@@ -14,14 +15,14 @@ class TEntryFileDialog : public TOpenTextFileDialog
     Q_OBJECT
 
 public:
-    TEntryFileDialog(const QString &programDirectory, const FileQuestion &question, QWidget *parent = nullptr);
+    TEntryFileDialog(const ProgramFiles &program, const FileQuestion &question, QWidget *parent = nullptr);
 
     // Writes the example as import-example.csv into the folder the dialog
     // shows and selects it there; says where, or why it could not.
     void btnWriteExampleClick();
 
 private:
-    QString m_programDirectory;
+    ProgramFiles m_program;
     QLabel *lFormat;
     QPushButton *btnWriteExample;
 };

@@ -59,12 +59,12 @@ void TfChooseSelect::clbCheckListDblClick()
     InvertCheckListTicks(clbCheckList);
 }
 
-void CheckData(QWidget *parent, const QString &eventDirectory, const QString &programDirectory, const ClassTree &classTree)
+void CheckData(QWidget *parent, const QString &eventDirectory, const ProgramFiles &program, const ClassTree &classTree)
 {
     // A name that is not there is answered with "No file".
     const QString fileName = ChooseFileName(parent, {.kind = FileQuestion::AnyFileToOpen,
                                                      .caption = QObject::tr("Open file"),
-                                                     .start = DataCheckRuleFileName(programDirectory),
+                                                     .start = DataCheckRuleFileName(program),
                                                      .filters = QObject::tr("KVTCheck (*.kvchk)"),
                                                      .defaultSuffix = QStringLiteral("kvchk"),
                                                      .objectName = QStringLiteral("OpenDialog1")});

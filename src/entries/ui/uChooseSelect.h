@@ -3,6 +3,7 @@
 // "Check Data": the choice of checks from a rule file, and the command that
 // runs them and shows the findings in a text window.
 
+#include "base/ProgramFiles.h"
 #include "store/ClassTable.h"
 
 #include <QDialog>
@@ -31,9 +32,9 @@ private:
     void clbCheckListDblClick();
 };
 
-// Asks for the rule file (common/checklist.kvchk offered), lets the operator
+// Asks for the rule file (the program's checklist.kvchk offered), lets the operator
 // choose the checks, runs the ticked ones on the event's database off the
 // window thread and shows their findings, or "No errors". A missing file is
 // reported as "No file" + its name and nothing is checked. A rejected
 // statement raises KorventError.
-void CheckData(QWidget *parent, const QString &eventDirectory, const QString &programDirectory, const ClassTree &classTree);
+void CheckData(QWidget *parent, const QString &eventDirectory, const ProgramFiles &program, const ClassTree &classTree);

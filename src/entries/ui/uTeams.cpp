@@ -384,7 +384,7 @@ void TfTeams::showEvent(QShowEvent *event)
 void TfTeams::fillPickLists()
 {
     const auto setup = m_setup.snapshot();
-    m_countries->setItems(CountryPickList(LoadCountryList(CountryListFileName(m_location.programDirectory))));
+    m_countries->setItems(CountryPickList(LoadCountryList(CountryListFileName(m_location.program))));
     m_classes->setItems(ClassPickList(setup->classTree));
     m_extraClasses->setItems(ExtraClassPickList(setup->settings.extraClasses));
 }
@@ -405,7 +405,7 @@ void TfTeams::CheckData1Click()
     if (!storeEdits())
         return;
     showAllTeams();
-    CheckData(this, m_location.eventDirectory, m_location.programDirectory, m_setup.snapshot()->classTree);
+    CheckData(this, m_location.eventDirectory, m_location.program, m_setup.snapshot()->classTree);
 }
 
 bool TfTeams::storeEdits()
@@ -572,7 +572,7 @@ void TfTeams::Results1Click()
 
 void TfTeams::Import1Click()
 {
-    TEntryFileDialog dialog(m_location.programDirectory,
+    TEntryFileDialog dialog(m_location.program,
                             {.caption = tr("Import teams from file"),
                              .start = m_location.eventDirectory + QStringLiteral("import.csv"),
                              .filters = tr("All files (*.*);;CSV files (*.csv);;Text files (*.txt)"),

@@ -19,12 +19,14 @@ int main(int argc, char *argv[])
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Korvent (KVT)"));
+    // The desktop finds the menu entry and icon of the windows by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.korvent.Korvent"));
 
     EventLocation location;
     std::unique_ptr<TdmData> data;
     std::unique_ptr<SharedEventSetup> setup;
     try {
-        location = StartupSequence::settle(QDir::currentPath(), app.arguments().mid(1), [](const QString &proposed) {
+        location = StartupSequence::settle(ProgramFiles::ofThisProgram(), app.arguments().mid(1), [](const QString &proposed) {
             TfStartForm startForm(proposed);
             const bool confirmed = startForm.exec() == QDialog::Accepted;
             return StartWindowAnswer{startForm.eventDirectory(), confirmed};

@@ -74,7 +74,7 @@ TfRogMain::TfRogMain(const EventLocation &location, TdmData &data, SharedEventSe
     , m_location(location)
     , m_data(data)
     , m_setup(setup)
-    , m_eventInfo(new TfEventInfo(location.eventDirectory, location.programDirectory, data, setup, this))
+    , m_eventInfo(new TfEventInfo(location.eventDirectory, location.program, data, setup, this))
     , m_teams(new TfTeams(location, data, setup, this))
     , m_editControls(new TfEditControls(location.eventDirectory, data, setup, this))
     , m_dataEditor(new TfDataEditor(location, data, this))

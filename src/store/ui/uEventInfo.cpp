@@ -139,11 +139,11 @@ int depthOf(const QTreeWidgetItem *item)
 
 } // namespace
 
-TfEventInfo::TfEventInfo(const QString &eventDirectory, const QString &programDirectory, TdmData &data,
+TfEventInfo::TfEventInfo(const QString &eventDirectory, const ProgramFiles &program, TdmData &data,
                          SharedEventSetup &shared, QWidget *parent)
     : QDialog(parent)
     , m_eventDirectory(eventDirectory)
-    , m_programDirectory(programDirectory)
+    , m_program(program)
     , m_data(data)
     , m_shared(shared)
 {
@@ -169,7 +169,8 @@ TfEventInfo::TfEventInfo(const QString &eventDirectory, const QString &programDi
     resize(860, 560);
 
     loadFiles();
-    m_countries->setCountries(LoadCountryList(CountryListFileName(m_programDirectory)));
+    m_countriesShown = LoadCountryList(CountryListFileName(m_program));
+    m_countries->setCountries(m_countriesShown);
 }
 
 QWidget *TfEventInfo::createSettingControl(const SettingDefinition &definition, QWidget *parent)
@@ -704,7 +705,12 @@ void TfEventInfo::save(const EventSettings &current)
         tree = ReadClassTreeFile(ClassTreeFileName(m_eventDirectory));
     else
         WriteClassTreeFile(ClassTreeFileName(m_eventDirectory), tree);
-    SaveCountryList(CountryListFileName(m_programDirectory), m_countries->countries());
+    // Only a changed list becomes the user's own: an unchanged one keeps
+    // following the list the program ships.
+    if (m_countries->countries() != m_countriesShown) {
+        SaveCountryList(OwnCountryListFileName(m_program), m_countries->countries());
+        m_countriesShown = m_countries->countries();
+    }
 
     m_shared.publish(EventSetup{saved, tree});
     // What other programs changed meanwhile is shown from now on.

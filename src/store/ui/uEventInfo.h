@@ -9,6 +9,8 @@
 // each edit to the database as it is made.
 
 #include "course/ui/ControlsPageHost.h"
+#include "base/ProgramFiles.h"
+#include "store/CountryList.h"
 #include "store/ClassTable.h"
 #include "store/EventSetup.h"
 #include "store/EventSettings.h"
@@ -36,7 +38,7 @@ class TfEventInfo : public QDialog, public ControlsPageHost
     Q_OBJECT
 
 public:
-    TfEventInfo(const QString &eventDirectory, const QString &programDirectory, TdmData &data, SharedEventSetup &shared,
+    TfEventInfo(const QString &eventDirectory, const ProgramFiles &program, TdmData &data, SharedEventSetup &shared,
                 QWidget *parent = nullptr);
 
     ClassTree classTree() const;
@@ -100,7 +102,7 @@ private:
     EventSettings shownSettings(const EventSettings &fallback);
 
     QString m_eventDirectory;
-    QString m_programDirectory;
+    ProgramFiles m_program;
     TdmData &m_data;
     SharedEventSetup &m_shared;
     QTreeWidget *tvClassList = nullptr;
@@ -119,4 +121,5 @@ private:
     // writes only what differs from it.
     EventSettings m_settingsShown;
     ClassTree m_treeShown;
+    CountryList m_countriesShown;
 };

@@ -87,7 +87,7 @@ struct ControlsPage : ::testing::Test
         program = folderOf(root) + QStringLiteral("program/");
         QDir().mkpath(event);
         data = std::make_unique<TdmData>(event);
-        window = std::make_unique<TfEventInfo>(event, program, *data, shared);
+        window = std::make_unique<TfEventInfo>(event, ProgramFiles::inProgramDirectory(program), *data, shared);
         window->show();
     }
 

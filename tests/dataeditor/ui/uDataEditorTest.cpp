@@ -50,7 +50,7 @@ struct DataEditorFixture : ::testing::Test
     TdmData data{folderOf(event)};
     EventLocation location = [this] {
         EventLocation l;
-        l.programDirectory = folderOf(program);
+        l.program = ProgramFiles::inProgramDirectory(folderOf(program));
         l.eventDirectory = folderOf(event);
         l.resultsDirectory = folderOf(event) + QStringLiteral("results/");
         l.confirmed = true;

@@ -64,7 +64,7 @@ struct CheckDataFixture : ::testing::Test
             }
             typeFileName(dialog, fileName);
         });
-        CheckData(&parent, folderOf(event), folderOf(program), {});
+        CheckData(&parent, folderOf(event), ProgramFiles::inProgramDirectory(folderOf(program)), {});
         return message;
     }
     QList<TfMDItekst *> textWindows() const { return parent.findChildren<TfMDItekst *>(); }
@@ -132,7 +132,7 @@ TEST_F(CheckDataFixture, RejectedStatementStopsTheCommandWithTheEngineMessage)
         typeFileName(dialog, QStringLiteral("broken.kvchk"));
     });
     try {
-        CheckData(&parent, folderOf(event), folderOf(program), {});
+        CheckData(&parent, folderOf(event), ProgramFiles::inProgramDirectory(folderOf(program)), {});
         FAIL();
     } catch (const KorventError &error) {
         EXPECT_EQ(error.message(), QStringLiteral("Check \"Broken\": no such column: nosuch (line 1, column 8)"));

@@ -66,11 +66,11 @@ struct TeamsWindowFixture : ::testing::Test
 
     void SetUp() override
     {
-        location.programDirectory = folderOf(dir);
+        location.program = ProgramFiles::inProgramDirectory(folderOf(dir));
         location.eventDirectory = folderOf(dir) + QStringLiteral("event/");
         location.confirmed = true;
         QDir().mkpath(location.eventDirectory);
-        writeFile(location.programDirectory + QStringLiteral("common/countrys.txt"), "EST=Estonia\r\nFIN=Finland\r\n");
+        writeFile(location.program.userFolder + QStringLiteral("countrys.txt"), "EST=Estonia\r\nFIN=Finland\r\n");
         data = std::make_unique<TdmData>(location.eventDirectory);
         EventSetup event;
         event.settings.eventDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
@@ -507,7 +507,7 @@ TEST_F(TeamsWindowFixture, ImportTeamsFromTheChosenFileAndEncoding)
 TEST_F(TeamsWindowFixture, ImportDialogDescribesTheColumnsAndWritesTheShippedExampleToImport)
 {
     const QByteArray example = readFile(QStringLiteral(KORVENT_SOURCE_DIR "/common/import-example.csv"));
-    writeFile(location.programDirectory + QStringLiteral("common/import-example.csv"), example);
+    writeFile(location.program.userFolder + QStringLiteral("import-example.csv"), example);
     const QString written = location.eventDirectory + QStringLiteral("import-example.csv");
     open();
     QString format;
@@ -573,7 +573,7 @@ TEST_F(TeamsWindowFixture, NumberTeamsGivesTheChosenClassNumbersAndSaysWhich)
 
 TEST_F(TeamsWindowFixture, CheckDataRunsTheShippedChecksOnAllTeams)
 {
-    writeFile(location.programDirectory + QStringLiteral("common/checklist.kvchk"),
+    writeFile(location.program.userFolder + QStringLiteral("checklist.kvchk"),
               readFile(QStringLiteral(KORVENT_SOURCE_DIR "/common/checklist.kvchk")));
     runner(team(1, "Alpha", "H12"), "Lee", "101");
     runner(team(2, "Beta", "X9"), "Ray", "102");
@@ -592,7 +592,7 @@ TEST_F(TeamsWindowFixture, CheckDataRunsTheShippedChecksOnAllTeams)
         typeFileName(dialog, QStringLiteral("checklist.kvchk"));
     });
     action("CheckData1")->trigger();
-    EXPECT_EQ(preset, location.programDirectory + QStringLiteral("common/checklist.kvchk"));
+    EXPECT_EQ(preset, location.program.userFolder + QStringLiteral("checklist.kvchk"));
     EXPECT_EQ(checks.size(), 8);
     // The team filter is off; the findings stand in a text window.
     EXPECT_EQ(shownTeams(), QStringList({"Alpha", "Beta"}));

@@ -192,7 +192,7 @@ TEST(ReportViewer, ScreenshotOfTheStartListWithMembers)
     EventSetup setup = EventSetup::load(event);
     setup.settings.resultHeader = QStringLiteral(KORVENT_SOURCE_DIR "/common/header.htm");
     EventLocation location;
-    location.programDirectory = QStringLiteral(KORVENT_SOURCE_DIR "/");
+    location.program = ProgramFiles::inProgramDirectory(QStringLiteral(KORVENT_SOURCE_DIR "/"));
     location.eventDirectory = event;
     location.resultsDirectory = event + QStringLiteral("results/");
     ReportFileOutput output(location);

@@ -31,7 +31,7 @@ struct SharedEventWindow : ReadoutFixture
     {
         ReadoutFixture::SetUp();
         EventLocation location;
-        location.programDirectory = folderOf(dir);
+        location.program = ProgramFiles::inProgramDirectory(folderOf(dir));
         location.eventDirectory = folderOf(dir);
         location.resultsDirectory = folderOf(dir) + QStringLiteral("results/");
         location.confirmed = true;

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
@@ -45,7 +46,7 @@ struct EventInfoFixture : ::testing::Test
         data = std::make_unique<TdmData>(event);
     }
 
-    std::unique_ptr<TfEventInfo> open() { return std::make_unique<TfEventInfo>(event, program, *data, shared); }
+    std::unique_ptr<TfEventInfo> open() { return std::make_unique<TfEventInfo>(event, ProgramFiles::inProgramDirectory(program), *data, shared); }
 
     static void addClass(TfEventInfo &window, const QString &name, bool main)
     {
@@ -134,7 +135,7 @@ TEST_F(EventInfoFixture, AddingMainAndSubClassAndClosingPublishesThem)
     EXPECT_EQ(table[1].penaltyTime, 180'000);
     EXPECT_EQ(IniFile(event + QStringLiteral("setup.ini")).readString(QStringLiteral("fEventInfo"), QStringLiteral("leName")),
               QStringLiteral("Autumn Rogaine"));
-    EXPECT_EQ(readFile(CountryListFileName(program)), QByteArray("EST=Estonia\r\n"));
+    EXPECT_EQ(readFile(CountryListFileName(ProgramFiles::inProgramDirectory(program))), QByteArray("EST=Estonia\r\n"));
 }
 
 TEST_F(EventInfoFixture, RemovingEveryClassKeepsTheStoredTree)
@@ -654,4 +655,26 @@ TEST_F(EventInfoFixture, ClosingWritesOnlyWhatTheOperatorChangedAndKeepsOtherPro
                             [](const ClassNode &node) { return node.text.startsWith(QStringLiteral("M18<*>")); }));
     EXPECT_EQ(EventSettings::load(event).courseSetter, QStringLiteral("Mari Mets"));
     EXPECT_EQ(EventSettings::load(event).eventName, QStringLiteral("Öine rogain"));
+}
+
+TEST_F(EventInfoFixture, OnlyAChangedCountryListBecomesTheUsersOwnAndTheShippedOneStays)
+{
+    const ProgramFiles installed{program + QStringLiteral("config/setup.ini"), program + QStringLiteral("user/"),
+                                 program + QStringLiteral("common/"), QString()};
+    const QString own = installed.userFile(QStringLiteral("countrys.txt"));
+    auto window = std::make_unique<TfEventInfo>(event, installed, *data, shared);
+    window->show();
+    window->close();
+    EXPECT_FALSE(QFileInfo::exists(own)); // unchanged: it goes on following the shipped list
+
+    window->show();
+    CountryListModel *countries = window->countries();
+    countries->insertRows(countries->rowCount(), 1);
+    countries->setData(countries->index(1, 0), QStringLiteral("LAT"), Qt::EditRole);
+    countries->setData(countries->index(1, 1), QStringLiteral("Latvija"), Qt::EditRole);
+    window->close();
+    EXPECT_EQ(readFile(own), QByteArray("EST=Estonia\r\nLAT=Latvija\r\n"));
+    EXPECT_EQ(readFile(program + QStringLiteral("common/countrys.txt")), QByteArray("EST=Estonia\r\n"));
+    // Opened again, the user's own list is the one shown.
+    EXPECT_EQ(TfEventInfo(event, installed, *data, shared).countries()->countries().size(), 2u);
 }

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# package_test.sh BUILD_DIR VERSION: makes the package with cpack, lists it,
+# validates its desktop entry and AppStream data, and runs the unpacked
+# korvent-cli from an unrelated folder as an installed program.
+set -euo pipefail
+build=$1
+version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; fail "cpack"; }
+deb=("$work"/out/korvent_"$version"_*.deb)
+[ -f "${deb[0]}" ] || fail "no korvent_${version}_*.deb"
+echo "package: $(basename "${deb[0]}"), $(stat -c %s "${deb[0]}") bytes"
+
+dpkg-deb -c "${deb[0]}" | awk '{print $6}' | sed 's|^\./|/|' | sort >"$work/files"
+cat "$work/files"
+app=org.korvent.Korvent
+for file in /usr/bin/korvent /usr/bin/korvent-cli \
+  /usr/share/korvent/style.css /usr/share/korvent/style_p.css /usr/share/korvent/header.htm \
+  /usr/share/korvent/countrys.txt /usr/share/korvent/checklist.kvchk /usr/share/korvent/import-example.csv \
+  /usr/share/applications/$app.desktop /usr/share/metainfo/$app.metainfo.xml \
+  /usr/share/icons/hicolor/scalable/apps/$app.svg /usr/share/icons/hicolor/48x48/apps/$app.png \
+  /usr/share/icons/hicolor/256x256/apps/$app.png \
+  /usr/share/man/man1/korvent-cli.1.gz /usr/share/bash-completion/completions/korvent-cli; do
+  grep -qx "$file" "$work/files" || fail "$file is not in the package"
+done
+# Nothing of the build beside the programs: no tests, benchmarks, headers or libraries.
+if grep -v -e '/$' "$work/files" | grep -v -e '^/usr/bin/korvent\(-cli\)\?$' -e '^/usr/share/'; then
+  fail "files outside the installed layout"
+fi
+
+depends=$(dpkg-deb -f "${deb[0]}" Depends)
+echo "Depends: $depends"
+for library in libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libsqlite3-0 libc6; do
+  [[ ", $depends," == *", $library "* || ", $depends," == *", $library,"* ]] || fail "Depends lacks $library"
+done
+
+root=$work/root
+dpkg-deb -x "${deb[0]}" "$root"
+desktop-file-validate "$root/usr/share/applications/$app.desktop" || fail "desktop entry"
+appstreamcli validate --no-net --explain "$root/usr/share/metainfo/$app.metainfo.xml" || fail "AppStream data"
+file "$root/usr/share/icons/hicolor/48x48/apps/$app.png" | grep -q '48 x 48' || fail "48x48 icon"
+bash -n "$root/usr/share/bash-completion/completions/korvent-cli" || fail "completion script"
+# The manual page is the usage text: every command of it is there.
+manual=$(zcat "$root/usr/share/man/man1/korvent-cli.1.gz")
+for command in $("$root/usr/bin/korvent-cli" --help | sed -n '/^Commands:/,$p' | awk 'NR > 1 {print $1}'); do
+  grep -q "^$command\\b" <<<"$manual" || fail "the manual page lacks $command"
+done
+grep -qF "korvent-cli $("$root/usr/bin/korvent-cli" --version | cut -d' ' -f2-)" <<<"$manual" || fail "the manual page's version"
+
+# Installed: settings and the user's files in the home folder, the shipped
+# header and style sheets from the package, whatever the current folder.
+export HOME=$work/home XDG_CONFIG_HOME= XDG_DATA_HOME=
+mkdir -p "$work/elsewhere" "$work/event"
+cd "$work/elsewhere"
+"$root/usr/bin/korvent-cli" --event "$work/event" generate --teams 12 >/dev/null
+"$root/usr/bin/korvent-cli" --event "$work/event" calculate --all >/dev/null
+"$root/usr/bin/korvent-cli" --event "$work/event" report results-table >/dev/null
+grep -q '<table' "$work/event/results/results.htm" || fail "no results page"
+cmp -s "$work/event/results/style.css" "$root/usr/share/korvent/style.css" || fail "style sheet not from the package"
+# Plain text files end their lines with CR LF.
+tr -d '\r' <"$HOME/.config/korvent/setup.ini" | grep -qx "dir=$work/event" || fail "last event not in the user's configuration folder"
+[ -z "$(ls -A "$work/elsewhere")" ] || fail "files written into the current folder: $(ls -A "$work/elsewhere")"
+echo "ok"
