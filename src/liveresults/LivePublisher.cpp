@@ -49,7 +49,7 @@ QString teamPath(qint64 number)
 // The organiser's style sheet of the web results when there is one, else the program's.
 QByteArray reportStyleSheet(const EventLocation &location)
 {
-    for (const QString &name : QStringList{location.eventDirectory + QStringLiteral("web/style.css"), location.programDirectory + QStringLiteral("common/style.css")}) {
+    for (const QString &name : QStringList{location.eventDirectory + QStringLiteral("web/style.css"), location.program.file(QStringLiteral("style.css"))}) {
         QFile file(name);
         if (file.open(QIODevice::ReadOnly))
             return file.readAll();

@@ -38,7 +38,7 @@ struct LiveResultsFixture : ReadoutFixture
     void startLive()
     {
         EventLocation location;
-        location.programDirectory = QStringLiteral(KORVENT_SOURCE_DIR "/");
+        location.program = ProgramFiles::inProgramDirectory(QStringLiteral(KORVENT_SOURCE_DIR "/"));
         location.eventDirectory = folderOf(dir);
         live = std::make_unique<LiveResults>(location, shared, [this](const QString &message) { problems.append(message); });
         live->start(QHostAddress::LocalHost, 0);

@@ -42,7 +42,7 @@ struct ServerWindowFixture : EventDatabaseFixture
         shared.publish(setup);
         EventLocation location;
         location.eventDirectory = folderOf(dir);
-        location.programDirectory = QStringLiteral(KORVENT_SOURCE_DIR "/");
+        location.program = ProgramFiles::inProgramDirectory(QStringLiteral(KORVENT_SOURCE_DIR "/"));
         window = std::make_unique<TfServerMain>(location, shared);
         window->show();
     }
