@@ -24,7 +24,7 @@ ReadoutProcessor::ReadoutProcessor(const QString &eventDirectory, const SharedEv
     : m_data(std::make_unique<TdmData>(eventDirectory))
     , m_setup(setup)
 {
-    m_data->connection().waitPromptlyForOtherPrograms();
+    m_data->connection().giveWayToWaitingPrograms();
 }
 
 ReadoutProcessor::~ReadoutProcessor() = default;
