@@ -298,8 +298,9 @@ int main(int argc, char *argv[])
         std::thread worker;
         const StationRun run = runStationsWhile(server.port(), readouts, clients, done, [&] {
             worker = std::thread([&] {
-                // As the window's long work does.
-                Platform::lowerThreadPriority();
+                // At the usual priority, as the window runs a calculation: a
+                // thread that takes the writer lock must never be lowered, or
+                // the readouts wait for it while it waits for a core.
                 TdmData data(event);
                 QuietSink quiet;
                 StopWhen stop(done);

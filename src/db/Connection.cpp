@@ -1,5 +1,7 @@
 #include "db/Connection.h"
 
+#include "db/WaitingWriterSign.h"
+
 #include "base/GuardedFiles.h"
 #include "base/KorventError.h"
 
@@ -23,12 +25,16 @@ namespace db {
 // The writer lock of one file, shared by every connection of this process to it.
 struct WriterLock
 {
+    explicit WriterLock(const QString &databaseFile) : sign(databaseFile) {}
+
     QMutex mutex;
     // The thread that holds the mutex, so that it is told at once when it asks again.
     std::atomic<Qt::HANDLE> owner{nullptr};
     // The length of the write-ahead log, in pages, from which a committing
     // connection copies it back into the database.
     std::atomic<int> checkpointAt{0};
+    // Used by the holder of the mutex only.
+    WaitingWriterSign sign;
 };
 
 namespace {
@@ -54,21 +60,34 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(Database)
 };
 
-// How a prompt writer waits for another program's write lock. SQLite's own
-// busy handler sleeps 1, 2, 5, 10 ... up to 100 ms between tries: a readout
-// that met another program's short write (the calculation's batches leave the
-// lock free most of the time) slept on long after the lock was free, and the
-// readouts queued behind it with it. Short even naps cost a lock try each.
+// How a writer waits for another program's write lock. SQLite's own busy
+// handler sleeps 1, 2, 5, 10 ... up to 100 ms between tries: a readout that
+// met another program's short write slept on long after the lock was free,
+// and the readouts queued behind it; a calculation beside readouts at full
+// speed found the lock free at none of its tries. Short even naps cost a
+// lock try each. A writer other than a readout raises the sign meanwhile, so
+// that the readouts of other programs let it in.
+struct LockWait
+{
+    QElapsedTimer since;
+    WaitingWriterSign *sign = nullptr; // none: a readout
+};
+
 int napUntilFree(void *waiting, int tries)
 {
-    auto &since = *static_cast<QElapsedTimer *>(waiting);
+    auto &wait = *static_cast<LockWait *>(waiting);
     if (tries == 0)
-        since.start();
-    if (since.elapsed() >= busyTimeoutMs)
+        wait.since.start();
+    if (wait.since.elapsed() >= busyTimeoutMs)
         return 0;
+    if (wait.sign)
+        wait.sign->raise();
     QThread::usleep(500);
     return 1;
 }
+
+// How long a readout leaves the lock to another program's waiting writer at most.
+constexpr int giveWayMs = 10;
 
 QString replacedMessage(const QString &replacedFile)
 {
@@ -84,7 +103,7 @@ WriterLock *writerLockOf(const QString &fileName)
     QMutexLocker lock(&registryLock);
     std::unique_ptr<WriterLock> &entry = locks[key];
     if (!entry)
-        entry = std::make_unique<WriterLock>();
+        entry = std::make_unique<WriterLock>(key);
     return entry.get();
 }
 
@@ -353,12 +372,15 @@ void Connection::begin()
     try {
         // IMMEDIATE takes SQLite's write lock at once, so a writer of another
         // process waits on the busy timeout at the start instead of failing half-way.
-        QElapsedTimer waiting;
-        if (m_waitsPromptly)
-            sqlite3_busy_handler(nativeHandle(), napUntilFree, &waiting);
+        LockWait waiting;
+        if (m_givesWay)
+            m_writerLock->sign.giveWay(giveWayMs);
+        else
+            waiting.sign = &m_writerLock->sign;
+        sqlite3_busy_handler(nativeHandle(), napUntilFree, &waiting);
         const auto usualWaits = qScopeGuard([this] {
-            if (m_waitsPromptly)
-                sqlite3_busy_timeout(nativeHandle(), busyTimeoutMs);
+            m_writerLock->sign.lower();
+            sqlite3_busy_timeout(nativeHandle(), busyTimeoutMs);
         });
         exec(QStringLiteral("BEGIN IMMEDIATE"));
         m_writing.start();

@@ -84,11 +84,13 @@ public:
     // from its BEGIN to the end of its COMMIT.
     qint64 lastWriteNs() const { return m_lastWriteNs; }
 
-    // A writer that must not wait long (a readout: the station waits for
-    // its reply) tries another program's write lock again every half
-    // millisecond instead of sleeping up to 100 ms between tries as SQLite
-    // does; other writers keep SQLite's waits and so leave the lock to it.
-    void waitPromptlyForOtherPrograms() { m_waitsPromptly = true; }
+    // A writer that must not wait long and writes briefly (a readout: the
+    // station waits for its reply) lets a writer of another program that is
+    // waiting for the write lock go first, for a few milliseconds at most
+    // (WaitingWriterSign). Every writer tries another program's write lock
+    // again every half millisecond instead of sleeping up to 100 ms between
+    // tries as SQLite does.
+    void giveWayToWaitingPrograms() { m_givesWay = true; }
 
     // The engine's version text, e.g. "3.40.1".
     QString engineVersion();
@@ -127,7 +129,7 @@ private:
     // polling in SQLite's busy handler.
     WriterLock *m_writerLock;
     bool m_holdsWriterLock = false;
-    bool m_waitsPromptly = false;
+    bool m_givesWay = false;
     // Pages in the write-ahead log after this connection's last commit.
     int m_walPages = 0;
     QElapsedTimer m_writing;

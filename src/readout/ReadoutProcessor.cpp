@@ -24,7 +24,7 @@ ReadoutProcessor::ReadoutProcessor(const QString &eventDirectory, const SharedEv
     : m_data(std::make_unique<TdmData>(eventDirectory))
     , m_setup(setup)
 {
-    m_data->connection().waitPromptlyForOtherPrograms();
+    m_data->connection().giveWayToWaitingPrograms();
 }
 
 ReadoutProcessor::~ReadoutProcessor() = default;
@@ -53,19 +53,30 @@ ReadoutResult ReadoutProcessor::ProcessReadout(const QString &text)
     if (!record)
         return refused(QStringLiteral("Wrong parameters"));
     db::Connection &connection = m_data->connection();
-    // The runner and team are read inside the transaction that stores the
-    // rows: a runner moved to another team or deleted meanwhile is never
-    // written for. A refusal leaves it without a change.
+    const EventSettings settings = m_setup.snapshot()->settings;
+    const auto compute = [&](const ReadoutOwner &owner) { return ComputeReadout(*record, owner.teamClass, m_course, settings); };
+    // Worked out before the transaction from the runner and team as they are
+    // now, so that the writer lock is held only to look at them again and
+    // write: the other stations' readouts wait for it.
+    const ReadoutOwner before = FindReadoutOwner(connection, record->chip);
+    std::optional<ComputedReadout> computed;
+    if (before.refusal.isEmpty())
+        computed = compute(before);
+    // The runner and team are read again inside the transaction that stores
+    // the rows: a runner moved to another team or deleted meanwhile is never
+    // written for, and a team moved to another class is worked out again. A
+    // refusal leaves it without a change.
     db::Transaction transaction(connection);
     const ReadoutOwner owner = FindReadoutOwner(connection, record->chip);
     if (!owner.refusal.isEmpty())
         return refused(owner.refusal);
-    const ComputedReadout computed = ComputeReadout(*record, owner.teamClass, m_course, m_setup.snapshot()->settings);
-    if (!computed.refusal.isEmpty())
-        return refused(computed.refusal);
-    StoreReadout(connection, owner, computed);
+    if (!(owner == before))
+        computed = compute(owner);
+    if (!computed->refusal.isEmpty())
+        return refused(computed->refusal);
+    StoreReadout(connection, owner, *computed);
     transaction.commit();
-    return {ReadoutReplyText(*record, owner, computed), QStringLiteral("Z 0"), owner.teamId};
+    return {ReadoutReplyText(*record, owner, *computed), QStringLiteral("Z 0"), owner.teamId};
 }
 
 QString ReadoutProcessor::replacedFileMessage() const

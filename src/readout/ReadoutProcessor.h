@@ -34,7 +34,9 @@ public:
     QString EventInfoReply(const QString &argument) const;
     // "s": parse the record (ParseReadoutRecord), find its runner and team
     // (FindReadoutOwner), work out rows and score (ComputeReadout) and store
-    // them (StoreReadout), all in one transaction, and reply (ReadoutReplyText).
+    // them (StoreReadout) in one transaction, and reply (ReadoutReplyText).
+    // The work is done before the transaction and kept when the runner and
+    // team read again inside it are as they were.
     // A refusal changes nothing. Raises KorventError
     // for a malformed record (a punch count above 193, more than 601 fields)
     // or a failure while working out or storing; nothing is then changed.

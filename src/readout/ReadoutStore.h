@@ -21,6 +21,8 @@ struct ReadoutOwner
     QString teamClass;
     QString teamName;
     QVariant rentChip; // null when unset
+
+    bool operator==(const ReadoutOwner &) const = default;
 };
 
 // The first runner with this chip number and that runner's team.

@@ -427,9 +427,9 @@ CalculationSummary TeamCalculation::CalculateAllTeams(bool all, WorkProgress &pr
         }
         const qint64 workedNs = worked.nsecsElapsed() - waitedNs;
         // While readouts come in, the writer lock is left free several times
-        // as long as it was held: they come first, and a writer of another
-        // process, polling for the lock with growing sleeps, would not get it
-        // between two batches taken back at once.
+        // as long as it was held: they come first, and a readout of another
+        // process, polling for the lock every half millisecond, would not get
+        // it between two batches taken back at once.
         if (othersWrite)
             std::this_thread::sleep_for(std::chrono::nanoseconds(heldNs * giveWayFactor));
         next = end;

@@ -3,9 +3,17 @@
 
 #include "ServeProcess.h"
 
+#include "base/MessageSink.h"
+#include "base/WorkProgress.h"
+#include "scoring/TeamCalculation.h"
+#include "store/EventSetup.h"
 #include "store/uData.h"
 
+#include <QElapsedTimer>
+#include <QSemaphore>
 #include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -33,7 +41,103 @@ int punchesOfChip(TdmData &data, const QString &chip)
         .toInt();
 }
 
+// What the calculation stores on every team row, the time of the calculation aside.
+QStringList teamResults(TdmData &data)
+{
+    QStringList rows;
+    QSqlQuery query = data.connection().exec(
+        QStringLiteral("SELECT id, status, rtime, start, finis, points, penalty, result, inCenter FROM team ORDER BY id"));
+    while (query.next()) {
+        QStringList values;
+        for (int i = 0; i < 9; ++i)
+            values.append(query.value(i).toString());
+        rows.append(values.join(u'|'));
+    }
+    return rows;
+}
+
+struct QuietSink : MessageSink
+{
+    void error(const QString &) override {}
+    void warning(const QString &) override {}
+};
+
+// Stops the run between teams after half a minute (a few seconds are
+// enough): a run starved of the write lock fails the test instead of hanging it.
+struct GivesUpAfterHalfAMinute : WorkProgress
+{
+    QElapsedTimer clock;
+    GivesUpAfterHalfAMinute() { clock.start(); }
+    void step(const QString &, qint64, qint64) override {}
+    bool cancelled() const override { return clock.elapsed() > 30'000; }
+};
+
 } // namespace
+
+TEST(ServeSharedFile, ACalculationInAnotherProgramFinishesBesideStationsAtFullSpeedAndDecidesEveryTeamFromItsRows)
+{
+    QTemporaryDir program;
+    const QString event = folderOf(program) + QStringLiteral("event/");
+    QDir().mkpath(event);
+    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "generate", "--teams", "1000"}).exitCode, 0);
+    ServeProcess serve(program.path(), folderOf(program) + QStringLiteral("serve.log"), {"--max-connections", "10"});
+    ASSERT_NE(serve.port, 0);
+
+    // Each station reads its chips out again and again, each time with the
+    // same punches: every readout commits between some batch's reads and its
+    // write, and yet the teams' results do not depend on which came first.
+    constexpr int stations = 10;
+    constexpr int chipsEach = 10;
+    // A card of 40 punches, one at each control, two minutes apart from 10:00.
+    QByteArray punches;
+    for (int unit = 31; unit <= 70; ++unit)
+        punches += ';' + QByteArray::number(unit) + ';' + QByteArray::number(36'000 + (unit - 30) * 120);
+    std::atomic<bool> done{false};
+    std::atomic<int> readouts{0};
+    std::atomic<int> refused{0};
+    QSemaphore firstRound;
+    std::vector<std::thread> threads;
+    for (int s = 0; s < stations; ++s)
+        threads.emplace_back([&, s] {
+            Station station(serve.port);
+            if (exchange(station.socket, "si\r\n") != "OK\r\n")
+                ++refused;
+            for (int round = 0; round == 0 || (!done && refused == 0); ++round) {
+                for (int k = 0; k < chipsEach; ++k) {
+                    const QString chip = QString::number(100'001 + s * chipsEach + k);
+                    const QByteArray request = "s " + chip.toLatin1() + ";0;0;5430000;8;40" + punches + "\r\n";
+                    if (!exchange(station.socket, request).startsWith("S " + chip.toLatin1() + ';'))
+                        ++refused;
+                    ++readouts;
+                }
+                if (round == 0)
+                    firstRound.release();
+            }
+        });
+    firstRound.acquire(stations);
+
+    TdmData data(event);
+    QuietSink quiet;
+    const auto setup = std::make_shared<const EventSetup>(EventSetup::load(event));
+    GivesUpAfterHalfAMinute progress;
+    const int readoutsBefore = readouts;
+    const CalculationSummary summary = TeamCalculation(data, setup, quiet).CalculateAllTeams(true, progress);
+    const int readoutsMeanwhile = readouts - readoutsBefore;
+    done = true;
+    for (std::thread &thread : threads)
+        thread.join();
+    serve.process.terminate();
+    ASSERT_TRUE(serve.process.waitForFinished(10'000));
+
+    EXPECT_FALSE(summary.cancelled) << "the calculation made " << summary.calculated << " teams of 1000 in half a minute";
+    EXPECT_EQ(summary.calculated, 1000);
+    EXPECT_EQ(refused, 0);
+    EXPECT_GT(readoutsMeanwhile, stations) << "the stations went on while the calculation ran";
+    // Every team as a calculation with nothing else running works it out.
+    const QStringList stored = teamResults(data);
+    TeamCalculation(data, setup, quiet).CalculateAllTeams(true);
+    EXPECT_EQ(stored, teamResults(data));
+}
 
 TEST(ServeSharedFile, ReadoutsAndOtherProcessesRowsSurviveAKill)
 {

@@ -352,7 +352,7 @@ TEST(Connection, APromptWriterWaitsForAnotherProgramsWriteAndKeepsTheUsualTimeou
     int timeout = 0;
     std::thread writer([&] {
         db::Connection prompt(file);
-        prompt.waitPromptlyForOtherPrograms();
+        prompt.giveWayToWaitingPrograms();
         db::Transaction transaction(prompt);
         prompt.exec(QStringLiteral("INSERT INTO t VALUES (2)"));
         transaction.commit();

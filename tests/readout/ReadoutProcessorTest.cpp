@@ -4,6 +4,10 @@
 #include "readout/ReadoutProcessor.h"
 #include "base/KorventError.h"
 
+#include <QSemaphore>
+#include <QThread>
+#include <thread>
+
 namespace {
 
 struct ProcessorFixture : ReadoutFixture
@@ -215,4 +219,37 @@ TEST_F(ProcessorFixture, EventInformation)
     setup.settings.firstStart = std::chrono::hours(99) + std::chrono::minutes(59) + std::chrono::seconds(59);
     publish();
     EXPECT_TRUE(processor->EventInfoReply(QStringLiteral("x")).endsWith(QStringLiteral(";Summer Rogaine;359999;10;O;")));
+}
+
+TEST_F(ProcessorFixture, AChangeCommittedWhileTheReadoutWaitsForTheLockDecidesIt)
+{
+    // The readout works out its rows before its transaction, while another
+    // connection holds the writer lock with a change it commits later.
+    const qint64 otherTeam = insertRow(*data, QStringLiteral("team"), {{"number", 13}, {"name", "Team 13"}, {"class", "A"}});
+    const struct { const char *name; const char *change; QVariantList values; const char *reply; } cases[] = {
+        {"the runner moved to another team", "UPDATE runner SET team_id=? WHERE id=?", {otherTeam, runnerId},
+         "S 8001234;4320000;5430000;1110000;1;13;Ann;Lee;A;Team 13;False;3;"},
+        {"the team moved to a class without a start", "UPDATE team SET class='B' WHERE id=?", {otherTeam},
+         "E \"No course/class description for runner\""},
+        {"the runner deleted", "DELETE FROM runner WHERE id=?", {runnerId}, "E \"Wrong chip nr\""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QSemaphore holding;
+        std::thread other([&] {
+            TdmData otherData(folderOf(dir));
+            db::Transaction transaction(otherData.connection());
+            holding.release();
+            QThread::msleep(200);
+            otherData.connection().exec(QLatin1String(c.change), c.values);
+            transaction.commit();
+        });
+        holding.acquire();
+        const QString reply = readout(exampleRecord);
+        EXPECT_TRUE(reply.startsWith(QLatin1String(c.reply))) << reply.toStdString();
+        other.join();
+        // Only the first case stores, for the team the runner is in by then.
+        EXPECT_EQ(punchRows(QStringLiteral("team_id=%1").arg(teamId)), 0);
+        EXPECT_EQ(punchRows(QStringLiteral("team_id=%1 AND runner_id=%2").arg(otherTeam).arg(runnerId)), 4);
+    }
 }
