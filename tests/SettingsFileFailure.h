@@ -21,3 +21,13 @@ inline QString settingsFileFailure(const QString &eventDirectory, const char *ke
     const QString &message = kept->message;
     return message.startsWith(prefix) ? message.mid(prefix.size()) : message;
 }
+
+// Gives `settings` the setting as loaded from setup.ini holding this text,
+// the other settings left as they are; returns what is said of the text.
+inline QString takeSettingFromFile(EventSettings &settings, const QString &eventDirectory, const char *key, const QString &text)
+{
+    const QString failure = settingsFileFailure(eventDirectory, key, text);
+    const EventSettings loaded = EventSettings::load(eventDirectory);
+    std::visit([&](auto member) { settings.*member = loaded.*member; }, FindSetting(QLatin1String(key))->member);
+    return failure;
+}
