@@ -5,7 +5,6 @@
 #include "base/TextFile.h"
 
 #include <QCoreApplication>
-#include <QLocale>
 
 IniFile::IniFile(const QString &fileName)
     : m_fileName(fileName)
@@ -79,22 +78,6 @@ qint64 IniFile::readInteger(const QString &section, const QString &key, qint64 d
     return ok ? value : defaultValue;
 }
 
-bool IniFile::readBool(const QString &section, const QString &key, bool defaultValue) const
-{
-    return readInteger(section, key, defaultValue ? 1 : 0) != 0;
-}
-
-QDateTime IniFile::readDateTime(const QString &section, const QString &key, const QDateTime &defaultValue) const
-{
-    const QString text = readString(section, key).trimmed();
-    QDateTime value = QDateTime::fromString(text, dateTimeFormat());
-    if (!value.isValid())
-        value = QLocale::system().toDateTime(text, Platform::shortDateFormat() + u' ' + Platform::longTimeFormat());
-    if (!value.isValid())
-        value = QLocale::system().toDateTime(text, Platform::shortDateFormat());
-    return value.isValid() ? value : defaultValue;
-}
-
 QString IniFile::dateTimeFormat()
 {
     return QStringLiteral("yyyy-MM-dd HH:mm:ss");
@@ -108,6 +91,47 @@ QStringList IniFile::keys(const QString &section) const
             if (!entry.key.isEmpty())
                 result.append(entry.key);
     return result;
+}
+
+QStringList IniFile::ignoredLines(const QString &section) const
+{
+    QStringList lines;
+    const Section *first = findSection(section);
+    if (!first)
+        return lines;
+    const auto lineOf = [](const Entry &entry) { return entry.key.isEmpty() ? entry.value : entry.key + u'=' + entry.value; };
+    QStringList seen;
+    for (const Entry &entry : first->entries) {
+        if (entry.key.isEmpty())
+            continue;
+        if (seen.contains(entry.key, Qt::CaseInsensitive))
+            lines.append(lineOf(entry));
+        else
+            seen.append(entry.key);
+    }
+    for (const Entry &entry : first->kept)
+        lines.append(lineOf(entry));
+    for (const Section &other : m_sections) {
+        if (&other == first || other.name.compare(section, Qt::CaseInsensitive) != 0)
+            continue;
+        lines.append(u'[' + other.name + u']');
+        for (const Entry &entry : other.entries)
+            lines.append(lineOf(entry));
+    }
+    return lines;
+}
+
+QString IniFile::notTextMessage(const char *doing) const
+{
+    return QCoreApplication::translate("IniFile", "Cannot %1 %2: it is not a text file in %3 (it is UTF-16 or binary); "
+                                                  "save it as %3 text or remove it")
+        .arg(QCoreApplication::translate("IniFile", doing), m_fileName, Platform::textEncoding());
+}
+
+void IniFile::requireText() const
+{
+    if (m_notText)
+        throw KorventError(notTextMessage(QT_TRANSLATE_NOOP("IniFile", "read")));
 }
 
 void IniFile::writeString(const QString &section, const QString &key, const QString &value)
@@ -134,18 +158,30 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
 
 void IniFile::eraseSection(const QString &section)
 {
-    if (std::erase_if(m_sections, [&](const Section &s) {
-            return !s.name.isEmpty() && s.name.compare(section, Qt::CaseInsensitive) == 0;
-        }) > 0)
+    const Section *found = findSection(section);
+    if (!found)
+        return;
+    Section &erased = const_cast<Section &>(*found);
+    std::vector<Entry> kept = std::move(erased.kept);
+    QStringList seen;
+    for (Entry &entry : erased.entries) {
+        if (entry.key.isEmpty())
+            continue;
+        if (seen.contains(entry.key, Qt::CaseInsensitive))
+            kept.push_back(std::move(entry));
+        else
+            seen.append(entry.key);
+    }
+    if (!erased.entries.empty())
         m_modified = true;
+    erased.entries.clear();
+    erased.kept = std::move(kept);
 }
 
 void IniFile::save() const
 {
     if (m_notText && m_modified)
-        throw KorventError(QCoreApplication::translate("IniFile", "Cannot write %1: it is not a text file in %2 (it is UTF-16 or binary); "
-                                                                  "save it as %2 text or remove it")
-                               .arg(m_fileName, Platform::textEncoding()));
+        throw KorventError(notTextMessage(QT_TRANSLATE_NOOP("IniFile", "write")));
     QByteArray bytes;
     const auto append = [&bytes](const QByteArray &read, const QString &text) {
         if (!read.isEmpty()) {
@@ -159,8 +195,9 @@ void IniFile::save() const
     for (const Section &section : m_sections) {
         if (!section.name.isEmpty())
             append(section.header, u'[' + section.name + u']');
-        for (const Entry &entry : section.entries)
-            append(entry.bytes, entry.key.isEmpty() ? entry.value : entry.key + u'=' + entry.value);
+        for (const std::vector<Entry> *entries : {&section.entries, &section.kept})
+            for (const Entry &entry : *entries)
+                append(entry.bytes, entry.key.isEmpty() ? entry.value : entry.key + u'=' + entry.value);
     }
     WriteFileBytes(m_fileName, bytes);
 }

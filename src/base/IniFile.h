@@ -4,7 +4,8 @@
 // key=value lines, CR LF, in the program's text encoding. Values are kept
 // verbatim (no quoting, no list splitting); section and key names match
 // without regard to letter case. Lines that are not changed are written back
-// byte for byte, whatever they hold.
+// byte for byte, whatever they hold. Only the first of a repeated section or of
+// a repeated key in a section is read; the others are kept, never deleted.
 
 #include <QDateTime>
 #include <QString>
@@ -23,16 +24,20 @@ public:
     QString readString(const QString &section, const QString &key, const QString &defaultValue = QString()) const;
     // An unreadable number gives the default.
     qint64 readInteger(const QString &section, const QString &key, qint64 defaultValue) const;
-    bool readBool(const QString &section, const QString &key, bool defaultValue) const;
-    // Accepts "YYYY-MM-DD HH:MM:SS" and the regional short date + long time
-    // form; anything else gives the default.
-    QDateTime readDateTime(const QString &section, const QString &key, const QDateTime &defaultValue) const;
     QStringList keys(const QString &section) const;
+    // The lines of the section that are not read: a key repeated, a section
+    // repeated (its header and every line of it).
+    QStringList ignoredLines(const QString &section) const;
+    // Raises KorventError when the file is not text in the program's encoding
+    // (UTF-16, binary): what it holds cannot be read, and defaults would
+    // silently stand for it.
+    void requireText() const;
     // "YYYY-MM-DD HH:MM:SS": how the program writes a date-time into a file of settings.
     static QString dateTimeFormat();
 
     // Raises KorventError for a line break in the section, key or value: a line holds one entry.
     void writeString(const QString &section, const QString &key, const QString &value);
+    // Erases what is read of the section; its ignored lines stay, after what is written into it.
     void eraseSection(const QString &section);
 
     // A value was written that differs from the one read, or a section erased.
@@ -54,11 +59,13 @@ private:
         QString name;
         QByteArray header; // the [name] line as read
         std::vector<Entry> entries;
+        std::vector<Entry> kept; // ignored lines of an erased section, written after the entries
     };
 
     const Section *findSection(const QString &name) const;
     Section &sectionForWriting(const QString &name);
     const Entry *findEntry(const QString &section, const QString &key) const;
+    QString notTextMessage(const char *doing) const;
 
     QString m_fileName;
     bool m_modified = false;

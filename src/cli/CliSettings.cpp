@@ -44,12 +44,10 @@ int CliSettingsCommand(CliContext &context, const QStringList &arguments)
     }
     const EventSettings settings = EventSettings::load(eventDirectory);
     StderrSink messages;
-    for (const SettingDefinition &definition : SettingDefinitions()) {
-        const auto kept = settings.unreadable.find(QString::fromLatin1(definition.key));
-        context.out << definition.key << '=' << (kept != settings.unreadable.end() ? kept->second.text : SettingText(settings, definition)) << '\n';
-        if (kept != settings.unreadable.end())
-            messages.warning(kept->second.message);
-    }
+    for (const SettingDefinition &definition : SettingDefinitions())
+        context.out << definition.key << '=' << SettingText(settings, definition) << '\n';
+    for (const QString &warning : settings.warnings())
+        messages.warning(warning);
     return 0;
 }
 

@@ -26,12 +26,13 @@ QString CourseMapFileName(const EventSettings &settings, const QString &eventDir
 
 QString SaveCourseMapFile(TdmData &data, const EventSettings &settings, const QString &eventDirectory)
 {
+    const QString key = QString::fromLatin1(SettingOf(&EventSettings::mapFileName).key);
     if (settings.mapFileName.isEmpty())
-        throw KorventError(Texts::tr("Setting eMap_Filename is empty: the course picture would have no file name"));
+        throw KorventError(Texts::tr("Setting %1 is empty: the course picture would have no file name").arg(key));
     // "base" + a name with a separator would lead through any folder named base... out of the event folder.
     if (settings.mapFileName.contains(u'/') || settings.mapFileName.contains(u'\\'))
-        throw KorventError(Texts::tr("Setting eMap_Filename \"%1\" is no plain file name: the course picture is written in the event folder")
-                               .arg(settings.mapFileName));
+        throw KorventError(Texts::tr("Setting %1 \"%2\" is no plain file name: the course picture is written in the event folder")
+                               .arg(key, settings.mapFileName));
     const CourseMap map = DrawCourseMap(data.connection(), settings, eventDirectory, settings.mapFileName, settings.mapOffsetX, settings.mapOffsetY);
 
     const QString fileName = CourseMapFileName(settings, eventDirectory);

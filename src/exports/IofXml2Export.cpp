@@ -49,7 +49,7 @@ void appendEvent(const XmlElement &root, const EventSettings &settings)
     event.appendTextElement(QStringLiteral("EventId"), QString());
     event.appendTextElement(QStringLiteral("Name"), settings.eventName);
     event.appendTextElement(QStringLiteral("EventClassificationId"), QString());
-    event.appendElement(QStringLiteral("StartDate")).appendTextElement(QStringLiteral("Date"), IsoDateText(settings.eventDate.date()));
+    event.appendElement(QStringLiteral("StartDate")).appendTextElement(QStringLiteral("Date"), IsoDateText(settings.eventDate->date()));
 }
 
 void appendTeam(const XmlElement &classResult, const XmlElement &courseData, const QString &className, const TeamRow &team,

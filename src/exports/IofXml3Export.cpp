@@ -50,12 +50,11 @@ SplitStatus splitStatus(int punchStatus)
 
 void appendStartTime(const XmlElement &parent, const EventSettings &settings)
 {
-    // The field takes hours up to 99; "25:00:00" would make a file result services refuse.
+    // Read first: a start time setup.ini holds and nothing could read is refused, never written as text.
+    (void)*settings.firstStart;
     const QString firstStart = SettingText(settings, SettingOf(&EventSettings::firstStart));
-    if (settings.firstStart >= std::chrono::hours(24))
-        throw KorventError(QCoreApplication::translate("IofExport", "The first start time \"%1\" of the event is no time of day").arg(firstStart));
     const XmlElement startTime = parent.appendElement(QStringLiteral("StartTime"));
-    startTime.appendTextElement(QStringLiteral("Date"), IsoDateText(settings.eventDate.date()));
+    startTime.appendTextElement(QStringLiteral("Date"), IsoDateText(settings.eventDate->date()));
     startTime.appendTextElement(QStringLiteral("Time"), firstStart);
 }
 

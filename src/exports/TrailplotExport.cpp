@@ -84,7 +84,6 @@ QString typeSuffix(const ControlRow &control)
 QStringList pointsLines(const ReportContext &context, int mapHeight)
 {
     const EventSettings &settings = context.setup.settings;
-    settings.requireMapNumbers();
     const qint64 dpi = settings.mapDpi;
     qint64 originX = settings.mapOffsetX;
     qint64 originY = settings.mapOffsetY;

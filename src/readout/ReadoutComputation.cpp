@@ -51,7 +51,7 @@ ComputedReadout ComputeReadout(const ReadoutRecord &record, const QString &teamC
     computed.replacesEarlierRows = !settings.multiReadout;
     computed.start = classInfo->start;
     qint64 clock = classInfo->start;
-    const SerialDateTime eventDate = DateTime::fromDateAndTime(loaded.eventDate.date(), QTime(0, 0));
+    const SerialDateTime eventDate = DateTime::fromDateAndTime(loaded.eventDate->date(), QTime(0, 0));
     SerialDateTime stamp = eventDate + classInfo->start / hundredthsPerDay;
     QString previousKp = ExtraPointRules::startCode();
     qint64 previousX = course.startPosition().x, previousY = course.startPosition().y;

@@ -42,9 +42,9 @@ QString ReadoutProcessor::EventInfoReply(const QString &argument) const
     if (argument.isEmpty())
         return ReadoutErrorReply(QStringLiteral("No Data"));
     const EventSettings settings = m_setup.snapshot()->settings;
-    return QStringLiteral("I 1;") + QLocale::system().toString(settings.eventDate.date(), Platform::shortDateFormat()) + u';'
+    return QStringLiteral("I 1;") + QLocale::system().toString(settings.eventDate->date(), Platform::shortDateFormat()) + u';'
         + settings.eventArea + u';' + settings.eventName + u';'
-        + QString::number(settings.firstStart.count()) + QStringLiteral(";10;O;");
+        + QString::number(settings.firstStart->count()) + QStringLiteral(";10;O;");
 }
 
 ReadoutResult ReadoutProcessor::ProcessReadout(const QString &text)

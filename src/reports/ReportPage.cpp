@@ -45,7 +45,7 @@ QString missingHeaderText(const QString &headerFile)
 }
 
 // A clock time of the event as the setup window shows it.
-QString clockText(const EventSettings &settings, std::chrono::seconds EventSettings::*member)
+QString clockText(const EventSettings &settings, SettingValue<std::chrono::seconds> EventSettings::*member)
 {
     return SettingText(settings, SettingOf(member));
 }

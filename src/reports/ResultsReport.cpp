@@ -316,7 +316,7 @@ void ResultsRun::teamRow(const TeamRow &team, const QString &placeText, QString 
         m_page.append(QStringLiteral("<td>") + Html(team.country) + QStringLiteral("</td>"));
 
     m_page.append(QStringLiteral("<td class=\"css_members\" nowrap=nowrap>"));
-    const QDate eventDate = m_settings.eventDate.date();
+    const QDate eventDate = m_settings.eventDate->date();
     for (const ResultRunner &runner : runnersOf(team.id)) {
         m_page.append(Html(runner.firstname + u' ' + runner.lastname + u' ' + runner.sex) + u' ' + AgeText(runner.birthdate, eventDate) + u' '
                       + Html(runner.country) + QStringLiteral("<br />"));

@@ -55,7 +55,7 @@ ReportFile StartListReport(const ReportContext &context, const ReportFile &file,
                     context.connection.scalar(QStringLiteral("SELECT count(*) FROM team")).toLongLong());
     QSqlQuery teams = context.connection.exec(QStringLiteral(
         "SELECT id, number, name, club, country, class, subclass FROM team ORDER BY number, id"));
-    const QDate eventDate = settings.eventDate.date();
+    const QDate eventDate = settings.eventDate->date();
     for (int row = 0; teams.next(); steps.reached(++row)) {
         const QString parity = QString::number(row % 2);
         page.append(QStringLiteral("<tr class=\"team") + parity + QStringLiteral("\">") + cell(teams.value(1)) + cell(teams.value(2)) + cell(teams.value(3)));

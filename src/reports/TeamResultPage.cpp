@@ -141,7 +141,7 @@ TeamResultPage WriteTeamResultPage(const TeamPageContext &context, const TeamRow
                 + ResultText(team.result) + QStringLiteral("</td></tr></table></td></tr>"));
     page.append(QStringLiteral("<tr><td colspan=\"2\" class=\"resultheader\" nowrap=nowrap>") + Texts::tr("Members") + QStringLiteral("</td></tr>"));
     page.append(QStringLiteral("<tr><td colspan=\"2\" class=\"css_members\" nowrap=nowrap>"));
-    const QDate eventDate = settings.eventDate.date();
+    const QDate eventDate = settings.eventDate->date();
     for (const ResultRunner &runner : runners)
         page.append(Html(runner.firstname + u' ' + runner.lastname + u' ' + runner.sex + u'-') + AgeText(runner.birthdate, eventDate) + u' '
                     + Html(runner.country) + QStringLiteral("<br />"));

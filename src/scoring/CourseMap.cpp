@@ -74,7 +74,6 @@ const QString placedControls = QStringLiteral(
 CourseMap DrawCourseMap(db::Connection &connection, const EventSettings &settings, const QString &eventDirectory,
                         const QString &mapFileName, qint64 offsetX, qint64 offsetY)
 {
-    settings.requireMapNumbers();
     CourseMap map;
     QSqlQuery extent = connection.exec(QStringLiteral("SELECT min(pos_x), max(pos_x), min(pos_y), max(pos_y)") + placedControls);
     extent.next();

@@ -76,7 +76,7 @@ class Explainer : public CalculationRecorder
 public:
     Explainer(const TeamCalculation &calculation, std::vector<Runner> runners, const QStringList &log)
         : m_course(calculation.course())
-        , m_eventDate(calculation.setup().settings.eventDate.date())
+        , m_eventDate(calculation.setup().settings.eventDate->date())
         , m_runners(std::move(runners))
         , m_log(log)
     {

@@ -204,7 +204,7 @@ void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, Ser
         return;
     }
 
-    const SerialDateTime eventDay = DateTime::fromDateAndTime(settings.eventDate.date(), QTime(0, 0));
+    const SerialDateTime eventDay = DateTime::fromDateAndTime(settings.eventDate->date(), QTime(0, 0));
     const qint64 runningTime = SecondsBetween(eventDay, finishTime) * 100 - teamClass->start;
     const Overtime overtime = OvertimePenalty(runningTime, *teamClass, settings.penaltySpanSeconds, settings.penaltyPoints);
     const int computedStatus = overtime.late ? TeamLate : TeamOK;

@@ -4,7 +4,6 @@
 #include "base/KorventError.h"
 #include "base/LockFileTurn.h"
 #include "store/MapHelpers.h"
-#include "store/TimeHelpers.h"
 
 
 namespace {
@@ -12,8 +11,8 @@ namespace {
 using S = EventSettings;
 using K = SettingKind;
 
-const QString clockMask = QStringLiteral("00:00:00");
-const QString longClockMask = QStringLiteral("000:00:00");
+// Clock times of the event day end before midnight.
+constexpr int LastSecondOfDay = 24 * 3600 - 1;
 
 std::vector<SettingDefinition> makeDefinitions()
 {
@@ -26,11 +25,11 @@ std::vector<SettingDefinition> makeDefinitions()
         {"leCourseMaster", K::Text, &S::courseSetter, QString(), "Event", "Coursesetter"},
         {"rgControlCard", K::Choice, &S::controlCard, 0, "Event", "Control Card", "", 0, 1, "", cards},
         {"dtpDate", K::DateTime, &S::eventDate, QDateTime(QDate(2008, 9, 1), QTime(0, 0)), "Event", "Start date"},
-        {"meSunrise", K::Masked, &S::sunrise, QStringLiteral("00:00:00"), "Event", "Sunrise", "", 0, 0, "00:00:00"},
-        {"meSunSet", K::Masked, &S::sunset, QStringLiteral("00:00:00"), "Event", "Sunset", "", 0, 0, "00:00:00"},
-        {"meEventStartTime", K::Masked, &S::firstStart, QStringLiteral("00:00:00"), "Event", "First starttime", "", 0, 0, "00:00:00"},
+        {"meSunrise", K::Masked, &S::sunrise, QStringLiteral("00:00:00"), "Event", "Sunrise", "", 0, LastSecondOfDay, "00:00:00"},
+        {"meSunSet", K::Masked, &S::sunset, QStringLiteral("00:00:00"), "Event", "Sunset", "", 0, LastSecondOfDay, "00:00:00"},
+        {"meEventStartTime", K::Masked, &S::firstStart, QStringLiteral("00:00:00"), "Event", "First starttime", "", 0, LastSecondOfDay, "00:00:00"},
         {"eClassName", K::Text, &S::newClassName, QString(), "Classes", "Class"},
-        {"meStartTime", K::Masked, &S::newClassStart, QStringLiteral("12:00:00"), "Classes", "Start time", "", 0, 0, "00:00:00"},
+        {"meStartTime", K::Masked, &S::newClassStart, QStringLiteral("12:00:00"), "Classes", "Start time", "", 0, LastSecondOfDay, "00:00:00"},
         {"meControlTime", K::Masked, &S::newClassMaximumTime, QStringLiteral("012:00:00"), "Classes", "Maximum time", "", 0, 0, "000:00:00"},
         {"mePenaltyTime", K::Masked, &S::newClassPenaltyTime, QStringLiteral("00:30:00"), "Classes", "Penalty time", "", 0, 0, "00:00:00"},
         {"cbMainClass", K::Boolean, &S::addMainClass, false, "Classes", "Add main class"},
@@ -117,6 +116,17 @@ QString mapNumberWanted(const SettingDefinition &definition)
                                   : EventSettings::tr("is not a whole number from %1 to %2 (digits only)").arg(definition.minimum).arg(definition.maximum);
 }
 
+const QString &plainValue(const QString &text)
+{
+    return text;
+}
+
+template <typename T>
+const T &plainValue(const SettingValue<T> &setting)
+{
+    return *setting;
+}
+
 QString defaultText(const SettingDefinition &definition)
 {
     switch (definition.kind) {
@@ -159,10 +169,22 @@ EventSettings::EventSettings()
         SetSettingText(*this, definition, defaultText(definition));
 }
 
+const UnreadableSetting *UnreadableOf(const EventSettings &settings, const SettingDefinition &definition)
+{
+    return std::visit([&](auto member) -> const UnreadableSetting * {
+        if constexpr (std::is_same_v<decltype(member), QString EventSettings::*>)
+            return nullptr;
+        else
+            return (settings.*member).unreadable() ? &*(settings.*member).unreadable() : nullptr;
+    }, definition.member);
+}
+
 QString SettingText(const EventSettings &settings, const SettingDefinition &definition)
 {
+    if (const UnreadableSetting *kept = UnreadableOf(settings, definition))
+        return kept->text;
     return std::visit([&](auto member) -> QString {
-        const auto &value = settings.*member;
+        const auto &value = plainValue(settings.*member);
         using T = std::remove_cvref_t<decltype(value)>;
         if constexpr (std::is_same_v<T, QString>)
             return value;
@@ -182,9 +204,8 @@ QString SettingText(const EventSettings &settings, const SettingDefinition &defi
 void SetSettingText(EventSettings &settings, const SettingDefinition &definition, const QString &text)
 {
     auto refuse = [&](const QString &why) { throw KorventError(refusal(definition, text, why)); };
-    // A text set replaces one that did not read; a refusal throws, and the
-    // caller saves nothing.
-    settings.unreadable.erase(QString::fromLatin1(definition.key));
+    // Assigning a value replaces a text that did not read; a refusal throws,
+    // and the caller saves nothing.
     switch (definition.kind) {
     case SettingKind::Text:
         settings.*std::get<QString EventSettings::*>(definition.member) = text;
@@ -193,14 +214,16 @@ void SetSettingText(EventSettings &settings, const SettingDefinition &definition
         const std::optional<qint64> value = readMapSetting(definition, text);
         if (!value)
             refuse(mapNumberWanted(definition));
-        settings.*std::get<qint64 EventSettings::*>(definition.member) = *value;
+        settings.*std::get<SettingValue<qint64> EventSettings::*>(definition.member) = *value;
         break;
     }
     case SettingKind::Masked: {
         const std::optional<std::chrono::seconds> value = readMaskedClock(text, definition.mask);
         if (!value)
             refuse(EventSettings::tr("is not of the form %1 with minutes and seconds below 60").arg(QString::fromLatin1(definition.mask)));
-        settings.*std::get<std::chrono::seconds EventSettings::*>(definition.member) = *value;
+        if (definition.maximum > 0 && value->count() > definition.maximum)
+            refuse(EventSettings::tr("is not a time of day (00:00:00 to 23:59:59)"));
+        settings.*std::get<SettingValue<std::chrono::seconds> EventSettings::*>(definition.member) = *value;
         break;
     }
     case SettingKind::Integer:
@@ -211,19 +234,19 @@ void SetSettingText(EventSettings &settings, const SettingDefinition &definition
             refuse(EventSettings::tr("is not a whole number"));
         if (value < definition.minimum || value > maximumOf(definition))
             refuse(EventSettings::tr("is outside %1 to %2").arg(definition.minimum).arg(maximumOf(definition)));
-        settings.*std::get<int EventSettings::*>(definition.member) = value;
+        settings.*std::get<SettingValue<int> EventSettings::*>(definition.member) = value;
         break;
     }
     case SettingKind::Boolean:
         if (text != QLatin1String("0") && text != QLatin1String("1"))
             refuse(EventSettings::tr("is not 0 or 1"));
-        settings.*std::get<bool EventSettings::*>(definition.member) = text == QLatin1String("1");
+        settings.*std::get<SettingValue<bool> EventSettings::*>(definition.member) = text == QLatin1String("1");
         break;
     case SettingKind::DateTime: {
         const QDateTime value = QDateTime::fromString(text.trimmed(), IniFile::dateTimeFormat());
         if (!value.isValid())
             refuse(EventSettings::tr("is not a date-time of the form YYYY-MM-DD HH:MM:SS"));
-        settings.*std::get<QDateTime EventSettings::*>(definition.member) = value;
+        settings.*std::get<SettingValue<QDateTime> EventSettings::*>(definition.member) = value;
         break;
     }
     }
@@ -233,79 +256,56 @@ EventSettings EventSettings::load(const QString &eventDirectory)
 {
     EventSettings settings;
     const IniFile ini(fileName(eventDirectory));
+    ini.requireText();
     const QString section = sectionName();
     for (const SettingDefinition &definition : SettingDefinitions()) {
         const QString key = QString::fromLatin1(definition.key);
         if (!ini.hasKey(section, key))
             continue;
-        const auto keepUnreadable = [&](const QString &text, const QString &why) {
-            settings.unreadable[key] = {text, fileName(eventDirectory) + QStringLiteral(": ") + refusal(definition, text, why)};
-        };
-        // The window's own rules: unreadable integers and dates keep the
-        // current value, spin boxes hold a number to their range.
-        switch (definition.kind) {
-        case SettingKind::Text:
-            settings.*std::get<QString EventSettings::*>(definition.member) = ini.readString(section, key);
-            break;
-        case SettingKind::Boolean: {
-            bool &value = settings.*std::get<bool EventSettings::*>(definition.member);
-            value = ini.readBool(section, key, value);
-            break;
-        }
-        case SettingKind::Integer:
-        case SettingKind::Choice: {
-            int &value = settings.*std::get<int EventSettings::*>(definition.member);
-            value = static_cast<int>(std::clamp<qint64>(ini.readInteger(section, key, value), definition.minimum, maximumOf(definition)));
-            break;
-        }
-        case SettingKind::DateTime: {
-            QDateTime &value = settings.*std::get<QDateTime EventSettings::*>(definition.member);
-            value = ini.readDateTime(section, key, value);
-            break;
-        }
-        case SettingKind::MapNumber: {
-            const QString text = ini.readString(section, key);
-            const std::optional<qint64> value = readMapSetting(definition, text);
-            if (!value)
-                keepUnreadable(text, mapNumberWanted(definition));
-            else
-                settings.*std::get<qint64 EventSettings::*>(definition.member) = *value;
-            break;
-        }
-        case SettingKind::Masked: {
-            // Read as every reader of these fields read them before they were
-            // numbers, so files written by hand or by older versions keep their times.
-            const QString text = ini.readString(section, key);
-            const qint64 hundredths = ClockTextToHundredths(text, QLatin1Char(','));
-            if (hundredths < 0)
-                keepUnreadable(text, EventSettings::tr("is not a clock time of the form %1").arg(QString::fromLatin1(definition.mask)));
-            else
-                settings.*std::get<std::chrono::seconds EventSettings::*>(definition.member) = std::chrono::seconds(hundredths / 100);
-            break;
-        }
+        const QString text = ini.readString(section, key);
+        try {
+            SetSettingText(settings, definition, text);
+        } catch (const KorventError &error) {
+            // The default stays beneath the kept text; only what needs the value refuses.
+            const UnreadableSetting kept{text, fileName(eventDirectory) + QStringLiteral(": ") + error.message()};
+            std::visit([&](auto member) {
+                if constexpr (!std::is_same_v<decltype(member), QString EventSettings::*>)
+                    (settings.*member).keepUnreadable(kept);
+            }, definition.member);
         }
     }
+    const QStringList ignored = ini.ignoredLines(section);
+    if (!ignored.isEmpty())
+        settings.fileWarnings.append(EventSettings::tr("%1: lines of section [%2] that are not read (a key or the section repeated), "
+                                                       "kept as they stand: %3")
+                                         .arg(fileName(eventDirectory), section, ignored.join(QStringLiteral(" | "))));
     return settings;
+}
+
+std::vector<UnreadableSetting> EventSettings::unreadable() const
+{
+    std::vector<UnreadableSetting> kept;
+    for (const SettingDefinition &definition : SettingDefinitions())
+        if (const UnreadableSetting *setting = UnreadableOf(*this, definition))
+            kept.push_back(*setting);
+    return kept;
+}
+
+QStringList EventSettings::warnings() const
+{
+    QStringList messages;
+    for (const UnreadableSetting &setting : unreadable())
+        messages.append(setting.message);
+    return messages + fileWarnings;
 }
 
 void EventSettings::save(const QString &eventDirectory) const
 {
     IniFile ini(fileName(eventDirectory));
     ini.eraseSection(sectionName());
-    for (const SettingDefinition &definition : SettingDefinitions()) {
-        const QString key = QString::fromLatin1(definition.key);
-        const auto kept = unreadable.find(key);
-        ini.writeString(sectionName(), key, kept != unreadable.end() ? kept->second.text : SettingText(*this, definition));
-    }
-    ini.save();
-}
-
-void EventSettings::requireMapNumbers() const
-{
     for (const SettingDefinition &definition : SettingDefinitions())
-        if (definition.kind == SettingKind::MapNumber)
-            if (const auto kept = unreadable.find(QString::fromLatin1(definition.key)); kept != unreadable.end())
-                throw KorventError(kept->second.message);
+        ini.writeString(sectionName(), QString::fromLatin1(definition.key), SettingText(*this, definition));
+    ini.save();
 }
 
 EventSettings EventSettings::update(const QString &eventDirectory, const std::function<void(EventSettings &)> &change)
@@ -321,6 +321,6 @@ EventSettings EventSettings::update(const QString &eventDirectory, const std::fu
 
 SerialDateTime EventSettings::EventStartDateTime() const
 {
-    const SerialDateTime day = DateTime::fromDateAndTime(eventDate.date(), QTime(0, 0));
-    return day + static_cast<double>(firstStart.count()) / 86'400.0;
+    const SerialDateTime day = DateTime::fromDateAndTime(eventDate->date(), QTime(0, 0));
+    return day + static_cast<double>(firstStart->count()) / 86'400.0;
 }

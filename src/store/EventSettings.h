@@ -5,6 +5,7 @@
 // core, the CLI and the readout workers read this value type.
 
 #include "store/DateTime.h"
+#include "store/SettingValue.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -22,40 +23,37 @@ struct EventSettings
     Q_DECLARE_TR_FUNCTIONS(EventSettings)
 
 public:
+    // Texts are taken as they stand; every other setting is a SettingValue,
+    // which raises KorventError when read while setup.ini held a text for it
+    // that did not read.
     QString eventName, headingDate, organiser, eventArea, courseSetter;
-    int controlCard;
-    QDateTime eventDate; // its date part is the event day
+    SettingValue<int> controlCard;
+    SettingValue<QDateTime> eventDate; // its date part is the event day
     // Clock times of the event day.
-    std::chrono::seconds sunrise, sunset, firstStart;
+    SettingValue<std::chrono::seconds> sunrise, sunset, firstStart;
     // What the next main class added in the setup window gets.
     QString newClassName;
-    std::chrono::seconds newClassStart, newClassMaximumTime, newClassPenaltyTime;
-    bool addMainClass;
+    SettingValue<std::chrono::seconds> newClassStart, newClassMaximumTime, newClassPenaltyTime;
+    SettingValue<bool> addMainClass;
     QString extraClasses;
-    bool checkInOutControls, unitNumberPlus11;
-    int penaltyPoints, penaltySpanSeconds, punchWindowSeconds;
-    int serverPort, maxConnections;
-    bool pushToClients, forwardToServer;
+    SettingValue<bool> checkInOutControls, unitNumberPlus11;
+    SettingValue<int> penaltyPoints, penaltySpanSeconds, punchWindowSeconds;
+    SettingValue<int> serverPort, maxConnections;
+    SettingValue<bool> pushToClients, forwardToServer;
     QString forwardAddress;
-    bool replyDistances;
+    SettingValue<bool> replyDistances;
     QString resultHeader;
-    bool teamRouteMaps, showPunchTimes, showCountry, showClub, resultsFilePerClass, iofXml3;
+    SettingValue<bool> teamRouteMaps, showPunchTimes, showCountry, showClub, resultsFilePerClass, iofXml3;
     // The map: scale 1:mapScale (0: none set, no distances), picture
     // resolution and the picture pixel of the start.
-    qint64 mapScale, mapDpi, mapOffsetX, mapOffsetY;
+    SettingValue<qint64> mapScale, mapDpi, mapOffsetX, mapOffsetY;
     QString mapFileName;
-    int courseMapWidth;
-    bool multiReadout;
+    SettingValue<int> courseMapWidth;
+    SettingValue<bool> multiReadout;
 
-    // Clock times and map numbers of setup.ini that did not read, by key:
-    // each keeps its default so that the event still opens and runs, is
-    // written back as it stood until it is set again, and what needs its
-    // value refuses, naming the file, the key and the text.
-    struct Unreadable
-    {
-        QString text, message;
-    };
-    std::map<QString, Unreadable> unreadable;
+    // What reading setup.ini found that belongs to no one setting: lines it
+    // does not read (a key or the section repeated), which are kept in the file.
+    QStringList fileWarnings;
 
     // Every setting at its default.
     EventSettings();
@@ -66,15 +64,18 @@ public:
     static QString sectionName() { return QStringLiteral("fEventInfo"); }
     static QString fileName(const QString &eventDirectory) { return eventDirectory + QStringLiteral("setup.ini"); }
 
-    // Missing keys keep their defaults; integers, booleans and the date the
-    // window could not read keep theirs too, and integers are held to their
-    // range. A clock time or map number that does not read is kept in
-    // `unreadable`: it is never replaced unseen.
+    // Missing keys keep their defaults. A value read as `settings set` reads
+    // it; one that does not read is kept as its text (SettingValue), written
+    // back as it stood until set. Raises KorventError when the file is not
+    // text in the program's encoding.
     static EventSettings load(const QString &eventDirectory);
-    // Raises KorventError with the message of the first unreadable map number:
-    // a map drawn or placed with a default would be silently wrong.
-    void requireMapNumbers() const;
-    // Rewrites the section: keys of no setting disappear. Raises KorventError when not written.
+    // The settings that did not read, in key order.
+    std::vector<UnreadableSetting> unreadable() const;
+    // Everything the operator is to be told of setup.ini: unreadable
+    // settings and lines not read.
+    QStringList warnings() const;
+    // Rewrites the section: keys of no setting disappear, lines not read stay.
+    // Raises KorventError when not written.
     void save(const QString &eventDirectory) const;
     // Loads, changes and saves the settings as one step, other programs that
     // change them this way waiting meanwhile: two programs changing different
@@ -89,8 +90,9 @@ public:
 // typed in a plain field.
 enum class SettingKind { Text, Masked, Integer, Boolean, Choice, DateTime, MapNumber };
 
-using SettingMember = std::variant<QString EventSettings::*, int EventSettings::*, bool EventSettings::*, QDateTime EventSettings::*,
-                                   qint64 EventSettings::*, std::chrono::seconds EventSettings::*>;
+using SettingMember = std::variant<QString EventSettings::*, SettingValue<int> EventSettings::*, SettingValue<bool> EventSettings::*,
+                                   SettingValue<QDateTime> EventSettings::*, SettingValue<qint64> EventSettings::*,
+                                   SettingValue<std::chrono::seconds> EventSettings::*>;
 
 // What the setup window shows for a setting and how its value is checked.
 struct SettingDefinition
@@ -103,7 +105,7 @@ struct SettingDefinition
     const char *caption;
     const char *hint = "";
     int minimum = 0;        // Integer, MapNumber
-    int maximum = 0;
+    int maximum = 0;        // Masked: the greatest number of seconds, 0 for what the mask holds
     const char *mask = "";  // Masked: '0' a digit, other characters are literals
     QStringList choices = {}; // Choice
     bool enabled = true;
@@ -116,8 +118,10 @@ const SettingDefinition *FindSetting(const QString &key);
 // The setting that fills this member.
 const SettingDefinition &SettingOf(SettingMember member);
 
-// The value as setup.ini holds it.
+// The value as setup.ini holds it; for one that did not read, the text kept.
 QString SettingText(const EventSettings &settings, const SettingDefinition &definition);
+// The text kept for a setting that did not read, or nullptr.
+const UnreadableSetting *UnreadableOf(const EventSettings &settings, const SettingDefinition &definition);
 // Sets a setting from its text (`settings set`, the setup window). Raises
 // KorventError naming the key and the text when it is not of the setting's
 // kind or range.

@@ -114,18 +114,20 @@ TEST(IniFile, LinesNotChangedAreWrittenBackByteForByte)
     EXPECT_EQ(readFile(name), QByteArrayLiteral("garbage=\x80\x81\n\n[event]\r\ndir=new\r\n\x89PNG\r\x1a\n[x]\r\nk=v\r\nadded=1\r\n"));
 }
 
-TEST(IniFile, DateTimesInStoredOrRegionalForm)
+TEST(IniFile, RepeatedKeysAndSectionsAreNotReadAndNeverDeleted)
 {
     QTemporaryDir dir;
     const QString name = folderOf(dir) + QStringLiteral("setup.ini");
-    const QDateTime when(QDate(2026, 7, 4), QTime(9, 30, 15));
-    const QString regional = QLocale::system().toString(when, Platform::shortDateFormat() + u' ' + Platform::longTimeFormat());
-    writeFile(name, "[s]\r\nstored=2026-07-04 09:30:15\r\nregional=" + regional.toUtf8() + "\r\nbroken=sometime\r\n");
-    const IniFile ini(name);
-    const QDateTime fallback(QDate(2008, 9, 1), QTime(0, 0));
-    EXPECT_EQ(ini.readDateTime(QStringLiteral("s"), QStringLiteral("stored"), fallback), when);
-    EXPECT_EQ(ini.readDateTime(QStringLiteral("s"), QStringLiteral("regional"), fallback), when) << regional.toStdString();
-    EXPECT_EQ(ini.readDateTime(QStringLiteral("s"), QStringLiteral("broken"), fallback), fallback);
+    writeFile(name, "[s]\r\nk=1\r\n; note\r\nK=2\r\nj=3\r\n[t]\r\nx=1\r\n[S]\r\nk=4\r\n");
+    IniFile ini(name);
+    EXPECT_EQ(ini.readString(QStringLiteral("s"), QStringLiteral("k")), QStringLiteral("1"));
+    EXPECT_EQ(ini.ignoredLines(QStringLiteral("s")), (QStringList{QStringLiteral("K=2"), QStringLiteral("[S]"), QStringLiteral("k=4")}));
+    EXPECT_TRUE(ini.ignoredLines(QStringLiteral("t")).isEmpty());
+    ini.eraseSection(QStringLiteral("s"));
+    ini.writeString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("5"));
+    ini.save();
+    EXPECT_EQ(readFile(name), QByteArray("[s]\r\nk=5\r\nK=2\r\n[t]\r\nx=1\r\n[S]\r\nk=4\r\n"));
+    EXPECT_EQ(IniFile(name).readString(QStringLiteral("s"), QStringLiteral("k")), QStringLiteral("5"));
 }
 
 TEST(IniFile, AFileThatIsNoTextInTheProgramsEncodingIsNeverWrittenInto)
@@ -145,6 +147,12 @@ TEST(IniFile, AFileThatIsNoTextInTheProgramsEncodingIsNeverWrittenInto)
         const QString name = folderOf(dir) + QStringLiteral("setup.ini");
         writeFile(name, c.bytes);
         IniFile ini(name);
+        try {
+            ini.requireText();
+            ADD_FAILURE() << c.what << " file read";
+        } catch (const KorventError &error) {
+            EXPECT_TRUE(error.message().startsWith(QStringLiteral("Cannot read %1: it is not a text file").arg(name))) << c.what;
+        }
         ini.writeString(QStringLiteral("event"), QStringLiteral("dir"), QStringLiteral("/events/2026"));
         try {
             ini.save();

@@ -132,6 +132,29 @@ TEST(Cli, SettingsPrintsEveryKeyAndSetChecksBeforeWriting)
     }
 }
 
+TEST(Cli, SettingsNamesWhatSetupIniHoldsUnreadableAndKeepsItAsItStands)
+{
+    QTemporaryDir program;
+    const QString settings = folderOf(program) + QStringLiteral("event/setup.ini");
+    writeFile(settings, "[fEventInfo]\r\nleName=First\r\ndtpDate=13.06.2026\r\nleName=Second\r\nseMapWidth=abc\r\n");
+    const CliRun listed = runCliIn(program.path(), {"--event", "event", "settings"});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    for (const char *line : {"\nleName=First\n", "\ndtpDate=13.06.2026\n", "\nseMapWidth=abc\n"})
+        EXPECT_TRUE((u'\n' + listed.out).contains(QLatin1String(line))) << line;
+    for (const char *named : {"(dtpDate): \"13.06.2026\"", "(seMapWidth): \"abc\"", "leName=Second"})
+        EXPECT_TRUE(listed.err.contains(QLatin1String(named))) << named << ": " << listed.err.toStdString();
+
+    ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "settings", "set", "leOrganiser=Club"}).exitCode, 0);
+    const QByteArray stored = readFile(settings);
+    for (const char *line : {"leName=First\r\n", "dtpDate=13.06.2026\r\n", "leName=Second\r\n", "seMapWidth=abc\r\n", "leOrganiser=Club\r\n"})
+        EXPECT_TRUE(stored.contains(line)) << line;
+
+    writeFile(settings, QByteArray("\xFF\xFE[\0f\0E\0v\0e\0n\0t\0I\0n\0f\0o\0]\0", 24));
+    const CliRun refused = runCliIn(program.path(), {"--event", "event", "settings"});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_TRUE(refused.err.contains(QLatin1String("it is not a text file"))) << refused.err.toStdString();
+}
+
 TEST(Cli, ClassesPrintsTheClassTable)
 {
     QTemporaryDir program;

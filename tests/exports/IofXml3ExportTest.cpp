@@ -1,4 +1,5 @@
 #include "IofExportFixture.h"
+#include "SettingsFileFailure.h"
 #include "EventRows.h"
 #include "TimeZoneScope.h"
 
@@ -361,14 +362,18 @@ TEST_F(Xml3Export, ATeamWithoutNumberGetsNoSplitsAndNoWordOfSharingOne)
 
 TEST_F(Xml3Export, AFirstStartTimeThatIsNoTimeOfDayWritesNothing)
 {
-    // The start time field takes hours up to 99; the schema takes times of day only.
-    for (const char *time : {"25:00:00", "24:00:00", "99:59:59"}) {
-        SetSettingText(setup.settings, SettingOf(&EventSettings::firstStart), QLatin1String(time));
+    // The start time field takes hours up to 99; the schema takes times of day
+    // only, and a text that does not read is never written as midnight.
+    QTemporaryDir dir;
+    for (const char *time : {"25:00:00", "24:00:00", "99:59:59", "10h00"}) {
+        const QString failure = settingsFileFailure(folderOf(dir), "meEventStartTime", QLatin1String(time));
+        EXPECT_TRUE(failure.startsWith(QStringLiteral("First starttime (meEventStartTime): \"%1\" is not").arg(QLatin1String(time)))) << failure.toStdString();
+        setup.settings = EventSettings::load(folderOf(dir));
         try {
             ExportIofXml3(context(), true);
             ADD_FAILURE() << time;
         } catch (const KorventError &error) {
-            EXPECT_EQ(error.message(), QStringLiteral("The first start time \"%1\" of the event is no time of day").arg(QLatin1String(time)));
+            EXPECT_EQ(error.message(), EventSettings::fileName(folderOf(dir)) + QStringLiteral(": ") + failure);
         }
     }
     EXPECT_TRUE(output.files().isEmpty());

@@ -1,4 +1,5 @@
 #include "ReadoutFixture.h"
+#include "SettingsFileFailure.h"
 #include "EventRows.h"
 
 #include "readout/ReadoutProcessor.h"
@@ -80,6 +81,34 @@ TEST_F(ProcessorFixture, RefusedReadoutsChangeNothing)
     EXPECT_EQ(rows(), before);
     EXPECT_THROW(readout(QStringLiteral("8001234;0;0;5430000;8;194")), KorventError);
     EXPECT_EQ(rows(), before);
+}
+
+TEST_F(ProcessorFixture, ASettingTheReadoutNeedsThatDidNotReadRefusesItAndStoresNothing)
+{
+    // Never stored on a default: punches dated 2008, penalties of another size.
+    const struct { const char *key; const char *text; } cases[] = {
+        {"dtpDate", "13.06.2026"}, {"sePenaltyPoints", "abc"}, {"sePenaltySeconds", "0"}, {"cbMultiReadout", "yes"}, {"eMap_Scale", "1:15000"},
+    };
+    QTemporaryDir files;
+    for (const auto &c : cases) {
+        setup.settings.replyDistances = true;
+        const QString failure = takeSettingFromFile(setup.settings, folderOf(files), c.key, QLatin1String(c.text));
+        ASSERT_FALSE(failure.isEmpty()) << c.key;
+        reload();
+        try {
+            readout(exampleRecord);
+            ADD_FAILURE() << c.key << '=' << c.text << " stored";
+        } catch (const KorventError &error) {
+            EXPECT_EQ(error.message(), EventSettings::fileName(folderOf(files)) + QStringLiteral(": ") + failure);
+        }
+        EXPECT_EQ(punchRows(), 0) << c.key;
+        SetSettingText(setup.settings, *FindSetting(QLatin1String(c.key)), SettingText(EventSettings(), *FindSetting(QLatin1String(c.key))));
+    }
+    setup.settings.penaltyPoints = -1;
+    setup.settings.penaltySpanSeconds = 60;
+    setup.settings.eventDate = QDateTime(QDate(2026, 6, 13), QTime(0, 0));
+    reload();
+    EXPECT_TRUE(readout(exampleRecord).startsWith(QStringLiteral("S 8001234;")));
 }
 
 TEST_F(ProcessorFixture, BeforeTheCourseIsLoadedEveryReadoutIsRefused)

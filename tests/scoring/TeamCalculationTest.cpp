@@ -1,4 +1,5 @@
 #include "ScoringFixture.h"
+#include "SettingsFileFailure.h"
 #include "EventRows.h"
 
 #include "base/WorkProgress.h"
@@ -169,6 +170,30 @@ TEST_F(ScoringFixture, TooManyPunchesAtOneControlIsReportedAndWritesNothing)
     EXPECT_FALSE(calculate(1));
     EXPECT_EQ(messages.errors, QStringList({"To many controls! :Busy Bees"}));
     EXPECT_EQ(teamRow(id).value("status").toInt(), TeamNew);
+}
+
+TEST_F(ScoringFixture, ASettingTheCalculationNeedsThatDidNotReadStopsItNamingKeyAndText)
+{
+    control("31", 30);
+    control("F", 0, "F");
+    const qint64 id = team(1);
+    const qint64 a = runner(id);
+    punch(id, a, "31", "11:00:00");
+    punch(id, a, "F", "17:00:00");
+    const struct { const char *key; const char *text; } cases[] = {
+        {"dtpDate", "2026-02-30 00:00:00"}, {"rgControlCard", "2"}, {"sePenaltyPoints", "abc"}, {"sePunchWindow", "lots"},
+    };
+    const EventSettings original = setup.settings;
+    for (const auto &c : cases) {
+        messages.errors.clear();
+        const QString failure = takeSettingFromFile(setup.settings, folderOf(dir), c.key, QLatin1String(c.text));
+        EXPECT_FALSE(calculate(1)) << c.key;
+        ASSERT_EQ(messages.errors.size(), 1) << c.key;
+        EXPECT_TRUE(messages.errors[0].endsWith(EventSettings::fileName(folderOf(dir)) + QStringLiteral(": ") + failure)) << messages.errors[0].toStdString();
+        EXPECT_EQ(teamRow(id).value("status").toInt(), TeamNew) << c.key;
+        setup.settings = original;
+    }
+    EXPECT_TRUE(calculate(1));
 }
 
 TEST_F(ScoringFixture, AllTeamsVisitsEachRowOnceWarnsOfSharedNumbersAndGoesOnAfterErrors)

@@ -65,7 +65,7 @@ TEST(EventSettings, SaveRewritesTheSectionAndLoadReadsItBack)
 
     const EventSettings again = EventSettings::load(event);
     EXPECT_EQ(again.eventName, QStringLiteral("Rogaine, Summer 2026"));
-    EXPECT_EQ(again.eventDate.date(), QDate(2026, 7, 4));
+    EXPECT_EQ(again.eventDate->date(), QDate(2026, 7, 4));
     EXPECT_TRUE(again.multiReadout);
     EXPECT_EQ(again.punchWindowSeconds, 120);
     EXPECT_EQ(again.sunrise, std::chrono::hours(5) + std::chrono::minutes(30));
@@ -74,45 +74,171 @@ TEST(EventSettings, SaveRewritesTheSectionAndLoadReadsItBack)
     EXPECT_EQ(again.mapOffsetY, -1779);
 }
 
-TEST(EventSettings, ClockTimesReadFromTheFileAsTheirReadersAlwaysTookThem)
+TEST(EventSettings, ClockTimesReadFromTheFileAsTheyAreSet)
 {
-    // Files written by hand or by older programs: what every reader of a
-    // time took is taken with the same meaning; what none could read is
-    // refused, naming the file, the key and the text.
+    // One reading of a clock time: what `settings set` and the setup window
+    // refuse is never read from setup.ini as some other time.
     QTemporaryDir dir;
     const QString event = folderOf(dir);
-    const struct { const char *text; std::optional<qint64> seconds; } cases[] = {
-        {"05:30:00", 5 * 3600 + 30 * 60},
-        {"  :  :  ", 0},           // a field left blank
-        {"5:30:00", 5 * 3600 + 30 * 60},
-        {"10:61:00", 11 * 3600 + 60},
-        {"25:00:00", 25 * 3600},
-        {"", std::nullopt},
-        {"xx", std::nullopt},
-        {"999999999999999999:00:00", std::nullopt},
+    const struct { const char *key; const char *text; std::optional<qint64> seconds; } cases[] = {
+        {"meSunSet", "05:30:00", 5 * 3600 + 30 * 60},
+        {"meSunSet", "23:59:59", 24 * 3600 - 1},
+        {"meSunSet", "24:00:00", std::nullopt}, // no time of day
+        {"meSunSet", "99:59:59", std::nullopt},
+        {"meSunrise", "10:60:00", std::nullopt},
+        {"meSunrise", "10:00:60", std::nullopt},
+        {"meSunrise", "  :  :  ", std::nullopt},
+        {"meSunrise", "5:30:00", std::nullopt},
+        {"meSunrise", "ab:cd:ef", std::nullopt},
+        {"meSunrise", "-1:00:00", std::nullopt},
+        {"meSunrise", "\uff11\uff10:00:00", std::nullopt}, // full-width digits
+        {"meSunrise", "100:00:00", std::nullopt},
+        {"meEventStartTime", "10h00", std::nullopt},
+        {"meEventStartTime", "", std::nullopt},
+        {"meStartTime", "24:00:00", std::nullopt},
+        {"meControlTime", "100:00:00", 100 * 3600}, // a duration, not a time of day
+        {"meControlTime", "12:00:00", std::nullopt},
+        {"mePenaltyTime", "99:59:59", 99 * 3600 + 59 * 60 + 59},
+        {"mePenaltyTime", "999999999999999999:00:00", std::nullopt},
     };
     for (const auto &c : cases) {
-        const QString failure = settingsFileFailure(event, "meSunSet", QLatin1String(c.text));
-        if (c.seconds) {
-            EXPECT_TRUE(failure.isEmpty()) << c.text << ": " << failure.toStdString();
-            EXPECT_EQ(EventSettings::load(event).sunset.count(), *c.seconds) << c.text;
-        } else {
-            EXPECT_EQ(failure, QStringLiteral("Sunset (meSunSet): \"%1\" is not a clock time of the form 00:00:00").arg(QLatin1String(c.text)));
+        const QString text = QString::fromUtf8(c.text);
+        const SettingDefinition &definition = *FindSetting(QLatin1String(c.key));
+        QString setRefusal;
+        EventSettings set;
+        try {
+            SetSettingText(set, definition, text);
+        } catch (const KorventError &error) {
+            setRefusal = error.message();
         }
+        const QString failure = settingsFileFailure(event, c.key, text);
+        EXPECT_EQ(failure, setRefusal) << c.key << '=' << c.text;
+        EXPECT_EQ(failure.isEmpty(), c.seconds.has_value()) << c.key << '=' << c.text << ": " << failure.toStdString();
+        const EventSettings loaded = EventSettings::load(event);
+        const auto &value = loaded.*std::get<SettingValue<std::chrono::seconds> EventSettings::*>(definition.member);
+        if (c.seconds)
+            EXPECT_EQ(value->count(), *c.seconds) << c.key << '=' << c.text;
+        else
+            EXPECT_THROW(*value, KorventError) << c.key << '=' << c.text;
     }
 }
 
-TEST(EventSettings, UnreadableValuesKeepDefaultsAndNumbersStayInRange)
+TEST(EventSettings, UnreadableValuesAreKeptAsTheyStandAndRefusedWhereNeeded)
+{
+    // Values of every kind that do not read: never taken for the default,
+    // written back as they stood when another setting is set, replaced by a
+    // value set in their place.
+    QTemporaryDir dir;
+    const QString event = folderOf(dir);
+    const struct { const char *key; const char *text; const char *valid; } cases[] = {
+        {"dtpDate", "13.06.2026", "2026-06-13 00:00:00"},
+        {"dtpDate", "2026-02-30 00:00:00", "2026-02-28 00:00:00"},
+        {"dtpDate", "x", "2026-06-13 00:00:00"},
+        {"rgControlCard", "2", "1"},
+        {"seMapWidth", "abc", "800"},
+        {"seServerDataIn", "80", "6002"},
+        {"seMaxConnections", "1000", "100"},
+        {"cbMultiReadout", "yes", "1"},
+        {"sePenaltySeconds", "0", "30"},
+        {"sePenaltyPoints", "abc", "-2"},
+        {"sePenaltyPoints", "5", "0"},
+        {"sePunchWindow", "lots", "60"},
+        {"meSunrise", "10:60:00", "06:00:00"},
+        {"eMap_DPI", "300dpi", "300"},
+    };
+    for (const auto &c : cases) {
+        const QString text = QLatin1String(c.text);
+        const SettingDefinition &definition = *FindSetting(QLatin1String(c.key));
+        writeFile(EventSettings::fileName(event), QByteArray("[fEventInfo]\r\nleName=Old\r\n") + c.key + '=' + c.text + "\r\n");
+        const EventSettings loaded = EventSettings::load(event);
+        const UnreadableSetting *kept = UnreadableOf(loaded, definition);
+        ASSERT_TRUE(kept) << c.key << '=' << c.text;
+        EXPECT_EQ(kept->text, text);
+        EXPECT_TRUE(kept->message.startsWith(EventSettings::fileName(event) + QStringLiteral(": ")));
+        EXPECT_TRUE(kept->message.contains(QLatin1String(c.key) + QStringLiteral("): \"") + text + u'"')) << kept->message.toStdString();
+        EXPECT_EQ(SettingText(loaded, definition), text);
+        EXPECT_EQ(loaded.warnings(), QStringList{kept->message});
+        // Whatever reads the value refuses with that message.
+        std::visit([&](auto member) {
+            if constexpr (!std::is_same_v<decltype(member), QString EventSettings::*>) {
+                try {
+                    (void)*(loaded.*member);
+                    ADD_FAILURE() << c.key << '=' << c.text << " was read";
+                } catch (const KorventError &error) {
+                    EXPECT_EQ(error.message(), kept->message);
+                }
+            }
+        }, definition.member);
+
+        EventSettings::update(event, [](EventSettings &settings) { settings.eventName = QStringLiteral("New"); });
+        EXPECT_EQ(IniFile(EventSettings::fileName(event)).readString(QStringLiteral("fEventInfo"), QLatin1String(c.key)), text) << c.key;
+        EventSettings::update(event, [&](EventSettings &settings) { SetSettingText(settings, definition, QLatin1String(c.valid)); });
+        const EventSettings set = EventSettings::load(event);
+        EXPECT_FALSE(UnreadableOf(set, definition)) << c.key;
+        EXPECT_EQ(SettingText(set, definition), QLatin1String(c.valid));
+        EXPECT_EQ(set.eventName, QStringLiteral("New"));
+    }
+}
+
+TEST(EventSettings, AnUnreadableEventDayStopsWhatNeedsIt)
 {
     QTemporaryDir dir;
-    writeFile(folderOf(dir) + QStringLiteral("setup.ini"),
-              "[fEventInfo]\r\nsePunchWindow=lots\r\nseMaxConnections=1000\r\nsePenaltyPoints=5\r\ndtpDate=someday\r\nrgControlCard=7\r\n");
-    const EventSettings settings = EventSettings::load(folderOf(dir));
-    EXPECT_EQ(settings.punchWindowSeconds, -1);
-    EXPECT_EQ(settings.maxConnections, 100);
-    EXPECT_EQ(settings.penaltyPoints, 0);
-    EXPECT_EQ(settings.eventDate, QDateTime(QDate(2008, 9, 1), QTime(0, 0)));
-    EXPECT_EQ(settings.controlCard, 1);
+    const QString event = folderOf(dir);
+    writeFile(EventSettings::fileName(event), "[fEventInfo]\r\ndtpDate=13.06.2026\r\nmeEventStartTime=10h00\r\n");
+    const EventSettings settings = EventSettings::load(event);
+    try {
+        settings.EventStartDateTime();
+        ADD_FAILURE() << "an event start made of defaults";
+    } catch (const KorventError &error) {
+        EXPECT_EQ(error.message(), EventSettings::fileName(event)
+                                       + QStringLiteral(": Start date (dtpDate): \"13.06.2026\" is not a date-time of the form YYYY-MM-DD HH:MM:SS"));
+    }
+    EXPECT_EQ(settings.warnings().size(), 2);
+}
+
+TEST(EventSettings, LinesNotReadAreKeptAndNamed)
+{
+    // A key or the section repeated: only the first is read, the others are
+    // neither deleted by a save nor read in place of what was saved.
+    QTemporaryDir dir;
+    const QString event = folderOf(dir);
+    writeFile(EventSettings::fileName(event), "[fEventInfo]\r\nleName=First\r\nleName=Second\r\nseMapWidth=700\r\n"
+                                              "[other]\r\nkeep=1\r\n[FEVENTINFO]\r\nleOrganiser=Club\r\n");
+    const EventSettings settings = EventSettings::load(event);
+    EXPECT_EQ(settings.eventName, QStringLiteral("First"));
+    EXPECT_TRUE(settings.organiser.isEmpty());
+    ASSERT_EQ(settings.warnings().size(), 1);
+    for (const char *line : {"leName=Second", "[FEVENTINFO]", "leOrganiser=Club"})
+        EXPECT_TRUE(settings.warnings().constFirst().contains(QLatin1String(line))) << line;
+
+    EventSettings::update(event, [](EventSettings &changed) { changed.eventName = QStringLiteral("Saved"); });
+    const QByteArray file = readFile(EventSettings::fileName(event));
+    for (const char *line : {"leName=Saved\r\n", "leName=Second\r\n", "[FEVENTINFO]\r\nleOrganiser=Club\r\n", "[other]\r\nkeep=1\r\n"})
+        EXPECT_TRUE(file.contains(line)) << line;
+    const EventSettings again = EventSettings::load(event);
+    EXPECT_EQ(again.eventName, QStringLiteral("Saved"));
+    EXPECT_EQ(*again.courseMapWidth, 700);
+    EXPECT_EQ(again.warnings().size(), 1);
+}
+
+TEST(EventSettings, ASetupFileThatIsNoTextIsRefusedNotReadAsDefaults)
+{
+    QTemporaryDir dir;
+    const QString event = folderOf(dir);
+    const QByteArray utf16("\xFF\xFE[\0f\0E\0v\0e\0n\0t\0I\0n\0f\0o\0]\0\r\0\n\0", 28);
+    writeFile(EventSettings::fileName(event), utf16);
+    for (const auto &attempt : std::initializer_list<std::function<void()>>{
+             [&] { EventSettings::load(event); },
+             [&] { EventSettings::update(event, [](EventSettings &settings) { settings.eventName = QStringLiteral("X"); }); }}) {
+        try {
+            attempt();
+            ADD_FAILURE() << "read as defaults";
+        } catch (const KorventError &error) {
+            EXPECT_TRUE(error.message().startsWith(QStringLiteral("Cannot read %1: it is not a text file").arg(EventSettings::fileName(event))))
+                << error.message().toStdString();
+        }
+    }
+    EXPECT_EQ(readFile(EventSettings::fileName(event)), utf16);
 }
 
 TEST(EventSettings, SettingFromTextChecksKindAndRange)
@@ -134,7 +260,8 @@ TEST(EventSettings, SettingFromTextChecksKindAndRange)
         {"meSunSet", "21:30", false},
         {"meSunSet", "21:60:00", false},
         {"meSunSet", "21:30:60", false},
-        {"meSunSet", "99:59:59", true},
+        {"meSunSet", "23:59:59", true},
+        {"meSunSet", "99:59:59", false},
         {"meSunSet", "  :  :  ", false},
         {"meControlTime", "012:00:00", true},
         {"meControlTime", "12:00:00", false},
@@ -238,7 +365,7 @@ TEST(EventSettings, MapNumbersReadTheSameWhereSetAndWhereUsed)
         EXPECT_EQ(accepted, c.accepted) << c.key << "=\"" << c.text << '"';
 
         if (accepted) {
-            EXPECT_EQ(checked.*std::get<qint64 EventSettings::*>(definition->member), c.read) << c.key << "=\"" << c.text << '"';
+            EXPECT_EQ(*(checked.*std::get<SettingValue<qint64> EventSettings::*>(definition->member)), c.read) << c.key << "=\"" << c.text << '"';
         }
 
         // As a setup.ini edited by hand holds it.
@@ -249,7 +376,7 @@ TEST(EventSettings, MapNumbersReadTheSameWhereSetAndWhereUsed)
             EXPECT_TRUE(failure.contains(QLatin1String(c.key) + QStringLiteral("): \"") + text + u'"')) << failure.toStdString();
         }
         if (definition->member == SettingMember(&EventSettings::mapScale)) {
-            EXPECT_EQ(MapUnitsToMeters(10'000, failure.isEmpty() ? EventSettings::load(folderOf(dir)).mapScale : 0), c.metres) << c.text;
+            EXPECT_EQ(MapUnitsToMeters(10'000, failure.isEmpty() ? *EventSettings::load(folderOf(dir)).mapScale : 0), c.metres) << c.text;
         }
     }
 }

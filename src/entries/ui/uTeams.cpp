@@ -622,9 +622,9 @@ void TfTeams::Importchips1Click()
         return;
     if (!storeEdits())
         return;
-    const int controlCard = m_setup.snapshot()->settings.controlCard;
     const std::optional<ChipImportSummary> summary = longWork(tr("Import chips")).run([&](LongWorkTools &work) {
-        return ImportChips(work.data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")), controlCard, work.progress);
+        return ImportChips(work.data.connection(), ReadImportLines(fileName, QStringLiteral("ANSI")), m_setup.snapshot()->settings.controlCard,
+                           work.progress);
     });
     if (!summary)
         return;

@@ -35,12 +35,10 @@ int main(int argc, char *argv[])
         setup = std::make_unique<SharedEventSetup>(location.eventDirectory);
         TfRogMain mainWindow(location, *data, *setup);
         mainWindow.show();
-        // The event runs on their defaults; the operator is told what to set.
-        QStringList unreadable;
-        for (const auto &[key, setting] : setup->snapshot()->settings.unreadable)
-            unreadable.append(setting.message);
-        if (!unreadable.isEmpty())
-            QMessageBox::warning(&mainWindow, QStringLiteral("Korvent"), unreadable.join(u'\n'));
+        // The event opens; what needs an unreadable setting refuses until it is set.
+        const QStringList warnings = setup->snapshot()->settings.warnings();
+        if (!warnings.isEmpty())
+            QMessageBox::warning(&mainWindow, QStringLiteral("Korvent"), warnings.join(u'\n'));
         return app.exec();
     } catch (const KorventError &error) {
         QMessageBox::critical(nullptr, QStringLiteral("Korvent"), error.message());

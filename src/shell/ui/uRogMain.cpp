@@ -49,6 +49,19 @@
 
 namespace {
 
+// A setting a command needs before it runs; one setup.ini holds unreadable is
+// shown, and the command does not run.
+template <typename Read>
+std::optional<std::invoke_result_t<Read>> commandSetting(QWidget *window, Read read)
+{
+    try {
+        return read();
+    } catch (const KorventError &error) {
+        MessageBoxSink(window).error(error.message());
+        return std::nullopt;
+    }
+}
+
 constexpr int storeCheckIntervalMs = 2000;
 
 } // namespace
@@ -287,7 +300,10 @@ void TfRogMain::markAllStartedClick()
 
 void TfRogMain::markRunnersStarted(StartedRunners which)
 {
-    const int card = m_setup.snapshot()->settings.controlCard;
+    const std::optional<int> controlCard = commandSetting(this, [&] { return *m_setup.snapshot()->settings.controlCard; });
+    if (!controlCard)
+        return;
+    const int card = *controlCard;
     if (which == StartedRunners::All) {
         // Marking cannot be undone: the operator sees how many first.
         const int count = CountRunnersToMarkStarted(m_data.connection(), which, card);
@@ -339,8 +355,12 @@ void TfRogMain::reportsClick()
     ReportRequest request;
     if (kind.takes(ReportOption::Classes))
         request.classes = m_selectReport->checkedClasses();
-    if (kind.takes(ReportOption::PerClass))
-        request.perClass = m_setup.snapshot()->settings.resultsFilePerClass;
+    if (kind.takes(ReportOption::PerClass)) {
+        const std::optional<bool> perClass = commandSetting(this, [&] { return *m_setup.snapshot()->settings.resultsFilePerClass; });
+        if (!perClass)
+            return;
+        request.perClass = *perClass;
+    }
     QStringList written;
     const std::optional<QString> page = runReport(kind.kind, request, &written);
     if (kind.doneMessage) {
@@ -359,8 +379,11 @@ void TfRogMain::exportIofXmlClick()
                                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     ReportRequest request;
     request.compress = compress;
+    const std::optional<bool> iofXml3 = commandSetting(this, [&] { return *m_setup.snapshot()->settings.iofXml3; });
+    if (!iofXml3)
+        return;
     QStringList written;
-    runReport(m_setup.snapshot()->settings.iofXml3 ? ReportKind::IofXml3 : ReportKind::IofXml2, request, &written);
+    runReport(*iofXml3 ? ReportKind::IofXml3 : ReportKind::IofXml2, request, &written);
     ShowDoneMessage(this, written);
 }
 

@@ -220,6 +220,22 @@ QWidget *TfEventInfo::createSettingControl(const SettingDefinition &definition, 
     control->setObjectName(QString::fromLatin1(definition.key));
     control->setToolTip(tr(definition.hint));
     control->setEnabled(definition.enabled);
+    // Any edit, even one that types the value shown again, replaces an unreadable text.
+    const auto edited = [this, &definition] { settingEdited(definition); };
+    QList<QLineEdit *> edits = control->findChildren<QLineEdit *>();
+    if (auto *edit = qobject_cast<QLineEdit *>(control))
+        edits.append(edit);
+    for (QLineEdit *edit : edits)
+        connect(edit, &QLineEdit::textEdited, this, edited);
+    if (auto *spin = qobject_cast<QSpinBox *>(control))
+        connect(spin, &QSpinBox::valueChanged, this, edited);
+    if (auto *picker = qobject_cast<QDateTimeEdit *>(control))
+        connect(picker, &QDateTimeEdit::dateTimeChanged, this, edited);
+    QList<QAbstractButton *> buttons = control->findChildren<QAbstractButton *>();
+    if (auto *button = qobject_cast<QAbstractButton *>(control))
+        buttons.append(button);
+    for (QAbstractButton *button : buttons)
+        connect(button, &QAbstractButton::clicked, this, edited);
     return control;
 }
 
@@ -234,7 +250,7 @@ void TfEventInfo::addSettingsOfTab(const char *tab, QWidget *page, QVBoxLayout *
         QWidget *control = createSettingControl(definition, page);
         if (definition.kind == SettingKind::Boolean || definition.kind == SettingKind::Choice) {
             form->addRow(control);
-        } else if (qstrcmp(definition.key, "eResultHeader") == 0) {
+        } else if (&definition == &SettingOf(&EventSettings::resultHeader)) {
             // The header template is chosen with a file button beside it.
             auto *row = new QHBoxLayout;
             row->addWidget(control, 1);
@@ -445,13 +461,52 @@ QWidget *TfEventInfo::settingControl(const SettingDefinition &definition) const
 
 void TfEventInfo::showSettings(const EventSettings &settings)
 {
-    for (const SettingDefinition &definition : SettingDefinitions())
-        SetControlText(settingControl(definition), SettingText(settings, definition));
+    m_showing = true;
+    m_unreadableShown.clear();
+    const EventSettings defaults;
+    for (const SettingDefinition &definition : SettingDefinitions()) {
+        const UnreadableSetting *unreadable = UnreadableOf(settings, definition);
+        // A plain field shows the file's text as it stands; other controls cannot, and show the default.
+        markUnreadable(definition, unreadable);
+        SetControlText(settingControl(definition), SettingText(unreadable && !qobject_cast<QLineEdit *>(settingControl(definition)) ? defaults : settings, definition));
+        if (unreadable)
+            m_unreadableShown.insert(QString::fromLatin1(definition.key));
+    }
+    m_showing = false;
+}
+
+void TfEventInfo::markUnreadable(const SettingDefinition &definition, const UnreadableSetting *unreadable)
+{
+    QWidget *control = settingControl(definition);
+    control->setStyleSheet(unreadable ? QStringLiteral("color: red") : QString());
+    control->setToolTip(unreadable ? unreadable->message : tr(definition.hint));
+    // A mask would turn the text into another one.
+    if (auto *edit = qobject_cast<QLineEdit *>(control); edit && definition.kind == SettingKind::Masked)
+        edit->setInputMask(unreadable ? QString() : inputMaskOf(definition.mask));
+}
+
+void TfEventInfo::settingEdited(const SettingDefinition &definition)
+{
+    if (m_showing || !m_unreadableShown.remove(QString::fromLatin1(definition.key)))
+        return;
+    QWidget *control = settingControl(definition);
+    control->setStyleSheet(QString());
+    control->setToolTip(tr(definition.hint));
+}
+
+const UnreadableSetting *TfEventInfo::shownUnreadable(const SettingDefinition &definition) const
+{
+    return m_unreadableShown.contains(QString::fromLatin1(definition.key)) ? UnreadableOf(m_settingsShown, definition) : nullptr;
 }
 
 void TfEventInfo::takeSetting(EventSettings &settings, const SettingDefinition &definition)
 {
     QWidget *control = settingControl(definition);
+    if (shownUnreadable(definition)) {
+        // Kept as the file holds it: whatever needs the value refuses, as `korvent-cli` does.
+        std::visit([&](auto member) { settings.*member = m_settingsShown.*member; }, definition.member);
+        return;
+    }
     try {
         // The text each control holds goes the way of `settings set KEY=VALUE`.
         SetSettingText(settings, definition, ControlText(control).value_or(QString()));
@@ -472,12 +527,18 @@ EventSettings TfEventInfo::settings()
 
 bool TfEventInfo::unitNumbersPlus11() const
 {
-    return qobject_cast<QCheckBox *>(settingControl(SettingOf(&EventSettings::unitNumberPlus11)))->isChecked();
+    const SettingDefinition &setting = SettingOf(&EventSettings::unitNumberPlus11);
+    if (const UnreadableSetting *unreadable = shownUnreadable(setting))
+        throw KorventError(unreadable->message);
+    return qobject_cast<QCheckBox *>(settingControl(setting))->isChecked();
 }
 
 bool TfEventInfo::checkInOut() const
 {
-    return qobject_cast<QCheckBox *>(settingControl(SettingOf(&EventSettings::checkInOutControls)))->isChecked();
+    const SettingDefinition &setting = SettingOf(&EventSettings::checkInOutControls);
+    if (const UnreadableSetting *unreadable = shownUnreadable(setting))
+        throw KorventError(unreadable->message);
+    return qobject_cast<QCheckBox *>(settingControl(setting))->isChecked();
 }
 
 void TfEventInfo::showMapReference(const MapReference &map)
@@ -487,6 +548,7 @@ void TfEventInfo::showMapReference(const MapReference &map)
     for (const SettingMember member : {SettingMember(&EventSettings::mapScale), SettingMember(&EventSettings::mapOffsetX),
                                        SettingMember(&EventSettings::mapOffsetY)}) {
         const SettingDefinition &setting = SettingOf(member);
+        settingEdited(setting);
         SetControlText(settingControl(setting), SettingText(reference, setting));
     }
 }
@@ -566,12 +628,12 @@ bool TfEventInfo::acceptableClass(const QString &name, const MainClassTimes *tim
 
 void TfEventInfo::btnAddClassClick()
 {
-    const QString name = findChild<QLineEdit *>(QStringLiteral("eClassName"))->text().trimmed();
+    const QString name = qobject_cast<QLineEdit *>(settingControl(SettingOf(&EventSettings::newClassName)))->text().trimmed();
     if (name.isEmpty())
         return;
     QTreeWidgetItem *selected = selectedClass();
     QTreeWidgetItem *item;
-    if (!selected || findChild<QCheckBox *>(QStringLiteral("cbMainClass"))->isChecked()) {
+    if (!selected || qobject_cast<QCheckBox *>(settingControl(SettingOf(&EventSettings::addMainClass)))->isChecked()) {
         // A half-typed time would make a class that starts at no time.
         EventSettings times;
         QStringList texts;
@@ -654,7 +716,7 @@ void TfEventInfo::btnRemoveClassClick()
 
 void TfEventInfo::sbOpenFileClick()
 {
-    QLineEdit *header = findChild<QLineEdit *>(QStringLiteral("eResultHeader"));
+    auto *header = qobject_cast<QLineEdit *>(settingControl(SettingOf(&EventSettings::resultHeader)));
     const QString fileName = ChooseFileName(this, {.caption = tr("Report header file"),
                                                    .start = header->text(),
                                                    .filters = tr("HTML files (*.htm)"),
@@ -668,6 +730,7 @@ void TfEventInfo::loadFiles()
 {
     m_filesShown = EventSetupFileStamps(m_eventDirectory);
     const EventSettings loaded = EventSettings::load(m_eventDirectory);
+    m_settingsShown = loaded;
     showSettings(loaded);
     // Read back from the controls: a value a control shows in its own way is
     // not taken for an edit.
@@ -680,6 +743,8 @@ EventSettings TfEventInfo::shownSettings(const EventSettings &fallback)
 {
     EventSettings shown = fallback;
     for (const SettingDefinition &definition : SettingDefinitions()) {
+        if (shownUnreadable(definition))
+            continue;
         try {
             SetSettingText(shown, definition, ControlText(settingControl(definition)).value_or(QString()));
         } catch (const KorventError &) {

@@ -16,6 +16,7 @@
 #include "store/EventSettings.h"
 
 #include <QDialog>
+#include <QSet>
 #include <optional>
 
 class ControlsPageMenu;
@@ -47,9 +48,9 @@ public:
 
     // The settings as the controls show them. Raises KorventError naming the
     // field when one does not hold a value of its kind (a half-typed time),
-    // after bringing that control to front.
+    // after bringing that control to front. A text of setup.ini that did not
+    // read and was not edited is carried as it stands.
     EventSettings settings() override;
-    void showSettings(const EventSettings &settings);
     bool unitNumbersPlus11() const override;
     bool checkInOut() const override;
     void showMapReference(const MapReference &map) override;
@@ -84,6 +85,15 @@ private:
     void save(const EventSettings &settings);
     TableGrid createTableGrid(const db::TableDefinition &table, const QString &objectName, QWidget *parent);
     QWidget *settingControl(const SettingDefinition &definition) const;
+    void showSettings(const EventSettings &settings);
+    // The text setup.ini held for a setting that did not read, while its
+    // control still shows it untouched; nullptr otherwise.
+    const UnreadableSetting *shownUnreadable(const SettingDefinition &definition) const;
+    // Shows the control as holding the file's unreadable text (red, the
+    // message as its tip), or as an ordinary one again.
+    void markUnreadable(const SettingDefinition &definition, const UnreadableSetting *unreadable);
+    // The operator (or a command of the window) gave the setting a value.
+    void settingEdited(const SettingDefinition &definition);
     // Sets a setting from its control; raises KorventError after bringing the control to front.
     void takeSetting(EventSettings &settings, const SettingDefinition &definition);
     void sbOpenFileClick();
@@ -118,8 +128,11 @@ private:
     // controls hold edits that could not be saved.
     std::optional<EventSetupStamps> m_filesShown;
     // What the controls showed when the files were last loaded: a close
-    // writes only what differs from it.
+    // writes only what differs from it. Its unreadable settings are the ones
+    // whose text the controls show (m_unreadableShown, by key) until edited.
     EventSettings m_settingsShown;
+    QSet<QString> m_unreadableShown;
+    bool m_showing = false; // controls are being set from settings, not edited
     ClassTree m_treeShown;
     CountryList m_countriesShown;
 };

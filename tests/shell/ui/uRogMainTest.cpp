@@ -1,4 +1,5 @@
 #include "ModalDialogs.h"
+#include "SettingsFileFailure.h"
 #include "EventRows.h"
 #include "TestFolder.h"
 
@@ -265,6 +266,37 @@ TEST_F(MainWindowFixture, ExportIofXmlAsksForTheCompressedCopyAndSaysDoneOnlyWhe
     const QByteArray partial = readFile(event + QStringLiteral("iofXML.xml"));
     EXPECT_TRUE(partial.contains("<TeamName>Owls</TeamName>"));
     EXPECT_FALSE(partial.contains("<Result>"));
+}
+
+TEST_F(MainWindowFixture, ACommandNeedingASettingThatDidNotReadShowsWhyAndDoesNothing)
+{
+    QTemporaryDir files;
+    EventSetup chosen;
+    takeSettingFromFile(chosen.settings, folderOf(files), "cbXML3Format", QStringLiteral("yes"));
+    takeSettingFromFile(chosen.settings, folderOf(files), "rgControlCard", QStringLiteral("2"));
+    setup.publish(chosen);
+    auto window = open(true);
+    const qint64 team = insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Owls"}});
+    const qint64 runner = insertRow(*data, QStringLiteral("runner"), {{"team_id", team}, {"chipnr", "101"}});
+    const struct { const char *command; const char *key; } cases[] = {{"actExportIofXml", "cbXML3Format"}, {"actMarkAllStarted", "rgControlCard"}};
+    for (const auto &c : cases) {
+        QStringList texts;
+        const auto answer = [&texts](QMessageBox *box) {
+            texts.append(box->text());
+            box->button(QMessageBox::No) ? box->button(QMessageBox::No)->click() : box->accept();
+        };
+        whenModal<QMessageBox>([&](QMessageBox *box) {
+            if (box->button(QMessageBox::No))
+                whenModal<QMessageBox>(answer);
+            answer(box);
+        });
+        window->command(c.command)->trigger();
+        ASSERT_FALSE(texts.isEmpty()) << c.command;
+        EXPECT_TRUE(texts.last().contains(QLatin1String(c.key))) << texts.last().toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(folderOf(dir) + QStringLiteral("iofXML.xml")));
+    EXPECT_FALSE(QFile::exists(folderOf(dir) + QStringLiteral("Rogain_iofXML3.xml")));
+    EXPECT_EQ(findRow(*data, QStringLiteral("runner"), runner)->value("started").toInt(), 0);
 }
 
 TEST_F(MainWindowFixture, WinnersReportSaysWhereTheListIs)

@@ -260,17 +260,58 @@ TEST_F(EventInfoFixture, HalfTypedTimesAreRefusedNamingTheField)
     EXPECT_TRUE(settingsText(event).contains(QLatin1String("\r\nmeStartTime=12:30:00\r\n")));
 }
 
-TEST_F(EventInfoFixture, OutOfRangeControlCardReadsAsTheCoreReadsIt)
+TEST_F(EventInfoFixture, UnreadableSettingsAreShownMarkedKeptAndReplacedWhenSet)
 {
-    for (const auto &[stored, read] : {std::pair{"5", 1}, std::pair{"-3", 0}}) {
-        writeFile(EventSettings::fileName(event), QByteArray("[fEventInfo]\r\nrgControlCard=") + stored + "\r\n");
-        EXPECT_EQ(EventSettings::load(event).controlCard, read) << stored;
-        auto window = open();
-        EXPECT_EQ(window->findChild<TRadioGroup *>(QStringLiteral("rgControlCard"))->itemIndex(), read) << stored;
-        window->show();
-        window->close();
-        EXPECT_TRUE(settingsText(event).contains(QStringLiteral("\r\nrgControlCard=%1\r\n").arg(read))) << stored;
+    writeFile(EventSettings::fileName(event), "[fEventInfo]\r\neMap_DPI=300dpi\r\nmeSunrise=100:00:00\r\ndtpDate=13.06.2026\r\n"
+                                              "cbMultiReadout=yes\r\nrgControlCard=5\r\nseMapWidth=abc\r\n");
+    const EventSettings loaded = EventSettings::load(event);
+    auto window = open();
+    const struct { const char *key; const char *shown; } fields[] = {{"eMap_DPI", "300dpi"}, {"meSunrise", "100:00:00"}};
+    for (const auto &field : fields) {
+        auto *edit = window->findChild<QLineEdit *>(QLatin1String(field.key));
+        EXPECT_EQ(edit->text(), QLatin1String(field.shown)) << field.key;
+        EXPECT_TRUE(edit->inputMask().isEmpty()) << field.key;
     }
+    for (const char *key : {"eMap_DPI", "meSunrise", "dtpDate", "cbMultiReadout", "rgControlCard", "seMapWidth"}) {
+        const QWidget *control = window->findChild<QWidget *>(QLatin1String(key));
+        EXPECT_EQ(control->toolTip(), UnreadableOf(loaded, *FindSetting(QLatin1String(key)))->message) << key;
+        EXPECT_TRUE(control->styleSheet().contains(QLatin1String("red"))) << key;
+    }
+    // Commands of the window that need them refuse as korvent-cli does.
+    const EventSettings taken = window->settings();
+    try {
+        (void)*taken.mapDpi;
+        ADD_FAILURE() << "drawn at the default resolution";
+    } catch (const KorventError &error) {
+        EXPECT_EQ(error.message(), UnreadableOf(loaded, SettingOf(&EventSettings::mapDpi))->message);
+    }
+    EXPECT_THROW(taken.EventStartDateTime(), KorventError);
+
+    // Closing without an edit is not blocked and keeps every text as it stood.
+    window->show();
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    for (const char *line : {"eMap_DPI=300dpi", "meSunrise=100:00:00", "dtpDate=13.06.2026", "cbMultiReadout=yes", "rgControlCard=5", "seMapWidth=abc"})
+        EXPECT_TRUE(settingsText(event).contains(QLatin1String(line) + QStringLiteral("\r\n"))) << line;
+
+    // A value typed or chosen there replaces the text, even the default typed again.
+    window->show();
+    auto *dpi = window->findChild<QLineEdit *>(QStringLiteral("eMap_DPI"));
+    dpi->setFocus();
+    dpi->selectAll();
+    QTest::keyClicks(dpi, QStringLiteral("150"));
+    EXPECT_TRUE(dpi->styleSheet().isEmpty());
+    auto *multiReadout = window->findChild<QCheckBox *>(QStringLiteral("cbMultiReadout"));
+    QTest::mouseClick(multiReadout, Qt::LeftButton);
+    QTest::mouseClick(multiReadout, Qt::LeftButton);
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    const EventSettings stored = EventSettings::load(event);
+    EXPECT_EQ(*stored.mapDpi, 150);
+    EXPECT_FALSE(*stored.multiReadout);
+    EXPECT_TRUE(UnreadableOf(stored, SettingOf(&EventSettings::sunrise)));
+    EXPECT_TRUE(UnreadableOf(stored, SettingOf(&EventSettings::controlCard)));
+    EXPECT_EQ(window->findChild<QLineEdit *>(QStringLiteral("meSunrise"))->text(), QStringLiteral("100:00:00"));
 }
 
 TEST_F(EventInfoFixture, ReportHeaderDialogDefaultsToHtm)
