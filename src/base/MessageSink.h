@@ -17,3 +17,10 @@ public:
     enum class Front { Window, CommandLine };
     virtual Front front() const { return Front::Window; }
 };
+
+// Messages nobody asked to see.
+struct SilentMessages : MessageSink
+{
+    void error(const QString &) override {}
+    void warning(const QString &) override {}
+};

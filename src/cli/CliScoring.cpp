@@ -77,7 +77,7 @@ int CliPunchListCommand(CliContext &context, const QStringList &arguments)
 int CliExplainCommand(CliContext &context, const QStringList &arguments)
 {
     if (arguments.size() != 1)
-        throw KorventError(Texts::tr("explain needs a team number"));
+        throw KorventError(Texts::tr("explain takes one team number"));
     const qint64 number = teamNumbered(context.data.connection(), arguments[0]).number;
     for (const QString &line : ExplainTeamResult(context.data, storedSetup(context.location.eventDirectory), context.location.eventDirectory, number).lines)
         context.out << line << '\n';

@@ -43,13 +43,6 @@ struct Texts
     Q_DECLARE_TR_FUNCTIONS(Reports)
 };
 
-// Messages nobody asked to see.
-struct SilentSink : MessageSink
-{
-    void error(const QString &) override {}
-    void warning(const QString &) override {}
-};
-
 // A plain text file of the program.
 QByteArray textFileBytes(const QStringList &lines)
 {
@@ -85,7 +78,7 @@ private:
     QStringList m_classes;
     bool m_perClass;
     ReportFolder m_folder;
-    SilentSink m_silent;
+    SilentMessages m_silent;
 
     ReportPage m_page;
     std::optional<ReportFile> m_written;
@@ -407,7 +400,7 @@ void ResultsRun::teamPage(const TeamRow &team, const std::vector<ResultRunner> &
 {
     const TeamPageContext context{m_settings, m_countries, m_calculation->course(), m_teamHeader, m_routeBase ? &*m_routeBase : nullptr};
     const tResArray *list = punchList(team);
-    const QStringList why = list ? ExplainTeamResult(*m_calculation, m_context.connection, m_correctionLog, team.number).lines : QStringList();
+    const QStringList why = list ? ExplainTeamResult(*m_calculation, m_context.connection, m_correctionLog, team.number, ExplanationReader::Team).lines : QStringList();
     const TeamResultPage page = WriteTeamResultPage(context, team, runners, placeText, subClassText, list, why);
     const QString number = QString::number(team.number);
     m_context.output.write({ReportFolder::Web, QStringLiteral("teamresult_") + number + QStringLiteral(".htm")}, ReportPageBytes(page.lines));

@@ -23,6 +23,7 @@ enum class PunchRule {
     WindowMissed,     // all required runners, but further apart than the window: OverInt.
     WindowAgain,      // all required runners again after the visit that counted: Double
     NoWindow,         // the last punch closes no complete window: OverInt.
+    OutsideWindows,   // in no complete window, and not the group's last punch: takes no part
     FinishComplete,   // exactly the required runners punched the finish: OK
     FinishIncomplete, // other than the required number of runners at the finish: OverInt.
     OtherCode,        // a code that is not a scoring control: listed as OK
@@ -46,7 +47,6 @@ enum class NoResultReason { NoFinish, NoPoints, ClassMissing, TooManyPunches };
 struct ResultDecision
 {
     qint64 points = 0;
-    SerialDateTime eventDay = 0;
     SerialDateTime finishTime = 0;
     qint64 runningTime = 0; // hundredths
     TClassInfo teamClass;
@@ -68,8 +68,8 @@ public:
 
     // The team as read: its punches in index order, the runners a control
     // needs and the punch window (seconds; -1: not checked).
-    virtual void teamRead(const TeamRow &team, const std::vector<StoredPunch> &punches, int startedRunners, int requiredRunners,
-                          bool cardPerTeam, int punchWindow) = 0;
+    virtual void teamRead(const TeamRow &team, const std::vector<StoredPunch> &punches, int requiredRunners, bool cardPerTeam,
+                          int punchWindow) = 0;
     // A runner's punch right after the same runner's at the same control: only the earlier counts.
     virtual void repeatSkipped(const StoredPunch &punch) = 0;
     // A punch stored as unknown ("?"): it takes no part.
@@ -83,7 +83,7 @@ public:
     virtual void listMade(const tResArray &list) = 0;
     // One entry of the list counted: control points (counted only for OK and
     // Man), the extra points of the pair previousCode > code, time in the centre.
-    virtual void entryCounted(size_t index, const tControlRes &entry, const TControlPoint *control, bool scores,
+    virtual void entryCounted(const tControlRes &entry, const TControlPoint *control, bool scores,
                               const QString &previousCode, qint64 extraPoints, qint64 inCenterSeconds) = 0;
     // No full result; statusAfter is the status left on the team row.
     virtual void noResult(NoResultReason reason, qint64 points, int statusBefore, int statusAfter, size_t listSize) = 0;

@@ -77,12 +77,6 @@ qint64 CourseDefinition::FindControl(const QString &code, qint64 &x, qint64 &y, 
     return control->points;
 }
 
-qint64 CourseDefinition::controlPoints(const QString &code) const
-{
-    const TControlPoint *control = findControl(code);
-    return control ? control->points : 0;
-}
-
 const TControlPoint *CourseDefinition::findControlByUnit(qint64 unitNumber) const
 {
     const auto found = m_controlByUnit.constFind(unitNumber);

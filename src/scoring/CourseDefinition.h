@@ -55,7 +55,6 @@ public:
     const TControlPoint *findControl(const QString &code) const;
     // Points of the control (0 for an unknown code); sets x, y and label only when found.
     qint64 FindControl(const QString &code, qint64 &x, qint64 &y, QString &label) const;
-    qint64 controlPoints(const QString &code) const;
     const ExtraPointRules &extraPoints() const { return m_rules; }
 
     // The control of a punching unit: of controls sharing the unit number the

@@ -60,7 +60,7 @@ std::optional<TeamRow> FindTeamByNumber(db::Connection &connection, qint64 numbe
 std::optional<TeamRow> ReadTeam(db::Connection &connection, qint64 teamId)
 {
     const std::optional<QSqlRecord> row =
-        connection.firstRow(QStringLiteral("SELECT id, number, name, class, status, rtime, result, points, penalty FROM team WHERE id=?"), {teamId});
+        connection.firstRow(QStringLiteral("SELECT id, number, name, class, status, rtime, result, points, penalty, finis, calctime FROM team WHERE id=?"), {teamId});
     if (!row)
         return std::nullopt;
     return TeamRowReader(*row).read(*row);
@@ -196,6 +196,24 @@ QString NewestControlCorrection(const QStringList &log, qint64 teamNumber, const
         for (const QString &start : starts)
             if (line.startsWith(start))
                 return line;
+    return QString();
+}
+
+QString CorrectedControl(const QString &line, qint64 teamNumber)
+{
+    const QString team = QString::number(teamNumber);
+    const QString changed = QStringLiteral("Team:") + team + QStringLiteral(" Change control:");
+    if (line.startsWith(changed)) {
+        const qsizetype end = line.indexOf(QStringLiteral(" status::"), changed.size());
+        return end < 0 ? QString() : line.sliced(changed.size(), end - changed.size());
+    }
+    const QString markers[] = {QStringLiteral(" removed from team:") + team + QStringLiteral(" #:"),
+                               QStringLiteral(" control added to team:") + team + QStringLiteral(" >")};
+    for (const QString &marker : markers) {
+        const qsizetype at = line.indexOf(marker);
+        if (at >= 0)
+            return line.first(at);
+    }
     return QString();
 }
 

@@ -60,6 +60,9 @@ QString SetTeamStatus(db::Connection &connection, qint64 teamId, int choice);
 // The newest line of the log (newest first) that added, removed or changed
 // the team's punches at `control`; empty when there is none.
 QString NewestControlCorrection(const QStringList &log, qint64 teamNumber, const QString &control);
+// The control a log line added, removed or changed for the team; empty when
+// the line is no such correction of the team.
+QString CorrectedControl(const QString &line, qint64 teamNumber);
 // The newest line of the log that set the team's status by hand; empty when there is none.
 QString NewestTeamStatusCorrection(const QStringList &log, qint64 teamNumber);
 

@@ -15,7 +15,6 @@
 #include "store/uData.h"
 
 #include <QCoreApplication>
-#include <QHash>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -69,21 +68,41 @@ struct CodeStory
     bool tooMany = false;
 };
 
-QString allRunners(int count);
+
+// Spans of the reports' length are told as the reports tell them.
+QString spanText(qint64 seconds)
+{
+    return seconds < 600 ? Texts::tr("%1 s").arg(seconds) : FormatSeconds(seconds);
+}
+
+// Names and log lines as one line each: a line break or control byte stored in them would break the lines told.
+QString oneLine(QString text)
+{
+    for (QChar &c : text)
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
+    return text;
+}
+
+QString codeName(const QString &code)
+{
+    return code.isEmpty() ? Texts::tr("(no code)") : code;
+}
 
 class Explainer : public CalculationRecorder
 {
 public:
-    Explainer(const TeamCalculation &calculation, std::vector<Runner> runners, const QStringList &log)
+    Explainer(const TeamCalculation &calculation, std::vector<Runner> runners, const QStringList &log, bool forTeam)
         : m_course(calculation.course())
         , m_eventDate(calculation.setup().settings.eventDate->date())
         , m_runners(std::move(runners))
         , m_log(log)
+        , m_public(forTeam)
     {
     }
 
-    void teamRead(const TeamRow &team, const std::vector<StoredPunch> &punches, int, int requiredRunners,
-                  bool cardPerTeam, int punchWindow) override
+    void teamRead(const TeamRow &team, const std::vector<StoredPunch> &punches, int requiredRunners, bool cardPerTeam,
+                  int punchWindow) override
     {
         m_team = team;
         m_punches = punches;
@@ -106,19 +125,17 @@ public:
     }
     void groupIgnored(const QString &code) override { story(code).ignored = true; }
     void listMade(const tResArray &list) override { m_list = list; }
-    void entryCounted(size_t, const tControlRes &entry, const TControlPoint *control, bool scores, const QString &previousCode,
+    void entryCounted(const tControlRes &entry, const TControlPoint *control, bool scores, const QString &previousCode,
                       qint64 extraPoints, qint64 inCenterSeconds) override
     {
         story(entry.code).counted.push_back(
             {entry, control != nullptr, control ? control->points : 0, scores, previousCode, extraPoints, inCenterSeconds});
     }
-    void noResult(NoResultReason reason, qint64 points, int statusBefore, int statusAfter, size_t listSize) override
+    void noResult(NoResultReason reason, qint64, int statusBefore, int statusAfter, size_t) override
     {
         m_noResult = reason;
-        m_points = points;
         m_statusBefore = statusBefore;
         m_statusAfter = statusAfter;
-        m_listSize = listSize;
     }
     void resultMade(const ResultDecision &decision) override { m_result = decision; }
 
@@ -147,11 +164,16 @@ private:
     QString pairsText(const QString &code, const CodeStory &story) const;
     void appendTotals(QStringList &lines, TeamExplanation &explanation) const;
     QString statusRule(int status, int computed, int before) const;
+    QString statusKept(int status) const;
+    QString substituteText(const QString &code) const;
+    QString afterFinishText(const CodeStory &story) const;
+    QStringList removedCodeLines() const;
 
     const CourseDefinition &m_course;
     QDate m_eventDate;
     std::vector<Runner> m_runners;
     const QStringList &m_log;
+    bool m_public = false; // for the team's own page: no notes meant for the secretariat
 
     TeamRow m_team;
     std::vector<StoredPunch> m_punches;
@@ -162,10 +184,8 @@ private:
     std::map<QString, CodeStory> m_stories;
     tResArray m_list;
     std::optional<NoResultReason> m_noResult;
-    qint64 m_points = 0;
     int m_statusBefore = 0;
     int m_statusAfter = 0;
-    size_t m_listSize = 0;
     std::optional<ResultDecision> m_result;
 };
 
@@ -195,7 +215,9 @@ QString Explainer::runnerList(const std::vector<qint64> &ids) const
 
 QString Explainer::logNote(const QString &line) const
 {
-    return line.isEmpty() ? Texts::tr(" No line of the edit log names it.") : Texts::tr(" Edit log: \"%1\".").arg(line);
+    if (line.isEmpty())
+        return m_public ? QString() : u' ' + Texts::tr("No line of the edit log names it.");
+    return u' ' + Texts::tr("Edit log: \"%1\".").arg(oneLine(line));
 }
 
 // Codes in the order of the punch list; a code without an entry where its first punch falls in time.
@@ -238,10 +260,16 @@ QString Explainer::rulesLine() const
             started.push_back(runner.id);
     if (m_required == 0)
         return Texts::tr("Control card per runner, but no runner of the team is marked as started: no control can count.");
-    const QString needed = Texts::tr("Control card per runner: a control counts when %1 punch it (started: %2)")
-                               .arg(allRunners(m_required), runnerList(started));
-    return m_window == -1 ? needed + Texts::tr("; the punch window is not checked.")
-                          : needed + Texts::tr(" within the punch window of %1 s.").arg(m_window);
+    if (m_window == -1)
+        return Texts::tr("Control card per runner: a control counts when %1 different runners have punched it (started: %2); "
+                         "the punch window is not checked.")
+            .arg(m_required)
+            .arg(runnerList(started));
+    return Texts::tr("Control card per runner: a control counts when %1 different runners have punched it within the punch window "
+                     "of %2 s (started: %3).")
+        .arg(m_required)
+        .arg(m_window)
+        .arg(runnerList(started));
 }
 
 QString Explainer::whoPunched(const QString &code) const
@@ -267,7 +295,8 @@ QString Explainer::whoPunched(const QString &code) const
         bool started = false;
         for (const Runner &runner : m_runners)
             started = started || (runner.id == id && runner.started);
-        const QString name = runnerName(id) + (started || m_cardPerTeam ? QString() : Texts::tr(" (not started)"));
+        const bool ofTeam = std::any_of(m_runners.begin(), m_runners.end(), [id](const Runner &r) { return r.id == id; });
+        const QString name = started || m_cardPerTeam || !ofTeam ? runnerName(id) : Texts::tr("%1 (not started)").arg(runnerName(id));
         parts.append(texts.isEmpty() ? Texts::tr("%1 missing").arg(name) : name + u' ' + texts.join(QStringLiteral(", ")));
     }
     return parts.join(QStringLiteral("; "));
@@ -280,7 +309,7 @@ QString Explainer::decisionText(const Decision &d) const
     const QString from = d.other ? timeText(d.other->time) : QString();
     switch (d.rule) {
     case PunchRule::NotAllRunners:
-        return Texts::tr("MP (missing punch): only %1 of the %2 runners needed punched it; no points.").arg(d.runners).arg(d.required);
+        return Texts::tr("MP (missing punch): %1 different runners must punch it and %2 did; no points.").arg(d.required).arg(d.runners);
     case PunchRule::SetByHand:
         return (d.entry->status == PunchDQ
                     ? Texts::tr("DQ: its first punch is stored as disqualified, so it gives no points.")
@@ -296,40 +325,61 @@ QString Explainer::decisionText(const Decision &d) const
     case PunchRule::WindowKept:
         if (d.required == 1)
             return Texts::tr("OK at %1: the first punch counts; one punch makes the control.").arg(at);
-        return Texts::tr("OK at %1: %2 needed punched within %3 s (from %4), inside the punch window of %5 s.")
-            .arg(at, allRunners(d.required))
-            .arg(seconds)
-            .arg(from)
+        return Texts::tr("OK at %1: %2 different runners punched it within %3 (from %4), inside the punch window of %5 s.")
+            .arg(at)
+            .arg(d.required)
+            .arg(spanText(seconds), from)
             .arg(d.window);
     case PunchRule::WindowMissed:
-        return Texts::tr("OverInt. at %1: %2 needed punched, but %3 s apart (from %4), more than the punch window of %5 s; no points.")
-            .arg(at, allRunners(d.required))
-            .arg(seconds)
-            .arg(from)
+        return Texts::tr("OverInt. at %1: %2 different runners punched it, but %3 apart (from %4), more than the punch window of %5 s; "
+                         "no points.")
+            .arg(at)
+            .arg(d.required)
+            .arg(spanText(seconds), from)
             .arg(d.window);
     case PunchRule::WindowAgain:
         if (d.required == 1)
             return Texts::tr("Double at %1: punched again after the punch that counted; no points.").arg(at);
-        return Texts::tr("Double at %1: the runners punched it again (%2 s apart) after the visit that counted; no points.").arg(at).arg(seconds);
+        return Texts::tr("Double at %1: the runners punched it again after the visit that counted (from %2 to %1, %3 apart); no points.")
+            .arg(at, from, spanText(seconds));
     case PunchRule::NoWindow:
-        return Texts::tr("OverInt. at %1: the punches never brought %2 needed together within the punch window of %3 s "
-                         "(first to last punch %4 s); no points.")
-            .arg(at, allRunners(d.required))
+        return Texts::tr("OverInt. at %1: the punches never brought %2 different runners together within the punch window of %3 s "
+                         "(first to last punch %4); no points.")
+            .arg(at)
+            .arg(d.required)
             .arg(d.window)
-            .arg(seconds);
+            .arg(spanText(seconds));
+    case PunchRule::OutsideWindows:
+        return Texts::tr("The punch of %1 at %2 takes no part: it is in no window of %3 different runners that the calculation weighs "
+                         "(the search starts no window at a control's last punch).")
+            .arg(runnerName(d.punch.runnerId), timeText(d.punch.time))
+            .arg(d.required);
     case PunchRule::FinishComplete:
         return d.required == 1 ? Texts::tr("OK: the finish was punched; the team's finish time is %1.").arg(at)
-                               : Texts::tr("OK: %1 needed punched the finish; the team's finish time is the last of their punches, %2.")
-                                     .arg(allRunners(d.required), at);
+                               : Texts::tr("OK: %1 different runners punched the finish, as needed; the team's finish time is the last "
+                                           "of their punches, %2.")
+                                     .arg(d.required)
+                                     .arg(at);
     case PunchRule::FinishIncomplete:
         return d.runners < d.required
-            ? Texts::tr("OverInt.: only %1 of the %2 runners needed punched the finish, so the team has no finish time.").arg(d.runners).arg(d.required)
+            ? Texts::tr("OverInt.: %1 different runners must punch the finish and %2 did, so the team has no finish time.")
+                  .arg(d.required)
+                  .arg(d.runners)
             : Texts::tr("OverInt.: %1 different runners punched the finish, but the finish takes exactly %2, so the team has no finish time.")
                   .arg(d.runners)
                   .arg(d.required);
     case PunchRule::OtherCode:
-        return Texts::tr("Listed at %1: %2 is not a scoring control (its code does not start with a number), so its first punch is listed as OK.")
-            .arg(at, d.punch.code);
+        if (d.punch.code == QLatin1String("I"))
+            return Texts::tr("Listed at %1: I is the check-in to the administration area, not a scoring control, so its first punch is listed "
+                             "as OK.")
+                .arg(at);
+        if (d.punch.code == QLatin1String("O"))
+            return Texts::tr("Listed at %1: O is the check-out of the administration area, not a scoring control, so its first punch is "
+                             "listed as OK.")
+                .arg(at);
+        return Texts::tr("Listed at %1: %2 is not a scoring control (its code does not start with a number above 0), so its first punch "
+                         "is listed as OK.")
+            .arg(at, codeName(d.punch.code));
     case PunchRule::OtherCodeAgain:
         return Texts::tr("Listed again at %1: more than %2 s after the visit at %3.").arg(at).arg(VisitGapSeconds).arg(from);
     }
@@ -386,9 +436,10 @@ QString Explainer::pairsText(const QString &code, const CodeStory &story) const
     for (const Counted &c : story.counted)
         if (c.extraPoints != 0) {
             counted.append(c.previousCode);
-            sentences.append(Texts::tr("+%1 extra points for the pair %2 → %3 (a pair counts whatever the statuses of its punches).")
+            sentences.append(Texts::tr("+%1 extra points for the pair %2 → %3 at the entry of %4 (a pair counts at every entry that "
+                                       "follows the other's, whatever the statuses of its punches).")
                                  .arg(c.extraPoints)
-                                 .arg(c.previousCode, code));
+                                 .arg(c.previousCode, code, timeText(c.entry.time)));
         }
     if (story.counted.empty())
         return sentences.join(u' ');
@@ -422,7 +473,7 @@ QString Explainer::pairsText(const QString &code, const CodeStory &story) const
 
 QString Explainer::codeLine(const QString &code, const CodeStory &story) const
 {
-    QStringList sentences{code + QStringLiteral(": ") + whoPunched(code) + u'.'};
+    QStringList sentences{Texts::tr("%1: %2.").arg(codeName(code), whoPunched(code))};
     if (story.tooMany) {
         sentences.append(Texts::tr("More than %1 punches count here, more than the calculation takes for one control: it stops "
                                    "(\"To many controls!\") and the team gets no result.")
@@ -430,7 +481,7 @@ QString Explainer::codeLine(const QString &code, const CodeStory &story) const
         return sentences.join(u' ');
     }
     if (story.ignored)
-        sentences.append(Texts::tr("Not weighed: the team needs no runner at its controls."));
+        sentences.append(Texts::tr("Not weighed: no runner of the team is marked as started, so no punch counts."));
     for (const Decision &d : story.decisions)
         if (const QString text = decisionText(d); !text.isEmpty())
             sentences.append(text);
@@ -446,9 +497,14 @@ QString Explainer::codeLine(const QString &code, const CodeStory &story) const
     for (const StoredPunch &punch : story.unknown)
         sentences.append(Texts::tr("The punch of %1 at %2 is stored as unknown (?) and takes no part.")
                              .arg(runnerName(punch.runnerId), timeText(punch.time)));
-    // A readout stores unknown codes so; a status changed to "NA" by hand has its log line.
-    if (const QString line = NewestControlCorrection(m_log, m_team.number, code); !story.unknown.empty() && !line.isEmpty())
-        sentences.append(Texts::tr("Edit log: \"%1\".").arg(line));
+    if (const QString text = substituteText(code); !text.isEmpty())
+        sentences.append(text);
+    if (const QString text = afterFinishText(story); !text.isEmpty())
+        sentences.append(text);
+    // A hand correction of the control is named, whatever rule decided (a punch set by hand has told it already).
+    const bool byHand = std::any_of(story.decisions.begin(), story.decisions.end(), [](const Decision &d) { return d.rule == PunchRule::SetByHand; });
+    if (const QString line = NewestControlCorrection(m_log, m_team.number, code); !byHand && !line.isEmpty())
+        sentences.append(Texts::tr("Edit log: \"%1\".").arg(oneLine(line)));
     if (const QString text = pointsText(code, story); !text.isEmpty())
         sentences.append(text);
     if (const QString text = pairsText(code, story); !text.isEmpty())
@@ -461,9 +517,72 @@ QString Explainer::statusRule(int status, int computed, int before) const
     if (status == computed)
         return status == TeamOK ? Texts::tr("Status OK: the team finished within its class's maximum time plus the penalty time.")
                                 : Texts::tr("Status LATE: the team finished later than its class's maximum time plus the penalty time.");
-    return Texts::tr("Status %1 stays: it was set by hand, and a calculation keeps OB, W/D, DSQ and DNS (it would have given %2).")
-               .arg(TeamStatusText(before), TeamStatusText(computed))
-        + logNote(NewestTeamStatusCorrection(m_log, m_team.number));
+    return statusKept(before) + u' ' + Texts::tr("The calculation would have given %1.").arg(TeamStatusText(computed));
+}
+
+// A status the calculation leaves as it is, and why.
+QString Explainer::statusKept(int status) const
+{
+    if (status >= TeamOB && status <= TeamDNS)
+        return Texts::tr("Status %1 stays: it was set by hand, and a calculation keeps OB, W/D, DSQ and DNS.").arg(TeamStatusText(status))
+            + logNote(NewestTeamStatusCorrection(m_log, m_team.number));
+    if (status == TeamOK || status == TeamLate)
+        return Texts::tr("Status %1 stays: without a full result a calculation changes only NA, START and NARes.").arg(TeamStatusText(status));
+    if (status >= TeamNoResult && status <= TeamNew)
+        return Texts::tr("Status %1 stays: the punch list has fewer than two entries.").arg(TeamStatusText(status));
+    return Texts::tr("The stored status %1 is no team status a calculation knows, so it keeps it.").arg(status);
+}
+
+// The calculation counts different runners, not started ones: a punch of
+// another runner can stand in for a started runner who missed the control.
+QString Explainer::substituteText(const QString &code) const
+{
+    if (m_cardPerTeam || m_required == 0)
+        return QString();
+    const auto punched = [&](qint64 id) {
+        return std::any_of(m_punches.begin(), m_punches.end(), [&](const StoredPunch &p) { return p.code == code && p.runnerId == id; });
+    };
+    std::vector<qint64> missing, others;
+    for (const Runner &runner : m_runners)
+        if (runner.started && !punched(runner.id))
+            missing.push_back(runner.id);
+    for (const StoredPunch &punch : m_punches) {
+        const bool started = std::any_of(m_runners.begin(), m_runners.end(), [&](const Runner &r) { return r.id == punch.runnerId && r.started; });
+        if (punch.code == code && !started && std::find(others.begin(), others.end(), punch.runnerId) == others.end())
+            others.push_back(punch.runnerId);
+    }
+    if (missing.empty() || others.empty())
+        return QString();
+    return Texts::tr("The calculation counts different runners, not started ones: the punches of %1 count here although %2 did not punch.")
+        .arg(runnerList(others), runnerList(missing));
+}
+
+QString Explainer::afterFinishText(const CodeStory &story) const
+{
+    if (!m_result || m_result->finishTime == 0)
+        return QString();
+    QStringList times;
+    for (const Counted &c : story.counted)
+        if (c.entry.code != QLatin1String("F") && c.entry.time > m_result->finishTime)
+            times.append(timeText(c.entry.time));
+    if (times.isEmpty())
+        return QString();
+    return Texts::tr("The punch at %1 is after the team's finish time %2; the calculation takes it like any other.")
+        .arg(times.join(QStringLiteral(", ")), timeText(m_result->finishTime));
+}
+
+// Controls a hand correction took every punch from: only the edit log tells them.
+QStringList Explainer::removedCodeLines() const
+{
+    QStringList lines, codes;
+    for (const QString &line : m_log) {
+        const QString code = CorrectedControl(line, m_team.number);
+        if (code.isEmpty() || codes.contains(code) || m_stories.count(code) > 0)
+            continue;
+        codes.append(code);
+        lines.append(Texts::tr("%1: the team has no punch here now. Edit log: \"%2\".").arg(oneLine(code), oneLine(line)));
+    }
+    return lines;
 }
 
 void Explainer::appendTotals(QStringList &lines, TeamExplanation &explanation) const
@@ -537,12 +656,8 @@ void Explainer::appendTotals(QStringList &lines, TeamExplanation &explanation) c
     if (m_statusAfter == TeamNoResult)
         lines.append(Texts::tr("Status NARes.: a team without a result whose status was NA, START or NARes. and whose punch list "
                                "has two entries or more gets NARes."));
-    else if (m_statusBefore >= TeamNoResult)
-        lines.append(Texts::tr("Status %1 stays: the punch list has fewer than two entries.").arg(TeamStatusText(m_statusBefore)));
     else
-        lines.append(Texts::tr("Status %1 stays: only a full result changes it.").arg(TeamStatusText(m_statusBefore))
-                     + (m_statusBefore >= TeamOB && m_statusBefore <= TeamDNS ? logNote(NewestTeamStatusCorrection(m_log, m_team.number))
-                                                                              : QString()));
+        lines.append(statusKept(m_statusBefore));
 }
 
 TeamExplanation Explainer::explanation() const
@@ -558,15 +673,12 @@ TeamExplanation Explainer::explanation() const
         if (!tooMany || story.tooMany)
             lines.append(codeLine(code, story));
     }
+    if (!tooMany)
+        lines.append(removedCodeLines());
     if (m_punches.empty())
         lines.append(Texts::tr("The team has no punches."));
     appendTotals(lines, explanation);
     return explanation;
-}
-
-QString allRunners(int count)
-{
-    return count == 1 ? Texts::tr("the one runner") : count == 2 ? Texts::tr("both runners") : Texts::tr("all %1 runners").arg(count);
 }
 
 std::vector<Runner> runnersOf(db::Connection &connection, qint64 teamId)
@@ -574,59 +686,140 @@ std::vector<Runner> runnersOf(db::Connection &connection, qint64 teamId)
     std::vector<Runner> runners;
     QSqlQuery rows = connection.exec(QStringLiteral("SELECT id, firstname, lastname, chipnr, started FROM runner WHERE team_id=? ORDER BY id"),
                                      {teamId});
+    std::vector<QString> chips;
     while (rows.next()) {
-        QString name = QString(rows.value(1).toString() + u' ' + rows.value(2).toString()).trimmed();
+        QString name = oneLine(rows.value(1).toString() + u' ' + rows.value(2).toString()).trimmed();
         if (name.isEmpty())
             name = Texts::tr("the runner with chip %1").arg(rows.value(3).toString());
         runners.push_back({rows.value(0).toLongLong(), name, rows.value(4).toInt() == 1});
+        chips.push_back(rows.value(3).toString());
     }
+    // Runners of the same name are told apart by their chips.
+    std::vector<QString> names;
+    for (const Runner &runner : runners)
+        names.push_back(runner.name);
+    for (size_t i = 0; i < runners.size(); ++i)
+        if (std::count(names.begin(), names.end(), names[i]) > 1)
+            runners[i].name = Texts::tr("%1 (chip %2)").arg(names[i], chips[i]);
     return runners;
 }
 
-// What a stored row says now, when it is not what a calculation would write.
-QString storedDifference(db::Connection &connection, qint64 teamId, const TeamExplanation &explanation)
+// What the team row holds when it is not what the explanation arrives at.
+QString storedNote(const TeamRow &stored, const TeamExplanation &explanation)
 {
-    const std::optional<TeamRow> stored = ReadTeam(connection, teamId);
-    if (!stored)
+    if (!stored.calculated)
+        return explanation.fullResult || stored.status != explanation.status
+            ? Texts::tr("The team has not been calculated yet, so none of the above is stored; calculate the team to store it.")
+            : QString();
+    if (!explanation.fullResult) {
+        QStringList sentences;
+        // Only a full result writes a finish time: an earlier one's result is still in the row.
+        if (stored.finis != 0)
+            sentences.append(Texts::tr("The team row still holds the result %1 (points %2, penalty %3) of an earlier calculation: a "
+                                       "calculation without a full result leaves it, and the result lists show it until the team has "
+                                       "a full result again.")
+                                 .arg(ResultText(stored.result))
+                                 .arg(stored.points)
+                                 .arg(stored.penalty));
+        if (stored.status != explanation.status)
+            sentences.append(Texts::tr("Stored now: status %1; calculate the team to store the above.").arg(TeamStatusText(stored.status)));
+        return sentences.join(u' ');
+    }
+    if (stored.result == explanation.result && stored.status == explanation.status && stored.points == explanation.points
+        && stored.penalty == explanation.penalty)
         return QString();
-    const bool differs = explanation.fullResult ? stored->result != explanation.result || stored->status != explanation.status
-                                                : stored->status != explanation.status;
-    if (!differs)
-        return QString();
-    return Texts::tr("Stored now: result %1, status %2, from an earlier calculation; calculate the team to store the above.")
-        .arg(ResultText(stored->result), TeamStatusText(stored->status));
+    return Texts::tr("Stored now: result %1, points %2, penalty %3, status %4, from an earlier calculation or a change by hand; "
+                     "calculate the team to store the above.")
+        .arg(ResultText(stored.result))
+        .arg(stored.points)
+        .arg(stored.penalty)
+        .arg(TeamStatusText(stored.status));
 }
 
-struct SilentSink : MessageSink
+// The row shows a result or status the explanation does not arrive at.
+bool contradicts(const TeamRow &stored, const TeamExplanation &explanation)
 {
-    void error(const QString &) override {}
-    void warning(const QString &) override {}
+    if (explanation.fullResult)
+        return stored.result != explanation.result || stored.status != explanation.status || stored.points != explanation.points
+            || stored.penalty != explanation.penalty;
+    return stored.status != explanation.status || stored.finis != 0 || stored.result > 0;
+}
+
+// The explanation's reads are one snapshot of the event. A savepoint reads
+// without the writer lock, also inside a caller's transaction.
+class ReadSnapshot
+{
+public:
+    explicit ReadSnapshot(db::Connection &connection)
+        : m_connection(connection)
+    {
+        m_connection.exec(QStringLiteral("SAVEPOINT explanation"));
+    }
+    ~ReadSnapshot()
+    {
+        try {
+            m_connection.exec(QStringLiteral("RELEASE explanation"));
+        } catch (const KorventError &) {
+            // Nothing was written: a snapshot that cannot be released ends with the connection.
+        }
+    }
+    ReadSnapshot(const ReadSnapshot &) = delete;
+    ReadSnapshot &operator=(const ReadSnapshot &) = delete;
+
+private:
+    db::Connection &m_connection;
 };
+
+QString noTeamText(qint64 number)
+{
+    return Texts::tr("There is no team with number %1").arg(number);
+}
 
 } // namespace
 
-TeamExplanation ExplainTeamResult(TeamCalculation &calculation, db::Connection &connection, const QStringList &log, qint64 number)
+TeamExplanation ExplainTeamResult(TeamCalculation &calculation, db::Connection &connection, const QStringList &log, qint64 number,
+                                  ExplanationReader reader)
 {
+    const ReadSnapshot snapshot(connection);
     const std::optional<TeamRow> team = FindTeamByNumber(connection, number);
     if (!team)
-        throw KorventError(Texts::tr("There is no team with number %1").arg(number));
-    Explainer explainer(calculation, runnersOf(connection, team->id), log);
+        throw KorventError(noTeamText(number));
+    Explainer explainer(calculation, runnersOf(connection, team->id), log, reader == ExplanationReader::Team);
     if (!calculation.ExplainTeam(number, explainer))
-        throw KorventError(Texts::tr("There is no team with number %1").arg(number));
+        throw KorventError(noTeamText(number));
     TeamExplanation explanation = explainer.explanation();
-    if (const QString difference = storedDifference(connection, team->id, explanation); !difference.isEmpty())
-        explanation.lines.append(difference);
+    if (const qint64 sharing = connection.scalar(QStringLiteral("SELECT COUNT(*) FROM team WHERE number=?"), {number}).toLongLong(); sharing > 1)
+        explanation.lines.insert(1, Texts::tr("%1 teams have the number %2: the calculation finds this one, the first, and the others get "
+                                              "no result of their own.")
+                                        .arg(sharing)
+                                        .arg(number));
+    if (reader == ExplanationReader::Team) {
+        // A team's page shows the stored result: lines that end elsewhere would contradict it.
+        if (contradicts(*team, explanation))
+            explanation.lines.clear();
+    } else if (const QString note = storedNote(*team, explanation); !note.isEmpty()) {
+        explanation.lines.append(note);
+    }
     return explanation;
 }
 
 TeamExplanation ExplainTeamResult(TdmData &data, std::shared_ptr<const EventSetup> setup, const QString &eventDirectory, qint64 number)
 {
-    SilentSink silent;
+    SilentMessages silent;
     TeamCalculation calculation(data, std::move(setup), silent);
     calculation.LoadCourseDefinition();
-    return ExplainTeamResult(calculation, data.connection(), LoadCorrectionLog(eventDirectory), number);
+    QStringList log;
+    QString logError;
+    try {
+        log = LoadCorrectionLog(eventDirectory);
+    } catch (const KorventError &error) {
+        logError = error.message();
+    }
+    TeamExplanation explanation = ExplainTeamResult(calculation, data.connection(), log, number);
+    if (!logError.isEmpty())
+        explanation.lines.append(Texts::tr("%1: the log lines of hand corrections are missing above.").arg(logError));
+    return explanation;
 }
-
 TeamExplanation ExplainTeamRow(TdmData &data, std::shared_ptr<const EventSetup> setup, const QString &eventDirectory, qint64 teamId)
 {
     const std::optional<TeamRow> team = ReadTeam(data.connection(), teamId);

@@ -28,12 +28,19 @@ struct TeamExplanation
     int status = 0; // the status the team has afterwards
 };
 
+// Who reads the lines: the secretariat is told what the team row holds when
+// it differs; a team's own page shows the stored result, and gets no lines
+// that would contradict it.
+enum class ExplanationReader { Secretariat, Team };
+
 // The team with this number, the first of several as the calculation finds
 // it, on the course the calculation loaded last. log: the edit log, newest
 // line first. Raises KorventError when no team has the number.
-TeamExplanation ExplainTeamResult(TeamCalculation &calculation, db::Connection &connection, const QStringList &log, qint64 number);
+TeamExplanation ExplainTeamResult(TeamCalculation &calculation, db::Connection &connection, const QStringList &log, qint64 number,
+                                  ExplanationReader reader = ExplanationReader::Secretariat);
 
-// The same on the course and the edit log as they are now.
+// The same on the course and the edit log as they are now; an edit log that
+// cannot be read leaves a line saying so.
 TeamExplanation ExplainTeamResult(TdmData &data, std::shared_ptr<const EventSetup> setup, const QString &eventDirectory, qint64 number);
 
 // The team of this row: a team without a number, or one whose number an

@@ -143,7 +143,7 @@ TeamCalculation::Outcome TeamCalculation::evaluate(const TeamInputs &inputs, boo
     outcome.status = team.status;
     const int required = requiredRunners(inputs.startedRunners);
     if (recorder)
-        recorder->teamRead(team, inputs.punches, inputs.startedRunners, required,
+        recorder->teamRead(team, inputs.punches, required,
                            m_setup->settings.controlCard == EventSettings::CardPerTeam, m_setup->settings.punchWindowSeconds);
     TeamPunchEvaluation evaluation = EvaluateTeamPunches(inputs.punches, required, m_setup->settings.punchWindowSeconds, recorder);
     if (evaluation.tooManyPunches) {
@@ -183,7 +183,7 @@ void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, Ser
             centre = SecondsBetween(entry.time, list[i + 1].time);
         inCenter += centre;
         if (recorder)
-            recorder->entryCounted(i, entry, control, scores, previousCode, extraPoints, centre);
+            recorder->entryCounted(entry, control, scores, previousCode, extraPoints, centre);
         previousCode = entry.code;
     }
 
@@ -220,7 +220,7 @@ void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, Ser
     outcome.status = effectiveStatus;
     outcome.ok = true;
     if (recorder)
-        recorder->resultMade({points, eventDay, finishTime, runningTime, *teamClass, settings.penaltySpanSeconds, settings.penaltyPoints,
+        recorder->resultMade({points, finishTime, runningTime, *teamClass, settings.penaltySpanSeconds, settings.penaltyPoints,
                               overtime, computedStatus, team.status, effectiveStatus, result, inCenter});
 }
 

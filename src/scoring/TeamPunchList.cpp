@@ -6,6 +6,7 @@
 #include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -48,7 +49,7 @@ private:
     }
     int distinctRunners(int from, int to) const;
     void evaluateScoringControl(int distinct);
-    void searchWindows();
+    void searchWindows(int distinct);
     void evaluateFinish(int distinct);
     void evaluateOtherControl();
 
@@ -118,21 +119,23 @@ void ControlGroup::evaluateScoringControl(int distinct)
         }
         return;
     }
-    searchWindows();
+    searchWindows(distinct);
 }
 
 // Every required runner must punch within the window: look for the first
 // run of records, from each start on, that holds them all.
-void ControlGroup::searchWindows()
+void ControlGroup::searchWindows(int distinct)
 {
     const int last = m_count;
     int start = 1;
     bool found = false;
     SerialDateTime lastTime = 0;
+    bool weighed[MaxGroupPunches + 1] = {}; // records inside a complete window
     do {
         for (int i = start + m_required - 1; i <= last; ++i) {
             if (distinctRunners(start, i) != m_required)
                 continue;
+            std::fill(weighed + start, weighed + i + 1, true);
             const qint64 spread = SecondsBetween(record(start).time, record(i).time);
             const int status = (m_window == -1 || spread <= m_window) ? PunchOK : PunchOverInterval;
             if (!found) {
@@ -149,9 +152,14 @@ void ControlGroup::searchWindows()
         }
         ++start;
     } while (start < last);
-    if (lastTime != record(last).time && !found)
-        append(last, PunchOverInterval, PunchRule::NoWindow, SecondsBetween(record(last).time, record(1).time),
-               distinctRunners(1, last), &record(1));
+    if (lastTime != record(last).time && !found) {
+        append(last, PunchOverInterval, PunchRule::NoWindow, SecondsBetween(record(last).time, record(1).time), distinct, &record(1));
+        weighed[last] = true;
+    }
+    if (m_recorder)
+        for (int k = 1; k <= last; ++k)
+            if (!weighed[k])
+                pass(k, PunchRule::OutsideWindows, record(k));
 }
 
 void ControlGroup::evaluateFinish(int distinct)

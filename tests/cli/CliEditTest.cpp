@@ -198,7 +198,7 @@ TEST_F(CliEditFixture, ExplainNamesTheRuleAndTheCorrectionBehindIt)
     EXPECT_TRUE(why.out.contains(QStringLiteral("\nNo result: the team has 0 points.\n"))) << why.out.toStdString();
 
     const struct { QStringList arguments; const char *error; } refused[] = {
-        {{"explain"}, "explain needs a team number"},
+        {{"explain"}, "explain takes one team number"},
         {{"explain", "12x"}, "The team number must be a whole number, not \"12x\""},
         {{"explain", "99"}, "There is no team with number 99"},
     };

@@ -381,6 +381,21 @@ TEST_F(ResultsReportFixture, WebTeamPagesTellWhyUnderThePunchTable)
     EXPECT_EQ(page.value(end + 1), u"</td></tr></table>"_s);
 }
 
+// A result stored before the punches changed: the page shows it, and no lines that arrive elsewhere.
+TEST_F(ResultsReportFixture, WebTeamPageOfAStaleResultHasNoWhyLines)
+{
+    course();
+    const qint64 id = team(8, "Stale", "H12", 99, 3600);
+    const qint64 r = runner(id, "Anna");
+    punch(id, r, "31", "10:20:00");
+    punch(id, r, "F", "11:00:00");
+    run(ReportKind::ResultsWeb, {u"H12"_s});
+    const QStringList page = lines({ReportFolder::Web, u"teamresult_8.htm"_s});
+    EXPECT_GT(page.indexOf(u"</tr></table>"_s), 0);
+    EXPECT_FALSE(page.join(u'\n').contains(u"css_why"_s));
+    EXPECT_FALSE(page.join(u'\n').contains(u"calculate the team"_s));
+}
+
 TEST_F(ResultsReportFixture, WinnersOverAllClassesWrittenOnce)
 {
     setup.settings.extraClasses = u"MV"_s;

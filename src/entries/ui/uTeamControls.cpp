@@ -59,6 +59,8 @@ TfTeamControls::TfTeamControls(const QString &eventDirectory, TdmData &data, Sha
     mWhy = new QPlainTextEdit(this);
     mWhy->setObjectName(QStringLiteral("mWhy"));
     mWhy->setReadOnly(true);
+    // Read-only text still answers the keyboard: Ctrl+End, Page Down, selecting to copy.
+    mWhy->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     pcControls = new QTabWidget(this);
     pcControls->setObjectName(QStringLiteral("pcControls"));
     pcControls->addTab(dbgControlTimes, tr("Punches"));

@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QVBoxLayout>
@@ -84,6 +85,8 @@ TfEditControls::TfEditControls(const QString &eventDirectory, TdmData &data, Sha
     mWhy = new QPlainTextEdit(this);
     mWhy->setObjectName(QStringLiteral("mWhy"));
     mWhy->setReadOnly(true);
+    // Read-only text still answers the keyboard: Ctrl+End, Page Down, selecting to copy.
+    mWhy->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     pcLog = new QTabWidget(this);
     pcLog->setObjectName(QStringLiteral("pcLog"));
     pcLog->addTab(mLogi, tr("Log"));
@@ -218,6 +221,8 @@ void TfEditControls::btnFindClick()
             mWhy->clear();
             return;
         }
+        if (m_teamId != team->id)
+            mWhy->clear(); // another team is read from the top
         m_teamId = team->id;
         showTeam(*team);
         showWhy();
@@ -294,11 +299,14 @@ void TfEditControls::showWhy()
 {
     if (!m_teamId)
         return;
+    // Each correction tells the same team again: the reader stays where they were.
+    const int scrolled = mWhy->verticalScrollBar()->value();
     try {
         mWhy->setPlainText(ExplainTeamRow(m_data, m_setup.snapshot(), m_eventDirectory, *m_teamId).lines.join(QStringLiteral("\n\n")));
     } catch (const KorventError &error) {
         mWhy->setPlainText(error.message());
     }
+    mWhy->verticalScrollBar()->setValue(scrolled);
 }
 
 void TfEditControls::setPagesEnabled(bool enabled)
