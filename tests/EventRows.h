@@ -69,7 +69,7 @@ inline qint64 insertRow(TdmData &data, const QString &tableName, const Row &valu
     const QString sql = names.isEmpty()
         ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(db::quoteIdentifier(table.name))
         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(db::quoteIdentifier(table.name), names.join(u','), marks.join(u','));
-    return data.connection().exec(sql, parameters).lastInsertId().toLongLong();
+    return data.connection().insert(sql, parameters);
 }
 
 inline void updateRow(TdmData &data, const QString &tableName, qint64 id, const Row &values)
