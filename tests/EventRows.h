@@ -116,8 +116,11 @@ inline std::vector<Row> selectRows(TdmData &data, const QString &tableName, cons
     while (query.next()) {
         Row row;
         const QSqlRecord record = query.record();
-        for (int i = 0; i < record.count(); ++i)
-            row.insert(record.fieldName(i), record.value(i));
+        // Keyed by the schema's names: a server gives them folded to lower case.
+        for (int i = 0; i < record.count(); ++i) {
+            const db::FieldDefinition *field = table.field(record.fieldName(i));
+            row.insert(field ? field->name : record.fieldName(i), record.value(i));
+        }
         rows.push_back(row);
     }
     return rows;

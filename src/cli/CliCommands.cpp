@@ -105,8 +105,9 @@ const std::vector<CliCommand> &CliCommands()
         {"sql", "sql [--yes] \"STATEMENT\"  run SQL on the event database and print the rows as \";\"-separated lines; "
                 "a statement that may change data needs --yes",
          CliSqlCommand},
-        {"db", "db use postgresql://USER@HOST[:PORT]/DBNAME | use sqlite  bind the event folder to a database on a PostgreSQL server "
-               "(the password from PGPASSWORD or ~/.pgpass), or back to its own file",
+        {"db", "db use postgresql://USER@HOST[:PORT]/DBNAME | use sqlite | copy-to postgresql://... | copy-from postgresql://...  "
+               "bind the event folder to a database on a PostgreSQL server (the password from PGPASSWORD or ~/.pgpass), or back to its "
+               "own file; copy the folder's own file to an empty server database, or a server database into the folder's empty file",
          CliDbCommand},
         {"serve", "serve [--port N] [--max-connections N] [--idle-timeout SECONDS] [--show-log] [--debug]  run the readout server until SIGINT or SIGTERM", CliServeCommand},
     };

@@ -3,6 +3,7 @@
 #include "base/KorventError.h"
 #include "db/Connection.h"
 #include "store/DatabaseBinding.h"
+#include "store/EventCopy.h"
 #include "store/uData.h"
 
 int CliDbCommand(CliContext &context, const QStringList &arguments)
@@ -19,5 +20,18 @@ int CliDbCommand(CliContext &context, const QStringList &arguments)
                     << '\n';
         return 0;
     }
-    throw KorventError(cli::Texts::tr("db takes: use postgresql://USER@HOST[:PORT]/DBNAME | use sqlite; got \"%1\"").arg(arguments.join(u' ')));
+    if (arguments.size() == 2 && (arguments.at(0) == QLatin1String("copy-to") || arguments.at(0) == QLatin1String("copy-from"))) {
+        const db::DatabaseAddress ownFile = db::DatabaseAddress::sqliteFile(TdmData::databaseFileName(folder));
+        const db::DatabaseAddress server = db::DatabaseAddress::fromUrl(arguments.at(1));
+        const bool toServer = arguments.at(0) == QLatin1String("copy-to");
+        const qint64 rows = toServer ? CopyEventDatabase(ownFile, server) : CopyEventDatabase(server, ownFile);
+        context.out << cli::Texts::tr("%1 rows copied from the %2 to the %3")
+                           .arg(rows)
+                           .arg(toServer ? cli::Texts::tr("database file %1").arg(ownFile.fileName) : server.displayName(),
+                                toServer ? server.displayName() : cli::Texts::tr("database file %1").arg(ownFile.fileName))
+                    << '\n';
+        return 0;
+    }
+    throw KorventError(cli::Texts::tr("db takes: use postgresql://USER@HOST[:PORT]/DBNAME | use sqlite | copy-to postgresql://... | "
+                                      "copy-from postgresql://...; got \"%1\"").arg(arguments.join(u' ')));
 }
