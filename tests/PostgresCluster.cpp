@@ -176,7 +176,8 @@ void PostgresCluster::stop()
 {
     if (m_serverPid <= 0)
         return;
-    kill(static_cast<pid_t>(m_serverPid), SIGQUIT);
+    // A fast stop: sessions are ended, what was committed stays.
+    kill(static_cast<pid_t>(m_serverPid), SIGINT);
     waitpid(static_cast<pid_t>(m_serverPid), nullptr, 0);
     m_serverPid = 0;
 }

@@ -375,7 +375,7 @@ void Connection::failStatement(const QSqlQuery &query, const QString &sql)
 
 void Connection::reopenWhenLost()
 {
-    if (!m_lost || m_holdsWriterLock)
+    if (!m_lost)
         return;
     database().close();
     if (database().open()) {
@@ -389,7 +389,8 @@ void Connection::reopenWhenLost()
 
 QSqlQuery Connection::prepare(const QString &sql)
 {
-    reopenWhenLost();
+    if (!m_holdsWriterLock)
+        reopenWhenLost();
     QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!query.prepare(sql))
@@ -417,7 +418,8 @@ QSqlQuery Connection::exec(const QString &sql, const QVariantList &parameters)
 {
     if (engine() == Engine::PostgreSQL && parameters.isEmpty()) {
         // The server prepares only queries and changes of rows, not BEGIN or CREATE.
-        reopenWhenLost();
+        if (!m_holdsWriterLock)
+            reopenWhenLost();
         QSqlQuery query(database());
         query.setForwardOnly(true);
         if (!query.exec(sql))
@@ -558,7 +560,17 @@ void Connection::begin()
     m_holdsWriterLock = true;
     if (engine() == Engine::PostgreSQL) {
         try {
-            exec(QStringLiteral("BEGIN"));
+            reopenWhenLost();
+            try {
+                exec(QStringLiteral("BEGIN"));
+            } catch (const DatabaseError &) {
+                // A connection the server dropped while it was idle (a restart
+                // of the server) is opened again: nothing was begun on it yet.
+                if (!m_lost)
+                    throw;
+                reopenWhenLost();
+                exec(QStringLiteral("BEGIN"));
+            }
             exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(eventWriterLock));
             m_writing.start();
         } catch (...) {

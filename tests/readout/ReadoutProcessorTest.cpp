@@ -219,3 +219,25 @@ TEST_P(ProcessorFixture, EventInformation)
     publish();
     EXPECT_TRUE(processor->EventInfoReply(QStringLiteral("x")).endsWith(QStringLiteral(";Summer Rogaine;359999;10;O;")));
 }
+
+// The database server going away under a readout worker.
+using ProcessorOnServer = OnEachEngine<ProcessorFixtureCases>;
+INSTANTIATE_TEST_SUITE_P(Server, ProcessorOnServer, ::testing::Values(db::Engine::PostgreSQL), EngineName);
+
+TEST_P(ProcessorOnServer, AServerGoneIsAnErrorThatStoresNothingAndTheWorkerReconnectsOnItsOwn)
+{
+    PostgresCluster &cluster = *PostgresCluster::instance();
+    cluster.stop();
+    EXPECT_THROW(processor->ProcessReadout(exampleRecord), KorventError);
+    cluster.start();
+    // A worker whose connection the server dropped while it was idle, too.
+    ReadoutProcessor idle(folderOf(dir), shared);
+    idle.LoadCourseCopy();
+    cluster.stop();
+    cluster.start();
+    EXPECT_EQ(processor->ProcessReadout(exampleRecord).reply, exampleReply);
+    EXPECT_EQ(idle.ProcessReadout(exampleRecord).notification, QStringLiteral("Z 0"));
+    // The same chip read three times: its punches once, none of the failed readout.
+    TdmData look(folderOf(dir));
+    EXPECT_EQ(look.connection().scalar(QStringLiteral("SELECT COUNT(*) FROM res_cp")).toInt(), 4);
+}
