@@ -3,6 +3,7 @@
 
 #include "base/KorventError.h"
 #include "db/Connection.h"
+#include "db/SqlScript.h"
 #include "db/TextMatch.h"
 #include "store/EventSchema.h"
 
@@ -146,3 +147,30 @@ TEST_P(TextMatchOnEngine, FindsEveryLetterInEitherCaseAndWildcardsOnlyAsThemselv
 
 INSTANTIATE_TEST_SUITE_P(Engines, TextMatchOnEngine, ::testing::Values(db::Engine::SQLite, db::Engine::PostgreSQL),
                          [](const auto &info) { return std::string(info.param == db::Engine::SQLite ? "SQLite" : "PostgreSQL"); });
+
+TEST(ServerDatabase, TheOperatorsSqlRunsOnTheServerWithItsParametersAndKeepsReadOnlyRunsFromChanging)
+{
+    SKIP_WITHOUT_POSTGRES();
+    db::Connection connection(PostgresCluster::instance()->newDatabase(), EventTables(), EventSchemaVersion);
+    // Statements split at their semicolons, not at those inside literals or a function's body.
+    const db::SqlOutcome changed = db::RunSqlScript(
+        connection,
+        QStringLiteral("INSERT INTO team (number, name) VALUES (1, 'Ann; Bo'), (2, :name);\n"
+                       "CREATE FUNCTION twice(n bigint) RETURNS bigint LANGUAGE plpgsql AS $$ BEGIN RETURN n * 2; END; $$;\n"
+                       "UPDATE team SET points = twice(number) WHERE number >= ?"),
+        {QStringLiteral("Jõgi"), 1}, db::SqlAccess::MayChange);
+    EXPECT_EQ(changed.rowsAffected, 4);
+    const db::SqlOutcome read = db::RunSqlScript(connection, QStringLiteral("SELECT name, points::text AS p FROM team WHERE number = :n ORDER BY id"),
+                                                 {2}, db::SqlAccess::ReadOnly);
+    ASSERT_EQ(read.rows.size(), 1u);
+    EXPECT_EQ(read.rows[0].at(0).toString(), QStringLiteral("Jõgi"));
+    EXPECT_EQ(read.rows[0].at(1).toString(), QStringLiteral("4"));
+    EXPECT_TRUE(read.returnsRows);
+    EXPECT_EQ(read.rowsAffected, -1);
+    for (const char *change : {"DELETE FROM team", "SELECT 1; UPDATE team SET name = 'x'", "SELECT setval(pg_get_serial_sequence('team', 'id'), 99)",
+                               "BEGIN; DELETE FROM team"}) {
+        EXPECT_THROW(db::RunSqlScript(connection, QString::fromUtf8(change), {}, db::SqlAccess::ReadOnly), db::SqlError) << change;
+    }
+    EXPECT_EQ(connection.scalar(QStringLiteral("SELECT COUNT(*) FROM team WHERE name IS NOT NULL AND name <> 'x'")).toInt(), 2);
+    EXPECT_EQ(connection.insert(QStringLiteral("INSERT INTO team (number) VALUES (3)")), 3);
+}
