@@ -530,22 +530,28 @@ void Connection::completeSchema(const std::vector<TableDefinition> &schema, int 
 
 void Connection::createTable(const TableDefinition &table)
 {
+    // An SQLite file keeps its tables' text as it always did, every name quoted
+    // as written; a server gets plain names, which it keeps in lower case, as
+    // the statements that use them find them.
+    const auto name = [this](const QString &identifier) {
+        return engine() == Engine::SQLite ? u'"' + QString(identifier).replace(u'"', QStringLiteral("\"\"")) + u'"' : quoteIdentifier(identifier);
+    };
     QStringList columns;
     for (const FieldDefinition &field : table.fields) {
-        QString column = quoteIdentifier(field.name) + u' ' + (engine() == Engine::PostgreSQL ? serverSqlType(field) : sqlType(field));
+        QString column = name(field.name) + u' ' + (engine() == Engine::PostgreSQL ? serverSqlType(field) : sqlType(field));
         if (field.defaultValue.isValid())
             column += QStringLiteral(" DEFAULT ") + sqlLiteral(field.defaultValue);
         columns.append(column);
     }
-    exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(table.name), columns.join(QStringLiteral(", "))));
+    exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(name(table.name), columns.join(QStringLiteral(", "))));
     for (const IndexDefinition &index : table.indexes) {
         QStringList fields;
         for (const QString &field : index.fields)
-            fields.append(quoteIdentifier(field));
+            fields.append(name(field));
         exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
                  .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(),
-                      quoteIdentifier(table.name + u'_' + index.name),
-                      quoteIdentifier(table.name),
+                      name(table.name + u'_' + index.name),
+                      name(table.name),
                       fields.join(QStringLiteral(", "))));
     }
 }
