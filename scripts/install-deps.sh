@@ -5,10 +5,10 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-private-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-private-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql qt6-qpa-plugins libgl-dev
   libsqlite3-dev sqlite3 zlib1g-dev libxml2-dev libicu-dev libgif-dev libimagequant-dev libxlsxwriter-dev libmicrohttpd-dev
   libgtest-dev libgmock-dev libxml2-utils libminizip-dev
-  fonts-dejavu-core
+  fonts-dejavu-core postgresql
   dpkg-dev file help2man librsvg2-bin desktop-file-utils appstream
 )
 

@@ -18,7 +18,9 @@ inline QStringList DatabaseDump(db::Connection &connection)
         names.append(tables.value(0).toString());
     for (const QString &name : std::as_const(names)) {
         dump.append(QStringLiteral("table ") + name);
-        QSqlQuery rows = connection.exec(QStringLiteral("SELECT * FROM ") + db::quoteIdentifier(name) + QStringLiteral(" ORDER BY rowid"));
+        // The counters by table: a copy makes them in its own order.
+        const QString order = name == QLatin1String("sqlite_sequence") ? QStringLiteral(" ORDER BY name") : QStringLiteral(" ORDER BY rowid");
+        QSqlQuery rows = connection.exec(QStringLiteral("SELECT * FROM ") + db::quoteIdentifier(name) + order);
         while (rows.next()) {
             QStringList values;
             for (int i = 0; i < rows.record().count(); ++i)

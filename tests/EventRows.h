@@ -69,7 +69,7 @@ inline qint64 insertRow(TdmData &data, const QString &tableName, const Row &valu
     const QString sql = names.isEmpty()
         ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(db::quoteIdentifier(table.name))
         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(db::quoteIdentifier(table.name), names.join(u','), marks.join(u','));
-    return data.connection().exec(sql, parameters).lastInsertId().toLongLong();
+    return data.connection().insert(sql, parameters);
 }
 
 inline void updateRow(TdmData &data, const QString &tableName, qint64 id, const Row &values)
@@ -116,8 +116,11 @@ inline std::vector<Row> selectRows(TdmData &data, const QString &tableName, cons
     while (query.next()) {
         Row row;
         const QSqlRecord record = query.record();
-        for (int i = 0; i < record.count(); ++i)
-            row.insert(record.fieldName(i), record.value(i));
+        // Keyed by the schema's names: a server gives them folded to lower case.
+        for (int i = 0; i < record.count(); ++i) {
+            const db::FieldDefinition *field = table.field(record.fieldName(i));
+            row.insert(field ? field->name : record.fieldName(i), record.value(i));
+        }
         rows.push_back(row);
     }
     return rows;

@@ -14,7 +14,7 @@ int info(CliContext &context, const QStringList &arguments)
 {
     cli::requireNoArguments("info", arguments);
     QTextStream &out = context.out;
-    out << "Database: SQLite " << context.data.connection().engineVersion() << '\n';
+    out << "Database: " << context.data.connection().engineText() << '\n';
     for (const db::TableDefinition &table : EventTables())
         out << table.name << ": " << context.data.rowCount(table.name) << " rows\n";
     out << "EventDirectory: " << context.location.eventDirectory << '\n';
@@ -39,6 +39,7 @@ int CliImportCommand(CliContext &context, const QStringList &arguments);
 int CliTeamsCommand(CliContext &context, const QStringList &arguments);
 int CliCheckCommand(CliContext &context, const QStringList &arguments);
 int CliSqlCommand(CliContext &context, const QStringList &arguments);
+int CliDbCommand(CliContext &context, const QStringList &arguments);
 
 TeamRow cli::teamNumbered(db::Connection &connection, const QString &text)
 {
@@ -106,6 +107,10 @@ const std::vector<CliCommand> &CliCommands()
         {"sql", "sql [--yes] \"STATEMENT\"  run SQL on the event database and print the rows as \";\"-separated lines; "
                 "a statement that may change data needs --yes",
          CliSqlCommand},
+        {"db", "db use postgresql://USER@HOST[:PORT]/DBNAME | use sqlite | copy-to postgresql://... | copy-from postgresql://...  "
+               "bind the event folder to a database on a PostgreSQL server (the password from PGPASSWORD or ~/.pgpass), or back to its "
+               "own file; copy the folder's own file to an empty server database, or a server database into the folder's empty file",
+         CliDbCommand},
         {"serve", "serve [--port N] [--max-connections N] [--idle-timeout SECONDS] [--show-log] [--debug] [--http PORT [--http-bind ADDRESS]]  run the readout server (and the live results over HTTP) until SIGINT or SIGTERM", CliServeCommand},
     };
     return commands;

@@ -10,8 +10,8 @@
 class SqlRunWorker : public QObject
 {
 public:
-    SqlRunWorker(const QString &databaseFile, qint64 rowLimit, SqlRunner *runner)
-        : m_databaseFile(databaseFile)
+    SqlRunWorker(const db::DatabaseAddress &database, qint64 rowLimit, SqlRunner *runner)
+        : m_database(database)
         , m_rowLimit(rowLimit)
         , m_runner(runner)
     {
@@ -24,7 +24,7 @@ public:
         timer.start();
         try {
             if (!m_connection)
-                m_connection = std::make_unique<db::Connection>(m_databaseFile);
+                m_connection = std::make_unique<db::Connection>(m_database);
             std::vector<QVariantList> rows;
             result.outcome = db::RunSqlScript(*m_connection, sql, values, access, &m_runner->m_cancel,
                                               [&](const std::vector<db::SqlColumn> &, QVariantList &&row) {
@@ -63,15 +63,15 @@ private:
                              "Narrow the query (WHERE, LIMIT)").arg(m_rowLimit);
     }
 
-    QString m_databaseFile;
+    db::DatabaseAddress m_database;
     qint64 m_rowLimit;
     SqlRunner *m_runner;
     std::unique_ptr<db::Connection> m_connection;
 };
 
-SqlRunner::SqlRunner(const QString &databaseFile, qint64 rowLimit, QObject *parent)
+SqlRunner::SqlRunner(const db::DatabaseAddress &database, qint64 rowLimit, QObject *parent)
     : QObject(parent)
-    , m_worker(new SqlRunWorker(databaseFile, rowLimit, this))
+    , m_worker(new SqlRunWorker(database, rowLimit, this))
 {
     m_thread.setObjectName(QStringLiteral("SqlRunner"));
     m_worker->moveToThread(&m_thread);

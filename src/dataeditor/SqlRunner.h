@@ -5,6 +5,7 @@
 // The outcome comes back through finished() on the thread that started it.
 // A running statement can be stopped (cancel) or waited for (wait).
 
+#include "db/DatabaseAddress.h"
 #include "db/SqlScript.h"
 
 #include <QObject>
@@ -36,9 +37,9 @@ public:
     // that also serves the readout, and no one reads them in a grid.
     static constexpr qint64 defaultRowLimit = 1'000'000;
 
-    // The statements run on the database file; its connection is opened at the
+    // The statements run on the event's database; its connection is opened at the
     // first run. A result of more than rowLimit rows stops its run with an error.
-    explicit SqlRunner(const QString &databaseFile, qint64 rowLimit = defaultRowLimit, QObject *parent = nullptr);
+    explicit SqlRunner(const db::DatabaseAddress &database, qint64 rowLimit = defaultRowLimit, QObject *parent = nullptr);
     // Stops a running statement and waits for it.
     ~SqlRunner() override;
 

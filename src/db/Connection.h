@@ -1,8 +1,9 @@
 #pragma once
 
-// One connection to an SQLite database file, for the thread that creates it.
-// Every thread (the UI thread, each readout worker) opens its own; the file
-// runs in WAL mode with a busy timeout so that they work side by side.
+// One connection to an event database, for the thread that creates it: an
+// SQLite file or a database on a PostgreSQL server (DatabaseAddress).
+// Every thread (the UI thread, each readout worker) opens its own; an SQLite
+// file runs in WAL mode with a busy timeout so that they work side by side.
 //
 // The file is only ever opened through SQLite: a descriptor opened and closed
 // beside it would drop every lock this process holds on the file, and another
@@ -10,6 +11,7 @@
 // While a connection is open its files are guarded (GuardedFiles): the
 // program's reads and writes by name refuse them.
 
+#include "db/DatabaseAddress.h"
 #include "db/TableDefinition.h"
 
 #include "base/KorventError.h"
@@ -52,11 +54,24 @@ public:
     // one (0: made before versions were kept) is completed and marked with
     // this version in one transaction.
     explicit Connection(const QString &fileName, const std::vector<TableDefinition> &schema = {}, int schemaVersion = 0);
+    // The same for either engine. A server that cannot be reached, or refuses
+    // the user, raises DatabaseError naming the server within a few seconds.
+    // On PostgreSQL the version is kept in a table of its own.
+    explicit Connection(const DatabaseAddress &address, const std::vector<TableDefinition> &schema = {}, int schemaVersion = 0);
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
     const QString &fileName() const { return m_fileName; }
+    const DatabaseAddress &address() const { return m_address; }
+    Engine engine() const { return m_address.engine; }
+
+    // Runs an INSERT and returns the id the new row got.
+    qint64 insert(const QString &sql, const QVariantList &parameters = {});
+    // The same for an INSERT run many times: prepared with prepareInsert,
+    // its id read with insertedId after each exec.
+    QSqlQuery prepareInsert(const QString &sql);
+    qint64 insertedId(QSqlQuery &executedInsert);
 
     // Runs a statement with positional (?) parameters; raises KorventError on failure.
     // The returned query is forward-only, positioned before its first row, and
@@ -94,18 +109,29 @@ public:
 
     // The engine's version text, e.g. "3.40.1".
     QString engineVersion();
+    // The engine's name and version, e.g. "SQLite 3.40.1".
+    QString engineText();
 
     // The engine's own handle, for what the Qt driver does not give (error
     // offsets, parameter names, the fields a result column comes from).
     // Only the statement runner of this folder uses it.
     sqlite3 *nativeHandle() const;
+    // Qt's handle of the connection, for the statement runner on a server.
+    QSqlDatabase database() const;
 
 private:
     friend class Transaction;
 
-    QSqlDatabase database() const;
     [[noreturn]] void fail(const QString &what, const QString &cause) const;
+    [[noreturn]] void failToOpen(const QString &cause) const;
     void open();
+    void openServer();
+    // A server connection that was lost is opened again before the next
+    // statement; what the lost one had begun is gone with it.
+    void reopenWhenLost();
+    [[noreturn]] void failStatement(const QSqlQuery &query, const QString &sql);
+    int storedVersion();
+    void storeVersion(int schemaVersion);
     // Names of the tables the file holds, read through SQLite (the first read of the header).
     QStringList storedTables();
     void refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema);
@@ -122,6 +148,8 @@ private:
     // Copies the write-ahead log back into the database once it is long, outside any transaction.
     void checkpointWhenLong();
 
+    DatabaseAddress m_address;
+    // The file, or the server's database, as messages name it.
     QString m_fileName;
     QString m_connectionName;
     // Writers of this process take turns on this lock before SQLite's own,
@@ -130,6 +158,7 @@ private:
     WriterLock *m_writerLock;
     bool m_holdsWriterLock = false;
     bool m_givesWay = false;
+    bool m_lost = false;
     // Pages in the write-ahead log after this connection's last commit.
     int m_walPages = 0;
     QElapsedTimer m_writing;

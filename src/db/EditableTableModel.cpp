@@ -154,8 +154,9 @@ QString EditableTableModel::condition(QVariantList &parameters) const
     if (!m_filterField.isEmpty()) {
         const FieldKind kind = field(m_filterField).kind;
         if (kind == FieldKind::Text || kind == FieldKind::Memo) {
-            terms.append(quoteIdentifier(m_filterField) + QStringLiteral(" GLOB ?"));
-            parameters.append(CaseInsensitiveGlob(m_filterValue.toString(), false));
+            const TextCondition match = CaseInsensitiveMatch(m_connection.engine(), quoteIdentifier(m_filterField), m_filterValue.toString(), false);
+            terms.append(match.sql);
+            parameters.append(match.pattern);
         } else {
             terms.append(quoteIdentifier(m_filterField) + QStringLiteral("=?"));
             parameters.append(m_filterValue);
@@ -387,11 +388,9 @@ void EditableTableModel::insertEntry(int row, int fieldAt, const QVariant &store
     qint64 id = 0;
     {
         Transaction transaction(m_connection);
-        id = m_connection.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                   .arg(quoteIdentifier(m_table.name), names.join(u','), marks(parameters.size())),
-                               parameters)
-                 .lastInsertId()
-                 .toLongLong();
+        id = m_connection.insert(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                     .arg(quoteIdentifier(m_table.name), names.join(u','), marks(parameters.size())),
+                                 parameters);
         transaction.commit();
     }
     std::vector<Entry> inserted = readRows({id});

@@ -4,7 +4,12 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <optional>
 #include <sqlite3.h>
 
@@ -52,6 +57,11 @@ public:
             const QChar c = m_text.at(i);
             if (skipOver(i))
                 continue;
+            // A cast (x::text) names no parameter.
+            if (c == u':' && i + 1 < m_text.size() && m_text.at(i + 1) == u':') {
+                i += 2;
+                continue;
+            }
             if (c == u'?' || ((c == u':' || c == u'@' || c == u'$') && i + 1 < m_text.size() && isWordPart(m_text.at(i + 1)))) {
                 qsizetype end = i + 1;
                 if (c == u'?') {
@@ -104,6 +114,21 @@ public:
         return i >= m_text.size();
     }
 
+    // Where the statement from the position on ends: at its semicolon (or the
+    // end of the text), literals, quoted names and comments passed over whole.
+    qsizetype statementEnd(qsizetype from) const
+    {
+        qsizetype i = from;
+        while (i < m_text.size()) {
+            if (skipOver(i))
+                continue;
+            if (m_text.at(i) == u';')
+                return i;
+            ++i;
+        }
+        return i;
+    }
+
     // The position of the first character that is neither blank nor comment.
     qsizetype startOf(qsizetype from) const
     {
@@ -127,7 +152,8 @@ private:
         return rest.startsWith(u"--") || rest.startsWith(u"/*");
     }
 
-    // Moves past a literal, a quoted name or a comment starting at i; false when none starts there.
+    // Moves past a literal, a quoted name, a comment or a dollar-quoted text
+    // starting at i; false when none starts there.
     bool skipOver(qsizetype &i) const
     {
         const QChar c = m_text.at(i);
@@ -140,6 +166,19 @@ private:
         if (rest.startsWith(u"/*")) {
             const qsizetype end = m_text.indexOf(QStringLiteral("*/"), i + 2);
             i = end < 0 ? m_text.size() : end + 2;
+            return true;
+        }
+        if (c == u'$') {
+            // A server's dollar-quoted text: $$ ... $$ or $tag$ ... $tag$.
+            qsizetype tagEnd = i + 1;
+            while (tagEnd < m_text.size() && (m_text.at(tagEnd).isLetter() || m_text.at(tagEnd) == u'_'
+                                              || (tagEnd > i + 1 && m_text.at(tagEnd).isDigit())))
+                ++tagEnd;
+            if (tagEnd >= m_text.size() || m_text.at(tagEnd) != u'$')
+                return false;
+            const QString tag = m_text.mid(i, tagEnd - i + 1);
+            const qsizetype end = m_text.indexOf(tag, tagEnd + 1);
+            i = end < 0 ? m_text.size() : end + tag.size();
             return true;
         }
         QChar close;
@@ -344,6 +383,138 @@ QString SqlRowLine(const QVariantList &row)
     return line;
 }
 
+namespace {
+
+const QStringList transactionWords{QStringLiteral("BEGIN"), QStringLiteral("COMMIT"), QStringLiteral("END"),
+                                   QStringLiteral("ROLLBACK"), QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE"),
+                                   QStringLiteral("START"), QStringLiteral("ABORT"), QStringLiteral("PREPARE")};
+
+QString transactionRefusal()
+{
+    return Texts::tr("Each run is one transaction of its own; BEGIN, COMMIT, ROLLBACK, END, SAVEPOINT and RELEASE are not taken");
+}
+
+// A server's value as the outcome holds it: whole numbers as qint64.
+QVariant serverValue(const QVariant &value)
+{
+    if (value.isNull())
+        return QVariant();
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong: return QVariant(value.toLongLong());
+    default: return value;
+    }
+}
+
+// The operator's SQL on a PostgreSQL server. Statements are split at their
+// semicolons; a read-only run goes in a read-only transaction, which the
+// server itself keeps from changing anything; a run that changes data does so
+// in one transaction with the event's writer lock, from its first statement
+// that does not only read.
+SqlOutcome runOnServer(Connection &connection, const QString &sql, const SqlText &text, const std::vector<ParameterUse> &uses,
+                       const QVariantList &values, SqlAccess access, const std::atomic<bool> *cancel, const SqlRowSink &rowSink)
+{
+    static const QStringList readingWords{QStringLiteral("SELECT"), QStringLiteral("VALUES"), QStringLiteral("TABLE"),
+                                          QStringLiteral("SHOW"), QStringLiteral("EXPLAIN")};
+    const QByteArray utf8 = sql.toUtf8();
+    const TextPlaces places(sql, utf8);
+    const auto stopped = [] { return Texts::tr("Stopped before the end; the run changed nothing"); };
+    QSqlDatabase database = connection.database();
+    std::optional<Transaction> transaction;
+    bool readOnly = false;
+    const auto endReadOnly = qScopeGuard([&] {
+        if (readOnly)
+            QSqlQuery(database).exec(QStringLiteral("ROLLBACK"));
+    });
+    if (access == SqlAccess::ReadOnly) {
+        connection.exec(QStringLiteral("BEGIN TRANSACTION READ ONLY"));
+        readOnly = true;
+    }
+    SqlOutcome outcome;
+    size_t nextUse = 0;
+    qsizetype begin = 0;
+    while (begin < sql.size() && !text.endsAt(begin)) {
+        if (cancel && cancel->load())
+            throw SqlError(stopped(), 0, 0);
+        const qsizetype statementStart = text.startOf(begin);
+        const qsizetype end = text.statementEnd(statementStart);
+        const auto nextStatement = qScopeGuard([&] { begin = end + 1; });
+        if (statementStart >= end)
+            continue;
+        const QString word = text.firstWord(statementStart);
+        if (transactionWords.contains(word))
+            throw places.error(transactionRefusal(), statementStart);
+        const bool reads = readingWords.contains(word) || (word == QLatin1String("WITH") && !QStringView(sql).mid(statementStart, end - statementStart).contains(QRegularExpression(QStringLiteral("\\b(insert|update|delete|merge)\\b"), QRegularExpression::CaseInsensitiveOption)));
+        if (!reads) {
+            if (access == SqlAccess::ReadOnly)
+                throw places.refusal(Texts::tr("Only queries are taken here; this statement would change data"), statementStart);
+            if (!transaction)
+                transaction.emplace(connection);
+        }
+        // Every parameter becomes a plain one, bound in the order it stands.
+        QString statement;
+        QVariantList bound;
+        qsizetype copied = statementStart;
+        while (nextUse < uses.size() && uses[nextUse].position < end) {
+            const ParameterUse &use = uses[nextUse++];
+            if (use.position < statementStart)
+                continue;
+            statement += QStringView(sql).mid(copied, use.position - copied) + u'?';
+            copied = use.position + std::max<qsizetype>(use.key.size(), 1);
+            bound.append(values.at(static_cast<qsizetype>(use.parameter)));
+        }
+        statement += QStringView(sql).mid(copied, end - copied);
+        QSqlQuery query(database);
+        query.setForwardOnly(true);
+        bool ran = false;
+        if (bound.isEmpty()) {
+            ran = query.exec(statement);
+        } else if (query.prepare(statement)) {
+            for (qsizetype i = 0; i < bound.size(); ++i)
+                query.bindValue(static_cast<int>(i), bound.at(i));
+            ran = query.exec();
+        }
+        if (!ran) {
+            const QSqlError error = query.lastError();
+            // 25006: a read-only transaction met a change.
+            if (error.nativeErrorCode() == QLatin1String("25006"))
+                throw places.refusal(Texts::tr("Only queries are taken here; this statement would change data"), statementStart);
+            throw places.error(error.databaseText().isEmpty() ? error.text() : error.databaseText(), statementStart);
+        }
+        const bool last = text.endsAt(end + 1);
+        const QSqlRecord record = query.record();
+        std::vector<SqlColumn> columns;
+        for (int c = 0; c < record.count(); ++c) {
+            const QSqlField field = record.field(c);
+            columns.push_back({field.name(), QString(), field.tableName(), field.tableName().isEmpty() ? QString() : field.name()});
+        }
+        std::vector<QVariantList> rows;
+        while (query.isSelect() && query.next()) {
+            if (!last)
+                continue;
+            QVariantList row;
+            for (int c = 0; c < record.count(); ++c)
+                row.append(serverValue(query.value(c)));
+            if (rowSink)
+                rowSink(columns, std::move(row));
+            else
+                rows.push_back(std::move(row));
+        }
+        if (!reads)
+            outcome.rowsAffected = std::max<qint64>(outcome.rowsAffected, 0) + std::max(query.numRowsAffected(), 0);
+        outcome.returnsRows = query.isSelect();
+        outcome.columns = std::move(columns);
+        outcome.rows = std::move(rows);
+    }
+    if (transaction)
+        transaction->commit();
+    return outcome;
+}
+
+} // namespace
+
 SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVariantList &values, SqlAccess access,
                         const std::atomic<bool> *cancel, const SqlRowSink &rowSink)
 {
@@ -352,6 +523,8 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
     const std::vector<ParameterUse> uses = text.parameterUses(&parameters);
     if (static_cast<size_t>(values.size()) != parameters.size())
         throw KorventError(Texts::tr("The statement has %1 parameters, %2 values were given").arg(parameters.size()).arg(values.size()));
+    if (connection.engine() == Engine::PostgreSQL)
+        return runOnServer(connection, sql, text, uses, values, access, cancel, rowSink);
 
     sqlite3 *engine = connection.nativeHandle();
     if (cancel)
@@ -401,11 +574,8 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
         const auto finalize = qScopeGuard([statement] { sqlite3_finalize(statement); });
         const qsizetype statementStart = text.startOf(begin);
 
-        static const QStringList transactionWords{QStringLiteral("BEGIN"), QStringLiteral("COMMIT"), QStringLiteral("END"),
-                                                   QStringLiteral("ROLLBACK"), QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE")};
         if (transactionWords.contains(text.firstWord(begin)))
-            throw places.error(Texts::tr("Each run is one transaction of its own; BEGIN, COMMIT, ROLLBACK, END, SAVEPOINT and RELEASE are not taken"),
-                               statementStart);
+            throw places.error(transactionRefusal(), statementStart);
         const bool changesData = !sqlite3_stmt_readonly(statement);
         // ATTACH counts as reading, yet it creates a missing file.
         static const QStringList connectionWords{QStringLiteral("ATTACH"), QStringLiteral("DETACH")};

@@ -113,7 +113,7 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
             teamOfEntry.insert(teams.value(1).toLongLong(), teams.value(0).toLongLong());
     teams.finish();
 
-    QSqlQuery insertTeam = connection.prepare(QStringLiteral("INSERT INTO team (entryID, status) VALUES (?, ?)"));
+    QSqlQuery insertTeam = connection.prepareInsert(QStringLiteral("INSERT INTO team (entryID, status) VALUES (?, ?)"));
     QSqlQuery updateTeam = connection.prepare(
         QStringLiteral("UPDATE team SET name=?, country=?, class=?, club=?, status=?, subclass=? WHERE id=?"));
     QSqlQuery insertRunner = connection.prepare(QStringLiteral(
@@ -142,7 +142,7 @@ TeamImportSummary ImportTeams(db::Connection &connection, const QStringList &lin
             qint64 teamId = teamOfEntry.value(entryId, 0);
             if (teamId == 0) {
                 connection.exec(insertTeam, {entryId, TeamNew});
-                teamId = insertTeam.lastInsertId().toLongLong();
+                teamId = connection.insertedId(insertTeam);
                 teamOfEntry.insert(entryId, teamId);
                 added.insert(teamId);
             } else if (!added.contains(teamId)) {

@@ -31,8 +31,8 @@ bool RunnerSearch::start(db::Connection &connection, const QString &fieldName, c
     const db::FieldDefinition *field = EventTable(QStringLiteral("runner")).field(fieldName);
     if (!field)
         throw KorventError(QCoreApplication::translate("TeamSearch", "There is no field \"%1\" in table \"runner\"").arg(fieldName));
-    QSqlQuery query = connection.exec(QStringLiteral("SELECT team_id FROM runner WHERE %1 GLOB ? ORDER BY id").arg(db::quoteIdentifier(field->name)),
-                                      {db::CaseInsensitiveGlob(text, true)});
+    const db::TextCondition match = db::CaseInsensitiveMatch(connection.engine(), db::quoteIdentifier(field->name), text, true);
+    QSqlQuery query = connection.exec(QStringLiteral("SELECT team_id FROM runner WHERE %1 ORDER BY id").arg(match.sql), {match.pattern});
     while (query.next())
         m_hits.push_back(query.value(0).toLongLong());
     if (!m_hits.empty())

@@ -10,6 +10,12 @@
 
 namespace {
 
+qint64 controlPointsOf(const CourseDefinition &course, const QString &code)
+{
+    const TControlPoint *control = course.findControl(code);
+    return control ? control->points : 0;
+}
+
 QJsonValue isoTime(SerialDateTime time)
 {
     if (time <= 0)
@@ -69,7 +75,7 @@ QJsonObject TeamDetailsJson(const std::vector<LiveRunner> &runners, const tResAr
                                        {QStringLiteral("time"), isoTime(entry.time)},
                                        {QStringLiteral("status"), PunchStatusText(entry.status)},
                                        // What the visit scores: only an OK or hand-entered punch counts.
-                                       {QStringLiteral("points"), entry.status <= PunchMan ? course.controlPoints(entry.code) : 0}});
+                                       {QStringLiteral("points"), entry.status <= PunchMan ? controlPointsOf(course, entry.code) : 0}});
     document.insert(QStringLiteral("punches"), punches);
     return document;
 }

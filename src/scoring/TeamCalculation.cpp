@@ -7,6 +7,7 @@
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "base/WorkProgress.h"
+#include "db/CommitFlushing.h"
 #include "store/StatusTexts.h"
 #include "store/TeamRow.h"
 #include "store/TimeHelpers.h"
@@ -87,7 +88,7 @@ std::optional<TeamCalculation::TeamInputs> TeamCalculation::readTeamNumbered(qin
 
 qint64 TeamCalculation::dataVersion()
 {
-    return m_connection.scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+    return db::CommittedChangesMark(m_connection);
 }
 
 bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
@@ -301,13 +302,12 @@ class UnflushedCommits
 public:
     explicit UnflushedCommits(db::Connection &connection) : m_connection(connection)
     {
-        m_connection.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        db::FlushEachCommit(m_connection, false);
     }
     ~UnflushedCommits()
     {
         try {
-            m_connection.exec(QStringLiteral("PRAGMA synchronous=FULL"));
-            m_connection.firstRow(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+            db::FlushEachCommit(m_connection, true);
         } catch (const KorventError &) {
             // the connection is failing; its next change says so
         }

@@ -140,9 +140,9 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
         connection.exec(insertRule, {course[static_cast<size_t>(2 * rule)].code.toInt(), course[static_cast<size_t>(2 * rule + 1)].code.toInt(),
                                      5 * (rule + 1)});
 
-    QSqlQuery insertTeam = connection.prepare(QStringLiteral(
+    QSqlQuery insertTeam = connection.prepareInsert(QStringLiteral(
         "INSERT INTO team (number, name, club, country, class, subclass, entrydate, status) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-    QSqlQuery insertRunner = connection.prepare(QStringLiteral(
+    QSqlQuery insertRunner = connection.prepareInsert(QStringLiteral(
         "INSERT INTO runner (team_id, firstname, lastname, club, country, birthdate, chipnr, rentchip, sex, started) "
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     QSqlQuery insertPunch = connection.prepare(QStringLiteral(
@@ -158,7 +158,7 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
         connection.exec(insertTeam, {number, QStringLiteral("%1 %2 %3").arg(random.pick(teamWords), random.pick(teamWords)).arg(number),
                                      club, country, plan.name, random.chance(20) ? QVariant(QStringLiteral("MV")) : QVariant(),
                                      DateTime::toStored(eventDay - random.between(5, 60)), TeamNew});
-        const qint64 teamId = connection.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+        const qint64 teamId = connection.insertedId(insertTeam);
         ++generated.teams;
 
         struct Member { qint64 id; bool started; };
@@ -170,7 +170,7 @@ GeneratedEvent GenerateEvent(TdmData &data, const QString &eventDirectory, const
                                            QStringLiteral("%1-%2-%3").arg(random.between(1955, 2010)).arg(random.between(1, 12), 2, 10, QLatin1Char('0')).arg(random.between(1, 28), 2, 10, QLatin1Char('0')),
                                            QString::number(++chip), random.chance(15) ? 1 : 0,
                                            random.chance(50) ? QStringLiteral("M") : QStringLiteral("W"), started ? 1 : 0});
-            members.push_back({connection.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong(), started});
+            members.push_back({connection.insertedId(insertRunner), started});
             ++generated.runners;
         }
         std::vector<Member> runners;

@@ -1,9 +1,10 @@
 #include "store/uData.h"
 
+#include "store/DatabaseBinding.h"
 #include "store/EventSchema.h"
 
 TdmData::TdmData(const QString &eventDirectory)
-    : m_connection(databaseFileName(eventDirectory), EventTables(), EventSchemaVersion)
+    : m_connection(EventDatabaseAddress(eventDirectory), EventTables(), EventSchemaVersion)
 {
 }
 

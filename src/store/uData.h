@@ -1,6 +1,7 @@
 #pragma once
 
-// The event database: rogain.abs in the event folder, opened on construction:
+// The event database: rogain.abs in the event folder, or the server database
+// the folder is bound to (DatabaseBinding), opened on construction:
 // created when missing, missing tables added, existing ones never altered. The
 // file of another program (tables, none of ours) is refused untouched.
 // Each thread that works on the event makes its own TdmData; they share the

@@ -13,7 +13,7 @@ struct SqlRunnerFixture : ::testing::Test
 {
     QTemporaryDir dir;
     TdmData data{folderOf(dir)};
-    SqlRunner runner{TdmData::databaseFileName(folderOf(dir))};
+    SqlRunner runner{db::DatabaseAddress::sqliteFile(TdmData::databaseFileName(folderOf(dir)))};
     QSignalSpy finished{&runner, &SqlRunner::finished};
 
     SqlRunResult result()
@@ -82,7 +82,7 @@ TEST(SqlRunner, ResultOfMoreRowsThanTheLimitStopsTheRun)
     TdmData data(folderOf(dir));
     for (int n = 1; n <= 4; ++n)
         insertRow(data, QStringLiteral("team"), {{"number", n}, {"name", "Foxes"}});
-    SqlRunner runner(TdmData::databaseFileName(folderOf(dir)), 3);
+    SqlRunner runner(db::DatabaseAddress::sqliteFile(TdmData::databaseFileName(folderOf(dir))), 3);
     QSignalSpy finished(&runner, &SqlRunner::finished);
     const auto result = [&] {
         EXPECT_TRUE(finished.wait(30'000));
@@ -105,7 +105,7 @@ TEST(SqlRunner, DestroyedWhileRunningStopsTheStatement)
 {
     QTemporaryDir dir;
     TdmData data(folderOf(dir));
-    auto runner = std::make_unique<SqlRunner>(TdmData::databaseFileName(folderOf(dir)));
+    auto runner = std::make_unique<SqlRunner>(db::DatabaseAddress::sqliteFile(TdmData::databaseFileName(folderOf(dir))));
     ASSERT_TRUE(runner->start(endless, {}, db::SqlAccess::MayChange));
     runner.reset();
     SUCCEED();

@@ -11,7 +11,7 @@
 
 namespace {
 
-struct ProcessorFixture : ReadoutFixture
+struct ProcessorFixtureCases : ReadoutFixture
 {
     std::unique_ptr<ReadoutProcessor> processor;
 
@@ -40,7 +40,10 @@ QString record(qint64 finish, int cardType, const QStringList &pairs)
 
 } // namespace
 
-TEST_F(ProcessorFixture, TheExampleRequestGivesTheExampleReply)
+using ProcessorFixture = OnEachEngine<ProcessorFixtureCases>;
+EVENT_TESTS_ON_EACH_ENGINE(ProcessorFixture);
+
+TEST_P(ProcessorFixture, TheExampleRequestGivesTheExampleReply)
 {
     const ReadoutResult result = processor->ProcessReadout(exampleRecord);
     EXPECT_EQ(result.reply, exampleReply);
@@ -49,7 +52,7 @@ TEST_F(ProcessorFixture, TheExampleRequestGivesTheExampleReply)
     EXPECT_EQ(punchRows(QStringLiteral("team_id=%1 AND runner_id=%2").arg(teamId).arg(runnerId)), 4);
 }
 
-TEST_F(ProcessorFixture, RefusedReadoutsChangeNothing)
+TEST_P(ProcessorFixture, RefusedReadoutsChangeNothing)
 {
     readout(exampleRecord);
     const QStringList before = rows();
@@ -83,7 +86,7 @@ TEST_F(ProcessorFixture, RefusedReadoutsChangeNothing)
     EXPECT_EQ(rows(), before);
 }
 
-TEST_F(ProcessorFixture, ASettingTheReadoutNeedsThatDidNotReadRefusesItAndStoresNothing)
+TEST_P(ProcessorFixture, ASettingTheReadoutNeedsThatDidNotReadRefusesItAndStoresNothing)
 {
     // Never stored on a default: punches dated 2008, penalties of another size.
     const struct { const char *key; const char *text; } cases[] = {
@@ -111,21 +114,21 @@ TEST_F(ProcessorFixture, ASettingTheReadoutNeedsThatDidNotReadRefusesItAndStores
     EXPECT_TRUE(readout(exampleRecord).startsWith(QStringLiteral("S 8001234;")));
 }
 
-TEST_F(ProcessorFixture, BeforeTheCourseIsLoadedEveryReadoutIsRefused)
+TEST_P(ProcessorFixture, BeforeTheCourseIsLoadedEveryReadoutIsRefused)
 {
     ReadoutProcessor fresh(folderOf(dir), shared);
     EXPECT_EQ(fresh.ProcessReadout(exampleRecord).reply, QStringLiteral("E \"No course/class description for runner\""));
     EXPECT_EQ(punchRows(), 0);
 }
 
-TEST_F(ProcessorFixture, NoPunchesWritesTheFinishOnly)
+TEST_P(ProcessorFixture, NoPunchesWritesTheFinishOnly)
 {
     EXPECT_EQ(readout(QStringLiteral("8001234;0;0;5430000;8;0")),
               QStringLiteral("S 8001234;4320000;5430000;1110000;-6;12;Ann;Lee;A;Team 12;False;0;"));
     EXPECT_EQ(rows(), QStringList({"F 8 15:05:00 0"}));
 }
 
-TEST_F(ProcessorFixture, TwelveHourClockIsUnwrapped)
+TEST_P(ProcessorFixture, TwelveHourClockIsUnwrapped)
 {
     // 11:50 on the clock before a 12:00 start is 23:50; then 12:30 on the clock is 00:30.
     const QString reply = readout(record(5'400'000, 8, {"31 42600", "45 45000"}));
@@ -136,7 +139,7 @@ TEST_F(ProcessorFixture, TwelveHourClockIsUnwrapped)
     EXPECT_EQ(data->connection().scalar(QStringLiteral("SELECT ctime FROM res_cp WHERE KP='F'")).toString(), QStringLiteral("2026-06-14 03:00:00"));
 }
 
-TEST_F(ProcessorFixture, CardsBelowTypeSixKeepNoTimeAfterThirtyPunches)
+TEST_P(ProcessorFixture, CardsBelowTypeSixKeepNoTimeAfterThirtyPunches)
 {
     QStringList pairs;
     for (int k = 0; k < 36; ++k)
@@ -150,7 +153,7 @@ TEST_F(ProcessorFixture, CardsBelowTypeSixKeepNoTimeAfterThirtyPunches)
     EXPECT_TRUE(reply.contains(QStringLiteral(";45;4500000;4;31;-1;4;45;-1;4;"))) << reply.toStdString();
 }
 
-TEST_F(ProcessorFixture, RepeatsAndUnknownCodesAreStoredButNotCounted)
+TEST_P(ProcessorFixture, RepeatsAndUnknownCodesAreStoredButNotCounted)
 {
     const QString reply = readout(record(5'000'000, 8, {"31 43800", "77 44000", "31 44100", "45 44200"}));
     EXPECT_TRUE(reply.contains(QStringLiteral(";4;31;4380000;1;-1;4400000;4;31;4410000;4;45;4420000;1;"))) << reply.toStdString();
@@ -158,7 +161,7 @@ TEST_F(ProcessorFixture, RepeatsAndUnknownCodesAreStoredButNotCounted)
     EXPECT_EQ(rows(), QStringList({"31 8 12:10:00 3", "? 9 12:13:20 0", "31 8 12:15:00 3", "45 8 12:16:40 4", "F 8 13:53:20 0"}));
 }
 
-TEST_F(ProcessorFixture, PenaltyAtTheEdgesOfTheMaximumTime)
+TEST_P(ProcessorFixture, PenaltyAtTheEdgesOfTheMaximumTime)
 {
     // Start 12:00:00 = 4,320,000; maximum 3 hours = 1,080,000 hundredths; penalty time 180,000.
     const struct { qint64 finish; const char *runningTime; int points; } cases[] = {
@@ -176,7 +179,7 @@ TEST_F(ProcessorFixture, PenaltyAtTheEdgesOfTheMaximumTime)
     }
 }
 
-TEST_F(ProcessorFixture, NoFinishValues)
+TEST_P(ProcessorFixture, NoFinishValues)
 {
     readout(exampleRecord);
     for (const qint64 noFinish : {77'777'500LL, -99LL}) {
@@ -191,7 +194,7 @@ TEST_F(ProcessorFixture, NoFinishValues)
     EXPECT_EQ(rows(), QStringList({"45 8 12:40:00 4", "31 8 12:10:00 3"}));
 }
 
-TEST_F(ProcessorFixture, ExtraPointsDistancesAndAnUnsetRentChip)
+TEST_P(ProcessorFixture, ExtraPointsDistancesAndAnUnsetRentChip)
 {
     insertRow(*data, QStringLiteral("extrapoint"), {{"from", 31}, {"to", 45}, {"points", 10}});
     setup.settings.replyDistances = true;
@@ -205,7 +208,7 @@ TEST_F(ProcessorFixture, ExtraPointsDistancesAndAnUnsetRentChip)
     EXPECT_EQ(rows()[1], QStringLiteral("45 8 12:40:00 14"));
 }
 
-TEST_F(ProcessorFixture, AFailureHalfWayLeavesTheEarlierPunchesInPlace)
+TEST_P(ProcessorFixture, AFailureHalfWayLeavesTheEarlierPunchesInPlace)
 {
     readout(exampleRecord);
     const QStringList before = rows();
@@ -215,7 +218,7 @@ TEST_F(ProcessorFixture, AFailureHalfWayLeavesTheEarlierPunchesInPlace)
     EXPECT_EQ(rows(), before);
 }
 
-TEST_F(ProcessorFixture, AbsurdTimesAreRefusedBeforeAnythingChanges)
+TEST_P(ProcessorFixture, AbsurdTimesAreRefusedBeforeAnythingChanges)
 {
     readout(exampleRecord);
     const QStringList before = rows();
@@ -228,7 +231,7 @@ TEST_F(ProcessorFixture, AbsurdTimesAreRefusedBeforeAnythingChanges)
     EXPECT_EQ(rows(), before);
 }
 
-TEST_F(ProcessorFixture, AFinishAfterTheYear9999IsRefused)
+TEST_P(ProcessorFixture, AFinishAfterTheYear9999IsRefused)
 {
     setup.settings.eventDate = QDateTime(QDate(9999, 12, 31), QTime(0, 0));
     reload();
@@ -239,7 +242,7 @@ TEST_F(ProcessorFixture, AFinishAfterTheYear9999IsRefused)
     EXPECT_EQ(rows(), before);
 }
 
-TEST_F(ProcessorFixture, EventInformation)
+TEST_P(ProcessorFixture, EventInformation)
 {
     const QString reply = processor->EventInfoReply(QStringLiteral("x"));
     EXPECT_TRUE(reply.startsWith(QStringLiteral("I 1;")));
@@ -250,7 +253,7 @@ TEST_F(ProcessorFixture, EventInformation)
     EXPECT_TRUE(processor->EventInfoReply(QStringLiteral("x")).endsWith(QStringLiteral(";Summer Rogaine;359999;10;O;")));
 }
 
-TEST_F(ProcessorFixture, AChangeCommittedWhileTheReadoutWaitsForTheLockDecidesIt)
+TEST_P(ProcessorFixture, AChangeCommittedWhileTheReadoutWaitsForTheLockDecidesIt)
 {
     // The readout works out its rows before its transaction, while another
     // connection holds the writer lock with a change it commits later.

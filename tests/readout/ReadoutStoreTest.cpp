@@ -10,7 +10,10 @@
 
 #include <QSqlQuery>
 
-TEST_F(ReadoutFixture, TheOwnerOfAChip)
+using ReadoutStore = OnEachEngine<ReadoutFixture>;
+EVENT_TESTS_ON_EACH_ENGINE(ReadoutStore);
+
+TEST_P(ReadoutStore, TheOwnerOfAChip)
 {
     const ReadoutOwner owner = FindReadoutOwner(data->connection(), QStringLiteral("8001234"));
     EXPECT_TRUE(owner.refusal.isEmpty());
@@ -23,7 +26,7 @@ TEST_F(ReadoutFixture, TheOwnerOfAChip)
     EXPECT_EQ(FindReadoutOwner(data->connection(), QStringLiteral("555")).refusal, QStringLiteral("No Team record"));
 }
 
-TEST_F(ReadoutFixture, StoringReplacesTheRunnersRowsOrAddsToThem)
+TEST_P(ReadoutStore, StoringReplacesTheRunnersRowsOrAddsToThem)
 {
     const qint64 otherRunner = insertRow(*data, QStringLiteral("runner"), {{"team_id", teamId}, {"chipnr", "8001235"}});
     insertRow(*data, QStringLiteral("res_cp"), {{"runner_id", runnerId}, {"team_id", teamId}, {"KP", "99"}, {"status", PunchReadOK}});

@@ -24,7 +24,7 @@ struct RecordingSink : MessageSink
     void warning(const QString &message) override { errors.append(message); }
 };
 
-struct ResultsReportFixture : ResultsFixture
+struct ResultsReportFixtureCases : ResultsFixture
 {
     EventLocation location;
     RecordingSink messages;
@@ -80,7 +80,10 @@ struct ResultsReportFixture : ResultsFixture
 
 } // namespace
 
-TEST_F(ResultsReportFixture, PlacesWithTiesAndTeamsWithoutRank)
+using ResultsReportFixture = OnEachEngine<ResultsReportFixtureCases>;
+EVENT_TESTS_ON_EACH_ENGINE(ResultsReportFixture);
+
+TEST_P(ResultsReportFixture, PlacesWithTiesAndTeamsWithoutRank)
 {
     team(1, "A", "H12", 120, 4 * 3600);
     team(2, "B", "H12", 110, 3 * 3600 + 50 * 60);
@@ -103,7 +106,7 @@ TEST_F(ResultsReportFixture, PlacesWithTiesAndTeamsWithoutRank)
     EXPECT_FALSE(page.join(u'\n').contains(QLatin1String("Never calculated")));
 }
 
-TEST_F(ResultsReportFixture, TableWithHeadingSubClassPlacesAndMembers)
+TEST_P(ResultsReportFixture, TableWithHeadingSubClassPlacesAndMembers)
 {
     setup.settings.showClub = true;
     setup.settings.showCountry = true;
@@ -148,7 +151,7 @@ TEST_F(ResultsReportFixture, TableWithHeadingSubClassPlacesAndMembers)
     }));
 }
 
-TEST_F(ResultsReportFixture, ResultsWarnOfListedTeamsWhoseMembersAreNotListed)
+TEST_P(ResultsReportFixture, ResultsWarnOfListedTeamsWhoseMembersAreNotListed)
 {
     runner(team(1, "Listed", "H12J", 100, 3600), "Anna");
     runner(team(2, "Nobody started", "H12J2", 90, 3600), "Mari", false);
@@ -177,7 +180,7 @@ TEST_F(ResultsReportFixture, ResultsWarnOfListedTeamsWhoseMembersAreNotListed)
     EXPECT_TRUE(messages.errors.isEmpty()) << messages.errors.join(u'\n').toStdString();
 }
 
-TEST_F(ResultsReportFixture, NoClassCheckedGivesAnEmptyPageOrNone)
+TEST_P(ResultsReportFixture, NoClassCheckedGivesAnEmptyPageOrNone)
 {
     team(1, "A", "H12", 100, 3600);
     EXPECT_EQ(results(ReportKind::ResultsTable, {}), QStringList({u"<br />"_s, ReportFooterLine()}));
@@ -185,7 +188,7 @@ TEST_F(ResultsReportFixture, NoClassCheckedGivesAnEmptyPageOrNone)
     EXPECT_TRUE(output->files().isEmpty());
 }
 
-TEST_F(ResultsReportFixture, PagePerClassWithLinksToTheOthers)
+TEST_P(ResultsReportFixture, PagePerClassWithLinksToTheOthers)
 {
     team(1, "A", "H12", 100, 3600);
     team(2, "B", "R6", 100, 3600);
@@ -202,7 +205,7 @@ TEST_F(ResultsReportFixture, PagePerClassWithLinksToTheOthers)
     EXPECT_EQ(lines(*only).mid(0, 2), QStringList({"<hr />", "<span class=\"classheader\">R6</span><br />"}));
 }
 
-TEST_F(ResultsReportFixture, SplitsCourseCell)
+TEST_P(ResultsReportFixture, SplitsCourseCell)
 {
     course();
     setup.settings.controlCard = EventSettings::CardPerRunner;
@@ -259,7 +262,7 @@ TEST_F(ResultsReportFixture, SplitsCourseCell)
     EXPECT_TRUE(page.contains(u"<td>Course</td></tr>"_s));
 }
 
-TEST_F(ResultsReportFixture, SplitsSummaryAndTeamsWithoutPunchList)
+TEST_P(ResultsReportFixture, SplitsSummaryAndTeamsWithoutPunchList)
 {
     course();
     const qint64 resting = team(1, "Resting", "H12", 30, 3600, "", 600);
@@ -279,7 +282,7 @@ TEST_F(ResultsReportFixture, SplitsSummaryAndTeamsWithoutPunchList)
     EXPECT_TRUE(page.contains(u"<td class=\"css_result\">0</td>\n<td>\n</td>\n</tr>"_s));
 }
 
-TEST_F(ResultsReportFixture, CheckFilesOverAllClasses)
+TEST_P(ResultsReportFixture, CheckFilesOverAllClasses)
 {
     course();
     const auto together = [&](qint64 number, const char *className, int offset) {
@@ -307,7 +310,7 @@ TEST_F(ResultsReportFixture, CheckFilesOverAllClasses)
     EXPECT_EQ(output->bytes(groups), QByteArray("   1    2 x2\r\n"));
 }
 
-TEST_F(ResultsReportFixture, WebPagesLinkTeamPagesAndDrawRoutes)
+TEST_P(ResultsReportFixture, WebPagesLinkTeamPagesAndDrawRoutes)
 {
     course();
     writeFile(folderOf(dir) + u"header.htm"_s, "<html><head><title>\n<%TITLE%>\n</title></head><body>\n<%INFO%>\n");
@@ -358,7 +361,7 @@ TEST_F(ResultsReportFixture, WebPagesLinkTeamPagesAndDrawRoutes)
     EXPECT_EQ(route.pixel(60, 310), qRgb(255, 0, 0)); // the leg from the start to 31
 }
 
-TEST_F(ResultsReportFixture, WebTeamPagesTellWhyUnderThePunchTable)
+TEST_P(ResultsReportFixture, WebTeamPagesTellWhyUnderThePunchTable)
 {
     course();
     const qint64 id = team(7, "Owls <7>", "H12", 30, 3600);
@@ -382,7 +385,7 @@ TEST_F(ResultsReportFixture, WebTeamPagesTellWhyUnderThePunchTable)
 }
 
 // A result stored before the punches changed: the page shows it, and no lines that arrive elsewhere.
-TEST_F(ResultsReportFixture, WebTeamPageOfAStaleResultHasNoWhyLines)
+TEST_P(ResultsReportFixture, WebTeamPageOfAStaleResultHasNoWhyLines)
 {
     course();
     const qint64 id = team(8, "Stale", "H12", 99, 3600);
@@ -396,7 +399,7 @@ TEST_F(ResultsReportFixture, WebTeamPageOfAStaleResultHasNoWhyLines)
     EXPECT_FALSE(page.join(u'\n').contains(u"calculate the team"_s));
 }
 
-TEST_F(ResultsReportFixture, WinnersOverAllClassesWrittenOnce)
+TEST_P(ResultsReportFixture, WinnersOverAllClassesWrittenOnce)
 {
     setup.settings.extraClasses = u"MV"_s;
     const qint64 gold = team(1, "Deep", "H12J2", 100, 3600, "MV");
@@ -422,7 +425,7 @@ TEST_F(ResultsReportFixture, WinnersOverAllClassesWrittenOnce)
     EXPECT_STREQ(ReportKindOf(ReportKind::Winners).doneMessage, "Winners list in winners.csv file");
 }
 
-TEST_F(ResultsReportFixture, TooManySubClassesStopsTheRunWithNothingWritten)
+TEST_P(ResultsReportFixture, TooManySubClassesStopsTheRunWithNothingWritten)
 {
     for (int i = 0; i < 44; ++i)
         setup.classTree.insert(setup.classTree.begin() + 3, {u"X%1"_s.arg(i), 1});
@@ -433,7 +436,7 @@ TEST_F(ResultsReportFixture, TooManySubClassesStopsTheRunWithNothingWritten)
     EXPECT_TRUE(output->files().isEmpty());
 }
 
-TEST_F(ResultsReportFixture, TeamsSharingANumberGetNoSplitsOrPagesOfEachOther)
+TEST_P(ResultsReportFixture, TeamsSharingANumberGetNoSplitsOrPagesOfEachOther)
 {
     course();
     const qint64 owls = team(7, "Owls", "H12", 30, 3600);
@@ -460,7 +463,7 @@ TEST_F(ResultsReportFixture, TeamsSharingANumberGetNoSplitsOrPagesOfEachOther)
     EXPECT_TRUE(lines({ReportFolder::Web, u"teamresult_8.htm"_s}).join(u'\n').contains(u"Hares"_s));
 }
 
-TEST_F(ResultsReportFixture, TeamsWithoutANumberGetNoSplitsOrPages)
+TEST_P(ResultsReportFixture, TeamsWithoutANumberGetNoSplitsOrPages)
 {
     course();
     // No number stored and 0 both read as 0: every such team would be teamresult_0.htm.

@@ -1,3 +1,4 @@
+#include "RefusingTrigger.h"
 #include "ScoringFixture.h"
 #include "EventRows.h"
 
@@ -8,7 +9,7 @@
 
 namespace {
 
-struct PunchCorrectionsFixture : ScoringFixture
+struct PunchCorrectionsFixtureCases : ScoringFixture
 {
     db::Connection &connection() { return data->connection(); }
 
@@ -42,7 +43,10 @@ struct PunchCorrectionsFixture : ScoringFixture
 
 } // namespace
 
-TEST_F(PunchCorrectionsFixture, FindsTheFirstTeamWithTheNumber)
+using PunchCorrectionsFixture = OnEachEngine<PunchCorrectionsFixtureCases>;
+EVENT_TESTS_ON_EACH_ENGINE(PunchCorrectionsFixture);
+
+TEST_P(PunchCorrectionsFixture, FindsTheFirstTeamWithTheNumber)
 {
     const qint64 first = team(12, QStringLiteral("H6"), QStringLiteral("Hill Runners"));
     team(12, QStringLiteral("H6"), QStringLiteral("Second Twelve"));
@@ -55,7 +59,7 @@ TEST_F(PunchCorrectionsFixture, FindsTheFirstTeamWithTheNumber)
     EXPECT_FALSE(FindTeamByNumber(connection(), 13));
 }
 
-TEST_F(PunchCorrectionsFixture, AddedControlFollowsTheEarliestPunchForEveryRunner)
+TEST_P(PunchCorrectionsFixture, AddedControlFollowsTheEarliestPunchForEveryRunner)
 {
     const qint64 id = team(12);
     const qint64 a = runner(id), b = runner(id), c = runner(id);
@@ -75,7 +79,7 @@ TEST_F(PunchCorrectionsFixture, AddedControlFollowsTheEarliestPunchForEveryRunne
     EXPECT_TRUE(punchesAt(other, QStringLiteral("45")).isEmpty());
 }
 
-TEST_F(PunchCorrectionsFixture, AddedControlAfterTheStartIsTenMinutesAfterTheEventStart)
+TEST_P(PunchCorrectionsFixture, AddedControlAfterTheStartIsTenMinutesAfterTheEventStart)
 {
     const qint64 id = team(12);
     const qint64 a = runner(id);
@@ -84,7 +88,7 @@ TEST_F(PunchCorrectionsFixture, AddedControlAfterTheStartIsTenMinutesAfterTheEve
     EXPECT_EQ(line, QStringLiteral("31 control added to team:12 >") + DateTimeText(true, at(QStringLiteral("10:10:00"))) + QStringLiteral(" #:1"));
 }
 
-TEST_F(PunchCorrectionsFixture, AddedControlWithoutAFromPunchOrRunners)
+TEST_P(PunchCorrectionsFixture, AddedControlWithoutAFromPunchOrRunners)
 {
     const qint64 id = team(12);
     const qint64 a = runner(id);
@@ -100,7 +104,7 @@ TEST_F(PunchCorrectionsFixture, AddedControlWithoutAFromPunchOrRunners)
     EXPECT_EQ(punchCount(), 2);
 }
 
-TEST_F(PunchCorrectionsFixture, AddedControlCountsFromTimedPunchesOnly)
+TEST_P(PunchCorrectionsFixture, AddedControlCountsFromTimedPunchesOnly)
 {
     const qint64 id = team(12);
     const qint64 a = runner(id);
@@ -115,7 +119,7 @@ TEST_F(PunchCorrectionsFixture, AddedControlCountsFromTimedPunchesOnly)
     EXPECT_EQ(punchesAt(id, QStringLiteral("45")), QStringList({QStringLiteral("%1 2026-06-13 10:25:00 2 0").arg(a)}));
 }
 
-TEST_F(PunchCorrectionsFixture, RemoveDeletesOnlyTheTeamsPunchesAtTheControl)
+TEST_P(PunchCorrectionsFixture, RemoveDeletesOnlyTheTeamsPunchesAtTheControl)
 {
     const qint64 id = team(12);
     const qint64 a = runner(id), b = runner(id);
@@ -135,7 +139,7 @@ TEST_F(PunchCorrectionsFixture, RemoveDeletesOnlyTheTeamsPunchesAtTheControl)
     EXPECT_EQ(punchCount(), 2);
 }
 
-TEST_F(PunchCorrectionsFixture, ChangedStatusListsTheOldStatuses)
+TEST_P(PunchCorrectionsFixture, ChangedStatusListsTheOldStatuses)
 {
     const qint64 id = team(12);
     const qint64 a = runner(id), b = runner(id);
@@ -154,7 +158,7 @@ TEST_F(PunchCorrectionsFixture, ChangedStatusListsTheOldStatuses)
     EXPECT_EQ(ChangeControlStatus(connection(), id, QStringLiteral("52"), 0), QStringLiteral("Team:12 Change control:52 status::OK-Read <<="));
 }
 
-TEST_F(PunchCorrectionsFixture, NewPunchStatusesStoreTheirCodes)
+TEST_P(PunchCorrectionsFixture, NewPunchStatusesStoreTheirCodes)
 {
     const qint64 id = team(12);
     punch(id, runner(id), QStringLiteral("31"), QStringLiteral("10:30:00"), PunchReadOK);
@@ -170,7 +174,7 @@ TEST_F(PunchCorrectionsFixture, NewPunchStatusesStoreTheirCodes)
     }
 }
 
-TEST_F(PunchCorrectionsFixture, TeamStatusWithItsResult)
+TEST_P(PunchCorrectionsFixture, TeamStatusWithItsResult)
 {
     const struct { const char *status; int points; int penalty; int code; int result; const char *line; } cases[] = {
         {"OK", 20, -3, TeamOK, 17, "Team:12 Status:NA >OK"},
@@ -195,14 +199,14 @@ TEST_F(PunchCorrectionsFixture, TeamStatusWithItsResult)
     }
 }
 
-TEST_F(PunchCorrectionsFixture, TeamStatusLineNamesTheStatusBefore)
+TEST_P(PunchCorrectionsFixture, TeamStatusLineNamesTheStatusBefore)
 {
     const qint64 id = team(12);
     EXPECT_EQ(SetTeamStatus(connection(), id, ChoiceIndex(NewTeamStatusChoices(), QStringLiteral("DQS"))), QStringLiteral("Team:12 Status:NA >DQS"));
     EXPECT_EQ(SetTeamStatus(connection(), id, ChoiceIndex(NewTeamStatusChoices(), QStringLiteral("OK"))), QStringLiteral("Team:12 Status:DSQ >OK"));
 }
 
-TEST_F(PunchCorrectionsFixture, RecalculationAfterOkLeavesALateTeamLate)
+TEST_P(PunchCorrectionsFixture, RecalculationAfterOkLeavesALateTeamLate)
 {
     control(QStringLiteral("31"), 30);
     control(QStringLiteral("F"), 0, QStringLiteral("F"));
@@ -221,7 +225,7 @@ TEST_F(PunchCorrectionsFixture, RecalculationAfterOkLeavesALateTeamLate)
     EXPECT_TRUE(messages.errors.isEmpty());
 }
 
-TEST_F(PunchCorrectionsFixture, RecalculationUsesTheCourseAsStoredNow)
+TEST_P(PunchCorrectionsFixture, RecalculationUsesTheCourseAsStoredNow)
 {
     const qint64 id = team(12);
     const qint64 a = runner(id);
@@ -235,7 +239,7 @@ TEST_F(PunchCorrectionsFixture, RecalculationUsesTheCourseAsStoredNow)
     EXPECT_EQ(teamRow(id).value("points").toInt(), 70);
 }
 
-TEST_F(PunchCorrectionsFixture, ControlTextsAreMatchedExactlyNeverAsSql)
+TEST_P(PunchCorrectionsFixture, ControlTextsAreMatchedExactlyNeverAsSql)
 {
     const qint64 id = team(12);
     const qint64 a = runner(id);
@@ -260,7 +264,7 @@ TEST_F(PunchCorrectionsFixture, ControlTextsAreMatchedExactlyNeverAsSql)
     EXPECT_EQ(punchCount(), 2);
 }
 
-TEST_F(PunchCorrectionsFixture, ChoicesNotAllMadeChangeNothing)
+TEST_P(PunchCorrectionsFixture, ChoicesNotAllMadeChangeNothing)
 {
     const qint64 id = team(12);
     const qint64 a = runner(id);
@@ -277,23 +281,22 @@ TEST_F(PunchCorrectionsFixture, ChoicesNotAllMadeChangeNothing)
     EXPECT_TRUE(teamRow(id).value("calctime").isNull());
 }
 
-TEST_F(PunchCorrectionsFixture, ACorrectionThatFailsHalfWayLeavesNoRows)
+TEST_P(PunchCorrectionsFixture, ACorrectionThatFailsHalfWayLeavesNoRows)
 {
     const qint64 id = team(12);
     for (int i = 0; i < 3; ++i)
         runner(id);
     punch(id, 0, QStringLiteral("31"), QStringLiteral("10:30:00"));
     // The third insert of the correction fails, as a full disk would make it.
-    connection().exec(QStringLiteral("CREATE TRIGGER third_fails BEFORE INSERT ON res_cp "
-                                     "WHEN (SELECT COUNT(*) FROM res_cp WHERE KP=NEW.KP) >= 2 "
-                                     "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    refuseWrites(connection(), QStringLiteral("third_fails"), QStringLiteral("INSERT"), QStringLiteral("res_cp"),
+                 QStringLiteral("(SELECT COUNT(*) FROM res_cp WHERE KP=NEW.KP) >= 2"), QStringLiteral("disk full"));
     EXPECT_THROW(AddMissingControl(connection(), id, QStringLiteral("31"), QStringLiteral("45"), eventStart()), KorventError);
     EXPECT_TRUE(punchesAt(id, QStringLiteral("45")).isEmpty());
     // The connection is free again for the next correction.
     EXPECT_EQ(RemoveControl(connection(), id, QStringLiteral("31")), QStringLiteral("31 removed from team:12 #:1"));
 }
 
-TEST_F(PunchCorrectionsFixture, ATeamGoneSinceItWasFoundIsAnError)
+TEST_P(PunchCorrectionsFixture, ATeamGoneSinceItWasFoundIsAnError)
 {
     const qint64 id = team(12);
     removeTeam(id);

@@ -1,3 +1,4 @@
+#include "RefusingTrigger.h"
 #include "ScoringFixture.h"
 #include "SettingsFileFailure.h"
 #include "EventRows.h"
@@ -12,7 +13,10 @@
 #include <thread>
 #include <utility>
 
-TEST_F(ScoringFixture, WorkedExample)
+using Scoring = OnEachEngine<ScoringFixture>;
+EVENT_TESTS_ON_EACH_ENGINE(Scoring);
+
+TEST_P(Scoring, WorkedExample)
 {
     setup.settings.controlCard = EventSettings::CardPerRunner;
     setup.settings.punchWindowSeconds = 60;
@@ -61,7 +65,7 @@ TEST_F(ScoringFixture, WorkedExample)
     EXPECT_TRUE(messages.errors.isEmpty());
 }
 
-TEST_F(ScoringFixture, PenaltyStatusAndResult)
+TEST_P(Scoring, PenaltyStatusAndResult)
 {
     // Class H6: maximum 6:00:00 from a 10:00:00 start, 30 minutes of penalty time.
     const struct { const char *name; const char *finish; int points; int handStatus; int status; int penalty; int result; } cases[] = {
@@ -93,7 +97,7 @@ TEST_F(ScoringFixture, PenaltyStatusAndResult)
     }
 }
 
-TEST_F(ScoringFixture, ExtraPointsFollowTheOrderOfVisitsWhateverTheirStatus)
+TEST_P(Scoring, ExtraPointsFollowTheOrderOfVisitsWhateverTheirStatus)
 {
     setup.settings.controlCard = EventSettings::CardPerRunner;
     control("31", 30);
@@ -116,7 +120,7 @@ TEST_F(ScoringFixture, ExtraPointsFollowTheOrderOfVisitsWhateverTheirStatus)
     EXPECT_EQ(teamRow(id).value("points").toInt(), 30 + 15 + 7 + 10);
 }
 
-TEST_F(ScoringFixture, TimeInCentreFromCheckInToCheckOut)
+TEST_P(Scoring, TimeInCentreFromCheckInToCheckOut)
 {
     control("31", 30);
     control("F", 0, "F");
@@ -131,7 +135,7 @@ TEST_F(ScoringFixture, TimeInCentreFromCheckInToCheckOut)
     EXPECT_EQ(teamRow(id).value("inCenter").toLongLong(), 1200);
 }
 
-TEST_F(ScoringFixture, NoFullResultWritesOnlyTheNoResultStatus)
+TEST_P(Scoring, NoFullResultWritesOnlyTheNoResultStatus)
 {
     setup.settings.controlCard = EventSettings::CardPerRunner;
     control("31", 30);
@@ -161,7 +165,7 @@ TEST_F(ScoringFixture, NoFullResultWritesOnlyTheNoResultStatus)
     EXPECT_TRUE(messages.errors.isEmpty());
 }
 
-TEST_F(ScoringFixture, TooManyPunchesAtOneControlIsReportedAndWritesNothing)
+TEST_P(Scoring, TooManyPunchesAtOneControlIsReportedAndWritesNothing)
 {
     control("31", 30);
     control("F", 0, "F");
@@ -196,7 +200,7 @@ TEST_F(ScoringFixture, ASettingTheCalculationNeedsThatDidNotReadStopsItNamingKey
     EXPECT_TRUE(calculate(1));
 }
 
-TEST_F(ScoringFixture, AllTeamsVisitsEachRowOnceWarnsOfSharedNumbersAndGoesOnAfterErrors)
+TEST_P(Scoring, AllTeamsVisitsEachRowOnceWarnsOfSharedNumbersAndGoesOnAfterErrors)
 {
     control("31", 30);
     control("F", 0, "F");
@@ -239,7 +243,7 @@ TEST_F(ScoringFixture, AllTeamsVisitsEachRowOnceWarnsOfSharedNumbersAndGoesOnAft
     EXPECT_EQ(teamRow(last).value("result").toInt(), 30);
 }
 
-TEST_F(ScoringFixture, AllTeamsWarnsOfTeamsWithAResultAndNoStartedRunner)
+TEST_P(Scoring, AllTeamsWarnsOfTeamsWithAResultAndNoStartedRunner)
 {
     control("31", 30);
     control("F", 0, "F");
@@ -297,7 +301,7 @@ namespace {
 
 // Teams another program changes while the run is under way: a status set by
 // hand on one, a finish read out for another.
-struct ChangedMeanwhileFixture : ScoringFixture
+struct ChangedMeanwhileFixtureCases : ScoringFixture
 {
     qint64 handSet = 0;
     qint64 readLate = 0;
@@ -346,7 +350,10 @@ struct ChangedMeanwhileFixture : ScoringFixture
 
 } // namespace
 
-TEST_F(ChangedMeanwhileFixture, AllTeamsDecidesEachTeamFromItsRowsWhenAChangeCameAfterTheRunsReads)
+using ChangedMeanwhileFixture = OnEachEngine<ChangedMeanwhileFixtureCases>;
+EVENT_TESTS_ON_EACH_ENGINE(ChangedMeanwhileFixture);
+
+TEST_P(ChangedMeanwhileFixture, AllTeamsDecidesEachTeamFromItsRowsWhenAChangeCameAfterTheRunsReads)
 {
     TdmData other(folderOf(dir));
     HookedProgress progress;
@@ -354,7 +361,7 @@ TEST_F(ChangedMeanwhileFixture, AllTeamsDecidesEachTeamFromItsRowsWhenAChangeCam
     expectDecidedFromTheChangedRows(calculation().CalculateAllTeams(true, progress));
 }
 
-TEST_F(ChangedMeanwhileFixture, AllTeamsDecidesEachTeamFromItsRowsWhenAChangeCommitsWhileTheBatchWaitsForTheLock)
+TEST_P(ChangedMeanwhileFixture, AllTeamsDecidesEachTeamFromItsRowsWhenAChangeCommitsWhileTheBatchWaitsForTheLock)
 {
     // The other program holds the writer lock when the run looks for changes,
     // so the run works its batch out from the rows it read and waits; the
@@ -378,7 +385,7 @@ TEST_F(ChangedMeanwhileFixture, AllTeamsDecidesEachTeamFromItsRowsWhenAChangeCom
     expectDecidedFromTheChangedRows(summary);
 }
 
-TEST_F(ScoringFixture, AllTeamsCancelledLeavesEachTeamAsBeforeOrFreshlyCalculated)
+TEST_P(Scoring, AllTeamsCancelledLeavesEachTeamAsBeforeOrFreshlyCalculated)
 {
     control("31", 30);
     control("F", 0, "F");
@@ -413,7 +420,7 @@ TEST_F(ScoringFixture, AllTeamsCancelledLeavesEachTeamAsBeforeOrFreshlyCalculate
     EXPECT_EQ(fresh, summary.calculated);
 }
 
-TEST_F(ScoringFixture, AllTeamsLeavesOutOnlyTheTeamWhoseWriteFails)
+TEST_P(Scoring, AllTeamsLeavesOutOnlyTheTeamWhoseWriteFails)
 {
     control("31", 30);
     control("F", 0, "F");
@@ -426,8 +433,8 @@ TEST_F(ScoringFixture, AllTeamsLeavesOutOnlyTheTeamWhoseWriteFails)
         teams.push_back(id);
     }
     // Another tool's rule refuses the write of the third team, in the middle of a batch.
-    data->connection().exec(QStringLiteral("CREATE TRIGGER refuse_third BEFORE UPDATE ON team WHEN NEW.id=%1 "
-                                           "BEGIN SELECT RAISE(ABORT, 'refused by a rule'); END").arg(teams[2]));
+    refuseWrites(data->connection(), QStringLiteral("refuse_third"), QStringLiteral("UPDATE"), QStringLiteral("team"),
+                 QStringLiteral("NEW.id=%1").arg(teams[2]), QStringLiteral("refused by a rule"));
     const CalculationSummary summary = calculation().CalculateAllTeams(true);
     EXPECT_EQ(summary.calculated, 4);
     EXPECT_EQ(summary.errors, 1);

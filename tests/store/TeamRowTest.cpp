@@ -6,7 +6,10 @@
 
 using TeamRowTest = EventDatabaseFixture;
 
-TEST_F(TeamRowTest, ReadsColumnsByNameInAnyOrderAndLeavesOthersAtDefault)
+using TeamRowOnEngine = OnEachEngine<TeamRowTest>;
+EVENT_TESTS_ON_EACH_ENGINE(TeamRowOnEngine);
+
+TEST_P(TeamRowOnEngine, ReadsColumnsByNameInAnyOrderAndLeavesOthersAtDefault)
 {
     db::Connection &connection = data->connection();
     connection.exec(QStringLiteral("INSERT INTO team (number, name, class, subclass, status, start, points, penalty, result, rtime, "
@@ -44,7 +47,7 @@ TEST_F(TeamRowTest, ReadsColumnsByNameInAnyOrderAndLeavesOthersAtDefault)
     EXPECT_FALSE(unnumbered.calculated);
 }
 
-TEST_F(TeamRowTest, FirstTeamWithANumberIsTheOldestRow)
+TEST_P(TeamRowOnEngine, FirstTeamWithANumberIsTheOldestRow)
 {
     db::Connection &connection = data->connection();
     connection.exec(QStringLiteral("INSERT INTO team (id, number, name) VALUES (5, 7, 'Second'), (3, 7, 'First'), (4, 8, 'Other')"));

@@ -9,6 +9,7 @@
 #include "dataeditor/SqlResultModel.h"
 #include "dataeditor/SqlRunner.h"
 #include "dataeditor/ui/uFieldSelection.h"
+#include "store/DatabaseBinding.h"
 #include "store/EventSchema.h"
 #include "store/TimeHelpers.h"
 #include "store/EventFiles.h"
@@ -52,7 +53,7 @@ TfDataEditor::TfDataEditor(const EventLocation &location, TdmData &data, QWidget
     : QDialog(parent)
     , m_location(location)
     , m_data(data)
-    , m_runner(std::make_unique<SqlRunner>(TdmData::databaseFileName(location.eventDirectory)))
+    , m_runner(std::make_unique<SqlRunner>(EventDatabaseAddress(location.eventDirectory)))
     , m_fieldSelection(new TfrmFieldSelection(this))
 {
     setObjectName(QStringLiteral("fDataEditor"));
