@@ -112,6 +112,14 @@ QString sqlLiteral(const QVariant &value)
     return value.toString();
 }
 
+QString columnDefinition(const FieldDefinition &field)
+{
+    QString column = quoteIdentifier(field.name) + u' ' + sqlType(field);
+    if (field.defaultValue.isValid())
+        column += QStringLiteral(" DEFAULT ") + sqlLiteral(field.defaultValue);
+    return column;
+}
+
 } // namespace
 
 QString quoteIdentifier(const QString &name)
@@ -205,10 +213,7 @@ void Connection::refuseForeignDatabase(const QStringList &storedTables, const st
         if (!storedTables.contains(table.name, Qt::CaseInsensitive))
             continue;
         holdsOurs = true;
-        QStringList stored;
-        QSqlQuery query = exec(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table.name});
-        while (query.next())
-            stored.append(query.value(0).toString());
+        const QStringList stored = storedFields(table.name);
         QStringList missing;
         for (const FieldDefinition &field : table.fields)
             if (!stored.contains(field.name, Qt::CaseInsensitive))
@@ -289,9 +294,23 @@ bool Connection::tableExists(const QString &table)
     return scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"), {table}).toInt() > 0;
 }
 
+int Connection::schemaVersion()
+{
+    return scalar(QStringLiteral("PRAGMA user_version")).toInt();
+}
+
+QStringList Connection::storedFields(const QString &table)
+{
+    QStringList names;
+    QSqlQuery query = exec(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
+    while (query.next())
+        names.append(query.value(0).toString());
+    return names;
+}
+
 void Connection::refuseNewerSchema(int schemaVersion)
 {
-    const int stored = scalar(QStringLiteral("PRAGMA user_version")).toInt();
+    const int stored = this->schemaVersion();
     if (schemaVersion > 0 && stored > schemaVersion)
         fail(Texts::tr("Cannot open the database file %1"),
              Texts::tr("it was made by a newer version of the program (database version %1; this version reads up to %2)").arg(stored).arg(schemaVersion));
@@ -299,23 +318,39 @@ void Connection::refuseNewerSchema(int schemaVersion)
 
 void Connection::completeSchema(const std::vector<TableDefinition> &schema, int schemaVersion)
 {
+    // A table of an older file may lack fields added since (a file made
+    // before versions were kept, or marked without them).
+    const auto missingFields = [&](const TableDefinition &table) {
+        const QStringList stored = storedFields(table.name);
+        std::vector<const FieldDefinition *> missing;
+        for (const FieldDefinition &field : table.fields)
+            if (!stored.contains(field.name, Qt::CaseInsensitive))
+                missing.push_back(&field);
+        return missing;
+    };
     const auto complete = [&] {
-        if (scalar(QStringLiteral("PRAGMA user_version")).toInt() < schemaVersion)
+        if (this->schemaVersion() < schemaVersion)
             return false;
         for (const TableDefinition &table : schema)
-            if (!tableExists(table.name))
+            if (!tableExists(table.name) || !missingFields(table).empty())
                 return false;
         return true;
     };
     if (schema.empty() || complete())
         return;
     // Decided again inside the transaction: another program may have opened the file meanwhile.
+    // The steps that bring an older version up go here, in order, before the version is marked.
     Transaction transaction(*this);
     refuseNewerSchema(schemaVersion);
-    for (const TableDefinition &table : schema)
-        if (!tableExists(table.name))
+    for (const TableDefinition &table : schema) {
+        if (!tableExists(table.name)) {
             createTable(table);
-    if (scalar(QStringLiteral("PRAGMA user_version")).toInt() < schemaVersion)
+            continue;
+        }
+        for (const FieldDefinition *field : missingFields(table))
+            exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteIdentifier(table.name), columnDefinition(*field)));
+    }
+    if (this->schemaVersion() < schemaVersion)
         exec(QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion));
     transaction.commit();
 }
@@ -323,12 +358,8 @@ void Connection::completeSchema(const std::vector<TableDefinition> &schema, int 
 void Connection::createTable(const TableDefinition &table)
 {
     QStringList columns;
-    for (const FieldDefinition &field : table.fields) {
-        QString column = quoteIdentifier(field.name) + u' ' + sqlType(field);
-        if (field.defaultValue.isValid())
-            column += QStringLiteral(" DEFAULT ") + sqlLiteral(field.defaultValue);
-        columns.append(column);
-    }
+    for (const FieldDefinition &field : table.fields)
+        columns.append(columnDefinition(field));
     exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(table.name), columns.join(QStringLiteral(", "))));
     for (const IndexDefinition &index : table.indexes) {
         QStringList fields;
