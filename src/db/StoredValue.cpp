@@ -35,9 +35,14 @@ std::optional<QDateTime> ReadStoredDateTime(QStringView text)
     return QDateTime(date, time);
 }
 
+QString StoredDateTimeText(const QDate &date, const QTime &time)
+{
+    return date.toString(Qt::ISODate) + u' ' + time.toString(time.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
+}
+
 QString StoredDateTimeText(const QDateTime &value)
 {
-    return value.toString(value.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return StoredDateTimeText(value.date(), value.time());
 }
 
 } // namespace db

@@ -24,7 +24,9 @@ QVariant StoredText(const QString &text);
 // hand or by other programs) and a plain date "YYYY-MM-DD" (at midnight).
 // Nothing for anything else, a date or time that does not exist included.
 std::optional<QDateTime> ReadStoredDateTime(QStringView text);
-// The stored form of a date-time.
+// The stored form of a date and a time of day, as the clock reads them (no
+// time zone involved: a time in a summer-time gap stays as it is).
+QString StoredDateTimeText(const QDate &date, const QTime &time);
 QString StoredDateTimeText(const QDateTime &value);
 
 } // namespace db

@@ -8,6 +8,7 @@
 #include "db/Connection.h"
 #include "exports/IofExportRun.h"
 #include "exports/IofResultRows.h"
+#include "store/DateTime.h"
 #include "store/EventSetup.h"
 #include "store/TextHelpers.h"
 
@@ -136,7 +137,7 @@ QStringList routeLines(const ReportContext &context)
 {
     std::vector<TeamRow> teams;
     QSqlQuery rows = context.connection.exec(QStringLiteral(
-        "SELECT id, number, name, class, result FROM team WHERE calctime IS NOT NULL AND calctime<>'' ORDER BY id"));
+        "SELECT id, number, name, class, result FROM team WHERE %1 ORDER BY id").arg(DateTime::isSetSql(QStringLiteral("calctime"))));
     const TeamRowReader reader(rows);
     while (rows.next())
         teams.push_back(reader.read(rows));

@@ -56,18 +56,11 @@ SerialDateTime now()
     return fromQDateTime(QDateTime::currentDateTime());
 }
 
-QString toStorageText(SerialDateTime value)
-{
-    const QTime time = timePart(value);
-    const QString format = time.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss");
-    return datePart(value).toString(Qt::ISODate) + QLatin1Char(' ') + time.toString(format);
-}
-
 QVariant toStored(SerialDateTime value)
 {
     if (value == 0)
         return db::NullText();
-    return toStorageText(value);
+    return db::StoredDateTimeText(datePart(value), timePart(value));
 }
 
 namespace {
@@ -107,6 +100,17 @@ std::optional<SerialDateTime> parseCanonical(QStringView text)
 }
 
 } // namespace
+
+bool isSet(const QVariant &stored)
+{
+    return stored.typeId() == QMetaType::QString && !stored.isNull() && !static_cast<const QString *>(stored.constData())->isEmpty();
+}
+
+QString isSetSql(const QString &column)
+{
+    // In a date-time column a number sorts below every text, and so below ''.
+    return u'(' + column + QStringLiteral(" > '')");
+}
 
 SerialDateTime fromStored(const QVariant &stored)
 {

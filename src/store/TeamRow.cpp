@@ -52,7 +52,7 @@ TeamRow TeamRowReader::readFrom(const Source &source) const
     row.result = value(m_result).toLongLong();
     row.rtime = value(m_rtime).toLongLong();
     row.inCenter = value(m_inCenter).toLongLong();
-    row.calculated = !value(m_calctime).toString().isEmpty();
+    row.calculated = DateTime::isSet(value(m_calctime));
     return row;
 }
 

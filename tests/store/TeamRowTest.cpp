@@ -52,3 +52,26 @@ TEST_F(TeamRowTest, FirstTeamWithANumberIsTheOldestRow)
     EXPECT_EQ(FirstTeamNumbered(connection, 8), 4);
     EXPECT_EQ(FirstTeamNumbered(connection, 9), std::nullopt);
 }
+
+TEST_F(TeamRowTest, CalculatedIsOneRuleForTheRowAndTheQueries)
+{
+    db::Connection &connection = data->connection();
+    const struct
+    {
+        const char *stored; // an SQL literal
+        bool calculated;
+    } cases[] = {
+        {"NULL", false}, {"''", false}, {"0", false}, {"0.0", false}, {"'2026-05-16 17:00:00'", true}, {"'2026-05-16 17:00'", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored);
+        connection.exec(QStringLiteral("DELETE FROM team"));
+        connection.exec(QStringLiteral("INSERT INTO team (number, calctime) VALUES (1, %1)").arg(QLatin1String(c.stored)));
+        QSqlQuery rows = connection.exec(QStringLiteral("SELECT calctime FROM team"));
+        const TeamRowReader reader(rows);
+        ASSERT_TRUE(rows.next());
+        EXPECT_EQ(reader.read(rows).calculated, c.calculated);
+        EXPECT_EQ(connection.scalar(QStringLiteral("SELECT count(*) FROM team WHERE ") + DateTime::isSetSql(QStringLiteral("calctime"))).toInt(),
+                  c.calculated ? 1 : 0);
+    }
+}
