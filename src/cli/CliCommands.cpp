@@ -15,7 +15,7 @@ int info(CliContext &context, const QStringList &arguments)
     cli::requireNoArguments("info", arguments);
     QTextStream &out = context.out;
     out << "Database: SQLite " << context.data.connection().engineVersion() << '\n';
-    out << "Database version: " << context.data.connection().schemaVersion() << '\n';
+    out << "Database version: " << context.data.connection().scalar(QStringLiteral("PRAGMA user_version")).toInt() << '\n';
     for (const db::TableDefinition &table : EventTables())
         out << table.name << ": " << context.data.rowCount(table.name) << " rows\n";
     out << "EventDirectory: " << context.location.eventDirectory << '\n';

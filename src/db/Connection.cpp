@@ -112,6 +112,21 @@ QString sqlLiteral(const QVariant &value)
     return value.toString();
 }
 
+int storedVersion(Connection &connection)
+{
+    return connection.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+}
+
+// The field names of a stored table.
+QStringList storedFields(Connection &connection, const QString &table)
+{
+    QStringList names;
+    QSqlQuery query = connection.exec(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
+    while (query.next())
+        names.append(query.value(0).toString());
+    return names;
+}
+
 QString columnDefinition(const FieldDefinition &field)
 {
     QString column = quoteIdentifier(field.name) + u' ' + sqlType(field);
@@ -213,7 +228,7 @@ void Connection::refuseForeignDatabase(const QStringList &storedTables, const st
         if (!storedTables.contains(table.name, Qt::CaseInsensitive))
             continue;
         holdsOurs = true;
-        const QStringList stored = storedFields(table.name);
+        const QStringList stored = storedFields(*this, table.name);
         QStringList missing;
         for (const FieldDefinition &field : table.fields)
             if (!stored.contains(field.name, Qt::CaseInsensitive))
@@ -294,23 +309,9 @@ bool Connection::tableExists(const QString &table)
     return scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"), {table}).toInt() > 0;
 }
 
-int Connection::schemaVersion()
-{
-    return scalar(QStringLiteral("PRAGMA user_version")).toInt();
-}
-
-QStringList Connection::storedFields(const QString &table)
-{
-    QStringList names;
-    QSqlQuery query = exec(QStringLiteral("SELECT name FROM pragma_table_info(?)"), {table});
-    while (query.next())
-        names.append(query.value(0).toString());
-    return names;
-}
-
 void Connection::refuseNewerSchema(int schemaVersion)
 {
-    const int stored = this->schemaVersion();
+    const int stored = storedVersion(*this);
     if (schemaVersion > 0 && stored > schemaVersion)
         fail(Texts::tr("Cannot open the database file %1"),
              Texts::tr("it was made by a newer version of the program (database version %1; this version reads up to %2)").arg(stored).arg(schemaVersion));
@@ -321,7 +322,7 @@ void Connection::completeSchema(const std::vector<TableDefinition> &schema, int 
     // A table of an older file may lack fields added since (a file made
     // before versions were kept, or marked without them).
     const auto missingFields = [&](const TableDefinition &table) {
-        const QStringList stored = storedFields(table.name);
+        const QStringList stored = storedFields(*this, table.name);
         std::vector<const FieldDefinition *> missing;
         for (const FieldDefinition &field : table.fields)
             if (!stored.contains(field.name, Qt::CaseInsensitive))
@@ -329,7 +330,7 @@ void Connection::completeSchema(const std::vector<TableDefinition> &schema, int 
         return missing;
     };
     const auto complete = [&] {
-        if (this->schemaVersion() < schemaVersion)
+        if (storedVersion(*this) < schemaVersion)
             return false;
         for (const TableDefinition &table : schema)
             if (!tableExists(table.name) || !missingFields(table).empty())
@@ -350,7 +351,7 @@ void Connection::completeSchema(const std::vector<TableDefinition> &schema, int 
         for (const FieldDefinition *field : missingFields(table))
             exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteIdentifier(table.name), columnDefinition(*field)));
     }
-    if (this->schemaVersion() < schemaVersion)
+    if (storedVersion(*this) < schemaVersion)
         exec(QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion));
     transaction.commit();
 }

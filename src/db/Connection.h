@@ -50,8 +50,7 @@ public:
     // A schema may have a version, kept in the file (PRAGMA user_version): a file
     // of a newer version is refused untouched, naming both versions; an older
     // one (0: made before versions were kept) is completed and marked with
-    // this version in one transaction: missing tables are made and missing
-    // fields of the schema's tables added (with their defaults).
+    // this version in one transaction.
     explicit Connection(const QString &fileName, const std::vector<TableDefinition> &schema = {}, int schemaVersion = 0);
     ~Connection();
     Connection(const Connection &) = delete;
@@ -73,8 +72,6 @@ public:
     QVariant scalar(const QString &sql, const QVariantList &parameters = {});
 
     bool tableExists(const QString &table);
-    // The version of the tables the file holds (PRAGMA user_version); 0 when none is kept.
-    int schemaVersion();
 
     // Empty while the files this connection works in (the database, its
     // write-ahead log and shared memory) are the ones at their names; else the operator's
@@ -110,8 +107,6 @@ private:
     // Names of the tables the file holds, read through SQLite (the first read of the header).
     QStringList storedTables();
     void refuseForeignDatabase(const QStringList &storedTables, const std::vector<TableDefinition> &schema);
-    // The field names of a stored table.
-    QStringList storedFields(const QString &table);
     void refuseNewerSchema(int schemaVersion);
     void completeSchema(const std::vector<TableDefinition> &schema, int schemaVersion);
     // The table and its indexes (named <table>_<index>), inside a transaction.

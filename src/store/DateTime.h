@@ -21,17 +21,12 @@ QDate datePart(SerialDateTime value);
 QTime timePart(SerialDateTime value);
 SerialDateTime now();
 
-// Stored form in the event database (db::StoredDateTimeText). Not set (0) is
-// stored as NULL.
+// Stored form in the event database: "YYYY-MM-DD HH:MM:SS" with ".zzz" when
+// the time has milliseconds. Not set (0) is stored as NULL.
 QVariant toStored(SerialDateTime value);
 // Reads the stored form (also a plain date "YYYY-MM-DD"); NULL, empty or
 // unreadable text gives 0.
 SerialDateTime fromStored(const QVariant &stored);
-
-// Whether a stored date-time is set: it is text, not empty. NULL, empty text
-// and a number (0, stored by other programs for "not set") are not set.
-// isSetSql is the same rule as an SQL condition on a column.
-bool isSet(const QVariant &stored);
-QString isSetSql(const QString &column);
+QString toStorageText(SerialDateTime value);
 
 } // namespace DateTime

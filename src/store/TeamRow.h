@@ -24,7 +24,7 @@ struct TeamRow
     qint64 points = 0, penalty = 0, result = 0;
     qint64 rtime = 0;    // seconds
     qint64 inCenter = 0; // seconds in the administration area
-    bool calculated = false; // calctime is set (DateTime::isSet): calculated at least once
+    bool calculated = false; // calctime is set: calculated at least once
 };
 
 // Reads team rows by column name. The columns are looked up once, from the

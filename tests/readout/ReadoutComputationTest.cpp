@@ -58,7 +58,7 @@ struct ComputationFixture : ::testing::Test
     {
         QStringList result;
         for (const ReadoutRow &row : computed.rows)
-            result.append(QStringLiteral("%1 %2 %3 %4").arg(row.kp).arg(row.status).arg(DateTime::toStored(row.time).toString()).arg(row.count));
+            result.append(QStringLiteral("%1 %2 %3 %4").arg(row.kp).arg(row.status).arg(DateTime::toStorageText(row.time)).arg(row.count));
         return result;
     }
 };

@@ -214,7 +214,7 @@ TEST(EventSchemaVersion, AnOlderFileGetsTheFieldsAddedSinceWithTheirDefaults)
         }
         TdmData data(event);
         db::Connection &connection = data.connection();
-        EXPECT_EQ(connection.schemaVersion(), EventSchemaVersion);
+        EXPECT_EQ(connection.scalar(QStringLiteral("PRAGMA user_version")).toInt(), EventSchemaVersion);
         EXPECT_NO_THROW(connection.exec(QString::fromLatin1(c.use)));
         EXPECT_EQ(connection.scalar(QStringLiteral("SELECT name FROM team WHERE number=7")).toString(), QStringLiteral("Öökull"));
         const db::FieldDefinition &definition = *EventTable(table).field(field);
