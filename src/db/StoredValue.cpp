@@ -12,6 +12,17 @@ QVariant StoredText(const QString &text)
     return text.isEmpty() ? NullText() : QVariant(text);
 }
 
+bool StoredTimeIsSet(const QVariant &stored)
+{
+    return stored.typeId() == QMetaType::QString && !stored.isNull() && !static_cast<const QString *>(stored.constData())->isEmpty();
+}
+
+QString StoredTimeIsSetSql(const QString &column)
+{
+    // In a date-time column a number sorts below every text, and so below ''.
+    return u'(' + column + QStringLiteral(" > '')");
+}
+
 std::optional<QDateTime> ReadStoredDateTime(QStringView text)
 {
     text = text.trimmed();

@@ -18,6 +18,12 @@ QVariant NullText();
 // `text`, or NULL when it is empty.
 QVariant StoredText(const QString &text);
 
+// Whether a stored date-time is set: it is text, not empty. NULL, empty text
+// and a number (0, stored by other programs for "not set") are not set.
+// StoredTimeIsSetSql is the same rule as an SQL condition on a column.
+bool StoredTimeIsSet(const QVariant &stored);
+QString StoredTimeIsSetSql(const QString &column);
+
 // Reads a stored date-time, leading and trailing blanks ignored, in any of
 // the forms the database holds: "YYYY-MM-DD HH:MM:SS" with one to three
 // fraction digits after a ".", without them, "YYYY-MM-DD HH:MM" (written by

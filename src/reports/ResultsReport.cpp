@@ -16,11 +16,11 @@
 #include "base/TextFile.h"
 #include "base/WorkSteps.h"
 #include "db/Connection.h"
+#include "db/StoredValue.h"
 #include "scoring/CorrectionLog.h"
 #include "scoring/ResultExplanation.h"
 #include "scoring/TeamCalculation.h"
 #include "scoring/UnlistedMembers.h"
-#include "store/DateTime.h"
 #include "store/EventLocation.h"
 #include "store/EventSetup.h"
 #include "store/MapHelpers.h"
@@ -262,7 +262,7 @@ std::vector<TeamRow> ResultsRun::teamsOf(const ClassGroup &group)
     QSqlQuery rows = m_context.connection.exec(
         QStringLiteral("SELECT id, number, name, club, country, class, subclass, start, points, penalty, result, rtime, inCenter "
                        "FROM team WHERE %1 AND class IN (%2) ORDER BY result DESC, rtime, id")
-            .arg(DateTime::isSetSql(QStringLiteral("calctime")), placeholders.join(u',')),
+            .arg(db::StoredTimeIsSetSql(QStringLiteral("calctime")), placeholders.join(u',')),
         values);
     const TeamRowReader reader(rows);
     std::vector<TeamRow> teams;

@@ -4,7 +4,7 @@
 
 #include "base/KorventError.h"
 #include "db/Connection.h"
-#include "store/DateTime.h"
+#include "db/StoredValue.h"
 #include "store/EventSetup.h"
 #include "store/StatusTexts.h"
 #include "store/TimeHelpers.h"
@@ -138,7 +138,7 @@ QString AddMissingControl(db::Connection &connection, qint64 teamId, const QStri
     } else {
         // A punch without a time has no place in time to count from.
         const QVariant earliest = connection.scalar(QStringLiteral("SELECT ctime FROM res_cp WHERE team_id=? AND KP=? AND %1 "
-                                                                   "ORDER BY ctime, id LIMIT 1").arg(DateTime::isSetSql(QStringLiteral("ctime"))),
+                                                                   "ORDER BY ctime, id LIMIT 1").arg(db::StoredTimeIsSetSql(QStringLiteral("ctime"))),
                                                     {team.id, from});
         if (!earliest.isValid())
             return NoResultRecordLine();

@@ -3,7 +3,7 @@
 #include "base/CountText.h"
 #include "base/MessageSink.h"
 #include "db/Connection.h"
-#include "store/DateTime.h"
+#include "db/StoredValue.h"
 
 #include <QCoreApplication>
 
@@ -11,7 +11,7 @@ int CountResultTeamsWithoutStartedRunner(db::Connection &connection, const QStri
 {
     QString sql = QStringLiteral("SELECT COUNT(*) FROM team t WHERE %1 "
                                  "AND NOT EXISTS (SELECT 1 FROM runner r WHERE r.team_id = t.id AND r.started = 1)")
-                      .arg(DateTime::isSetSql(QStringLiteral("t.calctime")));
+                      .arg(db::StoredTimeIsSetSql(QStringLiteral("t.calctime")));
     QVariantList values;
     if (!classes.isEmpty()) {
         sql += QStringLiteral(" AND t.class IN (") + QStringList(classes.size(), QStringLiteral("?")).join(u',') + u')';

@@ -56,11 +56,16 @@ SerialDateTime now()
     return fromQDateTime(QDateTime::currentDateTime());
 }
 
+QString toStorageText(SerialDateTime value)
+{
+    return db::StoredDateTimeText(datePart(value), timePart(value));
+}
+
 QVariant toStored(SerialDateTime value)
 {
     if (value == 0)
         return db::NullText();
-    return db::StoredDateTimeText(datePart(value), timePart(value));
+    return toStorageText(value);
 }
 
 namespace {
@@ -100,17 +105,6 @@ std::optional<SerialDateTime> parseCanonical(QStringView text)
 }
 
 } // namespace
-
-bool isSet(const QVariant &stored)
-{
-    return stored.typeId() == QMetaType::QString && !stored.isNull() && !static_cast<const QString *>(stored.constData())->isEmpty();
-}
-
-QString isSetSql(const QString &column)
-{
-    // In a date-time column a number sorts below every text, and so below ''.
-    return u'(' + column + QStringLiteral(" > '')");
-}
 
 SerialDateTime fromStored(const QVariant &stored)
 {

@@ -1,5 +1,6 @@
 #include "EventDatabaseFixture.h"
 
+#include "db/StoredValue.h"
 #include "store/TeamRow.h"
 
 #include <QSqlQuery>
@@ -71,7 +72,7 @@ TEST_F(TeamRowTest, CalculatedIsOneRuleForTheRowAndTheQueries)
         const TeamRowReader reader(rows);
         ASSERT_TRUE(rows.next());
         EXPECT_EQ(reader.read(rows).calculated, c.calculated);
-        EXPECT_EQ(connection.scalar(QStringLiteral("SELECT count(*) FROM team WHERE ") + DateTime::isSetSql(QStringLiteral("calctime"))).toInt(),
+        EXPECT_EQ(connection.scalar(QStringLiteral("SELECT count(*) FROM team WHERE ") + db::StoredTimeIsSetSql(QStringLiteral("calctime"))).toInt(),
                   c.calculated ? 1 : 0);
     }
 }
