@@ -41,7 +41,7 @@ const std::vector<PlantedFile> goodTree{
     {"exports/Csv.h", "#pragma once\n"},
     {"registry/Registry.h", "#pragma once\n#include \"../reports/Page.h\"\n"},
     {"registry/Registry.cpp", "#include \"reports/Page.h\"\n#include <exports/Csv.h>\n#include \"../../tests/Fixture.h\"\n"},
-    {"reports/ui/Viewer.h", "#pragma once\n#include \"../../base/ui/Dialog.h\"\n"},
+    {"reports/ui/Viewer.h", "#pragma once\n#include \"../../base/Text.h\"\n"},
     {"reports/ui/Viewer.cpp", "#include \"registry/Registry.h\"\n#include \"base/Text.h\"\n#include <QWidget>\n#include <QtPrintSupport/QPrinter>\n"},
     {"cli/Commands.h", "#pragma once\n"},
     {"cli/Commands.cpp", "#include \"registry/Registry.h\"\n"},
@@ -106,6 +106,8 @@ TEST_F(IncludeCheckTest, EachWrongIncludeIsNamedWithFileLineHeaderAndBothLayers)
          "src/reports/Chart.cpp:1: \"ui/Viewer.h\" goes up: subsystems (src/reports) does not build on windows (src/reports/ui)"},
         {"windows into other windows by an angle-bracket name", {"reports/ui/Table.cpp", "#include <base/ui/Dialog.h>\n"},
          "src/reports/ui/Table.cpp:1: <base/ui/Dialog.h> goes sideways: windows (src/reports/ui) does not build on windows (src/base/ui)"},
+        {"windows into other windows up and down the folders", {"reports/ui/Table.cpp", "#include \"../../base/ui/Dialog.h\"\n"},
+         "src/reports/ui/Table.cpp:1: \"../../base/ui/Dialog.h\" goes sideways: windows (src/reports/ui) does not build on windows (src/base/ui)"},
         {"a folder the table does not name", {"shell/Start.cpp", "#include \"base/Text.h\"\n"}, "src/shell: folder is not in the layer table"},
         {"a subfolder of a named folder", {"exports/ui/Dialog.cpp", "#include <QWidget>\n"}, "src/exports/ui: folder is not in the layer table"},
     };
