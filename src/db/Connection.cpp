@@ -319,8 +319,7 @@ void Connection::refuseNewerSchema(int schemaVersion)
 
 void Connection::completeSchema(const std::vector<TableDefinition> &schema, int schemaVersion)
 {
-    // A table of an older file may lack fields added since (a file made
-    // before versions were kept, or marked without them).
+    // A table of an older file may lack fields added since.
     const auto missingFields = [&](const TableDefinition &table) {
         const QStringList stored = storedFields(*this, table.name);
         std::vector<const FieldDefinition *> missing;
@@ -333,7 +332,7 @@ void Connection::completeSchema(const std::vector<TableDefinition> &schema, int 
         if (storedVersion(*this) < schemaVersion)
             return false;
         for (const TableDefinition &table : schema)
-            if (!tableExists(table.name) || !missingFields(table).empty())
+            if (!tableExists(table.name))
                 return false;
         return true;
     };
