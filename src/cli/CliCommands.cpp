@@ -15,6 +15,7 @@ int info(CliContext &context, const QStringList &arguments)
     cli::requireNoArguments("info", arguments);
     QTextStream &out = context.out;
     out << "Database: " << context.data.connection().engineText() << '\n';
+    out << "Database version: " << context.data.connection().storedVersion() << '\n';
     for (const db::TableDefinition &table : EventTables())
         out << table.name << ": " << context.data.rowCount(table.name) << " rows\n";
     out << "EventDirectory: " << context.location.eventDirectory << '\n';

@@ -6,7 +6,6 @@
 #include "base/KorventError.h"
 #include "cli/StderrSink.h"
 #include "scoring/ApplyCorrection.h"
-#include "scoring/CorrectionLog.h"
 #include "scoring/CourseDefinition.h"
 #include "scoring/PunchCorrections.h"
 #include "store/EventSetup.h"
@@ -63,10 +62,13 @@ int CliEditCommand(CliContext &context, const QStringList &arguments)
 
     db::Connection &connection = context.data.connection();
     const auto setup = storedSetup(context.location.eventDirectory);
+    StderrSink messages;
     qint64 teamNumber = 0;
     const auto teamId = [&] {
         const TeamRow team = teamNumbered(connection, words[0]);
         teamNumber = team.number;
+        if (const QString shared = SharedNumberWarning(connection, team.number); !shared.isEmpty())
+            messages.warning(shared);
         return team.id;
     };
     Correction request;
@@ -97,19 +99,11 @@ int CliEditCommand(CliContext &context, const QStringList &arguments)
         throw KorventError(editUsage);
     }
 
-    StderrSink messages;
     const CorrectionOutcome outcome =
-        ApplyCorrection(context.data, context.location.eventDirectory, setup, request, calculate,
-                        messages, [&](const QString &line) {
-                            // The correction is committed: its line is shown first, so that a log
-                            // that cannot be written never hides a correction that was made.
-                            context.out << line << '\n';
-                            context.out.flush();
-                            PrependCorrectionLog(context.location.eventDirectory, line);
-                            if (line == NoResultRecordLine())
-                                QTextStream(stderr) << "korvent-cli: "
-                                                    << Texts::tr("nothing added: team %1 has no punch at control %2").arg(teamNumber).arg(words[1])
-                                                    << '\n';
-                        });
+        ApplyCorrection(context.data, context.location.eventDirectory, setup, request, calculate, messages);
+    context.out << outcome.line << '\n';
+    if (outcome.line == NoResultRecordLine())
+        QTextStream(stderr) << "korvent-cli: " << Texts::tr("nothing added: team %1 has no punch at control %2").arg(teamNumber).arg(words[1])
+                            << '\n';
     return outcome.line == NoResultRecordLine() || messages.errors > 0 ? 1 : 0;
 }

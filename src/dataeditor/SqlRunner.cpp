@@ -2,6 +2,7 @@
 
 #include "base/KorventError.h"
 #include "db/Connection.h"
+#include "store/EventSchema.h"
 
 #include <QElapsedTimer>
 #include <memory>
@@ -24,7 +25,7 @@ public:
         timer.start();
         try {
             if (!m_connection)
-                m_connection = std::make_unique<db::Connection>(m_database);
+                m_connection = std::make_unique<db::Connection>(m_database, EventTables(), EventSchemaVersion);
             std::vector<QVariantList> rows;
             result.outcome = db::RunSqlScript(*m_connection, sql, values, access, &m_runner->m_cancel,
                                               [&](const std::vector<db::SqlColumn> &, QVariantList &&row) {

@@ -164,6 +164,36 @@ QString sqlLiteral(const QVariant &value)
     return value.toString();
 }
 
+// The field names of a stored table.
+QStringList storedFields(Connection &connection, const QString &table)
+{
+    QStringList names;
+    QSqlQuery query = connection.exec(connection.engine() == Engine::PostgreSQL
+                                          ? QStringLiteral("SELECT column_name FROM information_schema.columns "
+                                                           "WHERE table_schema = current_schema() AND table_name = lower(?)")
+                                          : QStringLiteral("SELECT name FROM pragma_table_info(?)"),
+                                      {table});
+    while (query.next())
+        names.append(query.value(0).toString());
+    return names;
+}
+
+// An SQLite file keeps its tables' text as it always did, every name quoted
+// as written; a server gets plain names, which it keeps in lower case, as the
+// statements that use them find them.
+QString tableName(Engine engine, const QString &identifier)
+{
+    return engine == Engine::SQLite ? u'"' + QString(identifier).replace(u'"', QStringLiteral("\"\"")) + u'"' : quoteIdentifier(identifier);
+}
+
+QString columnDefinition(Engine engine, const FieldDefinition &field)
+{
+    QString column = tableName(engine, field.name) + u' ' + (engine == Engine::PostgreSQL ? serverSqlType(field) : sqlType(field));
+    if (field.defaultValue.isValid())
+        column += QStringLiteral(" DEFAULT ") + sqlLiteral(field.defaultValue);
+    return column;
+}
+
 } // namespace
 
 QString quoteIdentifier(const QString &name)
@@ -332,13 +362,7 @@ void Connection::refuseForeignDatabase(const QStringList &storedTables, const st
         if (!storedTables.contains(table.name, Qt::CaseInsensitive))
             continue;
         holdsOurs = true;
-        QStringList stored;
-        QSqlQuery query = exec(engine() == Engine::PostgreSQL ? QStringLiteral("SELECT column_name FROM information_schema.columns "
-                                                                               "WHERE table_schema = current_schema() AND table_name = lower(?)")
-                                                              : QStringLiteral("SELECT name FROM pragma_table_info(?)"),
-                               {table.name});
-        while (query.next())
-            stored.append(query.value(0).toString());
+        const QStringList stored = storedFields(*this, table.name);
         QStringList missing;
         for (const FieldDefinition &field : table.fields)
             if (!stored.contains(field.name, Qt::CaseInsensitive))
@@ -526,6 +550,15 @@ void Connection::refuseNewerSchema(int schemaVersion)
 
 void Connection::completeSchema(const std::vector<TableDefinition> &schema, int schemaVersion)
 {
+    // A table of an older file may lack fields added since.
+    const auto missingFields = [&](const TableDefinition &table) {
+        const QStringList stored = storedFields(*this, table.name);
+        std::vector<const FieldDefinition *> missing;
+        for (const FieldDefinition &field : table.fields)
+            if (!stored.contains(field.name, Qt::CaseInsensitive))
+                missing.push_back(&field);
+        return missing;
+    };
     const auto complete = [&] {
         if (storedVersion() < schemaVersion)
             return false;
@@ -537,11 +570,17 @@ void Connection::completeSchema(const std::vector<TableDefinition> &schema, int 
     if (schema.empty() || complete())
         return;
     // Decided again inside the transaction: another program may have opened the file meanwhile.
+    // The steps that bring an older version up go here, in order, before the version is marked.
     Transaction transaction(*this);
     refuseNewerSchema(schemaVersion);
-    for (const TableDefinition &table : schema)
-        if (!tableExists(table.name))
+    for (const TableDefinition &table : schema) {
+        if (!tableExists(table.name)) {
             createTable(table);
+            continue;
+        }
+        for (const FieldDefinition *field : missingFields(table))
+            exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(tableName(engine(), table.name), columnDefinition(engine(), *field)));
+    }
     if (storedVersion() < schemaVersion)
         storeVersion(schemaVersion);
     transaction.commit();
@@ -549,28 +588,18 @@ void Connection::completeSchema(const std::vector<TableDefinition> &schema, int 
 
 void Connection::createTable(const TableDefinition &table)
 {
-    // An SQLite file keeps its tables' text as it always did, every name quoted
-    // as written; a server gets plain names, which it keeps in lower case, as
-    // the statements that use them find them.
-    const auto name = [this](const QString &identifier) {
-        return engine() == Engine::SQLite ? u'"' + QString(identifier).replace(u'"', QStringLiteral("\"\"")) + u'"' : quoteIdentifier(identifier);
-    };
     QStringList columns;
-    for (const FieldDefinition &field : table.fields) {
-        QString column = name(field.name) + u' ' + (engine() == Engine::PostgreSQL ? serverSqlType(field) : sqlType(field));
-        if (field.defaultValue.isValid())
-            column += QStringLiteral(" DEFAULT ") + sqlLiteral(field.defaultValue);
-        columns.append(column);
-    }
-    exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(name(table.name), columns.join(QStringLiteral(", "))));
+    for (const FieldDefinition &field : table.fields)
+        columns.append(columnDefinition(engine(), field));
+    exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(tableName(engine(), table.name), columns.join(QStringLiteral(", "))));
     for (const IndexDefinition &index : table.indexes) {
         QStringList fields;
         for (const QString &field : index.fields)
-            fields.append(name(field));
+            fields.append(tableName(engine(), field));
         exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
                  .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(),
-                      name(table.name + u'_' + index.name),
-                      name(table.name),
+                      tableName(engine(), table.name + u'_' + index.name),
+                      tableName(engine(), table.name),
                       fields.join(QStringLiteral(", "))));
     }
 }

@@ -45,14 +45,15 @@ public:
     // Opens the file, creating it when missing. A file that is not an SQLite
     // database, or one that cannot be created or opened, raises KorventError
     // naming the file and the cause; such a file is left untouched.
-    // With a schema the database is completed to it: missing tables are added,
-    // existing ones never altered. A database that holds tables but none of the
+    // With a schema the database is completed to it: missing tables are added;
+    // an existing one only gains the schema's fields it lacks (see below). A database that holds tables but none of the
     // schema's with all of its fields belongs to another program and is
     // refused, left untouched.
     // A schema may have a version, kept in the file (PRAGMA user_version): a file
     // of a newer version is refused untouched, naming both versions; an older
     // one (0: made before versions were kept) is completed and marked with
-    // this version in one transaction.
+    // this version in one transaction: missing tables made, missing fields
+    // added with their defaults.
     explicit Connection(const QString &fileName, const std::vector<TableDefinition> &schema = {}, int schemaVersion = 0);
     // The same for either engine. A server that cannot be reached, or refuses
     // the user, raises DatabaseError naming the server within a few seconds.
@@ -111,6 +112,8 @@ public:
     QString engineVersion();
     // The engine's name and version, e.g. "SQLite 3.40.1".
     QString engineText();
+    // The schema version the database holds (0 for one made before versions).
+    int storedVersion();
 
     // The engine's own handle, for what the Qt driver does not give (error
     // offsets, parameter names, the fields a result column comes from).
@@ -130,7 +133,6 @@ private:
     // statement; what the lost one had begun is gone with it.
     void reopenWhenLost();
     [[noreturn]] void failStatement(const QSqlQuery &query, const QString &sql);
-    int storedVersion();
     void storeVersion(int schemaVersion);
     // Names of the tables the file holds, read through SQLite (the first read of the header).
     QStringList storedTables();

@@ -12,6 +12,17 @@ QVariant StoredText(const QString &text)
     return text.isEmpty() ? NullText() : QVariant(text);
 }
 
+bool StoredTimeIsSet(const QVariant &stored)
+{
+    return stored.typeId() == QMetaType::QString && !stored.isNull() && !static_cast<const QString *>(stored.constData())->isEmpty();
+}
+
+QString StoredTimeIsSetSql(const QString &column)
+{
+    // In a date-time column a number sorts below every text, and so below ''.
+    return u'(' + column + QStringLiteral(" > '')");
+}
+
 std::optional<QDateTime> ReadStoredDateTime(QStringView text)
 {
     text = text.trimmed();
@@ -35,9 +46,14 @@ std::optional<QDateTime> ReadStoredDateTime(QStringView text)
     return QDateTime(date, time);
 }
 
+QString StoredDateTimeText(const QDate &date, const QTime &time)
+{
+    return date.toString(Qt::ISODate) + u' ' + time.toString(time.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
+}
+
 QString StoredDateTimeText(const QDateTime &value)
 {
-    return value.toString(value.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return StoredDateTimeText(value.date(), value.time());
 }
 
 } // namespace db

@@ -28,7 +28,6 @@ public:
     qint64 next();
     qint64 current() const;
     void reset();
-    const std::vector<qint64> &hits() const { return m_hits; }
 
 private:
     std::vector<qint64> m_hits; // team ids in the order found

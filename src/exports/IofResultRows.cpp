@@ -4,6 +4,7 @@
 
 #include "base/MessageSink.h"
 #include "db/Connection.h"
+#include "db/StoredValue.h"
 #include "store/TextHelpers.h"
 
 #include <QCoreApplication>
@@ -12,7 +13,7 @@
 namespace {
 
 // Teams calculated at least once, of the class bound as the first parameter.
-const QString calculatedTeamsOfClass = QStringLiteral(" FROM team WHERE class=? AND calctime IS NOT NULL AND calctime<>''");
+const QString calculatedTeamsOfClass = QStringLiteral(" FROM team WHERE class=? AND ") + db::StoredTimeIsSetSql(QStringLiteral("calctime"));
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "base/TextFile.h"
 #include "base/WorkSteps.h"
 #include "db/Connection.h"
+#include "db/StoredValue.h"
 #include "exports/IofExportRun.h"
 #include "exports/IofResultRows.h"
 #include "store/EventSetup.h"
@@ -135,7 +136,7 @@ QStringList routeLines(const ReportContext &context)
 {
     std::vector<TeamRow> teams;
     QSqlQuery rows = context.connection.exec(QStringLiteral(
-        "SELECT id, number, name, class, result FROM team WHERE calctime IS NOT NULL AND calctime<>'' ORDER BY id"));
+        "SELECT id, number, name, class, result FROM team WHERE %1 ORDER BY id").arg(db::StoredTimeIsSetSql(QStringLiteral("calctime"))));
     const TeamRowReader reader(rows);
     while (rows.next())
         teams.push_back(reader.read(rows));

@@ -17,6 +17,7 @@
 #include "base/TextFile.h"
 #include "base/WorkSteps.h"
 #include "db/Connection.h"
+#include "db/StoredValue.h"
 #include "scoring/CorrectionLog.h"
 #include "scoring/ResultExplanation.h"
 #include "scoring/TeamCalculation.h"
@@ -257,8 +258,8 @@ std::vector<TeamRow> ClassResultTeams(db::Connection &connection, const ClassGro
     }
     QSqlQuery rows = connection.exec(
         QStringLiteral("SELECT id, number, name, club, country, class, subclass, status, start, points, penalty, result, rtime, inCenter "
-                       "FROM team WHERE calctime > '' AND class IN (%1) ORDER BY result DESC, rtime, id")
-            .arg(placeholders.join(u',')),
+                       "FROM team WHERE %1 AND class IN (%2) ORDER BY result DESC, rtime, id")
+            .arg(db::StoredTimeIsSetSql(QStringLiteral("calctime")), placeholders.join(u',')),
         values);
     const TeamRowReader reader(rows);
     std::vector<TeamRow> teams;

@@ -4,6 +4,7 @@
 
 #include "base/WorkSteps.h"
 #include "db/Connection.h"
+#include "db/StoredValue.h"
 #include "store/EventSetup.h"
 #include "store/TimeHelpers.h"
 
@@ -99,12 +100,13 @@ ReportFile ControlStatisticsReport(const ReportContext &context, const ReportFil
     WorkSteps steps(context.workProgress(), Texts::tr("Counting the punches of each control"),
                     context.connection.scalar(QStringLiteral("SELECT count(*) FROM control")).toLongLong());
     // The first team and runner are the first rows of subqueries ordered by time.
+    // Punches without a time are no first punch.
     QSqlQuery rows = context.connection.exec(QStringLiteral(
         "SELECT controlnr, (SELECT count(*) FROM res_cp WHERE KP=c.controlnr) AS mitu,\n"
-        "(SELECT min(ctime) FROM res_cp WHERE KP=c.controlnr AND status<>2) AS firsttime,\n"
-        "(SELECT t.name FROM res_cp r, team t WHERE KP=c.controlnr AND t.id=r.team_id AND r.status<>2 ORDER BY r.ctime) AS firstteam,\n"
-        "(SELECT (t.firstname || ' ' || t.lastname) FROM res_cp r, runner t WHERE KP=c.controlnr AND t.id=r.runner_id AND r.status<>2 "
-        "ORDER BY r.ctime) AS firstname FROM control c ORDER BY mitu DESC, c.id"));
+        "(SELECT min(ctime) FROM res_cp r WHERE KP=c.controlnr AND status<>2 AND %1) AS firsttime,\n"
+        "(SELECT t.name FROM res_cp r, team t WHERE KP=c.controlnr AND t.id=r.team_id AND r.status<>2 AND %1 ORDER BY r.ctime) AS firstteam,\n"
+        "(SELECT (t.firstname || ' ' || t.lastname) FROM res_cp r, runner t WHERE KP=c.controlnr AND t.id=r.runner_id AND r.status<>2 AND %1 "
+        "ORDER BY r.ctime) AS firstname FROM control c ORDER BY mitu DESC, c.id").arg(db::StoredTimeIsSetSql(QStringLiteral("r.ctime"))));
     page.append(QStringLiteral("<table class=\"\" border=\"0\">"));
     page.append(QStringLiteral("<tr class=\"resultheader\"><td>") + Texts::tr("Control") + QStringLiteral("</td><td>") + Texts::tr("Punches")
                 + QStringLiteral("</td><td>") + Texts::tr("First punch") + QStringLiteral("</td></tr>"));

@@ -3,6 +3,8 @@
 #include "scoring/CorrectionLog.h"
 #include "scoring/PunchCorrections.h"
 
+#include "base/KorventError.h"
+#include "base/MessageSink.h"
 #include "store/EventSetup.h"
 #include "store/uData.h"
 
@@ -27,13 +29,17 @@ QString correct(db::Connection &connection, const EventSetup &setup, const Corre
 } // namespace
 
 CorrectionOutcome ApplyCorrection(TdmData &data, const QString &eventDirectory, std::shared_ptr<const EventSetup> setup,
-                                  const Correction &correction, bool calculate, MessageSink &messages,
-                                  const std::function<void(const QString &line)> &logLine)
+                                  const Correction &correction, bool calculate, MessageSink &messages)
 {
     RefuseUnwritableCorrectionLog(eventDirectory);
     CorrectionOutcome outcome;
     outcome.line = correct(data.connection(), *setup, correction);
-    logLine(outcome.line);
+    try {
+        PrependCorrectionLog(eventDirectory, outcome.line);
+        outcome.logged = true;
+    } catch (const KorventError &error) {
+        messages.error(error.message());
+    }
     if (calculate) {
         if (const std::optional<TeamRow> team = ReadTeam(data.connection(), correction.teamId))
             RecalculateTeam(data, setup, messages, team->number);

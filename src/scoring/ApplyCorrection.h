@@ -1,13 +1,12 @@
 #pragma once
 
 // One hand correction as korvent-cli edit and the edit controls window make
-// it: the correction (one transaction), its line at the top of the edit log,
-// then, when asked, the team calculated again.
+// it: the log checked, the correction (one transaction), its line at the top
+// of the edit log, then, when asked, the team calculated again.
 
 #include "store/TeamRow.h"
 
 #include <QString>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -29,14 +28,14 @@ struct Correction
 struct CorrectionOutcome
 {
     QString line;                // the log line, empty when the choices were not all made
+    bool logged = false;         // the line is in the log
     std::optional<TeamRow> team; // the team row afterwards; nullopt when it is gone
 };
 
-// Refuses a log that could not be written before anything is changed. The
-// correction's line goes to logLine, which puts it in the log (and may show
-// it first); a KorventError it raises ends the call before the calculation.
-// The calculation reports to messages and finds the team by the number its
-// row holds after the correction.
+// Refuses a log that cannot be read and written (KorventError) before anything
+// is changed. Once the correction is committed it is never hidden: a log that
+// fails after all is reported to messages as an error, and the team is still
+// calculated when asked. The calculation reports to messages and finds the
+// team by the number its row holds after the correction.
 CorrectionOutcome ApplyCorrection(TdmData &data, const QString &eventDirectory, std::shared_ptr<const EventSetup> setup,
-                                  const Correction &correction, bool calculate, MessageSink &messages,
-                                  const std::function<void(const QString &line)> &logLine);
+                                  const Correction &correction, bool calculate, MessageSink &messages);

@@ -2,6 +2,7 @@
 
 #include "base/KorventError.h"
 #include "base/LockFileTurn.h"
+#include "base/Platform.h"
 #include "base/TextFile.h"
 
 #include <QCoreApplication>
@@ -31,6 +32,40 @@ private:
     LockFileTurn m_turn;
 };
 
+// The log's lines, for a writer: a log that cannot be read, or that is not text
+// in the program's encoding (UTF-16, binary, another code page), raises
+// KorventError naming it, so that its old lines are never written back garbled.
+QStringList writableLog(const QString &eventDirectory)
+{
+    const QString fileName = CorrectionLogFileName(eventDirectory);
+    if (!QFileInfo::exists(fileName))
+        return {};
+    const std::optional<std::vector<TextLine>> lines = ReadTextLinesWithBytes(fileName);
+    if (!lines)
+        throw KorventError(Texts::tr("Cannot read the edit log %1").arg(fileName));
+    QStringList texts;
+    for (qsizetype i = 0; i < static_cast<qsizetype>(lines->size()); ++i) {
+        const TextLine &line = lines->at(static_cast<size_t>(i));
+        QByteArray bytes = line.bytes;
+        if (bytes.endsWith('\n'))
+            bytes.chop(1);
+        if (bytes.endsWith('\r'))
+            bytes.chop(1);
+        // Text of the encoding reads back to the same bytes (a UTF-8 byte-order
+        // mark, read over, aside); NUL bytes are no text of any plain file.
+        const QByteArray encoded = Platform::encodeText(line.text);
+        const bool sameText = encoded == bytes || (i == 0 && bytes == QByteArray("\xEF\xBB\xBF") + encoded);
+        if (bytes.contains('\0') || !sameText)
+            throw KorventError(Texts::tr("Cannot write the edit log %1: line %2 is not text in %3 (the file may be UTF-16 or binary); "
+                                         "save it as %3 text or move it away")
+                                   .arg(fileName)
+                                   .arg(i + 1)
+                                   .arg(Platform::textEncoding()));
+        texts.append(line.text);
+    }
+    return texts;
+}
+
 } // namespace
 
 QString CorrectionLogFileName(const QString &eventDirectory)
@@ -57,12 +92,13 @@ QStringList LoadCorrectionLog(const QString &eventDirectory)
 void RefuseUnwritableCorrectionLog(const QString &eventDirectory)
 {
     RefuseUnwritableFile(CorrectionLogFileName(eventDirectory));
+    writableLog(eventDirectory);
 }
 
 void PrependCorrectionLog(const QString &eventDirectory, const QString &line)
 {
     const LogWriterTurn turn(eventDirectory);
-    QStringList lines = LoadCorrectionLog(eventDirectory);
+    QStringList lines = writableLog(eventDirectory);
     lines.prepend(line);
     WriteTextLines(CorrectionLogFileName(eventDirectory), lines);
 }
@@ -70,7 +106,7 @@ void PrependCorrectionLog(const QString &eventDirectory, const QString &line)
 QStringList MergeCorrectionLog(const QString &eventDirectory, const QStringList &shown, const QStringList &edited)
 {
     const LogWriterTurn turn(eventDirectory);
-    const QStringList current = LoadCorrectionLog(eventDirectory);
+    const QStringList current = writableLog(eventDirectory);
     QStringList lines;
     const qsizetype added = current.size() - shown.size();
     if (added >= 0 && current.mid(added) == shown) {

@@ -17,8 +17,10 @@ bool CorrectionLogExists(const QString &eventDirectory);
 // since stay above the edit. Returns the log as written.
 QStringList MergeCorrectionLog(const QString &eventDirectory, const QStringList &shown, const QStringList &edited);
 // Raises the KorventError a line put at the top would raise for what is at the
-// log's name (the database's file, a device, a pipe), so that a correction is
-// refused before it is made rather than made without its line.
+// log's name (the database's file, a folder, a device, a pipe, a file that is
+// not text in the program's encoding), so that a correction is refused before
+// it is made rather than made without its line.
 void RefuseUnwritableCorrectionLog(const QString &eventDirectory);
-// Puts one line at the top of the log.
+// Puts one line at the top of the log. Like MergeCorrectionLog, it refuses a
+// log that is not text in the program's encoding rather than garble its lines.
 void PrependCorrectionLog(const QString &eventDirectory, const QString &line);

@@ -4,6 +4,7 @@
 
 #include "base/KorventError.h"
 #include "db/Connection.h"
+#include "db/StoredValue.h"
 #include "store/EventSetup.h"
 #include "store/StatusTexts.h"
 #include "store/TimeHelpers.h"
@@ -55,6 +56,19 @@ std::optional<TeamRow> FindTeamByNumber(db::Connection &connection, qint64 numbe
 {
     const std::optional<qint64> id = FirstTeamNumbered(connection, number);
     return id ? ReadTeam(connection, *id) : std::nullopt;
+}
+
+QString SharedNumberWarning(db::Connection &connection, qint64 number)
+{
+    QStringList names;
+    QSqlQuery rows = connection.exec(QStringLiteral("SELECT name FROM team WHERE number=? ORDER BY id"), {number});
+    while (rows.next())
+        names.append(rows.value(0).toString());
+    if (names.size() < 2)
+        return QString();
+    return QCoreApplication::translate("PunchCorrections", "Teams share the number %1: %2; the correction goes to the first")
+        .arg(number)
+        .arg(names.join(QStringLiteral(", ")));
 }
 
 std::optional<TeamRow> ReadTeam(db::Connection &connection, qint64 teamId)
@@ -123,8 +137,9 @@ QString AddMissingControl(db::Connection &connection, qint64 teamId, const QStri
         punchTime = eventStart + 10 / minutesPerDay;
     } else {
         // A punch without a time has no place in time to count from.
-        const QVariant earliest = connection.scalar(QStringLiteral("SELECT ctime FROM res_cp WHERE team_id=? AND KP=? AND ctime IS NOT NULL "
-                                                                   "ORDER BY ctime, id LIMIT 1"), {team.id, from});
+        const QVariant earliest = connection.scalar(QStringLiteral("SELECT ctime FROM res_cp WHERE team_id=? AND KP=? AND %1 "
+                                                                   "ORDER BY ctime, id LIMIT 1").arg(db::StoredTimeIsSetSql(QStringLiteral("ctime"))),
+                                                    {team.id, from});
         if (!earliest.isValid())
             return NoResultRecordLine();
         punchTime = DateTime::fromStored(earliest) + 5 / minutesPerDay;

@@ -23,6 +23,9 @@ namespace db { class Connection; }
 
 // The first team with this number, as the calculation finds it.
 std::optional<TeamRow> FindTeamByNumber(db::Connection &connection, qint64 number);
+// When more teams than one have the number, the warning that names them as
+// the calculation does and says that a correction goes to the first; empty else.
+QString SharedNumberWarning(db::Connection &connection, qint64 number);
 // The team row as it is now; nullopt when the row is gone.
 std::optional<TeamRow> ReadTeam(db::Connection &connection, qint64 teamId);
 

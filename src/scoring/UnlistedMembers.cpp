@@ -3,13 +3,15 @@
 #include "base/CountText.h"
 #include "base/MessageSink.h"
 #include "db/Connection.h"
+#include "db/StoredValue.h"
 
 #include <QCoreApplication>
 
 int CountResultTeamsWithoutStartedRunner(db::Connection &connection, const QStringList &classes)
 {
-    QString sql = QStringLiteral("SELECT COUNT(*) FROM team t WHERE t.calctime > '' "
-                                 "AND NOT EXISTS (SELECT 1 FROM runner r WHERE r.team_id = t.id AND r.started = 1)");
+    QString sql = QStringLiteral("SELECT COUNT(*) FROM team t WHERE %1 "
+                                 "AND NOT EXISTS (SELECT 1 FROM runner r WHERE r.team_id = t.id AND r.started = 1)")
+                      .arg(db::StoredTimeIsSetSql(QStringLiteral("t.calctime")));
     QVariantList values;
     if (!classes.isEmpty()) {
         sql += QStringLiteral(" AND t.class IN (") + QStringList(classes.size(), QStringLiteral("?")).join(u',') + u')';

@@ -58,9 +58,7 @@ SerialDateTime now()
 
 QString toStorageText(SerialDateTime value)
 {
-    const QTime time = timePart(value);
-    const QString format = time.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss");
-    return datePart(value).toString(Qt::ISODate) + QLatin1Char(' ') + time.toString(format);
+    return db::StoredDateTimeText(datePart(value), timePart(value));
 }
 
 QVariant toStored(SerialDateTime value)

@@ -1,6 +1,7 @@
 #include "store/TeamRow.h"
 
 #include "db/Connection.h"
+#include "db/StoredValue.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -52,7 +53,7 @@ TeamRow TeamRowReader::readFrom(const Source &source) const
     row.result = value(m_result).toLongLong();
     row.rtime = value(m_rtime).toLongLong();
     row.inCenter = value(m_inCenter).toLongLong();
-    row.calculated = !value(m_calctime).toString().isEmpty();
+    row.calculated = db::StoredTimeIsSet(value(m_calctime));
     return row;
 }
 

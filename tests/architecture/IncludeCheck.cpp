@@ -3,7 +3,10 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
+
+#include <optional>
 
 namespace {
 
@@ -35,11 +38,54 @@ QStringList sourceFiles(const QString &root)
     return files;
 }
 
+// Where the compiler finds a header: a quoted name next to the including file
+// first, then every name in src/ and in the generated folder, which holds each
+// "X.h.in" of the tree as "X.h". Paths are relative to src/.
+class HeaderResolver
+{
+public:
+    explicit HeaderResolver(const QStringList &files)
+        : m_files(files.cbegin(), files.cend())
+    {
+        for (const QString &file : files)
+            if (file.endsWith(QStringLiteral(".h.in")))
+                m_generated.insert(file.mid(file.lastIndexOf(u'/') + 1).chopped(3), file);
+    }
+
+    // The source file the include reaches (for a generated header, its template), or nothing
+    // for a header from outside the tree.
+    std::optional<QString> resolve(const QString &includingFile, const QString &header, bool quoted) const
+    {
+        if (quoted)
+            if (auto file = existing(folderOf(includingFile) + u'/' + header))
+                return file;
+        if (auto file = existing(header))
+            return file;
+        if (const auto generated = m_generated.constFind(QDir::cleanPath(header)); generated != m_generated.cend())
+            return *generated;
+        return std::nullopt;
+    }
+
+private:
+    std::optional<QString> existing(const QString &path) const
+    {
+        const QString clean = QDir::cleanPath(path.startsWith(u'/') ? path.mid(1) : path);
+        if (clean == QStringLiteral("..") || clean.startsWith(QStringLiteral("../")) || !m_files.contains(clean))
+            return std::nullopt;
+        return clean;
+    }
+
+    QSet<QString> m_files;
+    QHash<QString, QString> m_generated;
+};
+
 class FileCheck
 {
 public:
-    FileCheck(const LayerTable &table, const QSet<QString> &widgetHeaders, const QString &file, QStringList &faults)
+    FileCheck(const LayerTable &table, const HeaderResolver &headers, const QSet<QString> &widgetHeaders, const QString &file,
+              QStringList &faults)
         : m_table(table)
+        , m_headers(headers)
         , m_widgetHeaders(widgetHeaders)
         , m_file(file)
         , m_faults(faults)
@@ -53,25 +99,29 @@ public:
         const QRegularExpressionMatch match = include.match(line);
         if (!match.hasMatch())
             return;
-        const QString header = match.captured(2);
+        const bool quoted = match.captured(1) == QStringLiteral("\"");
+        const QString header = match.captured(2).trimmed();
+        const QString written = quoted ? u'"' + header + u'"' : u'<' + header + u'>';
         const QString where = QStringLiteral("src/%1:%2: ").arg(m_file).arg(number);
-        if (match.captured(1) == QStringLiteral("<")) {
+        const std::optional<QString> resolved = m_headers.resolve(m_file, header, quoted);
+        if (!resolved) {
             if (!inUiFolder(m_file) && isWidgetHeader(header))
-                m_faults.append(where + QStringLiteral("<%1> is a widget or printing header outside a ui/ folder").arg(header));
+                m_faults.append(where + QStringLiteral("%1 is a widget or printing header outside a ui/ folder").arg(written));
             return;
         }
-        // A name without a folder is the including file's neighbour (or a generated header beside it).
-        if (!m_layer || !header.contains(u'/'))
+        if (!m_layer)
+            return; // the including file's folder is reported once, as a folder the table does not name
+        const Layer *target = m_table.layerOf(*resolved);
+        if (!target) {
+            m_faults.append(where + QStringLiteral("%1 reaches src/%2, in a folder the layer table does not name").arg(written, *resolved));
             return;
-        const Layer *target = m_table.layerOf(header);
-        if (!target)
-            return; // its folder is reported once, as a folder the table does not name
-        const QString from = folderOf(m_file), to = folderOf(header);
+        }
+        const QString from = folderOf(m_file), to = folderOf(*resolved);
         if (target == m_layer ? from == to : m_table.buildsOn(*m_layer, *target))
             return;
         const QString direction = m_table.isAbove(*target, *m_layer) ? QStringLiteral("up") : QStringLiteral("sideways");
-        m_faults.append(where + QStringLiteral("\"%1\" goes %2: %3 does not build on %4")
-                                    .arg(header, direction, describe(*m_layer, from), describe(*target, to)));
+        m_faults.append(where + QStringLiteral("%1 goes %2: %3 does not build on %4")
+                                    .arg(written, direction, describe(*m_layer, from), describe(*target, to)));
     }
 
 private:
@@ -82,6 +132,7 @@ private:
     }
 
     const LayerTable &m_table;
+    const HeaderResolver &m_headers;
     const QSet<QString> &m_widgetHeaders;
     const QString m_file;
     QStringList &m_faults;
@@ -109,13 +160,14 @@ QStringList CheckIncludes(const LayerTable &table, const QString &sourceRoot, co
             if (!folders.contains(place) && !files.contains(place))
                 faults.append(QStringLiteral("src/%1: named by layer %2, but holds no source file").arg(place, layer.name));
 
+    const HeaderResolver headers(files);
     for (const QString &file : files) {
         QFile source(root + u'/' + file);
         if (!source.open(QIODevice::ReadOnly | QIODevice::Text)) {
             faults.append(QStringLiteral("src/%1: cannot be read").arg(file));
             continue;
         }
-        FileCheck check(table, widgetHeaders, file, faults);
+        FileCheck check(table, headers, widgetHeaders, file, faults);
         const QStringList lines = QString::fromUtf8(source.readAll()).split(u'\n');
         for (qsizetype i = 0; i < lines.size(); ++i)
             check.checkLine(static_cast<int>(i + 1), lines.at(i));

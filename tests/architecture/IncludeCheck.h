@@ -10,8 +10,11 @@
 
 // Every fault of the tree below `sourceRoot` (the src/ folder), one line each,
 // paths relative to the folder above it:
-// - an include "folder/Header.h" that goes up or sideways, naming the file,
-//   the line, the header and the layers of both;
+// - an include that goes up or sideways, naming the file, the line, the header
+//   and the layers of both; an include is followed where the compiler finds it
+//   (a quoted name next to the including file first, then src/ and the
+//   generated headers of the "X.h.in" files), with ".." taken as written;
+// - an include that reaches a file of src/ in a folder no row names;
 // - a folder holding source files that no row of the table names, and a row's
 //   place that is not there;
 // - a header of `widgetHeaders` (the names QtWidgets and QtPrintSupport give

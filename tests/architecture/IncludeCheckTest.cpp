@@ -17,7 +17,7 @@ const QString plantedTable = QStringLiteral(R"(# Architecture
 | base | `src/base/` | — |
 | subsystems | `src/reports/`, `src/exports/` | base |
 | registry | `src/registry/` | subsystems |
-| windows | `src/reports/ui/` | registry |
+| windows | `src/reports/ui/`, `src/base/ui/` | registry |
 | command line | `src/cli/` | registry |
 | programs | `src/cli/main.cpp` | windows, command line |
 
@@ -33,12 +33,17 @@ struct PlantedFile
 // Files that keep to the table.
 const std::vector<PlantedFile> goodTree{
     {"base/Text.h", "#pragma once\n#include <QString>\n"},
-    {"base/Text.cpp", "#include \"base/Text.h\"\n#include \"Generated.h\"\n"},
+    {"base/Text.cpp", "#include \"base/Text.h\"\n#include \"Version.h\"\n#include \"Text.h\"\n#include \"Outside.h\"\n"},
+    {"base/Version.h.in", "#define VERSION \"@VERSION@\"\n"},
+    {"base/ui/Dialog.h", "#pragma once\n#include <QWidget>\n#include \"../Text.h\"\n"},
     {"reports/Page.h", "#include \"base/Text.h\"\n#include <QPainter>\n"},
     {"exports/Csv.cpp", "#include \"exports/Csv.h\"\n#include \"base/Text.h\"\n"},
     {"exports/Csv.h", "#pragma once\n"},
-    {"registry/Registry.cpp", "#include \"reports/Page.h\"\n#include \"exports/Csv.h\"\n"},
+    {"registry/Registry.h", "#pragma once\n#include \"../reports/Page.h\"\n"},
+    {"registry/Registry.cpp", "#include \"reports/Page.h\"\n#include <exports/Csv.h>\n#include \"../../tests/Fixture.h\"\n"},
+    {"reports/ui/Viewer.h", "#pragma once\n#include \"../../base/Text.h\"\n"},
     {"reports/ui/Viewer.cpp", "#include \"registry/Registry.h\"\n#include \"base/Text.h\"\n#include <QWidget>\n#include <QtPrintSupport/QPrinter>\n"},
+    {"cli/Commands.h", "#pragma once\n"},
     {"cli/Commands.cpp", "#include \"registry/Registry.h\"\n"},
     {"cli/main.cpp", "#include \"cli/Commands.h\"\n#include \"reports/ui/Viewer.h\"\n"},
 };
@@ -87,6 +92,22 @@ TEST_F(IncludeCheckTest, EachWrongIncludeIsNamedWithFileLineHeaderAndBothLayers)
          "src/reports/Chart.cpp:2: <QWidget> is a widget or printing header outside a ui/ folder"},
         {"a printing header by its module path", {"cli/Print.cpp", "#include <QtPrintSupport/QPrinterInfo>\n"},
          "src/cli/Print.cpp:1: <QtPrintSupport/QPrinterInfo> is a widget or printing header outside a ui/ folder"},
+        {"up by an angle-bracket name", {"exports/Rows.cpp", "#include <registry/Registry.h>\n"},
+         "src/exports/Rows.cpp:1: <registry/Registry.h> goes up: subsystems (src/exports) does not build on registry (src/registry)"},
+        {"up from the including file's folder", {"exports/Rows.cpp", "#include \"../registry/Registry.h\"\n"},
+         "src/exports/Rows.cpp:1: \"../registry/Registry.h\" goes up: subsystems (src/exports) does not build on registry (src/registry)"},
+        {"sideways through ./..", {"exports/Rows.cpp", "#include \"./../reports/Page.h\"\n"},
+         "src/exports/Rows.cpp:1: \"./../reports/Page.h\" goes sideways: subsystems (src/exports) does not build on subsystems (src/reports)"},
+        {"sideways through a folder and back", {"reports/Rows.cpp", "#include \"reports/../exports/Csv.h\"\n"},
+         "src/reports/Rows.cpp:1: \"reports/../exports/Csv.h\" goes sideways: subsystems (src/reports) does not build on subsystems (src/exports)"},
+        {"spaces around the hash", {"exports/Rows.cpp", "  #  include   <registry/Registry.h>\n"},
+         "src/exports/Rows.cpp:1: <registry/Registry.h> goes up: subsystems (src/exports) does not build on registry (src/registry)"},
+        {"core into its own windows by the neighbour's name", {"reports/Chart.cpp", "#include \"ui/Viewer.h\"\n"},
+         "src/reports/Chart.cpp:1: \"ui/Viewer.h\" goes up: subsystems (src/reports) does not build on windows (src/reports/ui)"},
+        {"windows into other windows by an angle-bracket name", {"reports/ui/Table.cpp", "#include <base/ui/Dialog.h>\n"},
+         "src/reports/ui/Table.cpp:1: <base/ui/Dialog.h> goes sideways: windows (src/reports/ui) does not build on windows (src/base/ui)"},
+        {"windows into other windows up and down the folders", {"reports/ui/Table.cpp", "#include \"../../base/ui/Dialog.h\"\n"},
+         "src/reports/ui/Table.cpp:1: \"../../base/ui/Dialog.h\" goes sideways: windows (src/reports/ui) does not build on windows (src/base/ui)"},
         {"a folder the table does not name", {"shell/Start.cpp", "#include \"base/Text.h\"\n"}, "src/shell: folder is not in the layer table"},
         {"a subfolder of a named folder", {"exports/ui/Dialog.cpp", "#include <QWidget>\n"}, "src/exports/ui: folder is not in the layer table"},
     };
@@ -96,6 +117,16 @@ TEST_F(IncludeCheckTest, EachWrongIncludeIsNamedWithFileLineHeaderAndBothLayers)
         tree.push_back(c.file);
         EXPECT_EQ(check(tree), QStringList{QString::fromLatin1(c.fault)});
     }
+}
+
+TEST_F(IncludeCheckTest, AnIncludeIntoAFolderTheTableDoesNotNameIsReported)
+{
+    std::vector<PlantedFile> tree = goodTree;
+    tree.push_back({"shell/Start.h", "#pragma once\n"});
+    tree.push_back({"exports/Rows.cpp", "#include \"../shell/Start.h\"\n"});
+    EXPECT_EQ(check(tree), (QStringList{QStringLiteral("src/shell: folder is not in the layer table"),
+                                        QStringLiteral("src/exports/Rows.cpp:1: \"../shell/Start.h\" reaches src/shell/Start.h, "
+                                                       "in a folder the layer table does not name")}));
 }
 
 TEST_F(IncludeCheckTest, APlaceTheTableNamesMustBeThere)

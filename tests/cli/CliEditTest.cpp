@@ -141,16 +141,53 @@ TEST_F(CliEditFixture, BadArgumentsAreRefusedAndChangeNothing)
     EXPECT_EQ(readFile(CorrectionLogFileName(event)), QByteArray("earlier line\r\n"));
 }
 
-TEST_F(CliEditFixture, ALogThatCannotBeWrittenStillShowsTheCorrectionDone)
+TEST_F(CliEditFixture, ALogThatCannotBeReadOrIsNoTextIsRefusedBeforeTheCorrection)
 {
     punch(runnerA, "31", "10:20:00");
-    ASSERT_TRUE(QDir().mkpath(CorrectionLogFileName(event))); // a folder where the log should be
-    const CliRun run = edit({"remove", "12", "31"});
-    // The punch is gone: the operator must see that, or a repeated command would be taken for the first.
-    EXPECT_TRUE(punches().isEmpty());
-    EXPECT_NE(run.exitCode, 0);
-    EXPECT_EQ(run.out, QStringLiteral("31 removed from team:12 #:1\n"));
-    EXPECT_TRUE(run.err.contains(QLatin1String("timelog.txt"))) << run.err.toStdString();
+    const QString log = CorrectionLogFileName(event);
+    const struct
+    {
+        const char *what;
+        QByteArray content; // empty: a folder at the log's name
+        const char *error;
+    } cases[] = {
+        {"a folder", {}, "Cannot read the edit log"},
+        {"UTF-16", QByteArray("\xFF\xFE" "3\0" "1\0" " \0" "r\0" "\r\0\n\0", 14), "line 1 is not text in UTF-8"},
+        {"another code page", "earlier line\r\n\xD6" "1 removed from team:7 #:1\r\n", "line 2 is not text in UTF-8"},
+        {"binary", QByteArray("line\0with a NUL\r\n", 17), "line 1 is not text in UTF-8"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(log).removeRecursively();
+        QFile::remove(log);
+        if (c.content.isEmpty())
+            ASSERT_TRUE(QDir().mkpath(log));
+        else
+            writeFile(log, c.content);
+        for (const QStringList &arguments : {QStringList{"remove", "12", "31"}, QStringList{"team-status", "12", "DNS", "--calc"}}) {
+            const CliRun run = edit(arguments);
+            EXPECT_NE(run.exitCode, 0);
+            EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+            EXPECT_TRUE(run.err.contains(QLatin1String("event/timelog.txt"))) << run.err.toStdString();
+            EXPECT_TRUE(run.err.contains(QLatin1String(c.error))) << run.err.toStdString();
+        }
+        EXPECT_EQ(punches(), QStringList({"31 2026-06-13 10:20:00 8"}));
+        EXPECT_EQ(team().value("status").toInt(), TeamNew);
+        if (!c.content.isEmpty())
+            EXPECT_EQ(readFile(log), c.content);
+    }
+}
+
+TEST_F(CliEditFixture, CorrectionsOnASharedNumberWarnThatTheFirstTeamIsTaken)
+{
+    const qint64 second = insertRow(*data, QStringLiteral("team"), {{"number", 12}, {"name", "Valley Runners"}, {"class", "H6"}});
+    const CliRun run = edit({"team-status", "12", "DNS"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("Team:12 Status:NA >DNS\n"));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("warning: Teams share the number 12: Hill Runners, Valley Runners; the correction goes to the first")))
+        << run.err.toStdString();
+    EXPECT_EQ(team().value("status").toInt(), TeamDNS);
+    EXPECT_EQ(findRow(*data, QStringLiteral("team"), second)->value("status").toInt(), TeamNew);
 }
 
 TEST_F(CliEditFixture, ALogAtTheDatabasesFileIsRefusedBeforeTheCorrection)

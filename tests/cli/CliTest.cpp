@@ -1,6 +1,7 @@
 #include "ServeProcess.h"
 #include "EventRows.h"
 
+#include "store/EventSchema.h"
 #include "store/EventSettings.h"
 #include "store/uData.h"
 
@@ -16,6 +17,7 @@ TEST(Cli, InfoOpensOrCreatesTheEventLikeTheApplication)
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains(QRegularExpression(QStringLiteral("^Database: SQLite 3\\.\\d+"))))
         << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("\nDatabase version: %1\n").arg(EventSchemaVersion))) << run.out.toStdString();
     for (const char *table : {"team: 0 rows", "runner: 0 rows", "control: 0 rows", "res_cp: 0 rows", "extrapoint: 0 rows"})
         EXPECT_TRUE(run.out.contains(QLatin1String(table))) << table;
     EXPECT_TRUE(run.out.contains(QStringLiteral("EventDirectory: event/")));

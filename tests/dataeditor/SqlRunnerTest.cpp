@@ -2,6 +2,8 @@
 #include "EventRows.h"
 
 #include "dataeditor/SqlRunner.h"
+#include "db/Connection.h"
+#include "store/EventSchema.h"
 #include "store/uData.h"
 
 #include <QSignalSpy>
@@ -109,4 +111,21 @@ TEST(SqlRunner, DestroyedWhileRunningStopsTheStatement)
     ASSERT_TRUE(runner->start(endless, {}, db::SqlAccess::MayChange));
     runner.reset();
     SUCCEED();
+}
+
+TEST(SqlRunner, OpensTheEventFileAsTheProgramDoes)
+{
+    QTemporaryDir dir;
+    const QString file = TdmData::databaseFileName(folderOf(dir));
+    {
+        db::Connection newer(file, EventTables());
+        newer.exec(QStringLiteral("PRAGMA user_version=%1").arg(EventSchemaVersion + 1));
+    }
+    SqlRunner runner(db::DatabaseAddress::sqliteFile(file));
+    QSignalSpy finished(&runner, &SqlRunner::finished);
+    ASSERT_TRUE(runner.start(QStringLiteral("SELECT count(*) FROM team"), {}, db::SqlAccess::ReadOnly));
+    ASSERT_TRUE(finished.wait(30'000));
+    const SqlRunResult run = finished.takeFirst().at(0).value<SqlRunResult>();
+    EXPECT_FALSE(run.ok);
+    EXPECT_TRUE(run.error.contains(QLatin1String("made by a newer version of the program"))) << run.error.toStdString();
 }

@@ -28,11 +28,18 @@ struct TeamSearchFixture : ::testing::Test
         return insertRow(data, QStringLiteral("runner"),
                               {{"team_id", teamId}, {"lastname", QString::fromUtf8(lastName)}, {"chipnr", QLatin1String(chip)}});
     }
+    // The teams the search steps through, as the window's Find button does;
+    // a team found twice in a row shows once.
     std::vector<qint64> hits(const char *field, const QString &text)
     {
         RunnerSearch search;
-        search.start(data.connection(), QLatin1String(field), text);
-        return search.hits();
+        std::vector<qint64> teams;
+        if (!search.start(data.connection(), QLatin1String(field), text))
+            return teams;
+        teams.push_back(search.current());
+        for (qint64 team = search.next(); team != teams.back(); team = search.next())
+            teams.push_back(team);
+        return teams;
     }
 };
 
@@ -55,15 +62,17 @@ TEST_F(TeamSearchFixture, HitsAreTheTeamsOfMatchingRunnersOneEach)
     runner(tamar, "Tamar");
     runner(both, "Lamarr");
     runner(both, "Omar");
+    const qint64 last = team(5, "Five");
+    runner(last, "Amara");
 
     RunnerSearch search;
     ASSERT_TRUE(search.start(data.connection(), QStringLiteral("lastname"), QStringLiteral("mar")));
-    EXPECT_EQ(search.hits(), (std::vector<qint64>{marsh, tamar, both, both}));
     EXPECT_EQ(search.current(), marsh);
     EXPECT_EQ(search.next(), tamar);
     EXPECT_EQ(search.next(), both);
-    EXPECT_EQ(search.next(), both);
-    EXPECT_EQ(search.next(), both);
+    EXPECT_EQ(search.next(), both); // once for each of its runners
+    EXPECT_EQ(search.next(), last);
+    EXPECT_EQ(search.next(), last);
     search.reset();
     EXPECT_FALSE(search.active());
     EXPECT_FALSE(search.start(data.connection(), QStringLiteral("lastname"), QStringLiteral("xyz")));

@@ -56,6 +56,41 @@ TEST(CorrectionLog, ALogThatCannotBeReadIsNeverWrittenOver)
     EXPECT_TRUE(QFileInfo(CorrectionLogFileName(event)).isDir());
 }
 
+TEST(CorrectionLog, OnlyTextInTheProgramsEncodingIsWrittenInto)
+{
+    const struct
+    {
+        const char *what;
+        const char *encoding;
+        QByteArray before;
+        QByteArray after; // empty: refused, the file left as it was
+    } cases[] = {
+        {"UTF-8 with a byte-order mark", "UTF-8", "\xEF\xBB\xBFÖ1 removed\r\n", "new\r\nÖ1 removed\r\n"},
+        {"the program's code page", "windows-1257", "\xD6" "1 removed\r\n", "new\r\n\xD6" "1 removed\r\n"},
+        {"another code page", "UTF-8", "\xD6" "1 removed\r\n", {}},
+        {"UTF-16", "UTF-8", QByteArray("\xFF\xFE" "3\0" "1\0" "\r\0\n\0", 10), {}},
+        {"binary", "UTF-8", QByteArray("a\0b\r\n", 5), {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString event = folderOf(dir);
+        ASSERT_TRUE(Platform::setTextEncoding(QLatin1String(c.encoding)));
+        const auto restore = qScopeGuard([] { Platform::setTextEncoding(QStringLiteral("UTF-8")); });
+        writeFile(CorrectionLogFileName(event), c.before);
+        if (c.after.isEmpty()) {
+            EXPECT_THROW(RefuseUnwritableCorrectionLog(event), KorventError);
+            EXPECT_THROW(PrependCorrectionLog(event, QStringLiteral("new")), KorventError);
+            EXPECT_THROW(MergeCorrectionLog(event, {}, {QStringLiteral("new")}), KorventError);
+            EXPECT_EQ(readFile(CorrectionLogFileName(event)), c.before);
+        } else {
+            EXPECT_NO_THROW(RefuseUnwritableCorrectionLog(event));
+            PrependCorrectionLog(event, QStringLiteral("new"));
+            EXPECT_EQ(readFile(CorrectionLogFileName(event)), c.after);
+        }
+    }
+}
+
 TEST(CorrectionLog, AnEditOfTheShownLogKeepsWhatOthersAddedMeanwhile)
 {
     const struct

@@ -108,10 +108,13 @@ TEST_P(PunchCorrectionsFixture, AddedControlCountsFromTimedPunchesOnly)
 {
     const qint64 id = team(12);
     const qint64 a = runner(id);
-    // A punch without a time, as the database editor can leave one, comes first in time order.
-    insertRow(*data, QStringLiteral("res_cp"), {{"team_id", id}, {"runner_id", a}, {"KP", "31"}, {"status", PunchMan}});
+    // Punches without a time, as the database editor or another program can
+    // leave them (NULL, empty text, 0), come first in time order.
+    for (const QVariant &unset : {QVariant(), QVariant(QStringLiteral("")), QVariant(0)})
+        connection().exec(QStringLiteral("INSERT INTO res_cp (team_id, runner_id, KP, status, ctime) VALUES (?, ?, '31', ?, ?)"),
+                          {id, a, PunchMan, unset});
     EXPECT_EQ(AddMissingControl(connection(), id, QStringLiteral("31"), QStringLiteral("45"), eventStart()), NoResultRecordLine());
-    EXPECT_EQ(punchCount(), 1);
+    EXPECT_EQ(punchCount(), 3);
 
     punch(id, a, QStringLiteral("31"), QStringLiteral("10:20:00"));
     EXPECT_EQ(AddMissingControl(connection(), id, QStringLiteral("31"), QStringLiteral("45"), eventStart()),

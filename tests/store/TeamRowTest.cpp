@@ -1,5 +1,6 @@
 #include "EventDatabaseFixture.h"
 
+#include "db/StoredValue.h"
 #include "store/TeamRow.h"
 
 #include <QSqlQuery>
@@ -54,4 +55,27 @@ TEST_P(TeamRowOnEngine, FirstTeamWithANumberIsTheOldestRow)
     EXPECT_EQ(FirstTeamNumbered(connection, 7), 3);
     EXPECT_EQ(FirstTeamNumbered(connection, 8), 4);
     EXPECT_EQ(FirstTeamNumbered(connection, 9), std::nullopt);
+}
+
+TEST_F(TeamRowTest, CalculatedIsOneRuleForTheRowAndTheQueries)
+{
+    db::Connection &connection = data->connection();
+    const struct
+    {
+        const char *stored; // an SQL literal
+        bool calculated;
+    } cases[] = {
+        {"NULL", false}, {"''", false}, {"0", false}, {"0.0", false}, {"'2026-05-16 17:00:00'", true}, {"'2026-05-16 17:00'", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored);
+        connection.exec(QStringLiteral("DELETE FROM team"));
+        connection.exec(QStringLiteral("INSERT INTO team (number, calctime) VALUES (1, %1)").arg(QLatin1String(c.stored)));
+        QSqlQuery rows = connection.exec(QStringLiteral("SELECT calctime FROM team"));
+        const TeamRowReader reader(rows);
+        ASSERT_TRUE(rows.next());
+        EXPECT_EQ(reader.read(rows).calculated, c.calculated);
+        EXPECT_EQ(connection.scalar(QStringLiteral("SELECT count(*) FROM team WHERE ") + db::StoredTimeIsSetSql(QStringLiteral("calctime"))).toInt(),
+                  c.calculated ? 1 : 0);
+    }
 }

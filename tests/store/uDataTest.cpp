@@ -187,6 +187,41 @@ TEST(EventSchemaVersion, AFileOfTheProgramBeforeVersionsOpensAndIsMarked)
     EXPECT_EQ(TdmData(folderOf(fresh)).connection().scalar(QStringLiteral("PRAGMA user_version")).toInt(), EventSchemaVersion);
 }
 
+TEST(EventSchemaVersion, AnOlderFileGetsTheFieldsAddedSinceWithTheirDefaults)
+{
+    const struct
+    {
+        const char *table, *field;
+        int version; // 0: made before versions were kept
+        const char *use; // a statement that needs the field
+    } cases[] = {
+        {"team", "subclass", 0, "UPDATE team SET subclass='MV' WHERE number=7"},
+        {"team", "calctime", 0, "SELECT count(*) FROM team WHERE calctime > ''"},
+        {"control", "points", 0, "SELECT sum(points) FROM control"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.table) + '.' + c.field);
+        QTemporaryDir dir;
+        const QString event = folderOf(dir);
+        const QString table = QLatin1String(c.table), field = QLatin1String(c.field);
+        {
+            db::Connection old(TdmData::databaseFileName(event), EventTables());
+            old.exec(QStringLiteral("INSERT INTO team (number, name) VALUES (7, 'Öökull')"));
+            old.exec(QStringLiteral("INSERT INTO control (controlnr) VALUES ('31')"));
+            old.exec(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(table, field));
+            old.exec(QStringLiteral("PRAGMA user_version=%1").arg(c.version));
+        }
+        TdmData data(event);
+        db::Connection &connection = data.connection();
+        EXPECT_EQ(connection.scalar(QStringLiteral("PRAGMA user_version")).toInt(), EventSchemaVersion);
+        EXPECT_NO_THROW(connection.exec(QString::fromLatin1(c.use)));
+        EXPECT_EQ(connection.scalar(QStringLiteral("SELECT name FROM team WHERE number=7")).toString(), QStringLiteral("Öökull"));
+        const db::FieldDefinition &definition = *EventTable(table).field(field);
+        EXPECT_EQ(connection.scalar(QStringLiteral("SELECT dflt_value IS NOT NULL FROM pragma_table_info(?) WHERE name=?"), {table, field}).toBool(),
+                  definition.defaultValue.isValid());
+    }
+}
+
 TEST(EventSchemaVersion, AFileOfANewerVersionIsRefusedUntouched)
 {
     QTemporaryDir dir;

@@ -74,6 +74,10 @@ TfEditControls::TfEditControls(const QString &eventDirectory, TdmData &data, Sha
     lTeamName = teamLabel(QStringLiteral("lTeamName"), this);
     lTeamClass = teamLabel(QStringLiteral("lTeamClass"), this);
     lTeamStatus = teamLabel(QStringLiteral("lTeamStatus"), this);
+    lSharedNumber = new QLabel(this);
+    lSharedNumber->setObjectName(QStringLiteral("lSharedNumber"));
+    lSharedNumber->setWordWrap(true);
+    lSharedNumber->hide();
     cbCalcTeamResult = new QCheckBox(tr("&Calc.Team result"), this);
     cbCalcTeamResult->setObjectName(QStringLiteral("cbCalcTeamResult"));
     btnEnter = new QPushButton(tr("Enter"), this);
@@ -109,6 +113,7 @@ TfEditControls::TfEditControls(const QString &eventDirectory, TdmData &data, Sha
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(find);
     layout->addLayout(team);
+    layout->addWidget(lSharedNumber);
     layout->addLayout(correction);
     layout->addWidget(pcLog, 1);
     resize(520, 420);
@@ -215,6 +220,9 @@ void TfEditControls::btnFindClick()
         bool isNumber = false;
         const qint64 number = eTeamNR->text().trimmed().toLongLong(&isNumber);
         const std::optional<TeamRow> team = isNumber ? FindTeamByNumber(m_data.connection(), number) : std::nullopt;
+        const QString shared = team ? SharedNumberWarning(m_data.connection(), number) : QString();
+        lSharedNumber->setText(shared);
+        lSharedNumber->setVisible(!shared.isEmpty());
         if (!team) {
             m_teamId.reset();
             setPagesEnabled(false);
@@ -245,10 +253,13 @@ void TfEditControls::btnEnterClick()
             return;
     }
     try {
+        // What the operator typed into the memo goes to the log first, so the reload after the correction keeps it.
+        if (mLogi->document()->isModified())
+            setLogLines(MergeCorrectionLog(m_eventDirectory, m_shownLog, logLines()));
         MessageBoxSink messages(this);
         const CorrectionOutcome outcome = ApplyCorrection(m_data, m_eventDirectory, m_setup.snapshot(), chosenCorrection(),
-                                                          cbCalcTeamResult->isChecked(), messages,
-                                                          [this](const QString &line) { addToLogFile(line); });
+                                                          cbCalcTeamResult->isChecked(), messages);
+        showLoggedLine(outcome);
         if (outcome.team)
             showTeam(*outcome.team);
     } catch (const KorventError &error) {
@@ -349,19 +360,18 @@ void TfEditControls::insertLogLine(const QString &line)
     top.insertText(line + u'\n');
 }
 
-void TfEditControls::addToLogFile(const QString &line)
+void TfEditControls::showLoggedLine(const CorrectionOutcome &outcome)
 {
-    // Put at the top of the file as it is now: lines that korvent-cli edit
-    // added while the window was open stay, and the memo shows them too. What
-    // the operator typed into the memo is written first, so the reload keeps it.
+    // The log as it is now: lines that korvent-cli edit added while the window
+    // was open show too.
+    if (!outcome.logged) {
+        // Shown though not written (ApplyCorrection said why): closing the window tries again.
+        insertLogLine(outcome.line);
+        return;
+    }
     try {
-        if (mLogi->document()->isModified())
-            setLogLines(MergeCorrectionLog(m_eventDirectory, m_shownLog, logLines()));
-        PrependCorrectionLog(m_eventDirectory, line);
         setLogLines(LoadCorrectionLog(m_eventDirectory));
     } catch (const KorventError &error) {
-        // Shown though not written: closing the window tries again.
-        insertLogLine(line);
         showError(error.message());
     }
 }

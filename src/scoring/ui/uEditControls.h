@@ -18,6 +18,7 @@ class QTabWidget;
 class SharedEventSetup;
 class TdmData;
 struct Correction;
+struct CorrectionOutcome;
 struct TeamRow;
 
 class TfEditControls : public QDialog
@@ -47,7 +48,7 @@ private:
     Correction chosenCorrection() const;
     void setLogLines(const QStringList &lines);
     void insertLogLine(const QString &line);
-    void addToLogFile(const QString &line);
+    void showLoggedLine(const CorrectionOutcome &outcome);
     void saveLog();
     void showError(const QString &message);
 
@@ -62,6 +63,7 @@ private:
     QLabel *lTeamName;
     QLabel *lTeamClass;
     QLabel *lTeamStatus;
+    QLabel *lSharedNumber; // the other teams of the number, when it is shared
     QCheckBox *cbCalcTeamResult;
     QTabWidget *pcTeamStatus;
     QComboBox *cbFromCtrl;

@@ -305,6 +305,49 @@ TEST_F(EditControlsFixture, ALogAtTheDatabasesFileRefusesTheCorrectionBeforeItIs
     EXPECT_TRUE(window->logLines().isEmpty());
 }
 
+TEST_F(EditControlsFixture, AUtf16LogRefusesTheCorrectionAndIsLeftAsItIs)
+{
+    const QByteArray utf16("\xFF\xFE" "3\0" "1\0" "\r\0\n\0", 10);
+    writeFile(CorrectionLogFileName(folderOf(dir)), utf16);
+    open();
+    find(QStringLiteral("12"));
+    child<QTabWidget>("pcTeamStatus")->setCurrentIndex(3);
+    choose(list("cbNewTeamStatus"), QStringLiteral("DNS"));
+    QString shown;
+    whenModal<QMessageBox>([&shown](QMessageBox *box) {
+        shown = box->text();
+        box->accept();
+    });
+    enter();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Cannot write the edit log %1: line 1 is not text in UTF-8").arg(CorrectionLogFileName(folderOf(dir)))))
+        << shown.toStdString();
+    EXPECT_EQ(team().value("status").toInt(), TeamNew);
+    EXPECT_EQ(readFile(CorrectionLogFileName(folderOf(dir))), utf16);
+}
+
+TEST_F(EditControlsFixture, ASharedNumberIsNamedWithItsTeamsWhileFound)
+{
+    insertRow(*data, QStringLiteral("team"), {{"number", 12}, {"name", "Valley Runners"}, {"class", "H6"}});
+    insertRow(*data, QStringLiteral("team"), {{"number", 14}, {"name", "Alone"}, {"class", "H6"}});
+    open();
+    auto *shared = child<QLabel>("lSharedNumber");
+    const struct
+    {
+        const char *number, *warning;
+    } cases[] = {
+        {"12", "Teams share the number 12: Hill Runners, Valley Runners; the correction goes to the first"},
+        {"14", ""},
+        {"99", ""},
+        {"12", "Teams share the number 12: Hill Runners, Valley Runners; the correction goes to the first"},
+    };
+    for (const auto &c : cases) {
+        find(QLatin1String(c.number));
+        EXPECT_EQ(shared->text(), QString::fromUtf8(c.warning)) << c.number;
+        EXPECT_EQ(shared->isVisible(), *c.warning != 0) << c.number;
+    }
+    EXPECT_EQ(child<QLabel>("lTeamName")->text(), QStringLiteral("Hill Runners"));
+}
+
 TEST_F(EditControlsFixture, TheLogSurvivesCloseAndReopenInOrder)
 {
     writeFile(folderOf(dir) + QStringLiteral("timelog.txt"), "Team:12 Status:NA >DNS\r\n\r\n45 removed from team:12 #:0\r\n");
