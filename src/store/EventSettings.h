@@ -35,6 +35,7 @@ public:
     bool checkInOutControls, unitNumberPlus11;
     int penaltyPoints, penaltySpanSeconds, punchWindowSeconds;
     int serverPort, maxConnections;
+    int livePort; // the Server window's live results
     bool pushToClients, forwardToServer;
     QString forwardAddress;
     bool replyDistances;
