@@ -22,6 +22,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -44,6 +46,19 @@ const QByteArray gifType = QByteArrayLiteral("image/gif");
 QString teamPath(qint64 number)
 {
     return QStringLiteral("/api/team/") + QString::number(number);
+}
+
+// The team number of a team page or route map path ("/teamresult_12.htm", "/map_12.gif").
+std::optional<qint64> teamOfPage(const QString &path)
+{
+    for (const auto &[prefix, suffix] : {std::pair{QLatin1String("/teamresult_"), QLatin1String(".htm")}, std::pair{QLatin1String("/map_"), QLatin1String(".gif")}})
+        if (path.startsWith(prefix) && path.endsWith(suffix)) {
+            bool number = false;
+            const qint64 value = path.mid(prefix.size(), path.size() - prefix.size() - suffix.size()).toLongLong(&number);
+            if (number)
+                return value;
+        }
+    return std::nullopt;
 }
 
 // The organiser's style sheet of the web results when there is one, else the program's.
@@ -436,11 +451,14 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
             drop(path);
         m_pathsOfClass.clear();
     } else {
-        // Team pages and maps not written again stay.
+        // Team pages and maps not written again stay while their number is
+        // still one team's: a team deleted, or its number now shared, loses them.
         for (const QString &name : std::as_const(toBuild))
-            for (const QString &path : m_pathsOfClass.value(name))
-                if (!path.contains(QLatin1String("/map_")) && !path.contains(QLatin1String("/teamresult_")))
+            for (const QString &path : m_pathsOfClass.value(name)) {
+                const std::optional<qint64> number = teamOfPage(path);
+                if (!number || teamsOfNumber.value(*number) != 1)
                     drop(path);
+            }
     }
     if (classes && !allTeamPages) {
         if (m_unsettled.isEmpty())
