@@ -239,6 +239,8 @@ void LivePublisher::cycle(TdmData &data, const QSet<qint64> &told)
         connection.exec(now, {id});
         if (now.next())
             teamClasses.insert(u'\x1f' + now.value(0).toString());
+        else
+            m_mainClassOfTeam.remove(id); // deleted: its class is built once more without it
         now.finish();
     }
     if (settleNow)
