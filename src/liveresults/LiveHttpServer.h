@@ -24,7 +24,9 @@ struct LiveHttpLimits
     // The backlog itself is bounded; beyond it the system turns them away.
     unsigned connections = 256;
     unsigned backlog = 64;
-    unsigned connectionsPerAddress = 32; // from one address; 0 for no limit of its own
+    // From one address; 0 for no limit of its own. A phone's browser opens a
+    // few at most: a hostile address holds no more than a few slots either.
+    unsigned connectionsPerAddress = 8;
     unsigned timeoutSeconds = 15;     // a connection silent this long (a request sent slowly) is closed
     size_t requestMemory = 64 * 1024; // request line and headers of one request
 };
