@@ -120,10 +120,11 @@ struct LivePublisher::Build
     }
 };
 
-LivePublisher::LivePublisher(const EventLocation &location, const SharedEventSetup &setup, LiveSite &site)
+LivePublisher::LivePublisher(const EventLocation &location, const SharedEventSetup &setup, LiveSite &site, std::function<void(const QString &)> report)
     : m_location(location)
     , m_setup(setup)
     , m_site(site)
+    , m_report(std::move(report))
 {
 }
 
@@ -161,8 +162,15 @@ QString LivePublisher::problem() const
 
 void LivePublisher::setProblem(const QString &problem)
 {
-    QMutexLocker lock(&m_problemLock);
-    m_problem = problem;
+    {
+        QMutexLocker lock(&m_problemLock);
+        if (problem == m_problem)
+            return;
+        m_problem = problem;
+    }
+    // Told once, not at every build that meets it again.
+    if (!problem.isEmpty() && m_report)
+        m_report(problem);
 }
 
 void LivePublisher::run()
@@ -402,7 +410,6 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     // What changed so far is served at once; the splits, which take as long
     // again, follow.
     QList<LiveClassLinks> links;
-    QString problem;
     const auto publishChanges = [&](const QList<QString> &removed) {
         // Only what changed gets the new version: a page reloads when its own content changed.
         const quint64 version = m_version + 1;
@@ -415,7 +422,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
             resource->contentType = it->type;
             resource->version = version;
             if (it.key() == QLatin1String("/"))
-                resource->body = LiveIndexPage(eventName, links, problem, version);
+                resource->body = LiveIndexPage(eventName, links, version);
             else if (it.key() == QLatin1String("/api/results"))
                 resource->body = ResultsJson(eventName, version, allClasses);
             else
@@ -434,8 +441,9 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
         toBuild.isEmpty() ? QStringList() : eachClass(ResultsVariant::Splits, ReportFolder::Results, QStringLiteral("/splits/"));
     for (const ClassGroup &group : groups)
         links.append({group.className, !withoutSplits.contains(group.className)});
-    problem = result.problems.join(u'\n');
-    result.add(QString(), QStringLiteral("/"), LiveIndexPage(eventName, links, problem, 0), htmlType, false);
+    result.problems.removeDuplicates(); // a class refused by the web results and by the table says it twice
+    const QString problem = result.problems.join(u'\n');
+    result.add(QString(), QStringLiteral("/"), LiveIndexPage(eventName, links, 0), htmlType, false);
     if (!classes) {
         result.add(QString(), QStringLiteral("/style.css"), reportStyleSheet(m_location), cssType, false);
         result.add(QString(), QStringLiteral("/live.css"), LiveStyleSheet(), cssType, false);
