@@ -6,8 +6,19 @@
 #include <QElapsedTimer>
 #include <QStringList>
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <sys/resource.h>
+
+// True after printing `usage` when the command line asks for help: the
+// program then stops rather than run for minutes.
+inline bool printedUsage(const QStringList &args, const char *usage)
+{
+    if (!args.contains(QLatin1String("--help")) && !args.contains(QLatin1String("-h")))
+        return false;
+    std::fputs(usage, stdout);
+    return true;
+}
 
 // The number after `name` on the command line; `fallback` when it is not given.
 inline int option(const QStringList &args, const char *name, int fallback)

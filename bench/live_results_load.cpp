@@ -193,6 +193,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (printedUsage(args, "usage: live_results_load [--clients N] [--readouts N] [--punches N] [--browsers N]\n"))
+        return 0;
     const int clients = option(args, "--clients", 10);
     const int readoutsEach = option(args, "--readouts", 200);
     const int punchCount = option(args, "--punches", 50);

@@ -25,6 +25,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (printedUsage(args, "usage: readout_load [--clients N] [--readouts N] [--punches N]\n"))
+        return 0;
     const int clients = option(args, "--clients", 10);
     const int readoutsEach = option(args, "--readouts", 200);
     const int punchCount = option(args, "--punches", 50);

@@ -119,6 +119,7 @@ void LiveHttpServer::start(const QHostAddress &address, quint16 port)
     m_daemon = MHD_start_daemon(flags, port, nullptr, nullptr, handler, this,
                                 MHD_OPTION_SOCK_ADDR, bind,
                                 MHD_OPTION_CONNECTION_LIMIT, m_limits.connections,
+                                MHD_OPTION_LISTEN_BACKLOG_SIZE, m_limits.backlog,
                                 MHD_OPTION_PER_IP_CONNECTION_LIMIT, m_limits.connectionsPerAddress,
                                 MHD_OPTION_CONNECTION_TIMEOUT, m_limits.timeoutSeconds,
                                 MHD_OPTION_CONNECTION_MEMORY_LIMIT, m_limits.requestMemory,

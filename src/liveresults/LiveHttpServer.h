@@ -19,8 +19,14 @@ class LiveSite;
 
 struct LiveHttpLimits
 {
-    unsigned connections = 256;       // open at once; further ones are closed at once
-    unsigned connectionsPerAddress = 32; // from one address; 0 for no limit of its own
+    // Open at once. Further ones wait in the system's backlog, unread, until
+    // one closes: a phone gets its page a moment later rather than an error.
+    // The backlog itself is bounded; beyond it the system turns them away.
+    unsigned connections = 256;
+    unsigned backlog = 64;
+    // From one address; 0 for no limit of its own. A phone's browser opens a
+    // few at most: a hostile address holds no more than a few slots either.
+    unsigned connectionsPerAddress = 8;
     unsigned timeoutSeconds = 15;     // a connection silent this long (a request sent slowly) is closed
     size_t requestMemory = 64 * 1024; // request line and headers of one request
 };

@@ -56,12 +56,10 @@ QByteArray FramedPage(const QByteArray &generatedPage, const QString &title, con
     return head(title, eventName, version) + (generatedPage.startsWith(byteOrderMark) ? generatedPage.mid(3) : generatedPage);
 }
 
-QByteArray LiveIndexPage(const QString &eventName, const QList<LiveClassLinks> &classes, const QString &problem, quint64 version)
+QByteArray LiveIndexPage(const QString &eventName, const QList<LiveClassLinks> &classes, quint64 version)
 {
     QStringList lines;
     lines.append(QStringLiteral("<h1>") + Html(eventName) + QStringLiteral("</h1>"));
-    if (!problem.isEmpty())
-        lines.append(QStringLiteral("<p class=\"live-problem\">") + Html(problem) + QStringLiteral("</p>"));
     lines.append(QStringLiteral("<ul class=\"live-classes\">"));
     for (const LiveClassLinks &liveClass : classes) {
         QString item = QStringLiteral("<li><a href=\"") + href(ClassPagePath(liveClass.name, false)) + QStringLiteral("\">") + Html(liveClass.name)
@@ -88,7 +86,6 @@ nav.live-nav a { font-weight: bold; margin-right: 1em; }
 body.live img { max-width: 100%; height: auto; }
 ul.live-classes { padding-left: 1.2em; }
 ul.live-classes li { margin: 10px 0; font-size: 13pt; }
-p.live-problem { color: #b00020; }
 table.r0 { display: block; overflow-x: auto; max-width: 100%; }
 @media (max-width: 720px) {
   body.live { font-size: 10.5pt; }

@@ -20,8 +20,9 @@ struct LiveClassLinks
 // without byte-order mark, ending with the report footer's closing tags).
 QByteArray FramedPage(const QByteArray &generatedPage, const QString &title, const QString &eventName, quint64 version);
 
-// The start page: the event and a link to every main class's results (and splits).
-QByteArray LiveIndexPage(const QString &eventName, const QList<LiveClassLinks> &classes, const QString &problem, quint64 version);
+// The start page: the event and a link to every main class's results (and
+// splits). What the secretariat should mend is told to it, not to the public.
+QByteArray LiveIndexPage(const QString &eventName, const QList<LiveClassLinks> &classes, quint64 version);
 
 // The site's path of a generated file: web pages at the top, the splits in /splits/.
 QString ClassPagePath(const QString &className, bool splits);

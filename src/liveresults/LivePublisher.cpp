@@ -22,6 +22,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -44,6 +46,19 @@ const QByteArray gifType = QByteArrayLiteral("image/gif");
 QString teamPath(qint64 number)
 {
     return QStringLiteral("/api/team/") + QString::number(number);
+}
+
+// The team number of a team page or route map path ("/teamresult_12.htm", "/map_12.gif").
+std::optional<qint64> teamOfPage(const QString &path)
+{
+    for (const auto &[prefix, suffix] : {std::pair{QLatin1String("/teamresult_"), QLatin1String(".htm")}, std::pair{QLatin1String("/map_"), QLatin1String(".gif")}})
+        if (path.startsWith(prefix) && path.endsWith(suffix)) {
+            bool number = false;
+            const qint64 value = path.mid(prefix.size(), path.size() - prefix.size() - suffix.size()).toLongLong(&number);
+            if (number)
+                return value;
+        }
+    return std::nullopt;
 }
 
 // The organiser's style sheet of the web results when there is one, else the program's.
@@ -105,10 +120,11 @@ struct LivePublisher::Build
     }
 };
 
-LivePublisher::LivePublisher(const EventLocation &location, const SharedEventSetup &setup, LiveSite &site)
+LivePublisher::LivePublisher(const EventLocation &location, const SharedEventSetup &setup, LiveSite &site, std::function<void(const QString &)> report)
     : m_location(location)
     , m_setup(setup)
     , m_site(site)
+    , m_report(std::move(report))
 {
 }
 
@@ -146,8 +162,15 @@ QString LivePublisher::problem() const
 
 void LivePublisher::setProblem(const QString &problem)
 {
-    QMutexLocker lock(&m_problemLock);
-    m_problem = problem;
+    {
+        QMutexLocker lock(&m_problemLock);
+        if (problem == m_problem)
+            return;
+        m_problem = problem;
+    }
+    // Told once, not at every build that meets it again.
+    if (!problem.isEmpty() && m_report)
+        m_report(problem);
 }
 
 void LivePublisher::run()
@@ -224,6 +247,8 @@ void LivePublisher::cycle(TdmData &data, const QSet<qint64> &told)
         connection.exec(now, {id});
         if (now.next())
             teamClasses.insert(u'\x1f' + now.value(0).toString());
+        else
+            m_mainClassOfTeam.remove(id); // deleted: its class is built once more without it
         now.finish();
     }
     if (settleNow)
@@ -385,7 +410,6 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     // What changed so far is served at once; the splits, which take as long
     // again, follow.
     QList<LiveClassLinks> links;
-    QString problem;
     const auto publishChanges = [&](const QList<QString> &removed) {
         // Only what changed gets the new version: a page reloads when its own content changed.
         const quint64 version = m_version + 1;
@@ -398,7 +422,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
             resource->contentType = it->type;
             resource->version = version;
             if (it.key() == QLatin1String("/"))
-                resource->body = LiveIndexPage(eventName, links, problem, version);
+                resource->body = LiveIndexPage(eventName, links, version);
             else if (it.key() == QLatin1String("/api/results"))
                 resource->body = ResultsJson(eventName, version, allClasses);
             else
@@ -417,8 +441,9 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
         toBuild.isEmpty() ? QStringList() : eachClass(ResultsVariant::Splits, ReportFolder::Results, QStringLiteral("/splits/"));
     for (const ClassGroup &group : groups)
         links.append({group.className, !withoutSplits.contains(group.className)});
-    problem = result.problems.join(u'\n');
-    result.add(QString(), QStringLiteral("/"), LiveIndexPage(eventName, links, problem, 0), htmlType, false);
+    result.problems.removeDuplicates(); // a class refused by the web results and by the table says it twice
+    const QString problem = result.problems.join(u'\n');
+    result.add(QString(), QStringLiteral("/"), LiveIndexPage(eventName, links, 0), htmlType, false);
     if (!classes) {
         result.add(QString(), QStringLiteral("/style.css"), reportStyleSheet(m_location), cssType, false);
         result.add(QString(), QStringLiteral("/live.css"), LiveStyleSheet(), cssType, false);
@@ -436,11 +461,14 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
             drop(path);
         m_pathsOfClass.clear();
     } else {
-        // Team pages and maps not written again stay.
+        // Team pages and maps not written again stay while their number is
+        // still one team's: a team deleted, or its number now shared, loses them.
         for (const QString &name : std::as_const(toBuild))
-            for (const QString &path : m_pathsOfClass.value(name))
-                if (!path.contains(QLatin1String("/map_")) && !path.contains(QLatin1String("/teamresult_")))
+            for (const QString &path : m_pathsOfClass.value(name)) {
+                const std::optional<qint64> number = teamOfPage(path);
+                if (!number || teamsOfNumber.value(*number) != 1)
                     drop(path);
+            }
     }
     if (classes && !allTeamPages) {
         if (m_unsettled.isEmpty())

@@ -21,6 +21,7 @@
 #include <QSet>
 #include <QString>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -35,7 +36,8 @@ class TdmData;
 class LivePublisher
 {
 public:
-    LivePublisher(const EventLocation &location, const SharedEventSetup &setup, LiveSite &site);
+    // report: told each new problem (see problem()), from the publishing thread.
+    LivePublisher(const EventLocation &location, const SharedEventSetup &setup, LiveSite &site, std::function<void(const QString &)> report);
     // Stops after the build under way.
     ~LivePublisher();
     LivePublisher(const LivePublisher &) = delete;
@@ -75,6 +77,7 @@ private:
     EventLocation m_location;
     const SharedEventSetup &m_setup;
     LiveSite &m_site;
+    std::function<void(const QString &)> m_report;
     std::thread m_thread;
     std::mutex m_mutex;
     std::condition_variable m_wake;

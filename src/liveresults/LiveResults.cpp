@@ -46,7 +46,10 @@ QHostAddress LiveResults::bindAddress(const QString &text)
 void LiveResults::start(const QHostAddress &address, quint16 port)
 {
     m_http.start(address, port);
-    m_publisher = std::make_unique<LivePublisher>(m_location, m_setup, m_site);
+    m_publisher = std::make_unique<LivePublisher>(m_location, m_setup, m_site, [this](const QString &problem) {
+        if (m_log)
+            m_log(problem);
+    });
     m_publisher->start();
 }
 

@@ -43,6 +43,7 @@ std::vector<SettingDefinition> makeDefinitions()
          "Time in seconds when all team member had to punch, -1 dont check", -1, 99'999},
         {"seServerDataIn", K::Integer, &S::serverPort, 6001, "Setup", "Server PORT", "", 1024, 9999},
         {"seMaxConnections", K::Integer, &S::maxConnections, 5, "Setup", "Max connections", "", 1, 100},
+        {"seLivePort", K::Integer, &S::livePort, 8080, "Setup", "Live results PORT", "The Server window's live results (HTTP)", 1, 65535},
         {"cbSendToClient", K::Boolean, &S::pushToClients, false, "Setup", "Send To Clients (push)"},
         {"cbSendToServer", K::Boolean, &S::forwardToServer, false, "Setup", "Forward to server", "", 0, 0, "", {}, false},
         {"eServerAddressPort", K::Text, &S::forwardAddress, QString(), "Setup", "Server address:port", "", 0, 0, "", {}, false},

@@ -39,6 +39,7 @@ public:
     SettingValue<bool> checkInOutControls, unitNumberPlus11;
     SettingValue<int> penaltyPoints, penaltySpanSeconds, punchWindowSeconds;
     SettingValue<int> serverPort, maxConnections;
+    SettingValue<int> livePort; // the Server window's live results
     SettingValue<bool> pushToClients, forwardToServer;
     QString forwardAddress;
     SettingValue<bool> replyDistances;

@@ -120,7 +120,8 @@ TEST(Cli, SettingsPrintsEveryKeyAndSetChecksBeforeWriting)
     EXPECT_TRUE(defaults.out.startsWith(QLatin1String("leName=\n")));
     EXPECT_TRUE(defaults.out.contains(QLatin1String("\nsePunchWindow=-1\n")));
     EXPECT_TRUE(defaults.out.contains(QLatin1String("\ndtpDate=2008-09-01 00:00:00\n")));
-    EXPECT_EQ(defaults.out.count(u'\n'), 41);
+    EXPECT_TRUE(defaults.out.contains(QLatin1String("\nseLivePort=8080\n")));
+    EXPECT_EQ(defaults.out.count(u'\n'), 42);
 
     EXPECT_EQ(runCliIn(program.path(), {"--event", "event", "settings", "set", "leName=Night Rogaine", "sePunchWindow=120"}).exitCode, 0);
     const QByteArray stored = readFile(folderOf(program) + QStringLiteral("event/setup.ini"));

@@ -162,6 +162,19 @@ TEST_F(LiveResultsFixture, AChangeByAnotherProgramIsServedWithinAFewSeconds)
     EXPECT_EQ(json("/api/team/7")[QStringLiteral("result")].toInt(), 8);
 }
 
+TEST_F(LiveResultsFixture, ADeletedTeamLosesItsPagesWithoutAFullBuild)
+{
+    startLive();
+    ASSERT_EQ(get("/teamresult_7.htm").status, 200);
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return get("/api/team/12").status == 200; }, 5000));
+    data->connection().exec(QStringLiteral("DELETE FROM team WHERE number=7"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/teamresult_7.htm").status == 404; }, 5000));
+    EXPECT_EQ(get("/api/team/7").status, 404);
+    EXPECT_FALSE(get("/resultsA.htm").body.contains("Jõe Ääre"));
+    EXPECT_EQ(get("/teamresult_12.htm").status, 200);
+}
+
 TEST_F(LiveResultsFixture, WithoutTheLiveResultsAReadoutCalculatesNothing)
 {
     ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
@@ -178,8 +191,13 @@ TEST_F(LiveResultsFixture, TeamsSharingANumberKeepTheirClassListedWithoutTeamPag
     EXPECT_TRUE(page.body.contains("Second Seven"));
     EXPECT_EQ(get("/api/team/7").status, 404);
     EXPECT_EQ(get("/teamresult_7.htm").status, 404);
-    EXPECT_TRUE(get("/").body.contains("7"));
+    // The secretariat is told once, in its log; the public start page lists the class without it.
+    const HttpReply start = get("/");
+    EXPECT_TRUE(start.body.contains("resultsA.htm"));
+    EXPECT_FALSE(start.body.contains("Second Seven"));
     EXPECT_FALSE(live->problem().isEmpty());
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems.front().contains(QLatin1String("7"))) << problems.front().toStdString();
 }
 
 } // namespace

@@ -28,11 +28,12 @@ TEST(EventSettings, DefaultsOfEveryKind)
     EXPECT_EQ(settings.punchWindowSeconds, -1);
     EXPECT_EQ(settings.serverPort, 6001);
     EXPECT_EQ(settings.maxConnections, 5);
+    EXPECT_EQ(settings.livePort, 8080);
     EXPECT_EQ(settings.mapScale, 30000);
     EXPECT_EQ(settings.mapDpi, 150);
     EXPECT_EQ(settings.mapFileName, QStringLiteral("rogainmap.gif"));
     EXPECT_EQ(settings.courseMapWidth, 500);
-    EXPECT_EQ(SettingDefinitions().size(), 41u);
+    EXPECT_EQ(SettingDefinitions().size(), 42u);
 }
 
 TEST(EventSettings, SaveRewritesTheSectionAndLoadReadsItBack)
@@ -252,6 +253,8 @@ TEST(EventSettings, SettingFromTextChecksKindAndRange)
         {"sePunchWindow", "ten", false},
         {"sePenaltySeconds", "0", false},
         {"seServerDataIn", "1023", false},
+        {"seLivePort", "80", true},
+        {"seLivePort", "65536", false},
         {"cbXML3Format", "0", true},
         {"cbXML3Format", "yes", false},
         {"rgControlCard", "1", true},

@@ -51,7 +51,7 @@ TfServerMain::TfServerMain(const EventLocation &location, const SharedEventSetup
     seLivePort = new QSpinBox(this);
     seLivePort->setObjectName(QStringLiteral("seLivePort"));
     seLivePort->setRange(1, 65535);
-    seLivePort->setValue(8080);
+    seLivePort->setValue(setup.snapshot()->settings.livePort);
     lLiveAddr = new QLabel(this);
     lLiveAddr->setObjectName(QStringLiteral("lLiveAddr"));
     lLiveAddr->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -145,6 +145,14 @@ void TfServerMain::Disconnect1Click()
     RefreshClientList();
 }
 
+// Kept with the event, as the readout server's port is: the next session
+// serves where the phones were sent. The shared setup follows the file.
+void TfServerMain::saveLivePort(int port)
+{
+    if (m_setup.snapshot()->settings.livePort != port)
+        EventSettings::update(m_location.eventDirectory, [port](EventSettings &settings) { settings.livePort = port; });
+}
+
 void TfServerMain::cbLiveResultsClick(bool checked)
 {
     QString failure;
@@ -161,6 +169,7 @@ void TfServerMain::cbLiveResultsClick(bool checked)
             QMetaObject::invokeMethod(log, [log, message] { log->addLine(message); }, Qt::QueuedConnection);
         });
         try {
+            saveLivePort(seLivePort->value());
             live->start(QHostAddress(QHostAddress::AnyIPv4), static_cast<quint16>(seLivePort->value()));
             live->follow(*m_server);
             QStringList addresses;

@@ -39,6 +39,8 @@ public:
     LiveResults *liveResults() { return m_live.get(); }
 
 private:
+    void saveLivePort(int port);
+
     EventLocation m_location;
     const SharedEventSetup &m_setup;
     std::unique_ptr<LiveResults> m_live;

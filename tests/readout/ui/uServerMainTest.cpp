@@ -123,6 +123,14 @@ TEST_F(ServerWindowFixture, LiveResultsAreServedOnTheirPortWhileChecked)
     QTcpSocket refused;
     refused.connectToHost(QHostAddress::LocalHost, port);
     EXPECT_FALSE(refused.waitForConnected(1000));
+
+    // The port is kept with the event: the next window offers it again.
+    EXPECT_EQ(EventSettings::load(folderOf(dir)).livePort, port);
+    const SharedEventSetup following(folderOf(dir));
+    EventLocation location;
+    location.eventDirectory = folderOf(dir);
+    const TfServerMain next(location, following);
+    EXPECT_EQ(next.findChild<QSpinBox *>(QStringLiteral("seLivePort"))->value(), port);
 }
 
 TEST_F(ServerWindowFixture, ALiveResultsPortInUseIsReportedAndLeftUnchecked)
