@@ -14,13 +14,17 @@ QVariant StoredText(const QString &text)
 
 bool StoredTimeIsSet(const QVariant &stored)
 {
-    return stored.typeId() == QMetaType::QString && !stored.isNull() && !static_cast<const QString *>(stored.constData())->isEmpty();
+    if (stored.typeId() != QMetaType::QString || stored.isNull())
+        return false;
+    const QString &text = *static_cast<const QString *>(stored.constData());
+    return !text.isEmpty() && text != u'0';
 }
 
 QString StoredTimeIsSetSql(const QString &column)
 {
-    // In a date-time column a number sorts below every text, and so below ''.
-    return u'(' + column + QStringLiteral(" > '')");
+    // In an SQLite date-time column a number sorts below every text, and so
+    // below ''; a server's text column holds the 0 of other programs as "0".
+    return u'(' + column + QStringLiteral(" > '' AND ") + column + QStringLiteral(" <> '0')");
 }
 
 std::optional<QDateTime> ReadStoredDateTime(QStringView text)

@@ -19,7 +19,7 @@ QVariant NullText();
 QVariant StoredText(const QString &text);
 
 // Whether a stored date-time is set: it is text, not empty. NULL, empty text
-// and a number (0, stored by other programs for "not set") are not set.
+// and 0 (stored by other programs for "not set", as a number or as text) are not set.
 // StoredTimeIsSetSql is the same rule as an SQL condition on a column.
 bool StoredTimeIsSet(const QVariant &stored);
 QString StoredTimeIsSetSql(const QString &column);

@@ -1,5 +1,7 @@
 #include "scoring/ResultExplanation.h"
 
+#include "db/ReadSnapshot.h"
+
 #include "scoring/CalculationRecorder.h"
 #include "scoring/CorrectionLog.h"
 #include "scoring/PunchCorrections.h"
@@ -745,31 +747,6 @@ bool contradicts(const TeamRow &stored, const TeamExplanation &explanation)
     return stored.status != explanation.status || stored.finis != 0 || stored.result > 0;
 }
 
-// The explanation's reads are one snapshot of the event. A savepoint reads
-// without the writer lock, also inside a caller's transaction.
-class ReadSnapshot
-{
-public:
-    explicit ReadSnapshot(db::Connection &connection)
-        : m_connection(connection)
-    {
-        m_connection.exec(QStringLiteral("SAVEPOINT explanation"));
-    }
-    ~ReadSnapshot()
-    {
-        try {
-            m_connection.exec(QStringLiteral("RELEASE explanation"));
-        } catch (const KorventError &) {
-            // Nothing was written: a snapshot that cannot be released ends with the connection.
-        }
-    }
-    ReadSnapshot(const ReadSnapshot &) = delete;
-    ReadSnapshot &operator=(const ReadSnapshot &) = delete;
-
-private:
-    db::Connection &m_connection;
-};
-
 QString noTeamText(qint64 number)
 {
     return Texts::tr("There is no team with number %1").arg(number);
@@ -780,7 +757,7 @@ QString noTeamText(qint64 number)
 TeamExplanation ExplainTeamResult(TeamCalculation &calculation, db::Connection &connection, const QStringList &log, qint64 number,
                                   ExplanationReader reader)
 {
-    const ReadSnapshot snapshot(connection);
+    const db::ReadSnapshot snapshot(connection);
     const std::optional<TeamRow> team = FindTeamByNumber(connection, number);
     if (!team)
         throw KorventError(noTeamText(number));
