@@ -12,19 +12,8 @@
 
 namespace {
 
-struct ServeLiveFixture : ::testing::Test
+struct ServeLiveFixture : ServedEventFixture
 {
-    QTemporaryDir program;
-    QString event;
-    QString logFile;
-
-    void SetUp() override
-    {
-        event = folderOf(program) + QStringLiteral("event/");
-        logFile = folderOf(program) + QStringLiteral("serve.log");
-        QDir().mkpath(event);
-        ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "generate", "--teams", "3"}).exitCode, 0);
-    }
     // The port of "Live results on http://ADDRESS:PORT/" in the log.
     quint16 httpPort()
     {

@@ -9,19 +9,8 @@
 
 namespace {
 
-struct ServeFixture : ::testing::Test
+struct ServeFixture : ServedEventFixture
 {
-    QTemporaryDir program;
-    QString event;
-    QString logFile;
-
-    void SetUp() override
-    {
-        event = folderOf(program) + QStringLiteral("event/");
-        logFile = folderOf(program) + QStringLiteral("serve.log");
-        QDir().mkpath(event);
-        ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "generate", "--teams", "3"}).exitCode, 0);
-    }
 
     // A station greeted by the server on the port.
     std::unique_ptr<QTcpSocket> station(quint16 port)

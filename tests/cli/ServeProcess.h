@@ -5,9 +5,12 @@
 #include "CliRun.h"
 #include "TestFolder.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
 
 // korvent-cli serve on a system-chosen port, with its log in a file.
 struct ServeProcess
@@ -40,3 +43,19 @@ inline QByteArray exchange(QTcpSocket &socket, const QByteArray &request)
         reply += socket.readAll();
     return reply;
 }
+
+// A program folder with a generated event of three teams, and where serve logs.
+struct ServedEventFixture : ::testing::Test
+{
+    QTemporaryDir program;
+    QString event;
+    QString logFile;
+
+    void SetUp() override
+    {
+        event = folderOf(program) + QStringLiteral("event/");
+        logFile = folderOf(program) + QStringLiteral("serve.log");
+        QDir().mkpath(event);
+        ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "generate", "--teams", "3"}).exitCode, 0);
+    }
+};

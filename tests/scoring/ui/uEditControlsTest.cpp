@@ -89,6 +89,20 @@ struct EditControlsFixture : EventDatabaseFixture
         return question;
     }
     Row team() const { return *findRow(*data, QStringLiteral("team"), teamId); }
+    // The message box the team status change of the team numbered `number` shows.
+    QString messageOfTeamStatusChange(const QString &number, const QString &status)
+    {
+        find(number);
+        child<QTabWidget>("pcTeamStatus")->setCurrentIndex(3);
+        choose(list("cbNewTeamStatus"), status);
+        QString shown;
+        whenModal<QMessageBox>([&shown](QMessageBox *box) {
+            shown = box->text();
+            box->accept();
+        });
+        enter();
+        return shown;
+    }
 };
 
 QStringList itemsOf(const QComboBox *list)
@@ -291,15 +305,7 @@ TEST_F(EditControlsFixture, ALogAtTheDatabasesFileRefusesTheCorrectionBeforeItIs
 {
     open();
     ASSERT_TRUE(QFile::link(TdmData::databaseFileName(folderOf(dir)), CorrectionLogFileName(folderOf(dir))));
-    find(QStringLiteral("12"));
-    child<QTabWidget>("pcTeamStatus")->setCurrentIndex(3);
-    choose(list("cbNewTeamStatus"), QStringLiteral("DNS"));
-    QString shown;
-    whenModal<QMessageBox>([&shown](QMessageBox *box) {
-        shown = box->text();
-        box->accept();
-    });
-    enter();
+    const QString shown = messageOfTeamStatusChange(QStringLiteral("12"), QStringLiteral("DNS"));
     EXPECT_EQ(shown, QStringLiteral("Cannot write %1: it is the event's database").arg(CorrectionLogFileName(folderOf(dir))));
     EXPECT_EQ(team().value("status").toInt(), TeamNew);
     EXPECT_TRUE(window->logLines().isEmpty());
@@ -310,15 +316,7 @@ TEST_F(EditControlsFixture, AUtf16LogRefusesTheCorrectionAndIsLeftAsItIs)
     const QByteArray utf16("\xFF\xFE" "3\0" "1\0" "\r\0\n\0", 10);
     writeFile(CorrectionLogFileName(folderOf(dir)), utf16);
     open();
-    find(QStringLiteral("12"));
-    child<QTabWidget>("pcTeamStatus")->setCurrentIndex(3);
-    choose(list("cbNewTeamStatus"), QStringLiteral("DNS"));
-    QString shown;
-    whenModal<QMessageBox>([&shown](QMessageBox *box) {
-        shown = box->text();
-        box->accept();
-    });
-    enter();
+    const QString shown = messageOfTeamStatusChange(QStringLiteral("12"), QStringLiteral("DNS"));
     EXPECT_TRUE(shown.startsWith(QStringLiteral("Cannot write the edit log %1: line 1 is not text in UTF-8").arg(CorrectionLogFileName(folderOf(dir)))))
         << shown.toStdString();
     EXPECT_EQ(team().value("status").toInt(), TeamNew);
