@@ -1,6 +1,7 @@
 #include "entries/ui/uTeamControls.h"
 
 #include "base/KorventError.h"
+#include "base/ui/TextPage.h"
 #include "base/ui/MessageBoxSink.h"
 #include "entries/TeamControls.h"
 #include "scoring/ResultExplanation.h"
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QStandardItemModel>
 #include <QTabWidget>
@@ -56,11 +56,7 @@ TfTeamControls::TfTeamControls(const QString &eventDirectory, TdmData &data, Sha
     dbgControlTimes->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgControlTimes->verticalHeader()->setDefaultSectionSize(22);
     dbgControlTimes->horizontalHeader()->setStretchLastSection(true);
-    mWhy = new QPlainTextEdit(this);
-    mWhy->setObjectName(QStringLiteral("mWhy"));
-    mWhy->setReadOnly(true);
-    // Read-only text still answers the keyboard: Ctrl+End, Page Down, selecting to copy.
-    mWhy->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    mWhy = new TextPage(QStringLiteral("mWhy"), this);
     pcControls = new QTabWidget(this);
     pcControls->setObjectName(QStringLiteral("pcControls"));
     pcControls->addTab(dbgControlTimes, tr("Punches"));
@@ -96,11 +92,7 @@ void TfTeamControls::showEvent(QShowEvent *event)
         m_model->appendRow(items);
     }
     dbgControlTimes->resizeColumnsToContents();
-    try {
-        mWhy->setPlainText(ExplainTeamRow(m_data, m_setup.snapshot(), m_eventDirectory, m_teamId).lines.join(QStringLiteral("\n\n")));
-    } catch (const KorventError &error) {
-        mWhy->setPlainText(error.message());
-    }
+    mWhy->showMade([this] { return ExplainTeamRow(m_data, m_setup.snapshot(), m_eventDirectory, m_teamId).lines.join(QStringLiteral("\n\n")); });
     QDialog::showEvent(event);
 }
 

@@ -10,7 +10,7 @@
 
 class QAction;
 class QLabel;
-class QPlainTextEdit;
+class TextPage;
 class QStandardItemModel;
 class QTabWidget;
 class QTableView;
@@ -45,6 +45,6 @@ private:
     QLabel *lTeamName;
     QTabWidget *pcControls;
     QTableView *dbgControlTimes;
-    QPlainTextEdit *mWhy;
+    TextPage *mWhy;
     QAction *Print1;
 };

@@ -1,6 +1,7 @@
 #include "scoring/ui/uEditControls.h"
 
 #include "base/KorventError.h"
+#include "base/ui/TextPage.h"
 #include "base/ui/MessageBoxSink.h"
 #include "scoring/ApplyCorrection.h"
 #include "scoring/CorrectionLog.h"
@@ -21,7 +22,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QVBoxLayout>
@@ -86,11 +86,7 @@ TfEditControls::TfEditControls(const QString &eventDirectory, TdmData &data, Sha
     mLogi->setObjectName(QStringLiteral("mLogi"));
     mLogi->setLineWrapMode(QPlainTextEdit::NoWrap);
     mLogi->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    mWhy = new QPlainTextEdit(this);
-    mWhy->setObjectName(QStringLiteral("mWhy"));
-    mWhy->setReadOnly(true);
-    // Read-only text still answers the keyboard: Ctrl+End, Page Down, selecting to copy.
-    mWhy->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    mWhy = new TextPage(QStringLiteral("mWhy"), this);
     pcLog = new QTabWidget(this);
     pcLog->setObjectName(QStringLiteral("pcLog"));
     pcLog->addTab(mLogi, tr("Log"));
@@ -311,13 +307,7 @@ void TfEditControls::showWhy()
     if (!m_teamId)
         return;
     // Each correction tells the same team again: the reader stays where they were.
-    const int scrolled = mWhy->verticalScrollBar()->value();
-    try {
-        mWhy->setPlainText(ExplainTeamRow(m_data, m_setup.snapshot(), m_eventDirectory, *m_teamId).lines.join(QStringLiteral("\n\n")));
-    } catch (const KorventError &error) {
-        mWhy->setPlainText(error.message());
-    }
-    mWhy->verticalScrollBar()->setValue(scrolled);
+    mWhy->showMade([this] { return ExplainTeamRow(m_data, m_setup.snapshot(), m_eventDirectory, *m_teamId).lines.join(QStringLiteral("\n\n")); });
 }
 
 void TfEditControls::setPagesEnabled(bool enabled)

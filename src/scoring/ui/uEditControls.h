@@ -13,6 +13,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class TextPage;
 class QPushButton;
 class QTabWidget;
 class SharedEventSetup;
@@ -75,7 +76,7 @@ private:
     QPushButton *btnEnter;
     QTabWidget *pcLog;
     QPlainTextEdit *mLogi;
-    QPlainTextEdit *mWhy;
+    TextPage *mWhy;
     // Where Enter in a list moves the focus.
     QHash<QObject *, QWidget *> m_nextOnEnter;
 };
