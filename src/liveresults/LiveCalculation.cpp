@@ -1,5 +1,7 @@
 #include "liveresults/LiveCalculation.h"
 
+#include "db/CommitFlushing.h"
+
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "db/Connection.h"
@@ -69,7 +71,7 @@ void LiveCalculation::run()
                 // would hold the writer lock as long again as the readout's
                 // own. What they write can be worked out again from the
                 // punches, which the readouts' own commits flush with it.
-                data->connection().exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+                db::FlushEachCommit(data->connection(), false);
             }
             db::Connection &connection = data->connection();
             TeamCalculation calculation(connection, m_setup.snapshot(), messages);

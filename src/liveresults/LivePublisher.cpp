@@ -6,7 +6,9 @@
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"
+#include "db/CommitFlushing.h"
 #include "db/Connection.h"
+#include "db/ReadSnapshot.h"
 #include "output/ReportContext.h"
 #include "reports/ClassGroup.h"
 #include "reports/ClassPlaces.h"
@@ -30,12 +32,6 @@ namespace {
 struct Texts
 {
     Q_DECLARE_TR_FUNCTIONS(LiveResults)
-};
-
-struct SilentSink : MessageSink
-{
-    void error(const QString &) override {}
-    void warning(const QString &) override {}
 };
 
 const QByteArray htmlType = QByteArrayLiteral("text/html; charset=utf-8");
@@ -71,31 +67,6 @@ QByteArray reportStyleSheet(const EventLocation &location)
     }
     return QByteArray();
 }
-
-// A build reads the event as it was at one moment: every page of it agrees
-// with every other. A read transaction only: writers go on beside it.
-class ReadSnapshot
-{
-public:
-    explicit ReadSnapshot(db::Connection &connection) : m_connection(connection) { m_connection.exec(QStringLiteral("BEGIN")); }
-    ~ReadSnapshot()
-    {
-        try {
-            m_connection.exec(QStringLiteral("COMMIT"));
-        } catch (const KorventError &) {
-            try {
-                m_connection.exec(QStringLiteral("ROLLBACK"));
-            } catch (const KorventError &) {
-                // the connection is failing; its next statement says so
-            }
-        }
-    }
-    ReadSnapshot(const ReadSnapshot &) = delete;
-    ReadSnapshot &operator=(const ReadSnapshot &) = delete;
-
-private:
-    db::Connection &m_connection;
-};
 
 } // namespace
 
@@ -189,7 +160,9 @@ void LivePublisher::run()
         try {
             if (!data)
                 data = std::make_unique<TdmData>(m_location.eventDirectory);
-            const ReadSnapshot snapshot(data->connection());
+            // A build reads the event as it was at one moment: every page of it agrees
+            // with every other, and writers go on beside it.
+            const db::ReadSnapshot snapshot(data->connection());
             cycle(*data, told);
         } catch (const KorventError &error) {
             // Tried again on the next round; what was published stays.
@@ -204,10 +177,10 @@ void LivePublisher::cycle(TdmData &data, const QSet<qint64> &told)
 {
     db::Connection &connection = data.connection();
     const std::shared_ptr<const EventSetup> setup = m_setup.snapshot();
-    bool full = !m_built || setup != m_builtSetup;
+    bool full = !m_builtSetup || setup != m_builtSetup;
     QSet<qint64> changed = told;
     // Taken before the reads: a commit after it shows on the next round.
-    const qint64 version = connection.scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+    const qint64 version = db::CommittedChangesMark(connection);
     if (full || (version != m_dataVersion && (!m_sinceScan.isValid() || m_sinceScan.elapsed() >= scanMs))) {
         m_dataVersion = version;
         m_sinceScan.start();
@@ -226,7 +199,6 @@ void LivePublisher::cycle(TdmData &data, const QSet<qint64> &told)
     if (full) {
         build(data, setup, nullptr, {}, true);
         m_builtSetup = setup;
-        m_built = true;
         return;
     }
     const bool settleNow = !m_unsettled.isEmpty() && m_sinceUnsettled.elapsed() >= settleLatestMs;
@@ -358,7 +330,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     }
 
     // The JSON documents: every class for the results, the built classes' teams one by one.
-    SilentSink silent;
+    SilentMessages silent;
     TeamCalculation calculation(connection, setup, silent);
     calculation.LoadCourseDefinition(); // a few small tables
     QHash<qint64, int> teamsOfNumber;

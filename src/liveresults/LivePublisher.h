@@ -87,7 +87,6 @@ private:
     QString m_problem;
 
     // The publishing thread's own.
-    bool m_built = false;
     std::shared_ptr<const EventSetup> m_builtSetup;
     qint64 m_dataVersion = -1;
     QElapsedTimer m_sinceScan;

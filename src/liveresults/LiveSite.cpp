@@ -23,9 +23,3 @@ quint64 LiveSite::version() const
     QMutexLocker lock(&m_mutex);
     return m_version;
 }
-
-QList<QString> LiveSite::paths() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_resources.keys();
-}

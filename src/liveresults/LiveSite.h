@@ -27,7 +27,6 @@ public:
     // then makes `version` the site's version.
     void publish(const QHash<QString, std::shared_ptr<const LiveResource>> &changed, const QList<QString> &removed, quint64 version);
     quint64 version() const;
-    QList<QString> paths() const;
 
 private:
     mutable QMutex m_mutex;
