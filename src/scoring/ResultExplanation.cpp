@@ -802,20 +802,19 @@ TeamExplanation ExplainTeamRow(TdmData &data, std::shared_ptr<const EventSetup> 
     const std::optional<TeamRow> team = ReadTeam(data.connection(), teamId);
     if (!team)
         throw KorventError(Texts::tr("The team is no longer in the event database"));
-    const QVariant number = data.connection().scalar(QStringLiteral("SELECT number FROM team WHERE id=?"), {teamId});
     TeamExplanation explanation;
-    if (number.isNull()) {
+    if (!team->numbered) {
         explanation.lines.append(Texts::tr("The team has no number: the calculation finds teams by their number, so it has no result."));
         return explanation;
     }
-    const std::optional<qint64> first = FirstTeamNumbered(data.connection(), number.toLongLong());
+    const std::optional<qint64> first = FirstTeamNumbered(data.connection(), team->number);
     if (first && *first != teamId) {
         const QString name = ReadTeam(data.connection(), *first).value_or(TeamRow{}).name;
         explanation.lines.append(Texts::tr("Number %1 belongs first to the team \"%2\": the calculation finds that team for the number, "
                                            "so this one has no result of its own. Give it a number of its own.")
-                                     .arg(number.toLongLong())
+                                     .arg(team->number)
                                      .arg(name));
         return explanation;
     }
-    return ExplainTeamResult(data, std::move(setup), eventDirectory, number.toLongLong());
+    return ExplainTeamResult(data, std::move(setup), eventDirectory, team->number);
 }
