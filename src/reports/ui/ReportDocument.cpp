@@ -68,8 +68,13 @@ protected:
     {
         if (m_laidOut) {
             const bool wholeAgain = from == 0 && oldLength == 0 && length == document()->characterCount();
-            if (wholeAgain && LayoutInputs::of(*document()) == *m_laidOut)
+            if (wholeAgain && LayoutInputs::of(*document()) == *m_laidOut) {
+                // Those who show the page are told of it as a new layout
+                // would tell them; else the view kept what it drew before.
+                emit documentSizeChanged(documentSize());
+                emit update();
                 return;
+            }
             m_laidOut.reset();
         }
         QTextDocumentLayout::documentChanged(from, oldLength, length);

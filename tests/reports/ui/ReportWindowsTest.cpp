@@ -82,6 +82,24 @@ QString writeSplitsPage(const QTemporaryDir &dir, int teamsPerClass, int splits)
     return page;
 }
 
+// Counts the paint events a widget gets while it lives.
+class PaintCounter : public QObject
+{
+public:
+    PaintCounter(QWidget *widget, int &paints) : m_paints(paints) { widget->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++m_paints;
+        return false;
+    }
+
+private:
+    int &m_paints;
+};
+
 // Opens the page and waits until the viewer shows it.
 bool showPage(TfwbReport &viewer, const QString &page)
 {
@@ -284,6 +302,26 @@ TEST(ReportViewer, ALargePageIsReadWhileTheWindowGoesOnAndThenShown)
     const QString text = viewer.browser()->toPlainText();
     EXPECT_TRUE(text.startsWith(QStringLiteral("Results\n1 Käärid Öö 1 Mikk Pärn, Laura Ots 1700"))) << text.left(80).toStdString();
     EXPECT_TRUE(text.endsWith(QStringLiteral("20000 Käärid Öö 20000 Mikk Pärn, Laura Ots 1700")));
+}
+
+// The page laid out on the worker is drawn as soon as the viewer takes it,
+// not only at the next resize.
+TEST(ReportViewer, APageTakenFromTheWorkerIsDrawnAtOnce)
+{
+    QTemporaryDir dir;
+    const QString page = writeSplitsPage(dir, 5, 3);
+    TfwbReport viewer;
+    viewer.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        viewer.OpenReportFile(page);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.toolBar()->isEnabled(); }, 20000));
+        int paints = 0;
+        PaintCounter counter(viewer.browser()->viewport(), paints);
+        QTest::qWait(300);
+        EXPECT_GT(paints, 0);
+    }
 }
 
 // Timed: runs alone in CTest.
