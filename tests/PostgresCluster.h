@@ -37,7 +37,7 @@ public:
     void stop();
     void start();
 
-    const QString &socketFolder() const { return m_folder->path(); }
+    QString socketFolder() const { return m_folder->path(); }
     static QString superuser() { return QStringLiteral("korvent"); }
 
 private:
