@@ -1,5 +1,6 @@
 #include "db/Connection.h"
 
+#include "db/LogCheckpointer.h"
 #include "db/WaitingWriterSign.h"
 
 #include "base/GuardedFiles.h"
@@ -17,6 +18,7 @@
 #include <QThread>
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <utility>
 #include <map>
 #include <memory>
@@ -35,6 +37,8 @@ struct WriterLock
     // The length of the write-ahead log, in pages, from which a committing
     // connection copies it back into the database.
     std::atomic<int> checkpointAt{0};
+    // Pages of the log that the last checkpoint copied back.
+    std::atomic<int> copiedBack{0};
     // Used by the holder of the mutex only.
     WaitingWriterSign sign;
 };
@@ -48,6 +52,9 @@ constexpr int notADatabase = 26;
 // Pages in the write-ahead log from which the committing connection copies it
 // back into the database (SQLite's own default).
 constexpr int checkpointPages = 1000;
+// Pages left behind a checkpointer's checkpoint that a committing connection
+// copies back itself: a few commits' worth, written in a moment.
+constexpr int catchUpPages = 100;
 
 // Replaces SQLite's automatic checkpoint, which runs inside COMMIT: it only
 // notes the log's length for Connection::commit.
@@ -687,14 +694,30 @@ void Connection::checkpointWhenLong()
     if (pages < checkpointPages) {
         // The log was started afresh since the last try.
         m_writerLock->checkpointAt = checkpointPages;
+        m_writerLock->copiedBack = 0;
         return;
     }
     if (pages < m_writerLock->checkpointAt)
         return;
+    // The checkpointer copies the bulk while the others go on committing, so
+    // it never finds the log copied back whole, and only a log copied back
+    // whole starts afresh; the last few pages are copied here.
+    if (m_checkpointer && pages - m_writerLock->copiedBack > catchUpPages) {
+        // Asked once: the checkpointer sets the next length when it is done.
+        m_writerLock->checkpointAt = std::numeric_limits<int>::max();
+        m_checkpointer->request(m_address, pages);
+        return;
+    }
+    copyLogBack(pages);
+}
+
+void Connection::copyLogBack(int pages)
+{
     int logPages = 0;
     int copiedPages = 0;
     const int result = sqlite3_wal_checkpoint_v2(nativeHandle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, &logPages, &copiedPages);
     const bool finished = result == SQLITE_OK && copiedPages >= logPages;
+    m_writerLock->copiedBack = result == SQLITE_OK ? copiedPages : 0;
     m_writerLock->checkpointAt = finished ? checkpointPages : std::max(pages, logPages) + checkpointPages;
 }
 

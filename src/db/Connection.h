@@ -23,11 +23,13 @@
 #include <optional>
 #include <QString>
 #include <QVariantList>
+#include <memory>
 
 struct sqlite3;
 
 namespace db {
 
+class LogCheckpointer;
 struct WriterLock;
 
 // A failure of the database itself (the file, the disk, the engine) rather
@@ -108,6 +110,16 @@ public:
     // tries as SQLite does.
     void giveWayToWaitingPrograms() { m_givesWay = true; }
 
+    // Copying the write-ahead log back into the database, once it is long,
+    // is left to the checkpointer's thread instead of being done after the
+    // commit that made it long (a writer whose caller waits: a readout);
+    // only the few pages committed while it ran are copied here.
+    void leaveCheckpointsTo(std::shared_ptr<LogCheckpointer> checkpointer) { m_checkpointer = std::move(checkpointer); }
+    // A passive checkpoint of an SQLite database whose log is that many
+    // pages long; one that cannot finish (a reader keeps old pages) is tried
+    // again once the log has grown by as much again.
+    void copyLogBack(int logPages);
+
     // The engine's version text, e.g. "3.40.1".
     QString engineVersion();
     // The engine's name and version, e.g. "SQLite 3.40.1".
@@ -161,6 +173,7 @@ private:
     bool m_holdsWriterLock = false;
     bool m_givesWay = false;
     bool m_lost = false;
+    std::shared_ptr<LogCheckpointer> m_checkpointer;
     // Pages in the write-ahead log after this connection's last commit.
     int m_walPages = 0;
     QElapsedTimer m_writing;

@@ -20,11 +20,14 @@ ReadoutResult refused(const QString &message)
 
 } // namespace
 
-ReadoutProcessor::ReadoutProcessor(const QString &eventDirectory, const SharedEventSetup &setup)
+ReadoutProcessor::ReadoutProcessor(const QString &eventDirectory, const SharedEventSetup &setup,
+                                   std::shared_ptr<db::LogCheckpointer> checkpointer)
     : m_data(std::make_unique<TdmData>(eventDirectory))
     , m_setup(setup)
 {
     m_data->connection().giveWayToWaitingPrograms();
+    if (checkpointer)
+        m_data->connection().leaveCheckpointsTo(std::move(checkpointer));
 }
 
 ReadoutProcessor::~ReadoutProcessor() = default;

@@ -11,6 +11,9 @@
 #include <memory>
 
 class TdmData;
+namespace db {
+class LogCheckpointer;
+}
 
 struct ReadoutResult
 {
@@ -22,8 +25,10 @@ struct ReadoutResult
 class ReadoutProcessor
 {
 public:
-    // Opens the worker's own connection to the event database.
-    ReadoutProcessor(const QString &eventDirectory, const SharedEventSetup &setup);
+    // Opens the worker's own connection to the event database; its
+    // checkpoints go to the checkpointer when one is given.
+    ReadoutProcessor(const QString &eventDirectory, const SharedEventSetup &setup,
+                     std::shared_ptr<db::LogCheckpointer> checkpointer = {});
     ~ReadoutProcessor();
 
     // "si": controls by unit number, extra-point rules, classes and the

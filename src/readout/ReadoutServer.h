@@ -13,6 +13,9 @@
 #include <QTcpServer>
 #include <QThread>
 #include <functional>
+#include <memory>
+
+#include "db/LogCheckpointer.h"
 
 class SharedEventSetup;
 class TThrdSrvClient;
@@ -115,6 +118,8 @@ private:
     QAtomicInt m_idleTimeout{DefaultIdleTimeout};
     QAtomicInt m_showLog{0};
     QAtomicInt m_debug{0};
+    // The workers' connections leave copying the log back to it.
+    std::shared_ptr<db::LogCheckpointer> m_checkpointer = std::make_shared<db::LogCheckpointer>();
     QMutex m_followerLock;
     ReadoutFollower m_follower;
     mutable QMutex m_storeFaultLock;

@@ -85,7 +85,7 @@ void TThrdSrvClient::attach(qintptr descriptor, bool busy, int idleSeconds)
         return;
     }
     try {
-        m_processor = std::make_unique<ReadoutProcessor>(m_eventDirectory, m_setup);
+        m_processor = std::make_unique<ReadoutProcessor>(m_eventDirectory, m_setup, m_server.m_checkpointer);
     } catch (const db::DatabaseError &error) {
         m_server.reportStore(refusedText(error));
         m_server.PostLog(QStringLiteral("Client exception occured: KorventError: ") + error.message(), true);
@@ -227,7 +227,8 @@ void TThrdSrvClient::HandleLine(const QByteArray &line)
                 const ReadoutResult result = m_processor->ProcessReadout(argument);
                 reply = result.reply;
                 storedTeam = result.teamId;
-                m_server.reportStore(m_processor->replacedFileMessage());
+                // Before the reply, as stations that asked for pushes have
+                // always read them.
                 m_server.pushToClients(this, Platform::encodeText(result.notification));
             }
         } catch (const db::DatabaseError &error) {
@@ -240,6 +241,12 @@ void TThrdSrvClient::HandleLine(const QByteArray &line)
         if (bytes.size() == markedReplyLength)
             bytes += ";##";
         m_socket->write(bytes + "\r\n");
+        // Sent now rather than when this line's handling is done: what
+        // follows (the look at the database files, the live results) must
+        // not keep the station waiting.
+        m_socket->flush();
+        if (letter == u's' && !failure)
+            m_server.reportStore(m_processor->replacedFileMessage());
         if (storedTeam != 0)
             m_server.followReadout(storedTeam);
         if (m_server.debug())
