@@ -206,5 +206,5 @@ int LiveHttpServer::answer(void *self, void *rawConnection, const char *url)
     if (!resource)
         return send(connection, MHD_HTTP_NOT_FOUND, textType, nullptr, QByteArrayLiteral("Not found.\n"));
     server.m_served.fetchAndAddRelaxed(1);
-    return send(connection, MHD_HTTP_OK, resource->contentType, resource);
+    return send(connection, resource->status, resource->contentType, resource);
 }

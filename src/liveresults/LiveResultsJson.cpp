@@ -87,3 +87,9 @@ QByteArray TeamJsonDocument(const QJsonObject &team, const QJsonObject &details)
         document.insert(it.key(), it.value());
     return QJsonDocument(document).toJson(QJsonDocument::Compact);
 }
+
+QByteArray SharedNumberJson(qint64 number, const QString &error, const QJsonArray &teams)
+{
+    const QJsonObject document{{QStringLiteral("error"), error}, {QStringLiteral("number"), number}, {QStringLiteral("teams"), teams}};
+    return QJsonDocument(document).toJson(QJsonDocument::Compact);
+}

@@ -39,3 +39,8 @@ QJsonObject TeamDetailsJson(const std::vector<LiveRunner> &runners, const tResAr
 
 // GET /api/team/N: the team's fields and its details.
 QByteArray TeamJsonDocument(const QJsonObject &team, const QJsonObject &details);
+
+// GET /api/team/N of a number several teams share, answered 409: which team
+// is meant cannot be told, so none has details. "error" says so naming the
+// teams, "teams" holds each listed team's fields (TeamJson).
+QByteArray SharedNumberJson(qint64 number, const QString &error, const QJsonArray &teams);

@@ -189,8 +189,21 @@ TEST_F(LiveResultsFixture, TeamsSharingANumberKeepTheirClassListedWithoutTeamPag
     startLive();
     const HttpReply page = get("/resultsA.htm");
     EXPECT_TRUE(page.body.contains("Second Seven"));
-    EXPECT_EQ(get("/api/team/7").status, 404);
     EXPECT_EQ(get("/teamresult_7.htm").status, 404);
+    // Which team is meant cannot be told: a script gets the conflict, a reader both teams by name.
+    const HttpReply shared = get("/api/team/7");
+    EXPECT_EQ(shared.status, 409);
+    EXPECT_TRUE(shared.headers.contains("application/json"));
+    const QJsonObject conflict = QJsonDocument::fromJson(shared.body).object();
+    const QString error = conflict[QStringLiteral("error")].toString();
+    EXPECT_TRUE(error.contains(QStringLiteral("\"Jõe Ääre\" (A)")) && error.contains(QStringLiteral("\"Second Seven\" (A)"))) << error.toStdString();
+    EXPECT_EQ(conflict[QStringLiteral("number")].toInt(), 7);
+    const QJsonArray teams = conflict[QStringLiteral("teams")].toArray();
+    ASSERT_EQ(teams.size(), 2);
+    EXPECT_EQ(teams[0][QStringLiteral("name")].toString(), QStringLiteral("Jõe Ääre"));
+    EXPECT_EQ(teams[0][QStringLiteral("place")].toInt(), 1);
+    EXPECT_EQ(teams[1][QStringLiteral("name")].toString(), QStringLiteral("Second Seven"));
+    EXPECT_FALSE(teams[0].toObject().contains(QStringLiteral("punches")));
     // The secretariat is told once, in its log; the public start page lists the class without it.
     const HttpReply start = get("/");
     EXPECT_TRUE(start.body.contains("resultsA.htm"));
@@ -198,6 +211,24 @@ TEST_F(LiveResultsFixture, TeamsSharingANumberKeepTheirClassListedWithoutTeamPag
     EXPECT_FALSE(live->problem().isEmpty());
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems.front().contains(QLatin1String("7"))) << problems.front().toStdString();
+}
+
+TEST_F(LiveResultsFixture, ANumberSharedAndFreedAgainByAnotherProgramChangesWhatTheFirstTeamsClassServes)
+{
+    startLive();
+    ASSERT_EQ(get("/teamresult_7.htm").status, 200);
+    // Another program enters a team in class B with team 7's number, then gives it a number of its own.
+    const qint64 other = insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Bee Seven"}, {"class", "B"}, {"status", 1}, {"points", 2},
+                                                                    {"result", 2}, {"rtime", 9000}, {"calctime", "2026-06-13 15:00:00"}});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/api/team/7").status == 409; }, 5000));
+    EXPECT_EQ(json("/api/team/7")[QStringLiteral("teams")].toArray().size(), 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/teamresult_7.htm").status == 404; }, 5000));
+
+    data->connection().exec(QStringLiteral("UPDATE team SET number=70 WHERE id=?"), {other});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/api/team/7").status == 200; }, 5000));
+    EXPECT_EQ(json("/api/team/7")[QStringLiteral("name")].toString(), QStringLiteral("Jõe Ääre"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/teamresult_7.htm").status == 200; }, 5000));
+    EXPECT_EQ(json("/api/team/70")[QStringLiteral("name")].toString(), QStringLiteral("Bee Seven"));
 }
 
 } // namespace
