@@ -309,11 +309,13 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
         MemoryReportOutput output;
         const ReportContext context{connection, pageSetup, output, nullptr, m_location.eventDirectory, &m_location, nullptr};
         const ReportRequest request{names, true, QString(), false, QString()};
-        if (variant == ResultsVariant::Web && classes)
-            ResultsReport(context, variant, request,
-                          TeamPageChoice{allTeamPages ? std::nullopt : std::optional<QSet<qint64>>(mapTeams), mapTeams});
-        else
-            ResultsReport(context, variant, request);
+        LiveResultsChoice choice;
+        choice.uncalculatedTeams = true;
+        if (variant == ResultsVariant::Web && classes) {
+            choice.pages = allTeamPages ? std::nullopt : std::optional<QSet<qint64>>(mapTeams);
+            choice.maps = mapTeams;
+        }
+        ResultsReport(context, variant, request, choice);
         for (const ReportFile &file : output.files()) {
             const bool page = file.name.endsWith(QLatin1String(".htm"));
             if (file.folder != from || (!page && !file.name.endsWith(QLatin1String(".gif"))))
@@ -368,7 +370,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     std::vector<LiveClassTeams> allClasses;
     QHash<qint64, QJsonArray> teamsSharing; // the listed teams of each shared number
     for (const ClassGroup &group : groups) {
-        allClasses.push_back({group.className, ClassResultTeams(connection, group)});
+        allClasses.push_back({group.className, ClassResultTeams(connection, group, true)});
         const bool built = toBuild.contains(group.className);
         ClassPlaces places;
         for (const TeamRow &team : allClasses.back().teams) {

@@ -27,6 +27,19 @@ QJsonValue isoTime(SerialDateTime time)
 
 QJsonObject TeamJson(const TeamRow &team, std::optional<int> place)
 {
+    if (!team.calculated) {
+        // Listed before its first calculation: nothing worked out, only its status so far.
+        const QJsonValue none(QJsonValue::Null);
+        return QJsonObject{{QStringLiteral("place"), none},
+                           {QStringLiteral("number"), team.number},
+                           {QStringLiteral("name"), team.name},
+                           {QStringLiteral("class"), team.className},
+                           {QStringLiteral("points"), none},
+                           {QStringLiteral("penalty"), none},
+                           {QStringLiteral("result"), none},
+                           {QStringLiteral("status"), TeamStatusText(team.status)},
+                           {QStringLiteral("time"), none}};
+    }
     return QJsonObject{
         {QStringLiteral("place"), place ? QJsonValue(*place) : QJsonValue(QJsonValue::Null)},
         {QStringLiteral("number"), team.number},

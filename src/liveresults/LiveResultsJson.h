@@ -29,7 +29,8 @@ struct LiveRunner
     std::optional<SerialDateTime> finish; // the runner's finish punch, once read out
 };
 
-// A team's fields as both documents give them; `place` none for a team without a result.
+// A team's fields as both documents give them; `place` none for a team
+// without a result. A team not calculated yet has its status and no figures.
 QJsonObject TeamJson(const TeamRow &team, std::optional<int> place);
 
 QByteArray ResultsJson(const QString &eventName, quint64 version, const std::vector<LiveClassTeams> &classes);

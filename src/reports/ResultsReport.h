@@ -23,18 +23,24 @@ enum class ResultsVariant { Table, Splits, Web, Winners };
 // many sub-classes or the course picture cannot be drawn.
 std::optional<ReportFile> ResultsReport(const ReportContext &context, ResultsVariant variant, const ReportRequest &request);
 
-// The team pages and route maps a web results run writes, by team number;
-// unset: every team's. The live results build a class again when one of its
-// teams changed: that team's page and map at once, the other pages (whose
-// places may have moved) a little later, and no other map.
-struct TeamPageChoice
+// What the live results ask of a run beyond a report.
+struct LiveResultsChoice
 {
+    // The team pages and route maps a web results run writes, by team number;
+    // unset: every team's. The live results build a class again when one of
+    // its teams changed: that team's page and map at once, the other pages
+    // (whose places may have moved) a little later, and no other map.
     std::optional<QSet<qint64>> pages;
     std::optional<QSet<qint64>> maps;
+    // Teams with runners not calculated yet are listed too, after the others:
+    // no place, no figures, their status as result, no team page. During the
+    // event a family looks for its team before it is read out.
+    bool uncalculatedTeams = false;
 };
 std::optional<ReportFile> ResultsReport(const ReportContext &context, ResultsVariant variant, const ReportRequest &request,
-                                        const TeamPageChoice &teamPages);
+                                        const LiveResultsChoice &live);
 
 // The teams the results list for a class: the calculated teams of the group's
-// classes, best result first, then shortest time.
-std::vector<TeamRow> ClassResultTeams(db::Connection &connection, const ClassGroup &group);
+// classes, best result first, then shortest time; with uncalculated, then the
+// teams with runners never calculated, by number.
+std::vector<TeamRow> ClassResultTeams(db::Connection &connection, const ClassGroup &group, bool uncalculated = false);
