@@ -233,10 +233,14 @@ void LivePublisher::cycle(TdmData &data, const QSet<qint64> &told)
 void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup> &setup, const QSet<QString> *classes, const QSet<qint64> &changedTeams,
                           bool allTeamPages)
 {
-    if (!classes)
+    if (!classes) {
         m_teamDetails.clear();
-    for (const qint64 id : changedTeams)
+        m_teamWork.teams.clear();
+    }
+    for (const qint64 id : changedTeams) {
         m_teamDetails.remove(id);
+        m_teamWork.teams.remove(id);
+    }
     m_sinceBuild.start();
     db::Connection &connection = data.connection();
     // The pages come without the organiser's header template: the live site gives its own head.
@@ -311,6 +315,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
         const ReportRequest request{names, true, QString(), false, QString()};
         LiveResultsChoice choice;
         choice.uncalculatedTeams = true;
+        choice.cache = &m_teamWork;
         if (variant == ResultsVariant::Web && classes) {
             choice.pages = allTeamPages ? std::nullopt : std::optional<QSet<qint64>>(mapTeams);
             choice.maps = mapTeams;
@@ -399,9 +404,11 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
                     members.push_back(std::move(runner));
                 }
                 runners.finish();
-                tResArray list;
-                const bool listed = calculation.CalculateTeam(team.number, false, list);
-                m_teamDetails.insert(team.id, TeamDetailsJson(members, listed ? &list : nullptr, calculation.course()));
+                // The punch list the pages of this build worked out, when they did.
+                TeamWorkCache::Team &kept = m_teamWork.teams[team.id];
+                if (!kept.listed)
+                    kept.listed = calculation.CalculateTeam(team.number, false, kept.list);
+                m_teamDetails.insert(team.id, TeamDetailsJson(members, *kept.listed ? &kept.list : nullptr, calculation.course()));
             }
             result.add(group.className, teamPath(team.number), TeamJsonDocument(TeamJson(team, place), m_teamDetails.value(team.id)), jsonType, false);
         }

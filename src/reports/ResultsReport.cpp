@@ -68,6 +68,7 @@ private:
     void headingRow();
     void teamRow(const TeamRow &team, const QString &placeText, QString &medalList, int rowNumber);
     void courseCell(const TeamRow &team);
+    void writeCourseCell(const TeamRow &team);
     void teamPage(const TeamRow &team, const std::vector<ResultRunner> &runners, const QString &placeText, const QString &subClassText);
     const tResArray *punchList(const TeamRow &team);
     void refuseSharedNumbers(const std::vector<std::vector<TeamRow>> &teamsOfGroups);
@@ -177,7 +178,7 @@ std::optional<ReportFile> ResultsRun::run()
         WarnResultTeamsWithoutStartedRunner(m_context.connection, *m_context.messages, listed);
     }
 
-    if (splits()) {
+    if (splits() && !m_live.cache) {
         const TeamsTogether together = CheckTeamsTogether(m_checks, m_location.teamsMinTimeWindow, m_location.teamsTogetherControls);
         m_context.output.write({ReportFolder::Results, QStringLiteral("teamsControlSameTime.txt")}, textFileBytes(together.pairLines));
         m_context.output.write({ReportFolder::Results, QStringLiteral("CheckTeams_Together.txt")}, textFileBytes(together.groupLines));
@@ -369,10 +370,29 @@ void ResultsRun::refuseSharedNumbers(const std::vector<std::vector<TeamRow>> &te
 
 const tResArray *ResultsRun::punchList(const TeamRow &team)
 {
-    return m_calculation->CalculateTeam(team.number, false, m_list) ? &m_list : nullptr;
+    if (!m_live.cache)
+        return m_calculation->CalculateTeam(team.number, false, m_list) ? &m_list : nullptr;
+    TeamWorkCache::Team &kept = m_live.cache->teams[team.id];
+    if (!kept.listed)
+        kept.listed = m_calculation->CalculateTeam(team.number, false, kept.list);
+    return *kept.listed ? &kept.list : nullptr;
 }
 
 void ResultsRun::courseCell(const TeamRow &team)
+{
+    std::optional<QStringList> *kept = m_live.cache ? &m_live.cache->teams[team.id].courseCell : nullptr;
+    if (kept && *kept) {
+        for (const QString &line : **kept)
+            m_page.append(line);
+        return;
+    }
+    const qsizetype first = m_page.lines().size();
+    writeCourseCell(team);
+    if (kept)
+        *kept = m_page.lines().mid(first);
+}
+
+void ResultsRun::writeCourseCell(const TeamRow &team)
 {
     m_page.append(QStringLiteral("<td>"));
     if (const tResArray *list = punchList(team)) {
@@ -384,7 +404,8 @@ void ResultsRun::courseCell(const TeamRow &team)
                       + DateTimeText(false, team.start) + QStringLiteral("</td>"));
         SerialDateTime previousTime = team.start;
         for (const tControlRes &entry : *list) {
-            m_checks.push_back({team.number, entry.code, entry.time});
+            if (!m_live.cache)
+                m_checks.push_back({team.number, entry.code, entry.time});
             const CourseLeg leg = legs.next(entry.code);
             m_page.append(QStringLiteral("<td><b>") + Html(leg.label) + QStringLiteral("</b><br />"));
             const bool manual = entry.status == PunchMan;
@@ -412,7 +433,16 @@ void ResultsRun::teamPage(const TeamRow &team, const std::vector<ResultRunner> &
 {
     const TeamPageContext context{m_settings, m_countries, m_calculation->course(), m_teamHeader, m_routeBase ? &*m_routeBase : nullptr};
     const tResArray *list = punchList(team);
-    const QStringList why = list ? ExplainTeamResult(*m_calculation, m_context.connection, m_correctionLog, team.number, ExplanationReader::Team).lines : QStringList();
+    QStringList why;
+    if (list) {
+        std::optional<QStringList> *kept = m_live.cache ? &m_live.cache->teams[team.id].why : nullptr;
+        if (kept && *kept)
+            why = **kept;
+        else
+            why = ExplainTeamResult(*m_calculation, m_context.connection, m_correctionLog, team.number, ExplanationReader::Team).lines;
+        if (kept)
+            *kept = why;
+    }
     const TeamResultPage page = WriteTeamResultPage(context, team, runners, placeText, subClassText, list, why);
     const QString number = QString::number(team.number);
     m_context.output.write({ReportFolder::Web, QStringLiteral("teamresult_") + number + QStringLiteral(".htm")}, ReportPageBytes(page.lines));

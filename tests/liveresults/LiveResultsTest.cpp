@@ -205,6 +205,20 @@ TEST_F(LiveResultsFixture, AChangeByAnotherProgramIsServedWithinAFewSeconds)
     EXPECT_EQ(json("/api/team/7")[QStringLiteral("result")].toInt(), 8);
 }
 
+TEST_F(LiveResultsFixture, WhatIsKeptOfATeamBetweenBuildsGoesWhenItsPunchesChange)
+{
+    startLive();
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    // Control 45, punched at 12:40:00, in the splits and the team's document.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return get("/splits/resultsA.htm").body.contains("12:40:00"); }, 5000));
+    ASSERT_EQ(json("/api/team/12")[QStringLiteral("punches")].toArray().size(), 3);
+    // Another program takes the punch away; the team's row stays as it was.
+    data->connection().exec(QStringLiteral("DELETE FROM res_cp WHERE KP='45'"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !get("/splits/resultsA.htm").body.contains("12:40:00"); }, 5000));
+    EXPECT_EQ(json("/api/team/12")[QStringLiteral("punches")].toArray().size(), 2);
+    EXPECT_FALSE(get("/teamresult_12.htm").body.contains("12:40:00"));
+}
+
 TEST_F(LiveResultsFixture, ADeletedTeamLosesItsPagesWithoutAFullBuild)
 {
     startLive();
