@@ -167,7 +167,9 @@ void LiveHttpServer::loop()
     // How long a stop may wait for the loop; deadlines are looked at as often.
     constexpr int32_t roundMs = 100;
     while (!m_stopping.load()) {
-        MHD_run_wait(m_daemon, roundMs);
+        // A round the library refuses would otherwise come back at once, again and again.
+        if (MHD_run_wait(m_daemon, roundMs) == MHD_NO)
+            std::this_thread::sleep_for(std::chrono::milliseconds(roundMs));
         // Shutting the socket down, not closing it: the library sees the end
         // of the connection on its next round and closes it as its own. The
         // socket is still open, since only this thread closes it.
