@@ -11,6 +11,7 @@
 #include <cstring>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace {
 
@@ -67,6 +68,7 @@ bool plainPath(const QString &path)
 LiveHttpServer::LiveHttpServer(const LiveSite &site, LiveHttpLimits limits)
     : m_site(site)
     , m_limits(limits)
+    , m_deadlines(limits.requestTime)
 {
 }
 
@@ -81,7 +83,8 @@ void LiveHttpServer::start(const QHostAddress &address, quint16 port)
     sockaddr_in v4{};
     sockaddr_in6 v6{};
     const sockaddr *bind;
-    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO;
+    // The library is run from the server's own loop (epoll), not from a thread of its own.
+    unsigned flags = MHD_USE_AUTO;
     if (address.protocol() == QAbstractSocket::IPv6Protocol) {
         v6.sin6_family = AF_INET6;
         v6.sin6_port = htons(port);
@@ -102,6 +105,7 @@ void LiveHttpServer::start(const QHostAddress &address, quint16 port)
         // to its end): so it is for what is refused. A GET is answered on the
         // next call, once the request is complete, and the connection is kept.
         static char headersSeen;
+        static_cast<LiveHttpServer *>(self)->m_deadlines.drop(connection);
         const bool isGet = std::strcmp(method, MHD_HTTP_METHOD_GET) == 0 || std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0;
         if (!isGet)
             return send(connection, MHD_HTTP_METHOD_NOT_ALLOWED, textType, nullptr, QByteArrayLiteral("Only GET and HEAD are served.\n"));
@@ -116,8 +120,31 @@ void LiveHttpServer::start(const QHostAddress &address, quint16 port)
             return MHD_NO;
         return static_cast<MHD_Result>(answer(self, connection, url));
     };
+    // Callbacks run on the loop thread: the deadlines need no lock.
+    const auto notified = [](void *self, MHD_Connection *connection, void **, MHD_ConnectionNotificationCode code) {
+        auto &server = *static_cast<LiveHttpServer *>(self);
+        if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+            const MHD_ConnectionInfo *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+            if (info)
+                server.m_deadlines.awaitRequest(connection, info->connect_fd, RequestDeadlines::Clock::now());
+        } else {
+            server.m_deadlines.drop(connection);
+        }
+    };
+    const auto answered = [](void *self, MHD_Connection *connection, void **, MHD_RequestTerminationCode code) {
+        // A kept connection's next request gets the same time as the first.
+        // A request ended otherwise ends its connection too.
+        if (code != MHD_REQUEST_TERMINATED_COMPLETED_OK)
+            return;
+        auto &server = *static_cast<LiveHttpServer *>(self);
+        const MHD_ConnectionInfo *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        if (info)
+            server.m_deadlines.awaitRequest(connection, info->connect_fd, RequestDeadlines::Clock::now());
+    };
     m_daemon = MHD_start_daemon(flags, port, nullptr, nullptr, handler, this,
                                 MHD_OPTION_SOCK_ADDR, bind,
+                                MHD_OPTION_NOTIFY_CONNECTION, static_cast<MHD_NotifyConnectionCallback>(notified), this,
+                                MHD_OPTION_NOTIFY_COMPLETED, static_cast<MHD_RequestCompletedCallback>(answered), this,
                                 MHD_OPTION_CONNECTION_LIMIT, m_limits.connections,
                                 MHD_OPTION_LISTEN_BACKLOG_SIZE, m_limits.backlog,
                                 MHD_OPTION_PER_IP_CONNECTION_LIMIT, m_limits.connectionsPerAddress,
@@ -131,12 +158,32 @@ void LiveHttpServer::start(const QHostAddress &address, quint16 port)
                                .arg(QString::fromLocal8Bit(std::strerror(errno))));
     const MHD_DaemonInfo *info = MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_BIND_PORT);
     m_port = info ? info->port : port;
+    m_stopping = false;
+    m_loop = std::thread([this] { loop(); });
+}
+
+void LiveHttpServer::loop()
+{
+    // How long a stop may wait for the loop; deadlines are looked at as often.
+    constexpr int32_t roundMs = 100;
+    while (!m_stopping.load()) {
+        // A round the library refuses would otherwise come back at once, again and again.
+        if (MHD_run_wait(m_daemon, roundMs) == MHD_NO)
+            std::this_thread::sleep_for(std::chrono::milliseconds(roundMs));
+        // Shutting the socket down, not closing it: the library sees the end
+        // of the connection on its next round and closes it as its own. The
+        // socket is still open, since only this thread closes it.
+        for (const int fd : m_deadlines.takeOverdue(RequestDeadlines::Clock::now()))
+            ::shutdown(fd, SHUT_RDWR);
+    }
 }
 
 void LiveHttpServer::stop()
 {
     if (!m_daemon)
         return;
+    m_stopping = true;
+    m_loop.join();
     MHD_stop_daemon(m_daemon);
     m_daemon = nullptr;
     m_port = 0;
@@ -161,5 +208,5 @@ int LiveHttpServer::answer(void *self, void *rawConnection, const char *url)
     if (!resource)
         return send(connection, MHD_HTTP_NOT_FOUND, textType, nullptr, QByteArrayLiteral("Not found.\n"));
     server.m_served.fetchAndAddRelaxed(1);
-    return send(connection, MHD_HTTP_OK, resource->contentType, resource);
+    return send(connection, resource->status, resource->contentType, resource);
 }

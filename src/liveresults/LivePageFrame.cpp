@@ -76,12 +76,16 @@ QByteArray LiveIndexPage(const QString &eventName, const QList<LiveClassLinks> &
 
 QByteArray LiveStyleSheet()
 {
-    // The result pages are tables of many columns. On a narrow screen every
-    // team becomes a block of its own: place, number and name on top, the
-    // members below, then time, result and places; the splits and a team's
-    // route table scroll sideways within the screen, pictures fit it.
+    // The result pages are tables of many columns. On a narrow screen a class
+    // keeps its table and headings with the columns a phone needs: place,
+    // number, name, time with points and penalty, result and the places in
+    // sub-classes; class, club, country and members are on the team's page.
+    // The splits make each team a block of its own with its course table
+    // below. A team's punch table, the splits and pictures stay within the
+    // screen: the tables scroll sideways in their own box, fading at its
+    // right edge so that the columns beyond it are seen to be there.
     return QByteArrayLiteral(R"(body.live { margin: 0 8px 12px 8px; font-size: 11pt; }
-nav.live-nav { position: sticky; top: 0; background: #ffffff; padding: 8px 0; border-bottom: 1px solid #d5dee3; margin-bottom: 6px; }
+nav.live-nav { position: sticky; top: 0; z-index: 2; background: #ffffff; padding: 8px 0; line-height: 20px; border-bottom: 1px solid #d5dee3; margin-bottom: 6px; }
 nav.live-nav a { font-weight: bold; margin-right: 1em; }
 body.live img { max-width: 100%; height: auto; }
 ul.live-classes { padding-left: 1.2em; }
@@ -89,22 +93,31 @@ ul.live-classes li { margin: 10px 0; font-size: 13pt; }
 table.r0 { display: block; overflow-x: auto; max-width: 100%; }
 @media (max-width: 720px) {
   body.live { font-size: 10.5pt; }
-  body.live > table[class=""], body.live > table[class=""] > tbody { display: block; }
-  body.live > table[class=""] > tbody > tr.resultheader { display: none; }
-  body.live > table[class=""] > tbody > tr { display: flex; flex-wrap: wrap; align-items: baseline; padding: 6px 2px; border-bottom: 1px solid #d5dee3; }
-  body.live > table[class=""] > tbody > tr > td { display: block; padding: 1px 4px; }
-  body.live > table[class=""] > tbody > tr > td:nth-child(1) { font-weight: bold; font-size: 13pt; min-width: 1.6em; }
-  body.live > table[class=""] > tbody > tr > td:nth-child(2) { color: #5f6d77; }
-  body.live > table[class=""] > tbody > tr > td:nth-child(3) { color: #5f6d77; }
-  body.live > table[class=""] > tbody > tr > td:nth-child(4) { font-weight: bold; flex: 1 1 40%; }
-  body.live > table[class=""] > tbody > tr > td.css_members { order: 10; flex-basis: 100%; white-space: normal; }
-  body.live > table[class=""] > tbody > tr > td:nth-last-child(3) { order: 11; font-size: 9pt; }
-  body.live > table[class=""] > tbody > tr > td.css_result { order: 1; margin-left: auto; font-size: 13pt; }
-  body.live > table[class=""] > tbody > tr > td:last-child { order: 12; flex-basis: 100%; }
-  body.live > table[class=""] > tbody > tr > td:last-child:empty { display: none; }
+  body.live > table[class=""] { width: 100%; }
+  body.live > table[class=""] > tbody > tr > td { padding: 5px 3px; }
+  body.live > table[class=""] > tbody > tr > td:nth-child(3),
+  body.live > table[class=""] > tbody > tr > td:nth-child(n+5):nth-last-child(n+4) { display: none; }
+  body.live > table[class=""] > tbody > tr.resultheader > td { position: sticky; top: 37px; z-index: 1; background: #0f4c5c; font-size: 8.5pt; }
+  body.live > table[class=""] > tbody > tr:not(.resultheader) > td:nth-child(1) { font-weight: bold; }
+  body.live > table[class=""] > tbody > tr:not(.resultheader) > td:nth-child(2) { color: #5f6d77; }
+  body.live > table[class=""] > tbody > tr:not(.resultheader) > td:nth-child(4) { font-weight: bold; }
+  body.live > table[class=""] > tbody > tr > td:nth-last-child(3) { font-size: 9pt; white-space: nowrap; }
+  body.live > table[class=""] > tbody > tr > td.css_result { font-size: 12pt; }
+  body.live > table[class=""] > tbody > tr > td:last-child { font-size: 9pt; }
+  body.live > table[class=""]:not(:has(table.css_splits)) > tbody > tr > td:last-child { max-width: 4.5em; }
+  body.live > table[class=""]:has(table.css_splits), body.live > table[class=""]:has(table.css_splits) > tbody { display: block; }
+  body.live > table[class=""]:has(table.css_splits) > tbody > tr { display: flex; flex-wrap: wrap; align-items: baseline; padding: 4px 2px; border-bottom: 1px solid #d5dee3; }
+  body.live > table[class=""]:has(table.css_splits) > tbody > tr > td { display: block; padding: 1px 4px; }
+  body.live > table[class=""]:has(table.css_splits) > tbody > tr > td:nth-child(4) { flex: 1 1 40%; }
+  body.live > table[class=""]:has(table.css_splits) > tbody > tr > td:nth-last-child(3) { order: 2; }
+  body.live > table[class=""]:has(table.css_splits) > tbody > tr > td:nth-last-child(2) { order: 1; margin-left: auto; }
+  body.live > table[class=""]:has(table.css_splits) > tbody > tr > td:last-child { order: 3; flex-basis: 100%; }
+  body.live > table[class=""]:has(table.css_splits) > tbody > tr > td:last-child:empty { display: none; }
   table.css_splits { display: block; overflow-x: auto; max-width: calc(100vw - 24px); }
   table.r1 { width: 100%; }
   table.r0 { max-width: calc(100vw - 40px); }
+  table.r0 td.time_ND0, table.r0 td.time_ND1 { white-space: normal; min-width: 7.5em; }
+  table.r1 td[colspan="2"] > table.r0, table.css_splits { padding-right: 24px; -webkit-mask-image: linear-gradient(to left, transparent, #000 24px); mask-image: linear-gradient(to left, transparent, #000 24px); }
   body.live img { max-width: calc(100vw - 40px); }
 }
 )");

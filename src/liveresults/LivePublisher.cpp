@@ -20,6 +20,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QJsonArray>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -78,14 +79,15 @@ struct LivePublisher::Build
         QByteArray content;
         QByteArray type;
         bool page = false;
+        unsigned status = 200;
     };
     QHash<QString, Item> items;
     QHash<QString, QSet<QString>> pathsOfClass;
     QStringList problems;
 
-    void add(const QString &className, const QString &path, const QByteArray &content, const QByteArray &type, bool page)
+    void add(const QString &className, const QString &path, const QByteArray &content, const QByteArray &type, bool page, unsigned status = 200)
     {
-        items.insert(path, Item{content, type, page});
+        items.insert(path, Item{content, type, page, status});
         if (!className.isEmpty())
             pathsOfClass[className].insert(path);
     }
@@ -231,10 +233,14 @@ void LivePublisher::cycle(TdmData &data, const QSet<qint64> &told)
 void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup> &setup, const QSet<QString> *classes, const QSet<qint64> &changedTeams,
                           bool allTeamPages)
 {
-    if (!classes)
+    if (!classes) {
         m_teamDetails.clear();
-    for (const qint64 id : changedTeams)
+        m_teamWork.teams.clear();
+    }
+    for (const qint64 id : changedTeams) {
         m_teamDetails.remove(id);
+        m_teamWork.teams.remove(id);
+    }
     m_sinceBuild.start();
     db::Connection &connection = data.connection();
     // The pages come without the organiser's header template: the live site gives its own head.
@@ -256,6 +262,33 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
             result.problems.append(error.message());
         }
     }
+    // A number that came to be shared, or is no longer, changes what its
+    // teams' classes publish: those are built too.
+    QHash<qint64, int> teamsOfNumber;
+    {
+        QSqlQuery numbers = connection.exec(QStringLiteral("SELECT number, COUNT(*) FROM team GROUP BY number"));
+        while (numbers.next())
+            teamsOfNumber.insert(numbers.value(0).toLongLong(), numbers.value(1).toInt());
+    }
+    QSet<qint64> sharedNumbers;
+    for (auto it = teamsOfNumber.cbegin(); it != teamsOfNumber.cend(); ++it)
+        if (it.value() > 1 && it.key() != 0)
+            sharedNumbers.insert(it.key());
+    const QSet<qint64> noLongerShared = m_sharedNumbers - sharedNumbers;
+    QSet<QString> classesToBuild;
+    if (classes) {
+        classesToBuild = *classes;
+        QSqlQuery classOf = connection.prepare(QStringLiteral("SELECT class FROM team WHERE number=?"));
+        for (const qint64 number : (sharedNumbers - m_sharedNumbers) + noLongerShared) {
+            connection.exec(classOf, {number});
+            while (classOf.next())
+                classesToBuild.insert(u'\x1f' + classOf.value(0).toString());
+            classOf.finish();
+        }
+        classes = &classesToBuild;
+    }
+    m_sharedNumbers = sharedNumbers;
+
     // The changed teams' route maps are drawn again, by number.
     QSet<qint64> mapTeams;
     if (classes) {
@@ -280,11 +313,14 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
         MemoryReportOutput output;
         const ReportContext context{connection, pageSetup, output, nullptr, m_location.eventDirectory, &m_location, nullptr};
         const ReportRequest request{names, true, QString(), false, QString()};
-        if (variant == ResultsVariant::Web && classes)
-            ResultsReport(context, variant, request,
-                          TeamPageChoice{allTeamPages ? std::nullopt : std::optional<QSet<qint64>>(mapTeams), mapTeams});
-        else
-            ResultsReport(context, variant, request);
+        LiveResultsChoice choice;
+        choice.uncalculatedTeams = true;
+        choice.cache = &m_teamWork;
+        if (variant == ResultsVariant::Web && classes) {
+            choice.pages = allTeamPages ? std::nullopt : std::optional<QSet<qint64>>(mapTeams);
+            choice.maps = mapTeams;
+        }
+        ResultsReport(context, variant, request, choice);
         for (const ReportFile &file : output.files()) {
             const bool page = file.name.endsWith(QLatin1String(".htm"));
             if (file.folder != from || (!page && !file.name.endsWith(QLatin1String(".gif"))))
@@ -333,23 +369,21 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     SilentMessages silent;
     TeamCalculation calculation(connection, setup, silent);
     calculation.LoadCourseDefinition(); // a few small tables
-    QHash<qint64, int> teamsOfNumber;
-    {
-        QSqlQuery numbers = connection.exec(QStringLiteral("SELECT number, COUNT(*) FROM team GROUP BY number"));
-        while (numbers.next())
-            teamsOfNumber.insert(numbers.value(0).toLongLong(), numbers.value(1).toInt());
-    }
     QSqlQuery runners = connection.prepare(QStringLiteral(
         "SELECT firstname, lastname, sex, country, (SELECT MAX(ctime) FROM res_cp WHERE runner_id=runner.id AND KP='F') "
         "FROM runner WHERE started=1 AND team_id=? ORDER BY id"));
     std::vector<LiveClassTeams> allClasses;
+    QHash<qint64, QJsonArray> teamsSharing; // the listed teams of each shared number
     for (const ClassGroup &group : groups) {
-        allClasses.push_back({group.className, ClassResultTeams(connection, group)});
-        if (!toBuild.contains(group.className))
-            continue;
+        allClasses.push_back({group.className, ClassResultTeams(connection, group, true)});
+        const bool built = toBuild.contains(group.className);
         ClassPlaces places;
         for (const TeamRow &team : allClasses.back().teams) {
             const std::optional<int> place = places.next(team);
+            if (sharedNumbers.contains(team.number))
+                teamsSharing[team.number].append(TeamJson(team, place));
+            if (!built)
+                continue;
             m_mainClassOfTeam.insert(team.id, group.className);
             if (team.number == 0 || teamsOfNumber.value(team.number) != 1)
                 continue; // a number shared, or none: no document of its own
@@ -370,14 +404,29 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
                     members.push_back(std::move(runner));
                 }
                 runners.finish();
-                tResArray list;
-                const bool listed = calculation.CalculateTeam(team.number, false, list);
-                m_teamDetails.insert(team.id, TeamDetailsJson(members, listed ? &list : nullptr, calculation.course()));
+                // The punch list the pages of this build worked out, when they did.
+                TeamWorkCache::Team &kept = m_teamWork.teams[team.id];
+                if (!kept.listed)
+                    kept.listed = calculation.CalculateTeam(team.number, false, kept.list);
+                m_teamDetails.insert(team.id, TeamDetailsJson(members, *kept.listed ? &kept.list : nullptr, calculation.course()));
             }
             result.add(group.className, teamPath(team.number), TeamJsonDocument(TeamJson(team, place), m_teamDetails.value(team.id)), jsonType, false);
         }
     }
     result.add(QString(), QStringLiteral("/api/results"), ResultsJson(eventName, 0, allClasses), jsonType, false);
+    if (!sharedNumbers.isEmpty()) {
+        QHash<qint64, QStringList> names;
+        QSqlQuery sharing = connection.exec(QStringLiteral(
+            "SELECT number, name, class FROM team WHERE number IN (SELECT number FROM team GROUP BY number HAVING COUNT(*) > 1) ORDER BY number, id"));
+        while (sharing.next())
+            names[sharing.value(0).toLongLong()].append(u'"' + sharing.value(1).toString() + QStringLiteral("\" (") + sharing.value(2).toString() + u')');
+        for (const qint64 number : std::as_const(sharedNumbers)) {
+            const QString error = Texts::tr("Team number %1 is shared by %2: each team's result is on its class page.")
+                                      .arg(number)
+                                      .arg(names.value(number).join(QStringLiteral(", ")));
+            result.add(QString(), teamPath(number), SharedNumberJson(number, error, teamsSharing.value(number)), jsonType, false, 409);
+        }
+    }
 
     // What changed so far is served at once; the splits, which take as long
     // again, follow.
@@ -393,6 +442,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
             auto resource = std::make_shared<LiveResource>();
             resource->contentType = it->type;
             resource->version = version;
+            resource->status = it->status;
             if (it.key() == QLatin1String("/"))
                 resource->body = LiveIndexPage(eventName, links, version);
             else if (it.key() == QLatin1String("/api/results"))
@@ -428,6 +478,8 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
         if (!result.items.contains(path) && m_content.remove(path))
             removed.append(path);
     };
+    for (const qint64 number : noLongerShared)
+        drop(teamPath(number));
     if (!classes) {
         for (const QString &path : m_content.keys())
             drop(path);

@@ -28,6 +28,7 @@
 
 #include "liveresults/LiveChanges.h"
 #include "liveresults/LiveSite.h"
+#include "reports/ResultsReport.h"
 
 struct EventSetup;
 class SharedEventSetup;
@@ -99,5 +100,7 @@ private:
     QHash<QString, QSet<QString>> m_pathsOfClass; // what each class's build published
     QHash<QString, QByteArray> m_content;         // each path's content before framing
     QHash<qint64, QJsonObject> m_teamDetails;     // runners and punches by team id, until the team changes
+    QSet<qint64> m_sharedNumbers;                 // the team numbers several teams had at the last build
+    TeamWorkCache m_teamWork;                     // the report runs' work per team, until the team changes
     quint64 m_version = 0;
 };

@@ -27,6 +27,19 @@ QJsonValue isoTime(SerialDateTime time)
 
 QJsonObject TeamJson(const TeamRow &team, std::optional<int> place)
 {
+    if (!team.calculated) {
+        // Listed before its first calculation: nothing worked out, only its status so far.
+        const QJsonValue none(QJsonValue::Null);
+        return QJsonObject{{QStringLiteral("place"), none},
+                           {QStringLiteral("number"), team.number},
+                           {QStringLiteral("name"), team.name},
+                           {QStringLiteral("class"), team.className},
+                           {QStringLiteral("points"), none},
+                           {QStringLiteral("penalty"), none},
+                           {QStringLiteral("result"), none},
+                           {QStringLiteral("status"), TeamStatusText(team.status)},
+                           {QStringLiteral("time"), none}};
+    }
     return QJsonObject{
         {QStringLiteral("place"), place ? QJsonValue(*place) : QJsonValue(QJsonValue::Null)},
         {QStringLiteral("number"), team.number},
@@ -85,5 +98,11 @@ QByteArray TeamJsonDocument(const QJsonObject &team, const QJsonObject &details)
     QJsonObject document = team;
     for (auto it = details.begin(); it != details.end(); ++it)
         document.insert(it.key(), it.value());
+    return QJsonDocument(document).toJson(QJsonDocument::Compact);
+}
+
+QByteArray SharedNumberJson(qint64 number, const QString &error, const QJsonArray &teams)
+{
+    const QJsonObject document{{QStringLiteral("error"), error}, {QStringLiteral("number"), number}, {QStringLiteral("teams"), teams}};
     return QJsonDocument(document).toJson(QJsonDocument::Compact);
 }

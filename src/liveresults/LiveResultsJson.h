@@ -29,7 +29,8 @@ struct LiveRunner
     std::optional<SerialDateTime> finish; // the runner's finish punch, once read out
 };
 
-// A team's fields as both documents give them; `place` none for a team without a result.
+// A team's fields as both documents give them; `place` none for a team
+// without a result. A team not calculated yet has its status and no figures.
 QJsonObject TeamJson(const TeamRow &team, std::optional<int> place);
 
 QByteArray ResultsJson(const QString &eventName, quint64 version, const std::vector<LiveClassTeams> &classes);
@@ -39,3 +40,8 @@ QJsonObject TeamDetailsJson(const std::vector<LiveRunner> &runners, const tResAr
 
 // GET /api/team/N: the team's fields and its details.
 QByteArray TeamJsonDocument(const QJsonObject &team, const QJsonObject &details);
+
+// GET /api/team/N of a number several teams share, answered 409: which team
+// is meant cannot be told, so none has details. "error" says so naming the
+// teams, "teams" holds each listed team's fields (TeamJson).
+QByteArray SharedNumberJson(qint64 number, const QString &error, const QJsonArray &teams);

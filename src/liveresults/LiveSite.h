@@ -16,6 +16,7 @@ struct LiveResource
     QByteArray body;
     QByteArray contentType;
     quint64 version = 0; // the site's version when the body last changed
+    unsigned status = 200; // what it is answered with: 409 for a team number two teams share
 };
 
 class LiveSite

@@ -2,7 +2,8 @@
 
 // The places of a class's teams, taken in result order (best result, then
 // shortest time): teams tied on both share a place and the next place skips;
-// a team without a result (a negative one, its status) has no place.
+// a team without a result (a negative one, its status, or none calculated
+// yet) has no place.
 
 #include "store/TeamRow.h"
 
@@ -15,7 +16,7 @@ public:
     // The team's place; none for a team without a result.
     std::optional<int> next(const TeamRow &team)
     {
-        if (team.result < 0)
+        if (team.result < 0 || !team.calculated)
             return std::nullopt;
         ++m_ranked;
         if (team.result != m_previousResult || team.rtime != m_previousTime)

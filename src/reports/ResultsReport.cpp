@@ -54,7 +54,7 @@ class ResultsRun
 {
 public:
     ResultsRun(const ReportContext &context, ResultsVariant variant, const ReportRequest &request,
-               TeamPageChoice teamPages = {});
+               LiveResultsChoice live = {});
     std::optional<ReportFile> run();
 
 private:
@@ -68,6 +68,7 @@ private:
     void headingRow();
     void teamRow(const TeamRow &team, const QString &placeText, QString &medalList, int rowNumber);
     void courseCell(const TeamRow &team);
+    void writeCourseCell(const TeamRow &team);
     void teamPage(const TeamRow &team, const std::vector<ResultRunner> &runners, const QString &placeText, const QString &subClassText);
     const tResArray *punchList(const TeamRow &team);
     void refuseSharedNumbers(const std::vector<std::vector<TeamRow>> &teamsOfGroups);
@@ -93,7 +94,7 @@ private:
     RouteMapEncoder m_maps;
     std::vector<tTeamTimeCheck> m_checks;
     WinnersList m_winners;
-    TeamPageChoice m_teamPages;
+    LiveResultsChoice m_live;
     std::optional<WorkSteps> m_steps; // a team is a step
     qint64 m_teamsDone = 0;
 };
@@ -106,7 +107,7 @@ const EventLocation &locationOf(const ReportContext &context)
 }
 
 ResultsRun::ResultsRun(const ReportContext &context, ResultsVariant variant, const ReportRequest &request,
-                       TeamPageChoice teamPages)
+                       LiveResultsChoice live)
     : m_context(context)
     , m_settings(context.setup.settings)
     , m_location(locationOf(context))
@@ -115,7 +116,7 @@ ResultsRun::ResultsRun(const ReportContext &context, ResultsVariant variant, con
     , m_perClass(request.perClass && variant != ResultsVariant::Winners)
     , m_folder(variant == ResultsVariant::Web ? ReportFolder::Web : ReportFolder::Results)
     , m_maps(context.output)
-    , m_teamPages(std::move(teamPages))
+    , m_live(std::move(live))
 {
 }
 
@@ -177,7 +178,7 @@ std::optional<ReportFile> ResultsRun::run()
         WarnResultTeamsWithoutStartedRunner(m_context.connection, *m_context.messages, listed);
     }
 
-    if (splits()) {
+    if (splits() && !m_live.cache) {
         const TeamsTogether together = CheckTeamsTogether(m_checks, m_location.teamsMinTimeWindow, m_location.teamsTogetherControls);
         m_context.output.write({ReportFolder::Results, QStringLiteral("teamsControlSameTime.txt")}, textFileBytes(together.pairLines));
         m_context.output.write({ReportFolder::Results, QStringLiteral("CheckTeams_Together.txt")}, textFileBytes(together.groupLines));
@@ -226,7 +227,7 @@ void ResultsRun::oneClass(ClassGroup &group, const std::vector<TeamRow> &teams)
         else
             courseCell(team);
         m_page.append(QStringLiteral("</tr>"));
-        if (web() && (!m_teamPages.pages || m_teamPages.pages->contains(team.number)))
+        if (web() && team.calculated && (!m_live.pages || m_live.pages->contains(team.number)))
             teamPage(team, runnersOf(team.id), placeText, subClassText);
         m_steps->reached(++m_teamsDone);
     }
@@ -242,12 +243,12 @@ void ResultsRun::oneClass(ClassGroup &group, const std::vector<TeamRow> &teams)
 
 std::vector<TeamRow> ResultsRun::teamsOf(const ClassGroup &group)
 {
-    return ClassResultTeams(m_context.connection, group);
+    return ClassResultTeams(m_context.connection, group, m_live.uncalculatedTeams);
 }
 
 } // namespace
 
-std::vector<TeamRow> ClassResultTeams(db::Connection &connection, const ClassGroup &group)
+std::vector<TeamRow> ClassResultTeams(db::Connection &connection, const ClassGroup &group, bool uncalculated)
 {
     // The class list goes in as bound values, one placeholder each.
     QStringList placeholders;
@@ -256,15 +257,21 @@ std::vector<TeamRow> ClassResultTeams(db::Connection &connection, const ClassGro
         placeholders.append(QStringLiteral("?"));
         values.append(name);
     }
-    QSqlQuery rows = connection.exec(
-        QStringLiteral("SELECT id, number, name, club, country, class, subclass, status, start, points, penalty, result, rtime, inCenter "
-                       "FROM team WHERE %1 AND class IN (%2) ORDER BY result DESC, rtime, id")
-            .arg(db::StoredTimeIsSetSql(QStringLiteral("calctime")), placeholders.join(u',')),
-        values);
-    const TeamRowReader reader(rows);
+    const QString columns = QStringLiteral("SELECT id, number, name, club, country, class, subclass, status, start, points, penalty, result, rtime, inCenter, "
+                                           "calctime FROM team WHERE ");
+    const QString isSet = db::StoredTimeIsSetSql(QStringLiteral("calctime"));
     std::vector<TeamRow> teams;
-    while (rows.next())
-        teams.push_back(reader.read(rows));
+    const auto read = [&](const QString &condition, const QString &order) {
+        QSqlQuery rows = connection.exec(columns + condition + QStringLiteral(" AND class IN (") + placeholders.join(u',') + QStringLiteral(") ORDER BY ") + order,
+                                         values);
+        const TeamRowReader reader(rows);
+        while (rows.next())
+            teams.push_back(reader.read(rows));
+    };
+    read(isSet, QStringLiteral("result DESC, rtime, id"));
+    if (uncalculated)
+        read(QStringLiteral("(calctime IS NULL OR NOT ") + isSet + QStringLiteral(") AND EXISTS (SELECT 1 FROM runner WHERE runner.team_id=team.id)"),
+             QStringLiteral("number, id"));
     return teams;
 }
 
@@ -299,7 +306,7 @@ void ResultsRun::teamRow(const TeamRow &team, const QString &placeText, QString 
     const QString number = QString::number(team.number);
     m_page.append(QStringLiteral("<tr class=\"team") + QString::number(rowNumber % 2) + QStringLiteral("\"><td align=\"right\">") + placeText
                   + QStringLiteral("</td><td>") + number + QStringLiteral("</td><td>") + Html(team.className) + QStringLiteral("</td>"));
-    if (web())
+    if (web() && team.calculated)
         m_page.append(QStringLiteral("<td><a href=\"javascript:openPopUp('teamresult_") + number + QStringLiteral(".htm','") + number
                       + QStringLiteral("');\">") + Html(team.name) + QStringLiteral("</a></td>"));
     else
@@ -318,6 +325,11 @@ void ResultsRun::teamRow(const TeamRow &team, const QString &placeText, QString 
             m_winners.addRunner(team, placeText, {runner.firstname, runner.lastname, runner.country}, medalList);
     }
     m_page.append(QStringLiteral("</td>"));
+    if (!team.calculated) {
+        // Nothing worked out yet: no figures, the status the team has so far.
+        m_page.append(QStringLiteral("<td></td><td class=\"css_result\">") + TeamStatusText(team.status) + QStringLiteral("</td>"));
+        return;
+    }
     m_page.append(QStringLiteral("<td>") + FormatSeconds(team.rtime) + QStringLiteral("<br />") + QString::number(team.points) + QStringLiteral("<br />")
                   + QString::number(team.penalty) + QStringLiteral("</td><td class=\"css_result\">") + ResultText(team.result) + QStringLiteral("</td>"));
 }
@@ -358,10 +370,29 @@ void ResultsRun::refuseSharedNumbers(const std::vector<std::vector<TeamRow>> &te
 
 const tResArray *ResultsRun::punchList(const TeamRow &team)
 {
-    return m_calculation->CalculateTeam(team.number, false, m_list) ? &m_list : nullptr;
+    if (!m_live.cache)
+        return m_calculation->CalculateTeam(team.number, false, m_list) ? &m_list : nullptr;
+    TeamWorkCache::Team &kept = m_live.cache->teams[team.id];
+    if (!kept.listed)
+        kept.listed = m_calculation->CalculateTeam(team.number, false, kept.list);
+    return *kept.listed ? &kept.list : nullptr;
 }
 
 void ResultsRun::courseCell(const TeamRow &team)
+{
+    std::optional<QStringList> *kept = m_live.cache ? &m_live.cache->teams[team.id].courseCell : nullptr;
+    if (kept && *kept) {
+        for (const QString &line : **kept)
+            m_page.append(line);
+        return;
+    }
+    const qsizetype first = m_page.lines().size();
+    writeCourseCell(team);
+    if (kept)
+        *kept = m_page.lines().mid(first);
+}
+
+void ResultsRun::writeCourseCell(const TeamRow &team)
 {
     m_page.append(QStringLiteral("<td>"));
     if (const tResArray *list = punchList(team)) {
@@ -373,7 +404,8 @@ void ResultsRun::courseCell(const TeamRow &team)
                       + DateTimeText(false, team.start) + QStringLiteral("</td>"));
         SerialDateTime previousTime = team.start;
         for (const tControlRes &entry : *list) {
-            m_checks.push_back({team.number, entry.code, entry.time});
+            if (!m_live.cache)
+                m_checks.push_back({team.number, entry.code, entry.time});
             const CourseLeg leg = legs.next(entry.code);
             m_page.append(QStringLiteral("<td><b>") + Html(leg.label) + QStringLiteral("</b><br />"));
             const bool manual = entry.status == PunchMan;
@@ -386,7 +418,7 @@ void ResultsRun::courseCell(const TeamRow &team)
             m_page.append(PunchMark(entry, leg.points, QString::number(leg.points), m_settings.punchWindowSeconds));
             m_page.append(QStringLiteral("</td>"));
         }
-        if (team.result >= 0) {
+        if (team.result >= 0 && team.calculated) {
             m_page.append(QStringLiteral("<td nowrap=nowrap>") + Texts::tr("On Course: ") + FormatSeconds(team.rtime - team.inCenter) + QStringLiteral("<br />"));
             if (team.inCenter > 0)
                 m_page.append(Texts::tr("At admin.area: ") + FormatSeconds(team.inCenter) + QStringLiteral("<br />"));
@@ -401,11 +433,20 @@ void ResultsRun::teamPage(const TeamRow &team, const std::vector<ResultRunner> &
 {
     const TeamPageContext context{m_settings, m_countries, m_calculation->course(), m_teamHeader, m_routeBase ? &*m_routeBase : nullptr};
     const tResArray *list = punchList(team);
-    const QStringList why = list ? ExplainTeamResult(*m_calculation, m_context.connection, m_correctionLog, team.number, ExplanationReader::Team).lines : QStringList();
+    QStringList why;
+    if (list) {
+        std::optional<QStringList> *kept = m_live.cache ? &m_live.cache->teams[team.id].why : nullptr;
+        if (kept && *kept)
+            why = **kept;
+        else
+            why = ExplainTeamResult(*m_calculation, m_context.connection, m_correctionLog, team.number, ExplanationReader::Team).lines;
+        if (kept)
+            *kept = why;
+    }
     const TeamResultPage page = WriteTeamResultPage(context, team, runners, placeText, subClassText, list, why);
     const QString number = QString::number(team.number);
     m_context.output.write({ReportFolder::Web, QStringLiteral("teamresult_") + number + QStringLiteral(".htm")}, ReportPageBytes(page.lines));
-    if (page.route && (!m_teamPages.maps || m_teamPages.maps->contains(team.number)))
+    if (page.route && (!m_live.maps || m_live.maps->contains(team.number)))
         m_maps.add({ReportFolder::Web, QStringLiteral("map_") + number + QStringLiteral(".gif")}, *page.route);
 }
 
@@ -417,7 +458,7 @@ std::optional<ReportFile> ResultsReport(const ReportContext &context, ResultsVar
 }
 
 std::optional<ReportFile> ResultsReport(const ReportContext &context, ResultsVariant variant, const ReportRequest &request,
-                                        const TeamPageChoice &teamPages)
+                                        const LiveResultsChoice &live)
 {
-    return ResultsRun(context, variant, request, teamPages).run();
+    return ResultsRun(context, variant, request, live).run();
 }

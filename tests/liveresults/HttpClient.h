@@ -31,9 +31,12 @@ struct HttpConnection
     QTcpSocket socket;
     QByteArray received;
 
-    explicit HttpConnection(quint16 port)
+    // from: the loopback address the connection comes from (127.0.0.2 is another client than 127.0.0.1).
+    explicit HttpConnection(quint16 port, const QHostAddress &from = QHostAddress())
     {
         QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll(); });
+        if (!from.isNull())
+            socket.bind(from);
         socket.connectToHost(QHostAddress::LocalHost, port);
         socket.waitForConnected(5000);
     }
@@ -52,8 +55,9 @@ struct HttpConnection
 };
 
 // One request with "Connection: close".
-inline HttpReply HttpRequest(quint16 port, const QByteArray &method, const QByteArray &target, const QByteArray &extraHeaders = QByteArray())
+inline HttpReply HttpRequest(quint16 port, const QByteArray &method, const QByteArray &target, const QByteArray &extraHeaders = QByteArray(),
+                             const QHostAddress &from = QHostAddress())
 {
-    HttpConnection connection(port);
+    HttpConnection connection(port, from);
     return connection.exchange(method + ' ' + target + " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n" + extraHeaders + "\r\n");
 }

@@ -5,7 +5,10 @@
 
 #include "base/KorventError.h"
 
+#include <QElapsedTimer>
+
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -115,6 +118,52 @@ TEST_F(LiveHttpFixture, AClientThatSendsItsRequestTooSlowlyIsClosed)
     slow.socket.write("GET / HTTP/1.1\r\nHost: loc");
     EXPECT_TRUE(slow.closedByServer(4000));
     EXPECT_EQ(ParseHttpReply(slow.received).status, 0);
+    EXPECT_EQ(HttpRequest(port, "GET", "/").status, 200);
+}
+
+TEST_F(LiveHttpFixture, ClientsDripFeedingTheirRequestsAreCutAtTheirDeadlineWhileOthersAreServed)
+{
+    LiveHttpLimits limits;
+    limits.requestTime = std::chrono::milliseconds(1500);
+    limits.connectionsPerAddress = 3;
+    const quint16 port = start(limits);
+    // Three clients of 127.0.0.1 take all its slots, each sending a byte every
+    // 200 ms: never silent for long. The first was answered once and drips its
+    // next request on the kept connection, its time counted from the answer.
+    std::vector<std::unique_ptr<HttpConnection>> drips;
+    std::vector<qint64> cutAt(3, -1);
+    QElapsedTimer timer;
+    drips.push_back(std::make_unique<HttpConnection>(port));
+    drips[0]->socket.write("GET / HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ParseHttpReply(drips[0]->received).status == 200; }, 5000));
+    drips[0]->received.clear();
+    timer.start();
+    for (int i = 1; i < 3; ++i)
+        drips.push_back(std::make_unique<HttpConnection>(port));
+    for (int i = 0; i < 3; ++i)
+        QObject::connect(&drips[i]->socket, &QTcpSocket::disconnected, [&, i] { cutAt[i] = timer.elapsed(); });
+
+    const QByteArray request = "GET / HTTP/1.1\r\nHost: localhost\r\nX-Slow: " + QByteArray(100, 'x') + "\r\n\r\n";
+    int servedMeanwhile = 0;
+    for (qsizetype sent = 0; sent < request.size() - 1 && timer.elapsed() < 6000; ++sent) {
+        for (const auto &drip : drips)
+            if (drip->socket.state() == QAbstractSocket::ConnectedState)
+                drip->socket.write(request.mid(sent, 1));
+        // Another address is served while these hold their slots.
+        if (timer.elapsed() > 300 && timer.elapsed() < 1200)
+            servedMeanwhile += HttpRequest(port, "GET", "/", QByteArray(), QHostAddress(QStringLiteral("127.0.0.2"))).status == 200;
+        if (std::all_of(cutAt.cbegin(), cutAt.cend(), [](qint64 at) { return at >= 0; }))
+            break;
+        QTest::qWait(200);
+    }
+    EXPECT_GT(servedMeanwhile, 0);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_GE(cutAt[i], 1400);
+        EXPECT_LT(cutAt[i], 3000);
+        EXPECT_TRUE(drips[i]->received.isEmpty()) << drips[i]->received.constData();
+    }
+    // Their slots are free again.
     EXPECT_EQ(HttpRequest(port, "GET", "/").status, 200);
 }
 

@@ -11,6 +11,8 @@
 #include <QTcpSocket>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The readout event with a second team in class A, already calculated, with
@@ -72,21 +74,21 @@ struct LiveResultsFixture : ReadoutFixture
 TEST_F(LiveResultsFixture, AReadoutIsServedWithItsNewResultWithinASecond)
 {
     startLive();
-    // Never calculated: not listed yet.
-    EXPECT_EQ(get("/api/team/12").status, 404);
-    EXPECT_FALSE(get("/resultsA.htm").body.contains("Team 12"));
+    // Never calculated: listed without a result yet.
+    ASSERT_EQ(json("/api/team/12")[QStringLiteral("status")].toString(), QStringLiteral("NA"));
+    ASSERT_TRUE(get("/resultsA.htm").body.contains("Team 12"));
 
     ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
     QElapsedTimer sinceReply;
     sinceReply.start();
     QJsonObject team;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (team = json("/api/team/12")).contains(QStringLiteral("punches")); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (team = json("/api/team/12"))[QStringLiteral("status")].toString() == QLatin1String("OK"); }, 5000));
     const qint64 teamMs = sinceReply.elapsed();
     HttpReply classPage;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (classPage = get("/resultsA.htm")).body.contains("Team 12"); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (classPage = get("/resultsA.htm")).body.contains("3:05:00"); }, 5000));
     const qint64 classMs = sinceReply.elapsed();
     // The splits follow the class page, built after it.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return get("/splits/resultsA.htm").body.contains("Team 12"); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return get("/splits/resultsA.htm").body.contains("3:05:00"); }, 5000));
     const qint64 splitsMs = sinceReply.elapsed();
     EXPECT_LT(teamMs, 1000);
     EXPECT_LT(classMs, 1000);
@@ -128,6 +130,47 @@ TEST_F(LiveResultsFixture, AReadoutIsServedWithItsNewResultWithinASecond)
     EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
 }
 
+TEST_F(LiveResultsFixture, TeamsWithRunnersNotCalculatedYetAreListedAfterTheOthersWithTheirStatus)
+{
+    const struct
+    {
+        int number;
+        const char *name;
+        int status;
+        const char *shown;
+    } teams[] = {{21, "Waiting Ümarik", 9, "NA"}, {22, "Marked started", 8, "START"}, {23, "Card incomplete", 7, "NARes."}};
+    for (const auto &t : teams) {
+        const qint64 id = insertRow(*data, QStringLiteral("team"), {{"number", t.number}, {"name", t.name}, {"class", "A"}, {"status", t.status}});
+        insertRow(*data, QStringLiteral("runner"), {{"team_id", id}, {"firstname", "Runner"}, {"lastname", t.name}, {"started", true}});
+    }
+    insertRow(*data, QStringLiteral("team"), {{"number", 24}, {"name", "Nobody entered"}, {"class", "A"}});
+    startLive();
+
+    const QByteArray page = get("/resultsA.htm").body;
+    EXPECT_LT(page.indexOf("Jõe Ääre"), page.indexOf("Team 12"));
+    EXPECT_FALSE(page.contains("Nobody entered"));
+    for (const auto &t : teams) {
+        SCOPED_TRACE(t.name);
+        // No place, no figures, the status as result; no team page to link to.
+        EXPECT_TRUE(page.contains(QByteArray("<td>") + t.name + "</td>"));
+        const qsizetype row = page.indexOf("<td align=\"right\">-</td><td>" + QByteArray::number(t.number) + "</td>");
+        ASSERT_GE(row, 0);
+        EXPECT_TRUE(page.mid(row).contains(QByteArray("<td></td><td class=\"css_result\">") + t.shown + "</td>"));
+        EXPECT_EQ(get("/teamresult_" + QByteArray::number(t.number) + ".htm").status, 404);
+    }
+
+    const QJsonArray listed = json("/api/results")[QStringLiteral("classes")].toArray()[0][QStringLiteral("teams")].toArray();
+    QStringList seen;
+    for (const QJsonValue &team : listed) {
+        seen.append(QString::number(team[QStringLiteral("number")].toInt()) + u' ' + team[QStringLiteral("status")].toString());
+        if (team[QStringLiteral("number")].toInt() > 7)
+            for (const char *field : {"place", "points", "penalty", "result", "time"})
+                EXPECT_TRUE(team[QLatin1String(field)].isNull()) << field;
+    }
+    EXPECT_EQ(seen, (QStringList{u"7 OK"_s, u"12 NA"_s, u"21 NA"_s, u"22 START"_s, u"23 NARes."_s}));
+    EXPECT_EQ(json("/api/team/21")[QStringLiteral("runners")].toArray().size(), 1);
+}
+
 TEST_F(LiveResultsFixture, APageVersionChangesOnlyWithItsPage)
 {
     startLive();
@@ -162,6 +205,20 @@ TEST_F(LiveResultsFixture, AChangeByAnotherProgramIsServedWithinAFewSeconds)
     EXPECT_EQ(json("/api/team/7")[QStringLiteral("result")].toInt(), 8);
 }
 
+TEST_F(LiveResultsFixture, WhatIsKeptOfATeamBetweenBuildsGoesWhenItsPunchesChange)
+{
+    startLive();
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    // Control 45, punched at 12:40:00, in the splits and the team's document.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return get("/splits/resultsA.htm").body.contains("12:40:00"); }, 5000));
+    ASSERT_EQ(json("/api/team/12")[QStringLiteral("punches")].toArray().size(), 3);
+    // Another program takes the punch away; the team's row stays as it was.
+    data->connection().exec(QStringLiteral("DELETE FROM res_cp WHERE KP='45'"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !get("/splits/resultsA.htm").body.contains("12:40:00"); }, 5000));
+    EXPECT_EQ(json("/api/team/12")[QStringLiteral("punches")].toArray().size(), 2);
+    EXPECT_FALSE(get("/teamresult_12.htm").body.contains("12:40:00"));
+}
+
 TEST_F(LiveResultsFixture, ADeletedTeamLosesItsPagesWithoutAFullBuild)
 {
     startLive();
@@ -189,8 +246,21 @@ TEST_F(LiveResultsFixture, TeamsSharingANumberKeepTheirClassListedWithoutTeamPag
     startLive();
     const HttpReply page = get("/resultsA.htm");
     EXPECT_TRUE(page.body.contains("Second Seven"));
-    EXPECT_EQ(get("/api/team/7").status, 404);
     EXPECT_EQ(get("/teamresult_7.htm").status, 404);
+    // Which team is meant cannot be told: a script gets the conflict, a reader both teams by name.
+    const HttpReply shared = get("/api/team/7");
+    EXPECT_EQ(shared.status, 409);
+    EXPECT_TRUE(shared.headers.contains("application/json"));
+    const QJsonObject conflict = QJsonDocument::fromJson(shared.body).object();
+    const QString error = conflict[QStringLiteral("error")].toString();
+    EXPECT_TRUE(error.contains(QStringLiteral("\"Jõe Ääre\" (A)")) && error.contains(QStringLiteral("\"Second Seven\" (A)"))) << error.toStdString();
+    EXPECT_EQ(conflict[QStringLiteral("number")].toInt(), 7);
+    const QJsonArray teams = conflict[QStringLiteral("teams")].toArray();
+    ASSERT_EQ(teams.size(), 2);
+    EXPECT_EQ(teams[0][QStringLiteral("name")].toString(), QStringLiteral("Jõe Ääre"));
+    EXPECT_EQ(teams[0][QStringLiteral("place")].toInt(), 1);
+    EXPECT_EQ(teams[1][QStringLiteral("name")].toString(), QStringLiteral("Second Seven"));
+    EXPECT_FALSE(teams[0].toObject().contains(QStringLiteral("punches")));
     // The secretariat is told once, in its log; the public start page lists the class without it.
     const HttpReply start = get("/");
     EXPECT_TRUE(start.body.contains("resultsA.htm"));
@@ -198,6 +268,24 @@ TEST_F(LiveResultsFixture, TeamsSharingANumberKeepTheirClassListedWithoutTeamPag
     EXPECT_FALSE(live->problem().isEmpty());
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems.front().contains(QLatin1String("7"))) << problems.front().toStdString();
+}
+
+TEST_F(LiveResultsFixture, ANumberSharedAndFreedAgainByAnotherProgramChangesWhatTheFirstTeamsClassServes)
+{
+    startLive();
+    ASSERT_EQ(get("/teamresult_7.htm").status, 200);
+    // Another program enters a team in class B with team 7's number, then gives it a number of its own.
+    const qint64 other = insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Bee Seven"}, {"class", "B"}, {"status", 1}, {"points", 2},
+                                                                    {"result", 2}, {"rtime", 9000}, {"calctime", "2026-06-13 15:00:00"}});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/api/team/7").status == 409; }, 5000));
+    EXPECT_EQ(json("/api/team/7")[QStringLiteral("teams")].toArray().size(), 2);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/teamresult_7.htm").status == 404; }, 5000));
+
+    data->connection().exec(QStringLiteral("UPDATE team SET number=70 WHERE id=?"), {other});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/api/team/7").status == 200; }, 5000));
+    EXPECT_EQ(json("/api/team/7")[QStringLiteral("name")].toString(), QStringLiteral("Jõe Ääre"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/teamresult_7.htm").status == 200; }, 5000));
+    EXPECT_EQ(json("/api/team/70")[QStringLiteral("name")].toString(), QStringLiteral("Bee Seven"));
 }
 
 } // namespace
