@@ -86,6 +86,6 @@ public:
     virtual void entryCounted(const tControlRes &entry, const TControlPoint *control, bool scores,
                               const QString &previousCode, qint64 extraPoints, qint64 inCenterSeconds) = 0;
     // No full result; statusAfter is the status left on the team row.
-    virtual void noResult(NoResultReason reason, qint64 points, int statusBefore, int statusAfter, size_t listSize) = 0;
+    virtual void noResult(NoResultReason reason, int statusBefore, int statusAfter) = 0;
     virtual void resultMade(const ResultDecision &decision) = 0;
 };

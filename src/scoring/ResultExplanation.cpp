@@ -133,7 +133,7 @@ public:
         story(entry.code).counted.push_back(
             {entry, control != nullptr, control ? control->points : 0, scores, previousCode, extraPoints, inCenterSeconds});
     }
-    void noResult(NoResultReason reason, qint64, int statusBefore, int statusAfter, size_t) override
+    void noResult(NoResultReason reason, int statusBefore, int statusAfter) override
     {
         m_noResult = reason;
         m_statusBefore = statusBefore;

@@ -150,7 +150,7 @@ TeamCalculation::Outcome TeamCalculation::evaluate(const TeamInputs &inputs, boo
     if (evaluation.tooManyPunches) {
         outcome.tooManyPunches = true;
         if (recorder)
-            recorder->noResult(NoResultReason::TooManyPunches, 0, team.status, team.status, 0);
+            recorder->noResult(NoResultReason::TooManyPunches, team.status, team.status);
         return outcome;
     }
     list = std::move(evaluation.list);
@@ -194,14 +194,13 @@ void TeamCalculation::planResult(const TeamRow &team, const tResArray &list, Ser
             outcome.status = TeamNoResult;
         }
         if (recorder)
-            recorder->noResult(finishTime == 0 ? NoResultReason::NoFinish : NoResultReason::NoPoints, points, team.status, outcome.status,
-                               list.size());
+            recorder->noResult(finishTime == 0 ? NoResultReason::NoFinish : NoResultReason::NoPoints, team.status, outcome.status);
         return;
     }
     const std::optional<TClassInfo> teamClass = FindClass(m_course.classes(), team.className);
     if (!teamClass) {
         if (recorder)
-            recorder->noResult(NoResultReason::ClassMissing, points, team.status, team.status, list.size());
+            recorder->noResult(NoResultReason::ClassMissing, team.status, team.status);
         return;
     }
 
