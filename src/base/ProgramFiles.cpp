@@ -10,18 +10,17 @@
 #include <QStandardPaths>
 
 namespace {
-// A checkout's events name the header by the same relative path, whichever
-// checkout opens them.
-const QString checkoutHeader = QStringLiteral("common/header.htm");
 const QString headerName = QStringLiteral("header.htm");
-const QString programFolderName = QStringLiteral("korvent");
+// A checkout's shared files, and the folder its events named them by.
+const QString checkoutFolderName = QStringLiteral("common");
+const QString programFolderName = QStringLiteral(KORVENT_SHARED_FOLDER_NAME);
 } // namespace
 
 ProgramFiles ProgramFiles::inProgramDirectory(const QString &programDirectory)
 {
     const QString directory = Platform::withTrailingSeparator(programDirectory);
-    const QString common = directory + QStringLiteral("common/");
-    return {directory + QStringLiteral("setup.ini"), common, common, checkoutHeader};
+    const QString common = directory + checkoutFolderName + u'/';
+    return {directory + QStringLiteral("setup.ini"), common, common, headerName};
 }
 
 ProgramFiles ProgramFiles::installed(const QString &sharedFolder)
@@ -32,17 +31,24 @@ ProgramFiles ProgramFiles::installed(const QString &sharedFolder)
         return Platform::withTrailingSeparator(QStandardPaths::writableLocation(location)) + programFolderName + u'/';
     };
     ProgramFiles files{folder(QStandardPaths::GenericConfigLocation) + QStringLiteral("setup.ini"),
-                       folder(QStandardPaths::GenericDataLocation), Platform::withTrailingSeparator(sharedFolder), {}};
-    files.newEventHeader = files.file(headerName);
+                       folder(QStandardPaths::GenericDataLocation), Platform::withTrailingSeparator(sharedFolder), headerName};
+    // Without a home the configuration folder would be one under the root folder.
+    if (qEnvironmentVariableIsEmpty("HOME") && qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
+        files.settingsUnavailable = QCoreApplication::translate("ProgramFiles", "HOME is not set, so there is no configuration folder");
     return files;
 }
 
 ProgramFiles ProgramFiles::ofThisProgram()
 {
-    const QString shared = QDir::cleanPath(QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(KORVENT_SHARED_FROM_PROGRAMS));
-    if (QFileInfo(shared).isDir())
-        return installed(shared);
-    return inProgramDirectory(QDir::currentPath());
+    // A checkout's program is the one in its CMake build folder (CMakeCache.txt
+    // beside it), run with the checkout as the current folder. Anywhere else,
+    // installed or copied, the program is an installed one: a copy must not
+    // take whatever folder it is started in for its own files.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    if (QFileInfo::exists(programFolder + QStringLiteral("/CMakeCache.txt")))
+        return inProgramDirectory(QDir::currentPath());
+    const QString beside = QDir::cleanPath(programFolder + u'/' + QStringLiteral(KORVENT_SHARED_FROM_PROGRAMS));
+    return installed(QFileInfo(beside).isDir() ? beside : QStringLiteral(KORVENT_SHARED_FOLDER));
 }
 
 QString ProgramFiles::file(const QString &name) const
@@ -54,4 +60,14 @@ QString ProgramFiles::file(const QString &name) const
 QString ProgramFiles::userFile(const QString &name) const
 {
     return userFolder + name;
+}
+
+QString ProgramFiles::namedFile(const QString &value) const
+{
+    if (value.isEmpty() || QDir::isAbsolutePath(value))
+        return value;
+    QString name = QDir::cleanPath(value);
+    if (name.startsWith(checkoutFolderName + u'/'))
+        name = name.mid(checkoutFolderName.size() + 1);
+    return file(name);
 }

@@ -74,6 +74,17 @@ std::shared_ptr<const EventSetup> cli::storedSetup(const QString &eventDirectory
     return std::make_shared<const EventSetup>(EventSetup::load(eventDirectory));
 }
 
+const std::vector<CliOption> &CliOptions()
+{
+    static const std::vector<CliOption> options = {
+        {"--event", "--event DIR          the event folder (made an event when it holds none)"},
+        {"--help", "--help               print this text"},
+        {"--version", "--version            print the version"},
+        {"--bash-completion", "--bash-completion    print the bash completion script"},
+    };
+    return options;
+}
+
 const std::vector<CliCommand> &CliCommands()
 {
     static const std::vector<CliCommand> commands = {
@@ -89,7 +100,7 @@ const std::vector<CliCommand> &CliCommands()
         {"controls", "controls import FILE | create FROM TO | list | mapfile  import controls from IOF XML 2.0.3 course data, create a numbered run, "
                      "list them, or save the course picture as base + the map file name",
          CliControlsCommand},
-        {"teams", "teams | teams number [--from N] [--class NAME] | teams mark-started --read-out | --all  the teams in number order "
+        {"teams", "teams | teams number [--from N] [--class NAME] | teams mark-started --read-out|--all  the teams in number order "
                   "with their runners, tab-separated; number the teams without a number in entry order (from N, or above the highest "
                   "used); mark as started the runners with a punch, or all runners",
          CliTeamsCommand},

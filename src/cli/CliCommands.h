@@ -39,6 +39,15 @@ struct CliCommand
 
 const std::vector<CliCommand> &CliCommands();
 
+// The options before the command, with their line of the usage text.
+struct CliOption
+{
+    const char *name;
+    const char *usage;
+};
+
+const std::vector<CliOption> &CliOptions();
+
 namespace cli {
 // The command line's messages share one translation context.
 struct Texts

@@ -2,6 +2,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliCompletion.h"
+#include "cli/StderrSink.h"
 #include "shell/StartupSequence.h"
 #include "base/KorventError.h"
 #include "base/Platform.h"
@@ -22,12 +23,10 @@ void writeUsage(QTextStream &stream)
     stream << "Usage: korvent-cli --event DIR <command> [arguments]\n"
               "Runs a command of Korvent, the rogaining secretariat program, on the event in the folder DIR.\n"
               "\n"
-              "Options:\n"
-              "  --event DIR          the event folder (made an event when it holds none)\n"
-              "  --help               print this text\n"
-              "  --version            print the version\n"
-              "  --bash-completion    print the bash completion script\n"
-              "\n"
+              "Options:\n";
+    for (const CliOption &option : CliOptions())
+        stream << "  " << option.usage << '\n';
+    stream << "\n"
               "Commands:\n";
     for (const CliCommand &command : CliCommands())
         stream << "  " << command.usage << '\n';
@@ -94,9 +93,10 @@ int main(int argc, char *argv[])
         Platform::lowerThreadPriority();
     try {
         std::unique_ptr<TdmData> data;
+        StderrSink startMessages;
         const EventLocation location = StartupSequence::settle(ProgramFiles::ofThisProgram(), {eventDirectory}, nullptr, [&data](const EventLocation &event) {
             data = std::make_unique<TdmData>(event.eventDirectory);
-        });
+        }, {}, &startMessages);
         CliContext context{location, *data, out};
         return command->run(context, arguments);
     } catch (const KorventError &error) {

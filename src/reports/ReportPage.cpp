@@ -1,11 +1,16 @@
 #include "reports/ReportPage.h"
 
+#include "store/EventLocation.h"
+#include "store/EventSetup.h"
 #include "store/EventSettings.h"
+#include "output/ReportContext.h"
+#include "base/GuardedFiles.h"
 #include "base/KorventError.h"
 #include "base/TextFile.h"
 #include "base/Platform.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <cmath>
@@ -32,16 +37,37 @@ QString decodeTemplate(const QByteArray &bytes)
     return Platform::decodeText(bytes);
 }
 
+QString whereHeaderIsSet()
+{
+    const SettingDefinition &setting = SettingOf(&EventSettings::resultHeader);
+    return Texts::tr("set it as \"%1\" on the \"%2\" tab of the event setup (key %3), or NON for pages without one")
+        .arg(EventSettings::tr(setting.caption), EventSettings::tr(setting.tab), QString::fromLatin1(setting.key));
+}
+
 // Names the file looked for and where it is set: a new secretary meets this
 // on the first report.
 QString missingHeaderText(const QString &headerFile)
 {
-    const SettingDefinition &setting = SettingOf(&EventSettings::resultHeader);
-    const QString where = Texts::tr("set it as \"%1\" on the \"%2\" tab of the event setup (key %3), or NON for pages without one")
-                              .arg(EventSettings::tr(setting.caption), EventSettings::tr(setting.tab), QString::fromLatin1(setting.key));
     if (headerFile.isEmpty())
-        return Texts::tr("Can't find report header file: none is set; ") + where;
-    return Texts::tr("Can't find report header file %1; ").arg(QFileInfo(headerFile).absoluteFilePath()) + where;
+        return Texts::tr("Can't find report header file: none is set; ") + whereHeaderIsSet();
+    return Texts::tr("Can't find report header file %1; ").arg(QFileInfo(headerFile).absoluteFilePath()) + whereHeaderIsSet();
+}
+
+// The template's bytes; a file that is there but cannot be read is named with the reason.
+QByteArray readTemplate(const QString &headerFile)
+{
+    const QFileInfo info(headerFile);
+    if (headerFile.isEmpty() || !info.exists())
+        throw KorventError(missingHeaderText(headerFile));
+    GuardedFiles::refuse(headerFile, GuardedFiles::Access::Read);
+    // A folder or a device is no template: /dev/zero would be read without end.
+    if (!info.isFile())
+        throw KorventError(Texts::tr("Cannot read report header file %1: it is not a plain file; ").arg(info.absoluteFilePath())
+                           + whereHeaderIsSet());
+    QFile file(headerFile);
+    if (!file.open(QIODevice::ReadOnly))
+        throw KorventError(Texts::tr("Cannot read report header file %1: %2").arg(info.absoluteFilePath(), file.errorString()));
+    return file.readAll();
 }
 
 // A clock time of the event as the setup window shows it.
@@ -58,10 +84,7 @@ void ReportPage::ReportHeader(const QString &headerFile, const QString &title, c
         m_lines.clear();
         return;
     }
-    const std::optional<QByteArray> header = headerFile.isEmpty() ? std::nullopt : ReadPlainFile(headerFile);
-    if (!header)
-        throw KorventError(missingHeaderText(headerFile));
-    QStringList lines = decodeTemplate(*header).split(u'\n');
+    QStringList lines = decodeTemplate(readTemplate(headerFile)).split(u'\n');
     for (QString &line : lines) {
         if (line.endsWith(u'\r'))
             line.chop(1);
@@ -78,6 +101,14 @@ void ReportPage::ReportHeader(const QString &headerFile, const QString &title, c
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     m_lines = lines;
+}
+
+QString ReportHeaderFile(const ReportContext &context)
+{
+    const QString &header = context.setup.settings.resultHeader;
+    if (header == QLatin1String("NON"))
+        return header;
+    return (context.location ? context.location->program : ProgramFiles::ofThisProgram()).namedFile(header);
 }
 
 ReportFile ReportPage::FinishReport(ReportOutput &output, const ReportFile &file)

@@ -11,13 +11,15 @@
 #include <QStringList>
 
 struct EventSettings;
+struct ReportContext;
 
 class ReportPage
 {
 public:
-    // Starts the page from the template. "NON" means no header. A missing
-    // template raises KorventError "Can't find report header file" naming its
-    // absolute path and the setting that names it. The title
+    // Starts the page from the template file (ReportHeaderFile). "NON" means no
+    // header. A missing template raises KorventError "Can't find report header
+    // file" naming its absolute path and the setting that names it; one that is
+    // there but cannot be read, the reason. The title
     // is plain text; the info is markup.
     void ReportHeader(const QString &headerFile, const QString &title, const QString &info, const EventSettings &settings);
     void append(const QString &line) { m_lines.append(line); }
@@ -28,6 +30,12 @@ public:
 private:
     QStringList m_lines;
 };
+
+// The template the event's "Results header" names, found when the report is
+// made: a relative name through the program's files (the user's own over the
+// shipped ones), never against the current folder; an absolute path or "NON"
+// as it stands.
+QString ReportHeaderFile(const ReportContext &context);
 
 // The small print that closes every page, with the closing tags of the document.
 QString ReportFooterLine();

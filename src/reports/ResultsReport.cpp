@@ -127,7 +127,7 @@ ReportFile ResultsRun::pageFile(const QString &className) const
 
 void ResultsRun::startPage()
 {
-    m_page.ReportHeader(m_settings.resultHeader, Texts::tr("Results"), EventInfoBlock(m_settings), m_settings);
+    m_page.ReportHeader(ReportHeaderFile(m_context), Texts::tr("Results"), EventInfoBlock(m_settings), m_settings);
 }
 
 std::optional<ReportFile> ResultsRun::run()
@@ -152,7 +152,7 @@ std::optional<ReportFile> ResultsRun::run()
     }
     if (web()) {
         m_countries = LoadCountryList(CountryListFileName(m_location.program));
-        m_teamHeader.ReportHeader(m_settings.resultHeader, Texts::tr("Results") + u':' + m_settings.eventName, QString(), m_settings);
+        m_teamHeader.ReportHeader(ReportHeaderFile(m_context), Texts::tr("Results") + u':' + m_settings.eventName, QString(), m_settings);
         try {
             m_correctionLog = LoadCorrectionLog(m_location.eventDirectory);
         } catch (const KorventError &error) {

@@ -27,7 +27,7 @@ QString cell(const QVariant &value)
 ReportPage beginPage(const ReportContext &context, const QString &title, const QString &info)
 {
     ReportPage page;
-    page.ReportHeader(context.setup.settings.resultHeader, title, info, context.setup.settings);
+    page.ReportHeader(ReportHeaderFile(context), title, info, context.setup.settings);
     return page;
 }
 

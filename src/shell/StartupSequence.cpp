@@ -3,6 +3,7 @@
 #include "output/ReportDirectory.h"
 #include "base/IniFile.h"
 #include "base/KorventError.h"
+#include "base/MessageSink.h"
 #include "base/Platform.h"
 #include "store/EventSettings.h"
 #include "store/uData.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <filesystem>
 
 namespace StartupSequence {
 
@@ -63,10 +65,40 @@ void giveNewEventTheProgramHeader(const QString &eventDirectory, const QString &
     });
 }
 
+// Remembers the folder as the last event, by its absolute path: a relative one
+// would name another folder from another current folder. Returns why it could
+// not be written; empty when it was, or was already the one remembered.
+QString rememberEvent(const ProgramFiles &program, IniFile &settings, const QString &eventDirectory)
+{
+    if (!program.settingsUnavailable.isEmpty())
+        return program.settingsUnavailable;
+    const QString &file = program.settingsFile;
+    const QFileInfo info(file);
+    // Not read, so its content would be lost.
+    if (info.exists() && !info.isReadable())
+        return Texts::tr("%1 cannot be read").arg(file);
+    try {
+        // Written only when the folder is another one: the file may hold what
+        // this program cannot read, and is left as it is.
+        settings.writeString(QStringLiteral("event"), QStringLiteral("dir"), QDir::cleanPath(QFileInfo(eventDirectory).absoluteFilePath()));
+        if (!settings.isModified())
+            return QString();
+        // An installed program's configuration folder may not exist yet.
+        std::error_code error;
+        std::filesystem::create_directories(QFile::encodeName(info.absolutePath()).toStdString(), error);
+        if (error)
+            return Texts::tr("cannot make the folder %1: %2").arg(info.absolutePath(), QString::fromLocal8Bit(error.message()));
+        settings.save();
+    } catch (const KorventError &failure) {
+        return failure.message();
+    }
+    return QString();
+}
+
 } // namespace
 
 EventLocation settle(const ProgramFiles &program, const QStringList &arguments, const AskStartWindow &askStartWindow,
-                     const OpenEvent &openEvent, const AskCreateFolder &askCreateFolder)
+                     const OpenEvent &openEvent, const AskCreateFolder &askCreateFolder, MessageSink *messages)
 {
     EventLocation location;
     location.program = program;
@@ -74,8 +106,9 @@ EventLocation settle(const ProgramFiles &program, const QStringList &arguments, 
     applyTextEncoding(settingsFile);
 
     IniFile settings(settingsFile);
-    // The very first start proposes the user's documents, not the program's own folder.
-    QString eventDirectory = settings.readString(QStringLiteral("event"), QStringLiteral("dir"), Platform::documentsFolder());
+    // The very first start proposes a new folder among the user's documents, not
+    // the program's own folder, nor the documents or home folder themselves.
+    QString eventDirectory = settings.readString(QStringLiteral("event"), QStringLiteral("dir"), Platform::documentsFolder() + QStringLiteral("Korvent/Event"));
     location.teamsMinTimeWindow = static_cast<int>(settings.readInteger(QStringLiteral("check"), QStringLiteral("TeamsMinTimeWindow"), 60));
     location.teamsTogetherControls = static_cast<int>(settings.readInteger(QStringLiteral("check"), QStringLiteral("TeamsTogetherControls"), 15));
 
@@ -101,14 +134,10 @@ EventLocation settle(const ProgramFiles &program, const QStringList &arguments, 
     if (location.confirmed && newEvent && QFileInfo::exists(TdmData::databaseFileName(location.eventDirectory)))
         giveNewEventTheProgramHeader(location.eventDirectory, program.newEventHeader);
     if (location.confirmed) {
-        // Written only when the folder is another one: the file may hold what
-        // this program cannot read, and is left as it is.
-        settings.writeString(QStringLiteral("event"), QStringLiteral("dir"), eventDirectory);
-        if (settings.isModified()) {
-            // An installed program's configuration folder may not exist yet.
-            QDir().mkpath(QFileInfo(settingsFile).absolutePath());
-            settings.save();
-        }
+        // The event is worked on all the same; only the next start will not propose it.
+        const QString notRemembered = rememberEvent(program, settings, eventDirectory);
+        if (!notRemembered.isEmpty() && messages)
+            messages->warning(Texts::tr("The last event cannot be remembered: %1").arg(notRemembered));
         PrepareReportDirectory(program, location.resultsDirectory);
     }
     return location;

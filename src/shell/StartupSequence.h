@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <functional>
 
+class MessageSink;
+
 struct StartWindowAnswer
 {
     QString eventDirectory; // the edit box text, whatever closed the window
@@ -28,9 +30,10 @@ using AskCreateFolder = std::function<bool(const QString &absolutePath)>;
 
 // The program's files are `program`'s. With at least one argument the first
 // names the event (confirmed); otherwise askStartWindow is shown the last
-// event folder (the user's documents folder before there is one). A confirmed start remembers the folder in the program
-// setup.ini (the file is written only when that changes it) and prepares the results folder with
-// the program's style sheets. A [system] codepage that is unknown or unfit
+// event folder (a new folder among the user's documents before there is one). A confirmed start
+// remembers the folder's absolute path in the program setup.ini (the file is written only when
+// that changes it; one that cannot be written is a warning to `messages`, the event opens all
+// the same) and prepares the results folder with the program's style sheets. A [system] codepage that is unknown or unfit
 // for text files raises KorventError.
 // Raises KorventError "Event directory is missing", naming the folder, when
 // it does not exist and is not created through askCreateFolder.
@@ -38,6 +41,7 @@ using AskCreateFolder = std::function<bool(const QString &absolutePath)>;
 // results folder and is not remembered. A confirmed event that openEvent made
 // new gets the program's report header (ProgramFiles::newEventHeader).
 EventLocation settle(const ProgramFiles &program, const QStringList &arguments, const AskStartWindow &askStartWindow,
-                     const OpenEvent &openEvent = {}, const AskCreateFolder &askCreateFolder = {});
+                     const OpenEvent &openEvent = {}, const AskCreateFolder &askCreateFolder = {},
+                     MessageSink *messages = nullptr);
 
 } // namespace StartupSequence

@@ -317,7 +317,7 @@ TEST(Cli, ANewEventMakesItsFirstReportWithTheProgramsHeader)
     ASSERT_EQ(report.exitCode, 0) << report.err.toStdString();
     const QByteArray written = readFile(folderOf(program) + QStringLiteral("event/results/results.htm"));
     EXPECT_TRUE(written.startsWith("\xEF\xBB\xBF<!DOCTYPE html>\r\n")) << written.left(40).toStdString();
-    EXPECT_EQ(EventSettings::load(folderOf(program) + QStringLiteral("event/")).resultHeader, QStringLiteral("common/header.htm"));
+    EXPECT_EQ(EventSettings::load(folderOf(program) + QStringLiteral("event/")).resultHeader, QStringLiteral("header.htm"));
 
     // Emptied on purpose: it stays empty, and the refusal says where to set it.
     ASSERT_EQ(runCliIn(program.path(), {"--event", "event", "settings", "set", "eResultHeader="}).exitCode, 0);

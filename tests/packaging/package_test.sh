@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # package_test.sh BUILD_DIR VERSION: makes the package with cpack, lists it,
-# validates its desktop entry and AppStream data, and runs the unpacked
-# korvent-cli from an unrelated folder as an installed program.
+# checks its fields, validates its desktop entry and AppStream data, holds
+# its manual page and completion against the usage text, and runs the
+# unpacked programs from an unrelated folder as installed ones.
 set -euo pipefail
 build=$1
 version=$2
@@ -23,9 +24,15 @@ for file in /usr/bin/korvent /usr/bin/korvent-cli \
   /usr/share/applications/$app.desktop /usr/share/metainfo/$app.metainfo.xml \
   /usr/share/icons/hicolor/scalable/apps/$app.svg /usr/share/icons/hicolor/48x48/apps/$app.png \
   /usr/share/icons/hicolor/256x256/apps/$app.png \
-  /usr/share/man/man1/korvent-cli.1.gz /usr/share/bash-completion/completions/korvent-cli; do
+  /usr/share/man/man1/korvent-cli.1.gz /usr/share/man/man1/korvent.1.gz \
+  /usr/share/bash-completion/completions/korvent-cli /usr/share/doc/korvent/copyright; do
   grep -qx "$file" "$work/files" || fail "$file is not in the package"
 done
+# The shared folder holds what the program ships, nothing a checkout gathered.
+shared=$(grep '^/usr/share/korvent/.' "$work/files" | sort | tr '\n' ' ')
+expected="/usr/share/korvent/checklist.kvchk /usr/share/korvent/countrys.txt /usr/share/korvent/header.htm \
+/usr/share/korvent/import-example.csv /usr/share/korvent/style.css /usr/share/korvent/style_p.css "
+[ "$shared" = "$expected" ] || fail "the shared files are $shared"
 # Nothing of the build beside the programs: no tests, benchmarks, headers or libraries.
 if grep -v -e '/$' "$work/files" | grep -v -e '^/usr/bin/korvent\(-cli\)\?$' -e '^/usr/share/'; then
   fail "files outside the installed layout"
@@ -33,6 +40,10 @@ fi
 
 depends=$(dpkg-deb -f "${deb[0]}" Depends)
 echo "Depends: $depends"
+[ "$(dpkg-deb -f "${deb[0]}" Version)" = "$version" ] || fail "package version"
+[[ ", $(dpkg-deb -f "${deb[0]}" Recommends)," == *", bash-completion,"* ]] || fail "Recommends lacks bash-completion"
+[[ "$(dpkg-deb -f "${deb[0]}" Maintainer)" != *@localhost* ]] || fail "maintainer address"
+[ "$(dpkg-deb -f "${deb[0]}" Description | wc -l)" -gt 5 ] || fail "no long description"
 for library in libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libsqlite3-0 libc6; do
   [[ ", $depends," == *", $library "* || ", $depends," == *", $library,"* ]] || fail "Depends lacks $library"
 done
@@ -42,13 +53,28 @@ dpkg-deb -x "${deb[0]}" "$root"
 desktop-file-validate "$root/usr/share/applications/$app.desktop" || fail "desktop entry"
 appstreamcli validate --no-net --explain "$root/usr/share/metainfo/$app.metainfo.xml" || fail "AppStream data"
 file "$root/usr/share/icons/hicolor/48x48/apps/$app.png" | grep -q '48 x 48' || fail "48x48 icon"
-bash -n "$root/usr/share/bash-completion/completions/korvent-cli" || fail "completion script"
-# The manual page is the usage text: every command of it is there.
-manual=$(zcat "$root/usr/share/man/man1/korvent-cli.1.gz")
-for command in $("$root/usr/bin/korvent-cli" --help | sed -n '/^Commands:/,$p' | awk 'NR > 1 {print $1}'); do
-  grep -q "^$command\\b" <<<"$manual" || fail "the manual page lacks $command"
+completion=$root/usr/share/bash-completion/completions/korvent-cli
+bash -n "$completion" || fail "completion script"
+grep -q '<release version="'"$version"'" date="[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]"' "$root/usr/share/metainfo/$app.metainfo.xml" \
+  || fail "the AppStream release is not version $version"
+
+# The manual page and the completion are the usage text: every command and option of it is in both.
+help=$("$root/usr/bin/korvent-cli" --help)
+# Read as text: font changes and escapes out.
+manual=$(zcat "$root/usr/share/man/man1/korvent-cli.1.gz" | sed -e 's/\\f[A-Z]//g' -e 's/\\[,/]//g' -e 's/\\//g')
+commands=$(sed -n '/^Commands:/,$p' <<<"$help" | awk 'NR > 1 {print $1}')
+options=$(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u)
+[ "$(wc -w <<<"$commands")" -gt 10 ] && [ "$(wc -w <<<"$options")" -gt 10 ] || fail "no commands or options read from --help"
+for command in $commands; do
+  grep -q "^$command\b" <<<"$manual" || fail "the manual page lacks $command"
+  grep -q "^ *$command) forms=" "$completion" || fail "the completion lacks $command"
+done
+for option in $options; do
+  grep -q -- "$option\b" <<<"$manual" || fail "the manual page lacks $option"
+  grep -q -- "$option\b" "$completion" || fail "the completion lacks $option"
 done
 grep -qF "korvent-cli $("$root/usr/bin/korvent-cli" --version | cut -d' ' -f2-)" <<<"$manual" || fail "the manual page's version"
+zcat "$root/usr/share/man/man1/korvent.1.gz" | grep -q '^\.SH SYNOPSIS' || fail "the manual page of korvent"
 
 # Installed: settings and the user's files in the home folder, the shipped
 # header and style sheets from the package, whatever the current folder.
@@ -62,5 +88,9 @@ grep -q '<table' "$work/event/results/results.htm" || fail "no results page"
 cmp -s "$work/event/results/style.css" "$root/usr/share/korvent/style.css" || fail "style sheet not from the package"
 # Plain text files end their lines with CR LF.
 tr -d '\r' <"$HOME/.config/korvent/setup.ini" | grep -qx "dir=$work/event" || fail "last event not in the user's configuration folder"
+# The desktop application starts on the event and keeps running until stopped.
+status=0
+QT_QPA_PLATFORM=offscreen timeout 5 "$root/usr/bin/korvent" "$work/event" >"$work/gui.log" 2>&1 || status=$?
+[ "$status" = 124 ] || { cat "$work/gui.log"; fail "korvent ended with $status"; }
 [ -z "$(ls -A "$work/elsewhere")" ] || fail "files written into the current folder: $(ls -A "$work/elsewhere")"
 echo "ok"

@@ -1,6 +1,10 @@
 #include "TestFolder.h"
 
+#include "db/Connection.h"
+#include "output/ReportContext.h"
 #include "output/ReportDirectory.h"
+#include "store/EventLocation.h"
+#include "store/EventSetup.h"
 #include "reports/ReportPage.h"
 #include "store/EventSettings.h"
 #include "base/KorventError.h"
@@ -80,29 +84,64 @@ TEST(ReportPage, TemplateEncodingByByteOrderMark)
     EXPECT_EQ(page.lines(), QStringList({"<b>", "Täht"}));
 }
 
-TEST(ReportPage, AMissingTemplateStopsTheReport)
+TEST(ReportPage, AMissingOrUnreadableTemplateStopsTheReportNamingTheCause)
 {
     QTemporaryDir dir;
     ReportPage page;
     const QString where = QStringLiteral("; set it as \"Results header\" on the \"Lists and extras\" tab of the event setup "
                                          "(key eResultHeader), or NON for pages without one");
-    // A folder or a device is no template either: /dev/zero would be read without end.
-    // The file looked for is named whole: a relative one is taken from the working directory.
-    const struct { QString header; QString named; } cases[] = {
-        {folderOf(dir) + QStringLiteral("nõne.htm"), u' ' + folderOf(dir) + QStringLiteral("nõne.htm")},
-        {QStringLiteral("common/missing-header.htm"), u' ' + QDir::currentPath() + QStringLiteral("/common/missing-header.htm")},
-        {QString(), QStringLiteral(": none is set")},
-        {dir.path(), u' ' + dir.path()},
-        {QStringLiteral("/dev/null"), QStringLiteral(" /dev/null")},
+    // The file looked for is named whole. A folder or a device is no template
+    // either (/dev/zero would be read without end), and is named as such.
+    const struct { QString header; QString message; } cases[] = {
+        {folderOf(dir) + QStringLiteral("nõne.htm"), QStringLiteral("Can't find report header file ") + folderOf(dir) + QStringLiteral("nõne.htm") + where},
+        {QString(), QStringLiteral("Can't find report header file: none is set") + where},
+        {dir.path(), QStringLiteral("Cannot read report header file ") + dir.path() + QStringLiteral(": it is not a plain file") + where},
+        {QStringLiteral("/dev/null"), QStringLiteral("Cannot read report header file /dev/null: it is not a plain file") + where},
     };
     for (const auto &c : cases) {
         try {
             page.ReportHeader(c.header, QStringLiteral("Startlist"), QString(), eventSettings());
             FAIL() << "a missing template was accepted: " << c.header.toStdString();
         } catch (const KorventError &error) {
-            EXPECT_EQ(error.message(), QStringLiteral("Can't find report header file") + c.named + where);
+            EXPECT_EQ(error.message(), c.message);
         }
     }
+}
+
+TEST(ReportPage, TheHeaderIsFoundWhenTheReportIsMadeNeverInTheCurrentFolder)
+{
+    QTemporaryDir dir;
+    // An installed program's files, and a current folder with a checkout's header in it.
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(folderOf(dir) + QStringLiteral("home")));
+    EventLocation location;
+    location.program = ProgramFiles::installed(folderOf(dir) + QStringLiteral("share/korvent"));
+    writeFile(location.program.sharedFolder + QStringLiteral("header.htm"), "shipped\n<%TITLE%>\n");
+    writeFile(folderOf(dir) + QStringLiteral("common/header.htm"), "HIJACKED\n");
+    const QString current = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+
+    db::Connection connection(folderOf(dir) + QStringLiteral("rogain.abs"));
+    EventSetup setup;
+    MemoryReportOutput output;
+    const ReportContext context{connection, setup, output, nullptr, QString(), &location};
+    const auto firstLine = [&](const QString &header) {
+        setup.settings.resultHeader = header;
+        ReportPage page;
+        page.ReportHeader(ReportHeaderFile(context), QStringLiteral("Results"), QString(), eventSettings());
+        return page.lines().value(0);
+    };
+    for (const QString &header : {QStringLiteral("header.htm"), QStringLiteral("common/header.htm")})
+        EXPECT_EQ(firstLine(header), QStringLiteral("shipped")) << header.toStdString();
+    // The user's own, put there after the event was made, counts from the next report on.
+    writeFile(location.program.userFile(QStringLiteral("header.htm")), "own\n");
+    EXPECT_EQ(firstLine(QStringLiteral("common/header.htm")), QStringLiteral("own"));
+    EXPECT_EQ(firstLine(folderOf(dir) + QStringLiteral("common/header.htm")), QStringLiteral("HIJACKED")); // named by its path
+    setup.settings.resultHeader = QStringLiteral("NON");
+    EXPECT_EQ(ReportHeaderFile(context), QStringLiteral("NON"));
+
+    QDir::setCurrent(current);
+    qputenv("HOME", home);
 }
 
 TEST(ReportPage, EventInfoBlockKeepsEmptySegments)

@@ -3,6 +3,7 @@
 #include "shell/StartupSequence.h"
 #include "base/IniFile.h"
 #include "base/KorventError.h"
+#include "base/MessageSink.h"
 #include "base/Platform.h"
 #include "store/EventSettings.h"
 #include "store/uData.h"
@@ -38,6 +39,12 @@ struct StartupFixture : ::testing::Test
         };
     }
 
+    struct Warnings : SilentMessages
+    {
+        QStringList texts;
+        void warning(const QString &message) override { texts.append(message); }
+    };
+
     static StartupSequence::AskStartWindow neverAsked()
     {
         return [](const QString &) -> StartWindowAnswer {
@@ -54,7 +61,7 @@ TEST_F(StartupFixture, FirstConfirmedStartRemembersTheFolderAndPreparesResults)
     QString shown;
     const EventLocation location = StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {}, answer(eventDirectory, true, &shown));
 
-    EXPECT_EQ(shown, Platform::documentsFolder()); // no setup.ini: the user's documents are proposed
+    EXPECT_EQ(shown, Platform::documentsFolder() + QStringLiteral("Korvent/Event")); // no setup.ini: a new folder in the user's documents
     EXPECT_TRUE(location.confirmed);
     EXPECT_EQ(location.program.settingsFile, settingsFile());
     EXPECT_EQ(location.eventDirectory, eventDirectory + u'/');
@@ -66,7 +73,7 @@ TEST_F(StartupFixture, FirstConfirmedStartRemembersTheFolderAndPreparesResults)
     EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("style_p.css")), QByteArray("body { color: gray; }"));
 }
 
-TEST_F(StartupFixture, FirstStartProposesTheDocumentsFolderThatExists)
+TEST_F(StartupFixture, FirstStartProposesANewFolderInTheDocumentsFolderThatExists)
 {
     const QString home = folderOf(root) + QStringLiteral("h\u00e4me");
     const struct
@@ -74,8 +81,8 @@ TEST_F(StartupFixture, FirstStartProposesTheDocumentsFolderThatExists)
         const char *folder; // made under the home folder
         QString proposed;
     } cases[] = {
-        {"Documents", home + QStringLiteral("/Documents/")},
-        {"Dokumendid", home + u'/'}, // no documents folder: the home folder
+        {"Documents", home + QStringLiteral("/Documents/Korvent/Event")},
+        {"Dokumendid", home + QStringLiteral("/Korvent/Event")}, // no documents folder: in the home folder
     };
     const QByteArray savedHome = qgetenv("HOME");
     const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
@@ -194,16 +201,16 @@ TEST_F(StartupFixture, ProgramSettingsAreRewrittenOnlyWhenTheFolderChanges)
     StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory}, neverAsked());
     EXPECT_EQ(readFile(settingsFile()), binary);
 
-    // Another folder is not written into such a file, and the operator is told why.
+    // Another folder is not written into such a file, and the operator is told
+    // why; the event opens all the same.
     const QString otherEvent = folderOf(root) + QStringLiteral("other");
     QDir().mkpath(otherEvent);
-    try {
-        StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {otherEvent}, neverAsked());
-        ADD_FAILURE() << "wrote into a binary setup.ini";
-    } catch (const KorventError &error) {
-        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Cannot write %1: it is not a text file").arg(settingsFile())))
-            << error.message().toStdString();
-    }
+    Warnings warnings;
+    const EventLocation other = StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {otherEvent}, neverAsked(), {}, {}, &warnings);
+    ASSERT_EQ(warnings.texts.size(), 1);
+    EXPECT_TRUE(warnings.texts.first().startsWith(QStringLiteral("The last event cannot be remembered: Cannot write %1: it is not a text file").arg(settingsFile())))
+        << warnings.texts.first().toStdString();
+    EXPECT_TRUE(QDir(other.resultsDirectory).exists());
     EXPECT_EQ(readFile(settingsFile()), binary);
 
     // A text file with bytes this program cannot read gets the line changed in place.
@@ -292,7 +299,7 @@ TEST_F(StartupFixture, ANewEventGetsTheProgramsReportHeaderAndAnExistingOneKeeps
     QFile::remove(TdmData::databaseFileName(eventDirectory + u'/'));
 
     StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory}, neverAsked(), openEvent);
-    EXPECT_EQ(header(), QStringLiteral("common/header.htm"));
+    EXPECT_EQ(header(), QStringLiteral("header.htm"));
 
     // An existing event: its header, even an empty one, is the organiser's.
     EventSettings::update(eventDirectory + u'/', [](EventSettings &settings) { settings.resultHeader.clear(); });
@@ -320,4 +327,64 @@ TEST_F(StartupFixture, AnInstalledProgramRemembersTheEventInTheUsersConfiguratio
     // The user's own style sheet first, the shipped one where the user has none.
     EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("style.css")), QByteArray("body { color: navy; }"));
     EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("style_p.css")), QByteArray("body { color: gray; }"));
+}
+
+TEST_F(StartupFixture, TheLastEventIsRememberedByItsAbsolutePath)
+{
+    const QString current = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(programDirectory));
+    const EventLocation location = StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {QStringLiteral("../event")}, neverAsked());
+    QDir::setCurrent(current);
+    EXPECT_EQ(location.eventDirectory, QStringLiteral("../event/"));
+    EXPECT_EQ(IniFile(settingsFile()).readString(QStringLiteral("event"), QStringLiteral("dir")), eventDirectory);
+
+    // From anywhere else the same folder is the one already remembered: nothing is written.
+    const QByteArray remembered = readFile(settingsFile());
+    StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory + QStringLiteral("/")}, neverAsked());
+    EXPECT_EQ(readFile(settingsFile()), remembered);
+}
+
+TEST_F(StartupFixture, AConfigurationFolderThatCannotBeWrittenLeavesTheEventUnrememberedNotUndone)
+{
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    // A file where the home folder would be; no home at all.
+    writeFile(folderOf(root) + QStringLiteral("config-is-a-file"), "");
+    const struct
+    {
+        const char *home;
+        QString config;
+        QString reason;
+    } cases[] = {
+        {"config-is-a-file", QString(), QStringLiteral("cannot make the folder ") + folderOf(root) + QStringLiteral("config-is-a-file/")},
+        {nullptr, QString(), QStringLiteral("HOME is not set, so there is no configuration folder")},
+    };
+    for (const auto &c : cases) {
+        if (c.home)
+            qputenv("HOME", QFile::encodeName(folderOf(root) + QLatin1String(c.home)));
+        else
+            qunsetenv("HOME");
+        if (c.config.isEmpty())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", QFile::encodeName(c.config));
+        const ProgramFiles program = ProgramFiles::installed(programDirectory + QStringLiteral("/common"));
+        QDir(eventDirectory).removeRecursively();
+        QDir().mkpath(eventDirectory);
+        Warnings warnings;
+        const EventLocation location = StartupSequence::settle(
+            program, {eventDirectory}, neverAsked(), [](const EventLocation &event) { TdmData data(event.eventDirectory); }, {}, &warnings);
+        ASSERT_EQ(warnings.texts.size(), 1) << c.reason.toStdString();
+        EXPECT_TRUE(warnings.texts.first().startsWith(QStringLiteral("The last event cannot be remembered: ") + c.reason))
+            << warnings.texts.first().toStdString();
+        // The event is whole: its database, its header and its results folder with the style sheets.
+        EXPECT_TRUE(QFile::exists(TdmData::databaseFileName(location.eventDirectory)));
+        EXPECT_EQ(EventSettings::load(location.eventDirectory).resultHeader, QStringLiteral("header.htm"));
+        EXPECT_EQ(readFile(location.resultsDirectory + QStringLiteral("style.css")), QByteArray("body { color: black; }"));
+    }
+    qputenv("HOME", home);
+    if (config.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", config);
 }

@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QPixmap>
 
-// The program's picture: an orienteering control flag, drawn rather than shipped.
-QPixmap ControlFlagPixmap(int size);
+// The program's icon: the PNGs made from the package's SVG, so the windows
+// show the picture the desktop shows.
 QIcon ProgramIcon();
+QPixmap ProgramPixmap(int size);

@@ -1,10 +1,12 @@
 // korvent [EVENT_DIR]: the desktop application.
 
 #include "shell/StartupSequence.h"
+#include "shell/ui/AppIcon.h"
 #include "shell/ui/uRogMain.h"
 #include "shell/ui/uStartForm.h"
 
 #include "base/KorventError.h"
+#include "base/ui/MessageBoxSink.h"
 #include "store/EventSetup.h"
 #include "store/uData.h"
 
@@ -18,20 +20,24 @@ int main(int argc, char *argv[])
     // The desktop's own file dialogs look into files to show their types.
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Korvent (KVT)"));
+    // Qt adds it to every other window's title; the main window's is the same name.
+    QApplication::setApplicationDisplayName(QStringLiteral("Korvent"));
     // The desktop finds the menu entry and icon of the windows by it.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.korvent.Korvent"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(KORVENT_APP_ID));
+    // Also for the start window and the messages before the main window.
+    QApplication::setWindowIcon(ProgramIcon());
 
     EventLocation location;
     std::unique_ptr<TdmData> data;
     std::unique_ptr<SharedEventSetup> setup;
     try {
+        MessageBoxSink startMessages(nullptr);
         location = StartupSequence::settle(ProgramFiles::ofThisProgram(), app.arguments().mid(1), [](const QString &proposed) {
             TfStartForm startForm(proposed);
             const bool confirmed = startForm.exec() == QDialog::Accepted;
             return StartWindowAnswer{startForm.eventDirectory(), confirmed};
         }, [&data](const EventLocation &event) { data = std::make_unique<TdmData>(event.eventDirectory); },
-            [](const QString &folder) { return TfStartForm::askCreateFolder(folder); });
+            [](const QString &folder) { return TfStartForm::askCreateFolder(folder); }, &startMessages);
         setup = std::make_unique<SharedEventSetup>(location.eventDirectory);
         TfRogMain mainWindow(location, *data, *setup);
         mainWindow.show();

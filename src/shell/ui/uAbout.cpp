@@ -14,7 +14,7 @@ TAboutBox::TAboutBox(const QString &databaseVersion, QWidget *parent)
     setWindowTitle(tr("About"));
 
     auto *icon = new QLabel(this);
-    icon->setPixmap(ControlFlagPixmap(64));
+    icon->setPixmap(ProgramPixmap(64));
     auto *product = new QLabel(QStringLiteral("<b>Korvent</b><br>") + tr("Rogaining event secretariat"), this);
     auto *version = new QLabel(VersionText(ProgramVersion(), true, u'.'), this);
     version->setObjectName(QStringLiteral("Version"));

@@ -28,7 +28,7 @@ TfStartForm::TfStartForm(const QString &eventDirectory, QWidget *parent)
     outer->addWidget(frame);
 
     auto *picture = new QLabel(frame);
-    picture->setPixmap(ControlFlagPixmap(96));
+    picture->setPixmap(ProgramPixmap(96));
     lProgramName = new QLabel(frame);
     lProgramName->setObjectName(QStringLiteral("lProgramName"));
     QFont big = lProgramName->font();

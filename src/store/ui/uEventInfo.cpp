@@ -718,7 +718,7 @@ void TfEventInfo::sbOpenFileClick()
 {
     auto *header = qobject_cast<QLineEdit *>(settingControl(SettingOf(&EventSettings::resultHeader)));
     const QString fileName = ChooseFileName(this, {.caption = tr("Report header file"),
-                                                   .start = header->text(),
+                                                   .start = m_program.namedFile(header->text()),
                                                    .filters = tr("HTML files (*.htm)"),
                                                    .defaultSuffix = QStringLiteral("htm"),
                                                    .objectName = QStringLiteral("odResultHeader")});
