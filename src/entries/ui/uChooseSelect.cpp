@@ -73,7 +73,7 @@ void CheckData(QWidget *parent, const QString &eventDirectory, const ProgramFile
 
     const std::optional<std::vector<CheckRule>> rules = ReadCheckRules(fileName);
     if (!rules) {
-        QMessageBox::information(parent, QObject::tr("Korvent"), QObject::tr("No file %1").arg(fileName));
+        QMessageBox::information(parent, QObject::tr("Korvent"), QObject::tr("No file") + fileName);
         return;
     }
     TfChooseSelect choose(parent);

@@ -117,7 +117,7 @@ TEST_F(CheckDataFixture, NothingTickedOrNothingFoundSaysNoErrors)
 TEST_F(CheckDataFixture, MissingFileSaysNoFileAndChecksNothing)
 {
     const QString missing = folderOf(program) + QStringLiteral("common/other.kvchk");
-    EXPECT_EQ(checkData(QStringLiteral("other.kvchk"), nullptr, true), QStringLiteral("No file ") + missing);
+    EXPECT_EQ(checkData(QStringLiteral("other.kvchk"), nullptr, true), QStringLiteral("No file") + missing);
     EXPECT_TRUE(textWindows().isEmpty());
 }
 
