@@ -315,8 +315,7 @@ TEST(ReportViewer, APageTakenFromTheWorkerIsDrawnAtOnce)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
-        viewer.OpenReportFile(page);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.toolBar()->isEnabled(); }, 20000));
+        ASSERT_TRUE(showPage(viewer, page));
         int paints = 0;
         PaintCounter counter(viewer.browser()->viewport(), paints);
         QTest::qWait(300);
