@@ -168,6 +168,9 @@ int main(int argc, char *argv[])
     Platform::useOffscreenPlatform();
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (printedUsage(args, "usage: readout_during_work [--teams N] [--clients N] [--readouts N] [--punches N]\n"
+                           "                           [--no-calculation] [--no-report] [--event-dir DIR]\n"))
+        return 0;
     const int teams = option(args, "--teams", 10'000);
     const int clients = option(args, "--clients", 10);
     const int readoutsEach = option(args, "--readouts", 200);
