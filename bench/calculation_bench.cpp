@@ -34,6 +34,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (printedUsage(args, "usage: calculation_bench [--teams N] [--runs N]\n"))
+        return 0;
     const int teams = option(args, "--teams", 1000);
     const int runs = option(args, "--runs", 5);
 

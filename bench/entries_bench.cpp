@@ -69,6 +69,8 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (printedUsage(args, "usage: entries_bench [--lines N] [--teams N] [--runs N]\n"))
+        return 0;
     const int lines = option(args, "--lines", 2000);
     const int teams = option(args, "--teams", 2000);
     const int runs = option(args, "--runs", 5);

@@ -112,6 +112,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (printedUsage(args, "usage: readout_fuzz [--seed N] [--clients N] [--lines N] [--seconds N]\n"))
+        return 0;
     const int seed = option(args, "--seed", 1);
     const int clients = option(args, "--clients", 4);
     const int linesEach = option(args, "--lines", 500);

@@ -105,6 +105,8 @@ int main(int argc, char *argv[])
     Platform::useOffscreenPlatform();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (printedUsage(args, "usage: report_viewer_bench [--teams N] [--page FILE] [--runs N]\n"))
+        return 0;
     const int runs = option(args, "--runs", 1);
     QTemporaryDir dir;
     const qsizetype pageAt = args.indexOf(QLatin1String("--page"));

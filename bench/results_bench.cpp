@@ -7,7 +7,7 @@
 // map picture and on a blank sheet, with the time the GIF encoding of the
 // route maps takes on one core (the report spreads it over all cores).
 //
-//   results_bench [--teams N] [--web-teams N] [--runs N]
+//   results_bench [--teams N] [--web-teams N] [--commit-teams N] [--runs N]
 
 #include "BenchOptions.h"
 
@@ -176,6 +176,8 @@ int main(int argc, char *argv[])
     Platform::useOffscreenPlatform();
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (printedUsage(args, "usage: results_bench [--teams N] [--web-teams N] [--commit-teams N] [--runs N]\n"))
+        return 0;
     const int teams = option(args, "--teams", 1000);
     const int webTeams = option(args, "--web-teams", 300);
     const int commitTeams = option(args, "--commit-teams", 10000);

@@ -19,6 +19,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (printedUsage(args, "usage: sql_script_bench [--statements N] [--rows N]\n"))
+        return 0;
     const int statements = option(args, "--statements", 50'000);
     const int rows = option(args, "--rows", 1'000'000);
 

@@ -33,6 +33,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (printedUsage(args, "usage: table_model_bench [--teams N] [--edits N]\n"))
+        return 0;
     const int teams = option(args, "--teams", 2000);
     const int edits = option(args, "--edits", 200);
 
