@@ -24,7 +24,7 @@ int CliDbCommand(CliContext &context, const QStringList &arguments)
         const db::DatabaseAddress ownFile = db::DatabaseAddress::sqliteFile(TdmData::databaseFileName(folder));
         const db::DatabaseAddress server = db::DatabaseAddress::fromUrl(arguments.at(1));
         const bool toServer = arguments.at(0) == QLatin1String("copy-to");
-        const qint64 rows = toServer ? CopyEventDatabase(ownFile, server) : CopyEventDatabase(server, ownFile);
+        const qint64 rows = toServer ? CopyEventDatabase(folder, ownFile, server) : CopyEventDatabase(folder, server, ownFile);
         context.out << cli::Texts::tr("%1 rows copied from the %2 to the %3")
                            .arg(rows)
                            .arg(toServer ? cli::Texts::tr("database file %1").arg(ownFile.fileName) : server.displayName(),

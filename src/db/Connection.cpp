@@ -748,14 +748,27 @@ sqlite3 *Connection::nativeHandle() const
     return engine;
 }
 
+namespace {
+
+thread_local Connection *transactionOfThread = nullptr;
+
+} // namespace
+
 Transaction::Transaction(Connection &connection)
     : m_connection(connection)
 {
     m_connection.begin();
+    transactionOfThread = &m_connection;
+}
+
+Connection *Transaction::openInThisThread()
+{
+    return transactionOfThread;
 }
 
 Transaction::~Transaction()
 {
+    transactionOfThread = nullptr;
     if (!m_done) {
         try {
             m_connection.rollback();
@@ -771,6 +784,7 @@ void Transaction::commit()
         m_connection.fail(Texts::tr("Database error in %1"), Texts::tr("the transaction was committed already"));
     m_connection.commit();
     m_done = true;
+    transactionOfThread = nullptr;
 }
 
 } // namespace db

@@ -182,6 +182,11 @@ public:
 
     void commit();
 
+    // The connection of the transaction this thread has open, or null: a
+    // change that must go with it (an event setting saved by an import) is
+    // written there.
+    static Connection *openInThisThread();
+
 private:
     Connection &m_connection;
     bool m_done = false;

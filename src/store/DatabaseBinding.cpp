@@ -47,7 +47,7 @@ void BindEventToServer(const QString &eventDirectory, const db::DatabaseAddress 
     if (address.engine != db::Engine::PostgreSQL)
         throw KorventError(Texts::tr("An event is bound to a database server, not to a file"));
     {
-        db::Connection check(address, EventTables(), EventSchemaVersion);
+        db::Connection check(address, EventDatabaseTables(), EventSchemaVersion);
     }
     WriteTextLines(DatabaseBindingFileName(eventDirectory), {address.url()});
 }
