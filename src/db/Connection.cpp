@@ -405,15 +405,32 @@ void Connection::failToOpen(const QString &cause) const
 void Connection::failStatement(const QSqlQuery &query, const QString &sql)
 {
     const QSqlError error = query.lastError();
-    if (engine() == Engine::PostgreSQL) {
-        // Classes 08 (connection) and 57P (server shut down), or the driver's own
-        // word that the connection is gone: the next statement opens a new one.
-        const QString code = error.nativeErrorCode();
-        if (code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("57P")) || !database().isOpen()
-            || (code.isEmpty() && error.text().contains(QLatin1String("connection"), Qt::CaseInsensitive)))
-            m_lost = true;
-    }
+    if (lostServer(error))
+        m_lost = true;
     fail(Texts::tr("Database error in %1"), error.text() + QStringLiteral(" [") + sql + u']');
+}
+
+bool Connection::lostServer(const QSqlError &error) const
+{
+    if (engine() != Engine::PostgreSQL)
+        return false;
+    // Classes 08 (connection) and 57P (server shut down), or the driver's own
+    // word that the connection is gone: the next statement opens a new one.
+    const QString code = error.nativeErrorCode();
+    return code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("57P")) || !database().isOpen()
+        || (code.isEmpty() && error.text().contains(QLatin1String("connection"), Qt::CaseInsensitive));
+}
+
+bool Connection::reopenedAfterIdleLoss(const QSqlQuery &failed)
+{
+    // Only outside a transaction, for a statement that did not run: a
+    // connection the server dropped while it was idle (a restart) is opened
+    // again and the statement's first use does not fail.
+    if (m_holdsWriterLock || !lostServer(failed.lastError()))
+        return false;
+    m_lost = true;
+    reopenWhenLost();
+    return true;
 }
 
 void Connection::reopenWhenLost()
@@ -435,6 +452,12 @@ QSqlQuery Connection::prepare(const QString &sql)
     if (!m_holdsWriterLock)
         reopenWhenLost();
     QSqlQuery query(database());
+    query.setForwardOnly(true);
+    if (query.prepare(sql))
+        return query;
+    if (!reopenedAfterIdleLoss(query))
+        failStatement(query, sql);
+    query = QSqlQuery(database());
     query.setForwardOnly(true);
     if (!query.prepare(sql))
         failStatement(query, sql);
@@ -465,8 +488,16 @@ QSqlQuery Connection::exec(const QString &sql, const QVariantList &parameters)
             reopenWhenLost();
         QSqlQuery query(database());
         query.setForwardOnly(true);
-        if (!query.exec(sql))
-            failStatement(query, sql);
+        if (!query.exec(sql)) {
+            // A read is run again on the connection opened anew; a change is
+            // not, as the server may have made it before the connection went.
+            if (!sql.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive) || !reopenedAfterIdleLoss(query))
+                failStatement(query, sql);
+            query = QSqlQuery(database());
+            query.setForwardOnly(true);
+            if (!query.exec(sql))
+                failStatement(query, sql);
+        }
         return query;
     }
     QSqlQuery query = prepare(sql);

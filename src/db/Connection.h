@@ -18,6 +18,7 @@
 
 #include <QElapsedTimer>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <optional>
@@ -132,6 +133,9 @@ private:
     // A server connection that was lost is opened again before the next
     // statement; what the lost one had begun is gone with it.
     void reopenWhenLost();
+    bool lostServer(const QSqlError &error) const;
+    // After a statement that failed: true when the connection was lost and is open again.
+    bool reopenedAfterIdleLoss(const QSqlQuery &failed);
     [[noreturn]] void failStatement(const QSqlQuery &query, const QString &sql);
     void storeVersion(int schemaVersion);
     // Names of the tables the file holds, read through SQLite (the first read of the header).
