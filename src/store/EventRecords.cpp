@@ -73,14 +73,14 @@ void writeSettingRow(db::Connection &connection, const QString &key, const QStri
 
 QStringList classTreeRow(db::Connection &connection)
 {
-    const QVariant tree = connection.scalar(QStringLiteral("SELECT tree FROM classtree ORDER BY id DESC"));
+    const QVariant tree = connection.scalar(QStringLiteral("SELECT tree FROM eventclasstree ORDER BY id DESC"));
     return tree.isNull() ? QStringList() : tree.toString().split(u'\n');
 }
 
 void writeClassTreeRow(db::Connection &connection, const QStringList &lines)
 {
-    connection.exec(QStringLiteral("DELETE FROM classtree"));
-    connection.insert(QStringLiteral("INSERT INTO classtree (tree) VALUES (?)"), {lines.join(u'\n')});
+    connection.exec(QStringLiteral("DELETE FROM eventclasstree"));
+    connection.insert(QStringLiteral("INSERT INTO eventclasstree (tree) VALUES (?)"), {lines.join(u'\n')});
 }
 
 QStringList logRows(db::Connection &connection)
@@ -182,7 +182,7 @@ std::vector<qint64> EventRecords::stamps() const
     if (m_server) {
         const auto row = readFromServer(*m_server, [](db::Connection &connection) {
             return connection.firstRow(QStringLiteral("SELECT (SELECT MAX(id) FROM eventsetting), (SELECT COUNT(*) FROM eventsetting), "
-                                                      "(SELECT MAX(id) FROM classtree)"));
+                                                      "(SELECT MAX(id) FROM eventclasstree)"));
         });
         return {row->value(0).toLongLong(), row->value(1).toLongLong(), row->value(2).toLongLong()};
     }

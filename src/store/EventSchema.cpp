@@ -85,7 +85,7 @@ std::vector<db::TableDefinition> makeRecordTables()
         {QStringLiteral("eventsetting"),
          {key(), text("section", 64), text("name", 64), field("value", FieldKind::Memo)},
          {index("idxName", {"section", "name"}, true)}},
-        {QStringLiteral("classtree"), {key(), field("tree", FieldKind::Memo)}, {}},
+        {QStringLiteral("eventclasstree"), {key(), field("tree", FieldKind::Memo)}, {}},
         {QStringLiteral("correctionlog"), {key(), field("line", FieldKind::Memo)}, {}},
     };
 }
