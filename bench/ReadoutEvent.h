@@ -1,9 +1,11 @@
 #pragma once
 
 // The generated event of the readout load benchmarks: teams of three started
-// runners with chips of their own, 60 controls, no punches stored yet.
+// runners with chips of their own, 60 controls, no punches stored yet; in the
+// folder's own file or in an empty database on a PostgreSQL server.
 
 #include "shell/EventGenerator.h"
+#include "store/DatabaseBinding.h"
 #include "store/uData.h"
 
 #include <QSqlQuery>
@@ -15,9 +17,12 @@ struct ReadoutEvent
     std::vector<qint64> units;   // the controls' unit numbers
 };
 
-inline ReadoutEvent MakeReadoutEvent(const QString &event, int teams)
+// With a server's address (an empty database), the folder is bound to it first.
+inline ReadoutEvent MakeReadoutEvent(const QString &event, int teams, const QString &serverAddress = {})
 {
     ReadoutEvent made;
+    if (!serverAddress.isEmpty())
+        BindEventToServer(event, db::DatabaseAddress::fromUrl(serverAddress));
     TdmData data(event);
     GeneratorOptions options;
     options.seed = 4;

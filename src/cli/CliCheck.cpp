@@ -6,6 +6,7 @@
 #include "base/KorventError.h"
 #include "cli/TerminalProgress.h"
 #include "entries/DataCheck.h"
+#include "store/EventRecords.h"
 #include "store/uData.h"
 
 #include <QCoreApplication>
@@ -32,7 +33,7 @@ int CliCheckCommand(CliContext &context, const QStringList &arguments)
     const std::vector<bool> chosen = only.isEmpty() ? std::vector<bool>(rules->size(), true) : ChosenByTitle(*rules, only);
     TerminalProgress progress;
     const QStringList report = RunDataCheck(context.data.connection(), *rules, chosen,
-                                            ReadClassTreeFile(ClassTreeFileName(context.location.eventDirectory)), DataCheckMostFindings,
+                                            EventRecords(context.location.eventDirectory).loadClassTree(), DataCheckMostFindings,
                                             progress);
     progress.clear();
     if (report.isEmpty())

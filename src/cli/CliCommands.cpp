@@ -40,7 +40,7 @@ int CliImportCommand(CliContext &context, const QStringList &arguments);
 int CliTeamsCommand(CliContext &context, const QStringList &arguments);
 int CliCheckCommand(CliContext &context, const QStringList &arguments);
 int CliSqlCommand(CliContext &context, const QStringList &arguments);
-int CliDbCommand(CliContext &context, const QStringList &arguments);
+int CliDbCommand(const EventLocation &location, QTextStream &out, const QStringList &arguments);
 
 TeamRow cli::teamNumbered(db::Connection &connection, const QString &text)
 {
@@ -122,7 +122,7 @@ const std::vector<CliCommand> &CliCommands()
         {"db", "db use postgresql://USER@HOST[:PORT]/DBNAME | use sqlite | copy-to postgresql://... | copy-from postgresql://...  "
                "bind the event folder to a database on a PostgreSQL server (the password from PGPASSWORD or ~/.pgpass), or back to its "
                "own file; copy the folder's own file to an empty server database, or a server database into the folder's empty file",
-         CliDbCommand},
+         nullptr, false, CliDbCommand},
         {"serve", "serve [--port N] [--max-connections N] [--idle-timeout SECONDS] [--show-log] [--debug] [--http PORT [--http-bind ADDRESS]]  run the readout server (and the live results over HTTP) until SIGINT or SIGTERM", CliServeCommand},
     };
     return commands;

@@ -35,6 +35,9 @@ struct CliCommand
     // that takes the writer lock does not: held by a thread that waits for a
     // processor, the lock would keep the readouts waiting longer.
     bool givesWay = false;
+    // In place of run, for a command that must work without opening the
+    // event's database (binding the folder while its server is down).
+    int (*runOnFolder)(const EventLocation &location, QTextStream &out, const QStringList &arguments) = nullptr;
 };
 
 const std::vector<CliCommand> &CliCommands();

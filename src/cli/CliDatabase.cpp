@@ -6,15 +6,15 @@
 #include "store/EventCopy.h"
 #include "store/uData.h"
 
-int CliDbCommand(CliContext &context, const QStringList &arguments)
+int CliDbCommand(const EventLocation &location, QTextStream &out, const QStringList &arguments)
 {
-    const QString &folder = context.location.eventDirectory;
+    const QString &folder = location.eventDirectory;
     if (arguments.size() == 2 && arguments.at(0) == QLatin1String("use")) {
         if (arguments.at(1) == QLatin1String("sqlite"))
             BindEventToOwnFile(folder);
         else
             BindEventToServer(folder, db::DatabaseAddress::fromUrl(arguments.at(1)));
-        context.out << cli::Texts::tr("The event uses the %1").arg(EventDatabaseAddress(folder).engine == db::Engine::SQLite
+        out << cli::Texts::tr("The event uses the %1").arg(EventDatabaseAddress(folder).engine == db::Engine::SQLite
                                                                        ? cli::Texts::tr("database file %1").arg(TdmData::databaseFileName(folder))
                                                                        : EventDatabaseAddress(folder).displayName())
                     << '\n';
@@ -24,8 +24,8 @@ int CliDbCommand(CliContext &context, const QStringList &arguments)
         const db::DatabaseAddress ownFile = db::DatabaseAddress::sqliteFile(TdmData::databaseFileName(folder));
         const db::DatabaseAddress server = db::DatabaseAddress::fromUrl(arguments.at(1));
         const bool toServer = arguments.at(0) == QLatin1String("copy-to");
-        const qint64 rows = toServer ? CopyEventDatabase(ownFile, server) : CopyEventDatabase(server, ownFile);
-        context.out << cli::Texts::tr("%1 rows copied from the %2 to the %3")
+        const qint64 rows = toServer ? CopyEventDatabase(folder, ownFile, server) : CopyEventDatabase(folder, server, ownFile);
+        out << cli::Texts::tr("%1 rows copied from the %2 to the %3")
                            .arg(rows)
                            .arg(toServer ? cli::Texts::tr("database file %1").arg(ownFile.fileName) : server.displayName(),
                                 toServer ? server.displayName() : cli::Texts::tr("database file %1").arg(ownFile.fileName))

@@ -412,15 +412,32 @@ void Connection::failToOpen(const QString &cause) const
 void Connection::failStatement(const QSqlQuery &query, const QString &sql)
 {
     const QSqlError error = query.lastError();
-    if (engine() == Engine::PostgreSQL) {
-        // Classes 08 (connection) and 57P (server shut down), or the driver's own
-        // word that the connection is gone: the next statement opens a new one.
-        const QString code = error.nativeErrorCode();
-        if (code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("57P")) || !database().isOpen()
-            || (code.isEmpty() && error.text().contains(QLatin1String("connection"), Qt::CaseInsensitive)))
-            m_lost = true;
-    }
+    if (lostServer(error))
+        m_lost = true;
     fail(Texts::tr("Database error in %1"), error.text() + QStringLiteral(" [") + sql + u']');
+}
+
+bool Connection::lostServer(const QSqlError &error) const
+{
+    if (engine() != Engine::PostgreSQL)
+        return false;
+    // Classes 08 (connection) and 57P (server shut down), or the driver's own
+    // word that the connection is gone: the next statement opens a new one.
+    const QString code = error.nativeErrorCode();
+    return code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("57P")) || !database().isOpen()
+        || (code.isEmpty() && error.text().contains(QLatin1String("connection"), Qt::CaseInsensitive));
+}
+
+bool Connection::reopenedAfterIdleLoss(const QSqlQuery &failed)
+{
+    // Only outside a transaction, for a statement that did not run: a
+    // connection the server dropped while it was idle (a restart) is opened
+    // again and the statement's first use does not fail.
+    if (m_holdsWriterLock || !lostServer(failed.lastError()))
+        return false;
+    m_lost = true;
+    reopenWhenLost();
+    return true;
 }
 
 void Connection::reopenWhenLost()
@@ -442,6 +459,12 @@ QSqlQuery Connection::prepare(const QString &sql)
     if (!m_holdsWriterLock)
         reopenWhenLost();
     QSqlQuery query(database());
+    query.setForwardOnly(true);
+    if (query.prepare(sql))
+        return query;
+    if (!reopenedAfterIdleLoss(query))
+        failStatement(query, sql);
+    query = QSqlQuery(database());
     query.setForwardOnly(true);
     if (!query.prepare(sql))
         failStatement(query, sql);
@@ -472,8 +495,16 @@ QSqlQuery Connection::exec(const QString &sql, const QVariantList &parameters)
             reopenWhenLost();
         QSqlQuery query(database());
         query.setForwardOnly(true);
-        if (!query.exec(sql))
-            failStatement(query, sql);
+        if (!query.exec(sql)) {
+            // A read is run again on the connection opened anew; a change is
+            // not, as the server may have made it before the connection went.
+            if (!sql.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive) || !reopenedAfterIdleLoss(query))
+                failStatement(query, sql);
+            query = QSqlQuery(database());
+            query.setForwardOnly(true);
+            if (!query.exec(sql))
+                failStatement(query, sql);
+        }
         return query;
     }
     QSqlQuery query = prepare(sql);
@@ -771,14 +802,27 @@ sqlite3 *Connection::nativeHandle() const
     return engine;
 }
 
+namespace {
+
+thread_local Connection *transactionOfThread = nullptr;
+
+} // namespace
+
 Transaction::Transaction(Connection &connection)
     : m_connection(connection)
 {
     m_connection.begin();
+    transactionOfThread = &m_connection;
+}
+
+Connection *Transaction::openInThisThread()
+{
+    return transactionOfThread;
 }
 
 Transaction::~Transaction()
 {
+    transactionOfThread = nullptr;
     if (!m_done) {
         try {
             m_connection.rollback();
@@ -794,6 +838,7 @@ void Transaction::commit()
         m_connection.fail(Texts::tr("Database error in %1"), Texts::tr("the transaction was committed already"));
     m_connection.commit();
     m_done = true;
+    transactionOfThread = nullptr;
 }
 
 } // namespace db

@@ -18,6 +18,7 @@
 
 #include <QElapsedTimer>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <optional>
@@ -144,6 +145,9 @@ private:
     // A server connection that was lost is opened again before the next
     // statement; what the lost one had begun is gone with it.
     void reopenWhenLost();
+    bool lostServer(const QSqlError &error) const;
+    // After a statement that failed: true when the connection was lost and is open again.
+    bool reopenedAfterIdleLoss(const QSqlQuery &failed);
     [[noreturn]] void failStatement(const QSqlQuery &query, const QString &sql);
     void storeVersion(int schemaVersion);
     // Names of the tables the file holds, read through SQLite (the first read of the header).
@@ -194,6 +198,11 @@ public:
     Transaction &operator=(const Transaction &) = delete;
 
     void commit();
+
+    // The connection of the transaction this thread has open, or null: a
+    // change that must go with it (an event setting saved by an import) is
+    // written there.
+    static Connection *openInThisThread();
 
 private:
     Connection &m_connection;

@@ -4,6 +4,7 @@
 #include "base/LockFileTurn.h"
 #include "base/Platform.h"
 #include "base/TextFile.h"
+#include "store/EventRecords.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -66,12 +67,24 @@ QStringList writableLog(const QString &eventDirectory)
     return texts;
 }
 
-} // namespace
-
-QString CorrectionLogFileName(const QString &eventDirectory)
+// The operator's edit of the log shown, over the log as it is now: lines put
+// at the top since it was shown stay above the edit.
+QStringList mergedLog(const QStringList &current, const QStringList &shown, const QStringList &edited)
 {
-    return eventDirectory + QStringLiteral("timelog.txt");
+    QStringList lines;
+    const qsizetype added = current.size() - shown.size();
+    if (added >= 0 && current.mid(added) == shown) {
+        lines = current.first(added);
+    } else {
+        // Rewritten meanwhile: every line the edit lacks is kept.
+        for (const QString &line : current)
+            if (!edited.contains(line))
+                lines.append(line);
+    }
+    return lines + edited;
 }
+
+} // namespace
 
 bool CorrectionLogExists(const QString &eventDirectory)
 {
@@ -80,6 +93,8 @@ bool CorrectionLogExists(const QString &eventDirectory)
 
 QStringList LoadCorrectionLog(const QString &eventDirectory)
 {
+    if (const EventRecords records(eventDirectory); records.server())
+        return records.loadServerLog();
     const QString fileName = CorrectionLogFileName(eventDirectory);
     if (!QFileInfo::exists(fileName))
         return {};
@@ -97,27 +112,26 @@ void RefuseUnwritableCorrectionLog(const QString &eventDirectory)
 
 void PrependCorrectionLog(const QString &eventDirectory, const QString &line)
 {
-    const LogWriterTurn turn(eventDirectory);
-    QStringList lines = writableLog(eventDirectory);
-    lines.prepend(line);
-    WriteTextLines(CorrectionLogFileName(eventDirectory), lines);
+    {
+        const LogWriterTurn turn(eventDirectory);
+        QStringList lines = writableLog(eventDirectory);
+        lines.prepend(line);
+        WriteTextLines(CorrectionLogFileName(eventDirectory), lines);
+    }
+    // The seat's own file first: it refuses what it cannot take before the shared log holds the line.
+    if (const EventRecords records(eventDirectory); records.server())
+        records.prependServerLog(line);
 }
 
 QStringList MergeCorrectionLog(const QString &eventDirectory, const QStringList &shown, const QStringList &edited)
 {
     const LogWriterTurn turn(eventDirectory);
     const QStringList current = writableLog(eventDirectory);
-    QStringList lines;
-    const qsizetype added = current.size() - shown.size();
-    if (added >= 0 && current.mid(added) == shown) {
-        lines = current.first(added);
-    } else {
-        // Rewritten meanwhile: every line the edit lacks is kept.
-        for (const QString &line : current)
-            if (!edited.contains(line))
-                lines.append(line);
-    }
-    lines += edited;
+    // On a server the shared log is merged; the seat's file gets what it became.
+    const EventRecords records(eventDirectory);
+    const QStringList lines = records.server()
+        ? records.mergeServerLog([&](const QStringList &shared) { return mergedLog(shared, shown, edited); })
+        : mergedLog(current, shown, edited);
     WriteTextLines(CorrectionLogFileName(eventDirectory), lines);
     return lines;
 }

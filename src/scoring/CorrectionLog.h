@@ -1,12 +1,14 @@
 #pragma once
 
 // The log of hand corrections, "timelog.txt" in the event folder: a plain
-// text file in the program's text encoding, one line per correction, newest first.
+// text file in the program's text encoding, one line per correction, newest
+// first. An event on a server keeps the log every seat reads as rows of its
+// database (EventRecords); each seat's file gets its own lines and edits too.
+
+#include "store/EventRecords.h"
 
 #include <QString>
 #include <QStringList>
-
-QString CorrectionLogFileName(const QString &eventDirectory);
 
 // The log's lines; none when there is no log yet. A log that exists but
 // cannot be read raises KorventError, so that it is never written over.

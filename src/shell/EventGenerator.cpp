@@ -1,6 +1,7 @@
 #include "shell/EventGenerator.h"
 
 #include "store/ClassTable.h"
+#include "store/EventRecords.h"
 #include "store/EventSettings.h"
 #include "base/KorventError.h"
 #include "store/StatusTexts.h"
@@ -90,7 +91,7 @@ void writeSettingsAndClasses(const QString &eventDirectory, const QDate &day, co
                         0});
         tree.push_back({plan.name + QStringLiteral("V"), 1});
     }
-    WriteClassTreeFile(ClassTreeFileName(eventDirectory), SortedClassTree(tree));
+    EventRecords(eventDirectory).saveClassTree(SortedClassTree(tree));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"
+#include "store/DatabaseBinding.h"
 #include "store/EventSettings.h"
 #include "store/uData.h"
 
@@ -112,6 +113,7 @@ EventLocation settle(const ProgramFiles &program, const QStringList &arguments, 
     location.teamsMinTimeWindow = static_cast<int>(settings.readInteger(QStringLiteral("check"), QStringLiteral("TeamsMinTimeWindow"), 60));
     location.teamsTogetherControls = static_cast<int>(settings.readInteger(QStringLiteral("check"), QStringLiteral("TeamsTogetherControls"), 15));
 
+    std::optional<db::DatabaseAddress> database;
     if (!arguments.isEmpty()) {
         eventDirectory = arguments.first();
         location.confirmed = true;
@@ -119,6 +121,8 @@ EventLocation settle(const ProgramFiles &program, const QStringList &arguments, 
         const StartWindowAnswer answer = askUntilSettled(eventDirectory, askStartWindow, askCreateFolder);
         eventDirectory = answer.eventDirectory;
         location.confirmed = answer.confirmed;
+        if (answer.confirmed)
+            database = answer.database;
     }
 
     if (eventDirectory.isEmpty())
@@ -127,6 +131,10 @@ EventLocation settle(const ProgramFiles &program, const QStringList &arguments, 
         throw KorventError(Texts::tr("Event directory is missing: %1").arg(QFileInfo(eventDirectory).absoluteFilePath()));
 
     location.eventDirectory = Platform::withTrailingSeparator(eventDirectory);
+    if (database && database->engine == db::Engine::PostgreSQL)
+        BindEventToServer(location.eventDirectory, *database);
+    else if (database)
+        BindEventToOwnFile(location.eventDirectory);
     location.resultsDirectory = location.eventDirectory + QStringLiteral("results/");
     const bool newEvent = !QFileInfo::exists(TdmData::databaseFileName(location.eventDirectory));
     if (openEvent)

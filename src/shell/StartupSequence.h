@@ -4,11 +4,13 @@
 // the program setup.ini, the command line, or the start window's answer.
 // Free of widgets so that the application and the CLI take the same path.
 
+#include "db/DatabaseAddress.h"
 #include "store/EventLocation.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class MessageSink;
 
@@ -16,6 +18,9 @@ struct StartWindowAnswer
 {
     QString eventDirectory; // the edit box text, whatever closed the window
     bool confirmed = false; // closed with OK
+    // Where the confirmed folder's database is to be: its own file, or a
+    // server's database (bound as `db use` binds it). None: as the folder has it.
+    std::optional<db::DatabaseAddress> database = {};
 };
 
 namespace StartupSequence {
@@ -37,6 +42,7 @@ using AskCreateFolder = std::function<bool(const QString &absolutePath)>;
 // for text files raises KorventError.
 // Raises KorventError "Event directory is missing", naming the folder, when
 // it does not exist and is not created through askCreateFolder.
+// A confirmed answer's database choice binds the folder before it is opened.
 // openEvent runs before anything is written: a folder it refuses gets no
 // results folder and is not remembered. A confirmed event that openEvent made
 // new gets the program's report header (ProgramFiles::newEventHeader).

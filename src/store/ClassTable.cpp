@@ -167,8 +167,12 @@ QString ClassTreeFileName(const QString &eventDirectory)
 
 ClassTree ReadClassTreeFile(const QString &fileName)
 {
+    return ClassTreeFromLines(ReadTextLines(fileName).value_or(QStringList()), fileName);
+}
+
+ClassTree ClassTreeFromLines(const QStringList &lines, const QString &fileName)
+{
     ClassTree tree;
-    const QStringList lines = ReadTextLines(fileName).value_or(QStringList());
     for (int lineNumber = 1; lineNumber <= lines.size(); ++lineNumber) {
         const QString &line = lines.at(lineNumber - 1);
         if (line.trimmed().isEmpty())
@@ -188,10 +192,15 @@ ClassTree ReadClassTreeFile(const QString &fileName)
     return tree;
 }
 
-void WriteClassTreeFile(const QString &fileName, const ClassTree &tree)
+QStringList ClassTreeLines(const ClassTree &tree)
 {
     QStringList lines;
     for (const ClassNode &node : tree)
         lines.append(QString(node.depth, u'\t') + node.text);
-    WriteTextLines(fileName, lines);
+    return lines;
+}
+
+void WriteClassTreeFile(const QString &fileName, const ClassTree &tree)
+{
+    WriteTextLines(fileName, ClassTreeLines(tree));
 }

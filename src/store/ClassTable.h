@@ -6,6 +6,7 @@
 // class's times. The ClassTable is that tree flattened in tree order.
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <optional>
 #include <vector>
@@ -81,3 +82,6 @@ QString ClassTreeFileName(const QString &eventDirectory);
 // more than a level below its parent, raises KorventError naming the line.
 ClassTree ReadClassTreeFile(const QString &fileName);
 void WriteClassTreeFile(const QString &fileName, const ClassTree &tree);
+// The same lines as text, for a tree stored elsewhere; `origin` names it in messages.
+ClassTree ClassTreeFromLines(const QStringList &lines, const QString &origin);
+QStringList ClassTreeLines(const ClassTree &tree);

@@ -44,12 +44,15 @@ db::DatabaseAddress EventDatabaseAddress(const QString &eventDirectory)
 
 void BindEventToServer(const QString &eventDirectory, const db::DatabaseAddress &address)
 {
+    CheckEventServer(address);
+    WriteTextLines(DatabaseBindingFileName(eventDirectory), {address.url()});
+}
+
+void CheckEventServer(const db::DatabaseAddress &address)
+{
     if (address.engine != db::Engine::PostgreSQL)
         throw KorventError(Texts::tr("An event is bound to a database server, not to a file"));
-    {
-        db::Connection check(address, EventTables(), EventSchemaVersion);
-    }
-    WriteTextLines(DatabaseBindingFileName(eventDirectory), {address.url()});
+    const db::Connection check(address, EventDatabaseTables(), EventSchemaVersion);
 }
 
 void BindEventToOwnFile(const QString &eventDirectory)

@@ -19,5 +19,9 @@ QString DatabaseBindingFileName(const QString &eventDirectory);
 // in an empty database, one of another program is refused and the folder
 // left as it was.
 void BindEventToServer(const QString &eventDirectory, const db::DatabaseAddress &address);
+// Opens the server's database as binding does, the folder left alone: raises
+// KorventError naming the server when it cannot be reached, refuses the
+// user, or holds the tables of another program.
+void CheckEventServer(const db::DatabaseAddress &address);
 // The folder goes back to its own file.
 void BindEventToOwnFile(const QString &eventDirectory);

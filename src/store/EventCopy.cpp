@@ -2,6 +2,7 @@
 
 #include "base/KorventError.h"
 #include "db/Connection.h"
+#include "store/EventRecords.h"
 #include "store/EventSchema.h"
 
 #include <QCoreApplication>
@@ -24,16 +25,16 @@ QStringList fieldNames(const db::TableDefinition &table)
 
 } // namespace
 
-qint64 CopyEventDatabase(const db::DatabaseAddress &source, const db::DatabaseAddress &target)
+qint64 CopyEventDatabase(const QString &eventDirectory, const db::DatabaseAddress &source, const db::DatabaseAddress &target)
 {
     if (source == target)
         throw KorventError(Texts::tr("The event cannot be copied onto itself (%1)").arg(source.displayName()));
-    db::Connection from(source, EventTables(), EventSchemaVersion);
-    db::Connection to(target, EventTables(), EventSchemaVersion);
+    db::Connection from(source, EventDatabaseTables(), EventSchemaVersion);
+    db::Connection to(target, EventDatabaseTables(), EventSchemaVersion);
     qint64 copied = 0;
     db::Transaction transaction(to);
     // Decided inside the transaction: a seat may have started on the target meanwhile.
-    for (const db::TableDefinition &table : EventTables()) {
+    for (const db::TableDefinition &table : EventDatabaseTables()) {
         const qint64 rows = to.scalar(QStringLiteral("SELECT COUNT(*) FROM ") + db::quoteIdentifier(table.name)).toLongLong();
         if (rows > 0)
             throw KorventError(Texts::tr("The %1 is not empty (table %2 holds %3 rows): an event is copied only into an empty database")
@@ -57,6 +58,11 @@ qint64 CopyEventDatabase(const db::DatabaseAddress &source, const db::DatabaseAd
             // The keys handed out next follow the copied ones, as SQLite's do.
             to.scalar(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'id'), COALESCE(MAX(id), 0) + 1, false) FROM %1").arg(table.name));
     }
+    // Written before the commit: a failure leaves the target database as it was.
+    if (source.engine == db::Engine::SQLite && target.engine == db::Engine::PostgreSQL)
+        copied += EventRecords::copyFilesToRows(eventDirectory, to);
+    else if (source.engine == db::Engine::PostgreSQL && target.engine == db::Engine::SQLite)
+        copied += EventRecords::copyRowsToFiles(from, eventDirectory);
     transaction.commit();
     return copied;
 }

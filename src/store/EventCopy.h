@@ -9,5 +9,6 @@
 
 // Raises KorventError naming the target when it holds rows (nothing is
 // written then) and when the copy fails (the target is left as it was).
-// Returns the number of rows copied.
-qint64 CopyEventDatabase(const db::DatabaseAddress &source, const db::DatabaseAddress &target);
+// Returns the number of rows copied. `eventDirectory` is the folder whose
+// own file is the source or the target.
+qint64 CopyEventDatabase(const QString &eventDirectory, const db::DatabaseAddress &source, const db::DatabaseAddress &target);

@@ -76,7 +76,37 @@ std::vector<db::TableDefinition> makeTables()
     };
 }
 
+// On a server the event's settings, class tree and correction log are rows, so
+// that every seat works with the same ones (EventRecords). A file gets the
+// tables too and leaves them empty: its folder keeps those as files.
+std::vector<db::TableDefinition> makeRecordTables()
+{
+    return {
+        {QStringLiteral("eventsetting"),
+         {key(), text("section", 64), text("name", 64), field("value", FieldKind::Memo)},
+         {index("idxName", {"section", "name"}, true)}},
+        {QStringLiteral("eventclasstree"), {key(), field("tree", FieldKind::Memo)}, {}},
+        {QStringLiteral("correctionlog"), {key(), field("line", FieldKind::Memo)}, {}},
+    };
+}
+
 } // namespace
+
+const std::vector<db::TableDefinition> &EventRecordTables()
+{
+    static const std::vector<db::TableDefinition> tables = makeRecordTables();
+    return tables;
+}
+
+const std::vector<db::TableDefinition> &EventDatabaseTables()
+{
+    static const std::vector<db::TableDefinition> tables = [] {
+        std::vector<db::TableDefinition> all = EventTables();
+        all.insert(all.end(), EventRecordTables().begin(), EventRecordTables().end());
+        return all;
+    }();
+    return tables;
+}
 
 const std::vector<db::TableDefinition> &EventTables()
 {

@@ -3,6 +3,7 @@
 #include "base/IniFile.h"
 #include "base/KorventError.h"
 #include "base/LockFileTurn.h"
+#include "store/EventRecords.h"
 #include "store/MapHelpers.h"
 
 
@@ -255,26 +256,40 @@ void SetSettingText(EventSettings &settings, const SettingDefinition &definition
 
 EventSettings EventSettings::load(const QString &eventDirectory)
 {
+    return EventRecords(eventDirectory).loadSettings();
+}
+
+EventSettings EventSettings::fromTexts(const std::function<std::optional<QString>(const QString &key)> &storedText, const QString &origin)
+{
     EventSettings settings;
-    const IniFile ini(fileName(eventDirectory));
-    ini.requireText();
-    const QString section = sectionName();
     for (const SettingDefinition &definition : SettingDefinitions()) {
-        const QString key = QString::fromLatin1(definition.key);
-        if (!ini.hasKey(section, key))
+        const std::optional<QString> text = storedText(QString::fromLatin1(definition.key));
+        if (!text)
             continue;
-        const QString text = ini.readString(section, key);
         try {
-            SetSettingText(settings, definition, text);
+            SetSettingText(settings, definition, *text);
         } catch (const KorventError &error) {
             // The default stays beneath the kept text; only what needs the value refuses.
-            const UnreadableSetting kept{text, fileName(eventDirectory) + QStringLiteral(": ") + error.message()};
+            const UnreadableSetting kept{*text, origin + QStringLiteral(": ") + error.message()};
             std::visit([&](auto member) {
                 if constexpr (!std::is_same_v<decltype(member), QString EventSettings::*>)
                     (settings.*member).keepUnreadable(kept);
             }, definition.member);
         }
     }
+    return settings;
+}
+
+EventSettings EventSettings::loadFile(const QString &eventDirectory)
+{
+    const IniFile ini(fileName(eventDirectory));
+    ini.requireText();
+    const QString section = sectionName();
+    EventSettings settings = fromTexts([&](const QString &key) -> std::optional<QString> {
+        if (!ini.hasKey(section, key))
+            return std::nullopt;
+        return ini.readString(section, key);
+    }, fileName(eventDirectory));
     const QStringList ignored = ini.ignoredLines(section);
     if (!ignored.isEmpty())
         settings.fileWarnings.append(EventSettings::tr("%1: lines of section [%2] that are not read (a key or the section repeated), "
@@ -311,10 +326,15 @@ void EventSettings::save(const QString &eventDirectory) const
 
 EventSettings EventSettings::update(const QString &eventDirectory, const std::function<void(EventSettings &)> &change)
 {
+    return EventRecords(eventDirectory).updateSettings(change);
+}
+
+EventSettings EventSettings::updateFile(const QString &eventDirectory, const std::function<void(EventSettings &)> &change)
+{
     // A lock left by a program that was killed is taken over (its process is gone).
     constexpr int waitMs = 30'000;
     const LockFileTurn turn(fileName(eventDirectory) + QStringLiteral(".lock"), waitMs, EventSettings::tr("Cannot change %1").arg(fileName(eventDirectory)));
-    EventSettings settings = load(eventDirectory);
+    EventSettings settings = loadFile(eventDirectory);
     change(settings);
     settings.save(eventDirectory);
     return settings;

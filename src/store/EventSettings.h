@@ -15,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -65,11 +66,17 @@ public:
     static QString sectionName() { return QStringLiteral("fEventInfo"); }
     static QString fileName(const QString &eventDirectory) { return eventDirectory + QStringLiteral("setup.ini"); }
 
+    // The event's settings where they live (EventRecords): its setup.ini, or
+    // the rows of its server's database.
     // Missing keys keep their defaults. A value read as `settings set` reads
     // it; one that does not read is kept as its text (SettingValue), written
     // back as it stood until set. Raises KorventError when the file is not
     // text in the program's encoding.
     static EventSettings load(const QString &eventDirectory);
+    static EventSettings loadFile(const QString &eventDirectory);
+    // The settings from the texts stored by key (none: the default stays);
+    // `origin` names the store in the message of a text that does not read.
+    static EventSettings fromTexts(const std::function<std::optional<QString>(const QString &key)> &storedText, const QString &origin);
     // The settings that did not read, in key order.
     std::vector<UnreadableSetting> unreadable() const;
     // Everything the operator is to be told of setup.ini: unreadable
@@ -82,6 +89,7 @@ public:
     // change them this way waiting meanwhile: two programs changing different
     // settings at once both keep their change. Returns the settings saved.
     static EventSettings update(const QString &eventDirectory, const std::function<void(EventSettings &)> &change);
+    static EventSettings updateFile(const QString &eventDirectory, const std::function<void(EventSettings &)> &change);
 
     // The event day at the first start time.
     SerialDateTime EventStartDateTime() const;

@@ -1,23 +1,18 @@
 #include "store/EventSetup.h"
 
-#include <QFileInfo>
+#include "store/EventRecords.h"
+
 #include <QMutexLocker>
 
 EventSetup EventSetup::load(const QString &eventDirectory)
 {
-    return EventSetup{EventSettings::load(eventDirectory), SortedClassTree(ReadClassTreeFile(ClassTreeFileName(eventDirectory)))};
+    const EventRecords records(eventDirectory);
+    return EventSetup{records.loadSettings(), SortedClassTree(records.loadClassTree())};
 }
 
-EventSetupStamps EventSetupFileStamps(const QString &eventDirectory)
+EventSetupStamps EventSetupStampsOf(const QString &eventDirectory)
 {
-    EventSetupStamps stamps;
-    for (const QString &name : {EventSettings::fileName(eventDirectory), ClassTreeFileName(eventDirectory)}) {
-        // Both files are written whole through a rename: a new file has a new change time.
-        const QFileInfo file(name);
-        stamps.insert(stamps.end(), {file.exists() ? file.size() : -1, file.lastModified().toMSecsSinceEpoch(),
-                                     file.metadataChangeTime().toMSecsSinceEpoch()});
-    }
-    return stamps;
+    return EventRecords(eventDirectory).stamps();
 }
 
 SharedEventSetup::SharedEventSetup(EventSetup setup)
@@ -34,7 +29,7 @@ SharedEventSetup::SharedEventSetup(const QString &eventDirectory)
 
 EventSetupStamps SharedEventSetup::stampsNow() const
 {
-    return m_eventDirectory.isEmpty() ? EventSetupStamps() : EventSetupFileStamps(m_eventDirectory);
+    return m_eventDirectory.isEmpty() ? EventSetupStamps() : EventSetupStampsOf(m_eventDirectory);
 }
 
 std::shared_ptr<const EventSetup> SharedEventSetup::snapshot() const

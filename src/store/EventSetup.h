@@ -3,7 +3,7 @@
 // The event's settings and class tree as one published value. The setup
 // window publishes a new one when it closes; readers in any thread take a
 // snapshot and keep it for as long as they work, never seeing half of a change.
-// A change another program made to the files is taken in by the next snapshot.
+// A change another program or seat made is taken in by the next snapshot.
 
 #include "store/ClassTable.h"
 #include "store/EventSettings.h"
@@ -17,14 +17,14 @@ struct EventSetup
     EventSettings settings;
     ClassTree classTree;
 
-    // Settings and class tree as stored in the event folder.
+    // Settings and class tree where the event keeps them (EventRecords).
     static EventSetup load(const QString &eventDirectory);
 };
 
-// Sizes and times of the folder's setup.ini and classlist.tree: a cheap
-// sign that one of them was written since the stamps were taken.
+// A cheap sign that the settings or the class tree were written since the
+// stamps were taken (EventRecords::stamps).
 using EventSetupStamps = std::vector<qint64>;
-EventSetupStamps EventSetupFileStamps(const QString &eventDirectory);
+EventSetupStamps EventSetupStampsOf(const QString &eventDirectory);
 
 class SharedEventSetup
 {
@@ -35,9 +35,8 @@ public:
     explicit SharedEventSetup(const QString &eventDirectory);
 
     // The setup as it is now. Following a folder, it is loaded again (and
-    // kept) when setup.ini or classlist.tree changed since the last load or
-    // publish: another program changed them. The check is cheap: each file's
-    // size and times.
+    // kept) when the settings or the class tree changed since the last load
+    // or publish: another program or seat changed them. The check is cheap.
     std::shared_ptr<const EventSetup> snapshot() const;
     // A setup just saved to the event's files (or, without a folder, only made current).
     void publish(EventSetup setup);

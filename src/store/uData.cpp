@@ -4,7 +4,7 @@
 #include "store/EventSchema.h"
 
 TdmData::TdmData(const QString &eventDirectory)
-    : m_connection(EventDatabaseAddress(eventDirectory), EventTables(), EventSchemaVersion)
+    : m_connection(EventDatabaseAddress(eventDirectory), EventDatabaseTables(), EventSchemaVersion)
 {
 }
 

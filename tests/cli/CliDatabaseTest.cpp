@@ -6,6 +6,7 @@
 
 #include "store/uData.h"
 
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -95,4 +96,28 @@ TEST(CliDatabase, AnEventCopiedToAServerAndBackHoldsTheSameRows)
     db::Connection onServer(server);
     const qint64 next = onServer.insert(QStringLiteral("INSERT INTO team (number) VALUES (?)"), {78});
     EXPECT_GT(next, onServer.scalar(QStringLiteral("SELECT MAX(id) FROM team WHERE number <> 78")).toLongLong());
+}
+
+TEST(CliDatabase, WhileTheServerIsDownCommandsFailNamingItAndTheEventCanGoBackToItsOwnFile)
+{
+    SKIP_WITHOUT_POSTGRES();
+    PostgresCluster &cluster = *PostgresCluster::instance();
+    const db::DatabaseAddress server = cluster.newDatabase();
+    QTemporaryDir event;
+    ASSERT_EQ(cli(event, {QStringLiteral("db"), QStringLiteral("use"), server.url()}).exitCode, 0);
+    cluster.stop();
+    for (const QStringList &command : {QStringList{QStringLiteral("info")}, QStringList{QStringLiteral("settings")},
+                                       QStringList{QStringLiteral("calculate"), QStringLiteral("--all")}}) {
+        QElapsedTimer timer;
+        timer.start();
+        const CliRun run = cli(event, command);
+        EXPECT_NE(run.exitCode, 0) << command.join(u' ').toStdString();
+        EXPECT_TRUE(run.err.contains(server.host)) << run.err.toStdString();
+        EXPECT_LT(timer.elapsed(), 8000) << command.join(u' ').toStdString();
+    }
+    // Going back to the folder's own file needs no server.
+    const CliRun back = cli(event, {QStringLiteral("db"), QStringLiteral("use"), QStringLiteral("sqlite")});
+    cluster.start();
+    EXPECT_EQ(back.exitCode, 0) << back.err.toStdString();
+    EXPECT_FALSE(QFile::exists(folderOf(event) + QStringLiteral("database.txt")));
 }

@@ -174,3 +174,49 @@ TEST(ServerDatabase, TheOperatorsSqlRunsOnTheServerWithItsParametersAndKeepsRead
     EXPECT_EQ(connection.scalar(QStringLiteral("SELECT COUNT(*) FROM team WHERE name IS NOT NULL AND name <> 'x'")).toInt(), 2);
     EXPECT_EQ(connection.insert(QStringLiteral("INSERT INTO team (number) VALUES (3)")), 3);
 }
+
+TEST(ServerDatabase, AnIdleConnectionWorksAtItsFirstUseAfterTheServerRestarted)
+{
+    SKIP_WITHOUT_POSTGRES();
+    PostgresCluster &cluster = *PostgresCluster::instance();
+    db::Connection connection(cluster.newDatabase(), EventTables(), EventSchemaVersion);
+    connection.insert(QStringLiteral("INSERT INTO team (number, name) VALUES (?, ?)"), {1, QStringLiteral("Jõgi")});
+    const auto restart = [&] {
+        cluster.stop();
+        cluster.start();
+    };
+    restart();
+    EXPECT_EQ(connection.scalar(QStringLiteral("SELECT COUNT(*) FROM team")).toInt(), 1);
+    restart();
+    EXPECT_EQ(connection.scalar(QStringLiteral("SELECT name FROM team WHERE number = ?"), {1}).toString(), QStringLiteral("Jõgi"));
+    restart();
+    connection.insert(QStringLiteral("INSERT INTO team (number) VALUES (?)"), {2});
+    restart();
+    {
+        db::Transaction transaction(connection);
+        connection.exec(QStringLiteral("UPDATE team SET points = ? WHERE number = ?"), {5, 2});
+        transaction.commit();
+    }
+    EXPECT_EQ(connection.scalar(QStringLiteral("SELECT SUM(points) FROM team")).toInt(), 5);
+}
+
+TEST(ServerDatabase, WhileTheServerIsDownAStatementFailsNamingItAndTheNextAfterItsReturnWorks)
+{
+    SKIP_WITHOUT_POSTGRES();
+    PostgresCluster &cluster = *PostgresCluster::instance();
+    const db::DatabaseAddress address = cluster.newDatabase();
+    db::Connection connection(address, EventTables(), EventSchemaVersion);
+    cluster.stop();
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        connection.scalar(QStringLiteral("SELECT COUNT(*) FROM team"));
+        ADD_FAILURE() << "read from a stopped server";
+    } catch (const db::DatabaseError &error) {
+        EXPECT_TRUE(error.message().contains(address.host)) << error.message().toStdString();
+    }
+    EXPECT_THROW(db::Transaction{connection}, db::DatabaseError);
+    EXPECT_LT(timer.elapsed(), 8000);
+    cluster.start();
+    EXPECT_EQ(connection.scalar(QStringLiteral("SELECT COUNT(*) FROM team")).toInt(), 0);
+}

@@ -50,8 +50,12 @@ TEST(EventDatabase, EmptyFolderGetsFiveTablesWithTheirIndexes)
     EXPECT_EQ(storedFields(connection, QStringLiteral("control")),
               QStringList({"id", "controlnr", "unitnumber", "points", "type", "pos_x", "pos_y", "text"}));
     EXPECT_EQ(storedFields(connection, QStringLiteral("extrapoint")), QStringList({"id", "from", "to", "points"}));
+    // Used on a server only; a file keeps them empty.
+    EXPECT_EQ(storedFields(connection, QStringLiteral("eventsetting")), QStringList({"id", "section", "name", "value"}));
+    EXPECT_EQ(storedFields(connection, QStringLiteral("eventclasstree")), QStringList({"id", "tree"}));
+    EXPECT_EQ(storedFields(connection, QStringLiteral("correctionlog")), QStringList({"id", "line"}));
     EXPECT_EQ(storedIndexes(connection),
-              QStringList({"control_idxPrim", "control_idxUnit", "extrapoint_idxPrim", "res_cp_idxID", "res_cp_idxPrim",
+              QStringList({"control_idxPrim", "control_idxUnit", "eventsetting_idxName", "extrapoint_idxPrim", "res_cp_idxID", "res_cp_idxPrim",
                            "res_cp_idxRes", "res_cp_idxRunner", "runner_idxChip", "runner_idxPrim", "runner_idxTeam", "team_idxChip",
                            "team_idxID", "team_idxNumber"}));
     EXPECT_EQ(connection.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE name='res_cp_idxRes'")).toString(),

@@ -35,7 +35,7 @@ int main(int argc, char *argv[])
         location = StartupSequence::settle(ProgramFiles::ofThisProgram(), app.arguments().mid(1), [](const QString &proposed) {
             TfStartForm startForm(proposed);
             const bool confirmed = startForm.exec() == QDialog::Accepted;
-            return StartWindowAnswer{startForm.eventDirectory(), confirmed};
+            return StartWindowAnswer{startForm.eventDirectory(), confirmed, startForm.database()};
         }, [&data](const EventLocation &event) { data = std::make_unique<TdmData>(event.eventDirectory); },
             [](const QString &folder) { return TfStartForm::askCreateFolder(folder); }, &startMessages);
         setup = std::make_unique<SharedEventSetup>(location.eventDirectory);

@@ -1,10 +1,16 @@
 #include "shell/ui/uStartForm.h"
 
 #include "shell/ui/AppIcon.h"
+#include "base/KorventError.h"
 #include "base/ui/FileDialogs.h"
+#include "store/DatabaseBinding.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -47,6 +53,19 @@ TfStartForm::TfStartForm(const QString &eventDirectory, QWidget *parent)
     sbChoosEvent->setToolTip(tr("Choose event"));
     connect(sbChoosEvent, &QToolButton::clicked, this, &TfStartForm::sbChoosEventClick);
 
+    auto *databaseLabel = new QLabel(tr("Event database:"), frame);
+    cbDatabase = new QComboBox(frame);
+    cbDatabase->setObjectName(QStringLiteral("cbDatabase"));
+    cbDatabase->addItems({tr("The folder's own file (rogain.abs)"), tr("A database on a PostgreSQL server")});
+    databaseLabel->setBuddy(cbDatabase);
+    eServerAddress = new QLineEdit(frame);
+    eServerAddress->setObjectName(QStringLiteral("eServerAddress"));
+    eServerAddress->setPlaceholderText(QStringLiteral("postgresql://USER@HOST[:PORT]/DBNAME"));
+    eServerAddress->setToolTip(tr("The password comes from PGPASSWORD or ~/.pgpass, never from the event folder"));
+    connect(cbDatabase, &QComboBox::currentIndexChanged, this, &TfStartForm::showEngine);
+    connect(eEventDir, &QLineEdit::textChanged, this, &TfStartForm::showFolderDatabase);
+    showFolderDatabase();
+
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, frame);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -63,6 +82,9 @@ TfStartForm::TfStartForm(const QString &eventDirectory, QWidget *parent)
     layout->addSpacing(12);
     layout->addWidget(label);
     layout->addLayout(folder);
+    layout->addWidget(databaseLabel);
+    layout->addWidget(cbDatabase);
+    layout->addWidget(eServerAddress);
     layout->addSpacing(12);
     layout->addWidget(buttons);
 }
@@ -70,6 +92,45 @@ TfStartForm::TfStartForm(const QString &eventDirectory, QWidget *parent)
 QString TfStartForm::eventDirectory() const
 {
     return eEventDir->text();
+}
+
+void TfStartForm::showFolderDatabase()
+{
+    db::DatabaseAddress bound;
+    try {
+        bound = EventDatabaseAddress(QDir::cleanPath(eEventDir->text()) + u'/');
+    } catch (const KorventError &) {
+        // An address that does not read is typed again or left for its own file.
+    }
+    cbDatabase->setCurrentIndex(bound.engine == db::Engine::PostgreSQL ? 1 : 0);
+    eServerAddress->setText(bound.engine == db::Engine::PostgreSQL ? bound.url() : QString());
+    showEngine();
+}
+
+void TfStartForm::showEngine()
+{
+    eServerAddress->setEnabled(cbDatabase->currentIndex() == 1);
+}
+
+void TfStartForm::accept()
+{
+    if (cbDatabase->currentIndex() == 0) {
+        m_database = db::DatabaseAddress::sqliteFile(QString());
+        QDialog::accept();
+        return;
+    }
+    try {
+        const db::DatabaseAddress address = db::DatabaseAddress::fromUrl(eServerAddress->text().trimmed());
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        CheckEventServer(address);
+        m_database = address;
+    } catch (const KorventError &error) {
+        QMessageBox::warning(this, tr("Korvent"), error.message());
+        eServerAddress->setFocus();
+        return;
+    }
+    QDialog::accept();
 }
 
 void TfStartForm::showEvent(QShowEvent *event)

@@ -11,6 +11,7 @@
 #include "store/ClassUse.h"
 #include "store/CountryList.h"
 #include "store/EventSchema.h"
+#include "store/EventRecords.h"
 #include "store/EventSetup.h"
 #include "store/FieldDisplay.h"
 #include "store/uData.h"
@@ -728,14 +729,14 @@ void TfEventInfo::sbOpenFileClick()
 
 void TfEventInfo::loadFiles()
 {
-    m_filesShown = EventSetupFileStamps(m_eventDirectory);
+    m_filesShown = EventSetupStampsOf(m_eventDirectory);
     const EventSettings loaded = EventSettings::load(m_eventDirectory);
     m_settingsShown = loaded;
     showSettings(loaded);
     // Read back from the controls: a value a control shows in its own way is
     // not taken for an edit.
     m_settingsShown = shownSettings(loaded);
-    setClassTree(ReadClassTreeFile(ClassTreeFileName(m_eventDirectory)));
+    setClassTree(EventRecords(m_eventDirectory).loadClassTree());
     m_treeShown = classTree();
 }
 
@@ -766,10 +767,11 @@ void TfEventInfo::save(const EventSettings &current)
     // An emptied tree leaves the last stored one in place, and that one stays
     // the program's tree.
     ClassTree tree = classTree();
+    const EventRecords records(m_eventDirectory);
     if (tree.empty() || tree == m_treeShown)
-        tree = ReadClassTreeFile(ClassTreeFileName(m_eventDirectory));
+        tree = records.loadClassTree();
     else
-        WriteClassTreeFile(ClassTreeFileName(m_eventDirectory), tree);
+        records.saveClassTree(tree);
     // Only a changed list becomes the user's own: an unchanged one keeps
     // following the list the program ships.
     if (m_countries->countries() != m_countriesShown) {
@@ -787,7 +789,7 @@ void TfEventInfo::showEvent(QShowEvent *event)
     // Closing saved every edit, so nothing of the operator's is lost here: a
     // change another program made to the files since is shown (and kept by
     // the next close) instead of being written over with what the window held.
-    if (m_filesShown && EventSetupFileStamps(m_eventDirectory) != *m_filesShown)
+    if (m_filesShown && EventSetupStampsOf(m_eventDirectory) != *m_filesShown)
         loadFiles();
     tvClassList->expandAll();
     showSelectedClass();
