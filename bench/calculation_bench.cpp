@@ -36,7 +36,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (printedUsage(args, "usage: calculation_bench [--teams N] [--runs N]\n"))
+    if (printedUsage(args, "usage: calculation_bench [--teams N] [--runs N] [--server postgresql://USER@HOST/DB]\n"))
         return 0;
     const int teams = option(args, "--teams", 1000);
     const int runs = option(args, "--runs", 5);

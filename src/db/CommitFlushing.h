@@ -10,9 +10,10 @@ namespace db {
 
 class Connection;
 
-// A mark that differs from an earlier one when a transaction committed since
-// (SQLite: data_version; PostgreSQL: the server's snapshot of transactions).
-// It may differ without a commit of another connection, never the other way round.
+// A mark that differs from an earlier one when another connection committed
+// since (SQLite: data_version; PostgreSQL: the server's snapshot of
+// transactions, less this connection's own). It may differ without such a
+// commit, never the other way round.
 qint64 CommittedChangesMark(Connection &connection);
 
 // Off: a commit returns before it is on the disk; a crash may take back the

@@ -697,8 +697,22 @@ void Connection::begin()
     }
 }
 
+void Connection::noteOwnTransactionId()
+{
+    if (engine() != Engine::PostgreSQL)
+        return;
+    // A transaction already failed answers nothing: left uncounted, which
+    // can only make the mark differ, never hide another's commit.
+    try {
+        if (!scalar(QStringLiteral("SELECT pg_current_xact_id_if_assigned()")).isNull())
+            ++m_ownTransactionIds;
+    } catch (const KorventError &) {
+    }
+}
+
 void Connection::commit()
 {
+    noteOwnTransactionId();
     exec(QStringLiteral("COMMIT"));
     m_lastWriteNs = m_writing.nsecsElapsed();
     releaseWriterLock();
@@ -755,6 +769,7 @@ void Connection::copyLogBack(int pages)
 void Connection::rollback()
 {
     const auto release = qScopeGuard([this] { releaseWriterLock(); });
+    noteOwnTransactionId();
     exec(QStringLiteral("ROLLBACK"));
 }
 

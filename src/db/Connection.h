@@ -121,6 +121,11 @@ public:
     // again once the log has grown by as much again.
     void copyLogBack(int logPages);
 
+    // Transaction ids this connection took on a server (a write gives its
+    // transaction one, committed or not), so that a look at what others
+    // committed can leave out its own.
+    qint64 ownTransactionIds() const { return m_ownTransactionIds; }
+
     // The engine's version text, e.g. "3.40.1".
     QString engineVersion();
     // The engine's name and version, e.g. "SQLite 3.40.1".
@@ -163,6 +168,8 @@ private:
     void commit();
     void rollback();
     void releaseWriterLock();
+    // On a server: counts the transaction's id if it took one.
+    void noteOwnTransactionId();
     // Copies the write-ahead log back into the database once it is long, outside any transaction.
     void checkpointWhenLong();
 
@@ -178,6 +185,7 @@ private:
     bool m_givesWay = false;
     bool m_lost = false;
     std::shared_ptr<LogCheckpointer> m_checkpointer;
+    qint64 m_ownTransactionIds = 0;
     // Pages in the write-ahead log after this connection's last commit.
     int m_walPages = 0;
     QElapsedTimer m_writing;

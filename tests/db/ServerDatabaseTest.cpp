@@ -1,7 +1,9 @@
+#include "EventDatabaseFixture.h"
 #include "PostgresCluster.h"
 #include "TestFolder.h"
 
 #include "base/KorventError.h"
+#include "db/CommitFlushing.h"
 #include "db/Connection.h"
 #include "db/SqlScript.h"
 #include "db/TextMatch.h"
@@ -106,21 +108,25 @@ TEST(ServerDatabase, AServerThatIsNotThereIsNamedWithinSeconds)
     }
 }
 
-// Texts found without regard to case, whatever the alphabet, on each engine.
-struct TextMatchOnEngine : ::testing::TestWithParam<db::Engine>
+// A new database on the engine of the case: a file in the folder, or a database on the test cluster.
+struct OnEngine : ::testing::TestWithParam<db::Engine>
 {
+    QTemporaryDir dir;
+    db::DatabaseAddress newDatabase() const
+    {
+        return GetParam() == db::Engine::PostgreSQL ? PostgresCluster::instance()->newDatabase()
+                                                    : db::DatabaseAddress::sqliteFile(folderOf(dir) + QStringLiteral("t.db"));
+    }
 };
+
+// Texts found without regard to case, whatever the alphabet, on each engine.
+using TextMatchOnEngine = OnEngine;
 
 TEST_P(TextMatchOnEngine, FindsEveryLetterInEitherCaseAndWildcardsOnlyAsThemselves)
 {
-    QTemporaryDir dir;
-    std::unique_ptr<db::Connection> connection;
-    if (GetParam() == db::Engine::PostgreSQL) {
+    if (GetParam() == db::Engine::PostgreSQL)
         SKIP_WITHOUT_POSTGRES();
-        connection = std::make_unique<db::Connection>(PostgresCluster::instance()->newDatabase());
-    } else {
-        connection = std::make_unique<db::Connection>(folderOf(dir) + QStringLiteral("t.db"));
-    }
+    const auto connection = std::make_unique<db::Connection>(newDatabase());
     connection->exec(QStringLiteral("CREATE TABLE t (id INTEGER, name TEXT)"));
     const QStringList names = {QStringLiteral("Mägi"), QStringLiteral("MÄGI Jüri"), QStringLiteral("Ørsted"), QStringLiteral("Ωmega"),
                                QStringLiteral("a*b"), QStringLiteral("axb"), QStringLiteral("50% [x]"), QStringLiteral("a.b")};
@@ -145,8 +151,40 @@ TEST_P(TextMatchOnEngine, FindsEveryLetterInEitherCaseAndWildcardsOnlyAsThemselv
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, TextMatchOnEngine, ::testing::Values(db::Engine::SQLite, db::Engine::PostgreSQL),
-                         [](const auto &info) { return std::string(info.param == db::Engine::SQLite ? "SQLite" : "PostgreSQL"); });
+EVENT_TESTS_ON_EACH_ENGINE(TextMatchOnEngine);
+
+// A long writer that commits in batches asks whether others committed since
+// it read: its own commits, and those it took back, must not say so.
+using CommittedChangesOnEngine = OnEngine;
+
+TEST_P(CommittedChangesOnEngine, TheMarkMovesForAnotherConnectionsCommitNotForItsOwn)
+{
+    if (GetParam() == db::Engine::PostgreSQL)
+        SKIP_WITHOUT_POSTGRES();
+    const db::DatabaseAddress address = newDatabase();
+    db::Connection own(address, EventTables(), EventSchemaVersion);
+    db::Connection other(address);
+    const QString insert = QStringLiteral("INSERT INTO res_cp (team_id, KP, status) VALUES (?, ?, ?)");
+    const qint64 before = db::CommittedChangesMark(own);
+    for (int i = 0; i < 3; ++i) {
+        db::Transaction transaction(own);
+        own.exec(insert, {1, QStringLiteral("31"), 8});
+        transaction.commit();
+    }
+    {
+        db::Transaction takenBack(own);
+        own.exec(insert, {1, QStringLiteral("32"), 8});
+    }
+    EXPECT_EQ(db::CommittedChangesMark(own), before);
+    {
+        db::Transaction transaction(other);
+        other.exec(insert, {2, QStringLiteral("33"), 8});
+        transaction.commit();
+    }
+    EXPECT_NE(db::CommittedChangesMark(own), before);
+}
+
+EVENT_TESTS_ON_EACH_ENGINE(CommittedChangesOnEngine);
 
 TEST(ServerDatabase, TheOperatorsSqlRunsOnTheServerWithItsParametersAndKeepsReadOnlyRunsFromChanging)
 {
