@@ -77,12 +77,9 @@ void LiveCalculation::run()
             TeamCalculation calculation(connection, m_setup.snapshot(), messages);
             calculation.LoadCourseDefinition();
             for (const qint64 id : teams) {
-                // The calculation finds teams by number, as the Calculate command does.
-                const QVariant number = connection.scalar(QStringLiteral("SELECT number FROM team WHERE id=?"), {id});
-                if (!number.isValid())
-                    continue;
+                // By id: a readout's team may share its number with an earlier one.
                 tResArray list;
-                calculation.CalculateTeam(number.toLongLong(), true, list);
+                calculation.CalculateTeamWithId(id, list);
                 // Told at once: the team's result is published while the next one is calculated.
                 m_calculated({id});
             }

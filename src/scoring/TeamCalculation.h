@@ -46,6 +46,9 @@ public:
     // true when the list has two entries or more. Storing: true when the team
     // row got a full result. When false the list must not be used.
     bool CalculateTeam(qint64 number, bool store, tResArray &list);
+    // The team with this id, stored as CalculateTeam stores it: a team that
+    // shares its number with an earlier one is reached too.
+    bool CalculateTeamWithId(qint64 id, tResArray &list);
     // Works the team with this number out as CalculateTeam storing does and
     // tells the recorder every decision; writes nothing. False when there is no such team.
     bool ExplainTeam(qint64 number, CalculationRecorder &recorder);
@@ -72,8 +75,15 @@ private:
         std::optional<ResultWrite> write; // none: the row stays as it is
     };
 
-    // The first team with the number (the calculation finds teams by number), as readTeams reads it.
-    std::optional<TeamInputs> readTeamNumbered(qint64 number);
+    // A team by id, or the first with a number (the calculation finds teams by number).
+    struct TeamKey
+    {
+        bool byId = false;
+        qint64 value = 0;
+    };
+    // The team, as readTeams reads it.
+    std::optional<TeamInputs> readTeam(TeamKey key);
+    bool calculate(TeamKey key, bool store, tResArray &list);
     // Every team with an id in the range, with its started runners and punches.
     std::map<qint64, TeamInputs> readTeams(qint64 firstId, qint64 lastId);
     // Changes whenever another connection commits.

@@ -232,6 +232,21 @@ TEST_F(LiveResultsFixture, ADeletedTeamLosesItsPagesWithoutAFullBuild)
     EXPECT_EQ(get("/teamresult_12.htm").status, 200);
 }
 
+TEST_F(LiveResultsFixture, AReadoutCalculatesItsOwnTeamWhenAnEarlierTeamSharesItsNumber)
+{
+    // Ann runs for a later team with team 12's number.
+    const qint64 later = insertRow(*data, QStringLiteral("team"), {{"number", 12}, {"name", "Twelve Again"}, {"class", "A"}});
+    data->connection().exec(QStringLiteral("UPDATE runner SET team_id=? WHERE id=?"), {later, runnerId});
+    startLive();
+    ASSERT_TRUE(readOut().startsWith("S 8001234;"));
+    const auto stored = [&](qint64 id, const char *column) {
+        return data->connection().scalar(QStringLiteral("SELECT %1 FROM team WHERE id=?").arg(QLatin1String(column)), {id});
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stored(later, "result").toInt() == 1; }, 5000));
+    EXPECT_EQ(stored(later, "points").toInt(), 7);
+    EXPECT_TRUE(stored(teamId, "calctime").toString().isEmpty());
+}
+
 TEST_F(LiveResultsFixture, WithoutTheLiveResultsAReadoutCalculatesNothing)
 {
     ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
