@@ -183,7 +183,7 @@ void LivePublisher::cycle(TdmData &data, const QSet<qint64> &told)
     QSet<qint64> changed = told;
     // Taken before the reads: a commit after it shows on the next round.
     const qint64 version = db::CommittedChangesMark(connection);
-    if (full || (version != m_dataVersion && (!m_sinceScan.isValid() || m_sinceScan.elapsed() >= scanMs))) {
+    if (full || (version != m_dataVersion && (!m_sinceScan.isValid() || m_sinceScan.elapsed() >= std::max<qint64>(scanMs, scanSpacingFactor * m_lastScanMs)))) {
         m_dataVersion = version;
         m_sinceScan.start();
         const QString course = ReadCourseState(connection);
@@ -197,6 +197,7 @@ void LivePublisher::cycle(TdmData &data, const QSet<qint64> &told)
             if (!teams.contains(it.key()))
                 changed.insert(it.key());
         m_teams = std::move(teams);
+        m_lastScanMs = m_sinceScan.elapsed();
     }
     if (full) {
         build(data, setup, nullptr, {}, true);

@@ -3,6 +3,7 @@
 
 #include "liveresults/LiveResults.h"
 #include "readout/ReadoutServer.h"
+#include "store/StatusTexts.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -217,6 +218,34 @@ TEST_F(LiveResultsFixture, WhatIsKeptOfATeamBetweenBuildsGoesWhenItsPunchesChang
     EXPECT_TRUE(QTest::qWaitFor([&] { return !get("/splits/resultsA.htm").body.contains("12:40:00"); }, 5000));
     EXPECT_EQ(json("/api/team/12")[QStringLiteral("punches")].toArray().size(), 2);
     EXPECT_FALSE(get("/teamresult_12.htm").body.contains("12:40:00"));
+}
+
+TEST_F(LiveResultsFixture, PunchChangesThatKeepTheirCountAndStatusSumAreServed)
+{
+    startLive();
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    const auto punches = [&] {
+        QStringList shown;
+        for (const QJsonValue &punch : json("/api/team/12")[QStringLiteral("punches")].toArray())
+            shown.append(punch[QStringLiteral("code")].toString() + u' ' + punch[QStringLiteral("status")].toString() + u' '
+                         + punch[QStringLiteral("time")].toString());
+        return shown;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return punches().size() == 3; }, 5000));
+    // Another program disqualifies control 45, then swaps its status with the
+    // second visit of 31's, then moves a punch time; the team's row stays as it was.
+    const qint64 first = data->connection().scalar(QStringLiteral("SELECT id FROM res_cp WHERE KP='45'")).toLongLong();
+    const qint64 second = data->connection().scalar(QStringLiteral("SELECT MAX(id) FROM res_cp WHERE KP='31'")).toLongLong();
+    data->connection().exec(QStringLiteral("UPDATE res_cp SET status=? WHERE id=?"), {PunchDQ, first});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return punches().join(u',').contains(QLatin1String("45 DQ")); }, 5000)) << punches().join(u',').toStdString();
+    const QStringList before = punches();
+    data->connection().exec(QStringLiteral("UPDATE res_cp SET status=(SELECT SUM(status) FROM res_cp WHERE id IN (?, ?))-status WHERE id IN (?, ?)"),
+                            {first, second, first, second});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return punches() != before; }, 5000)) << before.join(u',').toStdString();
+    data->connection().exec(QStringLiteral("UPDATE res_cp SET ctime='2026-06-13 12:41:00' WHERE KP='45'"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return punches().contains(QStringLiteral("45 OK 2026-06-13T12:41:00")); }, 5000))
+        << punches().join(u',').toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/teamresult_12.htm").body.contains("12:41:00"); }, 5000));
 }
 
 TEST_F(LiveResultsFixture, ADeletedTeamLosesItsPagesWithoutAFullBuild)
