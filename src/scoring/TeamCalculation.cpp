@@ -248,6 +248,31 @@ void TeamCalculation::write(const Outcome &outcome)
                       outcome.write->values);
 }
 
+bool TeamCalculation::holds(const TeamRow &team, const ResultWrite &write)
+{
+    // Positions as write() binds them.
+    const QVariantList &v = write.values;
+    if (!write.full)
+        return team.status == v[0].toInt();
+    return team.calculated && team.status == v[0].toInt() && team.rtime == v[1].toLongLong() && team.points == v[4].toLongLong()
+        && team.penalty == v[5].toLongLong() && team.result == v[6].toLongLong() && team.inCenter == v[8].toLongLong();
+}
+
+std::vector<qint64> TeamCalculation::StaleTeams()
+{
+    LoadCourseDefinition();
+    std::vector<qint64> stale;
+    for (const auto &[id, inputs] : readTeams(std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max())) {
+        if (inputs.punches.empty())
+            continue;
+        tResArray list;
+        const Outcome outcome = evaluate(inputs, true, list);
+        if (outcome.write && !holds(inputs.team, *outcome.write))
+            stale.push_back(id);
+    }
+    return stale;
+}
+
 std::map<qint64, TeamCalculation::TeamInputs> TeamCalculation::readTeams(qint64 firstId, qint64 lastId)
 {
     db::Connection &connection = m_connection;

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class CalculationRecorder;
 class MessageSink;
@@ -53,6 +54,11 @@ public:
     // tells the recorder every decision; writes nothing. False when there is no such team.
     bool ExplainTeam(qint64 number, CalculationRecorder &recorder);
 
+    // The teams with punches whose calculation would store something other
+    // than their row holds (when it was made aside): read out but never
+    // calculated, or changed since. Loads the course first; writes nothing.
+    std::vector<qint64> StaleTeams();
+
     // Every team (all) or only those never calculated; loads the course first.
     // A team that fails is reported and the run goes on. Cancelled, it stops
     // between teams: each team is as before or freshly calculated.
@@ -92,6 +98,8 @@ private:
     Outcome evaluate(const TeamInputs &inputs, bool store, tResArray &list, CalculationRecorder *recorder = nullptr);
     void planResult(const TeamRow &team, const tResArray &list, SerialDateTime finishTime, Outcome &outcome, CalculationRecorder *recorder);
     void write(const Outcome &outcome);
+    // The row holds what the write would store, when it was made aside.
+    static bool holds(const TeamRow &team, const ResultWrite &write);
     void report(const TeamRow &team, const Outcome &outcome);
     int requiredRunners(int startedRunners) const;
 

@@ -283,6 +283,36 @@ TEST_F(LiveResultsFixture, WithoutTheLiveResultsAReadoutCalculatesNothing)
     EXPECT_TRUE(data->connection().scalar(QStringLiteral("SELECT calctime FROM team WHERE number=12")).toString().isEmpty());
 }
 
+TEST_F(LiveResultsFixture, TeamsReadOutWhileNoLiveResultsRanAreCalculatedWhenTheyStart)
+{
+    // Never calculated, and calculated before its punches came.
+    for (const char *calculated : {"", "2026-06-13 15:00:00"}) {
+        SCOPED_TRACE(calculated);
+        data->connection().exec(QStringLiteral("UPDATE team SET calctime=?, result=10, points=10 WHERE id=?"),
+                                {calculated[0] ? QVariant(QString::fromLatin1(calculated)) : QVariant(), teamId});
+        ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+        startLive();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return json("/api/team/12")[QStringLiteral("result")].toInt() == 1; }, 5000));
+        EXPECT_EQ(data->connection().scalar(QStringLiteral("SELECT points FROM team WHERE id=?"), {teamId}).toInt(), 7);
+        live.reset();
+    }
+    // A team without punches keeps its row as it was.
+    EXPECT_EQ(data->connection().scalar(QStringLiteral("SELECT calctime FROM team WHERE number=7")).toString().left(19),
+              QStringLiteral("2026-06-13 15:00:00"));
+}
+
+TEST_F(LiveResultsFixture, AHandStatusIsKeptWhenAStaleTeamIsCalculatedAtTheStart)
+{
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    data->connection().exec(QStringLiteral("UPDATE team SET status=? WHERE id=?"), {TeamDSQ, teamId});
+    startLive();
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return !data->connection().scalar(QStringLiteral("SELECT calctime FROM team WHERE id=?"), {teamId}).toString().isEmpty();
+    }, 5000));
+    EXPECT_EQ(data->connection().scalar(QStringLiteral("SELECT status FROM team WHERE id=?"), {teamId}).toInt(), TeamDSQ);
+    EXPECT_EQ(data->connection().scalar(QStringLiteral("SELECT result FROM team WHERE id=?"), {teamId}).toInt(), -TeamDSQ);
+}
+
 TEST_F(LiveResultsFixture, TeamsSharingANumberKeepTheirClassListedWithoutTeamPages)
 {
     insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Second Seven"}, {"class", "A"}, {"status", 1}, {"points", 3},
