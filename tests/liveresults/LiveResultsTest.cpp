@@ -172,6 +172,15 @@ TEST_F(LiveResultsFixture, TeamsWithRunnersNotCalculatedYetAreListedAfterTheOthe
     EXPECT_EQ(json("/api/team/21")[QStringLiteral("runners")].toArray().size(), 1);
 }
 
+TEST_F(LiveResultsFixture, ALongNameWithoutSpacesBreaksRatherThanPushingTheFiguresOffTheScreen)
+{
+    startLive();
+    // Checked in headless Chromium at 390 and 1400 pixels; here that the rules are served.
+    const QByteArray style = get("/live.css").body;
+    for (const QByteArray &rule : {QByteArray("td:nth-child(4) { overflow-wrap: anywhere;"), QByteArray("td.resultheader + td,")})
+        EXPECT_TRUE(style.contains(rule)) << rule.constData();
+}
+
 TEST_F(LiveResultsFixture, APageVersionChangesOnlyWithItsPage)
 {
     startLive();
