@@ -115,7 +115,7 @@ void LiveCalculation::run()
             for (const qint64 id : teams) {
                 // By id: a readout's team may share its number with an earlier one.
                 tResArray list;
-                calculation.CalculateTeamWithId(id, list);
+                calculation.CalculateTeamWithId(id, true, list);
                 // Told at once: the team's result is published while the next one is calculated.
                 m_calculated({id});
             }

@@ -316,6 +316,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
         const ReportRequest request{names, true, QString(), false, QString()};
         LiveResultsChoice choice;
         choice.uncalculatedTeams = true;
+        choice.teamsWithoutPages = true;
         choice.cache = &m_teamWork;
         if (variant == ResultsVariant::Web && classes) {
             choice.pages = allTeamPages ? std::nullopt : std::optional<QSet<qint64>>(mapTeams);
@@ -354,8 +355,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
         return refused;
     };
     if (!toBuild.isEmpty()) {
-        // Teams sharing a number, or without one, have no pages of their own:
-        // their class is shown as the results table.
+        // A class the web results refuse is shown as the results table.
         const QStringList refused = eachClass(ResultsVariant::Web, ReportFolder::Web, QStringLiteral("/"));
         for (const QString &name : refused) {
             try {
@@ -426,6 +426,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
                                       .arg(number)
                                       .arg(names.value(number).join(QStringLiteral(", ")));
             result.add(QString(), teamPath(number), SharedNumberJson(number, error, teamsSharing.value(number)), jsonType, false, 409);
+            result.problems.append(error);
         }
     }
 

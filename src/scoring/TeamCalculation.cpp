@@ -96,9 +96,9 @@ bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
     return calculate({false, number}, store, list);
 }
 
-bool TeamCalculation::CalculateTeamWithId(qint64 id, tResArray &list)
+bool TeamCalculation::CalculateTeamWithId(qint64 id, bool store, tResArray &list)
 {
-    return calculate({true, id}, true, list);
+    return calculate({true, id}, store, list);
 }
 
 bool TeamCalculation::calculate(TeamKey key, bool store, tResArray &list)

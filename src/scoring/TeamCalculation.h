@@ -47,9 +47,9 @@ public:
     // true when the list has two entries or more. Storing: true when the team
     // row got a full result. When false the list must not be used.
     bool CalculateTeam(qint64 number, bool store, tResArray &list);
-    // The team with this id, stored as CalculateTeam stores it: a team that
-    // shares its number with an earlier one is reached too.
-    bool CalculateTeamWithId(qint64 id, tResArray &list);
+    // CalculateTeam for the team with this id: a team that shares its number
+    // with an earlier one is reached too.
+    bool CalculateTeamWithId(qint64 id, bool store, tResArray &list);
     // Works the team with this number out as CalculateTeam storing does and
     // tells the recorder every decision; writes nothing. False when there is no such team.
     bool ExplainTeam(qint64 number, CalculationRecorder &recorder);

@@ -353,6 +353,24 @@ TEST_F(LiveResultsFixture, TeamsSharingANumberKeepTheirClassListedWithoutTeamPag
     EXPECT_TRUE(problems.front().contains(QLatin1String("7"))) << problems.front().toStdString();
 }
 
+TEST_F(LiveResultsFixture, ASharedNumberCostsOnlyTheSharingTeamsTheirPages)
+{
+    insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Second Seven"}, {"class", "A"}, {"status", 1}, {"points", 3},
+                                              {"result", 3}, {"rtime", 9000}, {"calctime", "2026-06-13 15:00:00"}});
+    startLive();
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    // Team 12 of the same class keeps its page, its link, its splits and their reloads.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/teamresult_12.htm").body.contains("3:05:00"); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/splits/resultsA.htm").body.contains("3:05:00"); }, 5000));
+    const HttpReply page = get("/resultsA.htm");
+    EXPECT_TRUE(page.body.contains("teamresult_12.htm"));
+    EXPECT_TRUE(page.body.contains("/api/version?path="));
+    EXPECT_FALSE(page.body.contains("teamresult_7.htm"));
+    EXPECT_TRUE(page.body.contains("Second Seven"));
+    EXPECT_TRUE(get("/").body.contains("splits/resultsA.htm"));
+    EXPECT_EQ(get("/teamresult_7.htm").status, 404);
+}
+
 TEST_F(LiveResultsFixture, ANumberSharedAndFreedAgainByAnotherProgramChangesWhatTheFirstTeamsClassServes)
 {
     startLive();
