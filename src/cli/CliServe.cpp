@@ -107,7 +107,8 @@ int CliServeCommand(CliContext &context, const QStringList &arguments)
         });
         live->start(httpAddress, static_cast<quint16>(httpPort));
         live->follow(server);
-        out << "Live results on http://" << (httpBind ? httpAddress.toString() : QStringLiteral("0.0.0.0")) << ':' << live->port() << '/' << Qt::endl;
+        for (const QString &url : live->urls())
+            out << "Live results on " << url << Qt::endl;
     }
 
     QObject::connect(&termination, &TerminationSignals::received, &server, [&server] {

@@ -4,7 +4,9 @@
 
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
+#include "base/Platform.h"
 #include "db/Connection.h"
+#include "db/ReadSnapshot.h"
 #include "scoring/TeamCalculation.h"
 #include "store/EventSetup.h"
 #include "store/uData.h"
@@ -30,6 +32,7 @@ LiveCalculation::LiveCalculation(const QString &eventDirectory, const SharedEven
     , m_calculated(std::move(calculated))
     , m_failed(std::move(failed))
     , m_thread([this] { run(); })
+    , m_staleScan([this] { findStaleTeams(); })
 {
 }
 
@@ -40,6 +43,7 @@ LiveCalculation::~LiveCalculation()
         m_stop = true;
     }
     m_wake.notify_all();
+    m_staleScan.join();
     m_thread.join();
 }
 
@@ -52,16 +56,48 @@ void LiveCalculation::follow(qint64 teamId)
     m_wake.notify_one();
 }
 
+void LiveCalculation::findStaleTeams()
+{
+    // Reading every team's punches is background work: the stations and the
+    // readouts' own calculations come first.
+    Platform::lowerThreadPriority();
+    ForwardedMessages messages(m_failed);
+    std::vector<qint64> stale;
+    try {
+        TdmData data(m_eventDirectory);
+        const db::ReadSnapshot snapshot(data.connection());
+        stale = TeamCalculation(data.connection(), m_setup.snapshot(), messages).StaleTeams();
+    } catch (const KorventError &error) {
+        m_failed(error.message());
+        return;
+    }
+    if (stale.empty())
+        return;
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_stop)
+            return;
+        m_stale = std::move(stale);
+    }
+    m_wake.notify_one();
+}
+
 void LiveCalculation::run()
 {
     std::unique_ptr<TdmData> data;
     ForwardedMessages messages(m_failed);
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stop || !m_teams.isEmpty(); });
-        if (m_teams.isEmpty())
+        m_wake.wait(lock, [this] { return m_stop || !m_teams.isEmpty() || !m_stale.empty(); });
+        // Stale teams go one at a time after the readouts' own: a fresh
+        // readout waits for one team's calculation at most.
+        QSet<qint64> teams = std::exchange(m_teams, {});
+        if (teams.isEmpty() && !m_stop && !m_stale.empty()) {
+            teams.insert(m_stale.back());
+            m_stale.pop_back();
+        }
+        if (teams.isEmpty())
             return;
-        const QSet<qint64> teams = std::exchange(m_teams, {});
         lock.unlock();
         try {
             if (!data) {
@@ -77,12 +113,9 @@ void LiveCalculation::run()
             TeamCalculation calculation(connection, m_setup.snapshot(), messages);
             calculation.LoadCourseDefinition();
             for (const qint64 id : teams) {
-                // The calculation finds teams by number, as the Calculate command does.
-                const QVariant number = connection.scalar(QStringLiteral("SELECT number FROM team WHERE id=?"), {id});
-                if (!number.isValid())
-                    continue;
+                // By id: a readout's team may share its number with an earlier one.
                 tResArray list;
-                calculation.CalculateTeam(number.toLongLong(), true, list);
+                calculation.CalculateTeamWithId(id, true, list);
                 // Told at once: the team's result is published while the next one is calculated.
                 m_calculated({id});
             }

@@ -5,6 +5,9 @@
 // the published result is the team's new one. It runs on a thread of its own
 // with its own connection, after the station's reply: the stations never wait
 // for it. Readouts of one team that come while it works are calculated once.
+// Teams read out while no live results ran (or before the program stopped
+// short of their calculation) are found once at the start and calculated the
+// same way.
 
 #include <QList>
 #include <QSet>
@@ -13,6 +16,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class SharedEventSetup;
 
@@ -23,7 +27,7 @@ public:
     // told a team's failure (the calculation's own message).
     LiveCalculation(const QString &eventDirectory, const SharedEventSetup &setup, std::function<void(const QList<qint64> &)> calculated,
                     std::function<void(const QString &)> failed);
-    // Calculates what was asked for, then stops.
+    // Calculates the readouts' teams asked for, then stops.
     ~LiveCalculation();
     LiveCalculation(const LiveCalculation &) = delete;
     LiveCalculation &operator=(const LiveCalculation &) = delete;
@@ -33,6 +37,7 @@ public:
 
 private:
     void run();
+    void findStaleTeams();
 
     QString m_eventDirectory;
     const SharedEventSetup &m_setup;
@@ -41,6 +46,8 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     QSet<qint64> m_teams;
+    std::vector<qint64> m_stale; // found at the start, taken from the back
     bool m_stop = false;
     std::thread m_thread;
+    std::thread m_staleScan;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
 // What the live results compare to find what another program changed: a
-// text per team made of its row, its runners and a summary of its punches,
+// text per team made of its row, its runners and a hash of its punches,
 // and one of the course (controls and extra-point rules). Only reads.
 
 #include <QHash>

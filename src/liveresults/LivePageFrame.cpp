@@ -83,7 +83,9 @@ QByteArray LiveStyleSheet()
     // The splits make each team a block of its own with its course table
     // below. A team's punch table, the splits and pictures stay within the
     // screen: the tables scroll sideways in their own box, fading at its
-    // right edge so that the columns beyond it are seen to be there.
+    // right edge so that the columns beyond it are seen to be there. A name
+    // longer than the screen is wide breaks anywhere rather than pushing the
+    // figures beside it off the screen.
     return QByteArrayLiteral(R"(body.live { margin: 0 8px 12px 8px; font-size: 11pt; }
 nav.live-nav { position: sticky; top: 0; z-index: 2; background: #ffffff; padding: 8px 0; line-height: 20px; border-bottom: 1px solid #d5dee3; margin-bottom: 6px; }
 nav.live-nav a { font-weight: bold; margin-right: 1em; }
@@ -91,6 +93,8 @@ body.live img { max-width: 100%; height: auto; }
 ul.live-classes { padding-left: 1.2em; }
 ul.live-classes li { margin: 10px 0; font-size: 13pt; }
 table.r0 { display: block; overflow-x: auto; max-width: 100%; }
+body.live > table[class=""] > tbody > tr > td:nth-child(4) { overflow-wrap: anywhere; min-width: 8em; }
+body.live td a, body.live td.resultheader + td, body.live p, body.live h1, body.live h2, body.live h3 { overflow-wrap: anywhere; }
 @media (max-width: 720px) {
   body.live { font-size: 10.5pt; }
   body.live > table[class=""] { width: 100%; }
@@ -108,7 +112,7 @@ table.r0 { display: block; overflow-x: auto; max-width: 100%; }
   body.live > table[class=""]:has(table.css_splits), body.live > table[class=""]:has(table.css_splits) > tbody { display: block; }
   body.live > table[class=""]:has(table.css_splits) > tbody > tr { display: flex; flex-wrap: wrap; align-items: baseline; padding: 4px 2px; border-bottom: 1px solid #d5dee3; }
   body.live > table[class=""]:has(table.css_splits) > tbody > tr > td { display: block; padding: 1px 4px; }
-  body.live > table[class=""]:has(table.css_splits) > tbody > tr > td:nth-child(4) { flex: 1 1 40%; }
+  body.live > table[class=""]:has(table.css_splits) > tbody > tr > td:nth-child(4) { flex: 1 1 40%; min-width: 0; }
   body.live > table[class=""]:has(table.css_splits) > tbody > tr > td:nth-last-child(3) { order: 2; }
   body.live > table[class=""]:has(table.css_splits) > tbody > tr > td:nth-last-child(2) { order: 1; margin-left: auto; }
   body.live > table[class=""]:has(table.css_splits) > tbody > tr > td:last-child { order: 3; flex-basis: 100%; }

@@ -183,7 +183,7 @@ void LivePublisher::cycle(TdmData &data, const QSet<qint64> &told)
     QSet<qint64> changed = told;
     // Taken before the reads: a commit after it shows on the next round.
     const qint64 version = db::CommittedChangesMark(connection);
-    if (full || (version != m_dataVersion && (!m_sinceScan.isValid() || m_sinceScan.elapsed() >= scanMs))) {
+    if (full || (version != m_dataVersion && (!m_sinceScan.isValid() || m_sinceScan.elapsed() >= std::max<qint64>(scanMs, scanSpacingFactor * m_lastScanMs)))) {
         m_dataVersion = version;
         m_sinceScan.start();
         const QString course = ReadCourseState(connection);
@@ -197,6 +197,7 @@ void LivePublisher::cycle(TdmData &data, const QSet<qint64> &told)
             if (!teams.contains(it.key()))
                 changed.insert(it.key());
         m_teams = std::move(teams);
+        m_lastScanMs = m_sinceScan.elapsed();
     }
     if (full) {
         build(data, setup, nullptr, {}, true);
@@ -315,6 +316,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
         const ReportRequest request{names, true, QString(), false, QString()};
         LiveResultsChoice choice;
         choice.uncalculatedTeams = true;
+        choice.teamsWithoutPages = true;
         choice.cache = &m_teamWork;
         if (variant == ResultsVariant::Web && classes) {
             choice.pages = allTeamPages ? std::nullopt : std::optional<QSet<qint64>>(mapTeams);
@@ -353,8 +355,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
         return refused;
     };
     if (!toBuild.isEmpty()) {
-        // Teams sharing a number, or without one, have no pages of their own:
-        // their class is shown as the results table.
+        // A class the web results refuse is shown as the results table.
         const QStringList refused = eachClass(ResultsVariant::Web, ReportFolder::Web, QStringLiteral("/"));
         for (const QString &name : refused) {
             try {
@@ -425,6 +426,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
                                       .arg(number)
                                       .arg(names.value(number).join(QStringLiteral(", ")));
             result.add(QString(), teamPath(number), SharedNumberJson(number, error, teamsSharing.value(number)), jsonType, false, 409);
+            result.problems.append(error);
         }
     }
 

@@ -53,6 +53,9 @@ public:
 
     static constexpr int pollMs = 200;  // the data version is looked at this often
     static constexpr int scanMs = 1000; // other programs' changes are looked for at most this often
+    // ... and no sooner than this many times the last look took: on a large
+    // event the look costs a second of processor, which it takes a share of.
+    static constexpr int scanSpacingFactor = 2;
     // Builds begin no closer than this: readouts coming in one after the
     // other are built together. The thread runs at idle priority, so the
     // stations have the processor whenever they want it.
@@ -91,6 +94,7 @@ private:
     std::shared_ptr<const EventSetup> m_builtSetup;
     qint64 m_dataVersion = -1;
     QElapsedTimer m_sinceScan;
+    qint64 m_lastScanMs = 0;
     QElapsedTimer m_sinceBuild;
     QSet<QString> m_unsettled;      // classes whose other teams' pages wait
     QElapsedTimer m_sinceUnsettled; // since the oldest of them waits

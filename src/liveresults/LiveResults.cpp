@@ -4,9 +4,11 @@
 #include "liveresults/LivePublisher.h"
 
 #include "base/KorventError.h"
+#include "base/Platform.h"
 #include "readout/ReadoutServer.h"
 
 #include <QCoreApplication>
+#include <QUrl>
 
 namespace {
 
@@ -46,6 +48,7 @@ QHostAddress LiveResults::bindAddress(const QString &text)
 void LiveResults::start(const QHostAddress &address, quint16 port)
 {
     m_http.start(address, port);
+    m_address = address;
     m_publisher = std::make_unique<LivePublisher>(m_location, m_setup, m_site, [this](const QString &problem) {
         if (m_log)
             m_log(problem);
@@ -71,6 +74,23 @@ void LiveResults::follow(ReadoutServer &server)
     LiveCalculation *calculation = m_calculation.get();
     server.setReadoutFollower([calculation](qint64 teamId) { calculation->follow(teamId); });
     m_followed = &server;
+}
+
+QStringList LiveResults::urls() const
+{
+    const bool everywhere = m_address == QHostAddress(QHostAddress::AnyIPv4) || m_address == QHostAddress(QHostAddress::AnyIPv6)
+        || m_address == QHostAddress(QHostAddress::Any);
+    QStringList urls;
+    for (const QString &host : everywhere ? Platform::localAddresses() : QStringList{m_address.toString()}) {
+        // An IPv6 address goes in brackets.
+        QUrl url;
+        url.setScheme(QStringLiteral("http"));
+        url.setHost(host);
+        url.setPort(port());
+        url.setPath(QStringLiteral("/"));
+        urls.append(url.toString());
+    }
+    return urls;
 }
 
 QString LiveResults::problem() const

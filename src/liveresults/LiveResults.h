@@ -36,6 +36,9 @@ public:
     void follow(ReadoutServer &server);
 
     quint16 port() const { return m_http.port(); }
+    // Where a browser opens the live results: each of the machine's IPv4
+    // addresses when they are served on all, else the address served on.
+    QStringList urls() const;
     const LiveSite &site() const { return m_site; }
     quint64 servedRequests() const { return m_http.servedRequests(); }
     QString problem() const;
@@ -52,4 +55,5 @@ private:
     std::unique_ptr<LivePublisher> m_publisher;
     std::unique_ptr<LiveCalculation> m_calculation;
     QPointer<ReadoutServer> m_followed;
+    QHostAddress m_address;
 };

@@ -72,6 +72,8 @@ private:
     void teamPage(const TeamRow &team, const std::vector<ResultRunner> &runners, const QString &placeText, const QString &subClassText);
     const tResArray *punchList(const TeamRow &team);
     void refuseSharedNumbers(const std::vector<std::vector<TeamRow>> &teamsOfGroups);
+    // The listed teams (by id) whose number is shared, or who have none.
+    QSet<qint64> teamsSharingNumbers(const std::vector<std::vector<TeamRow>> &teamsOfGroups);
 
     const ReportContext &m_context;
     const EventSettings &m_settings;
@@ -97,6 +99,7 @@ private:
     LiveResultsChoice m_live;
     std::optional<WorkSteps> m_steps; // a team is a step
     qint64 m_teamsDone = 0;
+    QSet<qint64> m_withoutPage; // teams listed without a page of their own
 };
 
 const EventLocation &locationOf(const ReportContext &context)
@@ -145,7 +148,10 @@ std::optional<ReportFile> ResultsRun::run()
     }
 
     if (splits() || web()) {
-        refuseSharedNumbers(teamsOfGroups);
+        if (m_live.teamsWithoutPages)
+            m_withoutPage = teamsSharingNumbers(teamsOfGroups);
+        else
+            refuseSharedNumbers(teamsOfGroups);
         m_calculation.emplace(m_context.connection, std::make_shared<const EventSetup>(m_context.setup),
                               m_context.messages ? *m_context.messages : m_silent);
         m_calculation->LoadCourseDefinition();
@@ -227,7 +233,7 @@ void ResultsRun::oneClass(ClassGroup &group, const std::vector<TeamRow> &teams)
         else
             courseCell(team);
         m_page.append(QStringLiteral("</tr>"));
-        if (web() && team.calculated && (!m_live.pages || m_live.pages->contains(team.number)))
+        if (web() && team.calculated && !m_withoutPage.contains(team.id) && (!m_live.pages || m_live.pages->contains(team.number)))
             teamPage(team, runnersOf(team.id), placeText, subClassText);
         m_steps->reached(++m_teamsDone);
     }
@@ -306,7 +312,7 @@ void ResultsRun::teamRow(const TeamRow &team, const QString &placeText, QString 
     const QString number = QString::number(team.number);
     m_page.append(QStringLiteral("<tr class=\"team") + QString::number(rowNumber % 2) + QStringLiteral("\"><td align=\"right\">") + placeText
                   + QStringLiteral("</td><td>") + number + QStringLiteral("</td><td>") + Html(team.className) + QStringLiteral("</td>"));
-    if (web() && team.calculated)
+    if (web() && team.calculated && !m_withoutPage.contains(team.id))
         m_page.append(QStringLiteral("<td><a href=\"javascript:openPopUp('teamresult_") + number + QStringLiteral(".htm','") + number
                       + QStringLiteral("');\">") + Html(team.name) + QStringLiteral("</a></td>"));
     else
@@ -368,13 +374,28 @@ void ResultsRun::refuseSharedNumbers(const std::vector<std::vector<TeamRow>> &te
                                .arg(sharedNumbers.value(*firstShared).join(QStringLiteral(", "))));
 }
 
+QSet<qint64> ResultsRun::teamsSharingNumbers(const std::vector<std::vector<TeamRow>> &teamsOfGroups)
+{
+    QSet<qint64> shared;
+    QSqlQuery numbers = m_context.connection.exec(QStringLiteral("SELECT number FROM team GROUP BY number HAVING COUNT(*) > 1"));
+    while (numbers.next())
+        shared.insert(numbers.value(0).toLongLong());
+    QSet<qint64> teams;
+    for (const std::vector<TeamRow> &group : teamsOfGroups)
+        for (const TeamRow &team : group)
+            if (team.number == 0 || shared.contains(team.number))
+                teams.insert(team.id);
+    return teams;
+}
+
 const tResArray *ResultsRun::punchList(const TeamRow &team)
 {
+    // By id: a team listed without a page of its own may share its number.
     if (!m_live.cache)
-        return m_calculation->CalculateTeam(team.number, false, m_list) ? &m_list : nullptr;
+        return m_calculation->CalculateTeamWithId(team.id, false, m_list) ? &m_list : nullptr;
     TeamWorkCache::Team &kept = m_live.cache->teams[team.id];
     if (!kept.listed)
-        kept.listed = m_calculation->CalculateTeam(team.number, false, kept.list);
+        kept.listed = m_calculation->CalculateTeamWithId(team.id, false, kept.list);
     return *kept.listed ? &kept.list : nullptr;
 }
 

@@ -56,6 +56,10 @@ struct LiveResultsChoice
     // no place, no figures, their status as result, no team page. During the
     // event a family looks for its team before it is read out.
     bool uncalculatedTeams = false;
+    // Teams sharing a number, or without one, are listed with their own
+    // splits but without a page of their own, instead of the class being
+    // refused: on the live site one such team costs no other its page.
+    bool teamsWithoutPages = false;
     // Kept work to take and to add to; a run with it writes no team check
     // files of the splits (nobody reads them from the live results).
     TeamWorkCache *cache = nullptr;

@@ -75,9 +75,9 @@ int TeamCalculation::requiredRunners(int startedRunners) const
     return m_setup->settings.controlCard == EventSettings::CardPerTeam ? 1 : startedRunners;
 }
 
-std::optional<TeamCalculation::TeamInputs> TeamCalculation::readTeamNumbered(qint64 number)
+std::optional<TeamCalculation::TeamInputs> TeamCalculation::readTeam(TeamKey key)
 {
-    const std::optional<qint64> id = FirstTeamNumbered(m_connection, number);
+    const std::optional<qint64> id = key.byId ? std::optional<qint64>(key.value) : FirstTeamNumbered(m_connection, key.value);
     if (!id)
         return std::nullopt;
     std::map<qint64, TeamInputs> team = readTeams(*id, *id);
@@ -93,11 +93,21 @@ qint64 TeamCalculation::dataVersion()
 
 bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
 {
+    return calculate({false, number}, store, list);
+}
+
+bool TeamCalculation::CalculateTeamWithId(qint64 id, bool store, tResArray &list)
+{
+    return calculate({true, id}, store, list);
+}
+
+bool TeamCalculation::calculate(TeamKey key, bool store, tResArray &list)
+{
+    std::optional<TeamInputs> team;
     try {
-        std::optional<TeamInputs> team;
         Outcome outcome;
         if (!store) {
-            team = readTeamNumbered(number);
+            team = readTeam(key);
             if (!team)
                 return false;
             outcome = evaluate(*team, false, list);
@@ -105,7 +115,7 @@ bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
             // The team is read inside the transaction that writes it: a status
             // set by another program meanwhile is seen, not written over.
             db::Transaction transaction(m_connection);
-            team = readTeamNumbered(number);
+            team = readTeam(key);
             if (!team)
                 return false;
             outcome = evaluate(*team, true, list);
@@ -115,6 +125,7 @@ bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
         report(team->team, outcome);
         return outcome.ok;
     } catch (const KorventError &error) {
+        const qint64 number = team ? team->team.number : key.value;
         m_messages.error(Texts::tr("Error: Team nr") + QString::number(number) + u' ' + error.message());
         return false;
     }
@@ -122,7 +133,7 @@ bool TeamCalculation::CalculateTeam(qint64 number, bool store, tResArray &list)
 
 bool TeamCalculation::ExplainTeam(qint64 number, CalculationRecorder &recorder)
 {
-    const std::optional<TeamInputs> team = readTeamNumbered(number);
+    const std::optional<TeamInputs> team = readTeam({false, number});
     if (!team)
         return false;
     tResArray list;
@@ -235,6 +246,31 @@ void TeamCalculation::write(const Outcome &outcome)
     m_connection.exec(QStringLiteral("UPDATE team SET status=?, rtime=?, start=?, finis=?, points=?, penalty=?, result=?, "
                                      "calctime=?, inCenter=? WHERE id=?"),
                       outcome.write->values);
+}
+
+bool TeamCalculation::holds(const TeamRow &team, const ResultWrite &write)
+{
+    // Positions as write() binds them.
+    const QVariantList &v = write.values;
+    if (!write.full)
+        return team.status == v[0].toInt();
+    return team.calculated && team.status == v[0].toInt() && team.rtime == v[1].toLongLong() && team.points == v[4].toLongLong()
+        && team.penalty == v[5].toLongLong() && team.result == v[6].toLongLong() && team.inCenter == v[8].toLongLong();
+}
+
+std::vector<qint64> TeamCalculation::StaleTeams()
+{
+    LoadCourseDefinition();
+    std::vector<qint64> stale;
+    for (const auto &[id, inputs] : readTeams(std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max())) {
+        if (inputs.punches.empty())
+            continue;
+        tResArray list;
+        const Outcome outcome = evaluate(inputs, true, list);
+        if (outcome.write && !holds(inputs.team, *outcome.write))
+            stale.push_back(id);
+    }
+    return stale;
 }
 
 std::map<qint64, TeamCalculation::TeamInputs> TeamCalculation::readTeams(qint64 firstId, qint64 lastId)

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class CalculationRecorder;
 class MessageSink;
@@ -46,9 +47,17 @@ public:
     // true when the list has two entries or more. Storing: true when the team
     // row got a full result. When false the list must not be used.
     bool CalculateTeam(qint64 number, bool store, tResArray &list);
+    // CalculateTeam for the team with this id: a team that shares its number
+    // with an earlier one is reached too.
+    bool CalculateTeamWithId(qint64 id, bool store, tResArray &list);
     // Works the team with this number out as CalculateTeam storing does and
     // tells the recorder every decision; writes nothing. False when there is no such team.
     bool ExplainTeam(qint64 number, CalculationRecorder &recorder);
+
+    // The teams with punches whose calculation would store something other
+    // than their row holds (when it was made aside): read out but never
+    // calculated, or changed since. Loads the course first; writes nothing.
+    std::vector<qint64> StaleTeams();
 
     // Every team (all) or only those never calculated; loads the course first.
     // A team that fails is reported and the run goes on. Cancelled, it stops
@@ -72,8 +81,15 @@ private:
         std::optional<ResultWrite> write; // none: the row stays as it is
     };
 
-    // The first team with the number (the calculation finds teams by number), as readTeams reads it.
-    std::optional<TeamInputs> readTeamNumbered(qint64 number);
+    // A team by id, or the first with a number (the calculation finds teams by number).
+    struct TeamKey
+    {
+        bool byId = false;
+        qint64 value = 0;
+    };
+    // The team, as readTeams reads it.
+    std::optional<TeamInputs> readTeam(TeamKey key);
+    bool calculate(TeamKey key, bool store, tResArray &list);
     // Every team with an id in the range, with its started runners and punches.
     std::map<qint64, TeamInputs> readTeams(qint64 firstId, qint64 lastId);
     // Changes whenever another connection commits.
@@ -82,6 +98,8 @@ private:
     Outcome evaluate(const TeamInputs &inputs, bool store, tResArray &list, CalculationRecorder *recorder = nullptr);
     void planResult(const TeamRow &team, const tResArray &list, SerialDateTime finishTime, Outcome &outcome, CalculationRecorder *recorder);
     void write(const Outcome &outcome);
+    // The row holds what the write would store, when it was made aside.
+    static bool holds(const TeamRow &team, const ResultWrite &write);
     void report(const TeamRow &team, const Outcome &outcome);
     int requiredRunners(int startedRunners) const;
 

@@ -80,3 +80,26 @@ TEST_F(ServeLiveFixture, WrongHttpOptionsAreRefusedNamingThem)
         EXPECT_TRUE(run.err.contains(QLatin1String(c.message))) << run.err.toStdString();
     }
 }
+
+TEST_F(ServeLiveFixture, TheAddressesToOpenAreThoseServedOn)
+{
+    const struct
+    {
+        QStringList options;
+        QByteArray shown;
+    } cases[] = {
+        // On all of them: the machine's own addresses, loopback among them, not 0.0.0.0.
+        {{"--http", "0"}, "Live results on http://127.0.0.1:"},
+        {{"--http", "0", "--http-bind", "::1"}, "Live results on http://[::1]:"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.options.join(u' ').toStdString());
+        QFile::remove(logFile);
+        ServeProcess serve(program.path(), logFile, c.options);
+        ASSERT_NE(serve.port, 0);
+        ASSERT_NE(httpPort(), 0) << readFile(logFile).constData();
+        const QByteArray log = readFile(logFile);
+        EXPECT_TRUE(log.contains(c.shown)) << log.constData();
+        EXPECT_FALSE(log.contains("0.0.0.0")) << log.constData();
+    }
+}

@@ -3,6 +3,7 @@
 
 #include "liveresults/LiveResults.h"
 #include "readout/ReadoutServer.h"
+#include "store/StatusTexts.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -171,6 +172,15 @@ TEST_F(LiveResultsFixture, TeamsWithRunnersNotCalculatedYetAreListedAfterTheOthe
     EXPECT_EQ(json("/api/team/21")[QStringLiteral("runners")].toArray().size(), 1);
 }
 
+TEST_F(LiveResultsFixture, ALongNameWithoutSpacesBreaksRatherThanPushingTheFiguresOffTheScreen)
+{
+    startLive();
+    // Checked in headless Chromium at 390 and 1400 pixels; here that the rules are served.
+    const QByteArray style = get("/live.css").body;
+    for (const QByteArray &rule : {QByteArray("td:nth-child(4) { overflow-wrap: anywhere;"), QByteArray("td.resultheader + td,")})
+        EXPECT_TRUE(style.contains(rule)) << rule.constData();
+}
+
 TEST_F(LiveResultsFixture, APageVersionChangesOnlyWithItsPage)
 {
     startLive();
@@ -219,6 +229,34 @@ TEST_F(LiveResultsFixture, WhatIsKeptOfATeamBetweenBuildsGoesWhenItsPunchesChang
     EXPECT_FALSE(get("/teamresult_12.htm").body.contains("12:40:00"));
 }
 
+TEST_F(LiveResultsFixture, PunchChangesThatKeepTheirCountAndStatusSumAreServed)
+{
+    startLive();
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    const auto punches = [&] {
+        QStringList shown;
+        for (const QJsonValue &punch : json("/api/team/12")[QStringLiteral("punches")].toArray())
+            shown.append(punch[QStringLiteral("code")].toString() + u' ' + punch[QStringLiteral("status")].toString() + u' '
+                         + punch[QStringLiteral("time")].toString());
+        return shown;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return punches().size() == 3; }, 5000));
+    // Another program disqualifies control 45, then swaps its status with the
+    // second visit of 31's, then moves a punch time; the team's row stays as it was.
+    const qint64 first = data->connection().scalar(QStringLiteral("SELECT id FROM res_cp WHERE KP='45'")).toLongLong();
+    const qint64 second = data->connection().scalar(QStringLiteral("SELECT MAX(id) FROM res_cp WHERE KP='31'")).toLongLong();
+    data->connection().exec(QStringLiteral("UPDATE res_cp SET status=? WHERE id=?"), {PunchDQ, first});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return punches().join(u',').contains(QLatin1String("45 DQ")); }, 5000)) << punches().join(u',').toStdString();
+    const QStringList before = punches();
+    data->connection().exec(QStringLiteral("UPDATE res_cp SET status=(SELECT SUM(status) FROM res_cp WHERE id IN (?, ?))-status WHERE id IN (?, ?)"),
+                            {first, second, first, second});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return punches() != before; }, 5000)) << before.join(u',').toStdString();
+    data->connection().exec(QStringLiteral("UPDATE res_cp SET ctime='2026-06-13 12:41:00' WHERE KP='45'"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return punches().contains(QStringLiteral("45 OK 2026-06-13T12:41:00")); }, 5000))
+        << punches().join(u',').toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/teamresult_12.htm").body.contains("12:41:00"); }, 5000));
+}
+
 TEST_F(LiveResultsFixture, ADeletedTeamLosesItsPagesWithoutAFullBuild)
 {
     startLive();
@@ -232,11 +270,56 @@ TEST_F(LiveResultsFixture, ADeletedTeamLosesItsPagesWithoutAFullBuild)
     EXPECT_EQ(get("/teamresult_12.htm").status, 200);
 }
 
+TEST_F(LiveResultsFixture, AReadoutCalculatesItsOwnTeamWhenAnEarlierTeamSharesItsNumber)
+{
+    // Ann runs for a later team with team 12's number.
+    const qint64 later = insertRow(*data, QStringLiteral("team"), {{"number", 12}, {"name", "Twelve Again"}, {"class", "A"}});
+    data->connection().exec(QStringLiteral("UPDATE runner SET team_id=? WHERE id=?"), {later, runnerId});
+    startLive();
+    ASSERT_TRUE(readOut().startsWith("S 8001234;"));
+    const auto stored = [&](qint64 id, const char *column) {
+        return data->connection().scalar(QStringLiteral("SELECT %1 FROM team WHERE id=?").arg(QLatin1String(column)), {id});
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stored(later, "result").toInt() == 1; }, 5000));
+    EXPECT_EQ(stored(later, "points").toInt(), 7);
+    EXPECT_TRUE(stored(teamId, "calctime").toString().isEmpty());
+}
+
 TEST_F(LiveResultsFixture, WithoutTheLiveResultsAReadoutCalculatesNothing)
 {
     ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
     QTest::qWait(300);
     EXPECT_TRUE(data->connection().scalar(QStringLiteral("SELECT calctime FROM team WHERE number=12")).toString().isEmpty());
+}
+
+TEST_F(LiveResultsFixture, TeamsReadOutWhileNoLiveResultsRanAreCalculatedWhenTheyStart)
+{
+    // Never calculated, and calculated before its punches came.
+    for (const char *calculated : {"", "2026-06-13 15:00:00"}) {
+        SCOPED_TRACE(calculated);
+        data->connection().exec(QStringLiteral("UPDATE team SET calctime=?, result=10, points=10 WHERE id=?"),
+                                {calculated[0] ? QVariant(QString::fromLatin1(calculated)) : QVariant(), teamId});
+        ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+        startLive();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return json("/api/team/12")[QStringLiteral("result")].toInt() == 1; }, 5000));
+        EXPECT_EQ(data->connection().scalar(QStringLiteral("SELECT points FROM team WHERE id=?"), {teamId}).toInt(), 7);
+        live.reset();
+    }
+    // A team without punches keeps its row as it was.
+    EXPECT_EQ(data->connection().scalar(QStringLiteral("SELECT calctime FROM team WHERE number=7")).toString().left(19),
+              QStringLiteral("2026-06-13 15:00:00"));
+}
+
+TEST_F(LiveResultsFixture, AHandStatusIsKeptWhenAStaleTeamIsCalculatedAtTheStart)
+{
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    data->connection().exec(QStringLiteral("UPDATE team SET status=? WHERE id=?"), {TeamDSQ, teamId});
+    startLive();
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return !data->connection().scalar(QStringLiteral("SELECT calctime FROM team WHERE id=?"), {teamId}).toString().isEmpty();
+    }, 5000));
+    EXPECT_EQ(data->connection().scalar(QStringLiteral("SELECT status FROM team WHERE id=?"), {teamId}).toInt(), TeamDSQ);
+    EXPECT_EQ(data->connection().scalar(QStringLiteral("SELECT result FROM team WHERE id=?"), {teamId}).toInt(), -TeamDSQ);
 }
 
 TEST_F(LiveResultsFixture, TeamsSharingANumberKeepTheirClassListedWithoutTeamPages)
@@ -268,6 +351,24 @@ TEST_F(LiveResultsFixture, TeamsSharingANumberKeepTheirClassListedWithoutTeamPag
     EXPECT_FALSE(live->problem().isEmpty());
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems.front().contains(QLatin1String("7"))) << problems.front().toStdString();
+}
+
+TEST_F(LiveResultsFixture, ASharedNumberCostsOnlyTheSharingTeamsTheirPages)
+{
+    insertRow(*data, QStringLiteral("team"), {{"number", 7}, {"name", "Second Seven"}, {"class", "A"}, {"status", 1}, {"points", 3},
+                                              {"result", 3}, {"rtime", 9000}, {"calctime", "2026-06-13 15:00:00"}});
+    startLive();
+    ASSERT_EQ(readOut(), exampleReply.toLatin1() + "\r\n");
+    // Team 12 of the same class keeps its page, its link, its splits and their reloads.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/teamresult_12.htm").body.contains("3:05:00"); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/splits/resultsA.htm").body.contains("3:05:00"); }, 5000));
+    const HttpReply page = get("/resultsA.htm");
+    EXPECT_TRUE(page.body.contains("teamresult_12.htm"));
+    EXPECT_TRUE(page.body.contains("/api/version?path="));
+    EXPECT_FALSE(page.body.contains("teamresult_7.htm"));
+    EXPECT_TRUE(page.body.contains("Second Seven"));
+    EXPECT_TRUE(get("/").body.contains("splits/resultsA.htm"));
+    EXPECT_EQ(get("/teamresult_7.htm").status, 404);
 }
 
 TEST_F(LiveResultsFixture, ANumberSharedAndFreedAgainByAnotherProgramChangesWhatTheFirstTeamsClassServes)

@@ -172,10 +172,7 @@ void TfServerMain::cbLiveResultsClick(bool checked)
             saveLivePort(seLivePort->value());
             live->start(QHostAddress(QHostAddress::AnyIPv4), static_cast<quint16>(seLivePort->value()));
             live->follow(*m_server);
-            QStringList addresses;
-            for (const QString &address : Platform::localAddresses())
-                addresses.append(QStringLiteral("http://%1:%2/").arg(address).arg(live->port()));
-            lLiveAddr->setText(addresses.join(u'\n'));
+            lLiveAddr->setText(live->urls().join(u'\n'));
             m_live = std::move(live);
             return;
         } catch (const KorventError &error) {
