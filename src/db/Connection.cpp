@@ -174,15 +174,11 @@ QString sqlLiteral(const QVariant &value)
 // The field names of a stored table.
 QStringList storedFields(Connection &connection, const QString &table)
 {
-    QStringList names;
-    QSqlQuery query = connection.exec(connection.engine() == Engine::PostgreSQL
-                                          ? QStringLiteral("SELECT column_name FROM information_schema.columns "
-                                                           "WHERE table_schema = current_schema() AND table_name = lower(?)")
-                                          : QStringLiteral("SELECT name FROM pragma_table_info(?)"),
-                                      {table});
-    while (query.next())
-        names.append(query.value(0).toString());
-    return names;
+    return connection.texts(connection.engine() == Engine::PostgreSQL
+                                ? QStringLiteral("SELECT column_name FROM information_schema.columns "
+                                                 "WHERE table_schema = current_schema() AND table_name = lower(?)")
+                                : QStringLiteral("SELECT name FROM pragma_table_info(?)"),
+                            {table});
 }
 
 // An SQLite file keeps its tables' text as it always did, every name quoted
@@ -526,6 +522,15 @@ QVariant Connection::scalar(const QString &sql, const QVariantList &parameters)
 {
     QSqlQuery query = exec(sql, parameters);
     return query.next() ? query.value(0) : QVariant();
+}
+
+QStringList Connection::texts(const QString &sql, const QVariantList &parameters)
+{
+    QSqlQuery query = exec(sql, parameters);
+    QStringList texts;
+    while (query.next())
+        texts.append(query.value(0).toString());
+    return texts;
 }
 
 qint64 Connection::insert(const QString &sql, const QVariantList &parameters)

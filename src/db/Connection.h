@@ -89,6 +89,8 @@ public:
     std::optional<QSqlRecord> firstRow(const QString &sql, const QVariantList &parameters = {});
     // The first column of the first row; an invalid QVariant when no row.
     QVariant scalar(const QString &sql, const QVariantList &parameters = {});
+    // The first column of every row, as text.
+    QStringList texts(const QString &sql, const QVariantList &parameters = {});
 
     bool tableExists(const QString &table);
 

@@ -69,11 +69,7 @@ NumberingSummary NumberTeams(db::Connection &connection, std::optional<qint64> f
 
 QStringList TeamClassNames(db::Connection &connection)
 {
-    QStringList names;
-    QSqlQuery classes = connection.exec(QStringLiteral("SELECT DISTINCT class FROM team WHERE class > '' ORDER BY class"));
-    while (classes.next())
-        names.append(classes.value(0).toString());
-    return names;
+    return connection.texts(QStringLiteral("SELECT DISTINCT class FROM team WHERE class > '' ORDER BY class"));
 }
 
 QString NumberingSummaryText(const NumberingSummary &summary)

@@ -60,10 +60,7 @@ std::optional<TeamRow> FindTeamByNumber(db::Connection &connection, qint64 numbe
 
 QString SharedNumberWarning(db::Connection &connection, qint64 number)
 {
-    QStringList names;
-    QSqlQuery rows = connection.exec(QStringLiteral("SELECT name FROM team WHERE number=? ORDER BY id"), {number});
-    while (rows.next())
-        names.append(rows.value(0).toString());
+    const QStringList names = connection.texts(QStringLiteral("SELECT name FROM team WHERE number=? ORDER BY id"), {number});
     if (names.size() < 2)
         return QString();
     return QCoreApplication::translate("PunchCorrections", "Teams share the number %1: %2; the correction goes to the first")

@@ -85,11 +85,7 @@ void writeClassTreeRow(db::Connection &connection, const QStringList &lines)
 
 QStringList logRows(db::Connection &connection)
 {
-    QStringList lines;
-    QSqlQuery rows = connection.exec(QStringLiteral("SELECT line FROM correctionlog ORDER BY id DESC"));
-    while (rows.next())
-        lines.append(rows.value(0).toString());
-    return lines;
+    return connection.texts(QStringLiteral("SELECT line FROM correctionlog ORDER BY id DESC"));
 }
 
 // The lines from the oldest up, so that the newest gets the greatest key.

@@ -23,11 +23,7 @@ QStringList storedFields(db::Connection &connection, const QString &table)
 
 QStringList storedIndexes(db::Connection &connection)
 {
-    QStringList names;
-    QSqlQuery query = connection.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND name NOT LIKE 'sqlite_%' ORDER BY name"));
-    while (query.next())
-        names.append(query.value(0).toString());
-    return names;
+    return connection.texts(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' AND name NOT LIKE 'sqlite_%' ORDER BY name"));
 }
 
 } // namespace
