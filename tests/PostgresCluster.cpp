@@ -182,6 +182,20 @@ void PostgresCluster::stop()
     m_serverPid = 0;
 }
 
+void PostgresCluster::addRoleWithPassword(const QString &role, const QString &password)
+{
+    run(QStringLiteral("postgres"), QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'").arg(role, password));
+    // The first line that matches decides: this one before the cluster's "trust" for all.
+    QFile rules(m_folder->path() + QStringLiteral("/data/pg_hba.conf"));
+    if (!rules.open(QIODevice::ReadWrite))
+        throw std::runtime_error("test cluster: cannot change " + rules.fileName().toStdString());
+    const QByteArray rest = rules.readAll();
+    rules.seek(0);
+    rules.write("local all " + role.toUtf8() + " scram-sha-256\n" + rest);
+    rules.close();
+    run(QStringLiteral("postgres"), QStringLiteral("SELECT pg_reload_conf()"));
+}
+
 void PostgresCluster::run(const QString &databaseName, const QString &sql)
 {
     const QString name = QStringLiteral("korvent-test-cluster");

@@ -33,6 +33,10 @@ public:
     // Runs SQL as the cluster's superuser on the database `databaseName`.
     void run(const QString &databaseName, const QString &sql);
 
+    // A role that the server lets in only with its password (the others
+    // come in without one).
+    void addRoleWithPassword(const QString &role, const QString &password);
+
     // Stops and starts the server again (the database server going away under the program).
     void stop();
     void start();

@@ -10,6 +10,7 @@
 #include "store/EventSchema.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <gtest/gtest.h>
 
 TEST(DatabaseAddress, ReadsTheServerAddressAndWritesItBack)
@@ -106,6 +107,41 @@ TEST(ServerDatabase, AServerThatIsNotThereIsNamedWithinSeconds)
         }
         EXPECT_LT(timer.elapsed(), 8000) << host.toStdString();
     }
+}
+
+TEST(ServerDatabase, AWrongPasswordIsRefusedNamingTheServerWithinSeconds)
+{
+    SKIP_WITHOUT_POSTGRES();
+    PostgresCluster &cluster = *PostgresCluster::instance();
+    cluster.addRoleWithPassword(QStringLiteral("seat"), QStringLiteral("right"));
+    db::DatabaseAddress address = cluster.newDatabase();
+    cluster.run(address.databaseName, QStringLiteral("GRANT ALL ON SCHEMA public TO seat"));
+    address.user = QStringLiteral("seat");
+    const QByteArray kept = qgetenv("PGPASSWORD");
+    const auto restore = qScopeGuard([&] {
+        if (kept.isNull())
+            qunsetenv("PGPASSWORD");
+        else
+            qputenv("PGPASSWORD", kept);
+    });
+    for (const char *password : {"wrong", ""}) {
+        qputenv("PGPASSWORD", password);
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            db::Connection connection(address, EventTables(), EventSchemaVersion);
+            ADD_FAILURE() << "let in with \"" << password << '"';
+        } catch (const KorventError &error) {
+            EXPECT_TRUE(error.message().contains(cluster.socketFolder())) << error.message().toStdString();
+            EXPECT_TRUE(error.message().contains(QLatin1String("password"))) << error.message().toStdString();
+            if (*password)
+                EXPECT_FALSE(error.message().contains(QLatin1String(password))) << error.message().toStdString();
+        }
+        EXPECT_LT(timer.elapsed(), 8000);
+    }
+    qputenv("PGPASSWORD", "right");
+    db::Connection connection(address, EventTables(), EventSchemaVersion);
+    EXPECT_TRUE(connection.tableExists(QStringLiteral("team")));
 }
 
 // A new database on the engine of the case: a file in the folder, or a database on the test cluster.
