@@ -4,6 +4,8 @@
 // runners with chips of their own, 60 controls, no punches stored yet; in the
 // folder's own file or in an empty database on a PostgreSQL server.
 
+#include "BenchEvent.h"
+
 #include "shell/EventGenerator.h"
 #include "store/DatabaseBinding.h"
 #include "store/uData.h"
@@ -24,11 +26,8 @@ inline ReadoutEvent MakeReadoutEvent(const QString &event, int teams, const QStr
     if (!serverAddress.isEmpty())
         BindEventToServer(event, db::DatabaseAddress::fromUrl(serverAddress));
     TdmData data(event);
-    GeneratorOptions options;
+    GeneratorOptions options = BenchEventOptions(teams);
     options.seed = 4;
-    options.teams = teams;
-    options.minRunners = 3;
-    options.maxRunners = 3;
     options.controls = 60;
     options.visits = 1;
     GenerateEvent(data, event, options);
