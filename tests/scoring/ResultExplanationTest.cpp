@@ -20,19 +20,11 @@ struct ExplanationFixture : ScoringFixture
     void SetUp() override
     {
         ScoringFixture::SetUp();
-        setup.settings.controlCard = EventSettings::CardPerRunner;
-        setup.settings.punchWindowSeconds = 60;
-        setup.settings.penaltyPoints = -10;
-        setup.settings.penaltySpanSeconds = 60;
         // Class H6: 10:00:00 start, 6 hours, 30 minutes of penalty time.
-        control("31", 30);
-        control("45", 40);
-        control("52", 50);
+        workedExampleEvent();
         control("60", 0);
-        control("F", 0, "F");
         control("I", 0, "I");
         control("O", 0, "O");
-        rule(31, 45, 10);
     }
 
     qint64 named(qint64 teamId, const QString &first, const QString &last, bool started = true)

@@ -42,6 +42,22 @@ struct ScoringFixture : EventDatabaseFixture
     {
         insertRow(*data, QStringLiteral("control"), {{"controlnr", code}, {"points", points}, {"type", type}});
     }
+    // The worked example's event: a card per runner, a 60 s punch window,
+    // -10 points per started minute late, controls 31, 45 and 52 and the
+    // finish, 10 extra points for 31 then 45.
+    void workedExampleEvent()
+    {
+        setup.settings.controlCard = EventSettings::CardPerRunner;
+        setup.settings.punchWindowSeconds = 60;
+        setup.settings.penaltyPoints = -10;
+        setup.settings.penaltySpanSeconds = 60;
+        control("31", 30);
+        control("45", 40);
+        control("52", 50);
+        control("F", 0, "F");
+        rule(31, 45, 10);
+    }
+
     void rule(int from, int to, int points)
     {
         insertRow(*data, QStringLiteral("extrapoint"), {{"from", from}, {"to", to}, {"points", points}});

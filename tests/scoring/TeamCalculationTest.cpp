@@ -18,15 +18,7 @@ EVENT_TESTS_ON_EACH_ENGINE(Scoring);
 
 TEST_P(Scoring, WorkedExample)
 {
-    setup.settings.controlCard = EventSettings::CardPerRunner;
-    setup.settings.punchWindowSeconds = 60;
-    setup.settings.penaltyPoints = -10;
-    setup.settings.penaltySpanSeconds = 60;
-    control("31", 30);
-    control("45", 40);
-    control("52", 50);
-    control("F", 0, "F");
-    rule(31, 45, 10);
+    workedExampleEvent();
     const qint64 id = team(6);
     const qint64 a = runner(id), b = runner(id);
     punch(id, a, "31", "10:30:00");
