@@ -23,19 +23,6 @@ db::Connection &serverConnection(const db::DatabaseAddress &address)
     return *connection;
 }
 
-// A read on a connection the server dropped while it was idle (a restart)
-// fails once and opens the connection again; it is read again then.
-template <typename Read>
-auto readFromServer(const db::DatabaseAddress &address, Read read)
-{
-    db::Connection &connection = serverConnection(address);
-    try {
-        return read(connection);
-    } catch (const db::DatabaseError &) {
-        return read(connection);
-    }
-}
-
 using SettingTexts = std::map<QString, QString>;
 
 SettingTexts settingRows(db::Connection &connection)
@@ -134,7 +121,7 @@ EventSettings EventRecords::loadSettings() const
 {
     if (!m_server)
         return EventSettings::loadFile(m_eventDirectory);
-    return settingsOf(readFromServer(*m_server, settingRows), serverOrigin(*m_server));
+    return settingsOf(settingRows(serverConnection(*m_server)), serverOrigin(*m_server));
 }
 
 EventSettings EventRecords::updateSettings(const std::function<void(EventSettings &)> &change) const
@@ -158,7 +145,7 @@ ClassTree EventRecords::loadClassTree() const
 {
     if (!m_server)
         return ReadClassTreeFile(ClassTreeFileName(m_eventDirectory));
-    return ClassTreeFromLines(readFromServer(*m_server, classTreeRow), serverOrigin(*m_server));
+    return ClassTreeFromLines(classTreeRow(serverConnection(*m_server)), serverOrigin(*m_server));
 }
 
 void EventRecords::saveClassTree(const ClassTree &tree) const
@@ -176,10 +163,8 @@ void EventRecords::saveClassTree(const ClassTree &tree) const
 std::vector<qint64> EventRecords::stamps() const
 {
     if (m_server) {
-        const auto row = readFromServer(*m_server, [](db::Connection &connection) {
-            return connection.firstRow(QStringLiteral("SELECT (SELECT MAX(id) FROM eventsetting), (SELECT COUNT(*) FROM eventsetting), "
-                                                      "(SELECT MAX(id) FROM eventclasstree)"));
-        });
+        const auto row = serverConnection(*m_server).firstRow(QStringLiteral("SELECT (SELECT MAX(id) FROM eventsetting), (SELECT COUNT(*) FROM eventsetting), "
+                                                                            "(SELECT MAX(id) FROM eventclasstree)"));
         return {row->value(0).toLongLong(), row->value(1).toLongLong(), row->value(2).toLongLong()};
     }
     std::vector<qint64> stamps;
@@ -194,7 +179,7 @@ std::vector<qint64> EventRecords::stamps() const
 
 QStringList EventRecords::loadServerLog() const
 {
-    return readFromServer(*m_server, logRows);
+    return logRows(serverConnection(*m_server));
 }
 
 void EventRecords::prependServerLog(const QString &line) const
