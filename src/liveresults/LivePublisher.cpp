@@ -16,6 +16,7 @@
 #include "scoring/TeamCalculation.h"
 #include "store/DateTime.h"
 #include "store/EventSetup.h"
+#include "store/TeamRow.h"
 #include "store/uData.h"
 
 #include <QCoreApplication>
@@ -265,6 +266,8 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     }
     // A number that came to be shared, or is no longer, changes what its
     // teams' classes publish: those are built too.
+    // Teams of each number: a page is a number's one team's, and goes when
+    // the number is shared or no team has it any more.
     QHash<qint64, int> teamsOfNumber;
     {
         QSqlQuery numbers = connection.exec(QStringLiteral("SELECT number, COUNT(*) FROM team GROUP BY number"));
@@ -416,15 +419,14 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     }
     result.add(QString(), QStringLiteral("/api/results"), ResultsJson(eventName, 0, allClasses), jsonType, false);
     if (!sharedNumbers.isEmpty()) {
-        QHash<qint64, QStringList> names;
-        QSqlQuery sharing = connection.exec(QStringLiteral(
-            "SELECT number, name, class FROM team WHERE number IN (SELECT number FROM team GROUP BY number HAVING COUNT(*) > 1) ORDER BY number, id"));
-        while (sharing.next())
-            names[sharing.value(0).toLongLong()].append(u'"' + sharing.value(1).toString() + QStringLiteral("\" (") + sharing.value(2).toString() + u')');
+        const QHash<qint64, std::vector<NumberSharer>> sharers = SharedTeamNumbers(connection);
         for (const qint64 number : std::as_const(sharedNumbers)) {
+            QStringList names;
+            for (const NumberSharer &team : sharers.value(number))
+                names.append(u'"' + team.name + QStringLiteral("\" (") + team.className + u')');
             const QString error = Texts::tr("Team number %1 is shared by %2: each team's result is on its class page.")
                                       .arg(number)
-                                      .arg(names.value(number).join(QStringLiteral(", ")));
+                                      .arg(names.join(QStringLiteral(", ")));
             result.add(QString(), teamPath(number), SharedNumberJson(number, error, teamsSharing.value(number)), jsonType, false, 409);
             result.problems.append(error);
         }

@@ -346,11 +346,7 @@ void ResultsRun::refuseSharedNumbers(const std::vector<std::vector<TeamRow>> &te
     // sharing one would both show the first one's punches, on one page. A team
     // without a number (none stored, 0, or no number at all) has no page of its
     // own either: it would be teamresult_0.htm, shared with every such team.
-    QHash<qint64, QStringList> sharedNumbers;
-    QSqlQuery shared = m_context.connection.exec(QStringLiteral(
-        "SELECT number, name FROM team WHERE number IN (SELECT number FROM team GROUP BY number HAVING COUNT(*) > 1) ORDER BY number, id"));
-    while (shared.next())
-        sharedNumbers[shared.value(0).toLongLong()].append(u'"' + shared.value(1).toString() + u'"');
+    const QHash<qint64, std::vector<NumberSharer>> sharedNumbers = SharedTeamNumbers(m_context.connection);
 
     QStringList unnumbered;
     std::optional<qint64> firstShared;
@@ -367,19 +363,20 @@ void ResultsRun::refuseSharedNumbers(const std::vector<std::vector<TeamRow>> &te
                            + u' '
                            + Texts::tr("Splits and team pages need each team's own number: number the teams (the teams window's "
                                 "\"Number teams\", or korvent-cli --event DIR teams number) and publish the results again."));
-    if (firstShared)
+    if (firstShared) {
+        QStringList names;
+        for (const NumberSharer &team : sharedNumbers.value(*firstShared))
+            names.append(u'"' + team.name + u'"');
         throw KorventError(Texts::tr("Team number %1 is shared by %2: their splits and team pages cannot be told apart. "
                               "Give each team its own number and publish the results again.")
                                .arg(*firstShared)
-                               .arg(sharedNumbers.value(*firstShared).join(QStringLiteral(", "))));
+                               .arg(names.join(QStringLiteral(", "))));
+    }
 }
 
 QSet<qint64> ResultsRun::teamsSharingNumbers(const std::vector<std::vector<TeamRow>> &teamsOfGroups)
 {
-    QSet<qint64> shared;
-    QSqlQuery numbers = m_context.connection.exec(QStringLiteral("SELECT number FROM team GROUP BY number HAVING COUNT(*) > 1"));
-    while (numbers.next())
-        shared.insert(numbers.value(0).toLongLong());
+    const QHash<qint64, std::vector<NumberSharer>> shared = SharedTeamNumbers(m_context.connection);
     QSet<qint64> teams;
     for (const std::vector<TeamRow> &group : teamsOfGroups)
         for (const TeamRow &team : group)

@@ -74,3 +74,13 @@ std::optional<qint64> FirstTeamNumbered(db::Connection &connection, qint64 numbe
         return std::nullopt;
     return id.toLongLong();
 }
+
+QHash<qint64, std::vector<NumberSharer>> SharedTeamNumbers(db::Connection &connection)
+{
+    QHash<qint64, std::vector<NumberSharer>> shared;
+    QSqlQuery rows = connection.exec(QStringLiteral("SELECT number, id, name, class FROM team WHERE number IN "
+                                                    "(SELECT number FROM team GROUP BY number HAVING COUNT(*) > 1) ORDER BY number, id"));
+    while (rows.next())
+        shared[rows.value(0).toLongLong()].push_back({rows.value(1).toLongLong(), rows.value(2).toString(), rows.value(3).toString()});
+    return shared;
+}

@@ -6,8 +6,10 @@
 
 #include "store/DateTime.h"
 
+#include <QHash>
 #include <QString>
 #include <optional>
+#include <vector>
 
 class QSqlQuery;
 class QSqlRecord;
@@ -49,3 +51,14 @@ private:
 // The id of the first team with this number (teams may share numbers): the
 // team the calculation, the corrections and the splits take for the number.
 std::optional<qint64> FirstTeamNumbered(db::Connection &connection, qint64 number);
+
+// A team that shares its number with another.
+struct NumberSharer
+{
+    qint64 id = 0;
+    QString name;
+    QString className;
+};
+// The numbers two or more teams share, each with its teams in id order (the
+// first is the one FirstTeamNumbered names).
+QHash<qint64, std::vector<NumberSharer>> SharedTeamNumbers(db::Connection &connection);
