@@ -256,6 +256,8 @@ bool LongWork::execute(const std::function<void(LongWorkTools &)> &work)
         });
         QTimer delay;
         delay.setSingleShot(true);
+        // A coarse timer may fire 5 % early; short work must never flash the dialog.
+        delay.setTimerType(Qt::PreciseTimer);
         QObject::connect(&delay, &QTimer::timeout, &dialog, [&] {
             dialog.refresh();
             dialog.show();
