@@ -33,7 +33,13 @@ CorrectionOutcome ApplyCorrection(TdmData &data, const QString &eventDirectory, 
 {
     RefuseUnwritableCorrectionLog(eventDirectory);
     CorrectionOutcome outcome;
-    outcome.line = correct(data.connection(), *setup, correction);
+    {
+        db::Transaction transaction(data.connection());
+        outcome.line = correct(data.connection(), *setup, correction);
+        outcome.logged = ShareCorrectionLogLine(eventDirectory, outcome.line);
+        transaction.commit();
+    }
+    // The seat's file after the commit: the writer lock is not held for a file's write.
     try {
         PrependCorrectionLog(eventDirectory, outcome.line);
         outcome.logged = true;

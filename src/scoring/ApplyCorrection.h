@@ -1,8 +1,9 @@
 #pragma once
 
 // One hand correction as korvent-cli edit and the edit controls window make
-// it: the log checked, the correction (one transaction), its line at the top
-// of the edit log, then, when asked, the team calculated again.
+// it: the log checked, the correction (one transaction, which on a server
+// also puts its line into the shared log), its line at the top of the seat's
+// edit log, then, when asked, the team calculated again.
 
 #include "store/TeamRow.h"
 
@@ -28,7 +29,7 @@ struct Correction
 struct CorrectionOutcome
 {
     QString line;                // the log line, empty when the choices were not all made
-    bool logged = false;         // the line is in the log
+    bool logged = false;         // the line is in the log the window shows (the shared one on a server)
     std::optional<TeamRow> team; // the team row afterwards; nullopt when it is gone
 };
 

@@ -110,17 +110,20 @@ void RefuseUnwritableCorrectionLog(const QString &eventDirectory)
     writableLog(eventDirectory);
 }
 
+bool ShareCorrectionLogLine(const QString &eventDirectory, const QString &line)
+{
+    const EventRecords records(eventDirectory);
+    if (records.server())
+        records.prependServerLog(line);
+    return records.server().has_value();
+}
+
 void PrependCorrectionLog(const QString &eventDirectory, const QString &line)
 {
-    {
-        const LogWriterTurn turn(eventDirectory);
-        QStringList lines = writableLog(eventDirectory);
-        lines.prepend(line);
-        WriteTextLines(CorrectionLogFileName(eventDirectory), lines);
-    }
-    // The seat's own file first: it refuses what it cannot take before the shared log holds the line.
-    if (const EventRecords records(eventDirectory); records.server())
-        records.prependServerLog(line);
+    const LogWriterTurn turn(eventDirectory);
+    QStringList lines = writableLog(eventDirectory);
+    lines.prepend(line);
+    WriteTextLines(CorrectionLogFileName(eventDirectory), lines);
 }
 
 QStringList MergeCorrectionLog(const QString &eventDirectory, const QStringList &shown, const QStringList &edited)

@@ -23,6 +23,12 @@ QStringList MergeCorrectionLog(const QString &eventDirectory, const QStringList 
 // not text in the program's encoding), so that a correction is refused before
 // it is made rather than made without its line.
 void RefuseUnwritableCorrectionLog(const QString &eventDirectory);
-// Puts one line at the top of the log. Like MergeCorrectionLog, it refuses a
-// log that is not text in the program's encoding rather than garble its lines.
+// On a server: puts one line at the top of the shared log, inside the
+// transaction this thread has open on the event (the correction's own), so
+// that the correction and its line are stored both or neither. False, and
+// nothing written, for an event that keeps its log as the folder's file.
+bool ShareCorrectionLogLine(const QString &eventDirectory, const QString &line);
+// Puts one line at the top of the seat's file. Like MergeCorrectionLog, it
+// refuses a log that is not text in the program's encoding rather than garble
+// its lines.
 void PrependCorrectionLog(const QString &eventDirectory, const QString &line);

@@ -127,7 +127,6 @@ QString AddMissingControl(db::Connection &connection, qint64 teamId, const QStri
 {
     if (from.isEmpty() || missing.isEmpty())
         return QString();
-    db::Transaction transaction(connection);
     const TeamRow team = requireTeam(connection, teamId);
     SerialDateTime punchTime = 0;
     if (from == QLatin1String("S")) {
@@ -149,7 +148,6 @@ QString AddMissingControl(db::Connection &connection, qint64 teamId, const QStri
     QSqlQuery insert = connection.prepare(QStringLiteral("INSERT INTO res_cp (runner_id, team_id, KP, status, ctime, count) VALUES (?, ?, ?, ?, ?, 0)"));
     for (qint64 runnerId : runners)
         connection.exec(insert, {runnerId, team.id, missing, PunchMan, DateTime::toStored(punchTime)});
-    transaction.commit();
     return addedLineStart(missing, team.number) + DateTimeText(true, punchTime) + QStringLiteral(" #:") + QString::number(runners.size());
 }
 
@@ -157,10 +155,8 @@ QString RemoveControl(db::Connection &connection, qint64 teamId, const QString &
 {
     if (control.isEmpty())
         return QString();
-    db::Transaction transaction(connection);
     const TeamRow team = requireTeam(connection, teamId);
     const int removed = connection.exec(QStringLiteral("DELETE FROM res_cp WHERE team_id=? AND KP=?"), {team.id, control}).numRowsAffected();
-    transaction.commit();
     return removedLineStart(control, team.number) + QString::number(removed);
 }
 
@@ -170,7 +166,6 @@ QString ChangeControlStatus(db::Connection &connection, qint64 teamId, const QSt
     if (control.isEmpty() || !isChoice(choices, choice))
         return QString();
     const StatusChoice &newStatus = choices[static_cast<size_t>(choice)];
-    db::Transaction transaction(connection);
     const TeamRow team = requireTeam(connection, teamId);
     QString line = changedLineStart(team.number, control) + newStatus.text + QStringLiteral(" <<=");
     // The old statuses in the punch table's own order: by runner, then time.
@@ -180,7 +175,6 @@ QString ChangeControlStatus(db::Connection &connection, qint64 teamId, const QSt
         line += (punches.value(0).isNull() ? QString() : PunchStatusText(punches.value(0).toLongLong())) + u',';
     punches.finish();
     connection.exec(QStringLiteral("UPDATE res_cp SET status=? WHERE team_id=? AND KP=?"), {newStatus.code, team.id, control});
-    transaction.commit();
     return line;
 }
 
@@ -190,14 +184,12 @@ QString SetTeamStatus(db::Connection &connection, qint64 teamId, int choice)
     if (!isChoice(choices, choice))
         return QString();
     const StatusChoice &newStatus = choices[static_cast<size_t>(choice)];
-    db::Transaction transaction(connection);
     const TeamRow team = requireTeam(connection, teamId);
     const qint64 sum = team.points + team.penalty;
     // As the calculation has it: an OK team never scores below 0, any other status is its negative code.
     const qint64 result = newStatus.code == TeamOK ? qMax<qint64>(sum, 0) : -newStatus.code;
     connection.exec(QStringLiteral("UPDATE team SET status=?, result=?, calctime=? WHERE id=?"),
                     {newStatus.code, result, DateTime::toStored(DateTime::now()), team.id});
-    transaction.commit();
     return teamStatusLineStart(team.number) + TeamStatusText(team.status) + QStringLiteral(" >") + newStatus.text;
 }
 

@@ -2,10 +2,11 @@
 
 // Corrections made by hand at the secretariat: a missing control added for
 // every runner of a team, a control removed, the status of a control's
-// punches changed, the team status set. Each correction is one transaction
-// on rows chosen by the team id and the exact control code, and returns the
-// line that goes into the edit log. A correction whose choices are not all
-// made changes nothing and returns an empty line.
+// punches changed, the team status set. Each correction works on rows chosen
+// by the team id and the exact control code, inside the caller's transaction
+// (ApplyCorrection's: on a server the shared log's line commits with it), and
+// returns the line that goes into the edit log. A correction whose choices are
+// not all made changes nothing and returns an empty line.
 
 #include "store/DateTime.h"
 #include "store/TeamRow.h"

@@ -3,6 +3,8 @@
 #include "EventRows.h"
 
 #include "base/KorventError.h"
+#include "scoring/ApplyCorrection.h"
+#include "scoring/CorrectionLog.h"
 #include "scoring/PunchCorrections.h"
 #include "store/StatusTexts.h"
 #include "store/TimeHelpers.h"
@@ -293,10 +295,17 @@ TEST_P(PunchCorrectionsFixture, ACorrectionThatFailsHalfWayLeavesNoRows)
     // The third insert of the correction fails, as a full disk would make it.
     refuseWrites(connection(), QStringLiteral("third_fails"), QStringLiteral("INSERT"), QStringLiteral("res_cp"),
                  QStringLiteral("(SELECT COUNT(*) FROM res_cp WHERE KP=NEW.KP) >= 2"), QStringLiteral("disk full"));
-    EXPECT_THROW(AddMissingControl(connection(), id, QStringLiteral("31"), QStringLiteral("45"), eventStart()), KorventError);
+    const auto apply = [&](const Correction &correction) {
+        SilentMessages quiet;
+        return ApplyCorrection(*data, folderOf(dir), std::make_shared<const EventSetup>(setup), correction, false, quiet);
+    };
+    EXPECT_THROW(apply({.kind = CorrectionKind::AddControl, .teamId = id, .control = QStringLiteral("31"), .missing = QStringLiteral("45")}),
+                 KorventError);
     EXPECT_TRUE(punchesAt(id, QStringLiteral("45")).isEmpty());
+    EXPECT_TRUE(LoadCorrectionLog(folderOf(dir)).isEmpty());
     // The connection is free again for the next correction.
-    EXPECT_EQ(RemoveControl(connection(), id, QStringLiteral("31")), QStringLiteral("31 removed from team:12 #:1"));
+    EXPECT_EQ(apply({.kind = CorrectionKind::RemoveControl, .teamId = id, .control = QStringLiteral("31")}).line,
+              QStringLiteral("31 removed from team:12 #:1"));
 }
 
 TEST_P(PunchCorrectionsFixture, ATeamGoneSinceItWasFoundIsAnError)

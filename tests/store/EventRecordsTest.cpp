@@ -1,9 +1,14 @@
+#include "EventRows.h"
 #include "PostgresCluster.h"
+#include "RefusingTrigger.h"
 #include "TestFolder.h"
 
 #include "base/TextFile.h"
 #include "db/Connection.h"
+#include "base/MessageSink.h"
+#include "scoring/ApplyCorrection.h"
 #include "scoring/CorrectionLog.h"
+#include "scoring/PunchCorrections.h"
 #include "store/DatabaseBinding.h"
 #include "store/EventCopy.h"
 #include "store/EventRecords.h"
@@ -103,18 +108,34 @@ TEST_F(TwoSeats, TheClassTreeAndTheCorrectionLogAreShared)
     EXPECT_EQ(shared.snapshot()->classTree, SortedClassTree(tree));
     EXPECT_FALSE(QFile::exists(ClassTreeFileName(seat1())));
 
-    PrependCorrectionLog(seat1(), QStringLiteral("31 removed from team:12 #:2"));
-    PrependCorrectionLog(seat2(), QStringLiteral("Team:12 Status:NA >DNS"));
-    const QStringList both = {QStringLiteral("Team:12 Status:NA >DNS"), QStringLiteral("31 removed from team:12 #:2")};
+    TdmData data1(seat1()), data2(seat2());
+    const qint64 team = insertRow(data1, QStringLiteral("team"), {{"number", 12}, {"name", "Jõe Ääre"}, {"status", TeamOK}});
+    const auto setStatus = [&](TdmData &data, const QString &seat, const char *status) {
+        SilentMessages quiet;
+        const Correction correction{.kind = CorrectionKind::TeamStatus, .teamId = team,
+                                    .choice = ChoiceIndex(NewTeamStatusChoices(), QString::fromLatin1(status))};
+        return ApplyCorrection(data, seat, std::make_shared<const EventSetup>(EventSetup::load(seat)), correction, false, quiet);
+    };
+    EXPECT_TRUE(setStatus(data1, seat1(), "DNS").logged);
+    EXPECT_TRUE(setStatus(data2, seat2(), "OK").logged);
+    const QStringList both = {QStringLiteral("Team:12 Status:DNS >OK"), QStringLiteral("Team:12 Status:OK >DNS")};
     EXPECT_EQ(LoadCorrectionLog(seat1()), both);
     // Each seat's own file holds its own lines.
     EXPECT_EQ(ReadTextLines(CorrectionLogFileName(seat1())), QStringList{both.last()});
     // An edit of the log shown keeps the line another seat put at the top since.
     const QStringList shown = LoadCorrectionLog(seat2());
-    PrependCorrectionLog(seat1(), QStringLiteral("45 control added to team:7 >1.6.2026 10:25:00 #:3"));
+    setStatus(data1, seat1(), "DQS");
+    const QString third = QStringLiteral("Team:12 Status:OK >DQS");
     const QStringList merged = MergeCorrectionLog(seat2(), shown, {both.first()});
-    EXPECT_EQ(merged, (QStringList{QStringLiteral("45 control added to team:7 >1.6.2026 10:25:00 #:3"), both.first()}));
+    EXPECT_EQ(merged, (QStringList{third, both.first()}));
     EXPECT_EQ(LoadCorrectionLog(seat1()), merged);
+
+    // The shared log refusing the line: the correction is not stored either.
+    refuseWrites(data1.connection(), QStringLiteral("refuse_log"), QStringLiteral("INSERT"), QStringLiteral("correctionlog"),
+                 QStringLiteral("true"), QStringLiteral("log refused"));
+    EXPECT_THROW(setStatus(data2, seat2(), "DNS"), KorventError);
+    EXPECT_EQ(data2.connection().scalar(QStringLiteral("SELECT status FROM team WHERE id=?"), {team}).toInt(), TeamDSQ);
+    EXPECT_EQ(LoadCorrectionLog(seat2()), merged);
 }
 
 TEST(EventRecords, AnEventWithItsOwnFileKeepsThemAsTheFoldersFiles)
