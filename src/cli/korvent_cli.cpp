@@ -94,10 +94,10 @@ int main(int argc, char *argv[])
     try {
         std::unique_ptr<TdmData> data;
         StderrSink startMessages;
-        const EventLocation location = StartupSequence::settle(ProgramFiles::ofThisProgram(), {eventDirectory}, nullptr, [&](const EventLocation &event) {
-            if (!command->runOnFolder)
-                data = std::make_unique<TdmData>(event.eventDirectory);
-        }, {}, &startMessages);
+        StartupSequence::OpenEvent openEvent;
+        if (!command->runOnFolder)
+            openEvent = [&](const EventLocation &event) { data = std::make_unique<TdmData>(event.eventDirectory); };
+        const EventLocation location = StartupSequence::settle(ProgramFiles::ofThisProgram(), {eventDirectory}, nullptr, openEvent, {}, &startMessages);
         if (command->runOnFolder)
             return command->runOnFolder(location, out, arguments);
         CliContext context{location, *data, out};

@@ -6,6 +6,7 @@
 #include "base/MessageSink.h"
 #include "base/Platform.h"
 #include "store/DatabaseBinding.h"
+#include "store/EventRecords.h"
 #include "store/EventSettings.h"
 #include "store/uData.h"
 
@@ -60,8 +61,13 @@ StartWindowAnswer askUntilSettled(const QString &proposed, const AskStartWindow 
 // report can be made; a header the organiser set or emptied stays.
 void giveNewEventTheProgramHeader(const QString &eventDirectory, const QString &header)
 {
-    EventSettings::update(eventDirectory, [&](EventSettings &settings) {
-        if (!IniFile(EventSettings::fileName(eventDirectory)).hasKey(EventSettings::sectionName(), QString::fromLatin1(SettingOf(&EventSettings::resultHeader).key)))
+    const EventRecords records(eventDirectory);
+    const QString key = QString::fromLatin1(SettingOf(&EventSettings::resultHeader).key);
+    // Looked at first: most starts of an event on a server find it saved and write nothing.
+    if (records.isSettingStored(key))
+        return;
+    records.updateSettings([&](EventSettings &settings) {
+        if (!records.isSettingStored(key))
             settings.resultHeader = header;
     });
 }
@@ -136,11 +142,17 @@ EventLocation settle(const ProgramFiles &program, const QStringList &arguments, 
     else if (database)
         BindEventToOwnFile(location.eventDirectory);
     location.resultsDirectory = location.eventDirectory + QStringLiteral("results/");
-    const bool newEvent = !QFileInfo::exists(TdmData::databaseFileName(location.eventDirectory));
-    if (openEvent)
+    // A folder's own file is new when this start made it. Whether a server's
+    // database is new cannot be told from the folder; its header is looked at
+    // on every start that opens it instead, which gives the header to the
+    // first seat to open it.
+    const bool onServer = EventRecords(location.eventDirectory).server().has_value();
+    const bool newFile = !onServer && !QFileInfo::exists(TdmData::databaseFileName(location.eventDirectory));
+    if (openEvent) {
         openEvent(location);
-    if (location.confirmed && newEvent && QFileInfo::exists(TdmData::databaseFileName(location.eventDirectory)))
-        giveNewEventTheProgramHeader(location.eventDirectory, program.newEventHeader);
+        if (location.confirmed && (onServer || (newFile && QFileInfo::exists(TdmData::databaseFileName(location.eventDirectory)))))
+            giveNewEventTheProgramHeader(location.eventDirectory, program.newEventHeader);
+    }
     if (location.confirmed) {
         // The event is worked on all the same; only the next start will not propose it.
         const QString notRemembered = rememberEvent(program, settings, eventDirectory);

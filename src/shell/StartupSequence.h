@@ -27,7 +27,8 @@ namespace StartupSequence {
 
 using AskStartWindow = std::function<StartWindowAnswer(const QString &proposedDirectory)>;
 // Opens the event (its database) once the folder is settled; raises
-// KorventError for a folder that holds no event of this program.
+// KorventError for a folder that holds no event of this program. None for a
+// command that works on the folder without opening its database.
 using OpenEvent = std::function<void(const EventLocation &location)>;
 // Asked when the start window was confirmed with a folder that does not
 // exist (its absolute path): true creates it, false shows the start window again.

@@ -1,5 +1,6 @@
 #include "store/EventRecords.h"
 
+#include "base/IniFile.h"
 #include "base/KorventError.h"
 #include "base/TextFile.h"
 #include "db/Connection.h"
@@ -83,12 +84,19 @@ void appendLogRows(db::Connection &connection, const QStringList &newestFirst)
         connection.exec(insert, {*line});
 }
 
+// The connection of the transaction this thread has open on the server, if any.
+db::Connection *openOnServer(const db::DatabaseAddress &address)
+{
+    db::Connection *open = db::Transaction::openInThisThread();
+    return open && open->address() == address ? open : nullptr;
+}
+
 // Runs `write` inside a transaction on the server: the one this thread has
 // open on it (the change then commits with that one), or one of its own.
 template <typename Write>
 auto writeOnServer(const db::DatabaseAddress &address, Write write)
 {
-    if (db::Connection *open = db::Transaction::openInThisThread(); open && open->address() == address)
+    if (db::Connection *open = openOnServer(address))
         return write(*open);
     db::Connection &connection = serverConnection(address);
     db::Transaction transaction(connection);
@@ -122,6 +130,16 @@ EventSettings EventRecords::loadSettings() const
     if (!m_server)
         return EventSettings::loadFile(m_eventDirectory);
     return settingsOf(settingRows(serverConnection(*m_server)), serverOrigin(*m_server));
+}
+
+bool EventRecords::isSettingStored(const QString &key) const
+{
+    if (!m_server)
+        return IniFile(EventSettings::fileName(m_eventDirectory)).hasKey(EventSettings::sectionName(), key);
+    db::Connection *open = openOnServer(*m_server);
+    db::Connection &connection = open ? *open : serverConnection(*m_server);
+    return connection.scalar(QStringLiteral("SELECT COUNT(*) FROM eventsetting WHERE section = ? AND name = ?"),
+                             {EventSettings::sectionName(), key}).toLongLong() > 0;
 }
 
 EventSettings EventRecords::updateSettings(const std::function<void(EventSettings &)> &change) const

@@ -39,6 +39,10 @@ public:
     // different settings at once both keep their change.
     EventSettings updateSettings(const std::function<void(EventSettings &)> &change) const;
 
+    // Whether the event has the setting saved at all (a new event has none).
+    // Called inside updateSettings' change, it reads what that save decides from.
+    bool isSettingStored(const QString &key) const;
+
     // Empty when none was saved.
     ClassTree loadClassTree() const;
     // Replaces the stored tree whole.

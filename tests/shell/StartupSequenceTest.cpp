@@ -1,3 +1,4 @@
+#include "PostgresCluster.h"
 #include "TestFolder.h"
 
 #include "shell/StartupSequence.h"
@@ -5,6 +6,7 @@
 #include "base/KorventError.h"
 #include "base/MessageSink.h"
 #include "base/Platform.h"
+#include "store/DatabaseBinding.h"
 #include "store/EventSettings.h"
 #include "store/uData.h"
 
@@ -309,6 +311,32 @@ TEST_F(StartupFixture, ANewEventGetsTheProgramsReportHeaderAndAnExistingOneKeeps
     // A folder with settings but no database yet keeps the header it names.
     QFile::remove(TdmData::databaseFileName(eventDirectory + u'/'));
     StartupSequence::settle(ProgramFiles::inProgramDirectory(programDirectory), {eventDirectory}, neverAsked(), openEvent);
+    EXPECT_EQ(header(), QString());
+}
+
+TEST_F(StartupFixture, AnEventOnAServerGetsTheHeaderFromTheFirstSeatThatOpensIt)
+{
+    SKIP_WITHOUT_POSTGRES();
+    const QString seat1 = eventDirectory + u'/', seat2 = folderOf(root) + QStringLiteral("seat2/");
+    QDir().mkpath(seat2);
+    const db::DatabaseAddress server = PostgresCluster::instance()->newDatabase();
+    BindEventToServer(seat1, server);
+    BindEventToServer(seat2, server);
+    const ProgramFiles program = ProgramFiles::inProgramDirectory(programDirectory);
+    const auto openEvent = [](const EventLocation &location) { TdmData data(location.eventDirectory); };
+    const auto header = [&] { return EventSettings::load(seat2).resultHeader; };
+
+    // A command on the folder alone (db use) never reaches for the server.
+    writeFile(DatabaseBindingFileName(seat1), "postgresql://nobody@%2Fnowhere/none\n");
+    StartupSequence::settle(program, {seat1}, neverAsked());
+    BindEventToServer(seat1, server);
+
+    StartupSequence::settle(program, {seat1}, neverAsked(), openEvent);
+    EXPECT_EQ(header(), QStringLiteral("header.htm"));
+    EXPECT_FALSE(QFile::exists(EventSettings::fileName(seat1)));
+    // Emptied at one seat, it stays empty when the other starts.
+    EventSettings::update(seat1, [](EventSettings &settings) { settings.resultHeader.clear(); });
+    StartupSequence::settle(program, {seat2}, neverAsked(), openEvent);
     EXPECT_EQ(header(), QString());
 }
 
