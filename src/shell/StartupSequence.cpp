@@ -138,7 +138,7 @@ EventLocation settle(const ProgramFiles &program, const QStringList &arguments, 
 
     location.eventDirectory = Platform::withTrailingSeparator(eventDirectory);
     if (database && database->engine == db::Engine::PostgreSQL)
-        BindEventToServer(location.eventDirectory, *database);
+        BindEventToCheckedServer(location.eventDirectory, *database);
     else if (database)
         BindEventToOwnFile(location.eventDirectory);
     location.resultsDirectory = location.eventDirectory + QStringLiteral("results/");

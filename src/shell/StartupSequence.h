@@ -19,7 +19,8 @@ struct StartWindowAnswer
     QString eventDirectory; // the edit box text, whatever closed the window
     bool confirmed = false; // closed with OK
     // Where the confirmed folder's database is to be: its own file, or a
-    // server's database (bound as `db use` binds it). None: as the folder has it.
+    // server's database the window checked by connecting (bound as `db use`
+    // binds it). None: as the folder has it.
     std::optional<db::DatabaseAddress> database = {};
 };
 

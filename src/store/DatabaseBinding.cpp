@@ -45,6 +45,11 @@ db::DatabaseAddress EventDatabaseAddress(const QString &eventDirectory)
 void BindEventToServer(const QString &eventDirectory, const db::DatabaseAddress &address)
 {
     CheckEventServer(address);
+    BindEventToCheckedServer(eventDirectory, address);
+}
+
+void BindEventToCheckedServer(const QString &eventDirectory, const db::DatabaseAddress &address)
+{
     WriteTextLines(DatabaseBindingFileName(eventDirectory), {address.url()});
 }
 

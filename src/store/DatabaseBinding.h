@@ -23,5 +23,7 @@ void BindEventToServer(const QString &eventDirectory, const db::DatabaseAddress 
 // KorventError naming the server when it cannot be reached, refuses the
 // user, or holds the tables of another program.
 void CheckEventServer(const db::DatabaseAddress &address);
+// Binds the folder to an address CheckEventServer has just passed.
+void BindEventToCheckedServer(const QString &eventDirectory, const db::DatabaseAddress &address);
 // The folder goes back to its own file.
 void BindEventToOwnFile(const QString &eventDirectory);

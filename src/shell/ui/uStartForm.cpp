@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QFrame>
@@ -18,6 +19,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
+#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -119,18 +121,56 @@ void TfStartForm::accept()
         QDialog::accept();
         return;
     }
+    QString failure;
     try {
         const db::DatabaseAddress address = db::DatabaseAddress::fromUrl(eServerAddress->text().trimmed());
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-        CheckEventServer(address);
-        m_database = address;
+        failure = checkServer(address);
+        if (failure.isEmpty())
+            m_database = address;
     } catch (const KorventError &error) {
-        QMessageBox::warning(this, tr("Korvent"), error.message());
+        failure = error.message();
+    }
+    if (!failure.isEmpty()) {
+        QMessageBox::warning(this, tr("Korvent"), failure);
         eServerAddress->setFocus();
         return;
     }
     QDialog::accept();
+}
+
+void TfStartForm::reject()
+{
+    // The window closed under a check would leave it running on.
+    if (!m_checking)
+        QDialog::reject();
+}
+
+QString TfStartForm::checkServer(const db::DatabaseAddress &address)
+{
+    // Connecting may take seconds (a server that does not answer): the
+    // window goes on painting meanwhile, its input held back.
+    QString failure;
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            CheckEventServer(address);
+        } catch (const KorventError &error) {
+            failure = error.message();
+        }
+    }));
+    m_checking = true;
+    setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([this] {
+        QApplication::restoreOverrideCursor();
+        setEnabled(true);
+        m_checking = false;
+    });
+    QEventLoop loop;
+    connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec();
+    worker->wait();
+    return failure;
 }
 
 void TfStartForm::showEvent(QShowEvent *event)

@@ -26,6 +26,7 @@ public:
     static bool askCreateFolder(const QString &absolutePath, QWidget *parent = nullptr);
 
     void accept() override;
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -35,6 +36,8 @@ private:
     // Shows the database the folder typed is bound to now.
     void showFolderDatabase();
     void showEngine();
+    // Connects to the server off the window's thread; the error's text, or empty.
+    QString checkServer(const db::DatabaseAddress &address);
 
     QLineEdit *eEventDir;
     QToolButton *sbChoosEvent;
@@ -42,4 +45,5 @@ private:
     QComboBox *cbDatabase;
     QLineEdit *eServerAddress;
     std::optional<db::DatabaseAddress> m_database;
+    bool m_checking = false;
 };
