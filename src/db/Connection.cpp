@@ -174,9 +174,12 @@ QString sqlLiteral(const QVariant &value)
 // The field names of a stored table.
 QStringList storedFields(Connection &connection, const QString &table)
 {
+    // The server's catalog, not information_schema: that shows a role only
+    // what it may use, and another program's tables must show all the same.
     return connection.texts(connection.engine() == Engine::PostgreSQL
-                                ? QStringLiteral("SELECT column_name FROM information_schema.columns "
-                                                 "WHERE table_schema = current_schema() AND table_name = lower(?)")
+                                ? QStringLiteral("SELECT a.attname FROM pg_catalog.pg_attribute a JOIN pg_catalog.pg_class c ON c.oid = a.attrelid "
+                                                 "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                                                 "WHERE n.nspname = current_schema() AND c.relname = lower(?) AND a.attnum > 0 AND NOT a.attisdropped")
                                 : QStringLiteral("SELECT name FROM pragma_table_info(?)"),
                             {table});
 }
@@ -338,7 +341,8 @@ QStringList Connection::storedTables()
     QSqlQuery query(database());
     query.setForwardOnly(true);
     const QString sql = engine() == Engine::PostgreSQL
-        ? QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema() AND table_name <> '%1'").arg(versionTable)
+        ? QStringLiteral("SELECT c.relname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                         "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'm', 'f') AND c.relname <> '%1'").arg(versionTable)
         : QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
     if (!query.exec(sql)) {
         const QSqlError error = query.lastError();
@@ -559,7 +563,8 @@ qint64 Connection::insertedId(QSqlQuery &executedInsert)
 bool Connection::tableExists(const QString &table)
 {
     if (engine() == Engine::PostgreSQL)
-        return scalar(QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = current_schema() AND table_name = lower(?)"),
+        return scalar(QStringLiteral("SELECT COUNT(*) FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                                     "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'm', 'f') AND c.relname = lower(?)"),
                       {table}).toInt() > 0;
     return scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"), {table}).toInt() > 0;
 }

@@ -78,17 +78,25 @@ TEST(ServerDatabase, TheDatabaseOfAnotherProgramIsRefusedAndLeftUntouched)
 {
     SKIP_WITHOUT_POSTGRES();
     PostgresCluster &cluster = *PostgresCluster::instance();
-    const db::DatabaseAddress address = cluster.newDatabase();
-    cluster.run(address.databaseName, QStringLiteral("CREATE TABLE team (id INTEGER, title TEXT); CREATE TABLE invoice (id INTEGER)"));
-    try {
-        db::Connection connection(address, EventTables(), EventSchemaVersion);
-        FAIL() << "took a database of another program";
-    } catch (const KorventError &error) {
-        EXPECT_TRUE(error.message().contains(QLatin1String("another program"))) << error.message().toStdString();
-        EXPECT_TRUE(error.message().contains(address.databaseName)) << error.message().toStdString();
+    // A seat's role may be let into the database yet have no right on the other program's tables.
+    cluster.run(QStringLiteral("postgres"), QStringLiteral("CREATE ROLE clerk LOGIN"));
+    for (const QString &role : {PostgresCluster::superuser(), QStringLiteral("clerk")}) {
+        SCOPED_TRACE(role.toStdString());
+        const db::DatabaseAddress address = cluster.newDatabase();
+        cluster.run(address.databaseName, QStringLiteral("CREATE TABLE team (id INTEGER, title TEXT); CREATE TABLE invoice (id INTEGER); "
+                                                         "GRANT CREATE ON SCHEMA public TO clerk"));
+        db::DatabaseAddress seat = address;
+        seat.user = role;
+        try {
+            db::Connection connection(seat, EventTables(), EventSchemaVersion);
+            ADD_FAILURE() << "took a database of another program";
+        } catch (const KorventError &error) {
+            EXPECT_TRUE(error.message().contains(QLatin1String("another program"))) << error.message().toStdString();
+            EXPECT_TRUE(error.message().contains(address.databaseName)) << error.message().toStdString();
+        }
+        db::Connection look(address);
+        EXPECT_EQ(look.scalar(QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = current_schema()")).toInt(), 2);
     }
-    db::Connection look(address);
-    EXPECT_EQ(look.scalar(QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = current_schema()")).toInt(), 2);
 }
 
 TEST(ServerDatabase, AServerThatIsNotThereIsNamedWithinSeconds)
