@@ -322,9 +322,14 @@ void Connection::openServer()
             database.setUserName(m_address.user);
             database.setDatabaseName(m_address.databaseName);
             // The password comes from PGPASSWORD or ~/.pgpass, which the driver reads itself;
-            // a server that went silent is noticed within seconds.
-            database.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=korvent;keepalives_idle=5;keepalives_interval=2;keepalives_count=3")
-                                           .arg(connectTimeoutSeconds));
+            // a server that went silent is noticed within seconds. The server
+            // in turn notices a seat gone silent (a laptop shut in the middle
+            // of a change) within a minute and ends its transaction, and no
+            // statement waits for a lock longer than a writer of a file would.
+            database.setConnectOptions(QStringLiteral("connect_timeout=%1;application_name=korvent;keepalives_idle=5;keepalives_interval=2;keepalives_count=3;"
+                                                      "options='-c lock_timeout=%2 -c tcp_keepalives_idle=30 -c tcp_keepalives_interval=10 -c tcp_keepalives_count=3'")
+                                           .arg(connectTimeoutSeconds)
+                                           .arg(busyTimeoutMs));
             if (database.open())
                 return;
             cause = database.lastError().databaseText().trimmed();
@@ -673,7 +678,13 @@ void Connection::begin()
                 reopenWhenLost();
                 exec(QStringLiteral("BEGIN"));
             }
-            exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(eventWriterLock));
+            const QString takeLock = QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(eventWriterLock);
+            QSqlQuery lock(database());
+            if (!lock.exec(takeLock)) {
+                if (lock.lastError().nativeErrorCode() == QLatin1String("55P03")) // lock_not_available: lock_timeout passed
+                    fail(Texts::tr("Database error in %1"), Texts::tr("another writer kept the database busy for %1 seconds").arg(busyTimeoutMs / 1000));
+                failStatement(lock, takeLock);
+            }
             m_writing.start();
         } catch (...) {
             try {

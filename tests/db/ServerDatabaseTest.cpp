@@ -11,6 +11,8 @@
 
 #include <QElapsedTimer>
 #include <QScopeGuard>
+#include <QThread>
+#include <thread>
 #include <gtest/gtest.h>
 
 TEST(DatabaseAddress, ReadsTheServerAddressAndWritesItBack)
@@ -115,6 +117,36 @@ TEST(ServerDatabase, AServerThatIsNotThereIsNamedWithinSeconds)
         }
         EXPECT_LT(timer.elapsed(), 8000) << host.toStdString();
     }
+}
+
+TEST(ServerDatabase, AWriterOfAnotherSeatThatHoldsTheEventTooLongIsAnErrorNotAnEndlessWait)
+{
+    SKIP_WITHOUT_POSTGRES();
+    const db::DatabaseAddress address = PostgresCluster::instance()->newDatabase();
+    db::Connection seat(address, EventTables(), EventSchemaVersion);
+    // As long as a writer of a file is waited for; shortened here to keep the test short.
+    EXPECT_EQ(seat.scalar(QStringLiteral("SHOW lock_timeout")).toString(), QStringLiteral("30s"));
+    seat.exec(QStringLiteral("SET lock_timeout = '300ms'"));
+    // Another seat's program stuck in the middle of a change: it holds the event's writer lock.
+    std::thread stuck([&] {
+        PostgresCluster::instance()->run(address.databaseName, QStringLiteral("BEGIN; SELECT pg_advisory_xact_lock(%1); SELECT pg_sleep(3); COMMIT")
+                                                                   .arg(0x4b6f7276656e74));
+    });
+    QThread::msleep(500);
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        db::Transaction transaction(seat);
+        ADD_FAILURE() << "wrote while another seat held the event";
+    } catch (const db::DatabaseError &error) {
+        EXPECT_TRUE(error.message().contains(QLatin1String("busy"))) << error.message().toStdString();
+    }
+    EXPECT_LT(timer.elapsed(), 2000);
+    stuck.join();
+    // The lock gone, the seat writes again.
+    db::Transaction transaction(seat);
+    seat.exec(QStringLiteral("INSERT INTO team (number) VALUES (1)"));
+    transaction.commit();
 }
 
 TEST(ServerDatabase, AWrongPasswordIsRefusedNamingTheServerWithinSeconds)
