@@ -574,6 +574,24 @@ bool Connection::tableExists(const QString &table)
     return scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND name=? COLLATE NOCASE"), {table}).toInt() > 0;
 }
 
+void Connection::catchUpKeys()
+{
+    if (engine() != Engine::PostgreSQL)
+        return;
+    QSqlQuery keys = exec(QStringLiteral("SELECT c.relname, a.attname FROM pg_catalog.pg_attribute a JOIN pg_catalog.pg_class c ON c.oid = a.attrelid "
+                                         "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                                         "WHERE n.nspname = current_schema() AND c.relkind = 'r' AND a.attidentity <> '' AND NOT a.attisdropped"));
+    std::vector<std::pair<QString, QString>> identities;
+    while (keys.next())
+        identities.emplace_back(keys.value(0).toString(), keys.value(1).toString());
+    for (const auto &[table, column] : identities)
+        // Never back: a key handed out and rolled back is not handed out again.
+        scalar(QStringLiteral("SELECT setval(s, GREATEST((SELECT COALESCE(MAX(%2), 0) FROM %1), COALESCE(pg_sequence_last_value(s), 0)) + 1, false) "
+                              "FROM (SELECT pg_get_serial_sequence(?, ?)::regclass AS s) AS sequence")
+                   .arg(quoteIdentifier(table), quoteIdentifier(column)),
+               {quoteIdentifier(table), column});
+}
+
 int Connection::storedVersion()
 {
     if (engine() == Engine::SQLite)

@@ -93,6 +93,10 @@ public:
     QStringList texts(const QString &sql, const QVariantList &parameters = {});
 
     bool tableExists(const QString &table);
+    // On a server, inside a transaction that may have stored rows with keys of
+    // their own (a copy, the operator's SQL): the keys handed out next follow
+    // the greatest stored ones, as SQLite's do. Nothing on SQLite.
+    void catchUpKeys();
 
     // Empty while the files this connection works in (the database, its
     // write-ahead log and shared memory) are the ones at their names; else the operator's

@@ -30,17 +30,23 @@ DatabaseAddress DatabaseAddress::fromUrl(const QString &text)
 {
     const QString trimmed = text.trimmed();
     // USER@HOST[:PORT]/DBNAME, each part without the separators of the others.
-    static const QRegularExpression form(QStringLiteral("^postgresql://([^@/:]+)(:[^@/]*)?@([^/:]+)(?::([0-9]+))?/([^/?#]+)$"));
+    // An IPv6 address as HOST stands in brackets, as in a web address.
+    static const QRegularExpression form(QStringLiteral("^postgresql://([^@/:]+)(:[^@/]*)?@(\\[[0-9A-Fa-f:.]+\\]|[^/:\\[\\]]+)(?::([0-9]+))?/([^/?#]+)$"));
     const QRegularExpressionMatch match = form.match(trimmed);
     if (!trimmed.startsWith(scheme, Qt::CaseInsensitive) || !match.hasMatch())
         throw KorventError(Texts::tr("\"%1\" is not a database address: write postgresql://USER@HOST[:PORT]/DBNAME").arg(text));
-    if (match.capturedLength(2) > 0)
+    if (match.capturedLength(2) > 0) {
+        // Named without the password itself: messages end up in logs and on screens.
+        const QString withoutPassword = QString(trimmed).replace(match.capturedStart(2), match.capturedLength(2), QStringLiteral(":…"));
         throw KorventError(Texts::tr("The database address \"%1\" holds a password: give it in the environment PGPASSWORD or in ~/.pgpass, "
-                                     "never in the event folder").arg(text));
+                                     "never in the event folder").arg(withoutPassword));
+    }
     DatabaseAddress address;
     address.engine = Engine::PostgreSQL;
     address.user = QUrl::fromPercentEncoding(match.captured(1).toUtf8());
     address.host = QUrl::fromPercentEncoding(match.captured(3).toUtf8());
+    if (address.host.startsWith(u'['))
+        address.host = address.host.mid(1, address.host.size() - 2);
     address.databaseName = QUrl::fromPercentEncoding(match.captured(5).toUtf8());
     if (match.capturedLength(4) > 0) {
         bool ok = false;
@@ -56,7 +62,8 @@ QString DatabaseAddress::url() const
     if (engine == Engine::SQLite)
         return fileName;
     const auto part = [](const QString &text) { return QString::fromLatin1(QUrl::toPercentEncoding(text)); };
-    return scheme + part(user) + u'@' + part(host) + (port == 5432 ? QString() : u':' + QString::number(port)) + u'/' + part(databaseName);
+    const QString server = host.contains(u':') ? u'[' + host + u']' : part(host);
+    return scheme + part(user) + u'@' + server + (port == 5432 ? QString() : u':' + QString::number(port)) + u'/' + part(databaseName);
 }
 
 QString DatabaseAddress::displayName() const

@@ -508,8 +508,10 @@ SqlOutcome runOnServer(Connection &connection, const QString &sql, const SqlText
         outcome.columns = std::move(columns);
         outcome.rows = std::move(rows);
     }
-    if (transaction)
+    if (transaction) {
+        connection.catchUpKeys();
         transaction->commit();
+    }
     return outcome;
 }
 
@@ -632,8 +634,10 @@ SqlOutcome RunSqlScript(Connection &connection, const QString &sql, const QVaria
         outcome.rows = std::move(rows);
         offset = next;
     }
-    if (transaction)
+    if (transaction) {
+        connection.catchUpKeys();
         transaction->commit();
+    }
     return outcome;
 }
 

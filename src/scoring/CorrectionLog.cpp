@@ -86,11 +86,6 @@ QStringList mergedLog(const QStringList &current, const QStringList &shown, cons
 
 } // namespace
 
-bool CorrectionLogExists(const QString &eventDirectory)
-{
-    return QFileInfo::exists(CorrectionLogFileName(eventDirectory));
-}
-
 QStringList LoadCorrectionLog(const QString &eventDirectory)
 {
     if (const EventRecords records(eventDirectory); records.server())
@@ -106,6 +101,9 @@ QStringList LoadCorrectionLog(const QString &eventDirectory)
 
 void RefuseUnwritableCorrectionLog(const QString &eventDirectory)
 {
+    // The writers' turn is taken once too: a folder that refuses its lock file
+    // (a seat's folder made read-only) would refuse the line after the correction.
+    { const LogWriterTurn turn(eventDirectory); }
     RefuseUnwritableFile(CorrectionLogFileName(eventDirectory));
     writableLog(eventDirectory);
 }

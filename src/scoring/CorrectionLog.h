@@ -13,7 +13,6 @@
 // The log's lines; none when there is no log yet. A log that exists but
 // cannot be read raises KorventError, so that it is never written over.
 QStringList LoadCorrectionLog(const QString &eventDirectory);
-bool CorrectionLogExists(const QString &eventDirectory);
 // Writes the operator's edit of the log shown: `shown` as it was loaded,
 // `edited` as the operator left it. Lines that other programs put at the top
 // since stay above the edit. Returns the log as written.

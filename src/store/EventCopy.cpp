@@ -54,10 +54,8 @@ qint64 CopyEventDatabase(const QString &eventDirectory, const db::DatabaseAddres
             to.exec(insert, values);
             ++copied;
         }
-        if (to.engine() == db::Engine::PostgreSQL)
-            // The keys handed out next follow the copied ones, as SQLite's do.
-            to.scalar(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'id'), COALESCE(MAX(id), 0) + 1, false) FROM %1").arg(table.name));
     }
+    to.catchUpKeys();
     // Written before the commit: a failure leaves the target database as it was.
     if (source.engine == db::Engine::SQLite && target.engine == db::Engine::PostgreSQL)
         copied += EventRecords::copyFilesToRows(eventDirectory, to);

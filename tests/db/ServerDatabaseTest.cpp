@@ -26,7 +26,10 @@ TEST(DatabaseAddress, ReadsTheServerAddressAndWritesItBack)
     const db::DatabaseAddress socket = db::DatabaseAddress::fromUrl(QStringLiteral("postgresql://korvent@%2Ftmp%2Fpg:5433/event1"));
     EXPECT_EQ(socket.host, QStringLiteral("/tmp/pg"));
     EXPECT_EQ(socket.port, 5433);
-    for (const db::DatabaseAddress &address : {plain, socket})
+    const db::DatabaseAddress ipv6 = db::DatabaseAddress::fromUrl(QStringLiteral("postgresql://desk@[fd00::1]:5433/event1"));
+    EXPECT_EQ(ipv6.host, QStringLiteral("fd00::1"));
+    EXPECT_EQ(ipv6.port, 5433);
+    for (const db::DatabaseAddress &address : {plain, socket, ipv6})
         EXPECT_EQ(db::DatabaseAddress::fromUrl(address.url()), address) << address.url().toStdString();
 }
 
@@ -49,7 +52,7 @@ TEST(DatabaseAddress, RefusesWhatIsNoAddressNamingIt)
             ADD_FAILURE() << "took " << c.text;
         } catch (const KorventError &error) {
             EXPECT_TRUE(error.message().contains(QString::fromUtf8(c.named))) << error.message().toStdString();
-            EXPECT_FALSE(error.message().contains(QLatin1String("letmein")) && QByteArrayView(c.named) != "PGPASSWORD");
+            EXPECT_FALSE(error.message().contains(QLatin1String("letmein"))) << "the password is shown";
         }
     }
 }
@@ -287,6 +290,14 @@ TEST(ServerDatabase, TheOperatorsSqlRunsOnTheServerWithItsParametersAndKeepsRead
     }
     EXPECT_EQ(connection.scalar(QStringLiteral("SELECT COUNT(*) FROM team WHERE name IS NOT NULL AND name <> 'x'")).toInt(), 2);
     EXPECT_EQ(connection.insert(QStringLiteral("INSERT INTO team (number) VALUES (3)")), 3);
+    // Rows put back with their own keys: the next keys follow them, as in a file.
+    db::RunSqlScript(connection, QStringLiteral("INSERT INTO team (id, number) VALUES (40, 4); INSERT INTO res_cp (id, team_id, KP) VALUES (7, 40, '31')"),
+                     {}, db::SqlAccess::MayChange);
+    EXPECT_EQ(connection.insert(QStringLiteral("INSERT INTO team (number) VALUES (5)")), 41);
+    EXPECT_EQ(connection.insert(QStringLiteral("INSERT INTO res_cp (team_id, KP) VALUES (41, '32')")), 8);
+    // A key handed out before is not handed out again when the greatest row is gone.
+    db::RunSqlScript(connection, QStringLiteral("DELETE FROM team WHERE id = 41"), {}, db::SqlAccess::MayChange);
+    EXPECT_EQ(connection.insert(QStringLiteral("INSERT INTO team (number) VALUES (6)")), 42);
 }
 
 TEST(ServerDatabase, AnIdleConnectionWorksAtItsFirstUseAfterTheServerRestarted)

@@ -17,13 +17,11 @@ TEST(CorrectionLog, NewestLineFirstWithCrLfLines)
 {
     QTemporaryDir dir;
     const QString event = folderOf(dir);
-    EXPECT_FALSE(CorrectionLogExists(event));
     EXPECT_TRUE(LoadCorrectionLog(event).isEmpty());
 
     PrependCorrectionLog(event, QStringLiteral("31 removed from team:12 #:2"));
     PrependCorrectionLog(event, QString()); // an empty line is a line too
     PrependCorrectionLog(event, QStringLiteral("Team:12 Status:NA >DNS"));
-    EXPECT_TRUE(CorrectionLogExists(event));
     EXPECT_EQ(readFile(CorrectionLogFileName(event)), QByteArray("Team:12 Status:NA >DNS\r\n\r\n31 removed from team:12 #:2\r\n"));
     EXPECT_EQ(LoadCorrectionLog(event), QStringList({"Team:12 Status:NA >DNS", "", "31 removed from team:12 #:2"}));
     EXPECT_EQ(CorrectionLogFileName(event), event + QStringLiteral("timelog.txt"));
@@ -50,7 +48,6 @@ TEST(CorrectionLog, ALogThatCannotBeReadIsNeverWrittenOver)
     QTemporaryDir dir;
     const QString event = folderOf(dir);
     ASSERT_TRUE(QDir().mkpath(CorrectionLogFileName(event))); // a folder where the file should be
-    EXPECT_TRUE(CorrectionLogExists(event));
     EXPECT_THROW(LoadCorrectionLog(event), KorventError);
     EXPECT_THROW(PrependCorrectionLog(event, QStringLiteral("line")), KorventError);
     EXPECT_TRUE(QFileInfo(CorrectionLogFileName(event)).isDir());
@@ -130,7 +127,7 @@ TEST(CorrectionLog, OnAFullDiskTheErrorNamesTheSystemsReason)
     ASSERT_TRUE(message);
     EXPECT_TRUE(message->contains(QLatin1String("File too large"))) << message->toStdString();
     EXPECT_FALSE(message->contains(QLatin1String("another program"))) << message->toStdString();
-    EXPECT_FALSE(CorrectionLogExists(event));
+    EXPECT_FALSE(QFileInfo::exists(CorrectionLogFileName(event)));
 }
 
 // A correction is made only when its line can go to the log: what is at the
@@ -168,4 +165,10 @@ TEST_F(CorrectionLogOfOpenEvent, ALogThatCannotTakeTheLineIsRefusedBeforeTheCorr
             EXPECT_EQ(error.message(), QStringLiteral("Cannot write %1: %2").arg(log, c.reason)) << c.what;
         }
     }
+
+    // The writers' turn cannot be taken (a folder that takes no new file, here
+    // a folder at the lock's name): refused before, not after the correction.
+    QFile::remove(log);
+    ASSERT_TRUE(QDir().mkpath(log + QStringLiteral(".lock")));
+    EXPECT_THROW(RefuseUnwritableCorrectionLog(event), KorventError);
 }

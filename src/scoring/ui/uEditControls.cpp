@@ -168,10 +168,8 @@ QWidget *TfEditControls::createPages()
 void TfEditControls::showEvent(QShowEvent *event)
 {
     try {
-        if (CorrectionLogExists(m_eventDirectory))
-            setLogLines(LoadCorrectionLog(m_eventDirectory));
-        else
-            mLogi->document()->setModified(false);
+        // On a server the shared log, also at a seat that has no file of its own yet.
+        setLogLines(LoadCorrectionLog(m_eventDirectory));
         const QStringList codes = ControlCodeList(m_data.connection());
         for (QComboBox *list : {cbFromCtrl, cbMissingControl, cbRemoveControl, cbControlNr}) {
             list->clear();

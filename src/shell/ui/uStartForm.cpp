@@ -117,6 +117,8 @@ void TfStartForm::showEngine()
 void TfStartForm::accept()
 {
     if (cbDatabase->currentIndex() == 0) {
+        if (!leaveServerAsked())
+            return;
         m_database = db::DatabaseAddress::sqliteFile(QString());
         QDialog::accept();
         return;
@@ -136,6 +138,28 @@ void TfStartForm::accept()
         return;
     }
     QDialog::accept();
+}
+
+bool TfStartForm::leaveServerAsked()
+{
+    // A folder bound to a server (also by an address that no longer reads)
+    // goes back to its own file only when the operator says so: its seat
+    // would work on an event of its own, apart from the other seats.
+    const QString folder = QDir::cleanPath(eEventDir->text()) + u'/';
+    if (!QFileInfo::exists(DatabaseBindingFileName(folder)))
+        return true;
+    QString bound;
+    try {
+        bound = EventDatabaseAddress(folder).displayName();
+    } catch (const KorventError &error) {
+        bound = error.message();
+    }
+    return QMessageBox::question(this, tr("Korvent"),
+                                 tr("The folder is bound to a database on a server: %1\n"
+                                    "Work on the folder's own file instead? The server's event stays where it is.")
+                                     .arg(bound),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
 }
 
 void TfStartForm::reject()

@@ -36,6 +36,8 @@ private:
     // Shows the database the folder typed is bound to now.
     void showFolderDatabase();
     void showEngine();
+    // True unless the folder is bound to a server and the operator does not want to leave it.
+    bool leaveServerAsked();
     // Connects to the server off the window's thread; the error's text, or empty.
     QString checkServer(const db::DatabaseAddress &address);
 

@@ -370,6 +370,20 @@ TEST_F(EditControlsFixture, TheLogSurvivesCloseAndReopenInOrder)
     EXPECT_EQ(LoadCorrectionLog(folderOf(dir)), lines);
 }
 
+struct EditControlsOfASeat : EditControlsFixture
+{
+    db::Engine engine() const override { return db::Engine::PostgreSQL; }
+};
+
+TEST_F(EditControlsOfASeat, ASeatWithoutALogFileOfItsOwnShowsTheSharedLog)
+{
+    // Another seat's correction; this seat has made none yet.
+    EventRecords(folderOf(dir)).prependServerLog(QStringLiteral("Team:12 Status:OK >DNS"));
+    open();
+    EXPECT_EQ(window->logLines(), QStringList{QStringLiteral("Team:12 Status:OK >DNS")});
+    EXPECT_FALSE(QFile::exists(CorrectionLogFileName(folderOf(dir))));
+}
+
 TEST_F(EditControlsFixture, LinesLoggedByAnotherProcessWhileTheWindowIsOpenStay)
 {
     punch(QStringLiteral("31"), QStringLiteral("10:20:00"));
