@@ -28,7 +28,8 @@ public:
     // (FROM on); the rows are counted with it first.
     ListRows(const ReportContext &context, const QString &columns, const QString &from)
         : m_steps(context.workProgress(), Texts::tr("Writing the list"),
-                  context.connection.scalar(QStringLiteral("SELECT count(*)") + from).toLongLong())
+                  // Counted around the whole statement: a server takes no ORDER BY beside count(*).
+                  context.connection.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1") + from + QStringLiteral(") AS listed")).toLongLong())
         , m_query(context.connection.exec(QStringLiteral("SELECT ") + columns + from))
     {
     }
