@@ -117,6 +117,58 @@ ClassTree SortedClassTree(const ClassTree &tree)
     return sorted;
 }
 
+namespace {
+
+// A main class with its sub-classes, known by the main class's name.
+struct MainClassBranch
+{
+    QString name;
+    ClassTree nodes;
+};
+
+std::vector<MainClassBranch> branchesOf(const ClassTree &tree)
+{
+    std::vector<MainClassBranch> branches;
+    for (const ClassNode &node : tree) {
+        if (node.depth == 0 || branches.empty())
+            branches.push_back({ParseClassNodeText(node.text).name, {}});
+        branches.back().nodes.push_back(node);
+    }
+    return branches;
+}
+
+MainClassBranch *branchNamed(std::vector<MainClassBranch> &branches, const QString &name)
+{
+    const auto found = std::find_if(branches.begin(), branches.end(), [&](const MainClassBranch &branch) { return branch.name == name; });
+    return found == branches.end() ? nullptr : &*found;
+}
+
+} // namespace
+
+ClassTree MergedClassTree(const ClassTree &shown, const ClassTree &edited, const ClassTree &stored)
+{
+    if (stored == shown)
+        return edited;
+    std::vector<MainClassBranch> merged = branchesOf(stored);
+    std::vector<MainClassBranch> before = branchesOf(shown), after = branchesOf(edited);
+    for (const MainClassBranch &branch : before)
+        if (!branchNamed(after, branch.name))
+            std::erase_if(merged, [&](const MainClassBranch &kept) { return kept.name == branch.name; });
+    for (const MainClassBranch &branch : after) {
+        const MainClassBranch *was = branchNamed(before, branch.name);
+        if (was && was->nodes == branch.nodes)
+            continue;
+        if (MainClassBranch *kept = branchNamed(merged, branch.name))
+            kept->nodes = branch.nodes;
+        else
+            merged.push_back(branch);
+    }
+    ClassTree tree;
+    for (const MainClassBranch &branch : merged)
+        tree.insert(tree.end(), branch.nodes.begin(), branch.nodes.end());
+    return tree;
+}
+
 ClassTable LoadClassTable(const ClassTree &tree)
 {
     ClassTable table;

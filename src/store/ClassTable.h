@@ -72,6 +72,12 @@ QString MainClassTimesProblem(const MainClassTimes &times);
 bool ClassNodeTextLess(const QString &a, const QString &b);
 ClassTree SortedClassTree(const ClassTree &tree);
 
+// The edit that made `edited` of `shown`, carried over onto `stored`, the tree
+// as another seat may have saved it since: the main classes (each with its
+// sub-classes) the edit added, changed or removed are added, replaced or
+// removed there; the rest stays as stored.
+ClassTree MergedClassTree(const ClassTree &shown, const ClassTree &edited, const ClassTree &stored);
+
 ClassTable LoadClassTable(const ClassTree &tree);
 // The first entry with exactly this name.
 std::optional<TClassInfo> FindClass(const ClassTable &table, const QString &name);

@@ -178,6 +178,20 @@ void EventRecords::saveClassTree(const ClassTree &tree) const
     });
 }
 
+ClassTree EventRecords::updateClassTree(const std::function<ClassTree(const ClassTree &stored)> &change) const
+{
+    if (!m_server) {
+        const ClassTree tree = change(loadClassTree());
+        saveClassTree(tree);
+        return tree;
+    }
+    return writeOnServer(*m_server, [&](db::Connection &connection) {
+        const ClassTree tree = change(ClassTreeFromLines(classTreeRow(connection), serverOrigin(*m_server)));
+        writeClassTreeRow(connection, ClassTreeLines(tree));
+        return tree;
+    });
+}
+
 std::vector<qint64> EventRecords::stamps() const
 {
     if (m_server) {

@@ -47,6 +47,9 @@ public:
     ClassTree loadClassTree() const;
     // Replaces the stored tree whole.
     void saveClassTree(const ClassTree &tree) const;
+    // Stores what `change` makes of the tree as stored now (on a server read
+    // inside the transaction that writes it); returns the tree stored.
+    ClassTree updateClassTree(const std::function<ClassTree(const ClassTree &stored)> &change) const;
 
     // Changes whenever the settings or the class tree were saved: the files'
     // sizes and times, or the rows' newest keys.

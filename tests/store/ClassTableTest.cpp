@@ -154,3 +154,27 @@ TEST(ClassTable, NamesAndTimesTheTreeCannotHoldAreRefused)
     halfTyped.start = QStringLiteral("1:00:00");
     EXPECT_TRUE(MainClassTimesProblem(halfTyped).startsWith(QStringLiteral("Start time \"1:00:00\""))) << MainClassTimesProblem(halfTyped).toStdString();
 }
+
+TEST(ClassTable, AnEditIsCarriedOverOntoWhatAnotherSeatSavedMeanwhile)
+{
+    const auto main = [](const char *name) { return ClassNode{QString::fromUtf8(name) + QStringLiteral("<*>(10:00:00|006:00:00|00:30:00)"), 0}; };
+    const auto sub = [](const char *name) { return ClassNode{QString::fromUtf8(name), 1}; };
+    const ClassTree shown = {main("H6"), sub("H6 Veteranid"), main("N6")};
+    const struct
+    {
+        const char *what;
+        ClassTree edited, stored, merged;
+    } cases[] = {
+        {"nobody else saved", {main("H6"), main("N6"), main("Ö12")}, shown, {main("H6"), main("N6"), main("Ö12")}},
+        {"both added a class", {main("H6"), sub("H6 Veteranid"), main("N6"), main("Ö12")},
+         {main("H6"), sub("H6 Veteranid"), main("N6"), main("X3")},
+         {main("H6"), sub("H6 Veteranid"), main("N6"), main("X3"), main("Ö12")}},
+        {"one removed a class, the other added a sub-class elsewhere", {main("H6"), sub("H6 Veteranid")},
+         {main("H6"), sub("H6 Veteranid"), main("N6"), sub("N6 Noored")}, {main("H6"), sub("H6 Veteranid")}},
+        {"one changed a class the other left", {main("H6"), sub("H6 Veteranid"), sub("H6 Juuniorid"), main("N6")},
+         {main("H6"), sub("H6 Veteranid"), main("N6"), main("X3")},
+         {main("H6"), sub("H6 Veteranid"), sub("H6 Juuniorid"), main("N6"), main("X3")}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MergedClassTree(shown, c.edited, c.stored), c.merged) << c.what;
+}

@@ -107,6 +107,17 @@ TEST_F(TwoSeats, TheClassTreeAndTheCorrectionLogAreShared)
     EXPECT_EQ(EventRecords(seat2()).loadClassTree(), tree);
     EXPECT_EQ(shared.snapshot()->classTree, SortedClassTree(tree));
     EXPECT_FALSE(QFile::exists(ClassTreeFileName(seat1())));
+    // Each seat adds a class to the tree it was shown: both classes stay.
+    const ClassNode h16{QStringLiteral("H16<*>(12:00:00|016:00:00|00:30:00)"), 0}, n24{QStringLiteral("N24<*>(12:00:00|024:00:00|00:30:00)"), 0};
+    for (const auto &[seat, added] : {std::pair{seat1(), h16}, std::pair{seat2(), n24}}) {
+        ClassTree edited = tree;
+        edited.push_back(added);
+        EventRecords(seat).updateClassTree([&](const ClassTree &stored) { return MergedClassTree(tree, edited, stored); });
+    }
+    const ClassTree stored = EventRecords(seat1()).loadClassTree();
+    EXPECT_NE(std::find(stored.begin(), stored.end(), h16), stored.end());
+    EXPECT_NE(std::find(stored.begin(), stored.end(), n24), stored.end());
+    EXPECT_EQ(stored.size(), tree.size() + 2);
 
     TdmData data1(seat1()), data2(seat2());
     const qint64 team = insertRow(data1, QStringLiteral("team"), {{"number", 12}, {"name", "Jõe Ääre"}, {"status", TeamOK}});

@@ -771,7 +771,8 @@ void TfEventInfo::save(const EventSettings &current)
     if (tree.empty() || tree == m_treeShown)
         tree = records.loadClassTree();
     else
-        records.saveClassTree(tree);
+        // Classes another seat changed meanwhile stay beside the ones changed here.
+        tree = records.updateClassTree([&](const ClassTree &stored) { return SortedClassTree(MergedClassTree(m_treeShown, tree, stored)); });
     // Only a changed list becomes the user's own: an unchanged one keeps
     // following the list the program ships.
     if (m_countries->countries() != m_countriesShown) {
