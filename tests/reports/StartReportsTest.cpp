@@ -11,7 +11,7 @@
 
 namespace {
 
-struct ReportFixture : EventDatabaseFixture
+struct ReportFixtureCases : EventDatabaseFixture
 {
     EventSetup setup;
     MemoryReportOutput output;
@@ -48,7 +48,10 @@ struct ReportFixture : EventDatabaseFixture
 
 } // namespace
 
-TEST_F(ReportFixture, StartListWithMembers)
+using ReportFixture = OnEachEngine<ReportFixtureCases>;
+EVENT_TESTS_ON_EACH_ENGINE(ReportFixture);
+
+TEST_P(ReportFixture, StartListWithMembers)
 {
     const qint64 owls = team(2, "Owls", "MV");
     runner(owls, "Anna", "101");
@@ -76,7 +79,7 @@ TEST_F(ReportFixture, StartListWithMembers)
     }));
 }
 
-TEST_F(ReportFixture, StartListOfTeamsEscapesNames)
+TEST_P(ReportFixture, StartListOfTeamsEscapesNames)
 {
     team(1, "Smith & <Sons>");
     const QStringList lines = body(run(ReportKind::StartList));
@@ -84,7 +87,7 @@ TEST_F(ReportFixture, StartListOfTeamsEscapesNames)
     EXPECT_EQ(lines[2], QStringLiteral("<tr class=\"team0\"><td>1</td><td>Smith &amp; &lt;Sons&gt;</td><td>OK</td>"));
 }
 
-TEST_F(ReportFixture, CheckListHasRunnersWithChipsOnly)
+TEST_P(ReportFixture, CheckListHasRunnersWithChipsOnly)
 {
     const qint64 owls = team(2, "Owls");
     runner(owls, "Mari", "205");
@@ -99,7 +102,7 @@ TEST_F(ReportFixture, CheckListHasRunnersWithChipsOnly)
     }));
 }
 
-TEST_F(ReportFixture, ControlStatistics)
+TEST_P(ReportFixture, ControlStatistics)
 {
     for (const char *code : {"31", "32", "33", "34"})
         insertRow(*data, QStringLiteral("control"), {{"controlnr", code}});
@@ -126,7 +129,7 @@ TEST_F(ReportFixture, ControlStatistics)
     EXPECT_EQ(lines[5], QStringLiteral("</table>")); // 31: nobody punched it
 }
 
-TEST_F(ReportFixture, AMissingTemplateWritesNothing)
+TEST_P(ReportFixture, AMissingTemplateWritesNothing)
 {
     setup.settings.resultHeader = folderOf(dir) + QStringLiteral("missing.htm");
     EXPECT_THROW(run(ReportKind::StartListMembers), KorventError);
