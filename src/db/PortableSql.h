@@ -14,4 +14,8 @@ namespace db {
 // reaches a stored table of that name.
 QString TemporaryTableName(Engine engine, const QString &name);
 
+// An ascending ORDER BY term on a column that may hold NULL, sorting NULL
+// first as SQLite does: a server puts it last.
+QString NullsFirst(Engine engine, const QString &column);
+
 } // namespace db

@@ -4,6 +4,7 @@
 
 #include "base/WorkSteps.h"
 #include "db/Connection.h"
+#include "db/PortableSql.h"
 #include "db/StoredValue.h"
 #include "store/EventSetup.h"
 #include "store/TimeHelpers.h"
@@ -23,7 +24,7 @@ struct Texts
 
 QString cell(const QVariant &value)
 {
-    return QStringLiteral("<td>") + Html(value.toString()) + QStringLiteral("</td>");
+    return QStringLiteral("<td>") + Html(db::StoredValueText(value)) + QStringLiteral("</td>");
 }
 
 // Every page: the organiser's header first, and the body's table closed last.
@@ -64,7 +65,8 @@ ReportFile StartListReport(const ReportContext &context, const ReportFile &file,
     }
     std::vector<QSqlRecord> teams;
     QSqlQuery teamRows = context.connection.exec(QStringLiteral(
-        "SELECT id, number, name, club, country, class, subclass FROM team ORDER BY number, id"));
+        "SELECT id, number, name, club, country, class, subclass FROM team ORDER BY %1, id")
+                                                      .arg(db::NullsFirst(context.connection.engine(), QStringLiteral("number"))));
     while (teamRows.next())
         teams.push_back(teamRows.record());
     teamRows.finish();
@@ -99,9 +101,10 @@ ReportFile CheckListReport(const ReportContext &context, const ReportFile &file)
     WorkSteps steps(context.workProgress(), Texts::tr("Writing the check list"),
                     context.connection.scalar(QStringLiteral("SELECT count(*)") + chipRunners).toLongLong());
     QSqlQuery rows = context.connection.exec(QStringLiteral("SELECT t.number, r.firstname, r.lastname, r.chipnr, t.class, t.name")
-                                             + chipRunners + QStringLiteral(" ORDER BY t.number, r.chipnr"));
+                                             + chipRunners + QStringLiteral(" ORDER BY %1, r.chipnr, r.id")
+                                                   .arg(db::NullsFirst(context.connection.engine(), QStringLiteral("t.number"))));
     for (qint64 row = 0; rows.next(); steps.reached(++row))
-        page.append(QStringLiteral("<tr><td>") + Html(rows.value(0).toString()) + QStringLiteral("</td><td><b>") + Html(rows.value(3).toString())
+        page.append(QStringLiteral("<tr><td>") + Html(db::StoredValueText(rows.value(0))) + QStringLiteral("</td><td><b>") + Html(rows.value(3).toString())
                     + QStringLiteral("</b></td><td width=\"40px\">&nbsp;</td><td><b>") + Html(rows.value(5).toString())
                     + QStringLiteral("</b></td>") + cell(rows.value(4)) + QStringLiteral("<td>")
                     + Html(rows.value(1).toString() + u' ' + rows.value(2).toString()) + QStringLiteral("</td><td></tr>"));

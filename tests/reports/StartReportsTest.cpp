@@ -102,6 +102,23 @@ TEST_P(ReportFixture, CheckListHasRunnersWithChipsOnly)
     }));
 }
 
+TEST_P(ReportFixture, ATeamWithoutNumberComesFirstWithAnEmptyNumber)
+{
+    runner(team(1, "Owls"), "Anna", "101");
+    const qint64 unnumbered = insertRow(*data, QStringLiteral("team"), {{"name", "Late entry"}, {"class", "H12"}});
+    runner(unnumbered, "Mari", "205");
+    const QStringList start = body(run(ReportKind::StartList));
+    ASSERT_EQ(start.size(), 7);
+    EXPECT_EQ(start[2], QStringLiteral("<tr class=\"team0\"><td></td><td>Late entry</td><td></td>"));
+    EXPECT_EQ(start[4], QStringLiteral("<tr class=\"team1\"><td>1</td><td>Owls</td><td>OK</td>"));
+    EXPECT_EQ(body(run(ReportKind::CheckList)), QStringList({
+        "<table class=\"\" border=\"1\">",
+        "<tr><td></td><td><b>205</b></td><td width=\"40px\">&nbsp;</td><td><b>Late entry</b></td><td>H12</td><td>Mari Tamm</td><td></tr>",
+        "<tr><td>1</td><td><b>101</b></td><td width=\"40px\">&nbsp;</td><td><b>Owls</b></td><td>H12</td><td>Anna Tamm</td><td></tr>",
+        "</table>",
+    }));
+}
+
 TEST_P(ReportFixture, ControlStatistics)
 {
     for (const char *code : {"31", "32", "33", "34"})
