@@ -1,7 +1,8 @@
 #pragma once
 
 // Every table of a database with every row, as text: two dumps are equal
-// when no row, key or counter (sqlite_sequence) differs.
+// when no row, key or counter (sqlite_sequence) differs. A server's key
+// sequences are left out: they move on in a transaction rolled back too.
 
 #include "db/Connection.h"
 
@@ -12,14 +13,19 @@
 inline QStringList DatabaseDump(db::Connection &connection)
 {
     QStringList dump;
-    QSqlQuery tables = connection.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"));
+    const bool server = connection.engine() == db::Engine::PostgreSQL;
+    QSqlQuery tables = connection.exec(server ? QStringLiteral("SELECT table_name FROM information_schema.tables "
+                                                               "WHERE table_schema = current_schema() ORDER BY table_name")
+                                              : QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"));
     QStringList names;
     while (tables.next())
         names.append(tables.value(0).toString());
     for (const QString &name : std::as_const(names)) {
         dump.append(QStringLiteral("table ") + name);
         // The counters by table: a copy makes them in its own order.
-        const QString order = name == QLatin1String("sqlite_sequence") ? QStringLiteral(" ORDER BY name") : QStringLiteral(" ORDER BY rowid");
+        const QString order = server                                     ? QStringLiteral(" ORDER BY 1")
+                              : name == QLatin1String("sqlite_sequence") ? QStringLiteral(" ORDER BY name")
+                                                                         : QStringLiteral(" ORDER BY rowid");
         QSqlQuery rows = connection.exec(QStringLiteral("SELECT * FROM ") + db::quoteIdentifier(name) + order);
         while (rows.next()) {
             QStringList values;

@@ -4,6 +4,7 @@
 #include "base/KorventError.h"
 #include "base/Platform.h"
 #include "db/Connection.h"
+#include "db/PortableSql.h"
 #include "db/StoredValue.h"
 #include "db/TextMatch.h"
 
@@ -182,7 +183,7 @@ void EditableTableModel::select()
             QVariantList parameters;
             QStringList order;
             for (const QString &name : m_order)
-                order.append(quoteIdentifier(name));
+                order.append(NullsFirst(m_connection.engine(), quoteIdentifier(name)));
             order.append(quoteIdentifier(keyName()));
             QSqlQuery keys = m_connection.exec(QStringLiteral("SELECT %1 FROM %2").arg(quoteIdentifier(keyName()), quoteIdentifier(m_table.name))
                                                    + condition(parameters) + QStringLiteral(" ORDER BY ") + order.join(u','),

@@ -12,6 +12,11 @@ QVariant StoredText(const QString &text)
     return text.isEmpty() ? NullText() : QVariant(text);
 }
 
+QString StoredValueText(const QVariant &stored)
+{
+    return stored.isNull() ? QString() : stored.toString();
+}
+
 bool StoredTimeIsSet(const QVariant &stored)
 {
     if (stored.typeId() != QMetaType::QString || stored.isNull())

@@ -18,6 +18,10 @@ QVariant NullText();
 // `text`, or NULL when it is empty.
 QVariant StoredText(const QString &text);
 
+// The text a stored value shows: empty for NULL, as SQLite gives it. A
+// server's driver gives a NULL number whose text would be "0".
+QString StoredValueText(const QVariant &stored);
+
 // Whether a stored date-time is set: it is text, not empty. NULL, empty text
 // and 0 (stored by other programs for "not set", as a number or as text) are not set.
 // StoredTimeIsSetSql is the same rule as an SQL condition on a column.

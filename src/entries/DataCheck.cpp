@@ -3,6 +3,7 @@
 #include "base/KorventError.h"
 #include "base/TextFile.h"
 #include "db/Connection.h"
+#include "db/PortableSql.h"
 #include "db/SqlScript.h"
 #include "store/TextHelpers.h"
 
@@ -19,12 +20,17 @@ struct Texts
 };
 
 // The class tree as a table the queries can join: dropped again after the run.
+QString classTreeTable(const db::Connection &connection)
+{
+    return db::TemporaryTableName(connection.engine(), QStringLiteral("classtree"));
+}
+
 void offerClassTree(db::Connection &connection, const ClassTree &classTree)
 {
-    connection.exec(QStringLiteral("DROP TABLE IF EXISTS temp.classtree"));
+    connection.exec(QStringLiteral("DROP TABLE IF EXISTS ") + classTreeTable(connection));
     connection.exec(QStringLiteral("CREATE TEMP TABLE classtree (name TEXT)"));
     for (const TClassInfo &info : LoadClassTable(classTree))
-        connection.exec(QStringLiteral("INSERT INTO temp.classtree (name) VALUES (?)"), {info.name});
+        connection.exec(QStringLiteral("INSERT INTO %1 (name) VALUES (?)").arg(classTreeTable(connection)), {info.name});
 }
 
 } // namespace
@@ -62,7 +68,7 @@ QStringList RunDataCheck(db::Connection &connection, const std::vector<CheckRule
     offerClassTree(connection, classTree);
     const auto dropClassTree = qScopeGuard([&connection] {
         try {
-            connection.exec(QStringLiteral("DROP TABLE IF EXISTS temp.classtree"));
+            connection.exec(QStringLiteral("DROP TABLE IF EXISTS ") + classTreeTable(connection));
         } catch (const KorventError &) {
             // a temporary table goes with the connection anyway
         }

@@ -8,6 +8,7 @@
 #include "base/WorkSteps.h"
 #include "base/Platform.h"
 #include "db/Connection.h"
+#include "db/PortableSql.h"
 #include "entries/EntryFields.h"
 #include "store/EventSchema.h"
 #include "store/EventSettings.h"
@@ -231,13 +232,15 @@ ChipImportSummary ImportChips(db::Connection &connection, const QStringList &lin
 
     ChipImportSummary summary;
     db::Transaction transaction(connection);
-    QSqlQuery teams = connection.exec(QStringLiteral("SELECT id FROM team ORDER BY number, id"));
+    QSqlQuery teams = connection.exec(
+        QStringLiteral("SELECT id FROM team ORDER BY %1, id").arg(db::NullsFirst(connection.engine(), QStringLiteral("number"))));
     QList<qint64> teamIds;
     while (teams.next())
         teamIds.append(teams.value(0).toLongLong());
     teams.finish();
 
-    QSqlQuery runnersOfTeam = connection.prepare(QStringLiteral("SELECT id, chipnr FROM runner WHERE team_id=? ORDER BY lastname, id"));
+    QSqlQuery runnersOfTeam = connection.prepare(
+        QStringLiteral("SELECT id, chipnr FROM runner WHERE team_id=? ORDER BY %1, id").arg(db::NullsFirst(connection.engine(), QStringLiteral("lastname"))));
     QSqlQuery giveChip = connection.prepare(QStringLiteral("UPDATE runner SET chipnr=?, rentchip=1 WHERE id=?"));
     qsizetype next = 0;
     const auto give = [&](qint64 runnerId) {

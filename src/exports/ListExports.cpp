@@ -5,6 +5,8 @@
 #include "base/TextFile.h"
 #include "base/WorkSteps.h"
 #include "db/Connection.h"
+#include "db/PortableSql.h"
+#include "db/StoredValue.h"
 #include "store/EventSetup.h"
 #include "store/TextHelpers.h"
 #include "store/TimeHelpers.h"
@@ -24,13 +26,12 @@ struct Texts
 class ListRows
 {
 public:
-    // SELECT `columns` `from`, where `from` is the rest of the statement
-    // (FROM on); the rows are counted with it first.
-    ListRows(const ReportContext &context, const QString &columns, const QString &from)
+    // SELECT `columns` `from` ORDER BY `order`, where `from` is FROM with its
+    // conditions; the rows are counted with it first.
+    ListRows(const ReportContext &context, const QString &columns, const QString &from, const QString &order)
         : m_steps(context.workProgress(), Texts::tr("Writing the list"),
-                  // Counted around the whole statement: a server takes no ORDER BY beside count(*).
-                  context.connection.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1") + from + QStringLiteral(") AS listed")).toLongLong())
-        , m_query(context.connection.exec(QStringLiteral("SELECT ") + columns + from))
+                  context.connection.scalar(QStringLiteral("SELECT count(*)") + from).toLongLong())
+        , m_query(context.connection.exec(QStringLiteral("SELECT ") + columns + from + QStringLiteral(" ORDER BY ") + order))
     {
     }
 
@@ -54,7 +55,8 @@ private:
 // order they were entered.
 ListRows runnersWithTeams(const ReportContext &context, const QString &columns)
 {
-    return ListRows(context, columns, QStringLiteral(" FROM runner r, team t WHERE t.id=r.team_id ORDER BY t.number, t.id, r.id"));
+    return ListRows(context, columns, QStringLiteral(" FROM runner r, team t WHERE t.id=r.team_id"),
+                    db::NullsFirst(context.connection.engine(), QStringLiteral("t.number")) + QStringLiteral(", t.id, r.id"));
 }
 
 // Columns first .. first + count - 1 of the row, each followed by the separator.
@@ -62,7 +64,7 @@ QString fieldsText(const QSqlQuery &row, int first, int count, QChar separator)
 {
     QString text;
     for (int i = first; i < first + count; ++i)
-        text += row.value(i).toString() + separator;
+        text += db::StoredValueText(row.value(i)) + separator;
     return text;
 }
 
@@ -134,7 +136,7 @@ void ExportTeamInfoText(const ReportContext &context, const ReportFile &file, co
         const QString name = rows.value(2).toString();
         if (name != previousName) {
             lines << QString() << QString() << QStringLiteral(">---------- ----------");
-            lines.append(QStringLiteral("%1 %2 %3 %4").arg(rows.value(0).toString().rightJustified(3), rows.value(1).toString().rightJustified(10),
+            lines.append(QStringLiteral("%1 %2 %3 %4").arg(db::StoredValueText(rows.value(0)).rightJustified(3), rows.value(1).toString().rightJustified(10),
                                                           name, rows.value(3).toString()));
             previousName = name;
         }
@@ -155,7 +157,7 @@ void ExportTeamsWithRunners(const ReportContext &context, const ReportFile &file
     ListRows rows(context,
                   QStringLiteral("t.id, t.number, t.name, t.class, t.subclass, t.club, t.country, t.entryID, "
                                  "r.id, r.firstname, r.lastname, r.sex, r.club, r.country, r.birthdate, r.chipnr, r.rentchip"),
-                  QStringLiteral(" FROM team t LEFT JOIN runner r ON r.team_id=t.id ORDER BY t.id, r.id"));
+                  QStringLiteral(" FROM team t LEFT JOIN runner r ON r.team_id=t.id"), QStringLiteral("t.id, r.id"));
     QVariant teamId;
     while (rows.next()) {
         if (lines.size() == 1 || rows.value(0) != teamId) {

@@ -17,6 +17,7 @@
 #include "base/TextFile.h"
 #include "base/WorkSteps.h"
 #include "db/Connection.h"
+#include "db/PortableSql.h"
 #include "db/StoredValue.h"
 #include "scoring/CorrectionLog.h"
 #include "scoring/ResultExplanation.h"
@@ -277,7 +278,7 @@ std::vector<TeamRow> ClassResultTeams(db::Connection &connection, const ClassGro
     read(isSet, QStringLiteral("result DESC, rtime, id"));
     if (uncalculated)
         read(QStringLiteral("(calctime IS NULL OR NOT ") + isSet + QStringLiteral(") AND EXISTS (SELECT 1 FROM runner WHERE runner.team_id=team.id)"),
-             QStringLiteral("number, id"));
+             db::NullsFirst(connection.engine(), QStringLiteral("number")) + QStringLiteral(", id"));
     return teams;
 }
 

@@ -4,12 +4,16 @@
 
 #include "base/WorkSteps.h"
 #include "db/Connection.h"
+#include "db/PortableSql.h"
 #include "db/StoredValue.h"
 #include "store/EventSetup.h"
 #include "store/TimeHelpers.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <vector>
 
 namespace {
 
@@ -20,7 +24,7 @@ struct Texts
 
 QString cell(const QVariant &value)
 {
-    return QStringLiteral("<td>") + Html(value.toString()) + QStringLiteral("</td>");
+    return QStringLiteral("<td>") + Html(db::StoredValueText(value)) + QStringLiteral("</td>");
 }
 
 // Every page: the organiser's header first, and the body's table closed last.
@@ -50,28 +54,40 @@ ReportFile StartListReport(const ReportContext &context, const ReportFile &file,
         page.append(QStringLiteral("<td>") + Texts::tr("Country") + QStringLiteral("</td>"));
     page.append(QStringLiteral("<td>") + Texts::tr("Class") + QStringLiteral("</td></tr>"));
 
-    QSqlQuery runners = context.connection.prepare(QStringLiteral(
-        "SELECT firstname, lastname, sex, birthdate, country, chipnr FROM runner WHERE team_id=? ORDER BY id"));
-    WorkSteps steps(context.workProgress(), Texts::tr("Writing the start list"),
-                    context.connection.scalar(QStringLiteral("SELECT count(*) FROM team")).toLongLong());
-    QSqlQuery teams = context.connection.exec(QStringLiteral(
-        "SELECT id, number, name, club, country, class, subclass FROM team ORDER BY number, id"));
+    // Each query is read whole before the next runs: a server connection
+    // drops the rest of a result when another statement runs beside it.
+    QHash<qint64, std::vector<QSqlRecord>> runnersOfTeam;
+    if (withMembers) {
+        QSqlQuery runners = context.connection.exec(QStringLiteral(
+            "SELECT team_id, firstname, lastname, sex, birthdate, country, chipnr FROM runner ORDER BY team_id, id"));
+        while (runners.next())
+            runnersOfTeam[runners.value(0).toLongLong()].push_back(runners.record());
+    }
+    std::vector<QSqlRecord> teams;
+    QSqlQuery teamRows = context.connection.exec(QStringLiteral(
+        "SELECT id, number, name, club, country, class, subclass FROM team ORDER BY %1, id")
+                                                      .arg(db::NullsFirst(context.connection.engine(), QStringLiteral("number"))));
+    while (teamRows.next())
+        teams.push_back(teamRows.record());
+    teamRows.finish();
+
+    WorkSteps steps(context.workProgress(), Texts::tr("Writing the start list"), static_cast<qint64>(teams.size()));
     const QDate eventDate = settings.eventDate->date();
-    for (int row = 0; teams.next(); steps.reached(++row)) {
+    for (size_t row = 0; row < teams.size(); steps.reached(static_cast<qint64>(++row))) {
+        const QSqlRecord &team = teams[row];
         const QString parity = QString::number(row % 2);
-        page.append(QStringLiteral("<tr class=\"team") + parity + QStringLiteral("\">") + cell(teams.value(1)) + cell(teams.value(2)) + cell(teams.value(3)));
+        page.append(QStringLiteral("<tr class=\"team") + parity + QStringLiteral("\">") + cell(team.value(1)) + cell(team.value(2)) + cell(team.value(3)));
         if (showCountry)
-            page.append(cell(teams.value(4)));
-        page.append(QStringLiteral("<td>") + Html(teams.value(5).toString() + u' ' + teams.value(6).toString()) + QStringLiteral("</td></tr>"));
+            page.append(cell(team.value(4)));
+        page.append(QStringLiteral("<td>") + Html(team.value(5).toString() + u' ' + team.value(6).toString()) + QStringLiteral("</td></tr>"));
         if (!withMembers)
             continue;
         page.append(QStringLiteral("<tr class=\"team") + parity + QStringLiteral("\"><td colspan=\"5\"><table>"));
-        context.connection.exec(runners, {teams.value(0)});
-        while (runners.next())
+        for (const QSqlRecord &runner : runnersOfTeam.value(team.value(0).toLongLong()))
             page.append(QStringLiteral("<tr class=\"r") + parity + QStringLiteral("\"><td>&nbsp;</td><td>")
-                        + Html(runners.value(0).toString() + u' ' + runners.value(1).toString()) + QStringLiteral("</td>")
-                        + cell(runners.value(2)) + QStringLiteral("<td>") + AgeText(DateTime::fromStored(runners.value(3)), eventDate)
-                        + QStringLiteral("</td>") + cell(runners.value(4)) + cell(runners.value(5)) + QStringLiteral("</tr>"));
+                        + Html(runner.value(1).toString() + u' ' + runner.value(2).toString()) + QStringLiteral("</td>")
+                        + cell(runner.value(3)) + QStringLiteral("<td>") + AgeText(DateTime::fromStored(runner.value(4)), eventDate)
+                        + QStringLiteral("</td>") + cell(runner.value(5)) + cell(runner.value(6)) + QStringLiteral("</tr>"));
         page.append(QStringLiteral("</table></td></tr>"));
     }
     return finishTable(page, context, file);
@@ -85,9 +101,10 @@ ReportFile CheckListReport(const ReportContext &context, const ReportFile &file)
     WorkSteps steps(context.workProgress(), Texts::tr("Writing the check list"),
                     context.connection.scalar(QStringLiteral("SELECT count(*)") + chipRunners).toLongLong());
     QSqlQuery rows = context.connection.exec(QStringLiteral("SELECT t.number, r.firstname, r.lastname, r.chipnr, t.class, t.name")
-                                             + chipRunners + QStringLiteral(" ORDER BY t.number, r.chipnr"));
+                                             + chipRunners + QStringLiteral(" ORDER BY %1, r.chipnr, r.id")
+                                                   .arg(db::NullsFirst(context.connection.engine(), QStringLiteral("t.number"))));
     for (qint64 row = 0; rows.next(); steps.reached(++row))
-        page.append(QStringLiteral("<tr><td>") + Html(rows.value(0).toString()) + QStringLiteral("</td><td><b>") + Html(rows.value(3).toString())
+        page.append(QStringLiteral("<tr><td>") + Html(db::StoredValueText(rows.value(0))) + QStringLiteral("</td><td><b>") + Html(rows.value(3).toString())
                     + QStringLiteral("</b></td><td width=\"40px\">&nbsp;</td><td><b>") + Html(rows.value(5).toString())
                     + QStringLiteral("</b></td>") + cell(rows.value(4)) + QStringLiteral("<td>")
                     + Html(rows.value(1).toString() + u' ' + rows.value(2).toString()) + QStringLiteral("</td><td></tr>"));
@@ -104,9 +121,9 @@ ReportFile ControlStatisticsReport(const ReportContext &context, const ReportFil
     QSqlQuery rows = context.connection.exec(QStringLiteral(
         "SELECT controlnr, (SELECT count(*) FROM res_cp WHERE KP=c.controlnr) AS mitu,\n"
         "(SELECT min(ctime) FROM res_cp r WHERE KP=c.controlnr AND status<>2 AND %1) AS firsttime,\n"
-        "(SELECT t.name FROM res_cp r, team t WHERE KP=c.controlnr AND t.id=r.team_id AND r.status<>2 AND %1 ORDER BY r.ctime) AS firstteam,\n"
+        "(SELECT t.name FROM res_cp r, team t WHERE KP=c.controlnr AND t.id=r.team_id AND r.status<>2 AND %1 ORDER BY r.ctime, r.id LIMIT 1) AS firstteam,\n"
         "(SELECT (t.firstname || ' ' || t.lastname) FROM res_cp r, runner t WHERE KP=c.controlnr AND t.id=r.runner_id AND r.status<>2 AND %1 "
-        "ORDER BY r.ctime) AS firstname FROM control c ORDER BY mitu DESC, c.id").arg(db::StoredTimeIsSetSql(QStringLiteral("r.ctime"))));
+        "ORDER BY r.ctime, r.id LIMIT 1) AS firstname FROM control c ORDER BY mitu DESC, c.id").arg(db::StoredTimeIsSetSql(QStringLiteral("r.ctime"))));
     page.append(QStringLiteral("<table class=\"\" border=\"0\">"));
     page.append(QStringLiteral("<tr class=\"resultheader\"><td>") + Texts::tr("Control") + QStringLiteral("</td><td>") + Texts::tr("Punches")
                 + QStringLiteral("</td><td>") + Texts::tr("First punch") + QStringLiteral("</td></tr>"));

@@ -4,6 +4,7 @@
 
 #include "base/KorventError.h"
 #include "db/Connection.h"
+#include "db/PortableSql.h"
 #include "db/StoredValue.h"
 #include "store/EventSetup.h"
 #include "store/StatusTexts.h"
@@ -169,7 +170,8 @@ QString ChangeControlStatus(db::Connection &connection, qint64 teamId, const QSt
     const TeamRow team = requireTeam(connection, teamId);
     QString line = changedLineStart(team.number, control) + newStatus.text + QStringLiteral(" <<=");
     // The old statuses in the punch table's own order: by runner, then time.
-    QSqlQuery punches = connection.exec(QStringLiteral("SELECT status FROM res_cp WHERE team_id=? AND KP=? ORDER BY runner_id, ctime, id"),
+    QSqlQuery punches = connection.exec(QStringLiteral("SELECT status FROM res_cp WHERE team_id=? AND KP=? ORDER BY runner_id, %1, id")
+                                            .arg(db::NullsFirst(connection.engine(), QStringLiteral("ctime"))),
                                         {team.id, control});
     while (punches.next())
         line += (punches.value(0).isNull() ? QString() : PunchStatusText(punches.value(0).toLongLong())) + u',';

@@ -8,6 +8,7 @@
 #include "base/MessageSink.h"
 #include "base/WorkProgress.h"
 #include "db/CommitFlushing.h"
+#include "db/PortableSql.h"
 #include "store/StatusTexts.h"
 #include "store/TeamRow.h"
 #include "store/TimeHelpers.h"
@@ -290,7 +291,9 @@ std::map<qint64, TeamCalculation::TeamInputs> TeamCalculation::readTeams(qint64 
         if (const auto team = teams.find(started.value(0).toLongLong()); team != teams.end())
             team->second.startedRunners = started.value(1).toInt();
     QSqlQuery punches = connection.exec(QStringLiteral("SELECT team_id, id, runner_id, KP, ctime, status FROM res_cp "
-                                                       "WHERE team_id BETWEEN ? AND ? ORDER BY team_id, KP, ctime, id"), range);
+                                                       "WHERE team_id BETWEEN ? AND ? ORDER BY team_id, KP, %1, id")
+                                            .arg(db::NullsFirst(connection.engine(), QStringLiteral("ctime"))),
+                                        range);
     auto team = teams.end();
     while (punches.next()) {
         const qint64 teamId = punches.value(0).toLongLong();

@@ -1,3 +1,4 @@
+#include "EventDatabaseFixture.h"
 #include "RecordedProgress.h"
 #include "EventRows.h"
 #include "TestFolder.h"
@@ -10,21 +11,18 @@
 
 namespace {
 
-struct DataCheckFixture : ::testing::Test
+struct DataCheckCases : EventDatabaseFixture
 {
-    QTemporaryDir dir;
-    TdmData data{folderOf(dir)};
-
     qint64 team(const QVariant &number, const char *name, const char *className)
     {
         Row values{{"name", QString::fromUtf8(name)}, {"class", QString::fromUtf8(className)}};
         if (number.isValid())
             values.insert(QStringLiteral("number"), number);
-        return insertRow(data, QStringLiteral("team"), values);
+        return insertRow(*data, QStringLiteral("team"), values);
     }
     void runner(qint64 teamId, const char *first, const char *last, const char *chip, bool started = false)
     {
-        insertRow(data, QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", QString::fromUtf8(first)}, {"lastname", QString::fromUtf8(last)},
+        insertRow(*data, QStringLiteral("runner"), {{"team_id", teamId}, {"firstname", QString::fromUtf8(first)}, {"lastname", QString::fromUtf8(last)},
                                                   {"chipnr", QString::fromUtf8(chip)}, {"started", started}});
     }
     std::vector<CheckRule> rules(const QStringList &lines)
@@ -36,11 +34,17 @@ struct DataCheckFixture : ::testing::Test
     }
     QStringList check(const std::vector<CheckRule> &list, const std::vector<bool> &chosen, const ClassTree &tree = {})
     {
-        return RunDataCheck(data.connection(), list, chosen, tree);
+        return RunDataCheck(data->connection(), list, chosen, tree);
     }
 };
 
 } // namespace
+
+// The checks whose statements and texts every engine takes alike.
+using DataCheckFixture = OnEachEngine<DataCheckCases>;
+EVENT_TESTS_ON_EACH_ENGINE(DataCheckFixture);
+// Those that name SQLite's own messages or run without end.
+using DataCheckOnFile = DataCheckCases;
 
 TEST(CheckRules, TitleBeforeTheFirstBarStatementAfterIt)
 {
@@ -70,7 +74,7 @@ TEST(CheckRules, FileInFileOrderWithoutBlankLinesMissingFileIsNone)
     EXPECT_EQ(DataCheckRuleFileName(ProgramFiles::inProgramDirectory(QStringLiteral("/prog/"))), QStringLiteral("/prog/common/checklist.kvchk"));
 }
 
-TEST_F(DataCheckFixture, RunnersWithoutChipReportsOneLinePerRunner)
+TEST_P(DataCheckFixture, RunnersWithoutChipReportsOneLinePerRunner)
 {
     const qint64 id = team(1, "Foxes", "H12");
     runner(id, "Ann", "Lee", "");
@@ -79,7 +83,7 @@ TEST_F(DataCheckFixture, RunnersWithoutChipReportsOneLinePerRunner)
     EXPECT_EQ(check(list, {true}), QStringList({"*** Runners without chip ***", "Ann;Lee;"}));
 }
 
-TEST_F(DataCheckFixture, OnlyCheckedRulesRunAndPassingOnesAddNothing)
+TEST_P(DataCheckFixture, OnlyCheckedRulesRunAndPassingOnesAddNothing)
 {
     const qint64 id = team(7, "Foxes", "");
     runner(id, "Ann", "Lee", "101");
@@ -93,7 +97,7 @@ TEST_F(DataCheckFixture, OnlyCheckedRulesRunAndPassingOnesAddNothing)
     EXPECT_TRUE(check(list, {true, false, false}).isEmpty());
 }
 
-TEST_F(DataCheckFixture, RejectedOrChangingStatementStopsNamingTheCheckAndChangesNothing)
+TEST_F(DataCheckOnFile, RejectedOrChangingStatementStopsNamingTheCheckAndChangesNothing)
 {
     team(1, "Foxes", "H12");
     const struct { const char *rule; const char *expected; } cases[] = {
@@ -111,27 +115,27 @@ TEST_F(DataCheckFixture, RejectedOrChangingStatementStopsNamingTheCheckAndChange
             EXPECT_EQ(error.message(), QString::fromUtf8(c.expected));
         }
     }
-    EXPECT_EQ(data.rowCount(QStringLiteral("team")), 1);
+    EXPECT_EQ(data->rowCount(QStringLiteral("team")), 1);
     // The checks ran on the program's own connection, which still writes.
     team(2, "Owls", "H12");
-    EXPECT_EQ(data.rowCount(QStringLiteral("team")), 2);
+    EXPECT_EQ(data->rowCount(QStringLiteral("team")), 2);
 }
 
-TEST_F(DataCheckFixture, CheckFindingMoreThanAnyoneReadsStopsNamingIt)
+TEST_F(DataCheckOnFile, CheckFindingMoreThanAnyoneReadsStopsNamingIt)
 {
     team(1, "Foxes", "H12");
     const auto list = rules({QStringLiteral("Teams|SELECT number FROM team"),
                              QStringLiteral("Endless|WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c) SELECT n FROM c")});
     try {
-        RunDataCheck(data.connection(), list, {true, true}, {}, 100);
+        RunDataCheck(data->connection(), list, {true, true}, {}, 100);
         FAIL();
     } catch (const KorventError &error) {
         EXPECT_EQ(error.message(), QStringLiteral("Check \"Endless\": more than 100 findings; narrow the check"));
     }
-    EXPECT_EQ(RunDataCheck(data.connection(), list, {true, false}, {}, 1), QStringList({"*** Teams ***", "1;"}));
+    EXPECT_EQ(RunDataCheck(data->connection(), list, {true, false}, {}, 1), QStringList({"*** Teams ***", "1;"}));
 }
 
-TEST_F(DataCheckFixture, CancelStopsACheckBetweenTheRowsItFinds)
+TEST_F(DataCheckOnFile, CancelStopsACheckBetweenTheRowsItFinds)
 {
     team(1, "Foxes", "H12");
     const auto list = rules({QStringLiteral("Teams|SELECT number FROM team"), QStringLiteral("Skipped|SELECT 1"),
@@ -139,7 +143,7 @@ TEST_F(DataCheckFixture, CancelStopsACheckBetweenTheRowsItFinds)
     RecordedProgress progress;
     progress.stopAtLook = 1000;
     // Cancelled, not a failed check: the window says nothing went wrong.
-    EXPECT_THROW(RunDataCheck(data.connection(), list, {true, false, true}, {}, DataCheckMostFindings, progress), WorkCancelled);
+    EXPECT_THROW(RunDataCheck(data->connection(), list, {true, false, true}, {}, DataCheckMostFindings, progress), WorkCancelled);
     ASSERT_EQ(progress.steps.size(), 2u);
     EXPECT_EQ(progress.steps[0].what, QStringLiteral("Checking \"Teams\""));
     EXPECT_EQ(progress.steps[1].what, QStringLiteral("Checking \"Endless\""));
@@ -149,7 +153,7 @@ TEST_F(DataCheckFixture, CancelStopsACheckBetweenTheRowsItFinds)
     EXPECT_EQ(check(list, {true, false, false}), QStringList({"*** Teams ***", "1;"}));
 }
 
-TEST_F(DataCheckFixture, ShippedRulesFindWhatOrganisersLookFor)
+TEST_P(DataCheckFixture, ShippedRulesFindWhatOrganisersLookFor)
 {
     const auto rules = ReadCheckRules(QStringLiteral(KORVENT_SOURCE_DIR "/common/checklist.kvchk"));
     ASSERT_TRUE(rules);
@@ -173,10 +177,10 @@ TEST_F(DataCheckFixture, ShippedRulesFindWhatOrganisersLookFor)
     runner(same, "Hal", "Fir", "108", true);
     // A calculated team's started runners are fine, and so are those of a
     // team calculated to "NARes.", which the calculation leaves without calctime.
-    updateRow(data, QStringLiteral("team"), good, {{"calctime", QStringLiteral("2026-06-13 12:00:00")}});
+    updateRow(*data, QStringLiteral("team"), good, {{"calctime", QStringLiteral("2026-06-13 12:00:00")}});
     const qint64 noResult = team(8, "NoResult", "H12");
     runner(noResult, "Ivy", "Elm", "109", true);
-    updateRow(data, QStringLiteral("team"), noResult, {{"status", 7}});
+    updateRow(*data, QStringLiteral("team"), noResult, {{"status", 7}});
 
     const QStringList report = check(*rules, std::vector<bool>(rules->size(), true), tree);
     const QStringList expected{
@@ -192,10 +196,10 @@ TEST_F(DataCheckFixture, ShippedRulesFindWhatOrganisersLookFor)
     EXPECT_EQ(report, expected);
     EXPECT_EQ(rules->size(), 8u);
     // The class tree is offered for the run only.
-    EXPECT_FALSE(data.connection().tableExists(QStringLiteral("classtree")));
+    EXPECT_FALSE(data->connection().tableExists(QStringLiteral("classtree")));
 }
 
-TEST_F(DataCheckFixture, ChecksAreChosenByTitle)
+TEST_P(DataCheckFixture, ChecksAreChosenByTitle)
 {
     const auto list = rules({QStringLiteral("A|SELECT 1"), QStringLiteral("B|SELECT 2"), QStringLiteral("C|SELECT 3")});
     EXPECT_EQ(ChosenByTitle(list, {QStringLiteral("C"), QStringLiteral("A")}), std::vector<bool>({true, false, true}));

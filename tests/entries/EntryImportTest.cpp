@@ -1,4 +1,5 @@
 #include "DatabaseDump.h"
+#include "EventDatabaseFixture.h"
 #include "EventRows.h"
 #include "RecordedProgress.h"
 #include "TestFolder.h"
@@ -16,26 +17,23 @@ namespace {
 
 const QString header = QStringLiteral("id;team;club;class;first;last;born;sex;chip;country;extra");
 
-struct EntryImportFixture : ::testing::Test
+struct EntryImportCases : EventDatabaseFixture
 {
-    QTemporaryDir dir;
-    TdmData data{folderOf(dir)};
-
-    TeamImportSummary importTeams(const QStringList &lines) { return ImportTeams(data.connection(), QStringList{header} + lines); }
-    std::vector<Row> teams() { return selectRows(data, QStringLiteral("team"), {}, {QStringLiteral("id")}); }
-    std::vector<Row> runners() { return selectRows(data, QStringLiteral("runner"), {}, {QStringLiteral("id")}); }
+    TeamImportSummary importTeams(const QStringList &lines) { return ImportTeams(data->connection(), QStringList{header} + lines); }
+    std::vector<Row> teams() { return selectRows(*data, QStringLiteral("team"), {}, {QStringLiteral("id")}); }
+    std::vector<Row> runners() { return selectRows(*data, QStringLiteral("runner"), {}, {QStringLiteral("id")}); }
     Row runnerWithChip(const char *chip)
     {
-        const auto rows = selectRows(data, QStringLiteral("runner"), {{QStringLiteral("chipnr"), QLatin1String(chip)}});
+        const auto rows = selectRows(*data, QStringLiteral("runner"), {{QStringLiteral("chipnr"), QLatin1String(chip)}});
         return rows.empty() ? Row() : rows.front();
     }
     qint64 addTeam(int number, const char *name)
     {
-        return insertRow(data, QStringLiteral("team"), {{"number", number}, {"name", QLatin1String(name)}});
+        return insertRow(*data, QStringLiteral("team"), {{"number", number}, {"name", QLatin1String(name)}});
     }
     qint64 addRunner(qint64 team, const char *lastName, const char *chip = "")
     {
-        return insertRow(data, QStringLiteral("runner"), {{"team_id", team}, {"lastname", QLatin1String(lastName)}, {"chipnr", QLatin1String(chip)}});
+        return insertRow(*data, QStringLiteral("runner"), {{"team_id", team}, {"lastname", QLatin1String(lastName)}, {"chipnr", QLatin1String(chip)}});
     }
     // The error text of the call; empty when it raised none.
     template <typename Call>
@@ -52,7 +50,10 @@ struct EntryImportFixture : ::testing::Test
 
 } // namespace
 
-TEST_F(EntryImportFixture, LinesOfOneEntryMakeOneTeamWithARunnerEach)
+using EntryImportFixture = OnEachEngine<EntryImportCases>;
+EVENT_TESTS_ON_EACH_ENGINE(EntryImportFixture);
+
+TEST_P(EntryImportFixture, LinesOfOneEntryMakeOneTeamWithARunnerEach)
 {
     const TeamImportSummary summary = importTeams({QStringLiteral("12;Team A;Club;H12;Ann;Lee;00.00.0000;W;  8001234 ;EST"),
                                                    QStringLiteral("12;Team A;Club;H12;Bob;Lee;1980-05-17;M;8001235;EST")});
@@ -81,7 +82,7 @@ TEST_F(EntryImportFixture, LinesOfOneEntryMakeOneTeamWithARunnerEach)
     EXPECT_EQ(runnerWithChip("8001235").value("birthdate").toString(), QStringLiteral("1980-05-17"));
 }
 
-TEST_F(EntryImportFixture, SeparatorsQuotesAndTheExtraClassGiveTheSameValues)
+TEST_P(EntryImportFixture, SeparatorsQuotesAndTheExtraClassGiveTheSameValues)
 {
     const QString birth = QLocale::system().toString(QDate(1975, 12, 1), Platform::shortDateFormat());
     importTeams({
@@ -108,15 +109,15 @@ TEST_F(EntryImportFixture, SeparatorsQuotesAndTheExtraClassGiveTheSameValues)
     EXPECT_EQ(runners().size(), 4u);
 }
 
-TEST_F(EntryImportFixture, ATeamIsFoundByItsEntryIdAndKeepsItsNumber)
+TEST_P(EntryImportFixture, ATeamIsFoundByItsEntryIdAndKeepsItsNumber)
 {
     const qint64 existing = addTeam(7, "Old name");
-    updateRow(data, QStringLiteral("team"), existing, {{"entryID", 40}, {"status", 1}});
+    updateRow(*data, QStringLiteral("team"), existing, {{"entryID", 40}, {"status", 1}});
     const TeamImportSummary summary = importTeams({QStringLiteral("40;New name;Club;H12;Ann;Lee;;W;101;EST"),
                                                    QStringLiteral("41;Other;Club;H12;Bob;Ox;;M;102;EST")});
     EXPECT_EQ(summary.teamsUpdated, 1);
     EXPECT_EQ(summary.teamsAdded, 1);
-    const Row team = *findRow(data, QStringLiteral("team"), existing);
+    const Row team = *findRow(*data, QStringLiteral("team"), existing);
     EXPECT_EQ(team.value("name").toString(), QStringLiteral("New name"));
     EXPECT_EQ(team.value("number").toInt(), 7);
     EXPECT_EQ(team.value("status").toInt(), 9);
@@ -127,22 +128,22 @@ TEST_F(EntryImportFixture, ATeamIsFoundByItsEntryIdAndKeepsItsNumber)
     EXPECT_EQ(runners().size(), 3u);
 }
 
-TEST_F(EntryImportFixture, OfTwoTeamsWithOneEntryIdTheFirstIsFound)
+TEST_P(EntryImportFixture, OfTwoTeamsWithOneEntryIdTheFirstIsFound)
 {
     const qint64 first = addTeam(1, "First");
     const qint64 second = addTeam(2, "Second");
     for (const qint64 id : {first, second})
-        updateRow(data, QStringLiteral("team"), id, {{"entryID", 40}});
+        updateRow(*data, QStringLiteral("team"), id, {{"entryID", 40}});
     importTeams({QStringLiteral("40;Entered;Club;H12;Ann;Lee;;W;101;EST")});
     EXPECT_EQ(runnerWithChip("101").value("team_id").toLongLong(), first);
-    EXPECT_EQ(findRow(data, QStringLiteral("team"), first)->value("name").toString(), QStringLiteral("Entered"));
-    EXPECT_EQ(findRow(data, QStringLiteral("team"), second)->value("name").toString(), QStringLiteral("Second"));
+    EXPECT_EQ(findRow(*data, QStringLiteral("team"), first)->value("name").toString(), QStringLiteral("Entered"));
+    EXPECT_EQ(findRow(*data, QStringLiteral("team"), second)->value("name").toString(), QStringLiteral("Second"));
 }
 
-TEST_F(EntryImportFixture, ABadLineKeepsNothingOfTheFileAndSaysWhereAndWhy)
+TEST_P(EntryImportFixture, ABadLineKeepsNothingOfTheFileAndSaysWhereAndWhy)
 {
     const qint64 existing = addTeam(1, "Kept");
-    updateRow(data, QStringLiteral("team"), existing, {{"entryID", 12}});
+    updateRow(*data, QStringLiteral("team"), existing, {{"entryID", 12}});
     const QString good = QStringLiteral("12;Changed;Club;H12;Ann;Lee;;W;101;EST");
     const struct { QString line; const char *reason; } cases[] = {
         {QString(), "empty"},
@@ -162,7 +163,7 @@ TEST_F(EntryImportFixture, ABadLineKeepsNothingOfTheFileAndSaysWhereAndWhy)
         EXPECT_TRUE(message.startsWith(QLatin1String("Line 4: "))) << message.toStdString();
         EXPECT_TRUE(message.contains(QLatin1String(c.reason))) << message.toStdString();
         EXPECT_EQ(teams().size(), 1u);
-        EXPECT_EQ(findRow(data, QStringLiteral("team"), existing)->value("name").toString(), QStringLiteral("Kept"));
+        EXPECT_EQ(findRow(*data, QStringLiteral("team"), existing)->value("name").toString(), QStringLiteral("Kept"));
         EXPECT_TRUE(runners().empty());
     }
     // Mended, the file goes in whole.
@@ -171,7 +172,7 @@ TEST_F(EntryImportFixture, ABadLineKeepsNothingOfTheFileAndSaysWhereAndWhy)
     EXPECT_EQ(runners().size(), 2u);
 }
 
-TEST_F(EntryImportFixture, AHugeFieldIsQuotedShortInTheError)
+TEST_P(EntryImportFixture, AHugeFieldIsQuotedShortInTheError)
 {
     const QString huge(1'000'000, u'7');
     const struct { QString line; const char *reason; } cases[] = {
@@ -188,7 +189,7 @@ TEST_F(EntryImportFixture, AHugeFieldIsQuotedShortInTheError)
     EXPECT_TRUE(teams().empty());
 }
 
-TEST_F(EntryImportFixture, FilesAreReadInTheChosenEncoding)
+TEST_P(EntryImportFixture, FilesAreReadInTheChosenEncoding)
 {
     const QString file = folderOf(dir) + QStringLiteral("import.csv");
     const QString text = QStringLiteral("id\r\n1;Mägi;Club;H12;Õie;Šarov;;W;101;EST\r\n");
@@ -209,7 +210,7 @@ TEST_F(EntryImportFixture, FilesAreReadInTheChosenEncoding)
     EXPECT_FALSE(errorOf([&] { ReadImportLines(folderOf(dir) + QStringLiteral("missing.csv"), QStringLiteral("UTF-8")); }).isEmpty());
 }
 
-TEST_F(EntryImportFixture, HostileFilesGiveTheirLinesOrAClearError)
+TEST_P(EntryImportFixture, HostileFilesGiveTheirLinesOrAClearError)
 {
     const QString file = folderOf(dir) + QStringLiteral("hostile.csv");
     const struct {
@@ -236,7 +237,7 @@ TEST_F(EntryImportFixture, HostileFilesGiveTheirLinesOrAClearError)
                     .contains(QLatin1String("not a plain file")));
 }
 
-TEST_F(EntryImportFixture, ChipsPerTeamGoToTeamsWithoutAnyChip)
+TEST_P(EntryImportFixture, ChipsPerTeamGoToTeamsWithoutAnyChip)
 {
     const qint64 first = addTeam(1, "Has a chip");
     addRunner(first, "Aho", "500");
@@ -248,18 +249,35 @@ TEST_F(EntryImportFixture, ChipsPerTeamGoToTeamsWithoutAnyChip)
     const qint64 fourth = addTeam(4, "Also none");
     const qint64 lastId = addRunner(fourth, "Lind");
 
-    const ChipImportSummary summary = ImportChips(data.connection(), {"901", "902", "903"}, EventSettings::CardPerTeam);
+    const ChipImportSummary summary = ImportChips(data->connection(), {"901", "902", "903"}, EventSettings::CardPerTeam);
     EXPECT_EQ(summary.chipsGiven, 2);
     EXPECT_FALSE(summary.listUsedUp);
-    const Row aho = *findRow(data, QStringLiteral("runner"), ahoId);
+    const Row aho = *findRow(*data, QStringLiteral("runner"), ahoId);
     EXPECT_EQ(aho.value("chipnr").toString(), QStringLiteral("901"));
     EXPECT_EQ(aho.value("rentchip").toInt(), 1);
-    EXPECT_TRUE(findRow(data, QStringLiteral("runner"), bergId)->value("chipnr").isNull());
-    EXPECT_EQ(findRow(data, QStringLiteral("runner"), lastId)->value("chipnr").toString(), QStringLiteral("902"));
+    EXPECT_TRUE(findRow(*data, QStringLiteral("runner"), bergId)->value("chipnr").isNull());
+    EXPECT_EQ(findRow(*data, QStringLiteral("runner"), lastId)->value("chipnr").toString(), QStringLiteral("902"));
     EXPECT_TRUE(runnerWithChip("903").isEmpty());
 }
 
-TEST_F(EntryImportFixture, ChipsPerRunnerUntilTheListIsUsedUp)
+// Empty numbers and names come first, as in the event's own file.
+TEST_P(EntryImportFixture, ChipsGoFirstToTheTeamWithoutNumberAndTheRunnerWithoutName)
+{
+    const qint64 numbered = addTeam(1, "Numbered");
+    const qint64 aho = addRunner(numbered, "Aho");
+    const qint64 unnumbered = insertRow(*data, QStringLiteral("team"), {{"name", "Unnumbered"}});
+    const qint64 kask = addRunner(unnumbered, "Kask");
+    const qint64 nameless = insertRow(*data, QStringLiteral("runner"), {{"team_id", unnumbered}});
+    const auto chipOf = [&](qint64 runnerId) { return findRow(*data, QStringLiteral("runner"), runnerId)->value("chipnr").toString(); };
+
+    ImportChips(data->connection(), {"901"}, EventSettings::CardPerTeam);
+    EXPECT_EQ(chipOf(nameless), QStringLiteral("901"));
+    ImportChips(data->connection(), {"902", "903"}, EventSettings::CardPerRunner);
+    EXPECT_EQ(chipOf(kask), QStringLiteral("902"));
+    EXPECT_EQ(chipOf(aho), QStringLiteral("903"));
+}
+
+TEST_P(EntryImportFixture, ChipsPerRunnerUntilTheListIsUsedUp)
 {
     const qint64 team = addTeam(1, "Team");
     addRunner(team, "Aho", "500");
@@ -268,41 +286,41 @@ TEST_F(EntryImportFixture, ChipsPerRunnerUntilTheListIsUsedUp)
     const qint64 other = addTeam(2, "Other");
     const qint64 dahl = addRunner(other, "Dahl");
 
-    const ChipImportSummary summary = ImportChips(data.connection(), {"901", "902"}, EventSettings::CardPerRunner);
+    const ChipImportSummary summary = ImportChips(data->connection(), {"901", "902"}, EventSettings::CardPerRunner);
     EXPECT_EQ(summary.chipsGiven, 2);
     EXPECT_TRUE(summary.listUsedUp);
-    EXPECT_EQ(findRow(data, QStringLiteral("runner"), berg)->value("chipnr").toString(), QStringLiteral("901"));
-    EXPECT_EQ(findRow(data, QStringLiteral("runner"), cole)->value("chipnr").toString(), QStringLiteral("902"));
-    EXPECT_TRUE(findRow(data, QStringLiteral("runner"), dahl)->value("chipnr").isNull());
+    EXPECT_EQ(findRow(*data, QStringLiteral("runner"), berg)->value("chipnr").toString(), QStringLiteral("901"));
+    EXPECT_EQ(findRow(*data, QStringLiteral("runner"), cole)->value("chipnr").toString(), QStringLiteral("902"));
+    EXPECT_TRUE(findRow(*data, QStringLiteral("runner"), dahl)->value("chipnr").isNull());
 
-    EXPECT_EQ(errorOf([&] { ImportChips(data.connection(), {}, EventSettings::CardPerRunner); }), QStringLiteral("List is empty"));
+    EXPECT_EQ(errorOf([&] { ImportChips(data->connection(), {}, EventSettings::CardPerRunner); }), QStringLiteral("List is empty"));
     // A bad chip line gives no chip at all.
-    const QString message = errorOf([&] { ImportChips(data.connection(), {"903", ""}, EventSettings::CardPerRunner); });
+    const QString message = errorOf([&] { ImportChips(data->connection(), {"903", ""}, EventSettings::CardPerRunner); });
     EXPECT_TRUE(message.startsWith(QLatin1String("Line 2: "))) << message.toStdString();
-    EXPECT_TRUE(findRow(data, QStringLiteral("runner"), dahl)->value("chipnr").isNull());
+    EXPECT_TRUE(findRow(*data, QStringLiteral("runner"), dahl)->value("chipnr").isNull());
 }
 
-TEST_F(EntryImportFixture, StartListMarksTheRunnerOfTheSecondField)
+TEST_P(EntryImportFixture, StartListMarksTheRunnerOfTheSecondField)
 {
     const qint64 team = addTeam(1, "Team");
     const qint64 ann = addRunner(team, "Lee", "8001234");
     const qint64 bob = addRunner(team, "Ox", "8001235");
-    const StartedImportSummary summary = LoadStarted(data.connection(), {"101;8001234", "8001235", "", "102;999"});
+    const StartedImportSummary summary = LoadStarted(data->connection(), {"101;8001234", "8001235", "", "102;999"});
     EXPECT_EQ(summary.runnersStarted, 1);
     EXPECT_EQ(summary.linesPassedOver, 3);
-    EXPECT_EQ(findRow(data, QStringLiteral("runner"), ann)->value("started").toInt(), 1);
-    EXPECT_EQ(findRow(data, QStringLiteral("runner"), bob)->value("started").toInt(), 0);
+    EXPECT_EQ(findRow(*data, QStringLiteral("runner"), ann)->value("started").toInt(), 1);
+    EXPECT_EQ(findRow(*data, QStringLiteral("runner"), bob)->value("started").toInt(), 0);
 
     // A line of more than 6 fields keeps the whole list out.
-    const QString message = errorOf([&] { LoadStarted(data.connection(), {"1;8001235", "1;2;3;4;5;6;7"}); });
+    const QString message = errorOf([&] { LoadStarted(data->connection(), {"1;8001235", "1;2;3;4;5;6;7"}); });
     EXPECT_TRUE(message.startsWith(QLatin1String("Line 2: "))) << message.toStdString();
-    EXPECT_EQ(findRow(data, QStringLiteral("runner"), bob)->value("started").toInt(), 0);
+    EXPECT_EQ(findRow(*data, QStringLiteral("runner"), bob)->value("started").toInt(), 0);
 }
 
-TEST_F(EntryImportFixture, CancelledPartWayEveryImportLeavesEveryTableAsBefore)
+TEST_P(EntryImportFixture, CancelledPartWayEveryImportLeavesEveryTableAsBefore)
 {
     const qint64 known = addTeam(1, "Ölands");
-    updateRow(data, QStringLiteral("team"), known, {{"entryID", 12}, {"status", 1}});
+    updateRow(*data, QStringLiteral("team"), known, {{"entryID", 12}, {"status", 1}});
     addRunner(known, "Lee", "8001234");
     for (int number = 2; number <= 5; ++number)
         addRunner(addTeam(number, "Järve"), "Ox");
@@ -319,18 +337,18 @@ TEST_F(EntryImportFixture, CancelledPartWayEveryImportLeavesEveryTableAsBefore)
         std::function<void(WorkProgress &)> import;
         qint64 steps; // the whole run's
     } cases[] = {
-        {"teams", [&](WorkProgress &progress) { ImportTeams(data.connection(), entries, progress); }, 4},
+        {"teams", [&](WorkProgress &progress) { ImportTeams(data->connection(), entries, progress); }, 4},
         // A step a team: the five and the three the entry file added.
-        {"chips per runner", [&](WorkProgress &progress) { ImportChips(data.connection(), chips, EventSettings::CardPerRunner, progress); }, 8},
-        {"started", [&](WorkProgress &progress) { LoadStarted(data.connection(), started, progress); }, 4},
+        {"chips per runner", [&](WorkProgress &progress) { ImportChips(data->connection(), chips, EventSettings::CardPerRunner, progress); }, 8},
+        {"started", [&](WorkProgress &progress) { LoadStarted(data->connection(), started, progress); }, 4},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const QStringList before = DatabaseDump(data.connection());
+        const QStringList before = DatabaseDump(data->connection());
         RecordedProgress progress;
         progress.stopAtLook = 3;
         EXPECT_THROW(c.import(progress), WorkCancelled);
-        EXPECT_EQ(DatabaseDump(data.connection()), before);
+        EXPECT_EQ(DatabaseDump(data->connection()), before);
         EXPECT_EQ(progress.disorder(), QString());
         ASSERT_FALSE(progress.steps.empty());
         EXPECT_EQ(progress.steps.front().total, c.steps);
@@ -338,7 +356,7 @@ TEST_F(EntryImportFixture, CancelledPartWayEveryImportLeavesEveryTableAsBefore)
         // Not cancelled, the same import changes the tables, and its steps end full.
         RecordedProgress whole;
         c.import(whole);
-        EXPECT_NE(DatabaseDump(data.connection()), before);
+        EXPECT_NE(DatabaseDump(data->connection()), before);
         EXPECT_EQ(whole.disorder(), QString());
         EXPECT_EQ(whole.steps.back().done, c.steps);
     }

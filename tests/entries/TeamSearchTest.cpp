@@ -1,3 +1,4 @@
+#include "EventDatabaseFixture.h"
 #include "TestFolder.h"
 #include "EventRows.h"
 
@@ -14,18 +15,15 @@
 
 namespace {
 
-struct TeamSearchFixture : ::testing::Test
+struct TeamSearchCases : EventDatabaseFixture
 {
-    QTemporaryDir dir;
-    TdmData data{folderOf(dir)};
-
     qint64 team(int number, const char *name)
     {
-        return insertRow(data, QStringLiteral("team"), {{"number", number}, {"name", QString::fromUtf8(name)}});
+        return insertRow(*data, QStringLiteral("team"), {{"number", number}, {"name", QString::fromUtf8(name)}});
     }
     qint64 runner(qint64 teamId, const char *lastName, const char *chip = "")
     {
-        return insertRow(data, QStringLiteral("runner"),
+        return insertRow(*data, QStringLiteral("runner"),
                               {{"team_id", teamId}, {"lastname", QString::fromUtf8(lastName)}, {"chipnr", QLatin1String(chip)}});
     }
     // The teams the search steps through, as the window's Find button does;
@@ -34,7 +32,7 @@ struct TeamSearchFixture : ::testing::Test
     {
         RunnerSearch search;
         std::vector<qint64> teams;
-        if (!search.start(data.connection(), QLatin1String(field), text))
+        if (!search.start(data->connection(), QLatin1String(field), text))
             return teams;
         teams.push_back(search.current());
         for (qint64 team = search.next(); team != teams.back(); team = search.next())
@@ -45,6 +43,9 @@ struct TeamSearchFixture : ::testing::Test
 
 } // namespace
 
+using TeamSearchFixture = OnEachEngine<TeamSearchCases>;
+EVENT_TESTS_ON_EACH_ENGINE(TeamSearchFixture);
+
 TEST(TeamFilterValue, NumberFieldsTakeAWholeNumberOrZero)
 {
     EXPECT_EQ(TeamFilterValue(QStringLiteral("number"), QStringLiteral("12")), QVariant(qint64(12)));
@@ -54,7 +55,7 @@ TEST(TeamFilterValue, NumberFieldsTakeAWholeNumberOrZero)
     EXPECT_THROW(TeamFilterValue(QStringLiteral("nosuch"), QStringLiteral("1")), KorventError);
 }
 
-TEST_F(TeamSearchFixture, HitsAreTheTeamsOfMatchingRunnersOneEach)
+TEST_P(TeamSearchFixture, HitsAreTheTeamsOfMatchingRunnersOneEach)
 {
     const qint64 marsh = team(1, "One"), tamar = team(2, "Two"), both = team(3, "Three");
     team(4, "None");
@@ -66,7 +67,7 @@ TEST_F(TeamSearchFixture, HitsAreTheTeamsOfMatchingRunnersOneEach)
     runner(last, "Amara");
 
     RunnerSearch search;
-    ASSERT_TRUE(search.start(data.connection(), QStringLiteral("lastname"), QStringLiteral("mar")));
+    ASSERT_TRUE(search.start(data->connection(), QStringLiteral("lastname"), QStringLiteral("mar")));
     EXPECT_EQ(search.current(), marsh);
     EXPECT_EQ(search.next(), tamar);
     EXPECT_EQ(search.next(), both);
@@ -75,12 +76,12 @@ TEST_F(TeamSearchFixture, HitsAreTheTeamsOfMatchingRunnersOneEach)
     EXPECT_EQ(search.next(), last);
     search.reset();
     EXPECT_FALSE(search.active());
-    EXPECT_FALSE(search.start(data.connection(), QStringLiteral("lastname"), QStringLiteral("xyz")));
+    EXPECT_FALSE(search.start(data->connection(), QStringLiteral("lastname"), QStringLiteral("xyz")));
     EXPECT_FALSE(search.active());
-    EXPECT_THROW(search.start(data.connection(), QStringLiteral("1=1; DROP TABLE runner; --"), QStringLiteral("a")), KorventError);
+    EXPECT_THROW(search.start(data->connection(), QStringLiteral("1=1; DROP TABLE runner; --"), QStringLiteral("a")), KorventError);
 }
 
-TEST_F(TeamSearchFixture, TheOperatorsTextFindsWhatItSaysAndNothingElse)
+TEST_P(TeamSearchFixture, TheOperatorsTextFindsWhatItSaysAndNothingElse)
 {
     const qint64 quote = team(1, "A"), percent = team(2, "B"), plain = team(3, "C"), accented = team(4, "D");
     runner(quote, "O'Brien");
@@ -117,16 +118,16 @@ TEST(TeamPickLists, SubClassesOnlyInTreeOrder)
               QStringList({"EST", "FIN"}));
 }
 
-TEST_F(TeamSearchFixture, TeamControlsInTimeOrderWithTheirRunners)
+TEST_P(TeamSearchFixture, TeamControlsInTimeOrderWithTheirRunners)
 {
     const qint64 id = team(5, "Owls");
-    const qint64 ann = insertRow(data, QStringLiteral("runner"),
+    const qint64 ann = insertRow(*data, QStringLiteral("runner"),
                                       {{"team_id", id}, {"firstname", "Ann"}, {"lastname", "Lee"}, {"chipnr", "8001234"}});
-    const qint64 bob = insertRow(data, QStringLiteral("runner"), {{"team_id", id}, {"firstname", "Bob"}, {"lastname", "Longername"}});
+    const qint64 bob = insertRow(*data, QStringLiteral("runner"), {{"team_id", id}, {"firstname", "Bob"}, {"lastname", "Longername"}});
     for (const auto &[runnerId, code, time] : {std::tuple{bob, "45", "11:00:00"}, {ann, "31", "10:30:00"}})
-        insertRow(data, QStringLiteral("res_cp"), {{"team_id", id}, {"runner_id", runnerId}, {"KP", code}, {"status", 8},
+        insertRow(*data, QStringLiteral("res_cp"), {{"team_id", id}, {"runner_id", runnerId}, {"KP", code}, {"status", 8},
                                                   {"ctime", QStringLiteral("2026-06-13 ") + QLatin1String(time)}});
-    const auto rows = TeamControlRows(data.connection(), id);
+    const auto rows = TeamControlRows(data->connection(), id);
     ASSERT_EQ(rows.size(), 2u);
     const QString annTime = DateTimeText(true, DateTime::fromDateAndTime(QDate(2026, 6, 13), QTime(10, 30)));
     EXPECT_EQ(rows[0], QStringList({"31", annTime, "8", "Ann", "Lee", "8001234"}));
@@ -154,15 +155,26 @@ TEST(TeamControlPageLayout, FromOneLineDownToTwoLinesAboveTheBottom)
     EXPECT_TRUE(TeamControlPageLayout(0, 10, 100).empty());
 }
 
-TEST_F(TeamSearchFixture, TeamsWithTheirRunnersAsText)
+TEST_P(TeamSearchFixture, TeamsWithTheirRunnersAsText)
 {
     const qint64 second = team(2, "Two");
     const qint64 first = team(1, "One");
-    insertRow(data, QStringLiteral("runner"), {{"team_id", first}, {"firstname", "Ann"}, {"lastname", "Lee"}, {"sex", "W"},
+    insertRow(*data, QStringLiteral("runner"), {{"team_id", first}, {"firstname", "Ann"}, {"lastname", "Lee"}, {"sex", "W"},
                                               {"birthdate", "1980-05-17"}, {"chipnr", "101"}, {"country", "EST"}, {"rentchip", true},
                                               {"started", true}});
     runner(second, "Ox");
-    EXPECT_EQ(TeamsWithRunnersText(data.connection()),
+    EXPECT_EQ(TeamsWithRunnersText(data->connection()),
               QStringList({"1\tOne\t\t\t\t\t\tNA", "\tAnn\tLee\tW\t1980-05-17\t101\tEST\trent\tstarted", "2\tTwo\t\t\t\t\t\tNA",
                            "\t\tOx\t\t\t\t\t\t"}));
+}
+
+TEST_P(TeamSearchFixture, ATeamWithoutNumberIsListedFirstWithAnEmptyNumber)
+{
+    runner(team(1, "One"), "Lee");
+    const qint64 unnumbered = insertRow(*data, QStringLiteral("team"), {{"name", "Late"}});
+    runner(unnumbered, "Ox");
+    insertRow(*data, QStringLiteral("runner"), {{"team_id", unnumbered}, {"firstname", "Eva"}});
+    EXPECT_EQ(TeamsWithRunnersText(data->connection()),
+              QStringList({"\tLate\t\t\t\t\t\tNA", "\tEva\t\t\t\t\t\t\t", "\t\tOx\t\t\t\t\t\t", "1\tOne\t\t\t\t\t\tNA",
+                           "\t\tLee\t\t\t\t\t\t"}));
 }

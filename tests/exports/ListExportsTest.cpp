@@ -15,7 +15,7 @@ namespace {
 
 const ReportFile target{ReportFolder::Chosen, QStringLiteral("/chosen/list.txt")};
 
-struct ListExportFixture : EventDatabaseFixture
+struct ListExportCases : EventDatabaseFixture
 {
     EventSetup setup;
     MemoryReportOutput output;
@@ -63,7 +63,10 @@ struct ListExportFixture : EventDatabaseFixture
 
 } // namespace
 
-TEST_F(ListExportFixture, ATeamOfThreeGivesThreeRunnerLinesAndOneTeamLine)
+using ListExportFixture = OnEachEngine<ListExportCases>;
+EVENT_TESTS_ON_EACH_ENGINE(ListExportFixture);
+
+TEST_P(ListExportFixture, ATeamOfThreeGivesThreeRunnerLinesAndOneTeamLine)
 {
     const qint64 owls = team(2, QStringLiteral("Owls"));
     runner(owls, QStringLiteral("Anna"), QStringLiteral("101"));
@@ -96,7 +99,7 @@ TEST_F(ListExportFixture, ATeamOfThreeGivesThreeRunnerLinesAndOneTeamLine)
     EXPECT_EQ(teams[2], QStringLiteral("1|Nobody yet|H12|MV|OK Ilves|EST|4711|#|"));
 }
 
-TEST_F(ListExportFixture, NoRunnersGiveAHeaderOnlyOrAnEmptyFile)
+TEST_P(ListExportFixture, NoRunnersGiveAHeaderOnlyOrAnEmptyFile)
 {
     team(1, QStringLiteral("Nobody yet"));
     EXPECT_EQ(lines(ReportKind::Participants), QStringList({"NR;Firstname;LastName;Club;TeamName;Class;"}));
@@ -104,7 +107,7 @@ TEST_F(ListExportFixture, NoRunnersGiveAHeaderOnlyOrAnEmptyFile)
     EXPECT_EQ(run(ReportKind::TeamInfo), QByteArray());
 }
 
-TEST_F(ListExportFixture, CardexStartsAtTheClassStartOrAtMidnight)
+TEST_P(ListExportFixture, CardexStartsAtTheClassStartOrAtMidnight)
 {
     runner(team(1, QStringLiteral("Main"), QStringLiteral("H12")), QStringLiteral("Anna"), QStringLiteral("1"));
     runner(team(2, QStringLiteral("Sub"), QStringLiteral("H12V")), QStringLiteral("Mari"), QString());
@@ -116,7 +119,7 @@ TEST_F(ListExportFixture, CardexStartsAtTheClassStartOrAtMidnight)
     }));
 }
 
-TEST_F(ListExportFixture, TeamInfoBlocksShareAHeaderWhileTheNameStaysTheSame)
+TEST_P(ListExportFixture, TeamInfoBlocksShareAHeaderWhileTheNameStaysTheSame)
 {
     runner(team(1, QStringLiteral("Owls")), QStringLiteral("Anna"), QStringLiteral("101"));
     runner(team(2, QStringLiteral("Owls"), QStringLiteral("H12V")), QStringLiteral("Mari"), QStringLiteral("102"), QVariant());
@@ -136,7 +139,7 @@ TEST_F(ListExportFixture, TeamInfoBlocksShareAHeaderWhileTheNameStaysTheSame)
     }));
 }
 
-TEST_F(ListExportFixture, TeamInfoGivesAFirstTeamWithoutNameNoHeader)
+TEST_P(ListExportFixture, TeamInfoGivesAFirstTeamWithoutNameNoHeader)
 {
     runner(team(1, QString()), QStringLiteral("Anna"), QStringLiteral("101"));
     runner(team(2, QStringLiteral("Owls")), QStringLiteral("Mari"), QStringLiteral("102"));
@@ -146,7 +149,7 @@ TEST_F(ListExportFixture, TeamInfoGivesAFirstTeamWithoutNameNoHeader)
     EXPECT_EQ(written[4], QStringLiteral("  2        H12 Owls OK Ilves"));
 }
 
-TEST_F(ListExportFixture, TeamsWithRunnersShowEmptyFieldsAsEmpty)
+TEST_P(ListExportFixture, TeamsWithRunnersShowEmptyFieldsAsEmpty)
 {
     const qint64 id = insertRow(*data, QStringLiteral("team"), {{"number", 5}, {"name", "Bare"}});
     runner(id, QStringLiteral("Anna"), QString(), QVariant(), QVariant());
@@ -157,7 +160,23 @@ TEST_F(ListExportFixture, TeamsWithRunnersShowEmptyFieldsAsEmpty)
     EXPECT_EQ(teams[1], QStringLiteral("5|Bare|||||0|#|Anna|Tamm|W|Ilves|FIN||||*|Mari|Tamm|W|Ilves|FIN||7|False|*|"));
 }
 
-TEST_F(ListExportFixture, TeamsWithRunnersInEachEncoding)
+TEST_P(ListExportFixture, ATeamWithoutNumberComesFirstWithAnEmptyNumber)
+{
+    runner(team(1, QStringLiteral("Owls")), QStringLiteral("Mari"), QStringLiteral("102"));
+    const qint64 unnumbered = insertRow(*data, QStringLiteral("team"), {{"name", "Late entry"}, {"class", "H12"}});
+    runner(unnumbered, QStringLiteral("Anna"), QStringLiteral("101"));
+    EXPECT_EQ(lines(ReportKind::Participants), QStringList({
+        "NR;Firstname;LastName;Club;TeamName;Class;",
+        ";Anna;Tamm;;Late entry;H12;",
+        "1;Mari;Tamm;OK Ilves;Owls;H12;",
+    }));
+    const QStringList teamInfo = lines(ReportKind::TeamInfo);
+    ASSERT_GE(teamInfo.size(), 4);
+    EXPECT_EQ(teamInfo[2], QStringLiteral(">---------- ----------"));
+    EXPECT_EQ(teamInfo[3], QStringLiteral("           H12 Late entry "));
+}
+
+TEST_P(ListExportFixture, TeamsWithRunnersInEachEncoding)
 {
     runner(team(1, QStringLiteral("Õun")), QStringLiteral("Anna"), QStringLiteral("101"));
     const struct
@@ -185,7 +204,7 @@ TEST_F(ListExportFixture, TeamsWithRunnersInEachEncoding)
     EXPECT_TRUE(run(ReportKind::TeamsRunners, QStringLiteral("Big Endian Unicode")).endsWith(QByteArray("\0|\0*\0|\0\r\0\n", 10)));
 }
 
-TEST_F(ListExportFixture, AnsiIsTheProgramsTextEncoding)
+TEST_P(ListExportFixture, AnsiIsTheProgramsTextEncoding)
 {
     runner(team(1, QStringLiteral("Õun")), QStringLiteral("Anna"), QStringLiteral("101"));
     ASSERT_TRUE(Platform::setTextEncoding(QStringLiteral("windows-1257")));
@@ -194,7 +213,7 @@ TEST_F(ListExportFixture, AnsiIsTheProgramsTextEncoding)
     EXPECT_TRUE(run(ReportKind::Participants).contains("\r\n1;Anna;Tamm;OK Ilves;\xD5un;H12;\r\n"));
 }
 
-TEST_F(ListExportFixture, AnUnknownEncodingWritesNothing)
+TEST_P(ListExportFixture, AnUnknownEncodingWritesNothing)
 {
     team(1, QStringLiteral("Owls"));
     ReportRequest request;
@@ -210,7 +229,7 @@ TEST_F(ListExportFixture, AnUnknownEncodingWritesNothing)
     EXPECT_FALSE(output.committed());
 }
 
-TEST_F(ListExportFixture, EveryListTakesAKnownEncodingAndNeedsAFile)
+TEST_P(ListExportFixture, EveryListTakesAKnownEncodingAndNeedsAFile)
 {
     ReportRequest request;
     request.target = target.name;
@@ -226,7 +245,7 @@ TEST_F(ListExportFixture, EveryListTakesAKnownEncodingAndNeedsAFile)
     EXPECT_TRUE(output.bytes(target).startsWith("\xEF\xBB\xBFNR;Firstname;"));
 }
 
-TEST_F(ListExportFixture, ALineBreakInAValueDoesNotSplitItsLine)
+TEST_P(ListExportFixture, ALineBreakInAValueDoesNotSplitItsLine)
 {
     // Values are written as they are, separators included; only a line break would forge a record.
     runner(team(1, QStringLiteral("Owls\r\n2;Forged"), QStringLiteral("H12")), QStringLiteral("An\nna"), QStringLiteral("101"));

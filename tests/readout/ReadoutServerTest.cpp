@@ -8,6 +8,9 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTcpSocket>
 #include <QTest>
 #include <QThread>
@@ -52,7 +55,7 @@ struct Station
     }
 };
 
-struct ServerFixture : ReadoutFixture
+struct ServerFixtureCases : ReadoutFixture
 {
     std::unique_ptr<ReadoutServer> server;
     QStringList log;
@@ -76,7 +79,13 @@ struct ServerFixture : ReadoutFixture
 
 } // namespace
 
-TEST_F(ServerFixture, CommandsAndTheirReplies)
+// The station protocol alone, on the event's own file.
+using ServerFixture = ServerFixtureCases;
+// What stores or refuses readouts, on each engine.
+using ServerOnEachEngine = OnEachEngine<ServerFixtureCases>;
+EVENT_TESTS_ON_EACH_ENGINE(ServerOnEachEngine);
+
+TEST_P(ServerOnEachEngine, CommandsAndTheirReplies)
 {
     auto s = station();
     EXPECT_EQ(s->ask("PUSH"), QByteArray("OK\r\n"));
@@ -134,7 +143,7 @@ TEST_F(ServerFixture, AReplyOfExactly510CharactersIsMarked)
     EXPECT_EQ(s->ask("i x").size(), 513);
 }
 
-TEST_F(ServerFixture, PushClientsGetOneNotificationPerReadoutBackToBack)
+TEST_P(ServerOnEachEngine, PushClientsGetOneNotificationPerReadoutBackToBack)
 {
     auto listener = station();
     EXPECT_EQ(listener->ask("push"), QByteArray("OK\r\n"));
@@ -196,7 +205,7 @@ TEST_F(ServerFixture, AStartOnAPortInUseFails)
     EXPECT_FALSE(second.isListening());
 }
 
-TEST_F(ServerFixture, ConcurrentReadoutsOfSeveralStationsAreAllStored)
+TEST_P(ServerOnEachEngine, ConcurrentReadoutsOfSeveralStationsAreAllStored)
 {
     std::vector<std::unique_ptr<Station>> stations;
     for (int i = 0; i < 4; ++i) {
@@ -236,7 +245,7 @@ TEST_F(ServerFixture, DebugAndShowLogLines)
         << log.last().toStdString();
 }
 
-TEST_F(ServerFixture, AFailingRequestIsAnsweredErrLoggedAndClosed)
+TEST_P(ServerOnEachEngine, AFailingRequestIsAnsweredErrLoggedAndClosed)
 {
     auto s = station();
     EXPECT_EQ(s->ask("si"), QByteArray("OK\r\n"));
@@ -248,7 +257,7 @@ TEST_F(ServerFixture, AFailingRequestIsAnsweredErrLoggedAndClosed)
     EXPECT_EQ(punchRows(), 0);
 }
 
-TEST_F(ServerFixture, AnAbsurdTimeIsRefusedAndStallsNoOtherStation)
+TEST_P(ServerOnEachEngine, AnAbsurdTimeIsRefusedAndStallsNoOtherStation)
 {
     auto absurd = station();
     auto other = station();
@@ -259,7 +268,7 @@ TEST_F(ServerFixture, AnAbsurdTimeIsRefusedAndStallsNoOtherStation)
     EXPECT_EQ(punchRows(), 4);
 }
 
-TEST_F(ServerFixture, ARefusedLineLeavesTheRunnersStoredPunchesUntouched)
+TEST_P(ServerOnEachEngine, ARefusedLineLeavesTheRunnersStoredPunchesUntouched)
 {
     auto first = station();
     EXPECT_EQ(first->ask("si"), QByteArray("OK\r\n"));
@@ -423,4 +432,54 @@ TEST_F(ServerFixture, AStationIsAnsweredWhileTheWindowThreadIsBusyWithTheLogShow
     // The lines come to the log afterwards, in order.
     EXPECT_TRUE(QTest::qWaitFor([&] { return log.size() >= 2; }, 5000));
     EXPECT_TRUE(log.first().contains(QLatin1String("Client connected"))) << log.join(u'\n').toStdString();
+}
+
+// The database server going away under the readout server.
+using ServerOnPostgres = OnEachEngine<ServerFixtureCases>;
+INSTANTIATE_TEST_SUITE_P(Server, ServerOnPostgres, ::testing::Values(db::Engine::PostgreSQL), EngineName);
+
+TEST_P(ServerOnPostgres, AServerGoneInTheMiddleOfAReadoutIsAnErrorThatStoresNothingAndTheWorkersReconnectOnTheirOwn)
+{
+    auto reading = station();
+    auto idle = station();
+    EXPECT_EQ(reading->ask("si"), QByteArray("OK\r\n"));
+    EXPECT_EQ(idle->ask("si"), QByteArray("OK\r\n"));
+    PostgresCluster &cluster = *PostgresCluster::instance();
+    {
+        // Another seat holds the punch table: the readout waits inside its transaction.
+        const db::DatabaseAddress address = data->connection().address();
+        QSqlDatabase seat = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("other seat"));
+        seat.setHostName(address.host);
+        seat.setPort(address.port);
+        seat.setUserName(address.user);
+        seat.setDatabaseName(address.databaseName);
+        ASSERT_TRUE(seat.open()) << seat.lastError().text().toStdString();
+        QSqlQuery hold(seat);
+        ASSERT_TRUE(hold.exec(QStringLiteral("BEGIN")));
+        ASSERT_TRUE(hold.exec(QStringLiteral("LOCK TABLE res_cp IN EXCLUSIVE MODE")));
+        reading->socket.write("s " + exampleRecord.toLatin1() + "\r\n");
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            QSqlQuery waiting(seat);
+            return waiting.exec(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE NOT granted AND relation = 'res_cp'::regclass "
+                                                "AND database = (SELECT oid FROM pg_database WHERE datname = current_database())"))
+                && waiting.next() && waiting.value(0).toInt() > 0;
+        }, 5000));
+        cluster.stop();
+        hold = QSqlQuery();
+        seat.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other seat"));
+    EXPECT_EQ(reading->line(), QByteArray("ERR\r\n"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->storeFault().startsWith(QStringLiteral("Readouts are refused: ")); }, 5000))
+        << server->storeFault().toStdString();
+
+    cluster.start();
+    // The idle station's worker lost its connection too, and opens it again.
+    EXPECT_EQ(idle->ask("s " + exampleRecord.toLatin1()), exampleReply.toLatin1() + "\r\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->storeFault().isEmpty(); }, 5000)) << server->storeFault().toStdString();
+    auto next = station();
+    EXPECT_EQ(next->ask("si"), QByteArray("OK\r\n"));
+    EXPECT_EQ(next->ask("s " + exampleRecord.toLatin1()), exampleReply.toLatin1() + "\r\n");
+    // The chip's punches once: nothing of the readout the outage cut.
+    EXPECT_EQ(rows(), QStringList({"31 8 12:10:00 3", "45 8 12:40:00 4", "31 8 12:50:00 3", "F 8 15:05:00 0"}));
 }

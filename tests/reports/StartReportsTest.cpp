@@ -11,7 +11,7 @@
 
 namespace {
 
-struct ReportFixture : EventDatabaseFixture
+struct ReportFixtureCases : EventDatabaseFixture
 {
     EventSetup setup;
     MemoryReportOutput output;
@@ -48,7 +48,10 @@ struct ReportFixture : EventDatabaseFixture
 
 } // namespace
 
-TEST_F(ReportFixture, StartListWithMembers)
+using ReportFixture = OnEachEngine<ReportFixtureCases>;
+EVENT_TESTS_ON_EACH_ENGINE(ReportFixture);
+
+TEST_P(ReportFixture, StartListWithMembers)
 {
     const qint64 owls = team(2, "Owls", "MV");
     runner(owls, "Anna", "101");
@@ -76,7 +79,7 @@ TEST_F(ReportFixture, StartListWithMembers)
     }));
 }
 
-TEST_F(ReportFixture, StartListOfTeamsEscapesNames)
+TEST_P(ReportFixture, StartListOfTeamsEscapesNames)
 {
     team(1, "Smith & <Sons>");
     const QStringList lines = body(run(ReportKind::StartList));
@@ -84,7 +87,7 @@ TEST_F(ReportFixture, StartListOfTeamsEscapesNames)
     EXPECT_EQ(lines[2], QStringLiteral("<tr class=\"team0\"><td>1</td><td>Smith &amp; &lt;Sons&gt;</td><td>OK</td>"));
 }
 
-TEST_F(ReportFixture, CheckListHasRunnersWithChipsOnly)
+TEST_P(ReportFixture, CheckListHasRunnersWithChipsOnly)
 {
     const qint64 owls = team(2, "Owls");
     runner(owls, "Mari", "205");
@@ -99,7 +102,24 @@ TEST_F(ReportFixture, CheckListHasRunnersWithChipsOnly)
     }));
 }
 
-TEST_F(ReportFixture, ControlStatistics)
+TEST_P(ReportFixture, ATeamWithoutNumberComesFirstWithAnEmptyNumber)
+{
+    runner(team(1, "Owls"), "Anna", "101");
+    const qint64 unnumbered = insertRow(*data, QStringLiteral("team"), {{"name", "Late entry"}, {"class", "H12"}});
+    runner(unnumbered, "Mari", "205");
+    const QStringList start = body(run(ReportKind::StartList));
+    ASSERT_EQ(start.size(), 7);
+    EXPECT_EQ(start[2], QStringLiteral("<tr class=\"team0\"><td></td><td>Late entry</td><td></td>"));
+    EXPECT_EQ(start[4], QStringLiteral("<tr class=\"team1\"><td>1</td><td>Owls</td><td>OK</td>"));
+    EXPECT_EQ(body(run(ReportKind::CheckList)), QStringList({
+        "<table class=\"\" border=\"1\">",
+        "<tr><td></td><td><b>205</b></td><td width=\"40px\">&nbsp;</td><td><b>Late entry</b></td><td>H12</td><td>Mari Tamm</td><td></tr>",
+        "<tr><td>1</td><td><b>101</b></td><td width=\"40px\">&nbsp;</td><td><b>Owls</b></td><td>H12</td><td>Anna Tamm</td><td></tr>",
+        "</table>",
+    }));
+}
+
+TEST_P(ReportFixture, ControlStatistics)
 {
     for (const char *code : {"31", "32", "33", "34"})
         insertRow(*data, QStringLiteral("control"), {{"controlnr", code}});
@@ -126,7 +146,7 @@ TEST_F(ReportFixture, ControlStatistics)
     EXPECT_EQ(lines[5], QStringLiteral("</table>")); // 31: nobody punched it
 }
 
-TEST_F(ReportFixture, AMissingTemplateWritesNothing)
+TEST_P(ReportFixture, AMissingTemplateWritesNothing)
 {
     setup.settings.resultHeader = folderOf(dir) + QStringLiteral("missing.htm");
     EXPECT_THROW(run(ReportKind::StartListMembers), KorventError);
