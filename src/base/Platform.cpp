@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <linux/ioprio.h>
 #include <sched.h>
+#include <ctime>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/stat.h>
@@ -277,6 +278,14 @@ int utcOffsetSecondsAt(const QDateTime &localTime)
 quint64 currentThreadNumber()
 {
     return static_cast<quint64>(::gettid());
+}
+
+qint64 threadProcessorMs()
+{
+    timespec used{};
+    if (::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used) != 0)
+        return 0;
+    return static_cast<qint64>(used.tv_sec) * 1000 + used.tv_nsec / 1'000'000;
 }
 
 void lowerThreadPriority()

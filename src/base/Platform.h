@@ -94,6 +94,8 @@ quint64 currentThreadNumber();
 // reads the disk at idle I/O priority, and keeps that for its life. Never for a
 // thread that takes the writer lock: it would keep the readouts waiting.
 void lowerThreadPriority();
+// The processor time the calling thread has used, in milliseconds.
+qint64 threadProcessorMs();
 
 // The computer's own IP addresses (IPv4, loopback last), without a name lookup.
 QStringList localAddresses();

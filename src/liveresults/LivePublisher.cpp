@@ -22,6 +22,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
+#include <QScopeGuard>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -154,8 +155,14 @@ void LivePublisher::run()
     std::unique_ptr<TdmData> data;
     std::unique_lock lock(m_mutex);
     while (!m_stop) {
-        if (m_sinceBuild.isValid() && m_sinceBuild.elapsed() < buildSpacingMs) {
-            m_wake.wait_for(lock, std::chrono::milliseconds(buildSpacingMs - m_sinceBuild.elapsed()), [this] { return m_stop; });
+        // A build takes the processor from the stations' threads (and, on a
+        // shared core, slows them however idle its priority): builds are
+        // spaced by their own processor time too, so that publishing takes
+        // at most about half a core however fast readouts come. Its time
+        // waiting for the processor, while the stations have it, counts not.
+        const qint64 spacing = std::max<qint64>(buildSpacingMs, buildSpacingFactor * m_lastBuildMs);
+        if (m_sinceBuild.isValid() && m_sinceBuild.elapsed() < spacing) {
+            m_wake.wait_for(lock, std::chrono::milliseconds(spacing - m_sinceBuild.elapsed()), [this] { return m_stop; });
             continue;
         }
         QSet<qint64> told = std::exchange(m_told, {});
@@ -184,7 +191,13 @@ void LivePublisher::cycle(TdmData &data, const QSet<qint64> &told)
     QSet<qint64> changed = told;
     // Taken before the reads: a commit after it shows on the next round.
     const qint64 version = db::CommittedChangesMark(connection);
-    if (full || (version != m_dataVersion && (!m_sinceScan.isValid() || m_sinceScan.elapsed() >= std::max<qint64>(scanMs, scanSpacingFactor * m_lastScanMs)))) {
+    // While this process's readouts stream in, they are told: the look for
+    // other programs' changes, which reads every team, waits longer then.
+    if (!told.isEmpty())
+        m_sinceTold.start();
+    const bool readoutsStream = m_sinceTold.isValid() && m_sinceTold.elapsed() < scanMs;
+    const qint64 scanSpacing = std::max<qint64>(readoutsStream ? busyScanMs : scanMs, scanSpacingFactor * m_lastScanMs);
+    if (full || (version != m_dataVersion && (!m_sinceScan.isValid() || m_sinceScan.elapsed() >= scanSpacing))) {
         m_dataVersion = version;
         m_sinceScan.start();
         const QString course = ReadCourseState(connection);
@@ -237,13 +250,17 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
 {
     if (!classes) {
         m_teamDetails.clear();
+        m_teamDocuments.clear();
         m_teamWork.teams.clear();
     }
     for (const qint64 id : changedTeams) {
         m_teamDetails.remove(id);
+        m_teamDocuments.remove(id);
         m_teamWork.teams.remove(id);
     }
     m_sinceBuild.start();
+    const qint64 processorBefore = Platform::threadProcessorMs();
+    const auto timeBuild = qScopeGuard([this, processorBefore] { m_lastBuildMs = Platform::threadProcessorMs() - processorBefore; });
     db::Connection &connection = data.connection();
     // The pages come without the organiser's header template: the live site gives its own head.
     EventSetup pageSetup = *setup;
@@ -414,7 +431,14 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
                     kept.listed = calculation.CalculateTeam(team.number, false, kept.list);
                 m_teamDetails.insert(team.id, TeamDetailsJson(members, *kept.listed ? &kept.list : nullptr, calculation.course()));
             }
-            result.add(group.className, teamPath(team.number), TeamJsonDocument(TeamJson(team, place), m_teamDetails.value(team.id)), jsonType, false);
+            // Written again only when the team's row or place changed: a class's other teams mostly keep theirs.
+            QJsonObject row = TeamJson(team, place);
+            TeamDocument &document = m_teamDocuments[team.id];
+            if (document.bytes.isEmpty() || document.row != row) {
+                document.bytes = TeamJsonDocument(row, m_teamDetails.value(team.id));
+                document.row = std::move(row);
+            }
+            result.add(group.className, teamPath(team.number), document.bytes, jsonType, false);
         }
     }
     result.add(QString(), QStringLiteral("/api/results"), ResultsJson(eventName, 0, allClasses), jsonType, false);
