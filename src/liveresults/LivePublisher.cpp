@@ -60,15 +60,21 @@ std::optional<qint64> teamOfPage(const QString &path)
     return std::nullopt;
 }
 
-// The organiser's style sheet of the web results when there is one, else the program's.
-QByteArray reportStyleSheet(const EventLocation &location)
+// The style sheets the web results take: the organiser's, else the program's.
+QStringList reportStyleSheets(const EventLocation &location)
 {
-    for (const QString &name : QStringList{location.eventDirectory + QStringLiteral("web/style.css"), location.program.file(QStringLiteral("style.css"))}) {
+    return {location.eventDirectory + QStringLiteral("web/style.css"), location.program.file(QStringLiteral("style.css"))};
+}
+
+// The first of them that can be read; none when neither can.
+std::optional<QByteArray> reportStyleSheet(const EventLocation &location)
+{
+    for (const QString &name : reportStyleSheets(location)) {
         QFile file(name);
         if (file.open(QIODevice::ReadOnly))
             return file.readAll();
     }
-    return QByteArray();
+    return std::nullopt;
 }
 
 } // namespace
@@ -377,11 +383,14 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     if (!toBuild.isEmpty()) {
         // A class the web results refuse is shown as the results table.
         const QStringList refused = eachClass(ResultsVariant::Web, ReportFolder::Web, QStringLiteral("/"));
+        for (const QString &name : std::as_const(toBuild))
+            m_classesWithoutPage.remove(name);
         for (const QString &name : refused) {
             try {
                 generate(ResultsVariant::Table, {name}, ReportFolder::Results, QStringLiteral("/"));
             } catch (const KorventError &error) {
                 result.problems.append(name + QStringLiteral(": ") + error.message());
+                m_classesWithoutPage.insert(name);
             }
         }
     }
@@ -391,8 +400,8 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     TeamCalculation calculation(connection, setup, silent);
     calculation.LoadCourseDefinition(); // a few small tables
     QSqlQuery runners = connection.prepare(QStringLiteral(
-        "SELECT firstname, lastname, sex, country, (SELECT MAX(ctime) FROM res_cp WHERE runner_id=runner.id AND KP='F') "
-        "FROM runner WHERE started=1 AND team_id=? ORDER BY id"));
+        "SELECT firstname, lastname, sex, country, (SELECT MAX(ctime) FROM res_cp WHERE runner_id=runner.id AND KP='F'), started "
+        "FROM runner WHERE team_id=? ORDER BY id"));
     std::vector<LiveClassTeams> allClasses;
     QHash<qint64, QJsonArray> teamsSharing; // the listed teams of each shared number
     for (const ClassGroup &group : groups) {
@@ -419,7 +428,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
                 connection.exec(runners, {team.id});
                 while (runners.next()) {
                     LiveRunner runner{runners.value(0).toString(), runners.value(1).toString(), runners.value(2).toString(),
-                                      runners.value(3).toString(), std::nullopt};
+                                      runners.value(3).toString(), std::nullopt, runners.value(5).toBool()};
                     if (!runners.value(4).isNull())
                         runner.finish = DateTime::fromStored(runners.value(4));
                     members.push_back(std::move(runner));
@@ -490,14 +499,23 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     const QStringList withoutSplits =
         toBuild.isEmpty() ? QStringList() : eachClass(ResultsVariant::Splits, ReportFolder::Results, QStringLiteral("/splits/"));
     for (const ClassGroup &group : groups)
-        links.append({group.className, !withoutSplits.contains(group.className)});
+        links.append({group.className, !withoutSplits.contains(group.className), !m_classesWithoutPage.contains(group.className)});
     result.problems.removeDuplicates(); // a class refused by the web results and by the table says it twice
-    const QString problem = result.problems.join(u'\n');
     result.add(QString(), QStringLiteral("/"), LiveIndexPage(eventName, links, 0), htmlType, false);
     if (!classes) {
-        result.add(QString(), QStringLiteral("/style.css"), reportStyleSheet(m_location), cssType, false);
+        // Without one the pages still read; /style.css is not found rather than served empty.
+        m_sheetProblem.clear();
+        if (const std::optional<QByteArray> sheet = reportStyleSheet(m_location))
+            result.add(QString(), QStringLiteral("/style.css"), *sheet, cssType, false);
+        else
+            m_sheetProblem = Texts::tr("The live pages go without a style sheet: neither %1 nor %2 can be read")
+                                 .arg(reportStyleSheets(m_location).value(0), reportStyleSheets(m_location).value(1));
         result.add(QString(), QStringLiteral("/live.css"), LiveStyleSheet(), cssType, false);
     }
+
+    if (!m_sheetProblem.isEmpty())
+        result.problems.append(m_sheetProblem);
+    const QString problem = result.problems.join(u'\n');
 
     // What a built class published before and not now (a team gone) goes; a
     // whole build leaves nothing of the last.

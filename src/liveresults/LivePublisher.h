@@ -117,6 +117,8 @@ private:
         QByteArray bytes;
     };
     QHash<qint64, TeamDocument> m_teamDocuments; // each team's /api/team document, until the team changes
+    QString m_sheetProblem;                       // no style sheet could be read at the last whole build
+    QSet<QString> m_classesWithoutPage;           // main classes whose results page cannot be made
     QSet<qint64> m_sharedNumbers;                 // the team numbers several teams had at the last build
     TeamWorkCache m_teamWork;                     // the report runs' work per team, until the team changes
     quint64 m_version = 0;

@@ -108,8 +108,11 @@ TEST_F(LiveResultsFixture, AReadoutIsServedWithItsNewResultWithinASecond)
                        + QString::number(punch[QStringLiteral("points")].toInt()) + u' ' + punch[QStringLiteral("time")].toString());
     EXPECT_EQ(punches, (QStringList{QStringLiteral("31 OK 3 2026-06-13T12:10:00"), QStringLiteral("45 OK 4 2026-06-13T12:40:00"),
                                     QStringLiteral("F OK 0 2026-06-13T15:05:00")}));
+    // Every runner of the team, also one not marked as started (Ann).
     const QJsonArray runners = team[QStringLiteral("runners")].toArray();
-    ASSERT_EQ(runners.size(), 0); // Ann has not been marked as started
+    ASSERT_EQ(runners.size(), 1);
+    EXPECT_EQ(runners[0][QStringLiteral("started")], QJsonValue(false));
+    EXPECT_EQ(runners[0][QStringLiteral("finish")].toString(), QStringLiteral("2026-06-13T15:05:00"));
 
     // The class page: the generators' table with the live head; Jõe Ääre first.
     EXPECT_TRUE(classPage.body.startsWith("<!DOCTYPE html>"));
@@ -299,6 +302,39 @@ TEST_F(LiveResultsFixture, AReadoutCalculatesTheFirstTeamOfItsNumberAsTheCalcula
     EXPECT_EQ(toldShared(), 1);
     EXPECT_TRUE(stored(later, "calctime").toString().isEmpty());
     EXPECT_TRUE(stored(later, "result").isNull() || stored(later, "result").toInt() == 0);
+}
+
+TEST_F(LiveResultsFixture, AClassWhoseNameCannotNameAPageIsListedWithoutALink)
+{
+    setup.classTree.push_back({QStringLiteral("Ü/Õ<*>(12:00:00|003:00:00|00:30:00)"), 0});
+    publish();
+    insertRow(*data, QStringLiteral("team"), {{"number", 30}, {"name", "Kaldkriips"}, {"class", "Ü/Õ"}, {"status", 1}, {"points", 5},
+                                              {"result", 5}, {"rtime", 9000}, {"calctime", "2026-06-13 15:00:00"}});
+    startLive();
+    const QByteArray index = get("/").body;
+    EXPECT_TRUE(index.contains("<li>Ü/Õ &middot; no page: ask the secretariat</li>")) << index.constData();
+    EXPECT_FALSE(index.contains("results%C3%9C"));
+    EXPECT_TRUE(index.contains("href=\"/resultsA.htm\""));
+    // Its teams are still in the results, and the log says why the page is missing.
+    EXPECT_TRUE(get("/api/results").body.contains("Kaldkriips"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !problems.filter(QStringLiteral("cannot be used as a file name")).isEmpty(); }, 5000));
+}
+
+TEST_F(LiveResultsFixture, AMissingStyleSheetIsNotFoundAndSaidOnce)
+{
+    EventLocation location;
+    location.program = ProgramFiles::inProgramDirectory(folderOf(dir)); // a program folder without common/style.css
+    location.eventDirectory = folderOf(dir);
+    live = std::make_unique<LiveResults>(location, shared, [this](const QString &message) { problems.append(message); });
+    live->start(QHostAddress::LocalHost, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return live->site().version() > 0; }, 10'000));
+    EXPECT_EQ(get("/style.css").status, 404);
+    EXPECT_EQ(get("/live.css").status, 200);
+    EXPECT_EQ(get("/resultsA.htm").status, 200);
+    // A later build does not say it again.
+    data->connection().exec(QStringLiteral("UPDATE team SET name='Renamed' WHERE id=?"), {teamId});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/resultsA.htm").body.contains("Renamed"); }, 5000));
+    EXPECT_EQ(problems.filter(QStringLiteral("without a style sheet")).size(), 1) << problems.join(u'\n').toStdString();
 }
 
 TEST_F(LiveResultsFixture, WithoutTheLiveResultsAReadoutCalculatesNothing)
