@@ -288,16 +288,32 @@ qint64 threadProcessorMs()
     return static_cast<qint64>(used.tv_sec) * 1000 + used.tv_nsec / 1'000'000;
 }
 
-void lowerThreadPriority()
+namespace {
+
+// On Linux a nice value, a scheduling policy and an I/O priority set for a
+// thread id apply to that thread only, and threads it starts inherit them.
+void niceThread(id_t thread)
 {
-    // On Linux a nice value, a scheduling policy and an I/O priority set for
-    // a thread id apply to that thread only, and threads it starts inherit them.
-    const id_t thread = static_cast<id_t>(::gettid());
     errno = 0;
     const int now = ::getpriority(PRIO_PROCESS, thread);
     constexpr int background = 10;
     if (errno == 0 && now < background)
         ::setpriority(PRIO_PROCESS, thread, background);
+}
+
+} // namespace
+
+void backgroundThreadPriority()
+{
+    const id_t thread = static_cast<id_t>(::gettid());
+    niceThread(thread);
+    ::syscall(SYS_ioprio_set, IOPRIO_WHO_PROCESS, static_cast<int>(thread), IOPRIO_PRIO_VALUE(IOPRIO_CLASS_BE, 7));
+}
+
+void lowerThreadPriority()
+{
+    const id_t thread = static_cast<id_t>(::gettid());
+    niceThread(thread);
     // A nice value of 10 still takes a tenth of a core from a readout and
     // can run on while a woken readout waits for the core; an idle thread
     // runs only when no other thread wants the core. Its reads of the disk

@@ -156,8 +156,9 @@ void LivePublisher::setProblem(const QString &problem)
 
 void LivePublisher::run()
 {
-    // Reading work: the stations and the window come first.
-    Platform::lowerThreadPriority();
+    // Reading work: the stations and the window come first; its builds are
+    // spaced by their own processor time (below), which bounds its share.
+    Platform::backgroundThreadPriority();
     std::unique_ptr<TdmData> data;
     std::unique_lock lock(m_mutex);
     while (!m_stop) {

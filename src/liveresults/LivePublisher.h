@@ -57,8 +57,8 @@ public:
     // event the look costs a second of processor, which it takes a share of.
     static constexpr int scanSpacingFactor = 2;
     // Builds begin no closer than this: readouts coming in one after the
-    // other are built together. The thread runs at idle priority, so the
-    // stations have the processor whenever they want it.
+    // other are built together. The thread runs at a low priority, so the
+    // stations have the processor first.
     static constexpr int buildSpacingMs = 250;
     // ... and no sooner than this many times the processor time the last build took.
     static constexpr int buildSpacingFactor = 2;
