@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <linux/ioprio.h>
 #include <sched.h>
+#include <ctime>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/stat.h>
@@ -279,16 +280,40 @@ quint64 currentThreadNumber()
     return static_cast<quint64>(::gettid());
 }
 
-void lowerThreadPriority()
+qint64 threadProcessorMs()
 {
-    // On Linux a nice value, a scheduling policy and an I/O priority set for
-    // a thread id apply to that thread only, and threads it starts inherit them.
-    const id_t thread = static_cast<id_t>(::gettid());
+    timespec used{};
+    if (::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used) != 0)
+        return 0;
+    return static_cast<qint64>(used.tv_sec) * 1000 + used.tv_nsec / 1'000'000;
+}
+
+namespace {
+
+// On Linux a nice value, a scheduling policy and an I/O priority set for a
+// thread id apply to that thread only, and threads it starts inherit them.
+void niceThread(id_t thread)
+{
     errno = 0;
     const int now = ::getpriority(PRIO_PROCESS, thread);
     constexpr int background = 10;
     if (errno == 0 && now < background)
         ::setpriority(PRIO_PROCESS, thread, background);
+}
+
+} // namespace
+
+void backgroundThreadPriority()
+{
+    const id_t thread = static_cast<id_t>(::gettid());
+    niceThread(thread);
+    ::syscall(SYS_ioprio_set, IOPRIO_WHO_PROCESS, static_cast<int>(thread), IOPRIO_PRIO_VALUE(IOPRIO_CLASS_BE, 7));
+}
+
+void lowerThreadPriority()
+{
+    const id_t thread = static_cast<id_t>(::gettid());
+    niceThread(thread);
     // A nice value of 10 still takes a tenth of a core from a readout and
     // can run on while a woken readout waits for the core; an idle thread
     // runs only when no other thread wants the core. Its reads of the disk

@@ -94,6 +94,14 @@ quint64 currentThreadNumber();
 // reads the disk at idle I/O priority, and keeps that for its life. Never for a
 // thread that takes the writer lock: it would keep the readouts waiting.
 void lowerThreadPriority();
+// Background work that must keep up (the live results, which promise their
+// pages within a second): a nice value of 10 and the lowest best-effort disk
+// priority, but not idle scheduling, under which any other program keeping
+// the cores busy would hold it back for seconds. It must bound its own share
+// of the processor.
+void backgroundThreadPriority();
+// The processor time the calling thread has used, in milliseconds.
+qint64 threadProcessorMs();
 
 // The computer's own IP addresses (IPv4, loopback last), without a name lookup.
 QStringList localAddresses();

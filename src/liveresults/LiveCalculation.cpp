@@ -9,11 +9,21 @@
 #include "db/ReadSnapshot.h"
 #include "scoring/TeamCalculation.h"
 #include "store/EventSetup.h"
+#include "store/TeamRow.h"
 #include "store/uData.h"
 
+#include <QCoreApplication>
+#include <QSqlQuery>
+
+#include <algorithm>
 #include <memory>
 
 namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(LiveCalculation)
+};
 
 struct ForwardedMessages : MessageSink
 {
@@ -82,6 +92,34 @@ void LiveCalculation::findStaleTeams()
     m_wake.notify_one();
 }
 
+std::vector<qint64> LiveCalculation::numbersOf(db::Connection &connection, const QSet<qint64> &teams)
+{
+    // A number calculates its first team, as the Calculate command does: a
+    // later team sharing it keeps no result, which is told once a number.
+    std::vector<qint64> numbers;
+    QSqlQuery team = connection.prepare(QStringLiteral("SELECT number, name FROM team WHERE id=?"));
+    for (const qint64 id : teams) {
+        connection.exec(team, {id});
+        if (!team.next())
+            continue; // deleted meanwhile
+        const qint64 number = team.value(0).toLongLong();
+        const QString name = team.value(1).toString();
+        team.finish();
+        if (std::find(numbers.cbegin(), numbers.cend(), number) == numbers.cend())
+            numbers.push_back(number);
+        const std::optional<qint64> first = FirstTeamNumbered(connection, number);
+        if (first && *first != id && !m_toldShared.contains(number)) {
+            m_toldShared.insert(number);
+            const QString firstName = connection.scalar(QStringLiteral("SELECT name FROM team WHERE id=?"), {*first}).toString();
+            m_failed(Texts::tr("Team number %1 is shared: a readout of \"%2\" calculates \"%3\", the first team with the number, "
+                               "and \"%2\" gets no result")
+                         .arg(number)
+                         .arg(name, firstName));
+        }
+    }
+    return numbers;
+}
+
 void LiveCalculation::run()
 {
     std::unique_ptr<TdmData> data;
@@ -112,13 +150,13 @@ void LiveCalculation::run()
             db::Connection &connection = data->connection();
             TeamCalculation calculation(connection, m_setup.snapshot(), messages);
             calculation.LoadCourseDefinition();
-            for (const qint64 id : teams) {
-                // By id: a readout's team may share its number with an earlier one.
-                tResArray list;
-                calculation.CalculateTeamWithId(id, true, list);
-                // Told at once: the team's result is published while the next one is calculated.
-                m_calculated({id});
-            }
+            // All teams read out meanwhile in one transaction: one commit,
+            // one short hold of the writer lock, however many there are.
+            const std::vector<qint64> calculated = calculation.CalculateTeams(numbersOf(connection, teams));
+            // The readouts' own teams too: their punches changed, whichever team got the result.
+            QList<qint64> changed(teams.cbegin(), teams.cend());
+            changed.append(QList<qint64>(calculated.cbegin(), calculated.cend()));
+            m_calculated(changed);
         } catch (const KorventError &error) {
             m_failed(error.message());
             // What was stored is published all the same.

@@ -1,10 +1,11 @@
 #pragma once
 
 // With the live results on, each stored readout is followed by the
-// calculation of its team, stored as the Calculate command stores it, so that
-// the published result is the team's new one. It runs on a thread of its own
-// with its own connection, after the station's reply: the stations never wait
-// for it. Readouts of one team that come while it works are calculated once.
+// calculation of its team, found by its number and stored as the Calculate
+// command stores it, so that the published result is the team's new one. It
+// runs on a thread of its own with its own connection, after the station's
+// reply: the stations never wait for it. Readouts that come while it works
+// are calculated together, each team once.
 // Teams read out while no live results ran (or before the program stopped
 // short of their calculation) are found once at the start and calculated the
 // same way.
@@ -19,6 +20,7 @@
 #include <vector>
 
 class SharedEventSetup;
+namespace db { class Connection; }
 
 class LiveCalculation
 {
@@ -38,6 +40,8 @@ public:
 private:
     void run();
     void findStaleTeams();
+    // The numbers of these teams, each once.
+    std::vector<qint64> numbersOf(db::Connection &connection, const QSet<qint64> &teams);
 
     QString m_eventDirectory;
     const SharedEventSetup &m_setup;
@@ -48,6 +52,7 @@ private:
     QSet<qint64> m_teams;
     std::vector<qint64> m_stale; // found at the start, taken from the back
     bool m_stop = false;
+    QSet<qint64> m_toldShared; // the calculating thread's own: numbers whose sharing was told
     std::thread m_thread;
     std::thread m_staleScan;
 };

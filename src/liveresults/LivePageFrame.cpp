@@ -62,6 +62,12 @@ QByteArray LiveIndexPage(const QString &eventName, const QList<LiveClassLinks> &
     lines.append(QStringLiteral("<h1>") + Html(eventName) + QStringLiteral("</h1>"));
     lines.append(QStringLiteral("<ul class=\"live-classes\">"));
     for (const LiveClassLinks &liveClass : classes) {
+        if (!liveClass.page) {
+            // Listed all the same, so that its teams are not looked for in vain; the server log says why.
+            lines.append(QStringLiteral("<li>") + Html(liveClass.name) + QStringLiteral(" &middot; ") + Texts::tr("no page: ask the secretariat")
+                         + QStringLiteral("</li>"));
+            continue;
+        }
         QString item = QStringLiteral("<li><a href=\"") + href(ClassPagePath(liveClass.name, false)) + QStringLiteral("\">") + Html(liveClass.name)
             + QStringLiteral("</a>");
         if (liveClass.splits)

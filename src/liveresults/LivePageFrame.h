@@ -14,6 +14,7 @@ struct LiveClassLinks
 {
     QString name;
     bool splits = false; // a splits page is served for the class
+    bool page = true;    // its results page is served (a name like "A/B" cannot name one)
 };
 
 // The page as served: the head, then the generator's page (UTF-8, with or

@@ -22,6 +22,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
+#include <QScopeGuard>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -59,15 +60,21 @@ std::optional<qint64> teamOfPage(const QString &path)
     return std::nullopt;
 }
 
-// The organiser's style sheet of the web results when there is one, else the program's.
-QByteArray reportStyleSheet(const EventLocation &location)
+// The style sheets the web results take: the organiser's, else the program's.
+QStringList reportStyleSheets(const EventLocation &location)
 {
-    for (const QString &name : QStringList{location.eventDirectory + QStringLiteral("web/style.css"), location.program.file(QStringLiteral("style.css"))}) {
+    return {location.eventDirectory + QStringLiteral("web/style.css"), location.program.file(QStringLiteral("style.css"))};
+}
+
+// The first of them that can be read; none when neither can.
+std::optional<QByteArray> reportStyleSheet(const EventLocation &location)
+{
+    for (const QString &name : reportStyleSheets(location)) {
         QFile file(name);
         if (file.open(QIODevice::ReadOnly))
             return file.readAll();
     }
-    return QByteArray();
+    return std::nullopt;
 }
 
 } // namespace
@@ -149,13 +156,20 @@ void LivePublisher::setProblem(const QString &problem)
 
 void LivePublisher::run()
 {
-    // Reading work: the stations and the window come first.
-    Platform::lowerThreadPriority();
+    // Reading work: the stations and the window come first; its builds are
+    // spaced by their own processor time (below), which bounds its share.
+    Platform::backgroundThreadPriority();
     std::unique_ptr<TdmData> data;
     std::unique_lock lock(m_mutex);
     while (!m_stop) {
-        if (m_sinceBuild.isValid() && m_sinceBuild.elapsed() < buildSpacingMs) {
-            m_wake.wait_for(lock, std::chrono::milliseconds(buildSpacingMs - m_sinceBuild.elapsed()), [this] { return m_stop; });
+        // A build takes the processor from the stations' threads (and, on a
+        // shared core, slows them however idle its priority): builds are
+        // spaced by their own processor time too, so that publishing takes
+        // at most about half a core however fast readouts come. Its time
+        // waiting for the processor, while the stations have it, counts not.
+        const qint64 spacing = std::max<qint64>(buildSpacingMs, buildSpacingFactor * m_lastBuildMs);
+        if (m_sinceBuild.isValid() && m_sinceBuild.elapsed() < spacing) {
+            m_wake.wait_for(lock, std::chrono::milliseconds(spacing - m_sinceBuild.elapsed()), [this] { return m_stop; });
             continue;
         }
         QSet<qint64> told = std::exchange(m_told, {});
@@ -184,7 +198,13 @@ void LivePublisher::cycle(TdmData &data, const QSet<qint64> &told)
     QSet<qint64> changed = told;
     // Taken before the reads: a commit after it shows on the next round.
     const qint64 version = db::CommittedChangesMark(connection);
-    if (full || (version != m_dataVersion && (!m_sinceScan.isValid() || m_sinceScan.elapsed() >= std::max<qint64>(scanMs, scanSpacingFactor * m_lastScanMs)))) {
+    // While this process's readouts stream in, they are told: the look for
+    // other programs' changes, which reads every team, waits longer then.
+    if (!told.isEmpty())
+        m_sinceTold.start();
+    const bool readoutsStream = m_sinceTold.isValid() && m_sinceTold.elapsed() < scanMs;
+    const qint64 scanSpacing = std::max<qint64>(readoutsStream ? busyScanMs : scanMs, scanSpacingFactor * m_lastScanMs);
+    if (full || (version != m_dataVersion && (!m_sinceScan.isValid() || m_sinceScan.elapsed() >= scanSpacing))) {
         m_dataVersion = version;
         m_sinceScan.start();
         const QString course = ReadCourseState(connection);
@@ -237,13 +257,17 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
 {
     if (!classes) {
         m_teamDetails.clear();
+        m_teamDocuments.clear();
         m_teamWork.teams.clear();
     }
     for (const qint64 id : changedTeams) {
         m_teamDetails.remove(id);
+        m_teamDocuments.remove(id);
         m_teamWork.teams.remove(id);
     }
     m_sinceBuild.start();
+    const qint64 processorBefore = Platform::threadProcessorMs();
+    const auto timeBuild = qScopeGuard([this, processorBefore] { m_lastBuildMs = Platform::threadProcessorMs() - processorBefore; });
     db::Connection &connection = data.connection();
     // The pages come without the organiser's header template: the live site gives its own head.
     EventSetup pageSetup = *setup;
@@ -360,11 +384,14 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     if (!toBuild.isEmpty()) {
         // A class the web results refuse is shown as the results table.
         const QStringList refused = eachClass(ResultsVariant::Web, ReportFolder::Web, QStringLiteral("/"));
+        for (const QString &name : std::as_const(toBuild))
+            m_classesWithoutPage.remove(name);
         for (const QString &name : refused) {
             try {
                 generate(ResultsVariant::Table, {name}, ReportFolder::Results, QStringLiteral("/"));
             } catch (const KorventError &error) {
                 result.problems.append(name + QStringLiteral(": ") + error.message());
+                m_classesWithoutPage.insert(name);
             }
         }
     }
@@ -374,8 +401,8 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     TeamCalculation calculation(connection, setup, silent);
     calculation.LoadCourseDefinition(); // a few small tables
     QSqlQuery runners = connection.prepare(QStringLiteral(
-        "SELECT firstname, lastname, sex, country, (SELECT MAX(ctime) FROM res_cp WHERE runner_id=runner.id AND KP='F') "
-        "FROM runner WHERE started=1 AND team_id=? ORDER BY id"));
+        "SELECT firstname, lastname, sex, country, (SELECT MAX(ctime) FROM res_cp WHERE runner_id=runner.id AND KP='F'), started "
+        "FROM runner WHERE team_id=? ORDER BY id"));
     std::vector<LiveClassTeams> allClasses;
     QHash<qint64, QJsonArray> teamsSharing; // the listed teams of each shared number
     for (const ClassGroup &group : groups) {
@@ -402,7 +429,7 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
                 connection.exec(runners, {team.id});
                 while (runners.next()) {
                     LiveRunner runner{runners.value(0).toString(), runners.value(1).toString(), runners.value(2).toString(),
-                                      runners.value(3).toString(), std::nullopt};
+                                      runners.value(3).toString(), std::nullopt, runners.value(5).toBool()};
                     if (!runners.value(4).isNull())
                         runner.finish = DateTime::fromStored(runners.value(4));
                     members.push_back(std::move(runner));
@@ -414,7 +441,14 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
                     kept.listed = calculation.CalculateTeam(team.number, false, kept.list);
                 m_teamDetails.insert(team.id, TeamDetailsJson(members, *kept.listed ? &kept.list : nullptr, calculation.course()));
             }
-            result.add(group.className, teamPath(team.number), TeamJsonDocument(TeamJson(team, place), m_teamDetails.value(team.id)), jsonType, false);
+            // Written again only when the team's row or place changed: a class's other teams mostly keep theirs.
+            QJsonObject row = TeamJson(team, place);
+            TeamDocument &document = m_teamDocuments[team.id];
+            if (document.bytes.isEmpty() || document.row != row) {
+                document.bytes = TeamJsonDocument(row, m_teamDetails.value(team.id));
+                document.row = std::move(row);
+            }
+            result.add(group.className, teamPath(team.number), document.bytes, jsonType, false);
         }
     }
     result.add(QString(), QStringLiteral("/api/results"), ResultsJson(eventName, 0, allClasses), jsonType, false);
@@ -466,14 +500,23 @@ void LivePublisher::build(TdmData &data, const std::shared_ptr<const EventSetup>
     const QStringList withoutSplits =
         toBuild.isEmpty() ? QStringList() : eachClass(ResultsVariant::Splits, ReportFolder::Results, QStringLiteral("/splits/"));
     for (const ClassGroup &group : groups)
-        links.append({group.className, !withoutSplits.contains(group.className)});
+        links.append({group.className, !withoutSplits.contains(group.className), !m_classesWithoutPage.contains(group.className)});
     result.problems.removeDuplicates(); // a class refused by the web results and by the table says it twice
-    const QString problem = result.problems.join(u'\n');
     result.add(QString(), QStringLiteral("/"), LiveIndexPage(eventName, links, 0), htmlType, false);
     if (!classes) {
-        result.add(QString(), QStringLiteral("/style.css"), reportStyleSheet(m_location), cssType, false);
+        // Without one the pages still read; /style.css is not found rather than served empty.
+        m_sheetProblem.clear();
+        if (const std::optional<QByteArray> sheet = reportStyleSheet(m_location))
+            result.add(QString(), QStringLiteral("/style.css"), *sheet, cssType, false);
+        else
+            m_sheetProblem = Texts::tr("The live pages go without a style sheet: neither %1 nor %2 can be read")
+                                 .arg(reportStyleSheets(m_location).value(0), reportStyleSheets(m_location).value(1));
         result.add(QString(), QStringLiteral("/live.css"), LiveStyleSheet(), cssType, false);
     }
+
+    if (!m_sheetProblem.isEmpty())
+        result.problems.append(m_sheetProblem);
+    const QString problem = result.problems.join(u'\n');
 
     // What a built class published before and not now (a team gone) goes; a
     // whole build leaves nothing of the last.

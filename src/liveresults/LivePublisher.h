@@ -57,9 +57,14 @@ public:
     // event the look costs a second of processor, which it takes a share of.
     static constexpr int scanSpacingFactor = 2;
     // Builds begin no closer than this: readouts coming in one after the
-    // other are built together. The thread runs at idle priority, so the
-    // stations have the processor whenever they want it.
+    // other are built together. The thread runs at a low priority, so the
+    // stations have the processor first.
     static constexpr int buildSpacingMs = 250;
+    // ... and no sooner than this many times the processor time the last build took.
+    static constexpr int buildSpacingFactor = 2;
+    // Other programs' changes are looked for this seldom while this
+    // process's readouts come in (the readouts' teams are told).
+    static constexpr int busyScanMs = 3000;
     // A class built for a changed team gets that team's page at once; the
     // pages of its other teams (their places may have moved) once nothing
     // changed for a while, and at the latest after this long.
@@ -96,6 +101,8 @@ private:
     QElapsedTimer m_sinceScan;
     qint64 m_lastScanMs = 0;
     QElapsedTimer m_sinceBuild;
+    qint64 m_lastBuildMs = 0; // processor time
+    QElapsedTimer m_sinceTold; // since this process last told a change
     QSet<QString> m_unsettled;      // classes whose other teams' pages wait
     QElapsedTimer m_sinceUnsettled; // since the oldest of them waits
     QString m_course;
@@ -104,6 +111,14 @@ private:
     QHash<QString, QSet<QString>> m_pathsOfClass; // what each class's build published
     QHash<QString, QByteArray> m_content;         // each path's content before framing
     QHash<qint64, QJsonObject> m_teamDetails;     // runners and punches by team id, until the team changes
+    struct TeamDocument
+    {
+        QJsonObject row; // the team's fields with its place
+        QByteArray bytes;
+    };
+    QHash<qint64, TeamDocument> m_teamDocuments; // each team's /api/team document, until the team changes
+    QString m_sheetProblem;                       // no style sheet could be read at the last whole build
+    QSet<QString> m_classesWithoutPage;           // main classes whose results page cannot be made
     QSet<qint64> m_sharedNumbers;                 // the team numbers several teams had at the last build
     TeamWorkCache m_teamWork;                     // the report runs' work per team, until the team changes
     quint64 m_version = 0;

@@ -79,7 +79,8 @@ QJsonObject TeamDetailsJson(const std::vector<LiveRunner> &runners, const tResAr
                                        {QStringLiteral("lastname"), runner.lastname},
                                        {QStringLiteral("sex"), runner.sex},
                                        {QStringLiteral("country"), runner.country},
-                                       {QStringLiteral("finish"), runner.finish ? isoTime(*runner.finish) : QJsonValue(QJsonValue::Null)}});
+                                       {QStringLiteral("finish"), runner.finish ? isoTime(*runner.finish) : QJsonValue(QJsonValue::Null)},
+                                       {QStringLiteral("started"), runner.started}});
     document.insert(QStringLiteral("runners"), runnerArray);
     QJsonArray punches;
     if (list)

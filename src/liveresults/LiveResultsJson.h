@@ -27,6 +27,7 @@ struct LiveRunner
 {
     QString firstname, lastname, sex, country;
     std::optional<SerialDateTime> finish; // the runner's finish punch, once read out
+    bool started = false;
 };
 
 // A team's fields as both documents give them; `place` none for a team

@@ -286,12 +286,18 @@ namespace {
 
 std::vector<ResultRunner> ResultsRun::runnersOf(qint64 teamId)
 {
+    // A class's every row names its runners: read again only for a team that changed.
+    std::optional<std::vector<ResultRunner>> *kept = m_live.cache ? &m_live.cache->teams[teamId].runners : nullptr;
+    if (kept && *kept)
+        return **kept;
     m_context.connection.exec(m_runners, {teamId});
     std::vector<ResultRunner> runners;
     while (m_runners.next())
         runners.push_back(ResultRunner{m_runners.value(0).toString(), m_runners.value(1).toString(), m_runners.value(2).toString(),
                                        m_runners.value(4).toString(), DateTime::fromStored(m_runners.value(3))});
     m_runners.finish();
+    if (kept)
+        *kept = runners;
     return runners;
 }
 

@@ -5,6 +5,7 @@
 // per team) or with the winners list for the prize giving.
 
 #include "output/ReportContext.h"
+#include "reports/TeamResultPage.h"
 #include "scoring/TeamPunchList.h"
 #include "store/TeamRow.h"
 
@@ -27,8 +28,8 @@ enum class ResultsVariant { Table, Splits, Web, Winners };
 std::optional<ReportFile> ResultsReport(const ReportContext &context, ResultsVariant variant, const ReportRequest &request);
 
 // What one run works out for a team that the next may take as it is, by
-// team id: its punch list, the explanation of its result and its course cell
-// in the splits. Kept by the live results between the builds of a class and
+// team id: its punch list, the explanation of its result, its course cell
+// in the splits and its runners. Kept by the live results between the builds of a class and
 // forgotten for a team that changed (all of it when the course or settings
 // did); places are never kept, they move with every team of the class.
 struct TeamWorkCache
@@ -39,6 +40,7 @@ struct TeamWorkCache
         tResArray list;
         std::optional<QStringList> why;
         std::optional<QStringList> courseCell;
+        std::optional<std::vector<ResultRunner>> runners;
     };
     QHash<qint64, Team> teams;
 };

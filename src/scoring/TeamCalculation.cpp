@@ -132,6 +132,41 @@ bool TeamCalculation::calculate(TeamKey key, bool store, tResArray &list)
     }
 }
 
+std::vector<qint64> TeamCalculation::CalculateTeams(const std::vector<qint64> &numbers)
+{
+    std::vector<std::pair<TeamRow, Outcome>> done;
+    try {
+        // Each team read inside the transaction that writes it, as CalculateTeam does.
+        db::Transaction transaction(m_connection);
+        for (const qint64 number : numbers) {
+            const std::optional<TeamInputs> team = readTeam({false, number});
+            if (!team)
+                continue;
+            tResArray list;
+            Outcome outcome = evaluate(*team, true, list);
+            write(outcome);
+            done.emplace_back(team->team, std::move(outcome));
+        }
+        transaction.commit();
+    } catch (const KorventError &error) {
+        if (numbers.size() == 1) {
+            m_messages.error(Texts::tr("Error: Team nr") + QString::number(numbers.front()) + u' ' + error.message());
+            return {};
+        }
+        std::vector<qint64> ids;
+        for (const qint64 number : numbers)
+            for (const qint64 id : CalculateTeams({number}))
+                ids.push_back(id);
+        return ids;
+    }
+    std::vector<qint64> ids;
+    for (const auto &[team, outcome] : done) {
+        report(team, outcome);
+        ids.push_back(team.id);
+    }
+    return ids;
+}
+
 bool TeamCalculation::ExplainTeam(qint64 number, CalculationRecorder &recorder)
 {
     const std::optional<TeamInputs> team = readTeam({false, number});

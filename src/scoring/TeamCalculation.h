@@ -50,6 +50,11 @@ public:
     // CalculateTeam for the team with this id: a team that shares its number
     // with an earlier one is reached too.
     bool CalculateTeamWithId(qint64 id, bool store, tResArray &list);
+    // CalculateTeam storing for each of these numbers, in one transaction:
+    // one commit (and one hold of the writer lock) for teams read out
+    // together. Returns the ids of the teams found. When the transaction
+    // fails, the teams go one at a time and only a failing one is reported.
+    std::vector<qint64> CalculateTeams(const std::vector<qint64> &numbers);
     // Works the team with this number out as CalculateTeam storing does and
     // tells the recorder every decision; writes nothing. False when there is no such team.
     bool ExplainTeam(qint64 number, CalculationRecorder &recorder);

@@ -108,8 +108,11 @@ TEST_F(LiveResultsFixture, AReadoutIsServedWithItsNewResultWithinASecond)
                        + QString::number(punch[QStringLiteral("points")].toInt()) + u' ' + punch[QStringLiteral("time")].toString());
     EXPECT_EQ(punches, (QStringList{QStringLiteral("31 OK 3 2026-06-13T12:10:00"), QStringLiteral("45 OK 4 2026-06-13T12:40:00"),
                                     QStringLiteral("F OK 0 2026-06-13T15:05:00")}));
+    // Every runner of the team, also one not marked as started (Ann).
     const QJsonArray runners = team[QStringLiteral("runners")].toArray();
-    ASSERT_EQ(runners.size(), 0); // Ann has not been marked as started
+    ASSERT_EQ(runners.size(), 1);
+    EXPECT_EQ(runners[0][QStringLiteral("started")], QJsonValue(false));
+    EXPECT_EQ(runners[0][QStringLiteral("finish")].toString(), QStringLiteral("2026-06-13T15:05:00"));
 
     // The class page: the generators' table with the live head; Jõe Ääre first.
     EXPECT_TRUE(classPage.body.startsWith("<!DOCTYPE html>"));
@@ -270,19 +273,68 @@ TEST_F(LiveResultsFixture, ADeletedTeamLosesItsPagesWithoutAFullBuild)
     EXPECT_EQ(get("/teamresult_12.htm").status, 200);
 }
 
-TEST_F(LiveResultsFixture, AReadoutCalculatesItsOwnTeamWhenAnEarlierTeamSharesItsNumber)
+TEST_F(LiveResultsFixture, AReadoutCalculatesTheFirstTeamOfItsNumberAsTheCalculateCommandDoes)
 {
-    // Ann runs for a later team with team 12's number.
     const qint64 later = insertRow(*data, QStringLiteral("team"), {{"number", 12}, {"name", "Twelve Again"}, {"class", "A"}});
-    data->connection().exec(QStringLiteral("UPDATE runner SET team_id=? WHERE id=?"), {later, runnerId});
-    startLive();
-    ASSERT_TRUE(readOut().startsWith("S 8001234;"));
     const auto stored = [&](qint64 id, const char *column) {
         return data->connection().scalar(QStringLiteral("SELECT %1 FROM team WHERE id=?").arg(QLatin1String(column)), {id});
     };
-    EXPECT_TRUE(QTest::qWaitFor([&] { return stored(later, "result").toInt() == 1; }, 5000));
-    EXPECT_EQ(stored(later, "points").toInt(), 7);
-    EXPECT_TRUE(stored(teamId, "calctime").toString().isEmpty());
+    const auto toldShared = [&] {
+        return problems.filter(QStringLiteral("a readout of \"Twelve Again\" calculates \"Team 12\"")).size();
+    };
+    startLive();
+
+    // Ann runs for the first team of the number: it gets her result, the later team none.
+    ASSERT_TRUE(readOut().startsWith("S 8001234;"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return stored(teamId, "result").toInt() == 1; }, 5000));
+    EXPECT_TRUE(stored(later, "calctime").toString().isEmpty());
+    EXPECT_EQ(toldShared(), 0);
+
+    // Ann moved to the later team: her readouts calculate the first team,
+    // which has no punches now, and the later team still gets no result;
+    // the log says why, once.
+    data->connection().exec(QStringLiteral("UPDATE runner SET team_id=? WHERE id=?"), {later, runnerId});
+    for (int readout = 0; readout < 2; ++readout) {
+        ASSERT_TRUE(readOut().startsWith("S 8001234;"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return toldShared() > 0; }, 5000));
+    }
+    QTest::qWait(300);
+    EXPECT_EQ(toldShared(), 1);
+    EXPECT_TRUE(stored(later, "calctime").toString().isEmpty());
+    EXPECT_TRUE(stored(later, "result").isNull() || stored(later, "result").toInt() == 0);
+}
+
+TEST_F(LiveResultsFixture, AClassWhoseNameCannotNameAPageIsListedWithoutALink)
+{
+    setup.classTree.push_back({QStringLiteral("Ü/Õ<*>(12:00:00|003:00:00|00:30:00)"), 0});
+    publish();
+    insertRow(*data, QStringLiteral("team"), {{"number", 30}, {"name", "Kaldkriips"}, {"class", "Ü/Õ"}, {"status", 1}, {"points", 5},
+                                              {"result", 5}, {"rtime", 9000}, {"calctime", "2026-06-13 15:00:00"}});
+    startLive();
+    const QByteArray index = get("/").body;
+    EXPECT_TRUE(index.contains("<li>Ü/Õ &middot; no page: ask the secretariat</li>")) << index.constData();
+    EXPECT_FALSE(index.contains("results%C3%9C"));
+    EXPECT_TRUE(index.contains("href=\"/resultsA.htm\""));
+    // Its teams are still in the results, and the log says why the page is missing.
+    EXPECT_TRUE(get("/api/results").body.contains("Kaldkriips"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !problems.filter(QStringLiteral("cannot be used as a file name")).isEmpty(); }, 5000));
+}
+
+TEST_F(LiveResultsFixture, AMissingStyleSheetIsNotFoundAndSaidOnce)
+{
+    EventLocation location;
+    location.program = ProgramFiles::inProgramDirectory(folderOf(dir)); // a program folder without common/style.css
+    location.eventDirectory = folderOf(dir);
+    live = std::make_unique<LiveResults>(location, shared, [this](const QString &message) { problems.append(message); });
+    live->start(QHostAddress::LocalHost, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return live->site().version() > 0; }, 10'000));
+    EXPECT_EQ(get("/style.css").status, 404);
+    EXPECT_EQ(get("/live.css").status, 200);
+    EXPECT_EQ(get("/resultsA.htm").status, 200);
+    // A later build does not say it again.
+    data->connection().exec(QStringLiteral("UPDATE team SET name='Renamed' WHERE id=?"), {teamId});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return get("/resultsA.htm").body.contains("Renamed"); }, 5000));
+    EXPECT_EQ(problems.filter(QStringLiteral("without a style sheet")).size(), 1) << problems.join(u'\n').toStdString();
 }
 
 TEST_F(LiveResultsFixture, WithoutTheLiveResultsAReadoutCalculatesNothing)

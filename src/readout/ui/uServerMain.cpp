@@ -163,10 +163,19 @@ void TfServerMain::cbLiveResultsClick(bool checked)
         seLivePort->setEnabled(!checked);
         if (!checked)
             return;
-        // Failures of the live results go to the log, from whichever thread they come.
-        ServerLogModel *log = m_log;
-        auto live = std::make_unique<LiveResults>(m_location, m_setup, [log](const QString &message) {
-            QMetaObject::invokeMethod(log, [log, message] { log->addLine(message); }, Qt::QueuedConnection);
+        // Failures of the live results go to the log, from whichever thread
+        // they come; each once while the window lives, not again each time
+        // the live results are switched on.
+        auto live = std::make_unique<LiveResults>(m_location, m_setup, [this](const QString &message) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, message] {
+                    if (!m_toldLive.contains(message)) {
+                        m_toldLive.insert(message);
+                        m_log->addLine(message);
+                    }
+                },
+                Qt::QueuedConnection);
         });
         try {
             saveLivePort(seLivePort->value());

@@ -6,6 +6,7 @@
 #include "store/EventLocation.h"
 
 #include <QWidget>
+#include <QSet>
 #include <memory>
 
 class QCheckBox;
@@ -44,6 +45,7 @@ private:
     EventLocation m_location;
     const SharedEventSetup &m_setup;
     std::unique_ptr<LiveResults> m_live;
+    QSet<QString> m_toldLive; // the live results' lines in the log
     ReadoutServer *m_server;
     ServerLogModel *m_log;
     QCheckBox *cbServer;

@@ -1,4 +1,5 @@
 #include "EventDatabaseFixture.h"
+#include "EventRows.h"
 
 #include "readout/ReadoutServer.h"
 #include "readout/ServerLogModel.h"
@@ -131,6 +132,22 @@ TEST_F(ServerWindowFixture, LiveResultsAreServedOnTheirPortWhileChecked)
     location.eventDirectory = folderOf(dir);
     const TfServerMain next(location, following);
     EXPECT_EQ(next.findChild<QSpinBox *>(QStringLiteral("seLivePort"))->value(), port);
+}
+
+TEST_F(ServerWindowFixture, ALiveResultsProblemIsLoggedOnceHoweverOftenTheyAreSwitchedOn)
+{
+    for (const char *name : {"Esimene", "Teine"})
+        insertRow(*data, QStringLiteral("team"), {{"number", 5}, {"name", name}, {"class", "A"}});
+    window->findChild<QSpinBox *>(QStringLiteral("seLivePort"))->setValue(freePort());
+    const auto told = [&] { return window->log().lines().filter(QStringLiteral("Team number 5 is shared")).size(); };
+    for (int round = 0; round < 3; ++round) {
+        QTest::mouseClick(check("cbLiveResults"), Qt::LeftButton);
+        ASSERT_NE(window->liveResults(), nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->liveResults()->site().version() > 0 && told() > 0; }, 10'000));
+        QTest::qWait(100); // a line queued by the build
+        QTest::mouseClick(check("cbLiveResults"), Qt::LeftButton);
+    }
+    EXPECT_EQ(told(), 1);
 }
 
 TEST_F(ServerWindowFixture, ALiveResultsPortInUseIsReportedAndLeftUnchecked)
