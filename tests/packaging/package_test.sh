@@ -75,6 +75,10 @@ for option in $options; do
 done
 grep -qF "korvent-cli $("$root/usr/bin/korvent-cli" --version | cut -d' ' -f2-)" <<<"$manual" || fail "the manual page's version"
 zcat "$root/usr/share/man/man1/korvent.1.gz" | grep -q '^\.SH SYNOPSIS' || fail "the manual page of korvent"
+# Both programs answer a shell's questions without a screen, with one version.
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/korvent" --version | cut -d' ' -f2-)" = "$("$root/usr/bin/korvent-cli" --version | cut -d' ' -f2-)" ] \
+  || fail "korvent --version"
+env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/korvent" --help | grep -q '^usage: korvent \[EVENT_DIR\]' || fail "korvent --help"
 
 # Installed: settings and the user's files in the home folder, the shipped
 # header and style sheets from the package, whatever the current folder.

@@ -6,6 +6,7 @@
 #include "shell/ui/uStartForm.h"
 
 #include "base/KorventError.h"
+#include "base/VersionText.h"
 #include "base/ui/MessageBoxSink.h"
 #include "store/EventSetup.h"
 #include "store/uData.h"
@@ -13,10 +14,39 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <cstdio>
 #include <memory>
+#include <optional>
+#include <string_view>
+
+namespace {
+
+// Answered before any window: a shell asking needs no screen.
+std::optional<int> answerOption(int argc, char *argv[])
+{
+    if (argc != 2)
+        return std::nullopt;
+    const std::string_view option = argv[1];
+    if (option == "--help" || option == "-h") {
+        std::fputs("usage: korvent [EVENT_DIR]\n"
+                   "Opens the event in EVENT_DIR; without one, the start window proposes the last event.\n"
+                   "korvent-cli runs the same commands from a shell: korvent-cli --help\n",
+                   stdout);
+        return 0;
+    }
+    if (option == "--version") {
+        std::printf("korvent %s\n", VersionText(ProgramVersion(), true, u'.').toUtf8().constData());
+        return 0;
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> answered = answerOption(argc, argv))
+        return *answered;
     // The desktop's own file dialogs look into files to show their types.
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
