@@ -517,6 +517,27 @@ QSqlQuery Connection::exec(const QString &sql, const QVariantList &parameters)
     return query;
 }
 
+void Connection::insertRows(const QString &table, const QStringList &columns, const std::vector<QVariantList> &rows)
+{
+    const QString start = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns.join(QStringLiteral(", ")));
+    const QString row = u'(' + QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + u')';
+    if (engine() == Engine::SQLite) {
+        QSqlQuery insert = prepare(start + row);
+        for (const QVariantList &values : rows)
+            exec(insert, values);
+        return;
+    }
+    constexpr size_t rowsPerStatement = 100;
+    for (size_t first = 0; first < rows.size(); first += rowsPerStatement) {
+        const size_t count = std::min(rowsPerStatement, rows.size() - first);
+        QVariantList values;
+        values.reserve(static_cast<qsizetype>(count) * columns.size());
+        for (size_t i = first; i < first + count; ++i)
+            values.append(rows[i]);
+        exec(start + QStringList(static_cast<qsizetype>(count), row).join(QStringLiteral(", ")), values);
+    }
+}
+
 std::optional<QSqlRecord> Connection::firstRow(const QString &sql, const QVariantList &parameters)
 {
     QSqlQuery query = exec(sql, parameters);

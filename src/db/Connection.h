@@ -77,6 +77,11 @@ public:
     QSqlQuery prepareInsert(const QString &sql);
     qint64 insertedId(QSqlQuery &executedInsert);
 
+    // Inserts rows of values for `columns` (names as the statements write them)
+    // in as few round trips as the engine needs: a server gets many rows a
+    // statement, a file one prepared statement run for each row.
+    void insertRows(const QString &table, const QStringList &columns, const std::vector<QVariantList> &rows);
+
     // Runs a statement with positional (?) parameters; raises KorventError on failure.
     // The returned query is forward-only, positioned before its first row, and
     // must not outlive the connection.

@@ -34,7 +34,11 @@ void StoreReadout(db::Connection &connection, const ReadoutOwner &owner, const C
 {
     if (computed.replacesEarlierRows)
         connection.exec(QStringLiteral("DELETE FROM res_cp WHERE runner_id=?"), {owner.runnerId});
-    QSqlQuery insert = connection.prepare(QStringLiteral("INSERT INTO res_cp (runner_id, team_id, KP, status, ctime, count) VALUES (?, ?, ?, ?, ?, ?)"));
+    std::vector<QVariantList> rows;
+    rows.reserve(computed.rows.size());
     for (const ReadoutRow &row : computed.rows)
-        connection.exec(insert, {owner.runnerId, owner.teamId, row.kp, row.status, DateTime::toStored(row.time), row.count});
+        rows.push_back({owner.runnerId, owner.teamId, row.kp, row.status, DateTime::toStored(row.time), row.count});
+    connection.insertRows(QStringLiteral("res_cp"), {QStringLiteral("runner_id"), QStringLiteral("team_id"), QStringLiteral("KP"),
+                                                   QStringLiteral("status"), QStringLiteral("ctime"), QStringLiteral("count")},
+                          rows);
 }
