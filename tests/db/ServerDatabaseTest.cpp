@@ -345,3 +345,28 @@ TEST(ServerDatabase, WhileTheServerIsDownAStatementFailsNamingItAndTheNextAfterI
     cluster.start();
     EXPECT_EQ(connection.scalar(QStringLiteral("SELECT COUNT(*) FROM team")).toInt(), 0);
 }
+
+// Rows inserted together: a server gets them many a statement, in parts when there are many.
+using InsertRowsOnEngine = OnEngine;
+
+TEST_P(InsertRowsOnEngine, EveryRowIsStoredInItsOrderWithItsValues)
+{
+    if (GetParam() == db::Engine::PostgreSQL)
+        SKIP_WITHOUT_POSTGRES();
+    db::Connection connection(newDatabase(), EventTables(), EventSchemaVersion);
+    for (const int count : {0, 1, 250}) {
+        connection.exec(QStringLiteral("DELETE FROM res_cp"));
+        std::vector<QVariantList> rows;
+        for (int i = 0; i < count; ++i)
+            rows.push_back({7, QString::number(30 + i), i % 2 ? QVariant() : QVariant(8)});
+        db::Transaction transaction(connection);
+        connection.insertRows(QStringLiteral("res_cp"), {QStringLiteral("team_id"), QStringLiteral("KP"), QStringLiteral("status")}, rows);
+        transaction.commit();
+        const QStringList stored = connection.texts(QStringLiteral("SELECT KP || ':' || COALESCE(CAST(status AS TEXT), '-') FROM res_cp ORDER BY id"));
+        ASSERT_EQ(stored.size(), count);
+        for (int i = 0; i < count; ++i)
+            EXPECT_EQ(stored[i], QString::number(30 + i) + (i % 2 ? QStringLiteral(":-") : QStringLiteral(":8")));
+    }
+}
+
+EVENT_TESTS_ON_EACH_ENGINE(InsertRowsOnEngine);
