@@ -275,13 +275,12 @@ void TeamCalculation::write(const Outcome &outcome)
 {
     if (!outcome.write)
         return;
-    if (!outcome.write->full) {
-        m_connection.exec(QStringLiteral("UPDATE team SET status=? WHERE id=?"), outcome.write->values);
-        return;
-    }
-    m_connection.exec(QStringLiteral("UPDATE team SET status=?, rtime=?, start=?, finis=?, points=?, penalty=?, result=?, "
-                                     "calctime=?, inCenter=? WHERE id=?"),
-                      outcome.write->values);
+    std::optional<QSqlQuery> &statement = outcome.write->full ? m_writeResult : m_writeStatus;
+    if (!statement)
+        statement = m_connection.prepare(outcome.write->full ? QStringLiteral("UPDATE team SET status=?, rtime=?, start=?, finis=?, points=?, "
+                                                                             "penalty=?, result=?, calctime=?, inCenter=? WHERE id=?")
+                                                             : QStringLiteral("UPDATE team SET status=? WHERE id=?"));
+    m_connection.exec(*statement, outcome.write->values);
 }
 
 bool TeamCalculation::holds(const TeamRow &team, const ResultWrite &write)

@@ -10,6 +10,8 @@
 
 #include "base/WorkProgress.h"
 
+#include <QSqlQuery>
+
 #include <map>
 #include <memory>
 #include <optional>
@@ -112,4 +114,6 @@ private:
     std::shared_ptr<const EventSetup> m_setup;
     MessageSink &m_messages;
     CourseDefinition m_course;
+    // Prepared once for all teams: on a server each preparing is a round trip more a team.
+    std::optional<QSqlQuery> m_writeStatus, m_writeResult;
 };
