@@ -346,8 +346,12 @@ QStringList Connection::storedTables()
     QSqlQuery query(database());
     query.setForwardOnly(true);
     const QString sql = engine() == Engine::PostgreSQL
-        ? QStringLiteral("SELECT c.relname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
-                         "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'm', 'f') AND c.relname <> '%1'").arg(versionTable)
+        // Every schema of the database: another program's tables beside ours in
+        // a schema of their own still make it that program's database.
+        ? QStringLiteral("SELECT CASE WHEN n.nspname = current_schema() THEN c.relname ELSE n.nspname || '.' || c.relname END "
+                         "FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                         "WHERE c.relkind IN ('r', 'p', 'v', 'm', 'f') AND n.nspname <> 'information_schema' AND n.nspname NOT LIKE 'pg\\_%' "
+                         "AND NOT (n.nspname = current_schema() AND c.relname = '%1')").arg(versionTable)
         : QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
     if (!query.exec(sql)) {
         const QSqlError error = query.lastError();
