@@ -61,6 +61,8 @@ public:
 private:
     bool splits() const { return m_variant == ResultsVariant::Splits; }
     bool web() const { return m_variant == ResultsVariant::Web; }
+    // The team gets a page of its own, and its row a link to it.
+    bool ownPage(const TeamRow &team) const { return web() && team.calculated && !m_withoutPage.contains(team.id); }
     ReportFile pageFile(const QString &className) const;
     void startPage();
     void oneClass(ClassGroup &group, const std::vector<TeamRow> &teams);
@@ -234,7 +236,7 @@ void ResultsRun::oneClass(ClassGroup &group, const std::vector<TeamRow> &teams)
         else
             courseCell(team);
         m_page.append(QStringLiteral("</tr>"));
-        if (web() && team.calculated && !m_withoutPage.contains(team.id) && (!m_live.pages || m_live.pages->contains(team.number)))
+        if (ownPage(team) && (!m_live.pages || m_live.pages->contains(team.number)))
             teamPage(team, runnersOf(team.id), placeText, subClassText);
         m_steps->reached(++m_teamsDone);
     }
@@ -319,7 +321,7 @@ void ResultsRun::teamRow(const TeamRow &team, const QString &placeText, QString 
     const QString number = QString::number(team.number);
     m_page.append(QStringLiteral("<tr class=\"team") + QString::number(rowNumber % 2) + QStringLiteral("\"><td align=\"right\">") + placeText
                   + QStringLiteral("</td><td>") + number + QStringLiteral("</td><td>") + Html(team.className) + QStringLiteral("</td>"));
-    if (web() && team.calculated && !m_withoutPage.contains(team.id))
+    if (ownPage(team))
         m_page.append(QStringLiteral("<td><a href=\"javascript:openPopUp('teamresult_") + number + QStringLiteral(".htm','") + number
                       + QStringLiteral("');\">") + Html(team.name) + QStringLiteral("</a></td>"));
     else
