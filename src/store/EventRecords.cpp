@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <map>
 #include <memory>
+#include <type_traits>
 
 namespace {
 
@@ -91,6 +92,14 @@ db::Connection *openOnServer(const db::DatabaseAddress &address)
     return open && open->address() == address ? open : nullptr;
 }
 
+// Where a read goes: into this thread's open transaction, which sees its own
+// changes and waits for nothing it holds itself; else the thread's connection.
+db::Connection &readConnection(const db::DatabaseAddress &address)
+{
+    db::Connection *open = openOnServer(address);
+    return open ? *open : serverConnection(address);
+}
+
 // Runs `write` inside a transaction on the server: the one this thread has
 // open on it (the change then commits with that one), or one of its own.
 template <typename Write>
@@ -100,9 +109,14 @@ auto writeOnServer(const db::DatabaseAddress &address, Write write)
         return write(*open);
     db::Connection &connection = serverConnection(address);
     db::Transaction transaction(connection);
-    auto written = write(connection);
-    transaction.commit();
-    return written;
+    if constexpr (std::is_void_v<decltype(write(connection))>) {
+        write(connection);
+        transaction.commit();
+    } else {
+        auto written = write(connection);
+        transaction.commit();
+        return written;
+    }
 }
 
 QString serverOrigin(const db::DatabaseAddress &address)
@@ -129,16 +143,14 @@ EventSettings EventRecords::loadSettings() const
 {
     if (!m_server)
         return EventSettings::loadFile(m_eventDirectory);
-    return settingsOf(settingRows(serverConnection(*m_server)), serverOrigin(*m_server));
+    return settingsOf(settingRows(readConnection(*m_server)), serverOrigin(*m_server));
 }
 
 bool EventRecords::isSettingStored(const QString &key) const
 {
     if (!m_server)
         return IniFile(EventSettings::fileName(m_eventDirectory)).hasKey(EventSettings::sectionName(), key);
-    db::Connection *open = openOnServer(*m_server);
-    db::Connection &connection = open ? *open : serverConnection(*m_server);
-    return connection.scalar(QStringLiteral("SELECT COUNT(*) FROM eventsetting WHERE section = ? AND name = ?"),
+    return readConnection(*m_server).scalar(QStringLiteral("SELECT COUNT(*) FROM eventsetting WHERE section = ? AND name = ?"),
                              {EventSettings::sectionName(), key}).toLongLong() > 0;
 }
 
@@ -163,7 +175,7 @@ ClassTree EventRecords::loadClassTree() const
 {
     if (!m_server)
         return ReadClassTreeFile(ClassTreeFileName(m_eventDirectory));
-    return ClassTreeFromLines(classTreeRow(serverConnection(*m_server)), serverOrigin(*m_server));
+    return ClassTreeFromLines(classTreeRow(readConnection(*m_server)), serverOrigin(*m_server));
 }
 
 void EventRecords::saveClassTree(const ClassTree &tree) const
@@ -174,7 +186,6 @@ void EventRecords::saveClassTree(const ClassTree &tree) const
     }
     writeOnServer(*m_server, [&](db::Connection &connection) {
         writeClassTreeRow(connection, ClassTreeLines(tree));
-        return true;
     });
 }
 
@@ -195,7 +206,7 @@ ClassTree EventRecords::updateClassTree(const std::function<ClassTree(const Clas
 std::vector<qint64> EventRecords::stamps() const
 {
     if (m_server) {
-        const auto row = serverConnection(*m_server).firstRow(QStringLiteral("SELECT (SELECT MAX(id) FROM eventsetting), (SELECT COUNT(*) FROM eventsetting), "
+        const auto row = readConnection(*m_server).firstRow(QStringLiteral("SELECT (SELECT MAX(id) FROM eventsetting), (SELECT COUNT(*) FROM eventsetting), "
                                                                             "(SELECT MAX(id) FROM eventclasstree)"));
         return {row->value(0).toLongLong(), row->value(1).toLongLong(), row->value(2).toLongLong()};
     }
@@ -211,13 +222,13 @@ std::vector<qint64> EventRecords::stamps() const
 
 QStringList EventRecords::loadServerLog() const
 {
-    return logRows(serverConnection(*m_server));
+    return logRows(readConnection(*m_server));
 }
 
 void EventRecords::prependServerLog(const QString &line) const
 {
     writeOnServer(*m_server, [&](db::Connection &connection) {
-        return connection.insert(QStringLiteral("INSERT INTO correctionlog (line) VALUES (?)"), {line});
+        appendLogRows(connection, {line});
     });
 }
 
