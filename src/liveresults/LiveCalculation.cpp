@@ -76,7 +76,11 @@ void LiveCalculation::findStaleTeams()
     try {
         TdmData data(m_eventDirectory);
         const db::ReadSnapshot snapshot(data.connection());
-        stale = TeamCalculation(data.connection(), m_setup.snapshot(), messages).StaleTeams();
+        // Switching the live results off does not wait for the whole look.
+        stale = TeamCalculation(data.connection(), m_setup.snapshot(), messages).StaleTeams([this] {
+            const std::lock_guard lock(m_mutex);
+            return m_stop;
+        });
     } catch (const KorventError &error) {
         m_failed(error.message());
         return;

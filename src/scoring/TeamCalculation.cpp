@@ -293,11 +293,13 @@ bool TeamCalculation::holds(const TeamRow &team, const ResultWrite &write)
         && team.penalty == v[5].toLongLong() && team.result == v[6].toLongLong() && team.inCenter == v[8].toLongLong();
 }
 
-std::vector<qint64> TeamCalculation::StaleTeams()
+std::vector<qint64> TeamCalculation::StaleTeams(const std::function<bool()> &stopped)
 {
     LoadCourseDefinition();
     std::vector<qint64> stale;
     for (const auto &[id, inputs] : readTeams(std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max())) {
+        if (stopped())
+            break;
         if (inputs.punches.empty())
             continue;
         tResArray list;

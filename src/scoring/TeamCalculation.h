@@ -12,6 +12,7 @@
 
 #include <QSqlQuery>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -64,7 +65,8 @@ public:
     // The teams with punches whose calculation would store something other
     // than their row holds (when it was made aside): read out but never
     // calculated, or changed since. Loads the course first; writes nothing.
-    std::vector<qint64> StaleTeams();
+    // Ends early, with what it found, once `stopped` says so.
+    std::vector<qint64> StaleTeams(const std::function<bool()> &stopped);
 
     // Every team (all) or only those never calculated; loads the course first.
     // A team that fails is reported and the run goes on. Cancelled, it stops
